@@ -1,0 +1,38 @@
+#include "batch/ascii_grid.h"
+
+#include "compute/atomic_file.h"
+
+#include <array>
+#include <charconv>
+
+namespace drawfield {
+
+void writeAsciiGrid(const std::filesystem::path& path, const DrawdownGrid& grid)
+{
+    AtomicFile file(path, "grid file");
+    std::string text = "ncols " + std::to_string(grid.columnCount()) + "\nnrows "
+        + std::to_string(grid.rowCount()) + "\nxllcenter " + std::to_string(grid.xMin())
+        + "\nyllcenter " + std::to_string(grid.yMin()) + "\ncellsize "
+        + std::to_string(grid.nodeSpacing()) + "\n";
+    std::array<char, 32> number;
+    const auto step = static_cast<std::size_t>(grid.nodeSpacing());
+    for (int m = grid.rowCount() - 1; m >= 0; --m) {
+        const double* row = grid.row(grid.nodeY(m));
+        for (int k = 0; k < grid.columnCount(); ++k) {
+            if (k > 0)
+                text.push_back(' ');
+            auto result = std::to_chars(number.data(), number.data() + number.size(),
+                row[static_cast<std::size_t>(k) * step], std::chars_format::general, 17);
+            text.append(number.data(), result.ptr);
+        }
+        text.push_back('\n');
+        if (text.size() > (1 << 20)) {
+            file.write(text);
+            text.clear();
+        }
+    }
+    file.write(text);
+    file.commit();
+}
+
+} // namespace drawfield

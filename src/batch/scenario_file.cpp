@@ -1,0 +1,146 @@
+#include "batch/scenario_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace drawfield {
+namespace {
+
+    std::string_view trim(std::string_view text)
+    {
+        auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+        while (!text.empty() && isBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isBlank(text.back()))
+            text.remove_suffix(1);
+        return text;
+    }
+
+    std::string lowered(std::string_view text)
+    {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(),
+            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return out;
+    }
+
+    bool isCommentOrEmpty(std::string_view rest)
+    {
+        rest = trim(rest);
+        return rest.empty() || rest.front() == '#' || rest.front() == ';';
+    }
+
+    // Where each key of each section goes.
+    std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
+    {
+        if (section == "map") {
+            if (key == "x_min") return &texts.xMin;
+            if (key == "y_min") return &texts.yMin;
+            if (key == "x_max") return &texts.xMax;
+            if (key == "cell_size") return &texts.cellSize;
+        } else if (section == "aquifer") {
+            if (key == "transmissivity") return &texts.transmissivity;
+            if (key == "storage") return &texts.storage;
+            if (key == "pumping_time") return &texts.pumpTime;
+            if (key == "thickness") return &texts.thickness;
+        } else {
+            WellTexts& well = texts.wells[static_cast<std::size_t>(section.back() - '1')];
+            if (key == "x") return &well.x;
+            if (key == "y") return &well.y;
+            if (key == "rate") return &well.rate;
+        }
+        return nullptr;
+    }
+
+    bool isKnownSection(const std::string& name)
+    {
+        return name == "map" || name == "aquifer"
+            || (name.size() == 5 && name.starts_with("bore") && name[4] >= '1' && name[4] <= '5');
+    }
+
+} // namespace
+
+ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName)
+{
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+
+    ScenarioTexts texts;
+    std::string section;
+    std::map<std::string, int> firstLineOfKey;
+    int lineNumber = 0;
+    auto error = [&](const std::string& message) {
+        return ScenarioFileError(fileName + ":" + std::to_string(lineNumber) + ": " + message);
+    };
+
+    while (!content.empty()) {
+        ++lineNumber;
+        std::size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+
+        line = trim(line);
+        if (isCommentOrEmpty(line))
+            continue;
+
+        if (line.front() == '[') {
+            std::size_t close = line.find(']');
+            if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
+                throw error("malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
+            section = lowered(trim(line.substr(1, close - 1)));
+            if (!isKnownSection(section))
+                throw error("unknown section [" + std::string(trim(line.substr(1, close - 1)))
+                    + "]; the sections are [map], [aquifer] and [bore1] to [bore5]");
+            continue;
+        }
+
+        std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            throw error("malformed line; write it as key = value");
+        std::string key = lowered(trim(line.substr(0, equals)));
+        if (key.empty())
+            throw error("a value without a key");
+        if (section.empty())
+            throw error("\"" + key + "\" comes before any section");
+
+        std::string_view rest = trim(line.substr(equals + 1));
+        std::string value;
+        if (!rest.empty() && rest.front() == '"') {
+            std::size_t close = rest.find('"', 1);
+            if (close == std::string_view::npos)
+                throw error("the value's closing double quote is missing");
+            if (!isCommentOrEmpty(rest.substr(close + 1)))
+                throw error("unexpected text after the quoted value");
+            value = std::string(rest.substr(1, close - 1));
+        } else {
+            value = std::string(trim(rest.substr(0, rest.find_first_of("#;"))));
+        }
+
+        std::string* target = field(texts, section, key);
+        if (target == nullptr)
+            throw error("unknown key \"" + key + "\" in [" + section + "]");
+        auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
+        if (!inserted)
+            throw error("\"" + key + "\" in [" + section + "] was already given on line "
+                + std::to_string(previous->second));
+        *target = value;
+    }
+    return texts;
+}
+
+ScenarioTexts readScenarioFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ScenarioFileError("cannot read scenario file " + path.string() + ": it cannot be opened");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        throw ScenarioFileError("cannot read scenario file " + path.string() + ": read error");
+    return parseScenarioFile(content.str(), path.string());
+}
+
+} // namespace drawfield

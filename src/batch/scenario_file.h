@@ -1,0 +1,32 @@
+#pragma once
+
+// Scenario files: the texts of the window's fields in INI form.
+//
+//   [map]      x_min, y_min, x_max, cell_size
+//   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m)
+//   [bore1] .. [bore5]   x, y (m), rate (m3/h)
+//
+// "#" or ";" starts a comment; a value in double quotes keeps its blanks and comments characters
+// as they are. A key left out keeps the window's initial text; a bore left out is an empty row.
+// Section and key names are not case-sensitive.
+
+#include "compute/scenario.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace drawfield {
+
+// A scenario file that cannot be read or understood; what() names the file and, where there is
+// one, the line: "site.ini:7: unknown key "rte" in [bore1]".
+class ScenarioFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName);
+ScenarioTexts readScenarioFile(const std::filesystem::path& path);
+
+} // namespace drawfield

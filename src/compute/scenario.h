@@ -1,0 +1,78 @@
+#pragma once
+
+// One computation's inputs: the texts of the window's fields, and what they read as.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace drawfield {
+
+inline constexpr int WellCount = 5;
+
+// The texts of one row of the well table.
+struct WellTexts {
+    std::string x; // X well, m
+    std::string y; // Y well, m
+    std::string rate; // pumping rate, m3/h
+    bool operator==(const WellTexts&) const = default;
+};
+
+// The texts of every field a computation reads, as the window holds them. The defaults are the
+// window's initial texts; the well table starts empty (see example()).
+struct ScenarioTexts {
+    std::string xMin = "1"; // X minimum, m
+    std::string yMin = "1"; // Y minimum, m
+    std::string xMax = "100"; // X and Y maximum, m
+    std::string cellSize = "1"; // node spacing, m
+    std::string transmissivity = "0.003"; // m2/s
+    std::string storage = "4"; // storage coefficient, %
+    std::string pumpTime = "24"; // hours
+    std::string thickness = "20"; // aquifer thickness, m
+    std::array<WellTexts, WellCount> wells;
+
+    // The window at start-up: the initial texts and the two example wells.
+    static ScenarioTexts example();
+    bool operator==(const ScenarioTexts&) const = default;
+};
+
+// One well row in computation units. A row whose Rate is 0 does not pump.
+struct WellInput {
+    std::int16_t X = 0; // m
+    std::int16_t Y = 0; // m
+    double Rate = 0.0; // m3/s
+};
+
+// One computation's inputs in computation units. The map is square: YMax always equals XMax.
+struct ScenarioInputs {
+    std::int16_t XMin = 0; // m
+    std::int16_t YMin = 0; // m
+    std::int16_t XMax = 0; // m
+    std::int16_t YMax = 0; // m
+    std::int16_t Step = 1; // node spacing, m, at least 1
+    double Transmissivity = 0.0; // m2/s
+    double Storage = 0.0; // storage coefficient, a fraction
+    double PumpTime = 0.0; // s
+    double Thickness = 0.0; // m
+    std::array<WellInput, WellCount> Wells;
+};
+
+// What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
+// compute at all. A run goes ahead only when refusals is empty.
+struct ScenarioReading {
+    ScenarioInputs inputs;
+    std::vector<std::string> warnings;
+    std::vector<std::string> refusals;
+    bool accepted() const { return refusals.empty(); }
+};
+
+// Reads the texts by the program's number rules, in the fields' order. Warnings: the map size
+// ("Large X size...", "Large Y size..."), then "Pumping outside of map" for each coordinate of each
+// pumping row up to the first row without a rate. Refusals: a field that does not fit its range, a
+// map maximum below its minimum, a cell size below 1, a negative rate, a transmissivity, storage
+// coefficient or pumping time of 0 or less, values that give no finite drawdown, and last
+// "No pumping rate " when the first row does not pump.
+ScenarioReading readScenario(const ScenarioTexts& texts);
+
+} // namespace drawfield

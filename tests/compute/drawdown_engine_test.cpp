@@ -1,0 +1,256 @@
+#include "compute/cooper_jacob.h"
+#include "compute/drawdown_engine.h"
+#include "plain_drawdown.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+using namespace drawfield;
+
+namespace {
+
+struct Well {
+    int x, y;
+    double rateCubicMetresPerHour;
+};
+
+ScenarioInputs scenario(int xMin, int yMin, int xMax, int step, std::vector<Well> wells,
+    double transmissivity = 0.003, double storagePercent = 4, double hours = 24)
+{
+    ScenarioInputs in;
+    in.XMin = static_cast<std::int16_t>(xMin);
+    in.YMin = static_cast<std::int16_t>(yMin);
+    in.XMax = in.YMax = static_cast<std::int16_t>(xMax);
+    in.Step = static_cast<std::int16_t>(step);
+    in.Transmissivity = transmissivity;
+    in.Storage = storagePercent / 100.0;
+    in.PumpTime = hours * 3600.0;
+    in.Thickness = 20;
+    for (std::size_t i = 0; i < wells.size(); ++i)
+        in.Wells[i] = { static_cast<std::int16_t>(wells[i].x), static_cast<std::int16_t>(wells[i].y),
+            wells[i].rateCubicMetresPerHour / 3600.0 };
+    return in;
+}
+
+DrawdownResult compute(const ScenarioInputs& in, unsigned threads = 2)
+{
+    EngineOptions options;
+    options.threads = threads;
+    std::optional<DrawdownResult> result = computeDrawdown(in, options);
+    EXPECT_TRUE(result.has_value());
+    return std::move(*result);
+}
+
+// Bit for bit: memcmp, so that 0 and -0 or two NaNs are told apart too.
+::testing::AssertionResult sameBits(const std::vector<double>& expected, const DrawdownGrid& grid)
+{
+    std::span<const double> values = grid.values();
+    if (expected.size() != values.size())
+        return ::testing::AssertionFailure() << "sizes differ";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (std::memcmp(&expected[i], &values[i], sizeof(double)) != 0)
+            return ::testing::AssertionFailure()
+                << "at x = " << grid.xMin() + static_cast<int>(i % grid.width())
+                << ", y = " << grid.yMin() + static_cast<int>(i / grid.width()) << ": expected "
+                << expected[i] << ", got " << values[i];
+    return ::testing::AssertionSuccess();
+}
+
+// One well at (150, 150) pumping 36 m3/h on the map 1..300.
+const ScenarioInputs OneWell = scenario(1, 1, 300, 1, { { 150, 150, 36 } });
+
+} // namespace
+
+TEST(CooperJacob, WorkedValues)
+{
+    CooperJacobWell well(0.01, 0.003, 0.04, 86400);
+    EXPECT_EQ(well.A, 0.2652576181987947);
+    EXPECT_EQ(well.u(100), 145.7352);
+    EXPECT_EQ(well.term(271.0 * 0 + 121 * 121), -0.0012253917510141397); // (271, 150)
+    EXPECT_EQ(well.contribution(121 * 121), 0.0);
+}
+
+TEST(DrawdownEngine, WorkedValuesBitForBit)
+{
+    struct Case {
+        int x, y;
+        double gridValue;
+    };
+    const Case cases[] = {
+        { 160, 150, -1.3214580883242635 },
+        { 153, 154, -1.6891832286773454 },
+        { 200, 150, -0.46762675374204415 },
+        { 250, 150, -0.09990161338896221 },
+        { 270, 150, -0.0031772495860407954 },
+        { 271, 150, 0.0 }, // just beyond the radius of influence (about 120.72 m)
+        { 1, 1, 0.0 },
+    };
+    for (unsigned threads : { 1u, 2u }) {
+        DrawdownResult result = compute(OneWell, threads);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << "(" << c.x << ", " << c.y << "), " << threads << " threads");
+            EXPECT_EQ(result.grid->at(c.x, c.y), c.gridValue);
+            EXPECT_FALSE(c.gridValue == 0.0 && std::signbit(result.grid->at(c.x, c.y))) << "-0";
+        }
+    }
+}
+
+TEST(DrawdownEngine, NodeOnAWellCarriesThePreviousNode)
+{
+    DrawdownResult result = compute(OneWell);
+    EXPECT_EQ(result.grid->at(150, 150), result.grid->at(150, 149));
+    EXPECT_LT(result.grid->at(150, 150), 0.0);
+    EXPECT_EQ(result.largest.drawdown, -result.grid->at(150, 149));
+    EXPECT_EQ(result.largest.x, 149) << "ties go to the first node in loop order";
+}
+
+// The engine against the plain loop, bit for bit, on the cases where bookkeeping can go wrong.
+TEST(DrawdownEngine, MatchesThePlainLoop)
+{
+    struct Case {
+        const char* name;
+        ScenarioInputs inputs;
+    };
+    const Case cases[] = {
+        { "example", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 60, 60, 4 } }) },
+        { "cell size 5", scenario(1, 1, 100, 5, { { 31, 36, 6 }, { 60, 60, 4 } }) },
+        { "cell size 3, wells off the lattice", scenario(-7, 2, 90, 3, { { 30, 30, 6 }, { 61, 61, 9 } }) },
+        { "well on the first node of a column", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 50, 1, 4 } }) },
+        { "well on the first node of the map", scenario(1, 1, 100, 1, { { 1, 1, 6 }, { 20, 20, 4 } }) },
+        { "well on the map's last node", scenario(1, 1, 100, 1, { { 100, 100, 6 }, { 90, 95, 4 } }) },
+        { "wells on neighbouring nodes", scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 40, 41, 4 }, { 41, 1, 3 } }) },
+        { "two wells on one node", scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 70, 70, 2 }, { 40, 40, 4 } }) },
+        { "wells outside the map", scenario(1, 1, 100, 1, { { -50, 50, 60 }, { 150, 150, 40 } }) },
+        { "skipped row between pumping rows", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 0, 0, 0 }, { 70, 20, 5 } }) },
+        { "negative minimum", scenario(-10, -10, 60, 1, { { -10, 5, 6 }, { 20, -10, 4 } }) },
+        { "cone covering the map", scenario(1, 1, 150, 1, { { 20, 20, 50 }, { 120, 140, 30 } }, 0.01, 0.01, 8760) },
+        { "tiny cone, no positive term", scenario(1, 1, 50, 1, { { 25, 25, 1 } }, 0.003, 4, 0.0001) },
+        { "map of one node on a well", scenario(5, 5, 5, 1, { { 5, 5, 6 } }) },
+        { "cell size larger than the map", scenario(1, 1, 100, 200, { { 1, 1, 6 }, { 50, 50, 4 } }) },
+        { "five wells, cell size 2", scenario(0, 0, 200, 2, { { 10, 10, 6 }, { 100, 100, 4 }, { 101, 101, 3 }, { 190, 10, 8 }, { 100, 100, 2 } }) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(sameBits(plainDrawdown(c.inputs), *compute(c.inputs, 1).grid));
+        EXPECT_TRUE(sameBits(plainDrawdown(c.inputs), *compute(c.inputs, 3).grid));
+    }
+}
+
+TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
+{
+    std::mt19937 random(20261206);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int trial = 0; trial < 60; ++trial) {
+        int xMin = between(-300, 300), yMin = between(-300, 300);
+        int xMax = std::max(xMin, yMin) + between(0, 250);
+        std::vector<Well> wells;
+        for (int i = 0, count = between(1, 5); i < count; ++i)
+            wells.push_back({ between(xMin - 100, xMax + 100), between(yMin - 100, xMax + 100),
+                between(0, 3) == 0 ? 0.0 : between(1, 400) / 4.0 });
+        wells[0].rateCubicMetresPerHour = std::max(1.0, wells[0].rateCubicMetresPerHour);
+        ScenarioInputs in = scenario(xMin, xMax, xMax, between(1, 4), wells,
+            between(1, 100) / 10000.0, between(1, 200) / 10.0, between(1, 2000) / 2.0);
+        in.YMin = static_cast<std::int16_t>(yMin > xMax ? xMax : yMin);
+        SCOPED_TRACE(::testing::Message() << "trial " << trial);
+        std::vector<double> expected = plainDrawdown(in);
+        for (unsigned threads : { 1u, 2u, 7u }) {
+            DrawdownResult result = compute(in, threads);
+            ASSERT_TRUE(sameBits(expected, *result.grid)) << threads << " threads";
+
+            // Outside the drawdown extent every value is 0.
+            MetreBox box = result.grid->drawdownExtent();
+            for (int y = result.grid->yMin(); y <= result.grid->yMax(); ++y)
+                for (int x = result.grid->xMin(); x <= result.grid->xMax(); ++x)
+                    if (x < box.xMin || x > box.xMax || y < box.yMin || y > box.yMax) {
+                        ASSERT_EQ(result.grid->at(x, y), 0.0) << "(" << x << ", " << y << ")";
+                    }
+        }
+    }
+}
+
+TEST(DrawdownEngine, LatticeWithCellSizeFive)
+{
+    DrawdownResult result = compute(scenario(1, 1, 100, 5, { { 51, 51, 6 } }));
+    const DrawdownGrid& grid = *result.grid;
+    EXPECT_EQ(grid.columnCount(), 20);
+    EXPECT_EQ(grid.nodeX(19), 96) << "100 is not a node";
+    EXPECT_LT(grid.at(46, 51), 0.0);
+    EXPECT_LT(grid.at(96, 96), 0.0);
+    for (auto [x, y] : { std::pair { 2, 1 }, { 47, 51 }, { 100, 100 }, { 51, 52 } })
+        EXPECT_EQ(grid.at(x, y), 0.0) << "(" << x << ", " << y << ") is not a node";
+}
+
+// Each well's contribution is clamped on its own, so the rows' order does not matter.
+TEST(DrawdownEngine, RowOrderDoesNotChangeTheMap)
+{
+    ScenarioInputs nearThenFar = scenario(1, 1, 300, 1, { { 100, 100, 36 }, { 240, 100, 36 } });
+    ScenarioInputs farThenNear = scenario(1, 1, 300, 1, { { 240, 100, 36 }, { 100, 100, 36 } });
+    DrawdownResult a = compute(nearThenFar), b = compute(farThenNear);
+    for (int y = 1; y <= 300; ++y)
+        for (int x = 1; x <= 300; ++x) {
+            if (y == 100 && (x == 100 || x == 240))
+                continue; // a node on a well follows the rows by design
+            ASSERT_EQ(a.grid->at(x, y), b.grid->at(x, y)) << "(" << x << ", " << y << ")";
+        }
+    // Node (110, 100): 10 m from the first well, 130 m from the second, beyond its reach.
+    CooperJacobWell cone(0.01, 0.003, 0.04, 86400);
+    EXPECT_EQ(a.grid->at(110, 100), -cone.term(100));
+}
+
+TEST(DrawdownEngine, ThicknessExceeded)
+{
+    ScenarioInputs in = OneWell;
+    DrawdownResult result = compute(in);
+    EXPECT_FALSE(drawdownExceedsThickness(result, in));
+    in.Thickness = 1.0;
+    EXPECT_TRUE(drawdownExceedsThickness(result, in));
+    in.Thickness = 0.0; // an empty thickness field
+    EXPECT_TRUE(drawdownExceedsThickness(result, in));
+}
+
+TEST(DrawdownEngine, ReportsEveryLatticeColumnOnceInOrder)
+{
+    for (unsigned threads : { 1u, 2u }) {
+        for (int step : { 1, 5 }) {
+            ScenarioInputs in = scenario(-3, 1, 400, step, { { 30, 30, 6 }, { 200, 200, 40 } });
+            std::vector<int> reported;
+            EngineOptions options;
+            options.threads = threads;
+            options.onColumn = [&](int x) { reported.push_back(x); };
+            ASSERT_TRUE(computeDrawdown(in, options));
+            std::vector<int> expected;
+            for (int x = in.XMin; x <= in.XMax; x += step)
+                expected.push_back(x);
+            EXPECT_EQ(reported, expected) << threads << " threads, step " << step;
+        }
+    }
+}
+
+TEST(DrawdownEngine, StopsWhenAsked)
+{
+    ScenarioInputs in = scenario(1, 1, 2000, 1, { { 1000, 1000, 600 } }, 0.01, 0.01, 8760);
+    std::stop_source stop;
+    EngineOptions options;
+    options.stopToken = stop.get_token();
+    int columns = 0;
+    options.onColumn = [&](int) {
+        if (++columns == 10)
+            stop.request_stop();
+    };
+    EXPECT_FALSE(computeDrawdown(in, options).has_value());
+    EXPECT_LT(columns, 2000);
+}
+
+TEST(DrawdownGrid, TooLargeForTheMachineIsAnErrorNotACrash)
+{
+    try {
+        DrawdownGrid::create(0, 0, 2'000'000'000, 2'000'000'000, 1);
+        FAIL() << "expected GridAllocationError";
+    } catch (const GridAllocationError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("cannot allocate a map of 2000000001 x 2000000001 m"))
+            << error.what();
+    }
+}

@@ -1,0 +1,1 @@
+#include "compute/atomic_file.h"

@@ -1,0 +1,193 @@
+#include "compute/messages.h"
+#include "compute/scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace drawfield;
+
+namespace {
+
+const std::string LargeX = messages::LargeXSize;
+const std::string LargeY = messages::LargeYSize;
+const std::string Outside = messages::PumpingOutsideOfMap;
+const std::string NoRate = messages::NoPumpingRate;
+
+} // namespace
+
+TEST(ReadScenario, ExampleInComputationUnits)
+{
+    ScenarioReading reading = readScenario(ScenarioTexts::example());
+    ASSERT_TRUE(reading.accepted());
+    EXPECT_TRUE(reading.warnings.empty());
+    const ScenarioInputs& in = reading.inputs;
+    EXPECT_EQ(in.XMin, 1);
+    EXPECT_EQ(in.YMin, 1);
+    EXPECT_EQ(in.XMax, 100);
+    EXPECT_EQ(in.YMax, 100);
+    EXPECT_EQ(in.Step, 1);
+    EXPECT_EQ(in.Transmissivity, 0.003);
+    EXPECT_EQ(in.Storage, 4.0 / 100.0);
+    EXPECT_EQ(in.PumpTime, 24.0 * 3600.0);
+    EXPECT_EQ(in.Thickness, 20.0);
+    EXPECT_EQ(in.Wells[0].X, 30);
+    EXPECT_EQ(in.Wells[0].Y, 30);
+    EXPECT_EQ(in.Wells[0].Rate, 6.0 / 3600.0);
+    EXPECT_EQ(in.Wells[1].X, 60);
+    EXPECT_EQ(in.Wells[1].Rate, 4.0 / 3600.0);
+    EXPECT_EQ(in.Wells[2].Rate, 0.0);
+}
+
+// Warnings come in the fields' order; they never stop a run.
+TEST(ReadScenario, Warnings)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScenarioTexts&)> edit;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        { "map of 500 m", [](ScenarioTexts& t) { t.xMax = "500"; }, {} },
+        { "map of 501 m", [](ScenarioTexts& t) { t.xMax = "501"; }, { LargeX } },
+        { "map of 6000 m", [](ScenarioTexts& t) { t.xMax = "6000"; }, { LargeX, LargeY } },
+        { "well on the map's corner",
+            [](ScenarioTexts& t) { t.wells[0] = { "1", "100", "6" }; }, {} },
+        { "well left of the map", [](ScenarioTexts& t) { t.wells[0].x = "0"; }, { Outside } },
+        { "well outside on both axes",
+            [](ScenarioTexts& t) { t.wells[1] = { "0", "101", "4" }; }, { Outside, Outside } },
+        { "check stops at the first row without a rate",
+            [](ScenarioTexts& t) {
+                t.wells[1] = { "", "", "" };
+                t.wells[2] = { "500", "500", "3" };
+            },
+            {} },
+        { "large map, then well outside",
+            [](ScenarioTexts& t) {
+                t.xMax = "6000";
+                t.wells[1].x = "7000";
+            },
+            { LargeX, LargeY, Outside } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScenarioTexts texts = ScenarioTexts::example();
+        c.edit(texts);
+        ScenarioReading reading = readScenario(texts);
+        EXPECT_TRUE(reading.accepted());
+        EXPECT_EQ(reading.warnings, c.warnings);
+    }
+}
+
+TEST(ReadScenario, TextsReadByTheNumberRules)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.cellSize = "2.5";
+    texts.wells[0] = { "12.5", "13.5", "36" };
+    texts.wells[1] = { "1e2", "12,5", "4" };
+    texts.xMax = "12,5e1"; // 12
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted());
+    const ScenarioInputs& in = reading.inputs;
+    EXPECT_EQ(in.Step, 2);
+    EXPECT_EQ(in.Wells[0].X, 12);
+    EXPECT_EQ(in.Wells[0].Y, 14);
+    EXPECT_EQ(in.Wells[0].Rate, 0.01);
+    EXPECT_EQ(in.Wells[1].X, 100);
+    EXPECT_EQ(in.Wells[1].Y, 12);
+    EXPECT_EQ(in.XMax, 12);
+
+    for (const char* cellSize : { "0", "", "abc" }) {
+        texts.cellSize = cellSize;
+        EXPECT_EQ(readScenario(texts).inputs.Step, 1) << "cell size \"" << cellSize << "\"";
+    }
+}
+
+TEST(ReadScenario, RowAfterAnEmptyRowStillPumps)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.wells[1] = {};
+    texts.wells[2] = { "90", "10", "7.2" };
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted());
+    EXPECT_EQ(reading.inputs.Wells[1].Rate, 0.0);
+    EXPECT_EQ(reading.inputs.Wells[2].X, 90);
+    EXPECT_EQ(reading.inputs.Wells[2].Rate, 7.2 / 3600.0);
+}
+
+// Every reason not to compute is a refusal naming the field and what it accepts.
+TEST(ReadScenario, Refusals)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScenarioTexts&)> edit;
+        std::vector<std::string> refusalsStartWith;
+        std::vector<std::string> warnings = {};
+    };
+    const Case cases[] = {
+        { "map maximum beyond 16 bits", [](ScenarioTexts& t) { t.xMax = "40000"; },
+            { "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\"" } },
+        { "X minimum beyond 16 bits", [](ScenarioTexts& t) { t.xMin = "-32769"; },
+            { "X minimum must be a whole number of metres from -32768 to 32767" } },
+        { "maximum below the minimum", [](ScenarioTexts& t) { t.xMax = "0"; },
+            { "X and Y maximum (0 m) is below the X minimum (1 m)",
+                "X and Y maximum (0 m) is below the Y minimum (1 m)" } },
+        { "maximum below the Y minimum only", [](ScenarioTexts& t) { t.yMin = "200"; },
+            { "X and Y maximum (100 m) is below the Y minimum (200 m)" } },
+        { "negative cell size", [](ScenarioTexts& t) { t.cellSize = "-5"; },
+            { "Cell size must be a whole number of metres from 1 to 32767; \"-5\"" } },
+        { "well far outside 16 bits", [](ScenarioTexts& t) { t.wells[1].x = "99999"; },
+            { "Bore 2, X well must be a whole number of metres from -32768 to 32767; \"99999\"" } },
+        { "negative rate", [](ScenarioTexts& t) { t.wells[1].rate = "-4"; },
+            { "Bore 2, Pumping rate (m3/h) cannot be negative" } },
+        { "zero transmissivity", [](ScenarioTexts& t) { t.transmissivity = "0"; },
+            { "Transmissivity (m2/s) must be greater than 0; \"0\" reads as 0." } },
+        { "empty storage", [](ScenarioTexts& t) { t.storage = ""; },
+            { "S Coefficient of storage (%) must be greater than 0; \"\" reads as 0." } },
+        { "zero pumping time", [](ScenarioTexts& t) { t.pumpTime = "0.0"; },
+            { "Pumping time (hours) must be greater than 0" } },
+        { "huge number", [](ScenarioTexts& t) { t.thickness = "1e999"; },
+            { "Aquifer thickness (m) \"1e999\" is too large a number to compute with." } },
+        { "no finite drawdown", [](ScenarioTexts& t) { t.transmissivity = "1e-320"; },
+            { "Bore 1: transmissivity, storage coefficient, pumping time and pumping rate give no "
+              "finite drawdown" } },
+        { "first row without a rate", [](ScenarioTexts& t) { t.wells[0].rate = ""; }, { NoRate } },
+        { "every refusal, in the fields' order",
+            [](ScenarioTexts& t) {
+                t.xMax = "40000";
+                t.storage = "0";
+                t.wells[0].rate = "0";
+            },
+            { "X and Y maximum must", "S Coefficient of storage (%) must", NoRate } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScenarioTexts texts = ScenarioTexts::example();
+        c.edit(texts);
+        ScenarioReading reading = readScenario(texts);
+        EXPECT_EQ(reading.warnings, c.warnings);
+        ASSERT_EQ(reading.refusals.size(), c.refusalsStartWith.size());
+        for (std::size_t i = 0; i < c.refusalsStartWith.size(); ++i)
+            EXPECT_EQ(reading.refusals[i].substr(0, c.refusalsStartWith[i].size()),
+                c.refusalsStartWith[i])
+                << reading.refusals[i];
+    }
+}
+
+TEST(ReadScenario, NoPumpingRateIsExactlyTheMessageWithItsTrailingBlank)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.wells[0] = {};
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_EQ(reading.refusals, std::vector<std::string> { "No pumping rate " });
+    EXPECT_TRUE(reading.warnings.empty()) << "the position check stops at the empty first row";
+}
+
+TEST(ReadScenario, RowsWithoutRateAreNotChecked)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.wells[3] = { "99999", "abc", "" };
+    EXPECT_TRUE(readScenario(texts).accepted());
+}

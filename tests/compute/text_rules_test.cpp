@@ -1,0 +1,137 @@
+#include "compute/text_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+
+using namespace drawfield;
+
+TEST(TextRules, NumberOfText)
+{
+    struct Case {
+        const char* text;
+        std::optional<double> number;
+    };
+    const Case cases[] = {
+        { "", 0.0 },
+        { "abc", 0.0 },
+        { "0.003", 0.003 },
+        { "12,5", 12.0 }, // "." is the only decimal point
+        { "1e2", 100.0 },
+        { "1E-2", 0.01 },
+        { "1 2", 12.0 }, // blanks inside a number are ignored
+        { " 1\t2\n.5", 12.5 },
+        { "1 e 2", 100.0 },
+        { "1e", 1.0 }, // an exponent needs a digit
+        { "1e+", 1.0 },
+        { "-", 0.0 },
+        { "-.5", -0.5 },
+        { "+3", 3.0 },
+        { ".", 0.0 },
+        { "1.2.3", 1.2 },
+        { "12abc", 12.0 },
+        { "E5", 0.0 },
+        { "1e2.5", 100.0 },
+        { "&H1F", 31.0 },
+        { "&hff", 255.0 },
+        { "& H 10", 16.0 },
+        { "&O17", 15.0 },
+        { "&O8", 0.0 },
+        { "&H", 0.0 },
+        { "&HFFFF", 65535.0 },
+        { "1e-400", 0.0 }, // too small for a real: 0
+        { "0.0000001e-400", 0.0 },
+        { "1e400", std::nullopt }, // too large: a failure, not infinity
+        { "123456789e305", std::nullopt },
+        { "&HFFFFFFFFFFFFFFFFFF", std::nullopt },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("text \"") + c.text + "\"");
+        std::optional<double> number = numberOfText(c.text);
+        ASSERT_EQ(number.has_value(), c.number.has_value());
+        if (number) {
+            EXPECT_EQ(*number, *c.number);
+            EXPECT_FALSE(std::signbit(*number) && *number == 0.0) << "no negative zero";
+        }
+    }
+}
+
+TEST(TextRules, IntegerOfTextRoundsHalvesToEvenAndFailsOutsideSixteenBits)
+{
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+    };
+    const Case cases[] = {
+        { "0.5", 0 },
+        { "1.5", 2 },
+        { "2.5", 2 },
+        { "3.5", 4 },
+        { "-2.5", -2 },
+        { "12.5", 12 },
+        { "13.5", 14 },
+        { "2.4999999", 2 },
+        { "", 0 },
+        { "abc", 0 },
+        { "32767", 32767 },
+        { "32766.5", 32766 },
+        { "32767.4", 32767 },
+        { "32767.5", std::nullopt }, // rounds to 32768
+        { "-32768", -32768 },
+        { "-32768.5", -32768 }, // rounds to the even -32768
+        { "-32768.6", std::nullopt },
+        { "40000", std::nullopt },
+        { "1e400", std::nullopt },
+        { "&H7FFF", 32767 },
+        { "&H8000", std::nullopt },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("text \"") + c.text + "\"");
+        std::optional<std::int16_t> value = integerOfText(c.text);
+        ASSERT_EQ(value.has_value(), c.value.has_value());
+        if (value) {
+            EXPECT_EQ(*value, *c.value);
+        }
+    }
+}
+
+TEST(TextRules, RealText)
+{
+    struct Case {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        { -1.3214580883242635, "-1.32145808832426" },
+        { -0.09990161338896221, "-.0999016133889622" },
+        { -0.0031772495860407954, "-.0031772495860408" }, // rounds up, trailing zero dropped
+        { -0.5, "-.5" },
+        { -0.25, "-.25" },
+        { 0.0, " 0" },
+        { -0.0, " 0" },
+        { 100.0, " 100" },
+        { 1.5, " 1.5" },
+        { 123456789012345.0, " 123456789012345" },
+        { 999999999999999.5, " 1E+15" },
+        { 1e15, " 1E+15" },
+        { -1.23456789012345678e20, "-1.23456789012346E+20" },
+        { 0.0001, " .0001" },
+        { 0.00001, " 1E-05" },
+        { -1.5e-7, "-1.5E-07" },
+        { 1e-100, " 1E-100" },
+        { 0.1 + 0.2, " .3" }, // 15 digits hide the binary noise
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(realText(c.value), c.text);
+    }
+}
+
+TEST(TextRules, IntegerText)
+{
+    EXPECT_EQ(integerText(60), " 60");
+    EXPECT_EQ(integerText(0), " 0");
+    EXPECT_EQ(integerText(-5), "-5");
+    EXPECT_EQ(integerText(-32768), "-32768");
+}
