@@ -1,1 +1,206 @@
-int main() { return 0; }
+// Speed and memory of the drawdown engine against the plain loop and against the cost of a zeroed
+// map. Not a test: run it by hand on an idle machine.
+//
+//   build/bin/drawfield-bench           cases A, B and C
+//   build/bin/drawfield-bench --huge    also the largest map, 32767 x 32767 m (needs 9 GB)
+
+#include "compute/drawdown_engine.h"
+#include "compute/record_file.h"
+#include "compute/scenario.h"
+#include "compute/text_rules.h"
+#include "plain_drawdown.h"
+
+#include <algorithm>
+#include <cmath>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace drawfield;
+
+namespace {
+
+double secondsOf(const std::function<void()>& work, int repeats = 1)
+{
+    double best = 1e300;
+    for (int i = 0; i < repeats; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+// Peak resident memory since the last reset, from /proc (Linux).
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakMemoryGiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / (1024.0 * 1024.0);
+    return 0.0;
+}
+
+ScenarioInputs read(ScenarioTexts texts)
+{
+    ScenarioReading reading = readScenario(texts);
+    if (!reading.accepted()) {
+        std::fprintf(stderr, "scenario refused: %s\n", reading.refusals.front().c_str());
+        std::exit(1);
+    }
+    return reading.inputs;
+}
+
+ScenarioInputs exampleOnMap(int xMax)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.xMax = std::to_string(xMax);
+    return read(texts);
+}
+
+ScenarioInputs fiveWellsCoveringTheMap()
+{
+    ScenarioTexts texts;
+    texts.xMax = "4000";
+    texts.transmissivity = "0.01";
+    texts.storage = "0.01";
+    texts.pumpTime = "8760";
+    const WellTexts wells[] = { { "500", "500", "50" }, { "3500", "500", "40" },
+        { "2000", "2000", "60" }, { "500", "3500", "30" }, { "3500", "3500", "20" } };
+    std::copy(std::begin(wells), std::end(wells), texts.wells.begin());
+    return read(texts);
+}
+
+long long nodeCount(const ScenarioInputs& in)
+{
+    return static_cast<long long>((in.XMax - in.XMin) / in.Step + 1)
+        * ((in.YMax - in.YMin) / in.Step + 1);
+}
+
+int pumpingWells(const ScenarioInputs& in)
+{
+    return static_cast<int>(std::count_if(in.Wells.begin(), in.Wells.end(),
+        [](const WellInput& w) { return w.Rate > 0.0; }));
+}
+
+// The record file as the plain loop would write it: every node in loop order.
+void plainRecord(const std::filesystem::path& path, const ScenarioInputs& in,
+    const std::vector<double>& grid)
+{
+    std::ofstream out(path, std::ios::binary);
+    const std::size_t width = static_cast<std::size_t>(in.XMax - in.XMin) + 1;
+    for (int x = in.XMin; x <= in.XMax; x += in.Step)
+        for (int y = in.YMin; y <= in.YMax; y += in.Step) {
+            double value = grid[static_cast<std::size_t>(y - in.YMin) * width
+                + static_cast<std::size_t>(x - in.XMin)];
+            if (value < 0.0)
+                out << recordLine(x, y, value);
+        }
+}
+
+struct Figures {
+    double seconds;
+    double peakGiB;
+};
+
+Figures runEngine(const ScenarioInputs& in, unsigned threads, const std::filesystem::path* record,
+    int repeats)
+{
+    auto run = [&] {
+        EngineOptions options;
+        options.threads = threads;
+        std::optional<DrawdownResult> result = computeDrawdown(in, options);
+        if (record)
+            writeRecordFile(*record, *result->grid, RecordLines::DrawdownNodes);
+        return std::move(*result);
+    };
+    // Peak memory of one run, the map included.
+    resetPeakMemory();
+    double peak = (run(), peakMemoryGiB());
+
+    // Results are kept until the timing ends: giving a map's memory back is not part of a run.
+    std::vector<DrawdownResult> kept;
+    double seconds = secondsOf([&] { kept.push_back(run()); }, repeats);
+    return { seconds, peak };
+}
+
+double runPlain(const ScenarioInputs& in, const std::filesystem::path* record)
+{
+    return secondsOf([&] {
+        std::vector<double> grid = plainDrawdown(in);
+        if (record)
+            plainRecord(*record, in, grid);
+    });
+}
+
+void printCase(const char* name, const ScenarioInputs& in, unsigned threads, const Figures& engine,
+    double plainSeconds)
+{
+    double nodes = static_cast<double>(nodeCount(in));
+    double nodeWells = nodes * pumpingWells(in);
+    double gridGiB = nodes * sizeof(double) / (1024.0 * 1024.0 * 1024.0);
+    std::printf("%-3s %6.0f x %-6.0f %u thr  %9.4f s  %8.3f ns/node  %8.3f ns/node.well  "
+                "plain %8.3f s  speed-up %7.1f  peak %.3f GiB (grid %.3f GiB)\n",
+        name, std::sqrt(nodes), std::sqrt(nodes), threads, engine.seconds, engine.seconds / nodes * 1e9,
+        engine.seconds / nodeWells * 1e9, plainSeconds, plainSeconds / engine.seconds,
+        engine.peakGiB, gridGiB);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
+    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "drawfield-bench";
+    std::filesystem::create_directories(folder);
+    std::filesystem::path record = folder / "drawfield.dat";
+    std::filesystem::path plainRecordPath = folder / "plain.dat";
+
+    std::printf("drawfield engine benchmark, %u cores\n\n", cores);
+
+    ScenarioInputs a = exampleOnMap(100);
+    printCase("A", a, cores, runEngine(a, cores, &record, 20), runPlain(a, &plainRecordPath));
+
+    ScenarioInputs b = exampleOnMap(10000);
+    Figures bEngine = runEngine(b, cores, &record, 3);
+    printCase("B", b, cores, bEngine, runPlain(b, &plainRecordPath));
+    const auto bValues = static_cast<std::size_t>(nodeCount(b));
+    double zeroing = secondsOf(
+        [&] {
+            std::unique_ptr<double[]> grid(new double[bValues]());
+            std::printf("%s", grid[bValues / 2] != 0.0 ? "?" : ""); // keep the zeroing
+        },
+        3);
+    std::printf("    B: allocating and zeroing its grid %.4f s; B costs %.3f times that (goal <= 1.5)\n",
+        zeroing, bEngine.seconds / zeroing);
+
+    ScenarioInputs c = fiveWellsCoveringTheMap();
+    double cPlain = runPlain(c, nullptr);
+    Figures c1 = runEngine(c, 1, nullptr, 3);
+    Figures c2 = runEngine(c, 2, nullptr, 3);
+    printCase("C", c, 1, c1, cPlain);
+    printCase("C", c, 2, c2, cPlain);
+    double nodeWells = static_cast<double>(nodeCount(c)) * pumpingWells(c);
+    std::printf("    C: 2 threads %.2f times faster than 1 (goal >= 1.8); "
+                "%.2f ns per node.well per core on 1 thread, %.2f on 2 (goal <= 12)\n",
+        c1.seconds / c2.seconds, c1.seconds / nodeWells * 1e9, c2.seconds * 2 / nodeWells * 1e9);
+
+    if (huge) {
+        ScenarioInputs h = exampleOnMap(32767);
+        Figures figures = runEngine(h, cores, &record, 1);
+        std::printf("\nlargest map, example wells, record file:\n");
+        printCase("H", h, cores, figures, 0.0);
+    }
+    std::filesystem::remove_all(folder);
+}

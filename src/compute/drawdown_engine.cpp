@@ -32,14 +32,13 @@ namespace {
 
     // u for the nodes j = first .. first + count - 1 of a row at squared vertical distance d2.
     DRAWFIELD_VECTOR_CLONES
-    void uAlongRow(const CooperJacobWell& well, long long first, std::size_t count, double d2,
-        double* out)
+    void uAlongRow(const CooperJacobWell& well, int first, int count, double d2, double* out)
     {
         const double tT = well.timeTimesTransmissivity;
         const double S = well.Storage;
-        const double start = static_cast<double>(first);
-        for (std::size_t i = 0; i < count; ++i) {
-            double j = start + static_cast<double>(i);
+        // 32-bit indices: their conversion to double vectorizes, a 64-bit one does not.
+        for (int i = 0; i < count; ++i) {
+            double j = static_cast<double>(first + i);
             double r = std::sqrt(j * j + d2);
             out[i] = 2.249 * (tT / ((r * r) * S));
         }
@@ -47,20 +46,19 @@ namespace {
 
     // u for explicit squared distances.
     DRAWFIELD_VECTOR_CLONES
-    void uOfSquaredDistances(const CooperJacobWell& well, const double* n, std::size_t count,
-        double* out)
+    void uOfSquaredDistances(const CooperJacobWell& well, const double* n, int count, double* out)
     {
         const double tT = well.timeTimesTransmissivity;
         const double S = well.Storage;
-        for (std::size_t i = 0; i < count; ++i) {
+        for (int i = 0; i < count; ++i) {
             double r = std::sqrt(n[i]);
             out[i] = 2.249 * (tT / ((r * r) * S));
         }
     }
 
-    void termsFromU(const CooperJacobWell& well, double* values, std::size_t count)
+    void termsFromU(const CooperJacobWell& well, double* values, int count)
     {
-        for (std::size_t i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i)
             values[i] = well.A * std::log(values[i]);
     }
 
@@ -129,156 +127,142 @@ namespace {
         int m_reported = 0;
     };
 
-    // One well's pass over the map: subtracts its contribution from every lattice node within its
-    // reach, except its own node. Items are independent and touch disjoint rows.
-    class WellPass {
+    // Subtracts, row by row, every pumping well's term from the lattice nodes within the well's
+    // reach, wells in row order, except the wells' own nodes. A row stays in cache while its wells
+    // are added, and rows are independent, so threads can take any of them.
+    class RowFill {
     public:
-        WellPass(DrawdownGrid& grid, const PumpingWell& well)
+        RowFill(DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
             : m_grid(grid)
-            , m_well(well)
+            , m_wells(wells)
             , m_step(grid.nodeSpacing())
         {
-            if (well.reachSquared > 0)
-                m_itemCount = m_step == 1 ? static_cast<int>(well.reach) + 1 : m_grid.rowCount();
+            // Only the rows that some well reaches.
+            long long low = grid.yMax() + 1LL, high = grid.yMin() - 1LL;
+            for (const PumpingWell& well : wells) {
+                if (well.reachSquared == 0)
+                    continue;
+                low = std::min(low, well.Y - well.reach);
+                high = std::max(high, well.Y + well.reach);
+            }
+            LatticeSpan span = grid.latticeIn(MetreBox { grid.xMin(), static_cast<int>(std::max(low, -70000LL)),
+                grid.xMax(), static_cast<int>(std::min(high, 70000LL)) });
+            m_firstRow = static_cast<int>(span.firstRow);
+            m_rowCount = span.empty() ? 0 : static_cast<int>(span.lastRow - span.firstRow + 1);
         }
 
-        int itemCount() const { return m_itemCount; }
+        int itemCount() const { return m_rowCount; }
+        int rowY(int item) const { return m_grid.nodeY(m_firstRow + item); }
 
-        // Nodes item i touches; for progress only.
+        // Nodes that item touches; for progress only.
         long long work(int item) const
         {
-            if (m_step == 1) {
-                Span span = mirroredSpan(item);
-                return (span.rowCount) * (span.rightCount() + span.leftCount());
-            }
-            RowSpan span = latticeRowSpan(item);
-            return span.columnCount();
+            long long nodes = 0;
+            for (const PumpingWell& well : m_wells)
+                nodes += reachAlongRow(well, rowY(item)).nodeCount();
+            return nodes;
         }
 
-        // scratch holds at least two rows of the map.
+        // scratch holds at least 2 * (width + 1) values.
         void run(int item, std::vector<double>& scratch) const
         {
-            if (m_step == 1)
-                runMirrored(item, scratch);
-            else
-                runLatticeRow(item, scratch);
+            const int y = rowY(item);
+            for (const PumpingWell& well : m_wells) {
+                Reach reach = reachAlongRow(well, y);
+                if (reach.nodeCount() == 0)
+                    continue;
+                if (m_step == 1)
+                    subtractMirrored(well, y, reach, scratch);
+                else
+                    subtractNodeByNode(well, y, reach, scratch);
+            }
         }
 
     private:
-        // With a 1 m lattice, nodes at the same |dx| and |dy| from the well share one term: a row
-        // pair Y +- d is computed once for |dx| = 0 .. reach and applied to up to four quadrants.
-        struct Span {
-            int rows[2] = { 0, 0 };
-            int rowCount = 0;
-            long long rightFirst = 0, rightLast = -1; // |dx| of nodes X + j inside the map
-            long long leftFirst = 0, leftLast = -1; // |dx| of nodes X - j inside the map
-            long long rightCount() const { return std::max(0LL, rightLast - rightFirst + 1); }
-            long long leftCount() const { return std::max(0LL, leftLast - leftFirst + 1); }
-        };
-
-        Span mirroredSpan(int d) const
-        {
-            Span span;
-            const int X = m_well.X, Y = m_well.Y;
-            for (int y : { Y + d, Y - d }) {
-                if (y >= m_grid.yMin() && y <= m_grid.yMax()
-                    && (span.rowCount == 0 || y != span.rows[0]))
-                    span.rows[span.rowCount++] = y;
-            }
-            if (span.rowCount == 0)
-                return span;
-            long long h = integerSquareRoot(m_well.reachSquared - squared(d));
-            long long skipWell = d == 0 ? 1 : 0; // the well's own node is settled later
-            span.rightFirst = std::max({ 0LL, skipWell, static_cast<long long>(m_grid.xMin()) - X });
-            span.rightLast = std::min(h, static_cast<long long>(m_grid.xMax()) - X);
-            // j = 0 is the column X itself: the right side already has it.
-            span.leftFirst = std::max(1LL, static_cast<long long>(X) - m_grid.xMax());
-            span.leftLast = std::min(h, static_cast<long long>(X) - m_grid.xMin());
-            return span;
-        }
-
-        void runMirrored(int d, std::vector<double>& scratch) const
-        {
-            Span span = mirroredSpan(d);
-            if (span.rowCount == 0 || (span.rightCount() == 0 && span.leftCount() == 0))
-                return;
-            long long first = span.rightCount() == 0 ? span.leftFirst
-                : span.leftCount() == 0               ? span.rightFirst
-                                                      : std::min(span.rightFirst, span.leftFirst);
-            long long last = std::max(span.rightCount() ? span.rightLast : -1,
-                span.leftCount() ? span.leftLast : -1);
-            auto count = static_cast<std::size_t>(last - first + 1);
-            double* terms = scratch.data();
-            uAlongRow(m_well.cone, first, count, static_cast<double>(squared(d)), terms);
-            termsFromU(m_well.cone, terms, count);
-
-            const long long wellColumn = static_cast<long long>(m_well.X) - m_grid.xMin();
-            for (int r = 0; r < span.rowCount; ++r) {
-                double* row = m_grid.row(span.rows[r]);
-                for (long long j = span.rightFirst; j <= span.rightLast; ++j)
-                    row[wellColumn + j] -= terms[j - first];
-                for (long long j = span.leftFirst; j <= span.leftLast; ++j)
-                    row[wellColumn - j] -= terms[j - first];
-            }
-        }
-
-        // With a coarser lattice, one lattice row at a time, node by node.
-        struct RowSpan {
-            int y = 0;
+        // The lattice columns of one row within a well's reach: from firstColumn to lastColumn.
+        struct Reach {
             long long dy = 0;
             long long firstColumn = 0, lastColumn = -1;
-            long long columnCount() const { return std::max(0LL, lastColumn - firstColumn + 1); }
+            long long nodeCount() const { return std::max(0LL, lastColumn - firstColumn + 1); }
         };
 
-        RowSpan latticeRowSpan(int latticeRow) const
+        Reach reachAlongRow(const PumpingWell& well, int y) const
         {
-            RowSpan span;
-            span.y = m_grid.nodeY(latticeRow);
-            span.dy = static_cast<long long>(m_well.Y) - span.y;
-            if (squared(span.dy) > m_well.reachSquared)
-                return span;
-            long long h = integerSquareRoot(m_well.reachSquared - squared(span.dy));
-            long long from = std::max(static_cast<long long>(m_well.X) - h, 0LL + m_grid.xMin());
-            long long to = std::min(static_cast<long long>(m_well.X) + h, 0LL + m_grid.xMax());
-            span.firstColumn = ceilDivide(from - m_grid.xMin(), m_step);
-            span.lastColumn = floorDivide(to - m_grid.xMin(), m_step);
-            return span;
+            Reach reach;
+            reach.dy = static_cast<long long>(well.Y) - y;
+            if (well.reachSquared == 0 || squared(reach.dy) > well.reachSquared)
+                return reach;
+            long long h = integerSquareRoot(well.reachSquared - squared(reach.dy));
+            long long from = std::max(well.X - h, 0LL + m_grid.xMin());
+            long long to = std::min(well.X + h, 0LL + m_grid.xMax());
+            reach.firstColumn = ceilDivide(from - m_grid.xMin(), m_step);
+            reach.lastColumn = floorDivide(to - m_grid.xMin(), m_step);
+            return reach;
         }
 
-        void runLatticeRow(int latticeRow, std::vector<double>& scratch) const
+        // On a 1 m lattice the nodes X - j and X + j share one term: it is computed once for
+        // j = 0 .. the farther side's end and subtracted on both sides.
+        void subtractMirrored(const PumpingWell& well, int y, const Reach& reach,
+            std::vector<double>& scratch) const
         {
-            RowSpan span = latticeRowSpan(latticeRow);
-            auto count = static_cast<std::size_t>(span.columnCount());
-            if (count == 0)
+            const long long wellColumn = static_cast<long long>(well.X) - m_grid.xMin();
+            const long long skipWell = reach.dy == 0 ? 1 : 0; // its own node is settled later
+            const long long rightFirst = std::max({ 0LL, skipWell, reach.firstColumn - wellColumn });
+            const long long rightLast = reach.lastColumn - wellColumn;
+            const long long leftFirst = std::max(1LL, wellColumn - reach.lastColumn); // j = 0 is right's
+            const long long leftLast = wellColumn - reach.firstColumn;
+            const bool right = rightFirst <= rightLast, left = leftFirst <= leftLast;
+            if (!right && !left)
                 return;
+            const long long first = !right ? leftFirst : !left ? rightFirst : std::min(rightFirst, leftFirst);
+            const long long last = !right ? leftLast : !left ? rightLast : std::max(rightLast, leftLast);
+            const auto count = static_cast<int>(last - first + 1);
+
+            double* terms = scratch.data();
+            uAlongRow(well.cone, static_cast<int>(first), count, static_cast<double>(squared(reach.dy)), terms);
+            termsFromU(well.cone, terms, count);
+            double* row = m_grid.row(y);
+            for (long long j = rightFirst; j <= rightLast; ++j)
+                row[wellColumn + j] -= terms[j - first];
+            for (long long j = leftFirst; j <= leftLast; ++j)
+                row[wellColumn - j] -= terms[j - first];
+        }
+
+        void subtractNodeByNode(const PumpingWell& well, int y, const Reach& reach,
+            std::vector<double>& scratch) const
+        {
+            const auto count = static_cast<int>(reach.nodeCount());
             double* n = scratch.data();
             double* terms = scratch.data() + count;
-            for (std::size_t i = 0; i < count; ++i) {
-                long long dx = static_cast<long long>(m_well.X)
-                    - m_grid.nodeX(static_cast<int>(span.firstColumn) + static_cast<int>(i));
-                n[i] = static_cast<double>(squared(dx) + squared(span.dy));
+            for (int i = 0; i < count; ++i) {
+                long long dx = static_cast<long long>(well.X)
+                    - m_grid.nodeX(static_cast<int>(reach.firstColumn) + i);
+                n[i] = static_cast<double>(squared(dx) + squared(reach.dy));
             }
-            uOfSquaredDistances(m_well.cone, n, count, terms);
-            termsFromU(m_well.cone, terms, count);
-            double* row = m_grid.row(span.y);
-            for (std::size_t i = 0; i < count; ++i) {
+            uOfSquaredDistances(well.cone, n, count, terms);
+            termsFromU(well.cone, terms, count);
+            double* row = m_grid.row(y);
+            for (int i = 0; i < count; ++i) {
                 if (n[i] == 0.0)
                     continue; // the well's own node is settled later
-                auto column = static_cast<std::size_t>(span.firstColumn) + i;
+                auto column = static_cast<std::size_t>(reach.firstColumn) + static_cast<std::size_t>(i);
                 row[column * static_cast<std::size_t>(m_step)] -= terms[i];
             }
         }
 
         DrawdownGrid& m_grid;
-        const PumpingWell& m_well;
+        const std::vector<PumpingWell>& m_wells;
         int m_step;
-        int m_itemCount = 0;
+        int m_firstRow = 0;
+        int m_rowCount = 0;
     };
 
-    // Runs items 0 .. count - 1 on `threads` threads, the calling one included, which alone reports
-    // progress. Items are handed out one at a time so uneven items still balance.
-    void runParallel(const WellPass& pass, unsigned threads, std::vector<std::vector<double>>& scratch,
-        ColumnProgress& progress, const std::stop_token& stop)
+    // Runs the rows on `threads` threads, the calling one included, which alone reports progress.
+    // Rows are handed out one at a time so uneven rows still balance; afterRow(item) runs on the
+    // same thread right after a row, while it is still in cache.
+    template <class AfterRow>
+    void runParallel(const RowFill& fill, unsigned threads, std::vector<std::vector<double>>& scratch,
+        ColumnProgress& progress, const std::stop_token& stop, const AfterRow& afterRow)
     {
         std::atomic<int> next { 0 };
         auto work = [&](std::vector<double>& buffer, bool reporter) {
@@ -286,15 +270,16 @@ namespace {
                 if (stop.stop_requested())
                     return;
                 int item = next.fetch_add(1, std::memory_order_relaxed);
-                if (item >= pass.itemCount())
+                if (item >= fill.itemCount())
                     return;
-                pass.run(item, buffer);
-                progress.add(pass.work(item));
+                fill.run(item, buffer);
+                afterRow(item);
+                progress.add(fill.work(item));
                 if (reporter)
                     progress.report();
             }
         };
-        unsigned helpers = std::min<unsigned>(threads - 1, static_cast<unsigned>(pass.itemCount()));
+        unsigned helpers = std::min<unsigned>(threads - 1, static_cast<unsigned>(fill.itemCount()));
         std::vector<std::jthread> pool;
         pool.reserve(helpers);
         for (unsigned t = 0; t < helpers; ++t)
@@ -324,7 +309,8 @@ namespace {
 
     // The nodes on wells, in loop order; each one's CarriedDrawdown is the final drawdown of the
     // node before it, which may itself be a well node settled just before.
-    void settleWellNodes(DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
+    std::vector<std::pair<int, int>> settleWellNodes(DrawdownGrid& grid,
+        const std::vector<PumpingWell>& wells)
     {
         std::vector<std::pair<int, int>> nodes; // (x, y)
         const int step = grid.nodeSpacing();
@@ -346,6 +332,7 @@ namespace {
                 previous = -grid.at(x - step, lastY);
             grid.at(x, y) = 0.0 - drawdownOnWell(wells, x, y, previous); // never -0
         }
+        return nodes;
     }
 
     MetreBox drawdownExtent(const std::vector<PumpingWell>& wells)
@@ -369,29 +356,34 @@ namespace {
         return box;
     }
 
-    DrawdownPeak findLargest(const DrawdownGrid& grid)
+    // The lowest value of a lattice row within the given columns, and the first X that has it.
+    struct RowPeak {
+        double value = 0.0;
+        int x = 0;
+    };
+
+    RowPeak lowestInRow(const DrawdownGrid& grid, int y, const LatticeSpan& columns)
     {
-        DrawdownPeak peak { 0.0, grid.xMin(), grid.yMin() };
-        MetreBox box = grid.drawdownExtent();
-        if (box.empty())
-            return peak;
-        const int step = grid.nodeSpacing();
-        const LatticeSpan span = grid.latticeIn(box);
-        double lowest = 0.0;
-        for (long long m = span.firstRow; m <= span.lastRow; ++m) {
-            int y = grid.nodeY(static_cast<int>(m));
-            const double* row = grid.row(y);
-            for (long long k = span.firstColumn; k <= span.lastColumn; ++k) {
-                double value = row[k * step];
-                int x = grid.nodeX(static_cast<int>(k));
-                // Ties go to the first node in loop order: X outer, Y inner.
-                if (value < lowest || (value == lowest && value < 0.0 && x < peak.x)) {
-                    lowest = value;
-                    peak = { -value, x, y };
-                }
+        RowPeak peak;
+        const double* row = grid.row(y);
+        const auto step = static_cast<long long>(grid.nodeSpacing());
+        for (long long k = columns.firstColumn; k <= columns.lastColumn; ++k) {
+            if (row[k * step] < peak.value) {
+                peak.value = row[k * step];
+                peak.x = grid.nodeX(static_cast<int>(k));
             }
         }
         return peak;
+    }
+
+    // Keeps the largest drawdown; ties go to the first node in loop order (X outer, Y inner).
+    void keepLargest(DrawdownPeak& peak, const RowPeak& row, int y)
+    {
+        double drawdown = -row.value;
+        if (drawdown > peak.drawdown
+            || (drawdown == peak.drawdown && drawdown > 0.0
+                && (row.x < peak.x || (row.x == peak.x && y < peak.y))))
+            peak = { drawdown, row.x, y };
     }
 
 } // namespace
@@ -423,29 +415,36 @@ std::optional<DrawdownResult> computeDrawdown(const ScenarioInputs& in, const En
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
 
-    std::vector<WellPass> passes;
-    long long totalWork = 0;
-    std::size_t scratchSize = 2 * (grid->width() + 1);
-    for (const PumpingWell& well : wells) {
-        passes.emplace_back(*grid, well);
-        for (int item = 0; item < passes.back().itemCount(); ++item)
-            totalWork += passes.back().work(item);
-    }
-    std::vector<std::vector<double>> scratch(threads, std::vector<double>(scratchSize));
-
-    // Rows receive their wells' terms in row order, one pass per well: the subtraction order at
-    // every node, and so every bit, is that of the wells' rows whatever the threads do.
-    ColumnProgress progress(*grid, options.onColumn, totalWork);
-    for (const WellPass& pass : passes) {
-        runParallel(pass, threads, scratch, progress, options.stopToken);
-        if (options.stopToken.stop_requested())
-            return std::nullopt;
-    }
-
-    settleWellNodes(*grid, wells);
     grid->setDrawdownExtent(drawdownExtent(wells));
+    const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());
+
+    RowFill fill(*grid, wells);
+    long long totalWork = 0;
+    for (int item = 0; item < fill.itemCount(); ++item)
+        totalWork += fill.work(item);
+    std::vector<std::vector<double>> scratch(threads, std::vector<double>(2 * (grid->width() + 1)));
+    std::vector<RowPeak> rowPeaks(static_cast<std::size_t>(fill.itemCount()));
+
+    // Each row receives its wells' terms in row order, so the subtraction order at every node,
+    // and with it every bit, does not depend on the threads.
+    ColumnProgress progress(*grid, options.onColumn, totalWork);
+    runParallel(fill, threads, scratch, progress, options.stopToken, [&](int item) {
+        rowPeaks[static_cast<std::size_t>(item)] = lowestInRow(*grid, fill.rowY(item), extentNodes);
+    });
+    if (options.stopToken.stop_requested())
+        return std::nullopt;
+
+    std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells);
+    auto hasWellNode = [&](int y) {
+        return std::any_of(wellNodes.begin(), wellNodes.end(), [y](auto node) { return node.second == y; });
+    };
     DrawdownResult result;
-    result.largest = findLargest(*grid);
+    result.largest = { 0.0, grid->xMin(), grid->yMin() };
+    for (int item = 0; item < fill.itemCount(); ++item)
+        if (!hasWellNode(fill.rowY(item)))
+            keepLargest(result.largest, rowPeaks[static_cast<std::size_t>(item)], fill.rowY(item));
+    for (auto [x, y] : wellNodes)
+        keepLargest(result.largest, lowestInRow(*grid, y, extentNodes), y);
     progress.finish();
     result.grid = std::move(grid);
     return result;

@@ -59,6 +59,17 @@ DrawdownResult compute(const ScenarioInputs& in, unsigned threads = 2)
     return ::testing::AssertionSuccess();
 }
 
+// The largest drawdown by a scan in loop order: the first node that has it.
+DrawdownPeak largestInLoopOrder(const DrawdownGrid& grid)
+{
+    DrawdownPeak peak { 0.0, grid.xMin(), grid.yMin() };
+    for (int x = grid.xMin(); x <= grid.xMax(); x += grid.nodeSpacing())
+        for (int y = grid.yMin(); y <= grid.yMax(); y += grid.nodeSpacing())
+            if (-grid.at(x, y) > peak.drawdown)
+                peak = { -grid.at(x, y), x, y };
+    return peak;
+}
+
 // One well at (150, 150) pumping 36 m3/h on the map 1..300.
 const ScenarioInputs OneWell = scenario(1, 1, 300, 1, { { 150, 150, 36 } });
 
@@ -159,6 +170,10 @@ TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
         for (unsigned threads : { 1u, 2u, 7u }) {
             DrawdownResult result = compute(in, threads);
             ASSERT_TRUE(sameBits(expected, *result.grid)) << threads << " threads";
+            DrawdownPeak peak = largestInLoopOrder(*result.grid);
+            EXPECT_EQ(result.largest.drawdown, peak.drawdown);
+            EXPECT_EQ(result.largest.x, peak.x);
+            EXPECT_EQ(result.largest.y, peak.y);
 
             // Outside the drawdown extent every value is 0.
             MetreBox box = result.grid->drawdownExtent();

@@ -1,0 +1,152 @@
+// drawfield-batch run as a user runs it: a scenario file in, messages, exit status and files out.
+
+#include "compute/record_file.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace {
+
+struct BatchRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+BatchRun runBatch(const TemporaryFolder& folder, const std::string& arguments)
+{
+    std::string command = std::string("'") + DRAWFIELD_BATCH + "' " + arguments + " > '"
+        + (folder / "stdout").string() + "' 2> '" + (folder / "stderr").string() + "'";
+    int raw = std::system(command.c_str());
+    BatchRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readBytes(folder / "stdout");
+    run.err = readBytes(folder / "stderr");
+    return run;
+}
+
+std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+const char* const Example = "[aquifer]\ntransmissivity = 0.003\n[bore1]\nx = 30\ny = 30\nrate = 6\n"
+                            "[bore2]\nx = 60\ny = 60\nrate = 4\n";
+
+} // namespace
+
+TEST(BatchCommand, MessagesAndExitStatus)
+{
+    struct Case {
+        const char* name;
+        std::string scenario;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        { "example", Example, 0, "" },
+        { "large map and a well outside it",
+            std::string(Example) + "[map]\nx_max = 6000\n[bore3]\nx=7000\ny=5\nrate=3\n", 0,
+            "Large X size, computation will take time...\n"
+            "Large Y size, computation will take time...\n"
+            "Pumping outside of map\n" },
+        { "thickness exceeded: said once",
+            std::string("[aquifer]\nthickness = 0.1\n[bore1]\nx=30\ny=30\nrate=6\n[bore2]\nx=31\ny=31\nrate=6\n"),
+            0, "Drawdown > Aquifer thickness !\n" },
+        { "no pumping rate", "[bore1]\nx = 30\ny = 30\n", 1, "No pumping rate \n" },
+        { "zero transmissivity", "[aquifer]\ntransmissivity = 0\n[bore1]\nx=1\ny=1\nrate=6\n", 1,
+            "Transmissivity (m2/s) must be greater than 0; \"0\" reads as 0.\n" },
+        { "warnings come before refusals",
+            "[map]\nx_max = 600\n[aquifer]\nstorage = 0\n[bore1]\nx=0\ny=1\nrate=6\n", 1,
+            "Large X size, computation will take time...\nPumping outside of map\n"
+            "S Coefficient of storage (%) must be greater than 0; \"0\" reads as 0.\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryFolder folder;
+        writeBytes(folder / "site.ini", c.scenario);
+        BatchRun run = runBatch(folder, quoted(folder / "site.ini"));
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.err, c.err);
+        if (c.status == 0) {
+            EXPECT_TRUE(run.out.starts_with("map 1..")) << run.out;
+        }
+    }
+}
+
+TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
+{
+    TemporaryFolder folder;
+    BatchRun run = runBatch(folder, "--threads 2 --record " + quoted(folder / "data" / "drawfield.dat")
+            + " --grid=" + quoted(folder / "drawfield.asc"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; largest drawdown .546134604613058 m at (30, 30)"),
+        std::string::npos)
+        << run.out;
+
+    std::string record = readBytes(folder / "data" / "drawfield.dat");
+    EXPECT_TRUE(record.starts_with(" 1, 1,-.117231291870562\r\n")) << record.substr(0, 80);
+    EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 10000);
+
+    std::string grid = readBytes(folder / "drawfield.asc");
+    EXPECT_TRUE(grid.starts_with("ncols 100\nnrows 100\nxllcenter 1\nyllcenter 1\ncellsize 1\n"));
+
+    std::string info = (folder / "gdalinfo.txt").string();
+    ASSERT_EQ(std::system(("gdalinfo -stats " + quoted(folder / "drawfield.asc") + " > '" + info
+                              + "' 2>&1")
+                              .c_str()),
+        0)
+        << readBytes(info);
+    std::string report = readBytes(info);
+    EXPECT_NE(report.find("Size is 100, 100"), std::string::npos) << report;
+    EXPECT_NE(report.find("Origin = (0.500000000000000,100.500000000000000)"), std::string::npos) << report;
+    EXPECT_NE(report.find("STATISTICS_MINIMUM=-0.546134"), std::string::npos) << report;
+}
+
+TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "drawfield.dat", "the last run\r\n");
+    writeBytes(folder / "site.ini", "[bore1]\nx = 30\ny = 30\nrate = 0\n");
+    BatchRun run = runBatch(folder, quoted(folder / "site.ini") + " --record " + quoted(folder / "drawfield.dat"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(readBytes(folder / "drawfield.dat"), "the last run\r\n");
+}
+
+TEST(BatchCommand, UnwritableRecordIsSaidAndTheRunStillCompletes)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "a file", "");
+    std::filesystem::path record = folder / "a file" / "drawfield.dat";
+    BatchRun run = runBatch(folder, "--record " + quoted(record) + " --grid " + quoted(folder / "g.asc"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.starts_with("cannot write record file " + record.string() + ": ")) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / "g.asc")) << "the other files are still written";
+}
+
+TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
+{
+    struct Case {
+        const char* name;
+        std::string arguments;
+        std::string errStartsWith;
+    };
+    TemporaryFolder folder;
+    writeBytes(folder / "bad.ini", "[map]\nx_max = 100\nnonsense\n");
+    const Case cases[] = {
+        { "unknown option", "--colour red", "drawfield-batch: unknown option --colour" },
+        { "missing value", "--record", "drawfield-batch: --record needs a value" },
+        { "bad thread count", "--threads 0", "drawfield-batch: --threads needs a whole number from 1 to 1024" },
+        { "two scenarios", "a.ini b.ini", "drawfield-batch: only one scenario file" },
+        { "missing scenario file", quoted(folder / "none.ini"), "cannot read scenario file " + (folder / "none.ini").string() },
+        { "malformed scenario file", quoted(folder / "bad.ini"), (folder / "bad.ini").string() + ":3: malformed line" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchRun run = runBatch(folder, c.arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.starts_with(c.errStartsWith)) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}

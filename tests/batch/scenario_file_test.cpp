@@ -1,0 +1,61 @@
+#include "batch/scenario_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace drawfield;
+
+TEST(ScenarioFile, ShippedExampleIsTheWindowsExample)
+{
+    EXPECT_TRUE(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/example.ini") == ScenarioTexts::example());
+}
+
+TEST(ScenarioFile, ValuesAreTheFieldsTexts)
+{
+    ScenarioTexts texts = parseScenarioFile("\xEF\xBB\xBF; a site\r\n"
+                                            "[MAP]\r\n"
+                                            "x_max = 12,5\r\n"
+                                            "Cell_Size=\"2.5\" # quoted\n"
+                                            "[aquifer]\n"
+                                            "storage = \" 4 ; 5 \"\n"
+                                            "pumping_time =\n"
+                                            "[bore3]\n"
+                                            "rate = 1e2   # m3/h\n"
+                                            "x = -5\n",
+        "site.ini");
+    ScenarioTexts expected;
+    expected.xMax = "12,5";
+    expected.cellSize = "2.5";
+    expected.storage = " 4 ; 5 ";
+    expected.pumpTime = "";
+    expected.wells[2] = { "-5", "", "1e2" };
+    EXPECT_TRUE(texts == expected) << "x_max \"" << texts.xMax << "\", storage \"" << texts.storage << "\"";
+}
+
+TEST(ScenarioFile, ErrorsNameTheFileAndLine)
+{
+    struct Case {
+        const char* content;
+        const char* message;
+    };
+    const Case cases[] = {
+        { "[map]\nx_max = 100\n[wells]\n", "site.ini:3: unknown section [wells]" },
+        { "[bore6]\n", "site.ini:1: unknown section [bore6]" },
+        { "[map]\n\nx_maximum = 100\n", "site.ini:3: unknown key \"x_maximum\" in [map]" },
+        { "[bore1]\nrate 6\n", "site.ini:2: malformed line; write it as key = value" },
+        { "x_max = 100\n", "site.ini:1: \"x_max\" comes before any section" },
+        { "[map\n", "site.ini:1: malformed section line" },
+        { "[map]\nx_max = \"100\n", "site.ini:2: the value's closing double quote is missing" },
+        { "[map]\nx_max = \"1\" 00\n", "site.ini:2: unexpected text after the quoted value" },
+        { "[map]\nx_max = 1\n[map]\nx_max = 2\n",
+            "site.ini:4: \"x_max\" in [map] was already given on line 2" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        try {
+            parseScenarioFile(c.content, "site.ini");
+            ADD_FAILURE() << "expected ScenarioFileError";
+        } catch (const ScenarioFileError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(c.message)) << error.what();
+        }
+    }
+}
