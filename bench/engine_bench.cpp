@@ -11,8 +11,8 @@
 #include "plain_drawdown.h"
 
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -33,8 +33,8 @@ double secondsOf(const std::function<void()>& work, int repeats = 1)
     for (int i = 0; i < repeats; ++i) {
         auto start = std::chrono::steady_clock::now();
         work();
-        best = std::min(best,
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }
@@ -89,13 +89,13 @@ long long nodeCount(const ScenarioInputs& in)
 
 int pumpingWells(const ScenarioInputs& in)
 {
-    return static_cast<int>(std::count_if(in.Wells.begin(), in.Wells.end(),
-        [](const WellInput& w) { return w.Rate > 0.0; }));
+    return static_cast<int>(std::count_if(
+        in.Wells.begin(), in.Wells.end(), [](const WellInput& w) { return w.Rate > 0.0; }));
 }
 
 // The record file as the plain loop would write it: every node in loop order.
-void plainRecord(const std::filesystem::path& path, const ScenarioInputs& in,
-    const std::vector<double>& grid)
+void plainRecord(
+    const std::filesystem::path& path, const ScenarioInputs& in, const std::vector<double>& grid)
 {
     std::ofstream out(path, std::ios::binary);
     const std::size_t width = static_cast<std::size_t>(in.XMax - in.XMin) + 1;
@@ -113,8 +113,8 @@ struct Figures {
     double peakGiB;
 };
 
-Figures runEngine(const ScenarioInputs& in, unsigned threads, const std::filesystem::path* record,
-    int repeats)
+Figures runEngine(
+    const ScenarioInputs& in, unsigned threads, const std::filesystem::path* record, int repeats)
 {
     auto run = [&] {
         EngineOptions options;
@@ -151,9 +151,9 @@ void printCase(const char* name, const ScenarioInputs& in, unsigned threads, con
     double gridGiB = nodes * sizeof(double) / (1024.0 * 1024.0 * 1024.0);
     std::printf("%-3s %6.0f x %-6.0f %u thr  %9.4f s  %8.3f ns/node  %8.3f ns/node.well  "
                 "plain %8.3f s  speed-up %7.1f  peak %.3f GiB (grid %.3f GiB)\n",
-        name, std::sqrt(nodes), std::sqrt(nodes), threads, engine.seconds, engine.seconds / nodes * 1e9,
-        engine.seconds / nodeWells * 1e9, plainSeconds, plainSeconds / engine.seconds,
-        engine.peakGiB, gridGiB);
+        name, std::sqrt(nodes), std::sqrt(nodes), threads, engine.seconds,
+        engine.seconds / nodes * 1e9, engine.seconds / nodeWells * 1e9, plainSeconds,
+        plainSeconds / engine.seconds, engine.peakGiB, gridGiB);
 }
 
 } // namespace
@@ -182,7 +182,8 @@ int main(int argc, char** argv)
             std::printf("%s", grid[bValues / 2] != 0.0 ? "?" : ""); // keep the zeroing
         },
         3);
-    std::printf("    B: allocating and zeroing its grid %.4f s; B costs %.3f times that (goal <= 1.5)\n",
+    std::printf(
+        "    B: allocating and zeroing its grid %.4f s; B costs %.3f times that (goal <= 1.5)\n",
         zeroing, bEngine.seconds / zeroing);
 
     ScenarioInputs c = fiveWellsCoveringTheMap();

@@ -40,7 +40,8 @@ inline std::vector<double> plainDrawdown(const ScenarioInputs& in)
                 s = s + std::max(0.0, cones[i].term(static_cast<double>(n)));
                 CarriedDrawdown = s;
             }
-            grid[static_cast<std::size_t>(y - in.YMin) * width + static_cast<std::size_t>(x - in.XMin)]
+            grid[static_cast<std::size_t>(y - in.YMin) * width
+                + static_cast<std::size_t>(x - in.XMin)]
                 = 0.0 - s;
         }
     }

@@ -83,7 +83,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
             if (error != std::errc() || end != text.data() + text.size() || threads < 1
                 || threads > 1024)
-                throw UsageError("--threads needs a whole number from 1 to 1024, not \"" + text + "\"");
+                throw UsageError(
+                    "--threads needs a whole number from 1 to 1024, not \"" + text + "\"");
             line.threads = threads;
         } else if (name.starts_with("-") && name.size() > 1) {
             throw UsageError("unknown option " + std::string(name));
@@ -106,7 +107,8 @@ std::string metres(double value)
 
 int run(const CommandLine& line)
 {
-    ScenarioTexts texts = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
+    ScenarioTexts texts
+        = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
 
     ScenarioReading reading = readScenario(texts);
     for (const std::string& warning : reading.warnings)
@@ -145,7 +147,8 @@ int run(const CommandLine& line)
         say(error.what());
         status = ExitRefused;
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    double seconds
+        = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     const DrawdownGrid& grid = *result->grid;
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();

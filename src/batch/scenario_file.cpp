@@ -37,20 +37,31 @@ namespace {
     std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
     {
         if (section == "map") {
-            if (key == "x_min") return &texts.xMin;
-            if (key == "y_min") return &texts.yMin;
-            if (key == "x_max") return &texts.xMax;
-            if (key == "cell_size") return &texts.cellSize;
+            if (key == "x_min")
+                return &texts.xMin;
+            if (key == "y_min")
+                return &texts.yMin;
+            if (key == "x_max")
+                return &texts.xMax;
+            if (key == "cell_size")
+                return &texts.cellSize;
         } else if (section == "aquifer") {
-            if (key == "transmissivity") return &texts.transmissivity;
-            if (key == "storage") return &texts.storage;
-            if (key == "pumping_time") return &texts.pumpTime;
-            if (key == "thickness") return &texts.thickness;
+            if (key == "transmissivity")
+                return &texts.transmissivity;
+            if (key == "storage")
+                return &texts.storage;
+            if (key == "pumping_time")
+                return &texts.pumpTime;
+            if (key == "thickness")
+                return &texts.thickness;
         } else {
             WellTexts& well = texts.wells[static_cast<std::size_t>(section.back() - '1')];
-            if (key == "x") return &well.x;
-            if (key == "y") return &well.y;
-            if (key == "rate") return &well.rate;
+            if (key == "x")
+                return &well.x;
+            if (key == "y")
+                return &well.y;
+            if (key == "rate")
+                return &well.rate;
         }
         return nullptr;
     }
@@ -89,7 +100,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         if (line.front() == '[') {
             std::size_t close = line.find(']');
             if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
-                throw error("malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
+                throw error(
+                    "malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
             section = lowered(trim(line.substr(1, close - 1)));
             if (!isKnownSection(section))
                 throw error("unknown section [" + std::string(trim(line.substr(1, close - 1)))
@@ -135,7 +147,8 @@ ScenarioTexts readScenarioFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw ScenarioFileError("cannot read scenario file " + path.string() + ": it cannot be opened");
+        throw ScenarioFileError(
+            "cannot read scenario file " + path.string() + ": it cannot be opened");
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad())

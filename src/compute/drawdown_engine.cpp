@@ -34,13 +34,12 @@ namespace {
     DRAWFIELD_VECTOR_CLONES
     void uAlongRow(const CooperJacobWell& well, int first, int count, double d2, double* out)
     {
-        const double tT = well.timeTimesTransmissivity;
-        const double S = well.Storage;
+        const CooperJacobWell cone
+            = well; // a local copy: out cannot alias it, so the loop vectorizes
         // 32-bit indices: their conversion to double vectorizes, a 64-bit one does not.
         for (int i = 0; i < count; ++i) {
             double j = static_cast<double>(first + i);
-            double r = std::sqrt(j * j + d2);
-            out[i] = 2.249 * (tT / ((r * r) * S));
+            out[i] = cone.u(j * j + d2);
         }
     }
 
@@ -48,12 +47,9 @@ namespace {
     DRAWFIELD_VECTOR_CLONES
     void uOfSquaredDistances(const CooperJacobWell& well, const double* n, int count, double* out)
     {
-        const double tT = well.timeTimesTransmissivity;
-        const double S = well.Storage;
-        for (int i = 0; i < count; ++i) {
-            double r = std::sqrt(n[i]);
-            out[i] = 2.249 * (tT / ((r * r) * S));
-        }
+        const CooperJacobWell cone = well;
+        for (int i = 0; i < count; ++i)
+            out[i] = cone.u(n[i]);
     }
 
     void termsFromU(const CooperJacobWell& well, double* values, int count)
@@ -95,8 +91,8 @@ namespace {
     // that called computeDrawdown() calls report().
     class ColumnProgress {
     public:
-        ColumnProgress(const DrawdownGrid& grid, const std::function<void(int)>& onColumn,
-            long long totalWork)
+        ColumnProgress(
+            const DrawdownGrid& grid, const std::function<void(int)>& onColumn, long long totalWork)
             : m_grid(grid)
             , m_onColumn(onColumn)
             , m_totalWork(std::max(1LL, totalWork))
@@ -107,8 +103,8 @@ namespace {
         {
             long long done = std::min(m_done.load(std::memory_order_relaxed), m_totalWork);
             // The last column waits for finish(): it means the map is complete.
-            auto due = static_cast<int>(
-                static_cast<double>(done) / static_cast<double>(m_totalWork) * m_grid.columnCount());
+            auto due = static_cast<int>(static_cast<double>(done) / static_cast<double>(m_totalWork)
+                * m_grid.columnCount());
             reportUpTo(std::min(due, m_grid.columnCount() - 1));
         }
         void finish() { reportUpTo(m_grid.columnCount()); }
@@ -145,8 +141,9 @@ namespace {
                 low = std::min(low, well.Y - well.reach);
                 high = std::max(high, well.Y + well.reach);
             }
-            LatticeSpan span = grid.latticeIn(MetreBox { grid.xMin(), static_cast<int>(std::max(low, -70000LL)),
-                grid.xMax(), static_cast<int>(std::min(high, 70000LL)) });
+            LatticeSpan span
+                = grid.latticeIn(MetreBox { grid.xMin(), static_cast<int>(std::max(low, -70000LL)),
+                    grid.xMax(), static_cast<int>(std::min(high, 70000LL)) });
             m_firstRow = static_cast<int>(span.firstRow);
             m_rowCount = span.empty() ? 0 : static_cast<int>(span.lastRow - span.firstRow + 1);
         }
@@ -202,24 +199,31 @@ namespace {
 
         // On a 1 m lattice the nodes X - j and X + j share one term: it is computed once for
         // j = 0 .. the farther side's end and subtracted on both sides.
-        void subtractMirrored(const PumpingWell& well, int y, const Reach& reach,
-            std::vector<double>& scratch) const
+        void subtractMirrored(
+            const PumpingWell& well, int y, const Reach& reach, std::vector<double>& scratch) const
         {
             const long long wellColumn = static_cast<long long>(well.X) - m_grid.xMin();
             const long long skipWell = reach.dy == 0 ? 1 : 0; // its own node is settled later
-            const long long rightFirst = std::max({ 0LL, skipWell, reach.firstColumn - wellColumn });
+            const long long rightFirst
+                = std::max({ 0LL, skipWell, reach.firstColumn - wellColumn });
             const long long rightLast = reach.lastColumn - wellColumn;
-            const long long leftFirst = std::max(1LL, wellColumn - reach.lastColumn); // j = 0 is right's
+            const long long leftFirst
+                = std::max(1LL, wellColumn - reach.lastColumn); // j = 0 is right's
             const long long leftLast = wellColumn - reach.firstColumn;
             const bool right = rightFirst <= rightLast, left = leftFirst <= leftLast;
             if (!right && !left)
                 return;
-            const long long first = !right ? leftFirst : !left ? rightFirst : std::min(rightFirst, leftFirst);
-            const long long last = !right ? leftLast : !left ? rightLast : std::max(rightLast, leftLast);
+            const long long first = !right ? leftFirst
+                : !left                    ? rightFirst
+                                           : std::min(rightFirst, leftFirst);
+            const long long last = !right ? leftLast
+                : !left                   ? rightLast
+                                          : std::max(rightLast, leftLast);
             const auto count = static_cast<int>(last - first + 1);
 
             double* terms = scratch.data();
-            uAlongRow(well.cone, static_cast<int>(first), count, static_cast<double>(squared(reach.dy)), terms);
+            uAlongRow(well.cone, static_cast<int>(first), count,
+                static_cast<double>(squared(reach.dy)), terms);
             termsFromU(well.cone, terms, count);
             double* row = m_grid.row(y);
             for (long long j = rightFirst; j <= rightLast; ++j)
@@ -228,8 +232,8 @@ namespace {
                 row[wellColumn - j] -= terms[j - first];
         }
 
-        void subtractNodeByNode(const PumpingWell& well, int y, const Reach& reach,
-            std::vector<double>& scratch) const
+        void subtractNodeByNode(
+            const PumpingWell& well, int y, const Reach& reach, std::vector<double>& scratch) const
         {
             const auto count = static_cast<int>(reach.nodeCount());
             double* n = scratch.data();
@@ -245,7 +249,8 @@ namespace {
             for (int i = 0; i < count; ++i) {
                 if (n[i] == 0.0)
                     continue; // the well's own node is settled later
-                auto column = static_cast<std::size_t>(reach.firstColumn) + static_cast<std::size_t>(i);
+                auto column
+                    = static_cast<std::size_t>(reach.firstColumn) + static_cast<std::size_t>(i);
                 row[column * static_cast<std::size_t>(m_step)] -= terms[i];
             }
         }
@@ -261,8 +266,9 @@ namespace {
     // Rows are handed out one at a time so uneven rows still balance; afterRow(item) runs on the
     // same thread right after a row, while it is still in cache.
     template <class AfterRow>
-    void runParallel(const RowFill& fill, unsigned threads, std::vector<std::vector<double>>& scratch,
-        ColumnProgress& progress, const std::stop_token& stop, const AfterRow& afterRow)
+    void runParallel(const RowFill& fill, unsigned threads,
+        std::vector<std::vector<double>>& scratch, ColumnProgress& progress,
+        const std::stop_token& stop, const AfterRow& afterRow)
     {
         std::atomic<int> next { 0 };
         auto work = [&](std::vector<double>& buffer, bool reporter) {
@@ -290,8 +296,8 @@ namespace {
     // The value of a node on a well, following the rows in order: a row whose well stands on the
     // node replaces the running sum with CarriedDrawdown; any other row adds its contribution, and
     // CarriedDrawdown follows the sum.
-    double drawdownOnWell(const std::vector<PumpingWell>& wells, int x, int y,
-        double CarriedDrawdown)
+    double drawdownOnWell(
+        const std::vector<PumpingWell>& wells, int x, int y, double CarriedDrawdown)
     {
         double s = 0.0;
         for (const PumpingWell& well : wells) {
@@ -309,8 +315,8 @@ namespace {
 
     // The nodes on wells, in loop order; each one's CarriedDrawdown is the final drawdown of the
     // node before it, which may itself be a well node settled just before.
-    std::vector<std::pair<int, int>> settleWellNodes(DrawdownGrid& grid,
-        const std::vector<PumpingWell>& wells)
+    std::vector<std::pair<int, int>> settleWellNodes(
+        DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
     {
         std::vector<std::pair<int, int>> nodes; // (x, y)
         const int step = grid.nodeSpacing();
@@ -340,10 +346,11 @@ namespace {
         MetreBox box;
         bool any = false;
         auto include = [&](long long xMin, long long yMin, long long xMax, long long yMax) {
-            auto clampInt = [](long long v) { return static_cast<int>(std::clamp(v, -70000LL, 70000LL)); };
+            auto clampInt
+                = [](long long v) { return static_cast<int>(std::clamp(v, -70000LL, 70000LL)); };
             MetreBox add { clampInt(xMin), clampInt(yMin), clampInt(xMax), clampInt(yMax) };
             box = any ? MetreBox { std::min(box.xMin, add.xMin), std::min(box.yMin, add.yMin),
-                            std::max(box.xMax, add.xMax), std::max(box.yMax, add.yMax) }
+                std::max(box.xMax, add.xMax), std::max(box.yMax, add.yMax) }
                       : add;
             any = true;
         };
@@ -388,7 +395,8 @@ namespace {
 
 } // namespace
 
-std::optional<DrawdownResult> computeDrawdown(const ScenarioInputs& in, const EngineOptions& options)
+std::optional<DrawdownResult> computeDrawdown(
+    const ScenarioInputs& in, const EngineOptions& options)
 {
     if (in.XMax < in.XMin || in.YMax < in.YMin || in.Step < 1)
         throw std::invalid_argument("computeDrawdown: the scenario was not accepted");
@@ -436,7 +444,8 @@ std::optional<DrawdownResult> computeDrawdown(const ScenarioInputs& in, const En
 
     std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells);
     auto hasWellNode = [&](int y) {
-        return std::any_of(wellNodes.begin(), wellNodes.end(), [y](auto node) { return node.second == y; });
+        return std::any_of(
+            wellNodes.begin(), wellNodes.end(), [y](auto node) { return node.second == y; });
     };
     DrawdownResult result;
     result.largest = { 0.0, grid->xMin(), grid->yMin() };

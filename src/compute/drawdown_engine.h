@@ -25,8 +25,8 @@ namespace drawfield {
 
 struct EngineOptions {
     unsigned threads = 0; // 0: one per core
-    // Called once per lattice column with its X (m), in ascending order, from the calling thread, as
-    // the work advances: a progress bar can grow by one column per call.
+    // Called once per lattice column with its X (m), in ascending order, from the calling thread,
+    // as the work advances: a progress bar can grow by one column per call.
     std::function<void(int x)> onColumn;
     std::stop_token stopToken; // a requested stop ends the run without a result
 };
@@ -45,8 +45,8 @@ struct DrawdownResult {
 
 // Computes the map of inputs, which readScenario() must have accepted. Empty when a stop was
 // requested. Throws GridAllocationError when the map does not fit in memory.
-std::optional<DrawdownResult> computeDrawdown(const ScenarioInputs& inputs,
-    const EngineOptions& options = {});
+std::optional<DrawdownResult> computeDrawdown(
+    const ScenarioInputs& inputs, const EngineOptions& options = {});
 
 // Whether the run deserves "Drawdown > Aquifer thickness !": its largest drawdown exceeds the
 // aquifer's thickness.

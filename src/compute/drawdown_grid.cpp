@@ -32,8 +32,8 @@ namespace {
 
 void DrawdownGrid::FreeDeleter::operator()(double* p) const noexcept { std::free(p); }
 
-DrawdownGrid::DrawdownGrid(MetreBox box, int nodeSpacing, std::size_t width, std::size_t height,
-    double* values)
+DrawdownGrid::DrawdownGrid(
+    MetreBox box, int nodeSpacing, std::size_t width, std::size_t height, double* values)
     : m_box(box)
     , m_nodeSpacing(nodeSpacing)
     , m_width(width)
@@ -43,8 +43,8 @@ DrawdownGrid::DrawdownGrid(MetreBox box, int nodeSpacing, std::size_t width, std
 {
 }
 
-std::unique_ptr<DrawdownGrid> DrawdownGrid::create(int xMin, int yMin, int xMax, int yMax,
-    int nodeSpacing)
+std::unique_ptr<DrawdownGrid> DrawdownGrid::create(
+    int xMin, int yMin, int xMax, int yMax, int nodeSpacing)
 {
     if (xMax < xMin || yMax < yMin || nodeSpacing < 1)
         throw std::invalid_argument("DrawdownGrid: empty map or node spacing below 1");
@@ -64,8 +64,8 @@ std::unique_ptr<DrawdownGrid> DrawdownGrid::create(int xMin, int yMin, int xMax,
             + " GiB of memory, more than this machine can give. Choose a smaller map.");
     }
     adviseLargePages(memory, width * height * sizeof(double));
-    return std::unique_ptr<DrawdownGrid>(new DrawdownGrid(
-        MetreBox { xMin, yMin, xMax, yMax }, nodeSpacing, width, height, static_cast<double*>(memory)));
+    return std::unique_ptr<DrawdownGrid>(new DrawdownGrid(MetreBox { xMin, yMin, xMax, yMax },
+        nodeSpacing, width, height, static_cast<double*>(memory)));
 }
 
 void DrawdownGrid::setDrawdownExtent(const MetreBox& box) noexcept

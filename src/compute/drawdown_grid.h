@@ -43,17 +43,17 @@ struct LatticeSpan {
 
 // Minus the drawdown (m, so 0 or below) at every whole metre of a square map: X from xMin() to
 // xMax(), Y from yMin() to yMax(), one 64-bit real per metre, X varying fastest, so that element
-// (x, y) lies at (y - yMin) * width() + (x - xMin). Only the lattice nodes xMin + k * nodeSpacing(),
-// yMin + m * nodeSpacing() are computed; every other element holds 0. The layout is a contract: the
-// charts take values() whole.
+// (x, y) lies at (y - yMin) * width() + (x - xMin). Only the lattice nodes xMin + k *
+// nodeSpacing(), yMin + m * nodeSpacing() are computed; every other element holds 0. The layout is
+// a contract: the charts take values() whole.
 //
 // The memory comes from the system already zeroed, so a map's untouched pages cost nothing until
 // they are written. Not copyable: after a run it is shared read-only (std::shared_ptr<const ...>).
 class DrawdownGrid {
 public:
     // A grid of zeros. Throws GridAllocationError when the machine cannot give the memory.
-    static std::unique_ptr<DrawdownGrid> create(int xMin, int yMin, int xMax, int yMax,
-        int nodeSpacing);
+    static std::unique_ptr<DrawdownGrid> create(
+        int xMin, int yMin, int xMax, int yMax, int nodeSpacing);
 
     DrawdownGrid(const DrawdownGrid&) = delete;
     DrawdownGrid& operator=(const DrawdownGrid&) = delete;
@@ -85,7 +85,10 @@ public:
     double& at(int x, int y) noexcept { return m_values.get()[index(x, y)]; }
     const double* row(int y) const noexcept { return m_values.get() + index(m_box.xMin, y); }
     double* row(int y) noexcept { return m_values.get() + index(m_box.xMin, y); }
-    std::span<const double> values() const noexcept { return { m_values.get(), m_width * m_height }; }
+    std::span<const double> values() const noexcept
+    {
+        return { m_values.get(), m_width * m_height };
+    }
 
     // A box outside of which every value is 0 (the cones of depression and the wells' nodes),
     // clipped to the map; readers scan only this. The whole map until the engine narrows it.
@@ -97,8 +100,8 @@ private:
         void operator()(double* p) const noexcept;
     };
 
-    DrawdownGrid(MetreBox box, int nodeSpacing, std::size_t width, std::size_t height,
-        double* values);
+    DrawdownGrid(
+        MetreBox box, int nodeSpacing, std::size_t width, std::size_t height, double* values);
     std::size_t index(int x, int y) const noexcept
     {
         return static_cast<std::size_t>(y - m_box.yMin) * m_width

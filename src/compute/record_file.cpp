@@ -48,7 +48,8 @@ void writeRecordFile(const std::filesystem::path& path, const DrawdownGrid& grid
         for (long long k0 = firstColumn; k0 <= lastColumn; k0 += BlockColumns) {
             const long long k1 = std::min(lastColumn + 1, k0 + BlockColumns);
             for (std::size_t m = 0; m < rows; ++m) {
-                const double* row = grid.row(grid.nodeY(static_cast<int>(firstRow) + static_cast<int>(m)));
+                const double* row
+                    = grid.row(grid.nodeY(static_cast<int>(firstRow) + static_cast<int>(m)));
                 for (long long k = k0; k < k1; ++k)
                     block[static_cast<std::size_t>(k - k0) * rows + m] = row[k * step];
             }
@@ -57,7 +58,9 @@ void writeRecordFile(const std::filesystem::path& path, const DrawdownGrid& grid
                 const double* column = block.data() + static_cast<std::size_t>(k - k0) * rows;
                 for (std::size_t m = 0; m < rows; ++m) {
                     if (column[m] < 0.0)
-                        appendRecordLine(text, x, grid.nodeY(static_cast<int>(firstRow + static_cast<long long>(m))), column[m]);
+                        appendRecordLine(text, x,
+                            grid.nodeY(static_cast<int>(firstRow + static_cast<long long>(m))),
+                            column[m]);
                 }
                 if (text.size() > (1 << 20) - 4096) {
                     file.write(text);

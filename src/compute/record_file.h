@@ -19,7 +19,8 @@ enum class RecordLines {
 
 // Writes the record file of grid to path, replacing it whole (see AtomicFile); creates the folder
 // when missing. Throws FileWriteError naming the path when it cannot be written.
-void writeRecordFile(const std::filesystem::path& path, const DrawdownGrid& grid, RecordLines lines);
+void writeRecordFile(
+    const std::filesystem::path& path, const DrawdownGrid& grid, RecordLines lines);
 
 // The record line of one node, CR LF included.
 std::string recordLine(int x, int y, double gridValue);

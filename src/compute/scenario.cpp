@@ -13,8 +13,8 @@ namespace {
     std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
     // A 16-bit whole number of metres, or a refusal naming the field.
-    std::optional<std::int16_t> readMetres(const std::string& text, const std::string& field,
-        std::vector<std::string>& refusals)
+    std::optional<std::int16_t> readMetres(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
     {
         std::optional<std::int16_t> value = integerOfText(text);
         if (!value)
@@ -24,12 +24,13 @@ namespace {
     }
 
     // A real number, or a refusal when it is too large to compute with.
-    std::optional<double> readReal(const std::string& text, const std::string& field,
-        std::vector<std::string>& refusals)
+    std::optional<double> readReal(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
     {
         std::optional<double> value = numberOfText(text);
         if (!value)
-            refusals.push_back(field + " " + quoted(text) + " is too large a number to compute with.");
+            refusals.push_back(
+                field + " " + quoted(text) + " is too large a number to compute with.");
         return value;
     }
 
@@ -89,7 +90,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     for (int i = 0; i < WellCount; ++i) {
         const WellTexts& row = texts.wells[static_cast<std::size_t>(i)];
         WellInput& well = in.Wells[static_cast<std::size_t>(i)];
-        std::optional<double> rate = readReal(row.rate, wellField(i + 1, "Pumping rate (m3/h)"), refusals);
+        std::optional<double> rate
+            = readReal(row.rate, wellField(i + 1, "Pumping rate (m3/h)"), refusals);
         if (!rate) {
             positionCheckGoesOn = false;
             continue;
@@ -117,7 +119,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     std::optional<double> transmissivity
         = readReal(texts.transmissivity, "Transmissivity (m2/s)", refusals);
-    std::optional<double> storage = readReal(texts.storage, "S Coefficient of storage (%)", refusals);
+    std::optional<double> storage
+        = readReal(texts.storage, "S Coefficient of storage (%)", refusals);
     std::optional<double> pumpTime = readReal(texts.pumpTime, "Pumping time (hours)", refusals);
     std::optional<double> thickness = readReal(texts.thickness, "Aquifer thickness (m)", refusals);
     in.Transmissivity = transmissivity.value_or(0.0);

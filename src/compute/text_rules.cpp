@@ -88,8 +88,8 @@ std::optional<double> numberOfText(std::string_view text)
     canonical += exponent;
 
     double value = 0.0;
-    auto [end, error] = std::from_chars(canonical.data(), canonical.data() + canonical.size(),
-        value, std::chars_format::general);
+    auto [end, error] = std::from_chars(
+        canonical.data(), canonical.data() + canonical.size(), value, std::chars_format::general);
     if (error == std::errc::result_out_of_range) {
         // Out of range is either too small for a real (reads as 0) or too large (refused): decide
         // by the decimal exponent of the first significant digit.
@@ -169,9 +169,10 @@ void appendRealText(std::string& out, double value)
 
     // "d.dddddddddddddde+XX": 15 significant digits, rounded to nearest.
     std::array<char, 40> buffer;
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-        std::chars_format::scientific, 14);
-    std::string_view scientific(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    auto result = std::to_chars(
+        buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 14);
+    std::string_view scientific(
+        buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
     std::size_t ePos = scientific.find('e');
     std::array<char, 15> digits;
     std::size_t digitCount = 0;
@@ -198,7 +199,8 @@ void appendRealText(std::string& out, double value)
         int absExponent = exponent < 0 ? -exponent : exponent;
         if (absExponent < 10)
             out.push_back('0');
-        auto exponentResult = std::to_chars(buffer.data(), buffer.data() + buffer.size(), absExponent);
+        auto exponentResult
+            = std::to_chars(buffer.data(), buffer.data() + buffer.size(), absExponent);
         out.append(buffer.data(), exponentResult.ptr);
         return;
     }

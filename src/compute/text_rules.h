@@ -11,14 +11,15 @@
 namespace drawfield {
 
 // The number a text begins with. Blanks, tabs and line feeds anywhere in the text are ignored; then
-// an optional sign, digits with at most one ".", and an optional exponent (E or e, an optional sign,
-// digits) are read up to the first character that cannot continue the number, so "12,5" reads as 12
-// and "1e" as 1. A text with no leading number reads as 0. "&H1F" and "&O17" read as hexadecimal and
-// octal integers. Empty when the number is too large for a 64-bit real (1e400).
+// an optional sign, digits with at most one ".", and an optional exponent (E or e, an optional
+// sign, digits) are read up to the first character that cannot continue the number, so "12,5" reads
+// as 12 and "1e" as 1. A text with no leading number reads as 0. "&H1F" and "&O17" read as
+// hexadecimal and octal integers. Empty when the number is too large for a 64-bit real (1e400).
 std::optional<double> numberOfText(std::string_view text);
 
 // The number of the text rounded to the nearest integer, halves to the even neighbour (2.5 gives 2,
-// 3.5 gives 4). Empty when the result lies outside -32768..32767: a failure, never a stand-in value.
+// 3.5 gives 4). Empty when the result lies outside -32768..32767: a failure, never a stand-in
+// value.
 std::optional<std::int16_t> integerOfText(std::string_view text);
 
 // Rounds halves to the even neighbour, whatever the floating-point environment's rounding mode.
@@ -29,8 +30,8 @@ double roundHalfEven(double value);
 std::string integerText(long long value);
 
 // Text form of a real: sign as for integers, at most 15 significant digits rounded to nearest,
-// trailing zeros and a trailing "." dropped, no zero before the "." below 1 ("-.5"). Magnitudes from
-// 1E15 up and below 1E-4 are written as mantissa, "E", sign and at least two exponent digits
+// trailing zeros and a trailing "." dropped, no zero before the "." below 1 ("-.5"). Magnitudes
+// from 1E15 up and below 1E-4 are written as mantissa, "E", sign and at least two exponent digits
 // ("-1.5E-07").
 std::string realText(double value);
 

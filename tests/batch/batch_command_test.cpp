@@ -51,7 +51,8 @@ TEST(BatchCommand, MessagesAndExitStatus)
             "Large Y size, computation will take time...\n"
             "Pumping outside of map\n" },
         { "thickness exceeded: said once",
-            std::string("[aquifer]\nthickness = 0.1\n[bore1]\nx=30\ny=30\nrate=6\n[bore2]\nx=31\ny=31\nrate=6\n"),
+            std::string("[aquifer]\nthickness = "
+                        "0.1\n[bore1]\nx=30\ny=30\nrate=6\n[bore2]\nx=31\ny=31\nrate=6\n"),
             0, "Drawdown > Aquifer thickness !\n" },
         { "no pumping rate", "[bore1]\nx = 30\ny = 30\n", 1, "No pumping rate \n" },
         { "zero transmissivity", "[aquifer]\ntransmissivity = 0\n[bore1]\nx=1\ny=1\nrate=6\n", 1,
@@ -77,11 +78,13 @@ TEST(BatchCommand, MessagesAndExitStatus)
 TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
 {
     TemporaryFolder folder;
-    BatchRun run = runBatch(folder, "--threads 2 --record " + quoted(folder / "data" / "drawfield.dat")
+    BatchRun run = runBatch(folder,
+        "--threads 2 --record " + quoted(folder / "data" / "drawfield.dat")
             + " --grid=" + quoted(folder / "drawfield.asc"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_NE(run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; largest drawdown .546134604613058 m at (30, 30)"),
+    EXPECT_NE(run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; largest drawdown "
+                           ".546134604613058 m at (30, 30)"),
         std::string::npos)
         << run.out;
 
@@ -93,14 +96,15 @@ TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
     EXPECT_TRUE(grid.starts_with("ncols 100\nnrows 100\nxllcenter 1\nyllcenter 1\ncellsize 1\n"));
 
     std::string info = (folder / "gdalinfo.txt").string();
-    ASSERT_EQ(std::system(("gdalinfo -stats " + quoted(folder / "drawfield.asc") + " > '" + info
-                              + "' 2>&1")
-                              .c_str()),
+    ASSERT_EQ(std::system(
+                  ("gdalinfo -stats " + quoted(folder / "drawfield.asc") + " > '" + info + "' 2>&1")
+                      .c_str()),
         0)
         << readBytes(info);
     std::string report = readBytes(info);
     EXPECT_NE(report.find("Size is 100, 100"), std::string::npos) << report;
-    EXPECT_NE(report.find("Origin = (0.500000000000000,100.500000000000000)"), std::string::npos) << report;
+    EXPECT_NE(report.find("Origin = (0.500000000000000,100.500000000000000)"), std::string::npos)
+        << report;
     EXPECT_NE(report.find("STATISTICS_MINIMUM=-0.546134"), std::string::npos) << report;
 }
 
@@ -109,7 +113,8 @@ TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
     TemporaryFolder folder;
     writeBytes(folder / "drawfield.dat", "the last run\r\n");
     writeBytes(folder / "site.ini", "[bore1]\nx = 30\ny = 30\nrate = 0\n");
-    BatchRun run = runBatch(folder, quoted(folder / "site.ini") + " --record " + quoted(folder / "drawfield.dat"));
+    BatchRun run = runBatch(
+        folder, quoted(folder / "site.ini") + " --record " + quoted(folder / "drawfield.dat"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readBytes(folder / "drawfield.dat"), "the last run\r\n");
 }
@@ -119,9 +124,11 @@ TEST(BatchCommand, UnwritableRecordIsSaidAndTheRunStillCompletes)
     TemporaryFolder folder;
     writeBytes(folder / "a file", "");
     std::filesystem::path record = folder / "a file" / "drawfield.dat";
-    BatchRun run = runBatch(folder, "--record " + quoted(record) + " --grid " + quoted(folder / "g.asc"));
+    BatchRun run
+        = runBatch(folder, "--record " + quoted(record) + " --grid " + quoted(folder / "g.asc"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("cannot write record file " + record.string() + ": ")) << run.err;
+    EXPECT_TRUE(run.err.starts_with("cannot write record file " + record.string() + ": "))
+        << run.err;
     EXPECT_TRUE(std::filesystem::exists(folder / "g.asc")) << "the other files are still written";
 }
 
@@ -137,10 +144,13 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
     const Case cases[] = {
         { "unknown option", "--colour red", "drawfield-batch: unknown option --colour" },
         { "missing value", "--record", "drawfield-batch: --record needs a value" },
-        { "bad thread count", "--threads 0", "drawfield-batch: --threads needs a whole number from 1 to 1024" },
+        { "bad thread count", "--threads 0",
+            "drawfield-batch: --threads needs a whole number from 1 to 1024" },
         { "two scenarios", "a.ini b.ini", "drawfield-batch: only one scenario file" },
-        { "missing scenario file", quoted(folder / "none.ini"), "cannot read scenario file " + (folder / "none.ini").string() },
-        { "malformed scenario file", quoted(folder / "bad.ini"), (folder / "bad.ini").string() + ":3: malformed line" },
+        { "missing scenario file", quoted(folder / "none.ini"),
+            "cannot read scenario file " + (folder / "none.ini").string() },
+        { "malformed scenario file", quoted(folder / "bad.ini"),
+            (folder / "bad.ini").string() + ":3: malformed line" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

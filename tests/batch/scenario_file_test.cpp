@@ -6,7 +6,8 @@ using namespace drawfield;
 
 TEST(ScenarioFile, ShippedExampleIsTheWindowsExample)
 {
-    EXPECT_TRUE(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/example.ini") == ScenarioTexts::example());
+    EXPECT_TRUE(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/example.ini")
+        == ScenarioTexts::example());
 }
 
 TEST(ScenarioFile, ValuesAreTheFieldsTexts)
@@ -28,7 +29,8 @@ TEST(ScenarioFile, ValuesAreTheFieldsTexts)
     expected.storage = " 4 ; 5 ";
     expected.pumpTime = "";
     expected.wells[2] = { "-5", "", "1e2" };
-    EXPECT_TRUE(texts == expected) << "x_max \"" << texts.xMax << "\", storage \"" << texts.storage << "\"";
+    EXPECT_TRUE(texts == expected)
+        << "x_max \"" << texts.xMax << "\", storage \"" << texts.storage << "\"";
 }
 
 TEST(ScenarioFile, ErrorsNameTheFileAndLine)

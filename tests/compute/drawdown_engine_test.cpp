@@ -30,8 +30,8 @@ ScenarioInputs scenario(int xMin, int yMin, int xMax, int step, std::vector<Well
     in.PumpTime = hours * 3600.0;
     in.Thickness = 20;
     for (std::size_t i = 0; i < wells.size(); ++i)
-        in.Wells[i] = { static_cast<std::int16_t>(wells[i].x), static_cast<std::int16_t>(wells[i].y),
-            wells[i].rateCubicMetresPerHour / 3600.0 };
+        in.Wells[i] = { static_cast<std::int16_t>(wells[i].x),
+            static_cast<std::int16_t>(wells[i].y), wells[i].rateCubicMetresPerHour / 3600.0 };
     return in;
 }
 
@@ -102,7 +102,8 @@ TEST(DrawdownEngine, WorkedValuesBitForBit)
     for (unsigned threads : { 1u, 2u }) {
         DrawdownResult result = compute(OneWell, threads);
         for (const Case& c : cases) {
-            SCOPED_TRACE(::testing::Message() << "(" << c.x << ", " << c.y << "), " << threads << " threads");
+            SCOPED_TRACE(::testing::Message()
+                << "(" << c.x << ", " << c.y << "), " << threads << " threads");
             EXPECT_EQ(result.grid->at(c.x, c.y), c.gridValue);
             EXPECT_FALSE(c.gridValue == 0.0 && std::signbit(result.grid->at(c.x, c.y))) << "-0";
         }
@@ -128,20 +129,33 @@ TEST(DrawdownEngine, MatchesThePlainLoop)
     const Case cases[] = {
         { "example", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 60, 60, 4 } }) },
         { "cell size 5", scenario(1, 1, 100, 5, { { 31, 36, 6 }, { 60, 60, 4 } }) },
-        { "cell size 3, wells off the lattice", scenario(-7, 2, 90, 3, { { 30, 30, 6 }, { 61, 61, 9 } }) },
-        { "well on the first node of a column", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 50, 1, 4 } }) },
-        { "well on the first node of the map", scenario(1, 1, 100, 1, { { 1, 1, 6 }, { 20, 20, 4 } }) },
-        { "well on the map's last node", scenario(1, 1, 100, 1, { { 100, 100, 6 }, { 90, 95, 4 } }) },
-        { "wells on neighbouring nodes", scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 40, 41, 4 }, { 41, 1, 3 } }) },
-        { "two wells on one node", scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 70, 70, 2 }, { 40, 40, 4 } }) },
+        { "cell size 3, wells off the lattice",
+            scenario(-7, 2, 90, 3, { { 30, 30, 6 }, { 61, 61, 9 } }) },
+        { "well on the first node of a column",
+            scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 50, 1, 4 } }) },
+        { "well on the first node of the map",
+            scenario(1, 1, 100, 1, { { 1, 1, 6 }, { 20, 20, 4 } }) },
+        { "well on the map's last node",
+            scenario(1, 1, 100, 1, { { 100, 100, 6 }, { 90, 95, 4 } }) },
+        { "wells on neighbouring nodes",
+            scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 40, 41, 4 }, { 41, 1, 3 } }) },
+        { "two wells on one node",
+            scenario(1, 1, 100, 1, { { 40, 40, 6 }, { 70, 70, 2 }, { 40, 40, 4 } }) },
         { "wells outside the map", scenario(1, 1, 100, 1, { { -50, 50, 60 }, { 150, 150, 40 } }) },
-        { "skipped row between pumping rows", scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 0, 0, 0 }, { 70, 20, 5 } }) },
+        { "skipped row between pumping rows",
+            scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 0, 0, 0 }, { 70, 20, 5 } }) },
         { "negative minimum", scenario(-10, -10, 60, 1, { { -10, 5, 6 }, { 20, -10, 4 } }) },
-        { "cone covering the map", scenario(1, 1, 150, 1, { { 20, 20, 50 }, { 120, 140, 30 } }, 0.01, 0.01, 8760) },
-        { "tiny cone, no positive term", scenario(1, 1, 50, 1, { { 25, 25, 1 } }, 0.003, 4, 0.0001) },
+        { "cone covering the map",
+            scenario(1, 1, 150, 1, { { 20, 20, 50 }, { 120, 140, 30 } }, 0.01, 0.01, 8760) },
+        { "tiny cone, no positive term",
+            scenario(1, 1, 50, 1, { { 25, 25, 1 } }, 0.003, 4, 0.0001) },
         { "map of one node on a well", scenario(5, 5, 5, 1, { { 5, 5, 6 } }) },
-        { "cell size larger than the map", scenario(1, 1, 100, 200, { { 1, 1, 6 }, { 50, 50, 4 } }) },
-        { "five wells, cell size 2", scenario(0, 0, 200, 2, { { 10, 10, 6 }, { 100, 100, 4 }, { 101, 101, 3 }, { 190, 10, 8 }, { 100, 100, 2 } }) },
+        { "cell size larger than the map",
+            scenario(1, 1, 100, 200, { { 1, 1, 6 }, { 50, 50, 4 } }) },
+        { "five wells, cell size 2",
+            scenario(0, 0, 200, 2,
+                { { 10, 10, 6 }, { 100, 100, 4 }, { 101, 101, 3 }, { 190, 10, 8 },
+                    { 100, 100, 2 } }) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,7 +167,8 @@ TEST(DrawdownEngine, MatchesThePlainLoop)
 TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
 {
     std::mt19937 random(20261206);
-    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    auto between
+        = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     for (int trial = 0; trial < 60; ++trial) {
         int xMin = between(-300, 300), yMin = between(-300, 300);
         int xMax = std::max(xMin, yMin) + between(0, 250);
@@ -265,7 +280,8 @@ TEST(DrawdownGrid, TooLargeForTheMachineIsAnErrorNotACrash)
         DrawdownGrid::create(0, 0, 2'000'000'000, 2'000'000'000, 1);
         FAIL() << "expected GridAllocationError";
     } catch (const GridAllocationError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("cannot allocate a map of 2000000001 x 2000000001 m"))
+        EXPECT_TRUE(std::string(error.what())
+                        .starts_with("cannot allocate a map of 2000000001 x 2000000001 m"))
             << error.what();
     }
 }

@@ -13,8 +13,8 @@ using namespace drawfield;
 
 namespace {
 
-std::shared_ptr<const DrawdownGrid> computeGrid(int xMin, int yMin, int xMax, int step,
-    std::vector<WellInput> wells)
+std::shared_ptr<const DrawdownGrid> computeGrid(
+    int xMin, int yMin, int xMax, int step, std::vector<WellInput> wells)
 {
     ScenarioInputs in;
     in.XMin = static_cast<std::int16_t>(xMin);
@@ -36,7 +36,8 @@ std::string recordByLoop(const DrawdownGrid& grid)
     for (int x = grid.xMin(); x <= grid.xMax(); x += grid.nodeSpacing())
         for (int y = grid.yMin(); y <= grid.yMax(); y += grid.nodeSpacing())
             if (grid.at(x, y) < 0.0)
-                text += integerText(x) + "," + integerText(y) + "," + realText(grid.at(x, y)) + "\r\n";
+                text += integerText(x) + "," + integerText(y) + "," + realText(grid.at(x, y))
+                    + "\r\n";
     return text;
 }
 
@@ -59,9 +60,11 @@ TEST(RecordFile, ExactBytesInLoopOrder)
     };
     const Case cases[] = {
         { "one well", computeGrid(1, 1, 300, 1, { { 150, 150, 0.01 } }) },
-        { "negative minimum", computeGrid(-10, -30, 40, 1, { { -10, 5, 0.01 }, { 30, -20, 0.002 } }) },
+        { "negative minimum",
+            computeGrid(-10, -30, 40, 1, { { -10, 5, 0.01 }, { 30, -20, 0.002 } }) },
         { "cell size 3", computeGrid(-100, 7, 200, 3, { { 0, 50, 0.01 }, { 150, 150, 0.02 } }) },
-        { "wide map, columns in several blocks", computeGrid(1, 1, 700, 1, { { 100, 500, 0.01 }, { 600, 100, 0.02 } }) },
+        { "wide map, columns in several blocks",
+            computeGrid(1, 1, 700, 1, { { 100, 500, 0.01 }, { 600, 100, 0.02 } }) },
     };
     TemporaryFolder folder;
     for (const Case& c : cases) {
@@ -78,7 +81,8 @@ TEST(RecordFile, HoldsTheConeAndNothingElse)
 {
     TemporaryFolder folder;
     std::filesystem::path path = folder / "drawfield.dat";
-    writeRecordFile(path, *computeGrid(1, 1, 300, 1, { { 150, 150, 0.01 } }), RecordLines::DrawdownNodes);
+    writeRecordFile(
+        path, *computeGrid(1, 1, 300, 1, { { 150, 150, 0.01 } }), RecordLines::DrawdownNodes);
     std::string text = readBytes(path);
     EXPECT_NE(text.find("\r\n 160, 150,-1.32145808832426\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n 250, 150,-.0999016133889622\r\n"), std::string::npos);
@@ -102,7 +106,8 @@ TEST(RecordFile, ReplacesALongerOldFileAndCreatesTheFolder)
     TemporaryFolder folder;
     std::filesystem::path path = folder / "data" / "drawfield.dat";
     auto small = computeGrid(1, 1, 3, 1, { { 2, 2, 0.01 } });
-    writeRecordFile(path, *computeGrid(1, 1, 100, 1, { { 50, 50, 0.01 } }), RecordLines::DrawdownNodes);
+    writeRecordFile(
+        path, *computeGrid(1, 1, 100, 1, { { 50, 50, 0.01 } }), RecordLines::DrawdownNodes);
     writeRecordFile(path, *small, RecordLines::DrawdownNodes);
     EXPECT_EQ(readBytes(path), recordByLoop(*small));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "data"), {}), 1)
@@ -155,7 +160,8 @@ TEST(RecordFile, FailedWriteLeavesTheOldFile)
         writeRecordFile(path, *grid, RecordLines::DrawdownNodes);
     } catch (const FileWriteError& error) {
         failed = true;
-        EXPECT_TRUE(std::string(error.what()).starts_with("cannot write record file " + path.string()));
+        EXPECT_TRUE(
+            std::string(error.what()).starts_with("cannot write record file " + path.string()));
     }
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_TRUE(failed);

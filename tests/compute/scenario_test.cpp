@@ -54,10 +54,16 @@ TEST(ReadScenario, Warnings)
         { "map of 501 m", [](ScenarioTexts& t) { t.xMax = "501"; }, { LargeX } },
         { "map of 6000 m", [](ScenarioTexts& t) { t.xMax = "6000"; }, { LargeX, LargeY } },
         { "well on the map's corner",
-            [](ScenarioTexts& t) { t.wells[0] = { "1", "100", "6" }; }, {} },
+            [](ScenarioTexts& t) {
+                t.wells[0] = { "1", "100", "6" };
+            },
+            {} },
         { "well left of the map", [](ScenarioTexts& t) { t.wells[0].x = "0"; }, { Outside } },
         { "well outside on both axes",
-            [](ScenarioTexts& t) { t.wells[1] = { "0", "101", "4" }; }, { Outside, Outside } },
+            [](ScenarioTexts& t) {
+                t.wells[1] = { "0", "101", "4" };
+            },
+            { Outside, Outside } },
         { "check stops at the first row without a rate",
             [](ScenarioTexts& t) {
                 t.wells[1] = { "", "", "" };
@@ -128,7 +134,8 @@ TEST(ReadScenario, Refusals)
     };
     const Case cases[] = {
         { "map maximum beyond 16 bits", [](ScenarioTexts& t) { t.xMax = "40000"; },
-            { "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\"" } },
+            { "X and Y maximum must be a whole number of metres from -32768 to 32767; "
+              "\"40000\"" } },
         { "X minimum beyond 16 bits", [](ScenarioTexts& t) { t.xMin = "-32769"; },
             { "X minimum must be a whole number of metres from -32768 to 32767" } },
         { "maximum below the minimum", [](ScenarioTexts& t) { t.xMax = "0"; },
