@@ -8,8 +8,13 @@
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/text_rules.h"
+#include "views/chart3d.h"
+#include "views/plot_procedures.h"
+
+#include <QApplication>
 
 #include <charconv>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -26,7 +31,8 @@ constexpr int ExitRefused = 1;
 constexpr int ExitBadUsage = 2;
 
 constexpr const char* Usage
-    = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--threads N]\n"
+    = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--map FILE]\n"
+      "                       [--surface FILE] [--view X,Y,Z] [--threads N]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -34,22 +40,46 @@ constexpr const char* Usage
       "\n"
       "  --record FILE   write the X,Y,Z record file (as with \"Record XYZ\" ticked)\n"
       "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m)\n"
+      "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n"
+      "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n"
+      "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
       "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
       "2 a bad command line or scenario file.\n";
 
-struct CommandLine {
-    std::optional<std::string> scenario;
-    std::optional<std::string> record;
-    std::optional<std::string> grid;
-    unsigned threads = 0;
-};
-
 class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+struct CommandLine {
+    std::optional<std::string> scenario;
+    std::optional<std::string> record;
+    std::optional<std::string> grid;
+    std::optional<std::string> map;
+    std::optional<std::string> surface;
+    ViewAngles view;
+    unsigned threads = 0;
+};
+
+ViewAngles parseView(const std::string& text)
+{
+    double angles[3];
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        std::size_t end = i < 2 ? text.find(',', start) : text.size();
+        if (end == std::string::npos)
+            end = text.size();
+        auto [stop, error] = std::from_chars(text.data() + start, text.data() + end, angles[i]);
+        if (error != std::errc() || stop != text.data() + end || !std::isfinite(angles[i]))
+            throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+        start = end + 1;
+    }
+    if (start <= text.size())
+        throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+    return { angles[0], angles[1], angles[2] };
+}
 
 CommandLine parseCommandLine(int argc, char** argv)
 {
@@ -77,6 +107,12 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.record = optionValue();
         } else if (name == "--grid") {
             line.grid = optionValue();
+        } else if (name == "--map") {
+            line.map = optionValue();
+        } else if (name == "--surface") {
+            line.surface = optionValue();
+        } else if (name == "--view") {
+            line.view = parseView(optionValue());
         } else if (name == "--threads") {
             std::string text = optionValue();
             unsigned threads = 0;
@@ -105,7 +141,43 @@ std::string metres(double value)
     return text.front() == ' ' ? text.substr(1) : text;
 }
 
-int run(const CommandLine& line)
+// Draws the run's map and surface as the window's charts would show them. Returns false when a
+// picture could not be written (its message said).
+bool drawPictures(const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs,
+    const char* program)
+{
+    // No window is ever shown: draw off screen whatever display there is.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char* argv[] = { const_cast<char*>(program), nullptr };
+    QApplication application(argc, argv);
+
+    PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step };
+    bool written = true;
+    auto draw = [&](Chart3D::Presentation presentation, const std::string& path) {
+        Chart3D chart(presentation);
+        chart.resize(960, 720);
+        chart.setViewAngle(RotationAxis::X, line.view.x);
+        chart.setViewAngle(RotationAxis::Y, line.view.y);
+        chart.setViewAngle(RotationAxis::Z, line.view.z);
+        if (presentation == Chart3D::Presentation::ContourMap)
+            PlotMap(chart, source);
+        else
+            Plot3D(chart, source);
+        QString error = chart.savePicture(QString::fromStdString(path));
+        if (!error.isEmpty()) {
+            say(error.toStdString());
+            written = false;
+        }
+    };
+    if (line.map)
+        draw(Chart3D::Presentation::ContourMap, *line.map);
+    if (line.surface)
+        draw(Chart3D::Presentation::Surface, *line.surface);
+    return written;
+}
+
+int run(const CommandLine& line, const char* program)
 {
     ScenarioTexts texts
         = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
@@ -147,6 +219,8 @@ int run(const CommandLine& line)
         say(error.what());
         status = ExitRefused;
     }
+    if ((line.map || line.surface) && !drawPictures(line, *result, inputs, program))
+        status = ExitRefused;
     double seconds
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -164,7 +238,7 @@ int run(const CommandLine& line)
 int main(int argc, char** argv)
 {
     try {
-        return run(parseCommandLine(argc, argv));
+        return run(parseCommandLine(argc, argv), argv[0]);
     } catch (const UsageError& error) {
         std::cerr << "drawfield-batch: " << error.what() << "\n\n" << Usage;
         return ExitBadUsage;

@@ -1,0 +1,252 @@
+#include "views/chart3d.h"
+
+#include "compute/drawdown_engine.h"
+#include "views/grid_sampling.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace drawfield {
+namespace {
+
+    // Samples per side: enough for the finest detail a picture of a chart shows. The map keeps
+    // its contours smooth; the surface's faces are painted one by one, so it takes fewer.
+    constexpr int MapSamplesPerSide = 400;
+    constexpr int SurfaceSamplesPerSide = 100;
+    constexpr double DegreesPerPixel = 0.5; // mouse rotation
+
+    // The design state's sample: two wells on a 20 x 20 m map.
+    std::shared_ptr<const DrawdownGrid> designSample()
+    {
+        ScenarioTexts texts;
+        texts.xMax = "20";
+        texts.wells[0] = { "8", "9", "3" };
+        texts.wells[1] = { "15", "14", "1.5" };
+        ScenarioReading reading = readScenario(texts);
+        std::optional<DrawdownResult> result = computeDrawdown(reading.inputs, EngineOptions { 1, {}, {} });
+        return result->grid;
+    }
+
+    // A spacing handed over as a per-row or per-column value: a whole number of metres, 1 or more.
+    std::optional<int> spacingOf(const std::optional<double>& value)
+    {
+        if (!value || !(*value >= 1.0) || *value > 32767.0 || *value != std::floor(*value))
+            return std::nullopt;
+        return static_cast<int>(*value);
+    }
+
+} // namespace
+
+bool ChartDataGrid::setRowCount(std::int32_t count)
+{
+    if (count < 0)
+        return false;
+    m_rowValues.assign(static_cast<std::size_t>(count), std::nullopt);
+    m_chart.contentChanged();
+    return true;
+}
+
+bool ChartDataGrid::setColumnCount(std::int32_t count)
+{
+    if (count < 0)
+        return false;
+    m_columnValues.assign(static_cast<std::size_t>(count), std::nullopt);
+    m_chart.contentChanged();
+    return true;
+}
+
+void ChartDataGrid::setRowOrigin(double value)
+{
+    m_rowOrigin = value;
+    m_chart.contentChanged();
+}
+
+void ChartDataGrid::setColumnOrigin(double value)
+{
+    m_columnOrigin = value;
+    m_chart.contentChanged();
+}
+
+bool ChartDataGrid::setRowValue(std::int32_t index, double value)
+{
+    if (index < 1 || index > rowCount())
+        return false;
+    m_rowValues[static_cast<std::size_t>(index - 1)] = value;
+    m_chart.contentChanged();
+    return true;
+}
+
+bool ChartDataGrid::setColumnValue(std::int32_t index, double value)
+{
+    if (index < 1 || index > columnCount())
+        return false;
+    m_columnValues[static_cast<std::size_t>(index - 1)] = value;
+    m_chart.contentChanged();
+    return true;
+}
+
+std::optional<double> ChartDataGrid::rowValue(std::int32_t index) const
+{
+    if (index < 1 || index > rowCount())
+        return std::nullopt;
+    return m_rowValues[static_cast<std::size_t>(index - 1)];
+}
+
+std::optional<double> ChartDataGrid::columnValue(std::int32_t index) const
+{
+    if (index < 1 || index > columnCount())
+        return std::nullopt;
+    return m_columnValues[static_cast<std::size_t>(index - 1)];
+}
+
+bool ChartDataGrid::loadValues(std::shared_ptr<const DrawdownGrid> grid)
+{
+    if (!grid)
+        return false;
+    m_grid = std::move(grid);
+    m_chart.contentChanged();
+    return true;
+}
+
+void ChartDisplayStyle::setMeshShown(bool shown)
+{
+    m_meshShown = shown;
+    m_chart.contentChanged();
+}
+
+void ChartDisplayStyle::setZonesFilled(bool filled)
+{
+    m_zonesFilled = filled;
+    m_chart.contentChanged();
+}
+
+Chart3D::Chart3D(Presentation presentation, QWidget* parent)
+    : QWidget(parent)
+    , m_presentation(presentation)
+    , m_group(*this)
+    , m_designSample(designSample())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(120, 90);
+}
+
+Chart3D::~Chart3D() = default;
+
+ChartGroup* Chart3D::chartGroup(std::int16_t index) { return index == 1 ? &m_group : nullptr; }
+
+void Chart3D::setBatched(bool batched)
+{
+    bool wasBatched = m_batched;
+    m_batched = batched;
+    if (wasBatched && !batched)
+        update();
+}
+
+void Chart3D::setViewAngle(RotationAxis axis, double degrees)
+{
+    (axis == RotationAxis::X ? m_angles.x : axis == RotationAxis::Y ? m_angles.y : m_angles.z) = degrees;
+    viewChanged();
+}
+
+void Chart3D::contentChanged()
+{
+    m_map.reset();
+    m_surface.reset();
+    m_projection.reset();
+    requestRepaint();
+}
+
+void Chart3D::viewChanged()
+{
+    m_projection.reset();
+    requestRepaint();
+}
+
+void Chart3D::requestRepaint()
+{
+    if (!m_batched)
+        update();
+}
+
+void Chart3D::buildGeometry() const
+{
+    const ChartDataGrid& data = m_group.m_dataGrid;
+    const ChartDisplayStyle& style = m_group.m_displayStyle;
+    bool filled = data.grid() != nullptr;
+    const DrawdownGrid& grid = filled ? *data.grid() : *m_designSample;
+    int xSpacing = filled ? spacingOf(data.columnValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+    int ySpacing = filled ? spacingOf(data.rowValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+    // The design state is a filled surface whatever the style says.
+    bool mesh = filled ? style.meshShown() : false;
+    bool zones = filled ? style.zonesFilled() : true;
+
+    if (m_presentation == Presentation::ContourMap) {
+        if (!m_map)
+            m_map = buildMapGeometry(sampleDrawdowns(grid, xSpacing, ySpacing, MapSamplesPerSide), mesh, zones);
+        return;
+    }
+    if (!m_surface)
+        m_surface = buildSurfaceModel(sampleDrawdowns(grid, xSpacing, ySpacing, SurfaceSamplesPerSide), mesh, zones);
+    if (!m_projection)
+        m_projection = projectSurface(*m_surface, m_angles);
+}
+
+void Chart3D::paintChart(QPainter& painter, const QRectF& target) const
+{
+    buildGeometry();
+    if (m_presentation == Presentation::ContourMap)
+        paintMap(painter, target, *m_map);
+    else
+        paintSurface(painter, target, *m_projection);
+}
+
+void Chart3D::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintChart(painter, QRectF(rect()));
+}
+
+void Chart3D::mousePressEvent(QMouseEvent* event) { m_dragFrom = event->position().toPoint(); }
+
+void Chart3D::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging with both buttons, or the left one alone, turns the surface: across about its
+    // vertical axis, up and down about its X axis.
+    if (m_presentation != Presentation::Surface || !(event->buttons() & Qt::LeftButton))
+        return;
+    QPoint now = event->position().toPoint();
+    QPoint moved = now - m_dragFrom;
+    m_dragFrom = now;
+    m_angles.z += moved.x() * DegreesPerPixel;
+    m_angles.x += moved.y() * DegreesPerPixel;
+    viewChanged();
+}
+
+QSize Chart3D::pictureSize() const
+{
+    // A chart too small to read draws its files at a comfortable size instead.
+    QSize shown = size();
+    return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
+}
+
+QString Chart3D::savePicture(const QString& path) const
+{
+    std::optional<PictureFormat> format = pictureFormatOf(path);
+    if (!format)
+        return QStringLiteral("cannot write picture %1: the name must end in .wmf, .svg, .pdf or .png").arg(path);
+    return writePicture(path, *format, pictureSize(),
+        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
+}
+
+bool Chart3D::drawToFile(const QString& fileName, std::int32_t formatCode) const
+{
+    if (formatCode < 0 || formatCode > 3 || fileName.isEmpty())
+        return false;
+    return writePicture(fileName, static_cast<PictureFormat>(formatCode), pictureSize(),
+               [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); })
+        .isEmpty();
+}
+
+} // namespace drawfield

@@ -1,0 +1,165 @@
+#pragma once
+
+// Chart3D: the chart component, one widget class used twice, as a contour map (Chart3D1) and as a
+// 3D surface (Chart3D2). It is filled through its data grid and display style, turned through its
+// view angles, drawn with QPainter, and draws itself into picture files.
+//
+// Filling: the data grid takes a row and column count, a row- and a column-direction parameter,
+// per-row and per-column values (the node spacing, m) and the node values, the whole DrawdownGrid
+// in one call, kept by reference, never copied. Where the counts and the grid disagree the grid
+// wins: every lattice node is shown at its true coordinate in metres, the spacing taken from the
+// first per-row and per-column values (or the grid's own when none is set). Values beyond the
+// counts are refused. While batched, nothing repaints; switching batching off repaints once.
+//
+// Geometry is rebuilt once per fill or view change and painted from there. Before the first fill
+// a chart shows its design state: a small sample cone on a 20 x 20 m map.
+
+#include "compute/drawdown_grid.h"
+#include "views/map_geometry.h"
+#include "views/picture_files.h"
+#include "views/surface_geometry.h"
+
+#include <QPoint>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace drawfield {
+
+class Chart3D;
+
+// Group 1's data grid.
+class ChartDataGrid {
+public:
+    bool setRowCount(std::int32_t count); // refused below 0
+    bool setColumnCount(std::int32_t count);
+    void setRowOrigin(double value); // the row-direction real parameter
+    void setColumnOrigin(double value); // the column-direction real parameter
+    bool setRowValue(std::int32_t index, double value); // index 1 .. rowCount(), else refused
+    bool setColumnValue(std::int32_t index, double value);
+    // Takes the node values from the whole grid; refused (false, nothing changes) without one.
+    bool loadValues(std::shared_ptr<const DrawdownGrid> grid);
+
+    std::int32_t rowCount() const { return static_cast<std::int32_t>(m_rowValues.size()); }
+    std::int32_t columnCount() const { return static_cast<std::int32_t>(m_columnValues.size()); }
+    double rowOrigin() const { return m_rowOrigin; }
+    double columnOrigin() const { return m_columnOrigin; }
+    std::optional<double> rowValue(std::int32_t index) const; // empty when never set
+    std::optional<double> columnValue(std::int32_t index) const;
+    const std::shared_ptr<const DrawdownGrid>& grid() const { return m_grid; }
+
+private:
+    friend class Chart3D;
+    friend class ChartGroup;
+    explicit ChartDataGrid(Chart3D& chart)
+        : m_chart(chart)
+    {
+    }
+    Chart3D& m_chart;
+    std::vector<std::optional<double>> m_rowValues, m_columnValues;
+    double m_rowOrigin = 1.0, m_columnOrigin = 1.0;
+    std::shared_ptr<const DrawdownGrid> m_grid;
+};
+
+// Group 1's display style: two settings.
+class ChartDisplayStyle {
+public:
+    void setMeshShown(bool shown); // first setting: mesh lines over the surface
+    void setZonesFilled(bool filled); // second setting: filled colour zones
+    bool meshShown() const { return m_meshShown; }
+    bool zonesFilled() const { return m_zonesFilled; }
+
+private:
+    friend class Chart3D;
+    friend class ChartGroup;
+    explicit ChartDisplayStyle(Chart3D& chart)
+        : m_chart(chart)
+    {
+    }
+    Chart3D& m_chart;
+    bool m_meshShown = false;
+    bool m_zonesFilled = true;
+};
+
+class ChartGroup {
+public:
+    ChartDataGrid& dataGrid() { return m_dataGrid; }
+    ChartDisplayStyle& displayStyle() { return m_displayStyle; }
+
+private:
+    friend class Chart3D;
+    explicit ChartGroup(Chart3D& chart)
+        : m_dataGrid(chart)
+        , m_displayStyle(chart)
+    {
+    }
+    ChartDataGrid m_dataGrid;
+    ChartDisplayStyle m_displayStyle;
+};
+
+enum class RotationAxis { X, Y, Z };
+
+class Chart3D : public QWidget {
+    Q_OBJECT
+public:
+    enum class Presentation { ContourMap, Surface };
+
+    explicit Chart3D(Presentation presentation, QWidget* parent = nullptr);
+    ~Chart3D() override;
+
+    Presentation presentation() const { return m_presentation; }
+
+    // Chart group by its number: 1 is the only group; others are refused (nullptr).
+    ChartGroup* chartGroup(std::int16_t index);
+
+    // No repaint while on; switching it off repaints once.
+    void setBatched(bool batched);
+    bool isBatched() const { return m_batched; }
+
+    // The view's turn about an axis, degrees.
+    void setViewAngle(RotationAxis axis, double degrees);
+    ViewAngles viewAngles() const { return m_angles; }
+
+    // Draws the current picture into fileName; formatCode 0 is a Windows Metafile (then 1 PNG,
+    // 2 SVG, 3 PDF). Returns whether the file was written.
+    bool drawToFile(const QString& fileName, std::int32_t formatCode) const;
+    // The same, in the format the extension names; an empty string when written, else the reason.
+    QString savePicture(const QString& path) const;
+
+    // The one paint routine: the screen, the files and the tests all draw through it.
+    void paintChart(QPainter& painter, const QRectF& target) const;
+
+    QSize sizeHint() const override { return { 640, 480 }; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    friend class ChartDataGrid;
+    friend class ChartDisplayStyle;
+
+    void contentChanged(); // the data or the style: geometry is stale
+    void viewChanged(); // the angles: the projection is stale
+    void requestRepaint();
+    QSize pictureSize() const;
+    void buildGeometry() const;
+
+    Presentation m_presentation;
+    ChartGroup m_group;
+    bool m_batched = false;
+    ViewAngles m_angles;
+    std::shared_ptr<const DrawdownGrid> m_designSample;
+    QPoint m_dragFrom;
+
+    // Geometry, rebuilt lazily after a change.
+    mutable std::optional<MapGeometry> m_map;
+    mutable std::optional<SurfaceModel> m_surface;
+    mutable std::optional<SurfaceProjection> m_projection;
+};
+
+} // namespace drawfield

@@ -1,0 +1,140 @@
+#include "views/map_geometry.h"
+
+#include "views/axis_ticks.h"
+#include "views/chart_style.h"
+#include "views/colour_legend.h"
+#include "views/contours.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace drawfield {
+
+MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled)
+{
+    MapGeometry map;
+    double xLast = field.x(field.columns - 1), yLast = field.y(field.rows - 1);
+    map.metres = QRectF(QPointF(field.xFirst, field.yFirst), QPointF(xLast, yLast));
+    if (map.metres.width() <= 0.0) // a map of one column still gets a width to draw
+        map.metres.adjust(-0.5, 0, 0.5, 0);
+    if (map.metres.height() <= 0.0)
+        map.metres.adjust(0, -0.5, 0, 0.5);
+
+    map.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
+    for (double level : map.scale.levels()) {
+        std::vector<QPolygonF> loops = contourLoops(field, level);
+        QPainterPath region;
+        region.setFillRule(Qt::OddEvenFill);
+        for (const QPolygonF& loop : loops) {
+            region.addPolygon(loop);
+            region.closeSubpath();
+        }
+        QPainterPath lines;
+        for (const QPolygonF& line : contourLines(loops, map.metres))
+            lines.addPolygon(line);
+        map.regions.push_back(std::move(region));
+        map.lines.push_back(std::move(lines));
+    }
+    if (meshShown) {
+        for (int i = 0; i < field.columns; ++i)
+            map.sampleXs.push_back(field.x(i));
+        for (int j = 0; j < field.rows; ++j)
+            map.sampleYs.push_back(field.y(j));
+    }
+    map.xTicks = axisTicks(map.metres.left(), map.metres.right(), 6);
+    map.yTicks = axisTicks(map.metres.top(), map.metres.bottom(), 6);
+    map.meshShown = meshShown;
+    map.zonesFilled = zonesFilled;
+    return map;
+}
+
+void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillRect(target, chart_style::Background);
+    const QFont font = chart_style::font(target);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    const double line = metrics.height();
+
+    // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal scale.
+    double yLabelWidth = 0.0;
+    for (double tick : map.yTicks)
+        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
+    const double tickLength = line * 0.35;
+    QRectF room = target.adjusted(yLabelWidth + tickLength + line * 1.8, line * 1.2,
+        -(colourLegendWidth(painter) + line * 1.5), -(line * 2.8));
+    if (room.width() < 10 || room.height() < 10) {
+        painter.restore();
+        return;
+    }
+    double unit = std::min(room.width() / map.metres.width(), room.height() / map.metres.height());
+    QSizeF plotSize(map.metres.width() * unit, map.metres.height() * unit);
+    QRectF plot(QPointF(room.left() + (room.width() - plotSize.width()) / 2.0,
+                    room.top() + (room.height() - plotSize.height()) / 2.0),
+        plotSize);
+    // Metres to the picture: Y grows upward on the map, downward on the device.
+    QTransform toPlot = QTransform::fromTranslate(-map.metres.left(), -map.metres.bottom())
+        * QTransform::fromScale(unit, -unit) * QTransform::fromTranslate(plot.left(), plot.top());
+
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(plot, map.zonesFilled ? map.scale.bandColour(0) : chart_style::Background);
+    if (map.zonesFilled) {
+        for (std::size_t k = 0; k < map.regions.size(); ++k) {
+            painter.setBrush(map.scale.bandColour(static_cast<int>(k) + 1));
+            painter.drawPath(toPlot.map(map.regions[k]));
+        }
+    }
+    painter.setBrush(Qt::NoBrush);
+    if (map.meshShown) {
+        painter.setPen(QPen(chart_style::Mesh, 0));
+        for (double x : map.sampleXs)
+            painter.drawLine(toPlot.map(QLineF(x, map.metres.top(), x, map.metres.bottom())));
+        for (double y : map.sampleYs)
+            painter.drawLine(toPlot.map(QLineF(map.metres.left(), y, map.metres.right(), y)));
+    }
+    painter.setPen(QPen(chart_style::ContourLine, std::max(1.0, line / 14.0)));
+    for (const QPainterPath& lines : map.lines)
+        painter.drawPath(toPlot.map(lines));
+    painter.restore();
+
+    painter.setPen(QPen(chart_style::Ink, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+
+    // Axes: ticks and labels in metres, one routine for both.
+    auto drawAxis = [&](const std::vector<double>& ticks, bool horizontal) {
+        for (double tick : ticks) {
+            QPointF at = toPlot.map(horizontal ? QPointF(tick, map.metres.top()) : QPointF(map.metres.left(), tick));
+            QString label = tickLabel(tick);
+            double width = metrics.horizontalAdvance(label);
+            if (horizontal) {
+                painter.drawLine(at, at + QPointF(0, tickLength));
+                painter.drawText(QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent()), label);
+            } else {
+                painter.drawLine(at, at - QPointF(tickLength, 0));
+                painter.drawText(QPointF(at.x() - tickLength - width - line * 0.15, at.y() + metrics.ascent() / 2.5), label);
+            }
+        }
+    };
+    drawAxis(map.xTicks, true);
+    drawAxis(map.yTicks, false);
+    const QString xTitle = QStringLiteral("X (m)"), yTitle = QStringLiteral("Y (m)");
+    painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(xTitle) / 2.0,
+                         plot.bottom() + tickLength + line + metrics.ascent()),
+        xTitle);
+    painter.save();
+    painter.translate(plot.left() - tickLength - yLabelWidth - line * 0.6, plot.center().y() + metrics.horizontalAdvance(yTitle) / 2.0);
+    painter.rotate(-90);
+    painter.drawText(QPointF(0, 0), yTitle);
+    painter.restore();
+
+    paintColourLegend(painter, QRectF(QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom())), map.scale);
+    painter.restore();
+}
+
+} // namespace drawfield

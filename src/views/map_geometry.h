@@ -1,0 +1,36 @@
+#pragma once
+
+// The contour map of a drawdown field, computed once per fill and painted on any device.
+
+#include "views/colour_scale.h"
+#include "views/grid_sampling.h"
+
+#include <QPainterPath>
+#include <QRectF>
+
+#include <vector>
+
+class QPainter;
+
+namespace drawfield {
+
+struct MapGeometry {
+    QRectF metres; // from the first to the last node, X and Y in metres (Y grows upward)
+    ColourScale scale;
+    // Per level: the region where the drawdown is at or beyond it (m, odd-even filled), and the
+    // level's contour lines (m), which are that region's outline without the map's edge.
+    std::vector<QPainterPath> regions;
+    std::vector<QPainterPath> lines;
+    std::vector<double> sampleXs, sampleYs; // sample lattice, for the mesh lines (m)
+    std::vector<double> xTicks, yTicks; // m
+    bool meshShown = false; // lattice lines over the map
+    bool zonesFilled = true; // colour bands between the levels; contour lines only when false
+};
+
+MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled);
+
+// Paints the map into target: the bands and contour lines at equal scale on both axes, X and Y
+// axes with ticks in metres, and the colour scale of the levels in metres.
+void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map);
+
+} // namespace drawfield

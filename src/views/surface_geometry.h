@@ -1,0 +1,80 @@
+#pragma once
+
+// The 3D surface of a drawdown field: a mesh built once per fill (SurfaceModel), and its picture
+// from given view angles built once per view change (SurfaceProjection), painted on any device.
+//
+// Model units: X and Y span [-1, 1] along the longer side, at equal scale; Z is the water level
+// change, 0 at the undisturbed level and -depth() at the deepest drawdown, so the cone hangs below
+// the zero plane.
+
+#include "views/colour_scale.h"
+#include "views/grid_sampling.h"
+
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+class QPainter;
+
+namespace drawfield {
+
+// View angles in degrees: turns of the surface about its X, Y and Z axes, applied after a fixed
+// oblique view (all zero looks at the map from the south-west, 30 degrees above the horizon).
+struct ViewAngles {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    bool operator==(const ViewAngles&) const = default;
+};
+
+struct SurfaceModel {
+    int columns = 0; // mesh vertices per row
+    int rows = 0;
+    std::vector<double> xs, ys; // vertex positions, model units
+    std::vector<double> drawdowns; // m, rows * columns, X fastest
+    double halfWidth = 1.0; // model X from -halfWidth to halfWidth
+    double halfHeight = 1.0;
+    double depth = 0.6; // model height of the box
+    double deepest = 0.0; // m, the drawdown at the box's floor
+    QRectF metres; // the map's extent
+    ColourScale scale;
+    std::vector<double> xTicks, yTicks, zTicks; // m; zTicks are level changes (0 or below)
+    bool meshShown = false; // mesh lines over the surface
+    bool zonesFilled = true; // faces coloured by depth; white when false
+
+    double z(double drawdownMetres) const { return deepest > 0.0 ? -depth * drawdownMetres / deepest : 0.0; }
+};
+
+SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled);
+
+struct SurfaceProjection {
+    struct Face {
+        std::array<QPointF, 4> corners; // view units: x right, y down
+        QColor fill;
+    };
+    struct Label {
+        QPointF at; // view units
+        QPointF outward; // unit vector on the picture, away from the box
+        QString text;
+    };
+    std::vector<Face> panes; // box walls behind the surface, drawn first
+    std::vector<std::array<QPointF, 2>> paneLines; // tick lines on those walls
+    std::vector<Face> faces; // the surface, far to near
+    std::vector<std::array<QPointF, 2>> tickMarks;
+    std::vector<Label> tickLabels;
+    std::vector<Label> axisTitles;
+    QRectF bounds; // of the projected box, view units
+    ColourScale scale;
+    bool meshShown = false;
+};
+
+SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles);
+
+// Paints the surface into target, fitted and centred, with its box, axes and colour scale.
+void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjection& projection);
+
+} // namespace drawfield
