@@ -11,9 +11,8 @@ namespace {
     const QString Title = QStringLiteral("Drawdown (m)");
 }
 
-double colourLegendWidth(const QPainter& painter)
+double colourLegendWidth(const QFontMetricsF& metrics)
 {
-    QFontMetricsF metrics(painter.font(), painter.device());
     return std::max(metrics.horizontalAdvance(Title), metrics.height() * 4.5) + metrics.height();
 }
 

@@ -1,5 +1,7 @@
 #include "views/colour_scale.h"
 
+#include "views/axis_ticks.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -41,21 +43,11 @@ namespace {
         return levels;
     }
 
-    // Evenly spaced round levels (steps of 1, 2 or 5 times a power of ten) within (low, high).
+    // Evenly spaced round levels strictly within (low, high).
     std::vector<double> linearLevels(double low, double high, int wanted)
     {
-        double rough = (high - low) / wanted;
-        double power = std::pow(10.0, std::floor(std::log10(rough)));
-        double step = power;
-        for (double factor : { 1.0, 2.0, 5.0, 10.0 })
-            if (factor * power >= rough) {
-                step = factor * power;
-                break;
-            }
-        std::vector<double> levels;
-        for (long long k = static_cast<long long>(std::floor(low / step)) + 1; k * step < high; ++k)
-            if (k * step > low)
-                levels.push_back(static_cast<double>(k) * step);
+        std::vector<double> levels = axisTicks(low, high, wanted);
+        std::erase_if(levels, [&](double level) { return level <= low || level >= high; });
         return levels;
     }
 

@@ -50,6 +50,31 @@ MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zon
     return map;
 }
 
+MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeometry& map)
+{
+    const QFontMetricsF metrics(chart_style::font(target), painter.device());
+    const double line = metrics.height();
+    // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal scale.
+    double yLabelWidth = 0.0;
+    for (double tick : map.yTicks)
+        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
+    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 1.2,
+        -(colourLegendWidth(metrics) + line * 1.5), -(line * 2.8));
+    MapLayout layout;
+    if (room.width() < 10 || room.height() < 10)
+        return layout;
+    double unit = std::min(room.width() / map.metres.width(), room.height() / map.metres.height());
+    QSizeF plotSize(map.metres.width() * unit, map.metres.height() * unit);
+    layout.plot = QRectF(QPointF(room.left() + (room.width() - plotSize.width()) / 2.0,
+                             room.top() + (room.height() - plotSize.height()) / 2.0),
+        plotSize);
+    // Y grows upward on the map, downward in the picture.
+    layout.fromMetres = QTransform::fromTranslate(-map.metres.left(), -map.metres.bottom())
+        * QTransform::fromScale(unit, -unit) * QTransform::fromTranslate(layout.plot.left(), layout.plot.top());
+    layout.fits = true;
+    return layout;
+}
+
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
 {
     painter.save();
@@ -59,26 +84,17 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.setFont(font);
     const QFontMetricsF metrics(font, painter.device());
     const double line = metrics.height();
-
-    // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal scale.
-    double yLabelWidth = 0.0;
-    for (double tick : map.yTicks)
-        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
     const double tickLength = line * 0.35;
-    QRectF room = target.adjusted(yLabelWidth + tickLength + line * 1.8, line * 1.2,
-        -(colourLegendWidth(painter) + line * 1.5), -(line * 2.8));
-    if (room.width() < 10 || room.height() < 10) {
+    const MapLayout layout = mapLayout(painter, target, map);
+    if (!layout.fits) {
         painter.restore();
         return;
     }
-    double unit = std::min(room.width() / map.metres.width(), room.height() / map.metres.height());
-    QSizeF plotSize(map.metres.width() * unit, map.metres.height() * unit);
-    QRectF plot(QPointF(room.left() + (room.width() - plotSize.width()) / 2.0,
-                    room.top() + (room.height() - plotSize.height()) / 2.0),
-        plotSize);
-    // Metres to the picture: Y grows upward on the map, downward on the device.
-    QTransform toPlot = QTransform::fromTranslate(-map.metres.left(), -map.metres.bottom())
-        * QTransform::fromScale(unit, -unit) * QTransform::fromTranslate(plot.left(), plot.top());
+    const QRectF plot = layout.plot;
+    const QTransform& toPlot = layout.fromMetres;
+    double yLabelWidth = 0.0;
+    for (double tick : map.yTicks)
+        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
 
     painter.save();
     painter.setPen(Qt::NoPen);

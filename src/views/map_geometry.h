@@ -7,6 +7,7 @@
 
 #include <QPainterPath>
 #include <QRectF>
+#include <QTransform>
 
 #include <vector>
 
@@ -28,6 +29,16 @@ struct MapGeometry {
 };
 
 MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled);
+
+// Where the map goes in a picture: the plot's rectangle and the transform from metres to it.
+struct MapLayout {
+    QRectF plot;
+    QTransform fromMetres;
+    bool fits = false; // false when target is too small to hold a plot
+};
+
+// The layout paintMap uses on this painter (its font sizes depend on the device).
+MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeometry& map);
 
 // Paints the map into target: the bands and contour lines at equal scale on both axes, X and Y
 // axes with ticks in metres, and the colour scale of the levels in metres.

@@ -273,7 +273,7 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
     painter.setFont(chart_style::font(target));
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
-    const double legendWidth = colourLegendWidth(painter);
+    const double legendWidth = colourLegendWidth(metrics);
 
     // Fit the box, with room around it for the labels, and keep its proportions.
     // The bounds hold the labels' anchors; the text itself runs outward from them.
