@@ -146,8 +146,13 @@ std::string metres(double value)
 bool drawPictures(const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs,
     const char* program)
 {
-    // No window is ever shown: draw off screen whatever display there is.
+    // No window is ever shown: draw off screen whatever display there is. Qt's own notes (such
+    // as a missing runtime folder) are not the program's messages; only its errors are passed on.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << "drawfield-batch: " << message.toStdString() << '\n';
+    });
     int argc = 1;
     char* argv[] = { const_cast<char*>(program), nullptr };
     QApplication application(argc, argv);

@@ -160,3 +160,34 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
         EXPECT_EQ(run.out, "");
     }
 }
+
+TEST(BatchCommand, DrawsTheMapAndTheSurface)
+{
+    TemporaryFolder folder;
+    BatchRun run = runBatch(folder, "--map " + quoted(folder / "map.svg") + " --surface "
+            + quoted(folder / "surface.wmf") + " --view 20,0,-40");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(readBytes(folder / "map.svg").starts_with("<?xml"));
+    EXPECT_TRUE(readBytes(folder / "surface.wmf").starts_with("\xD7\xCD\xC6\x9A"));
+
+    struct Case {
+        const char* name;
+        std::string arguments;
+        int status;
+        std::string errStartsWith;
+    };
+    const Case cases[] = {
+        { "unknown picture format", "--map " + quoted(folder / "map.bmp"), 1,
+            "cannot write picture " + (folder / "map.bmp").string() + ": the name must end in" },
+        { "missing folder", "--surface " + quoted(folder / "none" / "s.png"), 1,
+            "cannot write picture " + (folder / "none" / "s.png").string() + ": " },
+        { "two angles", "--view 1,2", 2, "drawfield-batch: --view needs three angles" },
+        { "four angles", "--view 1,2,3,4", 2, "drawfield-batch: --view needs three angles" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchRun failed = runBatch(folder, c.arguments);
+        EXPECT_EQ(failed.status, c.status);
+        EXPECT_TRUE(failed.err.find(c.errStartsWith) != std::string::npos) << failed.err;
+    }
+}
