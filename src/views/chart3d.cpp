@@ -231,22 +231,25 @@ QSize Chart3D::pictureSize() const
     return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
 }
 
+QString Chart3D::writePictureFile(const QString& path, PictureFormat format) const
+{
+    return writePicture(path, format, pictureSize(),
+        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
+}
+
 QString Chart3D::savePicture(const QString& path) const
 {
     std::optional<PictureFormat> format = pictureFormatOf(path);
     if (!format)
         return QStringLiteral("cannot write picture %1: the name must end in .wmf, .svg, .pdf or .png").arg(path);
-    return writePicture(path, *format, pictureSize(),
-        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
+    return writePictureFile(path, *format);
 }
 
 bool Chart3D::drawToFile(const QString& fileName, std::int32_t formatCode) const
 {
     if (formatCode < 0 || formatCode > 3 || fileName.isEmpty())
         return false;
-    return writePicture(fileName, static_cast<PictureFormat>(formatCode), pictureSize(),
-               [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); })
-        .isEmpty();
+    return writePictureFile(fileName, static_cast<PictureFormat>(formatCode)).isEmpty();
 }
 
 } // namespace drawfield

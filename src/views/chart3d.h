@@ -128,6 +128,9 @@ public:
     bool drawToFile(const QString& fileName, std::int32_t formatCode) const;
     // The same, in the format the extension names; an empty string when written, else the reason.
     QString savePicture(const QString& path) const;
+    // The current picture in the given format under any name; an empty string when written, else
+    // "cannot write picture <path>: <reason>".
+    QString writePictureFile(const QString& path, PictureFormat format) const;
 
     // The one paint routine: the screen, the files and the tests all draw through it.
     void paintChart(QPainter& painter, const QRectF& target) const;

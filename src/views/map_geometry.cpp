@@ -58,7 +58,8 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
     double yLabelWidth = 0.0;
     for (double tick : map.yTicks)
         yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
-    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 1.2,
+    // The top keeps two lines free: the window lays its save button over the chart's corner.
+    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 2.2,
         -(colourLegendWidth(metrics) + line * 1.5), -(line * 2.8));
     MapLayout layout;
     if (room.width() < 10 || room.height() < 10)

@@ -1,0 +1,254 @@
+#include "window/controls.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyledItemDelegate>
+#include <QTabBar>
+
+namespace drawfield {
+
+TabControl::TabControl(QWidget* parent)
+    : QWidget(parent)
+    , m_bar(new QTabBar(this))
+{
+    m_bar->setDrawBase(true);
+    m_bar->setExpanding(false);
+    connect(m_bar, &QTabBar::currentChanged, this, &TabControl::showPage);
+}
+
+QWidget* TabControl::addTab(const QString& caption)
+{
+    auto* page = new QWidget(this);
+    page->setAutoFillBackground(true);
+    page->setGeometry(rect());
+    m_pages.push_back(page);
+    m_bar->addTab(caption);
+    m_bar->raise();
+    showPage(m_bar->currentIndex());
+    return page;
+}
+
+void TabControl::setCurrentIndex(int index) { m_bar->setCurrentIndex(index); }
+
+int TabControl::currentIndex() const { return m_bar->currentIndex(); }
+
+void TabControl::showPage(int index)
+{
+    for (int i = 0; i < count(); ++i)
+        m_pages[static_cast<std::size_t>(i)]->setVisible(i == index);
+    m_bar->raise();
+}
+
+void TabControl::resizeEvent(QResizeEvent*)
+{
+    for (QWidget* page : m_pages)
+        page->setGeometry(rect());
+    m_bar->setGeometry(0, 0, width(), m_bar->sizeHint().height());
+}
+
+namespace {
+
+    // Cell editors pass typed characters through the grid's key filter; Enter, Escape and Tab
+    // still end the edit as they do in any table.
+    class FilteredEditor : public QStyledItemDelegate {
+    public:
+        explicit FilteredEditor(FlexGrid* grid)
+            : QStyledItemDelegate(grid)
+            , m_grid(grid)
+        {
+        }
+        QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+            const QModelIndex& index) const override
+        {
+            QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+            editor->installEventFilter(const_cast<FilteredEditor*>(this));
+            return editor;
+        }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::KeyPress) {
+                auto* key = static_cast<QKeyEvent*>(event);
+                bool ends = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                    || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+                QString text = key->text();
+                if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete && m_grid->keyFilter) {
+                    for (QChar c : text)
+                        if (!m_grid->keyFilter(c))
+                            return true;
+                }
+            }
+            return QStyledItemDelegate::eventFilter(watched, event);
+        }
+
+    private:
+        FlexGrid* m_grid;
+    };
+
+} // namespace
+
+FlexGrid::FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent)
+    : QTableWidget(rows, columns, parent)
+{
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setMinimumSectionSize(1);
+    for (int r = 0; r < rows; ++r)
+        setRowHeight(r, rowHeight);
+    for (int c = 0; c < columns; ++c)
+        setColumnWidth(c, columnWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+        | QAbstractItemView::EditKeyPressed);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new FilteredEditor(this));
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            auto* item = new QTableWidgetItem;
+            if (r == 0 || c == 0) {
+                item->setFlags(Qt::ItemIsEnabled);
+                item->setBackground(palette().button());
+            }
+            setItem(r, c, item);
+        }
+    setCurrentCell(1, 1);
+}
+
+QString FlexGrid::TextMatrix(int row, int column) const
+{
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void FlexGrid::setTextMatrix(int row, int column, const QString& text)
+{
+    if (QTableWidgetItem* cell = item(row, column))
+        cell->setText(text);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event)
+{
+    // The table's own key press: the character that would open a cell for editing. Keys that
+    // reach the table from an open editor (Enter ending the edit) were the editor's to filter.
+    QString text = event->text();
+    bool character = !text.isEmpty() && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab
+        && event->key() != Qt::Key_Delete && state() != EditingState;
+    if (character && keyFilter) {
+        for (QChar c : text)
+            if (!keyFilter(c)) {
+                event->accept();
+                return;
+            }
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+ProgressBox::ProgressBox(QWidget* parent)
+    : QWidget(parent)
+{
+    setAutoFillBackground(true);
+}
+
+void ProgressBox::clear(int right)
+{
+    m_right = right;
+    m_boxes = 0;
+    m_filledTo = 0;
+    update();
+}
+
+void ProgressBox::drawBox(int p)
+{
+    ++m_boxes;
+    m_filledTo = std::max(m_filledTo, p);
+    update();
+}
+
+void ProgressBox::paintEvent(QPaintEvent*)
+{
+    // The scale runs from 1 at the left edge to m_right at the right edge; a scale of no width
+    // has nothing to show.
+    if (m_right <= 1 || m_filledTo < 1)
+        return;
+    QPainter painter(this);
+    double fraction = std::min(1.0, (m_filledTo - 1.0) / (m_right - 1.0));
+    painter.fillRect(QRectF(0, 0, width() * fraction, height()), QColor(0, 0, 255));
+}
+
+ExtentPicture::ExtentPicture(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+void ExtentPicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect(), QColor(0xf7, 0xf7, 0xf2));
+    const QRectF map = QRectF(rect()).adjusted(width() * 0.14, height() * 0.12, -width() * 0.14, -height() * 0.16);
+    // A cone of depression in the map: rings around a well.
+    const QColor rings[] = { QColor(0xc7, 0xe9, 0xb4), QColor(0x7f, 0xcd, 0xbb), QColor(0x41, 0xb6, 0xc4), QColor(0x22, 0x5e, 0xa8) };
+    painter.fillRect(map, QColor(0xff, 0xff, 0xd9));
+    QPointF well = map.center() + QPointF(-map.width() * 0.12, map.height() * 0.08);
+    for (int i = 0; i < 4; ++i) {
+        double r = std::min(map.width(), map.height()) * (0.42 - i * 0.1);
+        painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 0.8));
+        painter.setBrush(rings[i]);
+        painter.drawEllipse(well, r, r * 0.9);
+    }
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(well, 2.5, 2.5);
+    painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(map);
+
+    // X grows to the right along the bottom edge, Y upward along the left edge.
+    auto arrow = [&](QPointF from, QPointF to) {
+        painter.drawLine(from, to);
+        QPointF d = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
+        QPointF n(-d.y(), d.x());
+        QPolygonF head;
+        head << to << to - d * 7 + n * 3.5 << to - d * 7 - n * 3.5;
+        painter.setBrush(QColor(0x20, 0x20, 0x20));
+        painter.drawPolygon(head);
+        painter.setBrush(Qt::NoBrush);
+    };
+    arrow(map.bottomLeft() + QPointF(0, 9), map.bottomRight() + QPointF(10, 9));
+    arrow(map.bottomLeft() - QPointF(9, 0), map.topLeft() - QPointF(9, 10));
+    QFont font = painter.font();
+    font.setPixelSize(std::max(9, height() / 13));
+    painter.setFont(font);
+    painter.drawText(QRectF(map.right() - 40, map.bottom() + 10, 60, height()), Qt::AlignRight | Qt::AlignTop, QStringLiteral("X"));
+    painter.drawText(QRectF(0, map.top() - 20, map.left() - 14, 20), Qt::AlignRight | Qt::AlignBottom, QStringLiteral("Y"));
+    painter.drawText(QRectF(map.left(), map.bottom() + 10, 80, height()), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("min"));
+    painter.drawText(QRectF(map.left() + 4, map.top() + 2, map.width(), 20), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("max"));
+    painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1, Qt::DotLine));
+    painter.drawLine(map.topRight(), map.topRight() + QPointF(width() * 0.1, -height() * 0.08));
+}
+
+QIcon drawfieldIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor rings[] = { QColor(0xed, 0xf8, 0xb1), QColor(0x7f, 0xcd, 0xbb), QColor(0x1d, 0x91, 0xc0), QColor(0x25, 0x34, 0x94) };
+    for (int i = 0; i < 4; ++i) {
+        double r = 15.0 - i * 3.6;
+        painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 0.8));
+        painter.setBrush(rings[i]);
+        painter.drawEllipse(QPointF(16, 16), r, r);
+    }
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(QPointF(16, 16), 1.8, 1.8);
+    return QIcon(pixmap);
+}
+
+} // namespace drawfield

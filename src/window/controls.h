@@ -1,0 +1,91 @@
+#pragma once
+
+// The window's own controls: the tab control, the well table, the progress box, the picture of
+// the map's extent and the web link.
+
+#include <QTableWidget>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QTabBar;
+
+namespace drawfield {
+
+// A tab control whose pages cover its whole area, tab strip included, as the window's layout
+// measures positions from the control's top-left corner. The strip is drawn over the pages.
+class TabControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TabControl(QWidget* parent = nullptr);
+    QWidget* addTab(const QString& caption); // the new page
+    void setCurrentIndex(int index);
+    int currentIndex() const;
+    int count() const { return static_cast<int>(m_pages.size()); }
+    QWidget* page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    QTabBar* tabBar() const { return m_bar; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showPage(int index);
+    QTabBar* m_bar;
+    std::vector<QWidget*> m_pages;
+};
+
+// The flexible grid: rows and columns of text cells, row 0 and column 0 fixed (headers, not
+// editable), fixed row heights and column widths, no scroll bars, cells edited by typing.
+// Typed characters, in the table and in its cell editor, first pass keyFilter: a return of
+// false cancels the key.
+class FlexGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent = nullptr);
+
+    // A cell's text by (row, column), the headers being row 0 and column 0.
+    QString TextMatrix(int row, int column) const;
+    void setTextMatrix(int row, int column, const QString& text);
+
+    std::function<bool(QChar)> keyFilter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The progress display: cleared with a scale running from 1 to right along X, then boxes from the
+// left edge to a position p on that scale, each drawn over the earlier ones in pure blue.
+class ProgressBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressBox(QWidget* parent = nullptr);
+    void clear(int right); // the user scale's right edge (its left edge is 1)
+    void drawBox(int p); // the box (1, 1) - (p, 10), filled
+    int boxCount() const { return m_boxes; }
+    int filledTo() const { return m_filledTo; } // the widest box's right edge, scale units
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_right = 0;
+    int m_boxes = 0;
+    int m_filledTo = 0;
+};
+
+// Picture1: the map's extent fields explained by a drawing (minimum at the lower left, the
+// maximum at the upper right, X to the right and Y upward).
+class ExtentPicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExtentPicture(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The program's icon: a cone of depression seen from above.
+QIcon drawfieldIcon();
+
+} // namespace drawfield

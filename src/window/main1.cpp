@@ -1,0 +1,574 @@
+#include "window/main1.h"
+
+#include "compute/atomic_file.h"
+#include "compute/drawdown_engine.h"
+#include "compute/messages.h"
+#include "compute/record_file.h"
+#include "compute/scenario.h"
+#include "views/chart3d.h"
+#include "window/controls.h"
+#include "window/desktop.h"
+#include "window/module1.h"
+#include "window/rtf_reader.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTextEdit>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+namespace drawfield {
+namespace {
+
+    // The allowed characters of each filtered field.
+    const QString DigitsAndE = QStringLiteral("0123456789E");
+    const QString PointAndDigits = QStringLiteral(".0123456789");
+    const QString Digits = QStringLiteral("0123456789");
+
+    const QString WebAddress = QStringLiteral("http://www.karsto-software.example/Software/default2.html");
+
+    // The fonts the window was designed with, or the nearest ones installed.
+    QFont sansSerif(double points, bool bold = false)
+    {
+        QFont font;
+        font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+        font.setPointSizeF(points);
+        font.setBold(bold);
+        return font;
+    }
+
+    // Where the stand-in font is wider than the one the window was designed with, a caption
+    // takes a slightly smaller size rather than being cut off by its box.
+    void fitCaption(QWidget* control)
+    {
+        QString caption = control->property("text").toString();
+        QFont font = control->font();
+        int room = control->width() - (qobject_cast<QCheckBox*>(control) ? 22 : 0);
+        while (font.pointSizeF() > 7.0 && QFontMetrics(font).horizontalAdvance(caption) > room)
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        control->setFont(font);
+    }
+
+    QFont narrowBold(double points)
+    {
+        QFont font;
+        font.setFamilies({ QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"),
+            QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed") });
+        font.setPointSizeF(points);
+        font.setBold(true);
+        return font;
+    }
+
+} // namespace
+
+main1::main1(Desktop& desktop, QWidget* parent)
+    : QWidget(parent)
+    , m_desktop(desktop)
+{
+    setObjectName(QStringLiteral("main1"));
+    setWindowTitle(QStringLiteral("Drawfield 2.0"));
+    setWindowIcon(drawfieldIcon());
+    setFont(sansSerif(8.25));
+
+    SSTab1 = new TabControl(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setGeometry(twips(120), twips(120), twips(9255), twips(6375));
+    buildDataInputTab(SSTab1->addTab(QStringLiteral("Data Input")));
+    buildMapTab(SSTab1->addTab(QStringLiteral("Map")));
+    build3DViewTab(SSTab1->addTab(QStringLiteral("3D View")));
+    buildInfosTab(SSTab1->addTab(QStringLiteral("Infos")));
+    SSTab1->setCurrentIndex(0);
+    setTabOrder();
+
+    resize(twips(9510), twips(6585));
+    Form_Load();
+}
+
+main1::~main1() = default;
+
+int main1::twips(double value) const { return static_cast<int>(std::lround(value * logicalDpiX() / 1440.0)); }
+
+double main1::toTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX(); }
+
+void main1::place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+void main1::buildDataInputTab(QWidget* tab)
+{
+    auto textBox = [&](QLineEdit*& box, QWidget* in, const char* name, const QString& text) {
+        box = new QLineEdit(text, in);
+        box->setObjectName(QLatin1String(name));
+    };
+    auto label = [&](QLabel*& item, QWidget* in, const char* name, const QString& caption) {
+        item = new QLabel(caption, in);
+        item->setObjectName(QLatin1String(name));
+    };
+
+    textBox(Text1, tab, "Text1", QStringLiteral("1"));
+    place(Text1, 240, 480, 855, 375);
+    Text1->setToolTip(QStringLiteral("X minimum in meters"));
+    Text1->setEnabled(false);
+    textBox(Text2, tab, "Text2", QStringLiteral("100"));
+    place(Text2, 3360, 480, 735, 375);
+    Text2->setToolTip(QStringLiteral("X and Y maximum in meters"));
+    textBox(Text4, tab, "Text4", QStringLiteral("1"));
+    place(Text4, 3360, 3000, 735, 375);
+    Text4->setToolTip(QStringLiteral("Y minimum in meters"));
+    Text4->setEnabled(false);
+
+    Picture1 = new ExtentPicture(tab);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    place(Picture1, 240, 840, 3135, 2535);
+
+    // The progress box lies behind the button: it shows only while the button is hidden.
+    Progressbarx = new ProgressBox(tab);
+    Progressbarx->setObjectName(QStringLiteral("Progressbarx"));
+    place(Progressbarx, 4680, 480, 4335, 375);
+    Command1 = new QPushButton(QStringLiteral("GO Compute !"), tab);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    place(Command1, 4680, 480, 4335, 375);
+    Command1->setFont(sansSerif(9.75, true));
+    Command1->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(255, 0, 0); border: 2px outset rgb(200, 0, 0); }"
+                                           "QPushButton:pressed { border-style: inset; }"));
+    Command1->raise();
+    connect(Command1, &QPushButton::clicked, this, &main1::Command1_Click);
+
+    textBox(Text10, tab, "Text10", QStringLiteral("Karsto Link"));
+    place(Text10, 3840, 1080, 1215, 300);
+    Text10->setToolTip(QStringLiteral("Lauch Explorer"));
+    Text10->setFrame(false);
+    Text10->setFont(narrowBold(12));
+    Text10->setCursor(Qt::ArrowCursor);
+    QPalette linkPalette = Text10->palette();
+    linkPalette.setColor(QPalette::Base, palette().color(QPalette::Button));
+    Text10->setPalette(linkPalette);
+    Text10->installEventFilter(this);
+
+    Combo1 = new QComboBox(tab);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setEditText(QStringLiteral("1"));
+    place(Combo1, 3600, 1560, 855, 315);
+    Combo1->setEnabled(false);
+    Combo1->lineEdit()->installEventFilter(this);
+    label(Label5, tab, "Label5", QStringLiteral("Cell size"));
+    place(Label5, 4440, 1560, 735, 375);
+
+    Check1 = new QCheckBox(QStringLiteral("Record XYZ"), tab);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    place(Check1, 3600, 2040, 1215, 255);
+    Check1->setToolTip(QStringLiteral("If checked, a text file with X,Y,Z will be recorded"));
+    Check2 = new QCheckBox(QStringLiteral("SURFER Grid"), tab);
+    Check2->setObjectName(QStringLiteral("Check2"));
+    place(Check2, 3600, 2400, 1455, 255);
+
+    Frame1 = new QGroupBox(QStringLiteral("Hydraulic parameters"), tab);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1, 5160, 1080, 3855, 2535);
+    textBox(Text5, Frame1, "Text5", QStringLiteral("0.003"));
+    place(Text5, 240, 360, 975, 405);
+    label(Label1, Frame1, "Label1", QStringLiteral("Transmissivity (m2/s)"));
+    place(Label1, 1320, 480, 1935, 255);
+    textBox(Text6, Frame1, "Text6", QStringLiteral("4"));
+    place(Text6, 240, 840, 975, 375);
+    label(Label2, Frame1, "Label2", QStringLiteral("S Coefficient of storage (%)"));
+    place(Label2, 1320, 960, 2295, 255);
+    textBox(Text7, Frame1, "Text7", QStringLiteral("24"));
+    place(Text7, 240, 1320, 975, 375);
+    label(Label3, Frame1, "Label3", QStringLiteral("Pumping time (hours)"));
+    place(Label3, 1320, 1440, 2175, 255);
+    textBox(Text8, Frame1, "Text8", QStringLiteral("20"));
+    place(Text8, 240, 1800, 975, 405);
+    label(Label4, Frame1, "Label4", QStringLiteral("Aquifer thickness (m)"));
+    place(Label4, 1440, 1920, 2175, 255);
+    for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
+        frameLabel->setFont(sansSerif(9.75));
+    for (QWidget* captioned : std::initializer_list<QWidget*> { Label1, Label2, Label3, Label4, Label5, Check1, Check2 })
+        fitCaption(captioned);
+
+    Frame2 = new QGroupBox(QStringLiteral("Pumping rate (m3/h) and location (m)"), tab);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setFont(sansSerif(9.75));
+    place(Frame2, 240, 3720, 8775, 2415);
+    Grid1 = new FlexGrid(6, 4, twips(270), twips(2000), Frame2);
+    Grid1->setObjectName(QStringLiteral("Grid1"));
+    Grid1->setFont(sansSerif(8.25));
+    place(Grid1, 360, 430, 8055, 1695);
+    Grid1->keyFilter = [this](QChar c) {
+        int code = c.unicode() <= 255 ? c.unicode() : -1;
+        return Module1::FilterKey(static_cast<std::int16_t>(code), PointAndDigits, -1, m_desktop) != 0;
+    };
+
+    for (QLineEdit* field : { Text2, Text5, Text6, Text7, Text8 })
+        field->installEventFilter(this);
+}
+
+void main1::buildMapTab(QWidget* tab)
+{
+    Chart3D1 = new Chart3D(Chart3D::Presentation::ContourMap, tab);
+    Chart3D1->setObjectName(QStringLiteral("Chart3D1"));
+    place(Chart3D1, 240, 480, 3855, 2055);
+    Chart3D1->hide();
+    Command2 = new QPushButton(QStringLiteral("Save WMF"), tab);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    place(Command2, 240, 480, 2175, 315);
+    Command2->raise();
+    connect(Command2, &QPushButton::clicked, this, &main1::Command2_Click);
+}
+
+void main1::build3DViewTab(QWidget* tab)
+{
+    auto button = [&](QPushButton*& item, QWidget* in, const char* name, const QString& caption) {
+        item = new QPushButton(caption, in);
+        item->setObjectName(QLatin1String(name));
+    };
+    auto label = [&](QLabel*& item, QWidget* in, const char* name, const QString& caption) {
+        item = new QLabel(caption, in);
+        item->setObjectName(QLatin1String(name));
+    };
+    button(Command17, tab, "Command17", QStringLiteral("Refresh"));
+    place(Command17, 240, 600, 1695, 375);
+    button(Command27, tab, "Command27", QStringLiteral("Save plot as WMF"));
+    place(Command27, 240, 1200, 1695, 375);
+    label(Label18, tab, "Label18", QStringLiteral("Press the 2 buttons of the mouse to rotate the plot or use the ROTATION buttons"));
+    Label18->setWordWrap(true);
+    Label18->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Label18, 240, 1800, 1530, 990);
+
+    Frame3 = new QGroupBox(QStringLiteral("Rotation"), tab);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    place(Frame3, 120, 3120, 1695, 1890);
+    button(Command25, Frame3, "Command25", QStringLiteral("<<"));
+    place(Command25, 120, 360, 495, 255);
+    label(Label10, Frame3, "Label10", QStringLiteral("Z"));
+    place(Label10, 720, 360, 375, 255);
+    button(Command26, Frame3, "Command26", QStringLiteral(">>"));
+    place(Command26, 960, 360, 615, 255);
+    button(Command21, Frame3, "Command21", QStringLiteral("<<"));
+    place(Command21, 120, 720, 495, 255);
+    label(Label8, Frame3, "Label8", QStringLiteral("Y"));
+    place(Label8, 720, 720, 255, 255);
+    button(Command22, Frame3, "Command22", QStringLiteral(">>"));
+    place(Command22, 960, 720, 615, 255);
+    button(Command23, Frame3, "Command23", QStringLiteral("<<"));
+    place(Command23, 120, 1080, 495, 255);
+    label(Label9, Frame3, "Label9", QStringLiteral("X"));
+    place(Label9, 720, 1080, 255, 255);
+    button(Command24, Frame3, "Command24", QStringLiteral(">>"));
+    place(Command24, 960, 1080, 615, 255);
+    Text13 = new QLineEdit(QStringLiteral("20"), Frame3);
+    Text13->setObjectName(QStringLiteral("Text13"));
+    place(Text13, 90, 1440, 495, 285);
+    Text13->installEventFilter(this);
+    label(Label7, Frame3, "Label7", QStringLiteral("Degree step"));
+    place(Label7, 660, 1440, 975, 255);
+
+    Chart3D2 = new Chart3D(Chart3D::Presentation::Surface, tab);
+    Chart3D2->setObjectName(QStringLiteral("Chart3D2"));
+    place(Chart3D2, 2040, 480, 6735, 5055);
+    Chart3D2->hide();
+
+    // Each rotation button turns one axis by the degree step and refills the surface.
+    auto rotation = [this](QPushButton* control, RotationAxis axis, int direction) {
+        connect(control, &QPushButton::clicked, this, [this, axis, direction] {
+            rotateView(*Chart3D2, viewAngles, axis, direction, Text13->text(), plotSource());
+        });
+    };
+    rotation(Command25, RotationAxis::Z, -1);
+    rotation(Command26, RotationAxis::Z, +1);
+    rotation(Command21, RotationAxis::Y, -1);
+    rotation(Command22, RotationAxis::Y, +1);
+    rotation(Command23, RotationAxis::X, -1);
+    rotation(Command24, RotationAxis::X, +1);
+    connect(Command17, &QPushButton::clicked, this, &main1::Command17_Click);
+    connect(Command27, &QPushButton::clicked, this, &main1::Command27_Click);
+}
+
+void main1::buildInfosTab(QWidget* tab)
+{
+    RichTextBox1 = new QTextEdit(tab);
+    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    RichTextBox1->setPlainText(QStringLiteral("RichTextBox1"));
+    RichTextBox1->setReadOnly(true);
+    place(RichTextBox1, 120, 480, 4095, 2055);
+    Picture2 = new QWidget(tab);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    place(Picture2, 120, 480, 3135, 1575);
+    Picture2->hide();
+}
+
+void main1::setTabOrder()
+{
+    // The tab-order indices of the window's design; labels, frames and pictures take no focus.
+    struct Entry {
+        int index;
+        QWidget* widget;
+    };
+    std::vector<Entry> entries = { { 0, SSTab1->tabBar() }, { 1, Chart3D1 }, { 2, Text1 }, { 3, Text2 },
+        { 4, Text4 }, { 6, Text6 }, { 7, Text7 }, { 8, Text8 }, { 15, Command1 }, { 16, Progressbarx },
+        { 17, Check1 }, { 18, RichTextBox1 }, { 19, Chart3D2 }, { 21, Text13 }, { 22, Command21 },
+        { 23, Command22 }, { 24, Command23 }, { 25, Command24 }, { 26, Command25 }, { 27, Command26 },
+        { 32, Command17 }, { 33, Command27 }, { 35, Grid1 }, { 36, Command2 }, { 37, Check2 },
+        { 39, Text10 }, { 40, Text5 }, { 42, Combo1 } };
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        QWidget::setTabOrder(entries[i - 1].widget, entries[i].widget);
+    Progressbarx->setFocusPolicy(Qt::NoFocus);
+}
+
+void main1::Form_Load()
+{
+    Grid1->setTextMatrix(1, 1, QStringLiteral("30"));
+    Grid1->setTextMatrix(1, 2, QStringLiteral("30"));
+    Grid1->setTextMatrix(1, 3, QStringLiteral("6"));
+    Grid1->setTextMatrix(2, 1, QStringLiteral("60"));
+    Grid1->setTextMatrix(2, 2, QStringLiteral("60"));
+    Grid1->setTextMatrix(2, 3, QStringLiteral("4"));
+
+    // A missing or unreadable information page does not stop the program: the tab says so.
+    const QString infoPath = m_desktop.programFolder() + QStringLiteral("/drawfield.rtf");
+    QFile info(infoPath);
+    if (info.open(QIODevice::ReadOnly)) {
+        readRtf(info.readAll(), *RichTextBox1->document());
+        RichTextBox1->moveCursor(QTextCursor::Start);
+    } else
+        RichTextBox1->setPlainText(QStringLiteral("The information page %1 could not be read: %2.").arg(infoPath, info.errorString()));
+
+    for (const char* size : { "1", "2.5", "5", "10" })
+        Combo1->addItem(QLatin1String(size));
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(QStringLiteral("1"));
+}
+
+void main1::resizeEvent(QResizeEvent*) { Form_Resize(); }
+
+void main1::Form_Resize()
+{
+    AppTitle = QStringLiteral("Drawfield 2.0");
+    // The window's outer size, borders and caption included, as the layout measures it.
+    const QSize frame = frameGeometry().size() - size();
+    double width = toTwips(frameGeometry().width());
+    double height = toTwips(frameGeometry().height());
+    if (!isMinimized() && !isMaximized() && (width < 8000 || height < 5000)) {
+        int minimumWidth = twips(8000) - frame.width();
+        int minimumHeight = twips(5000) - frame.height();
+        if (this->width() < minimumWidth || this->height() < minimumHeight)
+            resize(std::max(this->width(), minimumWidth), std::max(this->height(), minimumHeight));
+    }
+    width = std::max(width, 8000.0);
+    height = std::max(height, 5000.0);
+
+    SSTab1->resize(twips(width - 500), twips(height - 800));
+    const double tabWidth = toTwips(SSTab1->width());
+    const double tabHeight = toTwips(SSTab1->height());
+    Chart3D1->resize(twips(tabWidth - 400), twips(tabHeight - 600));
+    Chart3D2->resize(twips(tabWidth - 2200), twips(tabHeight - 800));
+    RichTextBox1->resize(twips(tabWidth - 400), twips(tabHeight - 700));
+    Picture2->resize(twips(tabWidth - 400), twips(tabHeight - 700));
+
+    for (int row = 1; row <= 5; ++row)
+        Grid1->setTextMatrix(row, 0, QStringLiteral("Bore %1").arg(row));
+    Grid1->setTextMatrix(0, 1, QStringLiteral(" X well"));
+    Grid1->setTextMatrix(0, 2, QStringLiteral(" Y well"));
+    Grid1->setTextMatrix(0, 3, QStringLiteral(" Pumping rate (m3/H)"));
+}
+
+ScenarioTexts main1::fieldTexts() const
+{
+    ScenarioTexts texts;
+    texts.xMin = Text1->text().toStdString();
+    texts.yMin = Text4->text().toStdString();
+    texts.xMax = Text2->text().toStdString();
+    texts.cellSize = Combo1->currentText().toStdString();
+    texts.transmissivity = Text5->text().toStdString();
+    texts.storage = Text6->text().toStdString();
+    texts.pumpTime = Text7->text().toStdString();
+    texts.thickness = Text8->text().toStdString();
+    for (int row = 1; row <= WellCount; ++row)
+        texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
+            Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
+    return texts;
+}
+
+PlotSource main1::plotSource() const { return { DrawdownGrid, GridXMax, GridYMax, GridStep }; }
+
+QString main1::recordFilePath() const { return m_desktop.programFolder() + QStringLiteral("/data/drawfield.dat"); }
+
+void main1::showStop(const QString& text) { m_desktop.showMessage(this, text, MessageIcon::Critical, AppTitle); }
+
+void main1::Command1_Click()
+{
+    if (m_running)
+        return;
+    ScenarioReading reading = readScenario(fieldTexts());
+    for (const std::string& warning : reading.warnings)
+        showStop(QString::fromStdString(warning));
+    // A refused run changes nothing: the last map, its files and the charts stay.
+    for (const std::string& refusal : reading.refusals)
+        showStop(QString::fromStdString(refusal));
+    if (!reading.accepted())
+        return;
+    const ScenarioInputs inputs = reading.inputs;
+
+    // The button gives way to the progress box; input is ignored until the run ends, while the
+    // window keeps painting. The computation runs on all cores, off this thread.
+    m_running = true;
+    Progressbarx->setVisible(true);
+    Command1->setVisible(false);
+    Progressbarx->clear(std::abs(inputs.XMin - inputs.XMax));
+    m_stop = std::stop_source();
+    EngineOptions options;
+    options.stopToken = m_stop.get_token();
+    options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
+        QMetaObject::invokeMethod(Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); }, Qt::QueuedConnection);
+    };
+    std::optional<DrawdownResult> result;
+    QString failure;
+    QEventLoop loop;
+    std::jthread worker([&] {
+        try {
+            result = computeDrawdown(inputs, options);
+        } catch (const GridAllocationError& error) {
+            failure = QString::fromUtf8(error.what());
+        } catch (const std::bad_alloc&) {
+            failure = QStringLiteral("cannot compute the map: the machine ran out of memory. Choose a smaller map.");
+        }
+        // Queued after every progress box, so the boxes are all drawn when the loop ends.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    m_running = false;
+
+    if (!result) {
+        Progressbarx->setVisible(false);
+        Command1->setVisible(true);
+        if (!failure.isEmpty())
+            showStop(failure);
+        if (m_closeAfterRun)
+            close();
+        return;
+    }
+
+    GridXMax = inputs.XMax;
+    GridYMax = inputs.YMax;
+    GridStep = inputs.Step;
+    DrawdownGrid = result->grid;
+    if (drawdownExceedsThickness(*result, inputs))
+        showStop(QString::fromLatin1(messages::DrawdownAboveThickness));
+
+    const QString record = recordFilePath();
+    try {
+        writeRecordFile(record.toStdString(), *DrawdownGrid,
+            Check1->isChecked() ? RecordLines::DrawdownNodes : RecordLines::None);
+    } catch (const FileWriteError& error) {
+        showStop(QString::fromUtf8(error.what()));
+    }
+    if (Check1->isChecked() || Check2->isChecked())
+        m_desktop.openTextFile(record);
+    Progressbarx->setVisible(false);
+    Command1->setVisible(true);
+
+    PlotMap(*Chart3D1, plotSource());
+    SSTab1->setCurrentIndex(1);
+    Plot3D(*Chart3D2, plotSource());
+    if (Check2->isChecked())
+        SURFER_Export(record);
+    if (m_closeAfterRun)
+        close();
+}
+
+void main1::SURFER_Export(const QString&)
+{
+    // The export to the mapping program comes with its automation client.
+}
+
+void main1::Command17_Click() { Plot3D(*Chart3D2, plotSource()); }
+
+void main1::Command2_Click() { savePlot(*Chart3D1, QStringLiteral("my_map.wmf")); }
+
+void main1::Command27_Click() { savePlot(*Chart3D2, QStringLiteral("my_Plot3D.wmf")); }
+
+void main1::savePlot(Chart3D& chart, const QString& defaultName)
+{
+    const QString dataFolder = m_desktop.programFolder() + QStringLiteral("/data");
+    QDir().mkpath(dataFolder);
+    std::optional<QString> chosen = m_desktop.askSaveFileName(this, QStringLiteral("Select a Windows Meta File name"),
+        QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName);
+    if (!chosen)
+        return; // cancelled: nothing saved, nothing said
+    QString error = chart.writePictureFile(*chosen, PictureFormat::Wmf);
+    if (error.isEmpty())
+        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
+    else
+        showStop(error);
+}
+
+void main1::Text10_MouseDown()
+{
+    if (!m_desktop.openWebAddress(this, WebAddress))
+        m_desktop.showMessage(this, QStringLiteral("Unable to launch Explorer"), MessageIcon::None, std::nullopt);
+}
+
+void main1::closeEvent(QCloseEvent* event)
+{
+    // Closing during a run ends the run first; the window closes when it has.
+    if (m_running) {
+        m_closeAfterRun = true;
+        m_stop.request_stop();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool main1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text10 && event->type() == QEvent::MouseButtonPress) {
+        Text10_MouseDown();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+
+    const QString* allowed = nullptr;
+    if (watched == Text5 || watched == Combo1->lineEdit())
+        allowed = &DigitsAndE;
+    else if (watched == Text7)
+        allowed = &PointAndDigits;
+    else if (watched == Text2 || watched == Text6 || watched == Text8 || watched == Text13)
+        allowed = &Digits;
+    if (allowed == nullptr)
+        return QWidget::eventFilter(watched, event);
+
+    // Only typed characters are filtered: arrows, Home, End, Delete and Tab are no characters.
+    auto* key = static_cast<QKeyEvent*>(event);
+    QString text = key->text();
+    if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
+    for (QChar c : text) {
+        int code = c.unicode() <= 255 ? c.unicode() : -1;
+        if (Module1::FilterKey(static_cast<std::int16_t>(code), *allowed, -1, m_desktop) == 0)
+            return true; // cancelled
+    }
+    return false;
+}
+
+} // namespace drawfield

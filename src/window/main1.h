@@ -1,0 +1,106 @@
+#pragma once
+
+// main1: the program's one window. A tab control holds the scenario ("Data Input"), the contour
+// map ("Map"), the 3D surface with its rotation buttons ("3D View") and the information page
+// ("Infos"). Controls carry the names the program has always used for them, as object names too.
+// Everything the window asks of the operating system goes through a Desktop.
+
+#include "compute/drawdown_grid.h"
+#include "views/plot_procedures.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <stop_token>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextEdit;
+
+namespace drawfield {
+
+class Chart3D;
+class Desktop;
+class ExtentPicture;
+class FlexGrid;
+class ProgressBox;
+class TabControl;
+struct ScenarioTexts;
+
+class main1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit main1(Desktop& desktop, QWidget* parent = nullptr);
+    ~main1() override;
+
+    // Twips (1/1440 inch) to pixels of this window's screen, and back.
+    int twips(double value) const;
+    double toTwips(int pixels) const;
+
+    // Window-level state the handlers share.
+    QString AppTitle;
+    std::int16_t GridXMax = 0;
+    std::int16_t GridYMax = 0;
+    std::int16_t GridStep = 0;
+    std::shared_ptr<const drawfield::DrawdownGrid> DrawdownGrid; // empty before the first run
+    ViewAngleStore viewAngles;
+
+    // The controls.
+    TabControl* SSTab1;
+    QLineEdit *Text1, *Text2, *Text4, *Text5, *Text6, *Text7, *Text8, *Text10, *Text13;
+    ExtentPicture* Picture1;
+    QPushButton *Command1, *Command2, *Command17, *Command27;
+    QPushButton *Command21, *Command22, *Command23, *Command24, *Command25, *Command26;
+    ProgressBox* Progressbarx;
+    QComboBox* Combo1;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label7, *Label8, *Label9, *Label10, *Label18;
+    QCheckBox *Check1, *Check2;
+    QGroupBox *Frame1, *Frame2, *Frame3;
+    FlexGrid* Grid1;
+    Chart3D *Chart3D1, *Chart3D2;
+    QTextEdit* RichTextBox1;
+    QWidget* Picture2;
+
+    // The handlers, callable as the events call them.
+    void Form_Load();
+    void Form_Resize();
+    void Command1_Click(); // GO Compute !
+    void Command2_Click(); // Save WMF (the map)
+    void Command27_Click(); // Save plot as WMF (the surface)
+    void Command17_Click(); // Refresh
+    void Text10_MouseDown();
+
+    // Where the run writes its record file: the program's data folder.
+    QString recordFilePath() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildDataInputTab(QWidget* tab);
+    void buildMapTab(QWidget* tab);
+    void build3DViewTab(QWidget* tab);
+    void buildInfosTab(QWidget* tab);
+    void place(QWidget* control, int left, int top, int width, int height);
+    void setTabOrder();
+    void showStop(const QString& text);
+    ScenarioTexts fieldTexts() const;
+    PlotSource plotSource() const;
+    void savePlot(Chart3D& chart, const QString& defaultName);
+    // Hands the record file to the mapping program when "SURFER Grid" is ticked.
+    void SURFER_Export(const QString& Surfer_fichier);
+
+    Desktop& m_desktop;
+    bool m_running = false;
+    bool m_closeAfterRun = false;
+    std::stop_source m_stop; // asks a running computation to end
+};
+
+} // namespace drawfield

@@ -1,0 +1,74 @@
+#pragma once
+
+// A desktop that records what the window asks of it and answers as the test says.
+
+#include "window/desktop.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+struct ShownMessage {
+    QString text;
+    drawfield::MessageIcon icon;
+    std::optional<QString> title;
+};
+
+class FakeDesktop : public drawfield::Desktop {
+public:
+    explicit FakeDesktop(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+
+    void showMessage(QWidget*, const QString& text, drawfield::MessageIcon icon,
+        const std::optional<QString>& title) override
+    {
+        messages.push_back({ text, icon, title });
+    }
+    void beep() override { ++beeps; }
+    bool openTextFile(const QString& path) override
+    {
+        textFiles << path;
+        return true;
+    }
+    bool openWebAddress(QWidget*, const QString& address) override
+    {
+        webAddresses << address;
+        return browserWorks;
+    }
+    std::optional<QString> askSaveFileName(QWidget*, const QString& title, const QString& filter,
+        const QString& initialPath) override
+    {
+        dialogs.push_back({ title, filter, initialPath });
+        if (saveAnswers.empty())
+            return std::nullopt;
+        QString answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+    QString programFolder() const override { return m_folder; }
+
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const ShownMessage& message : messages)
+            texts << message.text;
+        return texts;
+    }
+
+    std::vector<ShownMessage> messages;
+    int beeps = 0;
+    QStringList textFiles;
+    QStringList webAddresses;
+    bool browserWorks = true;
+    struct Dialog {
+        QString title, filter, initialPath;
+    };
+    std::vector<Dialog> dialogs;
+    std::deque<QString> saveAnswers; // none left: the dialog is cancelled
+
+private:
+    QString m_folder;
+};

@@ -1,0 +1,449 @@
+// The window as a user meets it, with a fake desktop: start-up, layout, key filters, the run,
+// rotation, saving and the link.
+
+#include "fake_desktop.h"
+#include "views/chart3d.h"
+#include "window/controls.h"
+#include "window/main1.h"
+#include "window/module1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <memory>
+
+using namespace drawfield;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class Main1Test : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<FakeDesktop> m_desktop;
+    std::unique_ptr<main1> m_window;
+
+    main1& window() { return *m_window; }
+    FakeDesktop& desktop() { return *m_desktop; }
+    int px(double twipsValue) const { return m_window->twips(twipsValue); }
+
+private slots:
+    void init()
+    {
+        // The program's folder, with the information page beside the program as installed.
+        m_folder = std::make_unique<QTemporaryDir>();
+        QFile::copy(QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/drawfield.rtf"), m_folder->filePath(QStringLiteral("drawfield.rtf")));
+        m_desktop = std::make_unique<FakeDesktop>(m_folder->path());
+        m_window = std::make_unique<main1>(*m_desktop);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_desktop.reset();
+        m_folder.reset();
+    }
+
+    void startUp()
+    {
+        FlexGrid& grid = *window().Grid1;
+        QCOMPARE(grid.rowCount(), 6);
+        QCOMPARE(grid.columnCount(), 4);
+        const QStringList wells[] = { { "30", "30", "6" }, { "60", "60", "4" }, { "", "", "" }, { "", "", "" }, { "", "", "" } };
+        for (int row = 1; row <= 5; ++row)
+            for (int column = 1; column <= 3; ++column)
+                QCOMPARE(grid.TextMatrix(row, column), wells[row - 1][column - 1]);
+        const QStringList labels = { "", " X well", " Y well", " Pumping rate (m3/H)" };
+        for (int column = 0; column <= 3; ++column)
+            QCOMPARE(grid.TextMatrix(0, column), labels[column]);
+        for (int row = 1; row <= 5; ++row)
+            QCOMPARE(grid.TextMatrix(row, 0), QStringLiteral("Bore %1").arg(row));
+        QCOMPARE(window().AppTitle, QStringLiteral("Drawfield 2.0"));
+        QCOMPARE(window().windowTitle(), QStringLiteral("Drawfield 2.0"));
+
+        QComboBox& combo = *window().Combo1;
+        QCOMPARE(combo.count(), 4);
+        QCOMPARE(combo.itemText(0), QStringLiteral("1"));
+        QCOMPARE(combo.itemText(1), QStringLiteral("2.5"));
+        QCOMPARE(combo.itemText(3), QStringLiteral("10"));
+        QCOMPARE(combo.currentText(), QStringLiteral("1"));
+        QVERIFY(!combo.isEnabled());
+        QVERIFY(!window().Text1->isEnabled());
+        QVERIFY(!window().Text4->isEnabled());
+        QCOMPARE(window().Text2->text(), QStringLiteral("100"));
+        QCOMPARE(window().Text5->text(), QStringLiteral("0.003"));
+        QCOMPARE(window().Text13->text(), QStringLiteral("20"));
+
+        QCOMPARE(window().SSTab1->currentIndex(), 0);
+        QCOMPARE(window().SSTab1->count(), 4);
+        QVERIFY(window().Chart3D1->isHidden());
+        QVERIFY(window().Chart3D2->isHidden());
+        // The button covers the progress box, which lies behind it.
+        QCOMPARE(window().Command1->geometry(), window().Progressbarx->geometry());
+        QVERIFY(!window().Progressbarx->isHidden());
+        QVERIFY(window().Command1->parentWidget()->children().indexOf(window().Command1)
+            > window().Command1->parentWidget()->children().indexOf(window().Progressbarx));
+        QCOMPARE(window().Command1->geometry(), QRect(px(4680), px(480), px(4335), px(375)));
+        QVERIFY(window().RichTextBox1->toPlainText().contains(QStringLiteral("Cooper-Jacob")));
+        QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("Text10"))->toolTip(), QStringLiteral("Lauch Explorer"));
+        QVERIFY(desktop().messages.empty());
+    }
+
+    void missingInformationPageIsSaidOnItsTab()
+    {
+        QFile::remove(m_folder->filePath(QStringLiteral("drawfield.rtf")));
+        main1 another(desktop());
+        QVERIFY(another.RichTextBox1->toPlainText().startsWith(
+            QStringLiteral("The information page ") + m_folder->filePath(QStringLiteral("drawfield.rtf")) + " could not be read"));
+        QCOMPARE(another.Grid1->TextMatrix(1, 1), QStringLiteral("30")); // start-up went on
+    }
+
+    void layoutFollowsTheWindowAndKeepsItsMinimum_data()
+    {
+        QTest::addColumn<int>("widthTwips");
+        QTest::addColumn<int>("heightTwips");
+        QTest::addColumn<int>("expectedWidth");
+        QTest::addColumn<int>("expectedHeight");
+        QTest::newRow("8000 x 5000") << 8000 << 5000 << 8000 << 5000;
+        QTest::newRow("larger") << 12000 << 9000 << 12000 << 9000;
+        QTest::newRow("too narrow") << 6000 << 7000 << 8000 << 7000;
+        QTest::newRow("too low") << 9000 << 3000 << 9000 << 5000;
+    }
+    void layoutFollowsTheWindowAndKeepsItsMinimum()
+    {
+        QFETCH(int, widthTwips);
+        QFETCH(int, heightTwips);
+        QFETCH(int, expectedWidth);
+        QFETCH(int, expectedHeight);
+        // The layout measures the window's outer size, its frame included.
+        const QSize frame = window().frameGeometry().size() - window().size();
+        window().resize(QSize(px(widthTwips), px(heightTwips)) - frame);
+        QTRY_COMPARE(window().frameGeometry().size(), QSize(px(expectedWidth), px(expectedHeight)));
+        const int w = expectedWidth, h = expectedHeight;
+        const double outerWidth = std::max(8000.0, window().toTwips(window().frameGeometry().width()));
+        const double outerHeight = std::max(5000.0, window().toTwips(window().frameGeometry().height()));
+        QCOMPARE(window().SSTab1->size(), QSize(px(outerWidth - 500), px(outerHeight - 800)));
+        auto fromTab = [&](int dw, int dh) {
+            return QSize(px(window().toTwips(window().SSTab1->width()) - dw), px(window().toTwips(window().SSTab1->height()) - dh));
+        };
+        QCOMPARE(window().Chart3D1->size(), fromTab(400, 600));
+        QCOMPARE(window().Chart3D2->size(), fromTab(2200, 800));
+        QCOMPARE(window().RichTextBox1->size(), fromTab(400, 700));
+        QCOMPARE(window().Picture2->size(), fromTab(400, 700));
+        if (w == 8000 && h == 5000) {
+            QCOMPARE(window().SSTab1->size(), QSize(px(7500), px(4200)));
+            QCOMPARE(window().Chart3D1->size(), QSize(px(7100), px(3600)));
+            QCOMPARE(window().Chart3D2->size(), QSize(px(5300), px(3400)));
+        }
+        // Positions never move.
+        QCOMPARE(window().Chart3D2->pos(), QPoint(px(2040), px(480)));
+        QCOMPARE(window().Grid1->TextMatrix(3, 0), QStringLiteral("Bore 3"));
+    }
+
+    void filterKeyRule_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<int>("result");
+        QTest::newRow("digit") << int('7') << "0123456789" << -1 << int('7');
+        QTest::newRow("lower-case e kept as typed") << int('e') << "0123456789E" << -1 << int('e');
+        QTest::newRow("point where none is allowed") << int('.') << "0123456789E" << -1 << 0;
+        QTest::newRow("backspace with the flag") << 8 << "0123456789" << -1 << 8;
+        QTest::newRow("backspace without it") << 8 << "0123456789" << 1 << 0;
+        QTest::newRow("minus") << int('-') << ".0123456789" << -1 << 0;
+        QTest::newRow("plus") << int('+') << ".0123456789" << -1 << 0;
+        QTest::newRow("Enter") << 13 << ".0123456789" << -1 << 0;
+        QTest::newRow("Escape") << 27 << ".0123456789" << -1 << 0;
+        QTest::newRow("Ctrl+V") << 22 << ".0123456789" << -1 << 0;
+        QTest::newRow("accented letter") << 0xE9 << "0123456789E" << -1 << 0;
+        QTest::newRow("code 0") << 0 << "0123456789" << -1 << 0;
+    }
+    void filterKeyRule()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, allowed);
+        QFETCH(int, flag);
+        QFETCH(int, result);
+        int got = Module1::FilterKey(static_cast<std::int16_t>(code), allowed, static_cast<std::int16_t>(flag), desktop());
+        QCOMPARE(got, result);
+        QCOMPARE(desktop().beeps, result == 0 ? 1 : 0);
+    }
+
+    void fieldsFilterTypedCharacters_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text"); // what the field holds after typing into an empty field
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("Text5 digits and e") << "Text5" << "1e-3" << "1e3" << 1;
+        QTest::newRow("Text5 no point") << "Text5" << "0.5" << "05" << 1;
+        QTest::newRow("Text7 points repeat") << "Text7" << "1..5" << "1..5" << 0;
+        QTest::newRow("Text2 digits only") << "Text2" << "25.5" << "255" << 1;
+        QTest::newRow("Text6 no letters") << "Text6" << "4a" << "4" << 1;
+        QTest::newRow("Text8 no sign") << "Text8" << "-20" << "20" << 1;
+        QTest::newRow("Text13 no plus") << "Text13" << "+15" << "15" << 1;
+        QTest::newRow("Text2 no E") << "Text2" << "1E2" << "12" << 1;
+    }
+    void fieldsFilterTypedCharacters()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(int, beeps);
+        auto* box = window().findChild<QLineEdit*>(field);
+        QVERIFY(box);
+        window().SSTab1->setCurrentIndex(field == "Text13" ? 2 : 0);
+        box->clear();
+        box->setFocus();
+        QTest::keyClicks(box, typed);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(desktop().beeps, beeps);
+    }
+
+    void navigationAndBackspaceKeepWorking()
+    {
+        QLineEdit& box = *window().Text5;
+        box.setFocus();
+        box.setText(QStringLiteral("0.003"));
+        box.end(false);
+        QTest::keyClick(&box, Qt::Key_Backspace);
+        QCOMPARE(box.text(), QStringLiteral("0.00"));
+        QTest::keyClick(&box, Qt::Key_Home);
+        QTest::keyClick(&box, Qt::Key_Delete);
+        QTest::keyClick(&box, Qt::Key_Right);
+        QTest::keyClick(&box, Qt::Key_Left);
+        QCOMPARE(box.text(), QStringLiteral(".00"));
+        QCOMPARE(desktop().beeps, 0);
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(desktop().beeps, 1); // Enter is a character here, and refused
+    }
+
+    void wellTableFiltersTypingAndItsEditor()
+    {
+        FlexGrid& grid = *window().Grid1;
+        grid.setFocus();
+        grid.setCurrentCell(3, 3);
+        auto openEditor = [&] { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); };
+        QTest::keyClick(&grid, Qt::Key_X); // refused: no editor opens
+        QCOMPARE(desktop().beeps, 1);
+        QVERIFY(!openEditor());
+        QTest::keyClicks(&grid, QStringLiteral("7"));
+        QTRY_VERIFY(openEditor() != nullptr);
+        QLineEdit* editor = openEditor();
+        QCOMPARE(editor->text(), QStringLiteral("7"));
+        QTest::keyClicks(editor, QStringLiteral(".5-x"));
+        QCOMPARE(desktop().beeps, 3);
+        QTest::keyClick(editor, Qt::Key_Return); // ends the edit, no beep
+        QCOMPARE(desktop().beeps, 3);
+        QTRY_COMPARE(grid.TextMatrix(3, 3), QStringLiteral("7.5"));
+        // Header cells are not editable.
+        QVERIFY(!(grid.item(0, 1)->flags() & Qt::ItemIsEditable));
+        QVERIFY(!(grid.item(2, 0)->flags() & Qt::ItemIsEditable));
+    }
+
+    void aRunOfTheExample()
+    {
+        window().Check1->setChecked(true);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        const QString record = m_folder->filePath(QStringLiteral("data/drawfield.dat"));
+        QCOMPARE(window().recordFilePath(), record);
+        QByteArray bytes = fileBytes(record);
+        QCOMPARE(bytes.count('\n'), 10000);
+        QVERIFY(bytes.startsWith(" 1, 1,-.117231291870562\r\n"));
+        QCOMPARE(desktop().textFiles, QStringList { record });
+
+        QCOMPARE(int(window().GridXMax), 100);
+        QCOMPARE(int(window().GridYMax), 100);
+        QCOMPARE(int(window().GridStep), 1);
+        QVERIFY(window().DrawdownGrid);
+        QVERIFY(!window().Chart3D1->isHidden());
+        QVERIFY(!window().Chart3D2->isHidden());
+        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+        QCOMPARE(window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+        QCOMPARE(window().SSTab1->currentIndex(), 1);
+        QVERIFY(!window().Command1->isHidden());
+        QVERIFY(window().Progressbarx->isHidden());
+        // One progress box per column, the last reaching the right edge.
+        QCOMPARE(window().Progressbarx->boxCount(), 100);
+        QCOMPARE(window().Progressbarx->filledTo(), 99);
+    }
+
+    void recordFileEmptyWhenNotAskedFor()
+    {
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(fileBytes(window().recordFilePath()), QByteArray());
+        QVERIFY(QFile::exists(window().recordFilePath()));
+        QVERIFY(desktop().textFiles.isEmpty());
+        window().Check2->setChecked(true);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().textFiles, QStringList { window().recordFilePath() });
+    }
+
+    void messagesOfARun_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("large map") << "Text2" << "600" << QStringList { "Large X size, computation will take time..." };
+        QTest::newRow("thickness exceeded: once per run") << "Text8" << "0" << QStringList { "Drawdown > Aquifer thickness !" };
+        QTest::newRow("well outside") << "well" << "150" << QStringList { "Pumping outside of map" };
+    }
+    void messagesOfARun()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QStringList, messages);
+        if (field == "well")
+            window().Grid1->setTextMatrix(2, 1, text);
+        else
+            window().findChild<QLineEdit*>(field)->setText(text);
+        window().Command1_Click();
+        QCOMPARE(desktop().messageTexts(), messages);
+        for (const ShownMessage& message : desktop().messages) {
+            QCOMPARE(message.icon, MessageIcon::Critical);
+            QCOMPARE(message.title, std::optional<QString>(QStringLiteral("Drawfield 2.0")));
+        }
+        QVERIFY(window().DrawdownGrid); // the run went on
+    }
+
+    void refusalsLeaveTheLastResult_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no pumping rate") << 1 << 3 << "" << "" << "No pumping rate ";
+        QTest::newRow("map too large for 16 bits") << 0 << 0 << "Text2" << "40000" << "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\" is outside that range.";
+        QTest::newRow("no transmissivity") << 0 << 0 << "Text5" << "" << "Transmissivity (m2/s) must be greater than 0; \"\" reads as 0.";
+    }
+    void refusalsLeaveTheLastResult()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        window().Check1->setChecked(true);
+        window().Command1_Click();
+        const auto grid = window().DrawdownGrid;
+        const QByteArray record = fileBytes(window().recordFilePath());
+        QImage map = window().Chart3D1->grab().toImage();
+        window().SSTab1->setCurrentIndex(0);
+
+        if (field.isEmpty())
+            window().Grid1->setTextMatrix(row, column, text);
+        else
+            window().findChild<QLineEdit*>(field)->setText(text);
+        window().Command1_Click();
+        QCOMPARE(desktop().messageTexts(), QStringList { message });
+        QCOMPARE(window().DrawdownGrid.get(), grid.get());
+        QCOMPARE(int(window().GridXMax), 100);
+        QCOMPARE(fileBytes(window().recordFilePath()), record);
+        QCOMPARE(window().Chart3D1->grab().toImage(), map);
+        QCOMPARE(window().SSTab1->currentIndex(), 0);
+        QVERIFY(!window().Command1->isHidden());
+    }
+
+    void rotationButtons()
+    {
+        window().Command1_Click();
+        window().SSTab1->setCurrentIndex(2);
+        QTest::mouseClick(window().Command24, Qt::LeftButton); // X >>
+        QCOMPARE(int(window().viewAngles.ViewAngleX), 20);
+        QCOMPARE(window().Chart3D2->viewAngles().x, 20.0);
+        for (int press = 0; press < 3; ++press)
+            QTest::mouseClick(window().Command25, Qt::LeftButton); // Z <<
+        QCOMPARE(int(window().viewAngles.ViewAngleZ), -60);
+        QCOMPARE(window().Chart3D2->viewAngles().z, -60.0);
+        window().Text13->setText(QStringLiteral("2.5"));
+        QTest::mouseClick(window().Command22, Qt::LeftButton); // Y >>
+        QTest::mouseClick(window().Command22, Qt::LeftButton);
+        QCOMPARE(int(window().viewAngles.ViewAngleY), 4);
+        QCOMPARE(window().Chart3D2->viewAngles().x, 20.0);
+        QTest::mouseClick(window().Command17, Qt::LeftButton); // Refresh changes no angle
+        QCOMPARE(window().Chart3D2->viewAngles().z, -60.0);
+        QVERIFY(desktop().messages.empty());
+    }
+
+    void refreshBeforeAnyRunChangesNothing()
+    {
+        QTest::mouseClick(window().Command17, Qt::LeftButton);
+        QVERIFY(window().Chart3D2->chartGroup(1)->dataGrid().grid() == nullptr);
+        QVERIFY(desktop().messages.empty());
+    }
+
+    void savingThePictures()
+    {
+        window().Command1_Click();
+        const QString dataFolder = m_folder->filePath(QStringLiteral("data"));
+
+        // Cancelled: nothing written, nothing said.
+        QTest::mouseClick(window().Command2, Qt::LeftButton);
+        QCOMPARE(desktop().dialogs.size(), std::size_t { 1 });
+        QCOMPARE(desktop().dialogs[0].title, QStringLiteral("Select a Windows Meta File name"));
+        QCOMPARE(desktop().dialogs[0].filter, QStringLiteral(" *.WMF"));
+        QCOMPARE(desktop().dialogs[0].initialPath, dataFolder + "/my_map.wmf");
+        QVERIFY(desktop().messages.empty());
+        QVERIFY(!QFile::exists(dataFolder + "/my_map.wmf"));
+
+        // Accepted, also under a name without extension.
+        const QString named = dataFolder + "/run1";
+        desktop().saveAnswers = { dataFolder + "/my_Plot3D.wmf", named };
+        QTest::mouseClick(window().Command27, Qt::LeftButton);
+        QCOMPARE(desktop().dialogs.back().initialPath, dataFolder + "/my_Plot3D.wmf");
+        QTest::mouseClick(window().Command2, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), (QStringList { dataFolder + "/my_Plot3D.wmf has been recorded", named + " has been recorded" }));
+        QCOMPARE(desktop().messages[0].icon, MessageIcon::Information);
+        QCOMPARE(desktop().messages[0].title, std::optional<QString>(QStringLiteral("Drawfield 2.0")));
+        QVERIFY(fileBytes(named).startsWith("\xD7\xCD\xC6\x9A"));
+        QVERIFY(fileBytes(dataFolder + "/my_Plot3D.wmf").size() > 10000);
+
+        // Unwritable: the truth, not " has been recorded".
+        desktop().messages.clear();
+        const QString nowhere = m_folder->filePath(QStringLiteral("no folder/x.wmf"));
+        desktop().saveAnswers = { nowhere };
+        QTest::mouseClick(window().Command2, Qt::LeftButton);
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        QVERIFY(desktop().messages[0].text.startsWith("cannot write picture " + nowhere + ": "));
+        QCOMPARE(desktop().messages[0].icon, MessageIcon::Critical);
+    }
+
+    void theLinkOpensOnAnyButton()
+    {
+        QLineEdit& link = *window().Text10;
+        for (Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton })
+            QTest::mousePress(&link, button);
+        QCOMPARE(desktop().webAddresses.size(), 3);
+        QCOMPARE(desktop().webAddresses[0], QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
+        QVERIFY(desktop().messages.empty());
+
+        link.setText(QStringLiteral("something else"));
+        desktop().browserWorks = false;
+        QTest::mousePress(&link, Qt::LeftButton);
+        QCOMPARE(desktop().webAddresses.last(), QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        QCOMPARE(desktop().messages[0].text, QStringLiteral("Unable to launch Explorer"));
+        QCOMPARE(desktop().messages[0].icon, MessageIcon::None);
+        QVERIFY(!desktop().messages[0].title.has_value());
+    }
+};
+
+QTEST_MAIN(Main1Test)
+#include "tst_main1.moc"
