@@ -8,6 +8,8 @@
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/text_rules.h"
+#include "surfer/process_automation.h"
+#include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/plot_procedures.h"
 
@@ -18,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +35,7 @@ constexpr int ExitBadUsage = 2;
 
 constexpr const char* Usage
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--map FILE]\n"
-      "                       [--surface FILE] [--view X,Y,Z] [--threads N]\n"
+      "                       [--surface FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -43,6 +46,8 @@ constexpr const char* Usage
       "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n"
       "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n"
       "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
+      "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
+      "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
       "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
@@ -60,6 +65,7 @@ struct CommandLine {
     std::optional<std::string> map;
     std::optional<std::string> surface;
     ViewAngles view;
+    bool surfer = false;
     unsigned threads = 0;
 };
 
@@ -113,6 +119,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.surface = optionValue();
         } else if (name == "--view") {
             line.view = parseView(optionValue());
+        } else if (name == "--surfer") {
+            line.surfer = true;
         } else if (name == "--threads") {
             std::string text = optionValue();
             unsigned threads = 0;
@@ -143,20 +151,8 @@ std::string metres(double value)
 
 // Draws the run's map and surface as the window's charts would show them. Returns false when a
 // picture could not be written (its message said).
-bool drawPictures(const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs,
-    const char* program)
+bool drawPictures(const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    // No window is ever shown: draw off screen whatever display there is. Qt's own notes (such
-    // as a missing runtime folder) are not the program's messages; only its errors are passed on.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::cerr << "drawfield-batch: " << message.toStdString() << '\n';
-    });
-    int argc = 1;
-    char* argv[] = { const_cast<char*>(program), nullptr };
-    QApplication application(argc, argv);
-
     PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step };
     bool written = true;
     auto draw = [&](Chart3D::Presentation presentation, const std::string& path) {
@@ -180,6 +176,33 @@ bool drawPictures(const CommandLine& line, const DrawdownResult& result, const S
     if (line.surface)
         draw(Chart3D::Presentation::Surface, *line.surface);
     return written;
+}
+
+// Hands the record file to the mapping program as the window does. Returns false when the
+// program could not be started (its message said).
+bool exportToMapper(const std::string& recordFile)
+{
+    ProcessAutomationClient client(ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
+    bool started = true;
+    SURFER_Export(client, QString::fromStdString(recordFile), [&](const QString& reason) {
+        say("The mapping program could not be started (" + reason.toStdString() + ").");
+        started = false;
+    });
+    return started;
+}
+
+// Qt, off screen, for the pictures and the export: no window is ever shown. Qt's own notes (such
+// as a missing runtime folder) are not the program's messages; only its errors are passed on.
+std::unique_ptr<QApplication> startQt(const char* program)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << "drawfield-batch: " << message.toStdString() << '\n';
+    });
+    static int argc = 1;
+    static char* argv[] = { const_cast<char*>(program), nullptr };
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 int run(const CommandLine& line, const char* program)
@@ -209,10 +232,18 @@ int run(const CommandLine& line, const char* program)
     if (drawdownExceedsThickness(*result, inputs))
         say(messages::DrawdownAboveThickness);
 
+    std::unique_ptr<QApplication> qt;
+    if (line.map || line.surface || line.surfer)
+        qt = startQt(program);
+    // The export reads the record file: with --surfer it is written even without --record.
+    std::optional<std::string> recordFile = line.record;
+    if (line.surfer && !recordFile)
+        recordFile = (QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat")).toStdString();
+
     int status = ExitCompleted;
     try {
-        if (line.record)
-            writeRecordFile(*line.record, *result->grid, RecordLines::DrawdownNodes);
+        if (recordFile)
+            writeRecordFile(*recordFile, *result->grid, RecordLines::DrawdownNodes);
     } catch (const FileWriteError& error) {
         say(error.what());
         status = ExitRefused;
@@ -224,7 +255,9 @@ int run(const CommandLine& line, const char* program)
         say(error.what());
         status = ExitRefused;
     }
-    if ((line.map || line.surface) && !drawPictures(line, *result, inputs, program))
+    if ((line.map || line.surface) && !drawPictures(line, *result, inputs))
+        status = ExitRefused;
+    if (line.surfer && !exportToMapper(*recordFile))
         status = ExitRefused;
     double seconds
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -59,8 +59,8 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
     for (double tick : map.yTicks)
         yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
     // The top keeps two lines free: the window lays its save button over the chart's corner.
-    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 2.2,
-        -(colourLegendWidth(metrics) + line * 1.5), -(line * 2.8));
+    const double legendRoom = map.colourScaleShown ? colourLegendWidth(metrics) + line * 1.5 : line;
+    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 2.2, -legendRoom, -(line * 2.8));
     MapLayout layout;
     if (room.width() < 10 || room.height() < 10)
         return layout;
@@ -150,7 +150,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.drawText(QPointF(0, 0), yTitle);
     painter.restore();
 
-    paintColourLegend(painter, QRectF(QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom())), map.scale);
+    if (map.colourScaleShown)
+        paintColourLegend(painter, QRectF(QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom())), map.scale);
     painter.restore();
 }
 

@@ -26,6 +26,7 @@ struct MapGeometry {
     std::vector<double> xTicks, yTicks; // m
     bool meshShown = false; // lattice lines over the map
     bool zonesFilled = true; // colour bands between the levels; contour lines only when false
+    bool colourScaleShown = true;
 };
 
 MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled);

@@ -5,6 +5,8 @@
 #include "compute/messages.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
+#include "surfer/process_automation.h"
+#include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "window/controls.h"
 #include "window/desktop.h"
@@ -75,10 +77,15 @@ namespace {
 
 } // namespace
 
-main1::main1(Desktop& desktop, QWidget* parent)
+main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     : QWidget(parent)
     , m_desktop(desktop)
+    , m_automation(std::move(automation))
 {
+    if (!m_automation)
+        m_automation = [this] {
+            return std::make_unique<ProcessAutomationClient>(ProcessAutomationClient::mapperIn(m_desktop.programFolder()));
+        };
     setObjectName(QStringLiteral("main1"));
     setWindowTitle(QStringLiteral("Drawfield 2.0"));
     setWindowIcon(drawfieldIcon());
@@ -495,9 +502,13 @@ void main1::Command1_Click()
         close();
 }
 
-void main1::SURFER_Export(const QString&)
+void main1::SURFER_Export(const QString& Surfer_fichier)
 {
-    // The export to the mapping program comes with its automation client.
+    // The mapping program missing is said once; its later failures stay silent.
+    std::unique_ptr<AutomationClient> client = m_automation();
+    drawfield::SURFER_Export(*client, Surfer_fichier, [this, &Surfer_fichier](const QString& reason) {
+        showStop(QStringLiteral("The mapping program could not be started (%1). The record file is %2.").arg(reason, Surfer_fichier));
+    });
 }
 
 void main1::Command17_Click() { Plot3D(*Chart3D2, plotSource()); }

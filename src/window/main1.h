@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stop_token>
 
@@ -24,6 +25,7 @@ class QTextEdit;
 
 namespace drawfield {
 
+class AutomationClient;
 class Chart3D;
 class Desktop;
 class ExtentPicture;
@@ -35,7 +37,11 @@ struct ScenarioTexts;
 class main1 : public QWidget {
     Q_OBJECT
 public:
-    explicit main1(Desktop& desktop, QWidget* parent = nullptr);
+    // Makes the automation client that reaches the mapping program; by default one that starts
+    // drawfield-mapper from the program's folder.
+    using AutomationFactory = std::function<std::unique_ptr<AutomationClient>()>;
+
+    explicit main1(Desktop& desktop, AutomationFactory automation = {}, QWidget* parent = nullptr);
     ~main1() override;
 
     // Twips (1/1440 inch) to pixels of this window's screen, and back.
@@ -98,6 +104,7 @@ private:
     void SURFER_Export(const QString& Surfer_fichier);
 
     Desktop& m_desktop;
+    AutomationFactory m_automation;
     bool m_running = false;
     bool m_closeAfterRun = false;
     std::stop_source m_stop; // asks a running computation to end

@@ -191,3 +191,17 @@ TEST(BatchCommand, DrawsTheMapAndTheSurface)
         EXPECT_TRUE(failed.err.find(c.errStartsWith) != std::string::npos) << failed.err;
     }
 }
+
+TEST(BatchCommand, HandsTheRecordToTheMappingProgram)
+{
+    TemporaryFolder folder;
+    std::filesystem::path record = folder / "run" / "site.dat";
+    BatchRun run = runBatch(folder, "--surfer --record " + quoted(record));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    for (const char* suffix : { "grd", "bmp", "srf" }) {
+        std::filesystem::path made = folder / "run" / (std::string("site.") + suffix);
+        EXPECT_TRUE(std::filesystem::exists(made)) << made;
+    }
+    EXPECT_TRUE(readBytes(folder / "run" / "site.srf").find("drawfield-mapper plot") != std::string::npos);
+}

@@ -2,6 +2,7 @@
 // rotation, saving and the link.
 
 #include "fake_desktop.h"
+#include "surfer/automation.h"
 #include "views/chart3d.h"
 #include "window/controls.h"
 #include "window/main1.h"
@@ -20,6 +21,38 @@
 using namespace drawfield;
 
 namespace {
+
+// Stands in for the mapping program: records the members asked for; creation can fail.
+class ListeningClient : public AutomationClient {
+public:
+    explicit ListeningClient(QStringList& log, bool creationFails)
+        : m_log(log)
+        , m_creationFails(creationFails)
+    {
+    }
+    ObjectRef create(const QString& className) override
+    {
+        m_log << className;
+        if (m_creationFails)
+            throw AutomationError("cannot start drawfield-mapper: No such file or directory");
+        return { 1 };
+    }
+    AutomationValue get(ObjectRef, const QString& property) override
+    {
+        m_log << property;
+        return { ObjectRef { 1 }, {} };
+    }
+    void put(ObjectRef, const QString& property, const QJsonValue&) override { m_log << property; }
+    AutomationValue call(ObjectRef, const QString& method, const AutomationArguments& arguments) override
+    {
+        m_log << method + (arguments.empty() ? QString() : QLatin1Char(' ') + arguments.front().value.toString());
+        return { ObjectRef { 1 }, {} };
+    }
+
+private:
+    QStringList& m_log;
+    bool m_creationFails;
+};
 
 QByteArray fileBytes(const QString& path)
 {
@@ -423,6 +456,32 @@ private slots:
         QCOMPARE(desktop().messages.size(), std::size_t { 1 });
         QVERIFY(desktop().messages[0].text.startsWith("cannot write picture " + nowhere + ": "));
         QCOMPARE(desktop().messages[0].icon, MessageIcon::Critical);
+    }
+
+    void theExportToTheMappingProgram()
+    {
+        QStringList log;
+        bool creationFails = false;
+        main1 exporting(desktop(), [&] { return std::make_unique<ListeningClient>(log, creationFails); });
+        exporting.Command1_Click();
+        QVERIFY(log.isEmpty()); // "SURFER Grid" not ticked: no automation at all
+
+        exporting.Check1->setChecked(true);
+        exporting.Check2->setChecked(true);
+        exporting.Command1_Click();
+        QCOMPARE(log.value(0), QStringLiteral("Surfer.Application"));
+        QCOMPARE(log.value(2), QStringLiteral("GridData ") + exporting.recordFilePath());
+        QCOMPARE(log.size(), 16);
+        QVERIFY(desktop().messages.empty());
+
+        // The mapping program missing is said once per run, and the run is complete all the same.
+        log.clear();
+        creationFails = true;
+        exporting.Command1_Click();
+        QCOMPARE(log, QStringList { "Surfer.Application" });
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral("The mapping program could not be started (cannot start drawfield-mapper")));
+        QVERIFY(exporting.Chart3D2->chartGroup(1)->dataGrid().grid() != nullptr);
     }
 
     void theLinkOpensOnAnyButton()

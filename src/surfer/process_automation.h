@@ -1,0 +1,56 @@
+#pragma once
+
+// The automation client that starts the server as a process of its own and talks to it over its
+// standard input and output, one JSON message per line:
+//
+//   request  {"id": 7, "op": "create"|"get"|"put"|"call", "class"|"object": ..., "name": ...,
+//             "value": ..., "arguments": [{"name": "DataFile", "value": "..."}, {"value": 1}]}
+//   reply    {"id": 7, "value": ...} | {"id": 7, "object": 3} | {"id": 7, "error": "..."}
+//
+// Every reply is checked: a malformed or missing reply, a server that died or that does not
+// answer within the time limit, is a failed call (AutomationError), never a hang. After a silence
+// or a death the connection counts as broken and later calls fail at once.
+//
+// The server outlives the client: destroying the client only closes its end of the pipe, and the
+// server process is left running (a mapping program keeps its window open for the user).
+
+#include "surfer/automation.h"
+
+#include <QStringList>
+
+#include <chrono>
+#include <map>
+
+class QProcess;
+
+namespace drawfield {
+
+class ProcessAutomationClient : public AutomationClient {
+public:
+    // Each class name maps to the command line of the program that serves it.
+    ProcessAutomationClient(std::map<QString, QStringList> servers,
+        std::chrono::milliseconds timeout = std::chrono::seconds(60));
+    // The mapping program's class, "Surfer.Application", served by drawfield-mapper in folder.
+    static std::map<QString, QStringList> mapperIn(const QString& folder);
+
+    ~ProcessAutomationClient() override;
+    ProcessAutomationClient(const ProcessAutomationClient&) = delete;
+    ProcessAutomationClient& operator=(const ProcessAutomationClient&) = delete;
+
+    ObjectRef create(const QString& className) override;
+    AutomationValue get(ObjectRef object, const QString& property) override;
+    void put(ObjectRef object, const QString& property, const QJsonValue& value) override;
+    AutomationValue call(ObjectRef object, const QString& method,
+        const AutomationArguments& arguments = {}) override;
+
+private:
+    AutomationValue request(class QJsonObject message, const QString& what);
+
+    std::map<QString, QStringList> m_servers;
+    std::chrono::milliseconds m_timeout;
+    QProcess* m_process = nullptr;
+    int m_nextId = 1;
+    QString m_broken; // why the connection no longer works; empty while it does
+};
+
+} // namespace drawfield
