@@ -24,7 +24,8 @@ double millisecondsOf(const std::function<void()>& work)
 {
     auto start = std::chrono::steady_clock::now();
     work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 // Five overlapping cones, each reaching about 0.6 times the map's side, that together cover the
@@ -38,7 +39,8 @@ PlotSource coveredMap(int side)
     texts.pumpTime = "240";
     auto at = [side](double fraction) { return std::to_string(static_cast<int>(side * fraction)); };
     const WellTexts wells[] = { { at(0.125), at(0.125), "50" }, { at(0.875), at(0.125), "40" },
-        { at(0.5), at(0.5), "60" }, { at(0.125), at(0.875), "30" }, { at(0.875), at(0.875), "20" } };
+        { at(0.5), at(0.5), "60" }, { at(0.125), at(0.875), "30" },
+        { at(0.875), at(0.875), "20" } };
     std::copy(std::begin(wells), std::end(wells), texts.wells.begin());
     ScenarioReading reading = readScenario(texts);
     std::optional<DrawdownResult> result = computeDrawdown(reading.inputs);
@@ -85,7 +87,8 @@ int main(int argc, char** argv)
         surface.drawToFile(surfaceFile, 0);
         std::printf("%5d x %-5d fill + first paint of both %7.1f ms (goal %s)\n", side, side, first,
             side == 1000 ? "150" : "1500");
-        std::printf("              turn and repaint the surface %5.1f ms, repaint it %5.1f ms, the map %5.1f ms (goal 40)\n",
+        std::printf("              turn and repaint the surface %5.1f ms, repaint it %5.1f ms, the "
+                    "map %5.1f ms (goal 40)\n",
             turned, again, mapAgain);
         std::printf("              metafiles: map %.0f kB, surface %.0f kB\n",
             QFileInfo(mapFile).size() / 1024.0, QFileInfo(surfaceFile).size() / 1024.0);

@@ -26,7 +26,8 @@ public:
         : m_folder(std::move(folder))
     {
     }
-    void showMessage(QWidget*, const QString& text, MessageIcon, const std::optional<QString>&) override
+    void showMessage(
+        QWidget*, const QString& text, MessageIcon, const std::optional<QString>&) override
     {
         std::printf("  message: %s\n", qPrintable(text));
     }
@@ -56,7 +57,9 @@ int main(int argc, char** argv)
         // Both charts drawn: the map in front, and the surface painted as the 3D tab would show it.
         window.Chart3D1->repaint();
         window.Chart3D2->grab();
-        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        double ms
+            = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                  .count();
         std::printf("map 1..%s: press to both charts drawn %.1f ms\n", maximum, ms);
     }
 }

@@ -16,8 +16,8 @@
 #include <QApplication>
 
 #include <charconv>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -79,11 +79,13 @@ ViewAngles parseView(const std::string& text)
             end = text.size();
         auto [stop, error] = std::from_chars(text.data() + start, text.data() + end, angles[i]);
         if (error != std::errc() || stop != text.data() + end || !std::isfinite(angles[i]))
-            throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+            throw UsageError(
+                "--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
         start = end + 1;
     }
     if (start <= text.size())
-        throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+        throw UsageError(
+            "--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
     return { angles[0], angles[1], angles[2] };
 }
 
@@ -151,7 +153,8 @@ std::string metres(double value)
 
 // Draws the run's map and surface as the window's charts would show them. Returns false when a
 // picture could not be written (its message said).
-bool drawPictures(const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
+bool drawPictures(
+    const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
     PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step };
     bool written = true;
@@ -182,7 +185,8 @@ bool drawPictures(const CommandLine& line, const DrawdownResult& result, const S
 // program could not be started (its message said).
 bool exportToMapper(const std::string& recordFile)
 {
-    ProcessAutomationClient client(ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
+    ProcessAutomationClient client(
+        ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
     bool started = true;
     SURFER_Export(client, QString::fromStdString(recordFile), [&](const QString& reason) {
         say("The mapping program could not be started (" + reason.toStdString() + ").");
@@ -238,7 +242,9 @@ int run(const CommandLine& line, const char* program)
     // The export reads the record file: with --surfer it is written even without --record.
     std::optional<std::string> recordFile = line.record;
     if (line.surfer && !recordFile)
-        recordFile = (QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat")).toStdString();
+        recordFile
+            = (QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat"))
+                  .toStdString();
 
     int status = ExitCompleted;
     try {

@@ -47,7 +47,8 @@ namespace {
             for (const QJsonValue& item : list) {
                 QJsonObject argument = item.toObject();
                 if (argument.contains(QStringLiteral("name")))
-                    m_named[argument.value(QStringLiteral("name")).toString().toLower()] = argument.value(QStringLiteral("value"));
+                    m_named[argument.value(QStringLiteral("name")).toString().toLower()]
+                        = argument.value(QStringLiteral("value"));
                 else
                     m_positional.push_back(argument.value(QStringLiteral("value")));
             }
@@ -59,13 +60,15 @@ namespace {
                 return named->second;
             if (position < m_positional.size())
                 return m_positional[position];
-            throw Refusal { member + QStringLiteral(": the argument ") + name + QStringLiteral(" is missing") };
+            throw Refusal { member + QStringLiteral(": the argument ") + name
+                + QStringLiteral(" is missing") };
         }
         QString text(const QString& member, const QString& name, std::size_t position) const
         {
             QJsonValue v = required(member, name, position);
             if (!v.isString() || v.toString().isEmpty())
-                throw Refusal { member + QStringLiteral(": the argument ") + name + QStringLiteral(" must be a file name") };
+                throw Refusal { member + QStringLiteral(": the argument ") + name
+                    + QStringLiteral(" must be a file name") };
             return v.toString();
         }
         bool empty() const { return m_named.empty() && m_positional.empty(); }
@@ -90,7 +93,8 @@ struct AutomationServer::Object {
     std::variant<Application, Documents, Document, Shapes, MapFrame, LayerObject, Selection> kind;
 };
 
-AutomationServer::AutomationServer(std::function<void()> showWindow, std::function<void()> plotChanged)
+AutomationServer::AutomationServer(
+    std::function<void()> showWindow, std::function<void()> plotChanged)
     : m_showWindow(std::move(showWindow))
     , m_plotChanged(std::move(plotChanged))
 {
@@ -115,15 +119,20 @@ QJsonObject AutomationServer::handle(const QJsonObject& request)
         if (op == QLatin1String("create")) {
             QString className = request.value(QStringLiteral("class")).toString();
             if (className != QLatin1String("Surfer.Application"))
-                throw Refusal { QStringLiteral("no class is named \"") + className + QStringLiteral("\"") };
-            reply = { { QStringLiteral("object"), add(std::make_shared<Object>(Object { Application {} })) } };
+                throw Refusal { QStringLiteral("no class is named \"") + className
+                    + QStringLiteral("\"") };
+            reply = { { QStringLiteral("object"),
+                add(std::make_shared<Object>(Object { Application {} })) } };
         } else {
             auto found = m_objects.find(request.value(QStringLiteral("object")).toInt(-1));
             if (found == m_objects.end())
                 throw Refusal { QStringLiteral("no such object") };
-            if (op != QLatin1String("get") && op != QLatin1String("put") && op != QLatin1String("call"))
-                throw Refusal { QStringLiteral("no operation is named \"") + op + QStringLiteral("\"") };
-            reply = dispatch(*found->second, op, request.value(QStringLiteral("name")).toString(), request);
+            if (op != QLatin1String("get") && op != QLatin1String("put")
+                && op != QLatin1String("call"))
+                throw Refusal { QStringLiteral("no operation is named \"") + op
+                    + QStringLiteral("\"") };
+            reply = dispatch(
+                *found->second, op, request.value(QStringLiteral("name")).toString(), request);
         }
     } catch (const Refusal& refusal) {
         reply = { { QStringLiteral("error"), refusal.text } };
@@ -134,16 +143,18 @@ QJsonObject AutomationServer::handle(const QJsonObject& request)
     return reply;
 }
 
-QJsonObject AutomationServer::dispatch(Object& object, const QString& op, const QString& name,
-    const QJsonObject& request)
+QJsonObject AutomationServer::dispatch(
+    Object& object, const QString& op, const QString& name, const QJsonObject& request)
 {
     const Arguments arguments(request.value(QStringLiteral("arguments")).toArray());
     const QJsonValue given = request.value(QStringLiteral("value"));
     auto is = [&](const char* wantedOp, const char* member) {
-        return op == QLatin1String(wantedOp) && name.compare(QLatin1String(member), Qt::CaseInsensitive) == 0;
+        return op == QLatin1String(wantedOp)
+            && name.compare(QLatin1String(member), Qt::CaseInsensitive) == 0;
     };
     auto newObject = [&](auto kind) {
-        return QJsonObject { { QStringLiteral("object"), add(std::make_shared<Object>(Object { kind })) } };
+        return QJsonObject { { QStringLiteral("object"),
+            add(std::make_shared<Object>(Object { kind })) } };
     };
     auto unknown = [&](const char* kind) {
         return Refusal { QString::fromLatin1(kind) + QStringLiteral(" has no member \"") + name
@@ -203,7 +214,8 @@ QJsonObject AutomationServer::dispatch(Object& object, const QString& op, const 
     if (auto* shapes = std::get_if<Shapes>(&object.kind)) {
         bool contour = is("call", "AddContourMap");
         if (contour || is("call", "AddPostMap")) {
-            QString file = arguments.text(name, contour ? QStringLiteral("GridFileName") : QStringLiteral("DataFileName"), 0);
+            QString file = arguments.text(
+                name, contour ? QStringLiteral("GridFileName") : QStringLiteral("DataFileName"), 0);
             if (contour)
                 readDrawdownGrid(file); // refuses a grid it cannot read
             else
@@ -274,7 +286,8 @@ QJsonObject AutomationServer::dispatch(Object& object, const QString& op, const 
                     target = *it++;
                     continue;
                 }
-                target->layers.insert(target->layers.end(), (*it)->layers.begin(), (*it)->layers.end());
+                target->layers.insert(
+                    target->layers.end(), (*it)->layers.begin(), (*it)->layers.end());
                 it = frames.erase(it);
             }
             if (!target)

@@ -40,7 +40,8 @@ public:
 
 private:
     struct Object;
-    QJsonObject dispatch(Object& object, const QString& op, const QString& name, const QJsonObject& request);
+    QJsonObject dispatch(
+        Object& object, const QString& op, const QString& name, const QJsonObject& request);
     int add(std::shared_ptr<Object> object);
 
     std::function<void()> m_showWindow;

@@ -2,11 +2,11 @@
 
 #include <QFile>
 
+#include <cpl_conv.h>
+#include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdalgrid.h>
-#include <cpl_conv.h>
-#include <cpl_string.h>
 
 #include <algorithm>
 #include <charconv>
@@ -40,7 +40,8 @@ Points readPoints(const QString& path, bool needZ)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MapperError("cannot read point file " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError("cannot read point file " + path.toStdString() + ": "
+            + file.errorString().toStdString());
     Points points;
     while (!file.atEnd()) {
         QByteArray line = file.readLine();
@@ -67,7 +68,8 @@ Points readPoints(const QString& path, bool needZ)
         points.z.push_back(numbers.size() > 2 ? numbers[2] : 0.0);
     }
     if (file.error() != QFileDevice::NoError)
-        throw MapperError("cannot read point file " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError("cannot read point file " + path.toStdString() + ": "
+            + file.errorString().toStdString());
     if (points.size() == 0)
         throw MapperError("point file " + path.toStdString() + " holds no point");
     return points;
@@ -90,23 +92,27 @@ void gridPoints(const Points& points, const QString& gridPath)
 
     GDALGridAlgorithm algorithm;
     void* options = nullptr;
-    std::string recipe = "invdistnn:power=2.0:smoothing=0.0:max_points=12:min_points=1:nodata=0.0:radius="
+    std::string recipe
+        = "invdistnn:power=2.0:smoothing=0.0:max_points=12:min_points=1:nodata=0.0:radius="
         + std::to_string(2.5 * spacing);
     if (ParseAlgorithmAndOptions(recipe.c_str(), &algorithm, &options) != CE_None)
         throw MapperError("cannot grid: " + lastGdalError());
     std::vector<double> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-    CPLErr gridded = GDALGridCreate(algorithm, options, static_cast<GUInt32>(points.size()), points.x.data(),
-        points.y.data(), points.z.data(), xMin, xMax, yMin, yMax, static_cast<GUInt32>(columns),
-        static_cast<GUInt32>(rows), GDT_Float64, values.data(), nullptr, nullptr);
+    CPLErr gridded
+        = GDALGridCreate(algorithm, options, static_cast<GUInt32>(points.size()), points.x.data(),
+            points.y.data(), points.z.data(), xMin, xMax, yMin, yMax, static_cast<GUInt32>(columns),
+            static_cast<GUInt32>(rows), GDT_Float64, values.data(), nullptr, nullptr);
     CPLFree(options);
     if (gridded != CE_None)
         throw MapperError("cannot grid " + gridPath.toStdString() + ": " + lastGdalError());
 
     GDALDriverH driver = GDALGetDriverByName("GS7BG");
     if (driver == nullptr)
-        throw MapperError("cannot write grid " + gridPath.toStdString() + ": GDAL has no Golden Software grid driver");
+        throw MapperError("cannot write grid " + gridPath.toStdString()
+            + ": GDAL has no Golden Software grid driver");
     QFile::remove(gridPath);
-    Dataset dataset(GDALCreate(driver, gridPath.toUtf8().constData(), columns, rows, 1, GDT_Float64, nullptr));
+    Dataset dataset(
+        GDALCreate(driver, gridPath.toUtf8().constData(), columns, rows, 1, GDT_Float64, nullptr));
     if (!dataset)
         throw MapperError("cannot write grid " + gridPath.toStdString() + ": " + lastGdalError());
     double transform[6] = { xMin, spacing, 0.0, yMax, 0.0, -spacing };
@@ -116,7 +122,9 @@ void gridPoints(const Points& points, const QString& gridPath)
     bool written = true;
     for (int row = 0; row < rows && written; ++row)
         written = GDALRasterIO(band, GF_Write, 0, row, columns, 1,
-                      values.data() + static_cast<std::size_t>(rows - 1 - row) * static_cast<std::size_t>(columns),
+                      values.data()
+                          + static_cast<std::size_t>(rows - 1 - row)
+                              * static_cast<std::size_t>(columns),
                       columns, 1, GDT_Float64, 0, 0)
             == CE_None;
     if (!written) {
@@ -150,10 +158,14 @@ SampledField readDrawdownGrid(const QString& gridPath)
     field.yFirst = transform[3] + transform[5] * (rows - 0.5); // the southern row's nodes
     field.drawdowns.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row) {
-        if (GDALRasterIO(band, GF_Read, 0, row, columns, 1, rowValues.data(), columns, 1, GDT_Float64, 0, 0) != CE_None)
-            throw MapperError("cannot read grid " + gridPath.toStdString() + ": " + lastGdalError());
+        if (GDALRasterIO(
+                band, GF_Read, 0, row, columns, 1, rowValues.data(), columns, 1, GDT_Float64, 0, 0)
+            != CE_None)
+            throw MapperError(
+                "cannot read grid " + gridPath.toStdString() + ": " + lastGdalError());
         // Field rows go south to north.
-        double* out = field.drawdowns.data() + static_cast<std::size_t>(rows - 1 - row) * static_cast<std::size_t>(columns);
+        double* out = field.drawdowns.data()
+            + static_cast<std::size_t>(rows - 1 - row) * static_cast<std::size_t>(columns);
         for (int column = 0; column < columns; ++column) {
             double z = rowValues[static_cast<std::size_t>(column)];
             bool isBlank = (hasBlank && z == blank) || !std::isfinite(z) || std::abs(z) >= 1e38;

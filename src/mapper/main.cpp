@@ -44,7 +44,8 @@ int serve()
         QJsonDocument request = QJsonDocument::fromJson(line, &error);
         QJsonObject reply = request.isObject()
             ? server.handle(request.object())
-            : QJsonObject { { QStringLiteral("error"), QStringLiteral("a request must be a JSON object: ") + error.errorString() } };
+            : QJsonObject { { QStringLiteral("error"),
+                QStringLiteral("a request must be a JSON object: ") + error.errorString() } };
         QByteArray out = QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
         std::fflush(stdout);
@@ -66,8 +67,11 @@ int serve()
     std::thread([] {
         std::string line;
         while (std::getline(std::cin, line))
-            QMetaObject::invokeMethod(receiver, [bytes = QByteArray::fromStdString(line)] { onLine(bytes); }, Qt::QueuedConnection);
-        QMetaObject::invokeMethod(receiver, [] { onEnd(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                receiver, [bytes = QByteArray::fromStdString(line)] { onLine(bytes); },
+                Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            receiver, [] { onEnd(); }, Qt::QueuedConnection);
     }).detach();
 
     QApplication::setQuitOnLastWindowClosed(true);

@@ -43,7 +43,8 @@ namespace {
                 options.horizontalDpi = value;
             else if (key == QLatin1String("vdpi") && value > 0 && value <= 2400)
                 options.verticalDpi = value;
-            else if (key == QLatin1String("colordepth") && (value == 8 || value == 24 || value == 32))
+            else if (key == QLatin1String("colordepth")
+                && (value == 8 || value == 24 || value == 32))
                 options.colourDepth = value;
         }
         return options;
@@ -57,8 +58,14 @@ namespace {
         const quint32 rowBytes = static_cast<quint32>(image.width()) * 4;
         const quint32 pixelBytes = rowBytes * static_cast<quint32>(image.height());
         QByteArray bytes;
-        auto put16 = [&](quint16 v) { bytes.append(char(v & 0xFF)); bytes.append(char(v >> 8)); };
-        auto put32 = [&](quint32 v) { put16(quint16(v & 0xFFFF)); put16(quint16(v >> 16)); };
+        auto put16 = [&](quint16 v) {
+            bytes.append(char(v & 0xFF));
+            bytes.append(char(v >> 8));
+        };
+        auto put32 = [&](quint32 v) {
+            put16(quint16(v & 0xFFFF));
+            put16(quint16(v >> 16));
+        };
         bytes.append("BM");
         put32(14 + 40 + pixelBytes);
         put32(0);
@@ -86,7 +93,10 @@ namespace {
         return out.write(bytes) == bytes.size();
     }
 
-    QString kindName(Layer::Kind kind) { return kind == Layer::Kind::Contour ? QStringLiteral("contour") : QStringLiteral("post"); }
+    QString kindName(Layer::Kind kind)
+    {
+        return kind == Layer::Kind::Contour ? QStringLiteral("contour") : QStringLiteral("post");
+    }
 
     void paintFrame(QPainter& painter, const QRectF& target, const Frame& frame)
     {
@@ -149,7 +159,8 @@ QJsonObject PlotDocument::toJson() const
     for (const auto& frame : frames) {
         QJsonArray layerList;
         for (const auto& layer : frame->layers) {
-            QJsonObject item { { QStringLiteral("type"), kindName(layer->kind) }, { QStringLiteral("file"), layer->file } };
+            QJsonObject item { { QStringLiteral("type"), kindName(layer->kind) },
+                { QStringLiteral("file"), layer->file } };
             if (layer->kind == Layer::Kind::Contour) {
                 item.insert(QStringLiteral("fillContours"), layer->fillContours);
                 item.insert(QStringLiteral("showColorScale"), layer->showColorScale);
@@ -158,8 +169,8 @@ QJsonObject PlotDocument::toJson() const
         }
         frameList.append(QJsonObject { { QStringLiteral("layers"), layerList } });
     }
-    return { { QStringLiteral("format"), QStringLiteral("drawfield-mapper plot") }, { QStringLiteral("version"), 1 },
-        { QStringLiteral("frames"), frameList } };
+    return { { QStringLiteral("format"), QStringLiteral("drawfield-mapper plot") },
+        { QStringLiteral("version"), 1 }, { QStringLiteral("frames"), frameList } };
 }
 
 PlotDocument PlotDocument::fromJson(const QJsonObject& json)
@@ -169,13 +180,16 @@ PlotDocument PlotDocument::fromJson(const QJsonObject& json)
     PlotDocument document;
     for (const QJsonValue& frameValue : json.value(QStringLiteral("frames")).toArray()) {
         auto frame = std::make_shared<Frame>();
-        for (const QJsonValue& layerValue : frameValue.toObject().value(QStringLiteral("layers")).toArray()) {
+        for (const QJsonValue& layerValue :
+            frameValue.toObject().value(QStringLiteral("layers")).toArray()) {
             QJsonObject item = layerValue.toObject();
             auto layer = std::make_shared<Layer>();
             QString type = item.value(QStringLiteral("type")).toString();
             if (type != QLatin1String("contour") && type != QLatin1String("post"))
-                throw MapperError("unknown layer type \"" + type.toStdString() + "\" in the plot document");
-            layer->kind = type == QLatin1String("contour") ? Layer::Kind::Contour : Layer::Kind::Post;
+                throw MapperError(
+                    "unknown layer type \"" + type.toStdString() + "\" in the plot document");
+            layer->kind
+                = type == QLatin1String("contour") ? Layer::Kind::Contour : Layer::Kind::Post;
             layer->file = item.value(QStringLiteral("file")).toString();
             layer->fillContours = item.value(QStringLiteral("fillContours")).toBool();
             layer->showColorScale = item.value(QStringLiteral("showColorScale")).toBool();
@@ -190,21 +204,25 @@ void PlotDocument::save(const QString& path) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw MapperError("cannot write plot document " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError("cannot write plot document " + path.toStdString() + ": "
+            + file.errorString().toStdString());
     file.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
     if (!file.commit())
-        throw MapperError("cannot write plot document " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError("cannot write plot document " + path.toStdString() + ": "
+            + file.errorString().toStdString());
 }
 
 PlotDocument PlotDocument::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MapperError("cannot read plot document " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError("cannot read plot document " + path.toStdString() + ": "
+            + file.errorString().toStdString());
     QJsonParseError error {};
     QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !json.isObject())
-        throw MapperError("cannot read plot document " + path.toStdString() + ": " + error.errorString().toStdString());
+        throw MapperError("cannot read plot document " + path.toStdString() + ": "
+            + error.errorString().toStdString());
     return fromJson(json.object());
 }
 
@@ -226,8 +244,10 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
 {
     const ExportOptions parsed = parseOptions(options);
     const QSize size = exportSize(options);
-    auto paint = [&](QPainter& painter, const QRectF& target) { paintPlot(painter, target, document); };
-    if (std::optional<PictureFormat> vector = pictureFormatOf(path); vector && *vector != PictureFormat::Png) {
+    auto paint
+        = [&](QPainter& painter, const QRectF& target) { paintPlot(painter, target, document); };
+    if (std::optional<PictureFormat> vector = pictureFormatOf(path);
+        vector && *vector != PictureFormat::Png) {
         QString error = writePicture(path, *vector, size, paint);
         if (!error.isEmpty())
             throw MapperError(error.toStdString());
@@ -235,7 +255,8 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
     }
     QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (!QImageWriter::supportedImageFormats().contains(format))
-        throw MapperError("cannot export " + path.toStdString() + ": no picture format is named \"" + format.toStdString() + "\"");
+        throw MapperError("cannot export " + path.toStdString() + ": no picture format is named \""
+            + format.toStdString() + "\"");
     QImage image(size, parsed.colourDepth == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(Qt::white);
     {
@@ -248,10 +269,12 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
     image.setDotsPerMeterY(static_cast<int>(std::lround(parsed.verticalDpi / 0.0254)));
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly)
-        && (format == "bmp" && parsed.colourDepth == 32 ? writeBmp32(file, image) : image.save(&file, format.constData()))
+        && (format == "bmp" && parsed.colourDepth == 32 ? writeBmp32(file, image)
+                                                        : image.save(&file, format.constData()))
         && file.commit();
     if (!written)
-        throw MapperError("cannot export " + path.toStdString() + ": " + file.errorString().toStdString());
+        throw MapperError(
+            "cannot export " + path.toStdString() + ": " + file.errorString().toStdString());
 }
 
 } // namespace drawfield::mapper

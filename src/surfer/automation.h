@@ -47,8 +47,8 @@ public:
     virtual ObjectRef create(const QString& className) = 0;
     virtual AutomationValue get(ObjectRef object, const QString& property) = 0;
     virtual void put(ObjectRef object, const QString& property, const QJsonValue& value) = 0;
-    virtual AutomationValue call(ObjectRef object, const QString& method,
-        const AutomationArguments& arguments = {})
+    virtual AutomationValue call(
+        ObjectRef object, const QString& method, const AutomationArguments& arguments = {})
         = 0;
 };
 

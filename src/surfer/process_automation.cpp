@@ -8,8 +8,8 @@
 
 namespace drawfield {
 
-ProcessAutomationClient::ProcessAutomationClient(std::map<QString, QStringList> servers,
-    std::chrono::milliseconds timeout)
+ProcessAutomationClient::ProcessAutomationClient(
+    std::map<QString, QStringList> servers, std::chrono::milliseconds timeout)
     : m_servers(std::move(servers))
     , m_timeout(timeout)
 {
@@ -22,7 +22,8 @@ std::map<QString, QStringList> ProcessAutomationClient::mapperIn(const QString& 
 #else
     const QString program = folder + QStringLiteral("/drawfield-mapper");
 #endif
-    return { { QStringLiteral("Surfer.Application"), { program, QStringLiteral("--automation") } } };
+    return { { QStringLiteral("Surfer.Application"),
+        { program, QStringLiteral("--automation") } } };
 }
 
 ProcessAutomationClient::~ProcessAutomationClient()
@@ -42,7 +43,8 @@ ObjectRef ProcessAutomationClient::create(const QString& className)
 {
     auto server = m_servers.find(className);
     if (server == m_servers.end() || server->second.isEmpty())
-        throw AutomationError("cannot create " + className.toStdString() + ": no server is registered for it");
+        throw AutomationError(
+            "cannot create " + className.toStdString() + ": no server is registered for it");
     if (m_process == nullptr) {
         auto* process = new QProcess;
         process->setProgram(server->second.front());
@@ -53,33 +55,39 @@ ObjectRef ProcessAutomationClient::create(const QString& className)
         if (!process->waitForStarted(static_cast<int>(m_timeout.count()))) {
             QString reason = process->errorString();
             delete process;
-            throw AutomationError("cannot start " + server->second.front().toStdString() + ": " + reason.toStdString());
+            throw AutomationError("cannot start " + server->second.front().toStdString() + ": "
+                + reason.toStdString());
         }
         m_process = process;
     }
-    QJsonObject message { { QStringLiteral("op"), QStringLiteral("create") }, { QStringLiteral("class"), className } };
+    QJsonObject message { { QStringLiteral("op"), QStringLiteral("create") },
+        { QStringLiteral("class"), className } };
     AutomationValue result = request(message, QStringLiteral("create ") + className);
     if (!result.object)
-        throw AutomationError("cannot create " + className.toStdString() + ": the server returned no object");
+        throw AutomationError(
+            "cannot create " + className.toStdString() + ": the server returned no object");
     return *result.object;
 }
 
 AutomationValue ProcessAutomationClient::get(ObjectRef object, const QString& property)
 {
-    return request({ { QStringLiteral("op"), QStringLiteral("get") }, { QStringLiteral("object"), object.id },
-                       { QStringLiteral("name"), property } },
+    return request(
+        { { QStringLiteral("op"), QStringLiteral("get") }, { QStringLiteral("object"), object.id },
+            { QStringLiteral("name"), property } },
         QStringLiteral("get ") + property);
 }
 
-void ProcessAutomationClient::put(ObjectRef object, const QString& property, const QJsonValue& value)
+void ProcessAutomationClient::put(
+    ObjectRef object, const QString& property, const QJsonValue& value)
 {
-    request({ { QStringLiteral("op"), QStringLiteral("put") }, { QStringLiteral("object"), object.id },
-                { QStringLiteral("name"), property }, { QStringLiteral("value"), value } },
+    request(
+        { { QStringLiteral("op"), QStringLiteral("put") }, { QStringLiteral("object"), object.id },
+            { QStringLiteral("name"), property }, { QStringLiteral("value"), value } },
         QStringLiteral("put ") + property);
 }
 
-AutomationValue ProcessAutomationClient::call(ObjectRef object, const QString& method,
-    const AutomationArguments& arguments)
+AutomationValue ProcessAutomationClient::call(
+    ObjectRef object, const QString& method, const AutomationArguments& arguments)
 {
     QJsonArray list;
     for (const AutomationArgument& argument : arguments) {
@@ -88,8 +96,9 @@ AutomationValue ProcessAutomationClient::call(ObjectRef object, const QString& m
             item.insert(QStringLiteral("name"), argument.name);
         list.append(item);
     }
-    return request({ { QStringLiteral("op"), QStringLiteral("call") }, { QStringLiteral("object"), object.id },
-                       { QStringLiteral("name"), method }, { QStringLiteral("arguments"), list } },
+    return request(
+        { { QStringLiteral("op"), QStringLiteral("call") }, { QStringLiteral("object"), object.id },
+            { QStringLiteral("name"), method }, { QStringLiteral("arguments"), list } },
         QStringLiteral("call ") + method);
 }
 
@@ -120,7 +129,8 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
             QJsonParseError error {};
             QJsonDocument document = QJsonDocument::fromJson(reply, &error);
             if (error.error != QJsonParseError::NoError || !document.isObject())
-                throw fail(QStringLiteral("the server's reply is not a message: ") + QString::fromUtf8(reply.left(80)));
+                throw fail(QStringLiteral("the server's reply is not a message: ")
+                    + QString::fromUtf8(reply.left(80)));
             QJsonObject answer = document.object();
             if (answer.value(QStringLiteral("id")).toInt(-1) != id)
                 continue; // a late reply to a call that already failed
@@ -132,7 +142,8 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
             else if (answer.contains(QStringLiteral("value")))
                 result.value = answer.value(QStringLiteral("value"));
             else
-                throw fail(QStringLiteral("the server's reply carries neither a value nor an object"));
+                throw fail(
+                    QStringLiteral("the server's reply carries neither a value nor an object"));
             return result;
         }
         if (m_process->state() != QProcess::Running && m_process->bytesAvailable() == 0) {
@@ -140,10 +151,12 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
             throw fail(m_broken);
         }
         if (deadline.hasExpired()) {
-            m_broken = QStringLiteral("the server did not answer within %1 s").arg(m_timeout.count() / 1000.0);
+            m_broken = QStringLiteral("the server did not answer within %1 s")
+                           .arg(m_timeout.count() / 1000.0);
             throw fail(m_broken);
         }
-        m_process->waitForReadyRead(static_cast<int>(std::max<qint64>(1, std::min<qint64>(deadline.remainingTime(), 200))));
+        m_process->waitForReadyRead(
+            static_cast<int>(std::max<qint64>(1, std::min<qint64>(deadline.remainingTime(), 200))));
     }
 }
 

@@ -7,8 +7,8 @@ namespace drawfield {
 SurferFiles surferFilesFor(const QString& recordFile)
 {
     const QString stem = recordFile.left(std::max<qsizetype>(0, recordFile.size() - 3));
-    return { stem + QStringLiteral("grd"), stem + QStringLiteral("srf"), stem + QStringLiteral("xyz"),
-        stem + QStringLiteral("bmp") };
+    return { stem + QStringLiteral("grd"), stem + QStringLiteral("srf"),
+        stem + QStringLiteral("xyz"), stem + QStringLiteral("bmp") };
 }
 
 void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
@@ -37,7 +37,8 @@ void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
     attempt([&] { client.put(*application, QStringLiteral("Visible"), true); });
     attempt([&] {
         client.call(*application, QStringLiteral("GridData"),
-            { { QStringLiteral("DataFile"), Surfer_fichier }, { QStringLiteral("OutGrid"), files.grid } });
+            { { QStringLiteral("DataFile"), Surfer_fichier },
+                { QStringLiteral("OutGrid"), files.grid } });
     });
     attempt([&] {
         AutomationValue documents = client.get(*application, QStringLiteral("Documents"));
@@ -47,9 +48,14 @@ void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
     if (document)
         attempt([&] { shapes = client.get(*document, QStringLiteral("Shapes")).object; });
     if (shapes)
-        attempt([&] { frame = client.call(*shapes, QStringLiteral("AddContourMap"), { { {}, files.grid } }).object; });
+        attempt([&] {
+            frame = client.call(*shapes, QStringLiteral("AddContourMap"), { { {}, files.grid } })
+                        .object;
+        });
     if (frame)
-        attempt([&] { layer = client.call(*frame, QStringLiteral("Overlays"), { { {}, 1 } }).object; });
+        attempt([&] {
+            layer = client.call(*frame, QStringLiteral("Overlays"), { { {}, 1 } }).object;
+        });
     if (layer) {
         attempt([&] { client.put(*layer, QStringLiteral("FillContours"), true); });
         attempt([&] { client.put(*layer, QStringLiteral("ShowColorScale"), true); });
@@ -58,7 +64,9 @@ void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
     // map's frame stays, and it is the one selected.
     if (shapes)
         attempt([&] {
-            if (auto post = client.call(*shapes, QStringLiteral("AddPostMap"), { { {}, files.points } }).object)
+            if (auto post
+                = client.call(*shapes, QStringLiteral("AddPostMap"), { { {}, files.points } })
+                      .object)
                 frame = post;
         });
     if (frame)
@@ -73,9 +81,12 @@ void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
         attempt([&] {
             client.call(*document, QStringLiteral("Export"),
                 { { QStringLiteral("FileName"), files.picture },
-                    { QStringLiteral("Options"), QStringLiteral("Defaults=1,HDPI=70,VDPI=70,ColorDepth=32") } });
+                    { QStringLiteral("Options"),
+                        QStringLiteral("Defaults=1,HDPI=70,VDPI=70,ColorDepth=32") } });
         });
-        attempt([&] { client.call(*document, QStringLiteral("SaveAs"), { { {}, files.document } }); });
+        attempt([&] {
+            client.call(*document, QStringLiteral("SaveAs"), { { {}, files.document } });
+        });
     }
 }
 

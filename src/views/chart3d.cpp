@@ -25,7 +25,8 @@ namespace {
         texts.wells[0] = { "8", "9", "3" };
         texts.wells[1] = { "15", "14", "1.5" };
         ScenarioReading reading = readScenario(texts);
-        std::optional<DrawdownResult> result = computeDrawdown(reading.inputs, EngineOptions { 1, {}, {} });
+        std::optional<DrawdownResult> result
+            = computeDrawdown(reading.inputs, EngineOptions { 1, {}, {} });
         return result->grid;
     }
 
@@ -146,7 +147,10 @@ void Chart3D::setBatched(bool batched)
 
 void Chart3D::setViewAngle(RotationAxis axis, double degrees)
 {
-    (axis == RotationAxis::X ? m_angles.x : axis == RotationAxis::Y ? m_angles.y : m_angles.z) = degrees;
+    (axis == RotationAxis::X          ? m_angles.x
+            : axis == RotationAxis::Y ? m_angles.y
+                                      : m_angles.z)
+        = degrees;
     viewChanged();
 }
 
@@ -176,19 +180,23 @@ void Chart3D::buildGeometry() const
     const ChartDisplayStyle& style = m_group.m_displayStyle;
     bool filled = data.grid() != nullptr;
     const DrawdownGrid& grid = filled ? *data.grid() : *m_designSample;
-    int xSpacing = filled ? spacingOf(data.columnValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
-    int ySpacing = filled ? spacingOf(data.rowValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+    int xSpacing
+        = filled ? spacingOf(data.columnValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+    int ySpacing
+        = filled ? spacingOf(data.rowValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
     // The design state is a filled surface whatever the style says.
     bool mesh = filled ? style.meshShown() : false;
     bool zones = filled ? style.zonesFilled() : true;
 
     if (m_presentation == Presentation::ContourMap) {
         if (!m_map)
-            m_map = buildMapGeometry(sampleDrawdowns(grid, xSpacing, ySpacing, MapSamplesPerSide), mesh, zones);
+            m_map = buildMapGeometry(
+                sampleDrawdowns(grid, xSpacing, ySpacing, MapSamplesPerSide), mesh, zones);
         return;
     }
     if (!m_surface)
-        m_surface = buildSurfaceModel(sampleDrawdowns(grid, xSpacing, ySpacing, SurfaceSamplesPerSide), mesh, zones);
+        m_surface = buildSurfaceModel(
+            sampleDrawdowns(grid, xSpacing, ySpacing, SurfaceSamplesPerSide), mesh, zones);
     if (!m_projection)
         m_projection = projectSurface(*m_surface, m_angles);
 }
@@ -241,7 +249,9 @@ QString Chart3D::savePicture(const QString& path) const
 {
     std::optional<PictureFormat> format = pictureFormatOf(path);
     if (!format)
-        return QStringLiteral("cannot write picture %1: the name must end in .wmf, .svg, .pdf or .png").arg(path);
+        return QStringLiteral(
+            "cannot write picture %1: the name must end in .wmf, .svg, .pdf or .png")
+            .arg(path);
     return writePictureFile(path, *format);
 }
 

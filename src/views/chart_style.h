@@ -4,9 +4,9 @@
 
 #include <QColor>
 
-#include <algorithm>
 #include <QFont>
 #include <QRectF>
+#include <algorithm>
 
 namespace drawfield::chart_style {
 

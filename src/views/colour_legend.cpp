@@ -33,7 +33,8 @@ void paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale&
         painter.drawRect(box);
         QString label = band == 0 ? QStringLiteral("0")
                                   : tickLabel(scale.levels()[static_cast<std::size_t>(band - 1)]);
-        painter.drawText(QPointF(box.right() + line * 0.3, box.top() + metrics.ascent() / 2.5), label);
+        painter.drawText(
+            QPointF(box.right() + line * 0.3, box.top() + metrics.ascent() / 2.5), label);
     }
     painter.restore();
 }

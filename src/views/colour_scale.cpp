@@ -34,7 +34,8 @@ namespace {
         int lastDecade = static_cast<int>(std::floor(std::log10(high)));
         for (int decade = firstDecade; decade <= lastDecade; ++decade)
             for (double mantissa : mantissas) {
-                // Through a string-free exact route: 10^k for k < 0 is inexact, m / 10^-k is nearer.
+                // Through a string-free exact route: 10^k for k < 0 is inexact, m / 10^-k is
+                // nearer.
                 double level = decade >= 0 ? mantissa * std::pow(10.0, decade)
                                            : mantissa / std::pow(10.0, -decade);
                 if (level >= low && level < high)

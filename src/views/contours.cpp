@@ -64,7 +64,8 @@ std::vector<QPolygonF> contourLoops(const SampledField& field, double level)
 
     // Each crossed edge joins exactly two segments; record both, then walk the loops.
     std::vector<std::array<int, 2>> segments;
-    std::vector<std::array<int, 2>> segmentsAtEdge(static_cast<std::size_t>(edgeCount), { NoSegment, NoSegment });
+    std::vector<std::array<int, 2>> segmentsAtEdge(
+        static_cast<std::size_t>(edgeCount), { NoSegment, NoSegment });
     auto addSegment = [&](int edgeA, int edgeB) {
         int index = static_cast<int>(segments.size());
         segments.push_back({ edgeA, edgeB });
@@ -78,8 +79,8 @@ std::vector<QPolygonF> contourLoops(const SampledField& field, double level)
         for (int i = 0; i + 1 < columns; ++i) {
             const double v00 = padded.value(i, j), v10 = padded.value(i + 1, j);
             const double v11 = padded.value(i + 1, j + 1), v01 = padded.value(i, j + 1);
-            const int inside = (v00 >= level ? 1 : 0) | (v10 >= level ? 2 : 0) | (v11 >= level ? 4 : 0)
-                | (v01 >= level ? 8 : 0);
+            const int inside = (v00 >= level ? 1 : 0) | (v10 >= level ? 2 : 0)
+                | (v11 >= level ? 4 : 0) | (v01 >= level ? 8 : 0);
             const int bottom = horizontal(i, j), top = horizontal(i, j + 1);
             const int left = vertical(i, j), right = vertical(i + 1, j);
             switch (inside) {
@@ -152,8 +153,10 @@ std::vector<QPolygonF> contourLoops(const SampledField& field, double level)
 std::vector<QPolygonF> contourLines(const std::vector<QPolygonF>& loops, const QRectF& map)
 {
     auto alongEdge = [&](const QPointF& a, const QPointF& b) {
-        return (a.x() == map.left() && b.x() == map.left()) || (a.x() == map.right() && b.x() == map.right())
-            || (a.y() == map.top() && b.y() == map.top()) || (a.y() == map.bottom() && b.y() == map.bottom());
+        return (a.x() == map.left() && b.x() == map.left())
+            || (a.x() == map.right() && b.x() == map.right())
+            || (a.y() == map.top() && b.y() == map.top())
+            || (a.y() == map.bottom() && b.y() == map.bottom());
     };
     std::vector<QPolygonF> lines;
     for (const QPolygonF& loop : loops) {

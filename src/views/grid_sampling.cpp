@@ -54,10 +54,14 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
     // Nodes outside the drawdown extent hold 0: only the extent is read.
     MetreBox box = grid.drawdownExtent();
     if (!box.empty()) {
-        const int firstColumn = static_cast<int>(std::max(0LL, ceilDivide(box.xMin - grid.xMin(), xSpacing)));
-        const int lastColumn = static_cast<int>(std::min<long long>(nodeColumns - 1, floorDivide(box.xMax - grid.xMin(), xSpacing)));
-        const int firstRow = static_cast<int>(std::max(0LL, ceilDivide(box.yMin - grid.yMin(), ySpacing)));
-        const int lastRow = static_cast<int>(std::min<long long>(nodeRows - 1, floorDivide(box.yMax - grid.yMin(), ySpacing)));
+        const int firstColumn
+            = static_cast<int>(std::max(0LL, ceilDivide(box.xMin - grid.xMin(), xSpacing)));
+        const int lastColumn = static_cast<int>(
+            std::min<long long>(nodeColumns - 1, floorDivide(box.xMax - grid.xMin(), xSpacing)));
+        const int firstRow
+            = static_cast<int>(std::max(0LL, ceilDivide(box.yMin - grid.yMin(), ySpacing)));
+        const int lastRow = static_cast<int>(
+            std::min<long long>(nodeRows - 1, floorDivide(box.yMax - grid.yMin(), ySpacing)));
 
         // Threads take whole sample rows, so no two write the same sample.
         auto reduceSampleRows = [&](int sampleRowBegin, int sampleRowEnd) {
@@ -69,14 +73,17 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
                 double* out = field.drawdowns.data()
                     + static_cast<std::size_t>(sampleRow) * static_cast<std::size_t>(field.columns);
                 for (int k = firstColumn; k <= lastColumn; ++k) {
-                    double drawdown = -values[static_cast<std::size_t>(k) * static_cast<std::size_t>(xSpacing)];
+                    double drawdown
+                        = -values[static_cast<std::size_t>(k) * static_cast<std::size_t>(xSpacing)];
                     double& sample = out[columns.sampleOfNode[static_cast<std::size_t>(k)]];
                     sample = std::max(sample, drawdown);
                 }
             }
         };
-        long long nodes = static_cast<long long>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
-        unsigned threads = nodes > 1'000'000 ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
+        long long nodes
+            = static_cast<long long>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
+        unsigned threads
+            = nodes > 1'000'000 ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
         std::vector<std::jthread> pool;
         for (unsigned t = 1; t < threads; ++t)
             pool.emplace_back(reduceSampleRows, static_cast<int>(field.rows * t / threads),

@@ -54,13 +54,15 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
 {
     const QFontMetricsF metrics(chart_style::font(target), painter.device());
     const double line = metrics.height();
-    // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal scale.
+    // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal
+    // scale.
     double yLabelWidth = 0.0;
     for (double tick : map.yTicks)
         yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
     // The top keeps two lines free: the window lays its save button over the chart's corner.
     const double legendRoom = map.colourScaleShown ? colourLegendWidth(metrics) + line * 1.5 : line;
-    QRectF room = target.adjusted(yLabelWidth + line * 2.15, line * 2.2, -legendRoom, -(line * 2.8));
+    QRectF room
+        = target.adjusted(yLabelWidth + line * 2.15, line * 2.2, -legendRoom, -(line * 2.8));
     MapLayout layout;
     if (room.width() < 10 || room.height() < 10)
         return layout;
@@ -71,7 +73,8 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
         plotSize);
     // Y grows upward on the map, downward in the picture.
     layout.fromMetres = QTransform::fromTranslate(-map.metres.left(), -map.metres.bottom())
-        * QTransform::fromScale(unit, -unit) * QTransform::fromTranslate(layout.plot.left(), layout.plot.top());
+        * QTransform::fromScale(unit, -unit)
+        * QTransform::fromTranslate(layout.plot.left(), layout.plot.top());
     layout.fits = true;
     return layout;
 }
@@ -126,15 +129,19 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     // Axes: ticks and labels in metres, one routine for both.
     auto drawAxis = [&](const std::vector<double>& ticks, bool horizontal) {
         for (double tick : ticks) {
-            QPointF at = toPlot.map(horizontal ? QPointF(tick, map.metres.top()) : QPointF(map.metres.left(), tick));
+            QPointF at = toPlot.map(
+                horizontal ? QPointF(tick, map.metres.top()) : QPointF(map.metres.left(), tick));
             QString label = tickLabel(tick);
             double width = metrics.horizontalAdvance(label);
             if (horizontal) {
                 painter.drawLine(at, at + QPointF(0, tickLength));
-                painter.drawText(QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent()), label);
+                painter.drawText(
+                    QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent()), label);
             } else {
                 painter.drawLine(at, at - QPointF(tickLength, 0));
-                painter.drawText(QPointF(at.x() - tickLength - width - line * 0.15, at.y() + metrics.ascent() / 2.5), label);
+                painter.drawText(QPointF(at.x() - tickLength - width - line * 0.15,
+                                     at.y() + metrics.ascent() / 2.5),
+                    label);
             }
         }
     };
@@ -145,13 +152,17 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
                          plot.bottom() + tickLength + line + metrics.ascent()),
         xTitle);
     painter.save();
-    painter.translate(plot.left() - tickLength - yLabelWidth - line * 0.6, plot.center().y() + metrics.horizontalAdvance(yTitle) / 2.0);
+    painter.translate(plot.left() - tickLength - yLabelWidth - line * 0.6,
+        plot.center().y() + metrics.horizontalAdvance(yTitle) / 2.0);
     painter.rotate(-90);
     painter.drawText(QPointF(0, 0), yTitle);
     painter.restore();
 
     if (map.colourScaleShown)
-        paintColourLegend(painter, QRectF(QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom())), map.scale);
+        paintColourLegend(painter,
+            QRectF(QPointF(plot.right() + line * 1.2, plot.top()),
+                QPointF(target.right(), plot.bottom())),
+            map.scale);
     painter.restore();
 }
 

@@ -26,8 +26,8 @@ std::optional<PictureFormat> pictureFormatOf(const QString& path)
     return std::nullopt;
 }
 
-QString writePicture(const QString& path, PictureFormat format, const QSize& pixels,
-    const PaintRoutine& paint)
+QString writePicture(
+    const QString& path, PictureFormat format, const QSize& pixels, const PaintRoutine& paint)
 {
     auto failure = [&](const QString& reason) {
         return QStringLiteral("cannot write picture %1: %2").arg(path, reason);
@@ -88,7 +88,9 @@ QString writePicture(const QString& path, PictureFormat format, const QSize& pix
     }
     if (!painted) {
         file.cancelWriting();
-        return failure(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be drawn"));
+        return failure(file.error() != QFileDevice::NoError
+                ? file.errorString()
+                : QStringLiteral("the picture could not be drawn"));
     }
     if (!file.commit())
         return failure(file.errorString());

@@ -27,7 +27,7 @@ using PaintRoutine = std::function<void(QPainter&, const QRectF&)>;
 
 // Paints a picture of pixels (at 96 dpi) into path, replacing any file there only once the new one
 // is complete. Returns an empty string when written, else "cannot write picture <path>: <reason>".
-QString writePicture(const QString& path, PictureFormat format, const QSize& pixels,
-    const PaintRoutine& paint);
+QString writePicture(
+    const QString& path, PictureFormat format, const QSize& pixels, const PaintRoutine& paint);
 
 } // namespace drawfield

@@ -59,9 +59,15 @@ std::optional<std::int32_t> plotCount(std::int16_t maximum, std::int16_t step)
     return static_cast<std::int32_t>(count);
 }
 
-void PlotMap(Chart3D& Chart3D1, const PlotSource& source) { fill(Chart3D1, source, IndexWalk::EveryStep); }
+void PlotMap(Chart3D& Chart3D1, const PlotSource& source)
+{
+    fill(Chart3D1, source, IndexWalk::EveryStep);
+}
 
-void Plot3D(Chart3D& Chart3D2, const PlotSource& source) { fill(Chart3D2, source, IndexWalk::EveryMetre); }
+void Plot3D(Chart3D& Chart3D2, const PlotSource& source)
+{
+    fill(Chart3D2, source, IndexWalk::EveryMetre);
+}
 
 void rotateView(Chart3D& Chart3D2, ViewAngleStore& angles, RotationAxis axis, int direction,
     const QString& stepText, const PlotSource& source)

@@ -69,7 +69,8 @@ namespace {
     QColor shaded(const QColor& colour, double light)
     {
         return QColor::fromRgbF(static_cast<float>(colour.redF() * light),
-            static_cast<float>(colour.greenF() * light), static_cast<float>(colour.blueF() * light));
+            static_cast<float>(colour.greenF() * light),
+            static_cast<float>(colour.blueF() * light));
     }
 
     // Maps a value in metres along one axis to model units.
@@ -92,9 +93,11 @@ SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool z
     model.halfWidth = std::max(width / longer, 0.05);
     model.halfHeight = std::max(height / longer, 0.05);
     for (int i = 0; i < field.columns; ++i)
-        model.xs.push_back(toModel(field.x(i), model.metres.left(), model.metres.right(), model.halfWidth));
+        model.xs.push_back(
+            toModel(field.x(i), model.metres.left(), model.metres.right(), model.halfWidth));
     for (int j = 0; j < field.rows; ++j)
-        model.ys.push_back(toModel(field.y(j), model.metres.top(), model.metres.bottom(), model.halfHeight));
+        model.ys.push_back(
+            toModel(field.y(j), model.metres.top(), model.metres.bottom(), model.halfHeight));
     model.drawdowns = field.drawdowns;
     model.deepest = field.deepest;
     model.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
@@ -118,7 +121,8 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
     // viewer is drawn behind the surface. The top (the zero plane) is the surface's own.
     std::array<QVector3D, 8> corners;
     for (int c = 0; c < 8; ++c)
-        corners[static_cast<std::size_t>(c)] = view.apply(c & 1 ? hx : -hx, c & 2 ? hy : -hy, c & 4 ? 0.0 : floor);
+        corners[static_cast<std::size_t>(c)]
+            = view.apply(c & 1 ? hx : -hx, c & 2 ? hy : -hy, c & 4 ? 0.0 : floor);
     QRectF bounds;
     for (const QVector3D& corner : corners)
         bounds |= QRectF(onPicture(corner), QSizeF(1e-9, 1e-9));
@@ -130,14 +134,15 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
         double side; // -1 or +1
         std::array<int, 4> corners;
     };
-    const std::array<Wall, 6> walls = { Wall { 0, -1, { 0, 2, 6, 4 } }, Wall { 0, 1, { 1, 3, 7, 5 } },
-        Wall { 1, -1, { 0, 1, 5, 4 } }, Wall { 1, 1, { 2, 3, 7, 6 } }, Wall { 2, -1, { 0, 1, 3, 2 } },
-        Wall { 2, 1, { 4, 5, 7, 6 } } };
+    const std::array<Wall, 6> walls
+        = { Wall { 0, -1, { 0, 2, 6, 4 } }, Wall { 0, 1, { 1, 3, 7, 5 } },
+              Wall { 1, -1, { 0, 1, 5, 4 } }, Wall { 1, 1, { 2, 3, 7, 6 } },
+              Wall { 2, -1, { 0, 1, 3, 2 } }, Wall { 2, 1, { 4, 5, 7, 6 } } };
     std::array<bool, 6> isBack {};
     for (std::size_t w = 0; w < walls.size(); ++w) {
         const Wall& wall = walls[w];
-        QVector3D normal = view.apply(wall.axis == 0 ? wall.side : 0.0, wall.axis == 1 ? wall.side : 0.0,
-            wall.axis == 2 ? wall.side : 0.0);
+        QVector3D normal = view.apply(wall.axis == 0 ? wall.side : 0.0,
+            wall.axis == 1 ? wall.side : 0.0, wall.axis == 2 ? wall.side : 0.0);
         isBack[w] = normal.z() < 0.0f;
         if (!isBack[w] || (wall.axis == 2 && wall.side > 0))
             continue;
@@ -163,7 +168,8 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
         p[static_cast<std::size_t>(axis)] = along;
         int o1 = (axis + 1) % 3, o2 = (axis + 2) % 3;
         for (auto [o, side] : { std::pair { o1, fixed[0] }, std::pair { o2, fixed[1] } })
-            p[static_cast<std::size_t>(o)] = o == 2 ? (side > 0 ? 0.0 : floor) : side * half[static_cast<std::size_t>(o)];
+            p[static_cast<std::size_t>(o)]
+                = o == 2 ? (side > 0 ? 0.0 : floor) : side * half[static_cast<std::size_t>(o)];
         return view.apply(p[0], p[1], p[2]);
     };
     for (int axis = 0; axis < 3; ++axis) {
@@ -187,7 +193,9 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             }
         if (!found)
             continue;
-        const std::vector<double>& ticks = axis == 0 ? model.xTicks : axis == 1 ? model.yTicks : model.zTicks;
+        const std::vector<double>& ticks = axis == 0 ? model.xTicks
+            : axis == 1                              ? model.yTicks
+                                                     : model.zTicks;
         QPointF middle = onPicture(modelPoint(axis, 0.0, best));
         QPointF away = middle - onPicture(centre);
         double length = std::hypot(away.x(), away.y());
@@ -202,7 +210,8 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             // The same tick across the walls behind, as a light line.
             for (int w = 0; w < 6; ++w) {
                 const Wall& wall = walls[static_cast<std::size_t>(w)];
-                if (!isBack[static_cast<std::size_t>(w)] || wall.axis == axis || (wall.axis == 2 && wall.side > 0))
+                if (!isBack[static_cast<std::size_t>(w)] || wall.axis == axis
+                    || (wall.axis == 2 && wall.side > 0))
                     continue;
                 int other = 3 - axis - wall.axis;
                 std::array<double, 3> a {}, b {};
@@ -211,11 +220,12 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
                     = wall.axis == 2 ? floor : wall.side * (wall.axis == 0 ? hx : hy);
                 a[static_cast<std::size_t>(other)] = other == 2 ? floor : -(other == 0 ? hx : hy);
                 b[static_cast<std::size_t>(other)] = other == 2 ? 0.0 : (other == 0 ? hx : hy);
-                projection.paneLines.push_back(
-                    { onPicture(view.apply(a[0], a[1], a[2])), onPicture(view.apply(b[0], b[1], b[2])) });
+                projection.paneLines.push_back({ onPicture(view.apply(a[0], a[1], a[2])),
+                    onPicture(view.apply(b[0], b[1], b[2])) });
             }
         }
-        const QString titles[] = { QStringLiteral("X (m)"), QStringLiteral("Y (m)"), QStringLiteral("Z (m)") };
+        const QString titles[]
+            = { QStringLiteral("X (m)"), QStringLiteral("Y (m)"), QStringLiteral("Z (m)") };
         projection.axisTitles.push_back({ middle + outward * 0.16, outward, titles[axis] });
     }
     for (const auto* labels : { &projection.tickLabels, &projection.axisTitles })
@@ -224,19 +234,23 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
 
     // The surface: one face per mesh cell, coloured by its mean drawdown, lit from the upper left.
     const QVector3D light = QVector3D(-0.35f, 0.8f, 0.55f).normalized();
-    std::vector<QVector3D> vertices(static_cast<std::size_t>(model.columns) * static_cast<std::size_t>(model.rows));
+    std::vector<QVector3D> vertices(
+        static_cast<std::size_t>(model.columns) * static_cast<std::size_t>(model.rows));
     for (int j = 0; j < model.rows; ++j)
         for (int i = 0; i < model.columns; ++i) {
-            std::size_t index = static_cast<std::size_t>(j) * static_cast<std::size_t>(model.columns) + static_cast<std::size_t>(i);
-            vertices[index] = view.apply(model.xs[static_cast<std::size_t>(i)], model.ys[static_cast<std::size_t>(j)],
-                model.z(model.drawdowns[index]));
+            std::size_t index
+                = static_cast<std::size_t>(j) * static_cast<std::size_t>(model.columns)
+                + static_cast<std::size_t>(i);
+            vertices[index] = view.apply(model.xs[static_cast<std::size_t>(i)],
+                model.ys[static_cast<std::size_t>(j)], model.z(model.drawdowns[index]));
         }
     struct Ordered {
         float depth;
         SurfaceProjection::Face face;
     };
     std::vector<Ordered> ordered;
-    ordered.reserve(static_cast<std::size_t>(std::max(0, model.columns - 1)) * static_cast<std::size_t>(std::max(0, model.rows - 1)));
+    ordered.reserve(static_cast<std::size_t>(std::max(0, model.columns - 1))
+        * static_cast<std::size_t>(std::max(0, model.rows - 1)));
     for (int j = 0; j + 1 < model.rows; ++j)
         for (int i = 0; i + 1 < model.columns; ++i) {
             const std::size_t c = static_cast<std::size_t>(model.columns);
@@ -255,11 +269,13 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             float brightness = normal.lengthSquared() > 0.0f
                 ? std::abs(QVector3D::dotProduct(normal.normalized(), light))
                 : 1.0f;
-            QColor base = model.zonesFilled ? model.scale.smoothColourFor(drawdown / 4.0) : QColor(Qt::white);
+            QColor base = model.zonesFilled ? model.scale.smoothColourFor(drawdown / 4.0)
+                                            : QColor(Qt::white);
             item.face.fill = shaded(base, 0.45 + 0.55 * brightness);
             ordered.push_back(item);
         }
-    std::sort(ordered.begin(), ordered.end(), [](const Ordered& a, const Ordered& b) { return a.depth < b.depth; });
+    std::sort(ordered.begin(), ordered.end(),
+        [](const Ordered& a, const Ordered& b) { return a.depth < b.depth; });
     projection.faces.reserve(ordered.size());
     for (Ordered& item : ordered)
         projection.faces.push_back(item.face);
@@ -282,16 +298,20 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
         painter.restore();
         return;
     }
-    double unit = std::min(room.width() / projection.bounds.width(), room.height() / projection.bounds.height());
-    QTransform toPicture = QTransform::fromTranslate(-projection.bounds.center().x(), -projection.bounds.center().y())
-        * QTransform::fromScale(unit, unit) * QTransform::fromTranslate(room.center().x(), room.center().y());
+    double unit = std::min(
+        room.width() / projection.bounds.width(), room.height() / projection.bounds.height());
+    QTransform toPicture = QTransform::fromTranslate(
+                               -projection.bounds.center().x(), -projection.bounds.center().y())
+        * QTransform::fromScale(unit, unit)
+        * QTransform::fromTranslate(room.center().x(), room.center().y());
     auto map = [&](const QPointF& p) { return toPicture.map(p); };
 
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1.0));
     for (const SurfaceProjection::Face& pane : projection.panes) {
         painter.setBrush(pane.fill);
-        QPointF points[4] = { map(pane.corners[0]), map(pane.corners[1]), map(pane.corners[2]), map(pane.corners[3]) };
+        QPointF points[4] = { map(pane.corners[0]), map(pane.corners[1]), map(pane.corners[2]),
+            map(pane.corners[3]) };
         painter.drawPolygon(points, 4);
     }
     painter.setPen(QPen(QColor(0xd0, 0xd0, 0xd0), 1.0));
@@ -329,7 +349,8 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
         // Anchor the text on its side facing the box, so it never runs into it.
         QPointF at = map(label.at);
         double width = metrics.horizontalAdvance(label.text);
-        QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()), at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
+        QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
+            at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
         painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), label.text);
     };
     for (const SurfaceProjection::Label& label : projection.tickLabels)
@@ -337,8 +358,9 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
     for (const SurfaceProjection::Label& label : projection.axisTitles)
         drawLabel(label);
 
-    paintColourLegend(painter, QRectF(QPointF(target.right() - legendWidth - line * 0.5, target.top() + line),
-                                   QPointF(target.right(), target.bottom() - line)),
+    paintColourLegend(painter,
+        QRectF(QPointF(target.right() - legendWidth - line * 0.5, target.top() + line),
+            QPointF(target.right(), target.bottom() - line)),
         projection.scale);
     painter.restore();
 }

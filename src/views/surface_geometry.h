@@ -46,7 +46,10 @@ struct SurfaceModel {
     bool meshShown = false; // mesh lines over the surface
     bool zonesFilled = true; // faces coloured by depth; white when false
 
-    double z(double drawdownMetres) const { return deepest > 0.0 ? -depth * drawdownMetres / deepest : 0.0; }
+    double z(double drawdownMetres) const
+    {
+        return deepest > 0.0 ? -depth * drawdownMetres / deepest : 0.0;
+    }
 };
 
 SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled);

@@ -68,7 +68,8 @@ namespace {
         {
             for (qsizetype i = 0; i < bytes.size(); i += 2) {
                 auto low = static_cast<std::uint8_t>(bytes[i]);
-                auto high = i + 1 < bytes.size() ? static_cast<std::uint8_t>(bytes[i + 1]) : std::uint8_t { 0 };
+                auto high = i + 1 < bytes.size() ? static_cast<std::uint8_t>(bytes[i + 1])
+                                                 : std::uint8_t { 0 };
                 m_words.push_back(static_cast<std::uint16_t>(low | (high << 8)));
             }
             return *this;
@@ -83,8 +84,11 @@ namespace {
     {
         // Blend any transparency over white: the format has none.
         double a = colour.alphaF();
-        auto channel = [a](int c) { return static_cast<std::uint32_t>(std::lround(c * a + 255.0 * (1.0 - a))); };
-        return channel(colour.red()) | (channel(colour.green()) << 8) | (channel(colour.blue()) << 16);
+        auto channel = [a](int c) {
+            return static_cast<std::uint32_t>(std::lround(c * a + 255.0 * (1.0 - a)));
+        };
+        return channel(colour.red()) | (channel(colour.green()) << 8)
+            | (channel(colour.blue()) << 16);
     }
 
     std::int16_t clampWord(double value)
@@ -97,8 +101,8 @@ namespace {
 class WmfPaintEngine : public QPaintEngine {
 public:
     WmfPaintEngine(QIODevice* out, QSize pixels, int dotsPerInch)
-        : QPaintEngine(PrimitiveTransform | PixmapTransform | PainterPaths | Antialiasing | AlphaBlend
-            | ConstantOpacity)
+        : QPaintEngine(PrimitiveTransform | PixmapTransform | PainterPaths | Antialiasing
+            | AlphaBlend | ConstantOpacity)
         , m_out(out)
         , m_pixels(pixels)
         , m_dotsPerInch(dotsPerInch)
@@ -119,8 +123,9 @@ public:
         m_textColour.reset();
         record(MetaSetMapMode, Words() << MapModeAnisotropic);
         record(MetaSetWindowOrg, Words() << std::int16_t { 0 } << std::int16_t { 0 });
-        record(MetaSetWindowExt, Words() << clampWord(m_pixels.height() * m_unitsPerPixel)
-                                         << clampWord(m_pixels.width() * m_unitsPerPixel));
+        record(MetaSetWindowExt,
+            Words() << clampWord(m_pixels.height() * m_unitsPerPixel)
+                    << clampWord(m_pixels.width() * m_unitsPerPixel));
         emitDeviceContextState();
         setActive(true);
         return true;
@@ -271,15 +276,22 @@ public:
 
     void drawPixmap(const QRectF& target, const QPixmap& pixmap, const QRectF& source) override
     {
-        QImage image = pixmap.toImage().copy(source.toAlignedRect()).convertToFormat(QImage::Format_RGB888);
+        QImage image
+            = pixmap.toImage().copy(source.toAlignedRect()).convertToFormat(QImage::Format_RGB888);
         if (image.isNull())
             return;
         QRectF device = m_transform.mapRect(target);
         const int width = image.width(), height = image.height();
         const int stride = (width * 3 + 3) / 4 * 4;
         QByteArray dib;
-        auto put32 = [&](std::uint32_t v) { for (int b = 0; b < 4; ++b) dib.append(static_cast<char>((v >> (8 * b)) & 0xFF)); };
-        auto put16 = [&](std::uint16_t v) { dib.append(static_cast<char>(v & 0xFF)); dib.append(static_cast<char>(v >> 8)); };
+        auto put32 = [&](std::uint32_t v) {
+            for (int b = 0; b < 4; ++b)
+                dib.append(static_cast<char>((v >> (8 * b)) & 0xFF));
+        };
+        auto put16 = [&](std::uint16_t v) {
+            dib.append(static_cast<char>(v & 0xFF));
+            dib.append(static_cast<char>(v >> 8));
+        };
         put32(40);
         put32(static_cast<std::uint32_t>(width));
         put32(static_cast<std::uint32_t>(height)); // positive: rows from the bottom up
@@ -306,8 +318,10 @@ public:
         words << std::uint16_t { 0 } // colours given as RGB
               << static_cast<std::uint16_t>(height) << static_cast<std::uint16_t>(width)
               << std::uint16_t { 0 } << std::uint16_t { 0 }
-              << clampWord(device.height() * m_unitsPerPixel) << clampWord(device.width() * m_unitsPerPixel)
-              << clampWord(device.top() * m_unitsPerPixel) << clampWord(device.left() * m_unitsPerPixel);
+              << clampWord(device.height() * m_unitsPerPixel)
+              << clampWord(device.width() * m_unitsPerPixel)
+              << clampWord(device.top() * m_unitsPerPixel)
+              << clampWord(device.left() * m_unitsPerPixel);
         words.addBytes(dib);
         record(MetaStretchDib, words);
     }
@@ -383,14 +397,26 @@ private:
         const QPen& pen = m_painterPen;
         std::uint16_t style = 0; // solid
         switch (pen.style()) {
-        case Qt::NoPen: style = 5; break;
-        case Qt::DashLine: style = 1; break;
-        case Qt::DotLine: style = 2; break;
-        case Qt::DashDotLine: style = 3; break;
-        case Qt::DashDotDotLine: style = 4; break;
-        default: break;
+        case Qt::NoPen:
+            style = 5;
+            break;
+        case Qt::DashLine:
+            style = 1;
+            break;
+        case Qt::DotLine:
+            style = 2;
+            break;
+        case Qt::DashDotLine:
+            style = 3;
+            break;
+        case Qt::DashDotDotLine:
+            style = 4;
+            break;
+        default:
+            break;
         }
-        double pixels = pen.isCosmetic() ? std::max(1.0, pen.widthF()) : std::max(1.0, pen.widthF() * transformScale());
+        double pixels = pen.isCosmetic() ? std::max(1.0, pen.widthF())
+                                         : std::max(1.0, pen.widthF() * transformScale());
         Words words;
         words << style << clampWord(pixels * m_unitsPerPixel) << std::int16_t { 0 };
         words.add32(colourRef(pen.color()));
@@ -409,14 +435,16 @@ private:
 
     void selectFont(const QFont& font)
     {
-        double pixels = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * m_dotsPerInch / 72.0;
+        double pixels
+            = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * m_dotsPerInch / 72.0;
         double angle = std::atan2(m_transform.m12(), m_transform.m11()) * 180.0 / std::numbers::pi;
         auto escapement = static_cast<std::int16_t>(std::lround(-angle * 10.0));
         Words words;
         words << clampWord(-pixels * transformScale() * m_unitsPerPixel) // negative: the em height
               << std::int16_t { 0 } << escapement << escapement
               << static_cast<std::int16_t>(font.weight())
-              << static_cast<std::uint16_t>((font.italic() ? 1 : 0) | (font.underline() ? 1 << 8 : 0))
+              << static_cast<std::uint16_t>(
+                     (font.italic() ? 1 : 0) | (font.underline() ? 1 << 8 : 0))
               << static_cast<std::uint16_t>(font.strikeOut() ? 1 : 0) // strike-out, character set 0
               << std::uint16_t { 0 } // precisions
               << std::uint16_t { 0x2200 }; // default quality; variable pitch, sans serif family
@@ -450,8 +478,9 @@ private:
     {
         std::optional<QRect> clip;
         if (state.isClipEnabled() && state.clipOperation() != Qt::NoClip) {
-            QRectF bounds = (state.state() & DirtyClipRegion) ? QRectF(state.clipRegion().boundingRect())
-                                                              : state.clipPath().boundingRect();
+            QRectF bounds = (state.state() & DirtyClipRegion)
+                ? QRectF(state.clipRegion().boundingRect())
+                : state.clipPath().boundingRect();
             clip = m_transform.mapRect(bounds).toAlignedRect();
         }
         if (clip == m_clip)
@@ -464,7 +493,8 @@ private:
                 if (*current)
                     record(MetaSelectObject, Words() << (*current)->slot);
             for (std::uint16_t slot : m_pinned)
-                if ((!m_pen || m_pen->slot != slot) && (!m_brush || m_brush->slot != slot) && (!m_font || m_font->slot != slot))
+                if ((!m_pen || m_pen->slot != slot) && (!m_brush || m_brush->slot != slot)
+                    && (!m_font || m_font->slot != slot))
                     release(slot);
             m_pinned.clear();
             emitDeviceContextState();
@@ -475,18 +505,25 @@ private:
             for (const auto* current : { &m_pen, &m_brush, &m_font })
                 if (*current)
                     m_pinned.push_back((*current)->slot);
-            record(MetaIntersectClipRect, Words() << clampWord((m_clip->bottom() + 1) * m_unitsPerPixel)
-                                                  << clampWord((m_clip->right() + 1) * m_unitsPerPixel)
-                                                  << clampWord(m_clip->top() * m_unitsPerPixel)
-                                                  << clampWord(m_clip->left() * m_unitsPerPixel));
+            record(MetaIntersectClipRect,
+                Words() << clampWord((m_clip->bottom() + 1) * m_unitsPerPixel)
+                        << clampWord((m_clip->right() + 1) * m_unitsPerPixel)
+                        << clampWord(m_clip->top() * m_unitsPerPixel)
+                        << clampWord(m_clip->left() * m_unitsPerPixel));
         }
     }
 
     QByteArray header() const
     {
         QByteArray bytes;
-        auto put16 = [&](std::uint16_t v) { bytes.append(static_cast<char>(v & 0xFF)); bytes.append(static_cast<char>(v >> 8)); };
-        auto put32 = [&](std::uint32_t v) { put16(static_cast<std::uint16_t>(v & 0xFFFF)); put16(static_cast<std::uint16_t>(v >> 16)); };
+        auto put16 = [&](std::uint16_t v) {
+            bytes.append(static_cast<char>(v & 0xFF));
+            bytes.append(static_cast<char>(v >> 8));
+        };
+        auto put32 = [&](std::uint32_t v) {
+            put16(static_cast<std::uint16_t>(v & 0xFFFF));
+            put16(static_cast<std::uint16_t>(v >> 16));
+        };
         // The placeable header: the frame in metafile units and how many units make an inch.
         put32(0x9AC6CDD7);
         put16(0);
@@ -498,7 +535,8 @@ private:
         put32(0);
         std::uint16_t checksum = 0;
         for (qsizetype i = 0; i < bytes.size(); i += 2)
-            checksum ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+            checksum ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[i])
+                | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
         put16(checksum);
         // The metafile header: in memory, version 3, its size and largest record in words.
         put16(1);
@@ -543,18 +581,27 @@ QPaintEngine* WmfDevice::paintEngine() const { return m_engine.get(); }
 int WmfDevice::metric(PaintDeviceMetric metric) const
 {
     switch (metric) {
-    case PdmWidth: return m_pixels.width();
-    case PdmHeight: return m_pixels.height();
-    case PdmWidthMM: return static_cast<int>(std::lround(m_pixels.width() * 25.4 / m_dotsPerInch));
-    case PdmHeightMM: return static_cast<int>(std::lround(m_pixels.height() * 25.4 / m_dotsPerInch));
-    case PdmNumColors: return 1 << 24;
-    case PdmDepth: return 24;
+    case PdmWidth:
+        return m_pixels.width();
+    case PdmHeight:
+        return m_pixels.height();
+    case PdmWidthMM:
+        return static_cast<int>(std::lround(m_pixels.width() * 25.4 / m_dotsPerInch));
+    case PdmHeightMM:
+        return static_cast<int>(std::lround(m_pixels.height() * 25.4 / m_dotsPerInch));
+    case PdmNumColors:
+        return 1 << 24;
+    case PdmDepth:
+        return 24;
     case PdmDpiX:
     case PdmDpiY:
     case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY: return m_dotsPerInch;
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+    case PdmPhysicalDpiY:
+        return m_dotsPerInch;
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
     }
     return 0;
 }

@@ -73,7 +73,8 @@ namespace {
             if (event->type() == QEvent::KeyPress) {
                 auto* key = static_cast<QKeyEvent*>(event);
                 bool ends = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-                    || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+                    || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab
+                    || key->key() == Qt::Key_Backtab;
                 QString text = key->text();
                 if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete && m_grid->keyFilter) {
                     for (QChar c : text)
@@ -138,8 +139,9 @@ void FlexGrid::keyPressEvent(QKeyEvent* event)
     // The table's own key press: the character that would open a cell for editing. Keys that
     // reach the table from an open editor (Enter ending the edit) were the editor's to filter.
     QString text = event->text();
-    bool character = !text.isEmpty() && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab
-        && event->key() != Qt::Key_Delete && state() != EditingState;
+    bool character = !text.isEmpty() && event->key() != Qt::Key_Tab
+        && event->key() != Qt::Key_Backtab && event->key() != Qt::Key_Delete
+        && state() != EditingState;
     if (character && keyFilter) {
         for (QChar c : text)
             if (!keyFilter(c)) {
@@ -192,9 +194,11 @@ void ExtentPicture::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), QColor(0xf7, 0xf7, 0xf2));
-    const QRectF map = QRectF(rect()).adjusted(width() * 0.14, height() * 0.12, -width() * 0.14, -height() * 0.16);
+    const QRectF map = QRectF(rect()).adjusted(
+        width() * 0.14, height() * 0.12, -width() * 0.14, -height() * 0.16);
     // A cone of depression in the map: rings around a well.
-    const QColor rings[] = { QColor(0xc7, 0xe9, 0xb4), QColor(0x7f, 0xcd, 0xbb), QColor(0x41, 0xb6, 0xc4), QColor(0x22, 0x5e, 0xa8) };
+    const QColor rings[] = { QColor(0xc7, 0xe9, 0xb4), QColor(0x7f, 0xcd, 0xbb),
+        QColor(0x41, 0xb6, 0xc4), QColor(0x22, 0x5e, 0xa8) };
     painter.fillRect(map, QColor(0xff, 0xff, 0xd9));
     QPointF well = map.center() + QPointF(-map.width() * 0.12, map.height() * 0.08);
     for (int i = 0; i < 4; ++i) {
@@ -225,10 +229,14 @@ void ExtentPicture::paintEvent(QPaintEvent*)
     QFont font = painter.font();
     font.setPixelSize(std::max(9, height() / 13));
     painter.setFont(font);
-    painter.drawText(QRectF(map.right() - 40, map.bottom() + 10, 60, height()), Qt::AlignRight | Qt::AlignTop, QStringLiteral("X"));
-    painter.drawText(QRectF(0, map.top() - 20, map.left() - 14, 20), Qt::AlignRight | Qt::AlignBottom, QStringLiteral("Y"));
-    painter.drawText(QRectF(map.left(), map.bottom() + 10, 80, height()), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("min"));
-    painter.drawText(QRectF(map.left() + 4, map.top() + 2, map.width(), 20), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("max"));
+    painter.drawText(QRectF(map.right() - 40, map.bottom() + 10, 60, height()),
+        Qt::AlignRight | Qt::AlignTop, QStringLiteral("X"));
+    painter.drawText(QRectF(0, map.top() - 20, map.left() - 14, 20),
+        Qt::AlignRight | Qt::AlignBottom, QStringLiteral("Y"));
+    painter.drawText(QRectF(map.left(), map.bottom() + 10, 80, height()),
+        Qt::AlignLeft | Qt::AlignTop, QStringLiteral("min"));
+    painter.drawText(QRectF(map.left() + 4, map.top() + 2, map.width(), 20),
+        Qt::AlignLeft | Qt::AlignTop, QStringLiteral("max"));
     painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1, Qt::DotLine));
     painter.drawLine(map.topRight(), map.topRight() + QPointF(width() * 0.1, -height() * 0.08));
 }
@@ -239,7 +247,8 @@ QIcon drawfieldIcon()
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor rings[] = { QColor(0xed, 0xf8, 0xb1), QColor(0x7f, 0xcd, 0xbb), QColor(0x1d, 0x91, 0xc0), QColor(0x25, 0x34, 0x94) };
+    const QColor rings[] = { QColor(0xed, 0xf8, 0xb1), QColor(0x7f, 0xcd, 0xbb),
+        QColor(0x1d, 0x91, 0xc0), QColor(0x25, 0x34, 0x94) };
     for (int i = 0; i < 4; ++i) {
         double r = 15.0 - i * 3.6;
         painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 0.8));

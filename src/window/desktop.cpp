@@ -8,12 +8,12 @@
 
 namespace drawfield {
 
-void QtDesktop::showMessage(QWidget* parent, const QString& text, MessageIcon icon,
-    const std::optional<QString>& title)
+void QtDesktop::showMessage(
+    QWidget* parent, const QString& text, MessageIcon icon, const std::optional<QString>& title)
 {
     QMessageBox box(parent);
     box.setText(text);
-    box.setIcon(icon == MessageIcon::Critical ? QMessageBox::Critical
+    box.setIcon(icon == MessageIcon::Critical  ? QMessageBox::Critical
             : icon == MessageIcon::Information ? QMessageBox::Information
                                                : QMessageBox::NoIcon);
     box.setWindowTitle(title.value_or(QApplication::applicationName()));
@@ -34,13 +34,13 @@ bool QtDesktop::openWebAddress(QWidget*, const QString& address)
     return QDesktopServices::openUrl(QUrl(address));
 }
 
-std::optional<QString> QtDesktop::askSaveFileName(QWidget* parent, const QString& title,
-    const QString& filter, const QString& initialPath)
+std::optional<QString> QtDesktop::askSaveFileName(
+    QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
 {
     // The platform's own dialog asks before replacing a file; the program never did, so the
     // question is left out.
-    QString name = QFileDialog::getSaveFileName(parent, title, initialPath, filter, nullptr,
-        QFileDialog::DontConfirmOverwrite);
+    QString name = QFileDialog::getSaveFileName(
+        parent, title, initialPath, filter, nullptr, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return std::nullopt;
     return name;

@@ -23,8 +23,8 @@ public:
     virtual ~Desktop() = default;
 
     // A modal message box with an OK button. Without a title, the platform's default one.
-    virtual void showMessage(QWidget* parent, const QString& text, MessageIcon icon,
-        const std::optional<QString>& title)
+    virtual void showMessage(
+        QWidget* parent, const QString& text, MessageIcon icon, const std::optional<QString>& title)
         = 0;
     virtual void beep() = 0;
     // Opens a text file in the system's text viewer without waiting; false when it cannot start.
@@ -32,8 +32,8 @@ public:
     // Opens a web address in the browser; false when no program takes it.
     virtual bool openWebAddress(QWidget* parent, const QString& address) = 0;
     // A modal Save As dialog; empty when cancelled.
-    virtual std::optional<QString> askSaveFileName(QWidget* parent, const QString& title,
-        const QString& filter, const QString& initialPath)
+    virtual std::optional<QString> askSaveFileName(
+        QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
     // The folder of the running program, without a trailing separator.
     virtual QString programFolder() const = 0;

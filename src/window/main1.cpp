@@ -40,14 +40,16 @@ namespace {
     const QString PointAndDigits = QStringLiteral(".0123456789");
     const QString Digits = QStringLiteral("0123456789");
 
-    const QString WebAddress = QStringLiteral("http://www.karsto-software.example/Software/default2.html");
+    const QString WebAddress
+        = QStringLiteral("http://www.karsto-software.example/Software/default2.html");
 
     // The fonts the window was designed with, or the nearest ones installed.
     QFont sansSerif(double points, bool bold = false)
     {
         QFont font;
         font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-            QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+            QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+            QStringLiteral("DejaVu Sans") });
         font.setPointSizeF(points);
         font.setBold(bold);
         return font;
@@ -84,7 +86,8 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
 {
     if (!m_automation)
         m_automation = [this] {
-            return std::make_unique<ProcessAutomationClient>(ProcessAutomationClient::mapperIn(m_desktop.programFolder()));
+            return std::make_unique<ProcessAutomationClient>(
+                ProcessAutomationClient::mapperIn(m_desktop.programFolder()));
         };
     setObjectName(QStringLiteral("main1"));
     setWindowTitle(QStringLiteral("Drawfield 2.0"));
@@ -107,7 +110,10 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
 
 main1::~main1() = default;
 
-int main1::twips(double value) const { return static_cast<int>(std::lround(value * logicalDpiX() / 1440.0)); }
+int main1::twips(double value) const
+{
+    return static_cast<int>(std::lround(value * logicalDpiX() / 1440.0));
+}
 
 double main1::toTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX(); }
 
@@ -151,8 +157,9 @@ void main1::buildDataInputTab(QWidget* tab)
     Command1->setObjectName(QStringLiteral("Command1"));
     place(Command1, 4680, 480, 4335, 375);
     Command1->setFont(sansSerif(9.75, true));
-    Command1->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(255, 0, 0); border: 2px outset rgb(200, 0, 0); }"
-                                           "QPushButton:pressed { border-style: inset; }"));
+    Command1->setStyleSheet(QStringLiteral(
+        "QPushButton { background-color: rgb(255, 0, 0); border: 2px outset rgb(200, 0, 0); }"
+        "QPushButton:pressed { border-style: inset; }"));
     Command1->raise();
     connect(Command1, &QPushButton::clicked, this, &main1::Command1_Click);
 
@@ -207,7 +214,8 @@ void main1::buildDataInputTab(QWidget* tab)
     place(Label4, 1440, 1920, 2175, 255);
     for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
         frameLabel->setFont(sansSerif(9.75));
-    for (QWidget* captioned : std::initializer_list<QWidget*> { Label1, Label2, Label3, Label4, Label5, Check1, Check2 })
+    for (QWidget* captioned :
+        std::initializer_list<QWidget*> { Label1, Label2, Label3, Label4, Label5, Check1, Check2 })
         fitCaption(captioned);
 
     Frame2 = new QGroupBox(QStringLiteral("Pumping rate (m3/h) and location (m)"), tab);
@@ -220,7 +228,8 @@ void main1::buildDataInputTab(QWidget* tab)
     place(Grid1, 360, 430, 8055, 1695);
     Grid1->keyFilter = [this](QChar c) {
         int code = c.unicode() <= 255 ? c.unicode() : -1;
-        return Module1::FilterKey(static_cast<std::int16_t>(code), PointAndDigits, -1, m_desktop) != 0;
+        return Module1::FilterKey(static_cast<std::int16_t>(code), PointAndDigits, -1, m_desktop)
+            != 0;
     };
 
     for (QLineEdit* field : { Text2, Text5, Text6, Text7, Text8 })
@@ -254,7 +263,9 @@ void main1::build3DViewTab(QWidget* tab)
     place(Command17, 240, 600, 1695, 375);
     button(Command27, tab, "Command27", QStringLiteral("Save plot as WMF"));
     place(Command27, 240, 1200, 1695, 375);
-    label(Label18, tab, "Label18", QStringLiteral("Press the 2 buttons of the mouse to rotate the plot or use the ROTATION buttons"));
+    label(Label18, tab, "Label18",
+        QStringLiteral(
+            "Press the 2 buttons of the mouse to rotate the plot or use the ROTATION buttons"));
     Label18->setWordWrap(true);
     Label18->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(Label18, 240, 1800, 1530, 990);
@@ -328,13 +339,14 @@ void main1::setTabOrder()
         int index;
         QWidget* widget;
     };
-    std::vector<Entry> entries = { { 0, SSTab1->tabBar() }, { 1, Chart3D1 }, { 2, Text1 }, { 3, Text2 },
-        { 4, Text4 }, { 6, Text6 }, { 7, Text7 }, { 8, Text8 }, { 15, Command1 }, { 16, Progressbarx },
-        { 17, Check1 }, { 18, RichTextBox1 }, { 19, Chart3D2 }, { 21, Text13 }, { 22, Command21 },
-        { 23, Command22 }, { 24, Command23 }, { 25, Command24 }, { 26, Command25 }, { 27, Command26 },
-        { 32, Command17 }, { 33, Command27 }, { 35, Grid1 }, { 36, Command2 }, { 37, Check2 },
-        { 39, Text10 }, { 40, Text5 }, { 42, Combo1 } };
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
+    std::vector<Entry> entries = { { 0, SSTab1->tabBar() }, { 1, Chart3D1 }, { 2, Text1 },
+        { 3, Text2 }, { 4, Text4 }, { 6, Text6 }, { 7, Text7 }, { 8, Text8 }, { 15, Command1 },
+        { 16, Progressbarx }, { 17, Check1 }, { 18, RichTextBox1 }, { 19, Chart3D2 },
+        { 21, Text13 }, { 22, Command21 }, { 23, Command22 }, { 24, Command23 }, { 25, Command24 },
+        { 26, Command25 }, { 27, Command26 }, { 32, Command17 }, { 33, Command27 }, { 35, Grid1 },
+        { 36, Command2 }, { 37, Check2 }, { 39, Text10 }, { 40, Text5 }, { 42, Combo1 } };
+    std::sort(entries.begin(), entries.end(),
+        [](const Entry& a, const Entry& b) { return a.index < b.index; });
     for (std::size_t i = 1; i < entries.size(); ++i)
         QWidget::setTabOrder(entries[i - 1].widget, entries[i].widget);
     Progressbarx->setFocusPolicy(Qt::NoFocus);
@@ -356,7 +368,8 @@ void main1::Form_Load()
         readRtf(info.readAll(), *RichTextBox1->document());
         RichTextBox1->moveCursor(QTextCursor::Start);
     } else
-        RichTextBox1->setPlainText(QStringLiteral("The information page %1 could not be read: %2.").arg(infoPath, info.errorString()));
+        RichTextBox1->setPlainText(QStringLiteral("The information page %1 could not be read: %2.")
+                                       .arg(infoPath, info.errorString()));
 
     for (const char* size : { "1", "2.5", "5", "10" })
         Combo1->addItem(QLatin1String(size));
@@ -416,9 +429,15 @@ ScenarioTexts main1::fieldTexts() const
 
 PlotSource main1::plotSource() const { return { DrawdownGrid, GridXMax, GridYMax, GridStep }; }
 
-QString main1::recordFilePath() const { return m_desktop.programFolder() + QStringLiteral("/data/drawfield.dat"); }
+QString main1::recordFilePath() const
+{
+    return m_desktop.programFolder() + QStringLiteral("/data/drawfield.dat");
+}
 
-void main1::showStop(const QString& text) { m_desktop.showMessage(this, text, MessageIcon::Critical, AppTitle); }
+void main1::showStop(const QString& text)
+{
+    m_desktop.showMessage(this, text, MessageIcon::Critical, AppTitle);
+}
 
 void main1::Command1_Click()
 {
@@ -444,7 +463,9 @@ void main1::Command1_Click()
     EngineOptions options;
     options.stopToken = m_stop.get_token();
     options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
-        QMetaObject::invokeMethod(Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },
+            Qt::QueuedConnection);
     };
     std::optional<DrawdownResult> result;
     QString failure;
@@ -455,7 +476,8 @@ void main1::Command1_Click()
         } catch (const GridAllocationError& error) {
             failure = QString::fromUtf8(error.what());
         } catch (const std::bad_alloc&) {
-            failure = QStringLiteral("cannot compute the map: the machine ran out of memory. Choose a smaller map.");
+            failure = QStringLiteral(
+                "cannot compute the map: the machine ran out of memory. Choose a smaller map.");
         }
         // Queued after every progress box, so the boxes are all drawn when the loop ends.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -506,9 +528,12 @@ void main1::SURFER_Export(const QString& Surfer_fichier)
 {
     // The mapping program missing is said once; its later failures stay silent.
     std::unique_ptr<AutomationClient> client = m_automation();
-    drawfield::SURFER_Export(*client, Surfer_fichier, [this, &Surfer_fichier](const QString& reason) {
-        showStop(QStringLiteral("The mapping program could not be started (%1). The record file is %2.").arg(reason, Surfer_fichier));
-    });
+    drawfield::SURFER_Export(
+        *client, Surfer_fichier, [this, &Surfer_fichier](const QString& reason) {
+            showStop(QStringLiteral(
+                "The mapping program could not be started (%1). The record file is %2.")
+                         .arg(reason, Surfer_fichier));
+        });
 }
 
 void main1::Command17_Click() { Plot3D(*Chart3D2, plotSource()); }
@@ -521,13 +546,15 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
 {
     const QString dataFolder = m_desktop.programFolder() + QStringLiteral("/data");
     QDir().mkpath(dataFolder);
-    std::optional<QString> chosen = m_desktop.askSaveFileName(this, QStringLiteral("Select a Windows Meta File name"),
-        QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName);
+    std::optional<QString> chosen
+        = m_desktop.askSaveFileName(this, QStringLiteral("Select a Windows Meta File name"),
+            QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName);
     if (!chosen)
         return; // cancelled: nothing saved, nothing said
     QString error = chart.writePictureFile(*chosen, PictureFormat::Wmf);
     if (error.isEmpty())
-        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
+        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
+            MessageIcon::Information, AppTitle);
     else
         showStop(error);
 }
@@ -535,7 +562,8 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
 void main1::Text10_MouseDown()
 {
     if (!m_desktop.openWebAddress(this, WebAddress))
-        m_desktop.showMessage(this, QStringLiteral("Unable to launch Explorer"), MessageIcon::None, std::nullopt);
+        m_desktop.showMessage(
+            this, QStringLiteral("Unable to launch Explorer"), MessageIcon::None, std::nullopt);
 }
 
 void main1::closeEvent(QCloseEvent* event)
@@ -572,7 +600,8 @@ bool main1::eventFilter(QObject* watched, QEvent* event)
     // Only typed characters are filtered: arrows, Home, End, Delete and Tab are no characters.
     auto* key = static_cast<QKeyEvent*>(event);
     QString text = key->text();
-    if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+    if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab
+        || key->key() == Qt::Key_Backtab)
         return false;
     for (QChar c : text) {
         int code = c.unicode() <= 255 ? c.unicode() : -1;

@@ -64,7 +64,8 @@ public:
     QPushButton *Command21, *Command22, *Command23, *Command24, *Command25, *Command26;
     ProgressBox* Progressbarx;
     QComboBox* Combo1;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label7, *Label8, *Label9, *Label10, *Label18;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label7, *Label8, *Label9, *Label10,
+        *Label18;
     QCheckBox *Check1, *Check2;
     QGroupBox *Frame1, *Frame2, *Frame3;
     FlexGrid* Grid1;

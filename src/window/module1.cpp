@@ -4,8 +4,8 @@
 
 namespace drawfield::Module1 {
 
-std::int16_t FilterKey(std::int16_t keyCode, const QString& allowed, std::int16_t allowBackspace,
-    Desktop& desktop)
+std::int16_t FilterKey(
+    std::int16_t keyCode, const QString& allowed, std::int16_t allowBackspace, Desktop& desktop)
 {
     QString accepted = allowed.toUpper();
     if (allowBackspace == -1)

@@ -11,10 +11,10 @@ namespace drawfield {
 namespace {
 
     // Windows-1252 characters 0x80 to 0x9F; the rest of the page is Latin-1.
-    constexpr char16_t Windows1252[32] = { 0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020,
-        0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D, 0x017D, 0x8F, 0x90, 0x2018, 0x2019,
-        0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,
-        0x017E, 0x0178 };
+    constexpr char16_t Windows1252[32]
+        = { 0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+              0x2039, 0x0152, 0x8D, 0x017D, 0x8F, 0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+              0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D, 0x017E, 0x0178 };
 
     QChar fromWindows1252(int code)
     {
@@ -146,8 +146,9 @@ namespace {
         {
             GroupState& s = state();
             bool on = !hasNumber || number != 0;
-            if (m_groupStart && (word == "fonttbl" || word == "stylesheet" || word == "info"
-                    || word == "pict" || word == "header" || word == "footer" || word == "filetbl"))
+            if (m_groupStart
+                && (word == "fonttbl" || word == "stylesheet" || word == "info" || word == "pict"
+                    || word == "header" || word == "footer" || word == "filetbl"))
                 s.skip = true;
             else if (m_groupStart && word == "colortbl") {
                 s.colourTable = true;

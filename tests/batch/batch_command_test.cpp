@@ -164,8 +164,9 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
 TEST(BatchCommand, DrawsTheMapAndTheSurface)
 {
     TemporaryFolder folder;
-    BatchRun run = runBatch(folder, "--map " + quoted(folder / "map.svg") + " --surface "
-            + quoted(folder / "surface.wmf") + " --view 20,0,-40");
+    BatchRun run = runBatch(folder,
+        "--map " + quoted(folder / "map.svg") + " --surface " + quoted(folder / "surface.wmf")
+            + " --view 20,0,-40");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(readBytes(folder / "map.svg").starts_with("<?xml"));
     EXPECT_TRUE(readBytes(folder / "surface.wmf").starts_with("\xD7\xCD\xC6\x9A"));
@@ -203,5 +204,6 @@ TEST(BatchCommand, HandsTheRecordToTheMappingProgram)
         std::filesystem::path made = folder / "run" / (std::string("site.") + suffix);
         EXPECT_TRUE(std::filesystem::exists(made)) << made;
     }
-    EXPECT_TRUE(readBytes(folder / "run" / "site.srf").find("drawfield-mapper plot") != std::string::npos);
+    EXPECT_TRUE(
+        readBytes(folder / "run" / "site.srf").find("drawfield-mapper plot") != std::string::npos);
 }

@@ -9,7 +9,8 @@
 #include <stdexcept>
 
 // The map of texts, as the window would compute it.
-inline std::shared_ptr<const drawfield::DrawdownGrid> computedGrid(const drawfield::ScenarioTexts& texts)
+inline std::shared_ptr<const drawfield::DrawdownGrid> computedGrid(
+    const drawfield::ScenarioTexts& texts)
 {
     drawfield::ScenarioReading reading = drawfield::readScenario(texts);
     if (!reading.accepted())
@@ -18,7 +19,8 @@ inline std::shared_ptr<const drawfield::DrawdownGrid> computedGrid(const drawfie
 }
 
 // One well pumping 36 m3/h at (x, y) on the map xMin..xMax with the given cell size.
-inline drawfield::ScenarioTexts oneWell(int x, int y, int xMax = 300, int cellSize = 1, int xMin = 1)
+inline drawfield::ScenarioTexts oneWell(
+    int x, int y, int xMax = 300, int cellSize = 1, int xMin = 1)
 {
     drawfield::ScenarioTexts texts;
     texts.xMin = texts.yMin = std::to_string(xMin);

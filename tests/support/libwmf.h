@@ -10,7 +10,8 @@
 inline QImage readWithLibwmf(const QString& wmf, const QString& png, QString* why = nullptr)
 {
     QProcess reader;
-    reader.start(QStringLiteral("wmf2gd"), { QStringLiteral("-t"), QStringLiteral("png"), QStringLiteral("-o"), png, wmf });
+    reader.start(QStringLiteral("wmf2gd"),
+        { QStringLiteral("-t"), QStringLiteral("png"), QStringLiteral("-o"), png, wmf });
     if (!reader.waitForFinished(30000) || reader.exitCode() != 0) {
         if (why)
             *why = QString::fromUtf8(reader.readAllStandardError()) + reader.errorString();

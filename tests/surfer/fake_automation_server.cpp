@@ -15,7 +15,9 @@ int main(int argc, char** argv)
     while (std::getline(std::cin, line)) {
         ++requests;
         std::size_t at = line.find("\"id\":");
-        std::string id = at == std::string::npos ? "0" : line.substr(at + 5, line.find_first_of(",}", at) - at - 5);
+        std::string id = at == std::string::npos
+            ? "0"
+            : line.substr(at + 5, line.find_first_of(",}", at) - at - 5);
         if (mode == "garbage") {
             std::cout << "this is not json\n" << std::flush;
         } else if (mode == "die") {

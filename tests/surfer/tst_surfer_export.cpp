@@ -3,10 +3,10 @@
 
 #include "mapper/gridding.h"
 #include "mapper/plot.h"
-#include "views/map_geometry.h"
 #include "support/temporary_folder.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
+#include "views/map_geometry.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -55,11 +55,14 @@ public:
     {
         record(QStringLiteral("put #%1 %2 %3").arg(object.id).arg(property, text(value)), property);
     }
-    AutomationValue call(ObjectRef object, const QString& method, const AutomationArguments& arguments) override
+    AutomationValue call(
+        ObjectRef object, const QString& method, const AutomationArguments& arguments) override
     {
         QString line = QStringLiteral("call #%1 %2").arg(object.id).arg(method);
         for (const AutomationArgument& argument : arguments)
-            line += QLatin1Char(' ') + (argument.name.isEmpty() ? QString() : argument.name + QLatin1Char('=')) + text(argument.value);
+            line += QLatin1Char(' ')
+                + (argument.name.isEmpty() ? QString() : argument.name + QLatin1Char('='))
+                + text(argument.value);
         ObjectRef result = next();
         record(line, method);
         return { result, {} };
@@ -124,9 +127,15 @@ private slots:
         QTest::addColumn<QString>("record");
         QTest::addColumn<QString>("grid");
         QTest::addColumn<QString>("picture");
-        QTest::newRow("record file") << "C:/Tool/data/drawfield.dat" << "C:/Tool/data/drawfield.grd" << "C:/Tool/data/drawfield.bmp";
-        QTest::newRow("four-letter extension") << "/d/run.data" << "/d/run.dgrd" << "/d/run.dbmp";
-        QTest::newRow("shorter than three") << "ab" << "grd" << "bmp";
+        QTest::newRow("record file") << "C:/Tool/data/drawfield.dat"
+                                     << "C:/Tool/data/drawfield.grd"
+                                     << "C:/Tool/data/drawfield.bmp";
+        QTest::newRow("four-letter extension") << "/d/run.data"
+                                               << "/d/run.dgrd"
+                                               << "/d/run.dbmp";
+        QTest::newRow("shorter than three") << "ab"
+                                            << "grd"
+                                            << "bmp";
     }
     void fileNamesLoseTheirLastThreeCharacters()
     {
@@ -144,7 +153,8 @@ private slots:
     {
         RecordingClient client;
         int missing = 0;
-        SURFER_Export(client, QStringLiteral("C:/Tool/data/drawfield.dat"), [&](const QString&) { ++missing; });
+        SURFER_Export(client, QStringLiteral("C:/Tool/data/drawfield.dat"),
+            [&](const QString&) { ++missing; });
         QCOMPARE(client.requests, fullSequence(QStringLiteral("C:/Tool/data/drawfield.")));
         QCOMPARE(missing, 0);
     }
@@ -171,7 +181,8 @@ private slots:
         RecordingClient client;
         client.failing = QSet<QString>(failing.begin(), failing.end());
         int missing = 0;
-        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
+        SURFER_Export(
+            client, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
         QCOMPARE(client.requests, expected);
         QCOMPARE(missing, 0); // later failures stay silent
     }
@@ -181,7 +192,8 @@ private slots:
         RecordingClient client;
         client.creationFails = true;
         QStringList said;
-        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"), [&](const QString& reason) { said << reason; });
+        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"),
+            [&](const QString& reason) { said << reason; });
         QCOMPARE(client.requests, QStringList { "create Surfer.Application" });
         QCOMPARE(said, QStringList { "cannot start drawfield-mapper: no such file" });
     }
@@ -190,15 +202,19 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("garbage") << "garbage" << "the server's reply is not a message";
-        QTest::newRow("dies") << "die" << "the server has ended";
-        QTest::newRow("silent") << "silent" << "the server did not answer within 1.5 s";
+        QTest::newRow("garbage") << "garbage"
+                                 << "the server's reply is not a message";
+        QTest::newRow("dies") << "die"
+                              << "the server has ended";
+        QTest::newRow("silent") << "silent"
+                                << "the server did not answer within 1.5 s";
     }
     void transportFailsInsteadOfHanging()
     {
         QFETCH(QString, mode);
         QFETCH(QString, reason);
-        ProcessAutomationClient client({ { QStringLiteral("Surfer.Application"), { QStringLiteral(FAKE_SERVER), mode } } },
+        ProcessAutomationClient client(
+            { { QStringLiteral("Surfer.Application"), { QStringLiteral(FAKE_SERVER), mode } } },
             std::chrono::milliseconds(1500));
         QElapsedTimer clock;
         clock.start();
@@ -213,30 +229,37 @@ private slots:
 
     void aBrokenConnectionFailsAtOnce()
     {
-        ProcessAutomationClient client({ { QStringLiteral("Surfer.Application"), { QStringLiteral(FAKE_SERVER), "late-object" } } },
+        ProcessAutomationClient client({ { QStringLiteral("Surfer.Application"),
+                                           { QStringLiteral(FAKE_SERVER), "late-object" } } },
             std::chrono::milliseconds(1000));
         ObjectRef application = client.create(QStringLiteral("Surfer.Application"));
         QCOMPARE(application.id, 1);
-        QVERIFY_THROWS_EXCEPTION(AutomationError, client.put(application, QStringLiteral("Visible"), true));
+        QVERIFY_THROWS_EXCEPTION(
+            AutomationError, client.put(application, QStringLiteral("Visible"), true));
         QElapsedTimer clock;
         clock.start();
-        QVERIFY_THROWS_EXCEPTION(AutomationError, client.get(application, QStringLiteral("Documents")));
+        QVERIFY_THROWS_EXCEPTION(
+            AutomationError, client.get(application, QStringLiteral("Documents")));
         QVERIFY(clock.elapsed() < 500);
 
         // The whole export against that server ends, without a word past the start.
-        ProcessAutomationClient other({ { QStringLiteral("Surfer.Application"), { QStringLiteral(FAKE_SERVER), "late-object" } } },
+        ProcessAutomationClient other({ { QStringLiteral("Surfer.Application"),
+                                          { QStringLiteral(FAKE_SERVER), "late-object" } } },
             std::chrono::milliseconds(1000));
         int missing = 0;
-        SURFER_Export(other, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
+        SURFER_Export(
+            other, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
         QCOMPARE(missing, 0);
     }
 
     void aServerThatCannotStart()
     {
-        std::map<QString, QStringList> servers { { QStringLiteral("Surfer.Application"), { QStringLiteral("/no/such/program") } } };
+        std::map<QString, QStringList> servers { { QStringLiteral("Surfer.Application"),
+            { QStringLiteral("/no/such/program") } } };
         ProcessAutomationClient client(servers);
         QStringList said;
-        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"), [&](const QString& reason) { said << reason; });
+        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"),
+            [&](const QString& reason) { said << reason; });
         QCOMPARE(said.size(), 1);
         QVERIFY(said[0].startsWith(QStringLiteral("cannot start /no/such/program: ")));
         QVERIFY_THROWS_EXCEPTION(AutomationError, client.create(QStringLiteral("Other.Class")));
@@ -256,7 +279,8 @@ private slots:
         points.write("30,30\n60,60\n");
         points.close();
 
-        ProcessAutomationClient client(ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)));
+        ProcessAutomationClient client(
+            ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)));
         int missing = 0;
         SURFER_Export(client, record, [&](const QString&) { ++missing; });
         QCOMPARE(missing, 0);
@@ -268,9 +292,12 @@ private slots:
         const QList<QByteArray> lines = bytesOf(record).split('\n');
         for (int index : { 0, 2929, 5959, 9999 }) {
             QList<QByteArray> fields = lines[index].trimmed().split(',');
-            QString value = run(QStringLiteral("gdallocationinfo"), { QStringLiteral("-valonly"), QStringLiteral("-geoloc"),
-                files.grid, QString::fromLatin1(fields[0].trimmed()), QString::fromLatin1(fields[1].trimmed()) });
-            QVERIFY2(std::abs(value.trimmed().toDouble() - fields[2].toDouble()) < 1e-12, qPrintable(lines[index] + " / " + value));
+            QString value = run(QStringLiteral("gdallocationinfo"),
+                { QStringLiteral("-valonly"), QStringLiteral("-geoloc"), files.grid,
+                    QString::fromLatin1(fields[0].trimmed()),
+                    QString::fromLatin1(fields[1].trimmed()) });
+            QVERIFY2(std::abs(value.trimmed().toDouble() - fields[2].toDouble()) < 1e-12,
+                qPrintable(lines[index] + " / " + value));
         }
 
         // The picture: 8 x 6 inches at 70 dpi, 32 bits, showing the map's bands.
@@ -290,7 +317,8 @@ private slots:
             for (int x = 0; x < image.width(); ++x)
                 colours.insert(image.pixel(x, y) | 0xFF000000u);
         for (int band = 0; band + 1 < map.scale.bandCount(); ++band)
-            QVERIFY2(colours.contains(map.scale.bandColour(band).rgb()), qPrintable(QStringLiteral("band %1").arg(band)));
+            QVERIFY2(colours.contains(map.scale.bandColour(band).rgb()),
+                qPrintable(QStringLiteral("band %1").arg(band)));
 
         // The document reopens: one plot of the contour map with the posted points over it.
         mapper::PlotDocument document = mapper::PlotDocument::load(files.document);
@@ -309,21 +337,28 @@ private slots:
         QFile empty(record);
         QVERIFY(empty.open(QIODevice::WriteOnly));
         empty.close();
-        ProcessAutomationClient client(ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)));
+        ProcessAutomationClient client(
+            ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)));
         ObjectRef application = client.create(QStringLiteral("Surfer.Application"));
         const SurferFiles files = surferFilesFor(record);
         try {
-            client.call(application, QStringLiteral("GridData"), { { QStringLiteral("DataFile"), record }, { QStringLiteral("OutGrid"), files.grid } });
+            client.call(application, QStringLiteral("GridData"),
+                { { QStringLiteral("DataFile"), record },
+                    { QStringLiteral("OutGrid"), files.grid } });
             QFAIL("expected the gridding to be refused");
         } catch (const AutomationError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("holds no point")), error.what());
+            QVERIFY2(
+                QString::fromStdString(error.what()).contains(QStringLiteral("holds no point")),
+                error.what());
         }
         QVERIFY(!QFile::exists(files.grid));
         try {
             client.call(application, QStringLiteral("Fly"));
             QFAIL("expected an unknown member to be refused");
         } catch (const AutomationError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("Application has no member \"Fly\"")), error.what());
+            QVERIFY2(QString::fromStdString(error.what())
+                         .contains(QStringLiteral("Application has no member \"Fly\"")),
+                error.what());
         }
         // The rest of the export still runs: a document without a grid is saved.
         SURFER_Export(client, record, {});

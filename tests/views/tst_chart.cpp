@@ -58,7 +58,8 @@ private slots:
         QTest::addColumn<QList<int>>("valuesSet");
         QTest::newRow("defaults") << 100 << 1 << 100 << QList<int> { 1, 2, 50, 100 };
         QTest::newRow("cell size 5") << 100 << 5 << 20 << QList<int> { 1, 6, 11, 16 };
-        QTest::newRow("cell size 2 of 25 m: 12.5 rounds to 12") << 25 << 2 << 12 << QList<int> { 1, 3, 5, 7, 9, 11 };
+        QTest::newRow("cell size 2 of 25 m: 12.5 rounds to 12")
+            << 25 << 2 << 12 << QList<int> { 1, 3, 5, 7, 9, 11 };
     }
     void plotMapHandsOverCountsValuesAndSettings()
     {
@@ -109,7 +110,8 @@ private slots:
         QFETCH(int, maximum);
         QFETCH(int, step);
         QFETCH(int, count);
-        std::optional<std::int32_t> got = plotCount(static_cast<std::int16_t>(maximum), static_cast<std::int16_t>(step));
+        std::optional<std::int32_t> got
+            = plotCount(static_cast<std::int16_t>(maximum), static_cast<std::int16_t>(step));
         QCOMPARE(got.value_or(-1), count);
     }
 
@@ -175,7 +177,8 @@ private slots:
             PlotMap(chart, source);
             QImage image = picture(chart);
 
-            MapGeometry map = buildMapGeometry(sampleDrawdowns(*source.DrawdownGrid, cellSize, cellSize, 400), false, true);
+            MapGeometry map = buildMapGeometry(
+                sampleDrawdowns(*source.DrawdownGrid, cellSize, cellSize, 400), false, true);
             QPainter painter(&image);
             MapLayout layout = mapLayout(painter, image.rect(), map);
             painter.end();
@@ -191,7 +194,10 @@ private slots:
             QVERIFY(count > 0);
             QPointF metres = layout.fromMetres.inverted().map(sum / count);
             QVERIFY2(QLineF(metres, QPointF(71, 31)).length() < 2.0,
-                qPrintable(QStringLiteral("cell size %1: deepest band around (%2, %3)").arg(cellSize).arg(metres.x()).arg(metres.y())));
+                qPrintable(QStringLiteral("cell size %1: deepest band around (%2, %3)")
+                               .arg(cellSize)
+                               .arg(metres.x())
+                               .arg(metres.y())));
         }
     }
 
@@ -263,10 +269,13 @@ private slots:
             for (int y = 0; y < image.height() && !found; ++y)
                 for (int x = 0; x < image.width() && !found; ++x) {
                     QColor seen = image.pixelColor(x, y);
-                    found = std::abs(seen.red() - colour.red()) <= 2 && std::abs(seen.green() - colour.green()) <= 2
+                    found = std::abs(seen.red() - colour.red()) <= 2
+                        && std::abs(seen.green() - colour.green()) <= 2
                         && std::abs(seen.blue() - colour.blue()) <= 2;
                 }
-            QVERIFY2(found, qPrintable(QStringLiteral("band %1 colour %2 missing").arg(band).arg(colour.name())));
+            QVERIFY2(found,
+                qPrintable(
+                    QStringLiteral("band %1 colour %2 missing").arg(band).arg(colour.name())));
         }
     }
 
@@ -302,8 +311,10 @@ private slots:
         QVERIFY(!QFile::exists(missingFolder));
         QVERIFY(!chart.drawToFile(QString(), 0)); // a cancelled dialog leaves no name
         QVERIFY(!chart.drawToFile(folder.filePath(QStringLiteral("x.wmf")), 7)); // no such format
-        QVERIFY(chart.savePicture(missingFolder).startsWith(QStringLiteral("cannot write picture ") + missingFolder + ": "));
-        QVERIFY(chart.savePicture(folder.filePath(QStringLiteral("map.bmp"))).contains(QStringLiteral(".wmf, .svg, .pdf or .png")));
+        QVERIFY(chart.savePicture(missingFolder)
+                    .startsWith(QStringLiteral("cannot write picture ") + missingFolder + ": "));
+        QVERIFY(chart.savePicture(folder.filePath(QStringLiteral("map.bmp")))
+                    .contains(QStringLiteral(".wmf, .svg, .pdf or .png")));
 
         // An existing file is replaced only by a complete new one.
         const QString existing = folder.filePath(QStringLiteral("old.wmf"));

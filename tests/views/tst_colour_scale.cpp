@@ -28,7 +28,8 @@ private slots:
         QFETCH(QList<double>, mustHave);
         ColourScale scale = ColourScale::forDrawdowns(shallowest, deepest);
         const std::vector<double>& levels = scale.levels();
-        QVERIFY2(levels.size() >= 4 && levels.size() <= 12, qPrintable(QString::number(levels.size())));
+        QVERIFY2(
+            levels.size() >= 4 && levels.size() <= 12, qPrintable(QString::number(levels.size())));
         for (std::size_t i = 0; i < levels.size(); ++i) {
             QVERIFY(levels[i] > shallowest && levels[i] < deepest);
             if (i > 0)
@@ -37,7 +38,8 @@ private slots:
             QCOMPARE(tickLabel(levels[i]).remove('.').remove('0').remove('-').size() <= 2, true);
         }
         for (double level : mustHave) {
-            bool found = std::any_of(levels.begin(), levels.end(), [&](double l) { return std::abs(l - level) < 1e-12; });
+            bool found = std::any_of(levels.begin(), levels.end(),
+                [&](double l) { return std::abs(l - level) < 1e-12; });
             QVERIFY2(found, qPrintable(QStringLiteral("missing level %1").arg(level)));
         }
     }
@@ -90,9 +92,12 @@ private slots:
         QTest::addColumn<double>("high");
         QTest::addColumn<QList<double>>("ticks");
         QTest::newRow("default map") << 1.0 << 100.0 << QList<double> { 20, 40, 60, 80, 100 };
-        QTest::newRow("negative minimum") << -10.0 << 60.0 << QList<double> { -10, 0, 10, 20, 30, 40, 50, 60 };
-        QTest::newRow("largest map") << 1.0 << 32767.0 << QList<double> { 5000, 10000, 15000, 20000, 25000, 30000 };
-        QTest::newRow("depths") << -0.546 << 0.0 << QList<double> { -0.5, -0.4, -0.3, -0.2, -0.1, 0 };
+        QTest::newRow("negative minimum")
+            << -10.0 << 60.0 << QList<double> { -10, 0, 10, 20, 30, 40, 50, 60 };
+        QTest::newRow("largest map")
+            << 1.0 << 32767.0 << QList<double> { 5000, 10000, 15000, 20000, 25000, 30000 };
+        QTest::newRow("depths") << -0.546 << 0.0
+                                << QList<double> { -0.5, -0.4, -0.3, -0.2, -0.1, 0 };
         QTest::newRow("empty range") << 5.0 << 5.0 << QList<double> {};
     }
     void axisTicks()

@@ -80,7 +80,8 @@ private slots:
         for (const QPointF& point : loops[0])
             QVERIFY2(std::abs(std::hypot(point.x(), point.y()) - 6.0) < 0.15,
                 qPrintable(QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y())));
-        QCOMPARE(contourLines(loops, QRectF(QPointF(-20, -20), QPointF(20, 20))).size(), std::size_t { 1 });
+        QCOMPARE(contourLines(loops, QRectF(QPointF(-20, -20), QPointF(20, 20))).size(),
+            std::size_t { 1 });
     }
 
     void regionsReachingTheEdgeCloseAlongIt()
@@ -118,7 +119,8 @@ private slots:
 
         int deepestBand = map.scale.bandCount() - 1;
         // Next to the well (the well's own node carries its neighbour's value).
-        QCOMPARE(pixel(image, layout.fromMetres.map(QPointF(151, 150))), map.scale.bandColour(deepestBand));
+        QCOMPARE(pixel(image, layout.fromMetres.map(QPointF(151, 150))),
+            map.scale.bandColour(deepestBand));
         QCOMPARE(pixel(image, layout.fromMetres.map(QPointF(295, 295))), map.scale.bandColour(0));
         // Equal scale on both axes.
         QCOMPARE(layout.fromMetres.m11(), -layout.fromMetres.m22());

@@ -68,7 +68,8 @@ private slots:
         QByteArray file = sampleMetafile();
         QVERIFY(file.size() > 22 + 18);
         QCOMPARE(word(file, 0) | (std::uint32_t { word(file, 2) } << 16), 0x9AC6CDD7u);
-        QCOMPARE(word(file, 10), std::uint16_t { 200 * 16 }); // frame right, in sixteenths of a pixel
+        QCOMPARE(
+            word(file, 10), std::uint16_t { 200 * 16 }); // frame right, in sixteenths of a pixel
         QCOMPARE(word(file, 12), std::uint16_t { 100 * 16 });
         QCOMPARE(word(file, 14), std::uint16_t { 96 * 16 }); // units per inch
         std::uint16_t checksum = 0;
@@ -95,7 +96,8 @@ private slots:
         QImage image = readWithLibwmf(wmf, folder.filePath(QStringLiteral("sample.png")), &why);
         QVERIFY2(!image.isNull(), qPrintable(why));
         auto at = [&](double x, double y) {
-            return image.pixelColor(int(x * image.width() / 200.0), int(y * image.height() / 100.0));
+            return image.pixelColor(
+                int(x * image.width() / 200.0), int(y * image.height() / 100.0));
         };
         QCOMPARE(at(50, 30), QColor(220, 20, 20));
         QCOMPARE(at(190, 10), QColor(20, 20, 220));
@@ -103,7 +105,8 @@ private slots:
         QCOMPARE(at(150, 50), QColor(20, 20, 220)); // its hole shows what lies under it
 
         QProcess svg;
-        svg.start(QStringLiteral("wmf2svg"), { QStringLiteral("-o"), folder.filePath(QStringLiteral("sample.svg")), wmf });
+        svg.start(QStringLiteral("wmf2svg"),
+            { QStringLiteral("-o"), folder.filePath(QStringLiteral("sample.svg")), wmf });
         QVERIFY(svg.waitForFinished(30000));
         QCOMPARE(svg.exitCode(), 0);
         QFile text(folder.filePath(QStringLiteral("sample.svg")));

@@ -38,8 +38,8 @@ public:
         webAddresses << address;
         return browserWorks;
     }
-    std::optional<QString> askSaveFileName(QWidget*, const QString& title, const QString& filter,
-        const QString& initialPath) override
+    std::optional<QString> askSaveFileName(
+        QWidget*, const QString& title, const QString& filter, const QString& initialPath) override
     {
         dialogs.push_back({ title, filter, initialPath });
         if (saveAnswers.empty())

@@ -43,9 +43,12 @@ public:
         return { ObjectRef { 1 }, {} };
     }
     void put(ObjectRef, const QString& property, const QJsonValue&) override { m_log << property; }
-    AutomationValue call(ObjectRef, const QString& method, const AutomationArguments& arguments) override
+    AutomationValue call(
+        ObjectRef, const QString& method, const AutomationArguments& arguments) override
     {
-        m_log << method + (arguments.empty() ? QString() : QLatin1Char(' ') + arguments.front().value.toString());
+        m_log << method
+                + (arguments.empty() ? QString()
+                                     : QLatin1Char(' ') + arguments.front().value.toString());
         return { ObjectRef { 1 }, {} };
     }
 
@@ -78,7 +81,8 @@ private slots:
     {
         // The program's folder, with the information page beside the program as installed.
         m_folder = std::make_unique<QTemporaryDir>();
-        QFile::copy(QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/drawfield.rtf"), m_folder->filePath(QStringLiteral("drawfield.rtf")));
+        QFile::copy(QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/drawfield.rtf"),
+            m_folder->filePath(QStringLiteral("drawfield.rtf")));
         m_desktop = std::make_unique<FakeDesktop>(m_folder->path());
         m_window = std::make_unique<main1>(*m_desktop);
         m_window->show();
@@ -96,7 +100,8 @@ private slots:
         FlexGrid& grid = *window().Grid1;
         QCOMPARE(grid.rowCount(), 6);
         QCOMPARE(grid.columnCount(), 4);
-        const QStringList wells[] = { { "30", "30", "6" }, { "60", "60", "4" }, { "", "", "" }, { "", "", "" }, { "", "", "" } };
+        const QStringList wells[] = { { "30", "30", "6" }, { "60", "60", "4" }, { "", "", "" },
+            { "", "", "" }, { "", "", "" } };
         for (int row = 1; row <= 5; ++row)
             for (int column = 1; column <= 3; ++column)
                 QCOMPARE(grid.TextMatrix(row, column), wells[row - 1][column - 1]);
@@ -132,7 +137,8 @@ private slots:
             > window().Command1->parentWidget()->children().indexOf(window().Progressbarx));
         QCOMPARE(window().Command1->geometry(), QRect(px(4680), px(480), px(4335), px(375)));
         QVERIFY(window().RichTextBox1->toPlainText().contains(QStringLiteral("Cooper-Jacob")));
-        QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("Text10"))->toolTip(), QStringLiteral("Lauch Explorer"));
+        QCOMPARE(window().findChild<QLineEdit*>(QStringLiteral("Text10"))->toolTip(),
+            QStringLiteral("Lauch Explorer"));
         QVERIFY(desktop().messages.empty());
     }
 
@@ -140,8 +146,9 @@ private slots:
     {
         QFile::remove(m_folder->filePath(QStringLiteral("drawfield.rtf")));
         main1 another(desktop());
-        QVERIFY(another.RichTextBox1->toPlainText().startsWith(
-            QStringLiteral("The information page ") + m_folder->filePath(QStringLiteral("drawfield.rtf")) + " could not be read"));
+        QVERIFY(
+            another.RichTextBox1->toPlainText().startsWith(QStringLiteral("The information page ")
+                + m_folder->filePath(QStringLiteral("drawfield.rtf")) + " could not be read"));
         QCOMPARE(another.Grid1->TextMatrix(1, 1), QStringLiteral("30")); // start-up went on
     }
 
@@ -167,11 +174,14 @@ private slots:
         window().resize(QSize(px(widthTwips), px(heightTwips)) - frame);
         QTRY_COMPARE(window().frameGeometry().size(), QSize(px(expectedWidth), px(expectedHeight)));
         const int w = expectedWidth, h = expectedHeight;
-        const double outerWidth = std::max(8000.0, window().toTwips(window().frameGeometry().width()));
-        const double outerHeight = std::max(5000.0, window().toTwips(window().frameGeometry().height()));
+        const double outerWidth
+            = std::max(8000.0, window().toTwips(window().frameGeometry().width()));
+        const double outerHeight
+            = std::max(5000.0, window().toTwips(window().frameGeometry().height()));
         QCOMPARE(window().SSTab1->size(), QSize(px(outerWidth - 500), px(outerHeight - 800)));
         auto fromTab = [&](int dw, int dh) {
-            return QSize(px(window().toTwips(window().SSTab1->width()) - dw), px(window().toTwips(window().SSTab1->height()) - dh));
+            return QSize(px(window().toTwips(window().SSTab1->width()) - dw),
+                px(window().toTwips(window().SSTab1->height()) - dh));
         };
         QCOMPARE(window().Chart3D1->size(), fromTab(400, 600));
         QCOMPARE(window().Chart3D2->size(), fromTab(2200, 800));
@@ -212,7 +222,8 @@ private slots:
         QFETCH(QString, allowed);
         QFETCH(int, flag);
         QFETCH(int, result);
-        int got = Module1::FilterKey(static_cast<std::int16_t>(code), allowed, static_cast<std::int16_t>(flag), desktop());
+        int got = Module1::FilterKey(
+            static_cast<std::int16_t>(code), allowed, static_cast<std::int16_t>(flag), desktop());
         QCOMPARE(got, result);
         QCOMPARE(desktop().beeps, result == 0 ? 1 : 0);
     }
@@ -223,14 +234,30 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text"); // what the field holds after typing into an empty field
         QTest::addColumn<int>("beeps");
-        QTest::newRow("Text5 digits and e") << "Text5" << "1e-3" << "1e3" << 1;
-        QTest::newRow("Text5 no point") << "Text5" << "0.5" << "05" << 1;
-        QTest::newRow("Text7 points repeat") << "Text7" << "1..5" << "1..5" << 0;
-        QTest::newRow("Text2 digits only") << "Text2" << "25.5" << "255" << 1;
-        QTest::newRow("Text6 no letters") << "Text6" << "4a" << "4" << 1;
-        QTest::newRow("Text8 no sign") << "Text8" << "-20" << "20" << 1;
-        QTest::newRow("Text13 no plus") << "Text13" << "+15" << "15" << 1;
-        QTest::newRow("Text2 no E") << "Text2" << "1E2" << "12" << 1;
+        QTest::newRow("Text5 digits and e") << "Text5"
+                                            << "1e-3"
+                                            << "1e3" << 1;
+        QTest::newRow("Text5 no point") << "Text5"
+                                        << "0.5"
+                                        << "05" << 1;
+        QTest::newRow("Text7 points repeat") << "Text7"
+                                             << "1..5"
+                                             << "1..5" << 0;
+        QTest::newRow("Text2 digits only") << "Text2"
+                                           << "25.5"
+                                           << "255" << 1;
+        QTest::newRow("Text6 no letters") << "Text6"
+                                          << "4a"
+                                          << "4" << 1;
+        QTest::newRow("Text8 no sign") << "Text8"
+                                       << "-20"
+                                       << "20" << 1;
+        QTest::newRow("Text13 no plus") << "Text13"
+                                        << "+15"
+                                        << "15" << 1;
+        QTest::newRow("Text2 no E") << "Text2"
+                                    << "1E2"
+                                    << "12" << 1;
     }
     void fieldsFilterTypedCharacters()
     {
@@ -307,8 +334,10 @@ private slots:
         QVERIFY(window().DrawdownGrid);
         QVERIFY(!window().Chart3D1->isHidden());
         QVERIFY(!window().Chart3D2->isHidden());
-        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
-        QCOMPARE(window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+        QCOMPARE(
+            window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+        QCOMPARE(
+            window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
         QCOMPARE(window().SSTab1->currentIndex(), 1);
         QVERIFY(!window().Command1->isHidden());
         QVERIFY(window().Progressbarx->isHidden());
@@ -333,9 +362,14 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("large map") << "Text2" << "600" << QStringList { "Large X size, computation will take time..." };
-        QTest::newRow("thickness exceeded: once per run") << "Text8" << "0" << QStringList { "Drawdown > Aquifer thickness !" };
-        QTest::newRow("well outside") << "well" << "150" << QStringList { "Pumping outside of map" };
+        QTest::newRow("large map")
+            << "Text2"
+            << "600" << QStringList { "Large X size, computation will take time..." };
+        QTest::newRow("thickness exceeded: once per run")
+            << "Text8"
+            << "0" << QStringList { "Drawdown > Aquifer thickness !" };
+        QTest::newRow("well outside") << "well"
+                                      << "150" << QStringList { "Pumping outside of map" };
     }
     void messagesOfARun()
     {
@@ -362,9 +396,18 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no pumping rate") << 1 << 3 << "" << "" << "No pumping rate ";
-        QTest::newRow("map too large for 16 bits") << 0 << 0 << "Text2" << "40000" << "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\" is outside that range.";
-        QTest::newRow("no transmissivity") << 0 << 0 << "Text5" << "" << "Transmissivity (m2/s) must be greater than 0; \"\" reads as 0.";
+        QTest::newRow("no pumping rate") << 1 << 3 << ""
+                                         << ""
+                                         << "No pumping rate ";
+        QTest::newRow("map too large for 16 bits")
+            << 0 << 0 << "Text2"
+            << "40000"
+            << "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\" "
+               "is outside that range.";
+        QTest::newRow("no transmissivity")
+            << 0 << 0 << "Text5"
+            << ""
+            << "Transmissivity (m2/s) must be greater than 0; \"\" reads as 0.";
     }
     void refusalsLeaveTheLastResult()
     {
@@ -442,9 +485,12 @@ private slots:
         QTest::mouseClick(window().Command27, Qt::LeftButton);
         QCOMPARE(desktop().dialogs.back().initialPath, dataFolder + "/my_Plot3D.wmf");
         QTest::mouseClick(window().Command2, Qt::LeftButton);
-        QCOMPARE(desktop().messageTexts(), (QStringList { dataFolder + "/my_Plot3D.wmf has been recorded", named + " has been recorded" }));
+        QCOMPARE(desktop().messageTexts(),
+            (QStringList {
+                dataFolder + "/my_Plot3D.wmf has been recorded", named + " has been recorded" }));
         QCOMPARE(desktop().messages[0].icon, MessageIcon::Information);
-        QCOMPARE(desktop().messages[0].title, std::optional<QString>(QStringLiteral("Drawfield 2.0")));
+        QCOMPARE(
+            desktop().messages[0].title, std::optional<QString>(QStringLiteral("Drawfield 2.0")));
         QVERIFY(fileBytes(named).startsWith("\xD7\xCD\xC6\x9A"));
         QVERIFY(fileBytes(dataFolder + "/my_Plot3D.wmf").size() > 10000);
 
@@ -462,7 +508,8 @@ private slots:
     {
         QStringList log;
         bool creationFails = false;
-        main1 exporting(desktop(), [&] { return std::make_unique<ListeningClient>(log, creationFails); });
+        main1 exporting(
+            desktop(), [&] { return std::make_unique<ListeningClient>(log, creationFails); });
         exporting.Command1_Click();
         QVERIFY(log.isEmpty()); // "SURFER Grid" not ticked: no automation at all
 
@@ -480,7 +527,8 @@ private slots:
         exporting.Command1_Click();
         QCOMPARE(log, QStringList { "Surfer.Application" });
         QCOMPARE(desktop().messages.size(), std::size_t { 1 });
-        QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral("The mapping program could not be started (cannot start drawfield-mapper")));
+        QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral(
+            "The mapping program could not be started (cannot start drawfield-mapper")));
         QVERIFY(exporting.Chart3D2->chartGroup(1)->dataGrid().grid() != nullptr);
     }
 
@@ -490,13 +538,15 @@ private slots:
         for (Qt::MouseButton button : { Qt::LeftButton, Qt::RightButton, Qt::MiddleButton })
             QTest::mousePress(&link, button);
         QCOMPARE(desktop().webAddresses.size(), 3);
-        QCOMPARE(desktop().webAddresses[0], QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
+        QCOMPARE(desktop().webAddresses[0],
+            QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
         QVERIFY(desktop().messages.empty());
 
         link.setText(QStringLiteral("something else"));
         desktop().browserWorks = false;
         QTest::mousePress(&link, Qt::LeftButton);
-        QCOMPARE(desktop().webAddresses.last(), QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
+        QCOMPARE(desktop().webAddresses.last(),
+            QStringLiteral("http://www.karsto-software.example/Software/default2.html"));
         QCOMPARE(desktop().messages.size(), std::size_t { 1 });
         QCOMPARE(desktop().messages[0].text, QStringLiteral("Unable to launch Explorer"));
         QCOMPARE(desktop().messages[0].icon, MessageIcon::None);

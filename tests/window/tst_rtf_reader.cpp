@@ -41,18 +41,32 @@ private slots:
         QTest::addColumn<QByteArray>("rtf");
         QTest::addColumn<QString>("expected");
         QTest::newRow("plain text") << QByteArray("{\\rtf1\\ansi Hello}") << "Hello||12|#000000";
-        QTest::newRow("bold on and off") << QByteArray("{\\rtf1 a\\b b\\b0 c}") << "a||12|#000000 b|b|12|#000000 c||12|#000000";
-        QTest::newRow("a group restores the format") << QByteArray("{\\rtf1 {\\i\\ul x}y}") << "x|iu|12|#000000 y||12|#000000";
-        QTest::newRow("ulnone") << QByteArray("{\\rtf1 \\ul a\\ulnone b}") << "a|u|12|#000000 b||12|#000000";
-        QTest::newRow("size in half points") << QByteArray("{\\rtf1 \\fs32 big}") << "big||16|#000000";
-        QTest::newRow("colour table") << QByteArray("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0 auto}") << "red||12|#ff0000 auto||12|#000000";
-        QTest::newRow("paragraphs") << QByteArray("{\\rtf1 one\\par two}") << "one||12|#000000/two||12|#000000";
-        QTest::newRow("hex characters in Windows-1252") << QByteArray("{\\rtf1 m\\'b2 \\'80}") << QString::fromUtf8("m² €||12|#000000");
-        QTest::newRow("unicode with its stand-in skipped") << QByteArray("{\\rtf1 \\u960?r\\u8730\\'3fx}") << QString::fromUtf8("πr√x||12|#000000");
-        QTest::newRow("escaped braces and backslash") << QByteArray("{\\rtf1 \\{a\\}\\\\}") << "{a}\\||12|#000000";
-        QTest::newRow("font table and ignorable groups skipped") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\generator X;}{\\info{\\title T}}text}") << "text||12|#000000";
-        QTest::newRow("unknown control words skipped") << QByteArray("{\\rtf1\\widowctrl\\sa120 \\zzz7 ok}") << "ok||12|#000000";
-        QTest::newRow("unbalanced end is no error") << QByteArray("{\\rtf1 a}}} b") << "a b||12|#000000";
+        QTest::newRow("bold on and off")
+            << QByteArray("{\\rtf1 a\\b b\\b0 c}") << "a||12|#000000 b|b|12|#000000 c||12|#000000";
+        QTest::newRow("a group restores the format")
+            << QByteArray("{\\rtf1 {\\i\\ul x}y}") << "x|iu|12|#000000 y||12|#000000";
+        QTest::newRow("ulnone") << QByteArray("{\\rtf1 \\ul a\\ulnone b}")
+                                << "a|u|12|#000000 b||12|#000000";
+        QTest::newRow("size in half points")
+            << QByteArray("{\\rtf1 \\fs32 big}") << "big||16|#000000";
+        QTest::newRow("colour table")
+            << QByteArray("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 red\\cf0 auto}")
+            << "red||12|#ff0000 auto||12|#000000";
+        QTest::newRow("paragraphs")
+            << QByteArray("{\\rtf1 one\\par two}") << "one||12|#000000/two||12|#000000";
+        QTest::newRow("hex characters in Windows-1252")
+            << QByteArray("{\\rtf1 m\\'b2 \\'80}") << QString::fromUtf8("m² €||12|#000000");
+        QTest::newRow("unicode with its stand-in skipped") << QByteArray(
+            "{\\rtf1 \\u960?r\\u8730\\'3fx}") << QString::fromUtf8("πr√x||12|#000000");
+        QTest::newRow("escaped braces and backslash")
+            << QByteArray("{\\rtf1 \\{a\\}\\\\}") << "{a}\\||12|#000000";
+        QTest::newRow("font table and ignorable groups skipped") << QByteArray(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\generator X;}{\\info{\\title T}}text}")
+                                                                 << "text||12|#000000";
+        QTest::newRow("unknown control words skipped")
+            << QByteArray("{\\rtf1\\widowctrl\\sa120 \\zzz7 ok}") << "ok||12|#000000";
+        QTest::newRow("unbalanced end is no error")
+            << QByteArray("{\\rtf1 a}}} b") << "a b||12|#000000";
     }
     void reads()
     {
@@ -67,8 +81,10 @@ private slots:
     {
         QTextDocument document;
         readRtf("{\\rtf1\\qc Title\\par\\pard body}", document);
-        QCOMPARE(document.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-        QCOMPARE(document.begin().next().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        QCOMPARE(document.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignHCenter);
+        QCOMPARE(document.begin().next().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+            Qt::AlignLeft);
     }
 
     void theShippedPageReads()
@@ -78,7 +94,8 @@ private slots:
         QTextDocument document;
         readRtf(file.readAll(), document);
         QString text = document.toPlainText();
-        for (const char* part : { "Cooper-Jacob", "2.249", "3.1416", "radius of influence", "0.05", "drawfield.dat", "m\u00b3/h" })
+        for (const char* part : { "Cooper-Jacob", "2.249", "3.1416", "radius of influence", "0.05",
+                 "drawfield.dat", "m\u00b3/h" })
             QVERIFY2(text.contains(QString::fromUtf8(part)), part);
         QVERIFY(!text.contains(QLatin1Char('\\')));
         QVERIFY(!text.contains(QLatin1String("Arial")));
