@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -82,6 +84,41 @@ TEST(CooperJacob, WorkedValues)
     EXPECT_EQ(well.u(100), 145.7352);
     EXPECT_EQ(well.term(271.0 * 0 + 121 * 121), -0.0012253917510141397); // (271, 150)
     EXPECT_EQ(well.contribution(121 * 121), 0.0);
+}
+
+// The Theis well function W(u) = -0.5772... - ln u + sum of (-1)^(k+1) u^k / (k k!), by its series.
+double theisWellFunction(double u)
+{
+    double sum = -0.5772156649015329 - std::log(u);
+    double term = 1.0;
+    for (int k = 1; k <= 40; ++k) {
+        term *= -u / k;
+        sum -= term / k;
+    }
+    return sum;
+}
+
+// Cooper-Jacob keeps the first two terms of Theis: where u = r^2 S / (4 T t) is small, the two
+// agree to within the dropped terms (about u) and the rounded constants (pi as 3.1416, 2.249).
+TEST(CooperJacob, AgreesWithTheisWhereUIsSmall)
+{
+    struct Case {
+        double rateCubicMetresPerSecond, transmissivity, storage, pumpTimeSeconds, r;
+    };
+    const Case cases[] = {
+        { 0.01, 0.003, 0.04, 86400, 10 }, // u = 0.0039
+        { 0.01, 0.003, 0.04, 86400, 15 }, // u = 0.0087
+        { 0.05, 0.01, 0.0001, 3600, 100 }, // u = 0.0069
+        { 0.002, 0.0005, 0.2, 864000, 3 }, // u = 0.0010
+    };
+    for (const Case& c : cases) {
+        double u = c.r * c.r * c.storage / (4 * c.transmissivity * c.pumpTimeSeconds);
+        ASSERT_LT(u, 0.01);
+        double theis = c.rateCubicMetresPerSecond / (4 * std::numbers::pi * c.transmissivity) * theisWellFunction(u);
+        CooperJacobWell well(c.rateCubicMetresPerSecond, c.transmissivity, c.storage, c.pumpTimeSeconds);
+        double cooperJacob = well.contribution(c.r * c.r);
+        EXPECT_NEAR(cooperJacob / theis, 1.0, 0.005) << "u = " << u; // relative, 0.5 %
+    }
 }
 
 TEST(DrawdownEngine, WorkedValuesBitForBit)
