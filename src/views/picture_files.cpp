@@ -12,6 +12,20 @@
 
 namespace drawfield {
 
+namespace {
+
+    // Paints one picture on device; false when the painter cannot begin or end there.
+    bool paintOn(QPaintDevice& device, const PaintRoutine& paint, const QRectF& area)
+    {
+        QPainter painter;
+        if (!painter.begin(&device))
+            return false;
+        paint(painter, area);
+        return painter.end();
+    }
+
+} // namespace
+
 std::optional<PictureFormat> pictureFormatOf(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -43,11 +57,7 @@ QString writePicture(
     switch (format) {
     case PictureFormat::Wmf: {
         WmfDevice device(&file, pixels);
-        QPainter painter;
-        if (painter.begin(&device)) {
-            paint(painter, area);
-            painted = painter.end();
-        }
+        painted = paintOn(device, paint, area);
         break;
     }
     case PictureFormat::Svg: {
@@ -57,11 +67,7 @@ QString writePicture(
         generator.setSize(pixels);
         generator.setViewBox(area);
         generator.setTitle(QStringLiteral("Drawfield 2.0"));
-        QPainter painter;
-        if (painter.begin(&generator)) {
-            paint(painter, area);
-            painted = painter.end();
-        }
+        painted = paintOn(generator, paint, area);
         break;
     }
     case PictureFormat::Pdf: {
@@ -70,19 +76,13 @@ QString writePicture(
         writer.setPageSize(QPageSize(QSizeF(pixels) * 72.0 / 96.0, QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setCreator(QStringLiteral("Drawfield 2.0"));
-        QPainter painter;
-        if (painter.begin(&writer)) {
-            paint(painter, area);
-            painted = painter.end();
-        }
+        painted = paintOn(writer, paint, area);
         break;
     }
     case PictureFormat::Png: {
         QImage image(pixels, QImage::Format_RGB32);
         image.fill(Qt::white);
-        QPainter painter(&image);
-        paint(painter, area);
-        painted = painter.end() && image.save(&file, "PNG");
+        painted = paintOn(image, paint, area) && image.save(&file, "PNG");
         break;
     }
     }

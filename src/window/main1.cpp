@@ -67,6 +67,14 @@ namespace {
         control->setFont(font);
     }
 
+    // A control of the window, created with its caption or text and named as the program names it.
+    template <class Control>
+    void makeControl(Control*& member, QWidget* parent, const char* name, const QString& caption)
+    {
+        member = new Control(caption, parent);
+        member->setObjectName(QLatin1String(name));
+    }
+
     QFont narrowBold(double points)
     {
         QFont font;
@@ -124,23 +132,15 @@ void main1::place(QWidget* control, int left, int top, int width, int height)
 
 void main1::buildDataInputTab(QWidget* tab)
 {
-    auto textBox = [&](QLineEdit*& box, QWidget* in, const char* name, const QString& text) {
-        box = new QLineEdit(text, in);
-        box->setObjectName(QLatin1String(name));
-    };
-    auto label = [&](QLabel*& item, QWidget* in, const char* name, const QString& caption) {
-        item = new QLabel(caption, in);
-        item->setObjectName(QLatin1String(name));
-    };
 
-    textBox(Text1, tab, "Text1", QStringLiteral("1"));
+    makeControl(Text1, tab, "Text1", QStringLiteral("1"));
     place(Text1, 240, 480, 855, 375);
     Text1->setToolTip(QStringLiteral("X minimum in meters"));
     Text1->setEnabled(false);
-    textBox(Text2, tab, "Text2", QStringLiteral("100"));
+    makeControl(Text2, tab, "Text2", QStringLiteral("100"));
     place(Text2, 3360, 480, 735, 375);
     Text2->setToolTip(QStringLiteral("X and Y maximum in meters"));
-    textBox(Text4, tab, "Text4", QStringLiteral("1"));
+    makeControl(Text4, tab, "Text4", QStringLiteral("1"));
     place(Text4, 3360, 3000, 735, 375);
     Text4->setToolTip(QStringLiteral("Y minimum in meters"));
     Text4->setEnabled(false);
@@ -153,8 +153,7 @@ void main1::buildDataInputTab(QWidget* tab)
     Progressbarx = new ProgressBox(tab);
     Progressbarx->setObjectName(QStringLiteral("Progressbarx"));
     place(Progressbarx, 4680, 480, 4335, 375);
-    Command1 = new QPushButton(QStringLiteral("GO Compute !"), tab);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    makeControl(Command1, tab, "Command1", QStringLiteral("GO Compute !"));
     place(Command1, 4680, 480, 4335, 375);
     Command1->setFont(sansSerif(9.75, true));
     Command1->setStyleSheet(QStringLiteral(
@@ -163,7 +162,7 @@ void main1::buildDataInputTab(QWidget* tab)
     Command1->raise();
     connect(Command1, &QPushButton::clicked, this, &main1::Command1_Click);
 
-    textBox(Text10, tab, "Text10", QStringLiteral("Karsto Link"));
+    makeControl(Text10, tab, "Text10", QStringLiteral("Karsto Link"));
     place(Text10, 3840, 1080, 1215, 300);
     Text10->setToolTip(QStringLiteral("Lauch Explorer"));
     Text10->setFrame(false);
@@ -182,35 +181,32 @@ void main1::buildDataInputTab(QWidget* tab)
     place(Combo1, 3600, 1560, 855, 315);
     Combo1->setEnabled(false);
     Combo1->lineEdit()->installEventFilter(this);
-    label(Label5, tab, "Label5", QStringLiteral("Cell size"));
+    makeControl(Label5, tab, "Label5", QStringLiteral("Cell size"));
     place(Label5, 4440, 1560, 735, 375);
 
-    Check1 = new QCheckBox(QStringLiteral("Record XYZ"), tab);
-    Check1->setObjectName(QStringLiteral("Check1"));
+    makeControl(Check1, tab, "Check1", QStringLiteral("Record XYZ"));
     place(Check1, 3600, 2040, 1215, 255);
     Check1->setToolTip(QStringLiteral("If checked, a text file with X,Y,Z will be recorded"));
-    Check2 = new QCheckBox(QStringLiteral("SURFER Grid"), tab);
-    Check2->setObjectName(QStringLiteral("Check2"));
+    makeControl(Check2, tab, "Check2", QStringLiteral("SURFER Grid"));
     place(Check2, 3600, 2400, 1455, 255);
 
-    Frame1 = new QGroupBox(QStringLiteral("Hydraulic parameters"), tab);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    makeControl(Frame1, tab, "Frame1", QStringLiteral("Hydraulic parameters"));
     place(Frame1, 5160, 1080, 3855, 2535);
-    textBox(Text5, Frame1, "Text5", QStringLiteral("0.003"));
+    makeControl(Text5, Frame1, "Text5", QStringLiteral("0.003"));
     place(Text5, 240, 360, 975, 405);
-    label(Label1, Frame1, "Label1", QStringLiteral("Transmissivity (m2/s)"));
+    makeControl(Label1, Frame1, "Label1", QStringLiteral("Transmissivity (m2/s)"));
     place(Label1, 1320, 480, 1935, 255);
-    textBox(Text6, Frame1, "Text6", QStringLiteral("4"));
+    makeControl(Text6, Frame1, "Text6", QStringLiteral("4"));
     place(Text6, 240, 840, 975, 375);
-    label(Label2, Frame1, "Label2", QStringLiteral("S Coefficient of storage (%)"));
+    makeControl(Label2, Frame1, "Label2", QStringLiteral("S Coefficient of storage (%)"));
     place(Label2, 1320, 960, 2295, 255);
-    textBox(Text7, Frame1, "Text7", QStringLiteral("24"));
+    makeControl(Text7, Frame1, "Text7", QStringLiteral("24"));
     place(Text7, 240, 1320, 975, 375);
-    label(Label3, Frame1, "Label3", QStringLiteral("Pumping time (hours)"));
+    makeControl(Label3, Frame1, "Label3", QStringLiteral("Pumping time (hours)"));
     place(Label3, 1320, 1440, 2175, 255);
-    textBox(Text8, Frame1, "Text8", QStringLiteral("20"));
+    makeControl(Text8, Frame1, "Text8", QStringLiteral("20"));
     place(Text8, 240, 1800, 975, 405);
-    label(Label4, Frame1, "Label4", QStringLiteral("Aquifer thickness (m)"));
+    makeControl(Label4, Frame1, "Label4", QStringLiteral("Aquifer thickness (m)"));
     place(Label4, 1440, 1920, 2175, 255);
     for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
         frameLabel->setFont(sansSerif(9.75));
@@ -218,8 +214,7 @@ void main1::buildDataInputTab(QWidget* tab)
         std::initializer_list<QWidget*> { Label1, Label2, Label3, Label4, Label5, Check1, Check2 })
         fitCaption(captioned);
 
-    Frame2 = new QGroupBox(QStringLiteral("Pumping rate (m3/h) and location (m)"), tab);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
+    makeControl(Frame2, tab, "Frame2", QStringLiteral("Pumping rate (m3/h) and location (m)"));
     Frame2->setFont(sansSerif(9.75));
     place(Frame2, 240, 3720, 8775, 2415);
     Grid1 = new FlexGrid(6, 4, twips(270), twips(2000), Frame2);
@@ -242,8 +237,7 @@ void main1::buildMapTab(QWidget* tab)
     Chart3D1->setObjectName(QStringLiteral("Chart3D1"));
     place(Chart3D1, 240, 480, 3855, 2055);
     Chart3D1->hide();
-    Command2 = new QPushButton(QStringLiteral("Save WMF"), tab);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    makeControl(Command2, tab, "Command2", QStringLiteral("Save WMF"));
     place(Command2, 240, 480, 2175, 315);
     Command2->raise();
     connect(Command2, &QPushButton::clicked, this, &main1::Command2_Click);
@@ -251,51 +245,41 @@ void main1::buildMapTab(QWidget* tab)
 
 void main1::build3DViewTab(QWidget* tab)
 {
-    auto button = [&](QPushButton*& item, QWidget* in, const char* name, const QString& caption) {
-        item = new QPushButton(caption, in);
-        item->setObjectName(QLatin1String(name));
-    };
-    auto label = [&](QLabel*& item, QWidget* in, const char* name, const QString& caption) {
-        item = new QLabel(caption, in);
-        item->setObjectName(QLatin1String(name));
-    };
-    button(Command17, tab, "Command17", QStringLiteral("Refresh"));
+    makeControl(Command17, tab, "Command17", QStringLiteral("Refresh"));
     place(Command17, 240, 600, 1695, 375);
-    button(Command27, tab, "Command27", QStringLiteral("Save plot as WMF"));
+    makeControl(Command27, tab, "Command27", QStringLiteral("Save plot as WMF"));
     place(Command27, 240, 1200, 1695, 375);
-    label(Label18, tab, "Label18",
+    makeControl(Label18, tab, "Label18",
         QStringLiteral(
             "Press the 2 buttons of the mouse to rotate the plot or use the ROTATION buttons"));
     Label18->setWordWrap(true);
     Label18->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     place(Label18, 240, 1800, 1530, 990);
 
-    Frame3 = new QGroupBox(QStringLiteral("Rotation"), tab);
-    Frame3->setObjectName(QStringLiteral("Frame3"));
+    makeControl(Frame3, tab, "Frame3", QStringLiteral("Rotation"));
     place(Frame3, 120, 3120, 1695, 1890);
-    button(Command25, Frame3, "Command25", QStringLiteral("<<"));
+    makeControl(Command25, Frame3, "Command25", QStringLiteral("<<"));
     place(Command25, 120, 360, 495, 255);
-    label(Label10, Frame3, "Label10", QStringLiteral("Z"));
+    makeControl(Label10, Frame3, "Label10", QStringLiteral("Z"));
     place(Label10, 720, 360, 375, 255);
-    button(Command26, Frame3, "Command26", QStringLiteral(">>"));
+    makeControl(Command26, Frame3, "Command26", QStringLiteral(">>"));
     place(Command26, 960, 360, 615, 255);
-    button(Command21, Frame3, "Command21", QStringLiteral("<<"));
+    makeControl(Command21, Frame3, "Command21", QStringLiteral("<<"));
     place(Command21, 120, 720, 495, 255);
-    label(Label8, Frame3, "Label8", QStringLiteral("Y"));
+    makeControl(Label8, Frame3, "Label8", QStringLiteral("Y"));
     place(Label8, 720, 720, 255, 255);
-    button(Command22, Frame3, "Command22", QStringLiteral(">>"));
+    makeControl(Command22, Frame3, "Command22", QStringLiteral(">>"));
     place(Command22, 960, 720, 615, 255);
-    button(Command23, Frame3, "Command23", QStringLiteral("<<"));
+    makeControl(Command23, Frame3, "Command23", QStringLiteral("<<"));
     place(Command23, 120, 1080, 495, 255);
-    label(Label9, Frame3, "Label9", QStringLiteral("X"));
+    makeControl(Label9, Frame3, "Label9", QStringLiteral("X"));
     place(Label9, 720, 1080, 255, 255);
-    button(Command24, Frame3, "Command24", QStringLiteral(">>"));
+    makeControl(Command24, Frame3, "Command24", QStringLiteral(">>"));
     place(Command24, 960, 1080, 615, 255);
-    Text13 = new QLineEdit(QStringLiteral("20"), Frame3);
-    Text13->setObjectName(QStringLiteral("Text13"));
+    makeControl(Text13, Frame3, "Text13", QStringLiteral("20"));
     place(Text13, 90, 1440, 495, 285);
     Text13->installEventFilter(this);
-    label(Label7, Frame3, "Label7", QStringLiteral("Degree step"));
+    makeControl(Label7, Frame3, "Label7", QStringLiteral("Degree step"));
     place(Label7, 660, 1440, 975, 255);
 
     Chart3D2 = new Chart3D(Chart3D::Presentation::Surface, tab);
