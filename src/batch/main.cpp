@@ -8,12 +8,14 @@
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/text_rules.h"
+#include "compute/user_text.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/plot_procedures.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <charconv>
 #include <chrono>
@@ -50,6 +52,9 @@ constexpr const char* Usage
       "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
       "\n"
+      "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
+      "error. A FILE that is a device or a pipe is written into; a regular file is replaced whole.\n"
+      "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
       "2 a bad command line or scenario file.\n";
 
@@ -80,12 +85,12 @@ ViewAngles parseView(const std::string& text)
         auto [stop, error] = std::from_chars(text.data() + start, text.data() + end, angles[i]);
         if (error != std::errc() || stop != text.data() + end || !std::isfinite(angles[i]))
             throw UsageError(
-                "--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+                "--view needs three angles in degrees, such as 20,0,-40, not " + quotedExcerpt(text));
         start = end + 1;
     }
     if (start <= text.size())
         throw UsageError(
-            "--view needs three angles in degrees, such as 20,0,-40, not \"" + text + "\"");
+            "--view needs three angles in degrees, such as 20,0,-40, not " + quotedExcerpt(text));
     return { angles[0], angles[1], angles[2] };
 }
 
@@ -130,18 +135,28 @@ CommandLine parseCommandLine(int argc, char** argv)
             if (error != std::errc() || end != text.data() + text.size() || threads < 1
                 || threads > 1024)
                 throw UsageError(
-                    "--threads needs a whole number from 1 to 1024, not \"" + text + "\"");
+                    "--threads needs a whole number from 1 to 1024, not " + quotedExcerpt(text));
             line.threads = threads;
         } else if (name.starts_with("-") && name.size() > 1) {
-            throw UsageError("unknown option " + std::string(name));
+            throw UsageError("unknown option " + quotedExcerpt(name));
         } else if (line.scenario) {
-            throw UsageError("only one scenario file, please: \"" + std::string(argument) + "\"");
+            throw UsageError("only one scenario file, please: " + quotedExcerpt(argument));
         } else {
             line.scenario = std::string(argument);
         }
     }
+    int toStandardOutput = 0;
+    for (const auto* output : { &line.record, &line.grid, &line.map, &line.surface })
+        toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
+    if (toStandardOutput > 1)
+        throw UsageError("only one file can go to standard output (-)");
+    if (line.surfer && line.record && AtomicFile::isStandardOutput(*line.record))
+        throw UsageError("--surfer needs the record file in a file, not on standard output");
     return line;
 }
+
+// A path from the command line as Qt names it: the same bytes, whatever they are.
+QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
 void say(const std::string& message) { std::cerr << message << '\n'; }
 
@@ -168,9 +183,10 @@ bool drawPictures(
             PlotMap(chart, source);
         else
             Plot3D(chart, source);
-        QString error = chart.savePicture(QString::fromStdString(path));
+        QString error = path == "-" ? chart.writePictureFile(path, PictureFormat::Png)
+                                    : chart.savePicture(path);
         if (!error.isEmpty()) {
-            say(error.toStdString());
+            say(error.toLocal8Bit().toStdString());
             written = false;
         }
     };
@@ -188,8 +204,9 @@ bool exportToMapper(const std::string& recordFile)
     ProcessAutomationClient client(
         ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
     bool started = true;
-    SURFER_Export(client, QString::fromStdString(recordFile), [&](const QString& reason) {
-        say("The mapping program could not be started (" + reason.toStdString() + ").");
+    SURFER_Export(client, qtPath(recordFile), [&](const QString& reason) {
+        say("The mapping program could not be started (" + reason.toLocal8Bit().toStdString()
+            + ").");
         started = false;
     });
     return started;
@@ -242,9 +259,9 @@ int run(const CommandLine& line, const char* program)
     // The export reads the record file: with --surfer it is written even without --record.
     std::optional<std::string> recordFile = line.record;
     if (line.surfer && !recordFile)
-        recordFile
-            = (QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat"))
-                  .toStdString();
+        recordFile = QFile::encodeName(
+            QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat"))
+                         .toStdString();
 
     int status = ExitCompleted;
     try {
@@ -270,7 +287,12 @@ int run(const CommandLine& line, const char* program)
 
     const DrawdownGrid& grid = *result->grid;
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
-    std::cout << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
+    // A file on standard output keeps it to itself: the summary goes with the messages then.
+    bool outputIsBusy = false;
+    for (const auto* output : { &line.record, &line.grid, &line.map, &line.surface })
+        outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
+    std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
+    summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
               << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes
               << " nodes; largest drawdown " << metres(result->largest.drawdown) << " m at ("
               << result->largest.x << ", " << result->largest.y << "); " << seconds << " s\n";
@@ -289,5 +311,9 @@ int main(int argc, char** argv)
     } catch (const ScenarioFileError& error) {
         std::cerr << error.what() << '\n';
         return ExitBadUsage;
+    } catch (const std::exception& error) {
+        // Nothing may end the program without a word (memory running out, for one).
+        std::cerr << "drawfield-batch: " << sentence(error.what()) << '\n';
+        return ExitRefused;
     }
 }

@@ -1,10 +1,13 @@
 #include "batch/scenario_file.h"
 
+#include "compute/user_text.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace drawfield {
 namespace {
@@ -84,7 +87,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
     std::map<std::string, int> firstLineOfKey;
     int lineNumber = 0;
     auto error = [&](const std::string& message) {
-        return ScenarioFileError(fileName + ":" + std::to_string(lineNumber) + ": " + message);
+        return ScenarioFileError(cannotMessage("read", "scenario file",
+            fileName + " at line " + std::to_string(lineNumber), message));
     };
 
     while (!content.empty()) {
@@ -104,8 +108,9 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
                     "malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
             section = lowered(trim(line.substr(1, close - 1)));
             if (!isKnownSection(section))
-                throw error("unknown section [" + std::string(trim(line.substr(1, close - 1)))
-                    + "]; the sections are [map], [aquifer] and [bore1] to [bore5]");
+                throw error("unknown section "
+                    + quotedExcerpt(trim(line.substr(1, close - 1)))
+                    + "; the sections are [map], [aquifer] and [bore1] to [bore5]");
             continue;
         }
 
@@ -116,7 +121,7 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         if (key.empty())
             throw error("a value without a key");
         if (section.empty())
-            throw error("\"" + key + "\" comes before any section");
+            throw error(quotedExcerpt(key) + " comes before any section");
 
         std::string_view rest = trim(line.substr(equals + 1));
         std::string value;
@@ -133,10 +138,10 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
 
         std::string* target = field(texts, section, key);
         if (target == nullptr)
-            throw error("unknown key \"" + key + "\" in [" + section + "]");
+            throw error("unknown key " + quotedExcerpt(key) + " in [" + section + "]");
         auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
         if (!inserted)
-            throw error("\"" + key + "\" in [" + section + "] was already given on line "
+            throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
                 + std::to_string(previous->second));
         *target = value;
     }
@@ -145,15 +150,33 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
 
 ScenarioTexts readScenarioFile(const std::filesystem::path& path)
 {
+    auto failure = [&](const std::string& reason) {
+        return ScenarioFileError(cannotMessage("read", "scenario file", path.native(), reason));
+    };
+    // Only a regular file of a sensible size: a folder, a device such as /dev/zero or a FIFO
+    // would read as nothing or without end.
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error)
+        throw failure(error.message());
+    if (std::filesystem::is_directory(status))
+        throw failure("it is a folder");
+    if (!std::filesystem::is_regular_file(status))
+        throw failure("it is not a regular file");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw ScenarioFileError(
-            "cannot read scenario file " + path.string() + ": it cannot be opened");
-    std::ostringstream content;
-    content << in.rdbuf();
+        throw failure(std::strerror(errno));
+    // Read one byte past the limit, so a file that grows while it is read is caught too.
+    std::string content(LargestScenarioFileBytes + 1, '\0');
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
     if (in.bad())
-        throw ScenarioFileError("cannot read scenario file " + path.string() + ": read error");
-    return parseScenarioFile(content.str(), path.string());
+        throw failure(std::strerror(errno));
+    content.resize(static_cast<std::size_t>(in.gcount()));
+    if (content.size() > LargestScenarioFileBytes)
+        throw failure("it is larger than "
+            + std::to_string(LargestScenarioFileBytes / 1024)
+            + " kB; a scenario file holds a few lines");
+    return parseScenarioFile(content, path.native());
 }
 
 } // namespace drawfield

@@ -20,13 +20,17 @@
 namespace drawfield {
 
 // A scenario file that cannot be read or understood; what() names the file and, where there is
-// one, the line: "site.ini:7: unknown key "rte" in [bore1]".
+// one, the line: "Cannot read the scenario file site.ini at line 7: Unknown key "rte" in [bore1]."
 class ScenarioFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
+// A scenario holds a few lines; anything larger is not one.
+inline constexpr std::size_t LargestScenarioFileBytes = 1 << 20;
+
 ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName);
+// Reads a regular file of at most LargestScenarioFileBytes; anything else is refused.
 ScenarioTexts readScenarioFile(const std::filesystem::path& path);
 
 } // namespace drawfield

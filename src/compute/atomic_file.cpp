@@ -1,87 +1,350 @@
 #include "compute/atomic_file.h"
 
+#include "compute/user_text.h"
+
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <random>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace drawfield {
+namespace {
+
+    constexpr std::size_t BufferBytes = std::size_t { 1 } << 20;
+    constexpr int MostLinksFollowed = 40; // as the kernel's own limit for a path
+
+    // Temporary files to remove when SIGINT or SIGTERM ends the program. The handler may run at
+    // any moment, so the list is fixed-size memory that it reads without locks or allocation.
+    struct CleanUpSlot {
+        std::atomic<int> state { 0 }; // 0 free, 1 being filled, 2 holds a path to remove
+        char path[4096] = {};
+    };
+    CleanUpSlot cleanUpSlots[32];
+    std::atomic<bool> handlersInstalled { false };
+
+    extern "C" void removeTemporaryFilesAndEnd(int signal)
+    {
+        for (CleanUpSlot& slot : cleanUpSlots)
+            if (slot.state.load() == 2)
+                ::unlink(slot.path);
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+
+    void installHandlers()
+    {
+        if (handlersInstalled.exchange(true))
+            return;
+        for (int signal : { SIGINT, SIGTERM }) {
+            struct sigaction previous {};
+            // A program that handles or ignores the signal itself keeps its own way.
+            if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_DFL) {
+                struct sigaction action {};
+                action.sa_handler = removeTemporaryFilesAndEnd;
+                sigemptyset(&action.sa_mask);
+                ::sigaction(signal, &action, nullptr);
+            }
+        }
+    }
+
+    int registerForCleanUp(const std::filesystem::path& path)
+    {
+        installHandlers();
+        const std::string& text = path.native();
+        if (text.size() >= sizeof(CleanUpSlot::path))
+            return -1;
+        for (int i = 0; i < static_cast<int>(std::size(cleanUpSlots)); ++i) {
+            int expected = 0;
+            CleanUpSlot& slot = cleanUpSlots[i];
+            if (!slot.state.compare_exchange_strong(expected, 1))
+                continue;
+            std::memcpy(slot.path, text.c_str(), text.size() + 1);
+            slot.state.store(2);
+            return i;
+        }
+        return -1;
+    }
+
+    void unregister(int& slot) noexcept
+    {
+        if (slot >= 0)
+            cleanUpSlots[slot].state.store(0);
+        slot = -1;
+    }
+
+    std::string errorText(int error) { return std::strerror(error); }
+
+    // Where the bytes for `path` should go. Symbolic links are followed to the file they name,
+    // so that replacing it leaves the link in place. A link in /proc (/dev/stdout and /dev/fd/N
+    // lead there) names an open file of this process rather than a place in the tree: such a
+    // path is written directly, through the same open file when it names a descriptor, so that
+    // "> file" and ">> file" of the shell keep their offset and their meaning.
+    struct Destination {
+        std::filesystem::path target;
+        bool direct = false;
+        bool exists = false;
+        int descriptor = -1; // the open file a /proc/self/fd/N path names
+        struct stat status {};
+    };
+
+    bool isUnderProc(const std::filesystem::path& path)
+    {
+        std::error_code ignored;
+        return std::filesystem::weakly_canonical(path, ignored).native().starts_with("/proc/");
+    }
+
+    Destination openFileOfThisProcess(const std::filesystem::path& path)
+    {
+        Destination destination;
+        destination.target = path;
+        destination.direct = true;
+        destination.exists = true;
+        std::error_code ignored;
+        const std::string folder
+            = std::filesystem::weakly_canonical(path.parent_path(), ignored).native();
+        const std::string name = path.filename().native();
+        bool digits = !name.empty() && name.size() < 9
+            && name.find_first_not_of("0123456789") == std::string::npos;
+        if (digits
+            && (folder == "/proc/self/fd"
+                || folder == "/proc/" + std::to_string(::getpid()) + "/fd"))
+            destination.descriptor = std::stoi(name);
+        return destination;
+    }
+
+    Destination destinationOf(const std::filesystem::path& path)
+    {
+        Destination destination;
+        std::filesystem::path current = path;
+        for (int hop = 0;; ++hop) {
+            struct stat link {};
+            if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+                break;
+            if (isUnderProc(current.parent_path()))
+                return openFileOfThisProcess(current);
+            if (hop == MostLinksFollowed)
+                throw std::system_error(ELOOP, std::generic_category());
+            std::error_code error;
+            std::filesystem::path next = std::filesystem::read_symlink(current, error);
+            if (error)
+                throw std::system_error(error);
+            current = next.is_absolute() ? next : current.parent_path() / next;
+        }
+        destination.target = current;
+        if (::stat(current.c_str(), &destination.status) == 0) {
+            destination.exists = true;
+            destination.direct = !S_ISREG(destination.status.st_mode)
+                && !S_ISDIR(destination.status.st_mode);
+        }
+        return destination;
+    }
+
+    bool writeAll(int fd, const char* data, std::size_t size, int& error)
+    {
+        while (size > 0) {
+            ssize_t written = ::write(fd, data, size);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = errno;
+                return false;
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+
+} // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path path, std::string what)
     : m_path(std::move(path))
     , m_what(std::move(what))
 {
+    if (m_path == "-") {
+        m_direct = true;
+        m_fd = ::dup(STDOUT_FILENO);
+        if (m_fd < 0)
+            fail(errorText(errno));
+        return;
+    }
+
+    Destination destination;
+    try {
+        destination = destinationOf(m_path);
+    } catch (const std::system_error& error) {
+        fail(error.code().message());
+    }
+    m_target = destination.target;
+    if (destination.exists && S_ISDIR(destination.status.st_mode))
+        fail("it is a folder");
+
+    if (destination.direct) {
+        m_direct = true;
+        m_fd = destination.descriptor >= 0
+            ? ::fcntl(destination.descriptor, F_DUPFD_CLOEXEC, 0)
+            : ::open(m_path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
+        if (m_fd < 0)
+            fail(errorText(errno));
+        return;
+    }
+
     std::error_code error;
-    std::filesystem::path folder = m_path.parent_path();
+    std::filesystem::path folder = m_target.parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder, error);
     if (error)
         fail("cannot create its folder: " + error.message());
-    if (std::filesystem::is_directory(m_path, error))
-        fail("it is a folder");
 
     std::random_device random;
-    for (int attempt = 0; attempt < 16 && m_file == nullptr; ++attempt) {
-        m_temporaryPath = m_path;
+    for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
+        m_temporaryPath = m_target;
         m_temporaryPath += ".tmp-" + std::to_string(random() % 1000000000u);
-        // "x": never reuse a name that already exists.
-        m_file = std::fopen(m_temporaryPath.string().c_str(), "wbx");
-        if (m_file == nullptr && errno != EEXIST)
+        // O_EXCL: never reuse a name that already exists.
+        m_fd = ::open(m_temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST)
             break;
     }
-    if (m_file == nullptr)
-        fail(std::strerror(errno));
-    std::setvbuf(m_file, nullptr, _IOFBF, 1 << 20);
+    if (m_fd < 0) {
+        int openError = errno;
+        m_temporaryPath.clear();
+        fail(errorText(openError));
+    }
+    m_registration = registerForCleanUp(m_temporaryPath);
+    if (destination.exists) {
+        // The replacement keeps the old file's permissions, and its owner where we may set it.
+        ::fchmod(m_fd, destination.status.st_mode & 07777);
+        if (::fchown(m_fd, destination.status.st_uid, destination.status.st_gid) != 0) {
+            // Only a privileged user may give a file away; others keep their own ownership.
+        }
+    }
+    m_buffer.reserve(BufferBytes);
 }
 
 AtomicFile::~AtomicFile() { discard(); }
 
+bool AtomicFile::isStandardOutput(const std::filesystem::path& path)
+{
+    if (path == "-")
+        return true;
+    try {
+        return destinationOf(path).descriptor == STDOUT_FILENO;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 void AtomicFile::write(std::string_view bytes)
 {
-    if (m_file == nullptr)
+    if (m_fd < 0)
         fail("the file is already closed");
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-        fail(std::strerror(errno));
+    if (m_buffer.size() + bytes.size() > BufferBytes)
+        flushBuffer();
+    if (bytes.size() >= BufferBytes) {
+        int error = 0;
+        if (!writeAll(m_fd, bytes.data(), bytes.size(), error))
+            fail(errorText(error));
+        return;
+    }
+    m_buffer.append(bytes);
+}
+
+void AtomicFile::flushBuffer()
+{
+    int error = 0;
+    if (!writeAll(m_fd, m_buffer.data(), m_buffer.size(), error))
+        fail(errorText(error));
+    m_buffer.clear();
 }
 
 void AtomicFile::commit()
 {
-    if (m_file == nullptr)
+    if (m_fd < 0)
         fail("the file is already closed");
-    std::FILE* file = m_file;
-    m_file = nullptr;
-    bool flushed = std::fflush(file) == 0;
-    int flushError = errno;
-    bool closed = std::fclose(file) == 0;
-    if (!flushed || !closed) {
-        int error = !flushed ? flushError : errno;
-        discard();
-        fail(std::strerror(error));
-    }
-    std::error_code error;
-    std::filesystem::rename(m_temporaryPath, m_path, error);
-    if (error)
-        fail(error.message());
+    flushBuffer();
+    int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        fail(errorText(errno));
+    if (m_direct)
+        return;
+    if (::rename(m_temporaryPath.c_str(), m_target.c_str()) != 0)
+        fail(errorText(errno));
+    unregister(m_registration);
     m_temporaryPath.clear();
 }
 
 void AtomicFile::fail(const std::string& reason)
 {
     discard();
-    throw FileWriteError("cannot write " + m_what + " " + m_path.string() + ": " + reason);
+    throw FileWriteError(cannotMessage("write", m_what, m_path.native(), reason));
 }
 
 void AtomicFile::discard() noexcept
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
     if (!m_temporaryPath.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(m_temporaryPath, ignored);
+        ::unlink(m_temporaryPath.c_str());
         m_temporaryPath.clear();
     }
+    unregister(m_registration);
+}
+
+void moveIntoPlace(
+    const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what)
+{
+    auto failure = [&](const std::string& reason) {
+        return FileWriteError(cannotMessage("write", what, to.native(), reason));
+    };
+    Destination destination;
+    try {
+        destination = destinationOf(to);
+    } catch (const std::system_error& error) {
+        throw failure(error.code().message());
+    }
+    if (destination.exists && S_ISDIR(destination.status.st_mode))
+        throw failure("it is a folder");
+    if (!destination.direct) {
+        if (destination.exists)
+            ::chmod(from.c_str(), destination.status.st_mode & 07777);
+        if (::rename(from.c_str(), destination.target.c_str()) == 0)
+            return;
+        if (errno != EXDEV)
+            throw failure(errorText(errno));
+    }
+    // Another file system, or a device: copy the bytes, then let the finished file go.
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw failure(errorText(errno));
+    try {
+        AtomicFile out(to, what);
+        std::string chunk(BufferBytes, '\0');
+        for (;;) {
+            ssize_t got = ::read(in, chunk.data(), chunk.size());
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw failure(errorText(errno));
+            if (got == 0)
+                break;
+            out.write(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        }
+        out.commit();
+    } catch (...) {
+        ::close(in);
+        throw;
+    }
+    ::close(in);
+    ::unlink(from.c_str());
 }
 
 } // namespace drawfield

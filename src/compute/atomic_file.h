@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -8,16 +7,24 @@
 
 namespace drawfield {
 
-// A file could not be written; what() reads "cannot write <what> <path>: <reason>".
+// A file could not be written; what() is a sentence for the user:
+// "Cannot write the <what> <path>: <Reason>."
 class FileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// Writes a file under a temporary name in its final folder and renames it into place on commit(),
-// so the final path holds either the old file or the complete new one, never half of it. The folder
-// is created when missing. Every failure throws FileWriteError; without commit() the temporary file
-// is removed and the old file stays as it was.
+// Writes a file so that a failure never leaves half of it, whatever stands at the path:
+//
+// - a regular file or nothing: the bytes go to a temporary file in the same folder, which
+//   commit() renames into place; until then the old file stays as it was. The new file keeps the
+//   old one's permissions. The folder is created when missing. On SIGINT or SIGTERM the
+//   temporary file is removed before the program ends.
+// - a symbolic link: followed; the file it points to is replaced and the link stays.
+// - a device, a FIFO or a socket (/dev/null, /dev/stdout, a pipe): written into directly, never
+//   replaced. "-" is standard output.
+//
+// Every failure throws FileWriteError; without commit() a temporary file is removed.
 class AtomicFile {
 public:
     // `what` names the file in messages, for example "record file".
@@ -29,14 +36,31 @@ public:
     void write(std::string_view bytes);
     void commit();
 
+    // Whether the bytes go straight into the path (a device, a pipe, standard output).
+    bool isDirect() const { return m_direct; }
+
+    // Whether path names this process's standard output ("-", /dev/stdout, /dev/fd/1).
+    static bool isStandardOutput(const std::filesystem::path& path);
+
 private:
     [[noreturn]] void fail(const std::string& reason);
+    void flushBuffer();
     void discard() noexcept;
 
-    std::filesystem::path m_path;
-    std::filesystem::path m_temporaryPath;
+    std::filesystem::path m_path; // as given, for messages
+    std::filesystem::path m_target; // the file that is replaced (symbolic links followed)
+    std::filesystem::path m_temporaryPath; // empty when writing directly or when done
     std::string m_what;
-    std::FILE* m_file = nullptr;
+    std::string m_buffer;
+    int m_fd = -1;
+    int m_registration = -1; // slot of the temporary file in the signal clean-up list
+    bool m_direct = false;
 };
+
+// Moves the finished file `from` to `to` as commit() would place it: a regular file or a new path
+// is replaced by rename, a symbolic link is followed, a device or FIFO receives the bytes. Throws
+// FileWriteError naming `to` as `what`.
+void moveIntoPlace(
+    const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what);
 
 } // namespace drawfield

@@ -3,14 +3,17 @@
 #include "compute/cooper_jacob.h"
 #include "compute/messages.h"
 #include "compute/text_rules.h"
+#include "compute/user_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
 namespace drawfield {
 namespace {
 
-    std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+    // A field's text as a message quotes it: short, and escaped.
+    std::string quoted(const std::string& text) { return quotedExcerpt(text); }
 
     // A 16-bit whole number of metres, or a refusal naming the field.
     std::optional<std::int16_t> readMetres(
@@ -65,7 +68,14 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     std::optional<std::int16_t> xMin = readMetres(texts.xMin, "X minimum", refusals);
     std::optional<std::int16_t> yMin = readMetres(texts.yMin, "Y minimum", refusals);
-    std::optional<std::int16_t> xMax = readMetres(texts.xMax, "X and Y maximum", refusals);
+    // The maximum bounds both axes, so it is accepted from the larger minimum up: one field,
+    // one refusal, naming the range that is really accepted.
+    std::optional<std::int16_t> xMax = integerOfText(texts.xMax);
+    const int lowestMaximum = std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768));
+    if (!xMax || *xMax < lowestMaximum)
+        refusals.push_back("X and Y maximum must be a whole number of metres from "
+            + std::to_string(lowestMaximum) + " to 32767; " + quoted(texts.xMax)
+            + (xMax ? " is below that." : " is outside that range."));
     in.XMin = xMin.value_or(0);
     in.YMin = yMin.value_or(0);
     in.XMax = xMax.value_or(0);
@@ -128,14 +138,6 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     in.PumpTime = pumpTime.value_or(0.0) * 3600.0;
     in.Thickness = thickness.value_or(0.0);
 
-    if (xMin && xMax && in.XMax < in.XMin)
-        refusals.push_back("X and Y maximum (" + std::to_string(in.XMax)
-            + " m) is below the X minimum (" + std::to_string(in.XMin)
-            + " m): the map would be empty.");
-    if (yMin && xMax && in.YMax < in.YMin)
-        refusals.push_back("X and Y maximum (" + std::to_string(in.YMax)
-            + " m) is below the Y minimum (" + std::to_string(in.YMin)
-            + " m): the map would be empty.");
     requirePositive(transmissivity, texts.transmissivity, "Transmissivity (m2/s)", refusals);
     requirePositive(storage, texts.storage, "S Coefficient of storage (%)", refusals);
     requirePositive(pumpTime, texts.pumpTime, "Pumping time (hours)", refusals);

@@ -4,6 +4,10 @@
 #include "views/map_geometry.h"
 #include "views/picture_files.h"
 
+#include "compute/atomic_file.h"
+#include "compute/user_text.h"
+
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -246,9 +250,10 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
     const QSize size = exportSize(options);
     auto paint
         = [&](QPainter& painter, const QRectF& target) { paintPlot(painter, target, document); };
-    if (std::optional<PictureFormat> vector = pictureFormatOf(path);
+    const std::filesystem::path target = QFile::encodeName(path).toStdString();
+    if (std::optional<PictureFormat> vector = pictureFormatOf(target);
         vector && *vector != PictureFormat::Png) {
-        QString error = writePicture(path, *vector, size, paint);
+        QString error = writePicture(target, *vector, size, paint);
         if (!error.isEmpty())
             throw MapperError(error.toStdString());
         return;
@@ -267,14 +272,22 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
         image = image.convertToFormat(QImage::Format_Indexed8);
     image.setDotsPerMeterX(static_cast<int>(std::lround(parsed.horizontalDpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(parsed.verticalDpi / 0.0254)));
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly)
-        && (format == "bmp" && parsed.colourDepth == 32 ? writeBmp32(file, image)
-                                                        : image.save(&file, format.constData()))
-        && file.commit();
-    if (!written)
-        throw MapperError(
-            "cannot export " + path.toStdString() + ": " + file.errorString().toStdString());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool encoded = format == "bmp" && parsed.colourDepth == 32
+        ? writeBmp32(buffer, image)
+        : image.save(&buffer, format.constData());
+    if (!encoded)
+        throw MapperError(cannotMessage("export", "picture", target.native(),
+            "the picture could not be encoded as " + format.toStdString()));
+    try {
+        AtomicFile file(target, "picture");
+        file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        file.commit();
+    } catch (const FileWriteError& error) {
+        throw MapperError(error.what());
+    }
 }
 
 } // namespace drawfield::mapper

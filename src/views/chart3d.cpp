@@ -3,6 +3,7 @@
 #include "compute/drawdown_engine.h"
 #include "views/grid_sampling.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -239,19 +240,17 @@ QSize Chart3D::pictureSize() const
     return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
 }
 
-QString Chart3D::writePictureFile(const QString& path, PictureFormat format) const
+QString Chart3D::writePictureFile(const std::filesystem::path& path, PictureFormat format) const
 {
     return writePicture(path, format, pictureSize(),
         [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
 }
 
-QString Chart3D::savePicture(const QString& path) const
+QString Chart3D::savePicture(const std::filesystem::path& path) const
 {
     std::optional<PictureFormat> format = pictureFormatOf(path);
     if (!format)
-        return QStringLiteral(
-            "cannot write picture %1: the name must end in .wmf, .svg, .pdf or .png")
-            .arg(path);
+        return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
     return writePictureFile(path, *format);
 }
 
@@ -259,7 +258,9 @@ bool Chart3D::drawToFile(const QString& fileName, std::int32_t formatCode) const
 {
     if (formatCode < 0 || formatCode > 3 || fileName.isEmpty())
         return false;
-    return writePictureFile(fileName, static_cast<PictureFormat>(formatCode)).isEmpty();
+    return writePictureFile(
+        QFile::encodeName(fileName).toStdString(), static_cast<PictureFormat>(formatCode))
+        .isEmpty();
 }
 
 } // namespace drawfield

@@ -127,10 +127,11 @@ public:
     // 2 SVG, 3 PDF). Returns whether the file was written.
     bool drawToFile(const QString& fileName, std::int32_t formatCode) const;
     // The same, in the format the extension names; an empty string when written, else the reason.
-    QString savePicture(const QString& path) const;
+    // Paths are the file system's bytes (see writePicture).
+    QString savePicture(const std::filesystem::path& path) const;
     // The current picture in the given format under any name; an empty string when written, else
-    // "cannot write picture <path>: <reason>".
-    QString writePictureFile(const QString& path, PictureFormat format) const;
+    // "Cannot write the picture <path>: <Reason>.".
+    QString writePictureFile(const std::filesystem::path& path, PictureFormat format) const;
 
     // The one paint routine: the screen, the files and the tests all draw through it.
     void paintChart(QPainter& painter, const QRectF& target) const;

@@ -2,12 +2,15 @@
 
 #include "views/wmf_device.h"
 
-#include <QFileInfo>
+#include "compute/atomic_file.h"
+#include "compute/user_text.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace drawfield {
@@ -26,9 +29,10 @@ namespace {
 
 } // namespace
 
-std::optional<PictureFormat> pictureFormatOf(const QString& path)
+std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString suffix
+        = QString::fromLocal8Bit(path.extension().native()).mid(1).toLower();
     if (suffix == QLatin1String("wmf"))
         return PictureFormat::Wmf;
     if (suffix == QLatin1String("png"))
@@ -40,29 +44,34 @@ std::optional<PictureFormat> pictureFormatOf(const QString& path)
     return std::nullopt;
 }
 
-QString writePicture(
-    const QString& path, PictureFormat format, const QSize& pixels, const PaintRoutine& paint)
+QString pictureError(const std::filesystem::path& path, const QString& reason)
 {
-    auto failure = [&](const QString& reason) {
-        return QStringLiteral("cannot write picture %1: %2").arg(path, reason);
-    };
+    return QString::fromLocal8Bit(
+        cannotMessage("write", "picture", path.native(), reason.toLocal8Bit().toStdString()));
+}
+
+QString writePicture(const std::filesystem::path& path, PictureFormat format, const QSize& pixels,
+    const PaintRoutine& paint)
+{
     if (pixels.isEmpty())
-        return failure(QStringLiteral("the picture has no size"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
+        return pictureError(path, QStringLiteral("the picture has no size"));
+    // The picture is drawn in memory first and then written as the record file is: whole or not
+    // at all, and never in place of a device or through a replaced link.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     const QRectF area(QPointF(0, 0), QSizeF(pixels));
 
     bool painted = false;
     switch (format) {
     case PictureFormat::Wmf: {
-        WmfDevice device(&file, pixels);
+        WmfDevice device(&buffer, pixels);
         painted = paintOn(device, paint, area);
         break;
     }
     case PictureFormat::Svg: {
         QSvgGenerator generator;
-        generator.setOutputDevice(&file);
+        generator.setOutputDevice(&buffer);
         generator.setResolution(96);
         generator.setSize(pixels);
         generator.setViewBox(area);
@@ -71,7 +80,7 @@ QString writePicture(
         break;
     }
     case PictureFormat::Pdf: {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(96);
         writer.setPageSize(QPageSize(QSizeF(pixels) * 72.0 / 96.0, QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -82,18 +91,19 @@ QString writePicture(
     case PictureFormat::Png: {
         QImage image(pixels, QImage::Format_RGB32);
         image.fill(Qt::white);
-        painted = paintOn(image, paint, area) && image.save(&file, "PNG");
+        painted = paintOn(image, paint, area) && image.save(&buffer, "PNG");
         break;
     }
     }
-    if (!painted) {
-        file.cancelWriting();
-        return failure(file.error() != QFileDevice::NoError
-                ? file.errorString()
-                : QStringLiteral("the picture could not be drawn"));
+    if (!painted)
+        return pictureError(path, QStringLiteral("the picture could not be drawn"));
+    try {
+        AtomicFile file(path, "picture");
+        file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        file.commit();
+    } catch (const FileWriteError& error) {
+        return QString::fromLocal8Bit(error.what());
     }
-    if (!file.commit())
-        return failure(file.errorString());
     return QString();
 }
 

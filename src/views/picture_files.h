@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -21,13 +22,19 @@ enum class PictureFormat {
 };
 
 // The format a file name's extension names (.wmf, .png, .svg, .pdf; any letter case).
-std::optional<PictureFormat> pictureFormatOf(const QString& path);
+std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path);
 
 using PaintRoutine = std::function<void(QPainter&, const QRectF&)>;
 
-// Paints a picture of pixels (at 96 dpi) into path, replacing any file there only once the new one
-// is complete. Returns an empty string when written, else "cannot write picture <path>: <reason>".
-QString writePicture(
-    const QString& path, PictureFormat format, const QSize& pixels, const PaintRoutine& paint);
+// Paints a picture of pixels (at 96 dpi) into path, written as AtomicFile writes (a file is
+// replaced only once the new one is complete, a link is followed, a device is written into;
+// "-" is standard output). Paths are the file system's bytes, so any name keeps them: convert a
+// QString with QFile::encodeName. Returns an empty string when written, else
+// "Cannot write the picture <path>: <Reason>."
+QString writePicture(const std::filesystem::path& path, PictureFormat format, const QSize& pixels,
+    const PaintRoutine& paint);
+
+// "Cannot write the picture <path>: <Reason>."
+QString pictureError(const std::filesystem::path& path, const QString& reason);
 
 } // namespace drawfield

@@ -489,7 +489,7 @@ void main1::Command1_Click()
 
     const QString record = recordFilePath();
     try {
-        writeRecordFile(record.toStdString(), *DrawdownGrid,
+        writeRecordFile(QFile::encodeName(record).toStdString(), *DrawdownGrid,
             Check1->isChecked() ? RecordLines::DrawdownNodes : RecordLines::None);
     } catch (const FileWriteError& error) {
         showStop(QString::fromUtf8(error.what()));
@@ -535,7 +535,8 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
             QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName);
     if (!chosen)
         return; // cancelled: nothing saved, nothing said
-    QString error = chart.writePictureFile(*chosen, PictureFormat::Wmf);
+    QString error
+        = chart.writePictureFile(QFile::encodeName(*chosen).toStdString(), PictureFormat::Wmf);
     if (error.isEmpty())
         m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
             MessageIcon::Information, AppTitle);

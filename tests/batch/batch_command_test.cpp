@@ -127,7 +127,7 @@ TEST(BatchCommand, UnwritableRecordIsSaidAndTheRunStillCompletes)
     BatchRun run
         = runBatch(folder, "--record " + quoted(record) + " --grid " + quoted(folder / "g.asc"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("cannot write record file " + record.string() + ": "))
+    EXPECT_TRUE(run.err.starts_with("Cannot write the record file " + record.string() + ": "))
         << run.err;
     EXPECT_TRUE(std::filesystem::exists(folder / "g.asc")) << "the other files are still written";
 }
@@ -141,16 +141,30 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
     };
     TemporaryFolder folder;
     writeBytes(folder / "bad.ini", "[map]\nx_max = 100\nnonsense\n");
+    writeBytes(folder / "huge.ini", "[map]\n" + std::string(2 << 20, '#') + "\n");
     const Case cases[] = {
-        { "unknown option", "--colour red", "drawfield-batch: unknown option --colour" },
+        { "unknown option", "--colour red", "drawfield-batch: unknown option \"--colour\"" },
         { "missing value", "--record", "drawfield-batch: --record needs a value" },
         { "bad thread count", "--threads 0",
             "drawfield-batch: --threads needs a whole number from 1 to 1024" },
         { "two scenarios", "a.ini b.ini", "drawfield-batch: only one scenario file" },
         { "missing scenario file", quoted(folder / "none.ini"),
-            "cannot read scenario file " + (folder / "none.ini").string() },
+            "Cannot read the scenario file " + (folder / "none.ini").string()
+                + ": No such file or directory.\n" },
         { "malformed scenario file", quoted(folder / "bad.ini"),
-            (folder / "bad.ini").string() + ":3: malformed line" },
+            "Cannot read the scenario file " + (folder / "bad.ini").string()
+                + " at line 3: Malformed line" },
+        { "a folder as scenario", quoted(folder.path()),
+            "Cannot read the scenario file " + folder.path().string() + ": It is a folder.\n" },
+        { "a device as scenario", "/dev/zero",
+            "Cannot read the scenario file /dev/zero: It is not a regular file.\n" },
+        { "a scenario file too large", quoted(folder / "huge.ini"),
+            "Cannot read the scenario file " + (folder / "huge.ini").string()
+                + ": It is larger than 1024 kB; a scenario file holds a few lines.\n" },
+        { "overlong option quoted short", "--" + std::string(100000, 'x'),
+            "drawfield-batch: unknown option \"--" + std::string(38, 'x') + "\"...\n" },
+        { "two files on standard output", "--record - --grid -",
+            "drawfield-batch: only one file can go to standard output (-)" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -179,9 +193,11 @@ TEST(BatchCommand, DrawsTheMapAndTheSurface)
     };
     const Case cases[] = {
         { "unknown picture format", "--map " + quoted(folder / "map.bmp"), 1,
-            "cannot write picture " + (folder / "map.bmp").string() + ": the name must end in" },
-        { "missing folder", "--surface " + quoted(folder / "none" / "s.png"), 1,
-            "cannot write picture " + (folder / "none" / "s.png").string() + ": " },
+            "Cannot write the picture " + (folder / "map.bmp").string()
+                + ": The name must end in .wmf, .svg, .pdf or .png.\n" },
+        { "folder is a file", "--surface " + quoted(folder / "map.svg" / "s.png"), 1,
+            "Cannot write the picture " + (folder / "map.svg" / "s.png").string()
+                + ": Cannot create its folder: Not a directory.\n" },
         { "two angles", "--view 1,2", 2, "drawfield-batch: --view needs three angles" },
         { "four angles", "--view 1,2,3,4", 2, "drawfield-batch: --view needs three angles" },
     };
@@ -206,4 +222,34 @@ TEST(BatchCommand, HandsTheRecordToTheMappingProgram)
     }
     EXPECT_TRUE(
         readBytes(folder / "run" / "site.srf").find("drawfield-mapper plot") != std::string::npos);
+}
+
+// Outputs go where a Unix user points them: standard output, a device, through a link, or under a
+// name that is not UTF-8, byte for byte.
+TEST(BatchCommand, OutputsToStandardOutputDevicesLinksAndAnyName)
+{
+    TemporaryFolder folder;
+    BatchRun toFile = runBatch(folder, "--record " + quoted(folder / "r.dat"));
+    ASSERT_EQ(toFile.status, 0) << toFile.err;
+
+    BatchRun toStandardOutput = runBatch(folder, "--record -");
+    ASSERT_EQ(toStandardOutput.status, 0) << toStandardOutput.err;
+    EXPECT_EQ(toStandardOutput.out, readBytes(folder / "r.dat"));
+    EXPECT_TRUE(toStandardOutput.err.starts_with("map 1..100 x 1..100 m")) << "the summary moves";
+
+    BatchRun toDevice = runBatch(folder, "--record /dev/null --grid /dev/stdout");
+    ASSERT_EQ(toDevice.status, 0) << toDevice.err;
+    EXPECT_TRUE(toDevice.out.starts_with("ncols 100\n")) << toDevice.out.substr(0, 40);
+    EXPECT_EQ(toDevice.out.find("map "), std::string::npos) << "the summary went to stderr";
+
+    std::filesystem::create_directories(folder / "keep");
+    writeBytes(folder / "keep" / "site.asc", "old");
+    std::filesystem::create_symlink("keep/site.asc", folder / "link.asc");
+    const std::string oddName = "map-\xff\xfe.svg";
+    BatchRun throughLink = runBatch(
+        folder, "--grid " + quoted(folder / "link.asc") + " --map " + quoted(folder / oddName));
+    ASSERT_EQ(throughLink.status, 0) << throughLink.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.asc"));
+    EXPECT_TRUE(readBytes(folder / "keep" / "site.asc").starts_with("ncols 100\n"));
+    EXPECT_TRUE(readBytes(folder / oddName).starts_with("<?xml")) << "the name keeps its bytes";
 }

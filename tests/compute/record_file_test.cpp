@@ -134,7 +134,7 @@ TEST(RecordFile, UnwritablePathIsAnErrorNamingIt)
             writeRecordFile(c.path, *grid, RecordLines::DrawdownNodes);
             ADD_FAILURE() << "expected FileWriteError";
         } catch (const FileWriteError& error) {
-            std::string prefix = "cannot write record file " + c.path.string() + ": ";
+            std::string prefix = "Cannot write the record file " + c.path.string() + ": ";
             EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix) << error.what();
         }
     }
@@ -161,7 +161,7 @@ TEST(RecordFile, FailedWriteLeavesTheOldFile)
     } catch (const FileWriteError& error) {
         failed = true;
         EXPECT_TRUE(
-            std::string(error.what()).starts_with("cannot write record file " + path.string()));
+            std::string(error.what()).starts_with("Cannot write the record file " + path.string()));
     }
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_TRUE(failed);

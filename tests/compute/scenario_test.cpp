@@ -134,15 +134,25 @@ TEST(ReadScenario, Refusals)
     };
     const Case cases[] = {
         { "map maximum beyond 16 bits", [](ScenarioTexts& t) { t.xMax = "40000"; },
-            { "X and Y maximum must be a whole number of metres from -32768 to 32767; "
-              "\"40000\"" } },
+            { "X and Y maximum must be a whole number of metres from 1 to 32767; \"40000\" is "
+              "outside that range." } },
         { "X minimum beyond 16 bits", [](ScenarioTexts& t) { t.xMin = "-32769"; },
             { "X minimum must be a whole number of metres from -32768 to 32767" } },
-        { "maximum below the minimum", [](ScenarioTexts& t) { t.xMax = "0"; },
-            { "X and Y maximum (0 m) is below the X minimum (1 m)",
-                "X and Y maximum (0 m) is below the Y minimum (1 m)" } },
+        { "maximum below the minimum is one refusal", [](ScenarioTexts& t) { t.xMax = "0"; },
+            { "X and Y maximum must be a whole number of metres from 1 to 32767; \"0\" is below "
+              "that." } },
+        { "empty maximum is one refusal", [](ScenarioTexts& t) { t.xMax = ""; },
+            { "X and Y maximum must be a whole number of metres from 1 to 32767; \"\" is below "
+              "that." } },
         { "maximum below the Y minimum only", [](ScenarioTexts& t) { t.yMin = "200"; },
-            { "X and Y maximum (100 m) is below the Y minimum (200 m)" } },
+            { "X and Y maximum must be a whole number of metres from 200 to 32767; \"100\"" } },
+        { "overlong value is quoted short",
+            [](ScenarioTexts& t) { t.xMax = "9" + std::string(5'000'000, '9'); },
+            { "X and Y maximum must be a whole number of metres from 1 to 32767; "
+              "\"9999999999999999999999999999999999999999\"... is outside that range." } },
+        { "control bytes are escaped",
+            [](ScenarioTexts& t) { t.transmissivity = std::string("0\0x\n", 4); },
+            { "Transmissivity (m2/s) must be greater than 0; \"0\\x00x\\n\" reads as 0." } },
         { "negative cell size", [](ScenarioTexts& t) { t.cellSize = "-5"; },
             { "Cell size must be a whole number of metres from 1 to 32767; \"-5\"" } },
         { "well far outside 16 bits", [](ScenarioTexts& t) { t.wells[1].x = "99999"; },

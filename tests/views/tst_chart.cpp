@@ -296,7 +296,7 @@ private slots:
         Chart3D chart(Chart3D::Presentation::Surface);
         Plot3D(chart, sourceOf(oneWell(50, 50, 100)));
         QString path = folder.filePath(name);
-        QCOMPARE(chart.savePicture(path), QString());
+        QCOMPARE(chart.savePicture(QFile::encodeName(path).toStdString()), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(startsWith.size()) == startsWith);
@@ -306,15 +306,22 @@ private slots:
     {
         QTemporaryDir folder;
         Chart3D chart(Chart3D::Presentation::ContourMap);
-        const QString missingFolder = folder.filePath(QStringLiteral("no such folder/my_map.wmf"));
-        QVERIFY(!chart.drawToFile(missingFolder, 0));
-        QVERIFY(!QFile::exists(missingFolder));
+        QFile blocker(folder.filePath(QStringLiteral("a file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString underAFile = folder.filePath(QStringLiteral("a file/my_map.wmf"));
+        QVERIFY(!chart.drawToFile(underAFile, 0));
         QVERIFY(!chart.drawToFile(QString(), 0)); // a cancelled dialog leaves no name
         QVERIFY(!chart.drawToFile(folder.filePath(QStringLiteral("x.wmf")), 7)); // no such format
-        QVERIFY(chart.savePicture(missingFolder)
-                    .startsWith(QStringLiteral("cannot write picture ") + missingFolder + ": "));
-        QVERIFY(chart.savePicture(folder.filePath(QStringLiteral("map.bmp")))
-                    .contains(QStringLiteral(".wmf, .svg, .pdf or .png")));
+        QCOMPARE(chart.savePicture(QFile::encodeName(underAFile).toStdString()),
+            QStringLiteral("Cannot write the picture ") + underAFile
+                + QStringLiteral(": Cannot create its folder: Not a directory."));
+        QCOMPARE(chart.savePicture(
+                     QFile::encodeName(folder.filePath(QStringLiteral("map.bmp"))).toStdString()),
+            QStringLiteral("Cannot write the picture ") + folder.filePath(QStringLiteral("map.bmp"))
+                + QStringLiteral(": The name must end in .wmf, .svg, .pdf or .png."));
+        // A missing folder is made, as for the record file.
+        QVERIFY(chart.drawToFile(folder.filePath(QStringLiteral("new folder/my_map.wmf")), 0));
 
         // An existing file is replaced only by a complete new one.
         const QString existing = folder.filePath(QStringLiteral("old.wmf"));

@@ -402,8 +402,8 @@ private slots:
         QTest::newRow("map too large for 16 bits")
             << 0 << 0 << "Text2"
             << "40000"
-            << "X and Y maximum must be a whole number of metres from -32768 to 32767; \"40000\" "
-               "is outside that range.";
+            << "X and Y maximum must be a whole number of metres from 1 to 32767; \"40000\" is "
+               "outside that range.";
         QTest::newRow("no transmissivity")
             << 0 << 0 << "Text5"
             << ""
@@ -496,11 +496,12 @@ private slots:
 
         // Unwritable: the truth, not " has been recorded".
         desktop().messages.clear();
-        const QString nowhere = m_folder->filePath(QStringLiteral("no folder/x.wmf"));
+        const QString nowhere = m_folder->filePath(QStringLiteral("drawfield.rtf/x.wmf"));
         desktop().saveAnswers = { nowhere };
         QTest::mouseClick(window().Command2, Qt::LeftButton);
         QCOMPARE(desktop().messages.size(), std::size_t { 1 });
-        QVERIFY(desktop().messages[0].text.startsWith("cannot write picture " + nowhere + ": "));
+        QCOMPARE(desktop().messages[0].text,
+            "Cannot write the picture " + nowhere + ": Cannot create its folder: Not a directory.");
         QCOMPARE(desktop().messages[0].icon, MessageIcon::Critical);
     }
 

@@ -1,0 +1,28 @@
+#pragma once
+
+// Texts for people: how messages quote what a user or a file gave us. Input may be huge, hold NUL
+// or control bytes, or not be UTF-8; a message quotes a short excerpt of it, escaped, so that it
+// stays one readable line whatever came in.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace drawfield {
+
+// The text in double quotes, control bytes, quotes and backslashes escaped (\n, \t, \", \\,
+// \x00), cut to its first `longest` bytes with "..." after the closing quote when it is longer.
+std::string quotedExcerpt(std::string_view text, std::size_t longest = 40);
+
+// A file's path as a message shows it: whole, with control bytes escaped as in quotedExcerpt.
+std::string printablePath(std::string_view path);
+
+// A message as a sentence: the first letter capitalised, a full stop at the end unless it already
+// ends in one (or in "!" or "?").
+std::string sentence(std::string text);
+
+// "Cannot <verb> the <what> <path>: <Reason>." The form of every failure to read or write a file.
+std::string cannotMessage(
+    std::string_view verb, std::string_view what, std::string_view path, std::string_view reason);
+
+} // namespace drawfield
