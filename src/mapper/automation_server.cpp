@@ -3,6 +3,8 @@
 #include "mapper/gridding.h"
 #include "views/map_geometry.h"
 
+#include "compute/user_text.h"
+
 #include <QFileInfo>
 #include <QJsonArray>
 
@@ -38,6 +40,12 @@ namespace {
     };
 
     QJsonObject value(const QJsonValue& v) { return { { QStringLiteral("value"), v } }; }
+
+    // A name a client sent, as a message quotes it: short and escaped.
+    QString quoted(const QString& name)
+    {
+        return QString::fromStdString(quotedExcerpt(name.toStdString()));
+    }
 
     // The arguments of a call, positional or by name.
     class Arguments {
@@ -119,8 +127,7 @@ QJsonObject AutomationServer::handle(const QJsonObject& request)
         if (op == QLatin1String("create")) {
             QString className = request.value(QStringLiteral("class")).toString();
             if (className != QLatin1String("Surfer.Application"))
-                throw Refusal { QStringLiteral("no class is named \"") + className
-                    + QStringLiteral("\"") };
+                throw Refusal { QStringLiteral("no class is named ") + quoted(className) };
             reply = { { QStringLiteral("object"),
                 add(std::make_shared<Object>(Object { Application {} })) } };
         } else {
@@ -129,15 +136,20 @@ QJsonObject AutomationServer::handle(const QJsonObject& request)
                 throw Refusal { QStringLiteral("no such object") };
             if (op != QLatin1String("get") && op != QLatin1String("put")
                 && op != QLatin1String("call"))
-                throw Refusal { QStringLiteral("no operation is named \"") + op
-                    + QStringLiteral("\"") };
+                throw Refusal { QStringLiteral("no operation is named ") + quoted(op) };
             reply = dispatch(
                 *found->second, op, request.value(QStringLiteral("name")).toString(), request);
         }
     } catch (const Refusal& refusal) {
         reply = { { QStringLiteral("error"), refusal.text } };
     } catch (const MapperError& error) {
-        reply = { { QStringLiteral("error"), QString::fromStdString(error.what()) } };
+        reply = { { QStringLiteral("error"), QString::fromLocal8Bit(error.what()) } };
+    } catch (const std::bad_alloc&) {
+        // A request that asks for more memory than there is fails alone; the server goes on.
+        reply = { { QStringLiteral("error"),
+            QStringLiteral("there is not enough memory for this request") } };
+    } catch (const std::exception& error) {
+        reply = { { QStringLiteral("error"), QString::fromLocal8Bit(error.what()) } };
     }
     reply.insert(QStringLiteral("id"), request.value(QStringLiteral("id")));
     return reply;
@@ -157,8 +169,8 @@ QJsonObject AutomationServer::dispatch(
             add(std::make_shared<Object>(Object { kind })) } };
     };
     auto unknown = [&](const char* kind) {
-        return Refusal { QString::fromLatin1(kind) + QStringLiteral(" has no member \"") + name
-            + QStringLiteral("\" to ") + op };
+        return Refusal { QString::fromLatin1(kind) + QStringLiteral(" has no member ")
+            + quoted(name) + QStringLiteral(" to ") + quoted(op) };
     };
 
     if (std::holds_alternative<Application>(object.kind)) {

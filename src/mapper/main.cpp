@@ -7,16 +7,20 @@
 #include "mapper/automation_server.h"
 #include "mapper/gridding.h"
 #include "mapper/plot_window.h"
+#include "mapper/protocol.h"
 
 #include <QApplication>
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
 #include <string>
 #include <thread>
+
+#include <unistd.h>
 
 using namespace drawfield::mapper;
 
@@ -39,13 +43,8 @@ int serve()
     PlotWindow shown([&] { return server.shownDocument(); });
     window = &shown;
 
-    auto handle = [&](const QByteArray& line) {
-        QJsonParseError error {};
-        QJsonDocument request = QJsonDocument::fromJson(line, &error);
-        QJsonObject reply = request.isObject()
-            ? server.handle(request.object())
-            : QJsonObject { { QStringLiteral("error"),
-                QStringLiteral("a request must be a JSON object: ") + error.errorString() } };
+    auto handle = [&](const QByteArray& line, bool overlong) {
+        QJsonObject reply = replyTo(server, line, overlong);
         QByteArray out = QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
         std::fflush(stdout);
@@ -60,23 +59,33 @@ int serve()
     // thread may still be reading when the program ends, so what it posts to lives as long as the
     // process does.
     static QObject* receiver = new QObject;
-    static std::function<void(const QByteArray&)> onLine;
+    static std::function<void(const QByteArray&, bool)> onLine;
     static std::function<void()> onEnd;
     onLine = handle;
     onEnd = clientGone;
     std::thread([] {
-        std::string line;
-        while (std::getline(std::cin, line))
+        RequestLines lines;
+        auto post = [](const QByteArray& line, bool overlong) {
             QMetaObject::invokeMethod(
-                receiver, [bytes = QByteArray::fromStdString(line)] { onLine(bytes); },
-                Qt::QueuedConnection);
+                receiver, [line, overlong] { onLine(line, overlong); }, Qt::QueuedConnection);
+        };
+        char buffer[65536];
+        for (;;) {
+            ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            lines.feed(std::string_view(buffer, static_cast<std::size_t>(got)), post);
+        }
+        lines.finish(post);
         QMetaObject::invokeMethod(
             receiver, [] { onEnd(); }, Qt::QueuedConnection);
     }).detach();
 
     QApplication::setQuitOnLastWindowClosed(true);
     int status = QApplication::exec();
-    onLine = [](const QByteArray&) {};
+    onLine = [](const QByteArray&, bool) {};
     onEnd = [] {};
     return status;
 }

@@ -5,6 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <vector>
 
 namespace drawfield {
@@ -22,6 +23,9 @@ namespace {
             return QChar(Windows1252[code - 0x80]);
         return QChar(static_cast<char16_t>(code));
     }
+
+    constexpr long long LargestNumber = 1'000'000'000;
+    constexpr int LargestHalfPoints = 288; // 144 points: larger text is no page's text
 
     struct GroupState {
         bool bold = false;
@@ -126,20 +130,21 @@ namespace {
             while (m_pos < m_rtf.size() && std::isalpha(static_cast<unsigned char>(m_rtf[m_pos])))
                 word += m_rtf[m_pos++];
             bool hasNumber = false;
-            int number = 0;
+            long long number = 0;
             int sign = 1;
             if (m_pos < m_rtf.size() && m_rtf[m_pos] == '-') {
                 sign = -1;
                 ++m_pos;
             }
+            // RTF parameters are 16-bit; a longer run of digits is read whole but saturates.
             while (m_pos < m_rtf.size() && std::isdigit(static_cast<unsigned char>(m_rtf[m_pos]))) {
                 hasNumber = true;
-                number = number * 10 + (m_rtf[m_pos++] - '0');
+                number = std::min<long long>(number * 10 + (m_rtf[m_pos++] - '0'), LargestNumber);
             }
             number *= sign;
             if (m_pos < m_rtf.size() && m_rtf[m_pos] == ' ')
                 ++m_pos; // the delimiter belongs to the word
-            control(word, hasNumber, number);
+            control(word, hasNumber, static_cast<int>(number));
         }
 
         void control(const QByteArray& word, bool hasNumber, int number)
@@ -155,7 +160,7 @@ namespace {
                 s.skip = true;
             } else if (s.colourTable && (word == "red" || word == "green" || word == "blue")) {
                 int& channel = word == "red" ? m_red : word == "green" ? m_green : m_blue;
-                channel = number;
+                channel = std::clamp(number, 0, 255);
             } else if (word == "par")
                 paragraph();
             else if (word == "line")
@@ -190,14 +195,15 @@ namespace {
                 s.underline = false;
             } else if (word == "fs" && hasNumber && number > 0) {
                 flush();
-                s.pointSize = number / 2.0;
+                s.pointSize = std::min(number, LargestHalfPoints) / 2.0;
             } else if (word == "cf" && hasNumber) {
                 flush();
                 s.colour = number;
             } else if (word == "uc" && hasNumber) {
-                s.unicodeSkip = std::max(0, number);
+                s.unicodeSkip = std::clamp(number, 0, 8);
             } else if (word == "u" && hasNumber) {
-                text(QChar(static_cast<char16_t>(number < 0 ? number + 65536 : number)));
+                if (number >= -32768 && number <= 65535)
+                    text(QChar(static_cast<char16_t>(number < 0 ? number + 65536 : number)));
                 skipStandIns(s.unicodeSkip);
             }
             // Any other word is skipped.
