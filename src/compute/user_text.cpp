@@ -7,8 +7,8 @@ namespace {
 
     void appendEscaped(std::string& out, std::string_view text)
     {
-        constexpr std::array<char, 16> Hex = { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9',
-            'a', 'b', 'c', 'd', 'e', 'f' };
+        constexpr std::array<char, 16> Hex
+            = { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'a', 'b', 'c', 'd', 'e', 'f' };
         for (char c : text) {
             auto byte = static_cast<unsigned char>(c);
             switch (c) {
@@ -68,6 +68,22 @@ std::string printablePath(std::string_view path)
             out.push_back(c);
         else
             appendEscaped(out, std::string_view(&c, 1));
+    }
+    return out;
+}
+
+std::string relayedText(std::string_view text, std::size_t longest)
+{
+    // Escapes make the text longer: the limit holds for what is shown.
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t before = out.size();
+        out += printablePath(text.substr(i, 1));
+        if (out.size() > longest) {
+            out.resize(characterBoundary(out, before));
+            out += "...";
+            break;
+        }
     }
     return out;
 }

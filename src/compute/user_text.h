@@ -17,6 +17,10 @@ std::string quotedExcerpt(std::string_view text, std::size_t longest = 40);
 // A file's path as a message shows it: whole, with control bytes escaped as in quotedExcerpt.
 std::string printablePath(std::string_view path);
 
+// Another program's message as ours passes it on: control bytes escaped as in printablePath, cut
+// with "..." so that at most `longest` bytes of it are shown.
+std::string relayedText(std::string_view text, std::size_t longest = 300);
+
 // A message as a sentence: the first letter capitalised, a full stop at the end unless it already
 // ends in one (or in "!" or "?").
 std::string sentence(std::string text);

@@ -170,7 +170,7 @@ QJsonObject AutomationServer::dispatch(
     };
     auto unknown = [&](const char* kind) {
         return Refusal { QString::fromLatin1(kind) + QStringLiteral(" has no member ")
-            + quoted(name) + QStringLiteral(" to ") + quoted(op) };
+            + quoted(name) + QStringLiteral(" to ") + op };
     };
 
     if (std::holds_alternative<Application>(object.kind)) {

@@ -38,7 +38,8 @@ namespace {
     std::string lastGdalError()
     {
         const char* message = CPLGetLastErrorMsg();
-        return message && *message ? std::string(message) : "GDAL gave no reason";
+        // GDAL's messages may quote the file's own bytes: pass them on short and escaped.
+        return message && *message ? relayedText(message) : "GDAL gave no reason";
     }
 
     struct DatasetCloser {
@@ -47,49 +48,61 @@ namespace {
     using Dataset = std::unique_ptr<void, DatasetCloser>;
 
     constexpr int LargestSideRead = 1000;
+    // A point's line is a few dozen bytes; a longer one is read in pieces, each its own line.
+    constexpr qint64 LongestLineBytes = 4096;
 
     // A file name's bytes, for GDAL and for messages.
     std::string pathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 } // namespace
 
+std::optional<std::array<double, 3>> parsePointLine(std::string_view line, bool needZ)
+{
+    // Numbers separated by commas and blanks; blanks inside a field lead it (" 160").
+    std::array<double, 3> numbers {};
+    std::size_t count = 0;
+    const char* p = line.data();
+    const char* end = p + line.size();
+    while (p < end && count < 3) {
+        while (p < end && (*p == ' ' || *p == '\t' || *p == ','))
+            ++p;
+        if (p >= end || *p == '\r' || *p == '\n')
+            break;
+        double value = 0.0;
+        auto [stop, error] = std::from_chars(p, end, value);
+        if (error != std::errc())
+            break;
+        numbers[count++] = value;
+        p = stop;
+    }
+    // A point without its numbers, or with a value that is no number (nan, inf, 1e999), has no
+    // place on a map.
+    if (count < (needZ ? 3u : 2u)
+        || !std::all_of(numbers.begin(), numbers.begin() + static_cast<std::ptrdiff_t>(count),
+            [](double v) { return std::isfinite(v); }))
+        return std::nullopt;
+    return numbers;
+}
+
 Points readPoints(const QString& path, bool needZ)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MapperError(cannotMessage("read", "point file", pathBytes(path),
-            file.errorString().toStdString()));
+        throw MapperError(
+            cannotMessage("read", "point file", pathBytes(path), file.errorString().toStdString()));
     Points points;
     while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        // Numbers separated by commas and blanks; blanks inside a field lead it (" 160").
-        std::vector<double> numbers;
-        const char* p = line.constData();
-        const char* end = p + line.size();
-        while (p < end && numbers.size() < 3) {
-            while (p < end && (*p == ' ' || *p == '\t' || *p == ','))
-                ++p;
-            if (p >= end || *p == '\r' || *p == '\n')
-                break;
-            double value = 0.0;
-            auto [stop, error] = std::from_chars(p, end, value);
-            if (error != std::errc())
-                break;
-            numbers.push_back(value);
-            p = stop;
+        QByteArray line = file.readLine(LongestLineBytes);
+        if (auto point = parsePointLine(
+                std::string_view(line.constData(), static_cast<std::size_t>(line.size())), needZ)) {
+            points.x.push_back((*point)[0]);
+            points.y.push_back((*point)[1]);
+            points.z.push_back((*point)[2]);
         }
-        // A point without its numbers, or with a value that is no number (nan, inf, 1e999), has
-        // no place on a map.
-        if (numbers.size() < (needZ ? 3u : 2u)
-            || !std::all_of(numbers.begin(), numbers.end(), [](double v) { return std::isfinite(v); }))
-            continue;
-        points.x.push_back(numbers[0]);
-        points.y.push_back(numbers[1]);
-        points.z.push_back(numbers.size() > 2 ? numbers[2] : 0.0);
     }
     if (file.error() != QFileDevice::NoError)
-        throw MapperError(cannotMessage("read", "point file", pathBytes(path),
-            file.errorString().toStdString()));
+        throw MapperError(
+            cannotMessage("read", "point file", pathBytes(path), file.errorString().toStdString()));
     if (points.size() == 0)
         throw MapperError(cannotMessage("read", "point file", pathBytes(path),
             "it holds no point with finite X, Y" + std::string(needZ ? " and Z" : "")));
@@ -160,8 +173,8 @@ void gridPoints(const Points& points, const QString& gridPath)
         std::filesystem::remove(temporaryPath, ignored);
     };
     {
-        Dataset dataset(GDALCreate(
-            driver, temporaryPath.c_str(), columns, rows, 1, GDT_Float64, nullptr));
+        Dataset dataset(
+            GDALCreate(driver, temporaryPath.c_str(), columns, rows, 1, GDT_Float64, nullptr));
         if (!dataset)
             throw writeFailure(lastGdalError());
         double transform[6] = { xMin, spacing, 0.0, yMax, 0.0, -spacing };
@@ -201,7 +214,11 @@ SampledField readDrawdownGrid(const QString& gridPath)
         return MapperError(cannotMessage("read", "grid", path, reason));
     };
     CPLErrorReset();
-    Dataset dataset(GDALOpen(path.c_str(), GA_ReadOnly));
+    // Grid formats only: the mapper reads grids, and every other driver is code it need not run
+    // on what it is given.
+    static const char* const GridDrivers[] = { "GS7BG", "GSBG", "GSAG", "AAIGrid", nullptr };
+    Dataset dataset(GDALOpenEx(path.c_str(),
+        GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, GridDrivers, nullptr, nullptr));
     if (!dataset)
         throw failure(lastGdalError());
     const int columns = GDALGetRasterXSize(dataset.get()), rows = GDALGetRasterYSize(dataset.get());
@@ -216,14 +233,14 @@ SampledField readDrawdownGrid(const QString& gridPath)
     // size allows for the formats whose every node takes room, before anything is allocated.
     const std::string driver = GDALGetDriverShortName(GDALGetDatasetDriver(dataset.get()));
     const long long bytesPerNode = driver == "GS7BG" ? 8
-        : driver == "GSBG"                            ? 4
-        : driver == "GSAG" || driver == "AAIGrid"     ? 2
-                                                      : 0;
-    std::error_code sizeError;
-    const auto fileBytes = std::filesystem::file_size(path, sizeError);
+        : driver == "GSBG"                           ? 4
+        : driver == "GSAG" || driver == "AAIGrid"    ? 2
+                                                     : 0;
+    VSIStatBufL status {};
+    const bool sized = VSIStatL(path.c_str(), &status) == 0;
+    const auto fileBytes = static_cast<long long>(status.st_size);
     const long long nodes = static_cast<long long>(columns) * rows;
-    if (bytesPerNode > 0 && !sizeError
-        && nodes > static_cast<long long>(fileBytes) / bytesPerNode + 1)
+    if (bytesPerNode > 0 && sized && nodes > fileBytes / bytesPerNode + 1)
         throw failure("its header declares " + std::to_string(columns) + " x "
             + std::to_string(rows) + " nodes, more than its " + std::to_string(fileBytes)
             + " bytes can hold");
@@ -255,8 +272,8 @@ SampledField readDrawdownGrid(const QString& gridPath)
     field.drawdowns.resize(values.size());
     for (int row = 0; row < readRows; ++row) {
         // Field rows go south to north.
-        const double* in = values.data()
-            + static_cast<std::size_t>(row) * static_cast<std::size_t>(readColumns);
+        const double* in
+            = values.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(readColumns);
         double* out = field.drawdowns.data()
             + static_cast<std::size_t>(readRows - 1 - row) * static_cast<std::size_t>(readColumns);
         for (int column = 0; column < readColumns; ++column) {

@@ -25,6 +25,8 @@ namespace {
 
     constexpr double PageWidthInches = 8.0;
     constexpr double PageHeightInches = 6.0;
+    // 4800 x 3600 pixels at most: a larger request is a client's error, not a gigabyte picture.
+    constexpr int LargestDpi = 600;
 
     struct ExportOptions {
         int horizontalDpi = 96;
@@ -43,9 +45,9 @@ namespace {
                 continue;
             if (key == QLatin1String("defaults") && value == 1)
                 options = ExportOptions();
-            else if (key == QLatin1String("hdpi") && value > 0 && value <= 2400)
+            else if (key == QLatin1String("hdpi") && value > 0 && value <= LargestDpi)
                 options.horizontalDpi = value;
-            else if (key == QLatin1String("vdpi") && value > 0 && value <= 2400)
+            else if (key == QLatin1String("vdpi") && value > 0 && value <= LargestDpi)
                 options.verticalDpi = value;
             else if (key == QLatin1String("colordepth")
                 && (value == 8 || value == 24 || value == 32))
@@ -190,8 +192,8 @@ PlotDocument PlotDocument::fromJson(const QJsonObject& json)
             auto layer = std::make_shared<Layer>();
             QString type = item.value(QStringLiteral("type")).toString();
             if (type != QLatin1String("contour") && type != QLatin1String("post"))
-                throw MapperError(
-                    "unknown layer type \"" + type.toStdString() + "\" in the plot document");
+                throw MapperError("unknown layer type " + quotedExcerpt(type.toStdString())
+                    + " in the plot document");
             layer->kind
                 = type == QLatin1String("contour") ? Layer::Kind::Contour : Layer::Kind::Post;
             layer->file = item.value(QStringLiteral("file")).toString();

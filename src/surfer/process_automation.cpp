@@ -1,10 +1,16 @@
 #include "surfer/process_automation.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <mutex>
+#include <vector>
+
+#include "compute/user_text.h"
 
 namespace drawfield {
 
@@ -26,16 +32,33 @@ std::map<QString, QStringList> ProcessAutomationClient::mapperIn(const QString& 
         { program, QStringLiteral("--automation") } } };
 }
 
+namespace {
+
+    // Servers the program started and let go: destroying their QProcess would kill them, so they
+    // are kept, reachable, for as long as the program runs.
+    std::vector<QProcess*>& releasedServers()
+    {
+        static auto* servers = new std::vector<QProcess*>;
+        return *servers;
+    }
+
+} // namespace
+
 ProcessAutomationClient::~ProcessAutomationClient()
 {
     if (m_process == nullptr)
         return;
     // Closing our end tells the server we are gone; it decides whether to stay (its window is
-    // open) or to end. The process object is let go rather than destroyed, since destroying it
-    // would kill the server.
+    // open) or to end. Its process object goes to the main thread, whose event loop notices when
+    // the server ends, whatever thread the client worked in.
     m_process->closeWriteChannel();
     m_process->disconnect();
     m_process->setParent(nullptr);
+    if (QCoreApplication* application = QCoreApplication::instance())
+        m_process->moveToThread(application->thread());
+    static std::mutex guard;
+    std::lock_guard lock(guard);
+    releasedServers().push_back(m_process);
     m_process = nullptr;
 }
 
@@ -102,6 +125,39 @@ AutomationValue ProcessAutomationClient::call(
         QStringLiteral("call ") + method);
 }
 
+ServerReply parseReply(const QByteArray& line, int id, const QString& what)
+{
+    auto fail = [&](const QString& reason) {
+        return AutomationError("cannot " + what.toStdString() + ": " + reason.toStdString());
+    };
+    QJsonParseError error {};
+    QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        throw fail(QStringLiteral("the server's reply is not a message: ")
+            + QString::fromStdString(quotedExcerpt(line.toStdString())));
+    QJsonObject answer = document.object();
+    ServerReply reply;
+    if (answer.value(QStringLiteral("id")).toInt(-1) != id)
+        return reply;
+    if (answer.contains(QStringLiteral("working"))) {
+        reply.kind = ServerReply::Kind::Working;
+        double progress = answer.value(QStringLiteral("working")).toDouble(-1.0);
+        reply.progress = progress >= 0.0 && progress <= 1.0 ? progress : -1.0;
+        return reply;
+    }
+    if (answer.contains(QStringLiteral("error")))
+        throw fail(QString::fromStdString(
+            relayedText(answer.value(QStringLiteral("error")).toString().toStdString())));
+    reply.kind = ServerReply::Kind::Answer;
+    if (answer.contains(QStringLiteral("object")))
+        reply.value.object = ObjectRef { answer.value(QStringLiteral("object")).toInt() };
+    else if (answer.contains(QStringLiteral("value")))
+        reply.value.value = answer.value(QStringLiteral("value"));
+    else
+        throw fail(QStringLiteral("the server's reply carries neither a value nor an object"));
+    return reply;
+}
+
 AutomationValue ProcessAutomationClient::request(QJsonObject message, const QString& what)
 {
     auto fail = [&](const QString& reason) {
@@ -123,28 +179,12 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
     QDeadlineTimer deadline(m_timeout);
     for (;;) {
         while (m_process->canReadLine()) {
-            QByteArray reply = m_process->readLine().trimmed();
-            if (reply.isEmpty())
+            QByteArray line = m_process->readLine().trimmed();
+            if (line.isEmpty())
                 continue;
-            QJsonParseError error {};
-            QJsonDocument document = QJsonDocument::fromJson(reply, &error);
-            if (error.error != QJsonParseError::NoError || !document.isObject())
-                throw fail(QStringLiteral("the server's reply is not a message: ")
-                    + QString::fromUtf8(reply.left(80)));
-            QJsonObject answer = document.object();
-            if (answer.value(QStringLiteral("id")).toInt(-1) != id)
-                continue; // a late reply to a call that already failed
-            if (answer.contains(QStringLiteral("error")))
-                throw fail(answer.value(QStringLiteral("error")).toString());
-            AutomationValue result;
-            if (answer.contains(QStringLiteral("object")))
-                result.object = ObjectRef { answer.value(QStringLiteral("object")).toInt() };
-            else if (answer.contains(QStringLiteral("value")))
-                result.value = answer.value(QStringLiteral("value"));
-            else
-                throw fail(
-                    QStringLiteral("the server's reply carries neither a value nor an object"));
-            return result;
+            ServerReply reply = parseReply(line, id, what);
+            if (reply.kind == ServerReply::Kind::Answer)
+                return reply.value;
         }
         if (m_process->state() != QProcess::Running && m_process->bytesAvailable() == 0) {
             m_broken = QStringLiteral("the server has ended");

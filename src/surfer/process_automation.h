@@ -25,6 +25,22 @@ class QProcess;
 
 namespace drawfield {
 
+// What one line from the server says about the request numbered id.
+struct ServerReply {
+    enum class Kind {
+        OtherRequest, // a late reply to a call that already failed: read on
+        Working, // the server is still working on the request; progress from 0 to 1, or -1
+        Answer, // the request's result
+    };
+    Kind kind = Kind::OtherRequest;
+    double progress = -1.0;
+    AutomationValue value;
+};
+
+// Reads one reply line. Throws AutomationError (naming `what`, the request) when the line is not
+// a message or carries the server's error.
+ServerReply parseReply(const QByteArray& line, int id, const QString& what);
+
 class ProcessAutomationClient : public AutomationClient {
 public:
     // Each class name maps to the command line of the program that serves it.

@@ -28,8 +28,7 @@ void writeWhole(const std::filesystem::path& path, const std::string& bytes)
 
 std::size_t entriesIn(const std::filesystem::path& folder)
 {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator(folder), {}));
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
 } // namespace
@@ -42,7 +41,7 @@ TEST(AtomicFile, ReplacesARegularFileAndKeepsItsPermissions)
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     writeWhole(path, "new\r\n");
     EXPECT_EQ(readBytes(path), "new\r\n");
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(entriesIn(folder.path()), 1u) << "no temporary file is left";
@@ -74,7 +73,7 @@ TEST(AtomicFile, WritesIntoDevicesAndPipesWithoutReplacingThem)
         null.write("nothing");
         null.commit();
     }
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat("/dev/null", &status), 0);
     EXPECT_TRUE(S_ISCHR(status.st_mode)) << "/dev/null is still the device";
 
@@ -184,6 +183,9 @@ TEST(UserText, ExcerptsAreShortEscapedAndWhole)
         EXPECT_EQ(quotedExcerpt(c.text), c.quoted);
     }
     EXPECT_EQ(printablePath("/tmp/a\nb \"c\"\\d"), "/tmp/a\\nb \"c\"\\d");
+    // Another program's message: escapes count against its length.
+    EXPECT_EQ(relayedText(std::string(200, '\0'), 10), "\\x00\\x00...");
+    EXPECT_EQ(relayedText("no such object"), "no such object");
     EXPECT_EQ(sentence("no such file"), "No such file.");
     EXPECT_EQ(sentence("Done!"), "Done!");
     EXPECT_EQ(cannotMessage("write", "picture", "/x/m.png", "No such file or directory"),
