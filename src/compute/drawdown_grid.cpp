@@ -59,7 +59,7 @@ std::unique_ptr<DrawdownGrid> DrawdownGrid::create(
         std::snprintf(gib, sizeof gib, "%.1f",
             static_cast<double>(width) * static_cast<double>(height) * sizeof(double)
                 / (1024.0 * 1024.0 * 1024.0));
-        throw GridAllocationError("cannot allocate a map of " + std::to_string(width) + " x "
+        throw GridAllocationError("Cannot allocate a map of " + std::to_string(width) + " x "
             + std::to_string(height) + " m: it needs " + gib
             + " GiB of memory, more than this machine can give. Choose a smaller map.");
     }

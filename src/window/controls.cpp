@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyledItemDelegate>
@@ -134,8 +135,86 @@ void FlexGrid::setTextMatrix(int row, int column, const QString& text)
         cell->setText(text);
 }
 
+QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    int row = std::max(1, current.row());
+    int column = std::max(1, current.column());
+    const int lastRow = rowCount() - 1, lastColumn = columnCount() - 1;
+    switch (action) {
+    case MoveNext:
+        if (column < lastColumn)
+            ++column;
+        else if (row < lastRow)
+            row += 1, column = 1;
+        else
+            return {}; // past the last cell: the table gives the focus away
+        break;
+    case MovePrevious:
+        if (column > 1)
+            --column;
+        else if (row > 1)
+            row -= 1, column = lastColumn;
+        else
+            return {};
+        break;
+    default: {
+        // Arrows, Home, End, pages: as any table, but never onto a header.
+        const QModelIndex moved = QTableWidget::moveCursor(action, modifiers);
+        if (!moved.isValid())
+            return moved;
+        row = std::max(1, moved.row());
+        column = std::max(1, moved.column());
+    }
+    }
+    return model()->index(row, column);
+}
+
+void FlexGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab in the last cell's editor (Shift+Tab in the first's) ends the edit and leaves.
+    const bool forward = hint == QAbstractItemDelegate::EditNextItem;
+    const bool backward = hint == QAbstractItemDelegate::EditPreviousItem;
+    if ((forward || backward)
+        && !moveCursor(forward ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QWidget::focusNextPrevChild(forward);
+        return;
+    }
+    QTableWidget::closeEditor(editor, hint);
+}
+
+void FlexGrid::focusInEvent(QFocusEvent* event)
+{
+    // Tabbing in starts at the first cell, tabbing back in at the last.
+    if (event->reason() == Qt::TabFocusReason)
+        setCurrentCell(1, 1);
+    else if (event->reason() == Qt::BacktabFocusReason)
+        setCurrentCell(rowCount() - 1, columnCount() - 1);
+    QTableWidget::focusInEvent(event);
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex under = indexAt(event->position().toPoint());
+    if (under.isValid() && (under.row() == 0 || under.column() == 0)) {
+        setFocus(Qt::MouseFocusReason); // a click on a header takes the focus, not the cell
+        event->accept();
+        return;
+    }
+    QTableWidget::mousePressEvent(event);
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent* event)
 {
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier)) {
+        const bool backward
+            = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!backward);
+        event->accept();
+        return;
+    }
     // The table's own key press: the character that would open a cell for editing. Keys that
     // reach the table from an open editor (Enter ending the edit) were the editor's to filter.
     QString text = event->text();

@@ -51,7 +51,14 @@ public:
     std::function<bool(QChar)> keyFilter;
 
 protected:
+    // Tab and Shift+Tab walk the editable cells in reading order, then leave the table for the
+    // next control in the window's tab order; Ctrl+Tab leaves at once. The current cell is never
+    // a header cell.
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 };
 
 // The progress display: cleared with a scale running from 1 to right along X, then boxes from the

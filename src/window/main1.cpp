@@ -55,17 +55,34 @@ namespace {
         return font;
     }
 
-    // Where the stand-in font is wider than the one the window was designed with, a caption
-    // takes a slightly smaller size rather than being cut off by its box.
-    void fitCaption(QWidget* control)
+    // Where the stand-in font is wider than the one the window was designed with, captions take
+    // a slightly smaller size rather than being cut off by their boxes. Captions that stand
+    // together (the two check boxes, the four aquifer labels) take one size, the one that fits
+    // them all, so that they still look alike.
+    void fitCaptions(std::initializer_list<QWidget*> together)
     {
-        QString caption = control->property("text").toString();
-        QFont font = control->font();
-        int room = control->width() - (qobject_cast<QCheckBox*>(control) ? 22 : 0);
-        while (font.pointSizeF() > 7.0 && QFontMetrics(font).horizontalAdvance(caption) > room)
-            font.setPointSizeF(font.pointSizeF() - 0.25);
-        control->setFont(font);
+        double points = (*together.begin())->font().pointSizeF();
+        for (QWidget* control : together) {
+            QString caption = control->property("text").toString();
+            QFont font = control->font();
+            font.setPointSizeF(points);
+            int room = control->width() - (qobject_cast<QCheckBox*>(control) ? 22 : 0);
+            while (font.pointSizeF() > 7.0 && QFontMetrics(font).horizontalAdvance(caption) > room)
+                font.setPointSizeF(font.pointSizeF() - 0.25);
+            points = std::min(points, font.pointSizeF());
+        }
+        for (QWidget* control : together) {
+            QFont font = control->font();
+            font.setPointSizeF(points);
+            control->setFont(font);
+        }
     }
+
+    // The window's frame as the layout counts it: the classic frame its twip measures were drawn
+    // for (4 px borders, a 19 px caption). Qt knows the real frame only once the window is shown,
+    // and not at all without a window manager, so the first layout could not rely on it.
+    constexpr double DesignFrameWidthTwips = 120;
+    constexpr double DesignFrameHeightTwips = 405;
 
     // A control of the window, created with its caption or text and named as the program names it.
     template <class Control>
@@ -124,6 +141,11 @@ int main1::twips(double value) const
 }
 
 double main1::toTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX(); }
+
+QSizeF main1::outerSizeTwips() const
+{
+    return { toTwips(width()) + DesignFrameWidthTwips, toTwips(height()) + DesignFrameHeightTwips };
+}
 
 void main1::place(QWidget* control, int left, int top, int width, int height)
 {
@@ -210,9 +232,9 @@ void main1::buildDataInputTab(QWidget* tab)
     place(Label4, 1440, 1920, 2175, 255);
     for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
         frameLabel->setFont(sansSerif(9.75));
-    for (QWidget* captioned :
-        std::initializer_list<QWidget*> { Label1, Label2, Label3, Label4, Label5, Check1, Check2 })
-        fitCaption(captioned);
+    fitCaptions({ Label1, Label2, Label3, Label4 });
+    fitCaptions({ Label5 });
+    fitCaptions({ Check1, Check2 });
 
     makeControl(Frame2, tab, "Frame2", QStringLiteral("Pumping rate (m3/h) and location (m)"));
     Frame2->setFont(sansSerif(9.75));
@@ -367,12 +389,11 @@ void main1::Form_Resize()
 {
     AppTitle = QStringLiteral("Drawfield 2.0");
     // The window's outer size, borders and caption included, as the layout measures it.
-    const QSize frame = frameGeometry().size() - size();
-    double width = toTwips(frameGeometry().width());
-    double height = toTwips(frameGeometry().height());
+    double width = outerSizeTwips().width();
+    double height = outerSizeTwips().height();
     if (!isMinimized() && !isMaximized() && (width < 8000 || height < 5000)) {
-        int minimumWidth = twips(8000) - frame.width();
-        int minimumHeight = twips(5000) - frame.height();
+        int minimumWidth = twips(8000 - DesignFrameWidthTwips);
+        int minimumHeight = twips(5000 - DesignFrameHeightTwips);
         if (this->width() < minimumWidth || this->height() < minimumHeight)
             resize(std::max(this->width(), minimumWidth), std::max(this->height(), minimumHeight));
     }
@@ -461,7 +482,7 @@ void main1::Command1_Click()
             failure = QString::fromUtf8(error.what());
         } catch (const std::bad_alloc&) {
             failure = QStringLiteral(
-                "cannot compute the map: the machine ran out of memory. Choose a smaller map.");
+                "Cannot compute the map: the machine ran out of memory. Choose a smaller map.");
         }
         // Queued after every progress box, so the boxes are all drawn when the loop ends.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -492,7 +513,7 @@ void main1::Command1_Click()
         writeRecordFile(QFile::encodeName(record).toStdString(), *DrawdownGrid,
             Check1->isChecked() ? RecordLines::DrawdownNodes : RecordLines::None);
     } catch (const FileWriteError& error) {
-        showStop(QString::fromUtf8(error.what()));
+        showStop(QString::fromLocal8Bit(error.what()));
     }
     if (Check1->isChecked() || Check2->isChecked())
         m_desktop.openTextFile(record);

@@ -47,6 +47,9 @@ public:
     // Twips (1/1440 inch) to pixels of this window's screen, and back.
     int twips(double value) const;
     double toTwips(int pixels) const;
+    // The window's outer size as the layout measures it, twips: the client area and the classic
+    // frame the layout was drawn for, whatever frame the window manager draws (or none).
+    QSizeF outerSizeTwips() const;
 
     // Window-level state the handlers share.
     QString AppTitle;

@@ -318,7 +318,7 @@ TEST(DrawdownGrid, TooLargeForTheMachineIsAnErrorNotACrash)
         FAIL() << "expected GridAllocationError";
     } catch (const GridAllocationError& error) {
         EXPECT_TRUE(std::string(error.what())
-                        .starts_with("cannot allocate a map of 2000000001 x 2000000001 m"))
+                        .starts_with("Cannot allocate a map of 2000000001 x 2000000001 m"))
             << error.what();
     }
 }

@@ -10,6 +10,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -170,14 +172,17 @@ private slots:
         QFETCH(int, expectedWidth);
         QFETCH(int, expectedHeight);
         // The layout measures the window's outer size, its frame included.
-        const QSize frame = window().frameGeometry().size() - window().size();
-        window().resize(QSize(px(widthTwips), px(heightTwips)) - frame);
-        QTRY_COMPARE(window().frameGeometry().size(), QSize(px(expectedWidth), px(expectedHeight)));
+        const QSizeF frame = window().outerSizeTwips()
+            - QSizeF(window().toTwips(window().width()), window().toTwips(window().height()));
+        window().resize(px(widthTwips - frame.width()), px(heightTwips - frame.height()));
+        auto outerPixels = [&] {
+            return QSize(
+                px(window().outerSizeTwips().width()), px(window().outerSizeTwips().height()));
+        };
+        QTRY_COMPARE(outerPixels(), QSize(px(expectedWidth), px(expectedHeight)));
         const int w = expectedWidth, h = expectedHeight;
-        const double outerWidth
-            = std::max(8000.0, window().toTwips(window().frameGeometry().width()));
-        const double outerHeight
-            = std::max(5000.0, window().toTwips(window().frameGeometry().height()));
+        const double outerWidth = std::max(8000.0, window().outerSizeTwips().width());
+        const double outerHeight = std::max(5000.0, window().outerSizeTwips().height());
         QCOMPARE(window().SSTab1->size(), QSize(px(outerWidth - 500), px(outerHeight - 800)));
         auto fromTab = [&](int dw, int dh) {
             return QSize(px(window().toTwips(window().SSTab1->width()) - dw),
@@ -314,6 +319,106 @@ private slots:
         // Header cells are not editable.
         QVERIFY(!(grid.item(0, 1)->flags() & Qt::ItemIsEditable));
         QVERIFY(!(grid.item(2, 0)->flags() & Qt::ItemIsEditable));
+    }
+
+    // Tab walks the fifteen editable cells in reading order and then leaves the table for the
+    // next control of the window's tab order; Shift+Tab walks back; Ctrl+Tab leaves at once.
+    void tabWalksTheWellTableAndLeavesIt()
+    {
+        FlexGrid& grid = *window().Grid1;
+        window().activateWindow();
+        window().Check1->setFocus(Qt::TabFocusReason);
+        auto focused = [] { return QApplication::focusWidget(); };
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QTest::keyClick(focused(), key, modifiers);
+        };
+        // From "Record XYZ" the order reaches the table; it starts at its first cell.
+        for (int i = 0; i < 20 && focused() != &grid; ++i)
+            press(Qt::Key_Tab);
+        QCOMPARE(focused(), &grid);
+        QStringList walked;
+        for (int i = 0; i < 15; ++i) {
+            QVERIFY(focused() == &grid);
+            walked << QStringLiteral("%1,%2").arg(grid.currentRow()).arg(grid.currentColumn());
+            press(Qt::Key_Tab);
+        }
+        QCOMPARE(walked.first(), QStringLiteral("1,1"));
+        QCOMPARE(walked.last(), QStringLiteral("5,3"));
+        QCOMPARE(walked.size(), 15);
+        QCOMPARE(walked.removeDuplicates(), 0);
+        QCOMPARE(focused(), window().Check2); // "SURFER Grid"
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), window().Text10); // the link
+        press(Qt::Key_Tab);
+        QCOMPARE(focused(), window().Text5); // Transmissivity
+
+        // Back in from "SURFER Grid": the last cell, then back through the table and out.
+        window().Check2->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focused(), &grid);
+        QCOMPARE(QPoint(grid.currentRow(), grid.currentColumn()), QPoint(5, 3));
+        for (int i = 0; i < 15; ++i)
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(focused() != &grid);
+
+        // An open editor: Tab ends the edit and moves on; in the last cell it leaves.
+        grid.setFocus(Qt::OtherFocusReason);
+        grid.setCurrentCell(5, 3);
+        QTest::keyClicks(&grid, QStringLiteral("9"));
+        QTRY_VERIFY(qobject_cast<QLineEdit*>(focused()) != nullptr);
+        press(Qt::Key_Tab);
+        QTRY_COMPARE(focused(), window().Check2);
+        QCOMPARE(grid.TextMatrix(5, 3), QStringLiteral("9"));
+
+        // Ctrl+Tab leaves from any cell.
+        grid.setFocus(Qt::OtherFocusReason);
+        grid.setCurrentCell(2, 2);
+        press(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(focused(), window().Check2);
+    }
+
+    void theCurrentCellIsNeverAHeader()
+    {
+        FlexGrid& grid = *window().Grid1;
+        grid.setFocus();
+        grid.setCurrentCell(1, 1);
+        for (Qt::Key key : { Qt::Key_Up, Qt::Key_Left, Qt::Key_Home, Qt::Key_PageUp }) {
+            QTest::keyClick(&grid, key, key == Qt::Key_Home ? Qt::ControlModifier : Qt::NoModifier);
+            QVERIFY2(grid.currentRow() >= 1 && grid.currentColumn() >= 1,
+                qPrintable(QString::number(key)));
+        }
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+            grid.visualRect(grid.model()->index(0, 2)).center());
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+            grid.visualRect(grid.model()->index(3, 0)).center());
+        QVERIFY(grid.currentRow() >= 1 && grid.currentColumn() >= 1);
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+            grid.visualRect(grid.model()->index(4, 2)).center());
+        QCOMPARE(QPoint(grid.currentRow(), grid.currentColumn()), QPoint(4, 2));
+    }
+
+    // The first layout, before the window has any frame, already shows the well table whole;
+    // captions that stand together keep one size.
+    void theFirstLayoutShowsTheWellTableWhole()
+    {
+        main1 fresh(desktop());
+        const QRect page = fresh.SSTab1->rect();
+        const QRect frame2(fresh.Frame2->mapTo(fresh.SSTab1, QPoint(0, 0)), fresh.Frame2->size());
+        QVERIFY2(page.contains(frame2),
+            qPrintable(QStringLiteral("Frame2 %1 in the tab control of height %2")
+                           .arg(frame2.bottom())
+                           .arg(page.height())));
+        QCOMPARE(fresh.Check1->font().pointSizeF(), fresh.Check2->font().pointSizeF());
+        QCOMPARE(fresh.Label1->font().pointSizeF(), fresh.Label4->font().pointSizeF());
+    }
+
+    void anEmptyMapMaximumIsOneMessage()
+    {
+        window().Text2->setText(QString());
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(),
+            QStringList { "X and Y maximum must be a whole number of metres from 1 to 32767; \"\" "
+                          "is below that." });
     }
 
     void aRunOfTheExample()

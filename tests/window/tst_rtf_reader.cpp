@@ -65,8 +65,8 @@ private slots:
                                                                  << "text||12|#000000";
         QTest::newRow("unknown control words skipped")
             << QByteArray("{\\rtf1\\widowctrl\\sa120 \\zzz7 ok}") << "ok||12|#000000";
-        QTest::newRow("ten-digit size saturates, no overflow")
-            << QByteArray("{\\rtf1{\\fs99999999999 x}{\\fs-2147483649 y}}") << "x||144|#000000 y||12|#000000";
+        QTest::newRow("ten-digit size saturates, no overflow") << QByteArray(
+            "{\\rtf1{\\fs99999999999 x}{\\fs-2147483649 y}}") << "x||144|#000000 y||12|#000000";
         QTest::newRow("colour channels beyond a byte are clamped")
             << QByteArray("{\\rtf1{\\colortbl;\\red99999999999\\green-5\\blue0;}\\cf1 c}")
             << "c||12|#ff0000";
