@@ -12,10 +12,6 @@
 namespace drawfield {
 namespace {
 
-    // Samples per side: enough for the finest detail a picture of a chart shows. The map keeps
-    // its contours smooth; the surface's faces are painted one by one, so it takes fewer.
-    constexpr int MapSamplesPerSide = 400;
-    constexpr int SurfaceSamplesPerSide = 100;
     constexpr double DegreesPerPixel = 0.5; // mouse rotation
 
     // The design state's sample: two wells on a 20 x 20 m map.
@@ -180,24 +176,23 @@ void Chart3D::buildGeometry() const
     const ChartDataGrid& data = m_group.m_dataGrid;
     const ChartDisplayStyle& style = m_group.m_displayStyle;
     bool filled = data.grid() != nullptr;
-    const DrawdownGrid& grid = filled ? *data.grid() : *m_designSample;
-    int xSpacing
-        = filled ? spacingOf(data.columnValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+    const std::shared_ptr<const DrawdownGrid>& grid = filled ? data.grid() : m_designSample;
+    int xSpacing = filled ? spacingOf(data.columnValue(1)).value_or(grid->nodeSpacing())
+                          : grid->nodeSpacing();
     int ySpacing
-        = filled ? spacingOf(data.rowValue(1)).value_or(grid.nodeSpacing()) : grid.nodeSpacing();
+        = filled ? spacingOf(data.rowValue(1)).value_or(grid->nodeSpacing()) : grid->nodeSpacing();
     // The design state is a filled surface whatever the style says.
     bool mesh = filled ? style.meshShown() : false;
     bool zones = filled ? style.zonesFilled() : true;
 
+    // Both charts of a map share one pass over the grid, and so its extremes and contour levels.
     if (m_presentation == Presentation::ContourMap) {
         if (!m_map)
-            m_map = buildMapGeometry(
-                sampleDrawdowns(grid, xSpacing, ySpacing, MapSamplesPerSide), mesh, zones);
+            m_map = buildMapGeometry(chartSamples(grid, xSpacing, ySpacing)->map, mesh, zones);
         return;
     }
     if (!m_surface)
-        m_surface = buildSurfaceModel(
-            sampleDrawdowns(grid, xSpacing, ySpacing, SurfaceSamplesPerSide), mesh, zones);
+        m_surface = buildSurfaceModel(chartSamples(grid, xSpacing, ySpacing)->surface, mesh, zones);
     if (!m_projection)
         m_projection = projectSurface(*m_surface, m_angles);
 }

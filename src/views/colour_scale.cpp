@@ -67,12 +67,28 @@ ColourScale ColourScale::forDrawdowns(double shallowest, double deepest)
     if (low >= deepest)
         low = deepest / 2.0;
 
-    std::vector<double> levels = roundLevels({ 1, 2, 5 }, low, deepest);
-    if (levels.size() < 5)
-        levels = roundLevels({ 1, 1.5, 2, 3, 5, 7 }, low, deepest);
-    if (levels.size() < 4)
-        levels = linearLevels(low, deepest, 6);
-    while (levels.size() > 12)
+    // Round levels in the order a reader prefers them: a 1-2-5 sequence per decade for a cone
+    // that spans decades, denser sequences, then even steps for a cone that spans little; the
+    // first that gives FewestLevels to MostLevels levels, else the one nearest that.
+    constexpr std::size_t FewestLevels = 7, MostLevels = 11; // 8 to 12 bands
+    const std::vector<double> candidates[] = {
+        roundLevels({ 1, 2, 5 }, low, deepest),
+        roundLevels({ 1, 2, 3, 5 }, low, deepest),
+        linearLevels(low, deepest, 10),
+        roundLevels({ 1, 1.5, 2, 3, 5, 7 }, low, deepest),
+        linearLevels(low, deepest, 8),
+    };
+    const std::vector<double>* chosen = nullptr;
+    auto miss = [&](const std::vector<double>& levels) {
+        return levels.size() < FewestLevels ? FewestLevels - levels.size()
+            : levels.size() > MostLevels    ? levels.size() - MostLevels
+                                            : 0;
+    };
+    for (const std::vector<double>& levels : candidates)
+        if (chosen == nullptr || miss(levels) < miss(*chosen))
+            chosen = &levels;
+    std::vector<double> levels = *chosen;
+    while (levels.size() > MostLevels)
         levels.erase(levels.begin()); // the deep end matters more than the very shallow one
     return ColourScale(std::move(levels));
 }

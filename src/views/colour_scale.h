@@ -12,10 +12,11 @@ namespace drawfield {
 
 class ColourScale {
 public:
-    // Round levels for drawdowns from shallowest to deepest (m): a 1-2-5 sequence per decade,
-    // denser sequences when that gives too few, down to about a two-hundredth of the deepest, so
-    // that shallow levels such as 0.05 and 0.1 m show on a cone of a metre or two. No levels when
-    // deepest is 0.
+    // Round levels for drawdowns from shallowest to deepest (m), 7 to 11 of them (8 to 12
+    // bands) where round values allow: a 1-2-5 sequence per decade for a cone that spans decades,
+    // so that shallow levels such as 0.05 and 0.1 m show on a cone of a metre or two, down to
+    // about a two-hundredth of the deepest; denser sequences or even steps (0.05, 0.1, 0.15...)
+    // for a cone that spans little. No levels when deepest is 0.
     static ColourScale forDrawdowns(double shallowest, double deepest);
 
     ColourScale() = default;

@@ -2,17 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <mutex>
 #include <thread>
 
 namespace drawfield {
 namespace {
 
-    // How many samples an axis of `nodes` lattice nodes gets, and which sample each node joins:
-    // node k goes to the sample nearest its position, so groups are contiguous and the end nodes
-    // are samples of their own position.
+    // How many samples an axis of `nodes` lattice nodes gets, and which nodes each sample stands
+    // for: node k goes to the sample nearest its position, so groups are contiguous runs and the
+    // end nodes are samples of their own position. Sample s stands for nodes
+    // runBegin[s] .. runBegin[s + 1] - 1.
     struct AxisGroups {
         int samples = 0;
         std::vector<int> sampleOfNode;
+        std::vector<int> runBegin;
     };
 
     AxisGroups groupAxis(int nodes, int maxSamples)
@@ -20,12 +24,61 @@ namespace {
         AxisGroups axis;
         axis.samples = std::min(nodes, std::max(2, maxSamples));
         axis.sampleOfNode.resize(static_cast<std::size_t>(nodes));
-        for (int k = 0; k < nodes; ++k)
-            axis.sampleOfNode[static_cast<std::size_t>(k)] = nodes == 1
-                ? 0
-                : static_cast<int>(std::lround(
-                    static_cast<double>(k) * (axis.samples - 1) / static_cast<double>(nodes - 1)));
+        axis.runBegin.assign(static_cast<std::size_t>(axis.samples) + 1, nodes);
+        for (int k = nodes - 1; k >= 0; --k) {
+            int sample = nodes == 1 ? 0
+                                    : static_cast<int>(std::lround(static_cast<double>(k)
+                                        * (axis.samples - 1) / static_cast<double>(nodes - 1)));
+            axis.sampleOfNode[static_cast<std::size_t>(k)] = sample;
+            axis.runBegin[static_cast<std::size_t>(sample)] = k;
+        }
         return axis;
+    }
+
+    struct Extremes {
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -std::numeric_limits<double>::infinity();
+        void add(const Extremes& other)
+        {
+            lowest = std::min(lowest, other.lowest);
+            highest = std::max(highest, other.highest);
+        }
+    };
+
+    // The smallest and largest of count values `stride` apart. Four running pairs let the
+    // compiler keep them in vector registers; `v < low ? v : low` is what the minimum
+    // instruction computes, so no reassociation of the comparisons is needed.
+    Extremes extremesOf(const double* values, std::size_t count, std::size_t stride)
+    {
+        Extremes result;
+        if (stride == 1 && count >= 4) {
+            double l0 = result.lowest, l1 = l0, l2 = l0, l3 = l0;
+            double h0 = result.highest, h1 = h0, h2 = h0, h3 = h0;
+            std::size_t i = 0;
+            for (; i + 4 <= count; i += 4) {
+                l0 = values[i] < l0 ? values[i] : l0;
+                l1 = values[i + 1] < l1 ? values[i + 1] : l1;
+                l2 = values[i + 2] < l2 ? values[i + 2] : l2;
+                l3 = values[i + 3] < l3 ? values[i + 3] : l3;
+                h0 = values[i] > h0 ? values[i] : h0;
+                h1 = values[i + 1] > h1 ? values[i + 1] : h1;
+                h2 = values[i + 2] > h2 ? values[i + 2] : h2;
+                h3 = values[i + 3] > h3 ? values[i + 3] : h3;
+            }
+            for (; i < count; ++i) {
+                l0 = values[i] < l0 ? values[i] : l0;
+                h0 = values[i] > h0 ? values[i] : h0;
+            }
+            result.lowest = std::min({ l0, l1, l2, l3 });
+            result.highest = std::max({ h0, h1, h2, h3 });
+            return result;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            double v = values[i * stride];
+            result.lowest = v < result.lowest ? v : result.lowest;
+            result.highest = v > result.highest ? v : result.highest;
+        }
+        return result;
     }
 
 } // namespace
@@ -52,49 +105,149 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         static_cast<std::size_t>(field.columns) * static_cast<std::size_t>(field.rows), 0.0);
 
     // Nodes outside the drawdown extent hold 0: only the extent is read.
-    MetreBox box = grid.drawdownExtent();
-    if (!box.empty()) {
-        const int firstColumn
-            = static_cast<int>(std::max(0LL, ceilDivide(box.xMin - grid.xMin(), xSpacing)));
-        const int lastColumn = static_cast<int>(
-            std::min<long long>(nodeColumns - 1, floorDivide(box.xMax - grid.xMin(), xSpacing)));
-        const int firstRow
-            = static_cast<int>(std::max(0LL, ceilDivide(box.yMin - grid.yMin(), ySpacing)));
-        const int lastRow = static_cast<int>(
-            std::min<long long>(nodeRows - 1, floorDivide(box.yMax - grid.yMin(), ySpacing)));
+    const MetreBox box = grid.drawdownExtent();
+    const int firstColumn = box.empty()
+        ? 0
+        : static_cast<int>(std::max(0LL, ceilDivide(box.xMin - grid.xMin(), xSpacing)));
+    const int lastColumn = box.empty() ? -1
+                                       : static_cast<int>(std::min<long long>(nodeColumns - 1,
+                                           floorDivide(box.xMax - grid.xMin(), xSpacing)));
+    const int firstRow = box.empty()
+        ? 0
+        : static_cast<int>(std::max(0LL, ceilDivide(box.yMin - grid.yMin(), ySpacing)));
+    const int lastRow = box.empty() ? -1
+                                    : static_cast<int>(std::min<long long>(nodeRows - 1,
+                                        floorDivide(box.yMax - grid.yMin(), ySpacing)));
+    Extremes all; // of the grid's values, minus the drawdowns
+    if (firstColumn > 0 || lastColumn < nodeColumns - 1 || firstRow > 0 || lastRow < nodeRows - 1)
+        all.add({ 0.0, 0.0 }); // nodes outside the extent
 
-        // Threads take whole sample rows, so no two write the same sample.
-        auto reduceSampleRows = [&](int sampleRowBegin, int sampleRowEnd) {
-            for (int m = firstRow; m <= lastRow; ++m) {
-                int sampleRow = rows.sampleOfNode[static_cast<std::size_t>(m)];
-                if (sampleRow < sampleRowBegin || sampleRow >= sampleRowEnd)
-                    continue;
+    if (lastColumn >= firstColumn && lastRow >= firstRow) {
+        // Each thread takes a band of whole sample rows, so no two write the same sample, and
+        // reads its node rows in memory order.
+        auto reduceBand = [&](int sampleRowBegin, int sampleRowEnd, Extremes& found) {
+            const int mBegin = std::max(firstRow, rows.runBegin[sampleRowBegin]);
+            const int mEnd = std::min(lastRow + 1, rows.runBegin[sampleRowEnd]);
+            for (int m = mBegin; m < mEnd; ++m) {
                 const double* values = grid.row(grid.yMin() + m * ySpacing);
                 double* out = field.drawdowns.data()
-                    + static_cast<std::size_t>(sampleRow) * static_cast<std::size_t>(field.columns);
-                for (int k = firstColumn; k <= lastColumn; ++k) {
-                    double drawdown
-                        = -values[static_cast<std::size_t>(k) * static_cast<std::size_t>(xSpacing)];
-                    double& sample = out[columns.sampleOfNode[static_cast<std::size_t>(k)]];
-                    sample = std::max(sample, drawdown);
+                    + static_cast<std::size_t>(rows.sampleOfNode[static_cast<std::size_t>(m)])
+                        * static_cast<std::size_t>(field.columns);
+                const int sBegin = columns.sampleOfNode[static_cast<std::size_t>(firstColumn)];
+                const int sEnd = columns.sampleOfNode[static_cast<std::size_t>(lastColumn)] + 1;
+                for (int s = sBegin; s < sEnd; ++s) {
+                    const int k0
+                        = std::max(firstColumn, columns.runBegin[static_cast<std::size_t>(s)]);
+                    const int k1 = std::min(
+                        lastColumn + 1, columns.runBegin[static_cast<std::size_t>(s) + 1]);
+                    if (k1 <= k0)
+                        continue;
+                    Extremes run = extremesOf(values + static_cast<std::size_t>(k0) * xSpacing,
+                        static_cast<std::size_t>(k1 - k0), static_cast<std::size_t>(xSpacing));
+                    out[s] = std::max(out[s], -run.lowest);
+                    found.add(run);
                 }
             }
         };
-        long long nodes
+        const long long nodes
             = static_cast<long long>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
-        unsigned threads
-            = nodes > 1'000'000 ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
-        std::vector<std::jthread> pool;
-        for (unsigned t = 1; t < threads; ++t)
-            pool.emplace_back(reduceSampleRows, static_cast<int>(field.rows * t / threads),
-                static_cast<int>(field.rows * (t + 1) / threads));
-        reduceSampleRows(0, static_cast<int>(field.rows / threads));
+        const unsigned threads = nodes > 1'000'000
+            ? std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(field.rows))
+            : 1u;
+        std::vector<Extremes> found(threads);
+        {
+            std::vector<std::jthread> pool;
+            for (unsigned t = 1; t < threads; ++t)
+                pool.emplace_back([&, t] {
+                    reduceBand(static_cast<int>(field.rows * t / threads),
+                        static_cast<int>(field.rows * (t + 1) / threads), found[t]);
+                });
+            reduceBand(0, static_cast<int>(field.rows / threads), found[0]);
+        }
+        for (const Extremes& part : found)
+            all.add(part);
     }
-
-    auto [lowest, highest] = std::minmax_element(field.drawdowns.begin(), field.drawdowns.end());
-    field.shallowest = *lowest;
-    field.deepest = *highest;
+    if (all.lowest <= all.highest) {
+        field.deepest = std::max(0.0, -all.lowest);
+        field.shallowest = std::max(0.0, -all.highest);
+    }
     return field;
+}
+
+SampledField coarsened(const SampledField& field, int maxPerSide)
+{
+    const AxisGroups columns = groupAxis(field.columns, maxPerSide);
+    const AxisGroups rows = groupAxis(field.rows, maxPerSide);
+    SampledField coarse;
+    coarse.columns = columns.samples;
+    coarse.rows = rows.samples;
+    coarse.xFirst = field.xFirst;
+    coarse.yFirst = field.yFirst;
+    coarse.xSpacing = coarse.columns > 1
+        ? (field.x(field.columns - 1) - field.xFirst) / (coarse.columns - 1)
+        : field.xSpacing;
+    coarse.ySpacing = coarse.rows > 1 ? (field.y(field.rows - 1) - field.yFirst) / (coarse.rows - 1)
+                                      : field.ySpacing;
+    coarse.drawdowns.assign(
+        static_cast<std::size_t>(coarse.columns) * static_cast<std::size_t>(coarse.rows), 0.0);
+    for (int j = 0; j < field.rows; ++j)
+        for (int i = 0; i < field.columns; ++i) {
+            double& sample = coarse.drawdowns[static_cast<std::size_t>(
+                                                  rows.sampleOfNode[static_cast<std::size_t>(j)])
+                    * static_cast<std::size_t>(coarse.columns)
+                + static_cast<std::size_t>(columns.sampleOfNode[static_cast<std::size_t>(i)])];
+            sample = std::max(sample, field.at(i, j));
+        }
+    coarse.deepest = field.deepest;
+    coarse.shallowest = field.shallowest;
+    return coarse;
+}
+
+SampledField withArea(const SampledField& field)
+{
+    if (field.columns >= 2 && field.rows >= 2)
+        return field;
+    SampledField wide = field;
+    wide.columns = std::max(2, field.columns);
+    wide.rows = std::max(2, field.rows);
+    if (field.columns < 2) {
+        wide.xFirst = field.xFirst - 0.5;
+        wide.xSpacing = 1.0;
+    }
+    if (field.rows < 2) {
+        wide.yFirst = field.yFirst - 0.5;
+        wide.ySpacing = 1.0;
+    }
+    wide.drawdowns.resize(
+        static_cast<std::size_t>(wide.columns) * static_cast<std::size_t>(wide.rows));
+    for (int j = 0; j < wide.rows; ++j)
+        for (int i = 0; i < wide.columns; ++i)
+            wide.drawdowns[static_cast<std::size_t>(j) * static_cast<std::size_t>(wide.columns)
+                + static_cast<std::size_t>(i)]
+                = field.columns > 0 && field.rows > 0
+                ? field.at(std::min(i, field.columns - 1), std::min(j, field.rows - 1))
+                : 0.0;
+    return wide;
+}
+
+std::shared_ptr<const ChartSamples> chartSamples(
+    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing)
+{
+    static std::mutex guard;
+    static std::weak_ptr<const DrawdownGrid> lastGrid;
+    static int lastXSpacing = 0, lastYSpacing = 0;
+    static std::shared_ptr<const ChartSamples> last;
+    std::lock_guard lock(guard);
+    if (last && lastGrid.lock() == grid && lastXSpacing == xSpacing && lastYSpacing == ySpacing)
+        return last;
+    auto samples = std::make_shared<ChartSamples>();
+    samples->map = sampleDrawdowns(*grid, xSpacing, ySpacing, ChartSamples::MapSamplesPerSide);
+    samples->surface = coarsened(samples->map, ChartSamples::SurfaceSamplesPerSide);
+    lastGrid = grid;
+    lastXSpacing = xSpacing;
+    lastYSpacing = ySpacing;
+    last = samples;
+    return last;
 }
 
 } // namespace drawfield

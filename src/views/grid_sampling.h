@@ -6,6 +6,7 @@
 
 #include "compute/drawdown_grid.h"
 
+#include <memory>
 #include <vector>
 
 namespace drawfield {
@@ -19,6 +20,8 @@ struct SampledField {
     int columns = 0;
     int rows = 0;
     std::vector<double> drawdowns; // rows * columns
+    // The extremes of the nodes the samples stand for, every one of them at full resolution: the
+    // charts of one map take their contour levels from these, so they agree.
     double deepest = 0.0; // m
     double shallowest = 0.0; // m
 
@@ -33,7 +36,30 @@ struct SampledField {
 
 // Samples the lattice xMin + k * xSpacing, yMin + m * ySpacing of grid (spacings in whole metres,
 // normally the grid's node spacing) with at most maxPerSide samples per axis. The first and last
-// samples lie on the first and last nodes. Only the grid's drawdown extent is read.
+// samples lie on the first and last nodes. Only the grid's drawdown extent is read, once, row by
+// row in memory order, on all cores.
 SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide);
+
+// A field of at most maxPerSide samples a side made from a finer one, each sample again keeping
+// the deepest drawdown of those it stands for, the extremes kept.
+SampledField coarsened(const SampledField& field, int maxPerSide);
+
+// The field as a picture can draw it: a single column or row (a map of one node, a map one
+// metre wide) becomes two alike, half a spacing either side of it, so it has an area to show.
+SampledField withArea(const SampledField& field);
+
+// What both charts of one map need: the map's field and the surface's coarser one, made by one
+// pass over the grid.
+struct ChartSamples {
+    static constexpr int MapSamplesPerSide = 400; // enough for smooth contours on any picture
+    static constexpr int SurfaceSamplesPerSide = 100; // the surface paints each face on its own
+    SampledField map;
+    SampledField surface;
+};
+
+// The samples of grid at the given spacings, made once and shared while they are asked for: the
+// second chart of a run, and every repaint, take the samples the first one made.
+std::shared_ptr<const ChartSamples> chartSamples(
+    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing);
 
 } // namespace drawfield

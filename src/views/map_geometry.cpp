@@ -12,15 +12,12 @@
 
 namespace drawfield {
 
-MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled)
+MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled)
 {
     MapGeometry map;
+    const SampledField field = withArea(sampled); // a map of one node still has its drawdown
     double xLast = field.x(field.columns - 1), yLast = field.y(field.rows - 1);
     map.metres = QRectF(QPointF(field.xFirst, field.yFirst), QPointF(xLast, yLast));
-    if (map.metres.width() <= 0.0) // a map of one column still gets a width to draw
-        map.metres.adjust(-0.5, 0, 0.5, 0);
-    if (map.metres.height() <= 0.0)
-        map.metres.adjust(0, -0.5, 0, 0.5);
 
     map.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
     for (double level : map.scale.levels()) {
@@ -79,6 +76,58 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
     return layout;
 }
 
+namespace {
+
+    // Each contour line carries its level: at the middle of every line long enough to hold it
+    // several times over, on a white box that breaks the line, unless it would touch the plot's
+    // edge or another label.
+    void paintContourLabels(
+        QPainter& painter, const QRectF& plot, const QTransform& toPlot, const MapGeometry& map)
+    {
+        painter.save();
+        QFont font = painter.font();
+        font.setPixelSize(std::max(8, static_cast<int>(font.pixelSize() * 0.85)));
+        painter.setFont(font);
+        const QFontMetricsF metrics(font, painter.device());
+        const QRectF inside = plot.adjusted(2, 2, -2, -2);
+        std::vector<QRectF> taken;
+        for (std::size_t k = 0; k < map.lines.size(); ++k) {
+            const QString text = tickLabel(map.scale.levels()[k]);
+            const double width = metrics.horizontalAdvance(text);
+            for (const QPolygonF& line : toPlot.map(map.lines[k]).toSubpathPolygons()) {
+                double length = 0.0;
+                for (int i = 1; i < line.size(); ++i)
+                    length += QLineF(line[i - 1], line[i]).length();
+                if (length < width * 8.0)
+                    continue;
+                // The point half way along the line.
+                double along = length / 2.0;
+                QPointF at = line.front();
+                for (int i = 1; i < line.size(); ++i) {
+                    const QLineF piece(line[i - 1], line[i]);
+                    if (along <= piece.length()) {
+                        at = piece.pointAt(piece.length() > 0 ? along / piece.length() : 0.0);
+                        break;
+                    }
+                    along -= piece.length();
+                }
+                const QRectF box(at.x() - width / 2.0 - 2.0, at.y() - metrics.height() / 2.0,
+                    width + 4.0, metrics.height());
+                if (!inside.contains(box)
+                    || std::any_of(taken.begin(), taken.end(),
+                        [&](const QRectF& other) { return other.intersects(box); }))
+                    continue;
+                taken.push_back(box);
+                painter.fillRect(box, chart_style::Background);
+                painter.setPen(chart_style::Ink);
+                painter.drawText(box, Qt::AlignCenter, text);
+            }
+        }
+        painter.restore();
+    }
+
+} // namespace
+
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
 {
     painter.save();
@@ -120,29 +169,35 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.setPen(QPen(chart_style::ContourLine, std::max(1.0, line / 14.0)));
     for (const QPainterPath& lines : map.lines)
         painter.drawPath(toPlot.map(lines));
+    paintContourLabels(painter, plot, toPlot, map);
     painter.restore();
 
     painter.setPen(QPen(chart_style::Ink, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
 
-    // Axes: ticks and labels in metres, one routine for both.
+    // Axes: ticks and labels in metres, one routine for both; a label that would touch the one
+    // before it on its axis is left out.
     auto drawAxis = [&](const std::vector<double>& ticks, bool horizontal) {
+        QRectF previous;
         for (double tick : ticks) {
             QPointF at = toPlot.map(
                 horizontal ? QPointF(tick, map.metres.top()) : QPointF(map.metres.left(), tick));
             QString label = tickLabel(tick);
             double width = metrics.horizontalAdvance(label);
-            if (horizontal) {
-                painter.drawLine(at, at + QPointF(0, tickLength));
-                painter.drawText(
-                    QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent()), label);
-            } else {
-                painter.drawLine(at, at - QPointF(tickLength, 0));
-                painter.drawText(QPointF(at.x() - tickLength - width - line * 0.15,
-                                     at.y() + metrics.ascent() / 2.5),
-                    label);
-            }
+            QPointF baseline = horizontal
+                ? QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent())
+                : QPointF(
+                    at.x() - tickLength - width - line * 0.15, at.y() + metrics.ascent() / 2.5);
+            painter.drawLine(
+                at, at + (horizontal ? QPointF(0, tickLength) : QPointF(-tickLength, 0)));
+            QRectF box(QPointF(baseline.x(), baseline.y() - metrics.ascent()),
+                QSizeF(width, metrics.height()));
+            box.adjust(-line * 0.2, 0, line * 0.2, 0);
+            if (!previous.isNull() && previous.intersects(box))
+                continue;
+            previous = box;
+            painter.drawText(baseline, label);
         }
     };
     drawAxis(map.xTicks, true);

@@ -41,8 +41,9 @@ struct MapLayout {
 // The layout paintMap uses on this painter (its font sizes depend on the device).
 MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeometry& map);
 
-// Paints the map into target: the bands and contour lines at equal scale on both axes, X and Y
-// axes with ticks in metres, and the colour scale of the levels in metres.
+// Paints the map into target: the bands and contour lines at equal scale on both axes, each line
+// labelled with its level where there is room, X and Y axes with ticks in metres, and the colour
+// scale of the levels in metres.
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map);
 
 } // namespace drawfield

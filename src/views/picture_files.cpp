@@ -31,8 +31,7 @@ namespace {
 
 std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path)
 {
-    const QString suffix
-        = QString::fromLocal8Bit(path.extension().native()).mid(1).toLower();
+    const QString suffix = QString::fromLocal8Bit(path.extension().native()).mid(1).toLower();
     if (suffix == QLatin1String("wmf"))
         return PictureFormat::Wmf;
     if (suffix == QLatin1String("png"))

@@ -81,9 +81,10 @@ namespace {
 
 } // namespace
 
-SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled)
+SurfaceModel buildSurfaceModel(const SampledField& sampled, bool meshShown, bool zonesFilled)
 {
     SurfaceModel model;
+    const SampledField field = withArea(sampled); // a map of one node is a face, not nothing
     model.columns = field.columns;
     model.rows = field.rows;
     model.metres = QRectF(QPointF(field.xFirst, field.yFirst),
@@ -103,7 +104,9 @@ SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool z
     model.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
     model.xTicks = axisTicks(model.metres.left(), model.metres.right(), 5);
     model.yTicks = axisTicks(model.metres.top(), model.metres.bottom(), 5);
-    model.zTicks = axisTicks(-field.deepest, 0.0, 4);
+    // A map without drawdown still has its level: the zero plane, marked 0.
+    model.zTicks
+        = field.deepest > 0.0 ? axisTicks(-field.deepest, 0.0, 4) : std::vector<double> { 0.0 };
     model.meshShown = meshShown;
     model.zonesFilled = zonesFilled;
     return model;
@@ -200,13 +203,15 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
         QPointF away = middle - onPicture(centre);
         double length = std::hypot(away.x(), away.y());
         QPointF outward = length > 1e-9 ? away / length : QPointF(0, 1);
-        for (double tick : ticks) {
+        for (std::size_t t = 0; t < ticks.size(); ++t) {
+            const double tick = ticks[t];
             double along = axis == 0 ? toModel(tick, model.metres.left(), model.metres.right(), hx)
                 : axis == 1          ? toModel(tick, model.metres.top(), model.metres.bottom(), hy)
                                      : model.z(-tick);
             QPointF at = onPicture(modelPoint(axis, along, best));
             projection.tickMarks.push_back({ at, at + outward * 0.03 });
-            projection.tickLabels.push_back({ at + outward * 0.05, outward, tickLabel(tick) });
+            projection.tickLabels.push_back(
+                { at + outward * 0.05, outward, tickLabel(tick), t == 0 || t + 1 == ticks.size() });
             // The same tick across the walls behind, as a light line.
             for (int w = 0; w < 6; ++w) {
                 const Wall& wall = walls[static_cast<std::size_t>(w)];
@@ -282,28 +287,66 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
     return projection;
 }
 
-void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjection& projection)
+SurfaceLayout surfaceLayout(
+    const QPainter& painter, const QRectF& target, const SurfaceProjection& projection)
 {
-    painter.save();
-    painter.fillRect(target, chart_style::Background);
-    painter.setFont(chart_style::font(target));
-    const QFontMetricsF metrics(painter.font(), painter.device());
+    SurfaceLayout layout;
+    const QFontMetricsF metrics(chart_style::font(target), painter.device());
     const double line = metrics.height();
     const double legendWidth = colourLegendWidth(metrics);
 
     // Fit the box, with room around it for the labels, and keep its proportions.
     // The bounds hold the labels' anchors; the text itself runs outward from them.
     QRectF room = target.adjusted(line * 3.5, line * 1.5, -(legendWidth + line * 3.5), -line * 1.5);
-    if (room.width() < 10 || room.height() < 10 || projection.bounds.isEmpty()) {
+    if (room.width() < 10 || room.height() < 10 || projection.bounds.isEmpty())
+        return layout;
+    double unit = std::min(
+        room.width() / projection.bounds.width(), room.height() / projection.bounds.height());
+    layout.toPicture = QTransform::fromTranslate(
+                           -projection.bounds.center().x(), -projection.bounds.center().y())
+        * QTransform::fromScale(unit, unit)
+        * QTransform::fromTranslate(room.center().x(), room.center().y());
+    layout.legendArea
+        = QRectF(QPointF(target.right() - legendWidth - line * 0.5, target.top() + line),
+            QPointF(target.right(), target.bottom() - line));
+
+    // Labels are anchored on their side facing the box, so they never run into it.
+    std::vector<QRectF> taken = { layout.legendArea };
+    auto place = [&](const SurfaceProjection::Label& label) {
+        QPointF at = layout.toPicture.map(label.at);
+        double width = metrics.horizontalAdvance(label.text);
+        QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
+            at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
+        const QRectF box(topLeft, QSizeF(width, metrics.height()));
+        const QRectF room = box.adjusted(-line * 0.15, -line * 0.05, line * 0.15, line * 0.05);
+        for (const QRectF& other : taken)
+            if (other.intersects(room))
+                return;
+        taken.push_back(room);
+        layout.labels.push_back(
+            { label.text, box, QPointF(topLeft.x(), topLeft.y() + metrics.ascent()) });
+    };
+    for (const SurfaceProjection::Label& label : projection.axisTitles)
+        place(label);
+    for (bool ends : { true, false })
+        for (const SurfaceProjection::Label& label : projection.tickLabels)
+            if (label.isEnd == ends)
+                place(label);
+    layout.fits = true;
+    return layout;
+}
+
+void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjection& projection)
+{
+    painter.save();
+    painter.fillRect(target, chart_style::Background);
+    painter.setFont(chart_style::font(target));
+    const SurfaceLayout layout = surfaceLayout(painter, target, projection);
+    if (!layout.fits) {
         painter.restore();
         return;
     }
-    double unit = std::min(
-        room.width() / projection.bounds.width(), room.height() / projection.bounds.height());
-    QTransform toPicture = QTransform::fromTranslate(
-                               -projection.bounds.center().x(), -projection.bounds.center().y())
-        * QTransform::fromScale(unit, unit)
-        * QTransform::fromTranslate(room.center().x(), room.center().y());
+    const QTransform& toPicture = layout.toPicture;
     auto map = [&](const QPointF& p) { return toPicture.map(p); };
 
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -345,23 +388,9 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
     painter.setPen(QPen(chart_style::Ink, 1.0));
     for (const auto& mark : projection.tickMarks)
         painter.drawLine(map(mark[0]), map(mark[1]));
-    auto drawLabel = [&](const SurfaceProjection::Label& label) {
-        // Anchor the text on its side facing the box, so it never runs into it.
-        QPointF at = map(label.at);
-        double width = metrics.horizontalAdvance(label.text);
-        QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
-            at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
-        painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), label.text);
-    };
-    for (const SurfaceProjection::Label& label : projection.tickLabels)
-        drawLabel(label);
-    for (const SurfaceProjection::Label& label : projection.axisTitles)
-        drawLabel(label);
-
-    paintColourLegend(painter,
-        QRectF(QPointF(target.right() - legendWidth - line * 0.5, target.top() + line),
-            QPointF(target.right(), target.bottom() - line)),
-        projection.scale);
+    for (const SurfaceLayout::PlacedLabel& label : layout.labels)
+        painter.drawText(label.baseline, label.text);
+    paintColourLegend(painter, layout.legendArea, projection.scale);
     painter.restore();
 }
 

@@ -14,6 +14,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 #include <array>
 #include <vector>
@@ -23,7 +24,8 @@ class QPainter;
 namespace drawfield {
 
 // View angles in degrees: turns of the surface about its X, Y and Z axes, applied after a fixed
-// oblique view (all zero looks at the map from the south-west, 30 degrees above the horizon).
+// oblique view. All zero looks at the map from the south-east, 30 degrees above the horizon: the
+// corner of the X maximum and the Y minimum is nearest, X runs to the right along the front.
 struct ViewAngles {
     double x = 0.0;
     double y = 0.0;
@@ -63,6 +65,7 @@ struct SurfaceProjection {
         QPointF at; // view units
         QPointF outward; // unit vector on the picture, away from the box
         QString text;
+        bool isEnd = false; // the first or last tick of its axis: kept before the others
     };
     std::vector<Face> panes; // box walls behind the surface, drawn first
     std::vector<std::array<QPointF, 2>> paneLines; // tick lines on those walls
@@ -76,6 +79,26 @@ struct SurfaceProjection {
 };
 
 SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles);
+
+// Where the surface goes in a picture: the transform from view units, the colour scale's area,
+// and the labels that are drawn, with their boxes. A label that would collide with one placed
+// before it (axis titles first, then each axis's end ticks, then the others) or with the colour
+// scale is left out, so no two drawn labels overlap.
+struct SurfaceLayout {
+    struct PlacedLabel {
+        QString text;
+        QRectF box; // the text's box on the picture
+        QPointF baseline; // where the text starts
+    };
+    QTransform toPicture;
+    QRectF legendArea;
+    std::vector<PlacedLabel> labels;
+    bool fits = false; // false when target is too small to hold the surface
+};
+
+// The layout paintSurface uses on this painter (its font sizes depend on the device).
+SurfaceLayout surfaceLayout(
+    const QPainter& painter, const QRectF& target, const SurfaceProjection& projection);
 
 // Paints the surface into target, fitted and centred, with its box, axes and colour scale.
 void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjection& projection);

@@ -163,6 +163,15 @@ public:
     {
         if (count < 2)
             return;
+        if (count > MostPointsPerRecord) {
+            // Counts are 16-bit in the format: a longer outline keeps every n-th point.
+            std::vector<QPointF> fewer;
+            const int every = (count + MostPointsPerRecord - 1) / MostPointsPerRecord;
+            for (int i = 0; i < count; i += every)
+                fewer.push_back(points[i]);
+            drawPolygon(fewer.data(), static_cast<int>(fewer.size()), mode);
+            return;
+        }
         Words words;
         words << static_cast<std::uint16_t>(count);
         for (int i = 0; i < count; ++i)
@@ -194,6 +203,18 @@ public:
                 drawPolygon(polygon.constData(), static_cast<int>(polygon.size()), PolylineMode);
             return;
         }
+        // Libwmf-based readers join the rings of a POLYPOLYGON with lines. Rings that stand
+        // apart (no ring's box touches another's) fill alike as POLYGONs of their own; only
+        // rings that may hold one another (a hole in a band) need the POLYPOLYGON.
+        const bool tooLarge = polygons.size() > MostPointsPerRecord
+            || std::any_of(polygons.begin(), polygons.end(),
+                [](const QPolygonF& ring) { return ring.size() > MostPointsPerRecord; });
+        if (!ringsMayNest(polygons) || tooLarge) {
+            for (const QPolygonF& polygon : polygons)
+                drawPolygon(polygon.constData(), static_cast<int>(polygon.size()),
+                    path.fillRule() == Qt::WindingFill ? WindingMode : OddEvenMode);
+            return;
+        }
         Words words;
         words << static_cast<std::uint16_t>(polygons.size());
         for (const QPolygonF& polygon : polygons)
@@ -205,6 +226,22 @@ public:
         selectBrush();
         setFillMode(path.fillRule() == Qt::WindingFill ? Winding : Alternate);
         record(MetaPolyPolygon, words);
+    }
+
+    static constexpr int MostPointsPerRecord = 65535;
+
+    static bool ringsMayNest(const QList<QPolygonF>& rings)
+    {
+        std::vector<QRectF> boxes;
+        boxes.reserve(static_cast<std::size_t>(rings.size()));
+        for (const QPolygonF& ring : rings)
+            boxes.push_back(ring.boundingRect());
+        for (std::size_t a = 0; a < boxes.size(); ++a)
+            for (std::size_t b = a + 1; b < boxes.size(); ++b)
+                if (boxes[a].intersects(boxes[b]) || boxes[a].contains(boxes[b])
+                    || boxes[b].contains(boxes[a]))
+                    return true;
+        return false;
     }
 
     void drawRects(const QRectF* rects, int count) override

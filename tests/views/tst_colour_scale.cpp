@@ -17,9 +17,11 @@ private slots:
         QTest::addColumn<double>("deepest");
         QTest::addColumn<QList<double>>("mustHave");
         QTest::newRow("one metre cone") << 0.0 << 1.69 << QList<double> { 0.05, 0.1, 0.5, 1.0 };
-        QTest::newRow("example map") << 0.062 << 0.546 << QList<double> { 0.1, 0.2, 0.3 };
+        QTest::newRow("example map: the cone spans little")
+            << 0.062 << 0.546 << QList<double> { 0.1, 0.15, 0.2, 0.3, 0.5 };
         QTest::newRow("deep cone") << 0.0 << 23.0 << QList<double> { 0.2, 1.0, 10.0 };
         QTest::newRow("centimetres") << 0.0 << 0.03 << QList<double> { 0.001, 0.01 };
+        QTest::newRow("covered map, one decade") << 1.2 << 9.7 << QList<double> { 2.0, 5.0 };
     }
     void levelsAreRoundAndShowShallowDrawdowns()
     {
@@ -28,10 +30,11 @@ private slots:
         QFETCH(QList<double>, mustHave);
         ColourScale scale = ColourScale::forDrawdowns(shallowest, deepest);
         const std::vector<double>& levels = scale.levels();
+        // 8 to 12 bands, so a hydrogeologist can read the cone.
         QVERIFY2(
-            levels.size() >= 4 && levels.size() <= 12, qPrintable(QString::number(levels.size())));
+            levels.size() >= 7 && levels.size() <= 11, qPrintable(QString::number(levels.size())));
         for (std::size_t i = 0; i < levels.size(); ++i) {
-            QVERIFY(levels[i] > shallowest && levels[i] < deepest);
+            QVERIFY(levels[i] > std::min(shallowest, deepest / 2) && levels[i] < deepest);
             if (i > 0)
                 QVERIFY(levels[i] > levels[i - 1]);
             // Round: at most two significant digits.

@@ -4,6 +4,10 @@
 #include "views/contours.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
+#include "views/surface_geometry.h"
+
+#include <QBuffer>
+#include <QSvgGenerator>
 
 #include <QImage>
 #include <QPainter>
@@ -36,6 +40,129 @@ QColor pixel(const QImage& image, const QPointF& at) { return image.pixelColor(a
 class MapDrawingTest : public QObject {
     Q_OBJECT
 private slots:
+    // One colour means one depth: both charts of a run take their levels from the same extremes,
+    // those of every node at full resolution, not of their own samples.
+    void bothChartsShareLevelsFromTheFullResolutionExtremes()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        auto grid = computedGrid(texts);
+        double deepest = 0.0, shallowest = 1e300;
+        for (double value : grid->values()) {
+            deepest = std::max(deepest, -value);
+            shallowest = std::min(shallowest, -value);
+        }
+        auto samples = chartSamples(grid, 1, 1);
+        QCOMPARE(samples, chartSamples(grid, 1, 1)); // one pass serves both charts
+        QCOMPARE(samples->map.deepest, deepest);
+        QCOMPARE(samples->map.shallowest, shallowest);
+        QCOMPARE(samples->surface.shallowest, shallowest);
+        const std::vector<double> mapLevels
+            = buildMapGeometry(samples->map, false, true).scale.levels();
+        const std::vector<double> surfaceLevels
+            = buildSurfaceModel(samples->surface, false, true).scale.levels();
+        QCOMPARE(QList<double>(mapLevels.begin(), mapLevels.end()),
+            QList<double>(surfaceLevels.begin(), surfaceLevels.end()));
+        // 8 to 12 bands on the example.
+        QVERIFY(mapLevels.size() >= 7 && mapLevels.size() <= 11);
+    }
+
+    // A map of one node shows its drawdown; a map without any drawdown still has a Z axis.
+    void aMapOfOneNodeOrOfNoDrawdownShowsWhatThereIs()
+    {
+        auto one = computedGrid(oneWell(5, 5, 1));
+        SampledField field = sampleDrawdowns(*one, 1, 1, 400);
+        QCOMPARE(field.columns, 1);
+        QVERIFY(field.deepest > 0.0);
+        MapGeometry map = buildMapGeometry(field, false, true);
+        QVERIFY(!map.scale.levels().empty());
+        // The deepest level's region covers the whole map: it is drawn in the deepest colour.
+        QVERIFY(map.regions.back().contains(map.metres.center()));
+        SurfaceModel model = buildSurfaceModel(field, false, true);
+        SurfaceProjection surface = projectSurface(model, {});
+        QCOMPARE(surface.faces.size(), std::size_t { 1 });
+
+        ScenarioTexts none = oneWell(500, 500, 100);
+        none.pumpTime = "0.0001";
+        SurfaceModel flat
+            = buildSurfaceModel(sampleDrawdowns(*computedGrid(none), 1, 1, 100), false, true);
+        QCOMPARE(flat.deepest, 0.0);
+        QCOMPARE(QList<double>(flat.zTicks.begin(), flat.zTicks.end()), QList<double> { 0.0 });
+    }
+
+    // All angles zero look from the south-east: X runs left to right along the front and falls
+    // towards the viewer, Y runs away from the viewer.
+    void theDefaultViewIsFromTheSouthEast()
+    {
+        SurfaceModel model = buildSurfaceModel(
+            sampleDrawdowns(*computedGrid(oneWell(50, 50, 100)), 1, 1, 100), false, true);
+        SurfaceProjection projection = projectSurface(model, {});
+        // The first tick labels are X's, then Y's, then Z's.
+        const std::size_t xCount = model.xTicks.size(), yCount = model.yTicks.size();
+        for (std::size_t i = 1; i < xCount; ++i) {
+            QVERIFY(projection.tickLabels[i].at.x() > projection.tickLabels[i - 1].at.x());
+            QVERIFY(projection.tickLabels[i].at.y() > projection.tickLabels[i - 1].at.y());
+        }
+        for (std::size_t i = xCount + 1; i < xCount + yCount; ++i)
+            QVERIFY(projection.tickLabels[i].at.y() < projection.tickLabels[i - 1].at.y());
+    }
+
+    // Turned views crowd the ticks: the labels drawn never overlap, and each axis keeps its
+    // title.
+    void surfaceLabelsNeverOverlap_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<double>("z");
+        QTest::newRow("default") << 0.0 << 0.0 << 0.0;
+        QTest::newRow("tilted 60 about X") << 60.0 << 0.0 << 0.0;
+        QTest::newRow("45 about each axis") << 45.0 << 45.0 << 45.0;
+        QTest::newRow("seen from above") << -60.0 << 0.0 << 90.0;
+    }
+    void surfaceLabelsNeverOverlap()
+    {
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(double, z);
+        SurfaceModel model = buildSurfaceModel(
+            sampleDrawdowns(*computedGrid(ScenarioTexts::example()), 1, 1, 100), false, true);
+        SurfaceProjection projection = projectSurface(model, { x, y, z });
+        QImage image(960, 720, QImage::Format_RGB32);
+        QPainter painter(&image);
+        SurfaceLayout layout = surfaceLayout(painter, image.rect(), projection);
+        QVERIFY(layout.fits);
+        QStringList titles;
+        for (std::size_t a = 0; a < layout.labels.size(); ++a) {
+            if (layout.labels[a].text.endsWith(QLatin1String("(m)")))
+                titles << layout.labels[a].text;
+            QVERIFY(!layout.labels[a].box.intersects(layout.legendArea));
+            for (std::size_t b = a + 1; b < layout.labels.size(); ++b)
+                QVERIFY2(!layout.labels[a].box.intersects(layout.labels[b].box),
+                    qPrintable(layout.labels[a].text + " / " + layout.labels[b].text));
+        }
+        QCOMPARE(titles.size(), 3);
+    }
+
+    // Contour lines carry their values on the map.
+    void contourLinesCarryTheirValues()
+    {
+        auto grid = computedGrid(ScenarioTexts::example());
+        MapGeometry map = buildMapGeometry(sampleDrawdowns(*grid, 1, 1, 400), false, true);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setResolution(96);
+        svg.setSize(QSize(960, 720));
+        {
+            QPainter painter(&svg);
+            paintMap(painter, QRectF(0, 0, 960, 720), map);
+        }
+        const QByteArray text = buffer.data();
+        // Each label shows in the colour scale once; on the map too for the long lines.
+        for (const char* level : { ">0.1<", ">0.15<", ">0.2<" })
+            QVERIFY2(text.count(level) >= 2, level);
+    }
+
     void samplingKeepsTheDeepestNode()
     {
         // A narrow cone on a large map: every sample group is many nodes wide.

@@ -114,6 +114,56 @@ private slots:
         QVERIFY(text.readAll().contains("Y (m)"));
     }
 
+    // The records a filled path becomes: rings apart are POLYGONs (libwmf joins the rings of a
+    // POLYPOLYGON with lines), a ring with a hole needs the POLYPOLYGON.
+    void filledPathsBecomePolygonsWhereTheyHaveNoHoles_data()
+    {
+        QTest::addColumn<QList<QRectF>>("rings");
+        QTest::addColumn<int>("polygons");
+        QTest::addColumn<int>("polyPolygons");
+        QTest::newRow("one ring") << QList<QRectF> { { 10, 10, 50, 50 } } << 1 << 0;
+        QTest::newRow("two cones apart")
+            << QList<QRectF> { { 10, 10, 30, 30 }, { 100, 10, 30, 30 } } << 2 << 0;
+        QTest::newRow("a ring with a hole")
+            << QList<QRectF> { { 10, 10, 80, 80 }, { 30, 30, 20, 20 } } << 0 << 1;
+    }
+    void filledPathsBecomePolygonsWhereTheyHaveNoHoles()
+    {
+        QFETCH(QList<QRectF>, rings);
+        QFETCH(int, polygons);
+        QFETCH(int, polyPolygons);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        {
+            WmfDevice device(&buffer, QSize(200, 100));
+            QPainter painter(&device);
+            QPainterPath path;
+            path.setFillRule(Qt::OddEvenFill);
+            for (const QRectF& ring : rings)
+                path.addEllipse(ring);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::blue);
+            painter.drawPath(path);
+            QVERIFY(painter.end());
+        }
+        // Walk the records after the two headers: size (32 bits, words), then the function.
+        const QByteArray file = buffer.data();
+        int found[2] = { 0, 0 };
+        for (int at = 22 + 18; at + 6 <= file.size();) {
+            const std::uint32_t size = word(file, at) | (std::uint32_t { word(file, at + 2) } << 16);
+            const std::uint16_t function = word(file, at + 4);
+            if (function == 0x0324)
+                ++found[0];
+            if (function == 0x0538)
+                ++found[1];
+            if (size < 3)
+                break;
+            at += int(size) * 2;
+        }
+        QCOMPARE(found[0], polygons);
+        QCOMPARE(found[1], polyPolygons);
+    }
+
     void aFailedWriteEndsThePainterWithFalse()
     {
         QBuffer closed; // never opened: every write fails
