@@ -53,7 +53,8 @@ constexpr const char* Usage
       "  --threads N     use at most N threads (default: one per core)\n"
       "\n"
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
-      "error. A FILE that is a device or a pipe is written into; a regular file is replaced whole.\n"
+      "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
+      "whole.\n"
       "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
       "2 a bad command line or scenario file.\n";
@@ -84,8 +85,8 @@ ViewAngles parseView(const std::string& text)
             end = text.size();
         auto [stop, error] = std::from_chars(text.data() + start, text.data() + end, angles[i]);
         if (error != std::errc() || stop != text.data() + end || !std::isfinite(angles[i]))
-            throw UsageError(
-                "--view needs three angles in degrees, such as 20,0,-40, not " + quotedExcerpt(text));
+            throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not "
+                + quotedExcerpt(text));
         start = end + 1;
     }
     if (start <= text.size())
@@ -156,7 +157,10 @@ CommandLine parseCommandLine(int argc, char** argv)
 }
 
 // A path from the command line as Qt names it: the same bytes, whatever they are.
-QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString qtPath(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 void say(const std::string& message) { std::cerr << message << '\n'; }
 
@@ -197,19 +201,26 @@ bool drawPictures(
     return written;
 }
 
-// Hands the record file to the mapping program as the window does. Returns false when the
-// program could not be started (its message said).
+// Hands the record file to the mapping program as the window does. Returns false when the export
+// did not complete (its message said); refusals of single steps are no failure.
 bool exportToMapper(const std::string& recordFile)
 {
+    // Names travel to the mapping program as text: one that is not valid text would name
+    // another file there.
+    const QString record = qtPath(recordFile);
+    if (QFile::encodeName(record).toStdString() != recordFile) {
+        say("The record file's name " + quotedExcerpt(recordFile, 200)
+            + " is not valid text (UTF-8), so the mapping program cannot be given it; the export "
+              "was not made.");
+        return false;
+    }
     ProcessAutomationClient client(
         ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
-    bool started = true;
-    SURFER_Export(client, qtPath(recordFile), [&](const QString& reason) {
-        say("The mapping program could not be started (" + reason.toLocal8Bit().toStdString()
-            + ").");
-        started = false;
-    });
-    return started;
+    ExportOutcome outcome = SURFER_Export(client, record);
+    if (outcome.end == ExportOutcome::End::Completed)
+        return true;
+    say(exportMessage(outcome, record).toLocal8Bit().toStdString());
+    return false;
 }
 
 // Qt, off screen, for the pictures and the export: no window is ever shown. Qt's own notes (such
@@ -293,9 +304,9 @@ int run(const CommandLine& line, const char* program)
         outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
     std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
-              << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes
-              << " nodes; largest drawdown " << metres(result->largest.drawdown) << " m at ("
-              << result->largest.x << ", " << result->largest.y << "); " << seconds << " s\n";
+            << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes
+            << " nodes; largest drawdown " << metres(result->largest.drawdown) << " m at ("
+            << result->largest.x << ", " << result->largest.y << "); " << seconds << " s\n";
     return status;
 }
 

@@ -185,7 +185,7 @@ QJsonObject AutomationServer::dispatch(
         if (is("call", "GridData")) {
             QString data = arguments.text(name, QStringLiteral("DataFile"), 0);
             QString grid = arguments.text(name, QStringLiteral("OutGrid"), 1);
-            gridPoints(readPoints(data, true), grid);
+            gridPoints(readPoints(data, true), grid, onProgress);
             return value(grid);
         }
         if (is("get", "Documents"))
@@ -228,14 +228,15 @@ QJsonObject AutomationServer::dispatch(
         if (contour || is("call", "AddPostMap")) {
             QString file = arguments.text(
                 name, contour ? QStringLiteral("GridFileName") : QStringLiteral("DataFileName"), 0);
-            if (contour)
-                readDrawdownGrid(file); // refuses a grid it cannot read
-            else
-                readPoints(file, false); // and a missing point file
             auto frame = std::make_shared<Frame>();
             auto layer = std::make_shared<Layer>();
             layer->kind = contour ? Layer::Kind::Contour : Layer::Kind::Post;
             layer->file = QFileInfo(file).absoluteFilePath();
+            // Read now: a grid or point file that cannot be read is refused here.
+            if (contour)
+                layer->gridField();
+            else
+                layer->pointSet();
             frame->layers.push_back(layer);
             frame->selected = true; // a new map is selected
             shapes->plot->frames.push_back(frame);
@@ -273,7 +274,7 @@ QJsonObject AutomationServer::dispatch(
             layer->layer->showColorScale = truth(name, given);
         } else if (contour && is("get", "Levels")) {
             QJsonArray levels;
-            MapGeometry map = buildMapGeometry(readDrawdownGrid(layer->layer->file), false, true);
+            MapGeometry map = buildMapGeometry(layer->layer->gridField(), false, true);
             for (double level : map.scale.levels())
                 levels.append(level);
             return value(levels);

@@ -34,6 +34,9 @@ public:
     // One request in, its reply out (see surfer/process_automation.h for the messages).
     QJsonObject handle(const QJsonObject& request);
 
+    // Hears how far a long request (the gridding) has come, from 0 to 1, while it works.
+    std::function<void(double)> onProgress;
+
     // The document the window shows: the last one added.
     const PlotDocument* shownDocument() const;
     bool isVisible() const { return m_visible; }

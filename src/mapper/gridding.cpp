@@ -48,6 +48,12 @@ namespace {
     using Dataset = std::unique_ptr<void, DatasetCloser>;
 
     constexpr int LargestSideRead = 1000;
+
+    int CPL_STDCALL reportProgress(double complete, const char*, void* listener)
+    {
+        (*static_cast<std::function<void(double)>*>(listener))(complete);
+        return TRUE;
+    }
     // A point's line is a few dozen bytes; a longer one is read in pieces, each its own line.
     constexpr qint64 LongestLineBytes = 4096;
 
@@ -109,7 +115,8 @@ Points readPoints(const QString& path, bool needZ)
     return points;
 }
 
-void gridPoints(const Points& points, const QString& gridPath)
+void gridPoints(
+    const Points& points, const QString& gridPath, const std::function<void(double)>& progress)
 {
     registerDrivers();
     auto refusal = [&](const std::string& reason) {
@@ -150,10 +157,10 @@ void gridPoints(const Points& points, const QString& gridPath)
     if (ParseAlgorithmAndOptions(recipe.c_str(), &algorithm, &options) != CE_None)
         throw refusal(lastGdalError());
     std::vector<double> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-    CPLErr gridded
-        = GDALGridCreate(algorithm, options, static_cast<GUInt32>(points.size()), points.x.data(),
-            points.y.data(), points.z.data(), xMin, xMax, yMin, yMax, static_cast<GUInt32>(columns),
-            static_cast<GUInt32>(rows), GDT_Float64, values.data(), nullptr, nullptr);
+    CPLErr gridded = GDALGridCreate(algorithm, options, static_cast<GUInt32>(points.size()),
+        points.x.data(), points.y.data(), points.z.data(), xMin, xMax, yMin, yMax,
+        static_cast<GUInt32>(columns), static_cast<GUInt32>(rows), GDT_Float64, values.data(),
+        progress ? reportProgress : nullptr, const_cast<std::function<void(double)>*>(&progress));
     CPLFree(options);
     if (gridded != CE_None)
         throw refusal(lastGdalError());

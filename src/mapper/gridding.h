@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -36,7 +37,9 @@ std::optional<std::array<double, 3>> parsePointLine(std::string_view line, bool 
 // invdistnn), on a lattice covering them with about 100 nodes along the longer side; nodes with no
 // point near them take 0, the undisturbed level of a record file. Writes a Golden Software 7
 // binary grid. Throws MapperError, and writes nothing, when it cannot.
-void gridPoints(const Points& points, const QString& gridPath);
+// progress hears how far the gridding has come, from 0 to 1.
+void gridPoints(const Points& points, const QString& gridPath,
+    const std::function<void(double)>& progress = {});
 
 // Reads a grid file: a Golden Software grid (text, 6 or 7 binary) or an ESRI ASCII grid, through
 // GDAL (so GDAL's virtual paths such as /vsimem/ work too). The field's values are the drawdowns,

@@ -12,11 +12,14 @@
 #include <QApplication>
 #include <QJsonDocument>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -43,12 +46,40 @@ int serve()
     PlotWindow shown([&] { return server.shownDocument(); });
     window = &shown;
 
-    auto handle = [&](const QByteArray& line, bool overlong) {
-        QJsonObject reply = replyTo(server, line, overlong);
-        QByteArray out = QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n';
+    // Replies and signs of work share standard output, one whole line at a time.
+    static std::mutex output;
+    static QJsonValue workingOn; // the id of the request in hand
+    static bool busy = false;
+    static std::atomic<double> progress { -1.0 };
+    auto writeLine = [](const QJsonObject& message) {
+        QByteArray out = QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
         std::fflush(stdout);
     };
+    server.onProgress = [](double fraction) { progress = fraction; };
+    auto handle = [&](const QByteArray& line, bool overlong) {
+        {
+            std::lock_guard lock(output);
+            workingOn = QJsonDocument::fromJson(line).object().value(QStringLiteral("id"));
+            busy = true;
+            progress = -1.0;
+        }
+        QJsonObject reply = replyTo(server, line, overlong);
+        std::lock_guard lock(output);
+        busy = false;
+        writeLine(reply);
+    };
+    // While a request is in hand the client hears, four times a second, that it is still worked
+    // on: a long gridding is no silence.
+    std::thread([writeLine] {
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            std::lock_guard lock(output);
+            if (busy)
+                writeLine({ { QStringLiteral("id"), workingOn },
+                    { QStringLiteral("working"), progress.load() } });
+        }
+    }).detach();
     // The client has gone: stay while the window is open for the user, else end.
     auto clientGone = [&] {
         if (!shown.isVisible())

@@ -8,6 +8,7 @@
 #include "compute/user_text.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -15,7 +16,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cmath>
 #include <optional>
@@ -27,6 +27,8 @@ namespace {
     constexpr double PageHeightInches = 6.0;
     // 4800 x 3600 pixels at most: a larger request is a client's error, not a gigabyte picture.
     constexpr int LargestDpi = 600;
+    // A plot document names a few files; anything near this is not one.
+    constexpr qint64 LargestDocumentBytes = 1 << 20;
 
     struct ExportOptions {
         int horizontalDpi = 96;
@@ -112,11 +114,11 @@ namespace {
         for (const auto& layer : frame.layers) {
             try {
                 if (layer->kind == Layer::Kind::Contour && !field) {
-                    field = readDrawdownGrid(layer->file);
+                    field = layer->gridField();
                     filled = layer->fillContours;
                     scaleShown = layer->showColorScale;
                 } else if (layer->kind == Layer::Kind::Post) {
-                    pointSets.push_back(readPoints(layer->file, false));
+                    pointSets.push_back(layer->pointSet());
                 }
             } catch (const MapperError&) {
                 // A layer whose file is gone draws nothing.
@@ -159,14 +161,35 @@ namespace {
 
 } // namespace
 
-QJsonObject PlotDocument::toJson() const
+const SampledField& Layer::gridField() const
 {
+    if (!grid)
+        grid = std::make_shared<const SampledField>(readDrawdownGrid(file));
+    return *grid;
+}
+
+const Points& Layer::pointSet() const
+{
+    if (!points)
+        points = std::make_shared<const Points>(readPoints(file, false));
+    return *points;
+}
+
+QJsonObject PlotDocument::toJson(const QString& folder) const
+{
+    const QDir base(folder);
     QJsonArray frameList;
     for (const auto& frame : frames) {
         QJsonArray layerList;
         for (const auto& layer : frame->layers) {
+            QString name = layer->file;
+            if (!folder.isEmpty()) {
+                QString relative = base.relativeFilePath(layer->file);
+                if (!relative.startsWith(QLatin1String("..")) && !QDir::isAbsolutePath(relative))
+                    name = relative;
+            }
             QJsonObject item { { QStringLiteral("type"), kindName(layer->kind) },
-                { QStringLiteral("file"), layer->file } };
+                { QStringLiteral("file"), name } };
             if (layer->kind == Layer::Kind::Contour) {
                 item.insert(QStringLiteral("fillContours"), layer->fillContours);
                 item.insert(QStringLiteral("showColorScale"), layer->showColorScale);
@@ -179,7 +202,7 @@ QJsonObject PlotDocument::toJson() const
         { QStringLiteral("version"), 1 }, { QStringLiteral("frames"), frameList } };
 }
 
-PlotDocument PlotDocument::fromJson(const QJsonObject& json)
+PlotDocument PlotDocument::fromJson(const QJsonObject& json, const QString& folder)
 {
     if (json.value(QStringLiteral("format")).toString() != QLatin1String("drawfield-mapper plot"))
         throw MapperError("not a plot document of drawfield-mapper");
@@ -197,6 +220,8 @@ PlotDocument PlotDocument::fromJson(const QJsonObject& json)
             layer->kind
                 = type == QLatin1String("contour") ? Layer::Kind::Contour : Layer::Kind::Post;
             layer->file = item.value(QStringLiteral("file")).toString();
+            if (!folder.isEmpty() && QDir::isRelativePath(layer->file))
+                layer->file = QDir(folder).filePath(layer->file);
             layer->fillContours = item.value(QStringLiteral("fillContours")).toBool();
             layer->showColorScale = item.value(QStringLiteral("showColorScale")).toBool();
             frame->layers.push_back(layer);
@@ -208,28 +233,29 @@ PlotDocument PlotDocument::fromJson(const QJsonObject& json)
 
 void PlotDocument::save(const QString& path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw MapperError("cannot write plot document " + path.toStdString() + ": "
-            + file.errorString().toStdString());
-    file.write(QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
-    if (!file.commit())
-        throw MapperError("cannot write plot document " + path.toStdString() + ": "
-            + file.errorString().toStdString());
+    const QByteArray bytes
+        = QJsonDocument(toJson(QFileInfo(path).absolutePath())).toJson(QJsonDocument::Indented);
+    try {
+        AtomicFile file(QFile::encodeName(path).toStdString(), "plot document");
+        file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        file.commit();
+    } catch (const FileWriteError& error) {
+        throw MapperError(error.what());
+    }
 }
 
 PlotDocument PlotDocument::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw MapperError("cannot read plot document " + path.toStdString() + ": "
-            + file.errorString().toStdString());
+        throw MapperError(cannotMessage("read", "plot document",
+            QFile::encodeName(path).toStdString(), file.errorString().toStdString()));
     QJsonParseError error {};
-    QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &error);
+    QJsonDocument json = QJsonDocument::fromJson(file.read(LargestDocumentBytes), &error);
     if (error.error != QJsonParseError::NoError || !json.isObject())
-        throw MapperError("cannot read plot document " + path.toStdString() + ": "
-            + error.errorString().toStdString());
-    return fromJson(json.object());
+        throw MapperError(cannotMessage("read", "plot document",
+            QFile::encodeName(path).toStdString(), error.errorString().toStdString()));
+    return fromJson(json.object(), QFileInfo(path).absolutePath());
 }
 
 void paintPlot(QPainter& painter, const QRectF& target, const PlotDocument& document)

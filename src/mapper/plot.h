@@ -4,6 +4,8 @@
 // file, a post map of a point file), drawn with the chart component's map painting, saved as a
 // small readable JSON document that the program opens again.
 
+#include "views/grid_sampling.h"
+
 #include <QJsonObject>
 #include <QSize>
 #include <QString>
@@ -16,12 +18,21 @@ class QRectF;
 
 namespace drawfield::mapper {
 
+struct Points;
+
 struct Layer {
     enum class Kind { Contour, Post };
     Kind kind = Kind::Contour;
-    QString file; // the grid (contour) or the point file (post)
+    QString file; // the grid (contour) or the point file (post), an absolute path
     bool fillContours = false;
     bool showColorScale = false;
+    // What the file held when the layer was made or first drawn: a plot stays as it was drawn
+    // when its files move (the export puts them in place after the plot is made).
+    mutable std::shared_ptr<const SampledField> grid;
+    mutable std::shared_ptr<const Points> points;
+
+    const SampledField& gridField() const; // reads the file the first time; throws MapperError
+    const Points& pointSet() const; // the same for a post map's points
 };
 
 struct Frame {
@@ -32,10 +43,12 @@ struct Frame {
 struct PlotDocument {
     std::vector<std::shared_ptr<Frame>> frames;
 
-    QJsonObject toJson() const;
-    // Throws MapperError when json is not a plot document.
-    static PlotDocument fromJson(const QJsonObject& json);
-    void save(const QString& path) const; // throws MapperError
+    // The document as JSON. Layer files in `folder` (or below it) are named relative to it, so a
+    // document and its grid can move together; others keep their absolute paths.
+    QJsonObject toJson(const QString& folder = {}) const;
+    // Throws MapperError when json is not a plot document. Relative names are taken from folder.
+    static PlotDocument fromJson(const QJsonObject& json, const QString& folder = {});
+    void save(const QString& path) const; // throws MapperError; names relative to its folder
     static PlotDocument load(const QString& path); // throws MapperError
 };
 

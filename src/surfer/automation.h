@@ -7,8 +7,10 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
+#include <stop_token>
 #include <vector>
 
 namespace drawfield {
@@ -16,6 +18,13 @@ namespace drawfield {
 class AutomationError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// The connection itself is gone, not one call: the server ended, or stopped answering and was
+// ended, or a stop was asked for. Every later call fails the same way.
+class AutomationLost : public AutomationError {
+public:
+    using AutomationError::AutomationError;
 };
 
 // An object of the server, by the number the server gave it.
@@ -50,6 +59,15 @@ public:
     virtual AutomationValue call(
         ObjectRef object, const QString& method, const AutomationArguments& arguments = {})
         = 0;
+
+    // From now on, a stop asked for through `stop` ends the call in progress (AutomationLost),
+    // and callProgress hears how far the server has come within a call, from 0 to 1, when it
+    // says. A client that cannot be interrupted ignores both.
+    virtual void watch(std::stop_token stop, std::function<void(double)> callProgress)
+    {
+        (void)stop;
+        (void)callProgress;
+    }
 };
 
 } // namespace drawfield

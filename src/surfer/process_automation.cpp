@@ -14,11 +14,35 @@
 
 namespace drawfield {
 
-ProcessAutomationClient::ProcessAutomationClient(
-    std::map<QString, QStringList> servers, std::chrono::milliseconds timeout)
+ProcessAutomationClient::ProcessAutomationClient(std::map<QString, QStringList> servers,
+    std::chrono::milliseconds silenceLimit, std::chrono::milliseconds startingLimit)
     : m_servers(std::move(servers))
-    , m_timeout(timeout)
+    , m_silenceLimit(silenceLimit)
+    , m_startingLimit(startingLimit)
 {
+}
+
+void ProcessAutomationClient::watch(std::stop_token stop, std::function<void(double)> callProgress)
+{
+    m_stop = std::move(stop);
+    m_callProgress = std::move(callProgress);
+}
+
+void ProcessAutomationClient::endServer(const QString& why)
+{
+    // A server we give up on is ended: left running it would go on writing files, or sit there
+    // unanswering, long after the export.
+    if (m_process != nullptr && m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+    m_broken = why;
+}
+
+void ProcessAutomationClient::loseServer(const QString& why, const QString& what)
+{
+    endServer(why);
+    throw AutomationLost("cannot " + what.toStdString() + ": " + why.toStdString());
 }
 
 std::map<QString, QStringList> ProcessAutomationClient::mapperIn(const QString& folder)
@@ -48,6 +72,10 @@ ProcessAutomationClient::~ProcessAutomationClient()
 {
     if (m_process == nullptr)
         return;
+    if (m_process->state() == QProcess::NotRunning) {
+        delete m_process; // ended, or ended by us
+        return;
+    }
     // Closing our end tells the server we are gone; it decides whether to stay (its window is
     // open) or to end. Its process object goes to the main thread, whose event loop notices when
     // the server ends, whatever thread the client worked in.
@@ -75,7 +103,7 @@ ObjectRef ProcessAutomationClient::create(const QString& className)
         process->setProcessChannelMode(QProcess::SeparateChannels);
         process->setStandardErrorFile(QProcess::nullDevice());
         process->start();
-        if (!process->waitForStarted(static_cast<int>(m_timeout.count()))) {
+        if (!process->waitForStarted(static_cast<int>(m_silenceLimit.count()))) {
             QString reason = process->errorString();
             delete process;
             throw AutomationError("cannot start " + server->second.front().toStdString() + ": "
@@ -132,9 +160,10 @@ ServerReply parseReply(const QByteArray& line, int id, const QString& what)
     };
     QJsonParseError error {};
     QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    // A line that is no message: nothing the server says can be trusted after it.
     if (error.error != QJsonParseError::NoError || !document.isObject())
-        throw fail(QStringLiteral("the server's reply is not a message: ")
-            + QString::fromStdString(quotedExcerpt(line.toStdString())));
+        throw AutomationLost("cannot " + what.toStdString()
+            + ": the server's reply is not a message: " + quotedExcerpt(line.toStdString()));
     QJsonObject answer = document.object();
     ServerReply reply;
     if (answer.value(QStringLiteral("id")).toInt(-1) != id)
@@ -166,37 +195,50 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
     if (m_process == nullptr)
         throw fail(QStringLiteral("no server is running"));
     if (!m_broken.isEmpty())
-        throw fail(m_broken);
+        throw AutomationLost("cannot " + what.toStdString() + ": " + m_broken.toStdString());
 
     const int id = m_nextId++;
     message.insert(QStringLiteral("id"), id);
     QByteArray line = QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';
-    if (m_process->state() != QProcess::Running || m_process->write(line) != line.size()) {
-        m_broken = QStringLiteral("the server has ended");
-        throw fail(m_broken);
-    }
+    if (m_process->state() != QProcess::Running || m_process->write(line) != line.size())
+        loseServer(QStringLiteral("the server has ended"), what);
 
-    QDeadlineTimer deadline(m_timeout);
+    // The limit is on silence, not on the call: every line from the server, a sign of work
+    // among them, starts it again. A server that has not answered yet may still be starting,
+    // which on a busy machine takes its time.
+    const std::chrono::milliseconds limit
+        = m_answered ? m_silenceLimit : std::max(m_silenceLimit, m_startingLimit);
+    QDeadlineTimer silence(limit);
     for (;;) {
         while (m_process->canReadLine()) {
-            QByteArray line = m_process->readLine().trimmed();
-            if (line.isEmpty())
+            QByteArray reply = m_process->readLine().trimmed();
+            m_answered = true;
+            silence.setRemainingTime(m_silenceLimit);
+            if (reply.isEmpty())
                 continue;
-            ServerReply reply = parseReply(line, id, what);
-            if (reply.kind == ServerReply::Kind::Answer)
-                return reply.value;
+            ServerReply parsed;
+            try {
+                parsed = parseReply(reply, id, what);
+            } catch (const AutomationLost& lost) {
+                endServer(QStringLiteral("the server's reply was not a message"));
+                throw;
+            }
+            if (parsed.kind == ServerReply::Kind::Answer)
+                return parsed.value;
+            if (parsed.kind == ServerReply::Kind::Working && parsed.progress >= 0.0
+                && m_callProgress)
+                m_callProgress(parsed.progress);
         }
-        if (m_process->state() != QProcess::Running && m_process->bytesAvailable() == 0) {
-            m_broken = QStringLiteral("the server has ended");
-            throw fail(m_broken);
-        }
-        if (deadline.hasExpired()) {
-            m_broken = QStringLiteral("the server did not answer within %1 s")
-                           .arg(m_timeout.count() / 1000.0);
-            throw fail(m_broken);
-        }
+        if (m_stop.stop_requested())
+            loseServer(QStringLiteral("the export was stopped"), what);
+        if (m_process->state() != QProcess::Running && m_process->bytesAvailable() == 0)
+            loseServer(QStringLiteral("the server has ended"), what);
+        if (silence.hasExpired())
+            loseServer(QStringLiteral("the server did not answer for %1 s and was ended")
+                           .arg(limit.count() / 1000.0),
+                what);
         m_process->waitForReadyRead(
-            static_cast<int>(std::max<qint64>(1, std::min<qint64>(deadline.remainingTime(), 200))));
+            static_cast<int>(std::max<qint64>(1, std::min<qint64>(silence.remainingTime(), 100))));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <stop_token>
 
 namespace drawfield {
 
@@ -23,10 +24,33 @@ struct SurferFiles {
 };
 SurferFiles surferFilesFor(const QString& recordFile);
 
+// What the caller may ask of a running export.
+struct ExportControl {
+    std::stop_token stop; // a stop ends the export at once, the mapping program with it
+    // How far the export has come (0 to 1) and what it is doing, from the export's own thread.
+    std::function<void(double fraction, const QString& activity)> progress;
+};
+
+struct ExportOutcome {
+    enum class End {
+        Completed, // every step was asked for; some may have been refused, which is no failure
+        ServerMissing, // the mapping program could not be started at all
+        Stopped, // a stop was asked for
+        Lost, // the mapping program ended or stopped answering, or the files could not be placed
+    };
+    End end = End::Completed;
+    QString reason; // why, for every end but Completed
+};
+
+// What the user is told of an export's end: nothing when it completed.
+QString exportMessage(const ExportOutcome& outcome, const QString& recordFile);
+
 // The fifteen steps, in order; a step that fails is skipped and the later independent ones still
-// run. Nothing is returned. When the mapping program cannot be started at all, serverMissing is
-// told why, once; later failures stay silent.
-void SURFER_Export(AutomationClient& client, const QString& Surfer_fichier,
-    const std::function<void(const QString& reason)>& serverMissing);
+// run. The grid, the picture and the document are made under temporary names in a folder of their
+// own beside the record file, and put in place together at the end, each replacing its namesake
+// of an earlier export (or removing it, when this export made none): files of two exports never
+// mix. An export that is stopped or loses the mapping program puts nothing in place.
+ExportOutcome SURFER_Export(
+    AutomationClient& client, const QString& Surfer_fichier, const ExportControl& control = {});
 
 } // namespace drawfield

@@ -1,14 +1,21 @@
 #include "window/controls.h"
 
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace drawfield {
 
@@ -318,6 +325,79 @@ void ExtentPicture::paintEvent(QPaintEvent*)
         Qt::AlignLeft | Qt::AlignTop, QStringLiteral("max"));
     painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1, Qt::DotLine));
     painter.drawLine(map.topRight(), map.topRight() + QPointF(width() * 0.1, -height() * 0.08));
+}
+
+ExportPanel::ExportPanel(QWidget* parent)
+    : QFrame(parent)
+    , m_activity(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+    , m_stop(new QPushButton(QStringLiteral("Stop"), this))
+{
+    setObjectName(QStringLiteral("ExportPanel"));
+    setFrameStyle(QFrame::Box | QFrame::Raised);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    m_stop->setObjectName(QStringLiteral("StopExport"));
+    m_bar->setRange(0, 1000);
+    auto* title = new QLabel(QStringLiteral("Exporting to the mapping program"), this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(title, 0, 0, 1, 2);
+    layout->addWidget(m_activity, 1, 0, 1, 2);
+    layout->addWidget(m_bar, 2, 0);
+    layout->addWidget(m_stop, 2, 1);
+    setProgress(0.0, QString());
+    hide();
+}
+
+void ExportPanel::setProgress(double fraction, const QString& activity)
+{
+    m_bar->setValue(static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * 1000)));
+    m_activity->setText(activity.isEmpty() ? QString() : activity + QStringLiteral("..."));
+}
+
+InputGate::InputGate(QWidget* open, std::function<void()> onEscape)
+    : m_open(open)
+    , m_onEscape(std::move(onEscape))
+{
+}
+
+bool InputGate::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && m_onEscape
+            && watched->isWidgetType()) {
+            m_onEscape();
+            return true;
+        }
+        [[fallthrough]];
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::Drop: {
+        // The platform window passes input on to the widget under it: only widgets are
+        // turned away, all but the open one.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr)
+            return false;
+        return widget != m_open && !m_open->isAncestorOf(widget);
+    }
+    default:
+        return false;
+    }
 }
 
 QIcon drawfieldIcon()

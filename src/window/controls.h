@@ -3,12 +3,16 @@
 // The window's own controls: the tab control, the well table, the progress box, the picture of
 // the map's extent and the web link.
 
+#include <QFrame>
 #include <QTableWidget>
 #include <QWidget>
 
 #include <functional>
 #include <vector>
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QTabBar;
 
 namespace drawfield {
@@ -90,6 +94,37 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// The panel shown over the window while the export to the mapping program runs: what it is doing,
+// how far it has come, and a Stop button, the one control that takes input meanwhile.
+class ExportPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit ExportPanel(QWidget* parent = nullptr);
+    void setProgress(double fraction, const QString& activity); // fraction 0 to 1
+    QPushButton* stopButton() const { return m_stop; }
+
+private:
+    QLabel* m_activity;
+    QProgressBar* m_bar;
+    QPushButton* m_stop;
+};
+
+// While installed on the application, lets no user input through but to one widget (and its
+// children) and calls onEscape when Escape is pressed: the window keeps painting while a long
+// task runs, and that widget (a Stop button) is the only way in.
+class InputGate : public QObject {
+    Q_OBJECT
+public:
+    InputGate(QWidget* open, std::function<void()> onEscape);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_open;
+    std::function<void()> m_onEscape;
 };
 
 // The program's icon: a cone of depression seen from above.

@@ -13,6 +13,7 @@
 #include "window/module1.h"
 #include "window/rtf_reader.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTextEdit>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -128,6 +130,9 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     buildInfosTab(SSTab1->addTab(QStringLiteral("Infos")));
     SSTab1->setCurrentIndex(0);
     setTabOrder();
+    exportPanel = new ExportPanel(this);
+    connect(exportPanel->stopButton(), &QPushButton::clicked, this,
+        [this] { m_exportStop.request_stop(); });
 
     resize(twips(9510), twips(6585));
     Form_Load();
@@ -531,14 +536,50 @@ void main1::Command1_Click()
 
 void main1::SURFER_Export(const QString& Surfer_fichier)
 {
-    // The mapping program missing is said once; its later failures stay silent.
+    m_exporting = true;
+    m_exportStop = std::stop_source();
+    exportPanel->setProgress(0.0, QString());
+    exportPanel->adjustSize();
+    exportPanel->resize(std::max(exportPanel->width(), width() / 2), exportPanel->height());
+    exportPanel->move((width() - exportPanel->width()) / 2, (height() - exportPanel->height()) / 2);
+    exportPanel->show();
+    exportPanel->raise();
+
+    InputGate gate(exportPanel->stopButton(), [this] { m_exportStop.request_stop(); });
+    qApp->installEventFilter(&gate);
     std::unique_ptr<AutomationClient> client = m_automation();
-    drawfield::SURFER_Export(
-        *client, Surfer_fichier, [this, &Surfer_fichier](const QString& reason) {
-            showStop(QStringLiteral(
-                "The mapping program could not be started (%1). The record file is %2.")
-                         .arg(reason, Surfer_fichier));
-        });
+    ExportControl control;
+    control.stop = m_exportStop.get_token();
+    control.progress = [this](double fraction, const QString& activity) {
+        QMetaObject::invokeMethod(
+            exportPanel,
+            [this, fraction, activity] { exportPanel->setProgress(fraction, activity); },
+            Qt::QueuedConnection);
+    };
+    ExportOutcome outcome;
+    QEventLoop loop;
+    // The client lives and dies in the export's thread, where its calls wait.
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            outcome = drawfield::SURFER_Export(*client, Surfer_fichier, control);
+        } catch (const std::exception& error) {
+            outcome = { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
+        }
+        client.reset();
+    }));
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    qApp->removeEventFilter(&gate);
+    exportPanel->hide();
+    m_exporting = false;
+
+    // The mapping program missing is said once; its later refusals stay silent. A stopped or
+    // failed export says so.
+    const QString message = exportMessage(outcome, Surfer_fichier);
+    if (!message.isEmpty())
+        showStop(message);
 }
 
 void main1::Command17_Click() { Plot3D(*Chart3D2, plotSource()); }
@@ -574,10 +615,11 @@ void main1::Text10_MouseDown()
 
 void main1::closeEvent(QCloseEvent* event)
 {
-    // Closing during a run ends the run first; the window closes when it has.
-    if (m_running) {
+    // Closing during a run or an export ends it first; the window closes when it has.
+    if (m_running || m_exporting) {
         m_closeAfterRun = true;
         m_stop.request_stop();
+        m_exportStop.request_stop();
         event->ignore();
         return;
     }

@@ -28,6 +28,7 @@ namespace drawfield {
 class AutomationClient;
 class Chart3D;
 class Desktop;
+class ExportPanel;
 class ExtentPicture;
 class FlexGrid;
 class ProgressBox;
@@ -75,6 +76,7 @@ public:
     Chart3D *Chart3D1, *Chart3D2;
     QTextEdit* RichTextBox1;
     QWidget* Picture2;
+    ExportPanel* exportPanel; // shown over the window while an export runs
 
     // The handlers, callable as the events call them.
     void Form_Load();
@@ -104,14 +106,18 @@ private:
     ScenarioTexts fieldTexts() const;
     PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
-    // Hands the record file to the mapping program when "SURFER Grid" is ticked.
+    // Hands the record file to the mapping program when "SURFER Grid" is ticked. It runs off the
+    // interface thread like the computation: the window keeps painting, input is ignored but for
+    // the export panel's Stop button (or Escape), and the outcome is said when it is not a success.
     void SURFER_Export(const QString& Surfer_fichier);
 
     Desktop& m_desktop;
     AutomationFactory m_automation;
     bool m_running = false;
+    bool m_exporting = false;
     bool m_closeAfterRun = false;
     std::stop_source m_stop; // asks a running computation to end
+    std::stop_source m_exportStop; // asks a running export to end
 };
 
 } // namespace drawfield

@@ -1,9 +1,14 @@
 // An automation server that misbehaves as told: "garbage" answers with what is no message,
 // "die" ends on the first request, "silent" never answers, "late-object" answers its first
-// request well and then stops answering.
+// request well and then stops answering, "working" answers its first request well and then says,
+// five times a second, that it is working on the next one, for ever. Any later argument is
+// ignored (tests name their server with it, to find it among the processes).
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -27,6 +32,17 @@ int main(int argc, char** argv)
         } else if (mode == "late-object") {
             if (requests == 1)
                 std::cout << "{\"id\":" << id << ",\"object\":1}\n" << std::flush;
+        } else if (mode == "working") {
+            if (requests == 1) {
+                std::cout << "{\"id\":" << id << ",\"object\":1}\n" << std::flush;
+                continue;
+            }
+            std::thread([id] {
+                for (;;) {
+                    std::cout << "{\"id\":" << id << ",\"working\":0.5}\n" << std::flush;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                }
+            }).detach();
         }
     }
     return 0;

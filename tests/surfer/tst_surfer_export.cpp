@@ -8,14 +8,19 @@
 #include "surfer/surfer_export.h"
 #include "views/map_geometry.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <thread>
 
 using namespace drawfield;
 
@@ -79,26 +84,54 @@ private:
     int m_objects = 0;
 };
 
-QStringList fullSequence(const QString& base)
+// The requests of a whole export of folder/drawfield.dat. The files it makes are named in a
+// folder of their own, written here as "<staging>".
+QStringList fullSequence(const QString& folder)
 {
+    const QString record = folder + "/drawfield.dat";
+    const QString made = folder + "/<staging>/drawfield.";
     return {
         "create Surfer.Application",
         "put #1 Visible true",
-        "call #1 GridData DataFile=" + base + "dat OutGrid=" + base + "grd",
+        "call #1 GridData DataFile=" + record + " OutGrid=" + made + "grd",
         "get #1 Documents",
         "call #3 Add",
         "get #4 Shapes",
-        "call #5 AddContourMap " + base + "grd",
+        "call #5 AddContourMap " + made + "grd",
         "call #6 Overlays 1",
         "put #7 FillContours true",
         "put #7 ShowColorScale true",
-        "call #5 AddPostMap " + base + "xyz",
+        "call #5 AddPostMap " + folder + "/drawfield.xyz",
         "put #8 Selected true",
         "get #4 Selection",
         "call #9 OverlayMaps",
-        "call #4 Export FileName=" + base + "bmp Options=Defaults=1,HDPI=70,VDPI=70,ColorDepth=32",
-        "call #4 SaveAs " + base + "srf",
+        "call #4 Export FileName=" + made + "bmp Options=Defaults=1,HDPI=70,VDPI=70,ColorDepth=32",
+        "call #4 SaveAs " + made + "srf",
     };
+}
+
+// The requests with the staging folder's random name written as "<staging>".
+QStringList withStagingNamed(QStringList requests)
+{
+    static const QRegularExpression staging(QStringLiteral("\\.drawfield-export-[^/]+"));
+    for (QString& request : requests)
+        request.replace(staging, QStringLiteral("<staging>"));
+    return requests;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+bool isRunning(const QString& marker)
+{
+    QProcess pgrep;
+    pgrep.start(QStringLiteral("pgrep"), { QStringLiteral("-f"), marker });
+    pgrep.waitForFinished();
+    return pgrep.exitCode() == 0;
 }
 
 QByteArray bytesOf(const QString& path)
@@ -151,51 +184,99 @@ private slots:
 
     void theFifteenStepsInOrder()
     {
+        QTemporaryDir folder;
         RecordingClient client;
-        int missing = 0;
-        SURFER_Export(client, QStringLiteral("C:/Tool/data/drawfield.dat"),
-            [&](const QString&) { ++missing; });
-        QCOMPARE(client.requests, fullSequence(QStringLiteral("C:/Tool/data/drawfield.")));
-        QCOMPARE(missing, 0);
+        ExportOutcome outcome
+            = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")));
+        QCOMPARE(withStagingNamed(client.requests), fullSequence(folder.path()));
+        QCOMPARE(outcome.end, ExportOutcome::End::Completed);
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList()); // the staging folder is gone
     }
 
     void failuresAreSkipped_data()
     {
         QTest::addColumn<QStringList>("failing");
-        QTest::addColumn<QStringList>("expected");
-        const QStringList all = fullSequence(QStringLiteral("/d/drawfield."));
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<int>("postSelected"); // the frame selected by step 12
         // An empty record file: the gridding fails, everything else is still asked for.
-        QTest::newRow("gridding refused") << QStringList { "GridData" } << all;
+        QTest::newRow("gridding refused") << QStringList { "GridData" } << 16 << 8;
         // No point file: the contour map's frame is the one selected; export and save still run.
-        QStringList noPosts = all;
-        noPosts[11] = "put #6 Selected true";
-        QTest::newRow("no point file") << QStringList { "AddPostMap" } << noPosts;
+        QTest::newRow("no point file") << QStringList { "AddPostMap" } << 16 << 6;
         // No document: nothing that needs it is asked for.
-        QTest::newRow("no document") << QStringList { "Add" } << all.mid(0, 5);
-        QTest::newRow("export refused, the save still runs") << QStringList { "Export" } << all;
+        QTest::newRow("no document") << QStringList { "Add" } << 5 << 0;
+        QTest::newRow("export refused, the save still runs") << QStringList { "Export" } << 16 << 8;
     }
     void failuresAreSkipped()
     {
         QFETCH(QStringList, failing);
-        QFETCH(QStringList, expected);
+        QFETCH(int, requests);
+        QFETCH(int, postSelected);
+        QTemporaryDir folder;
         RecordingClient client;
         client.failing = QSet<QString>(failing.begin(), failing.end());
-        int missing = 0;
-        SURFER_Export(
-            client, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
-        QCOMPARE(client.requests, expected);
-        QCOMPARE(missing, 0); // later failures stay silent
+        ExportOutcome outcome
+            = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")));
+        QStringList expected = fullSequence(folder.path()).mid(0, requests);
+        if (requests > 11)
+            expected[11] = QStringLiteral("put #%1 Selected true").arg(postSelected);
+        QCOMPARE(withStagingNamed(client.requests), expected);
+        QCOMPARE(outcome.end, ExportOutcome::End::Completed); // refused steps stay silent
     }
 
     void aMissingServerIsSaidOnce()
     {
+        QTemporaryDir folder;
         RecordingClient client;
         client.creationFails = true;
-        QStringList said;
-        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"),
-            [&](const QString& reason) { said << reason; });
+        ExportOutcome outcome
+            = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")));
         QCOMPARE(client.requests, QStringList { "create Surfer.Application" });
-        QCOMPARE(said, QStringList { "cannot start drawfield-mapper: no such file" });
+        QCOMPARE(outcome.end, ExportOutcome::End::ServerMissing);
+        QCOMPARE(outcome.reason, QStringLiteral("cannot start drawfield-mapper: no such file"));
+    }
+
+    // Files of one export never mix with those of another: the export's files land together at
+    // its end, replacing or removing those of the export before; a stopped export lands nothing.
+    void filesOfOneExportNeverMix()
+    {
+        QTemporaryDir folder;
+        const SurferFiles files = surferFilesFor(folder.filePath(QStringLiteral("drawfield.dat")));
+        for (const QString& old : { files.grid, files.picture, files.document })
+            writeFile(old, "from the export before");
+
+        // The mapping program writes the files it is asked to, except the grid (GridData fails).
+        class Writer : public RecordingClient {
+        public:
+            AutomationValue call(ObjectRef object, const QString& method,
+                const AutomationArguments& arguments) override
+            {
+                AutomationValue result = RecordingClient::call(object, method, arguments);
+                if (method == QLatin1String("Export") || method == QLatin1String("SaveAs"))
+                    writeFile(arguments.front().value.toString(), "new");
+                return result;
+            }
+        } client;
+        client.failing = { QStringLiteral("GridData") };
+        std::stop_source stop;
+        stop.request_stop();
+        ExportOutcome stopped = SURFER_Export(
+            client, folder.filePath(QStringLiteral("drawfield.dat")), { stop.get_token(), {} });
+        QCOMPARE(stopped.end, ExportOutcome::End::Stopped);
+        for (const QString& old : { files.grid, files.picture, files.document })
+            QCOMPARE(bytesOf(old), QByteArray("from the export before"));
+
+        client.requests.clear();
+        QList<double> fractions;
+        ExportOutcome done = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")),
+            { {}, [&](double fraction, const QString&) { fractions << fraction; } });
+        QCOMPARE(done.end, ExportOutcome::End::Completed);
+        QVERIFY(!QFile::exists(files.grid)); // not the old grid next to the new picture
+        QCOMPARE(bytesOf(files.picture), QByteArray("new"));
+        QCOMPARE(bytesOf(files.document), QByteArray("new"));
+        QVERIFY(std::is_sorted(fractions.begin(), fractions.end()));
+        QCOMPARE(fractions.last(), 1.0);
     }
 
     void transportFailsInsteadOfHanging_data()
@@ -207,15 +288,17 @@ private slots:
         QTest::newRow("dies") << "die"
                               << "the server has ended";
         QTest::newRow("silent") << "silent"
-                                << "the server did not answer within 1.5 s";
+                                << "the server did not answer for 1.5 s and was ended";
     }
     void transportFailsInsteadOfHanging()
     {
         QFETCH(QString, mode);
         QFETCH(QString, reason);
-        ProcessAutomationClient client(
-            { { QStringLiteral("Surfer.Application"), { QStringLiteral(FAKE_SERVER), mode } } },
-            std::chrono::milliseconds(1500));
+        const QString marker
+            = QStringLiteral("transport-%1-%2").arg(mode).arg(QCoreApplication::applicationPid());
+        ProcessAutomationClient client({ { QStringLiteral("Surfer.Application"),
+                                           { QStringLiteral(FAKE_SERVER), mode, marker } } },
+            std::chrono::milliseconds(1500), std::chrono::milliseconds(1500));
         QElapsedTimer clock;
         clock.start();
         try {
@@ -225,6 +308,39 @@ private slots:
             QVERIFY2(QString::fromStdString(error.what()).contains(reason), error.what());
         }
         QVERIFY(clock.elapsed() < 10000);
+        // A server given up on is not left running.
+        QVERIFY(!isRunning(marker));
+    }
+
+    // A call takes as long as the work while the server says it works; a stop ends it, and the
+    // server with it.
+    void aWorkingServerIsWaitedForUntilStopped()
+    {
+        const QString marker = QStringLiteral("working-%1").arg(QCoreApplication::applicationPid());
+        ProcessAutomationClient client(
+            { { QStringLiteral("Surfer.Application"),
+                { QStringLiteral(FAKE_SERVER), QStringLiteral("working"), marker } } },
+            std::chrono::milliseconds(1000));
+        QTemporaryDir folder;
+        std::stop_source stop;
+        QList<double> heard;
+        std::jthread stopper([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+            stop.request_stop();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        ExportOutcome outcome
+            = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")),
+                { stop.get_token(), [&](double fraction, const QString&) { heard << fraction; } });
+        QVERIFY2(clock.elapsed() >= 2900, "waited past the silence limit while the server worked");
+        QCOMPARE(outcome.end, ExportOutcome::End::Stopped);
+        QVERIFY(exportMessage(outcome, QString()).contains(QStringLiteral("was stopped")));
+        QVERIFY(!isRunning(marker));
+        QVERIFY(heard.size() > 2); // the server's progress reached the caller
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
     }
 
     void aBrokenConnectionFailsAtOnce()
@@ -242,14 +358,18 @@ private slots:
             AutomationError, client.get(application, QStringLiteral("Documents")));
         QVERIFY(clock.elapsed() < 500);
 
-        // The whole export against that server ends, without a word past the start.
+        // The whole export against that server ends, and says why.
         ProcessAutomationClient other({ { QStringLiteral("Surfer.Application"),
                                           { QStringLiteral(FAKE_SERVER), "late-object" } } },
             std::chrono::milliseconds(1000));
-        int missing = 0;
-        SURFER_Export(
-            other, QStringLiteral("/d/drawfield.dat"), [&](const QString&) { ++missing; });
-        QCOMPARE(missing, 0);
+        QTemporaryDir folder;
+        ExportOutcome outcome
+            = SURFER_Export(other, folder.filePath(QStringLiteral("drawfield.dat")));
+        QCOMPARE(outcome.end, ExportOutcome::End::Lost);
+        QVERIFY2(exportMessage(outcome, QString())
+                     .startsWith(QStringLiteral("The export to the mapping program failed (cannot "
+                                                "put Visible: the server did not answer for 1 s")),
+            qPrintable(exportMessage(outcome, QString())));
     }
 
     void aServerThatCannotStart()
@@ -257,11 +377,11 @@ private slots:
         std::map<QString, QStringList> servers { { QStringLiteral("Surfer.Application"),
             { QStringLiteral("/no/such/program") } } };
         ProcessAutomationClient client(servers);
-        QStringList said;
-        SURFER_Export(client, QStringLiteral("/d/drawfield.dat"),
-            [&](const QString& reason) { said << reason; });
-        QCOMPARE(said.size(), 1);
-        QVERIFY(said[0].startsWith(QStringLiteral("cannot start /no/such/program: ")));
+        QTemporaryDir folder;
+        ExportOutcome outcome
+            = SURFER_Export(client, folder.filePath(QStringLiteral("drawfield.dat")));
+        QCOMPARE(outcome.end, ExportOutcome::End::ServerMissing);
+        QVERIFY(outcome.reason.startsWith(QStringLiteral("cannot start /no/such/program: ")));
         QVERIFY_THROWS_EXCEPTION(AutomationError, client.create(QStringLiteral("Other.Class")));
     }
 
@@ -281,9 +401,10 @@ private slots:
 
         ProcessAutomationClient client(
             ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)));
-        int missing = 0;
-        SURFER_Export(client, record, [&](const QString&) { ++missing; });
-        QCOMPARE(missing, 0);
+        ExportOutcome outcome = SURFER_Export(client, record);
+        QCOMPARE(outcome.end, ExportOutcome::End::Completed);
+        // The document names its grid beside it, so the set of files can move together.
+        QVERIFY(bytesOf(files.document).contains("\"file\": \"drawfield.grd\""));
 
         // The grid opens in GDAL and holds the record's drawdowns at its nodes.
         QString info = run(QStringLiteral("gdalinfo"), { files.grid });
@@ -330,6 +451,38 @@ private slots:
         QCOMPARE(document.frames[0]->layers[1]->kind, mapper::Layer::Kind::Post);
     }
 
+    // The mapping program says it is working while it grids a large record: a gridding that
+    // takes longer than the silence limit completes, and its progress reaches the caller.
+    void aLongGriddingIsNoSilence()
+    {
+        TemporaryFolder folder;
+        writeBytes(folder / "large.ini",
+            "[map]\nx_max = 1000\n[aquifer]\ntransmissivity = 0.01\nstorage = 0.05\n"
+            "pumping_time = 240\n[bore1]\nx = 500\ny = 500\nrate = 50\n");
+        const QString record = QString::fromStdString((folder / "data" / "drawfield.dat").string());
+        int exitCode = -1;
+        run(QStringLiteral(DRAWFIELD_BATCH),
+            { QString::fromStdString((folder / "large.ini").string()), QStringLiteral("--record"),
+                record },
+            &exitCode);
+        QCOMPARE(exitCode, 0);
+        ProcessAutomationClient client(
+            ProcessAutomationClient::mapperIn(QStringLiteral(PROGRAM_FOLDER)),
+            std::chrono::milliseconds(1000));
+        QList<double> gridding;
+        QElapsedTimer clock;
+        clock.start();
+        ExportOutcome outcome
+            = SURFER_Export(client, record, { {}, [&](double fraction, const QString& activity) {
+                                                 if (activity.startsWith(QLatin1String("gridding")))
+                                                     gridding << fraction;
+                                             } });
+        QVERIFY2(outcome.end == ExportOutcome::End::Completed, qPrintable(outcome.reason));
+        QVERIFY(QFile::exists(surferFilesFor(record).grid));
+        if (clock.elapsed() > 2500)
+            QVERIFY2(gridding.size() > 2, "the gridding's progress was heard");
+    }
+
     void anEmptyRecordFileGridsNothing()
     {
         TemporaryFolder folder;
@@ -361,7 +514,7 @@ private slots:
                 error.what());
         }
         // The rest of the export still runs: a document without a grid is saved.
-        SURFER_Export(client, record, {});
+        QCOMPARE(SURFER_Export(client, record).end, ExportOutcome::End::Completed);
         QVERIFY(QFile::exists(files.document));
     }
 };

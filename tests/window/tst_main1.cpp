@@ -18,7 +18,14 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 
 using namespace drawfield;
 
@@ -57,6 +64,47 @@ public:
 private:
     QStringList& m_log;
     bool m_creationFails;
+};
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// A mapping program that works on the gridding until the export is stopped.
+class WorkingClient : public AutomationClient {
+public:
+    explicit WorkingClient(std::atomic<bool>& gridding)
+        : m_gridding(gridding)
+    {
+    }
+    ObjectRef create(const QString&) override { return { 1 }; }
+    AutomationValue get(ObjectRef, const QString&) override { return { ObjectRef { 1 }, {} }; }
+    void put(ObjectRef, const QString&, const QJsonValue&) override { }
+    AutomationValue call(ObjectRef, const QString& method, const AutomationArguments&) override
+    {
+        if (method != QLatin1String("GridData"))
+            return { ObjectRef { 1 }, {} };
+        m_gridding = true;
+        while (!m_stop.stop_requested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        throw AutomationLost("cannot call GridData: the export was stopped");
+    }
+    void watch(std::stop_token stop, std::function<void(double)>) override { m_stop = stop; }
+
+private:
+    std::atomic<bool>& m_gridding;
+    std::stop_token m_stop;
 };
 
 QByteArray fileBytes(const QString& path)
@@ -636,6 +684,60 @@ private slots:
         QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral(
             "The mapping program could not be started (cannot start drawfield-mapper")));
         QVERIFY(exporting.Chart3D2->chartGroup(1)->dataGrid().grid() != nullptr);
+    }
+
+    // The export runs like the computation: the window keeps painting, input is ignored but for
+    // the Stop button (or Escape), and a stopped export says so.
+    void theExportCanBeStoppedAndTheWindowPaintsMeanwhile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the Stop button") << "button";
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("closing the window") << "close";
+    }
+    void theExportCanBeStoppedAndTheWindowPaintsMeanwhile()
+    {
+        QFETCH(QString, how);
+        std::atomic<bool> gridding = false;
+        main1 exporting(desktop(), [&] { return std::make_unique<WorkingClient>(gridding); });
+        exporting.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&exporting));
+        exporting.Check2->setChecked(true);
+        PaintCounter paints(exporting.Chart3D1);
+        QSignalSpy goClicks(exporting.Command1, &QPushButton::clicked);
+        bool panelShown = false, goIgnored = false;
+        int paintsWhileExporting = 0;
+        std::function<void()> whileExporting = [&] {
+            if (!gridding) {
+                QTimer::singleShot(10, whileExporting);
+                return;
+            }
+            panelShown = exporting.exportPanel->isVisible();
+            QTest::mouseClick(exporting.Command1, Qt::LeftButton); // ignored meanwhile
+            goIgnored = goClicks.isEmpty();
+            int before = paints.count;
+            exporting.Chart3D1->update();
+            QTimer::singleShot(100, [&, before] {
+                paintsWhileExporting = paints.count - before;
+                if (how == QLatin1String("button"))
+                    QTest::mouseClick(exporting.exportPanel->stopButton(), Qt::LeftButton);
+                else if (how == QLatin1String("escape"))
+                    QTest::keyClick(exporting.SSTab1, Qt::Key_Escape);
+                else
+                    exporting.close();
+            });
+        };
+        QTimer::singleShot(0, whileExporting);
+        exporting.Command1_Click();
+        QVERIFY(panelShown);
+        QVERIFY(goIgnored);
+        QVERIFY(paintsWhileExporting > 0);
+        QVERIFY(!exporting.exportPanel->isVisible());
+        QCOMPARE(desktop().messageTexts(),
+            QStringList {
+                "The export to the mapping program was stopped. The files of the previous "
+                "export are as they were." });
+        QCOMPARE(exporting.isVisible(), how != QLatin1String("close"));
     }
 
     void theLinkOpensOnAnyButton()
