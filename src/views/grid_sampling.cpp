@@ -106,18 +106,16 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
 
     // Nodes outside the drawdown extent hold 0: only the extent is read.
     const MetreBox box = grid.drawdownExtent();
-    const int firstColumn = box.empty()
-        ? 0
-        : static_cast<int>(std::max(0LL, ceilDivide(box.xMin - grid.xMin(), xSpacing)));
-    const int lastColumn = box.empty() ? -1
-                                       : static_cast<int>(std::min<long long>(nodeColumns - 1,
-                                           floorDivide(box.xMax - grid.xMin(), xSpacing)));
-    const int firstRow = box.empty()
-        ? 0
-        : static_cast<int>(std::max(0LL, ceilDivide(box.yMin - grid.yMin(), ySpacing)));
-    const int lastRow = box.empty() ? -1
-                                    : static_cast<int>(std::min<long long>(nodeRows - 1,
-                                        floorDivide(box.yMax - grid.yMin(), ySpacing)));
+    // The lattice indices of one axis inside the extent [low, high] (m); none when it is empty.
+    auto inside = [&](int low, int high, int origin, int spacing, int nodes) {
+        if (box.empty())
+            return std::pair { 0, -1 };
+        return std::pair { static_cast<int>(std::max(0LL, ceilDivide(low - origin, spacing))),
+            static_cast<int>(std::min<long long>(nodes - 1, floorDivide(high - origin, spacing))) };
+    };
+    const auto [firstColumn, lastColumn]
+        = inside(box.xMin, box.xMax, grid.xMin(), xSpacing, nodeColumns);
+    const auto [firstRow, lastRow] = inside(box.yMin, box.yMax, grid.yMin(), ySpacing, nodeRows);
     Extremes all; // of the grid's values, minus the drawdowns
     if (firstColumn > 0 || lastColumn < nodeColumns - 1 || firstRow > 0 || lastRow < nodeRows - 1)
         all.add({ 0.0, 0.0 }); // nodes outside the extent

@@ -253,3 +253,19 @@ TEST(BatchCommand, OutputsToStandardOutputDevicesLinksAndAnyName)
     EXPECT_TRUE(readBytes(folder / "keep" / "site.asc").starts_with("ncols 100\n"));
     EXPECT_TRUE(readBytes(folder / oddName).starts_with("<?xml")) << "the name keeps its bytes";
 }
+
+// The mapping program is given names as text: a record file whose name is not valid text is not
+// exported under another name, and the user is told.
+TEST(BatchCommand, ARecordNameThatIsNotTextIsNotHandedOn)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path record = folder / "run-\xff.dat";
+    BatchRun run = runBatch(folder, "--surfer --record " + quoted(record));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is not valid text (UTF-8), so the mapping program cannot be given it"),
+        std::string::npos)
+        << run.err;
+    EXPECT_TRUE(std::filesystem::exists(record)) << "the record file itself is written";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3)
+        << "record, stdout, stderr and nothing of an export";
+}

@@ -2,6 +2,7 @@
 
 #include "support/drawdown_fixtures.h"
 #include "support/libwmf.h"
+#include "support/paint_counter.h"
 #include "views/chart3d.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
@@ -15,21 +16,6 @@
 using namespace drawfield;
 
 namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
 
 QImage picture(const Chart3D& chart, QSize size = { 640, 480 })
 {

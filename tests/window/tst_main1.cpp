@@ -2,6 +2,7 @@
 // rotation, saving and the link.
 
 #include "fake_desktop.h"
+#include "support/paint_counter.h"
 #include "surfer/automation.h"
 #include "views/chart3d.h"
 #include "window/controls.h"
@@ -64,21 +65,6 @@ public:
 private:
     QStringList& m_log;
     bool m_creationFails;
-};
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
 };
 
 // A mapping program that works on the gridding until the export is stopped.
