@@ -113,9 +113,13 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         return std::pair { static_cast<int>(std::max(0LL, ceilDivide(low - origin, spacing))),
             static_cast<int>(std::min<long long>(nodes - 1, floorDivide(high - origin, spacing))) };
     };
-    const auto [firstColumn, lastColumn]
+    // (Plain names rather than structured bindings: the lambdas below capture them.)
+    const std::pair<int, int> columnRange
         = inside(box.xMin, box.xMax, grid.xMin(), xSpacing, nodeColumns);
-    const auto [firstRow, lastRow] = inside(box.yMin, box.yMax, grid.yMin(), ySpacing, nodeRows);
+    const std::pair<int, int> rowRange
+        = inside(box.yMin, box.yMax, grid.yMin(), ySpacing, nodeRows);
+    const int firstColumn = columnRange.first, lastColumn = columnRange.second;
+    const int firstRow = rowRange.first, lastRow = rowRange.second;
     Extremes all; // of the grid's values, minus the drawdowns
     if (firstColumn > 0 || lastColumn < nodeColumns - 1 || firstRow > 0 || lastRow < nodeRows - 1)
         all.add({ 0.0, 0.0 }); // nodes outside the extent
