@@ -288,8 +288,8 @@ void exportPlot(const PlotDocument& document, const QString& path, const QString
     }
     QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (!QImageWriter::supportedImageFormats().contains(format))
-        throw MapperError("cannot export " + path.toStdString() + ": no picture format is named \""
-            + format.toStdString() + "\"");
+        throw MapperError(cannotMessage("export", "picture", target.native(),
+            "no picture format is named " + quotedExcerpt(format.toStdString())));
     QImage image(size, parsed.colourDepth == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(Qt::white);
     {
