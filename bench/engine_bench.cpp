@@ -3,6 +3,8 @@
 //
 //   build/bin/drawfield-bench           cases A, B and C
 //   build/bin/drawfield-bench --huge    also the largest map, 32767 x 32767 m (needs 9 GB)
+//   build/bin/drawfield-bench --theis   case C by Theis, against Cooper-Jacob and against
+//                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
 
 #include "compute/drawdown_engine.h"
 #include "compute/record_file.h"
@@ -11,6 +13,7 @@
 #include "plain_drawdown.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -154,10 +157,65 @@ void printCase(const char* name, const ScenarioInputs& in, unsigned threads, con
         std::sqrt(nodes), std::sqrt(nodes), threads, engine.seconds, engine.seconds / nodes * 1e9,
         engine.seconds / nodeWells * 1e9);
     if (plainSeconds)
-        std::printf("plain %8.3f s  speed-up %7.1f  ", *plainSeconds, *plainSeconds / engine.seconds);
+        std::printf(
+            "plain %8.3f s  speed-up %7.1f  ", *plainSeconds, *plainSeconds / engine.seconds);
     else
         std::printf("plain not run                    ");
     std::printf("peak %.3f GiB (grid %.3f GiB)\n", engine.peakGiB, gridGiB);
+}
+
+// Case C by Theis: against Cooper-Jacob on the same threads, and against numpy + scipy.
+int theisBenchmark()
+{
+    ScenarioInputs c = fiveWellsCoveringTheMap();
+    ScenarioInputs theis = c;
+    theis.Method = WellMethod::Theis;
+    std::printf("case C (%d x %d m, 5 wells, cones over the whole map), Theis\n\n", c.XMax, c.XMax);
+    double theisSeconds[3] = {};
+    for (unsigned threads : { 1u, 2u }) {
+        Figures straight = runEngine(c, threads, nullptr, 3);
+        Figures exact = runEngine(theis, threads, nullptr, 3);
+        theisSeconds[threads] = exact.seconds;
+        printCase("C", theis, threads, exact, std::nullopt);
+        std::printf("    Cooper-Jacob %.4f s: Theis costs %.2f times Cooper-Jacob (goal <= 2.5)\n",
+            straight.seconds, exact.seconds / straight.seconds);
+    }
+    // The largest drawdown off the wells' own nodes (numpy has no value there), to see that both
+    // computed the same map.
+    EngineOptions options;
+    std::optional<DrawdownResult> result = computeDrawdown(theis, options);
+    double largest = 0.0;
+    for (int y = c.YMin; y <= c.YMax; ++y)
+        for (int x = c.XMin; x <= c.XMax; ++x)
+            if (std::none_of(c.Wells.begin(), c.Wells.end(),
+                    [&](const WellInput& well) { return well.X == x && well.Y == y; }))
+                largest = std::max(largest, -result->grid->at(x, y));
+    std::printf("    largest Theis drawdown off the wells %.6f m\n", largest);
+
+    // The same map by numpy + scipy, vectorised per well.
+    auto number = [](double value) {
+        char text[32];
+        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    };
+    std::string command = "/usr/bin/python3 '" DRAWFIELD_SOURCE_DIR "/bench/theis_scipy.py' "
+        + std::to_string(c.XMax) + " " + number(c.Transmissivity) + " " + number(c.Storage * 100.0)
+        + " " + number(c.PumpTime / 3600.0);
+    for (const WellInput& well : c.Wells)
+        command += " " + std::to_string(well.X) + "," + std::to_string(well.Y) + ","
+            + number(well.Rate * 3600.0);
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    double scipySeconds = 0.0, scipyLargest = 0.0;
+    if (pipe == nullptr || std::fscanf(pipe, "%lf %lf", &scipySeconds, &scipyLargest) != 2) {
+        std::printf("    numpy + scipy could not be run (python3-scipy missing?)\n");
+        if (pipe)
+            ::pclose(pipe);
+        return 0;
+    }
+    ::pclose(pipe);
+    std::printf("    numpy + scipy: %.3f s, largest drawdown %.6f m; Theis here is %.1f times "
+                "faster on 2 threads (goal >= 15), %.1f on 1\n",
+        scipySeconds, scipyLargest, scipySeconds / theisSeconds[2], scipySeconds / theisSeconds[1]);
+    return 0;
 }
 
 } // namespace
@@ -165,6 +223,8 @@ void printCase(const char* name, const ScenarioInputs& in, unsigned threads, con
 int main(int argc, char** argv)
 {
     bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
+    if (argc > 1 && std::strcmp(argv[1], "--theis") == 0)
+        return theisBenchmark();
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "drawfield-bench";
     std::filesystem::create_directories(folder);

@@ -5,6 +5,7 @@
 
 #include "compute/cooper_jacob.h"
 #include "compute/scenario.h"
+#include "compute/theis.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +13,8 @@
 
 namespace drawfield {
 
-// Minus the drawdown at every metre of the map, X fastest, as DrawdownGrid lays it out.
+// Minus the (confined) drawdown at every metre of the map, X fastest, as DrawdownGrid lays it out,
+// by the scenario's method.
 inline std::vector<double> plainDrawdown(const ScenarioInputs& in)
 {
     const std::size_t width = static_cast<std::size_t>(in.XMax - in.XMin) + 1;
@@ -20,8 +22,11 @@ inline std::vector<double> plainDrawdown(const ScenarioInputs& in)
     std::vector<double> grid(width * height, 0.0);
 
     std::array<CooperJacobWell, WellCount> cones;
-    for (std::size_t i = 0; i < cones.size(); ++i)
+    std::array<TheisWell, WellCount> theis;
+    for (std::size_t i = 0; i < cones.size(); ++i) {
         cones[i] = CooperJacobWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTime);
+        theis[i] = TheisWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTime);
+    }
 
     double CarriedDrawdown = 0.0;
     for (int x = in.XMin; x <= in.XMax; x += in.Step) {
@@ -37,7 +42,10 @@ inline std::vector<double> plainDrawdown(const ScenarioInputs& in)
                     s = CarriedDrawdown;
                     continue;
                 }
-                s = s + std::max(0.0, cones[i].term(static_cast<double>(n)));
+                s = s
+                    + (in.Method == WellMethod::Theis
+                            ? theis[i].contribution(static_cast<double>(n))
+                            : std::max(0.0, cones[i].term(static_cast<double>(n))));
                 CarriedDrawdown = s;
             }
             grid[static_cast<std::size_t>(y - in.YMin) * width

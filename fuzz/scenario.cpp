@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long long rows = (in.YMax - in.YMin) / in.Step + 1;
     if (columns * rows > 4096 || (in.XMax - in.XMin) > 20000 || (in.YMax - in.YMin) > 20000)
         return 0;
-    std::optional<DrawdownResult> result = computeDrawdown(in, EngineOptions { 1, {}, {} });
+    EngineOptions options;
+    options.threads = 1;
+    std::optional<DrawdownResult> result = computeDrawdown(in, options);
     FUZZ_REQUIRE(result.has_value(), "an accepted scenario computes");
     const DrawdownGrid& grid = *result->grid;
     for (int x = grid.xMin(); x <= grid.xMax(); x += grid.nodeSpacing())

@@ -1,10 +1,12 @@
 #include "compute/drawdown_engine.h"
 
 #include "compute/cooper_jacob.h"
+#include "compute/theis.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -58,26 +60,58 @@ namespace {
             values[i] = well.A * std::log(values[i]);
     }
 
+    // Theis terms A W(u) for the nodes j = first .. first + count - 1 of a row at squared vertical
+    // distance d2; u is one product per node, vectorized, then the well function.
+    DRAWFIELD_VECTOR_CLONES
+    void theisUAlongRow(const TheisWell& well, int first, int count, double d2, double* out)
+    {
+        const double uPerSquareMetre = well.uPerSquareMetre;
+        for (int i = 0; i < count; ++i) {
+            double j = static_cast<double>(first + i);
+            out[i] = (j * j + d2) * uPerSquareMetre;
+        }
+    }
+
+    void theisTermsFromU(const TheisWell& well, double* values, int count)
+    {
+        wellFunctionOf(values, values, count);
+        for (int i = 0; i < count; ++i)
+            values[i] = well.A * values[i];
+    }
+
     struct PumpingWell {
         int X = 0;
         int Y = 0;
+        WellMethod method = WellMethod::CooperJacob;
         CooperJacobWell cone;
+        TheisWell theis;
         long long reachSquared = 0; // largest dx^2 + dy^2 with a positive contribution, 0 if none
         long long reach = 0; // its integer square root, m
+
+        // What the well adds at squared distance n: Cooper-Jacob's term clamped at 0, or Theis's.
+        double contribution(double n) const
+        {
+            return method == WellMethod::Theis ? theis.contribution(n) : cone.contribution(n);
+        }
+        // Whether it adds anything at all there: u > 1 for Cooper-Jacob, W(u) > 0 for Theis.
+        bool reaches(double n) const
+        {
+            return method == WellMethod::Theis ? wellFunction(theis.u(n)) > 0.0 : cone.u(n) > 1.0;
+        }
     };
 
-    // The largest n >= 1 with u(n) > 1. u only falls as n grows (each operation is monotonic), so
-    // a bisection on the exact expression finds it.
-    long long largestReachSquared(const CooperJacobWell& cone, long long limit)
+    // The largest n >= 1 the well reaches. Its reach only shrinks as n grows (each operation is
+    // monotonic), so a bisection on the exact expression finds it.
+    long long largestReachSquared(const PumpingWell& well, long long limit)
     {
-        if (limit < 1 || !(cone.u(1.0) > 1.0))
+        if (limit < 1 || !well.reaches(1.0))
             return 0;
-        long long low = 1, high = limit; // u(low) > 1 always holds
-        if (cone.u(static_cast<double>(high)) > 1.0)
+        long long low = 1, high = limit; // reaches(low) always holds
+        if (well.reaches(static_cast<double>(high)))
             return high;
         while (high - low > 1) {
             long long middle = low + (high - low) / 2;
-            if (cone.u(static_cast<double>(middle)) > 1.0)
+            if (well.reaches(static_cast<double>(middle)))
                 low = middle;
             else
                 high = middle;
@@ -128,7 +162,7 @@ namespace {
     // are added, and rows are independent, so threads can take any of them.
     class RowFill {
     public:
-        RowFill(DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
+        RowFill(const DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
             : m_grid(grid)
             , m_wells(wells)
             , m_step(grid.nodeSpacing())
@@ -160,8 +194,9 @@ namespace {
             return nodes;
         }
 
-        // scratch holds at least 2 * (width + 1) values.
-        void run(int item, std::vector<double>& scratch) const
+        // Subtracts the row's terms from `row`, laid out as a row of the grid (one value per metre
+        // from xMin). scratch holds at least 2 * (width + 1) values.
+        void run(int item, std::vector<double>& scratch, double* row) const
         {
             const int y = rowY(item);
             for (const PumpingWell& well : m_wells) {
@@ -169,9 +204,9 @@ namespace {
                 if (reach.nodeCount() == 0)
                     continue;
                 if (m_step == 1)
-                    subtractMirrored(well, y, reach, scratch);
+                    subtractMirrored(well, reach, scratch, row);
                 else
-                    subtractNodeByNode(well, y, reach, scratch);
+                    subtractNodeByNode(well, reach, scratch, row);
             }
         }
 
@@ -199,8 +234,8 @@ namespace {
 
         // On a 1 m lattice the nodes X - j and X + j share one term: it is computed once for
         // j = 0 .. the farther side's end and subtracted on both sides.
-        void subtractMirrored(
-            const PumpingWell& well, int y, const Reach& reach, std::vector<double>& scratch) const
+        void subtractMirrored(const PumpingWell& well, const Reach& reach,
+            std::vector<double>& scratch, double* row) const
         {
             const long long wellColumn = static_cast<long long>(well.X) - m_grid.xMin();
             const long long skipWell = reach.dy == 0 ? 1 : 0; // its own node is settled later
@@ -222,18 +257,23 @@ namespace {
             const auto count = static_cast<int>(last - first + 1);
 
             double* terms = scratch.data();
-            uAlongRow(well.cone, static_cast<int>(first), count,
-                static_cast<double>(squared(reach.dy)), terms);
-            termsFromU(well.cone, terms, count);
-            double* row = m_grid.row(y);
+            if (well.method == WellMethod::Theis) {
+                theisUAlongRow(well.theis, static_cast<int>(first), count,
+                    static_cast<double>(squared(reach.dy)), terms);
+                theisTermsFromU(well.theis, terms, count);
+            } else {
+                uAlongRow(well.cone, static_cast<int>(first), count,
+                    static_cast<double>(squared(reach.dy)), terms);
+                termsFromU(well.cone, terms, count);
+            }
             for (long long j = rightFirst; j <= rightLast; ++j)
                 row[wellColumn + j] -= terms[j - first];
             for (long long j = leftFirst; j <= leftLast; ++j)
                 row[wellColumn - j] -= terms[j - first];
         }
 
-        void subtractNodeByNode(
-            const PumpingWell& well, int y, const Reach& reach, std::vector<double>& scratch) const
+        void subtractNodeByNode(const PumpingWell& well, const Reach& reach,
+            std::vector<double>& scratch, double* row) const
         {
             const auto count = static_cast<int>(reach.nodeCount());
             double* n = scratch.data();
@@ -243,9 +283,14 @@ namespace {
                     - m_grid.nodeX(static_cast<int>(reach.firstColumn) + i);
                 n[i] = static_cast<double>(squared(dx) + squared(reach.dy));
             }
-            uOfSquaredDistances(well.cone, n, count, terms);
-            termsFromU(well.cone, terms, count);
-            double* row = m_grid.row(y);
+            if (well.method == WellMethod::Theis) {
+                for (int i = 0; i < count; ++i)
+                    terms[i] = well.theis.u(n[i]);
+                theisTermsFromU(well.theis, terms, count);
+            } else {
+                uOfSquaredDistances(well.cone, n, count, terms);
+                termsFromU(well.cone, terms, count);
+            }
             for (int i = 0; i < count; ++i) {
                 if (n[i] == 0.0)
                     continue; // the well's own node is settled later
@@ -255,7 +300,7 @@ namespace {
             }
         }
 
-        DrawdownGrid& m_grid;
+        const DrawdownGrid& m_grid;
         const std::vector<PumpingWell>& m_wells;
         int m_step;
         int m_firstRow = 0;
@@ -263,34 +308,37 @@ namespace {
     };
 
     // Runs the rows on `threads` threads, the calling one included, which alone reports progress.
-    // Rows are handed out one at a time so uneven rows still balance; afterRow(item) runs on the
-    // same thread right after a row, while it is still in cache.
-    template <class AfterRow>
+    // Rows are handed out one at a time so uneven rows still balance. rowFor(item, thread) gives
+    // the row the terms go to; afterRow(item, thread) runs on the same thread right after, while
+    // the row is still in cache.
+    template <class RowFor, class AfterRow>
     void runParallel(const RowFill& fill, unsigned threads,
-        std::vector<std::vector<double>>& scratch, ColumnProgress& progress,
-        const std::stop_token& stop, const AfterRow& afterRow)
+        std::vector<std::vector<double>>& scratch, ColumnProgress* progress,
+        const std::stop_token& stop, const RowFor& rowFor, const AfterRow& afterRow)
     {
         std::atomic<int> next { 0 };
-        auto work = [&](std::vector<double>& buffer, bool reporter) {
+        auto work = [&](unsigned thread) {
             for (;;) {
                 if (stop.stop_requested())
                     return;
                 int item = next.fetch_add(1, std::memory_order_relaxed);
                 if (item >= fill.itemCount())
                     return;
-                fill.run(item, buffer);
-                afterRow(item);
-                progress.add(fill.work(item));
-                if (reporter)
-                    progress.report();
+                fill.run(item, scratch[thread], rowFor(item, thread));
+                afterRow(item, thread);
+                if (progress != nullptr) {
+                    progress->add(fill.work(item));
+                    if (thread == 0)
+                        progress->report();
+                }
             }
         };
         unsigned helpers = std::min<unsigned>(threads - 1, static_cast<unsigned>(fill.itemCount()));
         std::vector<std::jthread> pool;
         pool.reserve(helpers);
         for (unsigned t = 0; t < helpers; ++t)
-            pool.emplace_back([&, t] { work(scratch[t + 1], false); });
-        work(scratch[0], true);
+            pool.emplace_back([&, t] { work(t + 1); });
+        work(0);
     }
 
     // The value of a node on a well, following the rows in order: a row whose well stands on the
@@ -307,7 +355,7 @@ namespace {
                 s = CarriedDrawdown;
                 continue;
             }
-            s = s + well.cone.contribution(static_cast<double>(n));
+            s = s + well.contribution(static_cast<double>(n));
             CarriedDrawdown = s;
         }
         return s;
@@ -395,6 +443,138 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    std::vector<PumpingWell> pumpingWells(
+        const ScenarioInputs& in, WellMethod method, const DrawdownGrid& grid)
+    {
+        std::vector<PumpingWell> wells;
+        for (const WellInput& input : in.Wells) {
+            if (!(input.Rate > 0.0))
+                continue;
+            PumpingWell well;
+            well.X = input.X;
+            well.Y = input.Y;
+            well.method = method;
+            well.cone = CooperJacobWell(input.Rate, in.Transmissivity, in.Storage, in.PumpTime);
+            well.theis = TheisWell(input.Rate, in.Transmissivity, in.Storage, in.PumpTime);
+            long long farX
+                = std::max(std::abs(well.X - grid.xMin()), std::abs(well.X - grid.xMax()));
+            long long farY
+                = std::max(std::abs(well.Y - grid.yMin()), std::abs(well.Y - grid.yMax()));
+            well.reachSquared = largestReachSquared(well, squared(farX) + squared(farY));
+            well.reach = integerSquareRoot(well.reachSquared);
+            wells.push_back(well);
+        }
+        return wells;
+    }
+
+    unsigned threadCount(const EngineOptions& options)
+    {
+        return options.threads != 0 ? options.threads
+                                    : std::max(1u, std::thread::hardware_concurrency());
+    }
+
+    // Runs body(m) for every lattice row index m of span, rows spread over the threads.
+    template <class Body>
+    void forEachRow(const LatticeSpan& span, unsigned threads, const Body& body)
+    {
+        std::atomic<long long> next { span.firstRow };
+        auto work = [&] {
+            for (long long m; (m = next.fetch_add(1)) <= span.lastRow;)
+                body(static_cast<int>(m));
+        };
+        std::vector<std::jthread> pool;
+        for (unsigned t = 1; t < threads; ++t)
+            pool.emplace_back(work);
+        work();
+    }
+
+    // Where Cooper-Jacob is more than 1 % off Theis: the Theis rows are made in a scratch row, one
+    // at a time, and compared with the map's (confined) rows as they are made.
+    std::shared_ptr<const ValidityZone> validityOf(const DrawdownGrid& grid,
+        const ScenarioInputs& in, unsigned threads, const std::stop_token& stop)
+    {
+        auto zone = std::make_shared<ValidityZone>();
+        zone->columns = grid.columnCount();
+        zone->rows = grid.rowCount();
+        zone->off.assign(
+            static_cast<std::size_t>(zone->columns) * static_cast<std::size_t>(zone->rows), 0);
+        const std::vector<PumpingWell> wells = pumpingWells(in, WellMethod::Theis, grid);
+        RowFill fill(grid, wells);
+        std::vector<std::vector<double>> scratch(
+            threads, std::vector<double>(2 * (grid.width() + 1)));
+        std::vector<std::vector<double>> theisRows(threads, std::vector<double>(grid.width()));
+        const auto step = static_cast<std::size_t>(grid.nodeSpacing());
+        runParallel(
+            fill, threads, scratch, nullptr, stop,
+            [&](int, unsigned thread) {
+                std::fill(theisRows[thread].begin(), theisRows[thread].end(), 0.0);
+                return theisRows[thread].data();
+            },
+            [&](int item, unsigned thread) {
+                const int y = fill.rowY(item);
+                const double* cooperJacob = grid.row(y);
+                const double* theis = theisRows[thread].data();
+                std::uint8_t* off = zone->off.data()
+                    + static_cast<std::size_t>((y - grid.yMin()) / grid.nodeSpacing())
+                        * static_cast<std::size_t>(zone->columns);
+                for (int k = 0; k < zone->columns; ++k) {
+                    const double exact = -theis[static_cast<std::size_t>(k) * step];
+                    const double straight = -cooperJacob[static_cast<std::size_t>(k) * step];
+                    off[k] = exact >= ValidityZone::LeastJudgedMetres
+                        && std::fabs(straight - exact) > ValidityZone::Tolerance * exact;
+                }
+            });
+        // A node on a well holds a carried value under both methods: it is not judged.
+        for (const PumpingWell& well : wells) {
+            int k = (well.X - grid.xMin()) / grid.nodeSpacing();
+            int m = (well.Y - grid.yMin()) / grid.nodeSpacing();
+            if (well.X >= grid.xMin() && well.X <= grid.xMax() && well.Y >= grid.yMin()
+                && well.Y <= grid.yMax() && grid.nodeX(k) == well.X && grid.nodeY(m) == well.Y)
+                zone->off[static_cast<std::size_t>(m) * static_cast<std::size_t>(zone->columns)
+                    + static_cast<std::size_t>(k)]
+                    = 0;
+        }
+        return zone;
+    }
+
+    // Jacob's correction for an unconfined aquifer of thickness b, node by node over the drawdown
+    // extent; true when some node is dewatered (2 s' > b), where it takes b.
+    bool correctForUnconfined(DrawdownGrid& grid, double b, unsigned threads)
+    {
+        const LatticeSpan span = grid.latticeIn(grid.drawdownExtent());
+        std::atomic<bool> dewatered { false };
+        const auto step = static_cast<std::size_t>(grid.nodeSpacing());
+        forEachRow(span, threads, [&](int m) {
+            double* row = grid.row(grid.nodeY(m));
+            bool dry = false;
+            for (long long k = span.firstColumn; k <= span.lastColumn; ++k) {
+                double& value = row[static_cast<std::size_t>(k) * step];
+                const double confined = -value;
+                if (!(confined > 0.0))
+                    continue;
+                if (2.0 * confined > b) {
+                    value = -b;
+                    dry = true;
+                } else {
+                    value = -jacobUnconfined(confined, b);
+                }
+            }
+            if (dry)
+                dewatered = true;
+        });
+        return dewatered;
+    }
+
+} // namespace
+
+double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres)
+{
+    const double b = thicknessMetres;
+    return b - std::sqrt(b * b - 2.0 * b * confinedDrawdownMetres);
+}
+
 std::optional<DrawdownResult> computeDrawdown(
     const ScenarioInputs& in, const EngineOptions& options)
 {
@@ -403,25 +583,8 @@ std::optional<DrawdownResult> computeDrawdown(
 
     std::unique_ptr<DrawdownGrid> grid
         = DrawdownGrid::create(in.XMin, in.YMin, in.XMax, in.YMax, in.Step);
-
-    std::vector<PumpingWell> wells;
-    for (const WellInput& input : in.Wells) {
-        if (!(input.Rate > 0.0))
-            continue;
-        PumpingWell well;
-        well.X = input.X;
-        well.Y = input.Y;
-        well.cone = CooperJacobWell(input.Rate, in.Transmissivity, in.Storage, in.PumpTime);
-        long long farX = std::max(std::abs(well.X - grid->xMin()), std::abs(well.X - grid->xMax()));
-        long long farY = std::max(std::abs(well.Y - grid->yMin()), std::abs(well.Y - grid->yMax()));
-        well.reachSquared = largestReachSquared(well.cone, squared(farX) + squared(farY));
-        well.reach = integerSquareRoot(well.reachSquared);
-        wells.push_back(well);
-    }
-
-    unsigned threads = options.threads;
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
+    const std::vector<PumpingWell> wells = pumpingWells(in, in.Method, *grid);
+    const unsigned threads = threadCount(options);
 
     grid->setDrawdownExtent(drawdownExtent(wells));
     const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());
@@ -436,24 +599,50 @@ std::optional<DrawdownResult> computeDrawdown(
     // Each row receives its wells' terms in row order, so the subtraction order at every node,
     // and with it every bit, does not depend on the threads.
     ColumnProgress progress(*grid, options.onColumn, totalWork);
-    runParallel(fill, threads, scratch, progress, options.stopToken, [&](int item) {
-        rowPeaks[static_cast<std::size_t>(item)] = lowestInRow(*grid, fill.rowY(item), extentNodes);
-    });
+    runParallel(
+        fill, threads, scratch, &progress, options.stopToken,
+        [&](int item, unsigned) { return grid->row(fill.rowY(item)); },
+        [&](int item, unsigned) {
+            rowPeaks[static_cast<std::size_t>(item)]
+                = lowestInRow(*grid, fill.rowY(item), extentNodes);
+        });
     if (options.stopToken.stop_requested())
         return std::nullopt;
 
     std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells);
-    auto hasWellNode = [&](int y) {
-        return std::any_of(
-            wellNodes.begin(), wellNodes.end(), [y](auto node) { return node.second == y; });
-    };
     DrawdownResult result;
+    if (options.validity && in.Method == WellMethod::CooperJacob) {
+        result.validity = validityOf(*grid, in, threads, options.stopToken);
+        if (options.stopToken.stop_requested())
+            return std::nullopt;
+    }
+
     result.largest = { 0.0, grid->xMin(), grid->yMin() };
-    for (int item = 0; item < fill.itemCount(); ++item)
-        if (!hasWellNode(fill.rowY(item)))
-            keepLargest(result.largest, rowPeaks[static_cast<std::size_t>(item)], fill.rowY(item));
-    for (auto [x, y] : wellNodes)
-        keepLargest(result.largest, lowestInRow(*grid, y, extentNodes), y);
+    if (in.Unconfined) {
+        result.dewatered = correctForUnconfined(*grid, in.Thickness, threads);
+        // The correction keeps the order of drawdowns but makes ties (the dewatered nodes): the
+        // largest is looked for again, first node in loop order.
+        std::vector<RowPeak> peaks(static_cast<std::size_t>(
+            std::max(0LL, extentNodes.lastRow - extentNodes.firstRow + 1)));
+        forEachRow(extentNodes, threads, [&](int m) {
+            peaks[static_cast<std::size_t>(m - extentNodes.firstRow)]
+                = lowestInRow(*grid, grid->nodeY(m), extentNodes);
+        });
+        for (std::size_t i = 0; i < peaks.size(); ++i)
+            keepLargest(result.largest, peaks[i],
+                grid->nodeY(static_cast<int>(extentNodes.firstRow + static_cast<long long>(i))));
+    } else {
+        auto hasWellNode = [&](int y) {
+            return std::any_of(
+                wellNodes.begin(), wellNodes.end(), [y](auto node) { return node.second == y; });
+        };
+        for (int item = 0; item < fill.itemCount(); ++item)
+            if (!hasWellNode(fill.rowY(item)))
+                keepLargest(
+                    result.largest, rowPeaks[static_cast<std::size_t>(item)], fill.rowY(item));
+        for (auto [x, y] : wellNodes)
+            keepLargest(result.largest, lowestInRow(*grid, y, extentNodes), y);
+    }
     progress.finish();
     result.grid = std::move(grid);
     return result;

@@ -1,7 +1,8 @@
 #pragma once
 
-// The drawdown of every lattice node of a map, superposing the Cooper-Jacob cones of the pumping
-// wells (see cooper_jacob.h for the formula and its units).
+// The drawdown of every lattice node of a map, superposing the cones of the pumping wells, by
+// Cooper-Jacob (the default; see cooper_jacob.h for the formula and its units) or by Theis
+// (theis.h), and, when asked, corrected for an unconfined aquifer (jacobUnconfined below).
 //
 // Sign: the grid holds minus the drawdown, so a cone is negative and the undisturbed level is 0.
 // Superposition: each pumping well's contribution is clamped at 0 on its own (beyond its radius of
@@ -11,20 +12,28 @@
 // computed just before it in loop order (X outer, Y inner; 0 for the first node), unless an earlier
 // row already contributed there, in which case it keeps its own sum; later rows then add on top.
 //
+// A Theis well reaches every node where its W(u) is not 0 (u below about 708); the two methods
+// differ only in the well function, the node on a well following the same rule.
+//
 // The result is the same bit for bit whatever the number of threads.
 
 #include "compute/drawdown_grid.h"
 #include "compute/scenario.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <vector>
 
 namespace drawfield {
 
 struct EngineOptions {
     unsigned threads = 0; // 0: one per core
+    // For a Cooper-Jacob run, also mark where it is more than 1 % off Theis (ValidityZone); it
+    // costs about what a Theis run costs.
+    bool validity = false;
     // Called once per lattice column with its X (m), in ascending order, from the calling thread,
     // as the work advances: a progress bar can grow by one column per call.
     std::function<void(int x)> onColumn;
@@ -38,10 +47,34 @@ struct DrawdownPeak {
     int y = 0;
 };
 
+// Where Cooper-Jacob holds: one byte per lattice node, X fastest (column k, row m at
+// m * columns + k); 1 where Cooper-Jacob differs from Theis by more than 1 % of the Theis
+// drawdown, 0 where it holds or is not judged (less than 1 mm of Theis drawdown, a node on a
+// well). The drawdowns compared are the confined ones.
+struct ValidityZone {
+    static constexpr double Tolerance = 0.01; // of the Theis drawdown
+    static constexpr double LeastJudgedMetres = 0.001;
+    int columns = 0;
+    int rows = 0;
+    std::vector<std::uint8_t> off;
+    bool isOff(int column, int row) const
+    {
+        return off[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)
+                   + static_cast<std::size_t>(column)]
+            != 0;
+    }
+};
+
 struct DrawdownResult {
     std::shared_ptr<const DrawdownGrid> grid;
     DrawdownPeak largest;
+    std::shared_ptr<const ValidityZone> validity; // when asked for, for a Cooper-Jacob run
+    bool dewatered = false; // the unconfined correction found no solution somewhere
 };
+
+// Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):
+// s = b - sqrt(b^2 - 2 b s'), defined while 2 s' <= b (beyond, the aquifer is dewatered).
+double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres);
 
 // Computes the map of inputs, which readScenario() must have accepted. Empty when a stop was
 // requested. Throws GridAllocationError when the map does not fit in memory.

@@ -9,5 +9,8 @@ inline constexpr const char* LargeYSize = "Large Y size, computation will take t
 inline constexpr const char* PumpingOutsideOfMap = "Pumping outside of map";
 inline constexpr const char* NoPumpingRate = "No pumping rate ";
 inline constexpr const char* DrawdownAboveThickness = "Drawdown > Aquifer thickness !";
+inline constexpr const char* AquiferDewatered
+    = "The aquifer is dewatered where the drawdown reaches half its thickness: the unconfined "
+      "correction has no solution there, and the map shows the whole thickness as drawdown.";
 
 } // namespace drawfield::messages

@@ -3,6 +3,7 @@
 #include "compute/cooper_jacob.h"
 #include "compute/messages.h"
 #include "compute/text_rules.h"
+#include "compute/theis.h"
 #include "compute/user_text.h"
 
 #include <algorithm>
@@ -51,6 +52,44 @@ namespace {
     }
 
 } // namespace
+
+namespace {
+
+    std::string lowered(std::string_view text)
+    {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+
+} // namespace
+
+const char* methodText(WellMethod method)
+{
+    return method == WellMethod::Theis ? "theis" : "cooper-jacob";
+}
+
+std::optional<WellMethod> methodOfText(std::string_view text)
+{
+    const std::string name = lowered(text);
+    if (name == "cooper-jacob")
+        return WellMethod::CooperJacob;
+    if (name == "theis")
+        return WellMethod::Theis;
+    return std::nullopt;
+}
+
+std::optional<bool> yesNoOfText(std::string_view text)
+{
+    const std::string word = lowered(text);
+    if (word == "yes")
+        return true;
+    if (word == "no")
+        return false;
+    return std::nullopt;
+}
 
 ScenarioTexts ScenarioTexts::example()
 {
@@ -142,6 +181,23 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     requirePositive(storage, texts.storage, "S Coefficient of storage (%)", refusals);
     requirePositive(pumpTime, texts.pumpTime, "Pumping time (hours)", refusals);
 
+    if (std::optional<WellMethod> method = methodOfText(texts.method))
+        in.Method = *method;
+    else
+        refusals.push_back(
+            "Method must be cooper-jacob or theis; " + quoted(texts.method) + " is neither.");
+    if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
+        in.Unconfined = *unconfined;
+    else
+        refusals.push_back("Unconfined correction must be yes or no; " + quoted(texts.unconfined)
+            + " is neither.");
+    // The correction divides by the thickness: it needs one.
+    if (in.Unconfined && thickness && !(*thickness > 0.0))
+        refusals.push_back("Aquifer thickness (m) must be greater than 0 for the unconfined "
+                           "correction; "
+            + quoted(texts.thickness) + " reads as "
+            + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
+
     // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).
     if (refusals.empty()) {
         for (int i = 0; i < WellCount; ++i) {
@@ -149,7 +205,12 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             if (well.Rate <= 0.0)
                 continue;
             CooperJacobWell term(well.Rate, in.Transmissivity, in.Storage, in.PumpTime);
-            if (!std::isfinite(term.A) || !std::isfinite(term.term(1.0))) {
+            TheisWell theis(well.Rate, in.Transmissivity, in.Storage, in.PumpTime);
+            bool finite = in.Method == WellMethod::Theis
+                ? std::isfinite(theis.A) && theis.uPerSquareMetre > 0.0
+                    && std::isfinite(theis.contribution(1.0))
+                : std::isfinite(term.A) && std::isfinite(term.term(1.0));
+            if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)
                     + ": transmissivity, storage coefficient, pumping time and pumping rate give "
                       "no finite drawdown; check their values.");

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace drawfield {
@@ -30,12 +32,25 @@ struct ScenarioTexts {
     std::string storage = "4"; // storage coefficient, %
     std::string pumpTime = "24"; // hours
     std::string thickness = "20"; // aquifer thickness, m
+    std::string method = "cooper-jacob"; // the well function: "cooper-jacob" or "theis"
+    std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
     std::array<WellTexts, WellCount> wells;
 
     // The window at start-up: the initial texts and the two example wells.
     static ScenarioTexts example();
     bool operator==(const ScenarioTexts&) const = default;
 };
+
+// How a well's drawdown is computed: Cooper-Jacob's logarithm (the default) or the Theis well
+// function it approximates.
+enum class WellMethod { CooperJacob, Theis };
+
+// The texts that name a method, and the method a text names (empty when it names none). Letter
+// case does not count.
+const char* methodText(WellMethod method);
+std::optional<WellMethod> methodOfText(std::string_view text);
+// "yes" and "no", in any letter case; empty for anything else.
+std::optional<bool> yesNoOfText(std::string_view text);
 
 // One well row in computation units. A row whose Rate is 0 does not pump.
 struct WellInput {
@@ -55,6 +70,8 @@ struct ScenarioInputs {
     double Storage = 0.0; // storage coefficient, a fraction
     double PumpTime = 0.0; // s
     double Thickness = 0.0; // m
+    WellMethod Method = WellMethod::CooperJacob;
+    bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     std::array<WellInput, WellCount> Wells;
 };
 
@@ -71,8 +88,9 @@ struct ScenarioReading {
 // ("Large X size...", "Large Y size..."), then "Pumping outside of map" for each coordinate of each
 // pumping row up to the first row without a rate. Refusals: a field that does not fit its range, a
 // map maximum below its minimum, a cell size below 1, a negative rate, a transmissivity, storage
-// coefficient or pumping time of 0 or less, values that give no finite drawdown, and last
-// "No pumping rate " when the first row does not pump.
+// coefficient or pumping time of 0 or less, values that give no finite drawdown, a method or a
+// correction named by no known text, a thickness of 0 or less with the unconfined correction,
+// and last "No pumping rate " when the first row does not pump.
 ScenarioReading readScenario(const ScenarioTexts& texts);
 
 } // namespace drawfield

@@ -22,8 +22,9 @@ namespace {
         texts.wells[0] = { "8", "9", "3" };
         texts.wells[1] = { "15", "14", "1.5" };
         ScenarioReading reading = readScenario(texts);
-        std::optional<DrawdownResult> result
-            = computeDrawdown(reading.inputs, EngineOptions { 1, {}, {} });
+        EngineOptions options;
+        options.threads = 1;
+        std::optional<DrawdownResult> result = computeDrawdown(reading.inputs, options);
         return result->grid;
     }
 

@@ -1,6 +1,8 @@
 #include "compute/cooper_jacob.h"
 #include "compute/drawdown_engine.h"
+#include "compute/theis.h"
 #include "plain_drawdown.h"
+#include "support/well_function_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +39,17 @@ ScenarioInputs scenario(int xMin, int yMin, int xMax, int step, std::vector<Well
     return in;
 }
 
-DrawdownResult compute(const ScenarioInputs& in, unsigned threads = 2)
+ScenarioInputs theis(ScenarioInputs in)
+{
+    in.Method = WellMethod::Theis;
+    return in;
+}
+
+DrawdownResult compute(const ScenarioInputs& in, unsigned threads = 2, bool validity = false)
 {
     EngineOptions options;
     options.threads = threads;
+    options.validity = validity;
     std::optional<DrawdownResult> result = computeDrawdown(in, options);
     EXPECT_TRUE(result.has_value());
     return std::move(*result);
@@ -114,8 +123,10 @@ TEST(CooperJacob, AgreesWithTheisWhereUIsSmall)
     for (const Case& c : cases) {
         double u = c.r * c.r * c.storage / (4 * c.transmissivity * c.pumpTimeSeconds);
         ASSERT_LT(u, 0.01);
-        double theis = c.rateCubicMetresPerSecond / (4 * std::numbers::pi * c.transmissivity) * theisWellFunction(u);
-        CooperJacobWell well(c.rateCubicMetresPerSecond, c.transmissivity, c.storage, c.pumpTimeSeconds);
+        double theis = c.rateCubicMetresPerSecond / (4 * std::numbers::pi * c.transmissivity)
+            * theisWellFunction(u);
+        CooperJacobWell well(
+            c.rateCubicMetresPerSecond, c.transmissivity, c.storage, c.pumpTimeSeconds);
         double cooperJacob = well.contribution(c.r * c.r);
         EXPECT_NEAR(cooperJacob / theis, 1.0, 0.005) << "u = " << u; // relative, 0.5 %
     }
@@ -198,6 +209,12 @@ TEST(DrawdownEngine, MatchesThePlainLoop)
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(sameBits(plainDrawdown(c.inputs), *compute(c.inputs, 1).grid));
         EXPECT_TRUE(sameBits(plainDrawdown(c.inputs), *compute(c.inputs, 3).grid));
+        // Theis follows the same bookkeeping with another well function; its cones reach
+        // farther than the map.
+        EXPECT_TRUE(sameBits(plainDrawdown(theis(c.inputs)), *compute(theis(c.inputs), 1).grid))
+            << "Theis";
+        EXPECT_TRUE(sameBits(plainDrawdown(theis(c.inputs)), *compute(theis(c.inputs), 3).grid))
+            << "Theis";
     }
 }
 
@@ -218,6 +235,8 @@ TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
             between(1, 100) / 10000.0, between(1, 200) / 10.0, between(1, 2000) / 2.0);
         in.YMin = static_cast<std::int16_t>(yMin > xMax ? xMax : yMin);
         SCOPED_TRACE(::testing::Message() << "trial " << trial);
+        if (trial % 3 == 2)
+            in.Method = WellMethod::Theis;
         std::vector<double> expected = plainDrawdown(in);
         for (unsigned threads : { 1u, 2u, 7u }) {
             DrawdownResult result = compute(in, threads);
@@ -265,6 +284,93 @@ TEST(DrawdownEngine, RowOrderDoesNotChangeTheMap)
     // Node (110, 100): 10 m from the first well, 130 m from the second, beyond its reach.
     CooperJacobWell cone(0.01, 0.003, 0.04, 86400);
     EXPECT_EQ(a.grid->at(110, 100), -cone.term(100));
+}
+
+// Theis's drawdown against the well function evaluated independently, in long double, at nodes
+// near and far: the engine adds nothing of its own.
+TEST(DrawdownEngine, TheisAgreesWithTheWellFunction)
+{
+    DrawdownResult result = compute(theis(OneWell));
+    const long double A = 0.01L / (4.0L * 3.141592653589793238462643383279503L * 0.003L);
+    for (auto [x, y] : { std::pair { 160, 150 }, { 153, 154 }, { 250, 150 }, { 300, 300 } }) {
+        long double n = static_cast<long double>((x - 150) * (x - 150) + (y - 150) * (y - 150));
+        long double u = n * 0.04L / (4.0L * 0.003L * 86400.0L);
+        long double expected = A * referenceWellFunction(u);
+        EXPECT_NEAR(-result.grid->at(x, y) / static_cast<double>(expected), 1.0, 1e-13)
+            << "(" << x << ", " << y << ")";
+    }
+    // Theis has no radius of influence: the far corner, 212 m away, still has drawdown, where
+    // Cooper-Jacob (reach 120.7 m) has none.
+    EXPECT_LT(result.grid->at(1, 1), 0.0);
+    EXPECT_EQ(compute(OneWell).grid->at(1, 1), 0.0);
+    // The node on the well carries its neighbour's value under both methods.
+    EXPECT_EQ(result.grid->at(150, 150), result.grid->at(150, 149));
+}
+
+// Jacob's correction: s = b - sqrt(b^2 - 2 b s'), node by node, on the confined map; where
+// 2 s' > b the aquifer is dewatered and the node takes b.
+TEST(DrawdownEngine, UnconfinedCorrection)
+{
+    EXPECT_EQ(jacobUnconfined(1.5, 20.0), 20.0 - std::sqrt(340.0));
+    EXPECT_NEAR(jacobUnconfined(1.5, 20.0), 1.560911085414226, 1e-15);
+    EXPECT_EQ(jacobUnconfined(10.0, 20.0), 20.0); // 2 s' = b: the last defined value
+
+    ScenarioInputs confined = OneWell;
+    ScenarioInputs unconfined = OneWell;
+    unconfined.Unconfined = true;
+    unconfined.Thickness = 20.0;
+    DrawdownResult plain = compute(confined), corrected = compute(unconfined, 3);
+    EXPECT_FALSE(corrected.dewatered);
+    for (auto [x, y] : { std::pair { 160, 150 }, { 200, 150 }, { 150, 150 }, { 10, 10 } }) {
+        double s = -plain.grid->at(x, y);
+        EXPECT_EQ(-corrected.grid->at(x, y), s > 0.0 ? jacobUnconfined(s, 20.0) : 0.0)
+            << "(" << x << ", " << y << ")";
+        EXPECT_GE(-corrected.grid->at(x, y), s); // the correction only deepens
+    }
+
+    // A thin aquifer: near the well it is dewatered; the largest drawdown is its thickness, at
+    // the first dewatered node in loop order.
+    unconfined.Thickness = 2.0;
+    DrawdownResult thin = compute(unconfined, 2);
+    EXPECT_TRUE(thin.dewatered);
+    EXPECT_EQ(thin.largest.drawdown, 2.0);
+    DrawdownPeak first = largestInLoopOrder(*thin.grid);
+    EXPECT_EQ(thin.largest.x, first.x);
+    EXPECT_EQ(thin.largest.y, first.y);
+    EXPECT_GT(-plain.grid->at(first.x, first.y), 1.0); // 2 s' > b there
+    for (int threads : { 1, 7 })
+        EXPECT_TRUE(
+            sameBits(std::vector<double>(thin.grid->values().begin(), thin.grid->values().end()),
+                *compute(unconfined, static_cast<unsigned>(threads)).grid));
+}
+
+// Where Cooper-Jacob holds: every node whose Cooper-Jacob drawdown is more than 1 % off Theis's,
+// judged only where Theis gives 1 mm or more, the same on any number of threads.
+TEST(DrawdownEngine, ValidityZoneMarksWhereCooperJacobIsOff)
+{
+    const ScenarioInputs example = scenario(1, 1, 100, 1, { { 30, 30, 6 }, { 60, 60, 4 } });
+    DrawdownResult straight = compute(example, 2, true);
+    DrawdownResult exact = compute(theis(example));
+    ASSERT_TRUE(straight.validity);
+    const ValidityZone& zone = *straight.validity;
+    ASSERT_EQ(zone.columns, 100);
+    int off = 0, judged = 0;
+    for (int y = 1; y <= 100; ++y)
+        for (int x = 1; x <= 100; ++x) {
+            double s = -straight.grid->at(x, y), w = -exact.grid->at(x, y);
+            bool onWell = (x == 30 && y == 30) || (x == 60 && y == 60);
+            bool expected = !onWell && w >= 0.001 && std::fabs(s - w) > 0.01 * w;
+            ASSERT_EQ(zone.isOff(x - 1, y - 1), expected) << "(" << x << ", " << y << ")";
+            off += expected;
+            judged += !onWell && w >= 0.001;
+        }
+    EXPECT_GT(off, 0);
+    EXPECT_LT(off, judged); // it holds near the wells
+    EXPECT_FALSE(zone.isOff(30, 29)) << "next to a well, u is small";
+    EXPECT_TRUE(zone.isOff(99, 99)) << "the far corner";
+    EXPECT_EQ(compute(example, 7, true).validity->off, zone.off);
+    EXPECT_FALSE(compute(theis(example), 2, true).validity) << "only for a Cooper-Jacob run";
+    EXPECT_FALSE(compute(example).validity) << "only when asked for";
 }
 
 TEST(DrawdownEngine, ThicknessExceeded)
