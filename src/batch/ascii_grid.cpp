@@ -7,13 +7,44 @@
 
 namespace drawfield {
 
+namespace {
+
+    // The header: the lattice's size, its south-western node and its spacing.
+    std::string header(const DrawdownGrid& grid)
+    {
+        return "ncols " + std::to_string(grid.columnCount()) + "\nnrows "
+            + std::to_string(grid.rowCount()) + "\nxllcenter " + std::to_string(grid.xMin())
+            + "\nyllcenter " + std::to_string(grid.yMin()) + "\ncellsize "
+            + std::to_string(grid.nodeSpacing()) + "\n";
+    }
+
+} // namespace
+
+void writeValidityGrid(
+    const std::filesystem::path& path, const DrawdownGrid& grid, const ValidityZone& zone)
+{
+    AtomicFile file(path, "validity grid");
+    std::string text = header(grid);
+    for (int m = zone.rows - 1; m >= 0; --m) {
+        for (int k = 0; k < zone.columns; ++k) {
+            if (k > 0)
+                text.push_back(' ');
+            text.push_back(zone.isOff(k, m) ? '1' : '0');
+        }
+        text.push_back('\n');
+        if (text.size() > (1 << 20)) {
+            file.write(text);
+            text.clear();
+        }
+    }
+    file.write(text);
+    file.commit();
+}
+
 void writeAsciiGrid(const std::filesystem::path& path, const DrawdownGrid& grid)
 {
     AtomicFile file(path, "grid file");
-    std::string text = "ncols " + std::to_string(grid.columnCount()) + "\nnrows "
-        + std::to_string(grid.rowCount()) + "\nxllcenter " + std::to_string(grid.xMin())
-        + "\nyllcenter " + std::to_string(grid.yMin()) + "\ncellsize "
-        + std::to_string(grid.nodeSpacing()) + "\n";
+    std::string text = header(grid);
     std::array<char, 32> number;
     const auto step = static_cast<std::size_t>(grid.nodeSpacing());
     for (int m = grid.rowCount() - 1; m >= 0; --m) {

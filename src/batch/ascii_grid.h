@@ -4,6 +4,7 @@
 // header (ncols, nrows, xllcenter, yllcenter, cellsize), then one line per lattice row,
 // northernmost first, of the grid's values (minus the drawdown, m) with 17 significant digits.
 
+#include "compute/drawdown_engine.h"
 #include "compute/drawdown_grid.h"
 
 #include <filesystem>
@@ -12,5 +13,10 @@ namespace drawfield {
 
 // Throws FileWriteError naming the path when it cannot be written.
 void writeAsciiGrid(const std::filesystem::path& path, const DrawdownGrid& grid);
+
+// Where Cooper-Jacob is more than 1 % off Theis, on grid's lattice, in the same form: 1 there,
+// 0 elsewhere. Throws FileWriteError.
+void writeValidityGrid(
+    const std::filesystem::path& path, const DrawdownGrid& grid, const ValidityZone& zone);
 
 } // namespace drawfield

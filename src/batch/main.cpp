@@ -36,8 +36,9 @@ constexpr int ExitRefused = 1;
 constexpr int ExitBadUsage = 2;
 
 constexpr const char* Usage
-    = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--map FILE]\n"
-      "                       [--surface FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
+    = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
+      "                       [--map FILE] [--surface FILE] [--view X,Y,Z] [--surfer]\n"
+      "                       [--threads N]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -45,12 +46,22 @@ constexpr const char* Usage
       "\n"
       "  --record FILE   write the X,Y,Z record file (as with \"Record XYZ\" ticked)\n"
       "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m)\n"
+      "  --validity FILE write where Cooper-Jacob is more than 1 % off Theis, as an ESRI ASCII\n"
+      "                  grid of 1 there and 0 elsewhere on the same lattice (a Cooper-Jacob run)\n"
       "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n"
       "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n"
       "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
       "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
       "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
+      "\n"
+      "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
+      "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
+      "  [map]            x_min, y_min, x_max (m, the X and Y maximum), cell_size (m)\n"
+      "  [aquifer]        transmissivity (m2/s), storage (%), pumping_time (hours),\n"
+      "                   thickness (m), method (cooper-jacob or theis),\n"
+      "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
+      "  [bore1]..[bore5] x, y (m), rate (m3/h)\n"
       "\n"
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
       "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
@@ -68,6 +79,7 @@ struct CommandLine {
     std::optional<std::string> scenario;
     std::optional<std::string> record;
     std::optional<std::string> grid;
+    std::optional<std::string> validity;
     std::optional<std::string> map;
     std::optional<std::string> surface;
     ViewAngles view;
@@ -121,6 +133,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.record = optionValue();
         } else if (name == "--grid") {
             line.grid = optionValue();
+        } else if (name == "--validity") {
+            line.validity = optionValue();
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -147,7 +161,8 @@ CommandLine parseCommandLine(int argc, char** argv)
         }
     }
     int toStandardOutput = 0;
-    for (const auto* output : { &line.record, &line.grid, &line.map, &line.surface })
+    for (const auto* output :
+        { &line.record, &line.grid, &line.validity, &line.map, &line.surface })
         toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
     if (toStandardOutput > 1)
         throw UsageError("only one file can go to standard output (-)");
@@ -256,13 +271,15 @@ int run(const CommandLine& line, const char* program)
     try {
         EngineOptions options;
         options.threads = line.threads;
+        // The map shows where Cooper-Jacob holds; --validity writes it.
+        options.validity = line.validity.has_value() || line.map.has_value();
         result = computeDrawdown(inputs, options);
     } catch (const GridAllocationError& error) {
         say(error.what());
         return ExitRefused;
     }
-    if (drawdownExceedsThickness(*result, inputs))
-        say(messages::DrawdownAboveThickness);
+    for (const std::string& message : messagesAfterRun(*result, inputs))
+        say(message);
 
     std::unique_ptr<QApplication> qt;
     if (line.map || line.surface || line.surfer)
@@ -289,6 +306,18 @@ int run(const CommandLine& line, const char* program)
         say(error.what());
         status = ExitRefused;
     }
+    if (line.validity && !result->validity) {
+        say("No validity grid was written: it shows where Cooper-Jacob is more than 1 % off "
+            "Theis, and this run is Theis.");
+        status = ExitRefused;
+    }
+    try {
+        if (line.validity && result->validity)
+            writeValidityGrid(*line.validity, *result->grid, *result->validity);
+    } catch (const FileWriteError& error) {
+        say(error.what());
+        status = ExitRefused;
+    }
     if ((line.map || line.surface) && !drawPictures(line, *result, inputs))
         status = ExitRefused;
     if (line.surfer && !exportToMapper(*recordFile))
@@ -300,13 +329,16 @@ int run(const CommandLine& line, const char* program)
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
     // A file on standard output keeps it to itself: the summary goes with the messages then.
     bool outputIsBusy = false;
-    for (const auto* output : { &line.record, &line.grid, &line.map, &line.surface })
+    for (const auto* output :
+        { &line.record, &line.grid, &line.validity, &line.map, &line.surface })
         outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
     std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
-            << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes
-            << " nodes; largest drawdown " << metres(result->largest.drawdown) << " m at ("
-            << result->largest.x << ", " << result->largest.y << "); " << seconds << " s\n";
+            << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
+            << (inputs.Method == WellMethod::Theis ? "Theis" : "Cooper-Jacob")
+            << (inputs.Unconfined ? ", unconfined" : "") << "; largest drawdown "
+            << metres(result->largest.drawdown) << " m at (" << result->largest.x << ", "
+            << result->largest.y << "); " << seconds << " s\n";
     return status;
 }
 

@@ -57,6 +57,10 @@ namespace {
                 return &texts.pumpTime;
             if (key == "thickness")
                 return &texts.thickness;
+            if (key == "method")
+                return &texts.method;
+            if (key == "unconfined")
+                return &texts.unconfined;
         } else {
             WellTexts& well = texts.wells[static_cast<std::size_t>(section.back() - '1')];
             if (key == "x")
@@ -87,8 +91,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
     std::map<std::string, int> firstLineOfKey;
     int lineNumber = 0;
     auto error = [&](const std::string& message) {
-        return ScenarioFileError(cannotMessage("read", "scenario file",
-            fileName + " at line " + std::to_string(lineNumber), message));
+        return ScenarioFileError(cannotMessage(
+            "read", "scenario file", fileName + " at line " + std::to_string(lineNumber), message));
     };
 
     while (!content.empty()) {
@@ -108,8 +112,7 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
                     "malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
             section = lowered(trim(line.substr(1, close - 1)));
             if (!isKnownSection(section))
-                throw error("unknown section "
-                    + quotedExcerpt(trim(line.substr(1, close - 1)))
+                throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer] and [bore1] to [bore5]");
             continue;
         }
@@ -139,6 +142,11 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         std::string* target = field(texts, section, key);
         if (target == nullptr)
             throw error("unknown key " + quotedExcerpt(key) + " in [" + section + "]");
+        // Keys that name a choice take only the names of its options.
+        if (section == "aquifer" && key == "method" && !methodOfText(value))
+            throw error("unknown method " + quotedExcerpt(value) + "; write cooper-jacob or theis");
+        if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
+            throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
         auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
         if (!inserted)
             throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
@@ -173,8 +181,7 @@ ScenarioTexts readScenarioFile(const std::filesystem::path& path)
         throw failure(std::strerror(errno));
     content.resize(static_cast<std::size_t>(in.gcount()));
     if (content.size() > LargestScenarioFileBytes)
-        throw failure("it is larger than "
-            + std::to_string(LargestScenarioFileBytes / 1024)
+        throw failure("it is larger than " + std::to_string(LargestScenarioFileBytes / 1024)
             + " kB; a scenario file holds a few lines");
     return parseScenarioFile(content, path.native());
 }

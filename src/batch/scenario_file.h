@@ -3,7 +3,8 @@
 // Scenario files: the texts of the window's fields in INI form.
 //
 //   [map]      x_min, y_min, x_max, cell_size
-//   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m)
+//   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m),
+//              method (cooper-jacob or theis), unconfined (no or yes)
 //   [bore1] .. [bore5]   x, y (m), rate (m3/h)
 //
 // "#" or ";" starts a comment; a value in double quotes keeps its blanks and comments characters

@@ -1,6 +1,7 @@
 #include "compute/drawdown_engine.h"
 
 #include "compute/cooper_jacob.h"
+#include "compute/messages.h"
 #include "compute/theis.h"
 
 #include <algorithm>
@@ -651,6 +652,17 @@ std::optional<DrawdownResult> computeDrawdown(
 bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs& inputs)
 {
     return result.largest.drawdown > inputs.Thickness;
+}
+
+std::vector<std::string> messagesAfterRun(
+    const DrawdownResult& result, const ScenarioInputs& inputs)
+{
+    std::vector<std::string> said;
+    if (drawdownExceedsThickness(result, inputs))
+        said.emplace_back(messages::DrawdownAboveThickness);
+    if (result.dewatered)
+        said.emplace_back(messages::AquiferDewatered);
+    return said;
 }
 
 } // namespace drawfield

@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 namespace drawfield {
@@ -84,5 +85,10 @@ std::optional<DrawdownResult> computeDrawdown(
 // Whether the run deserves "Drawdown > Aquifer thickness !": its largest drawdown exceeds the
 // aquifer's thickness.
 bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs& inputs);
+
+// The messages a completed run shows, in order, each once: the thickness exceeded, the aquifer
+// dewatered under the unconfined correction.
+std::vector<std::string> messagesAfterRun(
+    const DrawdownResult& result, const ScenarioInputs& inputs);
 
 } // namespace drawfield

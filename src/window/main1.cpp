@@ -510,8 +510,8 @@ void main1::Command1_Click()
     GridYMax = inputs.YMax;
     GridStep = inputs.Step;
     DrawdownGrid = result->grid;
-    if (drawdownExceedsThickness(*result, inputs))
-        showStop(QString::fromLatin1(messages::DrawdownAboveThickness));
+    for (const std::string& message : messagesAfterRun(*result, inputs))
+        showStop(QString::fromStdString(message));
 
     const QString record = recordFilePath();
     try {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace {
@@ -83,8 +84,9 @@ TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
             + " --grid=" + quoted(folder / "drawfield.asc"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_NE(run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; largest drawdown "
-                           ".546134604613058 m at (30, 30)"),
+    EXPECT_NE(
+        run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; Cooper-Jacob; largest drawdown "
+                     ".546134604613058 m at (30, 30)"),
         std::string::npos)
         << run.out;
 
@@ -106,6 +108,40 @@ TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
     EXPECT_NE(report.find("Origin = (0.500000000000000,100.500000000000000)"), std::string::npos)
         << report;
     EXPECT_NE(report.find("STATISTICS_MINIMUM=-0.546134"), std::string::npos) << report;
+}
+
+// --validity writes where Cooper-Jacob is more than 1 % off Theis, a grid of 0 and 1 that GDAL
+// opens on the map's lattice; the summary names the method.
+TEST(BatchCommand, ValidityGridAndTheMethod)
+{
+    TemporaryFolder folder;
+    BatchRun run = runBatch(folder, "--validity " + quoted(folder / "v.asc"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("10000 nodes; Cooper-Jacob; largest drawdown"), std::string::npos)
+        << run.out;
+    std::string grid = readBytes(folder / "v.asc");
+    ASSERT_TRUE(grid.starts_with("ncols 100\nnrows 100\nxllcenter 1\n")) << grid.substr(0, 60);
+    // Next to the first well (30, 30) it holds; the far corner (100, 100) is on the first row.
+    std::vector<std::string> rows;
+    std::istringstream lines(grid);
+    for (std::string line; std::getline(lines, line);)
+        rows.push_back(line);
+    ASSERT_EQ(rows.size(), 105u);
+    EXPECT_EQ(rows[5].substr(rows[5].size() - 1), "1");
+    EXPECT_EQ(rows[5 + 100 - 31][2 * 30], '0'); // (31, 31)
+    std::string info = folder.path() / "info";
+    ASSERT_EQ(
+        std::system(
+            ("gdalinfo -stats " + quoted(folder / "v.asc") + " > '" + info + "' 2>&1").c_str()),
+        0);
+    EXPECT_NE(readBytes(info).find("STATISTICS_MAXIMUM=1"), std::string::npos);
+
+    writeBytes(folder / "theis.ini", std::string(Example) + "[aquifer]\nmethod = theis\n");
+    BatchRun theis = runBatch(
+        folder, quoted(folder / "theis.ini") + " --validity " + quoted(folder / "w.asc"));
+    EXPECT_EQ(theis.status, 1);
+    EXPECT_NE(theis.out.find("; Theis; largest drawdown"), std::string::npos) << theis.out;
+    EXPECT_NE(theis.err.find("No validity grid was written"), std::string::npos) << theis.err;
 }
 
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)

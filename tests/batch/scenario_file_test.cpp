@@ -33,6 +33,20 @@ TEST(ScenarioFile, ValuesAreTheFieldsTexts)
         << "x_max \"" << texts.xMax << "\", storage \"" << texts.storage << "\"";
 }
 
+TEST(ScenarioFile, MethodAndUnconfinedCorrection)
+{
+    ScenarioTexts texts = parseScenarioFile(
+        "[aquifer]\nmethod = Theis\nunconfined = YES\nthickness = 12\n", "s.ini");
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.refusals.size() == 1) << "only the example's missing bore";
+    EXPECT_EQ(reading.inputs.Method, WellMethod::Theis);
+    EXPECT_TRUE(reading.inputs.Unconfined);
+    // Left out, the specification's run: Cooper-Jacob, confined.
+    ScenarioInputs plain = readScenario(ScenarioTexts::example()).inputs;
+    EXPECT_EQ(plain.Method, WellMethod::CooperJacob);
+    EXPECT_FALSE(plain.Unconfined);
+}
+
 TEST(ScenarioFile, ErrorsNameTheFileAndLine)
 {
     struct Case {
@@ -52,6 +66,9 @@ TEST(ScenarioFile, ErrorsNameTheFileAndLine)
         { "[map]\nx_max = 1\n[map]\nx_max = 2\n",
             at + "4: \"x_max\" in [map] was already given on line 2." },
         { "[map]\nx_\x01max = 1\n", at + "2: Unknown key \"x_\\x01max\" in [map]." },
+        { "[aquifer]\nmethod = exact\n",
+            at + "2: Unknown method \"exact\"; write cooper-jacob or theis." },
+        { "[aquifer]\nunconfined = true\n", at + "2: Unconfined must be yes or no, not \"true\"." },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
