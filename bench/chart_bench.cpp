@@ -45,7 +45,7 @@ PlotSource coveredMap(int side)
     std::copy(std::begin(wells), std::end(wells), texts.wells.begin());
     ScenarioReading reading = readScenario(texts);
     std::optional<DrawdownResult> result = computeDrawdown(reading.inputs);
-    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step };
+    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step, {} };
 }
 
 // The largest map the fields allow, one well in its middle whose cone covers all of it: every
@@ -60,7 +60,7 @@ PlotSource largestMap()
     texts.wells[0] = { "16000", "16000", "50" };
     ScenarioReading reading = readScenario(texts);
     std::optional<DrawdownResult> result = computeDrawdown(reading.inputs);
-    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step };
+    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step, {} };
 }
 
 void paint(const Chart3D& chart, QImage& image)

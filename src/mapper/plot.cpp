@@ -143,7 +143,7 @@ namespace {
         MapGeometry map = buildMapGeometry(*field, false, filled);
         map.colourScaleShown = scaleShown;
         paintMap(painter, target, map);
-        MapLayout layout = mapLayout(painter, target, map);
+        MapLayout layout = mapLayout(painter.device(), target, map);
         if (!layout.fits)
             return;
         painter.save();

@@ -3,7 +3,10 @@
 #include "compute/drawdown_engine.h"
 #include "views/grid_sampling.h"
 
+#include "views/chart_style.h"
+
 #include <QFile>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -129,6 +132,7 @@ Chart3D::Chart3D(Presentation presentation, QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(120, 90);
+    setMouseTracking(presentation == Presentation::ContourMap); // the read-out follows the mouse
 }
 
 Chart3D::~Chart3D() = default;
@@ -186,14 +190,30 @@ void Chart3D::buildGeometry() const
     bool mesh = filled ? style.meshShown() : false;
     bool zones = filled ? style.zonesFilled() : true;
 
+    // The design state shows its own sample's wells.
+    std::vector<WellMarker> wells = filled
+        ? m_overlays.wells
+        : std::vector<WellMarker> { { 8, 9, QStringLiteral("Bore 1") },
+              { 15, 14, QStringLiteral("Bore 2") } };
+
     // Both charts of a map share one pass over the grid, and so its extremes and contour levels.
+    const std::shared_ptr<const ChartSamples> samples = chartSamples(grid, xSpacing, ySpacing);
     if (m_presentation == Presentation::ContourMap) {
-        if (!m_map)
-            m_map = buildMapGeometry(chartSamples(grid, xSpacing, ySpacing)->map, mesh, zones);
+        if (!m_map) {
+            m_map = buildMapGeometry(samples->map, mesh, zones);
+            m_map->wells = std::move(wells);
+            const ValidityZone* zone = filled ? m_overlays.validity.get() : nullptr;
+            if (zone != nullptr && zone->columns == grid->columnCount()
+                && zone->rows == grid->rowCount() && xSpacing == grid->nodeSpacing()
+                && ySpacing == grid->nodeSpacing())
+                m_map->validityEdge = validityEdge(withArea(samples->map), *grid, *zone);
+        }
         return;
     }
-    if (!m_surface)
-        m_surface = buildSurfaceModel(chartSamples(grid, xSpacing, ySpacing)->surface, mesh, zones);
+    if (!m_surface) {
+        m_surface = buildSurfaceModel(samples->surface, mesh, zones);
+        placeWells(*m_surface, samples->surface, std::move(wells));
+    }
     if (!m_projection)
         m_projection = projectSurface(*m_surface, m_angles);
 }
@@ -211,12 +231,68 @@ void Chart3D::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     paintChart(painter, QRectF(rect()));
+    // The read-out is the screen's alone: in the band above the plot, at the right, clear of the
+    // map and of the save button over the chart's left corner.
+    if (!m_readout.isEmpty()) {
+        painter.setFont(chart_style::font(QRectF(rect())));
+        painter.setPen(chart_style::Ink);
+        const QFontMetricsF metrics(painter.font(), this);
+        painter.drawText(QRectF(0, metrics.height() * 0.4, width() - metrics.height() * 0.5,
+                             metrics.height() * 1.2),
+            Qt::AlignRight | Qt::AlignVCenter, m_readout);
+    }
+}
+
+QString Chart3D::readoutAt(const QPointF& position) const
+{
+    if (m_presentation != Presentation::ContourMap)
+        return {};
+    buildGeometry();
+    const MapLayout layout = mapLayout(this, QRectF(rect()), *m_map);
+    if (!layout.fits || !layout.plot.contains(position))
+        return {};
+    const QPointF metres = layout.fromMetres.inverted().map(position);
+    const ChartDataGrid& data = m_group.m_dataGrid;
+    const DrawdownGrid& grid = data.grid() ? *data.grid() : *m_designSample;
+    // The nearest lattice node, within the map.
+    const int step = grid.nodeSpacing();
+    const int column = std::clamp(static_cast<int>(std::lround((metres.x() - grid.xMin()) / step)),
+        0, grid.columnCount() - 1);
+    const int row = std::clamp(
+        static_cast<int>(std::lround((metres.y() - grid.yMin()) / step)), 0, grid.rowCount() - 1);
+    const int x = grid.nodeX(column), y = grid.nodeY(row);
+    return QStringLiteral("X %1 m   Y %2 m   drawdown %3 m")
+        .arg(x)
+        .arg(y)
+        .arg(QString::number(-grid.at(x, y) + 0.0, 'g', 4));
+}
+
+void Chart3D::leaveEvent(QEvent*)
+{
+    if (!m_readout.isEmpty()) {
+        m_readout.clear();
+        update();
+    }
+}
+
+void Chart3D::setOverlays(ChartOverlays overlays)
+{
+    m_overlays = std::move(overlays);
+    contentChanged();
 }
 
 void Chart3D::mousePressEvent(QMouseEvent* event) { m_dragFrom = event->position().toPoint(); }
 
 void Chart3D::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_presentation == Presentation::ContourMap) {
+        QString readout = readoutAt(event->position());
+        if (readout != m_readout) {
+            m_readout = readout;
+            update();
+        }
+        return;
+    }
     // Dragging with both buttons, or the left one alone, turns the surface: across about its
     // vertical axis, up and down about its X axis.
     if (m_presentation != Presentation::Surface || !(event->buttons() & Qt::LeftButton))

@@ -15,6 +15,7 @@
 // a chart shows its design state: a small sample cone on a 20 x 20 m map.
 
 #include "compute/drawdown_grid.h"
+#include "views/chart_overlays.h"
 #include "views/map_geometry.h"
 #include "views/picture_files.h"
 #include "views/surface_geometry.h"
@@ -119,6 +120,10 @@ public:
     void setBatched(bool batched);
     bool isBatched() const { return m_batched; }
 
+    // What is drawn over the drawdowns: the wells, the edge of the zone where Cooper-Jacob holds.
+    void setOverlays(ChartOverlays overlays);
+    const ChartOverlays& overlays() const { return m_overlays; }
+
     // The view's turn about an axis, degrees.
     void setViewAngle(RotationAxis axis, double degrees);
     ViewAngles viewAngles() const { return m_angles; }
@@ -136,12 +141,18 @@ public:
     // The one paint routine: the screen, the files and the tests all draw through it.
     void paintChart(QPainter& painter, const QRectF& target) const;
 
+    // The map's read-out for a point of the widget: "X 34 m   Y 57 m   drawdown 0.253 m" at the
+    // nearest node, empty off the map or for the surface.
+    QString readoutAt(const QPointF& position) const;
+    QString readout() const { return m_readout; } // what the screen shows now
+
     QSize sizeHint() const override { return { 640, 480 }; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     friend class ChartDataGrid;
@@ -158,7 +169,9 @@ private:
     bool m_batched = false;
     ViewAngles m_angles;
     std::shared_ptr<const DrawdownGrid> m_designSample;
+    ChartOverlays m_overlays;
     QPoint m_dragFrom;
+    QString m_readout; // the map's X, Y and drawdown under the mouse
 
     // Geometry, rebuilt lazily after a change.
     mutable std::optional<MapGeometry> m_map;

@@ -16,7 +16,7 @@ double colourLegendWidth(const QFontMetricsF& metrics)
     return std::max(metrics.horizontalAdvance(Title), metrics.height() * 4.5) + metrics.height();
 }
 
-void paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale)
+double paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale)
 {
     QFontMetricsF metrics(painter.font(), painter.device());
     const double line = metrics.height();
@@ -37,6 +37,7 @@ void paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale&
             QPointF(box.right() + line * 0.3, box.top() + metrics.ascent() / 2.5), label);
     }
     painter.restore();
+    return boxTop + bands * boxHeight;
 }
 
 } // namespace drawfield

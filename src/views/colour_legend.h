@@ -13,7 +13,7 @@ namespace drawfield {
 double colourLegendWidth(const QFontMetricsF& metrics);
 
 // The colour scale at the top left of area: its title, then one box per band, shallowest on top,
-// each band's lower level written beside it (m).
-void paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale);
+// each band's lower level written beside it (m). Returns where the last box ends (y).
+double paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale);
 
 } // namespace drawfield

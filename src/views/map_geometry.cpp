@@ -47,9 +47,9 @@ MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool z
     return map;
 }
 
-MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeometry& map)
+MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map)
 {
-    const QFontMetricsF metrics(chart_style::font(target), painter.device());
+    const QFontMetricsF metrics(chart_style::font(target), const_cast<QPaintDevice*>(device));
     const double line = metrics.height();
     // Room for the Y labels, the X labels and the colour scale, then the largest plot at equal
     // scale.
@@ -78,11 +78,60 @@ MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeom
 
 namespace {
 
+    QPen ValidityPen(double line)
+    {
+        QPen pen(QColor(0xb2, 0x18, 0x2b), std::max(1.2, line / 9.0), Qt::DashLine);
+        pen.setCapStyle(Qt::FlatCap);
+        return pen;
+    }
+
+    // Where each well's label goes: beside its marker, inside the plot.
+    struct WellLabel {
+        QPointF at;
+        QRectF box;
+        QString text;
+    };
+
+    std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
+        const std::vector<WellMarker>& wells, const QFontMetricsF& metrics, double radius)
+    {
+        std::vector<WellLabel> labels;
+        for (const WellMarker& well : wells) {
+            const QPointF at = toPlot.map(QPointF(well.xMetres, well.yMetres));
+            if (!plot.adjusted(-radius, -radius, radius, radius).contains(at))
+                continue; // a well beyond the map's edge
+            const double width = metrics.horizontalAdvance(well.label);
+            QRectF box(at.x() + radius * 1.4, at.y() - radius * 1.4 - metrics.height(), width + 4.0,
+                metrics.height());
+            if (box.right() > plot.right())
+                box.moveRight(at.x() - radius * 1.4);
+            if (box.top() < plot.top())
+                box.moveTop(at.y() + radius * 1.4);
+            labels.push_back({ at, box, well.label });
+        }
+        return labels;
+    }
+
+    // Each well is a ringed dot at its true position, labelled on a white box beside it.
+    void paintWells(QPainter& painter, const std::vector<WellLabel>& wells, double radius)
+    {
+        for (const WellLabel& well : wells) {
+            painter.setPen(QPen(chart_style::Ink, 1.2));
+            painter.setBrush(Qt::white);
+            painter.drawEllipse(well.at, radius, radius);
+            painter.setBrush(chart_style::Ink);
+            painter.drawEllipse(well.at, radius / 2.5, radius / 2.5);
+            painter.fillRect(well.box, chart_style::Background);
+            painter.setPen(chart_style::Ink);
+            painter.drawText(well.box, Qt::AlignCenter, well.text);
+        }
+    }
+
     // Each contour line carries its level: at the middle of every line long enough to hold it
     // several times over, on a white box that breaks the line, unless it would touch the plot's
     // edge or another label.
-    void paintContourLabels(
-        QPainter& painter, const QRectF& plot, const QTransform& toPlot, const MapGeometry& map)
+    void paintContourLabels(QPainter& painter, const QRectF& plot, const QTransform& toPlot,
+        const MapGeometry& map, std::vector<QRectF> taken)
     {
         painter.save();
         QFont font = painter.font();
@@ -90,7 +139,6 @@ namespace {
         painter.setFont(font);
         const QFontMetricsF metrics(font, painter.device());
         const QRectF inside = plot.adjusted(2, 2, -2, -2);
-        std::vector<QRectF> taken;
         for (std::size_t k = 0; k < map.lines.size(); ++k) {
             const QString text = tickLabel(map.scale.levels()[k]);
             const double width = metrics.horizontalAdvance(text);
@@ -138,7 +186,7 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     const QFontMetricsF metrics(font, painter.device());
     const double line = metrics.height();
     const double tickLength = line * 0.35;
-    const MapLayout layout = mapLayout(painter, target, map);
+    const MapLayout layout = mapLayout(painter.device(), target, map);
     if (!layout.fits) {
         painter.restore();
         return;
@@ -169,7 +217,24 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.setPen(QPen(chart_style::ContourLine, std::max(1.0, line / 14.0)));
     for (const QPainterPath& lines : map.lines)
         painter.drawPath(toPlot.map(lines));
-    paintContourLabels(painter, plot, toPlot, map);
+    // The wells' labels come first: contour labels keep clear of them.
+    const double wellRadius = std::max(3.0, metrics.height() / 4.0);
+    const std::vector<WellLabel> wells = wellLabels(plot, toPlot, map.wells, metrics, wellRadius);
+    std::vector<QRectF> taken;
+    for (const WellLabel& well : wells) {
+        taken.push_back(well.box);
+        taken.emplace_back(
+            well.at - QPointF(wellRadius, wellRadius), QSizeF(2 * wellRadius, 2 * wellRadius));
+    }
+    paintContourLabels(painter, plot, toPlot, map, taken);
+    painter.setClipRect(plot.adjusted(-1, -1, 1, 1));
+    if (!map.validityEdge.isEmpty()) {
+        painter.setPen(ValidityPen(line));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(toPlot.map(map.validityEdge));
+    }
+    painter.setClipping(false);
+    paintWells(painter, wells, wellRadius);
     painter.restore();
 
     painter.setPen(QPen(chart_style::Ink, 1.0));
@@ -213,11 +278,21 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.drawText(QPointF(0, 0), yTitle);
     painter.restore();
 
-    if (map.colourScaleShown)
-        paintColourLegend(painter,
-            QRectF(QPointF(plot.right() + line * 1.2, plot.top()),
-                QPointF(target.right(), plot.bottom())),
-            map.scale);
+    if (map.colourScaleShown) {
+        const QRectF legend(
+            QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom()));
+        double below = paintColourLegend(painter, legend, map.scale);
+        if (!map.validityEdge.isEmpty() && below + line * 2.5 < legend.bottom()) {
+            // The dashed line's entry: a short stretch of it and what it means.
+            const double y = below + line * 0.9;
+            painter.setPen(ValidityPen(line));
+            painter.drawLine(QPointF(legend.left(), y), QPointF(legend.left() + line * 1.3, y));
+            painter.setPen(chart_style::Ink);
+            painter.drawText(QRectF(legend.left(), y + line * 0.3, legend.width(), line * 2.4),
+                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                QStringLiteral("Cooper-Jacob within 1 % of Theis inside"));
+        }
+    }
     painter.restore();
 }
 

@@ -2,6 +2,7 @@
 
 // The contour map of a drawdown field, computed once per fill and painted on any device.
 
+#include "views/chart_overlays.h"
 #include "views/colour_scale.h"
 #include "views/grid_sampling.h"
 
@@ -11,6 +12,7 @@
 
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 
 namespace drawfield {
@@ -27,6 +29,8 @@ struct MapGeometry {
     bool meshShown = false; // lattice lines over the map
     bool zonesFilled = true; // colour bands between the levels; contour lines only when false
     bool colourScaleShown = true;
+    std::vector<WellMarker> wells; // drawn as labelled markers
+    QPainterPath validityEdge; // m: where Cooper-Jacob stops holding, drawn dashed
 };
 
 MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled);
@@ -38,12 +42,13 @@ struct MapLayout {
     bool fits = false; // false when target is too small to hold a plot
 };
 
-// The layout paintMap uses on this painter (its font sizes depend on the device).
-MapLayout mapLayout(const QPainter& painter, const QRectF& target, const MapGeometry& map);
+// The layout paintMap uses on this device (its font sizes depend on it).
+MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map);
 
 // Paints the map into target: the bands and contour lines at equal scale on both axes, each line
-// labelled with its level where there is room, X and Y axes with ticks in metres, and the colour
-// scale of the levels in metres.
+// labelled with its level where there is room, the wells as labelled markers and the edge of the
+// zone where Cooper-Jacob holds as a dashed line, X and Y axes with ticks in metres, and the
+// colour scale of the levels in metres with an entry for the dashed line.
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map);
 
 } // namespace drawfield

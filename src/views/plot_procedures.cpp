@@ -43,6 +43,7 @@ namespace {
             group->displayStyle().setMeshShown(false);
         if (ChartGroup* group = chart.chartGroup(1))
             group->dataGrid().loadValues(source.DrawdownGrid); // refused before any run
+        chart.setOverlays(source.overlays);
         chart.setBatched(false);
         chart.setVisible(true);
     }

@@ -19,6 +19,7 @@ struct PlotSource {
     std::int16_t GridXMax = 0; // m
     std::int16_t GridYMax = 0; // m
     std::int16_t GridStep = 0; // m
+    ChartOverlays overlays; // the wells and the validity zone, drawn over the drawdowns
 };
 
 // The row or column count handed to a chart: maximum / step as reals, rounded half to even

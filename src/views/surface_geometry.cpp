@@ -112,6 +112,26 @@ SurfaceModel buildSurfaceModel(const SampledField& sampled, bool meshShown, bool
     return model;
 }
 
+void placeWells(SurfaceModel& model, const SampledField& field, std::vector<WellMarker> wells)
+{
+    const SampledField shown = withArea(field);
+    model.wells.clear();
+    model.wellDrawdowns.clear();
+    for (WellMarker& well : wells) {
+        if (!model.metres.adjusted(-1e-9, -1e-9, 1e-9, 1e-9)
+                 .contains(QPointF(well.xMetres, well.yMetres)))
+            continue; // beyond the map
+        const int i = std::clamp(
+            static_cast<int>(std::lround((well.xMetres - shown.xFirst) / shown.xSpacing)), 0,
+            shown.columns - 1);
+        const int j = std::clamp(
+            static_cast<int>(std::lround((well.yMetres - shown.yFirst) / shown.ySpacing)), 0,
+            shown.rows - 1);
+        model.wellDrawdowns.push_back(shown.at(i, j));
+        model.wells.push_back(std::move(well));
+    }
+}
+
 SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles)
 {
     SurfaceProjection projection;
@@ -233,7 +253,19 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             = { QStringLiteral("X (m)"), QStringLiteral("Y (m)"), QStringLiteral("Z (m)") };
         projection.axisTitles.push_back({ middle + outward * 0.16, outward, titles[axis] });
     }
-    for (const auto* labels : { &projection.tickLabels, &projection.axisTitles })
+    // The wells: a stem from the surface under each up past the zero plane, labelled at its top.
+    for (std::size_t w = 0; w < model.wells.size(); ++w) {
+        const WellMarker& well = model.wells[w];
+        const double x = toModel(well.xMetres, model.metres.left(), model.metres.right(), hx);
+        const double y
+            = toModel(well.yMetres, model.metres.top(), model.metres.bottom(), model.halfHeight);
+        const QPointF base = onPicture(view.apply(x, y, model.z(model.wellDrawdowns[w])));
+        const QPointF top = onPicture(view.apply(x, y, model.depth * 0.18));
+        projection.wellStems.push_back({ base, top });
+        projection.wellLabels.push_back({ top, QPointF(0, -1), well.label });
+    }
+    for (const auto* labels :
+        { &projection.tickLabels, &projection.axisTitles, &projection.wellLabels })
         for (const SurfaceProjection::Label& label : *labels)
             projection.bounds |= QRectF(label.at, QSizeF(1e-9, 1e-9));
 
@@ -328,6 +360,8 @@ SurfaceLayout surfaceLayout(
     };
     for (const SurfaceProjection::Label& label : projection.axisTitles)
         place(label);
+    for (const SurfaceProjection::Label& label : projection.wellLabels)
+        place(label);
     for (bool ends : { true, false })
         for (const SurfaceProjection::Label& label : projection.tickLabels)
             if (label.isEnd == ends)
@@ -388,6 +422,12 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
     painter.setPen(QPen(chart_style::Ink, 1.0));
     for (const auto& mark : projection.tickMarks)
         painter.drawLine(map(mark[0]), map(mark[1]));
+    for (const SurfaceProjection::Stem& stem : projection.wellStems) {
+        painter.setPen(QPen(chart_style::Ink, 1.6));
+        painter.drawLine(map(stem.base), map(stem.top));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(map(stem.top), 3.0, 3.0);
+    }
     for (const SurfaceLayout::PlacedLabel& label : layout.labels)
         painter.drawText(label.baseline, label.text);
     paintColourLegend(painter, layout.legendArea, projection.scale);

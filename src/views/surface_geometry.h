@@ -7,6 +7,7 @@
 // change, 0 at the undisturbed level and -depth() at the deepest drawdown, so the cone hangs below
 // the zero plane.
 
+#include "views/chart_overlays.h"
 #include "views/colour_scale.h"
 #include "views/grid_sampling.h"
 
@@ -47,6 +48,8 @@ struct SurfaceModel {
     std::vector<double> xTicks, yTicks, zTicks; // m; zTicks are level changes (0 or below)
     bool meshShown = false; // mesh lines over the surface
     bool zonesFilled = true; // faces coloured by depth; white when false
+    std::vector<WellMarker> wells; // m; drawn as labelled stems from the surface up
+    std::vector<double> wellDrawdowns; // m, the surface's drawdown under each well
 
     double z(double drawdownMetres) const
     {
@@ -55,6 +58,10 @@ struct SurfaceModel {
 };
 
 SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled);
+
+// Puts the wells on the model, each at the drawdown of the sample under it; wells beyond the map
+// are left out.
+void placeWells(SurfaceModel& model, const SampledField& field, std::vector<WellMarker> wells);
 
 struct SurfaceProjection {
     struct Face {
@@ -73,6 +80,12 @@ struct SurfaceProjection {
     std::vector<std::array<QPointF, 2>> tickMarks;
     std::vector<Label> tickLabels;
     std::vector<Label> axisTitles;
+    struct Stem {
+        QPointF base; // on the surface, view units
+        QPointF top; // above the zero plane
+    };
+    std::vector<Stem> wellStems;
+    std::vector<Label> wellLabels; // at the stems' tops
     QRectF bounds; // of the projected box, view units
     ColourScale scale;
     bool meshShown = false;

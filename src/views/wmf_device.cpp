@@ -204,45 +204,72 @@ public:
             return;
         }
         // Libwmf-based readers join the rings of a POLYPOLYGON with lines. Rings that stand
-        // apart (no ring's box touches another's) fill alike as POLYGONs of their own; only
-        // rings that may hold one another (a hole in a band) need the POLYPOLYGON.
-        const bool tooLarge = polygons.size() > MostPointsPerRecord
-            || std::any_of(polygons.begin(), polygons.end(),
-                [](const QPolygonF& ring) { return ring.size() > MostPointsPerRecord; });
-        if (!ringsMayNest(polygons) || tooLarge) {
-            for (const QPolygonF& polygon : polygons)
-                drawPolygon(polygon.constData(), static_cast<int>(polygon.size()),
-                    path.fillRule() == Qt::WindingFill ? WindingMode : OddEvenMode);
-            return;
+        // apart (no ring's box touches another's) fill alike as records of their own: a lone
+        // ring is a POLYGON, and only rings that may hold one another (a band with a hole) are
+        // one POLYPOLYGON, so a joining line can only run inside them.
+        const PolygonDrawMode mode = path.fillRule() == Qt::WindingFill ? WindingMode : OddEvenMode;
+        for (const std::vector<int>& group : nestingGroups(polygons)) {
+            const bool tooLarge = group.size() > std::size_t { MostPointsPerRecord }
+                || std::any_of(group.begin(), group.end(),
+                    [&](int ring) { return polygons[ring].size() > MostPointsPerRecord; });
+            if (group.size() == 1 || tooLarge) {
+                for (int ring : group)
+                    drawPolygon(
+                        polygons[ring].constData(), static_cast<int>(polygons[ring].size()), mode);
+                continue;
+            }
+            Words words;
+            words << static_cast<std::uint16_t>(group.size());
+            for (int ring : group)
+                words << static_cast<std::uint16_t>(polygons[ring].size());
+            for (int ring : group)
+                for (const QPointF& point : polygons[ring])
+                    addPoint(words, point);
+            selectPen();
+            selectBrush();
+            setFillMode(path.fillRule() == Qt::WindingFill ? Winding : Alternate);
+            record(MetaPolyPolygon, words);
         }
-        Words words;
-        words << static_cast<std::uint16_t>(polygons.size());
-        for (const QPolygonF& polygon : polygons)
-            words << static_cast<std::uint16_t>(polygon.size());
-        for (const QPolygonF& polygon : polygons)
-            for (const QPointF& point : polygon)
-                addPoint(words, point);
-        selectPen();
-        selectBrush();
-        setFillMode(path.fillRule() == Qt::WindingFill ? Winding : Alternate);
-        record(MetaPolyPolygon, words);
+    }
+
+    // The rings in groups whose boxes touch, directly or through other rings of the group; each
+    // group in the rings' order.
+    static std::vector<std::vector<int>> nestingGroups(const QList<QPolygonF>& rings)
+    {
+        const int count = static_cast<int>(rings.size());
+        std::vector<QRectF> boxes;
+        for (const QPolygonF& ring : rings)
+            boxes.push_back(ring.boundingRect());
+        std::vector<int> parent(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            parent[static_cast<std::size_t>(i)] = i;
+        auto root = [&](int i) {
+            while (parent[static_cast<std::size_t>(i)] != i)
+                i = parent[static_cast<std::size_t>(i)]
+                    = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(i)])];
+            return i;
+        };
+        for (int a = 0; a < count; ++a)
+            for (int b = a + 1; b < count; ++b) {
+                const QRectF& p = boxes[static_cast<std::size_t>(a)];
+                const QRectF& q = boxes[static_cast<std::size_t>(b)];
+                if (p.intersects(q) || p.contains(q) || q.contains(p))
+                    parent[static_cast<std::size_t>(root(a))] = root(b);
+            }
+        std::vector<std::vector<int>> groups;
+        std::vector<int> groupOfRoot(static_cast<std::size_t>(count), -1);
+        for (int i = 0; i < count; ++i) {
+            int& group = groupOfRoot[static_cast<std::size_t>(root(i))];
+            if (group < 0) {
+                group = static_cast<int>(groups.size());
+                groups.emplace_back();
+            }
+            groups[static_cast<std::size_t>(group)].push_back(i);
+        }
+        return groups;
     }
 
     static constexpr int MostPointsPerRecord = 65535;
-
-    static bool ringsMayNest(const QList<QPolygonF>& rings)
-    {
-        std::vector<QRectF> boxes;
-        boxes.reserve(static_cast<std::size_t>(rings.size()));
-        for (const QPolygonF& ring : rings)
-            boxes.push_back(ring.boundingRect());
-        for (std::size_t a = 0; a < boxes.size(); ++a)
-            for (std::size_t b = a + 1; b < boxes.size(); ++b)
-                if (boxes[a].intersects(boxes[b]) || boxes[a].contains(boxes[b])
-                    || boxes[b].contains(boxes[a]))
-                    return true;
-        return false;
-    }
 
     void drawRects(const QRectF* rects, int count) override
     {
@@ -454,8 +481,12 @@ private:
         }
         double pixels = pen.isCosmetic() ? std::max(1.0, pen.widthF())
                                          : std::max(1.0, pen.widthF() * transformScale());
+        // GDI draws a pen's dashes only at one pixel's width (wider, it is solid): a dashed pen
+        // is written 0 wide, the one-pixel pen, so that every reader shows its dashes.
+        const bool dashed = style >= 1 && style <= 4;
         Words words;
-        words << style << clampWord(pixels * m_unitsPerPixel) << std::int16_t { 0 };
+        words << style << (dashed ? std::int16_t { 0 } : clampWord(pixels * m_unitsPerPixel))
+              << std::int16_t { 0 };
         words.add32(colourRef(pen.color()));
         select(m_pen, Object { MetaCreatePenIndirect, words.words() });
     }

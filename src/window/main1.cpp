@@ -437,7 +437,10 @@ ScenarioTexts main1::fieldTexts() const
     return texts;
 }
 
-PlotSource main1::plotSource() const { return { DrawdownGrid, GridXMax, GridYMax, GridStep }; }
+PlotSource main1::plotSource() const
+{
+    return { DrawdownGrid, GridXMax, GridYMax, GridStep, m_overlays };
+}
 
 QString main1::recordFilePath() const
 {
@@ -472,6 +475,7 @@ void main1::Command1_Click()
     m_stop = std::stop_source();
     EngineOptions options;
     options.stopToken = m_stop.get_token();
+    options.validity = true; // the map shows where Cooper-Jacob holds
     options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
         QMetaObject::invokeMethod(
             Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },
@@ -510,6 +514,7 @@ void main1::Command1_Click()
     GridYMax = inputs.YMax;
     GridStep = inputs.Step;
     DrawdownGrid = result->grid;
+    m_overlays = { pumpingBores(inputs), result->validity };
     for (const std::string& message : messagesAfterRun(*result, inputs))
         showStop(QString::fromStdString(message));
 

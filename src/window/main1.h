@@ -118,6 +118,7 @@ private:
     bool m_closeAfterRun = false;
     std::stop_source m_stop; // asks a running computation to end
     std::stop_source m_exportStop; // asks a running export to end
+    ChartOverlays m_overlays; // the last run's wells and validity zone
 };
 
 } // namespace drawfield

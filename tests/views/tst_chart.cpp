@@ -7,6 +7,7 @@
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
 #include "views/plot_procedures.h"
+#include "views/surface_geometry.h"
 
 #include <QImage>
 #include <QPainter>
@@ -28,7 +29,19 @@ QImage picture(const Chart3D& chart, QSize size = { 640, 480 })
 PlotSource sourceOf(const ScenarioTexts& texts)
 {
     ScenarioReading reading = readScenario(texts);
-    return { computedGrid(texts), reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step };
+    return { computedGrid(texts), reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step,
+        {} };
+}
+
+// The source as the window hands it over after a run: with its wells and validity zone.
+PlotSource runOf(const ScenarioTexts& texts)
+{
+    ScenarioReading reading = readScenario(texts);
+    EngineOptions options;
+    options.validity = true;
+    DrawdownResult result = *computeDrawdown(reading.inputs, options);
+    return { result.grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step,
+        { pumpingBores(reading.inputs), result.validity } };
 }
 
 } // namespace
@@ -166,7 +179,7 @@ private slots:
             MapGeometry map = buildMapGeometry(
                 sampleDrawdowns(*source.DrawdownGrid, cellSize, cellSize, 400), false, true);
             QPainter painter(&image);
-            MapLayout layout = mapLayout(painter, image.rect(), map);
+            MapLayout layout = mapLayout(painter.device(), image.rect(), map);
             painter.end();
             QColor deepest = map.scale.bandColour(map.scale.bandCount() - 1);
             QPointF sum;
@@ -232,6 +245,71 @@ private slots:
         QCOMPARE(chart.viewAngles().z, 33.0); // the other axes keep their angles
         QCOMPARE(int(store.ViewAngleX), 0);
         QCOMPARE(chart.chartGroup(1)->dataGrid().grid().get(), source.DrawdownGrid.get());
+    }
+
+    // Moving the mouse over the map reads out X, Y and the nearest node's drawdown, before and
+    // after a run, and nothing off the map.
+    void theMapReadsOutWhereTheMouseIs()
+    {
+        Chart3D chart(Chart3D::Presentation::ContourMap);
+        chart.resize(640, 480);
+        QVERIFY(chart.hasMouseTracking());
+        QImage image = picture(chart);
+        QVERIFY(
+            chart.readoutAt(QPointF(320, 240)).startsWith(QStringLiteral("X "))); // design state
+        QCOMPARE(chart.readoutAt(QPointF(2, 2)), QString());
+
+        PlotSource source = runOf(ScenarioTexts::example());
+        PlotMap(chart, source);
+        QImage after = picture(chart);
+        QPainter painter(&after);
+        MapGeometry map
+            = buildMapGeometry(sampleDrawdowns(*source.DrawdownGrid, 1, 1, 400), false, true);
+        MapLayout layout = mapLayout(&after, QRectF(after.rect()), map);
+        const QPointF at = layout.fromMetres.map(QPointF(31.2, 29.8)); // nearest node (31, 30)
+        QCOMPARE(chart.readoutAt(at),
+            QStringLiteral("X 31 m   Y 30 m   drawdown %1 m")
+                .arg(QString::number(-source.DrawdownGrid->at(31, 30), 'g', 4)));
+        QCOMPARE(Chart3D(Chart3D::Presentation::Surface).readoutAt(QPointF(10, 10)), QString());
+    }
+
+    // The wells are labelled markers and the validity zone's edge a dashed line, in every
+    // format, the metafile included.
+    void wellsAndTheValidityEdgeGoIntoEveryFile()
+    {
+        QTemporaryDir folder;
+        PlotSource source = runOf(ScenarioTexts::example());
+        Chart3D map(Chart3D::Presentation::ContourMap), surface(Chart3D::Presentation::Surface);
+        map.resize(960, 720);
+        surface.resize(960, 720);
+        PlotMap(map, source);
+        Plot3D(surface, source);
+        for (const char* name : { "m.svg", "m.wmf", "s.svg", "s.wmf" }) {
+            const QString path = folder.filePath(QLatin1String(name));
+            const Chart3D& chart = name[0] == 'm' ? map : surface;
+            QCOMPARE(chart.savePicture(QFile::encodeName(path).toStdString()), QString());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            QVERIFY2(bytes.contains("Bore 1") && bytes.contains("Bore 2"), name);
+            if (name[0] == 'm') {
+                // SVG: a dash pattern; the metafile: a pen of style PS_DASH (1), one pixel wide.
+                QVERIFY2(bytes.contains("stroke-dasharray")
+                        || bytes.contains(QByteArray("\xFA\x02\x01\x00", 4)),
+                    name);
+                QVERIFY2(bytes.contains("Cooper-Jacob within 1 %"), name);
+            }
+        }
+        // A Theis run has no zone, so no line.
+        ScenarioTexts theis = ScenarioTexts::example();
+        theis.method = "theis";
+        PlotMap(map, runOf(theis));
+        QCOMPARE(map.savePicture(
+                     QFile::encodeName(folder.filePath(QStringLiteral("t.svg"))).toStdString()),
+            QString());
+        QFile file(folder.filePath(QStringLiteral("t.svg")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains("Cooper-Jacob within 1 %"));
     }
 
     void metafileOpensInLibwmfWithTheBandColours()

@@ -240,7 +240,7 @@ private slots:
         QImage image(800, 600, QImage::Format_RGB32);
         QPainter painter(&image);
         paintMap(painter, image.rect(), map);
-        MapLayout layout = mapLayout(painter, image.rect(), map);
+        MapLayout layout = mapLayout(painter.device(), image.rect(), map);
         painter.end();
         QVERIFY(layout.fits);
 
