@@ -11,6 +11,7 @@
 #include "window/controls.h"
 #include "window/desktop.h"
 #include "window/module1.h"
+#include "window/options_tab.h"
 #include "window/rtf_reader.h"
 
 #include <QApplication>
@@ -130,6 +131,9 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     buildInfosTab(SSTab1->addTab(QStringLiteral("Infos")));
     SSTab1->setCurrentIndex(0);
     setTabOrder();
+    // Added after the tab order is set, so the four tabs keep theirs and this one follows.
+    options = new OptionsTab(SSTab1->addTab(QStringLiteral("Options")), twips(240), twips(480));
+    SSTab1->setCurrentIndex(0);
     exportPanel = new ExportPanel(this);
     connect(exportPanel->stopButton(), &QPushButton::clicked, this,
         [this] { m_exportStop.request_stop(); });
@@ -412,6 +416,7 @@ void main1::Form_Resize()
     Chart3D2->resize(twips(tabWidth - 2200), twips(tabHeight - 800));
     RichTextBox1->resize(twips(tabWidth - 400), twips(tabHeight - 700));
     Picture2->resize(twips(tabWidth - 400), twips(tabHeight - 700));
+    options->resize(twips(tabWidth - 480), twips(tabHeight - 700));
 
     for (int row = 1; row <= 5; ++row)
         Grid1->setTextMatrix(row, 0, QStringLiteral("Bore %1").arg(row));
@@ -431,6 +436,8 @@ ScenarioTexts main1::fieldTexts() const
     texts.storage = Text6->text().toStdString();
     texts.pumpTime = Text7->text().toStdString();
     texts.thickness = Text8->text().toStdString();
+    texts.method = options->methodText().toStdString();
+    texts.unconfined = options->unconfinedText().toStdString();
     for (int row = 1; row <= WellCount; ++row)
         texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
             Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };

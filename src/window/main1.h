@@ -31,6 +31,7 @@ class Desktop;
 class ExportPanel;
 class ExtentPicture;
 class FlexGrid;
+class OptionsTab;
 class ProgressBox;
 class TabControl;
 struct ScenarioTexts;
@@ -77,6 +78,7 @@ public:
     QTextEdit* RichTextBox1;
     QWidget* Picture2;
     ExportPanel* exportPanel; // shown over the window while an export runs
+    OptionsTab* options; // the tab after Infos
 
     // The handlers, callable as the events call them.
     void Form_Load();

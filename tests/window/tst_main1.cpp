@@ -1,6 +1,8 @@
 // The window as a user meets it, with a fake desktop: start-up, layout, key filters, the run,
 // rotation, saving and the link.
 
+#include "compute/drawdown_engine.h"
+#include "compute/scenario.h"
 #include "fake_desktop.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
@@ -8,6 +10,7 @@
 #include "window/controls.h"
 #include "window/main1.h"
 #include "window/module1.h"
+#include "window/options_tab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -163,7 +168,13 @@ private slots:
         QCOMPARE(window().Text13->text(), QStringLiteral("20"));
 
         QCOMPARE(window().SSTab1->currentIndex(), 0);
-        QCOMPARE(window().SSTab1->count(), 4);
+        // The four tabs, then the options beyond the classic run.
+        QCOMPARE(window().SSTab1->count(), 5);
+        const QStringList captions = { "Data Input", "Map", "3D View", "Infos", "Options" };
+        for (int tab = 0; tab < 5; ++tab)
+            QCOMPARE(window().SSTab1->tabBar()->tabText(tab), captions[tab]);
+        QVERIFY(window().options->cooperJacob->isChecked());
+        QVERIFY(!window().options->unconfined->isChecked());
         QVERIFY(window().Chart3D1->isHidden());
         QVERIFY(window().Chart3D2->isHidden());
         // The button covers the progress box, which lies behind it.
@@ -724,6 +735,37 @@ private slots:
                 "The export to the mapping program was stopped. The files of the previous "
                 "export are as they were." });
         QCOMPARE(exporting.isVisible(), how != QLatin1String("close"));
+    }
+
+    // The options travel with the fields: Theis gives the Theis map, and the unconfined
+    // correction asks for a thickness.
+    void theOptionsTabChangesTheRun()
+    {
+        window().options->theis->click();
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.method = "theis";
+        ScenarioInputs theis = readScenario(texts).inputs;
+        std::optional<DrawdownResult> expected = computeDrawdown(theis);
+        QCOMPARE(window().DrawdownGrid->at(31, 30), expected->grid->at(31, 30));
+        QVERIFY(window().DrawdownGrid->at(100, 100)
+            != computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(100, 100));
+
+        window().options->unconfined->click();
+        window().Text8->setText(QString());
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(),
+            QStringList { "Aquifer thickness (m) must be greater than 0 for the unconfined "
+                          "correction; \"\" reads as 0." });
+        // The classic run comes back with the classic choices.
+        desktop().messages.clear();
+        window().options->cooperJacob->click();
+        window().options->unconfined->click();
+        window().Text8->setText(QStringLiteral("20"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(window().DrawdownGrid->at(31, 30),
+            computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(31, 30));
     }
 
     void theLinkOpensOnAnyButton()

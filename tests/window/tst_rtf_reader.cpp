@@ -105,6 +105,10 @@ private slots:
                  "drawfield.dat", "m\u00b3/h" })
             QVERIFY2(text.contains(QString::fromUtf8(part)), part);
         QVERIFY(!text.contains(QLatin1Char('\\')));
+        // Cooper-Jacob leaves out Ein(u) > 0: it falls short of Theis, never over.
+        QVERIFY(text.contains(QStringLiteral("underestimates")));
+        QVERIFY(!text.contains(QStringLiteral("overestimates")));
+        QVERIFY(text.contains(QStringLiteral("s = b - \u221a(b\u00b2 - 2 b s')")));
         QVERIFY(!text.contains(QLatin1String("Arial")));
     }
 };

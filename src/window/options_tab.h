@@ -1,0 +1,28 @@
+#pragma once
+
+// The tab after Infos: the choices beyond the classic run (the well function, the unconfined
+// correction), each with a line saying what it does and when to use it. Its values travel with
+// the other fields' texts into the reading of a scenario.
+
+#include <QWidget>
+
+class QCheckBox;
+class QRadioButton;
+
+namespace drawfield {
+
+class OptionsTab : public QWidget {
+    Q_OBJECT
+public:
+    // Built on page, below the tab strip; starts on the classic run: Cooper-Jacob, confined.
+    OptionsTab(QWidget* page, int left, int top);
+
+    QString methodText() const; // "cooper-jacob" or "theis", as a scenario file writes it
+    QString unconfinedText() const; // "no" or "yes"
+
+    QRadioButton* cooperJacob;
+    QRadioButton* theis;
+    QCheckBox* unconfined;
+};
+
+} // namespace drawfield
