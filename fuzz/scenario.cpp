@@ -12,15 +12,15 @@ using namespace drawfield;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The fields, separated by the byte 0x1f, in the order of the window: the map, the aquifer,
-    // then X, Y and rate of each bore.
+    // The fields, separated by the byte 0x1f, in the order of the window: the map, the aquifer
+    // (with the method and the unconfined correction), then X, Y and rate of each bore.
     ScenarioTexts texts = ScenarioTexts::example();
     std::string* fields[] = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize,
-        &texts.transmissivity, &texts.storage, &texts.pumpTime, &texts.thickness, &texts.wells[0].x,
-        &texts.wells[0].y, &texts.wells[0].rate, &texts.wells[1].x, &texts.wells[1].y,
-        &texts.wells[1].rate, &texts.wells[2].x, &texts.wells[2].y, &texts.wells[2].rate,
-        &texts.wells[3].x, &texts.wells[3].y, &texts.wells[3].rate, &texts.wells[4].x,
-        &texts.wells[4].y, &texts.wells[4].rate };
+        &texts.transmissivity, &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method,
+        &texts.unconfined, &texts.wells[0].x, &texts.wells[0].y, &texts.wells[0].rate,
+        &texts.wells[1].x, &texts.wells[1].y, &texts.wells[1].rate, &texts.wells[2].x,
+        &texts.wells[2].y, &texts.wells[2].rate, &texts.wells[3].x, &texts.wells[3].y,
+        &texts.wells[3].rate, &texts.wells[4].x, &texts.wells[4].y, &texts.wells[4].rate };
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::string* field : fields) {
         if (rest.empty())
@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             && std::isfinite(in.PumpTime) && std::isfinite(in.Thickness),
         "finite aquifer values");
     FUZZ_REQUIRE(in.Wells[0].Rate > 0, "the first bore pumps");
+    FUZZ_REQUIRE(!in.Unconfined || in.Thickness > 0, "the correction has a thickness");
     for (const WellInput& well : in.Wells)
         FUZZ_REQUIRE(well.Rate >= 0 && std::isfinite(well.Rate), "rates are finite, not negative");
 
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int y = grid.yMin(); y <= grid.yMax(); y += grid.nodeSpacing()) {
             double value = grid.at(x, y);
             FUZZ_REQUIRE(std::isfinite(value) && value <= 0.0, "drawdowns are finite, downward");
+            FUZZ_REQUIRE(!in.Unconfined || -value <= in.Thickness, "never deeper than the aquifer");
             FUZZ_REQUIRE(-value <= result->largest.drawdown, "the largest drawdown is the largest");
         }
     FUZZ_REQUIRE(std::isfinite(result->largest.drawdown), "the largest drawdown is finite");

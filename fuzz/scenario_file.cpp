@@ -24,6 +24,8 @@ std::string asFile(const ScenarioTexts& texts)
     line("storage", texts.storage);
     line("pumping_time", texts.pumpTime);
     line("thickness", texts.thickness);
+    line("method", texts.method);
+    line("unconfined", texts.unconfined);
     for (std::size_t i = 0; i < texts.wells.size(); ++i) {
         out += "[bore" + std::to_string(i + 1) + "]\n";
         line("x", texts.wells[i].x);
