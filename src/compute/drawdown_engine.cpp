@@ -572,8 +572,10 @@ namespace {
 
 double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres)
 {
-    const double b = thicknessMetres;
-    return b - std::sqrt(b * b - 2.0 * b * confinedDrawdownMetres);
+    // b - sqrt(b^2 - 2 b s') written as 2 s' / (1 + sqrt(1 - 2 s' / b)): the same value, but b^2
+    // cannot overflow for a huge b, and no digits cancel where s' is small against b.
+    const double s = confinedDrawdownMetres;
+    return 2.0 * s / (1.0 + std::sqrt(1.0 - 2.0 * (s / thicknessMetres)));
 }
 
 std::optional<DrawdownResult> computeDrawdown(

@@ -74,7 +74,8 @@ struct DrawdownResult {
 };
 
 // Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):
-// s = b - sqrt(b^2 - 2 b s'), defined while 2 s' <= b (beyond, the aquifer is dewatered).
+// s = b - sqrt(b^2 - 2 b s'), defined while 2 s' <= b (beyond, the aquifer is dewatered);
+// evaluated in a form that neither overflows nor cancels.
 double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres);
 
 // Computes the map of inputs, which readScenario() must have accepted. Empty when a stop was

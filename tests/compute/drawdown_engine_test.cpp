@@ -311,9 +311,13 @@ TEST(DrawdownEngine, TheisAgreesWithTheWellFunction)
 // 2 s' > b the aquifer is dewatered and the node takes b.
 TEST(DrawdownEngine, UnconfinedCorrection)
 {
-    EXPECT_EQ(jacobUnconfined(1.5, 20.0), 20.0 - std::sqrt(340.0));
-    EXPECT_NEAR(jacobUnconfined(1.5, 20.0), 1.560911085414226, 1e-15);
+    // s = b - sqrt(b^2 - 2 b s'): 20 - sqrt(340) for b = 20, s' = 1.5.
+    EXPECT_NEAR(jacobUnconfined(1.5, 20.0), 1.5609110854142253, 4e-16);
     EXPECT_EQ(jacobUnconfined(10.0, 20.0), 20.0); // 2 s' = b: the last defined value
+    // Small against the thickness, the correction vanishes (s ~ s' + s'^2 / (2 b)), without the
+    // cancellation of the textbook form; a huge thickness does not overflow.
+    EXPECT_NEAR(jacobUnconfined(1e-9, 20.0), 1e-9 + 1e-18 / 40.0, 1e-24);
+    EXPECT_NEAR(jacobUnconfined(1.5, 1e202), 1.5, 1e-15);
 
     ScenarioInputs confined = OneWell;
     ScenarioInputs unconfined = OneWell;
