@@ -18,52 +18,49 @@ namespace {
             + std::to_string(grid.nodeSpacing()) + "\n";
     }
 
+    // Writes the header, then each lattice row northernmost first, its values written by
+    // appendValue(text, column, row) and separated by blanks.
+    template <class AppendValue>
+    void writeRows(AtomicFile& file, const DrawdownGrid& grid, const AppendValue& appendValue)
+    {
+        std::string text = header(grid);
+        for (int m = grid.rowCount() - 1; m >= 0; --m) {
+            for (int k = 0; k < grid.columnCount(); ++k) {
+                if (k > 0)
+                    text.push_back(' ');
+                appendValue(text, k, m);
+            }
+            text.push_back('\n');
+            if (text.size() > (1 << 20)) {
+                file.write(text);
+                text.clear();
+            }
+        }
+        file.write(text);
+        file.commit();
+    }
+
 } // namespace
 
 void writeValidityGrid(
     const std::filesystem::path& path, const DrawdownGrid& grid, const ValidityZone& zone)
 {
     AtomicFile file(path, "validity grid");
-    std::string text = header(grid);
-    for (int m = zone.rows - 1; m >= 0; --m) {
-        for (int k = 0; k < zone.columns; ++k) {
-            if (k > 0)
-                text.push_back(' ');
-            text.push_back(zone.isOff(k, m) ? '1' : '0');
-        }
-        text.push_back('\n');
-        if (text.size() > (1 << 20)) {
-            file.write(text);
-            text.clear();
-        }
-    }
-    file.write(text);
-    file.commit();
+    writeRows(file, grid,
+        [&](std::string& text, int k, int m) { text.push_back(zone.isOff(k, m) ? '1' : '0'); });
 }
 
 void writeAsciiGrid(const std::filesystem::path& path, const DrawdownGrid& grid)
 {
     AtomicFile file(path, "grid file");
-    std::string text = header(grid);
     std::array<char, 32> number;
     const auto step = static_cast<std::size_t>(grid.nodeSpacing());
-    for (int m = grid.rowCount() - 1; m >= 0; --m) {
+    writeRows(file, grid, [&](std::string& text, int k, int m) {
         const double* row = grid.row(grid.nodeY(m));
-        for (int k = 0; k < grid.columnCount(); ++k) {
-            if (k > 0)
-                text.push_back(' ');
-            auto result = std::to_chars(number.data(), number.data() + number.size(),
-                row[static_cast<std::size_t>(k) * step], std::chars_format::general, 17);
-            text.append(number.data(), result.ptr);
-        }
-        text.push_back('\n');
-        if (text.size() > (1 << 20)) {
-            file.write(text);
-            text.clear();
-        }
-    }
-    file.write(text);
-    file.commit();
+        auto result = std::to_chars(number.data(), number.data() + number.size(),
+            row[static_cast<std::size_t>(k) * step], std::chars_format::general, 17);
+        text.append(number.data(), result.ptr);
+    });
 }
 
 } // namespace drawfield

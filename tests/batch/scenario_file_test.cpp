@@ -41,7 +41,7 @@ TEST(ScenarioFile, MethodAndUnconfinedCorrection)
     ASSERT_TRUE(reading.refusals.size() == 1) << "only the example's missing bore";
     EXPECT_EQ(reading.inputs.Method, WellMethod::Theis);
     EXPECT_TRUE(reading.inputs.Unconfined);
-    // Left out, the specification's run: Cooper-Jacob, confined.
+    // Left out, the classic run: Cooper-Jacob, confined.
     ScenarioInputs plain = readScenario(ScenarioTexts::example()).inputs;
     EXPECT_EQ(plain.Method, WellMethod::CooperJacob);
     EXPECT_FALSE(plain.Unconfined);
