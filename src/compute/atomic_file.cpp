@@ -42,10 +42,10 @@ namespace {
         if (handlersInstalled.exchange(true))
             return;
         for (int signal : { SIGINT, SIGTERM }) {
-            struct sigaction previous {};
+            struct sigaction previous { };
             // A program that handles or ignores the signal itself keeps its own way.
             if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_DFL) {
-                struct sigaction action {};
+                struct sigaction action { };
                 action.sa_handler = removeTemporaryFilesAndEnd;
                 sigemptyset(&action.sa_mask);
                 ::sigaction(signal, &action, nullptr);
@@ -90,7 +90,7 @@ namespace {
         bool direct = false;
         bool exists = false;
         int descriptor = -1; // the open file a /proc/self/fd/N path names
-        struct stat status {};
+        struct stat status { };
     };
 
     bool isUnderProc(const std::filesystem::path& path)
@@ -123,7 +123,7 @@ namespace {
         Destination destination;
         std::filesystem::path current = path;
         for (int hop = 0;; ++hop) {
-            struct stat link {};
+            struct stat link { };
             if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
                 break;
             if (isUnderProc(current.parent_path()))
@@ -139,8 +139,8 @@ namespace {
         destination.target = current;
         if (::stat(current.c_str(), &destination.status) == 0) {
             destination.exists = true;
-            destination.direct = !S_ISREG(destination.status.st_mode)
-                && !S_ISDIR(destination.status.st_mode);
+            destination.direct
+                = !S_ISREG(destination.status.st_mode) && !S_ISDIR(destination.status.st_mode);
         }
         return destination;
     }

@@ -2,6 +2,7 @@
 
 #include "compute/cooper_jacob.h"
 #include "compute/messages.h"
+#include "compute/sources.h"
 #include "compute/theis.h"
 
 #include <algorithm>
@@ -80,19 +81,31 @@ namespace {
             values[i] = well.A * values[i];
     }
 
+    // One point source as the engine evaluates it. Sources at whole metres (the bores, their
+    // steps, and images across lines through whole or half metres parallel to the axes) take the
+    // row fill's fast paths; others are evaluated node by node at their true position.
     struct PumpingWell {
-        int X = 0;
+        int X = 0; // m, when integral
         int Y = 0;
+        double x = 0.0; // m, always
+        double y = 0.0;
+        bool integral = true;
+        bool image = false;
+        bool firstOfBore = false;
         WellMethod method = WellMethod::CooperJacob;
         CooperJacobWell cone;
         TheisWell theis;
         long long reachSquared = 0; // largest dx^2 + dy^2 with a positive contribution, 0 if none
         long long reach = 0; // its integer square root, m
+        double reachMetresSquared = 0.0; // for a source off the whole metres: a bound of its reach
 
-        // What the well adds at squared distance n: Cooper-Jacob's term clamped at 0, or Theis's.
+        // What the source adds at squared distance n: Cooper-Jacob's term with the logarithm
+        // clamped at 0 (for a pumping well exactly max(0, A ln u); a negative step or an
+        // injecting image subtracts), or Theis's.
         double contribution(double n) const
         {
-            return method == WellMethod::Theis ? theis.contribution(n) : cone.contribution(n);
+            return method == WellMethod::Theis ? theis.contribution(n)
+                                               : cone.A * std::max(0.0, std::log(cone.u(n)));
         }
         // Whether it adds anything at all there: u > 1 for Cooper-Jacob, W(u) > 0 for Theis.
         bool reaches(double n) const
@@ -171,6 +184,14 @@ namespace {
             // Only the rows that some well reaches.
             long long low = grid.yMax() + 1LL, high = grid.yMin() - 1LL;
             for (const PumpingWell& well : wells) {
+                if (!well.integral) {
+                    const double reach = std::sqrt(well.reachMetresSquared);
+                    low = std::min(low,
+                        static_cast<long long>(std::floor(std::max(well.y - reach, -70000.0))));
+                    high = std::max(
+                        high, static_cast<long long>(std::ceil(std::min(well.y + reach, 70000.0))));
+                    continue;
+                }
                 if (well.reachSquared == 0)
                     continue;
                 low = std::min(low, well.Y - well.reach);
@@ -191,7 +212,8 @@ namespace {
         {
             long long nodes = 0;
             for (const PumpingWell& well : m_wells)
-                nodes += reachAlongRow(well, rowY(item)).nodeCount();
+                nodes += well.integral ? reachAlongRow(well, rowY(item)).nodeCount()
+                                       : generalReach(well, rowY(item)).nodeCount();
             return nodes;
         }
 
@@ -201,6 +223,10 @@ namespace {
         {
             const int y = rowY(item);
             for (const PumpingWell& well : m_wells) {
+                if (!well.integral) {
+                    subtractAtTruePosition(well, y, row);
+                    continue;
+                }
                 Reach reach = reachAlongRow(well, y);
                 if (reach.nodeCount() == 0)
                     continue;
@@ -231,6 +257,40 @@ namespace {
             reach.firstColumn = ceilDivide(from - m_grid.xMin(), m_step);
             reach.lastColumn = floorDivide(to - m_grid.xMin(), m_step);
             return reach;
+        }
+
+        // The columns of row y that a source off the whole metres may reach.
+        Reach generalReach(const PumpingWell& well, int y) const
+        {
+            Reach reach;
+            const double dy = y - well.y;
+            const double room = well.reachMetresSquared - dy * dy;
+            if (!(room >= 0.0))
+                return reach;
+            const double h = std::sqrt(room);
+            const double from = std::max(well.x - h, static_cast<double>(m_grid.xMin()));
+            const double to = std::min(well.x + h, static_cast<double>(m_grid.xMax()));
+            if (from > to)
+                return reach;
+            reach.firstColumn = static_cast<long long>(std::ceil((from - m_grid.xMin()) / m_step));
+            reach.lastColumn = static_cast<long long>(std::floor((to - m_grid.xMin()) / m_step));
+            return reach;
+        }
+
+        // A source off the whole metres (an image across an oblique line): node by node at its
+        // true position, each term clamped as contribution() does.
+        void subtractAtTruePosition(const PumpingWell& well, int y, double* row) const
+        {
+            const Reach reach = generalReach(well, y);
+            const double dy = y - well.y;
+            for (long long k = reach.firstColumn; k <= reach.lastColumn; ++k) {
+                const double dx = m_grid.nodeX(static_cast<int>(k)) - well.x;
+                const double n = dx * dx + dy * dy;
+                if (n == 0.0)
+                    continue; // only an image can stand on a node, and it lies outside the aquifer
+                row[static_cast<std::size_t>(k) * static_cast<std::size_t>(m_step)]
+                    -= well.contribution(n);
+            }
         }
 
         // On a 1 m lattice the nodes X - j and X + j share one term: it is computed once for
@@ -350,13 +410,22 @@ namespace {
     {
         double s = 0.0;
         for (const PumpingWell& well : wells) {
-            long long n = squared(static_cast<long long>(well.X) - x)
-                + squared(static_cast<long long>(well.Y) - y);
-            if (n == 0) {
-                s = CarriedDrawdown;
-                continue;
+            double n;
+            if (well.integral) {
+                long long whole = squared(static_cast<long long>(well.X) - x)
+                    + squared(static_cast<long long>(well.Y) - y);
+                if (whole == 0 && !well.image) {
+                    // The bore's own node: its first source carries, its later steps add nothing.
+                    if (well.firstOfBore)
+                        s = CarriedDrawdown;
+                    continue;
+                }
+                n = static_cast<double>(whole);
+            } else {
+                const double dx = well.x - x, dy = well.y - y;
+                n = dx * dx + dy * dy;
             }
-            s = s + well.contribution(static_cast<double>(n));
+            s = s + well.contribution(n);
             CarriedDrawdown = s;
         }
         return s;
@@ -370,6 +439,8 @@ namespace {
         std::vector<std::pair<int, int>> nodes; // (x, y)
         const int step = grid.nodeSpacing();
         for (const PumpingWell& well : wells) {
+            if (well.image || !well.integral)
+                continue;
             bool inside = well.X >= grid.xMin() && well.X <= grid.xMax() && well.Y >= grid.yMin()
                 && well.Y <= grid.yMax();
             if (inside && (well.X - grid.xMin()) % step == 0 && (well.Y - grid.yMin()) % step == 0)
@@ -404,6 +475,15 @@ namespace {
             any = true;
         };
         for (const PumpingWell& well : wells) {
+            if (!well.integral) {
+                const double reach = std::sqrt(well.reachMetresSquared);
+                auto whole = [](double v) {
+                    return static_cast<long long>(std::clamp(v, -70000.0, 70000.0));
+                };
+                include(whole(std::floor(well.x - reach)), whole(std::floor(well.y - reach)),
+                    whole(std::ceil(well.x + reach)), whole(std::ceil(well.y + reach)));
+                continue;
+            }
             include(well.X, well.Y, well.X, well.Y);
             if (well.reachSquared > 0)
                 include(well.X - well.reach, well.Y - well.reach, well.X + well.reach,
@@ -450,21 +530,36 @@ namespace {
         const ScenarioInputs& in, WellMethod method, const DrawdownGrid& grid)
     {
         std::vector<PumpingWell> wells;
-        for (const WellInput& input : in.Wells) {
-            if (!(input.Rate > 0.0))
-                continue;
+        for (const PointSource& source : pointSources(in, in.PumpTime)) {
             PumpingWell well;
-            well.X = input.X;
-            well.Y = input.Y;
+            well.x = source.X;
+            well.y = source.Y;
+            well.integral = source.X == std::floor(source.X) && source.Y == std::floor(source.Y)
+                && std::fabs(source.X) <= 70000.0 && std::fabs(source.Y) <= 70000.0;
+            well.X = well.integral ? static_cast<int>(source.X) : 0;
+            well.Y = well.integral ? static_cast<int>(source.Y) : 0;
+            well.image = source.Image;
+            well.firstOfBore = source.FirstOfBore;
             well.method = method;
-            well.cone = CooperJacobWell(input.Rate, in.Transmissivity, in.Storage, in.PumpTime);
-            well.theis = TheisWell(input.Rate, in.Transmissivity, in.Storage, in.PumpTime);
-            long long farX
-                = std::max(std::abs(well.X - grid.xMin()), std::abs(well.X - grid.xMax()));
-            long long farY
-                = std::max(std::abs(well.Y - grid.yMin()), std::abs(well.Y - grid.yMax()));
-            well.reachSquared = largestReachSquared(well, squared(farX) + squared(farY));
-            well.reach = integerSquareRoot(well.reachSquared);
+            well.cone = CooperJacobWell(
+                source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds);
+            well.theis
+                = TheisWell(source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds);
+            if (well.integral) {
+                long long farX
+                    = std::max(std::abs(well.X - grid.xMin()), std::abs(well.X - grid.xMax()));
+                long long farY
+                    = std::max(std::abs(well.Y - grid.yMin()), std::abs(well.Y - grid.yMax()));
+                well.reachSquared = largestReachSquared(well, squared(farX) + squared(farY));
+                well.reach = integerSquareRoot(well.reachSquared);
+            } else {
+                // Beyond u = 1 (Cooper-Jacob) or W(u) = 0 (Theis) it adds nothing; a little
+                // more room costs a few zero terms, never a lost one.
+                well.reachMetresSquared = method == WellMethod::Theis
+                    ? 709.0 / well.theis.uPerSquareMetre
+                    : 2.249 * well.cone.timeTimesTransmissivity / well.cone.Storage * 1.000001
+                        + 2.0;
+            }
             wells.push_back(well);
         }
         return wells;
@@ -613,6 +708,19 @@ std::optional<DrawdownResult> computeDrawdown(
         return std::nullopt;
 
     std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells);
+    // Beyond a boundary there is no aquifer: those nodes hold no value.
+    if (!in.Boundaries.empty()) {
+        grid->setDrawdownExtent(
+            MetreBox { grid->xMin(), grid->yMin(), grid->xMax(), grid->yMax() });
+        forEachRow(grid->latticeIn(grid->drawdownExtent()), threads, [&](int m) {
+            const int y = grid->nodeY(m);
+            double* row = grid->row(y);
+            for (int k = 0; k < grid->columnCount(); ++k)
+                if (!isInAquifer(in, grid->nodeX(k), y))
+                    row[static_cast<std::size_t>(k) * static_cast<std::size_t>(grid->nodeSpacing())]
+                        = std::numeric_limits<double>::quiet_NaN();
+        });
+    }
     DrawdownResult result;
     if (options.validity && in.Method == WellMethod::CooperJacob) {
         result.validity = validityOf(*grid, in, threads, options.stopToken);
@@ -621,10 +729,13 @@ std::optional<DrawdownResult> computeDrawdown(
     }
 
     result.largest = { 0.0, grid->xMin(), grid->yMin() };
-    if (in.Unconfined) {
+    if (in.Unconfined)
         result.dewatered = correctForUnconfined(*grid, in.Thickness, threads);
-        // The correction keeps the order of drawdowns but makes ties (the dewatered nodes): the
-        // largest is looked for again, first node in loop order.
+    if (in.Unconfined || !in.Boundaries.empty()) {
+        // The correction keeps the order of drawdowns but makes ties (the dewatered nodes), and
+        // nodes beyond a boundary have gone: the largest is looked for again, first node in loop
+        // order.
+        const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());
         std::vector<RowPeak> peaks(static_cast<std::size_t>(
             std::max(0LL, extentNodes.lastRow - extentNodes.firstRow + 1)));
         forEachRow(extentNodes, threads, [&](int m) {

@@ -21,6 +21,35 @@ struct WellTexts {
     bool operator==(const WellTexts&) const = default;
 };
 
+inline constexpr int BoundaryCount = 2;
+inline constexpr int ObservationCount = 10;
+
+// A straight boundary: "barrier" or "recharge", and two points of its line (m). All empty when
+// there is none.
+struct BoundaryTexts {
+    std::string kind, x1, y1, x2, y2;
+    bool isEmpty() const
+    {
+        return kind.empty() && x1.empty() && y1.empty() && x2.empty() && y2.empty();
+    }
+    bool operator==(const BoundaryTexts&) const = default;
+};
+
+// A point whose drawdown is followed over time: a name and X, Y (m, anywhere, not only on the
+// lattice). All empty when there is none.
+struct ObservationTexts {
+    std::string name, x, y;
+    bool isEmpty() const { return name.empty() && x.empty() && y.empty(); }
+    bool operator==(const ObservationTexts&) const = default;
+};
+
+// A straight profile from (x1, y1) to (x2, y2), m. All empty when there is none.
+struct ProfileTexts {
+    std::string x1, y1, x2, y2;
+    bool isEmpty() const { return x1.empty() && y1.empty() && x2.empty() && y2.empty(); }
+    bool operator==(const ProfileTexts&) const = default;
+};
+
 // The texts of every field a computation reads, as the window holds them. The defaults are the
 // window's initial texts; the well table starts empty (see example()).
 struct ScenarioTexts {
@@ -35,6 +64,11 @@ struct ScenarioTexts {
     std::string method = "cooper-jacob"; // the well function: "cooper-jacob" or "theis"
     std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
     std::array<WellTexts, WellCount> wells;
+    // Each bore's rate changes, "hour:rate, hour:rate" (h, m3/h); empty for none.
+    std::array<std::string, WellCount> schedules;
+    std::array<BoundaryTexts, BoundaryCount> boundaries;
+    std::array<ObservationTexts, ObservationCount> observations;
+    ProfileTexts profile;
 
     // The window at start-up: the initial texts and the two example wells.
     static ScenarioTexts example();
@@ -52,11 +86,40 @@ std::optional<WellMethod> methodOfText(std::string_view text);
 // "yes" and "no", in any letter case; empty for anything else.
 std::optional<bool> yesNoOfText(std::string_view text);
 
-// One well row in computation units. A row whose Rate is 0 does not pump.
+// One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
+// makes it pump later).
 struct WellInput {
     std::int16_t X = 0; // m
     std::int16_t Y = 0; // m
     double Rate = 0.0; // m3/s
+};
+
+// From StartSeconds on, a bore pumps Rate.
+struct RateChange {
+    double StartSeconds = 0.0; // s since the start of pumping
+    double Rate = 0.0; // m3/s, 0 or more
+    bool operator==(const RateChange&) const = default;
+};
+
+enum class BoundaryKind {
+    Barrier, // no flow across: its image wells pump like their wells
+    Recharge, // constant head: its images inject what their wells pump
+};
+
+// A straight line through (X1, Y1) and (X2, Y2), m.
+struct Boundary {
+    BoundaryKind Kind = BoundaryKind::Barrier;
+    double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
+};
+
+struct ObservationPoint {
+    std::string Name;
+    double X = 0.0; // m
+    double Y = 0.0; // m
+};
+
+struct Profile {
+    double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0; // m
 };
 
 // One computation's inputs in computation units. The map is square: YMax always equals XMax.
@@ -73,7 +136,18 @@ struct ScenarioInputs {
     WellMethod Method = WellMethod::CooperJacob;
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     std::array<WellInput, WellCount> Wells;
+    std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
+    std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines
+    std::vector<ObservationPoint> Observations;
+    std::optional<Profile> ProfileLine;
+
+    // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
+    bool pumps(int bore) const;
 };
+
+// Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies, or on the
+// line itself.
+bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
 
 // What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
 // compute at all. A run goes ahead only when refusals is empty.

@@ -1,0 +1,67 @@
+#include "compute/sources.h"
+
+namespace drawfield {
+
+Point imageOf(const Boundary& line, double x, double y)
+{
+    const double dx = line.X2 - line.X1, dy = line.Y2 - line.Y1;
+    // Axis-parallel lines mirror exactly, which keeps images of lattice wells on the lattice.
+    if (dx == 0.0)
+        return { 2.0 * line.X1 - x, y };
+    if (dy == 0.0)
+        return { x, 2.0 * line.Y1 - y };
+    const double t = ((x - line.X1) * dx + (y - line.Y1) * dy) / (dx * dx + dy * dy);
+    const double footX = line.X1 + t * dx, footY = line.Y1 + t * dy;
+    return { 2.0 * footX - x, 2.0 * footY - y };
+}
+
+std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSeconds)
+{
+    std::vector<PointSource> sources;
+    for (int bore = 0; bore < WellCount; ++bore) {
+        const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+        bool first = true;
+        auto add = [&](double rate, double startSeconds) {
+            if (rate == 0.0 || !(startSeconds < timeSeconds))
+                return;
+            sources.push_back({ static_cast<double>(well.X), static_cast<double>(well.Y), rate,
+                timeSeconds - startSeconds, bore, false, first });
+            first = false;
+        };
+        add(well.Rate, 0.0);
+        double previous = well.Rate;
+        for (const RateChange& change : in.Schedules[static_cast<std::size_t>(bore)]) {
+            add(change.Rate - previous, change.StartSeconds);
+            previous = change.Rate;
+        }
+    }
+    auto sign
+        = [](const Boundary& line) { return line.Kind == BoundaryKind::Barrier ? 1.0 : -1.0; };
+    const std::size_t real = sources.size();
+    for (std::size_t i = 0; i < real; ++i) {
+        const PointSource source = sources[i];
+        auto addImage = [&](Point at, double factor) {
+            PointSource image = source;
+            image.X = at.X;
+            image.Y = at.Y;
+            image.Rate = source.Rate * factor;
+            image.Image = true;
+            image.FirstOfBore = false;
+            sources.push_back(image);
+        };
+        if (!in.Boundaries.empty()) {
+            const Boundary& a = in.Boundaries[0];
+            addImage(imageOf(a, source.X, source.Y), sign(a));
+        }
+        if (in.Boundaries.size() == 2) {
+            const Boundary& a = in.Boundaries[0];
+            const Boundary& b = in.Boundaries[1];
+            addImage(imageOf(b, source.X, source.Y), sign(b));
+            const Point once = imageOf(a, source.X, source.Y);
+            addImage(imageOf(b, once.X, once.Y), sign(a) * sign(b));
+        }
+    }
+    return sources;
+}
+
+} // namespace drawfield

@@ -1,0 +1,41 @@
+#pragma once
+
+// The point sources of a run: what the engine superposes. Each pumping bore is one source from
+// hour 0 at the table's rate, and one more per rate change before the time in question, pumping
+// the change's step (Q_k - Q_(k-1), negative for a decrease) from its hour on; each source has
+// its images across the boundaries, pumping like it across a barrier, injecting across a
+// recharge line (two lines: three images, signed by the product of the lines' kinds).
+
+#include "compute/scenario.h"
+
+#include <vector>
+
+namespace drawfield {
+
+struct PointSource {
+    double X = 0.0; // m
+    double Y = 0.0; // m
+    double Rate = 0.0; // m3/s, negative for a decrease or an injecting image
+    double ElapsedSeconds = 0.0; // how long it has pumped at the time in question
+    int Bore = 0; // 0 to 4, the table's row it comes from
+    bool Image = false;
+    // The first source of its bore: on the bore's own node the rule of a node on a well holds
+    // there (the node carries the drawdown of the node before it), and its bore's later steps
+    // add nothing.
+    bool FirstOfBore = false;
+};
+
+// The sources active at timeSeconds (those that started strictly before it), bores in row order,
+// each bore's steps in time order, then the images of all of them. A bore without schedule and
+// boundaries gives exactly one source: its rate, for the whole time.
+std::vector<PointSource> pointSources(const ScenarioInputs& inputs, double timeSeconds);
+
+struct Point {
+    double X = 0.0;
+    double Y = 0.0;
+};
+
+// The mirror image of (x, y) across the boundary's line.
+Point imageOf(const Boundary& line, double x, double y);
+
+} // namespace drawfield

@@ -1,0 +1,219 @@
+// Time and boundaries: rate changes superposed in time, image wells across straight boundaries,
+// checked against the closed forms they must reproduce.
+
+#include "compute/cooper_jacob.h"
+#include "compute/drawdown_engine.h"
+#include "compute/record_file.h"
+#include "compute/sources.h"
+#include "compute/theis.h"
+#include "support/well_function_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+using namespace drawfield;
+
+namespace {
+
+// One bore at (50, 50) pumping 36 m3/h on the map 1..100, T 0.003 m2/s, S 4 %, 24 h.
+ScenarioTexts oneBore(const char* method = "cooper-jacob")
+{
+    ScenarioTexts texts;
+    texts.method = method;
+    texts.wells[0] = { "50", "50", "36" };
+    return texts;
+}
+
+ScenarioReading read(const ScenarioTexts& texts) { return readScenario(texts); }
+
+DrawdownResult run(const ScenarioTexts& texts, unsigned threads = 2)
+{
+    ScenarioReading reading = read(texts);
+    EXPECT_TRUE(reading.accepted()) << (reading.refusals.empty() ? "" : reading.refusals.front());
+    EngineOptions options;
+    options.threads = threads;
+    return *computeDrawdown(reading.inputs, options);
+}
+
+BoundaryTexts line(const char* kind, double x1, double y1, double x2, double y2)
+{
+    auto text = [](double v) { return std::to_string(v); };
+    return { kind, text(x1), text(y1), text(x2), text(y2) };
+}
+
+} // namespace
+
+// A well stopped at t1 recovers as Theis says: s = Q / (4 pi T) (W(u(t)) - W(u(t - t1))).
+TEST(Schedules, RecoveryAfterAStopIsTheDifferenceOfTwoWellFunctions)
+{
+    ScenarioTexts texts = oneBore("theis");
+    texts.schedules[0] = "10:0"; // stopped after 10 of the 24 hours
+    DrawdownResult result = run(texts);
+    const long double A = 0.01L / (4.0L * std::numbers::pi_v<long double> * 0.003L);
+    for (auto [x, y] : { std::pair { 60, 50 }, { 53, 54 }, { 90, 10 } }) {
+        const long double n = (x - 50.0L) * (x - 50.0L) + (y - 50.0L) * (y - 50.0L);
+        auto u = [&](long double seconds) { return n * 0.04L / (4.0L * 0.003L * seconds); };
+        const long double expected
+            = A * (referenceWellFunction(u(24 * 3600.0L)) - referenceWellFunction(u(14 * 3600.0L)));
+        EXPECT_NEAR(-result.grid->at(x, y) / static_cast<double>(expected), 1.0, 1e-12)
+            << "(" << x << ", " << y << ")";
+    }
+    // Cooper-Jacob recovers by the difference of its clamped logarithms.
+    texts.method = "cooper-jacob";
+    DrawdownResult straight = run(texts);
+    CooperJacobWell full(0.01, 0.003, 0.04, 24 * 3600.0), since(-0.01, 0.003, 0.04, 14 * 3600.0);
+    EXPECT_EQ(straight.grid->at(60, 50),
+        (0.0 - full.A * std::max(0.0, std::log(full.u(100))))
+            - since.A * std::max(0.0, std::log(since.u(100))));
+}
+
+TEST(Schedules, ABoreThatStartsLaterAndTheTableRateFromHourZero)
+{
+    // Rate 0 in the table, 36 m3/h from hour 4: a well pumping 36 m3/h for 20 hours.
+    ScenarioTexts late = oneBore();
+    late.wells[0].rate = "0";
+    late.schedules[0] = "4:36";
+    ScenarioTexts twenty = oneBore();
+    twenty.pumpTime = "20";
+    DrawdownResult a = run(late), b = run(twenty);
+    for (auto [x, y] : { std::pair { 60, 50 }, { 51, 50 }, { 80, 80 } })
+        EXPECT_EQ(a.grid->at(x, y), b.grid->at(x, y));
+    // A change after the map's time does nothing yet.
+    ScenarioTexts future = oneBore();
+    future.schedules[0] = "30:0";
+    EXPECT_EQ(run(future).grid->at(60, 50), run(oneBore()).grid->at(60, 50));
+}
+
+// The image method reproduces the boundary conditions exactly where they hold.
+TEST(Boundaries, BarrierDoublesAndRechargeCancelsOnTheLine)
+{
+    for (const char* method : { "cooper-jacob", "theis" }) {
+        SCOPED_TRACE(method);
+        const DrawdownResult free = run(oneBore(method));
+        ScenarioTexts barrier = oneBore(method);
+        barrier.boundaries[0] = line("barrier", 20, 0, 20, 100);
+        ScenarioTexts recharge = oneBore(method);
+        recharge.boundaries[0] = line("recharge", 20, 0, 20, 100);
+        const DrawdownResult walled = run(barrier, 1), river = run(recharge, 3);
+        for (int y : { 1, 30, 50, 77, 100 }) {
+            EXPECT_EQ(walled.grid->at(20, y), 2.0 * free.grid->at(20, y)) << "y = " << y;
+            EXPECT_EQ(river.grid->at(20, y), 0.0) << "y = " << y;
+        }
+        // Beyond the line there is no aquifer; the record file has no line there.
+        EXPECT_TRUE(std::isnan(walled.grid->at(19, 50)));
+        EXPECT_TRUE(std::isnan(river.grid->at(1, 1)));
+        EXPECT_FALSE(std::isnan(river.grid->at(21, 50)));
+        EXPECT_EQ(
+            recordLine(20, 50, river.grid->at(20, 50)).size(), recordLine(20, 50, 0.0).size());
+        // A barrier deepens, a recharge line softens, everywhere inside.
+        EXPECT_LT(walled.grid->at(40, 40), free.grid->at(40, 40));
+        EXPECT_GT(river.grid->at(40, 40), free.grid->at(40, 40));
+    }
+}
+
+// At the corner of two perpendicular barriers the well and its three images are as far: four
+// times the well's own drawdown.
+TEST(Boundaries, CornerOfTwoBarriersQuadruples)
+{
+    ScenarioTexts alone = oneBore("theis");
+    alone.wells[0] = { "30", "40", "36" };
+    ScenarioTexts corner = alone;
+    corner.boundaries[0] = line("barrier", 10, 0, 10, 100);
+    corner.boundaries[1] = line("barrier", 0, 10, 100, 10);
+    const DrawdownResult free = run(alone), walled = run(corner);
+    EXPECT_DOUBLE_EQ(walled.grid->at(10, 10), 4.0 * free.grid->at(10, 10));
+    // A barrier and a recharge line: the corner is held at 0.
+    corner.boundaries[1].kind = "recharge";
+    EXPECT_EQ(run(corner).grid->at(10, 10), 0.0);
+}
+
+// Lines at any angle take the image's true position (off the whole metres): still exact on the
+// line, to rounding.
+TEST(Boundaries, AnObliqueLine)
+{
+    ScenarioTexts free = oneBore("theis");
+    free.wells[0] = { "60", "20", "36" };
+    ScenarioTexts barrier = free;
+    barrier.boundaries[0] = line("barrier", 0, 0, 100, 50); // y = x / 2
+    const DrawdownResult a = run(free), b = run(barrier);
+    for (int x : { 10, 40, 80, 100 })
+        EXPECT_NEAR(b.grid->at(x, x / 2) / (2.0 * a.grid->at(x, x / 2)), 1.0, 1e-12) << x;
+    EXPECT_TRUE(std::isnan(b.grid->at(10, 60))); // above the line, where bore 1 is not
+    const std::vector<PointSource> sources = pointSources(read(barrier).inputs, 86400);
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_NEAR(sources[1].X, 52.0, 1e-12); // (60, 20) mirrored in y = x / 2 is (52, 36)
+    EXPECT_NEAR(sources[1].Y, 36.0, 1e-12);
+}
+
+TEST(Boundaries, SourcesOfARun)
+{
+    ScenarioTexts texts = oneBore();
+    texts.schedules[0] = "6:18, 12:0";
+    texts.boundaries[0] = line("recharge", 0, 0, 0, 100);
+    const ScenarioInputs in = read(texts).inputs;
+    const std::vector<PointSource> sources = pointSources(in, in.PumpTime);
+    ASSERT_EQ(sources.size(), 6u); // three steps and their images
+    EXPECT_EQ(sources[0].Rate, 0.01);
+    EXPECT_TRUE(sources[0].FirstOfBore);
+    EXPECT_EQ(sources[1].Rate, 0.005 - 0.01);
+    EXPECT_EQ(sources[1].ElapsedSeconds, 18 * 3600.0);
+    EXPECT_EQ(sources[2].Rate, -0.005);
+    EXPECT_FALSE(sources[2].FirstOfBore);
+    EXPECT_EQ(sources[3].X, -50.0);
+    EXPECT_EQ(sources[3].Rate, -0.01); // the recharge image injects
+    EXPECT_TRUE(sources[5].Image);
+}
+
+TEST(Boundaries, RefusedArrangements)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScenarioTexts&)> edit;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        { "parallel lines",
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = line("barrier", 10, 0, 10, 100);
+                t.boundaries[1] = line("barrier", 90, 0, 90, 100);
+            },
+            "Boundary 2 must be perpendicular to boundary 1" },
+        { "an oblique angle",
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = line("barrier", 10, 0, 10, 100);
+                t.boundaries[1] = line("barrier", 0, 0, 100, 90);
+            },
+            "Boundary 2 must be perpendicular to boundary 1" },
+        { "a bore beyond a line",
+            [](ScenarioTexts& t) {
+                t.wells[1] = { "5", "50", "6" };
+                t.boundaries[0] = line("barrier", 10, 0, 10, 100);
+            },
+            "Bore 2 stands beyond boundary 1" },
+        { "bore 1 on the line",
+            [](ScenarioTexts& t) { t.boundaries[0] = line("recharge", 50, 0, 50, 100); },
+            "Bore 1 stands on boundary 1" },
+        { "one point", [](ScenarioTexts& t) { t.boundaries[0] = line("barrier", 1, 1, 1, 1); },
+            "Boundary 1 needs two distinct points" },
+        { "unknown kind", [](ScenarioTexts& t) { t.boundaries[0] = line("wall", 1, 1, 1, 9); },
+            "Boundary 1, kind must be barrier or recharge" },
+        { "hours that go back", [](ScenarioTexts& t) { t.schedules[0] = "12:0, 6:3"; },
+            "Bore 1, schedule: the hours must increase" },
+        { "a negative rate", [](ScenarioTexts& t) { t.schedules[0] = "12:-3"; },
+            "Bore 1, schedule: hours and rates cannot be negative" },
+        { "no colon", [](ScenarioTexts& t) { t.schedules[0] = "12"; },
+            "Bore 1, schedule must be hour:rate pairs" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScenarioTexts texts = oneBore();
+        c.edit(texts);
+        ScenarioReading reading = read(texts);
+        ASSERT_FALSE(reading.accepted());
+        EXPECT_EQ(reading.refusals.front().substr(0, c.refusal.size()), c.refusal)
+            << reading.refusals.front();
+    }
+}
