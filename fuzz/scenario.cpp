@@ -3,9 +3,11 @@
 
 #include "compute/scenario.h"
 #include "compute/drawdown_engine.h"
+#include "compute/observations.h"
 #include "compute/record_file.h"
 #include "fuzz_support.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace drawfield;
@@ -13,14 +15,23 @@ using namespace drawfield;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The fields, separated by the byte 0x1f, in the order of the window: the map, the aquifer
-    // (with the method and the unconfined correction), then X, Y and rate of each bore.
+    // (with the method and the unconfined correction), X, Y and rate of each bore, then the
+    // Options tab: each bore's schedule, two boundaries, two observation points and the profile.
     ScenarioTexts texts = ScenarioTexts::example();
     std::string* fields[] = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize,
         &texts.transmissivity, &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method,
         &texts.unconfined, &texts.wells[0].x, &texts.wells[0].y, &texts.wells[0].rate,
         &texts.wells[1].x, &texts.wells[1].y, &texts.wells[1].rate, &texts.wells[2].x,
         &texts.wells[2].y, &texts.wells[2].rate, &texts.wells[3].x, &texts.wells[3].y,
-        &texts.wells[3].rate, &texts.wells[4].x, &texts.wells[4].y, &texts.wells[4].rate };
+        &texts.wells[3].rate, &texts.wells[4].x, &texts.wells[4].y, &texts.wells[4].rate,
+        &texts.schedules[0], &texts.schedules[1], &texts.schedules[2], &texts.schedules[3],
+        &texts.schedules[4], &texts.boundaries[0].kind, &texts.boundaries[0].x1,
+        &texts.boundaries[0].y1, &texts.boundaries[0].x2, &texts.boundaries[0].y2,
+        &texts.boundaries[1].kind, &texts.boundaries[1].x1, &texts.boundaries[1].y1,
+        &texts.boundaries[1].x2, &texts.boundaries[1].y2, &texts.observations[0].name,
+        &texts.observations[0].x, &texts.observations[0].y, &texts.observations[1].name,
+        &texts.observations[1].x, &texts.observations[1].y, &texts.profile.x1, &texts.profile.y1,
+        &texts.profile.x2, &texts.profile.y2 };
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::string* field : fields) {
         if (rest.empty())
@@ -43,10 +54,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(std::isfinite(in.Transmissivity) && std::isfinite(in.Storage)
             && std::isfinite(in.PumpTime) && std::isfinite(in.Thickness),
         "finite aquifer values");
-    FUZZ_REQUIRE(in.Wells[0].Rate > 0, "the first bore pumps");
+    FUZZ_REQUIRE(in.pumps(0), "the first bore pumps, from the start or later");
     FUZZ_REQUIRE(!in.Unconfined || in.Thickness > 0, "the correction has a thickness");
     for (const WellInput& well : in.Wells)
         FUZZ_REQUIRE(well.Rate >= 0 && std::isfinite(well.Rate), "rates are finite, not negative");
+    for (const auto& schedule : in.Schedules)
+        for (std::size_t k = 0; k < schedule.size(); ++k) {
+            FUZZ_REQUIRE(schedule[k].Rate >= 0 && std::isfinite(schedule[k].Rate),
+                "scheduled rates are finite, not negative");
+            FUZZ_REQUIRE(k == 0 ? schedule[k].StartSeconds >= 0.0
+                                : schedule[k].StartSeconds > schedule[k - 1].StartSeconds,
+                "schedule hours increase from 0 on");
+        }
+    FUZZ_REQUIRE(in.Boundaries.size() <= 2, "at most two boundaries");
+    for (int bore = 0; bore < WellCount; ++bore)
+        FUZZ_REQUIRE(!in.pumps(bore)
+                || isInAquifer(in, in.Wells[static_cast<std::size_t>(bore)].X,
+                    in.Wells[static_cast<std::size_t>(bore)].Y),
+            "every pumping bore lies in the aquifer");
+    bool recharge = false;
+    for (const Boundary& line : in.Boundaries)
+        recharge = recharge || line.Kind == BoundaryKind::Recharge;
 
     const long long columns = (in.XMax - in.XMin) / in.Step + 1;
     const long long rows = (in.YMax - in.YMin) / in.Step + 1;
@@ -60,10 +88,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int x = grid.xMin(); x <= grid.xMax(); x += grid.nodeSpacing())
         for (int y = grid.yMin(); y <= grid.yMax(); y += grid.nodeSpacing()) {
             double value = grid.at(x, y);
-            FUZZ_REQUIRE(std::isfinite(value) && value <= 0.0, "drawdowns are finite, downward");
+            if (!isInAquifer(in, x, y)) {
+                FUZZ_REQUIRE(std::isnan(value), "no drawdown beyond a boundary");
+                continue;
+            }
+            FUZZ_REQUIRE(std::isfinite(value), "drawdowns in the aquifer are finite");
+            // A rate that only steps and a barrier's images lower the level or leave it; a
+            // recharge line's image injects and the approximation's clamp may lift it a little.
+            FUZZ_REQUIRE(recharge || value <= 0.0, "drawdowns are downward");
             FUZZ_REQUIRE(!in.Unconfined || -value <= in.Thickness, "never deeper than the aquifer");
             FUZZ_REQUIRE(-value <= result->largest.drawdown, "the largest drawdown is the largest");
         }
     FUZZ_REQUIRE(std::isfinite(result->largest.drawdown), "the largest drawdown is finite");
+
+    const ObservationCurves curves = observationCurves(in);
+    FUZZ_REQUIRE(std::is_sorted(curves.seconds.begin(), curves.seconds.end())
+            && !curves.seconds.empty() && curves.seconds.back() == in.PumpTime,
+        "the curves' times ascend to the map's time");
+    for (std::size_t point = 0; point < curves.drawdowns.size(); ++point) {
+        const ObservationPoint& at = in.Observations[point];
+        // On a bore the value depends on whether it pumps at the time; elsewhere it does not.
+        if (std::any_of(in.Wells.begin(), in.Wells.end(),
+                [&](const WellInput& well) { return well.X == at.X && well.Y == at.Y; }))
+            continue;
+        for (double value : curves.drawdowns[point])
+            FUZZ_REQUIRE(std::isfinite(value) == isInAquifer(in, at.X, at.Y),
+                "a curve has a value exactly where the point lies in the aquifer");
+    }
+    if (in.ProfileLine)
+        for (const ProfilePoint& point : profileAlong(in, 11))
+            FUZZ_REQUIRE(std::isfinite(point.distanceMetres), "profile distances are finite");
     return 0;
 }

@@ -11,8 +11,10 @@
 
 namespace drawfield {
 
-// Throws FileWriteError naming the path when it cannot be written.
-void writeAsciiGrid(const std::filesystem::path& path, const DrawdownGrid& grid);
+// With noData, the header says NODATA_value -9999 and nodes without a value (NaN: beyond a
+// boundary) are written so. Throws FileWriteError naming the path when it cannot be written.
+void writeAsciiGrid(
+    const std::filesystem::path& path, const DrawdownGrid& grid, bool noData = false);
 
 // Where Cooper-Jacob is more than 1 % off Theis, on grid's lattice, in the same form: 1 there,
 // 0 elsewhere. Throws FileWriteError.

@@ -5,6 +5,7 @@
 #include "compute/atomic_file.h"
 #include "compute/drawdown_engine.h"
 #include "compute/messages.h"
+#include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/text_rules.h"
@@ -37,8 +38,8 @@ constexpr int ExitBadUsage = 2;
 
 constexpr const char* Usage
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
-      "                       [--map FILE] [--surface FILE] [--view X,Y,Z] [--surfer]\n"
-      "                       [--threads N]\n"
+      "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
+      "                       [--view X,Y,Z] [--surfer] [--threads N]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -48,6 +49,8 @@ constexpr const char* Usage
       "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m)\n"
       "  --validity FILE write where Cooper-Jacob is more than 1 % off Theis, as an ESRI ASCII\n"
       "                  grid of 1 there and 0 elsewhere on the same lattice (a Cooper-Jacob run)\n"
+      "  --curves FILE   write the drawdown over time at the observation points (CSV)\n"
+      "  --profile FILE  write the drawdown along the profile at the pumping time (CSV)\n"
       "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n"
       "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n"
       "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
@@ -61,7 +64,12 @@ constexpr const char* Usage
       "  [aquifer]        transmissivity (m2/s), storage (%), pumping_time (hours),\n"
       "                   thickness (m), method (cooper-jacob or theis),\n"
       "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
-      "  [bore1]..[bore5] x, y (m), rate (m3/h)\n"
+      "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
+      "                   hour on the bore pumps that rate, m3/h; 0 stops it)\n"
+      "  [boundary1], [boundary2]  kind (barrier or recharge), x1, y1, x2, y2 (two points of\n"
+      "                   the line, m); two boundaries must be perpendicular\n"
+      "  [observation1]..[observation10]  name, x, y (m)\n"
+      "  [profile]        x1, y1, x2, y2 (m)\n"
       "\n"
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
       "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
@@ -80,6 +88,8 @@ struct CommandLine {
     std::optional<std::string> record;
     std::optional<std::string> grid;
     std::optional<std::string> validity;
+    std::optional<std::string> curves;
+    std::optional<std::string> profile;
     std::optional<std::string> map;
     std::optional<std::string> surface;
     ViewAngles view;
@@ -135,6 +145,10 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.grid = optionValue();
         } else if (name == "--validity") {
             line.validity = optionValue();
+        } else if (name == "--curves") {
+            line.curves = optionValue();
+        } else if (name == "--profile") {
+            line.profile = optionValue();
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -302,7 +316,7 @@ int run(const CommandLine& line, const char* program)
     }
     try {
         if (line.grid)
-            writeAsciiGrid(*line.grid, *result->grid);
+            writeAsciiGrid(*line.grid, *result->grid, !inputs.Boundaries.empty());
     } catch (const FileWriteError& error) {
         say(error.what());
         status = ExitRefused;
@@ -315,6 +329,23 @@ int run(const CommandLine& line, const char* program)
     try {
         if (line.validity && result->validity)
             writeValidityGrid(*line.validity, *result->grid, *result->validity);
+    } catch (const FileWriteError& error) {
+        say(error.what());
+        status = ExitRefused;
+    }
+    if (line.curves && inputs.Observations.empty()) {
+        say("No curves were written: the scenario has no observation point.");
+        status = ExitRefused;
+    }
+    if (line.profile && !inputs.ProfileLine) {
+        say("No profile was written: the scenario has no [profile].");
+        status = ExitRefused;
+    }
+    try {
+        if (line.curves && !inputs.Observations.empty())
+            writeCurvesFile(*line.curves, observationCurves(inputs));
+        if (line.profile && inputs.ProfileLine)
+            writeProfileFile(*line.profile, profileAlong(inputs));
     } catch (const FileWriteError& error) {
         say(error.what());
         status = ExitRefused;

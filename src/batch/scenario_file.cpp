@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace drawfield {
 namespace {
@@ -36,6 +37,23 @@ namespace {
         return rest.empty() || rest.front() == '#' || rest.front() == ';';
     }
 
+    // The number of a section such as "bore3" (1 to most), or nothing.
+    std::optional<int> numbered(const std::string& section, std::string_view stem, int most)
+    {
+        if (!section.starts_with(stem) || section.size() == stem.size()
+            || section.size() > stem.size() + 2)
+            return std::nullopt;
+        int number = 0;
+        for (char c : std::string_view(section).substr(stem.size())) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            number = number * 10 + (c - '0');
+        }
+        if (number < 1 || number > most || section[stem.size()] == '0')
+            return std::nullopt;
+        return number;
+    }
+
     // Where each key of each section goes.
     std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
     {
@@ -61,22 +79,44 @@ namespace {
                 return &texts.method;
             if (key == "unconfined")
                 return &texts.unconfined;
-        } else {
-            WellTexts& well = texts.wells[static_cast<std::size_t>(section.back() - '1')];
+        } else if (section == "profile") {
+            ProfileTexts& profile = texts.profile;
+            for (auto [name, target] : { std::pair { "x1", &profile.x1 }, { "y1", &profile.y1 },
+                     { "x2", &profile.x2 }, { "y2", &profile.y2 } })
+                if (key == name)
+                    return target;
+        } else if (std::optional<int> number = numbered(section, "boundary", BoundaryCount)) {
+            BoundaryTexts& line = texts.boundaries[static_cast<std::size_t>(*number - 1)];
+            for (auto [name, target] : { std::pair { "kind", &line.kind }, { "x1", &line.x1 },
+                     { "y1", &line.y1 }, { "x2", &line.x2 }, { "y2", &line.y2 } })
+                if (key == name)
+                    return target;
+        } else if (std::optional<int> number = numbered(section, "observation", ObservationCount)) {
+            ObservationTexts& point = texts.observations[static_cast<std::size_t>(*number - 1)];
+            for (auto [name, target] :
+                { std::pair { "name", &point.name }, { "x", &point.x }, { "y", &point.y } })
+                if (key == name)
+                    return target;
+        } else if (std::optional<int> number = numbered(section, "bore", WellCount)) {
+            const auto bore = static_cast<std::size_t>(*number - 1);
+            WellTexts& well = texts.wells[bore];
             if (key == "x")
                 return &well.x;
             if (key == "y")
                 return &well.y;
             if (key == "rate")
                 return &well.rate;
+            if (key == "schedule")
+                return &texts.schedules[bore];
         }
         return nullptr;
     }
 
     bool isKnownSection(const std::string& name)
     {
-        return name == "map" || name == "aquifer"
-            || (name.size() == 5 && name.starts_with("bore") && name[4] >= '1' && name[4] <= '5');
+        return name == "map" || name == "aquifer" || name == "profile"
+            || numbered(name, "bore", WellCount) || numbered(name, "boundary", BoundaryCount)
+            || numbered(name, "observation", ObservationCount);
     }
 
 } // namespace
@@ -109,11 +149,13 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             std::size_t close = line.find(']');
             if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
                 throw error(
-                    "malformed section line; write it as [map], [aquifer] or [bore1] to [bore5]");
+                    "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
+                    "[observation1] or [profile]");
             section = lowered(trim(line.substr(1, close - 1)));
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
-                    + "; the sections are [map], [aquifer] and [bore1] to [bore5]");
+                    + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
+                      "[boundary2], [observation1] to [observation10] and [profile]");
             continue;
         }
 

@@ -5,7 +5,10 @@
 //   [map]      x_min, y_min, x_max, cell_size
 //   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m),
 //              method (cooper-jacob or theis), unconfined (no or yes)
-//   [bore1] .. [bore5]   x, y (m), rate (m3/h)
+//   [bore1] .. [bore5]   x, y (m), rate (m3/h), schedule ("hour:rate, hour:rate", h and m3/h)
+//   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m)
+//   [observation1] .. [observation10]   name, x, y (m)
+//   [profile]  x1, y1, x2, y2 (m)
 //
 // "#" or ";" starts a comment; a value in double quotes keeps its blanks and comments characters
 // as they are. A key left out keeps the window's initial text; a bore left out is an empty row.

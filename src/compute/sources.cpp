@@ -35,11 +35,13 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
             previous = change.Rate;
         }
     }
+    // Each source is followed by its images: on a recharge line a source and its image cancel
+    // exactly before the next source adds in.
     auto sign
         = [](const Boundary& line) { return line.Kind == BoundaryKind::Barrier ? 1.0 : -1.0; };
-    const std::size_t real = sources.size();
-    for (std::size_t i = 0; i < real; ++i) {
-        const PointSource source = sources[i];
+    std::vector<PointSource> withImages;
+    for (const PointSource& source : sources) {
+        withImages.push_back(source);
         auto addImage = [&](Point at, double factor) {
             PointSource image = source;
             image.X = at.X;
@@ -47,7 +49,7 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
             image.Rate = source.Rate * factor;
             image.Image = true;
             image.FirstOfBore = false;
-            sources.push_back(image);
+            withImages.push_back(image);
         };
         if (!in.Boundaries.empty()) {
             const Boundary& a = in.Boundaries[0];
@@ -61,6 +63,7 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
             addImage(imageOf(b, once.X, once.Y), sign(a) * sign(b));
         }
     }
+    sources = std::move(withImages);
     return sources;
 }
 

@@ -26,7 +26,7 @@ struct PointSource {
 };
 
 // The sources active at timeSeconds (those that started strictly before it), bores in row order,
-// each bore's steps in time order, then the images of all of them. A bore without schedule and
+// each bore's steps in time order, each source followed by its images. A bore without schedule and
 // boundaries gives exactly one source: its rate, for the whole time.
 std::vector<PointSource> pointSources(const ScenarioInputs& inputs, double timeSeconds);
 

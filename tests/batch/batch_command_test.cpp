@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <sys/wait.h>
@@ -142,6 +143,45 @@ TEST(BatchCommand, ValidityGridAndTheMethod)
     EXPECT_EQ(theis.status, 1);
     EXPECT_NE(theis.out.find("; Theis; largest drawdown"), std::string::npos) << theis.out;
     EXPECT_NE(theis.err.find("No validity grid was written"), std::string::npos) << theis.err;
+}
+
+// Schedules, a boundary, observation points and a profile from a scenario file: the curves and
+// the profile as CSV, the grid with its no-data beyond the boundary, no record line there.
+TEST(BatchCommand, CurvesProfileAndABoundary)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        "[aquifer]\nmethod = theis\n[bore1]\nx = 30\ny = 30\nrate = 6\nschedule = 12:0, 18:3\n"
+        "[boundary1]\nkind = recharge\nx1 = 10\ny1 = 0\nx2 = 10\ny2 = 100\n"
+        "[observation1]\nname = Farm well\nx = 75.5\ny = 40\n"
+        "[observation2]\nname = Beyond\nx = 5\ny = 5\n"
+        "[profile]\nx1 = 1\ny1 = 1\nx2 = 100\ny2 = 100\n");
+    BatchRun run = runBatch(folder,
+        quoted(folder / "site.ini") + " --curves " + quoted(folder / "c.csv") + " --profile "
+            + quoted(folder / "p.csv") + " --grid " + quoted(folder / "g.asc") + " --record "
+            + quoted(folder / "r.dat"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string curves = readBytes(folder / "c.csv");
+    EXPECT_TRUE(curves.starts_with("hours,Farm well,Beyond\n0.016666666666666666,"))
+        << curves.substr(0, 60);
+    EXPECT_NE(curves.find("\n12,"), std::string::npos) << "a schedule hour is a row";
+    EXPECT_NE(curves.find(",\n24,"), std::string::npos) << curves.substr(curves.size() - 80);
+    EXPECT_TRUE(curves.ends_with(",\n")) << "beyond the boundary: an empty cell";
+    const std::string profile = readBytes(folder / "p.csv");
+    EXPECT_TRUE(profile.starts_with("distance_m,x_m,y_m,drawdown_m\n0,1,1,\n"));
+    EXPECT_EQ(std::count(profile.begin(), profile.end(), '\n'), 202);
+    const std::string grid = readBytes(folder / "g.asc");
+    EXPECT_NE(grid.find("NODATA_value -9999\n-9999 "), std::string::npos);
+    const std::string record = readBytes(folder / "r.dat");
+    // Nodes beyond x = 10 are outside the aquifer and the recharge line itself is held at zero.
+    EXPECT_TRUE(record.starts_with(" 11,")) << "no line up to x = 10: " << record.substr(0, 40);
+
+    writeBytes(folder / "plain.ini", Example);
+    BatchRun none
+        = runBatch(folder, quoted(folder / "plain.ini") + " --curves " + quoted(folder / "n.csv"));
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("No curves were written: the scenario has no observation point."),
+        std::string::npos);
 }
 
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)

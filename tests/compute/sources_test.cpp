@@ -3,9 +3,11 @@
 
 #include "compute/cooper_jacob.h"
 #include "compute/drawdown_engine.h"
+#include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/sources.h"
 #include "compute/theis.h"
+#include "support/temporary_folder.h"
 #include "support/well_function_reference.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +104,11 @@ TEST(Boundaries, BarrierDoublesAndRechargeCancelsOnTheLine)
             EXPECT_EQ(walled.grid->at(20, y), 2.0 * free.grid->at(20, y)) << "y = " << y;
             EXPECT_EQ(river.grid->at(20, y), 0.0) << "y = " << y;
         }
+        // With a schedule too: each step cancels against its own image.
+        recharge.schedules[0] = "6:12, 20:0";
+        const DrawdownResult scheduled = run(recharge);
+        for (int y : { 1, 50, 100 })
+            EXPECT_EQ(scheduled.grid->at(20, y), 0.0) << "y = " << y;
         // Beyond the line there is no aquifer; the record file has no line there.
         EXPECT_TRUE(std::isnan(walled.grid->at(19, 50)));
         EXPECT_TRUE(std::isnan(river.grid->at(1, 1)));
@@ -155,15 +162,16 @@ TEST(Boundaries, SourcesOfARun)
     texts.boundaries[0] = line("recharge", 0, 0, 0, 100);
     const ScenarioInputs in = read(texts).inputs;
     const std::vector<PointSource> sources = pointSources(in, in.PumpTime);
-    ASSERT_EQ(sources.size(), 6u); // three steps and their images
+    ASSERT_EQ(sources.size(), 6u); // three steps, each followed by its image
     EXPECT_EQ(sources[0].Rate, 0.01);
     EXPECT_TRUE(sources[0].FirstOfBore);
-    EXPECT_EQ(sources[1].Rate, 0.005 - 0.01);
-    EXPECT_EQ(sources[1].ElapsedSeconds, 18 * 3600.0);
-    EXPECT_EQ(sources[2].Rate, -0.005);
-    EXPECT_FALSE(sources[2].FirstOfBore);
-    EXPECT_EQ(sources[3].X, -50.0);
-    EXPECT_EQ(sources[3].Rate, -0.01); // the recharge image injects
+    EXPECT_EQ(sources[1].X, -50.0);
+    EXPECT_EQ(sources[1].Rate, -0.01); // the recharge image injects
+    EXPECT_TRUE(sources[1].Image);
+    EXPECT_EQ(sources[2].Rate, 0.005 - 0.01);
+    EXPECT_EQ(sources[2].ElapsedSeconds, 18 * 3600.0);
+    EXPECT_EQ(sources[4].Rate, -0.005);
+    EXPECT_FALSE(sources[4].FirstOfBore);
     EXPECT_TRUE(sources[5].Image);
 }
 
@@ -216,4 +224,69 @@ TEST(Boundaries, RefusedArrangements)
         EXPECT_EQ(reading.refusals.front().substr(0, c.refusal.size()), c.refusal)
             << reading.refusals.front();
     }
+}
+
+// An observation point on a node reads what the map holds there: the same sources in the same
+// order, with the schedules, the boundaries and the correction.
+TEST(Observations, APointOnANodeReadsTheMap)
+{
+    ScenarioTexts texts = oneBore("theis");
+    texts.wells[1] = { "70", "30", "20" };
+    texts.schedules[0] = "6:12, 20:0";
+    texts.boundaries[0] = line("barrier", 10, 0, 10, 100);
+    texts.unconfined = "yes";
+    const ScenarioInputs in = read(texts).inputs;
+    const DrawdownResult map = run(texts);
+    for (auto [x, y] : { std::pair { 60, 50 }, { 11, 90 }, { 10, 10 }, { 99, 2 } })
+        EXPECT_EQ(drawdownAt(in, x, y, in.PumpTime), -map.grid->at(x, y)) << x << ", " << y;
+    EXPECT_TRUE(std::isnan(drawdownAt(in, 5.5, 50, in.PumpTime))) << "beyond the barrier";
+    EXPECT_TRUE(std::isnan(drawdownAt(in, 70, 30, in.PumpTime))) << "on bore 2";
+    EXPECT_GT(drawdownAt(in, 70.5, 30, 3600), 0.0);
+}
+
+TEST(Observations, CurveTimesAndFiles)
+{
+    ScenarioTexts texts = oneBore();
+    texts.schedules[0] = "10:0";
+    texts.observations[0] = { "Farm well", "75.5", "40" };
+    texts.observations[1] = { "North, \"old\"", "50", "95" };
+    const ScenarioInputs in = read(texts).inputs;
+    const std::vector<double> times = curveTimes(in);
+    EXPECT_EQ(times.front(), 60.0);
+    EXPECT_EQ(times.back(), 24 * 3600.0);
+    EXPECT_NE(std::find(times.begin(), times.end(), 10 * 3600.0), times.end()) << "the stop";
+    // At least 20 a tenfold: one minute to 24 hours is 3.16 tenfolds.
+    EXPECT_GE(times.size(), static_cast<std::size_t>(20 * std::log10(24 * 60.0)));
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_LT(times[i - 1], times[i]);
+
+    const ObservationCurves curves = observationCurves(in);
+    ASSERT_EQ(curves.drawdowns.size(), 2u);
+    // Recovery: the drawdown after the stop falls.
+    const auto stop = static_cast<std::size_t>(
+        std::find(times.begin(), times.end(), 10 * 3600.0) - times.begin());
+    EXPECT_GT(curves.drawdowns[0][stop], curves.drawdowns[0].back());
+    EXPECT_GT(curves.drawdowns[0].back(), 0.0);
+
+    TemporaryFolder folder;
+    writeCurvesFile(folder / "c.csv", curves);
+    const std::string csv = readBytes(folder / "c.csv");
+    EXPECT_TRUE(csv.starts_with("hours,Farm well,\"North, \"\"old\"\"\"\n0.016666666666666666,"))
+        << csv.substr(0, 80);
+
+    ScenarioTexts steady = oneBore();
+    steady.profile = { "1", "1", "100", "100" };
+    const std::vector<ProfilePoint> profile = profileAlong(read(steady).inputs);
+    ASSERT_EQ(profile.size(), 201u);
+    EXPECT_EQ(profile.front().xMetres, 1.0);
+    EXPECT_EQ(profile.back().yMetres, 100.0);
+    EXPECT_DOUBLE_EQ(profile.back().distanceMetres, std::hypot(99.0, 99.0));
+    // The profile passes the bore: deepest at its point nearest the bore, (50.005, 50.005).
+    auto deepest = std::max_element(
+        profile.begin(), profile.end(), [](const ProfilePoint& a, const ProfilePoint& b) {
+            return a.drawdownMetres < b.drawdownMetres;
+        });
+    EXPECT_EQ(deepest - profile.begin(), 99);
+    writeProfileFile(folder / "p.csv", profile);
+    EXPECT_TRUE(readBytes(folder / "p.csv").starts_with("distance_m,x_m,y_m,drawdown_m\n0,1,1,"));
 }
