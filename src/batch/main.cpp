@@ -205,7 +205,7 @@ bool drawPictures(
     const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
     PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
-        { pumpingBores(inputs), result.validity } };
+        chartOverlays(inputs, result.validity) };
     bool written = true;
     auto draw = [&](Chart3D::Presentation presentation, const std::string& path) {
         Chart3D chart(presentation);

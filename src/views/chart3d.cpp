@@ -200,19 +200,32 @@ void Chart3D::buildGeometry() const
     const std::shared_ptr<const ChartSamples> samples = chartSamples(grid, xSpacing, ySpacing);
     if (m_presentation == Presentation::ContourMap) {
         if (!m_map) {
-            m_map = buildMapGeometry(samples->map, mesh, zones);
+            const std::vector<BoundaryOverlay> noBoundaries;
+            const std::vector<BoundaryOverlay>& boundaries
+                = filled ? m_overlays.boundaries : noBoundaries;
+            m_map = buildMapGeometry(samples->map, mesh, zones, boundaries);
             m_map->wells = std::move(wells);
             const ValidityZone* zone = filled ? m_overlays.validity.get() : nullptr;
             if (zone != nullptr && zone->columns == grid->columnCount()
                 && zone->rows == grid->rowCount() && xSpacing == grid->nodeSpacing()
-                && ySpacing == grid->nodeSpacing())
-                m_map->validityEdge = validityEdge(withArea(samples->map), *grid, *zone);
+                && ySpacing == grid->nodeSpacing()) {
+                const QPainterPath edge = validityEdge(withArea(samples->map), *grid, *zone);
+                if (boundaries.empty()) {
+                    m_map->validityEdge = edge;
+                } else {
+                    for (const QPolygonF& line : edge.toSubpathPolygons())
+                        for (const QPolygonF& piece : clippedToAquifer(line, boundaries))
+                            m_map->validityEdge.addPolygon(piece);
+                }
+            }
         }
         return;
     }
     if (!m_surface) {
         m_surface = buildSurfaceModel(samples->surface, mesh, zones);
         placeWells(*m_surface, samples->surface, std::move(wells));
+        if (filled)
+            m_surface->boundaries = m_overlays.boundaries;
     }
     if (!m_projection)
         m_projection = projectSurface(*m_surface, m_angles);

@@ -1,10 +1,13 @@
 #include "views/chart_overlays.h"
 
+#include "compute/sources.h"
 #include "views/contours.h"
 #include "views/grid_sampling.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <tuple>
 
 namespace drawfield {
 
@@ -12,11 +15,224 @@ std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs)
 {
     std::vector<WellMarker> bores;
     for (std::size_t i = 0; i < inputs.Wells.size(); ++i)
-        if (inputs.Wells[i].Rate > 0.0)
+        if (inputs.pumps(static_cast<int>(i)))
             bores.push_back(
                 { static_cast<double>(inputs.Wells[i].X), static_cast<double>(inputs.Wells[i].Y),
                     QStringLiteral("Bore %1").arg(static_cast<int>(i) + 1) });
     return bores;
+}
+
+double BoundaryOverlay::side(const QPointF& at) const
+{
+    auto cross = [this](const QPointF& p) {
+        return (line.x2() - line.x1()) * (p.y() - line.y1())
+            - (line.y2() - line.y1()) * (p.x() - line.x1());
+    };
+    return cross(inside) >= 0.0 ? cross(at) : -cross(at);
+}
+
+ChartOverlays chartOverlays(
+    const ScenarioInputs& inputs, std::shared_ptr<const ValidityZone> validity)
+{
+    ChartOverlays overlays;
+    overlays.wells = pumpingBores(inputs);
+    for (const ObservationPoint& point : inputs.Observations)
+        overlays.wells.push_back({ point.X, point.Y, QString::fromStdString(point.Name), true });
+    const QPointF inside(inputs.Wells[0].X, inputs.Wells[0].Y);
+    for (const Boundary& line : inputs.Boundaries)
+        overlays.boundaries.push_back(
+            { line.Kind, QLineF(line.X1, line.Y1, line.X2, line.Y2), inside });
+    overlays.validity = std::move(validity);
+    return overlays;
+}
+
+QPolygonF aquiferWithin(const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries)
+{
+    QPolygonF polygon;
+    polygon << rect.topLeft() << rect.topRight() << rect.bottomRight() << rect.bottomLeft();
+    // Each line cuts away what lies beyond it (Sutherland-Hodgman, one edge at a time).
+    for (const BoundaryOverlay& boundary : boundaries) {
+        QPolygonF kept;
+        for (qsizetype i = 0; i < polygon.size(); ++i) {
+            const QPointF a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+            const double sa = boundary.side(a), sb = boundary.side(b);
+            if (sa >= 0.0)
+                kept << a;
+            if ((sa > 0.0 && sb < 0.0) || (sa < 0.0 && sb > 0.0))
+                kept << a + (b - a) * (sa / (sa - sb));
+        }
+        polygon = kept;
+    }
+    return polygon;
+}
+
+QLineF stretchAcross(const QRectF& rect, const BoundaryOverlay& boundary)
+{
+    // The line, parametrised from its first point, clipped to the rectangle's four sides.
+    const QPointF from = boundary.line.p1();
+    const QPointF direction = boundary.line.p2() - from;
+    double low = -std::numeric_limits<double>::infinity();
+    double high = std::numeric_limits<double>::infinity();
+    auto limit = [&](double d, double start, double min, double max) {
+        if (d == 0.0)
+            return start >= min && start <= max;
+        double a = (min - start) / d, b = (max - start) / d;
+        low = std::max(low, std::min(a, b));
+        high = std::min(high, std::max(a, b));
+        return true;
+    };
+    if (!limit(direction.x(), from.x(), rect.left(), rect.right())
+        || !limit(direction.y(), from.y(), rect.top(), rect.bottom()) || !(low <= high))
+        return {};
+    return QLineF(from + direction * low, from + direction * high);
+}
+
+QLineF edgeOfAquifer(
+    const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries, std::size_t which)
+{
+    const QLineF stretch = stretchAcross(rect, boundaries[which]);
+    if (stretch.isNull())
+        return stretch;
+    // Cut by the others only: rounding may put the line's own points a hair beyond it.
+    std::vector<BoundaryOverlay> others;
+    for (std::size_t i = 0; i < boundaries.size(); ++i)
+        if (i != which)
+            others.push_back(boundaries[i]);
+    const std::vector<QPolygonF> kept
+        = clippedToAquifer(QPolygonF({ stretch.p1(), stretch.p2() }), others);
+    return kept.empty() ? QLineF() : QLineF(kept.front().front(), kept.front().back());
+}
+
+std::vector<QPolygonF> clippedToAquifer(
+    const QPolygonF& polyline, const std::vector<BoundaryOverlay>& boundaries)
+{
+    if (boundaries.empty())
+        return { polyline };
+    std::vector<QPolygonF> pieces;
+    QPolygonF piece;
+    auto finish = [&] {
+        if (piece.size() >= 2)
+            pieces.push_back(piece);
+        piece.clear();
+    };
+    for (qsizetype i = 0; i + 1 < polyline.size(); ++i) {
+        const QPointF a = polyline[i], b = polyline[i + 1];
+        // The part of the segment a-b on the aquifer's side of every line: [low, high] of it.
+        double low = 0.0, high = 1.0;
+        for (const BoundaryOverlay& boundary : boundaries) {
+            const double sa = boundary.side(a), sb = boundary.side(b);
+            if (sa < 0.0 && sb < 0.0)
+                high = -1.0;
+            else if (sa < 0.0)
+                low = std::max(low, sa / (sa - sb));
+            else if (sb < 0.0)
+                high = std::min(high, sa / (sa - sb));
+        }
+        if (low > high) {
+            finish();
+            continue;
+        }
+        const QPointF start = a + (b - a) * low, end = a + (b - a) * high;
+        if (piece.isEmpty() || low > 0.0) {
+            finish();
+            piece << start;
+        }
+        piece << end;
+        if (high < 1.0)
+            finish();
+    }
+    finish();
+    return pieces;
+}
+
+SampledField continuedBeyondBoundaries(
+    const SampledField& field, const std::vector<BoundaryOverlay>& boundaries)
+{
+    SampledField out = field;
+    if (boundaries.empty() || field.columns < 1 || field.rows < 1)
+        return out;
+    const auto columns = static_cast<std::size_t>(field.columns);
+    auto isBlank = [&](int i, int j) {
+        return std::isnan(
+            field.drawdowns[static_cast<std::size_t>(j) * columns + static_cast<std::size_t>(i)]);
+    };
+    // The field's drawdown at a point of the map: the mean of the valued samples of its cell.
+    auto valueAt = [&](QPointF at) {
+        const double u = field.columns > 1 ? (at.x() - field.xFirst) / field.xSpacing : 0.0;
+        const double v = field.rows > 1 ? (at.y() - field.yFirst) / field.ySpacing : 0.0;
+        if (!(u >= -0.5 && v >= -0.5 && u <= field.columns - 0.5 && v <= field.rows - 0.5))
+            return std::numeric_limits<double>::quiet_NaN();
+        const int i0 = std::clamp(static_cast<int>(std::floor(u)), 0, field.columns - 1);
+        const int j0 = std::clamp(static_cast<int>(std::floor(v)), 0, field.rows - 1);
+        const int i1 = std::min(i0 + 1, field.columns - 1), j1 = std::min(j0 + 1, field.rows - 1);
+        const double fu = std::clamp(u - i0, 0.0, 1.0), fv = std::clamp(v - j0, 0.0, 1.0);
+        double sum = 0.0, weights = 0.0;
+        for (auto [i, j, w] : { std::tuple { i0, j0, (1 - fu) * (1 - fv) },
+                 { i1, j0, fu * (1 - fv) }, { i0, j1, (1 - fu) * fv }, { i1, j1, fu * fv } })
+            if (!isBlank(i, j) && w > 0.0) {
+                sum += w * field.at(i, j);
+                weights += w;
+            }
+        return weights > 0.0 ? sum / weights : std::numeric_limits<double>::quiet_NaN();
+    };
+    std::vector<std::pair<int, int>> unfilled;
+    for (int j = 0; j < field.rows; ++j)
+        for (int i = 0; i < field.columns; ++i) {
+            if (!isBlank(i, j))
+                continue;
+            // Mirrored across each line it lies beyond: for perpendicular lines, either order.
+            QPointF at(field.x(i), field.y(j));
+            double sign = 1.0;
+            for (const BoundaryOverlay& boundary : boundaries)
+                if (boundary.side(at) < 0.0) {
+                    const Point image
+                        = imageOf(Boundary { boundary.kind, boundary.line.x1(), boundary.line.y1(),
+                                      boundary.line.x2(), boundary.line.y2() },
+                            at.x(), at.y());
+                    at = QPointF(image.X, image.Y);
+                    if (boundary.kind == BoundaryKind::Recharge)
+                        sign = -sign;
+                }
+            const double value = valueAt(at);
+            if (std::isnan(value))
+                unfilled.emplace_back(i, j);
+            else
+                out.drawdowns[static_cast<std::size_t>(j) * columns + static_cast<std::size_t>(i)]
+                    = sign * value;
+        }
+    // What is left takes its nearest filled neighbour's value, breadth first.
+    std::vector<std::pair<int, int>> front;
+    auto outBlank = [&](int i, int j) {
+        return std::isnan(
+            out.drawdowns[static_cast<std::size_t>(j) * columns + static_cast<std::size_t>(i)]);
+    };
+    while (!unfilled.empty()) {
+        std::vector<std::pair<int, int>> still;
+        std::vector<std::pair<std::pair<int, int>, double>> found;
+        for (auto [i, j] : unfilled) {
+            double value = std::numeric_limits<double>::quiet_NaN();
+            for (auto [di, dj] : { std::pair { -1, 0 }, { 1, 0 }, { 0, -1 }, { 0, 1 } }) {
+                const int ni = i + di, nj = j + dj;
+                if (ni >= 0 && nj >= 0 && ni < field.columns && nj < field.rows
+                    && !outBlank(ni, nj)) {
+                    value = out.at(ni, nj);
+                    break;
+                }
+            }
+            if (std::isnan(value))
+                still.emplace_back(i, j);
+            else
+                found.push_back({ { i, j }, value });
+        }
+        if (found.empty())
+            break; // nothing has a value: nothing to continue
+        for (const auto& [node, value] : found)
+            out.drawdowns[static_cast<std::size_t>(node.second) * columns
+                + static_cast<std::size_t>(node.first)]
+                = value;
+        unfilled = std::move(still);
+    }
+    return out;
 }
 
 QPainterPath validityEdge(

@@ -1,11 +1,13 @@
 #pragma once
 
-// What the charts draw over a map's drawdowns: the pumping wells where they stand, and the edge of
-// the zone where Cooper-Jacob holds.
+// What the charts draw over a map's drawdowns: the pumping wells and the observation points where
+// they stand, the boundaries of the aquifer, and the edge of the zone where Cooper-Jacob holds.
 
 #include "compute/drawdown_engine.h"
 
+#include <QLineF>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QString>
 
 #include <memory>
@@ -18,16 +20,56 @@ struct SampledField;
 struct WellMarker {
     double xMetres = 0.0;
     double yMetres = 0.0;
-    QString label; // "Bore 1"
+    QString label; // "Bore 1", or an observation point's name
+    bool observation = false; // an observation point rather than a pumping bore
+};
+
+// A boundary of the aquifer and the side it keeps: inside(x, y) >= 0 in the aquifer.
+struct BoundaryOverlay {
+    BoundaryKind kind = BoundaryKind::Barrier;
+    QLineF line; // m, two points of it
+    QPointF inside; // m, a point of the aquifer off the line (bore 1)
+
+    double side(const QPointF& at) const; // > 0 on the aquifer's side, < 0 beyond, 0 on it
 };
 
 struct ChartOverlays {
-    std::vector<WellMarker> wells;
+    std::vector<WellMarker> wells; // the pumping bores, then the observation points
+    std::vector<BoundaryOverlay> boundaries;
     std::shared_ptr<const ValidityZone> validity; // empty when there is none to show
 };
 
-// The pumping bores of a run, labelled by their rows ("Bore 3" for the third).
+// The pumping bores of a run, labelled by their rows ("Bore 3" for the third): those that pump at
+// any time.
 std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs);
+
+// What a run's charts draw over it: its pumping bores, observation points and boundaries, and the
+// validity zone given.
+ChartOverlays chartOverlays(
+    const ScenarioInputs& inputs, std::shared_ptr<const ValidityZone> validity);
+
+// The part of rect (m) in the aquifer: a convex polygon, rect itself without boundaries, empty when
+// the aquifer misses rect.
+QPolygonF aquiferWithin(const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries);
+
+// The stretch of a boundary's line across rect (m); a null line where it misses rect.
+QLineF stretchAcross(const QRectF& rect, const BoundaryOverlay& boundary);
+
+// The stretch of boundaries[which] that bounds the aquifer within rect (m): its stretch across
+// rect, cut where it passes beyond the other boundary; a null line where there is none.
+QLineF edgeOfAquifer(
+    const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries, std::size_t which);
+
+// The pieces of polyline in the aquifer.
+std::vector<QPolygonF> clippedToAquifer(
+    const QPolygonF& polyline, const std::vector<BoundaryOverlay>& boundaries);
+
+// The field with its blank samples (beyond the boundaries) filled so that contours run on
+// smoothly to the boundary and meet it where the drawdowns do: each takes the drawdown at its
+// mirror image in the aquifer, as the images of the wells make it (the same across a barrier, the
+// opposite across a recharge line), and where the mirror falls off the map, its nearest sample's.
+SampledField continuedBeyondBoundaries(
+    const SampledField& field, const std::vector<BoundaryOverlay>& boundaries);
 
 // The edge of the validity zone of grid (m), as lines across the map at the samples' lattice:
 // where the nodes nearest the samples change from Cooper-Jacob holding to Cooper-Jacob off.

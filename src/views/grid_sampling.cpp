@@ -9,6 +9,8 @@
 namespace drawfield {
 namespace {
 
+    constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
+
     // How many samples an axis of `nodes` lattice nodes gets, and which nodes each sample stands
     // for: node k goes to the sample nearest its position, so groups are contiguous runs and the
     // end nodes are samples of their own position. Sample s stands for nodes
@@ -101,8 +103,10 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
     field.yFirst = grid.yMin();
     field.xSpacing = field.columns > 1 ? (xLast - field.xFirst) / (field.columns - 1) : 1.0;
     field.ySpacing = field.rows > 1 ? (yLast - field.yFirst) / (field.rows - 1) : 1.0;
+    // A sample is blank (NaN) until a node it stands for has a value: nodes beyond a boundary
+    // have none, and a sample of such nodes only stays blank.
     field.drawdowns.assign(
-        static_cast<std::size_t>(field.columns) * static_cast<std::size_t>(field.rows), 0.0);
+        static_cast<std::size_t>(field.columns) * static_cast<std::size_t>(field.rows), NoValue);
 
     // Nodes outside the drawdown extent hold 0: only the extent is read.
     const MetreBox box = grid.drawdownExtent();
@@ -146,7 +150,8 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
                         continue;
                     Extremes run = extremesOf(values + static_cast<std::size_t>(k0) * xSpacing,
                         static_cast<std::size_t>(k1 - k0), static_cast<std::size_t>(xSpacing));
-                    out[s] = std::max(out[s], -run.lowest);
+                    if (run.lowest <= run.highest) // some node of the run has a value
+                        out[s] = std::max(std::isnan(out[s]) ? 0.0 : out[s], -run.lowest);
                     found.add(run);
                 }
             }
@@ -168,6 +173,21 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         }
         for (const Extremes& part : found)
             all.add(part);
+    }
+    // A sample standing for some node outside the extent has that node's 0.
+    auto partlyOutside = [](const AxisGroups& axis, int s, int first, int last) {
+        return axis.runBegin[static_cast<std::size_t>(s)] < first
+            || axis.runBegin[static_cast<std::size_t>(s) + 1] - 1 > last;
+    };
+    for (int j = 0; j < field.rows; ++j) {
+        const bool rowOutside = partlyOutside(rows, j, firstRow, lastRow);
+        for (int i = 0; i < field.columns; ++i) {
+            double& sample = field.drawdowns[static_cast<std::size_t>(j)
+                    * static_cast<std::size_t>(field.columns)
+                + static_cast<std::size_t>(i)];
+            if (rowOutside || partlyOutside(columns, i, firstColumn, lastColumn))
+                sample = std::isnan(sample) ? 0.0 : std::max(sample, 0.0);
+        }
     }
     if (all.lowest <= all.highest) {
         field.deepest = std::max(0.0, -all.lowest);
@@ -191,14 +211,16 @@ SampledField coarsened(const SampledField& field, int maxPerSide)
     coarse.ySpacing = coarse.rows > 1 ? (field.y(field.rows - 1) - field.yFirst) / (coarse.rows - 1)
                                       : field.ySpacing;
     coarse.drawdowns.assign(
-        static_cast<std::size_t>(coarse.columns) * static_cast<std::size_t>(coarse.rows), 0.0);
+        static_cast<std::size_t>(coarse.columns) * static_cast<std::size_t>(coarse.rows), NoValue);
     for (int j = 0; j < field.rows; ++j)
         for (int i = 0; i < field.columns; ++i) {
             double& sample = coarse.drawdowns[static_cast<std::size_t>(
                                                   rows.sampleOfNode[static_cast<std::size_t>(j)])
                     * static_cast<std::size_t>(coarse.columns)
                 + static_cast<std::size_t>(columns.sampleOfNode[static_cast<std::size_t>(i)])];
-            sample = std::max(sample, field.at(i, j));
+            const double value = field.at(i, j);
+            if (!std::isnan(value))
+                sample = std::isnan(sample) ? value : std::max(sample, value);
         }
     coarse.deepest = field.deepest;
     coarse.shallowest = field.shallowest;

@@ -11,7 +11,8 @@
 
 namespace drawfield {
 
-// Drawdowns (m, 0 or more, positive downward) on a regular lattice of samples, X fastest.
+// Drawdowns (m, 0 or more, positive downward) on a regular lattice of samples, X fastest. A
+// sample whose nodes all lie beyond a boundary is blank: NaN.
 struct SampledField {
     double xFirst = 0.0; // m, X of the first column of samples
     double yFirst = 0.0; // m, Y of the first row

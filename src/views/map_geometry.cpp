@@ -9,15 +9,23 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace drawfield {
 
-MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled)
+MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled,
+    const std::vector<BoundaryOverlay>& boundaries)
 {
     MapGeometry map;
-    const SampledField field = withArea(sampled); // a map of one node still has its drawdown
+    // A map of one node still has its drawdown.
+    const SampledField field = withArea(continuedBeyondBoundaries(sampled, boundaries));
     double xLast = field.x(field.columns - 1), yLast = field.y(field.rows - 1);
     map.metres = QRectF(QPointF(field.xFirst, field.yFirst), QPointF(xLast, yLast));
+    map.aquifer = aquiferWithin(map.metres, boundaries);
+    map.boundaries = boundaries;
+    QPainterPath aquifer;
+    aquifer.addPolygon(map.aquifer);
+    aquifer.closeSubpath();
 
     map.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
     for (double level : map.scale.levels()) {
@@ -30,7 +38,10 @@ MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool z
         }
         QPainterPath lines;
         for (const QPolygonF& line : contourLines(loops, map.metres))
-            lines.addPolygon(line);
+            for (const QPolygonF& piece : clippedToAquifer(line, boundaries))
+                lines.addPolygon(piece);
+        if (!boundaries.empty())
+            region = region.intersected(aquifer);
         map.regions.push_back(std::move(region));
         map.lines.push_back(std::move(lines));
     }
@@ -90,6 +101,7 @@ namespace {
         QPointF at;
         QRectF box;
         QString text;
+        bool observation = false;
     };
 
     std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
@@ -107,20 +119,34 @@ namespace {
                 box.moveRight(at.x() - radius * 1.4);
             if (box.top() < plot.top())
                 box.moveTop(at.y() + radius * 1.4);
-            labels.push_back({ at, box, well.label });
+            labels.push_back({ at, box, well.label, well.observation });
         }
         return labels;
     }
 
-    // Each well is a ringed dot at its true position, labelled on a white box beside it.
+    // An observation point's marker: a triangle standing on its point, as a piezometer is drawn.
+    QPolygonF observationMarker(const QPointF& at, double radius)
+    {
+        return QPolygonF({ at + QPointF(-radius, -radius * 1.1),
+            at + QPointF(radius, -radius * 1.1), at + QPointF(0, radius * 0.6) });
+    }
+
+    // Each well is a ringed dot at its true position, each observation point a triangle, labelled
+    // on a white box beside it.
     void paintWells(QPainter& painter, const std::vector<WellLabel>& wells, double radius)
     {
         for (const WellLabel& well : wells) {
             painter.setPen(QPen(chart_style::Ink, 1.2));
             painter.setBrush(Qt::white);
-            painter.drawEllipse(well.at, radius, radius);
-            painter.setBrush(chart_style::Ink);
-            painter.drawEllipse(well.at, radius / 2.5, radius / 2.5);
+            if (well.observation) {
+                painter.drawPolygon(observationMarker(well.at, radius));
+                painter.setBrush(chart_style::Ink);
+                painter.drawEllipse(well.at, radius / 4.0, radius / 4.0);
+            } else {
+                painter.drawEllipse(well.at, radius, radius);
+                painter.setBrush(chart_style::Ink);
+                painter.drawEllipse(well.at, radius / 2.5, radius / 2.5);
+            }
             painter.fillRect(well.box, chart_style::Background);
             painter.setPen(chart_style::Ink);
             painter.drawText(well.box, Qt::AlignCenter, well.text);
@@ -174,6 +200,47 @@ namespace {
         painter.restore();
     }
 
+    // A boundary's stretch across the plot (picture units): a recharge line in blue, a barrier as
+    // a dark line with short hatches on the side beyond the aquifer.
+    void paintBoundary(QPainter& painter, const QLineF& stretch, const BoundaryOverlay& boundary,
+        const QTransform& toPlot, double line)
+    {
+        painter.save();
+        painter.setBrush(Qt::NoBrush);
+        if (boundary.kind == BoundaryKind::Recharge) {
+            QPen pen(QColor(0x1f, 0x78, 0xb4), std::max(2.5, line / 4.0));
+            pen.setCapStyle(Qt::FlatCap);
+            painter.setPen(pen);
+            painter.drawLine(stretch);
+            painter.restore();
+            return;
+        }
+        QPen pen(QColor(0x40, 0x40, 0x40), std::max(2.0, line / 6.0));
+        pen.setCapStyle(Qt::FlatCap);
+        painter.setPen(pen);
+        painter.drawLine(stretch);
+        // The hatches lean back along the line, on the side away from the aquifer.
+        const QPointF inside = toPlot.map(boundary.inside);
+        QPointF normal(-stretch.dy(), stretch.dx());
+        const double length = std::hypot(normal.x(), normal.y());
+        if (length > 0.0) {
+            normal /= length;
+            const QPointF toInside = inside - stretch.p1();
+            if (normal.x() * toInside.x() + normal.y() * toInside.y() > 0.0)
+                normal = -normal;
+            const QPointF along = (stretch.p2() - stretch.p1()) / length;
+            const double spacing = std::max(5.0, line * 0.55);
+            const QPointF hatch = (normal - along * 0.7) * std::max(3.0, line * 0.4);
+            pen.setWidthF(std::max(1.0, line / 12.0));
+            painter.setPen(pen);
+            for (double at = spacing / 2.0; at < length; at += spacing) {
+                const QPointF from = stretch.p1() + along * at;
+                painter.drawLine(from, from + hatch);
+            }
+        }
+        painter.restore();
+    }
+
 } // namespace
 
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
@@ -199,7 +266,13 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
 
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.fillRect(plot, map.zonesFilled ? map.scale.bandColour(0) : chart_style::Background);
+    if (map.boundaries.empty()) {
+        painter.fillRect(plot, map.zonesFilled ? map.scale.bandColour(0) : chart_style::Background);
+    } else if (map.zonesFilled) {
+        // Blank beyond the boundaries: only the aquifer has the first band.
+        painter.setBrush(map.scale.bandColour(0));
+        painter.drawPolygon(toPlot.map(map.aquifer));
+    }
     if (map.zonesFilled) {
         for (std::size_t k = 0; k < map.regions.size(); ++k) {
             painter.setBrush(map.scale.bandColour(static_cast<int>(k) + 1));
@@ -217,6 +290,11 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     painter.setPen(QPen(chart_style::ContourLine, std::max(1.0, line / 14.0)));
     for (const QPainterPath& lines : map.lines)
         painter.drawPath(toPlot.map(lines));
+    for (std::size_t b = 0; b < map.boundaries.size(); ++b) {
+        const QLineF edge = edgeOfAquifer(map.metres, map.boundaries, b);
+        if (!edge.isNull())
+            paintBoundary(painter, toPlot.map(edge), map.boundaries[b], toPlot, line);
+    }
     // The wells' labels come first: contour labels keep clear of them.
     const double wellRadius = std::max(3.0, metrics.height() / 4.0);
     const std::vector<WellLabel> wells = wellLabels(plot, toPlot, map.wells, metrics, wellRadius);
@@ -282,15 +360,38 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
         const QRectF legend(
             QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom()));
         double below = paintColourLegend(painter, legend, map.scale);
-        if (!map.validityEdge.isEmpty() && below + line * 2.5 < legend.bottom()) {
-            // The dashed line's entry: a short stretch of it and what it means.
+        // An entry per kind of line on the map: a short stretch of it and what it means.
+        auto entry = [&](const QString& text, auto drawSample) {
+            if (below + line * 2.5 >= legend.bottom())
+                return;
             const double y = below + line * 0.9;
-            painter.setPen(ValidityPen(line));
-            painter.drawLine(QPointF(legend.left(), y), QPointF(legend.left() + line * 1.3, y));
+            drawSample(QLineF(legend.left(), y, legend.left() + line * 1.3, y));
             painter.setPen(chart_style::Ink);
-            painter.drawText(QRectF(legend.left(), y + line * 0.3, legend.width(), line * 2.4),
-                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                QStringLiteral("Cooper-Jacob within 1 % of Theis inside"));
+            const QRectF box(legend.left(), y + line * 0.3, legend.width(), line * 2.4);
+            const QRectF used
+                = painter.boundingRect(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+            below = used.bottom();
+        };
+        if (!map.validityEdge.isEmpty())
+            entry(QStringLiteral("Cooper-Jacob within 1 % of Theis inside"),
+                [&](const QLineF& sample) {
+                    painter.setPen(ValidityPen(line));
+                    painter.drawLine(sample);
+                });
+        for (BoundaryKind kind : { BoundaryKind::Barrier, BoundaryKind::Recharge }) {
+            const auto of = std::find_if(map.boundaries.begin(), map.boundaries.end(),
+                [&](const BoundaryOverlay& b) { return b.kind == kind; });
+            if (of == map.boundaries.end())
+                continue;
+            entry(kind == BoundaryKind::Barrier ? QStringLiteral("Barrier: no flow")
+                                                : QStringLiteral("Recharge: constant head"),
+                [&](const QLineF& sample) {
+                    // Hatched above the stretch, clear of the text under it.
+                    BoundaryOverlay shown = *of;
+                    shown.inside = sample.p1() + QPointF(0, line);
+                    paintBoundary(painter, sample, shown, QTransform(), line);
+                });
         }
     }
     painter.restore();

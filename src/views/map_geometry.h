@@ -31,9 +31,16 @@ struct MapGeometry {
     bool colourScaleShown = true;
     std::vector<WellMarker> wells; // drawn as labelled markers
     QPainterPath validityEdge; // m: where Cooper-Jacob stops holding, drawn dashed
+    // Where the map has drawdowns (m): all of it unless boundaries cut it; blank beyond.
+    QPolygonF aquifer;
+    std::vector<BoundaryOverlay> boundaries;
 };
 
-MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled);
+// The map of field. With boundaries, the bands and contour lines stop at them: the samples
+// beyond are continued (continuedBeyondBoundaries) so that the contours meet the lines where the
+// drawdowns do, and then cut away.
+MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled,
+    const std::vector<BoundaryOverlay>& boundaries = {});
 
 // Where the map goes in a picture: the plot's rectangle and the transform from metres to it.
 struct MapLayout {
@@ -46,9 +53,11 @@ struct MapLayout {
 MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map);
 
 // Paints the map into target: the bands and contour lines at equal scale on both axes, each line
-// labelled with its level where there is room, the wells as labelled markers and the edge of the
-// zone where Cooper-Jacob holds as a dashed line, X and Y axes with ticks in metres, and the
-// colour scale of the levels in metres with an entry for the dashed line.
+// labelled with its level where there is room, blank beyond the boundaries, the boundaries (a
+// barrier hatched on its far side, a recharge line in blue), the wells and the observation points
+// as labelled markers and the edge of the zone where Cooper-Jacob holds as a dashed line, X and Y
+// axes with ticks in metres, and the colour scale of the levels in metres with an entry for the
+// dashed line and each kind of boundary.
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map);
 
 } // namespace drawfield

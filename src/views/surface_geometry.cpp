@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace drawfield {
@@ -127,7 +128,8 @@ void placeWells(SurfaceModel& model, const SampledField& field, std::vector<Well
         const int j = std::clamp(
             static_cast<int>(std::lround((well.yMetres - shown.yFirst) / shown.ySpacing)), 0,
             shown.rows - 1);
-        model.wellDrawdowns.push_back(shown.at(i, j));
+        const double drawdown = shown.at(i, j);
+        model.wellDrawdowns.push_back(std::isnan(drawdown) ? 0.0 : drawdown);
         model.wells.push_back(std::move(well));
     }
 }
@@ -261,8 +263,50 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             = toModel(well.yMetres, model.metres.top(), model.metres.bottom(), model.halfHeight);
         const QPointF base = onPicture(view.apply(x, y, model.z(model.wellDrawdowns[w])));
         const QPointF top = onPicture(view.apply(x, y, model.depth * 0.18));
-        projection.wellStems.push_back({ base, top });
+        projection.wellStems.push_back({ base, top, well.observation });
         projection.wellLabels.push_back({ top, QPointF(0, -1), well.label });
+    }
+    // The boundaries: their stretches across the map, along the surface's edge there.
+    auto drawdownNear = [&](const QPointF& metres) {
+        const double u = model.columns > 1
+            ? (metres.x() - model.metres.left()) / model.metres.width() * (model.columns - 1)
+            : 0.0;
+        const double v = model.rows > 1
+            ? (metres.y() - model.metres.top()) / model.metres.height() * (model.rows - 1)
+            : 0.0;
+        // The valued sample nearest the point among the four around it.
+        double best = 0.0, nearest = std::numeric_limits<double>::infinity();
+        for (int dj = 0; dj < 2; ++dj)
+            for (int di = 0; di < 2; ++di) {
+                const int i
+                    = std::clamp(static_cast<int>(std::floor(u)) + di, 0, model.columns - 1);
+                const int j = std::clamp(static_cast<int>(std::floor(v)) + dj, 0, model.rows - 1);
+                const double value = model.drawdowns[static_cast<std::size_t>(j)
+                        * static_cast<std::size_t>(model.columns)
+                    + static_cast<std::size_t>(i)];
+                const double distance = std::hypot(u - i, v - j);
+                if (!std::isnan(value) && distance < nearest) {
+                    nearest = distance;
+                    best = value;
+                }
+            }
+        return best;
+    };
+    for (std::size_t b = 0; b < model.boundaries.size(); ++b) {
+        const QLineF stretch = edgeOfAquifer(model.metres, model.boundaries, b);
+        if (stretch.isNull())
+            continue;
+        SurfaceProjection::BoundaryStroke stroke;
+        stroke.kind = model.boundaries[b].kind;
+        constexpr int Steps = 160;
+        for (int k = 0; k <= Steps; ++k) {
+            const QPointF at = stretch.pointAt(static_cast<double>(k) / Steps);
+            stroke.points << onPicture(
+                view.apply(toModel(at.x(), model.metres.left(), model.metres.right(), hx),
+                    toModel(at.y(), model.metres.top(), model.metres.bottom(), model.halfHeight),
+                    model.z(drawdownNear(at))));
+        }
+        projection.boundaries.push_back(std::move(stroke));
     }
     for (const auto* labels :
         { &projection.tickLabels, &projection.axisTitles, &projection.wellLabels })
@@ -293,6 +337,10 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
             const std::size_t c = static_cast<std::size_t>(model.columns);
             const std::size_t i00 = static_cast<std::size_t>(j) * c + static_cast<std::size_t>(i);
             const std::size_t indices[4] = { i00, i00 + 1, i00 + 1 + c, i00 + c };
+            // No face where a corner is blank: beyond a boundary the surface stops.
+            if (std::any_of(std::begin(indices), std::end(indices),
+                    [&](std::size_t k) { return std::isnan(model.drawdowns[k]); }))
+                continue;
             Ordered item;
             double drawdown = 0.0;
             item.depth = 0.0f;
@@ -422,11 +470,30 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
     painter.setPen(QPen(chart_style::Ink, 1.0));
     for (const auto& mark : projection.tickMarks)
         painter.drawLine(map(mark[0]), map(mark[1]));
+    for (const SurfaceProjection::BoundaryStroke& stroke : projection.boundaries) {
+        QPen pen(stroke.kind == BoundaryKind::Recharge ? QColor(0x1f, 0x78, 0xb4)
+                                                       : QColor(0x40, 0x40, 0x40),
+            2.5);
+        if (stroke.kind == BoundaryKind::Barrier)
+            pen.setDashPattern({ 3.0, 1.2 });
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        QPolygonF points;
+        for (const QPointF& point : stroke.points)
+            points << map(point);
+        painter.drawPolyline(points);
+    }
     for (const SurfaceProjection::Stem& stem : projection.wellStems) {
         painter.setPen(QPen(chart_style::Ink, 1.6));
         painter.drawLine(map(stem.base), map(stem.top));
         painter.setBrush(Qt::white);
-        painter.drawEllipse(map(stem.top), 3.0, 3.0);
+        if (stem.observation) {
+            const QPointF top = map(stem.top);
+            painter.drawPolygon(QPolygonF(
+                { top + QPointF(-3.5, -3.5), top + QPointF(3.5, -3.5), top + QPointF(0, 2.5) }));
+        } else {
+            painter.drawEllipse(map(stem.top), 3.0, 3.0);
+        }
     }
     for (const SurfaceLayout::PlacedLabel& label : layout.labels)
         painter.drawText(label.baseline, label.text);

@@ -13,6 +13,7 @@
 
 #include <QColor>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 #include <QTransform>
@@ -50,6 +51,7 @@ struct SurfaceModel {
     bool zonesFilled = true; // faces coloured by depth; white when false
     std::vector<WellMarker> wells; // m; drawn as labelled stems from the surface up
     std::vector<double> wellDrawdowns; // m, the surface's drawdown under each well
+    std::vector<BoundaryOverlay> boundaries; // drawn along the surface where it stops
 
     double z(double drawdownMetres) const
     {
@@ -59,8 +61,8 @@ struct SurfaceModel {
 
 SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled);
 
-// Puts the wells on the model, each at the drawdown of the sample under it; wells beyond the map
-// are left out.
+// Puts the wells on the model, each at the drawdown of the sample under it (0 where the sample
+// is blank); wells beyond the map are left out.
 void placeWells(SurfaceModel& model, const SampledField& field, std::vector<WellMarker> wells);
 
 struct SurfaceProjection {
@@ -83,7 +85,13 @@ struct SurfaceProjection {
     struct Stem {
         QPointF base; // on the surface, view units
         QPointF top; // above the zero plane
+        bool observation = false; // an observation point's stem rather than a bore's
     };
+    struct BoundaryStroke {
+        QPolygonF points; // along the surface's edge at the line, view units
+        BoundaryKind kind = BoundaryKind::Barrier;
+    };
+    std::vector<BoundaryStroke> boundaries;
     std::vector<Stem> wellStems;
     std::vector<Label> wellLabels; // at the stems' tops
     QRectF bounds; // of the projected box, view units

@@ -521,7 +521,7 @@ void main1::Command1_Click()
     GridYMax = inputs.YMax;
     GridStep = inputs.Step;
     DrawdownGrid = result->grid;
-    m_overlays = { pumpingBores(inputs), result->validity };
+    m_overlays = chartOverlays(inputs, result->validity);
     for (const std::string& message : messagesAfterRun(*result, inputs))
         showStop(QString::fromStdString(message));
 

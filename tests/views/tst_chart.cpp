@@ -41,7 +41,7 @@ PlotSource runOf(const ScenarioTexts& texts)
     options.validity = true;
     DrawdownResult result = *computeDrawdown(reading.inputs, options);
     return { result.grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step,
-        { pumpingBores(reading.inputs), result.validity } };
+        chartOverlays(reading.inputs, result.validity) };
 }
 
 } // namespace

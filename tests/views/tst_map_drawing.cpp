@@ -1,6 +1,7 @@
 // Sampling, contouring and the map picture, without the widget.
 
 #include "support/drawdown_fixtures.h"
+#include "views/chart_overlays.h"
 #include "views/contours.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace drawfield;
@@ -251,6 +253,113 @@ private slots:
         QCOMPARE(pixel(image, layout.fromMetres.map(QPointF(295, 295))), map.scale.bandColour(0));
         // Equal scale on both axes.
         QCOMPARE(layout.fromMetres.m11(), -layout.fromMetres.m22());
+    }
+
+    // Beyond a boundary there is no aquifer: the samples are blank, the bands and contour lines
+    // stop at the line, the picture is white there, the surface has no faces there; across a
+    // barrier the contours continue as the image well makes them, meeting it at right angles.
+    void boundariesLeaveTheFarSideBlank_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("barrier") << "barrier";
+        QTest::newRow("recharge") << "recharge";
+    }
+    void boundariesLeaveTheFarSideBlank()
+    {
+        QFETCH(QString, kind);
+        ScenarioTexts texts = oneWell(60, 50, 100);
+        texts.boundaries[0] = { kind.toStdString(), "30", "0", "30", "100" };
+        ScenarioReading reading = readScenario(texts);
+        QVERIFY(reading.accepted());
+        auto grid = computeDrawdown(reading.inputs)->grid;
+        const SampledField field = sampleDrawdowns(*grid, 1, 1, 400);
+        for (int i = 0; i < field.columns; ++i)
+            QCOMPARE(std::isnan(field.at(i, 10)), field.x(i) < 30.0);
+        QVERIFY(std::isfinite(field.deepest) && field.deepest > 0.0);
+        const SampledField coarse = coarsened(field, 20);
+        QVERIFY(std::isnan(coarse.at(0, 0)) && std::isfinite(coarse.at(coarse.columns - 1, 0)));
+
+        const ChartOverlays overlays = chartOverlays(reading.inputs, nullptr);
+        const SampledField continued = continuedBeyondBoundaries(field, overlays.boundaries);
+        const double sign = kind == "barrier" ? 1.0 : -1.0;
+        // Sample 20 is x = 21, mirrored to x = 39 (sample 38).
+        QCOMPARE(continued.at(20, 30), sign * field.at(38, 30));
+
+        MapGeometry map = buildMapGeometry(field, false, true, overlays.boundaries);
+        QCOMPARE(map.aquifer.boundingRect(), QRectF(QPointF(30, 1), QPointF(100, 100)));
+        for (const QPainterPath& lines : map.lines)
+            for (const QPolygonF& line : lines.toSubpathPolygons())
+                for (const QPointF& point : line)
+                    QVERIFY2(point.x() >= 30.0 - 1e-9, qPrintable(QString::number(point.x())));
+        for (const QPainterPath& region : map.regions)
+            QVERIFY(!region.contains(QPointF(20, 50)));
+        if (kind == "barrier") {
+            // No flow across: every contour that reaches the line meets it square on.
+            int met = 0;
+            for (const QPainterPath& lines : map.lines)
+                for (QPolygonF line : lines.toSubpathPolygons())
+                    for (int end = 0; end < 2; ++end, std::reverse(line.begin(), line.end())) {
+                        if (line.front().x() > 30.0 + 1e-9)
+                            continue;
+                        const auto away
+                            = std::find_if(line.begin(), line.end(), [&](const QPointF& p) {
+                                  return QLineF(line.front(), p).length() > 2.0;
+                              });
+                        if (away == line.end())
+                            continue;
+                        ++met;
+                        const QPointF step = *away - line.front();
+                        QVERIFY(std::abs(step.y()) < 0.2 * std::abs(step.x()));
+                    }
+            QVERIFY2(met >= 2, qPrintable(QString::number(met)));
+        }
+
+        QImage image(800, 600, QImage::Format_RGB32);
+        QPainter painter(&image);
+        paintMap(painter, image.rect(), map);
+        const MapLayout layout = mapLayout(painter.device(), image.rect(), map);
+        painter.end();
+        QCOMPARE(pixel(image, layout.fromMetres.map(QPointF(15, 30))), QColor(Qt::white));
+        QVERIFY(pixel(image, layout.fromMetres.map(QPointF(95, 95))) != QColor(Qt::white));
+
+        SurfaceModel model = buildSurfaceModel(coarse, false, true);
+        const std::size_t allFaces = static_cast<std::size_t>(coarse.columns - 1)
+            * static_cast<std::size_t>(coarse.rows - 1);
+        const std::size_t faces = projectSurface(model, {}).faces.size();
+        QVERIFY(faces < allFaces && faces > allFaces / 2);
+    }
+
+    // The aquifer's part of the map, a boundary's stretch across it and lines cut at it.
+    void boundaryGeometry()
+    {
+        const QRectF map(QPointF(0, 0), QPointF(100, 100));
+        const BoundaryOverlay oblique { BoundaryKind::Barrier, QLineF(0, 100, 100, 0), { 10, 10 } };
+        const BoundaryOverlay top { BoundaryKind::Recharge, QLineF(0, 80, 1, 80), { 10, 10 } };
+        // Below the diagonal: a triangle of half the map.
+        QPolygonF half = aquiferWithin(map, { oblique });
+        double area = 0.0;
+        for (qsizetype i = 0; i < half.size(); ++i)
+            area += half[i].x() * half[(i + 1) % half.size()].y()
+                - half[(i + 1) % half.size()].x() * half[i].y();
+        QCOMPARE(std::abs(area) / 2.0, 5000.0);
+        QCOMPARE(aquiferWithin(map, { top }).boundingRect(), QRectF(0, 0, 100, 80));
+        QVERIFY(aquiferWithin(
+            map, { BoundaryOverlay { BoundaryKind::Barrier, QLineF(-10, 0, -10, 1), { -20, 0 } } })
+                    .isEmpty());
+
+        QCOMPARE(stretchAcross(map, top), QLineF(0, 80, 100, 80));
+        QCOMPARE(stretchAcross(map, oblique), QLineF(0, 100, 100, 0));
+        QVERIFY(stretchAcross(map, { BoundaryKind::Barrier, QLineF(0, 120, 1, 120), { 0, 0 } })
+                    .isNull());
+
+        // A line in and out of the aquifer twice gives two pieces ending on the boundary.
+        const QPolygonF zigzag({ { 10, 50 }, { 10, 90 }, { 20, 50 }, { 30, 90 }, { 40, 50 } });
+        const std::vector<QPolygonF> pieces = clippedToAquifer(zigzag, { top });
+        QCOMPARE(pieces.size(), std::size_t { 3 });
+        QCOMPARE(pieces[0].back(), QPointF(10, 80));
+        QCOMPARE(pieces[1].front(), QPointF(12.5, 80));
+        QCOMPARE(pieces[1].back(), QPointF(27.5, 80));
+        QCOMPARE(pieces[2].back(), QPointF(40, 50));
     }
 };
 
