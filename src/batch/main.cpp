@@ -13,6 +13,7 @@
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
+#include "views/curves_chart.h"
 #include "views/plot_procedures.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ constexpr int ExitBadUsage = 2;
 constexpr const char* Usage
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
-      "                       [--view X,Y,Z] [--surfer] [--threads N]\n"
+      "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -53,6 +54,8 @@ constexpr const char* Usage
       "  --profile FILE  write the drawdown along the profile at the pumping time (CSV)\n"
       "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n"
       "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n"
+      "  --curves-picture FILE  draw the curves at the observation points and the profile;\n"
+      "                  .wmf, .svg, .pdf or .png\n"
       "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
       "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
       "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
@@ -92,6 +95,7 @@ struct CommandLine {
     std::optional<std::string> profile;
     std::optional<std::string> map;
     std::optional<std::string> surface;
+    std::optional<std::string> curvesPicture;
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
@@ -149,6 +153,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.curves = optionValue();
         } else if (name == "--profile") {
             line.profile = optionValue();
+        } else if (name == "--curves-picture") {
+            line.curvesPicture = optionValue();
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -175,8 +181,8 @@ CommandLine parseCommandLine(int argc, char** argv)
         }
     }
     int toStandardOutput = 0;
-    for (const auto* output :
-        { &line.record, &line.grid, &line.validity, &line.map, &line.surface })
+    for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
+             &line.profile, &line.map, &line.surface, &line.curvesPicture })
         toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
     if (toStandardOutput > 1)
         throw UsageError("only one file can go to standard output (-)");
@@ -297,7 +303,7 @@ int run(const CommandLine& line, const char* program)
         say(message);
 
     std::unique_ptr<QApplication> qt;
-    if (line.map || line.surface || line.surfer)
+    if (line.map || line.surface || line.curvesPicture || line.surfer)
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
     std::optional<std::string> recordFile = line.record;
@@ -352,6 +358,26 @@ int run(const CommandLine& line, const char* program)
     }
     if ((line.map || line.surface) && !drawPictures(line, *result, inputs))
         status = ExitRefused;
+    if (line.curvesPicture && inputs.Observations.empty() && !inputs.ProfileLine) {
+        say("No curves picture was drawn: the scenario has no observation point and no "
+            "[profile].");
+        status = ExitRefused;
+    } else if (line.curvesPicture) {
+        CurvesChart chart;
+        chart.resize(960, 720);
+        chart.setData(curvesData(inputs));
+        const std::optional<PictureFormat> format = *line.curvesPicture == "-"
+            ? PictureFormat::Png
+            : pictureFormatOf(*line.curvesPicture);
+        const QString error = format
+            ? chart.writePictureFile(*line.curvesPicture, *format)
+            : pictureError(*line.curvesPicture,
+                QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+        if (!error.isEmpty()) {
+            say(error.toLocal8Bit().toStdString());
+            status = ExitRefused;
+        }
+    }
     if (line.surfer && !exportToMapper(*recordFile))
         status = ExitRefused;
     double seconds
@@ -361,8 +387,8 @@ int run(const CommandLine& line, const char* program)
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
     // A file on standard output keeps it to itself: the summary goes with the messages then.
     bool outputIsBusy = false;
-    for (const auto* output :
-        { &line.record, &line.grid, &line.validity, &line.map, &line.surface })
+    for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
+             &line.profile, &line.map, &line.surface, &line.curvesPicture })
         outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
     std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."

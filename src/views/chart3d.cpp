@@ -274,10 +274,13 @@ QString Chart3D::readoutAt(const QPointF& position) const
     const int row = std::clamp(
         static_cast<int>(std::lround((metres.y() - grid.yMin()) / step)), 0, grid.rowCount() - 1);
     const int x = grid.nodeX(column), y = grid.nodeY(row);
+    const double value = grid.at(x, y);
+    if (std::isnan(value))
+        return QStringLiteral("X %1 m   Y %2 m   beyond a boundary").arg(x).arg(y);
     return QStringLiteral("X %1 m   Y %2 m   drawdown %3 m")
         .arg(x)
         .arg(y)
-        .arg(QString::number(-grid.at(x, y) + 0.0, 'g', 4));
+        .arg(QString::number(-value + 0.0, 'g', 4));
 }
 
 void Chart3D::leaveEvent(QEvent*)

@@ -8,6 +8,8 @@
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
+#include "views/curves_chart.h"
+#include "window/boundaries_tab.h"
 #include "window/controls.h"
 #include "window/desktop.h"
 #include "window/module1.h"
@@ -133,6 +135,9 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     setTabOrder();
     // Added after the tab order is set, so the four tabs keep theirs and this one follows.
     options = new OptionsTab(SSTab1->addTab(QStringLiteral("Options")), twips(240), twips(480));
+    timeBoundaries = new TimeBoundariesTab(
+        SSTab1->addTab(QStringLiteral("Time and Boundaries")), twips(240), twips(480), twips(8775));
+    buildCurvesTab(SSTab1->addTab(QStringLiteral("Curves")));
     SSTab1->setCurrentIndex(0);
     exportPanel = new ExportPanel(this);
     connect(exportPanel->stopButton(), &QPushButton::clicked, this,
@@ -272,6 +277,17 @@ void main1::buildMapTab(QWidget* tab)
     place(Command2, 240, 480, 2175, 315);
     Command2->raise();
     connect(Command2, &QPushButton::clicked, this, &main1::Command2_Click);
+}
+
+void main1::buildCurvesTab(QWidget* tab)
+{
+    curvesChart = new CurvesChart(tab);
+    place(curvesChart, 240, 480, 3855, 2055);
+    saveCurves = new QPushButton(QStringLiteral("Save picture"), tab);
+    saveCurves->setObjectName(QStringLiteral("SaveCurves"));
+    place(saveCurves, 240, 480, 2175, 315);
+    saveCurves->raise();
+    connect(saveCurves, &QPushButton::clicked, this, &main1::saveCurvesPicture);
 }
 
 void main1::build3DViewTab(QWidget* tab)
@@ -417,6 +433,8 @@ void main1::Form_Resize()
     RichTextBox1->resize(twips(tabWidth - 400), twips(tabHeight - 700));
     Picture2->resize(twips(tabWidth - 400), twips(tabHeight - 700));
     options->resize(twips(tabWidth - 480), twips(tabHeight - 700));
+    timeBoundaries->setFixedSize(twips(tabWidth - 480), twips(tabHeight - 700));
+    curvesChart->resize(twips(tabWidth - 400), twips(tabHeight - 600));
 
     for (int row = 1; row <= 5; ++row)
         Grid1->setTextMatrix(row, 0, QStringLiteral("Bore %1").arg(row));
@@ -438,6 +456,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.thickness = Text8->text().toStdString();
     texts.method = options->methodText().toStdString();
     texts.unconfined = options->unconfinedText().toStdString();
+    timeBoundaries->fillTexts(texts);
     for (int row = 1; row <= WellCount; ++row)
         texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
             Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
@@ -540,6 +559,7 @@ void main1::Command1_Click()
     PlotMap(*Chart3D1, plotSource());
     SSTab1->setCurrentIndex(1);
     Plot3D(*Chart3D2, plotSource());
+    curvesChart->setData(curvesData(inputs));
     if (Check2->isChecked())
         SURFER_Export(record);
     if (m_closeAfterRun)
@@ -611,6 +631,28 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
         return; // cancelled: nothing saved, nothing said
     QString error
         = chart.writePictureFile(QFile::encodeName(*chosen).toStdString(), PictureFormat::Wmf);
+    if (error.isEmpty())
+        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
+            MessageIcon::Information, AppTitle);
+    else
+        showStop(error);
+}
+
+void main1::saveCurvesPicture()
+{
+    const QString dataFolder = m_desktop.programFolder() + QStringLiteral("/data");
+    QDir().mkpath(dataFolder);
+    std::optional<QString> chosen
+        = m_desktop.askSaveFileName(this, QStringLiteral("Save the curves as a picture"),
+            QStringLiteral("Pictures (*.wmf *.svg *.pdf *.png)"),
+            dataFolder + QStringLiteral("/my_curves.wmf"));
+    if (!chosen)
+        return;
+    const std::filesystem::path path = QFile::encodeName(*chosen).toStdString();
+    const std::optional<PictureFormat> format = pictureFormatOf(path);
+    const QString error = format
+        ? curvesChart->writePictureFile(path, *format)
+        : pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
     if (error.isEmpty())
         m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
             MessageIcon::Information, AppTitle);

@@ -2,7 +2,8 @@
 
 // main1: the program's one window. A tab control holds the scenario ("Data Input"), the contour
 // map ("Map"), the 3D surface with its rotation buttons ("3D View") and the information page
-// ("Infos"). Controls carry the names the program has always used for them, as object names too.
+// ("Infos"); after them come the options, the schedules and boundaries, and the curves.
+// Controls carry the names the program has always used for them, as object names too.
 // Everything the window asks of the operating system goes through a Desktop.
 
 #include "compute/drawdown_grid.h"
@@ -27,6 +28,7 @@ namespace drawfield {
 
 class AutomationClient;
 class Chart3D;
+class CurvesChart;
 class Desktop;
 class ExportPanel;
 class ExtentPicture;
@@ -34,6 +36,7 @@ class FlexGrid;
 class OptionsTab;
 class ProgressBox;
 class TabControl;
+class TimeBoundariesTab;
 struct ScenarioTexts;
 
 class main1 : public QWidget {
@@ -79,6 +82,9 @@ public:
     QWidget* Picture2;
     ExportPanel* exportPanel; // shown over the window while an export runs
     OptionsTab* options; // the tab after Infos
+    TimeBoundariesTab* timeBoundaries; // schedules, boundaries, observation points, profile
+    CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
+    QPushButton* saveCurves; // over the curves chart's corner
 
     // The handlers, callable as the events call them.
     void Form_Load();
@@ -86,6 +92,7 @@ public:
     void Command1_Click(); // GO Compute !
     void Command2_Click(); // Save WMF (the map)
     void Command27_Click(); // Save plot as WMF (the surface)
+    void saveCurvesPicture(); // Save picture (the curves)
     void Command17_Click(); // Refresh
     void Text10_MouseDown();
 
@@ -102,6 +109,7 @@ private:
     void buildMapTab(QWidget* tab);
     void build3DViewTab(QWidget* tab);
     void buildInfosTab(QWidget* tab);
+    void buildCurvesTab(QWidget* tab);
     void place(QWidget* control, int left, int top, int width, int height);
     void setTabOrder();
     void showStop(const QString& text);

@@ -159,7 +159,7 @@ TEST(BatchCommand, CurvesProfileAndABoundary)
     BatchRun run = runBatch(folder,
         quoted(folder / "site.ini") + " --curves " + quoted(folder / "c.csv") + " --profile "
             + quoted(folder / "p.csv") + " --grid " + quoted(folder / "g.asc") + " --record "
-            + quoted(folder / "r.dat"));
+            + quoted(folder / "r.dat") + " --curves-picture " + quoted(folder / "c.svg"));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string curves = readBytes(folder / "c.csv");
     EXPECT_TRUE(curves.starts_with("hours,Farm well,Beyond\n0.016666666666666666,"))
@@ -176,12 +176,21 @@ TEST(BatchCommand, CurvesProfileAndABoundary)
     // Nodes beyond x = 10 are outside the aquifer and the recharge line itself is held at zero.
     EXPECT_TRUE(record.starts_with(" 11,")) << "no line up to x = 10: " << record.substr(0, 40);
 
+    const std::string picture = readBytes(folder / "c.svg");
+    EXPECT_NE(picture.find("Farm well"), std::string::npos);
+    EXPECT_NE(picture.find("Bore 1: 0 m3/h"), std::string::npos) << "the schedule hour is marked";
+
     writeBytes(folder / "plain.ini", Example);
-    BatchRun none
-        = runBatch(folder, quoted(folder / "plain.ini") + " --curves " + quoted(folder / "n.csv"));
+    BatchRun none = runBatch(folder,
+        quoted(folder / "plain.ini") + " --curves " + quoted(folder / "n.csv")
+            + " --curves-picture " + quoted(folder / "n.png"));
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("No curves were written: the scenario has no observation point."),
         std::string::npos);
+    EXPECT_NE(none.err.find("No curves picture was drawn: the scenario has no observation point "
+                            "and no [profile]."),
+        std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / "n.png"));
 }
 
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)

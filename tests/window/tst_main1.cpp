@@ -2,11 +2,14 @@
 // rotation, saving and the link.
 
 #include "compute/drawdown_engine.h"
+#include "compute/observations.h"
 #include "compute/scenario.h"
 #include "fake_desktop.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
 #include "views/chart3d.h"
+#include "views/curves_chart.h"
+#include "window/boundaries_tab.h"
 #include "window/controls.h"
 #include "window/main1.h"
 #include "window/module1.h"
@@ -25,10 +28,12 @@
 #include <QTextEdit>
 
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -169,9 +174,10 @@ private slots:
 
         QCOMPARE(window().SSTab1->currentIndex(), 0);
         // The four tabs, then the options beyond the classic run.
-        QCOMPARE(window().SSTab1->count(), 5);
-        const QStringList captions = { "Data Input", "Map", "3D View", "Infos", "Options" };
-        for (int tab = 0; tab < 5; ++tab)
+        QCOMPARE(window().SSTab1->count(), 7);
+        const QStringList captions = { "Data Input", "Map", "3D View", "Infos", "Options",
+            "Time and Boundaries", "Curves" };
+        for (int tab = 0; tab < 7; ++tab)
             QCOMPARE(window().SSTab1->tabBar()->tabText(tab), captions[tab]);
         QVERIFY(window().options->cooperJacob->isChecked());
         QVERIFY(!window().options->unconfined->isChecked());
@@ -766,6 +772,59 @@ private slots:
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         QCOMPARE(window().DrawdownGrid->at(31, 30),
             computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(31, 30));
+    }
+
+    // What the Time and Boundaries tab holds goes into the run: a stopped bore, a barrier, an
+    // observation point and a profile give the engine's own map and the curves; a boundary of
+    // kind None is left out whatever its points; a refusal names the field.
+    void theTimeAndBoundariesTabChangesTheRun()
+    {
+        TimeBoundariesTab& tab = *window().timeBoundaries;
+        tab.schedules[1]->setText(QStringLiteral("12:0"));
+        tab.boundaries[0].kind->setCurrentIndex(1);
+        for (auto [edit, text] : { std::pair { tab.boundaries[0].x1, "10" },
+                 { tab.boundaries[0].y1, "0" }, { tab.boundaries[0].x2, "10" },
+                 { tab.boundaries[0].y2, "100" }, { tab.boundaries[1].x1, "5" } })
+            edit->setText(QString::fromLatin1(text));
+        tab.observations->setItem(0, 0, new QTableWidgetItem(QStringLiteral("Farm well")));
+        tab.observations->setItem(0, 1, new QTableWidgetItem(QStringLiteral("75.5")));
+        tab.observations->setItem(0, 2, new QTableWidgetItem(QStringLiteral("40")));
+        for (auto [edit, text] : { std::pair { tab.profileX1, "10" }, { tab.profileY1, "30" },
+                 { tab.profileX2, "100" }, { tab.profileY2, "30" } })
+            edit->setText(QString::fromLatin1(text));
+        QVERIFY(!window().curvesChart->hasData());
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.schedules[1] = "12:0";
+        texts.boundaries[0] = { "barrier", "10", "0", "10", "100" };
+        texts.observations[0] = { "Farm well", "75.5", "40" };
+        texts.profile = { "10", "30", "100", "30" };
+        ScenarioTexts shown;
+        tab.fillTexts(shown);
+        QVERIFY(shown.boundaries[1].isEmpty());
+        const ScenarioInputs inputs = readScenario(texts).inputs;
+        const std::optional<DrawdownResult> expected = computeDrawdown(inputs);
+        for (auto [x, y] : { std::pair { 31, 30 }, { 60, 61 }, { 100, 100 } })
+            QCOMPARE(window().DrawdownGrid->at(x, y), expected->grid->at(x, y));
+        QVERIFY(std::isnan(window().DrawdownGrid->at(5, 50)));
+        QVERIFY(window().curvesChart->hasData());
+        const CurvesData& curves = window().curvesChart->data();
+        QCOMPARE(curves.curves.names, std::vector<std::string> { "Farm well" });
+        QCOMPARE(curves.marks.size(), std::size_t { 1 });
+        QCOMPARE(curves.profile.size(), profileAlong(inputs).size());
+
+        // Shown back, the texts are the same.
+        ScenarioTexts again;
+        tab.showTexts(shown);
+        tab.fillTexts(again);
+        QVERIFY(again == shown);
+
+        tab.schedules[0]->setText(QStringLiteral("5:1, 3:2"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral("Bore 1, schedule")));
     }
 
     void theLinkOpensOnAnyButton()

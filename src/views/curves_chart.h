@@ -1,0 +1,59 @@
+#pragma once
+
+// The curves chart: the drawdown over time at the observation points (log time, one line per
+// point, the schedule hours marked) above the drawdown along the profile at the map's time.
+// Drawdown grows downward, as hydrogeologists draw it. One paint routine for the screen and every
+// picture format.
+
+#include "compute/observations.h"
+#include "views/picture_files.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <filesystem>
+#include <vector>
+
+namespace drawfield {
+
+// A bore's rate change, marked on the time axis.
+struct ScheduleMark {
+    double hours = 0.0;
+    int bore = 1; // 1 to 5
+    double rateCubicMetresPerHour = 0.0; // the rate from then on
+};
+
+struct CurvesData {
+    ObservationCurves curves; // no names: no curves panel
+    std::vector<ScheduleMark> marks; // in time order, within the curves' time span
+    std::vector<ProfilePoint> profile; // empty: no profile panel
+    QString profileTitle; // "Profile from (1, 1) to (100, 100) m at 24 h"
+};
+
+// Computes what the chart shows for a run.
+CurvesData curvesData(const ScenarioInputs& inputs);
+
+// Paints the chart into target: the panels there is something for, or a line saying what to add.
+void paintCurves(QPainter& painter, const QRectF& target, const CurvesData& data);
+
+// The widget on the window's "Curves" tab.
+class CurvesChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit CurvesChart(QWidget* parent = nullptr);
+    void setData(CurvesData data);
+    const CurvesData& data() const { return m_data; }
+    bool hasData() const { return m_filled; }
+    // The chart as a picture file at its size on the screen (or 960 x 720 when it is too small to
+    // read). Returns "" when written, else the reason.
+    QString writePictureFile(const std::filesystem::path& path, PictureFormat format) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    CurvesData m_data;
+    bool m_filled = false;
+};
+
+} // namespace drawfield

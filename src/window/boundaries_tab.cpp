@@ -1,0 +1,197 @@
+#include "window/boundaries_tab.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace drawfield {
+namespace {
+
+    QLineEdit* coordinate(QWidget* parent, const QString& name, const QString& tip)
+    {
+        auto* edit = new QLineEdit(parent);
+        edit->setObjectName(name);
+        edit->setToolTip(tip);
+        edit->setMaximumWidth(52);
+        return edit;
+    }
+
+    QLabel* note(const QString& text, QWidget* parent)
+    {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap(true);
+        QFont font = label->font();
+        font.setPointSizeF(font.pointSizeF() * 0.95);
+        label->setFont(font);
+        return label;
+    }
+
+    std::string textOf(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+    std::string cellText(const QTableWidget* table, int row, int column)
+    {
+        const QTableWidgetItem* item = table->item(row, column);
+        return item ? item->text().toStdString() : std::string();
+    }
+
+} // namespace
+
+TimeBoundariesTab::TimeBoundariesTab(QWidget* page, int left, int top, int width)
+    : QWidget(page)
+{
+    setObjectName(QStringLiteral("TimeBoundariesTab"));
+    move(left, top);
+    setFixedWidth(width);
+
+    auto* scheduleBox = new QGroupBox(QStringLiteral("Pumping schedules"), this);
+    auto* scheduleLayout = new QGridLayout(scheduleBox);
+    scheduleLayout->setVerticalSpacing(3);
+    for (int i = 0; i < WellCount; ++i) {
+        auto* edit = new QLineEdit(scheduleBox);
+        edit->setObjectName(QStringLiteral("Schedule%1").arg(i + 1));
+        edit->setPlaceholderText(i == 0 ? QStringLiteral("e.g. 12:0, 30:3") : QString());
+        edit->setToolTip(
+            QStringLiteral("Rate changes of bore %1: hour:rate pairs, m3/h").arg(i + 1));
+        scheduleLayout->addWidget(
+            new QLabel(QStringLiteral("Bore %1").arg(i + 1), scheduleBox), i, 0);
+        scheduleLayout->addWidget(edit, i, 1);
+        schedules[static_cast<std::size_t>(i)] = edit;
+    }
+    scheduleLayout->addWidget(
+        note(QStringLiteral("From each hour (since pumping began) the bore pumps that rate, "
+                            "m3/h; 0 stops it and the water recovers."),
+            scheduleBox),
+        WellCount, 0, 1, 2);
+
+    auto* boundaryBox = new QGroupBox(QStringLiteral("Straight boundaries"), this);
+    auto* boundaryLayout = new QGridLayout(boundaryBox);
+    boundaryLayout->setVerticalSpacing(3);
+    const QString heads[] = { QStringLiteral("X1"), QStringLiteral("Y1"), QStringLiteral("X2"),
+        QStringLiteral("Y2") };
+    for (int c = 0; c < 4; ++c)
+        boundaryLayout->addWidget(new QLabel(heads[c], boundaryBox), 0, c + 1, Qt::AlignHCenter);
+    for (int b = 0; b < BoundaryCount; ++b) {
+        BoundaryRow& row = boundaries[static_cast<std::size_t>(b)];
+        row.kind = new QComboBox(boundaryBox);
+        row.kind->setObjectName(QStringLiteral("BoundaryKind%1").arg(b + 1));
+        row.kind->addItems(
+            { QStringLiteral("None"), QStringLiteral("Barrier"), QStringLiteral("Recharge") });
+        row.kind->setToolTip(QStringLiteral("Barrier: no flow across (a wall, a fault). "
+                                            "Recharge: the level held (a river, a lake)."));
+        const QString prefix = QStringLiteral("Boundary%1").arg(b + 1);
+        row.x1 = coordinate(boundaryBox, prefix + QStringLiteral("X1"), QStringLiteral("m"));
+        row.y1 = coordinate(boundaryBox, prefix + QStringLiteral("Y1"), QStringLiteral("m"));
+        row.x2 = coordinate(boundaryBox, prefix + QStringLiteral("X2"), QStringLiteral("m"));
+        row.y2 = coordinate(boundaryBox, prefix + QStringLiteral("Y2"), QStringLiteral("m"));
+        boundaryLayout->addWidget(row.kind, b + 1, 0);
+        int c = 1;
+        for (QLineEdit* edit : { row.x1, row.y1, row.x2, row.y2 })
+            boundaryLayout->addWidget(edit, b + 1, c++);
+    }
+    boundaryLayout->addWidget(note(QStringLiteral("Lines through two points, m. The aquifer is "
+                                                  "the side where bore 1 stands; two lines must "
+                                                  "be perpendicular."),
+                                  boundaryBox),
+        BoundaryCount + 1, 0, 1, 5);
+
+    auto* profileBox = new QGroupBox(QStringLiteral("Profile at the pumping time"), this);
+    auto* profileLayout = new QHBoxLayout(profileBox);
+    profileX1 = coordinate(profileBox, QStringLiteral("ProfileX1"), QStringLiteral("m"));
+    profileY1 = coordinate(profileBox, QStringLiteral("ProfileY1"), QStringLiteral("m"));
+    profileX2 = coordinate(profileBox, QStringLiteral("ProfileX2"), QStringLiteral("m"));
+    profileY2 = coordinate(profileBox, QStringLiteral("ProfileY2"), QStringLiteral("m"));
+    profileLayout->addWidget(new QLabel(QStringLiteral("From X"), profileBox));
+    profileLayout->addWidget(profileX1);
+    profileLayout->addWidget(new QLabel(QStringLiteral("Y"), profileBox));
+    profileLayout->addWidget(profileY1);
+    profileLayout->addWidget(new QLabel(QStringLiteral("to X"), profileBox));
+    profileLayout->addWidget(profileX2);
+    profileLayout->addWidget(new QLabel(QStringLiteral("Y"), profileBox));
+    profileLayout->addWidget(profileY2);
+    profileLayout->addStretch();
+
+    auto* observationBox = new QGroupBox(QStringLiteral("Observation points"), this);
+    observations = new QTableWidget(ObservationCount, 3, observationBox);
+    observations->setObjectName(QStringLiteral("Observations"));
+    observations->setHorizontalHeaderLabels(
+        { QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)") });
+    observations->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    observations->setColumnWidth(1, 56);
+    observations->setColumnWidth(2, 56);
+    observations->verticalHeader()->setDefaultSectionSize(20);
+    observations->verticalHeader()->setMinimumWidth(22);
+    auto* observationLayout = new QVBoxLayout(observationBox);
+    observationLayout->addWidget(observations);
+    observationLayout->addWidget(
+        note(QStringLiteral("The drawdown over time at each point is drawn on the Curves tab."),
+            observationBox));
+
+    auto* leftColumn = new QVBoxLayout;
+    leftColumn->addWidget(scheduleBox);
+    leftColumn->addWidget(profileBox);
+    leftColumn->addStretch();
+    auto* rightColumn = new QVBoxLayout;
+    rightColumn->addWidget(boundaryBox);
+    rightColumn->addWidget(observationBox, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(leftColumn, 1);
+    layout->addLayout(rightColumn, 1);
+}
+
+void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
+{
+    for (std::size_t i = 0; i < schedules.size(); ++i)
+        texts.schedules[i] = textOf(schedules[i]);
+    for (std::size_t b = 0; b < boundaries.size(); ++b) {
+        const BoundaryRow& row = boundaries[b];
+        // "None" leaves the boundary out, whatever its points say.
+        texts.boundaries[b] = row.kind->currentIndex() == 0
+            ? BoundaryTexts {}
+            : BoundaryTexts { row.kind->currentIndex() == 1 ? "barrier" : "recharge",
+                  textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
+    }
+    for (int o = 0; o < ObservationCount; ++o)
+        texts.observations[static_cast<std::size_t>(o)] = { cellText(observations, o, 0),
+            cellText(observations, o, 1), cellText(observations, o, 2) };
+    texts.profile = { textOf(profileX1), textOf(profileY1), textOf(profileX2), textOf(profileY2) };
+}
+
+void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
+{
+    auto show = [](QLineEdit* edit, const std::string& text) {
+        edit->setText(QString::fromStdString(text));
+    };
+    for (std::size_t i = 0; i < schedules.size(); ++i)
+        show(schedules[i], texts.schedules[i]);
+    for (std::size_t b = 0; b < boundaries.size(); ++b) {
+        const BoundaryTexts& line = texts.boundaries[b];
+        BoundaryRow& row = boundaries[b];
+        const QString kind = QString::fromStdString(line.kind).trimmed().toLower();
+        row.kind->setCurrentIndex(kind == QLatin1String("barrier") ? 1
+                : kind == QLatin1String("recharge")                ? 2
+                                                                   : 0);
+        show(row.x1, line.x1);
+        show(row.y1, line.y1);
+        show(row.x2, line.x2);
+        show(row.y2, line.y2);
+    }
+    for (int o = 0; o < ObservationCount; ++o) {
+        const ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
+        int column = 0;
+        for (const std::string* text : { &point.name, &point.x, &point.y })
+            observations->setItem(o, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+    }
+    show(profileX1, texts.profile.x1);
+    show(profileY1, texts.profile.y1);
+    show(profileX2, texts.profile.x2);
+    show(profileY2, texts.profile.y2);
+}
+
+} // namespace drawfield

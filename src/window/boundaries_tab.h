@@ -1,0 +1,41 @@
+#pragma once
+
+// The tab after Options: what happens in time and space around the wells. A schedule per bore,
+// up to two straight boundaries, up to ten observation points and a profile. Its texts travel
+// with the other fields' into the reading of a scenario; left empty, the run is the classic one.
+
+#include "compute/scenario.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QTableWidget;
+
+namespace drawfield {
+
+class TimeBoundariesTab : public QWidget {
+    Q_OBJECT
+public:
+    // Built on page, below the tab strip, width wide; starts empty.
+    TimeBoundariesTab(QWidget* page, int left, int top, int width);
+
+    // Puts the tab's texts into texts: the schedules, the boundaries (none where the kind is
+    // "None"), the observation points and the profile.
+    void fillTexts(ScenarioTexts& texts) const;
+    // Shows texts' schedules, boundaries, observation points and profile.
+    void showTexts(const ScenarioTexts& texts);
+
+    std::array<QLineEdit*, WellCount> schedules;
+    struct BoundaryRow {
+        QComboBox* kind; // None, Barrier, Recharge
+        QLineEdit *x1, *y1, *x2, *y2;
+    };
+    std::array<BoundaryRow, BoundaryCount> boundaries;
+    QTableWidget* observations; // Name, X (m), Y (m): one row per point
+    QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
+};
+
+} // namespace drawfield

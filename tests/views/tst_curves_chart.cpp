@@ -1,0 +1,131 @@
+// The curves chart: what it is made of, and that its picture draws drawdown downward on a log
+// time axis in every file format.
+
+#include "compute/scenario.h"
+#include "views/curves_chart.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace drawfield;
+
+namespace {
+
+ScenarioInputs inputsOf(const ScenarioTexts& texts)
+{
+    ScenarioReading reading = readScenario(texts);
+    if (!reading.accepted())
+        throw std::invalid_argument(reading.refusals.front());
+    return reading.inputs;
+}
+
+ScenarioTexts siteWithPoint()
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.observations[0] = { "P1", "70", "35" };
+    return texts;
+}
+
+// The rows of the image where a column holds the colour, top to bottom.
+std::vector<int> rowsOf(const QImage& image, int column, const QColor& colour)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(column, y);
+        if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
+                + std::abs(c.blue() - colour.blue())
+            < 40)
+            rows.push_back(y);
+    }
+    return rows;
+}
+
+} // namespace
+
+class CurvesChartTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Schedule hours are marked in time order, only those before the map's time; the profile
+    // has its title.
+    void theDataOfARun()
+    {
+        ScenarioTexts texts = siteWithPoint();
+        texts.schedules[1] = "30:1";
+        texts.schedules[0] = "12:0, 18:3";
+        texts.profile = { "1", "1", "100", "100" };
+        CurvesData data = curvesData(inputsOf(texts));
+        QCOMPARE(data.marks.size(), std::size_t { 2 }); // hour 30 is after the 24 h map
+        QCOMPARE(data.marks[0].hours, 12.0);
+        QCOMPARE(data.marks[0].bore, 1);
+        QCOMPARE(data.marks[1].rateCubicMetresPerHour, 3.0);
+        QCOMPARE(data.curves.names, std::vector<std::string> { "P1" });
+        QCOMPARE(data.profileTitle, QStringLiteral("Profile from (1, 1) to (100, 100) m at 24 h"));
+        QVERIFY(data.profile.size() >= 200);
+
+        CurvesData none = curvesData(inputsOf(ScenarioTexts::example()));
+        QVERIFY(none.curves.names.empty() && none.profile.empty() && none.marks.empty());
+    }
+
+    // With a constant rate the drawdown only grows: the line falls from left to right.
+    void drawdownGrowsDownward()
+    {
+        const CurvesData data = curvesData(inputsOf(siteWithPoint()));
+        QImage image(960, 720, QImage::Format_RGB32);
+        QPainter painter(&image);
+        paintCurves(painter, image.rect(), data);
+        painter.end();
+        const QColor first(0x00, 0x72, 0xb2);
+        int left = -1, right = -1;
+        for (int x = 100; x < 900 && (left < 0 || right < 0); ++x) {
+            if (left < 0 && !rowsOf(image, x, first).empty())
+                left = x;
+            if (right < 0 && !rowsOf(image, 960 - x, first).empty())
+                right = 960 - x;
+        }
+        QVERIFY(left > 0 && right > left + 200);
+        // The legend's sample sits right of the plot; take the plot's last column instead.
+        const int plotRight = right - 150;
+        QVERIFY(rowsOf(image, left + 5, first).front() < rowsOf(image, plotRight, first).front());
+    }
+
+    // Every format is written; a run without points or profile says what to add.
+    void everyFormatIsWritten()
+    {
+        QTemporaryDir folder;
+        CurvesChart chart;
+        chart.resize(640, 480);
+        ScenarioTexts texts = siteWithPoint();
+        texts.profile = { "1", "50", "100", "50" };
+        chart.setData(curvesData(inputsOf(texts)));
+        for (auto [name, format, magic] :
+            { std::tuple { "c.wmf", PictureFormat::Wmf, QByteArray("\xD7\xCD\xC6\x9A") },
+                { "c.png", PictureFormat::Png, QByteArray("\x89PNG") },
+                { "c.svg", PictureFormat::Svg, QByteArray("<?xml") },
+                { "c.pdf", PictureFormat::Pdf, QByteArray("%PDF") } }) {
+            const QString path = folder.filePath(QString::fromLatin1(name));
+            QCOMPARE(
+                chart.writePictureFile(QFile::encodeName(path).toStdString(), format), QString());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(file.readAll().startsWith(magic), name);
+        }
+
+        QImage empty(640, 480, QImage::Format_RGB32);
+        QPainter painter(&empty);
+        paintCurves(painter, empty.rect(), CurvesData {});
+        painter.end();
+        int inked = 0;
+        for (int y = 0; y < empty.height(); ++y)
+            for (int x = 0; x < empty.width(); ++x)
+                inked += empty.pixelColor(x, y) != QColor(Qt::white);
+        QVERIFY(inked > 100 && inked < 640 * 480 / 20); // a line of text, no plot
+    }
+};
+
+QTEST_MAIN(CurvesChartTest)
+#include "tst_curves_chart.moc"
