@@ -5,6 +5,8 @@
 //   build/bin/drawfield-bench --huge    also the largest map, 32767 x 32767 m (needs 9 GB)
 //   build/bin/drawfield-bench --theis   case C by Theis, against Cooper-Jacob and against
 //                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
+//   build/bin/drawfield-bench --sources what a rate change and an image well cost, against
+//                                       one more well, on case C's map
 
 #include "compute/drawdown_engine.h"
 #include "compute/record_file.h"
@@ -218,6 +220,89 @@ int theisBenchmark()
     return 0;
 }
 
+// What a rate change and an image well cost, against one more well: each arrangement of n point
+// sources against n wells on the same map, threads and method.
+int sourcesBenchmark()
+{
+    const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    std::printf("case C's map (4000 x 4000 m), one bore at (2000, 2000), %u threads: a run of n "
+                "point sources against n wells\n\n",
+        threads);
+    auto texts = [](int wells) {
+        ScenarioTexts t;
+        t.xMax = "4000";
+        t.transmissivity = "0.01";
+        t.storage = "0.01";
+        t.pumpTime = "8760";
+        const WellTexts all[] = { { "2000", "2000", "60" }, { "500", "500", "50" },
+            { "3500", "500", "40" }, { "500", "3500", "30" }, { "3500", "3500", "20" } };
+        std::copy(std::begin(all), std::begin(all) + wells, t.wells.begin());
+        return t;
+    };
+    struct Arrangement {
+        const char* name;
+        int sources;
+        std::function<void(ScenarioTexts&)> change;
+    };
+    const Arrangement arrangements[] = {
+        { "1 bore, 1 rate change", 2, [](ScenarioTexts& t) { t.schedules[0] = "2000:30"; } },
+        { "1 bore, 3 rate changes", 4,
+            [](ScenarioTexts& t) { t.schedules[0] = "1000:30, 3000:0, 5000:45"; } },
+        { "1 bore, 4 rate changes", 5,
+            [](ScenarioTexts& t) { t.schedules[0] = "1000:30, 3000:0, 5000:45, 7000:10"; } },
+        { "1 bore, barrier at the map's edge", 2,
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = { "barrier", "0", "0", "0", "1" };
+            } },
+        { "1 bore, barrier across the map", 2,
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = { "barrier", "1000", "0", "1000", "1" };
+            } },
+        { "1 bore, two barriers (corner)", 4,
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = { "barrier", "1000", "0", "1000", "1" };
+                t.boundaries[1] = { "recharge", "0", "3000", "1", "3000" };
+            } },
+        { "1 bore, oblique recharge line", 2,
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = { "recharge", "0", "1000", "1000", "0" };
+            } },
+        { "1 bore, 1 change, oblique line", 4,
+            [](ScenarioTexts& t) {
+                t.schedules[0] = "2000:30";
+                t.boundaries[0] = { "recharge", "0", "1000", "1000", "0" };
+            } },
+    };
+    for (WellMethod method : { WellMethod::CooperJacob, WellMethod::Theis }) {
+        std::printf("%s\n", method == WellMethod::CooperJacob ? "Cooper-Jacob" : "Theis");
+        auto timed = [&](ScenarioTexts t) {
+            t.method = method == WellMethod::Theis ? "theis" : "cooper-jacob";
+            return runEngine(read(t), threads, nullptr, 7).seconds;
+        };
+        double wells[6] = {};
+        for (int n = 1; n <= 5; ++n)
+            wells[n] = timed(texts(n));
+        // One more well's cost: the slope of the times of 1 to 5 wells (least squares).
+        double slope = 0.0;
+        for (int n = 1; n <= 5; ++n)
+            slope += (n - 3) * wells[n] / 10.0;
+        std::printf("  wells:  1 %.3f s  2 %.3f s  3 %.3f s  4 %.3f s  5 %.3f s: one more well "
+                    "costs %.4f s\n",
+            wells[1], wells[2], wells[3], wells[4], wells[5], slope);
+        for (const Arrangement& arrangement : arrangements) {
+            ScenarioTexts t = texts(1);
+            arrangement.change(t);
+            const double seconds = timed(t);
+            const double perSource = (seconds - wells[1]) / (arrangement.sources - 1);
+            std::printf("  %-34s %d sources %.3f s (%d wells %.3f s): each added source costs "
+                        "%.2f times one more well (goal <= 1)\n",
+                arrangement.name, arrangement.sources, seconds, arrangement.sources,
+                wells[arrangement.sources], perSource / slope);
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,6 +310,8 @@ int main(int argc, char** argv)
     bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
     if (argc > 1 && std::strcmp(argv[1], "--theis") == 0)
         return theisBenchmark();
+    if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)
+        return sourcesBenchmark();
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "drawfield-bench";
     std::filesystem::create_directories(folder);

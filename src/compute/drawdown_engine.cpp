@@ -405,8 +405,13 @@ namespace {
     // The value of a node on a well, following the rows in order: a row whose well stands on the
     // node replaces the running sum with CarriedDrawdown; any other row adds its contribution, and
     // CarriedDrawdown follows the sum.
-    double drawdownOnWell(
-        const std::vector<PumpingWell>& wells, int x, int y, double CarriedDrawdown)
+    //
+    // With rate changes or boundaries the sources are more than the table's rows, and carrying
+    // the node before's whole sum would count every other source twice. There each of the bore's
+    // own sources is taken one node spacing away instead (what the carried rule gives a lone
+    // well), and every other source at its distance.
+    double drawdownOnWell(const std::vector<PumpingWell>& wells, int x, int y,
+        double CarriedDrawdown, bool carried, int spacing)
     {
         double s = 0.0;
         for (const PumpingWell& well : wells) {
@@ -414,8 +419,11 @@ namespace {
             if (well.integral) {
                 long long whole = squared(static_cast<long long>(well.X) - x)
                     + squared(static_cast<long long>(well.Y) - y);
+                if (whole == 0 && !well.image && !carried) {
+                    s = s + well.contribution(static_cast<double>(squared(spacing)));
+                    continue;
+                }
                 if (whole == 0 && !well.image) {
-                    // The bore's own node: its first source carries, its later steps add nothing.
                     if (well.firstOfBore)
                         s = CarriedDrawdown;
                     continue;
@@ -432,9 +440,10 @@ namespace {
     }
 
     // The nodes on wells, in loop order; each one's CarriedDrawdown is the final drawdown of the
-    // node before it, which may itself be a well node settled just before.
+    // node before it, which may itself be a well node settled just before. Carried is false when
+    // the sources are more than one per bore (see drawdownOnWell).
     std::vector<std::pair<int, int>> settleWellNodes(
-        DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
+        DrawdownGrid& grid, const std::vector<PumpingWell>& wells, bool carried)
     {
         std::vector<std::pair<int, int>> nodes; // (x, y)
         const int step = grid.nodeSpacing();
@@ -456,7 +465,7 @@ namespace {
                 previous = -grid.at(x, y - step);
             else if (x > grid.xMin())
                 previous = -grid.at(x - step, lastY);
-            grid.at(x, y) = 0.0 - drawdownOnWell(wells, x, y, previous); // never -0
+            grid.at(x, y) = 0.0 - drawdownOnWell(wells, x, y, previous, carried, step); // never -0
         }
         return nodes;
     }
@@ -497,6 +506,69 @@ namespace {
         double value = 0.0;
         int x = 0;
     };
+
+    // The columns of a row in the aquifer, first to last (none when last < first): found from
+    // each line's crossing of the row, then settled node by node against isInAquifer, so the
+    // map agrees with every other reader of the aquifer to the node.
+    struct Stretch {
+        long long first = 0;
+        long long last = -1;
+    };
+
+    Stretch aquiferInRow(const ScenarioInputs& in, const DrawdownGrid& grid, int y)
+    {
+        const long long columns = grid.columnCount();
+        const double step = grid.nodeSpacing();
+        double low = 0.0, high = static_cast<double>(columns - 1);
+        for (const Boundary& line : in.Boundaries) {
+            // The side of (x, y) is (X2 - X1)(y - Y1) - (Y2 - Y1)(x - X1): at0 + slope x in a row.
+            const double slope = -(line.Y2 - line.Y1);
+            const double at0 = (line.X2 - line.X1) * (y - line.Y1) - slope * line.X1;
+            const double bore = (line.X2 - line.X1) * (in.Wells[0].Y - line.Y1)
+                + slope * (in.Wells[0].X - line.X1);
+            if (slope == 0.0) {
+                if (at0 != 0.0 && (at0 > 0.0) != (bore > 0.0))
+                    return {};
+                continue;
+            }
+            // Column k lies at x = xMin + k * step; the crossing is where the side is 0. Kept
+            // within the row (a crossing far beyond it, or none to compute, bounds nothing).
+            const double crossing = std::clamp(
+                (-at0 / slope - grid.xMin()) / step, -1.0, static_cast<double>(columns));
+            if (std::isnan(crossing))
+                continue;
+            if ((bore > 0.0) == (slope > 0.0))
+                low = std::max(low, std::floor(crossing));
+            else
+                high = std::min(high, std::ceil(crossing));
+        }
+        if (!(low <= high)) {
+            // The estimate may be a node short where the line runs along a node: settle it.
+            low = std::clamp(low, 0.0, static_cast<double>(columns - 1));
+            high = low;
+        }
+        Stretch stretch { static_cast<long long>(low), static_cast<long long>(high) };
+        auto inside
+            = [&](long long k) { return isInAquifer(in, grid.nodeX(static_cast<int>(k)), y); };
+        while (stretch.first > 0 && inside(stretch.first - 1))
+            --stretch.first;
+        while (stretch.first <= stretch.last && !inside(stretch.first))
+            ++stretch.first;
+        while (stretch.last < columns - 1 && inside(stretch.last + 1))
+            ++stretch.last;
+        while (stretch.last >= stretch.first && !inside(stretch.last))
+            --stretch.last;
+        return stretch;
+    }
+
+    // The level at no node of the row above the rest level.
+    void noRise(DrawdownGrid& grid, int y, const LatticeSpan& columns)
+    {
+        double* row = grid.row(y);
+        const auto step = static_cast<long long>(grid.nodeSpacing());
+        for (long long k = columns.firstColumn; k <= columns.lastColumn; ++k)
+            row[k * step] = std::min(row[k * step], 0.0);
+    }
 
     RowPeak lowestInRow(const DrawdownGrid& grid, int y, const LatticeSpan& columns)
     {
@@ -694,6 +766,13 @@ std::optional<DrawdownResult> computeDrawdown(
     std::vector<std::vector<double>> scratch(threads, std::vector<double>(2 * (grid->width() + 1)));
     std::vector<RowPeak> rowPeaks(static_cast<std::size_t>(fill.itemCount()));
 
+    // Pumping never raises the level. A rate that steps down, or a recharge line's injecting
+    // image, subtracts terms: where they cancel what came before, rounding (or Cooper-Jacob's
+    // clamp) may leave a hair above the rest level, which is taken back to it.
+    const std::vector<PointSource> sources = pointSources(in, in.PumpTime);
+    const bool mayRise = std::any_of(
+        sources.begin(), sources.end(), [](const PointSource& s) { return s.Rate < 0.0; });
+
     // Each row receives its wells' terms in row order, so the subtraction order at every node,
     // and with it every bit, does not depend on the threads.
     ColumnProgress progress(*grid, options.onColumn, totalWork);
@@ -701,24 +780,42 @@ std::optional<DrawdownResult> computeDrawdown(
         fill, threads, scratch, &progress, options.stopToken,
         [&](int item, unsigned) { return grid->row(fill.rowY(item)); },
         [&](int item, unsigned) {
-            rowPeaks[static_cast<std::size_t>(item)]
-                = lowestInRow(*grid, fill.rowY(item), extentNodes);
+            if (mayRise)
+                noRise(*grid, fill.rowY(item), extentNodes);
+            // With boundaries, the row's largest drawdown is looked for in its aquifer only.
+            LatticeSpan span = extentNodes;
+            if (!in.Boundaries.empty()) {
+                const Stretch inside = aquiferInRow(in, *grid, fill.rowY(item));
+                span.firstColumn = std::max(span.firstColumn, inside.first);
+                span.lastColumn = std::min(span.lastColumn, inside.last);
+            }
+            rowPeaks[static_cast<std::size_t>(item)] = lowestInRow(*grid, fill.rowY(item), span);
         });
     if (options.stopToken.stop_requested())
         return std::nullopt;
 
-    std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells);
-    // Beyond a boundary there is no aquifer: those nodes hold no value.
+    std::vector<std::pair<int, int>> wellNodes = settleWellNodes(*grid, wells,
+        std::all_of(sources.begin(), sources.end(),
+            [](const PointSource& s) { return s.FirstOfBore && !s.Image; }));
+    if (mayRise)
+        for (auto [x, y] : wellNodes)
+            grid->at(x, y) = std::min(grid->at(x, y), 0.0);
+    // Beyond a boundary there is no aquifer: those nodes hold no value. Each row's aquifer is one
+    // stretch of it (the aquifer is convex): only the rest of the row is written.
     if (!in.Boundaries.empty()) {
         grid->setDrawdownExtent(
             MetreBox { grid->xMin(), grid->yMin(), grid->xMax(), grid->yMax() });
         forEachRow(grid->latticeIn(grid->drawdownExtent()), threads, [&](int m) {
             const int y = grid->nodeY(m);
+            const Stretch inside = aquiferInRow(in, *grid, y);
             double* row = grid->row(y);
-            for (int k = 0; k < grid->columnCount(); ++k)
-                if (!isInAquifer(in, grid->nodeX(k), y))
-                    row[static_cast<std::size_t>(k) * static_cast<std::size_t>(grid->nodeSpacing())]
-                        = std::numeric_limits<double>::quiet_NaN();
+            const auto step = static_cast<std::size_t>(grid->nodeSpacing());
+            const auto nan = std::numeric_limits<double>::quiet_NaN();
+            for (long long k = 0; k < std::min<long long>(inside.first, grid->columnCount()); ++k)
+                row[static_cast<std::size_t>(k) * step] = nan;
+            for (long long k = std::max<long long>(inside.last + 1, 0); k < grid->columnCount();
+                 ++k)
+                row[static_cast<std::size_t>(k) * step] = nan;
         });
     }
     DrawdownResult result;
@@ -731,10 +828,9 @@ std::optional<DrawdownResult> computeDrawdown(
     result.largest = { 0.0, grid->xMin(), grid->yMin() };
     if (in.Unconfined)
         result.dewatered = correctForUnconfined(*grid, in.Thickness, threads);
-    if (in.Unconfined || !in.Boundaries.empty()) {
-        // The correction keeps the order of drawdowns but makes ties (the dewatered nodes), and
-        // nodes beyond a boundary have gone: the largest is looked for again, first node in loop
-        // order.
+    if (in.Unconfined) {
+        // The correction keeps the order of drawdowns but makes ties (the dewatered nodes): the
+        // largest is looked for again, first node in loop order.
         const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());
         std::vector<RowPeak> peaks(static_cast<std::size_t>(
             std::max(0LL, extentNodes.lastRow - extentNodes.firstRow + 1)));

@@ -64,6 +64,7 @@ double drawdownAt(const ScenarioInputs& in, double x, double y, double timeSecon
             s = s + cone.A * std::max(0.0, std::log(cone.u(n)));
         }
     }
+    s = std::max(s, 0.0); // pumping never raises the level: what is above it is rounding
     if (in.Unconfined && s > 0.0)
         s = 2.0 * s > in.Thickness ? in.Thickness : jacobUnconfined(s, in.Thickness);
     return s;

@@ -28,11 +28,15 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
                 timeSeconds - startSeconds, bore, false, first });
             first = false;
         };
-        add(well.Rate, 0.0);
-        double previous = well.Rate;
-        for (const RateChange& change : in.Schedules[static_cast<std::size_t>(bore)]) {
-            add(change.Rate - previous, change.StartSeconds);
-            previous = change.Rate;
+        // A change at hour 0 replaces the table's rate rather than stepping from it: the two
+        // would cancel only to rounding.
+        const auto& schedule = in.Schedules[static_cast<std::size_t>(bore)];
+        const bool fromStart = !schedule.empty() && schedule.front().StartSeconds == 0.0;
+        double previous = fromStart ? schedule.front().Rate : well.Rate;
+        add(previous, 0.0);
+        for (std::size_t k = fromStart ? 1 : 0; k < schedule.size(); ++k) {
+            add(schedule[k].Rate - previous, schedule[k].StartSeconds);
+            previous = schedule[k].Rate;
         }
     }
     // Each source is followed by its images: on a recharge line a source and its image cancel

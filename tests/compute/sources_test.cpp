@@ -87,6 +87,58 @@ TEST(Schedules, ABoreThatStartsLaterAndTheTableRateFromHourZero)
     ScenarioTexts future = oneBore();
     future.schedules[0] = "30:0";
     EXPECT_EQ(run(future).grid->at(60, 50), run(oneBore()).grid->at(60, 50));
+
+    // A change at hour 0 replaces the table's rate: "0:0" never pumps, to the last bit, with a
+    // barrier's image too; "0:18" is the table's 18.
+    ScenarioTexts never = oneBore();
+    never.schedules[0] = "0:0, 18:0";
+    never.boundaries[0] = line("barrier", 0, 0, 0, 1);
+    const DrawdownResult none = run(never);
+    for (double value : none.grid->values())
+        ASSERT_EQ(value, 0.0);
+    ScenarioTexts half = oneBore();
+    half.schedules[0] = "0:18";
+    ScenarioTexts table = oneBore();
+    table.wells[0].rate = "18";
+    EXPECT_EQ(run(half).grid->at(60, 50), run(table).grid->at(60, 50));
+}
+
+// On a bore's own node, where the formulas have no value, a run with images or rate changes takes
+// the bore's own terms one node spacing away and every other source at its distance: the image
+// is counted once, not carried over from the node before along with it.
+TEST(Schedules, ABoresOwnNodeCountsEachSourceOnce)
+{
+    ScenarioTexts texts = oneBore("theis");
+    texts.boundaries[0] = line("barrier", 30, 0, 30, 1); // the image stands at (10, 50)
+    const DrawdownResult result = run(texts);
+    const long double A = 0.01L / (4.0L * std::numbers::pi_v<long double> * 0.003L);
+    auto u = [](long double n) { return n * 0.04L / (4.0L * 0.003L * 24 * 3600.0L); };
+    const long double expected
+        = A * (referenceWellFunction(u(1.0L)) + referenceWellFunction(u(1600.0L)));
+    EXPECT_NEAR(-result.grid->at(50, 50) / static_cast<double>(expected), 1.0, 1e-12);
+    // A lone well without any of it keeps the node before's drawdown.
+    const DrawdownResult classic = run(oneBore("theis"));
+    EXPECT_EQ(classic.grid->at(50, 50), classic.grid->at(50, 49));
+}
+
+// Where a stopped bore's terms cancel, rounding never leaves the level above its rest: no node
+// and no curve rises, on either method, beside a recharge line too.
+TEST(Schedules, RecoveryNeverRaisesTheLevel)
+{
+    for (const char* method : { "theis", "cooper-jacob" }) {
+        ScenarioTexts texts = oneBore(method);
+        texts.schedules[0] = "1:0";
+        texts.pumpTime = "1000";
+        texts.boundaries[0] = line("recharge", 0, 80, 1, 80);
+        texts.observations[0] = { "far", "1", "1" };
+        const DrawdownResult result = run(texts);
+        for (int y = 1; y <= 80; ++y)
+            for (int x = 1; x <= 100; ++x)
+                ASSERT_LE(result.grid->at(x, y), 0.0) << method << " " << x << ", " << y;
+        const ObservationCurves curves = observationCurves(read(texts).inputs);
+        for (double value : curves.drawdowns[0])
+            ASSERT_GE(value, 0.0) << method;
+    }
 }
 
 // The image method reproduces the boundary conditions exactly where they hold.
