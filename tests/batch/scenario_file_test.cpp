@@ -1,4 +1,5 @@
 #include "batch/scenario_file.h"
+#include "compute/scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,19 @@ TEST(ScenarioFile, ShippedExampleIsTheWindowsExample)
 {
     EXPECT_TRUE(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/example.ini")
         == ScenarioTexts::example());
+}
+
+// The shipped example of schedules and boundaries is accepted as it stands.
+TEST(ScenarioFile, ShippedTimeAndBoundariesExampleRuns)
+{
+    const ScenarioTexts texts
+        = readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/time-and-boundaries.ini");
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    EXPECT_EQ(reading.inputs.Boundaries.size(), 2u);
+    EXPECT_EQ(reading.inputs.Observations.size(), 2u);
+    EXPECT_EQ(reading.inputs.Schedules[1].size(), 1u);
+    EXPECT_TRUE(reading.inputs.ProfileLine.has_value());
 }
 
 TEST(ScenarioFile, ValuesAreTheFieldsTexts)
