@@ -1,13 +1,13 @@
 // drawfield-batch: the window's computation without a window, for scripts, tests and benchmarks.
 
 #include "batch/ascii_grid.h"
-#include "batch/scenario_file.h"
 #include "compute/atomic_file.h"
 #include "compute/drawdown_engine.h"
 #include "compute/messages.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
+#include "compute/scenario_file.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "surfer/process_automation.h"
@@ -41,6 +41,7 @@ constexpr const char* Usage
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
+      "                       [--write-scenario FILE]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -60,6 +61,8 @@ constexpr const char* Usage
       "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
       "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
+      "  --write-scenario FILE  write the scenario read, every key in its place, as the window\n"
+      "                  saves it (before the run, so a refused run still writes it)\n"
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
@@ -96,6 +99,7 @@ struct CommandLine {
     std::optional<std::string> map;
     std::optional<std::string> surface;
     std::optional<std::string> curvesPicture;
+    std::optional<std::string> writeScenario;
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
@@ -155,6 +159,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.profile = optionValue();
         } else if (name == "--curves-picture") {
             line.curvesPicture = optionValue();
+        } else if (name == "--write-scenario") {
+            line.writeScenario = optionValue();
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -182,7 +188,7 @@ CommandLine parseCommandLine(int argc, char** argv)
     }
     int toStandardOutput = 0;
     for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
-             &line.profile, &line.map, &line.surface, &line.curvesPicture })
+             &line.profile, &line.map, &line.surface, &line.curvesPicture, &line.writeScenario })
         toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
     if (toStandardOutput > 1)
         throw UsageError("only one file can go to standard output (-)");
@@ -277,6 +283,15 @@ int run(const CommandLine& line, const char* program)
 {
     ScenarioTexts texts
         = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
+    bool scenarioWritten = true;
+    if (line.writeScenario) {
+        try {
+            writeScenarioFile(*line.writeScenario, texts);
+        } catch (const FileWriteError& error) {
+            say(error.what());
+            scenarioWritten = false;
+        }
+    }
 
     ScenarioReading reading = readScenario(texts);
     for (const std::string& warning : reading.warnings)
@@ -312,7 +327,7 @@ int run(const CommandLine& line, const char* program)
             QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat"))
                          .toStdString();
 
-    int status = ExitCompleted;
+    int status = scenarioWritten ? ExitCompleted : ExitRefused;
     try {
         if (recordFile)
             writeRecordFile(*recordFile, *result->grid, RecordLines::DrawdownNodes);
@@ -388,7 +403,7 @@ int run(const CommandLine& line, const char* program)
     // A file on standard output keeps it to itself: the summary goes with the messages then.
     bool outputIsBusy = false;
     for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
-             &line.profile, &line.map, &line.surface, &line.curvesPicture })
+             &line.profile, &line.map, &line.surface, &line.curvesPicture, &line.writeScenario })
         outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
     std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."

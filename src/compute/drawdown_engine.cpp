@@ -185,11 +185,15 @@ namespace {
             long long low = grid.yMax() + 1LL, high = grid.yMin() - 1LL;
             for (const PumpingWell& well : wells) {
                 if (!well.integral) {
+                    // An image far beyond the map may stand anywhere: keep its rows in range.
                     const double reach = std::sqrt(well.reachMetresSquared);
-                    low = std::min(low,
-                        static_cast<long long>(std::floor(std::max(well.y - reach, -70000.0))));
+                    auto bounded = [](double y) {
+                        return std::isnan(y) ? 0.0 : std::clamp(y, -70000.0, 70000.0);
+                    };
+                    low = std::min(
+                        low, static_cast<long long>(std::floor(bounded(well.y - reach))));
                     high = std::max(
-                        high, static_cast<long long>(std::ceil(std::min(well.y + reach, 70000.0))));
+                        high, static_cast<long long>(std::ceil(bounded(well.y + reach))));
                     continue;
                 }
                 if (well.reachSquared == 0)

@@ -110,6 +110,26 @@ namespace {
         return changes;
     }
 
+    // "EPSG:" and digits, in any letter case, blanks around; or nothing.
+    std::string normalisedCrs(const std::string& text)
+    {
+        std::string crs;
+        for (char c : text)
+            if (c != ' ' && c != '\t')
+                crs.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+        return crs;
+    }
+
+    bool crsIsWellFormed(const std::string& text)
+    {
+        const std::string crs = normalisedCrs(text);
+        if (crs.empty())
+            return true;
+        if (!crs.starts_with("EPSG:") || crs.size() == 5 || crs.size() > 15)
+            return false;
+        return std::all_of(crs.begin() + 5, crs.end(), [](char c) { return c >= '0' && c <= '9'; });
+    }
+
     // Which side of the line through a and b the point p lies on: +1, -1, or 0 on the line.
     int sideOf(const Boundary& line, double x, double y)
     {
@@ -364,6 +384,19 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             else
                 in.ProfileLine = Profile { *x1, *y1, *x2, *y2 };
         }
+    }
+
+    if (!texts.georeference.isEmpty()) {
+        const GeoreferenceTexts& geo = texts.georeference;
+        std::optional<double> easting
+            = readCoordinate(geo.easting, "Georeference, easting", refusals);
+        std::optional<double> northing
+            = readCoordinate(geo.northing, "Georeference, northing", refusals);
+        if (!crsIsWellFormed(geo.crs))
+            refusals.push_back("Georeference, crs must be an EPSG code such as EPSG:25832; "
+                + quoted(geo.crs) + " is not one.");
+        else if (easting && northing)
+            in.Place = Georeference { *easting, *northing, normalisedCrs(geo.crs) };
     }
 
     // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).

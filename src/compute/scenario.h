@@ -50,6 +50,15 @@ struct ProfileTexts {
     bool operator==(const ProfileTexts&) const = default;
 };
 
+// Where the map lies on the Earth: the easting and northing (m) of the map's point (0, 0) in a
+// projected coordinate system, and that system ("EPSG:25832"). All empty when the map is in local
+// metres only.
+struct GeoreferenceTexts {
+    std::string easting, northing, crs;
+    bool isEmpty() const { return easting.empty() && northing.empty() && crs.empty(); }
+    bool operator==(const GeoreferenceTexts&) const = default;
+};
+
 // The texts of every field a computation reads, as the window holds them. The defaults are the
 // window's initial texts; the well table starts empty (see example()).
 struct ScenarioTexts {
@@ -69,6 +78,7 @@ struct ScenarioTexts {
     std::array<BoundaryTexts, BoundaryCount> boundaries;
     std::array<ObservationTexts, ObservationCount> observations;
     ProfileTexts profile;
+    GeoreferenceTexts georeference;
 
     // The window at start-up: the initial texts and the two example wells.
     static ScenarioTexts example();
@@ -122,6 +132,13 @@ struct Profile {
     double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0; // m
 };
 
+// The map's place on the Earth: local (x, y) lies at (Easting + x, Northing + y).
+struct Georeference {
+    double Easting = 0.0; // m
+    double Northing = 0.0; // m
+    std::string Crs; // "EPSG:25832", or empty: no coordinate system
+};
+
 // One computation's inputs in computation units. The map is square: YMax always equals XMax.
 struct ScenarioInputs {
     std::int16_t XMin = 0; // m
@@ -140,6 +157,7 @@ struct ScenarioInputs {
     std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines
     std::vector<ObservationPoint> Observations;
     std::optional<Profile> ProfileLine;
+    std::optional<Georeference> Place; // empty: local metres, no coordinate system
 
     // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
     bool pumps(int bore) const;

@@ -193,6 +193,31 @@ TEST(BatchCommand, CurvesProfileAndABoundary)
     EXPECT_FALSE(std::filesystem::exists(folder / "n.png"));
 }
 
+// The scenario read, written back with every key: it runs to the same record file, byte for
+// byte; a refused run still writes it.
+TEST(BatchCommand, WriteScenario)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        "[map]\nx_max = 60,5\n[aquifer]\nmethod = theis\n[bore1]\nx = 20\ny = 25\nrate = 6\n"
+        "schedule = 12:0\n[boundary1]\nkind = barrier\nx1 = 5\ny1 = 0\nx2 = 5\ny2 = 1\n");
+    BatchRun first = runBatch(folder,
+        quoted(folder / "site.ini") + " --write-scenario " + quoted(folder / "w.ini") + " --record "
+            + quoted(folder / "r1.dat"));
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(readBytes(folder / "w.ini").find("x_max = 60,5\n"), std::string::npos);
+    BatchRun second
+        = runBatch(folder, quoted(folder / "w.ini") + " --record " + quoted(folder / "r2.dat"));
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(readBytes(folder / "r1.dat"), readBytes(folder / "r2.dat"));
+
+    writeBytes(folder / "refused.ini", "[bore1]\nx = 5\n");
+    BatchRun refused = runBatch(
+        folder, quoted(folder / "refused.ini") + " --write-scenario " + quoted(folder / "w2.ini"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(readBytes(folder / "w2.ini").find("[bore1]\nx = 5\n"), std::string::npos);
+}
+
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
 {
     TemporaryFolder folder;

@@ -1,5 +1,6 @@
-#include "batch/scenario_file.h"
+#include "compute/scenario_file.h"
 
+#include "compute/atomic_file.h"
 #include "compute/user_text.h"
 
 #include <algorithm>
@@ -54,69 +55,83 @@ namespace {
         return number;
     }
 
-    // Where each key of each section goes.
+    // Every key of every section, in the order a file is written: visit(section, key, text).
+    template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
+    {
+        visit("map", "x_min", texts.xMin);
+        visit("map", "y_min", texts.yMin);
+        visit("map", "x_max", texts.xMax);
+        visit("map", "cell_size", texts.cellSize);
+        visit("aquifer", "transmissivity", texts.transmissivity);
+        visit("aquifer", "storage", texts.storage);
+        visit("aquifer", "pumping_time", texts.pumpTime);
+        visit("aquifer", "thickness", texts.thickness);
+        visit("aquifer", "method", texts.method);
+        visit("aquifer", "unconfined", texts.unconfined);
+        for (std::size_t i = 0; i < texts.wells.size(); ++i) {
+            const std::string section = "bore" + std::to_string(i + 1);
+            visit(section, "x", texts.wells[i].x);
+            visit(section, "y", texts.wells[i].y);
+            visit(section, "rate", texts.wells[i].rate);
+            visit(section, "schedule", texts.schedules[i]);
+        }
+        for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
+            const std::string section = "boundary" + std::to_string(i + 1);
+            visit(section, "kind", texts.boundaries[i].kind);
+            visit(section, "x1", texts.boundaries[i].x1);
+            visit(section, "y1", texts.boundaries[i].y1);
+            visit(section, "x2", texts.boundaries[i].x2);
+            visit(section, "y2", texts.boundaries[i].y2);
+        }
+        for (std::size_t i = 0; i < texts.observations.size(); ++i) {
+            const std::string section = "observation" + std::to_string(i + 1);
+            visit(section, "name", texts.observations[i].name);
+            visit(section, "x", texts.observations[i].x);
+            visit(section, "y", texts.observations[i].y);
+        }
+        visit("profile", "x1", texts.profile.x1);
+        visit("profile", "y1", texts.profile.y1);
+        visit("profile", "x2", texts.profile.x2);
+        visit("profile", "y2", texts.profile.y2);
+        visit("georeference", "easting", texts.georeference.easting);
+        visit("georeference", "northing", texts.georeference.northing);
+        visit("georeference", "crs", texts.georeference.crs);
+    }
+
+    // Where a key of a section goes.
     std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
     {
-        if (section == "map") {
-            if (key == "x_min")
-                return &texts.xMin;
-            if (key == "y_min")
-                return &texts.yMin;
-            if (key == "x_max")
-                return &texts.xMax;
-            if (key == "cell_size")
-                return &texts.cellSize;
-        } else if (section == "aquifer") {
-            if (key == "transmissivity")
-                return &texts.transmissivity;
-            if (key == "storage")
-                return &texts.storage;
-            if (key == "pumping_time")
-                return &texts.pumpTime;
-            if (key == "thickness")
-                return &texts.thickness;
-            if (key == "method")
-                return &texts.method;
-            if (key == "unconfined")
-                return &texts.unconfined;
-        } else if (section == "profile") {
-            ProfileTexts& profile = texts.profile;
-            for (auto [name, target] : { std::pair { "x1", &profile.x1 }, { "y1", &profile.y1 },
-                     { "x2", &profile.x2 }, { "y2", &profile.y2 } })
-                if (key == name)
-                    return target;
-        } else if (std::optional<int> number = numbered(section, "boundary", BoundaryCount)) {
-            BoundaryTexts& line = texts.boundaries[static_cast<std::size_t>(*number - 1)];
-            for (auto [name, target] : { std::pair { "kind", &line.kind }, { "x1", &line.x1 },
-                     { "y1", &line.y1 }, { "x2", &line.x2 }, { "y2", &line.y2 } })
-                if (key == name)
-                    return target;
-        } else if (std::optional<int> number = numbered(section, "observation", ObservationCount)) {
-            ObservationTexts& point = texts.observations[static_cast<std::size_t>(*number - 1)];
-            for (auto [name, target] :
-                { std::pair { "name", &point.name }, { "x", &point.x }, { "y", &point.y } })
-                if (key == name)
-                    return target;
-        } else if (std::optional<int> number = numbered(section, "bore", WellCount)) {
-            const auto bore = static_cast<std::size_t>(*number - 1);
-            WellTexts& well = texts.wells[bore];
-            if (key == "x")
-                return &well.x;
-            if (key == "y")
-                return &well.y;
-            if (key == "rate")
-                return &well.rate;
-            if (key == "schedule")
-                return &texts.schedules[bore];
-        }
-        return nullptr;
+        std::string* found = nullptr;
+        forEachKey(texts, [&](const std::string& s, const char* k, std::string& text) {
+            if (found == nullptr && s == section && key == k)
+                found = &text;
+        });
+        return found;
     }
 
     bool isKnownSection(const std::string& name)
     {
-        return name == "map" || name == "aquifer" || name == "profile"
+        return name == "map" || name == "aquifer" || name == "profile" || name == "georeference"
             || numbered(name, "bore", WellCount) || numbered(name, "boundary", BoundaryCount)
             || numbered(name, "observation", ObservationCount);
+    }
+
+    // A value as the reader gives it back: bare where it can be, else in double quotes with its
+    // own quotes doubled.
+    std::string written(const std::string& value)
+    {
+        const bool bare = value.find_first_of("#;") == std::string::npos
+            && (value.empty() || value.front() != '"') && trim(value) == value;
+        if (bare)
+            return value;
+        std::string out = "\"";
+        for (char c : value) {
+            if (c == '"')
+                out.push_back('"');
+            out.push_back(c);
+        }
+        out.push_back('"');
+        return out;
     }
 
 } // namespace
@@ -155,7 +170,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
-                      "[boundary2], [observation1] to [observation10] and [profile]");
+                      "[boundary2], [observation1] to [observation10], [profile] and "
+                      "[georeference]");
             continue;
         }
 
@@ -171,12 +187,23 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         std::string_view rest = trim(line.substr(equals + 1));
         std::string value;
         if (!rest.empty() && rest.front() == '"') {
-            std::size_t close = rest.find('"', 1);
-            if (close == std::string_view::npos)
-                throw error("the value's closing double quote is missing");
+            // Two double quotes in a row stand for one.
+            std::size_t close = 1;
+            for (;;) {
+                const std::size_t quote = rest.find('"', close);
+                if (quote == std::string_view::npos)
+                    throw error("the value's closing double quote is missing");
+                value.append(rest.substr(close, quote - close));
+                if (quote + 1 < rest.size() && rest[quote + 1] == '"') {
+                    value.push_back('"');
+                    close = quote + 2;
+                    continue;
+                }
+                close = quote;
+                break;
+            }
             if (!isCommentOrEmpty(rest.substr(close + 1)))
                 throw error("unexpected text after the quoted value");
-            value = std::string(rest.substr(1, close - 1));
         } else {
             value = std::string(trim(rest.substr(0, rest.find_first_of("#;"))));
         }
@@ -189,6 +216,9 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             throw error("unknown method " + quotedExcerpt(value) + "; write cooper-jacob or theis");
         if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
             throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
+        if (section.starts_with("boundary") && key == "kind" && !value.empty()
+            && lowered(value) != "barrier" && lowered(value) != "recharge")
+            throw error("unknown kind " + quotedExcerpt(value) + "; write barrier or recharge");
         auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
         if (!inserted)
             throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
@@ -226,6 +256,47 @@ ScenarioTexts readScenarioFile(const std::filesystem::path& path)
         throw failure("it is larger than " + std::to_string(LargestScenarioFileBytes / 1024)
             + " kB; a scenario file holds a few lines");
     return parseScenarioFile(content, path.native());
+}
+
+std::string scenarioFileText(const ScenarioTexts& texts)
+{
+    // A section goes in when it holds anything; [map] and [aquifer] always do.
+    std::string out = "# Drawfield scenario: the texts of the window's fields.\n";
+    std::string section, pending;
+    bool any = false;
+    auto flush = [&] {
+        if (any || section == "map" || section == "aquifer")
+            out += "\n[" + section + "]\n" + pending;
+        pending.clear();
+        any = false;
+    };
+    forEachKey(texts, [&](const std::string& s, const char* key, const std::string& text) {
+        if (text.find_first_of("\r\n") != std::string::npos)
+            throw std::invalid_argument("the text of " + std::string(key) + " in [" + s
+                + "] holds a line break, which a scenario file cannot keep");
+        if (s != section) {
+            if (!section.empty())
+                flush();
+            section = s;
+        }
+        pending += std::string(key) + (text.empty() ? " =\n" : " = " + written(text) + "\n");
+        any = any || !text.empty();
+    });
+    flush();
+    return out;
+}
+
+void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts)
+{
+    std::string content;
+    try {
+        content = scenarioFileText(texts);
+    } catch (const std::invalid_argument& reason) {
+        throw FileWriteError(cannotMessage("write", "scenario file", path.native(), reason.what()));
+    }
+    AtomicFile file(path, "scenario file");
+    file.write(content);
+    file.commit();
 }
 
 } // namespace drawfield

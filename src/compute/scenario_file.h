@@ -9,10 +9,12 @@
 //   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m)
 //   [observation1] .. [observation10]   name, x, y (m)
 //   [profile]  x1, y1, x2, y2 (m)
+//   [georeference]  easting, northing (m, of the map's point (0, 0)), crs ("EPSG:25832")
 //
-// "#" or ";" starts a comment; a value in double quotes keeps its blanks and comments characters
-// as they are. A key left out keeps the window's initial text; a bore left out is an empty row.
-// Section and key names are not case-sensitive.
+// "#" or ";" starts a comment; a value in double quotes keeps its blanks and comment characters
+// as they are, and two double quotes in a row inside it stand for one. A key left out keeps the
+// window's initial text; a bore left out is an empty row. Section and key names are not
+// case-sensitive. One reader and one writer serve the window and drawfield-batch alike.
 
 #include "compute/scenario.h"
 
@@ -36,5 +38,12 @@ inline constexpr std::size_t LargestScenarioFileBytes = 1 << 20;
 ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName);
 // Reads a regular file of at most LargestScenarioFileBytes; anything else is refused.
 ScenarioTexts readScenarioFile(const std::filesystem::path& path);
+
+// The file's text for texts: every key of [map] and [aquifer], and every other section that holds
+// a text, each text as typed ("12,5" stays "12,5"), quoted only where the format needs it. Read
+// back, it gives texts again. Throws std::invalid_argument for a text holding a line break.
+std::string scenarioFileText(const ScenarioTexts& texts);
+// Writes that text as AtomicFile writes; throws FileWriteError naming the file.
+void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts);
 
 } // namespace drawfield

@@ -1,0 +1,219 @@
+#include "compute/scenario.h"
+#include "compute/scenario_file.h"
+
+#include "compute/atomic_file.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+using namespace drawfield;
+
+TEST(ScenarioFile, ShippedExampleIsTheWindowsExample)
+{
+    EXPECT_TRUE(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/example.ini")
+        == ScenarioTexts::example());
+}
+
+// The shipped example of schedules and boundaries is accepted as it stands.
+TEST(ScenarioFile, ShippedTimeAndBoundariesExampleRuns)
+{
+    const ScenarioTexts texts
+        = readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/time-and-boundaries.ini");
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    EXPECT_EQ(reading.inputs.Boundaries.size(), 2u);
+    EXPECT_EQ(reading.inputs.Observations.size(), 2u);
+    EXPECT_EQ(reading.inputs.Schedules[1].size(), 1u);
+    EXPECT_TRUE(reading.inputs.ProfileLine.has_value());
+}
+
+TEST(ScenarioFile, ValuesAreTheFieldsTexts)
+{
+    ScenarioTexts texts = parseScenarioFile("\xEF\xBB\xBF; a site\r\n"
+                                            "[MAP]\r\n"
+                                            "x_max = 12,5\r\n"
+                                            "Cell_Size=\"2.5\" # quoted\n"
+                                            "[aquifer]\n"
+                                            "storage = \" 4 ; 5 \"\n"
+                                            "pumping_time =\n"
+                                            "[bore3]\n"
+                                            "rate = 1e2   # m3/h\n"
+                                            "x = -5\n",
+        "site.ini");
+    ScenarioTexts expected;
+    expected.xMax = "12,5";
+    expected.cellSize = "2.5";
+    expected.storage = " 4 ; 5 ";
+    expected.pumpTime = "";
+    expected.wells[2] = { "-5", "", "1e2" };
+    EXPECT_TRUE(texts == expected)
+        << "x_max \"" << texts.xMax << "\", storage \"" << texts.storage << "\"";
+}
+
+TEST(ScenarioFile, MethodAndUnconfinedCorrection)
+{
+    ScenarioTexts texts = parseScenarioFile(
+        "[aquifer]\nmethod = Theis\nunconfined = YES\nthickness = 12\n", "s.ini");
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.refusals.size() == 1) << "only the example's missing bore";
+    EXPECT_EQ(reading.inputs.Method, WellMethod::Theis);
+    EXPECT_TRUE(reading.inputs.Unconfined);
+    // Left out, the classic run: Cooper-Jacob, confined.
+    ScenarioInputs plain = readScenario(ScenarioTexts::example()).inputs;
+    EXPECT_EQ(plain.Method, WellMethod::CooperJacob);
+    EXPECT_FALSE(plain.Unconfined);
+}
+
+TEST(ScenarioFile, SchedulesBoundariesObservationsAndAProfile)
+{
+    ScenarioTexts texts
+        = parseScenarioFile("[bore2]\nschedule = 12:0, 30:3\n"
+                            "[Boundary2]\nkind = recharge\nx1 = 0\ny2 = 100\n"
+                            "[observation10]\nname = \"Farm well, north\"\nx = 75.5\n"
+                            "[profile]\nx1 = 1\ny2 = 100\n",
+            "s.ini");
+    EXPECT_EQ(texts.schedules[1], "12:0, 30:3");
+    EXPECT_EQ(texts.boundaries[1], (BoundaryTexts { "recharge", "0", "", "", "100" }));
+    EXPECT_EQ(texts.observations[9], (ObservationTexts { "Farm well, north", "75.5", "" }));
+    EXPECT_EQ(texts.profile, (ProfileTexts { "1", "", "", "100" }));
+    for (const char* section : { "[boundary3]", "[observation11]", "[observation01]", "[bore0]" })
+        EXPECT_THROW(parseScenarioFile(std::string(section) + "\n", "s.ini"), ScenarioFileError)
+            << section;
+}
+
+TEST(ScenarioFile, ErrorsNameTheFileAndLine)
+{
+    struct Case {
+        const char* content;
+        std::string message;
+    };
+    const std::string at = "Cannot read the scenario file site.ini at line ";
+    const Case cases[] = {
+        { "[map]\nx_max = 100\n[wells]\n", at + "3: Unknown section \"wells\"" },
+        { "[bore6]\n", at + "1: Unknown section \"bore6\"" },
+        { "[map]\n\nx_maximum = 100\n", at + "3: Unknown key \"x_maximum\" in [map]." },
+        { "[bore1]\nrate 6\n", at + "2: Malformed line; write it as key = value." },
+        { "x_max = 100\n", at + "1: \"x_max\" comes before any section." },
+        { "[map\n", at + "1: Malformed section line" },
+        { "[map]\nx_max = \"100\n", at + "2: The value's closing double quote is missing." },
+        { "[map]\nx_max = \"1\" 00\n", at + "2: Unexpected text after the quoted value." },
+        { "[map]\nx_max = 1\n[map]\nx_max = 2\n",
+            at + "4: \"x_max\" in [map] was already given on line 2." },
+        { "[map]\nx_\x01max = 1\n", at + "2: Unknown key \"x_\\x01max\" in [map]." },
+        { "[aquifer]\nmethod = exact\n",
+            at + "2: Unknown method \"exact\"; write cooper-jacob or theis." },
+        { "[aquifer]\nunconfined = true\n", at + "2: Unconfined must be yes or no, not \"true\"." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        try {
+            parseScenarioFile(c.content, "site.ini");
+            ADD_FAILURE() << "expected ScenarioFileError";
+        } catch (const ScenarioFileError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(c.message)) << error.what();
+            EXPECT_LT(std::string(error.what()).size(), 300u);
+        }
+    }
+}
+
+namespace {
+
+// Every text of a scenario, so a test can set each one in turn.
+std::vector<std::string*> everyText(ScenarioTexts& t)
+{
+    std::vector<std::string*> all = { &t.xMin, &t.yMin, &t.xMax, &t.cellSize, &t.transmissivity,
+        &t.storage, &t.pumpTime, &t.thickness, &t.method, &t.unconfined, &t.profile.x1,
+        &t.profile.y1, &t.profile.x2, &t.profile.y2, &t.georeference.easting,
+        &t.georeference.northing, &t.georeference.crs };
+    for (std::size_t i = 0; i < t.wells.size(); ++i)
+        for (std::string* text :
+            { &t.wells[i].x, &t.wells[i].y, &t.wells[i].rate, &t.schedules[i] })
+            all.push_back(text);
+    for (BoundaryTexts& b : t.boundaries)
+        for (std::string* text : { &b.kind, &b.x1, &b.y1, &b.x2, &b.y2 })
+            all.push_back(text);
+    for (ObservationTexts& o : t.observations)
+        for (std::string* text : { &o.name, &o.x, &o.y })
+            all.push_back(text);
+    return all;
+}
+
+} // namespace
+
+// Written and read back, every key keeps its text as typed, however odd: blanks at either end,
+// commas, comment characters, quotes (leading, inner, doubled), tabs, non-ASCII bytes, nothing.
+// The texts that name a choice (method, unconfined, a boundary's kind) only take choices.
+TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
+{
+    const std::vector<std::string> odd = { "12,5", " 4 ", "a # b", "x;y", "\"quoted\"",
+        "say \"hi\"", "\"", "\"\"", "\ttab\t", "Bäche ü", "", "=", "[map]", "1e2 m3/h" };
+    const std::size_t count = everyText(*std::make_unique<ScenarioTexts>()).size();
+    for (std::size_t k = 0; k < count; ++k)
+        for (const std::string& text : odd) {
+            ScenarioTexts texts = ScenarioTexts::example();
+            std::string* target = everyText(texts)[k];
+            const bool choice = target == &texts.method || target == &texts.unconfined
+                || std::any_of(texts.boundaries.begin(), texts.boundaries.end(),
+                    [&](const BoundaryTexts& b) { return target == &b.kind; });
+            *target = !choice                 ? text
+                : target == &texts.unconfined ? "YES"
+                : target == &texts.method     ? "Theis"
+                                              : "recharge";
+            const std::string file = scenarioFileText(texts);
+            ScenarioTexts again;
+            ASSERT_NO_THROW(again = parseScenarioFile(file, "w.ini")) << file;
+            ASSERT_TRUE(again == texts) << "key " << k << ", text \"" << text << "\"\n" << file;
+            // Written again, the same bytes: open then save gives the file back.
+            ASSERT_EQ(scenarioFileText(again), file);
+        }
+}
+
+// The window's example writes as the shipped example reads; a text with a line break cannot be
+// kept and is refused with the file's name, leaving the old file.
+TEST(ScenarioFile, WritingAFile)
+{
+    TemporaryFolder folder;
+    const auto path = folder / "site.ini";
+    writeScenarioFile(path, ScenarioTexts::example());
+    EXPECT_TRUE(readScenarioFile(path) == ScenarioTexts::example());
+    ScenarioTexts broken = ScenarioTexts::example();
+    broken.observations[0].name = "two\nlines";
+    try {
+        writeScenarioFile(path, broken);
+        FAIL() << "a line break was written";
+    } catch (const FileWriteError& error) {
+        EXPECT_EQ(std::string(error.what()),
+            "Cannot write the scenario file " + path.string()
+                + ": The text of name in [observation1] holds a line break, which a scenario "
+                  "file cannot keep.");
+    }
+    EXPECT_TRUE(readScenarioFile(path) == ScenarioTexts::example());
+    EXPECT_THROW(parseScenarioFile("[boundary1]\nkind = wall\n", "s.ini"), ScenarioFileError);
+    EXPECT_THROW(parseScenarioFile("[map]\nx_max = \"a\"\"b\n", "s.ini"), ScenarioFileError);
+}
+
+// The map's place: easting and northing of (0, 0) by the number rules, an EPSG code.
+TEST(ScenarioFile, Georeference)
+{
+    const ScenarioTexts texts = parseScenarioFile("[bore1]\nx = 5\ny = 5\nrate = 1\n"
+                                                  "[georeference]\neasting = 500000\n"
+                                                  "northing = 5,7e6\ncrs = epsg:25832\n",
+        "g.ini");
+    ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    ASSERT_TRUE(reading.inputs.Place.has_value());
+    EXPECT_EQ(reading.inputs.Place->Easting, 500000.0);
+    EXPECT_EQ(reading.inputs.Place->Northing, 5.0); // "5,7e6" reads as 5, as every field does
+    EXPECT_EQ(reading.inputs.Place->Crs, "EPSG:25832");
+    EXPECT_FALSE(readScenario(ScenarioTexts::example()).inputs.Place.has_value());
+    for (const char* crs : { "25832", "EPSG:", "EPSG:25832x", "WGS84", "EPSG:1234567890123" }) {
+        ScenarioTexts bad = texts;
+        bad.georeference.crs = crs;
+        const ScenarioReading refused = readScenario(bad);
+        ASSERT_EQ(refused.refusals.size(), 1u) << crs;
+        EXPECT_TRUE(refused.refusals[0].starts_with("Georeference, crs must be an EPSG code"));
+    }
+}
