@@ -11,6 +11,7 @@
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "surfer/process_automation.h"
+#include "surfer/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
@@ -324,7 +325,7 @@ int run(const CommandLine& line, const char* program)
     std::optional<std::string> recordFile = line.record;
     if (line.surfer && !recordFile)
         recordFile = QFile::encodeName(
-            QCoreApplication::applicationDirPath() + QStringLiteral("/data/drawfield.dat"))
+            dataFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("/drawfield.dat"))
                          .toStdString();
 
     int status = scenarioWritten ? ExitCompleted : ExitRefused;

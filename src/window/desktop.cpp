@@ -1,9 +1,12 @@
 #include "window/desktop.h"
 
+#include "surfer/program_folders.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace drawfield {
@@ -46,6 +49,48 @@ std::optional<QString> QtDesktop::askSaveFileName(
     return name;
 }
 
+std::optional<QString> QtDesktop::askOpenFileName(
+    QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
+{
+    QString name = QFileDialog::getOpenFileName(parent, title, initialPath, filter);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+UnsavedChoice QtDesktop::askUnsavedChanges(QWidget* parent, const QString& fileName)
+{
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowTitle(QApplication::applicationName());
+    box.setText(QStringLiteral("The scenario %1 has changes that are not saved.").arg(fileName));
+    box.setInformativeText(QStringLiteral("Save them before going on?"));
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    const int answer = box.exec();
+    return answer == QMessageBox::Save   ? UnsavedChoice::Save
+        : answer == QMessageBox::Discard ? UnsavedChoice::Discard
+                                         : UnsavedChoice::Cancel;
+}
+
+// ~/.config/drawfield/drawfield.conf, whatever the program's name.
+static QSettings settings()
+{
+    return QSettings(QStringLiteral("drawfield"), QStringLiteral("drawfield"));
+}
+
+QStringList QtDesktop::recentFiles() const
+{
+    return settings().value(QStringLiteral("recentScenarios")).toStringList();
+}
+
+void QtDesktop::setRecentFiles(const QStringList& files)
+{
+    settings().setValue(QStringLiteral("recentScenarios"), files);
+}
+
 QString QtDesktop::programFolder() const { return QApplication::applicationDirPath(); }
+
+QString Desktop::dataFolder() const { return drawfield::dataFolder(programFolder()); }
 
 } // namespace drawfield

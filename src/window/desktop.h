@@ -5,12 +5,16 @@
 // implementation is the real one; tests use a fake that records what was asked.
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 class QWidget;
 
 namespace drawfield {
+
+// What to do with changes not saved to the scenario file.
+enum class UnsavedChoice { Save, Discard, Cancel };
 
 enum class MessageIcon {
     None,
@@ -35,8 +39,20 @@ public:
     virtual std::optional<QString> askSaveFileName(
         QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
+    // A modal Open dialog; empty when cancelled.
+    virtual std::optional<QString> askOpenFileName(
+        QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
+        = 0;
+    // Asks what to do with the changes not saved to fileName: Save, Discard or Cancel.
+    virtual UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) = 0;
+    // The scenario files opened or saved last, the latest first; kept between sessions.
+    virtual QStringList recentFiles() const = 0;
+    virtual void setRecentFiles(const QStringList& files) = 0;
     // The folder of the running program, without a trailing separator.
     virtual QString programFolder() const = 0;
+    // Where the program writes its data (the record file, pictures, the export): data/ beside it
+    // when it can, else in the user's application data folder.
+    virtual QString dataFolder() const;
 };
 
 // The desktop as Qt reaches it.
@@ -49,6 +65,11 @@ public:
     bool openWebAddress(QWidget* parent, const QString& address) override;
     std::optional<QString> askSaveFileName(QWidget* parent, const QString& title,
         const QString& filter, const QString& initialPath) override;
+    std::optional<QString> askOpenFileName(QWidget* parent, const QString& title,
+        const QString& filter, const QString& initialPath) override;
+    UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) override;
+    QStringList recentFiles() const override;
+    void setRecentFiles(const QStringList& files) override;
     QString programFolder() const override;
 };
 

@@ -5,7 +5,9 @@
 #include "compute/messages.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
+#include "compute/scenario_file.h"
 #include "surfer/process_automation.h"
+#include "surfer/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
@@ -21,14 +23,21 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QThread>
 
@@ -124,7 +133,12 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     setWindowIcon(drawfieldIcon());
     setFont(sansSerif(8.25));
 
-    SSTab1 = new TabControl(this);
+    // The menu bar sits above the client area; the controls keep their places in the latter.
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    clientArea = new QWidget(this);
+    clientArea->setObjectName(QStringLiteral("clientArea"));
+    SSTab1 = new TabControl(clientArea);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twips(120), twips(120), twips(9255), twips(6375));
     buildDataInputTab(SSTab1->addTab(QStringLiteral("Data Input")));
@@ -143,8 +157,267 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     connect(exportPanel->stopButton(), &QPushButton::clicked, this,
         [this] { m_exportStop.request_stop(); });
 
-    resize(twips(9510), twips(6585));
+    buildMenus();
+    setAcceptDrops(true);
+
+    resize(twips(9510), twips(6585) + menuBarHeight());
     Form_Load();
+    m_savedTexts = fieldTexts();
+    // Any change of a field may make the fields differ from the open file.
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textChanged, this, &main1::updateTitle);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        connect(button, &QAbstractButton::toggled, this, &main1::updateTitle);
+    for (QComboBox* box : findChildren<QComboBox*>())
+        connect(box, &QComboBox::currentIndexChanged, this, &main1::updateTitle);
+    for (QTableWidget* table : findChildren<QTableWidget*>())
+        connect(table, &QTableWidget::itemChanged, this, &main1::updateTitle);
+}
+
+int main1::menuBarHeight() const { return menuBar->sizeHint().height(); }
+
+void main1::buildMenus()
+{
+    QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
+    openScenarioAction = file->addAction(
+        QStringLiteral("&Open Scenario..."), this, [this] { chooseAndOpenScenario(); });
+    openScenarioAction->setShortcut(QKeySequence::Open);
+    saveScenarioAction
+        = file->addAction(QStringLiteral("&Save Scenario"), this, [this] { saveScenario(); });
+    saveScenarioAction->setShortcut(QKeySequence::Save);
+    saveScenarioAsAction = file->addAction(
+        QStringLiteral("Save Scenario &As..."), this, [this] { saveScenarioAs(); });
+    recentMenu = file->addMenu(QStringLiteral("&Recent Scenarios"));
+    fillRecentMenu();
+    file->addSeparator();
+    exportMenu = file->addMenu(QStringLiteral("&Export"));
+    file->addSeparator();
+    quitAction = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    infosAction
+        = help->addAction(QStringLiteral("&Infos"), this, [this] { SSTab1->setCurrentIndex(3); });
+    aboutAction = help->addAction(QStringLiteral("&About Drawfield"), this, [this] {
+        m_desktop.showMessage(this,
+            QStringLiteral("Drawfield 2.0\n\nThe drawdown of the water level around pumping "
+                           "wells: the Cooper-Jacob approximation or the exact Theis solution, "
+                           "with pumping schedules, straight boundaries and observation points."),
+            MessageIcon::Information, QStringLiteral("About Drawfield"));
+    });
+}
+
+ScenarioTexts main1::fieldTexts() const
+{
+    ScenarioTexts texts;
+    texts.xMin = Text1->text().toStdString();
+    texts.yMin = Text4->text().toStdString();
+    texts.xMax = Text2->text().toStdString();
+    texts.cellSize = Combo1->currentText().toStdString();
+    texts.transmissivity = Text5->text().toStdString();
+    texts.storage = Text6->text().toStdString();
+    texts.pumpTime = Text7->text().toStdString();
+    texts.thickness = Text8->text().toStdString();
+    texts.method = options->methodText().toStdString();
+    texts.unconfined = options->unconfinedText().toStdString();
+    texts.georeference = options->georeferenceTexts();
+    for (int row = 1; row <= WellCount; ++row)
+        texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
+            Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
+    timeBoundaries->fillTexts(texts);
+    return texts;
+}
+
+void main1::setFieldTexts(const ScenarioTexts& texts)
+{
+    auto show = [](QLineEdit* edit, const std::string& text) {
+        edit->setText(QString::fromStdString(text));
+    };
+    show(Text1, texts.xMin);
+    show(Text4, texts.yMin);
+    show(Text2, texts.xMax);
+    Combo1->setEditText(QString::fromStdString(texts.cellSize));
+    show(Text5, texts.transmissivity);
+    show(Text6, texts.storage);
+    show(Text7, texts.pumpTime);
+    show(Text8, texts.thickness);
+    options->showTexts(texts);
+    for (int row = 1; row <= WellCount; ++row) {
+        const WellTexts& well = texts.wells[static_cast<std::size_t>(row - 1)];
+        Grid1->setTextMatrix(row, 1, QString::fromStdString(well.x));
+        Grid1->setTextMatrix(row, 2, QString::fromStdString(well.y));
+        Grid1->setTextMatrix(row, 3, QString::fromStdString(well.rate));
+    }
+    timeBoundaries->showTexts(texts);
+}
+
+bool main1::hasUnsavedChanges() const
+{
+    return !m_scenarioPath.isEmpty() && !(fieldTexts() == m_savedTexts);
+}
+
+void main1::updateTitle()
+{
+    // Without a file the title is the program's, as it has always been.
+    if (m_scenarioPath.isEmpty()) {
+        setWindowTitle(QStringLiteral("Drawfield 2.0"));
+        return;
+    }
+    setWindowTitle(QFileInfo(m_scenarioPath).fileName()
+        + (hasUnsavedChanges() ? QStringLiteral("*") : QString())
+        + QStringLiteral(" - Drawfield 2.0"));
+}
+
+bool main1::settleUnsavedChanges()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    switch (m_desktop.askUnsavedChanges(this, QFileInfo(m_scenarioPath).fileName())) {
+    case UnsavedChoice::Save:
+        return saveScenario();
+    case UnsavedChoice::Discard:
+        return true;
+    case UnsavedChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool main1::chooseAndOpenScenario()
+{
+    if (!settleUnsavedChanges())
+        return false;
+    const QString folder = m_scenarioPath.isEmpty() ? m_desktop.dataFolder()
+                                                    : QFileInfo(m_scenarioPath).absolutePath();
+    std::optional<QString> chosen
+        = m_desktop.askOpenFileName(this, QStringLiteral("Open a scenario"),
+            QStringLiteral("Scenario files (*.ini);;All files (*)"), folder);
+    if (!chosen)
+        return false;
+    // The question is settled: opening asks no more. A file that cannot be opened leaves the
+    // window as it was, its unsaved changes included.
+    const QString keepPath = m_scenarioPath;
+    const ScenarioTexts keepTexts = m_savedTexts;
+    m_scenarioPath.clear();
+    if (openScenario(*chosen))
+        return true;
+    m_scenarioPath = keepPath;
+    m_savedTexts = keepTexts;
+    updateTitle();
+    return false;
+}
+
+bool main1::openScenario(const QString& path)
+{
+    if (!settleUnsavedChanges())
+        return false;
+    ScenarioTexts texts;
+    try {
+        texts = readScenarioFile(QFile::encodeName(path).toStdString());
+    } catch (const ScenarioFileError& error) {
+        showStop(QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    setFieldTexts(texts);
+    m_scenarioPath = QFileInfo(path).absoluteFilePath();
+    // What the fields hold now is the file: a text no field can hold does not count as a change.
+    m_savedTexts = fieldTexts();
+    rememberRecent(m_scenarioPath);
+    updateTitle();
+    return true;
+}
+
+bool main1::saveScenario()
+{
+    if (m_scenarioPath.isEmpty())
+        return saveScenarioAs();
+    const ScenarioTexts texts = fieldTexts();
+    try {
+        writeScenarioFile(QFile::encodeName(m_scenarioPath).toStdString(), texts);
+    } catch (const FileWriteError& error) {
+        showStop(QString::fromLocal8Bit(error.what()));
+        return false;
+    }
+    m_savedTexts = texts;
+    rememberRecent(m_scenarioPath);
+    updateTitle();
+    return true;
+}
+
+bool main1::saveScenarioAs()
+{
+    const QString initial = m_scenarioPath.isEmpty()
+        ? m_desktop.dataFolder() + QStringLiteral("/scenario.ini")
+        : m_scenarioPath;
+    std::optional<QString> chosen = m_desktop.askSaveFileName(this,
+        QStringLiteral("Save the scenario as"), QStringLiteral("Scenario files (*.ini)"), initial);
+    if (!chosen)
+        return false;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".ini");
+    const QString previous = m_scenarioPath;
+    m_scenarioPath = QFileInfo(path).absoluteFilePath();
+    if (saveScenario())
+        return true;
+    m_scenarioPath = previous;
+    updateTitle();
+    return false;
+}
+
+void main1::rememberRecent(const QString& path)
+{
+    QStringList files = m_desktop.recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > 5)
+        files.removeLast();
+    m_desktop.setRecentFiles(files);
+    fillRecentMenu();
+}
+
+void main1::fillRecentMenu()
+{
+    recentMenu->clear();
+    const QStringList files = m_desktop.recentFiles();
+    int number = 0;
+    for (const QString& file : files) {
+        if (++number > 5)
+            break;
+        recentMenu->addAction(QStringLiteral("&%1 %2").arg(number).arg(file), this, [this, file] {
+            if (!QFileInfo::exists(file)) {
+                showStop(QStringLiteral("Cannot read the scenario file %1: it is no longer there.")
+                             .arg(file));
+                QStringList kept = m_desktop.recentFiles();
+                kept.removeAll(file);
+                m_desktop.setRecentFiles(kept);
+                fillRecentMenu();
+                return;
+            }
+            openScenario(file);
+        });
+    }
+    recentMenu->setEnabled(!files.isEmpty());
+}
+
+void main1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()
+        && urls.front().toLocalFile().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
+        event->acceptProposedAction();
+}
+
+void main1::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended: a question asked inside it would hold the dragging program.
+    const QString path = urls.front().toLocalFile();
+    QMetaObject::invokeMethod(
+        this, [this, path] { openScenario(path); }, Qt::QueuedConnection);
 }
 
 main1::~main1() = default;
@@ -158,7 +431,9 @@ double main1::toTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX()
 
 QSizeF main1::outerSizeTwips() const
 {
-    return { toTwips(width()) + DesignFrameWidthTwips, toTwips(height()) + DesignFrameHeightTwips };
+    // The client area below the menu bar is the window the layout was drawn for.
+    return { toTwips(width()) + DesignFrameWidthTwips,
+        toTwips(height() - menuBarHeight()) + DesignFrameHeightTwips };
 }
 
 void main1::place(QWidget* control, int left, int top, int width, int height)
@@ -393,7 +668,8 @@ void main1::Form_Load()
     Grid1->setTextMatrix(2, 3, QStringLiteral("4"));
 
     // A missing or unreadable information page does not stop the program: the tab says so.
-    const QString infoPath = m_desktop.programFolder() + QStringLiteral("/drawfield.rtf");
+    const QString infoPath
+        = resourceFile(m_desktop.programFolder(), QStringLiteral("drawfield.rtf"));
     QFile info(infoPath);
     if (info.open(QIODevice::ReadOnly)) {
         readRtf(info.readAll(), *RichTextBox1->document());
@@ -408,7 +684,12 @@ void main1::Form_Load()
     Combo1->setEditText(QStringLiteral("1"));
 }
 
-void main1::resizeEvent(QResizeEvent*) { Form_Resize(); }
+void main1::resizeEvent(QResizeEvent*)
+{
+    menuBar->setGeometry(0, 0, width(), menuBarHeight());
+    clientArea->setGeometry(0, menuBarHeight(), width(), std::max(0, height() - menuBarHeight()));
+    Form_Resize();
+}
 
 void main1::Form_Resize()
 {
@@ -418,7 +699,7 @@ void main1::Form_Resize()
     double height = outerSizeTwips().height();
     if (!isMinimized() && !isMaximized() && (width < 8000 || height < 5000)) {
         int minimumWidth = twips(8000 - DesignFrameWidthTwips);
-        int minimumHeight = twips(5000 - DesignFrameHeightTwips);
+        int minimumHeight = twips(5000 - DesignFrameHeightTwips) + menuBarHeight();
         if (this->width() < minimumWidth || this->height() < minimumHeight)
             resize(std::max(this->width(), minimumWidth), std::max(this->height(), minimumHeight));
     }
@@ -443,26 +724,6 @@ void main1::Form_Resize()
     Grid1->setTextMatrix(0, 3, QStringLiteral(" Pumping rate (m3/H)"));
 }
 
-ScenarioTexts main1::fieldTexts() const
-{
-    ScenarioTexts texts;
-    texts.xMin = Text1->text().toStdString();
-    texts.yMin = Text4->text().toStdString();
-    texts.xMax = Text2->text().toStdString();
-    texts.cellSize = Combo1->currentText().toStdString();
-    texts.transmissivity = Text5->text().toStdString();
-    texts.storage = Text6->text().toStdString();
-    texts.pumpTime = Text7->text().toStdString();
-    texts.thickness = Text8->text().toStdString();
-    texts.method = options->methodText().toStdString();
-    texts.unconfined = options->unconfinedText().toStdString();
-    timeBoundaries->fillTexts(texts);
-    for (int row = 1; row <= WellCount; ++row)
-        texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
-            Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
-    return texts;
-}
-
 PlotSource main1::plotSource() const
 {
     return { DrawdownGrid, GridXMax, GridYMax, GridStep, m_overlays };
@@ -470,7 +731,7 @@ PlotSource main1::plotSource() const
 
 QString main1::recordFilePath() const
 {
-    return m_desktop.programFolder() + QStringLiteral("/data/drawfield.dat");
+    return m_desktop.dataFolder() + QStringLiteral("/drawfield.dat");
 }
 
 void main1::showStop(const QString& text)
@@ -622,7 +883,7 @@ void main1::Command27_Click() { savePlot(*Chart3D2, QStringLiteral("my_Plot3D.wm
 
 void main1::savePlot(Chart3D& chart, const QString& defaultName)
 {
-    const QString dataFolder = m_desktop.programFolder() + QStringLiteral("/data");
+    const QString dataFolder = m_desktop.dataFolder();
     QDir().mkpath(dataFolder);
     std::optional<QString> chosen
         = m_desktop.askSaveFileName(this, QStringLiteral("Select a Windows Meta File name"),
@@ -640,7 +901,7 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
 
 void main1::saveCurvesPicture()
 {
-    const QString dataFolder = m_desktop.programFolder() + QStringLiteral("/data");
+    const QString dataFolder = m_desktop.dataFolder();
     QDir().mkpath(dataFolder);
     std::optional<QString> chosen
         = m_desktop.askSaveFileName(this, QStringLiteral("Save the curves as a picture"),
@@ -669,6 +930,12 @@ void main1::Text10_MouseDown()
 
 void main1::closeEvent(QCloseEvent* event)
 {
+    // Unsaved changes are settled once, before a run or an export is asked to end.
+    if (!m_closeConfirmed && !settleUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
+    m_closeConfirmed = true;
     // Closing during a run or an export ends it first; the window closes when it has.
     if (m_running || m_exporting) {
         m_closeAfterRun = true;

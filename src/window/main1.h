@@ -7,6 +7,7 @@
 // Everything the window asks of the operating system goes through a Desktop.
 
 #include "compute/drawdown_grid.h"
+#include "compute/scenario.h"
 #include "views/plot_procedures.h"
 
 #include <QWidget>
@@ -20,7 +21,10 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QAction;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 class QTextEdit;
 
@@ -37,7 +41,6 @@ class OptionsTab;
 class ProgressBox;
 class TabControl;
 class TimeBoundariesTab;
-struct ScenarioTexts;
 
 class main1 : public QWidget {
     Q_OBJECT
@@ -81,6 +84,12 @@ public:
     QTextEdit* RichTextBox1;
     QWidget* Picture2;
     ExportPanel* exportPanel; // shown over the window while an export runs
+    QMenuBar* menuBar; // above the client area that holds the tabs
+    QWidget* clientArea; // everything below the menu bar
+    QAction *openScenarioAction, *saveScenarioAction, *saveScenarioAsAction, *quitAction;
+    QAction *infosAction, *aboutAction;
+    QMenu* recentMenu; // the five scenario files opened or saved last
+    QMenu* exportMenu;
     OptionsTab* options; // the tab after Infos
     TimeBoundariesTab* timeBoundaries; // schedules, boundaries, observation points, profile
     CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
@@ -99,9 +108,22 @@ public:
     // Where the run writes its record file: the program's data folder.
     QString recordFilePath() const;
 
+    // Scenario files. Open and the recent files ask first about unsaved changes; a file that
+    // cannot be read says why and changes nothing. Each returns whether it did what it says.
+    bool openScenario(const QString& path);
+    bool saveScenario(); // to the open file, or as a new one when there is none
+    bool saveScenarioAs();
+    // The texts of every field, as a scenario file holds them; and the other way.
+    ScenarioTexts fieldTexts() const;
+    void setFieldTexts(const ScenarioTexts& texts);
+    const QString& scenarioPath() const { return m_scenarioPath; } // empty: no file
+    bool hasUnsavedChanges() const; // fields differ from the open file
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -112,8 +134,16 @@ private:
     void buildCurvesTab(QWidget* tab);
     void place(QWidget* control, int left, int top, int width, int height);
     void setTabOrder();
+    void buildMenus();
     void showStop(const QString& text);
-    ScenarioTexts fieldTexts() const;
+    int menuBarHeight() const;
+    void updateTitle();
+    void rememberRecent(const QString& path);
+    void fillRecentMenu();
+    bool chooseAndOpenScenario();
+    // Asks about unsaved changes when there are some: false when the user cancels (or a save
+    // fails), so what was about to happen does not.
+    bool settleUnsavedChanges();
     PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
     // Hands the record file to the mapping program when "SURFER Grid" is ticked. It runs off the
@@ -129,6 +159,9 @@ private:
     std::stop_source m_stop; // asks a running computation to end
     std::stop_source m_exportStop; // asks a running export to end
     ChartOverlays m_overlays; // the last run's wells and validity zone
+    QString m_scenarioPath; // the scenario file open, or empty
+    ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
+    bool m_closeConfirmed = false; // unsaved changes settled for this close
 };
 
 } // namespace drawfield

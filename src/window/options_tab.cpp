@@ -2,8 +2,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -64,11 +66,49 @@ OptionsTab::OptionsTab(QWidget* page, int left, int top)
                        "the aquifer is dewatered, and the run says so."),
         correction));
 
+    auto* place = new QGroupBox(QStringLiteral("Georeference (GIS files)"), this);
+    auto* placeLayout = new QGridLayout(place);
+    easting = new QLineEdit(place);
+    easting->setObjectName(QStringLiteral("Easting"));
+    northing = new QLineEdit(place);
+    northing->setObjectName(QStringLiteral("Northing"));
+    crs = new QLineEdit(place);
+    crs->setObjectName(QStringLiteral("Crs"));
+    crs->setPlaceholderText(QStringLiteral("EPSG:25832"));
+    placeLayout->addWidget(new QLabel(QStringLiteral("Easting of X = 0 (m)"), place), 0, 0);
+    placeLayout->addWidget(easting, 0, 1);
+    placeLayout->addWidget(new QLabel(QStringLiteral("Northing of Y = 0 (m)"), place), 0, 2);
+    placeLayout->addWidget(northing, 0, 3);
+    placeLayout->addWidget(new QLabel(QStringLiteral("Coordinate system"), place), 1, 0);
+    placeLayout->addWidget(crs, 1, 1);
+    placeLayout->addWidget(explanation(QStringLiteral("Where the map lies in a projected "
+                                                      "coordinate system, for the GeoTIFF and "
+                                                      "contour files of File > Export. Left "
+                                                      "empty, they carry local metres."),
+                               place),
+        2, 0, 1, 4);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(method);
     layout->addWidget(correction);
+    layout->addWidget(place);
     layout->addStretch();
+}
+
+GeoreferenceTexts OptionsTab::georeferenceTexts() const
+{
+    return { easting->text().toStdString(), northing->text().toStdString(),
+        crs->text().toStdString() };
+}
+
+void OptionsTab::showTexts(const ScenarioTexts& texts)
+{
+    (methodOfText(texts.method) == WellMethod::Theis ? theis : cooperJacob)->setChecked(true);
+    unconfined->setChecked(yesNoOfText(texts.unconfined).value_or(false));
+    easting->setText(QString::fromStdString(texts.georeference.easting));
+    northing->setText(QString::fromStdString(texts.georeference.northing));
+    crs->setText(QString::fromStdString(texts.georeference.crs));
 }
 
 QString OptionsTab::methodText() const

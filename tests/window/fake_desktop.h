@@ -48,6 +48,27 @@ public:
         saveAnswers.pop_front();
         return answer;
     }
+    std::optional<QString> askOpenFileName(
+        QWidget*, const QString& title, const QString& filter, const QString& initialPath) override
+    {
+        dialogs.push_back({ title, filter, initialPath });
+        if (openAnswers.empty())
+            return std::nullopt;
+        QString answer = openAnswers.front();
+        openAnswers.pop_front();
+        return answer;
+    }
+    drawfield::UnsavedChoice askUnsavedChanges(QWidget*, const QString& fileName) override
+    {
+        unsavedQuestions << fileName;
+        if (unsavedAnswers.empty())
+            return drawfield::UnsavedChoice::Cancel;
+        drawfield::UnsavedChoice answer = unsavedAnswers.front();
+        unsavedAnswers.pop_front();
+        return answer;
+    }
+    QStringList recentFiles() const override { return recent; }
+    void setRecentFiles(const QStringList& files) override { recent = files; }
     QString programFolder() const override { return m_folder; }
 
     QStringList messageTexts() const
@@ -68,6 +89,10 @@ public:
     };
     std::vector<Dialog> dialogs;
     std::deque<QString> saveAnswers; // none left: the dialog is cancelled
+    std::deque<QString> openAnswers; // none left: the dialog is cancelled
+    std::deque<drawfield::UnsavedChoice> unsavedAnswers; // none left: Cancel
+    QStringList unsavedQuestions; // the file names asked about
+    QStringList recent;
 
 private:
     QString m_folder;

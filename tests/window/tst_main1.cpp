@@ -4,6 +4,7 @@
 #include "compute/drawdown_engine.h"
 #include "compute/observations.h"
 #include "compute/scenario.h"
+#include "compute/scenario_file.h"
 #include "fake_desktop.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
@@ -20,6 +21,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -107,6 +111,42 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A scenario that uses every key the window has a field for, with texts a careless user types:
+// blanks, decimal commas, quotes, comment characters. The choices hold what their controls show.
+ScenarioTexts oddScenario()
+{
+    ScenarioTexts texts;
+    texts.xMin = " 12,5";
+    texts.yMin = "\"2\"";
+    texts.xMax = "250 ";
+    texts.cellSize = "2,5";
+    texts.transmissivity = "0.003 # not a comment";
+    texts.storage = "4;5";
+    texts.pumpTime = "= 24";
+    texts.thickness = "";
+    texts.method = "theis";
+    texts.unconfined = "yes";
+    texts.georeference = { "500000,5", " 5700000", "EPSG:25832" };
+    for (std::size_t i = 0; i < texts.wells.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        texts.wells[i] = { n + "0,5", " " + n, "\"" + n + "\"" };
+        texts.schedules[i] = n + ":0, 48:" + n + ",5";
+    }
+    texts.boundaries[0] = { "barrier", "10", " 0", "10,0", "\"100\"" };
+    texts.boundaries[1] = { "recharge", "0", "5", "100", "5 ; 6" };
+    for (std::size_t i = 0; i < texts.observations.size(); ++i)
+        texts.observations[i] = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2" };
+    texts.profile = { "0", "0,5", " 100", "100 " };
+    return texts;
 }
 
 } // namespace
@@ -825,6 +865,206 @@ private slots:
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         QCOMPARE(desktop().messages.size(), std::size_t { 1 });
         QVERIFY(desktop().messages[0].text.startsWith(QStringLiteral("Bore 1, schedule")));
+    }
+
+    void theMenuBarLeavesTheControlsInPlace()
+    {
+        // The tabs keep their places in the client area below the menu bar.
+        QCOMPARE(window().clientArea->geometry().top(), window().menuBar->geometry().bottom() + 1);
+        QCOMPARE(window().SSTab1->parentWidget(), window().clientArea);
+        QCOMPARE(window().SSTab1->pos(), QPoint(px(120), px(120)));
+        QCOMPARE(window().menuBar->actions().size(), 2);
+        QCOMPARE(window().openScenarioAction->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(window().saveScenarioAction->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(window().quitAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+        window().infosAction->trigger();
+        QCOMPARE(window().SSTab1->currentIndex(), 3);
+        // The smallest window holds the menu bar and the smallest client area.
+        window().resize(10, 10);
+        QTRY_VERIFY(window().outerSizeTwips().height() > 5000 - 15); // within a pixel
+        QVERIFY(window().clientArea->height() >= px(5000 - 405) - 1); // less the classic frame
+    }
+
+    void aScenarioRoundTripsThroughTheWindow()
+    {
+        const ScenarioTexts texts = oddScenario();
+        const QString original = m_folder->filePath(QStringLiteral("odd site.ini"));
+        writeScenarioFile(QFile::encodeName(original).toStdString(), texts);
+        QVERIFY(window().openScenario(original));
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        QVERIFY(window().fieldTexts() == texts);
+        QCOMPARE(window().windowTitle(), QStringLiteral("odd site.ini - Drawfield 2.0"));
+        QVERIFY(!window().hasUnsavedChanges());
+
+        // Saved under another name, the file is the same byte for byte.
+        const QString copy = m_folder->filePath(QStringLiteral("copy.ini"));
+        desktop().saveAnswers.push_back(copy);
+        QVERIFY(window().saveScenarioAs());
+        QCOMPARE(fileBytes(copy), fileBytes(original));
+        QCOMPARE(window().windowTitle(), QStringLiteral("copy.ini - Drawfield 2.0"));
+        QCOMPARE(desktop().recent, QStringList({ copy, original }));
+
+        // A change shows in the title until it is saved; Ctrl+S saves it to the open file.
+        window().Text5->setText(QStringLiteral("0,004"));
+        QCOMPARE(window().windowTitle(), QStringLiteral("copy.ini* - Drawfield 2.0"));
+        window().saveScenarioAction->trigger();
+        QCOMPARE(window().windowTitle(), QStringLiteral("copy.ini - Drawfield 2.0"));
+        QCOMPARE(readScenarioFile(QFile::encodeName(copy).toStdString()).transmissivity, "0,004");
+        window().Text5->setText(QStringLiteral("0.003 # not a comment"));
+        QVERIFY(window().hasUnsavedChanges());
+        window().Text5->setText(QStringLiteral("0,004"));
+        QVERIFY(!window().hasUnsavedChanges()); // back to what the file holds
+
+        // Keys a file leaves out take the texts a scenario starts from, as in the batch.
+        const QString sparse = m_folder->filePath(QStringLiteral("sparse.ini"));
+        writeBytes(sparse, "[aquifer]\ntransmissivity = 0.01\n[bore2]\nx = 5\ny = 5\nrate = 1\n");
+        QVERIFY(window().openScenario(sparse));
+        ScenarioTexts expected;
+        expected.transmissivity = "0.01";
+        expected.wells[1] = { "5", "5", "1" };
+        QVERIFY(window().fieldTexts() == expected);
+    }
+
+    void aFileTheWindowSavesRunsAlikeInTheBatch()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.method = "theis";
+        texts.schedules[0] = "12:0";
+        texts.boundaries[0] = { "recharge", "90", "0", "90", "100" };
+        window().setFieldTexts(texts);
+        window().Check1->setChecked(true);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        const QString scenario = m_folder->filePath(QStringLiteral("site.ini"));
+        desktop().saveAnswers.push_back(m_folder->filePath(QStringLiteral("site")));
+        QVERIFY(window().saveScenario()); // no file yet: asks for a name, adds .ini
+        QCOMPARE(window().scenarioPath(), scenario);
+
+        const QString record = m_folder->filePath(QStringLiteral("batch.dat"));
+        QProcess batch;
+        batch.start(
+            QStringLiteral(DRAWFIELD_BATCH), { scenario, QStringLiteral("--record"), record });
+        QVERIFY(batch.waitForFinished(60000));
+        QCOMPARE(batch.exitCode(), 0);
+        const QByteArray windowRecord = fileBytes(window().recordFilePath());
+        QVERIFY(windowRecord.size() > 100000);
+        QCOMPARE(fileBytes(record), windowRecord);
+    }
+
+    void aBadScenarioFileChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no such file
+        QTest::addColumn<QString>("said");
+        QTest::newRow("missing") << QByteArray() << "No such file";
+        QTest::newRow("unknown key")
+            << QByteArray("[map]\nx_max = 50\n\n[aquifer]\nporosity = 3\n") << "at line 5: ";
+        QTest::newRow("unknown section")
+            << QByteArray("[map]\nx_max = 50\n[wells]\n") << "at line 3: ";
+        QTest::newRow("bad kind") << QByteArray("[boundary1]\nkind = wall\n") << "at line 2: ";
+        QTest::newRow("unclosed quote") << QByteArray("[map]\nx_max = \"50\n") << "at line 2: ";
+    }
+    void aBadScenarioFileChangesNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        const QString good = m_folder->filePath(QStringLiteral("good.ini"));
+        writeScenarioFile(QFile::encodeName(good).toStdString(), ScenarioTexts::example());
+        QVERIFY(window().openScenario(good));
+        window().Text2->setText(QStringLiteral("77")); // an unsaved change
+        const ScenarioTexts before = window().fieldTexts();
+        const QString title = window().windowTitle();
+
+        const QString bad = m_folder->filePath(QStringLiteral("bad.ini"));
+        if (!content.isEmpty())
+            writeBytes(bad, content);
+        desktop().unsavedAnswers.push_back(UnsavedChoice::Discard);
+        desktop().openAnswers.push_back(bad);
+        window().openScenarioAction->trigger();
+        QCOMPARE(desktop().unsavedQuestions, QStringList { QStringLiteral("good.ini") });
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        const QString message = desktop().messages[0].text;
+        QVERIFY2(message.startsWith(QStringLiteral("Cannot read the scenario file ") + bad),
+            qPrintable(message));
+        QVERIFY2(message.contains(said), qPrintable(message));
+        QVERIFY(window().fieldTexts() == before);
+        QCOMPARE(window().scenarioPath(), good);
+        QCOMPARE(window().windowTitle(), title);
+        QVERIFY(window().hasUnsavedChanges());
+    }
+
+    void unsavedChangesAreAskedAboutOnce_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("cancel") << int(UnsavedChoice::Cancel) << false << "50";
+        QTest::newRow("discard") << int(UnsavedChoice::Discard) << true << "50";
+        QTest::newRow("save") << int(UnsavedChoice::Save) << true << "60";
+    }
+    void unsavedChangesAreAskedAboutOnce()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(QString, saved);
+        // Without a file, closing asks nothing, as the window always closed.
+        QVERIFY(!window().hasUnsavedChanges());
+        const QString path = m_folder->filePath(QStringLiteral("site.ini"));
+        writeBytes(path, "[map]\nx_max = 50\n");
+        QVERIFY(window().openScenario(path));
+        window().Text2->setText(QStringLiteral("60"));
+        desktop().unsavedAnswers.push_back(UnsavedChoice(answer));
+        window().close();
+        QCOMPARE(desktop().unsavedQuestions, QStringList { QStringLiteral("site.ini") });
+        QCOMPARE(window().isVisible(), !closed);
+        QCOMPARE(
+            QString::fromStdString(readScenarioFile(QFile::encodeName(path).toStdString()).xMax),
+            saved);
+    }
+
+    void recentFilesAndDroppedFilesOpen()
+    {
+        QStringList paths;
+        for (int i = 0; i < 7; ++i) {
+            paths << m_folder->filePath(QStringLiteral("s%1.ini").arg(i));
+            writeBytes(paths.last(), QStringLiteral("[map]\nx_max = %1\n").arg(10 + i).toUtf8());
+            QVERIFY(window().openScenario(paths.last()));
+        }
+        QCOMPARE(
+            desktop().recent, QStringList({ paths[6], paths[5], paths[4], paths[3], paths[2] }));
+        const QList<QAction*> entries = window().recentMenu->actions();
+        QCOMPARE(entries.size(), 5);
+        QCOMPARE(entries[0]->text(), QStringLiteral("&1 ") + paths[6]);
+        entries[4]->trigger();
+        QCOMPARE(window().scenarioPath(), paths[2]);
+        QCOMPARE(window().Text2->text(), QStringLiteral("12"));
+        QCOMPARE(desktop().recent.first(), paths[2]);
+
+        // A recent file that has gone is said and leaves the list.
+        QFile::remove(paths[5]);
+        window().recentMenu->actions()[2]->trigger();
+        QCOMPARE(desktop().messages.size(), std::size_t { 1 });
+        QVERIFY(desktop().messages[0].text.contains(paths[5]));
+        QVERIFY(!desktop().recent.contains(paths[5]));
+        QCOMPARE(window().scenarioPath(), paths[2]);
+
+        // Dropping an .ini file opens it once the drop has ended; other files are not taken.
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(paths[0]) });
+        QDragEnterEvent enter(
+            QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window(), &drop);
+        QTRY_COMPARE(window().scenarioPath(), paths[0]);
+        QCOMPARE(window().Text2->text(), QStringLiteral("10"));
+        QMimeData picture;
+        picture.setUrls({ QUrl::fromLocalFile(m_folder->filePath(QStringLiteral("a.png"))) });
+        QDragEnterEvent refused(
+            QPoint(10, 10), Qt::CopyAction, &picture, Qt::LeftButton, Qt::NoModifier);
+        refused.setAccepted(false);
+        QApplication::sendEvent(&window(), &refused);
+        QVERIFY(!refused.isAccepted());
     }
 
     void theLinkOpensOnAnyButton()
