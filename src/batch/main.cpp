@@ -10,11 +10,13 @@
 #include "compute/scenario_file.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
+#include "gis/gis_files.h"
 #include "surfer/process_automation.h"
 #include "surfer/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
+#include "views/map_geometry.h"
 #include "views/plot_procedures.h"
 
 #include <QApplication>
@@ -42,7 +44,7 @@ constexpr const char* Usage
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
-      "                       [--write-scenario FILE]\n"
+      "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -64,6 +66,13 @@ constexpr const char* Usage
       "  --threads N     use at most N threads (default: one per core)\n"
       "  --write-scenario FILE  write the scenario read, every key in its place, as the window\n"
       "                  saves it (before the run, so a refused run still writes it)\n"
+      "  --geotiff FILE  write the drawdown (m, positive downward) as a GeoTIFF placed by\n"
+      "                  [georeference]: one Float64 band, pixels centred on the nodes, NaN where\n"
+      "                  there is no value\n"
+      "  --contours FILE write the map's contour lines (drawdown_m), the bands between them\n"
+      "                  (min_m, max_m), the bores and observation points, and the boundaries;\n"
+      "                  .gpkg holds them as four layers, .geojson or .shp as FILE and its\n"
+      "                  siblings FILE_bands, FILE_points and FILE_boundaries\n"
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
@@ -77,6 +86,8 @@ constexpr const char* Usage
       "                   the line, m); two boundaries must be perpendicular\n"
       "  [observation1]..[observation10]  name, x, y (m)\n"
       "  [profile]        x1, y1, x2, y2 (m)\n"
+      "  [georeference]   easting, northing (m: where the map's point (0, 0) lies), crs (an EPSG\n"
+      "                   code such as EPSG:25832); without it, GIS files are in local metres\n"
       "\n"
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
       "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
@@ -101,6 +112,8 @@ struct CommandLine {
     std::optional<std::string> surface;
     std::optional<std::string> curvesPicture;
     std::optional<std::string> writeScenario;
+    std::optional<std::string> geotiff;
+    std::optional<std::string> contours;
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
@@ -162,6 +175,11 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.curvesPicture = optionValue();
         } else if (name == "--write-scenario") {
             line.writeScenario = optionValue();
+        } else if (name == "--geotiff" || name == "--contours") {
+            std::string path = optionValue();
+            if (AtomicFile::isStandardOutput(path))
+                throw UsageError(std::string(name) + " needs a file, not standard output");
+            (name == "--geotiff" ? line.geotiff : line.contours) = path;
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -393,6 +411,16 @@ int run(const CommandLine& line, const char* program)
             say(error.toLocal8Bit().toStdString());
             status = ExitRefused;
         }
+    }
+    try {
+        if (line.geotiff)
+            writeGeoTiff(*line.geotiff, *result->grid, inputs.Place);
+        if (line.contours)
+            writeContours(*line.contours, *result->grid, mapLevels(result->grid),
+                gisFeaturesOf(inputs), inputs.Place);
+    } catch (const FileWriteError& error) {
+        say(error.what());
+        status = ExitRefused;
     }
     if (line.surfer && !exportToMapper(*recordFile))
         status = ExitRefused;

@@ -13,6 +13,13 @@
 
 namespace drawfield {
 
+std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid)
+{
+    const std::shared_ptr<const ChartSamples> samples
+        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing());
+    return ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest).levels();
+}
+
 MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled,
     const std::vector<BoundaryOverlay>& boundaries)
 {

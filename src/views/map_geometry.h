@@ -17,6 +17,10 @@ class QPainter;
 
 namespace drawfield {
 
+// The contour levels (m, shallowest first) of the map of grid, as its chart shows them; files for
+// GIS take the same ones.
+std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid);
+
 struct MapGeometry {
     QRectF metres; // from the first to the last node, X and Y in metres (Y grows upward)
     ColourScale scale;

@@ -6,11 +6,13 @@
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
+#include "gis/gis_files.h"
 #include "surfer/process_automation.h"
 #include "surfer/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
+#include "views/map_geometry.h"
 #include "window/boundaries_tab.h"
 #include "window/controls.h"
 #include "window/desktop.h"
@@ -191,6 +193,10 @@ void main1::buildMenus()
     fillRecentMenu();
     file->addSeparator();
     exportMenu = file->addMenu(QStringLiteral("&Export"));
+    exportGeoTiffAction = exportMenu->addAction(QStringLiteral("Drawdown as &GeoTIFF..."), this,
+        [this] { exportGisFile(GisFile::GeoTiff); });
+    exportContoursAction = exportMenu->addAction(
+        QStringLiteral("&Contours for GIS..."), this, [this] { exportGisFile(GisFile::Contours); });
     file->addSeparator();
     quitAction = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -802,6 +808,7 @@ void main1::Command1_Click()
     GridStep = inputs.Step;
     DrawdownGrid = result->grid;
     m_overlays = chartOverlays(inputs, result->validity);
+    m_lastInputs = inputs;
     for (const std::string& message : messagesAfterRun(*result, inputs))
         showStop(QString::fromStdString(message));
 
@@ -895,6 +902,45 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
     if (error.isEmpty())
         m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
             MessageIcon::Information, AppTitle);
+    else
+        showStop(error);
+}
+
+void main1::exportGisFile(GisFile kind)
+{
+    if (!DrawdownGrid || !m_lastInputs) {
+        showStop(QStringLiteral("There is no map to export yet: compute one first."));
+        return;
+    }
+    const bool geoTiff = kind == GisFile::GeoTiff;
+    std::optional<QString> chosen = m_desktop.askSaveFileName(this,
+        geoTiff ? QStringLiteral("Save the drawdown as a GeoTIFF")
+                : QStringLiteral("Save the contours for GIS"),
+        geoTiff ? QStringLiteral("GeoTIFF (*.tif)")
+                : QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Shapefile (*.shp)"),
+        m_desktop.dataFolder()
+            + (geoTiff ? QStringLiteral("/drawdown.tif") : QStringLiteral("/contours.gpkg")));
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += geoTiff ? QStringLiteral(".tif") : QStringLiteral(".gpkg");
+    const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    try {
+        if (geoTiff)
+            writeGeoTiff(file, *DrawdownGrid, m_lastInputs->Place);
+        else
+            writeContours(file, *DrawdownGrid, mapLevels(DrawdownGrid),
+                gisFeaturesOf(*m_lastInputs), m_lastInputs->Place);
+    } catch (const FileWriteError& failure) {
+        error = QString::fromLocal8Bit(failure.what());
+    }
+    QApplication::restoreOverrideCursor();
+    if (error.isEmpty())
+        m_desktop.showMessage(
+            this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
     else
         showStop(error);
 }

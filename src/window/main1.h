@@ -90,6 +90,7 @@ public:
     QAction *infosAction, *aboutAction;
     QMenu* recentMenu; // the five scenario files opened or saved last
     QMenu* exportMenu;
+    QAction *exportGeoTiffAction, *exportContoursAction;
     OptionsTab* options; // the tab after Infos
     TimeBoundariesTab* timeBoundaries; // schedules, boundaries, observation points, profile
     CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
@@ -135,6 +136,9 @@ private:
     void place(QWidget* control, int left, int top, int width, int height);
     void setTabOrder();
     void buildMenus();
+    enum class GisFile { GeoTiff, Contours };
+    // Writes the last run's map for GIS, to a file the user names.
+    void exportGisFile(GisFile kind);
     void showStop(const QString& text);
     int menuBarHeight() const;
     void updateTitle();
@@ -159,6 +163,7 @@ private:
     std::stop_source m_stop; // asks a running computation to end
     std::stop_source m_exportStop; // asks a running export to end
     ChartOverlays m_overlays; // the last run's wells and validity zone
+    std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
     QString m_scenarioPath; // the scenario file open, or empty
     ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
     bool m_closeConfirmed = false; // unsaved changes settled for this close

@@ -218,6 +218,48 @@ TEST(BatchCommand, WriteScenario)
     EXPECT_NE(readBytes(folder / "w2.ini").find("[bore1]\nx = 5\n"), std::string::npos);
 }
 
+// GIS files placed by [georeference]: gdallocationinfo finds the bore's drawdown at its easting
+// and northing; the contours hold the map's levels; a file that cannot be written is said.
+TEST(BatchCommand, GeoreferencedGisFiles)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        "[bore1]\nx = 30\ny = 30\nrate = 6\n[georeference]\neasting = 500000\nnorthing = "
+        "5700000\ncrs = EPSG:25832\n");
+    BatchRun run = runBatch(folder,
+        quoted(folder / "site.ini") + " --geotiff " + quoted(folder / "d.tif") + " --contours "
+            + quoted(folder / "c.geojson") + " --grid " + quoted(folder / "g.asc"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string info = (folder / "info.txt").string();
+    ASSERT_EQ(std::system(("gdallocationinfo -valonly -geoloc " + quoted(folder / "d.tif")
+                  + " 500030 5700030 > '" + info + "'")
+                              .c_str()),
+        0);
+    // The same node in the ESRI grid holds minus that drawdown.
+    ASSERT_EQ(std::system(("gdallocationinfo -valonly -geoloc " + quoted(folder / "g.asc")
+                  + " 30 30 >> '" + info + "'")
+                              .c_str()),
+        0);
+    const std::string values = readBytes(info);
+    const double drawdown = std::stod(values),
+                 gridValue = std::stod(values.substr(values.find('\n') + 1));
+    EXPECT_GT(drawdown, 0.3) << values;
+    EXPECT_NEAR(drawdown, -gridValue, 1e-6) << values; // GDAL reads the ASCII grid as Float32
+    for (const char* name :
+        { "c.geojson", "c_bands.geojson", "c_points.geojson", "c_boundaries.geojson" })
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    // The chart's levels, shallowest 0.05 m on this cone.
+    EXPECT_NE(readBytes(folder / "c.geojson").find("\"drawdown_m\": 0.05 }"), std::string::npos);
+    EXPECT_NE(readBytes(folder / "c.geojson").find("EPSG::25832"), std::string::npos);
+
+    BatchRun refused = runBatch(folder, "--contours " + quoted(folder / "c.kml"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Cannot write the contour file " + (folder / "c.kml").string()
+                  + ": The name must end in .gpkg, .geojson or .shp."),
+        std::string::npos)
+        << refused.err;
+}
+
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
 {
     TemporaryFolder folder;
@@ -275,6 +317,8 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
             "drawfield-batch: unknown option \"--" + std::string(38, 'x') + "\"...\n" },
         { "two files on standard output", "--record - --grid -",
             "drawfield-batch: only one file can go to standard output (-)" },
+        { "a GeoTIFF on standard output", "--geotiff -",
+            "drawfield-batch: --geotiff needs a file, not standard output" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

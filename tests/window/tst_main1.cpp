@@ -1067,6 +1067,35 @@ private slots:
         QVERIFY(!refused.isAccepted());
     }
 
+    void gisFilesFromTheExportMenu()
+    {
+        window().exportGeoTiffAction->trigger();
+        QCOMPARE(desktop().messageTexts(),
+            QStringList { QStringLiteral("There is no map to export yet: compute one first.") });
+        QVERIFY(desktop().dialogs.empty());
+
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        const QString tif = m_folder->filePath(QStringLiteral("out/drawdown"));
+        desktop().saveAnswers.push_back(tif); // no extension: .tif is added
+        window().exportGeoTiffAction->trigger();
+        QCOMPARE(desktop().dialogs.back().initialPath, desktop().dataFolder() + "/drawdown.tif");
+        QVERIFY(fileBytes(tif + ".tif").startsWith("II*")); // a little-endian TIFF
+        QCOMPARE(desktop().messages.back().text, tif + ".tif has been recorded");
+
+        const QString shp = m_folder->filePath(QStringLiteral("out/c.shp"));
+        desktop().saveAnswers.push_back(shp);
+        window().exportContoursAction->trigger();
+        for (const char* name :
+            { "c.shp", "c.dbf", "c_bands.shp", "c_points.shp", "c_boundaries.shp" })
+            QVERIFY2(QFile::exists(m_folder->filePath(QStringLiteral("out/") + name)), name);
+
+        desktop().saveAnswers.push_back(m_folder->filePath(QStringLiteral("out/c.kml")));
+        window().exportContoursAction->trigger();
+        QVERIFY(desktop().messages.back().text.startsWith(
+            QStringLiteral("Cannot write the contour file ")));
+        QCOMPARE(desktop().messages.back().icon, MessageIcon::Critical);
+    }
+
     void theLinkOpensOnAnyButton()
     {
         QLineEdit& link = *window().Text10;

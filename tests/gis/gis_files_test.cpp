@@ -1,0 +1,376 @@
+// GIS files read back through GDAL: where they lie, their coordinate system, no-data and values,
+// and contours where the closed form puts them.
+
+#include "compute/atomic_file.h"
+#include "compute/drawdown_engine.h"
+#include "compute/scenario.h"
+#include "gis/gis_files.h"
+
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+
+using namespace drawfield;
+namespace fs = std::filesystem;
+
+namespace {
+
+class GisFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GDALAllRegister();
+        folder = fs::temp_directory_path()
+            / ("gis_test_" + std::to_string(::getpid()) + "_"
+                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    fs::path folder;
+};
+
+// One bore of 6 m3/h at (50, 50) for a day, placed in UTM zone 32.
+ScenarioTexts oneBore()
+{
+    ScenarioTexts texts;
+    texts.wells[0] = { "50", "50", "6" };
+    texts.georeference = { "500000", "5700000", "EPSG:25832" };
+    return texts;
+}
+
+ScenarioInputs inputsOf(const ScenarioTexts& texts)
+{
+    ScenarioReading reading = readScenario(texts);
+    EXPECT_TRUE(reading.accepted());
+    return reading.inputs;
+}
+
+std::shared_ptr<const DrawdownGrid> gridOf(const ScenarioInputs& inputs)
+{
+    return computeDrawdown(inputs)->grid;
+}
+
+} // namespace
+
+// Cooper-Jacob's distance at which one bore's drawdown is s: s = Q / (4 pi T) ln(2.25 T t / (r^2
+// S)).
+double closedFormRadius(double drawdownMetres)
+{
+    const double Q = 6.0 / 3600.0, T = 0.003, S = 0.04, t = 24 * 3600.0;
+    return std::sqrt(2.25 * T * t / S * std::exp(-drawdownMetres * 4.0 * std::numbers::pi * T / Q));
+}
+
+struct Raster {
+    GDALDatasetH dataset;
+    explicit Raster(const fs::path& path)
+        : dataset(
+            GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr))
+    {
+    }
+    ~Raster()
+    {
+        if (dataset)
+            GDALClose(dataset);
+    }
+    double at(int column, int line) const
+    {
+        double value = 0.0;
+        EXPECT_EQ(GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, column, line, 1, 1, &value,
+                      1, 1, GDT_Float64, 0, 0),
+            CE_None);
+        return value;
+    }
+};
+
+std::string epsgOf(OGRSpatialReferenceH srs)
+{
+    if (!srs)
+        return "";
+    const char* code = OSRGetAuthorityCode(srs, nullptr);
+    return code ? std::string("EPSG:") + code : "?";
+}
+
+TEST_F(GisFiles, GeoTiffPlacesEveryNodeWithItsDrawdown)
+{
+    struct Case {
+        const char* name;
+        ScenarioTexts texts;
+        double west, north, step; // the transform expected
+        std::string crs;
+    };
+    ScenarioTexts local = oneBore();
+    local.georeference = {};
+    ScenarioTexts coarse = oneBore();
+    coarse.cellSize = "5";
+    ScenarioTexts barrier = oneBore();
+    barrier.boundaries[0] = { "barrier", "20", "0", "20", "100" };
+    const Case cases[] = {
+        { "placed", oneBore(), 500000.5, 5700100.5, 1.0, "EPSG:25832" },
+        { "local metres", local, 0.5, 100.5, 1.0, "" },
+        // Nodes 1, 6, ..., 96: the last row of nodes is at 96.
+        { "5 m nodes", coarse, 499998.5, 5700098.5, 5.0, "EPSG:25832" },
+        { "beyond a barrier", barrier, 500000.5, 5700100.5, 1.0, "EPSG:25832" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScenarioInputs inputs = inputsOf(c.texts);
+        const auto grid = gridOf(inputs);
+        const fs::path path = folder / "drawdown.tif";
+        writeGeoTiff(path, *grid, inputs.Place);
+
+        Raster raster(path);
+        ASSERT_NE(raster.dataset, nullptr);
+        EXPECT_STREQ(GDALGetDriverShortName(GDALGetDatasetDriver(raster.dataset)), "GTiff");
+        ASSERT_EQ(GDALGetRasterCount(raster.dataset), 1);
+        EXPECT_EQ(GDALGetRasterXSize(raster.dataset), grid->columnCount());
+        EXPECT_EQ(GDALGetRasterYSize(raster.dataset), grid->rowCount());
+        GDALRasterBandH band = GDALGetRasterBand(raster.dataset, 1);
+        EXPECT_EQ(GDALGetRasterDataType(band), GDT_Float64);
+        int hasNoData = 0;
+        EXPECT_TRUE(std::isnan(GDALGetRasterNoDataValue(band, &hasNoData)));
+        EXPECT_TRUE(hasNoData);
+        EXPECT_STREQ(
+            GDALGetMetadataItem(raster.dataset, "COMPRESSION", "IMAGE_STRUCTURE"), "DEFLATE");
+        int blockWidth = 0, blockHeight = 0;
+        GDALGetBlockSize(band, &blockWidth, &blockHeight);
+        EXPECT_EQ(blockWidth, 256); // tiled, not stripped
+        EXPECT_EQ(blockHeight, 256);
+        double transform[6];
+        ASSERT_EQ(GDALGetGeoTransform(raster.dataset, transform), CE_None);
+        EXPECT_EQ(transform[0], c.west);
+        EXPECT_EQ(transform[1], c.step);
+        EXPECT_EQ(transform[3], c.north);
+        EXPECT_EQ(transform[5], -c.step);
+        EXPECT_EQ(epsgOf(OGRSpatialReferenceH(GDALGetSpatialRef(raster.dataset))), c.crs);
+
+        // Each node's pixel, found from its coordinates as a GIS finds it, holds its drawdown.
+        const double east = inputs.Place ? inputs.Place->Easting : 0.0;
+        const double north = inputs.Place ? inputs.Place->Northing : 0.0;
+        int blanks = 0;
+        for (int row = 0; row < grid->rowCount(); ++row)
+            for (int column = 0; column < grid->columnCount(); ++column) {
+                const int x = grid->nodeX(column), y = grid->nodeY(row);
+                const int pixel = int(std::floor((east + x - transform[0]) / transform[1]));
+                const int line = int(std::floor((north + y - transform[3]) / transform[5]));
+                const double value = raster.at(pixel, line);
+                if (std::isnan(grid->at(x, y))) {
+                    ++blanks;
+                    EXPECT_TRUE(std::isnan(value));
+                } else
+                    ASSERT_EQ(value, -grid->at(x, y)) << x << ", " << y;
+            }
+        EXPECT_EQ(blanks, c.texts.boundaries[0].isEmpty() ? 0 : 19 * 100);
+        // Positive downward: the bore's pixel is the deepest.
+        EXPECT_GT(raster.at(int((east + 50 - transform[0]) / transform[1]),
+                      int((north + 50 - transform[3]) / transform[5])),
+            0.3);
+    }
+}
+
+TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
+{
+    ScenarioTexts texts = oneBore();
+    texts.georeference.crs = "EPSG:999999";
+    const ScenarioInputs inputs = inputsOf(texts);
+    const auto grid = gridOf(inputs);
+    for (const fs::path& path :
+        { folder / "map.tif", folder / "map.gpkg", folder / "map.geojson" }) {
+        std::ofstream(path) << "before";
+        try {
+            if (path.extension() == ".tif")
+                writeGeoTiff(path, *grid, inputs.Place);
+            else
+                writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+            ADD_FAILURE() << "written with an unknown coordinate system";
+        } catch (const FileWriteError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("Cannot write the ", 0), 0u) << error.what();
+            EXPECT_NE(
+                std::string(error.what()).find("\"EPSG:999999\" is unknown"), std::string::npos)
+                << error.what();
+        }
+        std::ifstream file(path);
+        std::string content(
+            (std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(content, "before");
+    }
+    // Nothing is left of the attempts beside the files.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+    EXPECT_THROW(
+        writeContours(folder / "map.kml", *grid, { 0.1 }, {}, std::nullopt), FileWriteError);
+}
+
+struct Vector {
+    GDALDatasetH dataset;
+    explicit Vector(const fs::path& path)
+        : dataset(
+            GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr))
+    {
+    }
+    ~Vector()
+    {
+        if (dataset)
+            GDALClose(dataset);
+    }
+};
+
+// Every vertex's distance from (x0, y0).
+std::vector<double> distancesOf(OGRGeometryH geometry, double x0, double y0)
+{
+    std::vector<double> distances;
+    for (int i = 0; i < OGR_G_GetPointCount(geometry); ++i)
+        distances.push_back(std::hypot(OGR_G_GetX(geometry, i) - x0, OGR_G_GetY(geometry, i) - y0));
+    return distances;
+}
+
+TEST_F(GisFiles, ContoursLieWhereTheClosedFormPutsThem)
+{
+    ScenarioTexts texts = oneBore();
+    texts.observations[0] = { "Farm well", "80", "20" };
+    const std::vector<double> levels = { 0.1, 0.2, 0.3 };
+    const double east = 500000, north = 5700000;
+
+    for (const char* name : { "site.gpkg", "site.geojson", "site.shp" }) {
+        SCOPED_TRACE(name);
+        const ScenarioInputs inputs = inputsOf(texts);
+        const auto grid = gridOf(inputs);
+        const fs::path path = folder / name;
+        writeContours(path, *grid, levels, gisFeaturesOf(inputs), inputs.Place);
+        const std::vector<fs::path> files = contourFilesOf(path);
+        ASSERT_EQ(files.size(), path.extension() == ".gpkg" ? 1u : 4u);
+
+        // The layers, from one file or from four.
+        std::vector<std::unique_ptr<Vector>> opened;
+        std::vector<OGRLayerH> layers;
+        for (const fs::path& file : files) {
+            opened.push_back(std::make_unique<Vector>(file));
+            ASSERT_NE(opened.back()->dataset, nullptr) << file;
+            for (int i = 0; i < GDALDatasetGetLayerCount(opened.back()->dataset); ++i)
+                layers.push_back(GDALDatasetGetLayer(opened.back()->dataset, i));
+        }
+        ASSERT_EQ(layers.size(), 4u);
+        for (OGRLayerH layer : layers)
+            EXPECT_EQ(epsgOf(OGR_L_GetSpatialRef(layer)), "EPSG:25832");
+
+        // Contour lines: one ring per level, every vertex at the closed form's radius about the
+        // bore, to what the lattice's straight segments cut off the curve (half a pixel off would
+        // be 0.5 m).
+        OGRLayerH contours = layers[0];
+        int count = 0;
+        OGR_L_ResetReading(contours);
+        for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(contours)) != nullptr; ++count) {
+            const double level
+                = OGR_F_GetFieldAsDouble(feature, OGR_F_GetFieldIndex(feature, "drawdown_m"));
+            EXPECT_TRUE(std::find(levels.begin(), levels.end(), level) != levels.end()) << level;
+            const double radius = closedFormRadius(level);
+            for (double r : distancesOf(OGR_F_GetGeometryRef(feature), east + 50, north + 50))
+                EXPECT_NEAR(r, radius, 0.3 / radius + 0.01) << level;
+            OGR_F_Destroy(feature);
+        }
+        EXPECT_EQ(count, 3);
+
+        // Bands: from no drawdown to the deepest, without gaps, covering the map's pixels.
+        OGRLayerH bands = layers[1];
+        std::vector<std::pair<double, double>> ranges;
+        double area = 0.0;
+        OGR_L_ResetReading(bands);
+        for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(bands)) != nullptr;) {
+            ranges.emplace_back(
+                OGR_F_GetFieldAsDouble(feature, OGR_F_GetFieldIndex(feature, "min_m")),
+                OGR_F_GetFieldAsDouble(feature, OGR_F_GetFieldIndex(feature, "max_m")));
+            area += OGR_G_Area(OGR_F_GetGeometryRef(feature));
+            OGR_F_Destroy(feature);
+        }
+        std::sort(ranges.begin(), ranges.end());
+        ASSERT_EQ(ranges.size(), 4u);
+        EXPECT_EQ(ranges[0], std::pair(0.0, 0.1));
+        EXPECT_EQ(ranges[1], std::pair(0.1, 0.2));
+        EXPECT_EQ(ranges[2], std::pair(0.2, 0.3));
+        EXPECT_EQ(ranges[3].first, 0.3);
+        double deepest = 0.0;
+        for (double value : grid->values())
+            deepest = std::max(deepest, -value);
+        EXPECT_NEAR(ranges[3].second, deepest, 1e-12); // a shapefile keeps 15 digits
+        EXPECT_NEAR(area, 100.0 * 100.0, 1e-6);
+
+        // Points: the bore with its rate, the observation point without one.
+        OGRLayerH points = layers[2];
+        ASSERT_EQ(OGR_L_GetFeatureCount(points, TRUE), 2);
+        OGR_L_ResetReading(points);
+        OGRFeatureH bore = OGR_L_GetNextFeature(points);
+        EXPECT_STREQ(OGR_F_GetFieldAsString(bore, OGR_F_GetFieldIndex(bore, "name")), "Bore 1");
+        EXPECT_STREQ(OGR_F_GetFieldAsString(bore, OGR_F_GetFieldIndex(bore, "kind")), "bore");
+        EXPECT_NEAR(
+            OGR_F_GetFieldAsDouble(bore, OGR_F_GetFieldIndex(bore, "rate_m3h")), 6.0, 1e-12);
+        EXPECT_EQ(OGR_G_GetX(OGR_F_GetGeometryRef(bore), 0), east + 50);
+        EXPECT_EQ(OGR_G_GetY(OGR_F_GetGeometryRef(bore), 0), north + 50);
+        OGR_F_Destroy(bore);
+        OGRFeatureH observation = OGR_L_GetNextFeature(points);
+        EXPECT_STREQ(OGR_F_GetFieldAsString(observation, OGR_F_GetFieldIndex(observation, "name")),
+            "Farm well");
+        EXPECT_FALSE(
+            OGR_F_IsFieldSetAndNotNull(observation, OGR_F_GetFieldIndex(observation, "rate_m3h")));
+        EXPECT_EQ(OGR_G_GetX(OGR_F_GetGeometryRef(observation), 0), east + 80);
+        OGR_F_Destroy(observation);
+
+        EXPECT_EQ(OGR_L_GetFeatureCount(layers[3], TRUE), 0); // no boundaries
+    }
+}
+
+TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
+{
+    ScenarioTexts texts = oneBore();
+    texts.boundaries[0] = { "recharge", "95", "0", "95", "1" };
+    const ScenarioInputs inputs = inputsOf(texts);
+    const auto grid = gridOf(inputs);
+    writeContours(folder / "site.gpkg", *grid, { 0.05, 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+    Vector vector(folder / "site.gpkg");
+    ASSERT_NE(vector.dataset, nullptr);
+
+    // The nodes beyond the line have no value: the bands cover the pixels of x = 1 to 95.
+    double area = 0.0;
+    OGRLayerH bands = GDALDatasetGetLayerByName(vector.dataset, "bands");
+    for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(bands)) != nullptr;) {
+        area += OGR_G_Area(OGR_F_GetGeometryRef(feature));
+        OGR_F_Destroy(feature);
+    }
+    EXPECT_NEAR(area, 95.0 * 100.0, 1e-6);
+
+    // The line, clipped to the map, from the two points that only name its direction.
+    OGRLayerH boundaries = GDALDatasetGetLayerByName(vector.dataset, "boundaries");
+    ASSERT_EQ(OGR_L_GetFeatureCount(boundaries, TRUE), 1);
+    OGRFeatureH line = OGR_L_GetNextFeature(boundaries);
+    EXPECT_STREQ(OGR_F_GetFieldAsString(line, OGR_F_GetFieldIndex(line, "kind")), "recharge");
+    OGRGeometryH geometry = OGR_F_GetGeometryRef(line);
+    ASSERT_EQ(OGR_G_GetPointCount(geometry), 2);
+    EXPECT_EQ(OGR_G_GetX(geometry, 0), 500095.0);
+    EXPECT_EQ(OGR_G_GetX(geometry, 1), 500095.0);
+    EXPECT_EQ(std::minmax(OGR_G_GetY(geometry, 0), OGR_G_GetY(geometry, 1)),
+        std::minmax(5700001.0, 5700100.0));
+    OGR_F_Destroy(line);
+}
+
+TEST_F(GisFiles, NoLevelsNoContoursAndLocalMetresNoCode)
+{
+    ScenarioTexts texts = oneBore();
+    texts.georeference = {};
+    const ScenarioInputs inputs = inputsOf(texts);
+    const auto grid = gridOf(inputs);
+    writeContours(folder / "flat.gpkg", *grid, {}, gisFeaturesOf(inputs), inputs.Place);
+    Vector vector(folder / "flat.gpkg");
+    ASSERT_NE(vector.dataset, nullptr);
+    EXPECT_EQ(
+        OGR_L_GetFeatureCount(GDALDatasetGetLayerByName(vector.dataset, "contours"), TRUE), 0);
+    EXPECT_EQ(OGR_L_GetFeatureCount(GDALDatasetGetLayerByName(vector.dataset, "bands"), TRUE), 0);
+    OGRLayerH points = GDALDatasetGetLayerByName(vector.dataset, "points");
+    EXPECT_EQ(OGR_L_GetFeatureCount(points, TRUE), 1);
+    const std::string crs = epsgOf(OGR_L_GetSpatialRef(points));
+    EXPECT_FALSE(crs.starts_with("EPSG:")) << crs; // GeoPackage's "undefined Cartesian"
+}
