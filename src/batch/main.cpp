@@ -18,9 +18,11 @@
 #include "views/curves_chart.h"
 #include "views/map_geometry.h"
 #include "views/plot_procedures.h"
+#include "views/report.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include <chrono>
@@ -45,6 +47,7 @@ constexpr const char* Usage
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
+      "                       [--report FILE]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -73,6 +76,10 @@ constexpr const char* Usage
       "                  (min_m, max_m), the bores and observation points, and the boundaries;\n"
       "                  .gpkg holds them as four layers, .geojson or .shp as FILE and its\n"
       "                  siblings FILE_bands, FILE_points and FILE_boundaries\n"
+      "  --report FILE   write a one-page A4 PDF report: the inputs, the largest drawdown, the\n"
+      "                  drawdown at each bore and observation point, the map, the surface "
+      "(turned\n"
+      "                  by --view) and the curves\n"
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
@@ -114,6 +121,7 @@ struct CommandLine {
     std::optional<std::string> writeScenario;
     std::optional<std::string> geotiff;
     std::optional<std::string> contours;
+    std::optional<std::string> report;
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
@@ -180,6 +188,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             if (AtomicFile::isStandardOutput(path))
                 throw UsageError(std::string(name) + " needs a file, not standard output");
             (name == "--geotiff" ? line.geotiff : line.contours) = path;
+        } else if (name == "--report") {
+            line.report = optionValue();
         } else if (name == "--map") {
             line.map = optionValue();
         } else if (name == "--surface") {
@@ -206,8 +216,9 @@ CommandLine parseCommandLine(int argc, char** argv)
         }
     }
     int toStandardOutput = 0;
-    for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
-             &line.profile, &line.map, &line.surface, &line.curvesPicture, &line.writeScenario })
+    for (const auto* output :
+        { &line.record, &line.grid, &line.validity, &line.curves, &line.profile, &line.map,
+            &line.surface, &line.curvesPicture, &line.writeScenario, &line.report })
         toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
     if (toStandardOutput > 1)
         throw UsageError("only one file can go to standard output (-)");
@@ -260,6 +271,44 @@ bool drawPictures(
     if (line.surface)
         draw(Chart3D::Presentation::Surface, *line.surface);
     return written;
+}
+
+// Writes the one-page report of the run. Returns false when it could not be written (its message
+// said).
+bool writeReportOf(
+    const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
+{
+    PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
+        chartOverlays(inputs, result.validity) };
+    Chart3D map(Chart3D::Presentation::ContourMap);
+    PlotMap(map, source);
+    Chart3D surface(Chart3D::Presentation::Surface);
+    surface.setViewAngle(RotationAxis::X, line.view.x);
+    surface.setViewAngle(RotationAxis::Y, line.view.y);
+    surface.setViewAngle(RotationAxis::Z, line.view.z);
+    Plot3D(surface, source);
+    const CurvesData curves = curvesData(inputs);
+
+    ReportContent content;
+    content.inputs = inputs;
+    content.grid = result.grid;
+    content.largestDrawdown = result.largest.drawdown;
+    content.largestX = result.largest.x;
+    content.largestY = result.largest.y;
+    content.scenarioName = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
+                                         : QStringLiteral("the example (no scenario file)");
+    content.made = QDateTime::currentDateTime();
+    content.map = [&](QPainter& painter, const QRectF& area) { map.paintChart(painter, area); };
+    content.surface
+        = [&](QPainter& painter, const QRectF& area) { surface.paintChart(painter, area); };
+    if (!inputs.Observations.empty() || inputs.ProfileLine)
+        content.curves
+            = [&](QPainter& painter, const QRectF& area) { paintCurves(painter, area, curves); };
+    const QString error = writeReport(*line.report, content);
+    if (error.isEmpty())
+        return true;
+    say(error.toLocal8Bit().toStdString());
+    return false;
 }
 
 // Hands the record file to the mapping program as the window does. Returns false when the export
@@ -337,7 +386,7 @@ int run(const CommandLine& line, const char* program)
         say(message);
 
     std::unique_ptr<QApplication> qt;
-    if (line.map || line.surface || line.curvesPicture || line.surfer)
+    if (line.map || line.surface || line.curvesPicture || line.surfer || line.report)
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
     std::optional<std::string> recordFile = line.record;
@@ -422,6 +471,8 @@ int run(const CommandLine& line, const char* program)
         say(error.what());
         status = ExitRefused;
     }
+    if (line.report && !writeReportOf(line, *result, inputs))
+        status = ExitRefused;
     if (line.surfer && !exportToMapper(*recordFile))
         status = ExitRefused;
     double seconds
@@ -431,8 +482,9 @@ int run(const CommandLine& line, const char* program)
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
     // A file on standard output keeps it to itself: the summary goes with the messages then.
     bool outputIsBusy = false;
-    for (const auto* output : { &line.record, &line.grid, &line.validity, &line.curves,
-             &line.profile, &line.map, &line.surface, &line.curvesPicture, &line.writeScenario })
+    for (const auto* output :
+        { &line.record, &line.grid, &line.validity, &line.curves, &line.profile, &line.map,
+            &line.surface, &line.curvesPicture, &line.writeScenario, &line.report })
         outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
     std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."

@@ -13,6 +13,7 @@
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
 #include "views/map_geometry.h"
+#include "views/report.h"
 #include "window/boundaries_tab.h"
 #include "window/controls.h"
 #include "window/desktop.h"
@@ -197,6 +198,8 @@ void main1::buildMenus()
         [this] { exportGisFile(GisFile::GeoTiff); });
     exportContoursAction = exportMenu->addAction(
         QStringLiteral("&Contours for GIS..."), this, [this] { exportGisFile(GisFile::Contours); });
+    exportReportAction = exportMenu->addAction(
+        QStringLiteral("&Report (PDF)..."), this, [this] { exportReport(); });
     file->addSeparator();
     quitAction = file->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -809,6 +812,7 @@ void main1::Command1_Click()
     DrawdownGrid = result->grid;
     m_overlays = chartOverlays(inputs, result->validity);
     m_lastInputs = inputs;
+    m_lastPeak = result->largest;
     for (const std::string& message : messagesAfterRun(*result, inputs))
         showStop(QString::fromStdString(message));
 
@@ -938,6 +942,50 @@ void main1::exportGisFile(GisFile kind)
         error = QString::fromLocal8Bit(failure.what());
     }
     QApplication::restoreOverrideCursor();
+    if (error.isEmpty())
+        m_desktop.showMessage(
+            this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
+    else
+        showStop(error);
+}
+
+void main1::exportReport()
+{
+    if (!DrawdownGrid || !m_lastInputs) {
+        showStop(QStringLiteral("There is no map to report yet: compute one first."));
+        return;
+    }
+    const QString name = m_scenarioPath.isEmpty()
+        ? QStringLiteral("report.pdf")
+        : QFileInfo(m_scenarioPath).completeBaseName() + QStringLiteral(".pdf");
+    std::optional<QString> chosen
+        = m_desktop.askSaveFileName(this, QStringLiteral("Save the report"),
+            QStringLiteral("PDF (*.pdf)"), m_desktop.dataFolder() + QLatin1Char('/') + name);
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+
+    ReportContent content;
+    content.inputs = *m_lastInputs;
+    content.grid = DrawdownGrid;
+    content.largestDrawdown = m_lastPeak.drawdown;
+    content.largestX = m_lastPeak.x;
+    content.largestY = m_lastPeak.y;
+    content.scenarioName = m_scenarioPath.isEmpty() ? QStringLiteral("not saved to a file")
+                                                    : QFileInfo(m_scenarioPath).fileName()
+            + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
+    content.made = QDateTime::currentDateTime();
+    content.map
+        = [this](QPainter& painter, const QRectF& area) { Chart3D1->paintChart(painter, area); };
+    content.surface
+        = [this](QPainter& painter, const QRectF& area) { Chart3D2->paintChart(painter, area); };
+    if (curvesChart->hasData())
+        content.curves = [this](QPainter& painter, const QRectF& area) {
+            paintCurves(painter, area, curvesChart->data());
+        };
+    const QString error = writeReport(QFile::encodeName(path).toStdString(), content);
     if (error.isEmpty())
         m_desktop.showMessage(
             this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);

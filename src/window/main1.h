@@ -6,6 +6,7 @@
 // Controls carry the names the program has always used for them, as object names too.
 // Everything the window asks of the operating system goes through a Desktop.
 
+#include "compute/drawdown_engine.h"
 #include "compute/drawdown_grid.h"
 #include "compute/scenario.h"
 #include "views/plot_procedures.h"
@@ -90,7 +91,7 @@ public:
     QAction *infosAction, *aboutAction;
     QMenu* recentMenu; // the five scenario files opened or saved last
     QMenu* exportMenu;
-    QAction *exportGeoTiffAction, *exportContoursAction;
+    QAction *exportGeoTiffAction, *exportContoursAction, *exportReportAction;
     OptionsTab* options; // the tab after Infos
     TimeBoundariesTab* timeBoundaries; // schedules, boundaries, observation points, profile
     CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
@@ -139,6 +140,8 @@ private:
     enum class GisFile { GeoTiff, Contours };
     // Writes the last run's map for GIS, to a file the user names.
     void exportGisFile(GisFile kind);
+    // Writes the last run's one-page report, to a file the user names.
+    void exportReport();
     void showStop(const QString& text);
     int menuBarHeight() const;
     void updateTitle();
@@ -164,6 +167,7 @@ private:
     std::stop_source m_exportStop; // asks a running export to end
     ChartOverlays m_overlays; // the last run's wells and validity zone
     std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
+    DrawdownPeak m_lastPeak; // and its largest drawdown
     QString m_scenarioPath; // the scenario file open, or empty
     ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
     bool m_closeConfirmed = false; // unsaved changes settled for this close

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <ctime>
+#include <numbers>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -258,6 +262,67 @@ TEST(BatchCommand, GeoreferencedGisFiles)
                   + ": The name must end in .gpkg, .geojson or .shp."),
         std::string::npos)
         << refused.err;
+}
+
+// The report's text read back from the PDF: the inputs, the values at the bore and the
+// observation point (the latter against Cooper-Jacob's closed form), the largest drawdown, the
+// scenario's name and the date; the charts are drawn, not pasted as images.
+TEST(BatchCommand, ReportPage)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        "[aquifer]\ntransmissivity = 0.004\nstorage = 2\npumping_time = 48\n[bore1]\nx = 40\ny = "
+        "40\nrate = 7.5\nschedule = 36:15\n[boundary1]\nkind = recharge\nx1 = 0\ny1 = 95\nx2 = "
+        "1\ny2 = 95\n[observation1]\nname = Farm well\nx = 70\ny = 40\n[georeference]\n"
+        "easting = 600000\nnorthing = 5300000\ncrs = EPSG:32632\n");
+    BatchRun run = runBatch(
+        folder, quoted(folder / "site.ini") + " --report " + quoted(folder / "site report.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = (folder / "text.txt").string();
+    ASSERT_EQ(
+        std::system(("pdftotext -layout " + quoted(folder / "site report.pdf") + " '" + text + "'")
+                        .c_str()),
+        0);
+    const std::string page = readBytes(text);
+    for (const char* expected : { "Drawdown report", "Scenario: site.ini", "Transmissivity",
+             "0.004 m²/s", "Storage coefficient", "48 h", "Cooper-Jacob",
+             "X and Y from 1 to 100 m, nodes every 1 m", "E 600000, N 5300000, EPSG:32632",
+             "Bore 1", "7.5", "from 36 h: 15",
+             "Recharge (constant head) through (0, 95) and (1, 95) m", "Farm well",
+             "Drawdown at 48 h (m)", "Largest drawdown: ", "Time since pumping began (h)" })
+        EXPECT_NE(page.find(expected), std::string::npos) << expected << "\n" << page;
+    const std::time_t now = std::time(nullptr);
+    char month[16];
+    std::strftime(month, sizeof month, "%Y-%m-", std::localtime(&now));
+    EXPECT_NE(page.find(month), std::string::npos) << page;
+
+    // At the observation point: the bore's 7.5 m3/h from 0 h and 7.5 m3/h more from 36 h, less
+    // their images across the recharge line at y = 95, each by Cooper-Jacob's
+    // s = Q / (4 pi T) ln(2.25 T t / (r^2 S)), to the 3 decimals printed.
+    auto cooperJacob = [](double r, double hours) {
+        const double Q = 7.5 / 3600, T = 0.004, S = 0.02, t = hours * 3600;
+        return std::max(0.0, Q / (4 * std::numbers::pi * T) * std::log(2.25 * T * t / (r * r * S)));
+    };
+    const double direct = 30.0, image = std::hypot(30.0, 110.0);
+    const double expected = cooperJacob(direct, 48) + cooperJacob(direct, 12)
+        - cooperJacob(image, 48) - cooperJacob(image, 12);
+    const std::size_t farm = page.find("Farm well");
+    ASSERT_NE(farm, std::string::npos);
+    std::istringstream row(page.substr(farm + 9, page.find('\n', farm) - farm - 9));
+    double x = 0, y = 0, printed = 0;
+    row >> x >> y >> printed;
+    EXPECT_EQ(x, 70);
+    EXPECT_EQ(y, 40);
+    EXPECT_GT(expected, 0.05);
+    EXPECT_NEAR(printed, expected, 0.0006) << page;
+
+    const std::string images = (folder / "images.txt").string();
+    ASSERT_EQ(std::system(
+                  ("pdfimages -list " + quoted(folder / "site report.pdf") + " > '" + images + "'")
+                      .c_str()),
+        0);
+    const std::string list = readBytes(images);
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2) << list; // the header only
 }
 
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)

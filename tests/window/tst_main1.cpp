@@ -1096,6 +1096,32 @@ private slots:
         QCOMPARE(desktop().messages.back().icon, MessageIcon::Critical);
     }
 
+    void aReportOfTheLastRun()
+    {
+        window().exportReportAction->trigger();
+        QCOMPARE(desktop().messageTexts(),
+            QStringList { QStringLiteral("There is no map to report yet: compute one first.") });
+        const QString scenario = m_folder->filePath(QStringLiteral("well field.ini"));
+        writeBytes(scenario,
+            "[bore1]\nx = 30\ny = 30\nrate = 6\n[observation1]\nname = Farm\nx = 50\ny = 50\n");
+        QVERIFY(window().openScenario(scenario));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        window().Text2->setText(QStringLiteral("80")); // after the run: the report says so
+
+        desktop().saveAnswers.push_back(m_folder->filePath(QStringLiteral("report")));
+        window().exportReportAction->trigger();
+        QCOMPARE(desktop().dialogs.back().initialPath, desktop().dataFolder() + "/well field.pdf");
+        const QString pdf = m_folder->filePath(QStringLiteral("report.pdf"));
+        QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
+        QVERIFY(text.waitForFinished(30000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected : { "Scenario: well field.ini (with changes not saved)",
+                 "X and Y from 1 to 100 m", "Farm", "Drawdown at the observation points" })
+            QVERIFY2(page.contains(QLatin1String(expected)), expected);
+    }
+
     void theLinkOpensOnAnyButton()
     {
         QLineEdit& link = *window().Text10;
