@@ -67,6 +67,8 @@ constexpr const char* Usage
       "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
       "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
+      "  --version       say the version, the folder of the resources installed with the\n"
+      "                  programs and the data folder\n"
       "  --write-scenario FILE  write the scenario read, every key in its place, as the window\n"
       "                  saves it (before the run, so a refused run still writes it)\n"
       "  --geotiff FILE  write the drawdown (m, positive downward) as a GeoTIFF placed by\n"
@@ -147,6 +149,15 @@ ViewAngles parseView(const std::string& text)
     return { angles[0], angles[1], angles[2] };
 }
 
+// The folder of this program, found without starting Qt (from /proc/self/exe).
+QString programFolder()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? QStringLiteral(".")
+                 : QFile::decodeName(QByteArray::fromStdString(self.parent_path().string()));
+}
+
 CommandLine parseCommandLine(int argc, char** argv)
 {
     CommandLine line;
@@ -168,6 +179,16 @@ CommandLine parseCommandLine(int argc, char** argv)
         };
         if (name == "--help" || name == "-h") {
             std::cout << Usage;
+            std::exit(ExitCompleted);
+        } else if (name == "--version") {
+            // Where this copy finds what is installed with it, and where it writes its data.
+            const QString folder = programFolder();
+            std::cout << "drawfield-batch 2.0\nresources: "
+                      << QFile::encodeName(
+                             QFileInfo(resourceFile(folder, QStringLiteral("drawfield.rtf")))
+                                 .absolutePath())
+                             .toStdString()
+                      << "\ndata: " << QFile::encodeName(dataFolder(folder)).toStdString() << "\n";
             std::exit(ExitCompleted);
         } else if (name == "--record") {
             line.record = optionValue();

@@ -17,5 +17,12 @@ int main(int argc, char** argv)
     if (QScreen* screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // A scenario file named on the command line (a file manager's "Open with") is opened once
+    // the window shows; without one, the window starts with its example.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        QMetaObject::invokeMethod(
+            &window, [&window, path = arguments[1]] { window.openScenario(path); },
+            Qt::QueuedConnection);
     return QApplication::exec();
 }
