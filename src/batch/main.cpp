@@ -65,7 +65,7 @@ constexpr const char* Usage
       "                  .wmf, .svg, .pdf or .png\n"
       "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n"
       "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
-      "                  (the record goes to --record FILE, or to data/ beside the programs)\n"
+      "                  (the record goes to --record FILE, or to the data folder: see --version)\n"
       "  --threads N     use at most N threads (default: one per core)\n"
       "  --version       say the version, the folder of the resources installed with the\n"
       "                  programs and the data folder\n"
