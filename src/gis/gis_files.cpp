@@ -106,6 +106,19 @@ namespace {
         fs::path m_folder;
     };
 
+    constexpr const char* StoppedReason = "the export was stopped";
+
+    // GDAL's progress callback, passing on to a GisProgress over [from, to] of the whole.
+    struct ProgressSpan {
+        const GisProgress* progress;
+        double from, to;
+    };
+    int CPL_STDCALL gdalProgress(double complete, const char*, void* data)
+    {
+        const ProgressSpan& span = *static_cast<const ProgressSpan*>(data);
+        return !*span.progress || (*span.progress)(span.from + complete * (span.to - span.from));
+    }
+
     std::string lowered(std::string text)
     {
         for (char& c : text)
@@ -203,8 +216,8 @@ GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
     return features;
 }
 
-void writeGeoTiff(
-    const fs::path& path, const DrawdownGrid& grid, const std::optional<Georeference>& place)
+void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
+    const std::optional<Georeference>& place, const GisProgress& progress)
 {
     const std::string what = "GeoTIFF file";
     QuietGdal quiet;
@@ -245,9 +258,20 @@ void writeGeoTiff(
                 for (int column = 0; column < columns; ++column)
                     out[column] = drawdownOf(grid.at(grid.nodeX(column), y));
             }
+            // Each row of tiles is compressed and written as it is complete, so progress is true
+            // and memory stays one row of tiles.
             written = GDALRasterIO(band, GF_Write, 0, first, columns, count, lines.data(), columns,
                           count, GDT_Float64, 0, 0)
                 == CE_None;
+            if (written) {
+                CPLErrorReset();
+                GDALFlushCache(dataset);
+                written = CPLGetLastErrorType() < CE_Failure;
+            }
+            if (written && progress && !progress(double(first + count) / rows)) {
+                GDALClose(dataset);
+                staging.fail(StoppedReason);
+            }
         }
     }
     const std::string reason
@@ -424,7 +448,8 @@ namespace {
     // Runs GDAL's contouring of the lattice at the levels (minus drawdowns) into a layer of
     // the memory driver with fields ID and ELEV, or ELEV_MIN and ELEV_MAX when polygonised.
     OGRLayerH contourInMemory(const LatticeRaster& raster, GDALDatasetH memory, const char* name,
-        const std::vector<double>& levels, bool polygons, const StagingFolder& staging)
+        const std::vector<double>& levels, bool polygons, const StagingFolder& staging,
+        ProgressSpan span)
     {
         OGRLayerH layer = createLayer(staging, memory, name,
             polygons ? wkbMultiPolygon : wkbLineString, nullptr,
@@ -452,9 +477,12 @@ namespace {
             options.AddString("ELEV_FIELD_MAX=2");
         } else
             options.AddString("ELEV_FIELD=1");
-        if (GDALContourGenerateEx(raster.band(), layer, options.List(), nullptr, nullptr)
-            != CE_None)
+        if (GDALContourGenerateEx(raster.band(), layer, options.List(), gdalProgress, &span)
+            != CE_None) {
+            if (*span.progress && !(*span.progress)(span.from))
+                staging.fail(StoppedReason);
             staging.fail(QuietGdal::reason("GDAL cannot trace the contours"));
+        }
         return layer;
     }
 
@@ -472,7 +500,7 @@ std::vector<fs::path> contourFilesOf(const fs::path& path)
 
 void writeContours(const fs::path& path, const DrawdownGrid& grid,
     const std::vector<double>& levels, const GisFeatures& features,
-    const std::optional<Georeference>& place)
+    const std::optional<Georeference>& place, const GisProgress& progress)
 {
     const std::string what = "contour file";
     const std::optional<VectorFormat> format = vectorFormatOf(path);
@@ -502,10 +530,12 @@ void writeContours(const fs::path& path, const DrawdownGrid& grid,
     GDALDatasetH scratch = memory.create("Memory", "scratch");
     OGRLayerH lines = levels.empty()
         ? createLayer(staging, scratch, "lines", wkbLineString, nullptr, { { "ID", OFTInteger } })
-        : contourInMemory(raster, scratch, "lines", minusLevels, false, staging);
+        : contourInMemory(
+            raster, scratch, "lines", minusLevels, false, staging, { &progress, 0.0, 0.45 });
     OGRLayerH bands = levels.empty()
         ? createLayer(staging, scratch, "bands", wkbMultiPolygon, nullptr, { { "ID", OFTInteger } })
-        : contourInMemory(raster, scratch, "bands", minusLevels, true, staging);
+        : contourInMemory(
+            raster, scratch, "bands", minusLevels, true, staging, { &progress, 0.45, 0.9 });
 
     VectorWriter writer(staging);
     const char* driver = *format == VectorFormat::GeoPackage ? "GPKG"

@@ -15,6 +15,7 @@
 #include "compute/scenario.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,11 +46,15 @@ struct GisFeatures {
 // the part of its line that crosses the map (the two points given when it misses the map).
 GisFeatures gisFeaturesOf(const ScenarioInputs& inputs);
 
+// Told how far a write has come (0 to 1), from the writing thread; returning false stops it, which
+// then throws FileWriteError ("... The export was stopped.") and leaves what was at the path.
+using GisProgress = std::function<bool(double fraction)>;
+
 // Writes the lattice nodes of grid as a GeoTIFF: one Float64 band, drawdown in metres positive
 // downward, NaN as no-data beyond the boundaries, pixel centres on the nodes, north up,
 // DEFLATE-compressed and tiled (BigTIFF when it needs to be).
 void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
-    const std::optional<Georeference>& place);
+    const std::optional<Georeference>& place, const GisProgress& progress = {});
 
 // The vector formats, chosen by the file's extension.
 enum class VectorFormat { GeoPackage, GeoJson, Shapefile };
@@ -65,6 +70,6 @@ std::vector<std::filesystem::path> contourFilesOf(const std::filesystem::path& p
 // no drawdown, the deepest to the deepest drawdown); features' points and lines.
 void writeContours(const std::filesystem::path& path, const DrawdownGrid& grid,
     const std::vector<double>& levels, const GisFeatures& features,
-    const std::optional<Georeference>& place);
+    const std::optional<Georeference>& place, const GisProgress& progress = {});
 
 } // namespace drawfield

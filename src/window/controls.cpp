@@ -339,7 +339,7 @@ ExportPanel::ExportPanel(QWidget* parent)
     setAutoFillBackground(true);
     m_stop->setObjectName(QStringLiteral("StopExport"));
     m_bar->setRange(0, 1000);
-    auto* title = new QLabel(QStringLiteral("Exporting to the mapping program"), this);
+    auto* title = m_title = new QLabel(QStringLiteral("Exporting to the mapping program"), this);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
@@ -351,6 +351,8 @@ ExportPanel::ExportPanel(QWidget* parent)
     setProgress(0.0, QString());
     hide();
 }
+
+void ExportPanel::setTitle(const QString& title) { m_title->setText(title); }
 
 void ExportPanel::setProgress(double fraction, const QString& activity)
 {

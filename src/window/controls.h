@@ -103,9 +103,11 @@ class ExportPanel : public QFrame {
 public:
     explicit ExportPanel(QWidget* parent = nullptr);
     void setProgress(double fraction, const QString& activity); // fraction 0 to 1
+    void setTitle(const QString& title); // "Exporting to the mapping program" at first
     QPushButton* stopButton() const { return m_stop; }
 
 private:
+    QLabel* m_title;
     QLabel* m_activity;
     QProgressBar* m_bar;
     QPushButton* m_stop;

@@ -838,9 +838,10 @@ void main1::Command1_Click()
         close();
 }
 
-void main1::SURFER_Export(const QString& Surfer_fichier)
+void main1::runWithExportPanel(const QString& title, const BackgroundTask& task)
 {
     m_exporting = true;
+    exportPanel->setTitle(title);
     m_exportStop = std::stop_source();
     exportPanel->setProgress(0.0, QString());
     exportPanel->adjustSize();
@@ -851,26 +852,15 @@ void main1::SURFER_Export(const QString& Surfer_fichier)
 
     InputGate gate(exportPanel->stopButton(), [this] { m_exportStop.request_stop(); });
     qApp->installEventFilter(&gate);
-    std::unique_ptr<AutomationClient> client = m_automation();
-    ExportControl control;
-    control.stop = m_exportStop.get_token();
-    control.progress = [this](double fraction, const QString& activity) {
+    auto progress = [this](double fraction, const QString& activity) {
         QMetaObject::invokeMethod(
             exportPanel,
             [this, fraction, activity] { exportPanel->setProgress(fraction, activity); },
             Qt::QueuedConnection);
     };
-    ExportOutcome outcome;
     QEventLoop loop;
-    // The client lives and dies in the export's thread, where its calls wait.
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            outcome = drawfield::SURFER_Export(*client, Surfer_fichier, control);
-        } catch (const std::exception& error) {
-            outcome = { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
-        }
-        client.reset();
-    }));
+    std::unique_ptr<QThread> worker(
+        QThread::create([&, stop = m_exportStop.get_token()] { task(stop, progress); }));
     connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
     loop.exec();
@@ -878,6 +868,25 @@ void main1::SURFER_Export(const QString& Surfer_fichier)
     qApp->removeEventFilter(&gate);
     exportPanel->hide();
     m_exporting = false;
+}
+
+void main1::SURFER_Export(const QString& Surfer_fichier)
+{
+    std::unique_ptr<AutomationClient> client = m_automation();
+    ExportOutcome outcome;
+    // The client lives and dies in the export's thread, where its calls wait.
+    runWithExportPanel(QStringLiteral("Exporting to the mapping program"),
+        [&](std::stop_token stop, const ExportProgress& progress) {
+            ExportControl control;
+            control.stop = stop;
+            control.progress = progress;
+            try {
+                outcome = drawfield::SURFER_Export(*client, Surfer_fichier, control);
+            } catch (const std::exception& error) {
+                outcome = { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
+            }
+            client.reset();
+        });
 
     // The mapping program missing is said once; its later refusals stay silent. A stopped or
     // failed export says so.
@@ -930,18 +939,32 @@ void main1::exportGisFile(GisFile kind)
     if (QFileInfo(path).suffix().isEmpty())
         path += geoTiff ? QStringLiteral(".tif") : QStringLiteral(".gpkg");
     const std::filesystem::path file = QFile::encodeName(path).toStdString();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Off the interface thread, with the export's panel: a large map takes seconds.
     QString error;
-    try {
-        if (geoTiff)
-            writeGeoTiff(file, *DrawdownGrid, m_lastInputs->Place);
-        else
-            writeContours(file, *DrawdownGrid, mapLevels(DrawdownGrid),
-                gisFeaturesOf(*m_lastInputs), m_lastInputs->Place);
-    } catch (const FileWriteError& failure) {
-        error = QString::fromLocal8Bit(failure.what());
+    const std::shared_ptr<const drawfield::DrawdownGrid> grid = DrawdownGrid;
+    const ScenarioInputs inputs = *m_lastInputs;
+    const std::vector<double> levels = geoTiff ? std::vector<double>() : mapLevels(grid);
+    runWithExportPanel(QStringLiteral("Exporting for GIS"),
+        [&](std::stop_token stop, const ExportProgress& progress) {
+            const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
+                                             : QStringLiteral("Tracing the contours");
+            const GisProgress report = [&](double fraction) {
+                progress(fraction, activity);
+                return !stop.stop_requested();
+            };
+            try {
+                if (geoTiff)
+                    writeGeoTiff(file, *grid, inputs.Place, report);
+                else
+                    writeContours(file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
+            } catch (const std::exception& failure) {
+                error = QString::fromLocal8Bit(failure.what());
+            }
+        });
+    if (m_closeAfterRun) {
+        close();
+        return;
     }
-    QApplication::restoreOverrideCursor();
     if (error.isEmpty())
         m_desktop.showMessage(
             this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);

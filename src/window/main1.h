@@ -157,6 +157,12 @@ private:
     // interface thread like the computation: the window keeps painting, input is ignored but for
     // the export panel's Stop button (or Escape), and the outcome is said when it is not a success.
     void SURFER_Export(const QString& Surfer_fichier);
+    // Runs task off the interface thread while the export panel shows its progress; the panel's
+    // Stop button, Escape or closing the window ask it to stop through its token. The window
+    // keeps painting; other input is ignored until the task ends.
+    using ExportProgress = std::function<void(double fraction, const QString& activity)>;
+    using BackgroundTask = std::function<void(std::stop_token, const ExportProgress&)>;
+    void runWithExportPanel(const QString& title, const BackgroundTask& task);
 
     Desktop& m_desktop;
     AutomationFactory m_automation;

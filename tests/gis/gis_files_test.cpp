@@ -207,6 +207,50 @@ TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
         writeContours(folder / "map.kml", *grid, { 0.1 }, {}, std::nullopt), FileWriteError);
 }
 
+TEST_F(GisFiles, ProgressRisesAndAStopLeavesThePreviousFile)
+{
+    ScenarioTexts texts = oneBore();
+    texts.xMax = "600"; // more than one band of tiles
+    const ScenarioInputs inputs = inputsOf(texts);
+    const auto grid = gridOf(inputs);
+    for (const char* name : { "map.tif", "map.gpkg" }) {
+        SCOPED_TRACE(name);
+        const fs::path path = folder / name;
+        auto write = [&](const GisProgress& progress) {
+            if (path.extension() == ".tif")
+                writeGeoTiff(path, *grid, inputs.Place, progress);
+            else
+                writeContours(path, *grid, { 0.01, 0.1 }, {}, inputs.Place, progress);
+        };
+        std::vector<double> fractions;
+        write([&](double fraction) {
+            fractions.push_back(fraction);
+            return true;
+        });
+        ASSERT_GE(fractions.size(), 2u);
+        EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
+        EXPECT_GE(fractions.front(), 0.0);
+        EXPECT_LE(fractions.back(), 1.0);
+
+        std::ofstream(path, std::ios::trunc) << "before";
+        int calls = 0;
+        try {
+            write([&](double) { return ++calls < 2; });
+            ADD_FAILURE() << "not stopped";
+        } catch (const FileWriteError& error) {
+            EXPECT_NE(
+                std::string(error.what()).find(": The export was stopped."), std::string::npos)
+                << error.what();
+        }
+        std::ifstream file(path);
+        std::string content(
+            (std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(content, "before");
+        fs::remove(path);
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
 struct Vector {
     GDALDatasetH dataset;
     explicit Vector(const fs::path& path)
