@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -1094,6 +1095,29 @@ private slots:
         QVERIFY(desktop().messages.back().text.startsWith(
             QStringLiteral("Cannot write the contour file ")));
         QCOMPARE(desktop().messages.back().icon, MessageIcon::Critical);
+    }
+
+    void closingStopsAGisExportAndKeepsThePreviousFile()
+    {
+        window().Text2->setText(QStringLiteral("3000"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        desktop().messages.clear();
+        const QString tif = m_folder->filePath(QStringLiteral("map.tif"));
+        writeBytes(tif, "before");
+        desktop().saveAnswers.push_back(tif);
+        // Closed as soon as the export's panel shows: the export stops, then the window closes.
+        QTimer::singleShot(0, &window(), [this] {
+            QVERIFY(window().exportPanel->isVisible());
+            window().close();
+        });
+        window().exportGeoTiffAction->trigger();
+        QVERIFY(!window().isVisible());
+        QCOMPARE(fileBytes(tif), QByteArray("before"));
+        QVERIFY(desktop().messages.empty());
+        QCOMPARE(QDir(m_folder->path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                     .filter(QStringLiteral(".drawfield-gis")),
+            QStringList());
     }
 
     void aReportOfTheLastRun()
