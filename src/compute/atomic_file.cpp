@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace drawfield {
@@ -22,17 +23,46 @@ namespace {
     // Temporary files to remove when SIGINT or SIGTERM ends the program. The handler may run at
     // any moment, so the list is fixed-size memory that it reads without locks or allocation.
     struct CleanUpSlot {
-        std::atomic<int> state { 0 }; // 0 free, 1 being filled, 2 holds a path to remove
+        std::atomic<int> state { 0 }; // 0 free, 1 being filled, 2 a file to remove, 3 a folder
         char path[4096] = {};
     };
     CleanUpSlot cleanUpSlots[32];
     std::atomic<bool> handlersInstalled { false };
 
+    // Removes a folder and the files in it with calls that are safe in a signal handler: the
+    // entries are read by the getdents64 system call, not by opendir, which allocates.
+    void removeFolderOfFiles(const char* path) noexcept
+    {
+        const int folder = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            alignas(8) char entries[4096];
+            long count;
+            while ((count = ::syscall(SYS_getdents64, folder, entries, sizeof entries)) > 0) {
+                for (long at = 0; at < count;) {
+                    // struct linux_dirent64: inode (8 bytes), offset (8), length (2), type (1),
+                    // then the name.
+                    unsigned short length;
+                    std::memcpy(&length, entries + at + 16, sizeof length);
+                    const char* name = entries + at + 19;
+                    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+                        ::unlinkat(folder, name, 0);
+                    at += length;
+                }
+            }
+            ::close(folder);
+        }
+        ::rmdir(path);
+    }
+
     extern "C" void removeTemporaryFilesAndEnd(int signal)
     {
-        for (CleanUpSlot& slot : cleanUpSlots)
-            if (slot.state.load() == 2)
+        for (CleanUpSlot& slot : cleanUpSlots) {
+            const int state = slot.state.load();
+            if (state == 2)
                 ::unlink(slot.path);
+            else if (state == 3)
+                removeFolderOfFiles(slot.path);
+        }
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
@@ -53,7 +83,7 @@ namespace {
         }
     }
 
-    int registerForCleanUp(const std::filesystem::path& path)
+    int registerForCleanUp(const std::filesystem::path& path, bool folder = false)
     {
         installHandlers();
         const std::string& text = path.native();
@@ -65,7 +95,7 @@ namespace {
             if (!slot.state.compare_exchange_strong(expected, 1))
                 continue;
             std::memcpy(slot.path, text.c_str(), text.size() + 1);
-            slot.state.store(2);
+            slot.state.store(folder ? 3 : 2);
             return i;
         }
         return -1;
@@ -298,6 +328,13 @@ void AtomicFile::discard() noexcept
     }
     unregister(m_registration);
 }
+
+CleanUpOnSignal::CleanUpOnSignal(const std::filesystem::path& folder)
+    : m_slot(registerForCleanUp(folder, true))
+{
+}
+
+CleanUpOnSignal::~CleanUpOnSignal() { unregister(m_slot); }
 
 void moveIntoPlace(
     const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what)

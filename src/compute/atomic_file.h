@@ -57,6 +57,19 @@ private:
     bool m_direct = false;
 };
 
+// While it lives, a folder of files (no subfolders) that SIGINT or SIGTERM removes, as
+// AtomicFile's temporary file: for writers that stage several files before moving them in place.
+class CleanUpOnSignal {
+public:
+    explicit CleanUpOnSignal(const std::filesystem::path& folder);
+    ~CleanUpOnSignal();
+    CleanUpOnSignal(const CleanUpOnSignal&) = delete;
+    CleanUpOnSignal& operator=(const CleanUpOnSignal&) = delete;
+
+private:
+    int m_slot;
+};
+
 // Moves the finished file `from` to `to` as commit() would place it: a regular file or a new path
 // is replaced by rename, a symbolic link is followed, a device or FIFO receives the bytes. Throws
 // FileWriteError naming `to` as `what`.

@@ -69,11 +69,13 @@ namespace {
             if (error || !::mkdtemp(pattern.data()))
                 fail(error ? error.message() : std::strerror(errno));
             m_folder = pattern;
+            m_cleanUp.emplace(m_folder);
         }
         ~StagingFolder()
         {
             std::error_code ignored;
             fs::remove_all(m_folder, ignored);
+            m_cleanUp.reset();
         }
         StagingFolder(const StagingFolder&) = delete;
         StagingFolder& operator=(const StagingFolder&) = delete;
@@ -104,6 +106,7 @@ namespace {
         fs::path m_target;
         std::string m_what;
         fs::path m_folder;
+        std::optional<CleanUpOnSignal> m_cleanUp; // Ctrl-C removes the folder too
     };
 
     constexpr const char* StoppedReason = "the export was stopped";

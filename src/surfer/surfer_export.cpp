@@ -61,6 +61,8 @@ ExportOutcome SURFER_Export(
         return { ExportOutcome::End::Lost,
             QStringLiteral("cannot make a folder for the export's files in %1: %2")
                 .arg(folder, staging.errorString()) };
+    // Ctrl-C in a batch export removes it too.
+    const CleanUpOnSignal cleanUp(QFile::encodeName(staging.path()).toStdString());
     auto staged = [&](const QString& path) { return staging.filePath(QFileInfo(path).fileName()); };
     const SurferFiles made { staged(files.grid), staged(files.document), files.points,
         staged(files.picture) };

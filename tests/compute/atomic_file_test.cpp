@@ -145,6 +145,34 @@ TEST(AtomicFile, InterruptRemovesTheTemporaryFile)
     }
 }
 
+// A staging folder of several files goes too, and only while it is registered.
+TEST(AtomicFile, InterruptRemovesAStagingFolder)
+{
+    TemporaryFolder folder;
+    for (bool registered : { true, false }) {
+        SCOPED_TRACE(registered);
+        const std::filesystem::path staging = folder / ".staging";
+        std::filesystem::create_directory(staging);
+        for (int i = 0; i < 300; ++i) // more names than one read of the folder gives
+            writeBytes(staging / ("part-" + std::to_string(i) + std::string(40, 'x')), "x");
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            {
+                CleanUpOnSignal cleanUp(staging);
+                if (registered)
+                    ::raise(SIGINT);
+            }
+            ::raise(SIGINT);
+            ::_exit(0); // not reached
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+        EXPECT_EQ(std::filesystem::exists(staging), !registered);
+    }
+}
+
 TEST(AtomicFile, MoveIntoPlaceFollowsLinksAndFeedsDevices)
 {
     TemporaryFolder folder;

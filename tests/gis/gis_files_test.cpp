@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -249,6 +253,38 @@ TEST_F(GisFiles, ProgressRisesAndAStopLeavesThePreviousFile)
         fs::remove(path);
     }
     EXPECT_TRUE(fs::is_empty(folder));
+}
+
+// Ctrl-C while a file is being written removes what was staged and leaves the previous file.
+TEST_F(GisFiles, AnInterruptLeavesThePreviousFile)
+{
+    const ScenarioInputs inputs = inputsOf(oneBore());
+    const auto grid = gridOf(inputs);
+    for (const char* name : { "map.tif", "map.gpkg" }) {
+        SCOPED_TRACE(name);
+        const fs::path path = folder / name;
+        std::ofstream(path) << "before";
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const GisProgress interrupt = [](double) {
+                ::raise(SIGINT);
+                return true;
+            };
+            if (path.extension() == ".tif")
+                writeGeoTiff(path, *grid, inputs.Place, interrupt);
+            else
+                writeContours(path, *grid, { 0.1 }, {}, inputs.Place, interrupt);
+            ::_exit(0); // not reached
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+        std::ifstream file(path);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "before");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        fs::remove(path);
+    }
 }
 
 struct Vector {
