@@ -141,6 +141,19 @@ namespace {
             staging.fail("the coordinate system " + quotedExcerpt(place->Crs)
                 + " is unknown: " + QuietGdal::reason("no such EPSG code"));
         }
+        // The map's metres are added to the easting and northing: the system must be projected
+        // and measure in metres, or the files would land in the wrong place at the wrong scale.
+        char* unit = nullptr;
+        const double metresPerUnit = OSRIsProjected(srs) ? OSRGetLinearUnits(srs, &unit) : 0.0;
+        if (metresPerUnit != 1.0) {
+            const std::string why = metresPerUnit == 0.0
+                ? " is not a projected coordinate system"
+                : " measures in " + std::string(unit ? unit : "another unit") + ", not in metres";
+            OSRDestroySpatialReference(srs);
+            staging.fail("the coordinate system " + quotedExcerpt(place->Crs) + why
+                + "; the map is in metres, so it needs a projected system in metres such as a "
+                  "UTM zone (EPSG:25832)");
+        }
         OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
         return srs;
     }

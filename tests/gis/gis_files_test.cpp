@@ -181,32 +181,43 @@ TEST_F(GisFiles, GeoTiffPlacesEveryNodeWithItsDrawdown)
 
 TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
 {
-    ScenarioTexts texts = oneBore();
-    texts.georeference.crs = "EPSG:999999";
-    const ScenarioInputs inputs = inputsOf(texts);
-    const auto grid = gridOf(inputs);
-    for (const fs::path& path :
-        { folder / "map.tif", folder / "map.gpkg", folder / "map.geojson" }) {
-        std::ofstream(path) << "before";
-        try {
-            if (path.extension() == ".tif")
-                writeGeoTiff(path, *grid, inputs.Place);
-            else
-                writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
-            ADD_FAILURE() << "written with an unknown coordinate system";
-        } catch (const FileWriteError& error) {
-            EXPECT_EQ(std::string(error.what()).rfind("Cannot write the ", 0), 0u) << error.what();
-            EXPECT_NE(
-                std::string(error.what()).find("\"EPSG:999999\" is unknown"), std::string::npos)
-                << error.what();
+    struct Case {
+        const char* crs;
+        const char* said;
+    };
+    const Case cases[] = {
+        { "EPSG:999999", "\"EPSG:999999\" is unknown" },
+        { "EPSG:4326", "\"EPSG:4326\" is not a projected coordinate system; the map is in metres" },
+        { "EPSG:2263", "\"EPSG:2263\" measures in US survey foot, not in metres" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.crs);
+        ScenarioTexts texts = oneBore();
+        texts.georeference.crs = c.crs;
+        const ScenarioInputs inputs = inputsOf(texts);
+        const auto grid = gridOf(inputs);
+        for (const fs::path& path :
+            { folder / "map.tif", folder / "map.gpkg", folder / "map.geojson" }) {
+            std::ofstream(path) << "before";
+            try {
+                if (path.extension() == ".tif")
+                    writeGeoTiff(path, *grid, inputs.Place);
+                else
+                    writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+                ADD_FAILURE() << "written with " << c.crs;
+            } catch (const FileWriteError& error) {
+                EXPECT_EQ(std::string(error.what()).rfind("Cannot write the ", 0), 0u)
+                    << error.what();
+                EXPECT_NE(std::string(error.what()).find(c.said), std::string::npos)
+                    << error.what();
+            }
+            std::ifstream file(path);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "before");
         }
-        std::ifstream file(path);
-        std::string content(
-            (std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(content, "before");
+        // Nothing is left of the attempts beside the files.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
     }
-    // Nothing is left of the attempts beside the files.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+    const auto grid = gridOf(inputsOf(oneBore()));
     EXPECT_THROW(
         writeContours(folder / "map.kml", *grid, { 0.1 }, {}, std::nullopt), FileWriteError);
 }
