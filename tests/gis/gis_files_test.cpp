@@ -72,17 +72,26 @@ double closedFormRadius(double drawdownMetres)
     return std::sqrt(2.25 * T * t / S * std::exp(-drawdownMetres * 4.0 * std::numbers::pi * T / Q));
 }
 
-struct Raster {
+// A file opened read-only through GDAL, as a raster or as vectors.
+struct Opened {
     GDALDatasetH dataset;
-    explicit Raster(const fs::path& path)
-        : dataset(
-            GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr))
+    Opened(const fs::path& path, unsigned kind)
+        : dataset(GDALOpenEx(path.c_str(), kind | GDAL_OF_READONLY, nullptr, nullptr, nullptr))
     {
     }
-    ~Raster()
+    ~Opened()
     {
         if (dataset)
             GDALClose(dataset);
+    }
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+};
+
+struct Raster : Opened {
+    explicit Raster(const fs::path& path)
+        : Opened(path, GDAL_OF_RASTER)
+    {
     }
     double at(int column, int line) const
     {
@@ -298,17 +307,10 @@ TEST_F(GisFiles, AnInterruptLeavesThePreviousFile)
     }
 }
 
-struct Vector {
-    GDALDatasetH dataset;
+struct Vector : Opened {
     explicit Vector(const fs::path& path)
-        : dataset(
-            GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr))
+        : Opened(path, GDAL_OF_VECTOR)
     {
-    }
-    ~Vector()
-    {
-        if (dataset)
-            GDALClose(dataset);
     }
 };
 
