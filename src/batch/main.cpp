@@ -127,6 +127,16 @@ struct CommandLine {
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
+
+    // How many of the files asked for go to standard output ("-", /dev/stdout).
+    int filesOnStandardOutput() const
+    {
+        int count = 0;
+        for (const auto* output : { &record, &grid, &validity, &curves, &profile, &map, &surface,
+                 &curvesPicture, &writeScenario, &report })
+            count += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
+        return count;
+    }
 };
 
 ViewAngles parseView(const std::string& text)
@@ -236,12 +246,7 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.scenario = std::string(argument);
         }
     }
-    int toStandardOutput = 0;
-    for (const auto* output :
-        { &line.record, &line.grid, &line.validity, &line.curves, &line.profile, &line.map,
-            &line.surface, &line.curvesPicture, &line.writeScenario, &line.report })
-        toStandardOutput += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
-    if (toStandardOutput > 1)
+    if (line.filesOnStandardOutput() > 1)
         throw UsageError("only one file can go to standard output (-)");
     if (line.surfer && line.record && AtomicFile::isStandardOutput(*line.record))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
@@ -262,24 +267,31 @@ std::string metres(double value)
     return text.front() == ' ' ? text.substr(1) : text;
 }
 
+// Fills a chart with the run as the window's would show it, the surface turned by --view.
+void fillChart(Chart3D& chart, const CommandLine& line, const DrawdownResult& result,
+    const ScenarioInputs& inputs)
+{
+    const PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
+        chartOverlays(inputs, result.validity) };
+    chart.setViewAngle(RotationAxis::X, line.view.x);
+    chart.setViewAngle(RotationAxis::Y, line.view.y);
+    chart.setViewAngle(RotationAxis::Z, line.view.z);
+    if (chart.presentation() == Chart3D::Presentation::ContourMap)
+        PlotMap(chart, source);
+    else
+        Plot3D(chart, source);
+}
+
 // Draws the run's map and surface as the window's charts would show them. Returns false when a
 // picture could not be written (its message said).
 bool drawPictures(
     const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
-        chartOverlays(inputs, result.validity) };
     bool written = true;
     auto draw = [&](Chart3D::Presentation presentation, const std::string& path) {
         Chart3D chart(presentation);
         chart.resize(960, 720);
-        chart.setViewAngle(RotationAxis::X, line.view.x);
-        chart.setViewAngle(RotationAxis::Y, line.view.y);
-        chart.setViewAngle(RotationAxis::Z, line.view.z);
-        if (presentation == Chart3D::Presentation::ContourMap)
-            PlotMap(chart, source);
-        else
-            Plot3D(chart, source);
+        fillChart(chart, line, result, inputs);
         QString error = path == "-" ? chart.writePictureFile(path, PictureFormat::Png)
                                     : chart.savePicture(path);
         if (!error.isEmpty()) {
@@ -299,15 +311,10 @@ bool drawPictures(
 bool writeReportOf(
     const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
-        chartOverlays(inputs, result.validity) };
     Chart3D map(Chart3D::Presentation::ContourMap);
-    PlotMap(map, source);
+    fillChart(map, line, result, inputs);
     Chart3D surface(Chart3D::Presentation::Surface);
-    surface.setViewAngle(RotationAxis::X, line.view.x);
-    surface.setViewAngle(RotationAxis::Y, line.view.y);
-    surface.setViewAngle(RotationAxis::Z, line.view.z);
-    Plot3D(surface, source);
+    fillChart(surface, line, result, inputs);
     const CurvesData curves = curvesData(inputs);
 
     ReportContent content;
@@ -502,12 +509,7 @@ int run(const CommandLine& line, const char* program)
     const DrawdownGrid& grid = *result->grid;
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
     // A file on standard output keeps it to itself: the summary goes with the messages then.
-    bool outputIsBusy = false;
-    for (const auto* output :
-        { &line.record, &line.grid, &line.validity, &line.curves, &line.profile, &line.map,
-            &line.surface, &line.curvesPicture, &line.writeScenario, &line.report })
-        outputIsBusy = outputIsBusy || (*output && AtomicFile::isStandardOutput(**output));
-    std::ostream& summary = outputIsBusy ? std::cerr : std::cout;
+    std::ostream& summary = line.filesOnStandardOutput() > 0 ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
             << (inputs.Method == WellMethod::Theis ? "Theis" : "Cooper-Jacob")
