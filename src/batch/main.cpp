@@ -6,6 +6,7 @@
 #include "compute/messages.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
+#include "compute/run.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
 #include "compute/text_rules.h"
@@ -29,6 +30,10 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <map>
+#include <set>
+
+#include <sys/stat.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,7 +59,8 @@ constexpr const char* Usage
       "standard output.\n"
       "\n"
       "  --record FILE   write the X,Y,Z record file (as with \"Record XYZ\" ticked)\n"
-      "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m)\n"
+      "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m); with a\n"
+      "                  [georeference], in its coordinates with a .prj file beside it\n"
       "  --validity FILE write where Cooper-Jacob is more than 1 % off Theis, as an ESRI ASCII\n"
       "                  grid of 1 there and 0 elsewhere on the same lattice (a Cooper-Jacob run)\n"
       "  --curves FILE   write the drawdown over time at the observation points (CSV)\n"
@@ -73,11 +79,15 @@ constexpr const char* Usage
       "                  saves it (before the run, so a refused run still writes it)\n"
       "  --geotiff FILE  write the drawdown (m, positive downward) as a GeoTIFF placed by\n"
       "                  [georeference]: one Float64 band, pixels centred on the nodes, NaN where\n"
-      "                  there is no value\n"
+      "                  there is no value; FILE ends in .tif or .tiff\n"
       "  --contours FILE write the map's contour lines (drawdown_m), the bands between them\n"
       "                  (min_m, max_m), the bores and observation points, and the boundaries;\n"
-      "                  .gpkg holds them as four layers, .geojson or .shp as FILE and its\n"
-      "                  siblings FILE_bands, FILE_points and FILE_boundaries\n"
+      "                  NAME.gpkg holds them as four layers; NAME.geojson writes NAME.geojson,\n"
+      "                  NAME_bands.geojson, NAME_points.geojson and NAME_boundaries.geojson;\n"
+      "                  NAME.shp writes NAME, NAME_bands, NAME_points and NAME_boundaries, each\n"
+      "                  as .shp, .shx, .dbf, .cpg (UTF-8) and .prj. The set replaces an earlier\n"
+      "                  export's as a whole; a file of those names that this program did not\n"
+      "                  write is not replaced\n"
       "  --report FILE   write a one-page A4 PDF report: the inputs, the largest drawdown, the\n"
       "                  drawdown at each bore and observation point, the map, the surface "
       "(turned\n"
@@ -90,7 +100,8 @@ constexpr const char* Usage
       "                   thickness (m), method (cooper-jacob or theis),\n"
       "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
       "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
-      "                   hour on the bore pumps that rate, m3/h; 0 stops it)\n"
+      "                   hour on the bore pumps that rate, m3/h; 0 stops it; at most 300),\n"
+      "                   radius (m, where the report reads the drawdown in the bore; 0.1)\n"
       "  [boundary1], [boundary2]  kind (barrier or recharge), x1, y1, x2, y2 (two points of\n"
       "                   the line, m); two boundaries must be perpendicular\n"
       "  [observation1]..[observation10]  name, x, y (m)\n"
@@ -101,6 +112,7 @@ constexpr const char* Usage
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
       "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
       "whole.\n"
+      "Each option is given once, and no two outputs may name the same file.\n"
       "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
       "2 a bad command line or scenario file.\n";
@@ -110,34 +122,72 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The files a run can write, each named once on the command line.
+enum class Output {
+    Record,
+    Grid,
+    Validity,
+    Curves,
+    Profile,
+    Map,
+    Surface,
+    CurvesPicture,
+    WriteScenario,
+    GeoTiff,
+    Contours,
+    Report,
+};
+struct OutputOption {
+    Output output;
+    std::string_view option;
+    bool mayBeStandardOutput = true; // a set of files cannot go to standard output
+};
+constexpr OutputOption OutputOptions[] = {
+    { Output::Record, "--record" },
+    { Output::Grid, "--grid" },
+    { Output::Validity, "--validity" },
+    { Output::Curves, "--curves" },
+    { Output::Profile, "--profile" },
+    { Output::Map, "--map" },
+    { Output::Surface, "--surface" },
+    { Output::CurvesPicture, "--curves-picture" },
+    { Output::WriteScenario, "--write-scenario" },
+    { Output::GeoTiff, "--geotiff" },
+    { Output::Contours, "--contours", false },
+    { Output::Report, "--report" },
+};
+
 struct CommandLine {
     std::optional<std::string> scenario;
-    std::optional<std::string> record;
-    std::optional<std::string> grid;
-    std::optional<std::string> validity;
-    std::optional<std::string> curves;
-    std::optional<std::string> profile;
-    std::optional<std::string> map;
-    std::optional<std::string> surface;
-    std::optional<std::string> curvesPicture;
-    std::optional<std::string> writeScenario;
-    std::optional<std::string> geotiff;
-    std::optional<std::string> contours;
-    std::optional<std::string> report;
+    std::map<Output, std::string> files;
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
+
+    std::optional<std::string> file(Output output) const
+    {
+        auto found = files.find(output);
+        return found == files.end() ? std::nullopt : std::optional(found->second);
+    }
+    bool has(Output output) const { return files.count(output) != 0; }
 
     // How many of the files asked for go to standard output ("-", /dev/stdout).
     int filesOnStandardOutput() const
     {
         int count = 0;
-        for (const auto* output : { &record, &grid, &validity, &curves, &profile, &map, &surface,
-                 &curvesPicture, &writeScenario, &report })
-            count += *output && AtomicFile::isStandardOutput(**output) ? 1 : 0;
+        for (const auto& [output, path] : files)
+            count += AtomicFile::isStandardOutput(path) ? 1 : 0;
         return count;
     }
 };
+
+std::string_view optionOf(Output output)
+{
+    for (const OutputOption& option : OutputOptions)
+        if (option.output == output)
+            return option.option;
+    return {};
+}
 
 ViewAngles parseView(const std::string& text)
 {
@@ -168,9 +218,92 @@ QString programFolder()
                  : QFile::decodeName(QByteArray::fromStdString(self.parent_path().string()));
 }
 
+// The record file of a run with --surfer and no --record: in the data folder.
+std::string defaultRecordFile()
+{
+    return QFile::encodeName(dataFolder(programFolder()) + QStringLiteral("/drawfield.dat"))
+        .toStdString();
+}
+
+// Every file a command line writes, each with the option that names it: the files themselves,
+// the siblings of a set (a shapefile's parts, a grid's .prj) and what the mapping program makes
+// beside the record file.
+std::vector<std::pair<std::string_view, std::filesystem::path>> filesWritten(
+    const CommandLine& line)
+{
+    std::vector<std::pair<std::string_view, std::filesystem::path>> written;
+    for (const auto& [output, path] : line.files) {
+        const std::string_view option = optionOf(output);
+        if (output == Output::Contours && vectorFormatOf(path)) {
+            for (const std::filesystem::path& file : contourFilesOf(path))
+                written.emplace_back(option, file);
+            continue;
+        }
+        written.emplace_back(option, path);
+        if (output == Output::Grid || output == Output::Validity)
+            written.emplace_back(option, std::filesystem::path(path).replace_extension(".prj"));
+    }
+    if (line.surfer) {
+        const std::filesystem::path record = line.file(Output::Record).value_or(defaultRecordFile());
+        if (!line.has(Output::Record))
+            written.emplace_back("--surfer", record);
+        for (const char* extension : { ".grd", ".bmp", ".srf" })
+            written.emplace_back("--surfer", std::filesystem::path(record).replace_extension(extension));
+    }
+    return written;
+}
+
+// Two outputs that would land in one file: the second would overwrite the first, or mix with it.
+// Devices such as /dev/null take any number of them; standard output takes one.
+void refuseOutputsNamedAlike(const CommandLine& line)
+{
+    const auto written = filesWritten(line);
+    struct Identity {
+        std::string path;
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+    std::vector<Identity> identities;
+    for (const auto& [option, file] : written) {
+        Identity identity;
+        struct stat status { };
+        if (file != "-" && ::stat(file.c_str(), &status) == 0) {
+            if (S_ISCHR(status.st_mode) && !AtomicFile::isStandardOutput(file))
+                identity.path = "\n"; // a device: never alike
+            identity.device = status.st_dev;
+            identity.inode = status.st_ino;
+        }
+        if (identity.path.empty()) {
+            std::error_code error;
+            identity.path = AtomicFile::isStandardOutput(file)
+                ? std::string("-")
+                : std::filesystem::weakly_canonical(std::filesystem::absolute(file), error).string();
+        }
+        identities.push_back(identity);
+    }
+    for (std::size_t a = 0; a < written.size(); ++a)
+        for (std::size_t b = 0; b < a; ++b) {
+            if (identities[a].path == "\n" || identities[b].path == "\n")
+                continue;
+            const bool sameFile = identities[a].inode != 0
+                && identities[a].device == identities[b].device
+                && identities[a].inode == identities[b].inode;
+            if (!sameFile && identities[a].path != identities[b].path)
+                continue;
+            if (identities[a].path == "-")
+                throw UsageError("only one file can go to standard output (-)");
+            throw UsageError(std::string(written[b].first)
+                + (written[b].first == written[a].first ? " writes " : " and " + std::string(written[a].first) + " both write ")
+                + printablePath(written[a].second.native())
+                + (written[b].first == written[a].first ? " twice" : "")
+                + "; name each output differently");
+        }
+}
+
 CommandLine parseCommandLine(int argc, char** argv)
 {
     CommandLine line;
+    std::set<std::string> given;
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
         std::string_view name = argument, value;
@@ -187,6 +320,10 @@ CommandLine parseCommandLine(int argc, char** argv)
                 throw UsageError(std::string(name) + " needs a value");
             return argv[++i];
         };
+        if (name.starts_with("--") && !given.insert(std::string(name)).second)
+            throw UsageError(quotedExcerpt(name) + " was given twice; give each option once");
+        const auto output = std::find_if(std::begin(OutputOptions), std::end(OutputOptions),
+            [&](const OutputOption& option) { return option.option == name; });
         if (name == "--help" || name == "-h") {
             std::cout << Usage;
             std::exit(ExitCompleted);
@@ -200,31 +337,11 @@ CommandLine parseCommandLine(int argc, char** argv)
                              .toStdString()
                       << "\ndata: " << QFile::encodeName(dataFolder(folder)).toStdString() << "\n";
             std::exit(ExitCompleted);
-        } else if (name == "--record") {
-            line.record = optionValue();
-        } else if (name == "--grid") {
-            line.grid = optionValue();
-        } else if (name == "--validity") {
-            line.validity = optionValue();
-        } else if (name == "--curves") {
-            line.curves = optionValue();
-        } else if (name == "--profile") {
-            line.profile = optionValue();
-        } else if (name == "--curves-picture") {
-            line.curvesPicture = optionValue();
-        } else if (name == "--write-scenario") {
-            line.writeScenario = optionValue();
-        } else if (name == "--geotiff" || name == "--contours") {
+        } else if (output != std::end(OutputOptions)) {
             std::string path = optionValue();
-            if (AtomicFile::isStandardOutput(path))
+            if (!output->mayBeStandardOutput && AtomicFile::isStandardOutput(path))
                 throw UsageError(std::string(name) + " needs a file, not standard output");
-            (name == "--geotiff" ? line.geotiff : line.contours) = path;
-        } else if (name == "--report") {
-            line.report = optionValue();
-        } else if (name == "--map") {
-            line.map = optionValue();
-        } else if (name == "--surface") {
-            line.surface = optionValue();
+            line.files[output->output] = path;
         } else if (name == "--view") {
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
@@ -246,10 +363,23 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.scenario = std::string(argument);
         }
     }
-    if (line.filesOnStandardOutput() > 1)
-        throw UsageError("only one file can go to standard output (-)");
-    if (line.surfer && line.record && AtomicFile::isStandardOutput(*line.record))
+    // A GeoTIFF is a .tif or .tiff file, or goes straight into a device or standard output.
+    if (const std::optional<std::string> geotiff = line.file(Output::GeoTiff)) {
+        std::string extension = std::filesystem::path(*geotiff).extension().string();
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        bool device = false;
+        try {
+            device = replacedFileOf(*geotiff).direct;
+        } catch (const std::system_error&) {
+        }
+        if (!device && extension != ".tif" && extension != ".tiff")
+            throw UsageError("--geotiff needs a name ending in .tif or .tiff, not "
+                + quotedExcerpt(*geotiff, 200));
+    }
+    if (line.surfer && line.has(Output::Record) && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
+    refuseOutputsNamedAlike(line);
     return line;
 }
 
@@ -282,47 +412,33 @@ void fillChart(Chart3D& chart, const CommandLine& line, const DrawdownResult& re
         Plot3D(chart, source);
 }
 
-// Draws the run's map and surface as the window's charts would show them. Returns false when a
-// picture could not be written (its message said).
-bool drawPictures(
+// Draws the run's map or surface as the window's chart would show it. Returns "" when written,
+// else the reason.
+QString drawPicture(Chart3D::Presentation presentation, const std::string& path,
     const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    bool written = true;
-    auto draw = [&](Chart3D::Presentation presentation, const std::string& path) {
-        Chart3D chart(presentation);
-        chart.resize(960, 720);
-        fillChart(chart, line, result, inputs);
-        QString error = path == "-" ? chart.writePictureFile(path, PictureFormat::Png)
-                                    : chart.savePicture(path);
-        if (!error.isEmpty()) {
-            say(error.toLocal8Bit().toStdString());
-            written = false;
-        }
-    };
-    if (line.map)
-        draw(Chart3D::Presentation::ContourMap, *line.map);
-    if (line.surface)
-        draw(Chart3D::Presentation::Surface, *line.surface);
-    return written;
+    Chart3D chart(presentation);
+    chart.resize(960, 720);
+    fillChart(chart, line, result, inputs);
+    return path == "-" ? chart.writePictureFile(path, PictureFormat::Png) : chart.savePicture(path);
 }
 
-// Writes the one-page report of the run. Returns false when it could not be written (its message
-// said).
-bool writeReportOf(
-    const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
+// Writes the one-page report of the run. Returns "" when written, else the reason.
+QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
+    const ScenarioInputs& inputs)
 {
     Chart3D map(Chart3D::Presentation::ContourMap);
-    fillChart(map, line, result, inputs);
+    fillChart(map, line, run.map, inputs);
     Chart3D surface(Chart3D::Presentation::Surface);
-    fillChart(surface, line, result, inputs);
-    const CurvesData curves = curvesData(inputs);
+    fillChart(surface, line, run.map, inputs);
+    const CurvesData curves = curvesData(inputs, run.curves, run.profile);
 
     ReportContent content;
     content.inputs = inputs;
-    content.grid = result.grid;
-    content.largestDrawdown = result.largest.drawdown;
-    content.largestX = result.largest.x;
-    content.largestY = result.largest.y;
+    content.grid = run.map.grid;
+    content.largestDrawdown = run.map.largest.drawdown;
+    content.largestX = run.map.largest.x;
+    content.largestY = run.map.largest.y;
     content.scenarioName = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
                                          : QStringLiteral("the example (no scenario file)");
     content.made = QDateTime::currentDateTime();
@@ -332,33 +448,26 @@ bool writeReportOf(
     if (!inputs.Observations.empty() || inputs.ProfileLine)
         content.curves
             = [&](QPainter& painter, const QRectF& area) { paintCurves(painter, area, curves); };
-    const QString error = writeReport(*line.report, content);
-    if (error.isEmpty())
-        return true;
-    say(error.toLocal8Bit().toStdString());
-    return false;
+    return writeReport(path, content);
 }
 
-// Hands the record file to the mapping program as the window does. Returns false when the export
-// did not complete (its message said); refusals of single steps are no failure.
-bool exportToMapper(const std::string& recordFile)
+// Hands the record file to the mapping program as the window does. Returns "" when the export
+// completed, else what to say; refusals of single steps are no failure.
+std::string exportToMapper(const std::string& recordFile)
 {
     // Names travel to the mapping program as text: one that is not valid text would name
     // another file there.
     const QString record = qtPath(recordFile);
-    if (QFile::encodeName(record).toStdString() != recordFile) {
-        say("The record file's name " + quotedExcerpt(recordFile, 200)
+    if (QFile::encodeName(record).toStdString() != recordFile)
+        return "The record file's name " + quotedExcerpt(recordFile, 200)
             + " is not valid text (UTF-8), so the mapping program cannot be given it; the export "
-              "was not made.");
-        return false;
-    }
+              "was not made.";
     ProcessAutomationClient client(
         ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
     ExportOutcome outcome = SURFER_Export(client, record);
     if (outcome.end == ExportOutcome::End::Completed)
-        return true;
-    say(exportMessage(outcome, record).toLocal8Bit().toStdString());
-    return false;
+        return {};
+    return exportMessage(outcome, record).toLocal8Bit().toStdString();
 }
 
 // Qt, off screen, for the pictures and the export: no window is ever shown. Qt's own notes (such
@@ -379,15 +488,32 @@ int run(const CommandLine& line, const char* program)
 {
     ScenarioTexts texts
         = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
-    bool scenarioWritten = true;
-    if (line.writeScenario) {
+    int status = ExitCompleted;
+    auto failed = [&](const std::string& message) {
+        say(message);
+        status = ExitRefused;
+    };
+    // Each output is attempted on its own; each failure is said and makes the exit status 1.
+    auto attempt = [&](Output output, const auto& write) {
+        const std::optional<std::string> path = line.file(output);
+        if (!path)
+            return;
         try {
-            writeScenarioFile(*line.writeScenario, texts);
+            if (const QString error = write(*path); !error.isEmpty())
+                failed(error.toLocal8Bit().toStdString());
         } catch (const FileWriteError& error) {
-            say(error.what());
-            scenarioWritten = false;
+            failed(error.what());
         }
-    }
+    };
+    auto written = [](const auto& write) {
+        return [write](const std::string& path) {
+            write(path);
+            return QString();
+        };
+    };
+    // Before the run, so a refused run still writes it.
+    attempt(Output::WriteScenario,
+        written([&](const std::string& path) { writeScenarioFile(path, texts); }));
 
     ScenarioReading reading = readScenario(texts);
     for (const std::string& warning : reading.warnings)
@@ -398,115 +524,118 @@ int run(const CommandLine& line, const char* program)
         return ExitRefused;
     const ScenarioInputs& inputs = reading.inputs;
 
+    // A georeference that cannot place the map refuses the files it would place, before the
+    // computation; the rest of the run goes on.
+    const bool projected = inputs.Place && !inputs.Place->Crs.empty();
+    std::set<Output> unplaced;
+    if (line.has(Output::GeoTiff) || line.has(Output::Contours)
+        || (projected && (line.has(Output::Grid) || line.has(Output::Validity)))) {
+        const std::string problem
+            = georeferenceProblem(inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+        if (!problem.empty()) {
+            failed("The georeferenced files were not written: " + problem + ".");
+            unplaced = { Output::GeoTiff, Output::Contours };
+            if (projected)
+                unplaced.insert({ Output::Grid, Output::Validity });
+        }
+    }
+
     auto started = std::chrono::steady_clock::now();
-    std::optional<DrawdownResult> result;
+    std::optional<RunResult> result;
     try {
         EngineOptions options;
         options.threads = line.threads;
-        // The map shows where Cooper-Jacob holds; --validity writes it.
-        options.validity = line.validity.has_value() || line.map.has_value();
-        result = computeDrawdown(inputs, options);
+        // The map and the report show where Cooper-Jacob holds; --validity writes it.
+        options.validity = line.has(Output::Validity) || line.has(Output::Map)
+            || line.has(Output::Report);
+        result = computeRun(inputs, options);
     } catch (const GridAllocationError& error) {
         say(error.what());
         return ExitRefused;
     }
-    for (const std::string& message : messagesAfterRun(*result, inputs))
+    const RunResult& run = *result;
+    const DrawdownResult& map = run.map;
+    for (const std::string& message : run.messages)
         say(message);
 
     std::unique_ptr<QApplication> qt;
-    if (line.map || line.surface || line.curvesPicture || line.surfer || line.report)
+    if (line.has(Output::Map) || line.has(Output::Surface) || line.has(Output::CurvesPicture)
+        || line.surfer || line.has(Output::Report))
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
-    std::optional<std::string> recordFile = line.record;
-    if (line.surfer && !recordFile)
-        recordFile = QFile::encodeName(
-            dataFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("/drawfield.dat"))
-                         .toStdString();
+    const std::optional<std::string> recordFile
+        = line.surfer ? line.file(Output::Record).value_or(defaultRecordFile())
+                      : line.file(Output::Record);
 
-    int status = scenarioWritten ? ExitCompleted : ExitRefused;
-    try {
-        if (recordFile)
-            writeRecordFile(*recordFile, *result->grid, RecordLines::DrawdownNodes);
-    } catch (const FileWriteError& error) {
-        say(error.what());
-        status = ExitRefused;
-    }
-    try {
-        if (line.grid)
-            writeAsciiGrid(*line.grid, *result->grid, !inputs.Boundaries.empty());
-    } catch (const FileWriteError& error) {
-        say(error.what());
-        status = ExitRefused;
-    }
-    if (line.validity && !result->validity) {
-        say("No validity grid was written: it shows where Cooper-Jacob is more than 1 % off "
-            "Theis, and this run is Theis.");
-        status = ExitRefused;
-    }
-    try {
-        if (line.validity && result->validity)
-            writeValidityGrid(*line.validity, *result->grid, *result->validity);
-    } catch (const FileWriteError& error) {
-        say(error.what());
-        status = ExitRefused;
-    }
-    if (line.curves && inputs.Observations.empty()) {
-        say("No curves were written: the scenario has no observation point.");
-        status = ExitRefused;
-    }
-    if (line.profile && !inputs.ProfileLine) {
-        say("No profile was written: the scenario has no [profile].");
-        status = ExitRefused;
-    }
-    try {
-        if (line.curves && !inputs.Observations.empty())
-            writeCurvesFile(*line.curves, observationCurves(inputs));
-        if (line.profile && inputs.ProfileLine)
-            writeProfileFile(*line.profile, profileAlong(inputs));
-    } catch (const FileWriteError& error) {
-        say(error.what());
-        status = ExitRefused;
-    }
-    if ((line.map || line.surface) && !drawPictures(line, *result, inputs))
-        status = ExitRefused;
-    if (line.curvesPicture && inputs.Observations.empty() && !inputs.ProfileLine) {
-        say("No curves picture was drawn: the scenario has no observation point and no "
-            "[profile].");
-        status = ExitRefused;
-    } else if (line.curvesPicture) {
-        CurvesChart chart;
-        chart.resize(960, 720);
-        chart.setData(curvesData(inputs));
-        const std::optional<PictureFormat> format = *line.curvesPicture == "-"
-            ? PictureFormat::Png
-            : pictureFormatOf(*line.curvesPicture);
-        const QString error = format
-            ? chart.writePictureFile(*line.curvesPicture, *format)
-            : pictureError(*line.curvesPicture,
-                QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
-        if (!error.isEmpty()) {
-            say(error.toLocal8Bit().toStdString());
-            status = ExitRefused;
+    if (recordFile) {
+        try {
+            writeRecordFile(*recordFile, *map.grid, RecordLines::DrawdownNodes);
+        } catch (const FileWriteError& error) {
+            failed(error.what());
         }
     }
-    try {
-        if (line.geotiff)
-            writeGeoTiff(*line.geotiff, *result->grid, inputs.Place);
-        if (line.contours)
-            writeContours(*line.contours, *result->grid, mapLevels(result->grid),
-                gisFeaturesOf(inputs), inputs.Place);
-    } catch (const FileWriteError& error) {
-        say(error.what());
-        status = ExitRefused;
-    }
-    if (line.report && !writeReportOf(line, *result, inputs))
-        status = ExitRefused;
-    if (line.surfer && !exportToMapper(*recordFile))
-        status = ExitRefused;
+    const GridPlace gridPlace = projected
+        ? GridPlace { inputs.Place->Easting, inputs.Place->Northing, esriProjectionOf(inputs.Place) }
+        : GridPlace {};
+    if (!unplaced.count(Output::Grid))
+        attempt(Output::Grid, written([&](const std::string& path) {
+            writeAsciiGrid(path, *map.grid, !inputs.Boundaries.empty(), gridPlace);
+        }));
+    if (line.has(Output::Validity) && !map.validity)
+        failed("No validity grid was written: it shows where Cooper-Jacob is more than 1 % off "
+               "Theis, and this run is Theis.");
+    else if (!unplaced.count(Output::Validity))
+        attempt(Output::Validity, written([&](const std::string& path) {
+            writeValidityGrid(path, *map.grid, *map.validity, gridPlace);
+        }));
+    if (line.has(Output::Curves) && inputs.Observations.empty())
+        failed("No curves were written: the scenario has no observation point.");
+    else
+        attempt(Output::Curves,
+            written([&](const std::string& path) { writeCurvesFile(path, run.curves); }));
+    if (line.has(Output::Profile) && !inputs.ProfileLine)
+        failed("No profile was written: the scenario has no [profile].");
+    else
+        attempt(Output::Profile,
+            written([&](const std::string& path) { writeProfileFile(path, run.profile); }));
+    attempt(Output::Map, [&](const std::string& path) {
+        return drawPicture(Chart3D::Presentation::ContourMap, path, line, map, inputs);
+    });
+    attempt(Output::Surface, [&](const std::string& path) {
+        return drawPicture(Chart3D::Presentation::Surface, path, line, map, inputs);
+    });
+    if (line.has(Output::CurvesPicture) && inputs.Observations.empty() && !inputs.ProfileLine)
+        failed("No curves picture was drawn: the scenario has no observation point and no "
+               "[profile].");
+    else
+        attempt(Output::CurvesPicture, [&](const std::string& path) {
+            CurvesChart chart;
+            chart.resize(960, 720);
+            chart.setData(curvesData(inputs, run.curves, run.profile));
+            const std::optional<PictureFormat> format
+                = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
+            return format ? chart.writePictureFile(path, *format)
+                          : pictureError(
+                              path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+        });
+    if (!unplaced.count(Output::GeoTiff))
+        attempt(Output::GeoTiff,
+            written([&](const std::string& path) { writeGeoTiff(path, *map.grid, inputs.Place); }));
+    if (!unplaced.count(Output::Contours))
+        attempt(Output::Contours, written([&](const std::string& path) {
+            for (const std::string& note : writeContours(path, *map.grid, mapLevels(map.grid),
+                     gisFeaturesOf(inputs), inputs.Place))
+                say(note);
+        }));
+    attempt(Output::Report,
+        [&](const std::string& path) { return writeReportOf(path, line, run, inputs); });
+    if (line.surfer)
+        if (const std::string message = exportToMapper(*recordFile); !message.empty())
+            failed(message);
     double seconds
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const DrawdownGrid& grid = *result->grid;
+    const DrawdownGrid& grid = *map.grid;
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
     // A file on standard output keeps it to itself: the summary goes with the messages then.
     std::ostream& summary = line.filesOnStandardOutput() > 0 ? std::cerr : std::cout;
@@ -514,8 +643,8 @@ int run(const CommandLine& line, const char* program)
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
             << (inputs.Method == WellMethod::Theis ? "Theis" : "Cooper-Jacob")
             << (inputs.Unconfined ? ", unconfined" : "") << "; largest drawdown "
-            << metres(result->largest.drawdown) << " m at (" << result->largest.x << ", "
-            << result->largest.y << "); " << seconds << " s\n";
+            << metres(map.largest.drawdown) << " m at (" << map.largest.x << ", "
+            << map.largest.y << "); " << seconds << " s\n";
     return status;
 }
 

@@ -336,6 +336,35 @@ CleanUpOnSignal::CleanUpOnSignal(const std::filesystem::path& folder)
 
 CleanUpOnSignal::~CleanUpOnSignal() { unregister(m_slot); }
 
+ReplacedFile replacedFileOf(const std::filesystem::path& path)
+{
+    ReplacedFile file;
+    if (path == "-") {
+        file.target = path;
+        file.exists = file.direct = true;
+        return file;
+    }
+    const Destination destination = destinationOf(path);
+    file.target = destination.target;
+    file.exists = destination.exists;
+    file.direct = destination.direct;
+    file.folder = destination.exists && S_ISDIR(destination.status.st_mode);
+    file.mode = destination.status.st_mode & 07777;
+    file.owner = destination.status.st_uid;
+    file.group = destination.status.st_gid;
+    return file;
+}
+
+void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept
+{
+    if (!like.exists || like.direct)
+        return;
+    ::chmod(path.c_str(), like.mode);
+    if (::chown(path.c_str(), like.owner, like.group) != 0) {
+        // Only a privileged user may give a file away; others keep their own ownership.
+    }
+}
+
 void moveIntoPlace(
     const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what)
 {
@@ -351,8 +380,12 @@ void moveIntoPlace(
     if (destination.exists && S_ISDIR(destination.status.st_mode))
         throw failure("it is a folder");
     if (!destination.direct) {
-        if (destination.exists)
+        if (destination.exists) {
             ::chmod(from.c_str(), destination.status.st_mode & 07777);
+            if (::chown(from.c_str(), destination.status.st_uid, destination.status.st_gid) != 0) {
+                // Kept by its maker where the user may not give it away.
+            }
+        }
         if (::rename(from.c_str(), destination.target.c_str()) == 0)
             return;
         if (errno != EXDEV)

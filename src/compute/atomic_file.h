@@ -70,6 +70,24 @@ private:
     int m_slot;
 };
 
+// What stands at a path that is about to be replaced, symbolic links followed (a link in /proc,
+// as /dev/stdout is, names an open file of this process and is not followed): the file that would
+// be replaced, whether it exists, is a folder, or takes the bytes directly (a device, a FIFO, a
+// socket, standard output), and the permissions and owner a replacement keeps. Throws
+// std::system_error for a loop of links or a link that cannot be read.
+struct ReplacedFile {
+    std::filesystem::path target;
+    bool exists = false;
+    bool folder = false;
+    bool direct = false;
+    unsigned mode = 0; // permission bits
+    unsigned owner = 0, group = 0;
+};
+ReplacedFile replacedFileOf(const std::filesystem::path& path);
+
+// Gives the file at `path` the permissions and, where the user may, the owner of `like`.
+void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept;
+
 // Moves the finished file `from` to `to` as commit() would place it: a regular file or a new path
 // is replaced by rename, a symbolic link is followed, a device or FIFO receives the bytes. Throws
 // FileWriteError naming `to` as `what`.

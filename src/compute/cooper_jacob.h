@@ -9,9 +9,11 @@
 // (m, positive downward). pi is taken as 3.1416 and the constant as 2.249, and the operations keep
 // this order: drawdowns are reproduced bit for bit, so nothing here may be reassociated or fused.
 //
-// c is positive only while u > 1, that is inside the radius of influence; beyond it the well adds
-// nothing (callers clamp at 0). At n = 0, the well's own position, the formula has no value: see
-// the engine for what a node on a well holds.
+// The logarithm is positive only while u > 1, that is inside the radius of influence; beyond it
+// the well adds nothing, so it is clamped at 0: A max(0, ln u). For a pumping well that is
+// max(0, A ln u) to the bit; for a negative rate step or an injecting image it subtracts inside
+// the radius and adds nothing beyond. At n = 0, the well's own position, the formula has no value:
+// see the engine for what a node on a well holds.
 
 #include <algorithm>
 #include <cmath>
@@ -39,11 +41,18 @@ struct CooperJacobWell {
         return 2.249 * (timeTimesTransmissivity / ((r * r) * Storage));
     }
 
-    // The signed term A ln(u), negative beyond the radius of influence.
+    // The term A ln(u) unclamped: its sign is that of A inside the radius, the other beyond.
     double term(double n) const { return A * std::log(u(n)); }
 
-    // What the well adds to a node's drawdown: the term, or 0 beyond the radius of influence.
-    double contribution(double n) const { return std::max(0.0, term(n)); }
+    // What the well adds to a node's drawdown: A ln u inside the radius of influence, 0 beyond.
+    double contribution(double n) const { return A * std::max(0.0, std::log(u(n))); }
+
+    // The squared radius of influence, where u = 1 (m2); a contribution may reach a little
+    // beyond it by rounding, never more than a millionth of it and 2 m2.
+    double reachSquaredMetres() const
+    {
+        return 2.249 * timeTimesTransmissivity / Storage * 1.000001 + 2.0;
+    }
 };
 
 } // namespace drawfield

@@ -2,6 +2,7 @@
 
 #include "compute/cooper_jacob.h"
 #include "compute/messages.h"
+#include "compute/observations.h"
 #include "compute/sources.h"
 #include "compute/theis.h"
 
@@ -104,8 +105,7 @@ namespace {
         // injecting image subtracts), or Theis's.
         double contribution(double n) const
         {
-            return method == WellMethod::Theis ? theis.contribution(n)
-                                               : cone.A * std::max(0.0, std::log(cone.u(n)));
+            return method == WellMethod::Theis ? theis.contribution(n) : cone.contribution(n);
         }
         // Whether it adds anything at all there: u > 1 for Cooper-Jacob, W(u) > 0 for Theis.
         bool reaches(double n) const
@@ -524,24 +524,25 @@ namespace {
         const long long columns = grid.columnCount();
         const double step = grid.nodeSpacing();
         double low = 0.0, high = static_cast<double>(columns - 1);
-        for (const Boundary& line : in.Boundaries) {
-            // The side of (x, y) is (X2 - X1)(y - Y1) - (Y2 - Y1)(x - X1): at0 + slope x in a row.
-            const double slope = -(line.Y2 - line.Y1);
-            const double at0 = (line.X2 - line.X1) * (y - line.Y1) - slope * line.X1;
-            const double bore = (line.X2 - line.X1) * (in.Wells[0].Y - line.Y1)
-                + slope * (in.Wells[0].X - line.X1);
-            if (slope == 0.0) {
-                if (at0 != 0.0 && (at0 > 0.0) != (bore > 0.0))
+        for (const Boundary& boundary : in.Boundaries) {
+            const StraightLine line = boundary.line();
+            const int aquifer = aquiferSide(in, boundary);
+            const std::optional<double> crossingX = line.xAt(y);
+            if (!crossingX) {
+                // A line along the rows: the row lies wholly on one side, or on the line.
+                const int side = line.side(grid.xMin(), y);
+                if (side != 0 && side != aquifer)
                     return {};
                 continue;
             }
-            // Column k lies at x = xMin + k * step; the crossing is where the side is 0. Kept
-            // within the row (a crossing far beyond it, or none to compute, bounds nothing).
+            // Column k lies at x = xMin + k * step. Kept within the row (a crossing far beyond
+            // it bounds nothing); the side to the right of the crossing is that of -dy.
             const double crossing = std::clamp(
-                (-at0 / slope - grid.xMin()) / step, -1.0, static_cast<double>(columns));
+                (*crossingX - grid.xMin()) / step, -1.0, static_cast<double>(columns));
             if (std::isnan(crossing))
                 continue;
-            if ((bore > 0.0) == (slope > 0.0))
+            const bool aquiferToTheRight = (aquifer > 0) == (line.direction().Y < 0.0);
+            if (aquiferToTheRight)
                 low = std::max(low, std::floor(crossing));
             else
                 high = std::min(high, std::ceil(crossing));
@@ -633,8 +634,7 @@ namespace {
                 // more room costs a few zero terms, never a lost one.
                 well.reachMetresSquared = method == WellMethod::Theis
                     ? 709.0 / well.theis.uPerSquareMetre
-                    : 2.249 * well.cone.timeTimesTransmissivity / well.cone.Storage * 1.000001
-                        + 2.0;
+                    : well.cone.reachSquaredMetres();
             }
             wells.push_back(well);
         }
@@ -867,13 +867,13 @@ bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs
     return result.largest.drawdown > inputs.Thickness;
 }
 
-std::vector<std::string> messagesAfterRun(
-    const DrawdownResult& result, const ScenarioInputs& inputs)
+std::vector<std::string> messagesAfterRun(const DrawdownResult& result,
+    const ScenarioInputs& inputs, const ThicknessReached& elsewhere)
 {
     std::vector<std::string> said;
-    if (drawdownExceedsThickness(result, inputs))
+    if (drawdownExceedsThickness(result, inputs) || elsewhere.exceeded)
         said.emplace_back(messages::DrawdownAboveThickness);
-    if (result.dewatered)
+    if (result.dewatered || elsewhere.dewatered)
         said.emplace_back(messages::AquiferDewatered);
     return said;
 }

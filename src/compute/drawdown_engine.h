@@ -88,8 +88,10 @@ std::optional<DrawdownResult> computeDrawdown(
 bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs& inputs);
 
 // The messages a completed run shows, in order, each once: the thickness exceeded, the aquifer
-// dewatered under the unconfined correction.
-std::vector<std::string> messagesAfterRun(
-    const DrawdownResult& result, const ScenarioInputs& inputs);
+// dewatered under the unconfined correction; judged on the map and on what the run's curves and
+// profile reached (elsewhere).
+struct ThicknessReached;
+std::vector<std::string> messagesAfterRun(const DrawdownResult& result,
+    const ScenarioInputs& inputs, const ThicknessReached& elsewhere);
 
 } // namespace drawfield

@@ -11,6 +11,6 @@ inline constexpr const char* NoPumpingRate = "No pumping rate ";
 inline constexpr const char* DrawdownAboveThickness = "Drawdown > Aquifer thickness !";
 inline constexpr const char* AquiferDewatered
     = "The aquifer is dewatered where the drawdown reaches half its thickness: the unconfined "
-      "correction has no solution there, and the map shows the whole thickness as drawdown.";
+      "correction has no solution there, and the whole thickness is shown as drawdown.";
 
 } // namespace drawfield::messages

@@ -3,7 +3,6 @@
 #include "compute/atomic_file.h"
 #include "compute/cooper_jacob.h"
 #include "compute/drawdown_engine.h"
-#include "compute/sources.h"
 #include "compute/theis.h"
 
 #include <algorithm>
@@ -17,7 +16,8 @@ namespace {
 
     constexpr double NoValue = std::numeric_limits<double>::quiet_NaN();
 
-    void appendNumber(std::string& out, double value)
+    // 17 significant digits: a drawdown keeps every bit it has.
+    void appendDrawdown(std::string& out, double value)
     {
         if (std::isnan(value))
             return; // an empty cell
@@ -27,65 +27,111 @@ namespace {
         out.append(text.data(), end.ptr);
     }
 
-    void appendCsvText(std::string& out, const std::string& text)
+    // The shortest text that reads back to the same double: 2.4, not 2.3999999999999999.
+    void appendShortest(std::string& out, double value)
     {
-        if (text.find_first_of(",\"\r\n") == std::string::npos) {
-            out += text;
-            return;
+        std::array<char, 32> text;
+        auto end = std::to_chars(text.data(), text.data() + text.size(), value);
+        out.append(text.data(), end.ptr);
+    }
+
+    // The corrected drawdown of a confined one, and what it reached.
+    double corrected(const ScenarioInputs& in, double confined, ThicknessReached* reached)
+    {
+        double s = std::max(confined, 0.0); // pumping never raises the level: the rest is rounding
+        if (in.Unconfined && s > 0.0) {
+            const bool dry = 2.0 * s > in.Thickness;
+            s = dry ? in.Thickness : jacobUnconfined(s, in.Thickness);
+            if (reached && dry)
+                reached->dewatered = true;
         }
-        out.push_back('"');
-        for (char c : text) {
-            if (c == '"')
-                out.push_back('"');
-            out.push_back(c);
-        }
-        out.push_back('"');
+        if (reached && s > in.Thickness)
+            reached->exceeded = true;
+        return s;
     }
 
 } // namespace
 
-double drawdownAt(const ScenarioInputs& in, double x, double y, double timeSeconds)
+double drawdownAt(const ScenarioInputs& in, const std::vector<PointSource>& sources, double x,
+    double y, double timeSeconds, ThicknessReached* reached)
 {
     if (!isInAquifer(in, x, y))
         return NoValue;
     double s = 0.0;
-    for (const PointSource& source : pointSources(in, timeSeconds)) {
+    for (const PointSource& source : sources) {
+        if (!(source.StartSeconds < timeSeconds))
+            continue;
+        const double elapsed = timeSeconds - source.StartSeconds;
         const double dx = source.X - x, dy = source.Y - y;
         const double n = dx * dx + dy * dy;
-        if (n == 0.0)
-            return NoValue; // on a bore: the formulas have no value there
-        if (in.Method == WellMethod::Theis) {
-            s = s
-                + TheisWell(source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds)
-                      .contribution(n);
-        } else {
-            const CooperJacobWell cone(
-                source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds);
-            s = s + cone.A * std::max(0.0, std::log(cone.u(n)));
+        if (n == 0.0) {
+            // On a bore the formulas have no value while it pumps; once it has stopped, its terms
+            // tend to dQ ln(elapsed) / (4 pi T) each, whose sum is the residual drawdown.
+            if (source.Image || in.rateAt(source.Bore, timeSeconds) != 0.0)
+                return NoValue;
+            const double A = in.Method == WellMethod::Theis
+                ? TheisWell(source.Rate, in.Transmissivity, in.Storage, elapsed).A
+                : CooperJacobWell(source.Rate, in.Transmissivity, in.Storage, elapsed).A;
+            s = s + A * std::log(elapsed);
+            continue;
         }
+        s = s
+            + (in.Method == WellMethod::Theis
+                    ? TheisWell(source.Rate, in.Transmissivity, in.Storage, elapsed).contribution(n)
+                    : CooperJacobWell(source.Rate, in.Transmissivity, in.Storage, elapsed)
+                          .contribution(n));
     }
-    s = std::max(s, 0.0); // pumping never raises the level: what is above it is rounding
-    if (in.Unconfined && s > 0.0)
-        s = 2.0 * s > in.Thickness ? in.Thickness : jacobUnconfined(s, in.Thickness);
-    return s;
+    return corrected(in, s, reached);
+}
+
+double drawdownAt(const ScenarioInputs& in, double x, double y, double timeSeconds)
+{
+    return drawdownAt(in, allSources(in), x, y, timeSeconds);
+}
+
+double drawdownInBore(const ScenarioInputs& in, int bore)
+{
+    const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+    return drawdownAt(in, well.X + well.RadiusMetres, well.Y, in.PumpTime);
 }
 
 std::vector<double> curveTimes(const ScenarioInputs& in)
 {
     constexpr double OneMinute = 60.0;
-    constexpr int PerDecade = 20;
+    constexpr double PerDecade = 20.0;
+    const double end = in.PumpTime;
     std::vector<double> times;
-    for (int i = 0;; ++i) {
-        const double t = OneMinute * std::pow(10.0, static_cast<double>(i) / PerDecade);
-        if (!(t < in.PumpTime))
-            break;
-        times.push_back(t);
-    }
+    auto tenfolds = [&](double from, double perDecade, std::size_t most) {
+        for (std::size_t i = 0; i < most; ++i) {
+            const double t = from + OneMinute * std::pow(10.0, static_cast<double>(i) / perDecade);
+            if (!(t < end))
+                break;
+            times.push_back(t);
+        }
+    };
+    tenfolds(0.0, PerDecade, std::numeric_limits<std::size_t>::max());
+
+    std::vector<double> changes;
     for (const auto& schedule : in.Schedules)
         for (const RateChange& change : schedule)
-            if (change.StartSeconds > 0.0 && change.StartSeconds < in.PumpTime)
-                times.push_back(change.StartSeconds);
-    times.push_back(in.PumpTime);
+            if (change.StartSeconds > 0.0 && change.StartSeconds < end)
+                changes.push_back(change.StartSeconds);
+    std::sort(changes.begin(), changes.end());
+    changes.erase(std::unique(changes.begin(), changes.end()), changes.end());
+    // How many times 20 per tenfold after every change would add; beyond the budget, fewer per
+    // tenfold after each, evenly.
+    double wanted = 0.0;
+    for (double change : changes)
+        if (end - change > OneMinute)
+            wanted += PerDecade * std::log10((end - change) / OneMinute) + 1.0;
+    const double density
+        = wanted > MostRefinedTimes ? PerDecade * MostRefinedTimes / wanted : PerDecade;
+    for (double change : changes) {
+        times.push_back(change);
+        const double decades = end - change > OneMinute ? std::log10((end - change) / OneMinute) : 0;
+        tenfolds(change, density, static_cast<std::size_t>(density * decades) + 1);
+    }
+    times.push_back(end);
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
     return times;
@@ -95,31 +141,58 @@ ObservationCurves observationCurves(const ScenarioInputs& in)
 {
     ObservationCurves curves;
     curves.seconds = curveTimes(in);
+    const std::vector<PointSource> sources = allSources(in);
     for (const ObservationPoint& point : in.Observations) {
         curves.names.push_back(point.Name);
         std::vector<double> values;
         values.reserve(curves.seconds.size());
         for (double t : curves.seconds)
-            values.push_back(drawdownAt(in, point.X, point.Y, t));
+            values.push_back(drawdownAt(in, sources, point.X, point.Y, t, &curves.reached));
         curves.drawdowns.push_back(std::move(values));
     }
     return curves;
 }
 
-std::vector<ProfilePoint> profileAlong(const ScenarioInputs& in, int count)
+std::vector<ProfilePoint> profileAlong(const ScenarioInputs& in, int count, ThicknessReached* reached)
 {
     std::vector<ProfilePoint> points;
     if (!in.ProfileLine || count < 2)
         return points;
     const Profile& line = *in.ProfileLine;
     const double length = std::hypot(line.X2 - line.X1, line.Y2 - line.Y1);
+    const std::vector<PointSource> sources = allSources(in);
+    const double intervals = count - 1;
     for (int i = 0; i < count; ++i) {
-        const double f = static_cast<double>(i) / (count - 1);
-        const double x = line.X1 + f * (line.X2 - line.X1);
-        const double y = line.Y1 + f * (line.Y2 - line.Y1);
-        points.push_back({ f * length, x, y, drawdownAt(in, x, y, in.PumpTime) });
+        // Weighted sums of the ends, divided once: whole-metre ends give the decimals they mean.
+        const double x = (line.X1 * (intervals - i) + line.X2 * i) / intervals;
+        const double y = (line.Y1 * (intervals - i) + line.Y2 * i) / intervals;
+        points.push_back({ length * i / intervals, x, y,
+            drawdownAt(in, sources, x, y, in.PumpTime, reached) });
     }
     return points;
+}
+
+std::string csvCell(const std::string& text)
+{
+    std::string cell;
+    bool quote = false;
+    // A spreadsheet runs a cell that starts with one of these as a formula.
+    if (!text.empty() && std::string_view("=+-@").find(text.front()) != std::string_view::npos) {
+        cell = "'";
+        quote = true;
+    }
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            cell += "\xEF\xBF\xBD"; // U+FFFD
+            continue;
+        }
+        if (c == '"')
+            cell.push_back('"');
+        quote = quote || c == '"' || c == ',';
+        cell.push_back(c);
+    }
+    return quote ? "\"" + cell + "\"" : cell;
 }
 
 void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves)
@@ -128,14 +201,14 @@ void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves&
     std::string text = "hours";
     for (const std::string& name : curves.names) {
         text.push_back(',');
-        appendCsvText(text, name);
+        text += csvCell(name);
     }
     text += "\n";
     for (std::size_t t = 0; t < curves.seconds.size(); ++t) {
-        appendNumber(text, curves.seconds[t] / 3600.0);
+        appendShortest(text, curves.seconds[t] / SecondsPerHour);
         for (const std::vector<double>& values : curves.drawdowns) {
             text.push_back(',');
-            appendNumber(text, values[t]);
+            appendDrawdown(text, values[t]);
         }
         text += "\n";
     }
@@ -148,13 +221,13 @@ void writeProfileFile(const std::filesystem::path& path, const std::vector<Profi
     AtomicFile file(path, "profile file");
     std::string text = "distance_m,x_m,y_m,drawdown_m\n";
     for (const ProfilePoint& point : profile) {
-        appendNumber(text, point.distanceMetres);
+        appendShortest(text, point.distanceMetres);
         text.push_back(',');
-        appendNumber(text, point.xMetres);
+        appendShortest(text, point.xMetres);
         text.push_back(',');
-        appendNumber(text, point.yMetres);
+        appendShortest(text, point.yMetres);
         text.push_back(',');
-        appendNumber(text, point.drawdownMetres);
+        appendDrawdown(text, point.drawdownMetres);
         text += "\n";
     }
     file.write(text);

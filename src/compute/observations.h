@@ -1,10 +1,11 @@
 #pragma once
 
 // The drawdown at any point and time, off the lattice: observation points followed over time,
-// and a profile along a straight line at the map's time. The method, the schedules, the
-// boundaries and the unconfined correction apply as they do to the map.
+// the drawdown in a bore at its radius, and a profile along a straight line at the map's time. The
+// method, the schedules, the boundaries and the unconfined correction apply as they do to the map.
 
 #include "compute/scenario.h"
+#include "compute/sources.h"
 
 #include <filesystem>
 #include <string>
@@ -12,18 +13,38 @@
 
 namespace drawfield {
 
-// The drawdown (m, positive downward) at (x, y) at timeSeconds since pumping began; NaN where
-// there is none to give: beyond a boundary, or on a bore.
+// What the values of curves and profiles reached, for the messages of the run that reports them.
+struct ThicknessReached {
+    bool exceeded = false; // a drawdown deeper than the aquifer's thickness
+    bool dewatered = false; // the unconfined correction had no solution (2 s' > b)
+};
+
+// The drawdown (m, positive downward) at (x, y) at timeSeconds since pumping began, from a run's
+// sources (allSources); NaN beyond a boundary and on a bore that pumps at that time. On a bore
+// that has stopped the value is the limit of its terms as r -> 0, the residual drawdown
+// sum_k dQ_k ln(t - t_k) / (4 pi T), finite because its steps dQ_k add up to 0. When reached is
+// given, it records whether the value exceeded the thickness or dewatered the aquifer.
+double drawdownAt(const ScenarioInputs& inputs, const std::vector<PointSource>& sources, double x,
+    double y, double timeSeconds, ThicknessReached* reached = nullptr);
+// The same, the sources made for this one call.
 double drawdownAt(const ScenarioInputs& inputs, double x, double y, double timeSeconds);
 
-// The times of the curves (s): at least 20 per tenfold of time from one minute to the map's time,
-// every schedule hour in between, and the map's time itself; ascending.
+// The drawdown in bore i (0 to 4) at the map's time: at its radius from its centre, to the east.
+double drawdownInBore(const ScenarioInputs& inputs, int bore);
+
+// The times of the curves (s), ascending: 20 per tenfold of time from one minute to the map's
+// time; every schedule hour, and after each one 20 per tenfold of the time since it, so recovery
+// is drawn as a curve; the map's time itself. However many changes, at most MostRefinedTimes are
+// added after them (the density thins out evenly beyond), so the curves cost what their sources
+// cost, once per time.
+inline constexpr int MostRefinedTimes = 2000;
 std::vector<double> curveTimes(const ScenarioInputs& inputs);
 
 struct ObservationCurves {
     std::vector<double> seconds; // the times, ascending
     std::vector<std::string> names; // one per point
     std::vector<std::vector<double>> drawdowns; // [point][time], m; NaN where there is none
+    ThicknessReached reached; // over every value
 };
 
 ObservationCurves observationCurves(const ScenarioInputs& inputs);
@@ -36,12 +57,19 @@ struct ProfilePoint {
 };
 
 // count points evenly spaced from the profile's first point to its last, both included.
-std::vector<ProfilePoint> profileAlong(const ScenarioInputs& inputs, int count = 201);
+std::vector<ProfilePoint> profileAlong(
+    const ScenarioInputs& inputs, int count = 201, ThicknessReached* reached = nullptr);
 
 // CSV files: "hours,<name 1>,..." then a row per time; "distance_m,x_m,y_m,drawdown_m" then a
-// row per point. Drawdowns with 17 significant digits, an empty cell where there is none; names
-// quoted when they hold a comma or a quote. Written as AtomicFile writes; throw FileWriteError.
+// row per point. Hours and distances in the shortest text that reads back to the same number,
+// drawdowns with 17 significant digits, an empty cell where there is none. A name is quoted when
+// it holds a comma or a quote; one that a spreadsheet would run as a formula (a leading =, +, -
+// or @) gets a leading ' inside quotes, and control characters become U+FFFD. Written as
+// AtomicFile writes; throw FileWriteError.
 void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves);
 void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile);
+
+// A text as one cell of a CSV file, by the rules above.
+std::string csvCell(const std::string& text);
 
 } // namespace drawfield

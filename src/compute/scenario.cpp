@@ -7,6 +7,7 @@
 #include "compute/user_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -68,6 +69,42 @@ namespace {
 
 namespace {
 
+    // A number in one of the fields that came with schedules, boundaries, observation points,
+    // the profile, the bore radius and the georeference: the whole text must be one.
+    std::optional<double> readNumber(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
+    {
+        if (!isWholeNumberText(text)) {
+            refusals.push_back(field + " must be a number such as 75.5 or -1.5E3; "
+                + quotedExcerpt(text) + " is not one.");
+            return std::nullopt;
+        }
+        std::optional<double> value = numberOfText(text);
+        if (!value)
+            refusals.push_back(
+                field + " " + quotedExcerpt(text) + " is too large a number to compute with.");
+        return value;
+    }
+
+    // A number from low to high, or a refusal naming the field and the range.
+    std::optional<double> readNumberWithin(const std::string& text, const std::string& field,
+        double low, double high, const char* unit, std::vector<std::string>& refusals)
+    {
+        std::optional<double> value = readNumber(text, field, refusals);
+        auto plain = [](double bound) {
+            char digits[32];
+            auto end = std::to_chars(digits, digits + sizeof digits, bound,
+                std::chars_format::fixed);
+            return std::string(digits, end.ptr);
+        };
+        if (value && !(*value >= low && *value <= high)) {
+            refusals.push_back(field + " must lie from " + plain(low) + " to " + plain(high) + " "
+                + unit + "; " + quotedExcerpt(text) + " does not.");
+            return std::nullopt;
+        }
+        return value;
+    }
+
     // "12:0, 30:3": the rate changes of a bore, or a refusal naming it.
     std::optional<std::vector<RateChange>> readSchedule(
         const std::string& text, int bore, std::vector<std::string>& refusals)
@@ -83,9 +120,15 @@ namespace {
             start = end + 1;
             if (entry.find_first_not_of(" \t") == std::string::npos)
                 continue;
+            if (changes.size() == MostRateChanges) {
+                refusals.push_back(field + " holds more than " + std::to_string(MostRateChanges)
+                    + " rate changes, more than a schedule can hold.");
+                return std::nullopt;
+            }
             const std::size_t colon = entry.find(':');
             std::optional<double> hour, rate;
-            if (colon != std::string::npos && entry.find(':', colon + 1) == std::string::npos) {
+            if (colon != std::string::npos && isWholeNumberText(entry.substr(0, colon))
+                && isWholeNumberText(entry.substr(colon + 1))) {
                 hour = numberOfText(entry.substr(0, colon));
                 rate = numberOfText(entry.substr(colon + 1));
             }
@@ -99,13 +142,13 @@ namespace {
                     + quotedExcerpt(entry) + " has one.");
                 return std::nullopt;
             }
-            const double seconds = *hour * 3600.0;
+            const double seconds = *hour * SecondsPerHour;
             if (!changes.empty() && !(seconds > changes.back().StartSeconds)) {
                 refusals.push_back(field + ": the hours must increase; " + quotedExcerpt(entry)
                     + " comes after a later or equal hour.");
                 return std::nullopt;
             }
-            changes.push_back({ seconds, *rate / 3600.0 });
+            changes.push_back({ seconds, *rate / SecondsPerHour });
         }
         return changes;
     }
@@ -120,34 +163,6 @@ namespace {
         return crs;
     }
 
-    bool crsIsWellFormed(const std::string& text)
-    {
-        const std::string crs = normalisedCrs(text);
-        if (crs.empty())
-            return true;
-        if (!crs.starts_with("EPSG:") || crs.size() == 5 || crs.size() > 15)
-            return false;
-        return std::all_of(crs.begin() + 5, crs.end(), [](char c) { return c >= '0' && c <= '9'; });
-    }
-
-    // Which side of the line through a and b the point p lies on: +1, -1, or 0 on the line.
-    int sideOf(const Boundary& line, double x, double y)
-    {
-        const double cross
-            = (line.X2 - line.X1) * (y - line.Y1) - (line.Y2 - line.Y1) * (x - line.X1);
-        return cross > 0.0 ? 1 : cross < 0.0 ? -1 : 0;
-    }
-
-    std::optional<double> readCoordinate(
-        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
-    {
-        std::optional<double> value = numberOfText(text);
-        if (!value)
-            refusals.push_back(
-                field + " " + quotedExcerpt(text) + " is too large a number to compute with.");
-        return value;
-    }
-
 } // namespace
 
 bool ScenarioInputs::pumps(int bore) const
@@ -158,14 +173,71 @@ bool ScenarioInputs::pumps(int bore) const
             [](const RateChange& change) { return change.Rate > 0.0; });
 }
 
+double ScenarioInputs::rateAt(int bore, double timeSeconds) const
+{
+    const auto index = static_cast<std::size_t>(bore);
+    double rate = Wells[index].Rate;
+    for (const RateChange& change : Schedules[index])
+        if (change.StartSeconds < timeSeconds || change.StartSeconds == 0.0)
+            rate = change.Rate;
+    return rate;
+}
+
+int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary)
+{
+    return boundary.line().side(inputs.Wells[0].X, inputs.Wells[0].Y);
+}
+
 bool isInAquifer(const ScenarioInputs& inputs, double x, double y)
 {
-    for (const Boundary& line : inputs.Boundaries) {
-        const int side = sideOf(line, x, y);
-        if (side != 0 && side != sideOf(line, inputs.Wells[0].X, inputs.Wells[0].Y))
+    for (const Boundary& boundary : inputs.Boundaries) {
+        const int side = boundary.line().side(x, y);
+        if (side != 0 && side != aquiferSide(inputs, boundary))
             return false;
     }
     return true;
+}
+
+std::vector<Point> aquiferWithin(const std::vector<Boundary>& boundaries, Point inside,
+    double xMin, double yMin, double xMax, double yMax)
+{
+    std::vector<Point> polygon { { xMin, yMin }, { xMax, yMin }, { xMax, yMax }, { xMin, yMax } };
+    // Each line cuts off what lies beyond it (Sutherland and Hodgman's clipping).
+    for (const Boundary& boundary : boundaries) {
+        const StraightLine line = boundary.line();
+        const double keep = line.side(inside.X, inside.Y);
+        auto kept = [&](const Point& p) { return line.side(p.X, p.Y) * keep >= 0; };
+        std::vector<Point> cut;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const Point& a = polygon[i];
+            const Point& b = polygon[(i + 1) % polygon.size()];
+            if (kept(a))
+                cut.push_back(a);
+            if (kept(a) != kept(b) && line.side(a.X, a.Y) != 0 && line.side(b.X, b.Y) != 0) {
+                const double da = line.signedDistance(a.X, a.Y);
+                const double db = line.signedDistance(b.X, b.Y);
+                const double t = da / (da - db);
+                cut.push_back({ a.X + t * (b.X - a.X), a.Y + t * (b.Y - a.Y) });
+            }
+        }
+        polygon = std::move(cut);
+    }
+    return polygon.size() >= 3 ? polygon : std::vector<Point> {};
+}
+
+const char* boundaryKindText(BoundaryKind kind)
+{
+    return kind == BoundaryKind::Barrier ? "barrier" : "recharge";
+}
+
+std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
+{
+    const std::string name = lowered(text);
+    if (name == "barrier")
+        return BoundaryKind::Barrier;
+    if (name == "recharge")
+        return BoundaryKind::Recharge;
+    return std::nullopt;
 }
 
 const char* methodText(WellMethod method)
@@ -254,7 +326,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (*rate < 0.0)
             refusals.push_back(wellField(i + 1, "Pumping rate (m3/h)") + " cannot be negative; "
                 + quoted(row.rate) + " would inject water, which is not modelled.");
-        well.Rate = *rate / 3600.0;
+        well.Rate = *rate / SecondsPerHour;
         if (!in.pumps(i)) {
             // The position check stops at the first row without a rate; later rows still pump.
             positionCheckGoesOn = false;
@@ -264,6 +336,12 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<std::int16_t> y = readMetres(row.y, wellField(i + 1, "Y well"), refusals);
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
+        if (const std::string& radiusText = texts.radii[static_cast<std::size_t>(i)];
+            !radiusText.empty()) {
+            std::optional<double> radius
+                = readNumberWithin(radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
+            well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
+        }
         if (positionCheckGoesOn && mapKnown) {
             if (x && (well.X < in.XMin || well.X > in.XMax))
                 reading.warnings.push_back(messages::PumpingOutsideOfMap);
@@ -279,8 +357,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     std::optional<double> pumpTime = readReal(texts.pumpTime, "Pumping time (hours)", refusals);
     std::optional<double> thickness = readReal(texts.thickness, "Aquifer thickness (m)", refusals);
     in.Transmissivity = transmissivity.value_or(0.0);
-    in.Storage = storage.value_or(0.0) / 100.0;
-    in.PumpTime = pumpTime.value_or(0.0) * 3600.0;
+    in.Storage = storage.value_or(0.0) / PercentPerFraction;
+    in.PumpTime = pumpTime.value_or(0.0) * SecondsPerHour;
     in.Thickness = thickness.value_or(0.0);
 
     requirePositive(transmissivity, texts.transmissivity, "Transmissivity (m2/s)", refusals);
@@ -311,47 +389,39 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (line.isEmpty())
             continue;
         const std::string field = "Boundary " + std::to_string(b + 1);
-        Boundary boundary;
-        std::string kind = lowered(line.kind);
-        if (kind == "barrier")
-            boundary.Kind = BoundaryKind::Barrier;
-        else if (kind == "recharge")
-            boundary.Kind = BoundaryKind::Recharge;
-        else
+        std::optional<BoundaryKind> kind = boundaryKindOfText(line.kind);
+        if (!kind)
             refusals.push_back(field + ", kind must be barrier or recharge; " + quoted(line.kind)
                 + " is neither.");
-        std::optional<double> x1 = readCoordinate(line.x1, field + ", x1", refusals);
-        std::optional<double> y1 = readCoordinate(line.y1, field + ", y1", refusals);
-        std::optional<double> x2 = readCoordinate(line.x2, field + ", x2", refusals);
-        std::optional<double> y2 = readCoordinate(line.y2, field + ", y2", refusals);
-        if (!x1 || !y1 || !x2 || !y2)
+        std::optional<double> x1 = readNumber(line.x1, field + ", x1", refusals);
+        std::optional<double> y1 = readNumber(line.y1, field + ", y1", refusals);
+        std::optional<double> x2 = readNumber(line.x2, field + ", x2", refusals);
+        std::optional<double> y2 = readNumber(line.y2, field + ", y2", refusals);
+        if (!kind || !x1 || !y1 || !x2 || !y2)
             continue;
-        boundary = { boundary.Kind, *x1, *y1, *x2, *y2 };
         if (*x1 == *x2 && *y1 == *y2) {
             refusals.push_back(field
                 + " needs two distinct points for its line; (x1, y1) and "
                   "(x2, y2) are the same.");
             continue;
         }
-        in.Boundaries.push_back(boundary);
+        in.Boundaries.push_back({ *kind, *x1, *y1, *x2, *y2 });
     }
     if (in.Boundaries.size() == 2) {
-        const Boundary& a = in.Boundaries[0];
-        const Boundary& b = in.Boundaries[1];
-        const double ax = a.X2 - a.X1, ay = a.Y2 - a.Y1, bx = b.X2 - b.X1, by = b.Y2 - b.Y1;
-        const double dot = ax * bx + ay * by;
-        if (std::fabs(dot) > 1e-9 * std::hypot(ax, ay) * std::hypot(bx, by))
+        const Point a = in.Boundaries[0].line().direction();
+        const Point b = in.Boundaries[1].line().direction();
+        if (std::fabs(a.X * b.X + a.Y * b.Y) > 1e-9)
             refusals.push_back("Boundary 2 must be perpendicular to boundary 1: parallel lines "
                                "and lines at another angle are not modelled.");
     }
     for (std::size_t b = 0; b < in.Boundaries.size() && in.pumps(0); ++b) {
-        const Boundary& line = in.Boundaries[b];
-        const int aquifer = sideOf(line, in.Wells[0].X, in.Wells[0].Y);
+        const StraightLine line = in.Boundaries[b].line();
+        const int aquifer = aquiferSide(in, in.Boundaries[b]);
         for (int i = 0; i < WellCount; ++i) {
             if (!in.pumps(i))
                 continue;
-            const int side = sideOf(line, in.Wells[static_cast<std::size_t>(i)].X,
-                in.Wells[static_cast<std::size_t>(i)].Y);
+            const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
+            const int side = line.side(well.X, well.Y);
             if (side == 0 || side != aquifer) {
                 refusals.push_back("Bore " + std::to_string(i + 1) + " stands "
                     + (side == 0 ? "on boundary " : "beyond boundary ") + std::to_string(b + 1)
@@ -367,16 +437,21 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (point.isEmpty())
             continue;
         const std::string field = "Observation point " + std::to_string(o + 1);
-        std::optional<double> x = readCoordinate(point.x, field + ", x", refusals);
-        std::optional<double> y = readCoordinate(point.y, field + ", y", refusals);
-        in.Observations.push_back(
-            { point.name.empty() ? field : point.name, x.value_or(0.0), y.value_or(0.0) });
+        std::optional<double> x = readNumber(point.x, field + ", x", refusals);
+        std::optional<double> y = readNumber(point.y, field + ", y", refusals);
+        if (x && y)
+            in.Observations.push_back({ point.name.empty() ? field : point.name, *x, *y });
     }
     if (!texts.profile.isEmpty()) {
-        std::optional<double> x1 = readCoordinate(texts.profile.x1, "Profile, x1", refusals);
-        std::optional<double> y1 = readCoordinate(texts.profile.y1, "Profile, y1", refusals);
-        std::optional<double> x2 = readCoordinate(texts.profile.x2, "Profile, x2", refusals);
-        std::optional<double> y2 = readCoordinate(texts.profile.y2, "Profile, y2", refusals);
+        // Along the map, whose coordinates are whole metres of 16 bits.
+        auto read = [&](const std::string& text, const char* name) {
+            return readNumberWithin(
+                text, std::string("Profile, ") + name, -32768.0, 32767.0, "m", refusals);
+        };
+        std::optional<double> x1 = read(texts.profile.x1, "x1");
+        std::optional<double> y1 = read(texts.profile.y1, "y1");
+        std::optional<double> x2 = read(texts.profile.x2, "x2");
+        std::optional<double> y2 = read(texts.profile.y2, "y2");
         if (x1 && y1 && x2 && y2) {
             if (*x1 == *x2 && *y1 == *y2)
                 refusals.push_back("Profile needs two distinct points; (x1, y1) and (x2, y2) are "
@@ -387,15 +462,14 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     }
 
     if (!texts.georeference.isEmpty()) {
+        // Projected coordinates stay within ten thousand kilometres of their origin.
+        constexpr double Farthest = 1e7;
         const GeoreferenceTexts& geo = texts.georeference;
-        std::optional<double> easting
-            = readCoordinate(geo.easting, "Georeference, easting", refusals);
-        std::optional<double> northing
-            = readCoordinate(geo.northing, "Georeference, northing", refusals);
-        if (!crsIsWellFormed(geo.crs))
-            refusals.push_back("Georeference, crs must be an EPSG code such as EPSG:25832; "
-                + quoted(geo.crs) + " is not one.");
-        else if (easting && northing)
+        std::optional<double> easting = readNumberWithin(
+            geo.easting, "Georeference, easting", -Farthest, Farthest, "m", refusals);
+        std::optional<double> northing = readNumberWithin(
+            geo.northing, "Georeference, northing", -Farthest, Farthest, "m", refusals);
+        if (easting && northing)
             in.Place = Georeference { *easting, *northing, normalisedCrs(geo.crs) };
     }
 

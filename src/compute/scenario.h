@@ -2,6 +2,8 @@
 
 // One computation's inputs: the texts of the window's fields, and what they read as.
 
+#include "compute/straight_line.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -12,6 +14,9 @@
 namespace drawfield {
 
 inline constexpr int WellCount = 5;
+
+inline constexpr double SecondsPerHour = 3600.0;
+inline constexpr double PercentPerFraction = 100.0;
 
 // The texts of one row of the well table.
 struct WellTexts {
@@ -75,6 +80,8 @@ struct ScenarioTexts {
     std::array<WellTexts, WellCount> wells;
     // Each bore's rate changes, "hour:rate, hour:rate" (h, m3/h); empty for none.
     std::array<std::string, WellCount> schedules;
+    // Each bore's radius (m), where the drawdown in the bore is read; empty for the usual 0.1 m.
+    std::array<std::string, WellCount> radii;
     std::array<BoundaryTexts, BoundaryCount> boundaries;
     std::array<ObservationTexts, ObservationCount> observations;
     ProfileTexts profile;
@@ -99,10 +106,16 @@ std::optional<bool> yesNoOfText(std::string_view text);
 // One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
 // makes it pump later).
 struct WellInput {
+    static constexpr double UsualRadiusMetres = 0.1;
     std::int16_t X = 0; // m
     std::int16_t Y = 0; // m
     double Rate = 0.0; // m3/s
+    double RadiusMetres = UsualRadiusMetres; // the drawdown in the bore is read this far from X, Y
 };
+
+// A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
+// and the curves' cost grows with them.
+inline constexpr std::size_t MostRateChanges = 300;
 
 // From StartSeconds on, a bore pumps Rate.
 struct RateChange {
@@ -116,10 +129,22 @@ enum class BoundaryKind {
     Recharge, // constant head: its images inject what their wells pump
 };
 
+// The factor of an image's rate: +1 across a barrier, -1 across a recharge line.
+constexpr double imageSign(BoundaryKind kind) noexcept
+{
+    return kind == BoundaryKind::Barrier ? 1.0 : -1.0;
+}
+
+// The texts that name a boundary kind ("barrier", "recharge"), and the kind a text names (empty
+// when it names none). Letter case does not count.
+const char* boundaryKindText(BoundaryKind kind);
+std::optional<BoundaryKind> boundaryKindOfText(std::string_view text);
+
 // A straight line through (X1, Y1) and (X2, Y2), m.
 struct Boundary {
     BoundaryKind Kind = BoundaryKind::Barrier;
     double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
+    StraightLine line() const noexcept { return { X1, Y1, X2, Y2 }; }
 };
 
 struct ObservationPoint {
@@ -161,11 +186,21 @@ struct ScenarioInputs {
 
     // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
     bool pumps(int bore) const;
+    // The rate bore i pumps at timeSeconds (m3/s): the table's, or that of the last change before
+    // that time.
+    double rateAt(int bore, double timeSeconds) const;
 };
 
 // Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies, or on the
-// line itself.
+// line itself (within rounding).
 bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
+// The side of the boundary's line where the aquifer lies (StraightLine::side of bore 1).
+int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
+
+// The part of the box (m) in the aquifer the boundaries leave on the side of `inside`: a convex
+// polygon, counter-clockwise; the box's corners without boundaries; empty when it misses the box.
+std::vector<Point> aquiferWithin(const std::vector<Boundary>& boundaries, Point inside,
+    double xMin, double yMin, double xMax, double yMax);
 
 // What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
 // compute at all. A run goes ahead only when refusals is empty.
@@ -183,6 +218,10 @@ struct ScenarioReading {
 // coefficient or pumping time of 0 or less, values that give no finite drawdown, a method or a
 // correction named by no known text, a thickness of 0 or less with the unconfined correction,
 // and last "No pumping rate " when the first row does not pump.
+//
+// The fields that came with schedules, boundaries, observation points, the profile, the bore
+// radius and the georeference take a number only when their whole text is one ("7S.5" and an
+// empty text are refused, naming the field); the coordinate system is judged by the GIS files.
 ScenarioReading readScenario(const ScenarioTexts& texts);
 
 } // namespace drawfield

@@ -74,6 +74,7 @@ namespace {
             visit(section, "y", texts.wells[i].y);
             visit(section, "rate", texts.wells[i].rate);
             visit(section, "schedule", texts.schedules[i]);
+            visit(section, "radius", texts.radii[i]);
         }
         for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
             const std::string section = "boundary" + std::to_string(i + 1);
@@ -144,6 +145,7 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
     ScenarioTexts texts;
     std::string section;
     std::map<std::string, int> firstLineOfKey;
+    std::map<std::string, int> lineOfSection; // where each section first began
     int lineNumber = 0;
     auto error = [&](const std::string& message) {
         return ScenarioFileError(cannotMessage(
@@ -167,6 +169,7 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
                     "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
                     "[observation1] or [profile]");
             section = lowered(trim(line.substr(1, close - 1)));
+            lineOfSection.emplace(section, lineNumber);
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
@@ -217,13 +220,26 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
             throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
         if (section.starts_with("boundary") && key == "kind" && !value.empty()
-            && lowered(value) != "barrier" && lowered(value) != "recharge")
+            && !boundaryKindOfText(value))
             throw error("unknown kind " + quotedExcerpt(value) + "; write barrier or recharge");
+        // A value is one line: what the reader keeps, the writer must be able to write.
+        if (value.find('\r') != std::string::npos)
+            throw error("a carriage return inside the value of " + quotedExcerpt(key)
+                + "; a value is one line");
         auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
         if (!inserted)
             throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
                 + std::to_string(previous->second));
         *target = value;
+    }
+    // A boundary is a kind and its line: points without a kind would be dropped in silence.
+    for (std::size_t b = 0; b < texts.boundaries.size(); ++b) {
+        const BoundaryTexts& boundary = texts.boundaries[b];
+        if (boundary.kind.empty() && !boundary.isEmpty()) {
+            const std::string section = "boundary" + std::to_string(b + 1);
+            lineNumber = lineOfSection[section];
+            throw error("[" + section + "] has no kind; write kind = barrier or kind = recharge");
+        }
     }
     return texts;
 }

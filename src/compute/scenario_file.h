@@ -5,8 +5,10 @@
 //   [map]      x_min, y_min, x_max, cell_size
 //   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m),
 //              method (cooper-jacob or theis), unconfined (no or yes)
-//   [bore1] .. [bore5]   x, y (m), rate (m3/h), schedule ("hour:rate, hour:rate", h and m3/h)
-//   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m)
+//   [bore1] .. [bore5]   x, y (m), rate (m3/h), schedule ("hour:rate, hour:rate", h and m3/h),
+//              radius (m, where the drawdown in the bore is read; 0.1 when left out)
+//   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m); a section with
+//              points but no kind is refused
 //   [observation1] .. [observation10]   name, x, y (m)
 //   [profile]  x1, y1, x2, y2 (m)
 //   [georeference]  easting, northing (m, of the map's point (0, 0)), crs ("EPSG:25832")
@@ -14,7 +16,9 @@
 // "#" or ";" starts a comment; a value in double quotes keeps its blanks and comment characters
 // as they are, and two double quotes in a row inside it stand for one. A key left out keeps the
 // window's initial text; a bore left out is an empty row. Section and key names are not
-// case-sensitive. One reader and one writer serve the window and drawfield-batch alike.
+// case-sensitive. A value is one line (a carriage return inside one is refused), so that whatever
+// the reader keeps the writer can write. One reader and one writer serve the window and
+// drawfield-batch alike.
 
 #include "compute/scenario.h"
 

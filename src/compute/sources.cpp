@@ -2,30 +2,19 @@
 
 namespace drawfield {
 
-Point imageOf(const Boundary& line, double x, double y)
-{
-    const double dx = line.X2 - line.X1, dy = line.Y2 - line.Y1;
-    // Axis-parallel lines mirror exactly, which keeps images of lattice wells on the lattice.
-    if (dx == 0.0)
-        return { 2.0 * line.X1 - x, y };
-    if (dy == 0.0)
-        return { x, 2.0 * line.Y1 - y };
-    const double t = ((x - line.X1) * dx + (y - line.Y1) * dy) / (dx * dx + dy * dy);
-    const double footX = line.X1 + t * dx, footY = line.Y1 + t * dy;
-    return { 2.0 * footX - x, 2.0 * footY - y };
-}
+Point imageOf(const Boundary& line, double x, double y) { return line.line().mirror(x, y); }
 
-std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSeconds)
+std::vector<PointSource> allSources(const ScenarioInputs& in)
 {
     std::vector<PointSource> sources;
     for (int bore = 0; bore < WellCount; ++bore) {
         const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
         bool first = true;
         auto add = [&](double rate, double startSeconds) {
-            if (rate == 0.0 || !(startSeconds < timeSeconds))
+            if (rate == 0.0)
                 return;
             sources.push_back({ static_cast<double>(well.X), static_cast<double>(well.Y), rate,
-                timeSeconds - startSeconds, bore, false, first });
+                startSeconds, 0.0, bore, false, first });
             first = false;
         };
         // A change at hour 0 replaces the table's rate rather than stepping from it: the two
@@ -41,9 +30,8 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
     }
     // Each source is followed by its images: on a recharge line a source and its image cancel
     // exactly before the next source adds in.
-    auto sign
-        = [](const Boundary& line) { return line.Kind == BoundaryKind::Barrier ? 1.0 : -1.0; };
     std::vector<PointSource> withImages;
+    withImages.reserve(sources.size() << in.Boundaries.size());
     for (const PointSource& source : sources) {
         withImages.push_back(source);
         auto addImage = [&](Point at, double factor) {
@@ -57,18 +45,29 @@ std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSecon
         };
         if (!in.Boundaries.empty()) {
             const Boundary& a = in.Boundaries[0];
-            addImage(imageOf(a, source.X, source.Y), sign(a));
+            addImage(imageOf(a, source.X, source.Y), imageSign(a.Kind));
         }
         if (in.Boundaries.size() == 2) {
             const Boundary& a = in.Boundaries[0];
             const Boundary& b = in.Boundaries[1];
-            addImage(imageOf(b, source.X, source.Y), sign(b));
+            addImage(imageOf(b, source.X, source.Y), imageSign(b.Kind));
             const Point once = imageOf(a, source.X, source.Y);
-            addImage(imageOf(b, once.X, once.Y), sign(a) * sign(b));
+            addImage(imageOf(b, once.X, once.Y), imageSign(a.Kind) * imageSign(b.Kind));
         }
     }
-    sources = std::move(withImages);
-    return sources;
+    return withImages;
+}
+
+std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSeconds)
+{
+    std::vector<PointSource> active;
+    for (PointSource source : allSources(in)) {
+        if (!(source.StartSeconds < timeSeconds))
+            continue;
+        source.ElapsedSeconds = timeSeconds - source.StartSeconds;
+        active.push_back(source);
+    }
+    return active;
 }
 
 } // namespace drawfield

@@ -1,10 +1,11 @@
 #pragma once
 
 // The point sources of a run: what the engine superposes. Each pumping bore is one source from
-// hour 0 at the table's rate, and one more per rate change before the time in question, pumping
-// the change's step (Q_k - Q_(k-1), negative for a decrease) from its hour on; each source has
-// its images across the boundaries, pumping like it across a barrier, injecting across a
-// recharge line (two lines: three images, signed by the product of the lines' kinds).
+// hour 0 at the table's rate, and one more per rate change, pumping the change's step
+// (Q_k - Q_(k-1), negative for a decrease) from its hour on; each source has its images across the
+// boundaries, pumping like it across a barrier, injecting across a recharge line (two lines: three
+// images, signed by the product of the lines' kinds). The list does not depend on the time asked
+// about: a source counts at a time when it started strictly before it.
 
 #include "compute/scenario.h"
 
@@ -16,7 +17,8 @@ struct PointSource {
     double X = 0.0; // m
     double Y = 0.0; // m
     double Rate = 0.0; // m3/s, negative for a decrease or an injecting image
-    double ElapsedSeconds = 0.0; // how long it has pumped at the time in question
+    double StartSeconds = 0.0; // when it starts pumping, since pumping began
+    double ElapsedSeconds = 0.0; // how long it has pumped at the time in question (pointSources)
     int Bore = 0; // 0 to 4, the table's row it comes from
     bool Image = false;
     // The first source of its bore: on the bore's own node the rule of a node on a well holds
@@ -25,15 +27,14 @@ struct PointSource {
     bool FirstOfBore = false;
 };
 
-// The sources active at timeSeconds (those that started strictly before it), bores in row order,
-// each bore's steps in time order, each source followed by its images. A bore without schedule and
-// boundaries gives exactly one source: its rate, for the whole time.
-std::vector<PointSource> pointSources(const ScenarioInputs& inputs, double timeSeconds);
+// Every source of the run, whatever the time: bores in row order, each bore's steps in time
+// order, each source followed by its images. A bore without schedule and boundaries gives exactly
+// one source: its rate, from hour 0.
+std::vector<PointSource> allSources(const ScenarioInputs& inputs);
 
-struct Point {
-    double X = 0.0;
-    double Y = 0.0;
-};
+// The sources active at timeSeconds (those that started strictly before it), in the same order,
+// with their ElapsedSeconds.
+std::vector<PointSource> pointSources(const ScenarioInputs& inputs, double timeSeconds);
 
 // The mirror image of (x, y) across the boundary's line.
 Point imageOf(const Boundary& line, double x, double y);

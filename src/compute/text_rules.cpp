@@ -116,6 +116,41 @@ std::optional<double> numberOfText(std::string_view text)
     return negative ? -value : value;
 }
 
+bool isWholeNumberText(std::string_view text)
+{
+    std::size_t pos = 0;
+    auto skipBlanks = [&] {
+        while (pos < text.size() && isIgnoredBlank(text[pos]))
+            ++pos;
+    };
+    auto digits = [&] {
+        std::size_t count = 0;
+        for (skipBlanks(); pos < text.size() && isDigit(text[pos]); skipBlanks())
+            ++pos, ++count;
+        return count;
+    };
+    skipBlanks();
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+        ++pos;
+    std::size_t mantissa = digits();
+    if (pos < text.size() && text[pos] == '.') {
+        ++pos;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
+        ++pos;
+        skipBlanks();
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+            ++pos;
+        if (digits() == 0)
+            return false;
+    }
+    skipBlanks();
+    return pos == text.size();
+}
+
 double roundHalfEven(double value)
 {
     double below = std::floor(value);

@@ -17,6 +17,11 @@ namespace drawfield {
 // hexadecimal and octal integers. Empty when the number is too large for a 64-bit real (1e400).
 std::optional<double> numberOfText(std::string_view text);
 
+// Whether the whole text is one number: blanks ignored as numberOfText ignores them, then an
+// optional sign, digits with at most one ".", an optional exponent (E or e, an optional sign,
+// digits), and nothing else. "", "7S.5", "2O", "12,5" and "&H1F" are not.
+bool isWholeNumberText(std::string_view text);
+
 // The number of the text rounded to the nearest integer, halves to the even neighbour (2.5 gives 2,
 // 3.5 gives 4). Empty when the result lies outside -32768..32767: a failure, never a stand-in
 // value.

@@ -49,6 +49,51 @@ namespace {
 
 } // namespace
 
+std::string validUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        // The length of the sequence lead begins, and the range its second byte must lie in
+        // (which excludes overlong forms, surrogates and code points beyond U+10FFFF).
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool valid = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            valid = k == 1 ? byte >= low && byte <= high : (byte & 0xC0) == 0x80;
+        }
+        if (valid) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string_view utf8Prefix(std::string_view text, std::size_t bytes)
+{
+    return bytes >= text.size() ? text : text.substr(0, characterBoundary(text, bytes));
+}
+
 std::string quotedExcerpt(std::string_view text, std::size_t longest)
 {
     std::string out = "\"";

@@ -25,6 +25,13 @@ std::string relayedText(std::string_view text, std::size_t longest = 300);
 // ends in one (or in "!" or "?").
 std::string sentence(std::string text);
 
+// The text as valid UTF-8: each byte that begins no valid sequence becomes U+FFFD, so that files
+// whose format is UTF-8 (GeoJSON, a shapefile with its .cpg) stay valid whatever a name held.
+std::string validUtf8(std::string_view text);
+
+// The longest start of a UTF-8 text of at most `bytes` bytes that ends between characters.
+std::string_view utf8Prefix(std::string_view text, std::size_t bytes);
+
 // "Cannot <verb> the <what> <path>: <Reason>." The form of every failure to read or write a file.
 std::string cannotMessage(
     std::string_view verb, std::string_view what, std::string_view path, std::string_view reason);

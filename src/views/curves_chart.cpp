@@ -291,9 +291,16 @@ namespace {
 
 CurvesData curvesData(const ScenarioInputs& inputs)
 {
+    return curvesData(inputs,
+        inputs.Observations.empty() ? ObservationCurves {} : observationCurves(inputs),
+        profileAlong(inputs));
+}
+
+CurvesData curvesData(
+    const ScenarioInputs& inputs, ObservationCurves curves, std::vector<ProfilePoint> profile)
+{
     CurvesData data;
-    if (!inputs.Observations.empty())
-        data.curves = observationCurves(inputs);
+    data.curves = std::move(curves);
     for (int bore = 0; bore < WellCount; ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
             if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTime)
@@ -302,7 +309,7 @@ CurvesData curvesData(const ScenarioInputs& inputs)
     std::sort(data.marks.begin(), data.marks.end(),
         [](const ScheduleMark& a, const ScheduleMark& b) { return a.hours < b.hours; });
     if (inputs.ProfileLine) {
-        data.profile = profileAlong(inputs);
+        data.profile = std::move(profile);
         const Profile& line = *inputs.ProfileLine;
         data.profileTitle
             = QStringLiteral("Profile from (%1, %2) to (%3, %4) m at %5 h")

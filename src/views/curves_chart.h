@@ -30,7 +30,9 @@ struct CurvesData {
     QString profileTitle; // "Profile from (1, 1) to (100, 100) m at 24 h"
 };
 
-// Computes what the chart shows for a run.
+// What the chart shows for a run, from its curves and profile; or computing them.
+CurvesData curvesData(const ScenarioInputs& inputs, ObservationCurves curves,
+    std::vector<ProfilePoint> profile);
 CurvesData curvesData(const ScenarioInputs& inputs);
 
 // Paints the chart into target: the panels there is something for, or a line saying what to add.

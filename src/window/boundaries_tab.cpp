@@ -1,5 +1,7 @@
 #include "window/boundaries_tab.h"
 
+#include "window/controls.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -42,32 +44,38 @@ namespace {
 
 } // namespace
 
-TimeBoundariesTab::TimeBoundariesTab(QWidget* page, int left, int top, int width)
-    : QWidget(page)
+TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("TimeBoundariesTab"));
-    move(left, top);
-    setFixedWidth(width);
 
     auto* scheduleBox = new QGroupBox(QStringLiteral("Pumping schedules"), this);
     auto* scheduleLayout = new QGridLayout(scheduleBox);
     scheduleLayout->setVerticalSpacing(3);
+    scheduleLayout->addWidget(new QLabel(QStringLiteral("Radius (m)"), scheduleBox), 0, 2);
     for (int i = 0; i < WellCount; ++i) {
         auto* edit = new QLineEdit(scheduleBox);
         edit->setObjectName(QStringLiteral("Schedule%1").arg(i + 1));
         edit->setPlaceholderText(i == 0 ? QStringLiteral("e.g. 12:0, 30:3") : QString());
         edit->setToolTip(
             QStringLiteral("Rate changes of bore %1: hour:rate pairs, m3/h").arg(i + 1));
+        auto* radius = coordinate(scheduleBox, QStringLiteral("Radius%1").arg(i + 1),
+            QStringLiteral("The radius of bore %1, m: the report gives the drawdown in the bore "
+                           "there")
+                .arg(i + 1));
+        radius->setPlaceholderText(QStringLiteral("0.1"));
         scheduleLayout->addWidget(
-            new QLabel(QStringLiteral("Bore %1").arg(i + 1), scheduleBox), i, 0);
-        scheduleLayout->addWidget(edit, i, 1);
+            new QLabel(QStringLiteral("Bore %1").arg(i + 1), scheduleBox), i + 1, 0);
+        scheduleLayout->addWidget(edit, i + 1, 1);
+        scheduleLayout->addWidget(radius, i + 1, 2);
         schedules[static_cast<std::size_t>(i)] = edit;
+        radii[static_cast<std::size_t>(i)] = radius;
     }
     scheduleLayout->addWidget(
         note(QStringLiteral("From each hour (since pumping began) the bore pumps that rate, "
                             "m3/h; 0 stops it and the water recovers."),
             scheduleBox),
-        WellCount, 0, 1, 2);
+        WellCount + 1, 0, 1, 3);
 
     auto* boundaryBox = new QGroupBox(QStringLiteral("Straight boundaries"), this);
     auto* boundaryLayout = new QGridLayout(boundaryBox);
@@ -91,8 +99,16 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* page, int left, int top, int width
         row.y2 = coordinate(boundaryBox, prefix + QStringLiteral("Y2"), QStringLiteral("m"));
         boundaryLayout->addWidget(row.kind, b + 1, 0);
         int c = 1;
-        for (QLineEdit* edit : { row.x1, row.y1, row.x2, row.y2 })
+        for (QLineEdit* edit : { row.x1, row.y1, row.x2, row.y2 }) {
             boundaryLayout->addWidget(edit, b + 1, c++);
+            edit->setEnabled(false);
+        }
+        // A line's points count only with a kind: greyed under "None", they are not the
+        // scenario's, and nothing shows what a save would not keep.
+        connect(row.kind, &QComboBox::currentIndexChanged, this, [row](int kind) {
+            for (QLineEdit* edit : { row.x1, row.y1, row.x2, row.y2 })
+                edit->setEnabled(kind != 0);
+        });
     }
     boundaryLayout->addWidget(note(QStringLiteral("Lines through two points, m. The aquifer is "
                                                   "the side where bore 1 stands; two lines must "
@@ -117,7 +133,7 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* page, int left, int top, int width
     profileLayout->addStretch();
 
     auto* observationBox = new QGroupBox(QStringLiteral("Observation points"), this);
-    observations = new QTableWidget(ObservationCount, 3, observationBox);
+    observations = new EditingTable(ObservationCount, 3, 0, 0, observationBox);
     observations->setObjectName(QStringLiteral("Observations"));
     observations->setHorizontalHeaderLabels(
         { QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)") });
@@ -147,14 +163,18 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* page, int left, int top, int width
 
 void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
 {
-    for (std::size_t i = 0; i < schedules.size(); ++i)
+    for (std::size_t i = 0; i < schedules.size(); ++i) {
         texts.schedules[i] = textOf(schedules[i]);
+        texts.radii[i] = textOf(radii[i]);
+    }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryRow& row = boundaries[b];
         // "None" leaves the boundary out, whatever its points say.
         texts.boundaries[b] = row.kind->currentIndex() == 0
             ? BoundaryTexts {}
-            : BoundaryTexts { row.kind->currentIndex() == 1 ? "barrier" : "recharge",
+            : BoundaryTexts { boundaryKindText(row.kind->currentIndex() == 1
+                                      ? BoundaryKind::Barrier
+                                      : BoundaryKind::Recharge),
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
     for (int o = 0; o < ObservationCount; ++o)
@@ -168,15 +188,15 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
     auto show = [](QLineEdit* edit, const std::string& text) {
         edit->setText(QString::fromStdString(text));
     };
-    for (std::size_t i = 0; i < schedules.size(); ++i)
+    for (std::size_t i = 0; i < schedules.size(); ++i) {
         show(schedules[i], texts.schedules[i]);
+        show(radii[i], texts.radii[i]);
+    }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryTexts& line = texts.boundaries[b];
         BoundaryRow& row = boundaries[b];
-        const QString kind = QString::fromStdString(line.kind).trimmed().toLower();
-        row.kind->setCurrentIndex(kind == QLatin1String("barrier") ? 1
-                : kind == QLatin1String("recharge")                ? 2
-                                                                   : 0);
+        const std::optional<BoundaryKind> kind = boundaryKindOfText(line.kind);
+        row.kind->setCurrentIndex(!kind ? 0 : *kind == BoundaryKind::Barrier ? 1 : 2);
         show(row.x1, line.x1);
         show(row.y1, line.y1);
         show(row.x2, line.x2);

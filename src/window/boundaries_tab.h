@@ -12,29 +12,31 @@
 
 class QComboBox;
 class QLineEdit;
-class QTableWidget;
 
 namespace drawfield {
+
+class EditingTable;
 
 class TimeBoundariesTab : public QWidget {
     Q_OBJECT
 public:
-    // Built on page, below the tab strip, width wide; starts empty.
-    TimeBoundariesTab(QWidget* page, int left, int top, int width);
+    // Starts empty.
+    explicit TimeBoundariesTab(QWidget* parent = nullptr);
 
-    // Puts the tab's texts into texts: the schedules, the boundaries (none where the kind is
-    // "None"), the observation points and the profile.
+    // Puts the tab's texts into texts: the schedules and bore radii, the boundaries (none where
+    // the kind is "None", whose points are then greyed), the observation points and the profile.
     void fillTexts(ScenarioTexts& texts) const;
-    // Shows texts' schedules, boundaries, observation points and profile.
+    // Shows texts' schedules, radii, boundaries, observation points and profile.
     void showTexts(const ScenarioTexts& texts);
 
     std::array<QLineEdit*, WellCount> schedules;
+    std::array<QLineEdit*, WellCount> radii; // m, empty for 0.1
     struct BoundaryRow {
         QComboBox* kind; // None, Barrier, Recharge
         QLineEdit *x1, *y1, *x2, *y2;
     };
     std::array<BoundaryRow, BoundaryCount> boundaries;
-    QTableWidget* observations; // Name, X (m), Y (m): one row per point
+    EditingTable* observations; // Name, X (m), Y (m): one row per point
     QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
 };
 

@@ -60,33 +60,53 @@ void TabControl::resizeEvent(QResizeEvent*)
 
 namespace {
 
-    // Cell editors pass typed characters through the grid's key filter; Enter, Escape and Tab
-    // still end the edit as they do in any table.
-    class FilteredEditor : public QStyledItemDelegate {
+    // Cell editors pass typed characters through the table's key filter, and hand each change to
+    // the table at once; Enter, Escape and Tab still end the edit as they do in any table, Escape
+    // putting the text back as it was.
+    class TypedCellEditor : public QStyledItemDelegate {
     public:
-        explicit FilteredEditor(FlexGrid* grid)
-            : QStyledItemDelegate(grid)
-            , m_grid(grid)
+        explicit TypedCellEditor(EditingTable* table)
+            : QStyledItemDelegate(table)
+            , m_table(table)
         {
         }
         QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
             const QModelIndex& index) const override
         {
             QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-            editor->installEventFilter(const_cast<FilteredEditor*>(this));
+            editor->installEventFilter(const_cast<TypedCellEditor*>(this));
+            if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+                line->setProperty(OriginalText, index.data(Qt::EditRole));
+                auto* self = const_cast<TypedCellEditor*>(this);
+                connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+            }
             return editor;
+        }
+        void setEditorData(QWidget* editor, const QModelIndex& index) const override
+        {
+            // The cell changed because the editor did: the editor, its cursor included, stays.
+            auto* line = qobject_cast<QLineEdit*>(editor);
+            if (line && line->text() == index.data(Qt::EditRole).toString())
+                return;
+            QStyledItemDelegate::setEditorData(editor, index);
         }
         bool eventFilter(QObject* watched, QEvent* event) override
         {
             if (event->type() == QEvent::KeyPress) {
                 auto* key = static_cast<QKeyEvent*>(event);
+                if (key->key() == Qt::Key_Escape) {
+                    if (auto* line = qobject_cast<QLineEdit*>(watched)) {
+                        line->setText(line->property(OriginalText).toString());
+                        emit commitData(line);
+                    }
+                }
                 bool ends = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
                     || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab
                     || key->key() == Qt::Key_Backtab;
                 QString text = key->text();
-                if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete && m_grid->keyFilter) {
+                if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete && m_table->keyFilter) {
                     for (QChar c : text)
-                        if (!m_grid->keyFilter(c))
+                        if (!m_table->keyFilter(c))
                             return true;
                 }
             }
@@ -94,13 +114,25 @@ namespace {
         }
 
     private:
-        FlexGrid* m_grid;
+        static constexpr const char* OriginalText = "drawfieldOriginalText";
+        EditingTable* m_table;
     };
 
 } // namespace
 
-FlexGrid::FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent)
+EditingTable::EditingTable(int rows, int columns, int firstRow, int firstColumn, QWidget* parent)
     : QTableWidget(rows, columns, parent)
+    , m_firstRow(firstRow)
+    , m_firstColumn(firstColumn)
+{
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+        | QAbstractItemView::EditKeyPressed);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new TypedCellEditor(this));
+}
+
+FlexGrid::FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent)
+    : EditingTable(rows, columns, 1, 1, parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -114,10 +146,6 @@ FlexGrid::FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidge
         setColumnWidth(c, columnWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-        | QAbstractItemView::EditKeyPressed);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setItemDelegate(new FilteredEditor(this));
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
             auto* item = new QTableWidgetItem;
@@ -142,25 +170,25 @@ void FlexGrid::setTextMatrix(int row, int column, const QString& text)
         cell->setText(text);
 }
 
-QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+QModelIndex EditingTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex current = currentIndex();
-    int row = std::max(1, current.row());
-    int column = std::max(1, current.column());
+    int row = std::max(m_firstRow, current.row());
+    int column = std::max(m_firstColumn, current.column());
     const int lastRow = rowCount() - 1, lastColumn = columnCount() - 1;
     switch (action) {
     case MoveNext:
         if (column < lastColumn)
             ++column;
         else if (row < lastRow)
-            row += 1, column = 1;
+            row += 1, column = m_firstColumn;
         else
             return {}; // past the last cell: the table gives the focus away
         break;
     case MovePrevious:
-        if (column > 1)
+        if (column > m_firstColumn)
             --column;
-        else if (row > 1)
+        else if (row > m_firstRow)
             row -= 1, column = lastColumn;
         else
             return {};
@@ -170,14 +198,14 @@ QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
         const QModelIndex moved = QTableWidget::moveCursor(action, modifiers);
         if (!moved.isValid())
             return moved;
-        row = std::max(1, moved.row());
-        column = std::max(1, moved.column());
+        row = std::max(m_firstRow, moved.row());
+        column = std::max(m_firstColumn, moved.column());
     }
     }
     return model()->index(row, column);
 }
 
-void FlexGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+void EditingTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     // Tab in the last cell's editor (Shift+Tab in the first's) ends the edit and leaves.
     const bool forward = hint == QAbstractItemDelegate::EditNextItem;
@@ -191,20 +219,20 @@ void FlexGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
     QTableWidget::closeEditor(editor, hint);
 }
 
-void FlexGrid::focusInEvent(QFocusEvent* event)
+void EditingTable::focusInEvent(QFocusEvent* event)
 {
     // Tabbing in starts at the first cell, tabbing back in at the last.
     if (event->reason() == Qt::TabFocusReason)
-        setCurrentCell(1, 1);
+        setCurrentCell(m_firstRow, m_firstColumn);
     else if (event->reason() == Qt::BacktabFocusReason)
         setCurrentCell(rowCount() - 1, columnCount() - 1);
     QTableWidget::focusInEvent(event);
 }
 
-void FlexGrid::mousePressEvent(QMouseEvent* event)
+void EditingTable::mousePressEvent(QMouseEvent* event)
 {
     const QModelIndex under = indexAt(event->position().toPoint());
-    if (under.isValid() && (under.row() == 0 || under.column() == 0)) {
+    if (under.isValid() && (under.row() < m_firstRow || under.column() < m_firstColumn)) {
         setFocus(Qt::MouseFocusReason); // a click on a header takes the focus, not the cell
         event->accept();
         return;
@@ -212,7 +240,7 @@ void FlexGrid::mousePressEvent(QMouseEvent* event)
     QTableWidget::mousePressEvent(event);
 }
 
-void FlexGrid::keyPressEvent(QKeyEvent* event)
+void EditingTable::keyPressEvent(QKeyEvent* event)
 {
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (tab && (event->modifiers() & Qt::ControlModifier)) {

@@ -39,11 +39,36 @@ private:
     std::vector<QWidget*> m_pages;
 };
 
+// A table of text cells edited by typing, as the window's tables are:
+// - what is typed in a cell counts at once: the cell's text follows each key, so a save, the
+//   unsaved-changes mark, a run and closing the window all see it without Enter; Escape puts the
+//   cell back as it was before the edit;
+// - Tab and Shift+Tab walk the editable cells (from firstRow, firstColumn) in reading order, then
+//   leave the table for the next control in the window's tab order; Ctrl+Tab leaves at once, so
+//   the keyboard never stays caught in it; the current cell is never a header cell;
+// - typed characters, in the table and in its cell editor, first pass keyFilter when there is
+//   one: a return of false cancels the key.
+class EditingTable : public QTableWidget {
+    Q_OBJECT
+public:
+    EditingTable(int rows, int columns, int firstRow, int firstColumn, QWidget* parent = nullptr);
+
+    std::function<bool(QChar)> keyFilter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int m_firstRow, m_firstColumn;
+};
+
 // The flexible grid: rows and columns of text cells, row 0 and column 0 fixed (headers, not
 // editable), fixed row heights and column widths, no scroll bars, cells edited by typing.
-// Typed characters, in the table and in its cell editor, first pass keyFilter: a return of
-// false cancels the key.
-class FlexGrid : public QTableWidget {
+class FlexGrid : public EditingTable {
     Q_OBJECT
 public:
     FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent = nullptr);
@@ -51,18 +76,6 @@ public:
     // A cell's text by (row, column), the headers being row 0 and column 0.
     QString TextMatrix(int row, int column) const;
     void setTextMatrix(int row, int column, const QString& text);
-
-    std::function<bool(QChar)> keyFilter;
-
-protected:
-    // Tab and Shift+Tab walk the editable cells in reading order, then leave the table for the
-    // next control in the window's tab order; Ctrl+Tab leaves at once. The current cell is never
-    // a header cell.
-    void keyPressEvent(QKeyEvent* event) override;
-    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
 };
 
 // The progress display: cleared with a scale running from 1 to right along X, then boxes from the

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
@@ -17,6 +18,7 @@ void QtDesktop::showMessage(
     QMessageBox box(parent);
     box.setText(text);
     box.setIcon(icon == MessageIcon::Critical  ? QMessageBox::Critical
+            : icon == MessageIcon::Warning     ? QMessageBox::Warning
             : icon == MessageIcon::Information ? QMessageBox::Information
                                                : QMessageBox::NoIcon);
     box.setWindowTitle(title.value_or(QApplication::applicationName()));
@@ -40,13 +42,47 @@ bool QtDesktop::openWebAddress(QWidget*, const QString& address)
 std::optional<QString> QtDesktop::askSaveFileName(
     QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
 {
-    // The platform's own dialog asks before replacing a file; the program never did, so the
-    // question is left out.
+    // The window asks about replacing once the name has its extension, and about every file of
+    // a set, which the dialog's own question would not: the dialog does not ask.
+    QString selected;
     QString name = QFileDialog::getSaveFileName(
-        parent, title, initialPath, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+        parent, title, initialPath, filter, &selected, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return std::nullopt;
-    return name;
+    return withExtensionOfFilter(name, selected);
+}
+
+QString withExtensionOfFilter(const QString& name, const QString& selectedFilter)
+{
+    if (!QFileInfo(name).suffix().isEmpty())
+        return name;
+    // The first "*.ext" of the filter.
+    const qsizetype star = selectedFilter.indexOf(QStringLiteral("*."));
+    if (star < 0)
+        return name;
+    qsizetype end = star + 2;
+    while (end < selectedFilter.size()
+        && (selectedFilter[end].isLetterOrNumber() || selectedFilter[end] == QLatin1Char('_')))
+        ++end;
+    return end > star + 2 ? name + selectedFilter.mid(star + 1, end - star - 1).toLower() : name;
+}
+
+bool QtDesktop::askToReplace(QWidget* parent, const QStringList& existing)
+{
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Warning);
+    box.setWindowTitle(QApplication::applicationName());
+    box.setText(existing.size() == 1
+            ? QStringLiteral("%1 already exists. Do you want to replace it?").arg(existing.front())
+            : QStringLiteral("%1 and %2 more files written with it already exist. Do you want to "
+                             "replace them?")
+                  .arg(existing.front())
+                  .arg(existing.size() - 1));
+    if (existing.size() > 1)
+        box.setDetailedText(existing.join(QLatin1Char('\n')));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDesktop::askOpenFileName(
@@ -63,7 +99,9 @@ UnsavedChoice QtDesktop::askUnsavedChanges(QWidget* parent, const QString& fileN
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
     box.setWindowTitle(QApplication::applicationName());
-    box.setText(QStringLiteral("The scenario %1 has changes that are not saved.").arg(fileName));
+    box.setText(fileName.isEmpty()
+            ? QStringLiteral("The scenario has changes that are not saved to a file.")
+            : QStringLiteral("The scenario %1 has changes that are not saved.").arg(fileName));
     box.setInformativeText(QStringLiteral("Save them before going on?"));
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Save);

@@ -19,6 +19,7 @@ enum class UnsavedChoice { Save, Discard, Cancel };
 enum class MessageIcon {
     None,
     Critical, // the stop sign
+    Warning,
     Information,
 };
 
@@ -35,7 +36,8 @@ public:
     virtual bool openTextFile(const QString& path) = 0;
     // Opens a web address in the browser; false when no program takes it.
     virtual bool openWebAddress(QWidget* parent, const QString& address) = 0;
-    // A modal Save As dialog; empty when cancelled.
+    // A modal Save As dialog; empty when cancelled. A name typed without an extension gets the
+    // one of the filter chosen. It does not ask about replacing a file: askToReplace does.
     virtual std::optional<QString> askSaveFileName(
         QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
@@ -43,7 +45,11 @@ public:
     virtual std::optional<QString> askOpenFileName(
         QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
-    // Asks what to do with the changes not saved to fileName: Save, Discard or Cancel.
+    // Asks whether to replace the files that exist (a file, or files of a set written together):
+    // true to replace them.
+    virtual bool askToReplace(QWidget* parent, const QStringList& existing) = 0;
+    // Asks what to do with the changes not saved to fileName (empty: not saved to any file):
+    // Save, Discard or Cancel.
     virtual UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) = 0;
     // The scenario files opened or saved last, the latest first; kept between sessions.
     virtual QStringList recentFiles() const = 0;
@@ -54,6 +60,10 @@ public:
     // when it can, else in the user's application data folder.
     virtual QString dataFolder() const;
 };
+
+// name with the extension of the filter chosen in a save dialog ("GeoJSON (*.geojson)") when it
+// has none; otherwise name as it is.
+QString withExtensionOfFilter(const QString& name, const QString& selectedFilter);
 
 // The desktop as Qt reaches it.
 class QtDesktop : public Desktop {
@@ -67,6 +77,7 @@ public:
         const QString& filter, const QString& initialPath) override;
     std::optional<QString> askOpenFileName(QWidget* parent, const QString& title,
         const QString& filter, const QString& initialPath) override;
+    bool askToReplace(QWidget* parent, const QStringList& existing) override;
     UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) override;
     QStringList recentFiles() const override;
     void setRecentFiles(const QStringList& files) override;

@@ -19,10 +19,11 @@ int main(int argc, char** argv)
     window.show();
     // A scenario file named on the command line (a file manager's "Open with") is opened once
     // the window shows; without one, the window starts with its example.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
+    // Its name is taken as the system gave it, byte for byte, UTF-8 or not.
+    if (argc > 1)
         QMetaObject::invokeMethod(
-            &window, [&window, path = arguments[1]] { window.openScenario(path); },
+            &window,
+            [&window, file = std::filesystem::path(argv[1])] { window.openScenarioFile(file); },
             Qt::QueuedConnection);
     return QApplication::exec();
 }

@@ -4,6 +4,8 @@
 #include "compute/drawdown_engine.h"
 #include "compute/messages.h"
 #include "compute/record_file.h"
+#include "compute/run.h"
+#include "compute/user_text.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
 #include "gis/gis_files.h"
@@ -39,6 +41,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -54,6 +57,7 @@ namespace {
 
     // The allowed characters of each filtered field.
     const QString DigitsAndE = QStringLiteral("0123456789E");
+    const QString Transmissivity = QStringLiteral("0123456789E.-");
     const QString PointAndDigits = QStringLiteral(".0123456789");
     const QString Digits = QStringLiteral("0123456789");
 
@@ -150,10 +154,13 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     buildInfosTab(SSTab1->addTab(QStringLiteral("Infos")));
     SSTab1->setCurrentIndex(0);
     setTabOrder();
-    // Added after the tab order is set, so the four tabs keep theirs and this one follows.
-    options = new OptionsTab(SSTab1->addTab(QStringLiteral("Options")), twips(240), twips(480));
-    timeBoundaries = new TimeBoundariesTab(
-        SSTab1->addTab(QStringLiteral("Time and Boundaries")), twips(240), twips(480), twips(8775));
+    // Added after the tab order is set, so the four tabs keep theirs and these follow. Each
+    // scrolls when the window is too small to show it whole.
+    options = new OptionsTab;
+    optionsArea = scrolled(SSTab1->addTab(QStringLiteral("Options")), options);
+    timeBoundaries = new TimeBoundariesTab;
+    timeBoundariesArea
+        = scrolled(SSTab1->addTab(QStringLiteral("Time and Boundaries")), timeBoundaries);
     buildCurvesTab(SSTab1->addTab(QStringLiteral("Curves")));
     SSTab1->setCurrentIndex(0);
     exportPanel = new ExportPanel(this);
@@ -260,28 +267,28 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
     timeBoundaries->showTexts(texts);
 }
 
-bool main1::hasUnsavedChanges() const
-{
-    return !m_scenarioPath.isEmpty() && !(fieldTexts() == m_savedTexts);
-}
+bool main1::hasUnsavedChanges() const { return !(fieldTexts() == m_savedTexts); }
 
 void main1::updateTitle()
 {
-    // Without a file the title is the program's, as it has always been.
-    if (m_scenarioPath.isEmpty()) {
+    // The untouched window without a file has the program's title, as it has always had.
+    const bool changed = hasUnsavedChanges();
+    if (m_scenarioPath.isEmpty() && !changed) {
         setWindowTitle(QStringLiteral("Drawfield 2.0"));
         return;
     }
-    setWindowTitle(QFileInfo(m_scenarioPath).fileName()
-        + (hasUnsavedChanges() ? QStringLiteral("*") : QString())
-        + QStringLiteral(" - Drawfield 2.0"));
+    const QString name = m_scenarioPath.isEmpty() ? QStringLiteral("Untitled")
+                                                  : QFileInfo(m_scenarioPath).fileName();
+    setWindowTitle(
+        name + (changed ? QStringLiteral("*") : QString()) + QStringLiteral(" - Drawfield 2.0"));
 }
 
 bool main1::settleUnsavedChanges()
 {
     if (!hasUnsavedChanges())
         return true;
-    switch (m_desktop.askUnsavedChanges(this, QFileInfo(m_scenarioPath).fileName())) {
+    const QString name = m_scenarioPath.isEmpty() ? QString() : QFileInfo(m_scenarioPath).fileName();
+    switch (m_desktop.askUnsavedChanges(this, name)) {
     case UnsavedChoice::Save:
         return saveScenario();
     case UnsavedChoice::Discard:
@@ -305,11 +312,13 @@ bool main1::chooseAndOpenScenario()
         return false;
     // The question is settled: opening asks no more. A file that cannot be opened leaves the
     // window as it was, its unsaved changes included.
+    const std::filesystem::path keepFile = m_scenarioFile;
     const QString keepPath = m_scenarioPath;
     const ScenarioTexts keepTexts = m_savedTexts;
-    m_scenarioPath.clear();
+    m_savedTexts = fieldTexts();
     if (openScenario(*chosen))
         return true;
+    m_scenarioFile = keepFile;
     m_scenarioPath = keepPath;
     m_savedTexts = keepTexts;
     updateTitle();
@@ -318,20 +327,26 @@ bool main1::chooseAndOpenScenario()
 
 bool main1::openScenario(const QString& path)
 {
+    return openScenarioFile(QFile::encodeName(path).toStdString());
+}
+
+bool main1::openScenarioFile(const std::filesystem::path& file)
+{
     if (!settleUnsavedChanges())
         return false;
     ScenarioTexts texts;
     try {
-        texts = readScenarioFile(QFile::encodeName(path).toStdString());
+        texts = readScenarioFile(file);
     } catch (const ScenarioFileError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
         return false;
     }
     setFieldTexts(texts);
-    m_scenarioPath = QFileInfo(path).absoluteFilePath();
+    m_scenarioFile = std::filesystem::absolute(file).lexically_normal();
+    m_scenarioPath = QFile::decodeName(QByteArray::fromStdString(m_scenarioFile.native()));
     // What the fields hold now is the file: a text no field can hold does not count as a change.
     m_savedTexts = fieldTexts();
-    rememberRecent(m_scenarioPath);
+    rememberRecent(m_scenarioFile);
     updateTitle();
     return true;
 }
@@ -342,13 +357,13 @@ bool main1::saveScenario()
         return saveScenarioAs();
     const ScenarioTexts texts = fieldTexts();
     try {
-        writeScenarioFile(QFile::encodeName(m_scenarioPath).toStdString(), texts);
+        writeScenarioFile(m_scenarioFile, texts);
     } catch (const FileWriteError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
         return false;
     }
     m_savedTexts = texts;
-    rememberRecent(m_scenarioPath);
+    rememberRecent(m_scenarioFile);
     updateTitle();
     return true;
 }
@@ -358,27 +373,49 @@ bool main1::saveScenarioAs()
     const QString initial = m_scenarioPath.isEmpty()
         ? m_desktop.dataFolder() + QStringLiteral("/scenario.ini")
         : m_scenarioPath;
-    std::optional<QString> chosen = m_desktop.askSaveFileName(this,
-        QStringLiteral("Save the scenario as"), QStringLiteral("Scenario files (*.ini)"), initial);
+    std::optional<QString> chosen = askFileToWrite(QStringLiteral("Save the scenario as"),
+        QStringLiteral("Scenario files (*.ini)"), initial, QStringLiteral("ini"));
     if (!chosen)
         return false;
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".ini");
+    const std::filesystem::path previousFile = m_scenarioFile;
     const QString previous = m_scenarioPath;
-    m_scenarioPath = QFileInfo(path).absoluteFilePath();
+    m_scenarioFile = std::filesystem::absolute(QFile::encodeName(*chosen).toStdString());
+    m_scenarioPath = QFileInfo(*chosen).absoluteFilePath();
     if (saveScenario())
         return true;
+    m_scenarioFile = previousFile;
     m_scenarioPath = previous;
     updateTitle();
     return false;
 }
 
-void main1::rememberRecent(const QString& path)
+namespace {
+
+    // A scenario file as the recent list keeps it: its path, or where the name is not UTF-8, a
+    // file address whose escapes keep every byte.
+    QString recentEntryOf(const std::filesystem::path& file)
+    {
+        const QByteArray bytes = QByteArray::fromStdString(file.native());
+        if (QFile::encodeName(QFile::decodeName(bytes)) == bytes)
+            return QFile::decodeName(bytes);
+        return QStringLiteral("file://") + QString::fromLatin1(bytes.toPercentEncoding("/"));
+    }
+
+    std::filesystem::path fileOfRecentEntry(const QString& entry)
+    {
+        if (entry.startsWith(QStringLiteral("file://")))
+            return QByteArray::fromPercentEncoding(entry.mid(7).toLatin1()).toStdString();
+        return QFile::encodeName(entry).toStdString();
+    }
+
+} // namespace
+
+void main1::rememberRecent(const std::filesystem::path& file)
 {
+    const QString entry = recentEntryOf(file);
     QStringList files = m_desktop.recentFiles();
-    files.removeAll(path);
-    files.prepend(path);
+    files.removeAll(entry);
+    files.prepend(entry);
     while (files.size() > 5)
         files.removeLast();
     m_desktop.setRecentFiles(files);
@@ -390,21 +427,26 @@ void main1::fillRecentMenu()
     recentMenu->clear();
     const QStringList files = m_desktop.recentFiles();
     int number = 0;
-    for (const QString& file : files) {
+    for (const QString& entry : files) {
         if (++number > 5)
             break;
-        recentMenu->addAction(QStringLiteral("&%1 %2").arg(number).arg(file), this, [this, file] {
-            if (!QFileInfo::exists(file)) {
-                showStop(QStringLiteral("Cannot read the scenario file %1: it is no longer there.")
-                             .arg(file));
-                QStringList kept = m_desktop.recentFiles();
-                kept.removeAll(file);
-                m_desktop.setRecentFiles(kept);
-                fillRecentMenu();
-                return;
-            }
-            openScenario(file);
-        });
+        const std::filesystem::path file = fileOfRecentEntry(entry);
+        const QString shown = QFile::decodeName(QByteArray::fromStdString(file.native()));
+        recentMenu->addAction(QStringLiteral("&%1 %2").arg(number).arg(shown), this,
+            [this, entry, file, shown] {
+                std::error_code error;
+                if (!std::filesystem::exists(file, error)) {
+                    showStop(
+                        QStringLiteral("Cannot read the scenario file %1: it is no longer there.")
+                            .arg(shown));
+                    QStringList kept = m_desktop.recentFiles();
+                    kept.removeAll(entry);
+                    m_desktop.setRecentFiles(kept);
+                    fillRecentMenu();
+                    return;
+                }
+                openScenarioFile(file);
+            });
     }
     recentMenu->setEnabled(!files.isEmpty());
 }
@@ -413,7 +455,7 @@ void main1::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.front().isLocalFile()
-        && urls.front().toLocalFile().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
+        && urls.front().path().endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
         event->acceptProposedAction();
 }
 
@@ -423,10 +465,13 @@ void main1::dropEvent(QDropEvent* event)
     if (urls.size() != 1 || !urls.front().isLocalFile())
         return;
     event->acceptProposedAction();
+    // The address's escapes keep the name's bytes, whatever they are.
+    const std::filesystem::path file
+        = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1())
+              .toStdString();
     // Opened once the drop has ended: a question asked inside it would hold the dragging program.
-    const QString path = urls.front().toLocalFile();
     QMetaObject::invokeMethod(
-        this, [this, path] { openScenario(path); }, Qt::QueuedConnection);
+        this, [this, file] { openScenarioFile(file); }, Qt::QueuedConnection);
 }
 
 main1::~main1() = default;
@@ -448,6 +493,17 @@ QSizeF main1::outerSizeTwips() const
 void main1::place(QWidget* control, int left, int top, int width, int height)
 {
     control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+QScrollArea* main1::scrolled(QWidget* page, QWidget* content)
+{
+    auto* area = new QScrollArea(page);
+    area->setObjectName(content->objectName() + QStringLiteral("Area"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(content);
+    area->move(twips(240), twips(480));
+    return area;
 }
 
 void main1::buildDataInputTab(QWidget* tab)
@@ -722,8 +778,8 @@ void main1::Form_Resize()
     Chart3D2->resize(twips(tabWidth - 2200), twips(tabHeight - 800));
     RichTextBox1->resize(twips(tabWidth - 400), twips(tabHeight - 700));
     Picture2->resize(twips(tabWidth - 400), twips(tabHeight - 700));
-    options->resize(twips(tabWidth - 480), twips(tabHeight - 700));
-    timeBoundaries->setFixedSize(twips(tabWidth - 480), twips(tabHeight - 700));
+    optionsArea->resize(twips(tabWidth - 360), twips(tabHeight - 600));
+    timeBoundariesArea->resize(twips(tabWidth - 360), twips(tabHeight - 600));
     curvesChart->resize(twips(tabWidth - 400), twips(tabHeight - 600));
 
     for (int row = 1; row <= 5; ++row)
@@ -748,23 +804,47 @@ void main1::showStop(const QString& text)
     m_desktop.showMessage(this, text, MessageIcon::Critical, AppTitle);
 }
 
+void main1::showWarning(const QString& text)
+{
+    m_desktop.showMessage(this, text, MessageIcon::Warning, AppTitle);
+}
+
+void main1::setCommandsEnabled(bool enabled)
+{
+    // Shortcuts reach their actions before any widget sees the key: the actions themselves are
+    // turned off while a task runs.
+    for (QAction* action : menuBar->findChildren<QAction*>())
+        action->setEnabled(enabled);
+    for (QMenu* menu : menuBar->findChildren<QMenu*>())
+        menu->setEnabled(enabled);
+    if (enabled)
+        fillRecentMenu();
+}
+
 void main1::Command1_Click()
 {
-    if (m_running)
+    if (m_running || m_exporting)
         return;
-    ScenarioReading reading = readScenario(fieldTexts());
+    runFields(RunShows::AsPressed);
+}
+
+bool main1::runFields(RunShows shows)
+{
+    const ScenarioTexts texts = fieldTexts();
+    ScenarioReading reading = readScenario(texts);
     for (const std::string& warning : reading.warnings)
         showStop(QString::fromStdString(warning));
     // A refused run changes nothing: the last map, its files and the charts stay.
     for (const std::string& refusal : reading.refusals)
         showStop(QString::fromStdString(refusal));
     if (!reading.accepted())
-        return;
+        return false;
     const ScenarioInputs inputs = reading.inputs;
 
     // The button gives way to the progress box; input is ignored until the run ends, while the
     // window keeps painting. The computation runs on all cores, off this thread.
     m_running = true;
+    setCommandsEnabled(false);
     Progressbarx->setVisible(true);
     Command1->setVisible(false);
     Progressbarx->clear(std::abs(inputs.XMin - inputs.XMax));
@@ -777,17 +857,17 @@ void main1::Command1_Click()
             Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },
             Qt::QueuedConnection);
     };
-    std::optional<DrawdownResult> result;
+    std::optional<RunResult> result;
     QString failure;
     QEventLoop loop;
     std::jthread worker([&] {
         try {
-            result = computeDrawdown(inputs, options);
-        } catch (const GridAllocationError& error) {
-            failure = QString::fromUtf8(error.what());
+            result = computeRun(inputs, options);
         } catch (const std::bad_alloc&) {
             failure = QStringLiteral(
                 "Cannot compute the map: the machine ran out of memory. Choose a smaller map.");
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
         }
         // Queued after every progress box, so the boxes are all drawn when the loop ends.
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -795,6 +875,7 @@ void main1::Command1_Click()
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
     m_running = false;
+    setCommandsEnabled(true);
 
     if (!result) {
         Progressbarx->setVisible(false);
@@ -803,18 +884,24 @@ void main1::Command1_Click()
             showStop(failure);
         if (m_closeAfterRun)
             close();
-        return;
+        return false;
     }
 
     GridXMax = inputs.XMax;
     GridYMax = inputs.YMax;
     GridStep = inputs.Step;
-    DrawdownGrid = result->grid;
-    m_overlays = chartOverlays(inputs, result->validity);
+    DrawdownGrid = result->map.grid;
+    m_overlays = chartOverlays(inputs, result->map.validity);
     m_lastInputs = inputs;
-    m_lastPeak = result->largest;
-    for (const std::string& message : messagesAfterRun(*result, inputs))
-        showStop(QString::fromStdString(message));
+    m_lastRunTexts = texts;
+    m_lastPeak = result->map.largest;
+    for (const std::string& message : result->messages) {
+        // The thickness exceeded is the classic run's stop; the aquifer dewatered, a warning.
+        if (message == messages::AquiferDewatered)
+            showWarning(QString::fromStdString(message));
+        else
+            showStop(QString::fromStdString(message));
+    }
 
     const QString record = recordFilePath();
     try {
@@ -823,24 +910,37 @@ void main1::Command1_Click()
     } catch (const FileWriteError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
     }
-    if (Check1->isChecked() || Check2->isChecked())
+    const bool pressed = shows == RunShows::AsPressed;
+    if (pressed && (Check1->isChecked() || Check2->isChecked()))
         m_desktop.openTextFile(record);
     Progressbarx->setVisible(false);
     Command1->setVisible(true);
 
     PlotMap(*Chart3D1, plotSource());
-    SSTab1->setCurrentIndex(1);
+    if (pressed)
+        SSTab1->setCurrentIndex(1);
     Plot3D(*Chart3D2, plotSource());
-    curvesChart->setData(curvesData(inputs));
-    if (Check2->isChecked())
+    curvesChart->setData(curvesData(inputs, std::move(result->curves), std::move(result->profile)));
+    if (pressed && Check2->isChecked())
         SURFER_Export(record);
-    if (m_closeAfterRun)
+    if (m_closeAfterRun) {
         close();
+        return false;
+    }
+    return true;
+}
+
+bool main1::runIfFieldsChanged()
+{
+    if (DrawdownGrid && m_lastInputs && m_lastRunTexts == fieldTexts())
+        return true;
+    return runFields(RunShows::Quietly);
 }
 
 void main1::runWithExportPanel(const QString& title, const BackgroundTask& task)
 {
     m_exporting = true;
+    setCommandsEnabled(false);
     exportPanel->setTitle(title);
     m_exportStop = std::stop_source();
     exportPanel->setProgress(0.0, QString());
@@ -868,6 +968,7 @@ void main1::runWithExportPanel(const QString& title, const BackgroundTask& task)
     qApp->removeEventFilter(&gate);
     exportPanel->hide();
     m_exporting = false;
+    setCommandsEnabled(true);
 }
 
 void main1::SURFER_Export(const QString& Surfer_fichier)
@@ -888,10 +989,14 @@ void main1::SURFER_Export(const QString& Surfer_fichier)
             client.reset();
         });
 
-    // The mapping program missing is said once; its later refusals stay silent. A stopped or
-    // failed export says so.
+    // The mapping program missing is said once; its later refusals stay silent. A stopped
+    // export is said as what it is, not as an error; a failed one says why.
     const QString message = exportMessage(outcome, Surfer_fichier);
-    if (!message.isEmpty())
+    if (message.isEmpty())
+        return;
+    if (outcome.end == ExportOutcome::End::Stopped)
+        m_desktop.showMessage(this, message, MessageIcon::Information, AppTitle);
+    else
         showStop(message);
 }
 
@@ -901,48 +1006,87 @@ void main1::Command2_Click() { savePlot(*Chart3D1, QStringLiteral("my_map.wmf"))
 
 void main1::Command27_Click() { savePlot(*Chart3D2, QStringLiteral("my_Plot3D.wmf")); }
 
+std::optional<QString> main1::askFileToWrite(const QString& title, const QString& filter,
+    const QString& initialPath, const QString& suffix,
+    const std::function<QStringList(const QString&)>& setOf)
+{
+    std::optional<QString> chosen = m_desktop.askSaveFileName(this, title, filter, initialPath);
+    if (!chosen)
+        return std::nullopt;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty() && !suffix.isEmpty())
+        path += QLatin1Char('.') + suffix;
+    // Every desktop program asks before it replaces a file, or a file of the set it writes.
+    QStringList existing;
+    for (const QString& file : setOf ? setOf(path) : QStringList { path })
+        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
+            existing << file;
+    if (!existing.isEmpty() && !m_desktop.askToReplace(this, existing))
+        return std::nullopt;
+    return path;
+}
+
+void main1::showRecorded(const QString& path)
+{
+    m_desktop.showMessage(
+        this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
+}
+
 void main1::savePlot(Chart3D& chart, const QString& defaultName)
 {
     const QString dataFolder = m_desktop.dataFolder();
     QDir().mkpath(dataFolder);
-    std::optional<QString> chosen
-        = m_desktop.askSaveFileName(this, QStringLiteral("Select a Windows Meta File name"),
-            QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName);
+    std::optional<QString> chosen = askFileToWrite(QStringLiteral("Select a Windows Meta File name"),
+        QStringLiteral(" *.WMF"), dataFolder + QLatin1Char('/') + defaultName, QString());
     if (!chosen)
         return; // cancelled: nothing saved, nothing said
     QString error
         = chart.writePictureFile(QFile::encodeName(*chosen).toStdString(), PictureFormat::Wmf);
     if (error.isEmpty())
-        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
-            MessageIcon::Information, AppTitle);
+        showRecorded(*chosen);
     else
         showStop(error);
 }
 
 void main1::exportGisFile(GisFile kind)
 {
-    if (!DrawdownGrid || !m_lastInputs) {
-        showStop(QStringLiteral("There is no map to export yet: compute one first."));
-        return;
-    }
     const bool geoTiff = kind == GisFile::GeoTiff;
-    std::optional<QString> chosen = m_desktop.askSaveFileName(this,
+    std::optional<QString> chosen = askFileToWrite(
         geoTiff ? QStringLiteral("Save the drawdown as a GeoTIFF")
                 : QStringLiteral("Save the contours for GIS"),
         geoTiff ? QStringLiteral("GeoTIFF (*.tif)")
                 : QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Shapefile (*.shp)"),
         m_desktop.dataFolder()
-            + (geoTiff ? QStringLiteral("/drawdown.tif") : QStringLiteral("/contours.gpkg")));
+            + (geoTiff ? QStringLiteral("/drawdown.tif") : QStringLiteral("/contours.gpkg")),
+        geoTiff ? QStringLiteral("tif") : QStringLiteral("gpkg"),
+        [geoTiff](const QString& path) {
+            if (geoTiff)
+                return QStringList { path };
+            QStringList files;
+            for (const std::filesystem::path& file :
+                contourFilesOf(QFile::encodeName(path).toStdString()))
+                files << QFile::decodeName(QByteArray::fromStdString(file.native()));
+            return files;
+        });
     if (!chosen)
         return;
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += geoTiff ? QStringLiteral(".tif") : QStringLiteral(".gpkg");
+    // The export is of the fields as they are now.
+    if (!runIfFieldsChanged())
+        return;
+    const QString path = *chosen;
     const std::filesystem::path file = QFile::encodeName(path).toStdString();
+    const ScenarioInputs inputs = *m_lastInputs;
+    if (const std::string problem = georeferenceProblem(
+            inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+        !problem.empty()) {
+        showStop(QString::fromLocal8Bit(cannotMessage("write",
+            geoTiff ? "GeoTIFF file" : "contour file", file.native(), problem)));
+        return;
+    }
     // Off the interface thread, with the export's panel: a large map takes seconds.
     QString error;
+    std::vector<std::string> notes;
     const std::shared_ptr<const drawfield::DrawdownGrid> grid = DrawdownGrid;
-    const ScenarioInputs inputs = *m_lastInputs;
     const std::vector<double> levels = geoTiff ? std::vector<double>() : mapLevels(grid);
     runWithExportPanel(QStringLiteral("Exporting for GIS"),
         [&](std::stop_token stop, const ExportProgress& progress) {
@@ -956,7 +1100,8 @@ void main1::exportGisFile(GisFile kind)
                 if (geoTiff)
                     writeGeoTiff(file, *grid, inputs.Place, report);
                 else
-                    writeContours(file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
+                    notes = writeContours(
+                        file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
             } catch (const std::exception& failure) {
                 error = QString::fromLocal8Bit(failure.what());
             }
@@ -965,30 +1110,37 @@ void main1::exportGisFile(GisFile kind)
         close();
         return;
     }
-    if (error.isEmpty())
-        m_desktop.showMessage(
-            this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
-    else
+    if (m_exportStop.stop_requested() && !error.isEmpty()) {
+        m_desktop.showMessage(this,
+            QStringLiteral("The export was stopped: %1 was not written, and what was there "
+                           "before is kept.")
+                .arg(path),
+            MessageIcon::Information, AppTitle);
+        return;
+    }
+    if (!error.isEmpty()) {
         showStop(error);
+        return;
+    }
+    for (const std::string& note : notes)
+        showWarning(QString::fromLocal8Bit(note));
+    showRecorded(path);
 }
 
 void main1::exportReport()
 {
-    if (!DrawdownGrid || !m_lastInputs) {
-        showStop(QStringLiteral("There is no map to report yet: compute one first."));
-        return;
-    }
     const QString name = m_scenarioPath.isEmpty()
         ? QStringLiteral("report.pdf")
         : QFileInfo(m_scenarioPath).completeBaseName() + QStringLiteral(".pdf");
-    std::optional<QString> chosen
-        = m_desktop.askSaveFileName(this, QStringLiteral("Save the report"),
-            QStringLiteral("PDF (*.pdf)"), m_desktop.dataFolder() + QLatin1Char('/') + name);
+    std::optional<QString> chosen = askFileToWrite(QStringLiteral("Save the report"),
+        QStringLiteral("PDF (*.pdf)"), m_desktop.dataFolder() + QLatin1Char('/') + name,
+        QStringLiteral("pdf"));
     if (!chosen)
         return;
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".pdf");
+    // The report is of the fields as they are now, under the name they are saved to.
+    if (!runIfFieldsChanged())
+        return;
+    const QString path = *chosen;
 
     ReportContent content;
     content.inputs = *m_lastInputs;
@@ -1010,8 +1162,7 @@ void main1::exportReport()
         };
     const QString error = writeReport(QFile::encodeName(path).toStdString(), content);
     if (error.isEmpty())
-        m_desktop.showMessage(
-            this, path + QStringLiteral(" has been recorded"), MessageIcon::Information, AppTitle);
+        showRecorded(path);
     else
         showStop(error);
 }
@@ -1020,10 +1171,9 @@ void main1::saveCurvesPicture()
 {
     const QString dataFolder = m_desktop.dataFolder();
     QDir().mkpath(dataFolder);
-    std::optional<QString> chosen
-        = m_desktop.askSaveFileName(this, QStringLiteral("Save the curves as a picture"),
-            QStringLiteral("Pictures (*.wmf *.svg *.pdf *.png)"),
-            dataFolder + QStringLiteral("/my_curves.wmf"));
+    std::optional<QString> chosen = askFileToWrite(QStringLiteral("Save the curves as a picture"),
+        QStringLiteral("Pictures (*.wmf *.svg *.pdf *.png)"),
+        dataFolder + QStringLiteral("/my_curves.wmf"), QStringLiteral("wmf"));
     if (!chosen)
         return;
     const std::filesystem::path path = QFile::encodeName(*chosen).toStdString();
@@ -1032,8 +1182,7 @@ void main1::saveCurvesPicture()
         ? curvesChart->writePictureFile(path, *format)
         : pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
     if (error.isEmpty())
-        m_desktop.showMessage(this, *chosen + QStringLiteral(" has been recorded"),
-            MessageIcon::Information, AppTitle);
+        showRecorded(*chosen);
     else
         showStop(error);
 }
@@ -1074,11 +1223,15 @@ bool main1::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
 
     const QString* allowed = nullptr;
-    if (watched == Text5 || watched == Combo1->lineEdit())
+    // Transmissivity also takes "." and "-" (0.005, 5E-3), storage and thickness "." (0.01 %):
+    // without them a decimal turned into another number as it was typed.
+    if (watched == Text5)
+        allowed = &Transmissivity;
+    else if (watched == Combo1->lineEdit())
         allowed = &DigitsAndE;
-    else if (watched == Text7)
+    else if (watched == Text7 || watched == Text6 || watched == Text8)
         allowed = &PointAndDigits;
-    else if (watched == Text2 || watched == Text6 || watched == Text8 || watched == Text13)
+    else if (watched == Text2 || watched == Text13)
         allowed = &Digits;
     if (allowed == nullptr)
         return QWidget::eventFilter(watched, event);

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <stop_token>
@@ -27,6 +28,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class QTextEdit;
 
 namespace drawfield {
@@ -94,6 +96,7 @@ public:
     QAction *exportGeoTiffAction, *exportContoursAction, *exportReportAction;
     OptionsTab* options; // the tab after Infos
     TimeBoundariesTab* timeBoundaries; // schedules, boundaries, observation points, profile
+    QScrollArea *optionsArea, *timeBoundariesArea; // they scroll in a small window
     CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
     QPushButton* saveCurves; // over the curves chart's corner
 
@@ -113,13 +116,16 @@ public:
     // Scenario files. Open and the recent files ask first about unsaved changes; a file that
     // cannot be read says why and changes nothing. Each returns whether it did what it says.
     bool openScenario(const QString& path);
+    bool openScenarioFile(const std::filesystem::path& file); // any name, UTF-8 or not
     bool saveScenario(); // to the open file, or as a new one when there is none
     bool saveScenarioAs();
     // The texts of every field, as a scenario file holds them; and the other way.
     ScenarioTexts fieldTexts() const;
     void setFieldTexts(const ScenarioTexts& texts);
     const QString& scenarioPath() const { return m_scenarioPath; } // empty: no file
-    bool hasUnsavedChanges() const; // fields differ from the open file
+    // The fields differ from the open file, or without one from the start-up texts; a cell being
+    // typed in counts.
+    bool hasUnsavedChanges() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -135,17 +141,35 @@ private:
     void buildInfosTab(QWidget* tab);
     void buildCurvesTab(QWidget* tab);
     void place(QWidget* control, int left, int top, int width, int height);
+    QScrollArea* scrolled(QWidget* page, QWidget* content);
     void setTabOrder();
     void buildMenus();
     enum class GisFile { GeoTiff, Contours };
-    // Writes the last run's map for GIS, to a file the user names.
+    // Writes the map of the fields for GIS, to a file the user names (running them first when
+    // they changed since the last run).
     void exportGisFile(GisFile kind);
-    // Writes the last run's one-page report, to a file the user names.
+    // Writes the one-page report of the fields, to a file the user names (likewise).
     void exportReport();
     void showStop(const QString& text);
+    void showWarning(const QString& text);
+    void showRecorded(const QString& path); // "<path> has been recorded"
+    // Turns every menu action and its shortcut off while a task runs, and on again.
+    void setCommandsEnabled(bool enabled);
+    // Reads and computes the fields. As pressed, the run also opens the record file when asked,
+    // brings the map to the front and exports to the mapping program when asked; quietly (for
+    // an export of the fields as they are) it does not. False when refused, stopped or failed.
+    enum class RunShows { AsPressed, Quietly };
+    bool runFields(RunShows shows);
+    // Runs the fields unless the last run was of them as they are: false when that run fails.
+    bool runIfFieldsChanged();
+    // Asks for a file to write, adds suffix when the name has none, and asks before replacing it
+    // or any file of the set it writes (setOf, the file alone when empty). Empty when cancelled.
+    std::optional<QString> askFileToWrite(const QString& title, const QString& filter,
+        const QString& initialPath, const QString& suffix,
+        const std::function<QStringList(const QString&)>& setOf = {});
     int menuBarHeight() const;
     void updateTitle();
-    void rememberRecent(const QString& path);
+    void rememberRecent(const std::filesystem::path& file);
     void fillRecentMenu();
     bool chooseAndOpenScenario();
     // Asks about unsaved changes when there are some: false when the user cancels (or a save
@@ -173,8 +197,10 @@ private:
     std::stop_source m_exportStop; // asks a running export to end
     ChartOverlays m_overlays; // the last run's wells and validity zone
     std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
+    ScenarioTexts m_lastRunTexts; // and the texts it read
     DrawdownPeak m_lastPeak; // and its largest drawdown
-    QString m_scenarioPath; // the scenario file open, or empty
+    QString m_scenarioPath; // the scenario file open, or empty, as shown
+    std::filesystem::path m_scenarioFile; // and as the system names it
     ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
     bool m_closeConfirmed = false; // unsaved changes settled for this close
 };

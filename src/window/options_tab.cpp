@@ -23,11 +23,10 @@ namespace {
 
 } // namespace
 
-OptionsTab::OptionsTab(QWidget* page, int left, int top)
-    : QWidget(page)
+OptionsTab::OptionsTab(QWidget* parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("OptionsTab"));
-    move(left, top);
 
     auto* method = new QGroupBox(QStringLiteral("Drawdown"), this);
     cooperJacob = new QRadioButton(QStringLiteral("Cooper-Jacob"), method);

@@ -17,8 +17,8 @@ namespace drawfield {
 class OptionsTab : public QWidget {
     Q_OBJECT
 public:
-    // Built on page, below the tab strip; starts on the classic run: Cooper-Jacob, confined.
-    OptionsTab(QWidget* page, int left, int top);
+    // Starts on the classic run: Cooper-Jacob, confined.
+    explicit OptionsTab(QWidget* parent = nullptr);
 
     QString methodText() const; // "cooper-jacob" or "theis", as a scenario file writes it
     QString unconfinedText() const; // "no" or "yes"

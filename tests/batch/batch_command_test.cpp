@@ -239,9 +239,10 @@ TEST(BatchCommand, GeoreferencedGisFiles)
                   + " 500030 5700030 > '" + info + "'")
                               .c_str()),
         0);
-    // The same node in the ESRI grid holds minus that drawdown.
+    // The same node in the ESRI grid holds minus that drawdown, at the same place: the grid
+    // is placed by the georeference too, its .prj naming the system.
     ASSERT_EQ(std::system(("gdallocationinfo -valonly -geoloc " + quoted(folder / "g.asc")
-                  + " 30 30 >> '" + info + "'")
+                  + " 500030 5700030 >> '" + info + "'")
                               .c_str()),
         0);
     const std::string values = readBytes(info);
@@ -249,6 +250,7 @@ TEST(BatchCommand, GeoreferencedGisFiles)
                  gridValue = std::stod(values.substr(values.find('\n') + 1));
     EXPECT_GT(drawdown, 0.3) << values;
     EXPECT_NEAR(drawdown, -gridValue, 1e-6) << values; // GDAL reads the ASCII grid as Float32
+    EXPECT_NE(readBytes(folder / "g.prj").find("ETRS_1989_UTM_Zone_32N"), std::string::npos);
     for (const char* name :
         { "c.geojson", "c_bands.geojson", "c_points.geojson", "c_boundaries.geojson" })
         EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
@@ -382,8 +384,21 @@ TEST(BatchCommand, BadCommandLinesAndScenarioFiles)
             "drawfield-batch: unknown option \"--" + std::string(38, 'x') + "\"...\n" },
         { "two files on standard output", "--record - --grid -",
             "drawfield-batch: only one file can go to standard output (-)" },
-        { "a GeoTIFF on standard output", "--geotiff -",
-            "drawfield-batch: --geotiff needs a file, not standard output" },
+        { "contours on standard output", "--contours -",
+            "drawfield-batch: --contours needs a file, not standard output" },
+        // Two outputs into one file would overwrite or mix each other.
+        { "an option given twice", "--map a.png --map b.png",
+            "drawfield-batch: \"--map\" was given twice" },
+        { "a GeoTIFF and contours named alike",
+            "--geotiff " + quoted(folder / "s.tif") + " --contours " + quoted(folder / "s.tif"),
+            "drawfield-batch: --geotiff and --contours both write " + (folder / "s.tif").string() },
+        { "a contour sibling over the report",
+            "--contours " + quoted(folder / "c.shp") + " --report " + quoted(folder / "c_points.dbf"),
+            "drawfield-batch: --contours and --report both write" },
+        { "a grid's .prj", "--grid " + quoted(folder / "g.asc") + " --curves " + quoted(folder / "g.prj"),
+            "drawfield-batch: --grid and --curves both write" },
+        { "a GeoTIFF that is no .tif", "--geotiff " + quoted(folder / "g.asc"),
+            "drawfield-batch: --geotiff needs a name ending in .tif or .tiff" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

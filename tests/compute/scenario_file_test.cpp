@@ -106,6 +106,12 @@ TEST(ScenarioFile, ErrorsNameTheFileAndLine)
         { "[aquifer]\nmethod = exact\n",
             at + "2: Unknown method \"exact\"; write cooper-jacob or theis." },
         { "[aquifer]\nunconfined = true\n", at + "2: Unconfined must be yes or no, not \"true\"." },
+        // Points without a kind would be a boundary the window drops when it saves.
+        { "[map]\n\n[boundary2]\nx1 = 0\ny1 = 0\n",
+            at + "3: [boundary2] has no kind; write kind = barrier or kind = recharge." },
+        // The writer cannot keep a carriage return, so the reader does not take one.
+        { "[observation1]\nname = \"a\rb\"\n",
+            at + "2: A carriage return inside the value of \"name\"; a value is one line." },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
@@ -130,7 +136,7 @@ std::vector<std::string*> everyText(ScenarioTexts& t)
         &t.georeference.northing, &t.georeference.crs };
     for (std::size_t i = 0; i < t.wells.size(); ++i)
         for (std::string* text :
-            { &t.wells[i].x, &t.wells[i].y, &t.wells[i].rate, &t.schedules[i] })
+            { &t.wells[i].x, &t.wells[i].y, &t.wells[i].rate, &t.schedules[i], &t.radii[i] })
             all.push_back(text);
     for (BoundaryTexts& b : t.boundaries)
         for (std::string* text : { &b.kind, &b.x1, &b.y1, &b.x2, &b.y2 })
@@ -162,6 +168,10 @@ TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
                 : target == &texts.unconfined ? "YES"
                 : target == &texts.method     ? "Theis"
                                               : "recharge";
+            // A boundary's points come with its kind.
+            for (BoundaryTexts& boundary : texts.boundaries)
+                if (!boundary.isEmpty() && boundary.kind.empty())
+                    boundary.kind = "barrier";
             const std::string file = scenarioFileText(texts);
             ScenarioTexts again;
             ASSERT_NO_THROW(again = parseScenarioFile(file, "w.ini")) << file;
@@ -195,25 +205,18 @@ TEST(ScenarioFile, WritingAFile)
     EXPECT_THROW(parseScenarioFile("[map]\nx_max = \"a\"\"b\n", "s.ini"), ScenarioFileError);
 }
 
-// The map's place: easting and northing of (0, 0) by the number rules, an EPSG code.
+// The map's place: easting and northing of (0, 0), wholly numbers, an EPSG code in any case.
 TEST(ScenarioFile, Georeference)
 {
     const ScenarioTexts texts = parseScenarioFile("[bore1]\nx = 5\ny = 5\nrate = 1\n"
                                                   "[georeference]\neasting = 500000\n"
-                                                  "northing = 5,7e6\ncrs = epsg:25832\n",
+                                                  "northing = 5.7e6\ncrs = epsg:25832\n",
         "g.ini");
     ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
     ASSERT_TRUE(reading.inputs.Place.has_value());
     EXPECT_EQ(reading.inputs.Place->Easting, 500000.0);
-    EXPECT_EQ(reading.inputs.Place->Northing, 5.0); // "5,7e6" reads as 5, as every field does
+    EXPECT_EQ(reading.inputs.Place->Northing, 5.7e6);
     EXPECT_EQ(reading.inputs.Place->Crs, "EPSG:25832");
     EXPECT_FALSE(readScenario(ScenarioTexts::example()).inputs.Place.has_value());
-    for (const char* crs : { "25832", "EPSG:", "EPSG:25832x", "WGS84", "EPSG:1234567890123" }) {
-        ScenarioTexts bad = texts;
-        bad.georeference.crs = crs;
-        const ScenarioReading refused = readScenario(bad);
-        ASSERT_EQ(refused.refusals.size(), 1u) << crs;
-        EXPECT_TRUE(refused.refusals[0].starts_with("Georeference, crs must be an EPSG code"));
-    }
 }

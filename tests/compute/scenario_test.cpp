@@ -171,6 +171,40 @@ TEST(ReadScenario, Refusals)
             { "Bore 1: transmissivity, storage coefficient, pumping time and pumping rate give no "
               "finite drawdown" } },
         { "first row without a rate", [](ScenarioTexts& t) { t.wells[0].rate = ""; }, { NoRate } },
+        // The fields that came with time and boundaries take a number only when the whole text
+        // is one: "7S.5" read by the leading-number rule would put the point at 7.
+        { "observation X not a number",
+            [](ScenarioTexts& t) { t.observations[0] = { "P", "7S.5", "40" }; },
+            { "Observation point 1, x must be a number such as 75.5 or -1.5E3; \"7S.5\" is not "
+              "one." } },
+        { "observation without Y",
+            [](ScenarioTexts& t) { t.observations[2] = { "P", "40", "" }; },
+            { "Observation point 3, y must be a number" } },
+        { "boundary point not a number",
+            [](ScenarioTexts& t) { t.boundaries[0] = { "barrier", "0", "0", "2O", "100" }; },
+            { "Boundary 1, x2 must be a number" } },
+        { "boundary without kind",
+            [](ScenarioTexts& t) { t.boundaries[1] = { "", "0", "0", "0", "1" }; },
+            { "Boundary 2, kind must be barrier or recharge" } },
+        { "easting not a number",
+            [](ScenarioTexts& t) { t.georeference = { "5OOOOO", "0", "EPSG:25832" }; },
+            { "Georeference, easting must be a number" } },
+        { "easting beyond ten thousand kilometres",
+            [](ScenarioTexts& t) { t.georeference = { "2e7", "0", "" }; },
+            { "Georeference, easting must lie from -10000000 to 10000000 m; \"2e7\" does not." } },
+        { "profile beyond the coordinates",
+            [](ScenarioTexts& t) { t.profile = { "0", "0", "1e6", "0" }; },
+            { "Profile, x2 must lie from -32768 to 32767 m" } },
+        { "schedule entry not a number", [](ScenarioTexts& t) { t.schedules[0] = "12:0x"; },
+            { "Bore 1, schedule must be hour:rate pairs such as 12:0, 30:3; \"12:0x\"" } },
+        { "schedule longer than a schedule holds",
+            [](ScenarioTexts& t) {
+                for (int hour = 1; hour <= 301; ++hour)
+                    t.schedules[1] += std::to_string(hour) + ":1,";
+            },
+            { "Bore 2, schedule holds more than 300 rate changes" } },
+        { "bore radius of 0", [](ScenarioTexts& t) { t.radii[0] = "0"; },
+            { "Bore 1, radius must lie from 0.001 to 100 m; \"0\" does not." } },
         { "every refusal, in the fields' order",
             [](ScenarioTexts& t) {
                 t.xMax = "40000";

@@ -7,47 +7,51 @@
 
 using namespace drawfield;
 
+// The leading number of any text; and whether the text is wholly one number, as the fields
+// of schedules, boundaries, observation points and the georeference require.
 TEST(TextRules, NumberOfText)
 {
     struct Case {
         const char* text;
         std::optional<double> number;
+        bool whole;
     };
     const Case cases[] = {
-        { "", 0.0 },
-        { "abc", 0.0 },
-        { "0.003", 0.003 },
-        { "12,5", 12.0 }, // "." is the only decimal point
-        { "1e2", 100.0 },
-        { "1E-2", 0.01 },
-        { "1 2", 12.0 }, // blanks inside a number are ignored
-        { " 1\t2\n.5", 12.5 },
-        { "1 e 2", 100.0 },
-        { "1e", 1.0 }, // an exponent needs a digit
-        { "1e+", 1.0 },
-        { "-", 0.0 },
-        { "-.5", -0.5 },
-        { "+3", 3.0 },
-        { ".", 0.0 },
-        { "1.2.3", 1.2 },
-        { "12abc", 12.0 },
-        { "E5", 0.0 },
-        { "1e2.5", 100.0 },
-        { "&H1F", 31.0 },
-        { "&hff", 255.0 },
-        { "& H 10", 16.0 },
-        { "&O17", 15.0 },
-        { "&O8", 0.0 },
-        { "&H", 0.0 },
-        { "&HFFFF", 65535.0 },
-        { "1e-400", 0.0 }, // too small for a real: 0
-        { "0.0000001e-400", 0.0 },
-        { "1e400", std::nullopt }, // too large: a failure, not infinity
-        { "123456789e305", std::nullopt },
-        { "&HFFFFFFFFFFFFFFFFFF", std::nullopt },
+        { "", 0.0, false },
+        { "abc", 0.0, false },
+        { "0.003", 0.003, true },
+        { "12,5", 12.0, false }, // "." is the only decimal point
+        { "1e2", 100.0, true },
+        { "1E-2", 0.01, true },
+        { "1 2", 12.0, true }, // blanks inside a number are ignored
+        { " 1\t2\n.5", 12.5, true },
+        { "1 e 2", 100.0, true },
+        { "1e", 1.0, false }, // an exponent needs a digit
+        { "1e+", 1.0, false },
+        { "-", 0.0, false },
+        { "-.5", -0.5, true },
+        { "+3", 3.0, true },
+        { ".", 0.0, false },
+        { "1.2.3", 1.2, false },
+        { "12abc", 12.0, false },
+        { "E5", 0.0, false },
+        { "1e2.5", 100.0, false },
+        { "&H1F", 31.0, false },
+        { "&hff", 255.0, false },
+        { "& H 10", 16.0, false },
+        { "&O17", 15.0, false },
+        { "&O8", 0.0, false },
+        { "&H", 0.0, false },
+        { "&HFFFF", 65535.0, false },
+        { "1e-400", 0.0, true }, // too small for a real: 0
+        { "0.0000001e-400", 0.0, true },
+        { "1e400", std::nullopt, true }, // too large: a failure, not infinity
+        { "123456789e305", std::nullopt, true },
+        { "&HFFFFFFFFFFFFFFFFFF", std::nullopt, false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
+        EXPECT_EQ(isWholeNumberText(c.text), c.whole);
         std::optional<double> number = numberOfText(c.text);
         ASSERT_EQ(number.has_value(), c.number.has_value());
         if (number) {

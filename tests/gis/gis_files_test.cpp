@@ -5,6 +5,7 @@
 #include "compute/drawdown_engine.h"
 #include "compute/scenario.h"
 #include "gis/gis_files.h"
+#include "support/temporary_folder.h"
 
 #include <gdal.h>
 #include <ogr_api.h>
@@ -336,7 +337,15 @@ TEST_F(GisFiles, ContoursLieWhereTheClosedFormPutsThem)
         const auto grid = gridOf(inputs);
         const fs::path path = folder / name;
         writeContours(path, *grid, levels, gisFeaturesOf(inputs), inputs.Place);
-        const std::vector<fs::path> files = contourFilesOf(path);
+        std::vector<fs::path> files = contourFilesOf(path);
+        if (path.extension() == ".shp") {
+            // Each layer's .shp with its .shx, .dbf, .prj and .cpg: the texts are UTF-8.
+            ASSERT_EQ(files.size(), 20u);
+            for (const fs::path& file : files)
+                EXPECT_TRUE(fs::exists(file)) << file;
+            EXPECT_EQ(readBytes(folder / "site_points.cpg").substr(0, 5), "UTF-8");
+            std::erase_if(files, [](const fs::path& file) { return file.extension() != ".shp"; });
+        }
         ASSERT_EQ(files.size(), path.extension() == ".gpkg" ? 1u : 4u);
 
         // The layers, from one file or from four.
@@ -427,14 +436,14 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
     Vector vector(folder / "site.gpkg");
     ASSERT_NE(vector.dataset, nullptr);
 
-    // The nodes beyond the line have no value: the bands cover the pixels of x = 1 to 95.
+    // The bands stop at the line, as the map does: from the pixels' edge at x = 0.5 to x = 95.
     double area = 0.0;
     OGRLayerH bands = GDALDatasetGetLayerByName(vector.dataset, "bands");
     for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(bands)) != nullptr;) {
         area += OGR_G_Area(OGR_F_GetGeometryRef(feature));
         OGR_F_Destroy(feature);
     }
-    EXPECT_NEAR(area, 95.0 * 100.0, 1e-6);
+    EXPECT_NEAR(area, 94.5 * 100.0, 1e-6);
 
     // The line, clipped to the map, from the two points that only name its direction.
     OGRLayerH boundaries = GDALDatasetGetLayerByName(vector.dataset, "boundaries");

@@ -58,6 +58,15 @@ public:
         openAnswers.pop_front();
         return answer;
     }
+    bool askToReplace(QWidget*, const QStringList& existing) override
+    {
+        replaceQuestions << existing.join(QLatin1Char('|'));
+        if (replaceAnswers.empty())
+            return true;
+        const bool answer = replaceAnswers.front();
+        replaceAnswers.pop_front();
+        return answer;
+    }
     drawfield::UnsavedChoice askUnsavedChanges(QWidget*, const QString& fileName) override
     {
         unsavedQuestions << fileName;
@@ -92,6 +101,8 @@ public:
     std::deque<QString> openAnswers; // none left: the dialog is cancelled
     std::deque<drawfield::UnsavedChoice> unsavedAnswers; // none left: Cancel
     QStringList unsavedQuestions; // the file names asked about
+    std::deque<bool> replaceAnswers; // none left: replace
+    QStringList replaceQuestions; // the files asked about, each set joined by |
     QStringList recent;
 
 private:

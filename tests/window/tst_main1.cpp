@@ -331,12 +331,19 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("text"); // what the field holds after typing into an empty field
         QTest::addColumn<int>("beeps");
-        QTest::newRow("Text5 digits and e") << "Text5"
-                                            << "1e-3"
-                                            << "1e3" << 1;
-        QTest::newRow("Text5 no point") << "Text5"
-                                        << "0.5"
-                                        << "05" << 1;
+        // Decimals as the quantities need them: 0.005 stayed 0005 (5 m2/s) before.
+        QTest::newRow("Text5 digits, e, point and minus") << "Text5"
+                                                         << "5.0e-3"
+                                                         << "5.0e-3" << 0;
+        QTest::newRow("Text5 no plus") << "Text5"
+                                       << "1e+3"
+                                       << "1e3" << 1;
+        QTest::newRow("Text6 a confined storage") << "Text6"
+                                                  << "0.01"
+                                                  << "0.01" << 0;
+        QTest::newRow("Text8 a decimal thickness") << "Text8"
+                                                   << "12.5"
+                                                   << "12.5" << 0;
         QTest::newRow("Text7 points repeat") << "Text7"
                                              << "1..5"
                                              << "1..5" << 0;
@@ -1068,20 +1075,33 @@ private slots:
         QVERIFY(!refused.isAccepted());
     }
 
+    // An export is of the fields as they are: run first when they changed since the last run
+    // (or there was none), so a georeference typed after a run is the GeoTIFF's.
     void gisFilesFromTheExportMenu()
     {
-        window().exportGeoTiffAction->trigger();
-        QCOMPARE(desktop().messageTexts(),
-            QStringList { QStringLiteral("There is no map to export yet: compute one first.") });
-        QVERIFY(desktop().dialogs.empty());
-
         QTest::mouseClick(window().Command1, Qt::LeftButton);
+        window().options->easting->setText(QStringLiteral("500000"));
+        window().options->northing->setText(QStringLiteral("5700000"));
+        window().options->crs->setText(QStringLiteral("EPSG:25832"));
         const QString tif = m_folder->filePath(QStringLiteral("out/drawdown"));
         desktop().saveAnswers.push_back(tif); // no extension: .tif is added
         window().exportGeoTiffAction->trigger();
         QCOMPARE(desktop().dialogs.back().initialPath, desktop().dataFolder() + "/drawdown.tif");
         QVERIFY(fileBytes(tif + ".tif").startsWith("II*")); // a little-endian TIFF
         QCOMPARE(desktop().messages.back().text, tif + ".tif has been recorded");
+        QProcess info;
+        info.start(QStringLiteral("gdalinfo"), { tif + ".tif" });
+        QVERIFY(info.waitForFinished(30000));
+        const QString described = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY2(described.contains(QStringLiteral("UTM zone 32N")), qPrintable(described));
+
+        // Asked before replacing it; a No writes nothing.
+        desktop().saveAnswers.push_back(tif + ".tif");
+        desktop().replaceAnswers.push_back(false);
+        desktop().messages.clear();
+        window().exportGeoTiffAction->trigger();
+        QCOMPARE(desktop().replaceQuestions.back(), tif + ".tif");
+        QVERIFY(desktop().messages.empty());
 
         const QString shp = m_folder->filePath(QStringLiteral("out/c.shp"));
         desktop().saveAnswers.push_back(shp);
@@ -1099,6 +1119,7 @@ private slots:
 
     void closingStopsAGisExportAndKeepsThePreviousFile()
     {
+        desktop().unsavedAnswers.push_back(UnsavedChoice::Discard);
         window().Text2->setText(QStringLiteral("3000"));
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         desktop().messages.clear();
@@ -1116,21 +1137,19 @@ private slots:
         QVERIFY(desktop().messages.empty());
         QCOMPARE(QDir(m_folder->path())
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-                     .filter(QStringLiteral(".drawfield-gis")),
+                     .filter(QStringLiteral(".drawfield-staging")),
             QStringList());
     }
 
+    // The report is of the fields as they are, under the name of the file they came from.
     void aReportOfTheLastRun()
     {
-        window().exportReportAction->trigger();
-        QCOMPARE(desktop().messageTexts(),
-            QStringList { QStringLiteral("There is no map to report yet: compute one first.") });
         const QString scenario = m_folder->filePath(QStringLiteral("well field.ini"));
         writeBytes(scenario,
             "[bore1]\nx = 30\ny = 30\nrate = 6\n[observation1]\nname = Farm\nx = 50\ny = 50\n");
         QVERIFY(window().openScenario(scenario));
         QTest::mouseClick(window().Command1, Qt::LeftButton);
-        window().Text2->setText(QStringLiteral("80")); // after the run: the report says so
+        window().Text2->setText(QStringLiteral("80")); // after the run: the report has it
 
         desktop().saveAnswers.push_back(m_folder->filePath(QStringLiteral("report")));
         window().exportReportAction->trigger();
@@ -1142,7 +1161,7 @@ private slots:
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput());
         for (const char* expected : { "Scenario: well field.ini (with changes not saved)",
-                 "X and Y from 1 to 100 m", "Farm", "Drawdown at the observation points" })
+                 "X and Y from 1 to 80 m", "Farm", "Drawdown at the observation points" })
             QVERIFY2(page.contains(QLatin1String(expected)), expected);
     }
 
