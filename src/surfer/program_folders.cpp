@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <unistd.h>
 
 namespace drawfield {
 
@@ -20,12 +19,10 @@ QString resourceFile(const QString& programFolder, const QString& name)
 
 QString dataFolder(const QString& programFolder)
 {
-    // Beside the program when data/ is, or could be made, writable there.
-    const QString beside = programFolder + QStringLiteral("/data");
-    const QFileInfo folder(beside);
-    const QString probe = folder.exists() ? beside : programFolder;
-    if (::access(QFile::encodeName(probe).constData(), W_OK | X_OK) == 0)
-        return beside;
+    // Beside the program in a build tree only: a writable /usr/bin (root's) or an installed
+    // tree's bin/ is no place for data.
+    if (QFileInfo::exists(programFolder + QLatin1Char('/') + QLatin1String(BuildTreeMarker)))
+        return programFolder + QStringLiteral("/data");
     // The application data folder both programs share (~/.local/share/drawfield), whatever name
     // each gives itself.
     QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

@@ -44,6 +44,11 @@ cmp "$scratch/installed.dat" "$scratch/built.dat" || fail "the installed program
 [[ $(wc -l < "$scratch/installed.dat") -eq 10000 ]] || fail "the record file is not whole"
 head -c 4 "$scratch/report.pdf" | grep -q '%PDF' || fail "no report"
 
+# An installed program writes its data to the user's data folder, even one whose bin/ the user
+# may write (root's /usr/bin): never beside the programs.
+version=$(HOME="$scratch/home-root" XDG_DATA_HOME= "$root/usr/bin/drawfield-batch" --version)
+[[ "$version" == *"data: $scratch/home-root/.local/share/drawfield/data"* ]] \
+    || fail "data folder beside an installed program: $version"
 # A user who cannot write bin/ gets the data folder in their own data folder.
 if [[ $(id -u) -eq 0 ]] && command -v setpriv > /dev/null; then
     mkdir -p "$scratch/home" && chown 65534:65534 "$scratch/home"

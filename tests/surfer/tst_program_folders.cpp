@@ -40,13 +40,18 @@ private slots:
             root.filePath(found));
     }
 
-    void dataBesideWhenWritableElseTheUsers()
+    // Beside the programs of a build tree; the user's own folder for an installed program, even
+    // one whose bin/ the user may write (root's /usr/bin, a cmake --install tree).
+    void dataBesideInABuildTreeElseTheUsers()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QTemporaryDir root;
-        QCOMPARE(dataFolder(root.path()), root.filePath(QStringLiteral("data")));
         const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/drawfield/data");
+        QTemporaryDir root;
+        QCOMPARE(dataFolder(root.path()), user);
+        QFile marker(root.filePath(QLatin1String(BuildTreeMarker)));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        QCOMPARE(dataFolder(root.path()), root.filePath(QStringLiteral("data")));
         QCOMPARE(dataFolder(QStringLiteral("/nonexistent/usr/bin")), user);
     }
 };

@@ -8,6 +8,7 @@
 #include "fake_desktop.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
+#include "surfer/program_folders.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
 #include "window/boundaries_tab.h"
@@ -170,6 +171,8 @@ private slots:
         m_folder = std::make_unique<QTemporaryDir>();
         QFile::copy(QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/drawfield.rtf"),
             m_folder->filePath(QStringLiteral("drawfield.rtf")));
+        QFile marker(m_folder->filePath(QLatin1String(BuildTreeMarker))); // data/ beside it
+        QVERIFY(marker.open(QIODevice::WriteOnly));
         m_desktop = std::make_unique<FakeDesktop>(m_folder->path());
         m_window = std::make_unique<main1>(*m_desktop);
         m_window->show();
