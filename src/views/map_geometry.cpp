@@ -74,10 +74,13 @@ MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapG
     double yLabelWidth = 0.0;
     for (double tick : map.yTicks)
         yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
-    // The top keeps two lines free: the window lays its save button over the chart's corner.
+    // The top keeps the window's save button (315 twips high, laid over the chart's corner) and
+    // a little more free: the top Y label stands clear of it.
+    constexpr double SaveButtonInches = 315.0 / 1440.0;
+    const double top = std::max(line * 2.2,
+        SaveButtonInches * (device ? device->logicalDpiY() : 96) + line * 0.8);
     const double legendRoom = map.colourScaleShown ? colourLegendWidth(metrics) + line * 1.5 : line;
-    QRectF room
-        = target.adjusted(yLabelWidth + line * 2.15, line * 2.2, -legendRoom, -(line * 2.8));
+    QRectF room = target.adjusted(yLabelWidth + line * 2.15, top, -legendRoom, -(line * 2.8));
     MapLayout layout;
     if (room.width() < 10 || room.height() < 10)
         return layout;
@@ -369,10 +372,11 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
         double below = paintColourLegend(painter, legend, map.scale);
         // An entry per kind of line on the map: a short stretch of it and what it means.
         auto entry = [&](const QString& text, auto drawSample) {
-            if (below + line * 2.5 >= legend.bottom())
+            if (below + line * 2.8 >= legend.bottom())
                 return;
-            const double y = below + line * 0.9;
-            drawSample(QLineF(legend.left(), y, legend.left() + line * 1.3, y));
+            // The sample clear of the scale above it, long enough to show what it draws.
+            const double y = below + line * 1.2;
+            drawSample(QLineF(legend.left(), y, legend.left() + line * 2.4, y));
             painter.setPen(chart_style::Ink);
             const QRectF box(legend.left(), y + line * 0.3, legend.width(), line * 2.4);
             const QRectF used

@@ -35,9 +35,11 @@
 
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QScrollArea>
 #include <QTimer>
 
 #include <atomic>
+#include <fstream>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -418,6 +420,13 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return); // ends the edit, no beep
         QCOMPARE(desktop().beeps, 3);
         QTRY_COMPARE(grid.TextMatrix(3, 3), QStringLiteral("7.5"));
+        // What is typed counts at once; Escape puts the cell back as it was.
+        grid.setCurrentCell(2, 3);
+        QTest::keyClicks(&grid, QStringLiteral("9"));
+        QTRY_VERIFY(openEditor() != nullptr);
+        QCOMPARE(grid.TextMatrix(2, 3), QStringLiteral("9"));
+        QTest::keyClick(openEditor(), Qt::Key_Escape);
+        QCOMPARE(grid.TextMatrix(2, 3), QStringLiteral("4"));
         // Header cells are not editable.
         QVERIFY(!(grid.item(0, 1)->flags() & Qt::ItemIsEditable));
         QVERIFY(!(grid.item(2, 0)->flags() & Qt::ItemIsEditable));
@@ -477,6 +486,92 @@ private slots:
         grid.setCurrentCell(2, 2);
         press(Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(focused(), window().Check2);
+    }
+
+    // No table holds the keyboard: from the observation table's last cell Tab leaves, from its
+    // first Shift+Tab leaves, and Ctrl+Tab leaves from any cell.
+    void noTableIsAKeyboardTrap()
+    {
+        window().SSTab1->setCurrentIndex(5);
+        QTableWidget& table = *window().timeBoundaries->observations;
+        auto focused = [] { return QApplication::focusWidget(); };
+        auto inTable = [&] { return focused() == &table || table.isAncestorOf(focused()); };
+        table.setFocus(Qt::TabFocusReason);
+        int presses = 0;
+        while (inTable() && presses < 100) {
+            QTest::keyClick(focused(), Qt::Key_Tab);
+            ++presses;
+        }
+        QCOMPARE(presses, ObservationCount * 3);
+        table.setFocus(Qt::BacktabFocusReason);
+        for (presses = 0; inTable() && presses < 100; ++presses)
+            QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(presses, ObservationCount * 3);
+        table.setFocus(Qt::OtherFocusReason);
+        table.setCurrentCell(4, 1);
+        QTest::keyClick(&table, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(!inTable());
+    }
+
+    // Every text is whole and no control lies over another on the tabs beyond the classic four,
+    // at the default size and at the smallest the window takes: their content scrolls.
+    void everyTextIsWholeAtAnySize_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<bool>("smallest");
+        QTest::newRow("Options") << 4 << false;
+        QTest::newRow("Options, smallest") << 4 << true;
+        QTest::newRow("Time and Boundaries") << 5 << false;
+        QTest::newRow("Time and Boundaries, smallest") << 5 << true;
+    }
+    void everyTextIsWholeAtAnySize()
+    {
+        QFETCH(int, tab);
+        QFETCH(bool, smallest);
+        if (smallest)
+            window().resize(1, 1);
+        window().SSTab1->setCurrentIndex(tab);
+        QWidget* content = tab == 4 ? static_cast<QWidget*>(window().options)
+                                    : static_cast<QWidget*>(window().timeBoundaries);
+        QApplication::processEvents();
+        for (QWidget* control : content->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(content) || qobject_cast<QTableWidget*>(control->parentWidget())
+                || qobject_cast<QAbstractScrollArea*>(control->parentWidget()))
+                continue;
+            const QString name = control->metaObject()->className() + QStringLiteral(" ")
+                + control->property("text").toString().left(30);
+            if (auto* label = qobject_cast<QLabel*>(control); label && label->wordWrap())
+                QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(name));
+            else
+                QVERIFY2(control->height() >= control->minimumSizeHint().height()
+                        && control->width() >= control->minimumSizeHint().width(),
+                    qPrintable(name));
+            for (QWidget* sibling : control->parentWidget()->findChildren<QWidget*>(
+                     QString(), Qt::FindDirectChildrenOnly))
+                if (sibling != control && sibling->isVisibleTo(content))
+                    QVERIFY2(!sibling->geometry().intersects(control->geometry()), qPrintable(name));
+        }
+    }
+
+    // A name typed without extension takes the one of the filter chosen ("cont" with GeoJSON
+    // chosen is cont.geojson, not cont.gpkg).
+    void theChosenFilterGivesTheExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("GeoJSON chosen") << "/d/cont" << "GeoJSON (*.geojson)" << "/d/cont.geojson";
+        QTest::newRow("an extension typed") << "/d/c.gpkg" << "Shapefile (*.shp)" << "/d/c.gpkg";
+        QTest::newRow("the metafile filter") << "/d/map" << " *.WMF" << "/d/map.wmf";
+        QTest::newRow("several: the first") << "/d/p" << "Pictures (*.wmf *.svg)" << "/d/p.wmf";
+        QTest::newRow("any file") << "/d/x" << "All files (*)" << "/d/x";
+    }
+    void theChosenFilterGivesTheExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, filter);
+        QFETCH(QString, file);
+        QCOMPARE(withExtensionOfFilter(name, filter), file);
     }
 
     void theCurrentCellIsNeverAHeader()
@@ -701,6 +796,14 @@ private slots:
         QVERIFY(fileBytes(named).startsWith("\xD7\xCD\xC6\x9A"));
         QVERIFY(fileBytes(dataFolder + "/my_Plot3D.wmf").size() > 10000);
 
+        // A file that exists is replaced only when the user says so.
+        writeBytes(named, "keep");
+        desktop().saveAnswers = { named };
+        desktop().replaceAnswers = { false };
+        QTest::mouseClick(window().Command2, Qt::LeftButton);
+        QCOMPARE(desktop().replaceQuestions, QStringList { named });
+        QCOMPARE(fileBytes(named), QByteArray("keep"));
+
         // Unwritable: the truth, not " has been recorded".
         desktop().messages.clear();
         const QString nowhere = m_folder->filePath(QStringLiteral("drawfield.rtf/x.wmf"));
@@ -759,7 +862,7 @@ private slots:
         exporting.Check2->setChecked(true);
         PaintCounter paints(exporting.Chart3D1);
         QSignalSpy goClicks(exporting.Command1, &QPushButton::clicked);
-        bool panelShown = false, goIgnored = false;
+        bool panelShown = false, goIgnored = false, commandsOff = false;
         int paintsWhileExporting = 0;
         std::function<void()> whileExporting = [&] {
             if (!gridding) {
@@ -769,6 +872,10 @@ private slots:
             panelShown = exporting.exportPanel->isVisible();
             QTest::mouseClick(exporting.Command1, Qt::LeftButton); // ignored meanwhile
             goIgnored = goClicks.isEmpty();
+            // Menu actions and their shortcuts are off: Ctrl+O opens no dialog meanwhile.
+            commandsOff = !exporting.openScenarioAction->isEnabled()
+                && !exporting.exportReportAction->isEnabled() && !exporting.quitAction->isEnabled();
+            QTest::keyClick(&exporting, Qt::Key_O, Qt::ControlModifier);
             int before = paints.count;
             exporting.Chart3D1->update();
             QTimer::singleShot(100, [&, before] {
@@ -785,12 +892,16 @@ private slots:
         exporting.Command1_Click();
         QVERIFY(panelShown);
         QVERIFY(goIgnored);
+        QVERIFY(commandsOff);
+        QVERIFY(desktop().dialogs.empty());
+        QVERIFY(exporting.openScenarioAction->isEnabled());
         QVERIFY(paintsWhileExporting > 0);
         QVERIFY(!exporting.exportPanel->isVisible());
         QCOMPARE(desktop().messageTexts(),
             QStringList {
                 "The export to the mapping program was stopped. The files of the previous "
                 "export are as they were." });
+        QCOMPARE(desktop().messages.front().icon, MessageIcon::Information); // not an error
         QCOMPARE(exporting.isVisible(), how != QLatin1String("close"));
     }
 
@@ -1003,33 +1114,77 @@ private slots:
         QVERIFY(window().hasUnsavedChanges());
     }
 
+    // Unsaved work is asked about before closing, once: changes to the file opened, or without
+    // a file changes to the start-up texts, a cell still being typed in included; the untouched
+    // window closes without a question.
     void unsavedChangesAreAskedAboutOnce_data()
     {
+        QTest::addColumn<QString>("change");
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("closed");
-        QTest::addColumn<QString>("saved");
-        QTest::newRow("cancel") << int(UnsavedChoice::Cancel) << false << "50";
-        QTest::newRow("discard") << int(UnsavedChoice::Discard) << true << "50";
-        QTest::newRow("save") << int(UnsavedChoice::Save) << true << "60";
+        QTest::newRow("a file's field, cancel") << "file" << int(UnsavedChoice::Cancel) << false;
+        QTest::newRow("a file's field, discard") << "file" << int(UnsavedChoice::Discard) << true;
+        QTest::newRow("a file's field, save") << "file" << int(UnsavedChoice::Save) << true;
+        QTest::newRow("no file, a schedule, cancel")
+            << "schedule" << int(UnsavedChoice::Cancel) << false;
+        QTest::newRow("no file, a cell being typed, save")
+            << "cell" << int(UnsavedChoice::Save) << true;
     }
     void unsavedChangesAreAskedAboutOnce()
     {
+        QFETCH(QString, change);
         QFETCH(int, answer);
         QFETCH(bool, closed);
-        QFETCH(QString, saved);
-        // Without a file, closing asks nothing, as the window always closed.
-        QVERIFY(!window().hasUnsavedChanges());
+        {
+            main1 untouched(desktop());
+            untouched.show();
+            QVERIFY(untouched.close());
+            QVERIFY(desktop().unsavedQuestions.isEmpty());
+        }
         const QString path = m_folder->filePath(QStringLiteral("site.ini"));
-        writeBytes(path, "[map]\nx_max = 50\n");
-        QVERIFY(window().openScenario(path));
-        window().Text2->setText(QStringLiteral("60"));
+        if (change == QLatin1String("file")) {
+            writeBytes(path, "[map]\nx_max = 50\n");
+            QVERIFY(window().openScenario(path));
+            window().Text2->setText(QStringLiteral("60"));
+        } else if (change == QLatin1String("schedule")) {
+            window().timeBoundaries->schedules[1]->setText(QStringLiteral("12:0"));
+        } else {
+            FlexGrid& grid = *window().Grid1;
+            grid.setFocus();
+            grid.setCurrentCell(3, 1);
+            QTest::keyClicks(&grid, QStringLiteral("7"));
+            QTRY_VERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5")); // and no Enter
+        }
+        QVERIFY2(window().windowTitle().contains(QLatin1Char('*')), qPrintable(window().windowTitle()));
+        desktop().saveAnswers.push_back(path); // a save without a file asks where
         desktop().unsavedAnswers.push_back(UnsavedChoice(answer));
         window().close();
-        QCOMPARE(desktop().unsavedQuestions, QStringList { QStringLiteral("site.ini") });
+        QCOMPARE(desktop().unsavedQuestions,
+            QStringList { change == QLatin1String("file") ? QStringLiteral("site.ini") : QString() });
         QCOMPARE(window().isVisible(), !closed);
-        QCOMPARE(
-            QString::fromStdString(readScenarioFile(QFile::encodeName(path).toStdString()).xMax),
-            saved);
+        if (UnsavedChoice(answer) != UnsavedChoice::Save)
+            return;
+        const ScenarioTexts saved = readScenarioFile(QFile::encodeName(path).toStdString());
+        const bool file = change == QLatin1String("file");
+        QCOMPARE(QString::fromStdString(file ? saved.xMax : saved.wells[2].x),
+            QString::fromLatin1(file ? "60" : "75"));
+    }
+
+    // A file whose name is not UTF-8 opens from the command line, a drop or the recent list.
+    void aScenarioNamedInAnyBytesOpens()
+    {
+        const std::filesystem::path odd
+            = QFile::encodeName(m_folder->path()).toStdString() + "/site-\xff.ini";
+        std::ofstream(odd) << "[map]\nx_max = 40\n";
+        QVERIFY(window().openScenarioFile(odd));
+        QCOMPARE(window().Text2->text(), QStringLiteral("40"));
+        QVERIFY(desktop().recent.first().startsWith(QStringLiteral("file://")));
+        const QString other = m_folder->filePath(QStringLiteral("other.ini"));
+        writeBytes(other, "[map]\nx_max = 30\n");
+        QVERIFY(window().openScenario(other));
+        window().recentMenu->actions()[1]->trigger();
+        QCOMPARE(window().Text2->text(), QStringLiteral("40"));
     }
 
     void recentFilesAndDroppedFilesOpen()
