@@ -9,29 +9,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace drawfield;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // The fields, separated by the byte 0x1f, in the order of the window: the map, the aquifer
-    // (with the method and the unconfined correction), X, Y and rate of each bore, then the
-    // Options tab: each bore's schedule, two boundaries, two observation points and the profile.
+    // (with the method and the unconfined correction), X, Y and rate of each bore, then each
+    // bore's schedule and radius, the two boundaries, the ten observation points, the profile
+    // and the georeference: every section a scenario has.
     ScenarioTexts texts = ScenarioTexts::example();
-    std::string* fields[] = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize,
+    std::vector<std::string*> fields = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize,
         &texts.transmissivity, &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method,
-        &texts.unconfined, &texts.wells[0].x, &texts.wells[0].y, &texts.wells[0].rate,
-        &texts.wells[1].x, &texts.wells[1].y, &texts.wells[1].rate, &texts.wells[2].x,
-        &texts.wells[2].y, &texts.wells[2].rate, &texts.wells[3].x, &texts.wells[3].y,
-        &texts.wells[3].rate, &texts.wells[4].x, &texts.wells[4].y, &texts.wells[4].rate,
-        &texts.schedules[0], &texts.schedules[1], &texts.schedules[2], &texts.schedules[3],
-        &texts.schedules[4], &texts.boundaries[0].kind, &texts.boundaries[0].x1,
-        &texts.boundaries[0].y1, &texts.boundaries[0].x2, &texts.boundaries[0].y2,
-        &texts.boundaries[1].kind, &texts.boundaries[1].x1, &texts.boundaries[1].y1,
-        &texts.boundaries[1].x2, &texts.boundaries[1].y2, &texts.observations[0].name,
-        &texts.observations[0].x, &texts.observations[0].y, &texts.observations[1].name,
-        &texts.observations[1].x, &texts.observations[1].y, &texts.profile.x1, &texts.profile.y1,
-        &texts.profile.x2, &texts.profile.y2 };
+        &texts.unconfined };
+    for (WellTexts& well : texts.wells)
+        fields.insert(fields.end(), { &well.x, &well.y, &well.rate });
+    for (int bore = 0; bore < WellCount; ++bore)
+        fields.insert(fields.end(),
+            { &texts.schedules[static_cast<std::size_t>(bore)],
+                &texts.radii[static_cast<std::size_t>(bore)] });
+    for (BoundaryTexts& line : texts.boundaries)
+        fields.insert(fields.end(), { &line.kind, &line.x1, &line.y1, &line.x2, &line.y2 });
+    for (ObservationTexts& point : texts.observations)
+        fields.insert(fields.end(), { &point.name, &point.x, &point.y });
+    fields.insert(fields.end(),
+        { &texts.profile.x1, &texts.profile.y1, &texts.profile.x2, &texts.profile.y2,
+            &texts.georeference.easting, &texts.georeference.northing, &texts.georeference.crs });
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::string* field : fields) {
         if (rest.empty())
@@ -100,12 +104,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(std::is_sorted(curves.seconds.begin(), curves.seconds.end())
             && !curves.seconds.empty() && curves.seconds.back() == in.PumpTime,
         "the curves' times ascend to the map's time");
+    FUZZ_REQUIRE(curves.seconds.size() <= 400 + WellCount * MostRateChanges + MostRefinedTimes,
+        "the curves' times stay bounded, however long the schedules");
     for (std::size_t point = 0; point < curves.drawdowns.size(); ++point) {
         const ObservationPoint& at = in.Observations[point];
         // On a bore the value depends on whether it pumps at the time; elsewhere it does not.
         if (std::any_of(in.Wells.begin(), in.Wells.end(),
-                [&](const WellInput& well) { return well.X == at.X && well.Y == at.Y; }))
+                [&](const WellInput& well) { return well.X == at.X && well.Y == at.Y; })) {
+            for (std::size_t t = 0; t < curves.seconds.size(); ++t)
+                for (int bore = 0; bore < WellCount; ++bore) {
+                    const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+                    if (well.X == at.X && well.Y == at.Y && isInAquifer(in, at.X, at.Y)
+                        && in.rateAt(bore, curves.seconds[t]) > 0.0)
+                        FUZZ_REQUIRE(std::isnan(curves.drawdowns[point][t]),
+                            "no finite value on a bore while it pumps");
+                }
             continue;
+        }
         for (double value : curves.drawdowns[point]) {
             FUZZ_REQUIRE(std::isfinite(value) == isInAquifer(in, at.X, at.Y),
                 "a curve has a value exactly where the point lies in the aquifer");
@@ -115,5 +130,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (in.ProfileLine)
         for (const ProfilePoint& point : profileAlong(in, 11))
             FUZZ_REQUIRE(std::isfinite(point.distanceMetres), "profile distances are finite");
+
     return 0;
 }

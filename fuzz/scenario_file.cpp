@@ -1,5 +1,6 @@
 // Scenario files: anything is read or refused with one readable line naming the file, and what
-// is read survives being written back and read again, to the same bytes when written twice.
+// is read can be written, survives being written back and read again, to the same bytes when
+// written twice.
 
 #include "compute/scenario_file.h"
 #include "fuzz_support.h"
@@ -24,11 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string file;
     try {
         file = scenarioFileText(texts);
-    } catch (const std::invalid_argument& error) {
-        // Only a carriage return inside a value can reach here: lines end at line feeds.
-        FUZZ_REQUIRE(std::string_view(error.what()).find("line break") != std::string_view::npos,
-            "a text the format cannot keep is said so");
-        return 0;
+    } catch (const std::invalid_argument&) {
+        FUZZ_REQUIRE(false, "whatever the reader keeps, the writer can write");
     }
     ScenarioTexts again = parseScenarioFile(file, "again.ini");
     FUZZ_REQUIRE(again == texts, "written back, the file reads the same");

@@ -118,18 +118,18 @@ std::vector<double> curveTimes(const ScenarioInputs& in)
                 changes.push_back(change.StartSeconds);
     std::sort(changes.begin(), changes.end());
     changes.erase(std::unique(changes.begin(), changes.end()), changes.end());
-    // How many times 20 per tenfold after every change would add; beyond the budget, fewer per
-    // tenfold after each, evenly.
-    double wanted = 0.0;
+    // The tenfolds of time after each change up to the map's time; 20 times in each, or fewer
+    // in each, evenly, when that would pass the budget.
+    auto decadesAfter = [&](double change) {
+        return end - change > OneMinute ? std::log10((end - change) / OneMinute) : 0.0;
+    };
+    double decades = 0.0;
     for (double change : changes)
-        if (end - change > OneMinute)
-            wanted += PerDecade * std::log10((end - change) / OneMinute) + 1.0;
-    const double density
-        = wanted > MostRefinedTimes ? PerDecade * MostRefinedTimes / wanted : PerDecade;
+        decades += decadesAfter(change);
+    const double density = std::min(PerDecade, MostRefinedTimes / std::max(decades, 1e-300));
     for (double change : changes) {
         times.push_back(change);
-        const double decades = end - change > OneMinute ? std::log10((end - change) / OneMinute) : 0;
-        tenfolds(change, density, static_cast<std::size_t>(density * decades) + 1);
+        tenfolds(change, density, static_cast<std::size_t>(density * decadesAfter(change)));
     }
     times.push_back(end);
     std::sort(times.begin(), times.end());

@@ -4,7 +4,9 @@
 #include "compute/cooper_jacob.h"
 #include "compute/drawdown_engine.h"
 #include "compute/observations.h"
+#include "compute/messages.h"
 #include "compute/record_file.h"
+#include "compute/run.h"
 #include "compute/sources.h"
 #include "compute/theis.h"
 #include "support/temporary_folder.h"
@@ -70,6 +72,9 @@ TEST(Schedules, RecoveryAfterAStopIsTheDifferenceOfTwoWellFunctions)
     EXPECT_EQ(straight.grid->at(60, 50),
         (0.0 - full.A * std::max(0.0, std::log(full.u(100))))
             - since.A * std::max(0.0, std::log(since.u(100))));
+    // The step down subtracts inside its radius: the logarithm is clamped, not the term.
+    EXPECT_LT(since.contribution(100), 0.0);
+    EXPECT_EQ(since.contribution(1e9), 0.0);
 }
 
 TEST(Schedules, ABoreThatStartsLaterAndTheTableRateFromHourZero)
@@ -207,6 +212,30 @@ TEST(Boundaries, AnObliqueLine)
     EXPECT_NEAR(sources[1].Y, 36.0, 1e-12);
 }
 
+// Any two distinct finite points name their line, however far apart: (40, 2e222) and (41, 60)
+// give the barrier x = 41, to its lean of 1e-222. Points of an oblique line typed in decimals lie
+// on it within rounding: the nodes along y = 2 x keep their values, which a recharge line holds
+// at 0.
+TEST(Boundaries, AnyTwoPointsAndDecimalsOnTheLine)
+{
+    ScenarioTexts near = oneBore("theis"), far = near;
+    near.boundaries[0] = { "barrier", "41", "0", "41", "1" };
+    far.boundaries[0] = { "barrier", "40", "2e222", "41", "60" };
+    const DrawdownResult a = run(near), b = run(far);
+    for (auto [x, y] : { std::pair { 41, 50 }, { 60, 10 }, { 100, 100 }, { 42, 1 } })
+        EXPECT_NEAR(b.grid->at(x, y) / a.grid->at(x, y), 1.0, 1e-12) << x << ", " << y;
+    EXPECT_TRUE(std::isnan(b.grid->at(40, 50)));
+
+    ScenarioTexts oblique = oneBore("theis");
+    oblique.boundaries[0] = { "recharge", "0.1", "0.2", "0.3", "0.6" };
+    const ScenarioInputs in = read(oblique).inputs;
+    const DrawdownResult river = run(oblique);
+    for (int k = 1; k <= 50; ++k) {
+        EXPECT_TRUE(isInAquifer(in, k, 2 * k)) << k;
+        EXPECT_NEAR(river.grid->at(k, 2 * k), 0.0, 1e-12) << k;
+    }
+}
+
 TEST(Boundaries, SourcesOfARun)
 {
     ScenarioTexts texts = oneBore();
@@ -294,6 +323,105 @@ TEST(Observations, APointOnANodeReadsTheMap)
     EXPECT_TRUE(std::isnan(drawdownAt(in, 5.5, 50, in.PumpTime))) << "beyond the barrier";
     EXPECT_TRUE(std::isnan(drawdownAt(in, 70, 30, in.PumpTime))) << "on bore 2";
     EXPECT_GT(drawdownAt(in, 70.5, 30, 3600), 0.0);
+}
+
+// In a bore that has stopped, the residual drawdown: the limit of its terms as r -> 0,
+// Q ln(t / (t - t1)) / (4 pi T), with pi for Theis and 3.1416 for Cooper-Jacob; while it pumps,
+// no finite value.
+TEST(Observations, ResidualDrawdownInAStoppedBore)
+{
+    for (auto [method, pi] : { std::pair { "theis", std::numbers::pi }, { "cooper-jacob", 3.1416 } }) {
+        SCOPED_TRACE(method);
+        ScenarioTexts texts = oneBore(method);
+        texts.schedules[0] = "10:0";
+        const ScenarioInputs in = read(texts).inputs;
+        const double expected = 0.01 * std::log(24.0 / 14.0) / (4.0 * pi * 0.003);
+        EXPECT_NEAR(drawdownAt(in, 50, 50, in.PumpTime) / expected, 1.0, 1e-12);
+        EXPECT_TRUE(std::isnan(drawdownAt(in, 50, 50, 5 * 3600.0)));
+    }
+}
+
+// Every value a run reports counts for its messages: a curve nearer the bore than any node reads
+// more than the thickness, or dewaters the aquifer, and the run says so, once.
+TEST(Observations, CurvesCountForTheThicknessMessages)
+{
+    ScenarioTexts texts = oneBore("theis");
+    texts.observations[0] = { "near", "50.2", "50" };
+    texts.observations[1] = { "nearer", "50.1", "50" };
+    const ScenarioInputs plain = read(texts).inputs;
+    const double atPoint = drawdownAt(plain, 50.2, 50, plain.PumpTime);
+    const double atNode = drawdownAt(plain, 51, 50, plain.PumpTime);
+    struct Case {
+        const char* name;
+        double thickness;
+        const char* unconfined;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        { "deeper than the aquifer", (atPoint + atNode) / 2, "no",
+            { messages::DrawdownAboveThickness } },
+        { "dewatered", atPoint + atNode, "yes", { messages::AquiferDewatered } },
+        { "neither", 2 * atPoint + 2 * atNode, "yes", {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        texts.thickness = std::to_string(c.thickness);
+        texts.unconfined = c.unconfined;
+        const ScenarioInputs in = read(texts).inputs;
+        EngineOptions options;
+        options.threads = 1;
+        EXPECT_EQ(computeRun(in, options)->messages, c.messages);
+        EXPECT_LE(computeDrawdown(in, options)->largest.drawdown, in.Thickness) << "not the map";
+    }
+}
+
+// Recovery is drawn as a curve: at least 20 times per tenfold of the time since each change. A
+// schedule as long as schedules go keeps the number of times bounded, so the curves cost each
+// source once per time.
+TEST(Observations, CurveTimesFollowEachChange)
+{
+    ScenarioTexts texts = oneBore();
+    texts.schedules[0] = "10:0";
+    const std::vector<double> times = curveTimes(read(texts).inputs);
+    const auto afterStop = std::count_if(times.begin(), times.end(),
+        [](double t) { return t - 36000.0 >= 60.0 && t - 36000.0 < 600.0; });
+    EXPECT_GE(afterStop, 20);
+
+    ScenarioTexts busy = oneBore();
+    busy.pumpTime = "400";
+    for (int bore = 0; bore < WellCount; ++bore) {
+        busy.wells[static_cast<std::size_t>(bore)] = { std::to_string(10 + 15 * bore), "50", "6" };
+        for (int step = 1; step <= 300; ++step)
+            busy.schedules[static_cast<std::size_t>(bore)]
+                += std::to_string(step + bore / 10.0) + ":" + std::to_string(step % 7) + ",";
+    }
+    const ScenarioReading reading = read(busy);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    EXPECT_LT(curveTimes(reading.inputs).size(), 100u + 5 * 300 + MostRefinedTimes);
+}
+
+// Names in a CSV file are safe in a spreadsheet: quoted where they hold a comma or a quote, a
+// leading ' where a spreadsheet would run them as a formula, control characters replaced; hours
+// in the shortest text that reads back as the same number.
+TEST(Observations, CsvCells)
+{
+    const std::pair<std::string, std::string> cells[] = {
+        { "Farm well", "Farm well" },
+        { "North, \"old\"", "\"North, \"\"old\"\"\"" },
+        { "=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"" },
+        { "+1", "\"'+1\"" },
+        { "-2 m", "\"'-2 m\"" },
+        { "@SUM(A1)", "\"'@SUM(A1)\"" },
+        { "a\tb\r", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" },
+    };
+    for (const auto& [name, cell] : cells)
+        EXPECT_EQ(csvCell(name), cell) << name;
+    ScenarioTexts texts = oneBore();
+    texts.schedules[0] = "2.4:0";
+    texts.observations[0] = { "P", "60", "50" };
+    TemporaryFolder folder;
+    writeCurvesFile(folder / "c.csv", observationCurves(read(texts).inputs));
+    EXPECT_NE(readBytes(folder / "c.csv").find("\n2.4,"), std::string::npos);
 }
 
 TEST(Observations, CurveTimesAndFiles)
