@@ -428,23 +428,29 @@ namespace {
     };
 
     // Whether the file is one of a contour set this program wrote: its one layer holds exactly
-    // the fields of one of ours. A shapefile's part counts by its .shp.
+    // the fields of one of ours (a GeoJSON layer without features has none, but keeps our layer's
+    // name). A shapefile's part counts by its .shp.
     bool isOurLayerFile(const fs::path& file)
     {
         fs::path main = file;
-        if (lowered(file.extension().string()) != ".geojson"
-            && lowered(file.extension().string()) != ".json")
+        const std::string extension = lowered(file.extension().string());
+        const bool json = extension == ".geojson" || extension == ".json";
+        if (!json)
             main.replace_extension(".shp");
         OpenedVectors opened(main);
         if (!opened.dataset || GDALDatasetGetLayerCount(opened.dataset) != 1)
             return false;
-        OGRFeatureDefnH definition = OGR_L_GetLayerDefn(GDALDatasetGetLayer(opened.dataset, 0));
+        OGRLayerH layer = GDALDatasetGetLayer(opened.dataset, 0);
+        OGRFeatureDefnH definition = OGR_L_GetLayerDefn(layer);
         for (const LayerKind& kind : Layers) {
-            bool same = OGR_FD_GetFieldCount(definition) == static_cast<int>(kind.fields.size());
-            for (std::size_t f = 0; same && f < kind.fields.size(); ++f)
-                same = std::string(OGR_Fld_GetNameRef(
-                           OGR_FD_GetFieldDefn(definition, static_cast<int>(f))))
-                    == kind.fields[f];
+            if (json && std::string(OGR_L_GetName(layer)) != kind.name)
+                continue;
+            const int fields = OGR_FD_GetFieldCount(definition);
+            bool same = fields == static_cast<int>(kind.fields.size())
+                || (json && fields == 0 && OGR_L_GetFeatureCount(layer, TRUE) == 0);
+            for (int f = 0; same && f < fields; ++f)
+                same = std::string(OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(definition, f)))
+                    == kind.fields[static_cast<std::size_t>(f)];
             if (same)
                 return true;
         }

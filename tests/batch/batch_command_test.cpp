@@ -35,6 +35,7 @@ BatchRun runBatch(const TemporaryFolder& folder, const std::string& arguments)
 }
 
 std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 const char* const Example = "[aquifer]\ntransmissivity = 0.003\n[bore1]\nx = 30\ny = 30\nrate = 6\n"
                             "[bore2]\nx = 60\ny = 60\nrate = 4\n";
@@ -264,6 +265,70 @@ TEST(BatchCommand, GeoreferencedGisFiles)
                   + ": The name must end in .gpkg, .geojson or .shp."),
         std::string::npos)
         << refused.err;
+}
+
+// Each output is attempted on its own, each failure named: one that fails does not skip the next.
+// A coordinate system that cannot place the map refuses the georeferenced files, before the run,
+// and only them.
+TEST(BatchCommand, EachOutputIsAttemptedAndEachFailureNamed)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        std::string(Example)
+            + "[observation1]\nname = P\nx = 50\ny = 50\n[profile]\nx1 = 1\ny1 = 1\nx2 = 9\ny2 "
+              "= 9\n[georeference]\neasting = 500000\nnorthing = 5700000\ncrs = EPSG:25832\n");
+    writeBytes(folder / "file", "a file, not a folder");
+    const auto blocked = folder / "file" / "x";
+    BatchRun run = runBatch(folder,
+        quoted(folder / "site.ini") + " --geotiff " + quoted(blocked.string() + ".tif")
+            + " --contours " + quoted(folder / "c.gpkg") + " --curves "
+            + quoted(blocked.string() + ".csv") + " --profile " + quoted(folder / "p.csv"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Cannot write the GeoTIFF file " + blocked.string() + ".tif"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Cannot write the curves file " + blocked.string() + ".csv"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(folder / "c.gpkg"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "p.csv"));
+
+    writeBytes(folder / "mercator.ini", std::string(Example)
+            + "[georeference]\neasting = 500000\nnorthing = 5700000\ncrs = EPSG:3857\n");
+    BatchRun stretched = runBatch(folder,
+        quoted(folder / "mercator.ini") + " --geotiff " + quoted(folder / "m.tif") + " --record "
+            + quoted(folder / "m.dat"));
+    EXPECT_EQ(stretched.status, 1);
+    EXPECT_TRUE(stretched.err.starts_with("The georeferenced files were not written: the "
+                                          "coordinate system \"EPSG:3857\" changes distances"))
+        << stretched.err;
+    EXPECT_FALSE(std::filesystem::exists(folder / "m.tif"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "m.dat")) << "the rest of the run goes on";
+}
+
+// On a full disk every file says so, as every output does, and keeps what was there: GeoJSON's
+// writer reports no failed write, so its files are read back. Needs a small file system of its
+// own, mounted in a namespace of the test's.
+TEST(BatchCommand, AFullDiskKeepsThePreviousFiles)
+{
+    TemporaryFolder folder;
+    const std::string disk = (folder / "disk").string();
+    std::filesystem::create_directories(disk);
+    writeBytes(folder / "site.ini", "[map]\nx_max = 400\n[bore1]\nx = 200\ny = 200\nrate = 60\n");
+    const std::string script = "mount -t tmpfs -o size=48k tmpfs '" + disk + "' || exit 77; printf "
+        "before > '" + disk + "/c.geojson'; printf before > '" + disk + "/d.tif'; '"
+        + DRAWFIELD_BATCH + "' " + quoted(folder / "site.ini") + " --contours '" + disk
+        + "/c.geojson' --geotiff '" + disk + "/d.tif'; echo \"status $?\"; cat '" + disk
+        + "/c.geojson' '" + disk + "/d.tif'; ls -A '" + disk + "'";
+    writeBytes(folder / "full.sh", script);
+    const int raw = std::system(("unshare -Urm sh " + quoted(folder / "full.sh") + " > "
+        + quoted(folder / "out") + " 2> " + quoted(folder / "err")).c_str());
+    if (!WIFEXITED(raw) || WEXITSTATUS(raw) == 77 || readBytes(folder / "out").empty())
+        GTEST_SKIP() << "no small file system to fill here: " << readBytes(folder / "err");
+    const std::string out = readBytes(folder / "out"), err = readBytes(folder / "err");
+    EXPECT_NE(out.find("status 1\nbeforebeforec.geojson\nd.tif\n"), std::string::npos) << out;
+    for (const char* what : { "contour file", "GeoTIFF file" })
+        EXPECT_NE(err.find("Cannot write the " + std::string(what) + " " + disk), std::string::npos)
+            << err;
+    EXPECT_NE(err.find(": No space left on device.\n"), std::string::npos) << err;
+    EXPECT_EQ(err.find("TIFF"), err.find("TIFF file")) << "GDAL's own words are not passed on";
 }
 
 // The report's text read back from the PDF: the inputs, the values at the bore and the

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -199,6 +201,9 @@ TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
         { "EPSG:999999", "\"EPSG:999999\" is unknown" },
         { "EPSG:4326", "\"EPSG:4326\" is not a projected coordinate system; the map is in metres" },
         { "EPSG:2263", "\"EPSG:2263\" measures in US survey foot, not in metres" },
+        { "WGS84", "\"WGS84\" is not an EPSG code" },
+        // Web Mercator at 45.6 degrees north: the map's 100 m would cover 70 m on the ground.
+        { "EPSG:3857", "\"EPSG:3857\" changes distances at the map's place by +42.7 %" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.crs);
@@ -444,6 +449,22 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
         OGR_F_Destroy(feature);
     }
     EXPECT_NEAR(area, 94.5 * 100.0, 1e-6);
+    // Across a barrier the contour lines run on to the line, as the image wells continue them,
+    // and stop there.
+    texts.boundaries[0] = { "barrier", "70", "0", "70", "1" };
+    const ScenarioInputs walled = inputsOf(texts);
+    writeContours(folder / "walled.gpkg", *gridOf(walled), { 0.2, 0.3 }, gisFeaturesOf(walled),
+        walled.Place);
+    Vector contours(folder / "walled.gpkg");
+    double farthest = 0.0;
+    OGRLayerH lines = GDALDatasetGetLayerByName(contours.dataset, "contours");
+    for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(lines)) != nullptr;) {
+        OGRGeometryH geometry = OGR_F_GetGeometryRef(feature);
+        for (int i = 0; i < OGR_G_GetPointCount(geometry); ++i)
+            farthest = std::max(farthest, OGR_G_GetX(geometry, i) - 500000.0);
+        OGR_F_Destroy(feature);
+    }
+    EXPECT_NEAR(farthest, 70.0, 1e-6);
 
     // The line, clipped to the map, from the two points that only name its direction.
     OGRLayerH boundaries = GDALDatasetGetLayerByName(vector.dataset, "boundaries");
@@ -457,6 +478,130 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
     EXPECT_EQ(std::minmax(OGR_G_GetY(geometry, 0), OGR_G_GetY(geometry, 1)),
         std::minmax(5700001.0, 5700100.0));
     OGR_F_Destroy(line);
+}
+
+// Two boundaries meet at a corner: each boundary's line stops at the aquifer's edge there.
+TEST_F(GisFiles, BoundaryLinesStopAtTheAquifersEdge)
+{
+    ScenarioTexts texts = oneBore();
+    texts.boundaries[0] = { "barrier", "20", "0", "20", "1" };
+    texts.boundaries[1] = { "recharge", "0", "80", "1", "80" };
+    const GisFeatures features = gisFeaturesOf(inputsOf(texts));
+    ASSERT_EQ(features.boundaries.size(), 2u);
+    const GisLine& barrier = features.boundaries[0];
+    const GisLine& recharge = features.boundaries[1];
+    EXPECT_EQ(std::minmax(barrier.y1, barrier.y2), std::minmax(1.0, 80.0));
+    EXPECT_EQ(std::minmax(recharge.x1, recharge.x2), std::minmax(20.0, 100.0));
+}
+
+// A set of files is replaced as a set: an earlier export's files it no longer has go with it, a
+// sibling name held by a file this program did not write is refused (nothing changes), and a
+// main file that is a link takes the whole set to where it points.
+TEST_F(GisFiles, ASetOfFilesIsReplacedAsASet)
+{
+    ScenarioTexts texts = oneBore();
+    const ScenarioInputs placed = inputsOf(texts);
+    texts.georeference = {};
+    const ScenarioInputs local = inputsOf(texts);
+    const auto grid = gridOf(placed);
+    auto write = [&](const fs::path& path, const ScenarioInputs& inputs) {
+        writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+    };
+    write(folder / "c.shp", placed);
+    ASSERT_TRUE(fs::exists(folder / "c_points.prj"));
+    write(folder / "c.shp", local); // no coordinate system: no .prj is left to claim one
+    for (const char* name : { "c.prj", "c_bands.prj", "c_points.prj", "c_boundaries.prj" })
+        EXPECT_FALSE(fs::exists(folder / name)) << name;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 16);
+
+    // Someone's own d_points.geojson is not ours to replace.
+    writeBytes(folder / "d_points.geojson", "{\"type\": \"FeatureCollection\", \"features\": []}");
+    EXPECT_THROW(write(folder / "d.geojson", placed), FileWriteError);
+    EXPECT_FALSE(fs::exists(folder / "d.geojson"));
+    write(folder / "e.geojson", placed);
+    write(folder / "e.geojson", placed); // an earlier export of its own is
+
+    // Through a link: the set is made beside the file it names.
+    fs::create_directories(folder / "real");
+    writeBytes(folder / "real" / "r.shp", "before");
+    fs::create_symlink("real/r.shp", folder / "link.shp");
+    write(folder / "link.shp", placed);
+    EXPECT_TRUE(fs::is_symlink(folder / "link.shp"));
+    for (const char* name : { "r.dbf", "r_bands.shp", "r_points.cpg", "r_boundaries.shx" })
+        EXPECT_TRUE(fs::exists(folder / "real" / name)) << name;
+    EXPECT_FALSE(fs::exists(folder / "link_bands.shp"));
+}
+
+// Names stay what they were: a shapefile writes UTF-8 and says so, bytes that are not UTF-8
+// become U+FFFD in every format, and a name longer than a DBF field holds is cut and said.
+TEST_F(GisFiles, NamesAreKeptAndSaid)
+{
+    ScenarioTexts texts = oneBore();
+    texts.observations[0] = { "\xc5\x81\xc4\x85ka", "10", "10" };
+    texts.observations[1] = { "bad\xff", "20", "10" };
+    texts.observations[2] = { std::string(253, 'x') + "\xc3\x9c" + std::string(10, 'z'), "30", "10" };
+    const ScenarioInputs inputs = inputsOf(texts);
+    const auto grid = gridOf(inputs);
+    for (const char* name : { "n.shp", "n.geojson" }) {
+        SCOPED_TRACE(name);
+        const fs::path path = folder / name;
+        const std::vector<std::string> notes
+            = writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+        Vector vector(contourFilesOf(path)[path.extension() == ".shp" ? 10 : 2]);
+        ASSERT_NE(vector.dataset, nullptr);
+        OGRLayerH points = GDALDatasetGetLayer(vector.dataset, 0);
+        std::vector<std::string> names;
+        for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(points)) != nullptr;) {
+            names.push_back(OGR_F_GetFieldAsString(feature, OGR_F_GetFieldIndex(feature, "name")));
+            OGR_F_Destroy(feature);
+        }
+        ASSERT_EQ(names.size(), 4u);
+        EXPECT_EQ(names[1], "\xc5\x81\xc4\x85ka");
+        EXPECT_EQ(names[2], "bad\xef\xbf\xbd");
+        const bool shapefile = path.extension() == ".shp";
+        EXPECT_EQ(names[3].size(), shapefile ? 253u : 265u); // cut before the two-byte letter
+        ASSERT_EQ(notes.size(), shapefile ? 1u : 0u);
+        if (shapefile) {
+            EXPECT_NE(notes[0].find("holds its first 253 bytes"), std::string::npos) << notes[0];
+        }
+    }
+}
+
+// Into a device or a pipe a single file goes straight, with nothing staged in /dev; a set of
+// files is refused; a staging folder that a killed run left beside the file is removed.
+TEST_F(GisFiles, DevicesPipesAndWhatAKilledRunLeft)
+{
+    const ScenarioInputs inputs = inputsOf(oneBore());
+    const auto grid = gridOf(inputs);
+    writeGeoTiff("/dev/null", *grid, inputs.Place);
+    for (const fs::directory_entry& entry : fs::directory_iterator("/dev"))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".drawfield")) << entry.path();
+
+    const fs::path pipe = folder / "c.gpkg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string bytes;
+    std::thread reader([&] { bytes = readBytes(pipe); });
+    writeContours(pipe, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+    reader.join();
+    EXPECT_TRUE(bytes.starts_with("SQLite format 3")) << bytes.size();
+    fs::remove(pipe);
+    ASSERT_EQ(::mkfifo((folder / "c.shp").c_str(), 0600), 0);
+    EXPECT_THROW(
+        writeContours(folder / "c.shp", *grid, { 0.1 }, {}, inputs.Place), FileWriteError);
+    fs::remove(folder / "c.shp");
+
+    pid_t gone = 999999;
+    while (::kill(gone, 0) == 0 || errno != ESRCH)
+        --gone;
+    const fs::path left = folder / (".drawfield-staging-" + std::to_string(gone) + "-AbCdEf");
+    const fs::path running
+        = folder / (".drawfield-staging-" + std::to_string(::getppid()) + "-AbCdEf");
+    fs::create_directories(left);
+    writeBytes(left / "d.tif", "half");
+    fs::create_directories(running);
+    writeGeoTiff(folder / "d.tif", *grid, inputs.Place);
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(running)) << "its process still runs";
 }
 
 TEST_F(GisFiles, NoLevelsNoContoursAndLocalMetresNoCode)
