@@ -160,6 +160,7 @@ void Chart3D::contentChanged()
 {
     m_map.reset();
     m_surface.reset();
+    m_surfaceSamples.reset();
     m_projection.reset();
     requestRepaint();
 }
@@ -223,9 +224,11 @@ void Chart3D::buildGeometry() const
     }
     if (!m_surface) {
         m_surface = buildSurfaceModel(samples->surface, mesh, zones);
-        placeWells(*m_surface, samples->surface, std::move(wells));
+        placeWells(*m_surface, samples->surface, wells);
         if (filled)
             m_surface->boundaries = m_overlays.boundaries;
+        m_surfaceSamples = samples;
+        m_surfaceWells = std::move(wells);
     }
     if (!m_projection)
         m_projection = projectSurface(*m_surface, m_angles);
@@ -234,10 +237,23 @@ void Chart3D::buildGeometry() const
 void Chart3D::paintChart(QPainter& painter, const QRectF& target) const
 {
     buildGeometry();
-    if (m_presentation == Presentation::ContourMap)
+    if (m_presentation == Presentation::ContourMap) {
         paintMap(painter, target, *m_map);
-    else
+        return;
+    }
+    // A small picture shows no more faces than it has room for: about one per 7 pixels across.
+    // A vector file of the surface (the report's) then stays small, and looks the same.
+    const int perSide = std::clamp(static_cast<int>(target.width() / 7.0), 24,
+        ChartSamples::SurfaceSamplesPerSide);
+    if (perSide >= m_surface->columns && perSide >= m_surface->rows) {
         paintSurface(painter, target, *m_projection);
+        return;
+    }
+    const SampledField coarse = coarsened(m_surfaceSamples->surface, perSide);
+    SurfaceModel model = buildSurfaceModel(coarse, m_surface->meshShown, m_surface->zonesFilled);
+    placeWells(model, coarse, m_surfaceWells);
+    model.boundaries = m_surface->boundaries;
+    paintSurface(painter, target, projectSurface(model, m_angles));
 }
 
 void Chart3D::paintEvent(QPaintEvent*)

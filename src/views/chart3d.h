@@ -18,6 +18,7 @@
 #include "views/chart_overlays.h"
 #include "views/map_geometry.h"
 #include "views/picture_files.h"
+#include "views/grid_sampling.h"
 #include "views/surface_geometry.h"
 
 #include <QPoint>
@@ -176,6 +177,8 @@ private:
     // Geometry, rebuilt lazily after a change.
     mutable std::optional<MapGeometry> m_map;
     mutable std::optional<SurfaceModel> m_surface;
+    mutable std::shared_ptr<const ChartSamples> m_surfaceSamples; // what m_surface was made of
+    mutable std::vector<WellMarker> m_surfaceWells;
     mutable std::optional<SurfaceProjection> m_projection;
 };
 

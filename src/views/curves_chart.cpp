@@ -124,31 +124,13 @@ namespace {
         for (const Tick& tick : panel.yTicks)
             painter.drawLine(toPlot(panel.xLow, tick.at), toPlot(panel.xHigh, tick.at));
 
-        QRectF lastMarkLabel;
+        // The schedule's marks: a dashed line at each change; their labels come over the curves.
         for (const ScheduleMark& mark : panel.marks) {
             const double at = std::log10(mark.hours);
             if (at <= panel.xLow || at >= panel.xHigh)
                 continue;
-            QPen pen(MarkColour, 1.0, Qt::DashLine);
-            painter.setPen(pen);
-            const QPointF top = toPlot(at, 0.0);
-            painter.drawLine(top, toPlot(at, panel.deepest));
-            // The label runs up along the line, inside the plot, unless it would touch the last.
-            const QString text = QStringLiteral("Bore %1: %2 m3/h")
-                                     .arg(mark.bore)
-                                     .arg(shortNumber(mark.rateCubicMetresPerHour));
-            const double width = metrics.horizontalAdvance(text);
-            const QRectF footprint(top.x() - line * 1.05, top.y(), line, width);
-            if (width + line > plot.height()
-                || (!lastMarkLabel.isNull() && lastMarkLabel.intersects(footprint)))
-                continue;
-            lastMarkLabel = footprint;
-            painter.save();
-            painter.setPen(MarkColour);
-            painter.translate(top.x() - line * 0.25, top.y() + line * 0.3 + width);
-            painter.rotate(-90);
-            painter.drawText(QPointF(0, 0), text);
-            painter.restore();
+            painter.setPen(QPen(MarkColour, 1.0, Qt::DashLine));
+            painter.drawLine(toPlot(at, 0.0), toPlot(at, panel.deepest));
         }
 
         painter.save();
@@ -175,6 +157,33 @@ namespace {
             flush();
         }
         painter.restore();
+
+        // Each mark's label runs up along its line inside the plot, on a light box so it reads
+        // over the curves; one that would touch a label already drawn is left out.
+        std::vector<QRectF> markLabels;
+        for (const ScheduleMark& mark : panel.marks) {
+            const double at = std::log10(mark.hours);
+            if (at <= panel.xLow || at >= panel.xHigh)
+                continue;
+            const QPointF top = toPlot(at, 0.0);
+            const QString text = QStringLiteral("Bore %1: %2 m3/h")
+                                     .arg(mark.bore)
+                                     .arg(shortNumber(mark.rateCubicMetresPerHour));
+            const double width = metrics.horizontalAdvance(text);
+            const QRectF footprint(top.x() - line * 1.05, top.y() + line * 0.2, line, width + line * 0.2);
+            if (width + line > plot.height()
+                || std::any_of(markLabels.begin(), markLabels.end(),
+                    [&](const QRectF& other) { return other.intersects(footprint); }))
+                continue;
+            markLabels.push_back(footprint);
+            painter.fillRect(footprint, QColor(255, 255, 255, 200));
+            painter.save();
+            painter.setPen(MarkColour);
+            painter.translate(top.x() - line * 0.25, top.y() + line * 0.3 + width);
+            painter.rotate(-90);
+            painter.drawText(QPointF(0, 0), text);
+            painter.restore();
+        }
 
         painter.setPen(QPen(chart_style::Ink, 1.0));
         painter.setBrush(Qt::NoBrush);
@@ -203,28 +212,42 @@ namespace {
         }
         painter.drawText(QRectF(plot.left(), plot.bottom() + tickLength + line, plot.width(), line),
             Qt::AlignCenter, panel.xTitle);
+        // The axis title along the plot's height, shorter where the plot is too low for it.
+        const QString yTitle = metrics.horizontalAdvance(panel.yTitle) <= plot.height()
+            ? panel.yTitle
+            : QStringLiteral("s (m)");
         painter.save();
         painter.translate(area.left() + line * 0.2, plot.center().y());
         painter.rotate(-90);
         painter.drawText(
-            QRectF(-plot.height() / 2.0, 0, plot.height(), line), Qt::AlignCenter, panel.yTitle);
+            QRectF(-plot.height() / 2.0, 0, plot.height(), line), Qt::AlignCenter, yTitle);
         painter.restore();
 
         if (panel.legend && legendWidth > 0.0) {
-            double y = plot.top() + line * 0.2;
+            // Every series has its entry: where the plot is too low for them all, the entries
+            // take a smaller font.
+            painter.save();
+            QFont font = painter.font();
+            const double wanted = line * 1.2 * static_cast<double>(panel.series.size());
+            if (wanted > plot.height())
+                font.setPixelSize(std::max(1, static_cast<int>(std::floor(
+                                                   metrics.height() * plot.height() / wanted * 0.8))));
+            painter.setFont(font);
+            const QFontMetricsF entryMetrics(font, painter.device());
+            const double entry = entryMetrics.height();
+            double y = plot.top() + entry * 0.2;
             const double x = plot.right() + line * 0.8;
             for (const Series& series : panel.series) {
-                if (y + line > plot.bottom())
-                    break; // no room for more: the curves still show
-                painter.setPen(QPen(series.colour, std::max(1.6, line / 8.0)));
+                painter.setPen(QPen(series.colour, std::max(1.6, entry / 8.0)));
                 painter.drawLine(
-                    QPointF(x, y + line / 2.0), QPointF(x + line * 1.4, y + line / 2.0));
+                    QPointF(x, y + entry / 2.0), QPointF(x + line * 1.4, y + entry / 2.0));
                 painter.setPen(chart_style::Ink);
-                painter.drawText(QRectF(x + line * 1.8, y, legendWidth - line * 1.8, line),
+                painter.drawText(QRectF(x + line * 1.8, y, legendWidth - line * 1.8, entry),
                     Qt::AlignLeft | Qt::AlignVCenter,
-                    metrics.elidedText(series.name, Qt::ElideRight, legendWidth - line * 1.8));
-                y += line * 1.2;
+                    entryMetrics.elidedText(series.name, Qt::ElideRight, legendWidth - line * 1.8));
+                y += entry * 1.2;
             }
+            painter.restore();
         }
     }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace drawfield {
 
@@ -106,33 +107,61 @@ namespace {
         return pen;
     }
 
-    // Where each well's label goes: beside its marker, inside the plot.
-    struct WellLabel {
-        QPointF at;
-        QRectF box;
-        QString text;
-        bool observation = false;
-    };
+} // namespace
 
-    std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
-        const std::vector<WellMarker>& wells, const QFontMetricsF& metrics, double radius)
+std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
+    const std::vector<WellMarker>& wells, const QFontMetricsF& metrics, double radius)
+{
     {
         std::vector<WellLabel> labels;
+        std::vector<QRectF> taken;
+        std::vector<QPointF> places;
         for (const WellMarker& well : wells) {
             const QPointF at = toPlot.map(QPointF(well.xMetres, well.yMetres));
+            places.push_back(at);
+            taken.emplace_back(at - QPointF(radius, radius * 1.1), QSizeF(2 * radius, 2 * radius));
+        }
+        const double gap = radius * 1.4, height = metrics.height();
+        for (std::size_t i = 0; i < wells.size(); ++i) {
+            const WellMarker& well = wells[i];
+            const QPointF at = places[i];
             if (!plot.adjusted(-radius, -radius, radius, radius).contains(at))
                 continue; // a well beyond the map's edge
-            const double width = metrics.horizontalAdvance(well.label);
-            QRectF box(at.x() + radius * 1.4, at.y() - radius * 1.4 - metrics.height(), width + 4.0,
-                metrics.height());
-            if (box.right() > plot.right())
-                box.moveRight(at.x() - radius * 1.4);
-            if (box.top() < plot.top())
-                box.moveTop(at.y() + radius * 1.4);
-            labels.push_back({ at, box, well.label, well.observation });
+            const double full = metrics.horizontalAdvance(well.label);
+            bool placed = false;
+            for (double room = full; !placed && room >= std::min(full, height * 3.0);
+                 room *= 0.75) {
+                const QString text = room >= full
+                    ? well.label
+                    : metrics.elidedText(well.label, Qt::ElideRight, room);
+                const double width = metrics.horizontalAdvance(text) + 4.0;
+                const QPointF corners[] = { { at.x() + gap, at.y() - gap - height },
+                    { at.x() - gap - width, at.y() - gap - height }, { at.x() + gap, at.y() + gap },
+                    { at.x() - gap - width, at.y() + gap },
+                    { at.x() + gap, at.y() - height / 2.0 },
+                    { at.x() - gap - width, at.y() - height / 2.0 } };
+                for (const QPointF& corner : corners) {
+                    const QRectF box(corner, QSizeF(width, height));
+                    if (!plot.contains(box)
+                        || std::any_of(taken.begin(), taken.end(),
+                            [&](const QRectF& other) { return other.intersects(box); }))
+                        continue;
+                    labels.push_back({ at, box, text, well.observation });
+                    taken.push_back(box);
+                    placed = true;
+                    break;
+                }
+                if (full <= height * 3.0)
+                    break;
+            }
+            if (!placed)
+                labels.push_back({ at, QRectF(), QString(), well.observation });
         }
         return labels;
     }
+}
+
+namespace {
 
     // An observation point's marker: a triangle standing on its point, as a piezometer is drawn.
     QPolygonF observationMarker(const QPointF& at, double radius)
@@ -157,6 +186,8 @@ namespace {
                 painter.setBrush(chart_style::Ink);
                 painter.drawEllipse(well.at, radius / 2.5, radius / 2.5);
             }
+            if (well.box.isNull())
+                continue;
             painter.fillRect(well.box, chart_style::Background);
             painter.setPen(chart_style::Ink);
             painter.drawText(well.box, Qt::AlignCenter, well.text);
@@ -310,7 +341,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     const std::vector<WellLabel> wells = wellLabels(plot, toPlot, map.wells, metrics, wellRadius);
     std::vector<QRectF> taken;
     for (const WellLabel& well : wells) {
-        taken.push_back(well.box);
+        if (!well.box.isNull())
+            taken.push_back(well.box);
         taken.emplace_back(
             well.at - QPointF(wellRadius, wellRadius), QSizeF(2 * wellRadius, 2 * wellRadius));
     }
@@ -369,40 +401,55 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     if (map.colourScaleShown) {
         const QRectF legend(
             QPointF(plot.right() + line * 1.2, plot.top()), QPointF(target.right(), plot.bottom()));
-        double below = paintColourLegend(painter, legend, map.scale);
-        // An entry per kind of line on the map: a short stretch of it and what it means.
-        auto entry = [&](const QString& text, auto drawSample) {
-            if (below + line * 2.8 >= legend.bottom())
-                return;
-            // The sample clear of the scale above it, long enough to show what it draws.
-            const double y = below + line * 1.2;
-            drawSample(QLineF(legend.left(), y, legend.left() + line * 2.4, y));
-            painter.setPen(chart_style::Ink);
-            const QRectF box(legend.left(), y + line * 0.3, legend.width(), line * 2.4);
-            const QRectF used
-                = painter.boundingRect(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-            below = used.bottom();
+        // An entry per kind of line on the map: a short stretch of it and what it means. Their
+        // room is kept below the scale, whose boxes shrink for it: every entry is shown, whole.
+        struct Entry {
+            QString text;
+            std::function<void(const QLineF&)> drawSample;
+            double textHeight = 0.0;
         };
+        std::vector<Entry> entries;
         if (!map.validityEdge.isEmpty())
-            entry(QStringLiteral("Cooper-Jacob within 1 % of Theis inside"),
+            entries.push_back({ QStringLiteral("Cooper-Jacob within 1 % of Theis inside"),
                 [&](const QLineF& sample) {
                     painter.setPen(ValidityPen(line));
                     painter.drawLine(sample);
-                });
+                } });
         for (BoundaryKind kind : { BoundaryKind::Barrier, BoundaryKind::Recharge }) {
             const auto of = std::find_if(map.boundaries.begin(), map.boundaries.end(),
                 [&](const BoundaryOverlay& b) { return b.kind == kind; });
             if (of == map.boundaries.end())
                 continue;
-            entry(kind == BoundaryKind::Barrier ? QStringLiteral("Barrier: no flow")
-                                                : QStringLiteral("Recharge: constant head"),
-                [&](const QLineF& sample) {
+            entries.push_back({ kind == BoundaryKind::Barrier
+                    ? QStringLiteral("Barrier: no flow")
+                    : QStringLiteral("Recharge: constant head"),
+                [&, of](const QLineF& sample) {
                     // Hatched above the stretch, clear of the text under it.
                     BoundaryOverlay shown = *of;
                     shown.inside = sample.p1() + QPointF(0, line);
                     paintBoundary(painter, sample, shown, QTransform(), line);
-                });
+                } });
+        }
+        double entriesHeight = 0.0;
+        for (Entry& entry : entries) {
+            entry.textHeight = painter
+                                   .boundingRect(QRectF(0, 0, legend.width(), 1e6),
+                                       Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, entry.text)
+                                   .height();
+            entriesHeight += line * 1.5 + entry.textHeight;
+        }
+        double below = paintColourLegend(painter,
+            QRectF(legend.topLeft(),
+                QSizeF(legend.width(), std::max(line * 3.0, legend.height() - entriesHeight))),
+            map.scale);
+        for (const Entry& entry : entries) {
+            // The sample clear of the scale above it, long enough to show what it draws.
+            const double y = below + line * 1.2;
+            entry.drawSample(QLineF(legend.left(), y, legend.left() + line * 2.4, y));
+            painter.setPen(chart_style::Ink);
+            const QRectF box(legend.left(), y + line * 0.3, legend.width(), entry.textHeight);
+            painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, entry.text);
+            below = box.bottom();
         }
     }
     painter.restore();

@@ -12,6 +12,7 @@
 
 #include <vector>
 
+class QFontMetricsF;
 class QPaintDevice;
 class QPainter;
 
@@ -55,6 +56,20 @@ struct MapLayout {
 
 // The layout paintMap uses on this device (its font sizes depend on it).
 MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map);
+
+// Where a well's label goes: beside its marker at `at`, on a box (null: no room for it).
+struct WellLabel {
+    QPointF at;
+    QRectF box;
+    QString text;
+    bool observation = false;
+};
+
+// The wells' labels on a plot: each inside it and clear of every marker and of the labels placed
+// before it, above right where it can, else another corner or side; a name too long for any
+// place is shortened, and one with no room at all is left out (its marker stays).
+std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
+    const std::vector<WellMarker>& wells, const QFontMetricsF& metrics, double radius);
 
 // Paints the map into target: the bands and contour lines at equal scale on both axes, each line
 // labelled with its level where there is room, blank beyond the boundaries, the boundaries (a

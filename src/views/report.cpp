@@ -6,10 +6,12 @@
 
 #include <QBuffer>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <vector>
@@ -19,6 +21,7 @@ namespace drawfield {
 namespace {
 
     constexpr double Margin = 48.0; // half an inch
+    constexpr double Gap = 12.0; // between the charts
 
     QFont reportFont(double points, bool bold = false)
     {
@@ -43,11 +46,17 @@ namespace {
         return std::isnan(value) ? QStringLiteral("none") : QString::number(value, 'f', 3);
     }
 
-    // Writes lines of text down the page from a top edge, keeping track of where it is.
+    // Writes the report down its pages: lines of cells that wrap within their share of the
+    // width, headings, and blocks of a given height, each starting a new page where the page
+    // has no room left for it. Every page ends with its number.
     class PageWriter {
     public:
-        PageWriter(QPainter& painter, const QRectF& page)
+        PageWriter(QPainter& painter, const QRectF& page, const std::function<bool()>& newPage,
+            int pagesInAll)
             : m_painter(painter)
+            , m_page(page)
+            , m_newPage(newPage)
+            , m_pagesInAll(pagesInAll)
             , m_left(page.left() + Margin)
             , m_width(page.width() - 2 * Margin)
             , m_y(page.top() + Margin)
@@ -56,36 +65,85 @@ namespace {
         double y() const { return m_y; }
         double left() const { return m_left; }
         double width() const { return m_width; }
+        double bottom() const { return m_page.bottom() - Margin; }
+        double room() const { return bottom() - m_y; }
+        int pages() const { return m_number; }
         void skip(double height) { m_y += height; }
+
+        // Makes room for height below: the rest of this page, or a new page.
+        void need(double height)
+        {
+            if (height <= room() || m_y <= m_page.top() + Margin + 1.0)
+                return;
+            finishPage();
+            m_newPage();
+            ++m_number;
+            m_y = m_page.top() + Margin;
+        }
 
         void heading(const QString& text)
         {
+            const QFont font = reportFont(10, true);
+            need(QFontMetricsF(font, m_painter.device()).height() * 3);
             m_y += 6;
-            line({ text }, { 1.0 }, reportFont(10, true));
+            line({ text }, { 1.0 }, font);
             m_painter.setPen(QPen(QColor(150, 150, 150), 0.7));
             m_painter.drawLine(QPointF(m_left, m_y), QPointF(m_left + m_width, m_y));
             m_y += 3;
         }
-        // One line of cells, each taking its share of the width.
+        // One line of cells, each taking its share of the width; a cell's text wraps within it
+        // (at any letter where a word is longer than the cell), so every text shows whole.
         void line(const QStringList& cells, const std::vector<double>& shares,
             const QFont& font = reportFont(8.5))
         {
             m_painter.setFont(font);
-            m_painter.setPen(Qt::black);
             const QFontMetricsF metrics(font, m_painter.device());
+            std::vector<QRectF> boxes;
+            std::vector<int> flags;
+            double height = metrics.height();
+            for (int i = 0; i < cells.size(); ++i) {
+                const double width = m_width * shares[static_cast<std::size_t>(i)] - 6;
+                int flag = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+                QRectF box = metrics.boundingRect(QRectF(0, 0, width, 1e6), flag, cells[i]);
+                if (box.width() > width + 0.5) {
+                    flag = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+                    box = metrics.boundingRect(QRectF(0, 0, width, 1e6), flag, cells[i]);
+                }
+                boxes.push_back(box);
+                flags.push_back(flag);
+                height = std::max(height, box.height());
+            }
+            need(height + 2);
+            m_painter.setPen(Qt::black);
             double x = m_left;
             for (int i = 0; i < cells.size(); ++i) {
                 const double width = m_width * shares[static_cast<std::size_t>(i)];
-                m_painter.drawText(QPointF(x, m_y + metrics.ascent()),
-                    metrics.elidedText(cells[i], Qt::ElideRight, width - 6));
+                m_painter.drawText(QRectF(x, m_y, width - 6, height),
+                    flags[static_cast<std::size_t>(i)], cells[i]);
                 x += width;
             }
-            m_y += metrics.height() + 2;
+            m_y += height + 2;
+        }
+
+        void finishPage()
+        {
+            if (m_pagesInAll <= 1)
+                return;
+            const QFont font = reportFont(7.5);
+            m_painter.setFont(font);
+            m_painter.setPen(QColor(90, 90, 90));
+            m_painter.drawText(QRectF(m_left, bottom() + 8, m_width, Margin / 2),
+                Qt::AlignRight | Qt::AlignTop,
+                QStringLiteral("Page %1 of %2").arg(m_number).arg(m_pagesInAll));
         }
 
     private:
         QPainter& m_painter;
+        QRectF m_page;
+        const std::function<bool()>& m_newPage;
+        int m_pagesInAll;
         double m_left, m_width, m_y;
+        int m_number = 1;
     };
 
     QString scheduleText(const std::vector<RateChange>& changes)
@@ -93,143 +151,225 @@ namespace {
         QStringList parts;
         for (const RateChange& change : changes)
             parts << QStringLiteral("from %1 h: %2")
-                         .arg(number(change.StartSeconds / 3600.0), number(change.Rate * 3600.0));
+                         .arg(number(change.StartSeconds / SecondsPerHour),
+                             number(change.Rate * SecondsPerHour));
         return parts.isEmpty() ? QStringLiteral("constant") : parts.join(QStringLiteral("; "));
     }
 
-    // The drawdown the map gives a bore: its node's value, when the bore lies on a node.
-    double drawdownAtBore(const DrawdownGrid& grid, int x, int y)
+    // Paints the pages; returns how many it took.
+    int paintPages(QPainter& painter, const QRectF& page, const ReportContent& content,
+        const std::function<bool()>& newPage, int pagesInAll)
     {
-        if (x < grid.xMin() || x > grid.xMax() || y < grid.yMin() || y > grid.yMax()
-            || (x - grid.xMin()) % grid.nodeSpacing() != 0
-            || (y - grid.yMin()) % grid.nodeSpacing() != 0)
-            return std::nan("");
-        return 0.0 - grid.at(x, y);
+        const ScenarioInputs& in = content.inputs;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        PageWriter writer(painter, page, newPage, pagesInAll);
+
+        // Title, scenario and date.
+        writer.line({ QStringLiteral("Drawdown report") }, { 1.0 }, reportFont(15, true));
+        writer.line({ QStringLiteral("Scenario: ") + content.scenarioName,
+                        QStringLiteral("Drawfield 2.0, ")
+                            + content.made.toString(QStringLiteral("yyyy-MM-dd HH:mm")) },
+            { 0.7, 0.3 }, reportFont(9));
+
+        writer.heading(QStringLiteral("Aquifer and pumping"));
+        const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
+        writer.line({ QStringLiteral("Transmissivity"),
+                        number(in.Transmissivity) + QStringLiteral(" m²/s"),
+                        QStringLiteral("Storage coefficient"),
+                        number(in.Storage * PercentPerFraction) + QStringLiteral(" %") },
+            pairs);
+        writer.line({ QStringLiteral("Pumping time"),
+                        number(in.PumpTime / SecondsPerHour) + QStringLiteral(" h"),
+                        QStringLiteral("Aquifer thickness"),
+                        number(in.Thickness) + QStringLiteral(" m") },
+            pairs);
+        writer.line({ QStringLiteral("Method"),
+                        in.Method == WellMethod::Theis ? QStringLiteral("Theis (exact)")
+                                                       : QStringLiteral("Cooper-Jacob"),
+                        QStringLiteral("Unconfined correction"),
+                        in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
+            pairs);
+        writer.line({ QStringLiteral("Map"),
+                        QStringLiteral("X and Y from %1 to %2 m, nodes every %3 m")
+                            .arg(in.XMin)
+                            .arg(in.XMax)
+                            .arg(in.Step) },
+            { 0.25, 0.75 });
+        writer.line(
+            { QStringLiteral("Georeference"),
+                in.Place ? QStringLiteral("E %1, N %2, %3")
+                               .arg(number(in.Place->Easting, 12), number(in.Place->Northing, 12),
+                                   in.Place->Crs.empty() ? QStringLiteral("no CRS")
+                                                         : QString::fromStdString(in.Place->Crs))
+                         : QStringLiteral("none: local metres") },
+            { 0.25, 0.75 });
+
+        writer.heading(QStringLiteral("Bores"));
+        const std::vector<double> boreColumns { 0.09, 0.08, 0.08, 0.11, 0.4, 0.24 };
+        writer.line({ QStringLiteral("Bore"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+                        QStringLiteral("Rate (m³/h)"), QStringLiteral("Schedule (m³/h)"),
+                        QStringLiteral("Drawdown in the bore (m)") },
+            boreColumns, reportFont(8.5, true));
+        for (int bore = 0; bore < WellCount; ++bore) {
+            if (!in.pumps(bore))
+                continue;
+            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+            writer.line({ QStringLiteral("Bore %1").arg(bore + 1), QString::number(well.X),
+                            QString::number(well.Y), number(well.Rate * SecondsPerHour),
+                            scheduleText(in.Schedules[static_cast<std::size_t>(bore)]),
+                            metresOf(drawdownInBore(in, bore))
+                                + QStringLiteral(" at r = %1 m").arg(number(well.RadiusMetres)) },
+                boreColumns);
+        }
+
+        if (!in.Boundaries.empty()) {
+            writer.heading(QStringLiteral("Boundaries"));
+            for (const Boundary& boundary : in.Boundaries)
+                writer.line({ (boundary.Kind == BoundaryKind::Barrier
+                                      ? QStringLiteral("Barrier (no flow)")
+                                      : QStringLiteral("Recharge (constant head)"))
+                                + QStringLiteral(" through (%1, %2) and (%3, %4) m")
+                                      .arg(number(boundary.X1), number(boundary.Y1),
+                                          number(boundary.X2), number(boundary.Y2)) },
+                    { 1.0 });
+        }
+
+        if (!in.Observations.empty()) {
+            writer.heading(QStringLiteral("Observation points"));
+            const std::vector<double> columns { 0.46, 0.13, 0.13, 0.28 };
+            writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"),
+                            QStringLiteral("Y (m)"),
+                            QStringLiteral("Drawdown at %1 h (m)")
+                                .arg(number(in.PumpTime / SecondsPerHour)) },
+                columns, reportFont(8.5, true));
+            const std::vector<PointSource> sources = allSources(in);
+            for (const ObservationPoint& point : in.Observations)
+                writer.line({ QString::fromStdString(point.Name), number(point.X),
+                                number(point.Y),
+                                metresOf(
+                                    drawdownAt(in, sources, point.X, point.Y, in.PumpTime)) },
+                    columns);
+        }
+
+        writer.heading(QStringLiteral("Result"));
+        writer.line({ QStringLiteral("Largest drawdown: %1 m at (%2, %3)")
+                            .arg(metresOf(content.largestDrawdown))
+                            .arg(content.largestX)
+                            .arg(content.largestY) },
+            { 1.0 }, reportFont(9, true));
+        writer.skip(6);
+
+        // The charts: the map and the surface side by side, then the curves at the full width,
+        // each block where the page has room for it, else on the next page.
+        const double half = (writer.width() - Gap) / 2.0;
+        const double chartsHeight = half * 0.9;
+        const double curvesHeight = writer.width() * 0.62;
+        auto paintIn = [&](const PaintRoutine& paint, const QRectF& area) {
+            if (!paint || area.height() < 40)
+                return;
+            painter.save();
+            painter.setClipRect(area);
+            paint(painter, area);
+            painter.restore();
+        };
+        writer.need(chartsHeight);
+        const double top = writer.y();
+        const double height = std::min(chartsHeight, writer.room());
+        paintIn(content.map, QRectF(writer.left(), top, half, height));
+        paintIn(content.surface, QRectF(writer.left() + half + Gap, top, half, height));
+        writer.skip(height + Gap);
+        if (content.curves) {
+            writer.need(std::min(curvesHeight, writer.width() * 0.45));
+            const double curves = std::min(curvesHeight, writer.room());
+            paintIn(content.curves, QRectF(writer.left(), writer.y(), writer.width(), curves));
+            writer.skip(curves);
+        }
+        writer.finishPage();
+        painter.restore();
+        return writer.pages();
+    }
+
+    // A PDF string of any text: UTF-16 with its byte-order mark, in hexadecimal.
+    QByteArray pdfText(const QString& text)
+    {
+        QByteArray hex = "<FEFF";
+        for (QChar c : text)
+            hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+        return hex + ">";
+    }
+
+    // Adds /Subject to the document information of a PDF as an incremental update: the
+    // information dictionary again, with the subject, in a new cross-reference section.
+    QByteArray withSubject(const QByteArray& pdf, const QString& subject)
+    {
+        const QRegularExpression trailer(
+            QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)"),
+            QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpressionMatchIterator found = trailer.globalMatch(QString::fromLatin1(pdf));
+        QRegularExpressionMatch last;
+        while (found.hasNext())
+            last = found.next();
+        if (!last.hasMatch())
+            return pdf;
+        const QString dictionary = last.captured(1);
+        const QRegularExpressionMatch info
+            = QRegularExpression(QStringLiteral("/Info\\s+(\\d+)\\s+0\\s+R")).match(dictionary);
+        const QRegularExpressionMatch size
+            = QRegularExpression(QStringLiteral("/Size\\s+(\\d+)")).match(dictionary);
+        if (!info.hasMatch() || !size.hasMatch())
+            return pdf;
+        const QByteArray object = info.captured(1).toLatin1();
+        const qsizetype at = pdf.indexOf("\n" + object + " 0 obj");
+        const qsizetype open = at < 0 ? -1 : pdf.indexOf("<<", at);
+        const qsizetype close = open < 0 ? -1 : pdf.indexOf(">>", open);
+        if (close < 0)
+            return pdf;
+        QByteArray updated = pdf;
+        if (!updated.endsWith('\n'))
+            updated += '\n';
+        const qsizetype offset = updated.size();
+        updated += object + " 0 obj\n<<" + pdf.mid(open + 2, close - open - 2) + "/Subject "
+            + pdfText(subject) + "\n>>\nendobj\n";
+        const qsizetype xref = updated.size();
+        updated += "xref\n0 1\n0000000000 65535 f \n" + object + " 1\n"
+            + QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \ntrailer\n<<"
+            + dictionary.toLatin1() + "/Prev " + last.captured(2).toLatin1()
+            + "\n>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        return updated;
     }
 
 } // namespace
 
-void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content)
+void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,
+    const std::function<bool()>& newPage)
+{
+    // The pages are counted first, so that each can say "Page 1 of 2".
+    QImage scratch(page.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    scratch.setDotsPerMeterX(painter.device()->logicalDpiX() * 10000 / 254);
+    scratch.setDotsPerMeterY(painter.device()->logicalDpiY() * 10000 / 254);
+    int pages = 1;
+    {
+        QPainter counting(&scratch);
+        pages = paintPages(counting, QRectF(QPointF(0, 0), page.size()), content,
+            [] { return true; }, 1);
+    }
+    paintPages(painter, page, content, newPage, pages);
+}
+
+QString reportSubject(const ReportContent& content)
 {
     const ScenarioInputs& in = content.inputs;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    PageWriter writer(painter, page);
-
-    // Title, scenario and date.
-    writer.line({ QStringLiteral("Drawdown report") }, { 1.0 }, reportFont(15, true));
-    writer.line({ QStringLiteral("Scenario: ") + content.scenarioName,
-                    QStringLiteral("Drawfield 2.0, ")
-                        + content.made.toString(QStringLiteral("yyyy-MM-dd HH:mm")) },
-        { 0.7, 0.3 }, reportFont(9));
-
-    writer.heading(QStringLiteral("Aquifer and pumping"));
-    const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
-    writer.line(
-        { QStringLiteral("Transmissivity"), number(in.Transmissivity) + QStringLiteral(" m²/s"),
-            QStringLiteral("Storage coefficient"),
-            number(in.Storage * 100.0) + QStringLiteral(" %") },
-        pairs);
-    writer.line(
-        { QStringLiteral("Pumping time"), number(in.PumpTime / 3600.0) + QStringLiteral(" h"),
-            QStringLiteral("Aquifer thickness"), number(in.Thickness) + QStringLiteral(" m") },
-        pairs);
-    writer.line({ QStringLiteral("Method"),
-                    in.Method == WellMethod::Theis ? QStringLiteral("Theis (exact)")
-                                                   : QStringLiteral("Cooper-Jacob"),
-                    QStringLiteral("Unconfined correction"),
-                    in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
-        pairs);
-    writer.line({ QStringLiteral("Map"),
-                    QStringLiteral("X and Y from %1 to %2 m, nodes every %3 m")
-                        .arg(in.XMin)
-                        .arg(in.XMax)
-                        .arg(in.Step) },
-        { 0.25, 0.75 });
-    writer.line(
-        { QStringLiteral("Georeference"),
-            in.Place ? QStringLiteral("E %1, N %2, %3")
-                           .arg(number(in.Place->Easting, 12), number(in.Place->Northing, 12),
-                               in.Place->Crs.empty() ? QStringLiteral("no CRS")
-                                                     : QString::fromStdString(in.Place->Crs))
-                     : QStringLiteral("none: local metres") },
-        { 0.25, 0.75 });
-
-    writer.heading(QStringLiteral("Bores"));
-    const std::vector<double> boreColumns { 0.1, 0.1, 0.1, 0.13, 0.37, 0.2 };
-    writer.line({ QStringLiteral("Bore"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-                    QStringLiteral("Rate (m³/h)"), QStringLiteral("Schedule (m³/h)"),
-                    QStringLiteral("Drawdown (m)") },
-        boreColumns, reportFont(8.5, true));
-    for (int bore = 0; bore < WellCount; ++bore) {
-        if (!in.pumps(bore))
-            continue;
-        const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-        writer.line({ QStringLiteral("Bore %1").arg(bore + 1), QString::number(well.X),
-                        QString::number(well.Y), number(well.Rate * 3600.0),
-                        scheduleText(in.Schedules[static_cast<std::size_t>(bore)]),
-                        metresOf(drawdownAtBore(*content.grid, well.X, well.Y)) },
-            boreColumns);
-    }
-
-    if (!in.Boundaries.empty()) {
-        writer.heading(QStringLiteral("Boundaries"));
-        for (const Boundary& boundary : in.Boundaries)
-            writer.line({ (boundary.Kind == BoundaryKind::Barrier
-                                  ? QStringLiteral("Barrier (no flow)")
-                                  : QStringLiteral("Recharge (constant head)"))
-                            + QStringLiteral(" through (%1, %2) and (%3, %4) m")
-                                  .arg(number(boundary.X1), number(boundary.Y1),
-                                      number(boundary.X2), number(boundary.Y2)) },
-                { 1.0 });
-    }
-
-    if (!in.Observations.empty()) {
-        writer.heading(QStringLiteral("Observation points"));
-        const std::vector<double> columns { 0.4, 0.15, 0.15, 0.3 };
-        writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-                        QStringLiteral("Drawdown at %1 h (m)").arg(number(in.PumpTime / 3600.0)) },
-            columns, reportFont(8.5, true));
-        for (const ObservationPoint& point : in.Observations)
-            writer.line({ QString::fromStdString(point.Name), number(point.X), number(point.Y),
-                            metresOf(drawdownAt(in, point.X, point.Y, in.PumpTime)) },
-                columns);
-    }
-
-    writer.heading(QStringLiteral("Result"));
-    writer.line({ QStringLiteral("Largest drawdown: %1 m at (%2, %3)")
-                        .arg(metresOf(content.largestDrawdown))
-                        .arg(content.largestX)
-                        .arg(content.largestY) },
-        { 1.0 }, reportFont(9, true));
-    writer.skip(6);
-
-    // The charts fill the rest of the page: the map and the surface side by side, the curves
-    // below them when there are any.
-    const double bottom = page.bottom() - Margin;
-    const double gap = 12.0;
-    const double half = (writer.width() - gap) / 2.0;
-    const double chartHeight = std::min(
-        half * 0.85, content.curves ? (bottom - writer.y() - gap) / 2.0 : bottom - writer.y());
-    const QRectF mapArea(writer.left(), writer.y(), half, chartHeight);
-    const QRectF surfaceArea(writer.left() + half + gap, writer.y(), half, chartHeight);
-    auto paintIn = [&](const PaintRoutine& paint, const QRectF& area) {
-        if (!paint || area.height() < 40)
-            return;
-        painter.save();
-        painter.setClipRect(area);
-        paint(painter, area);
-        painter.restore();
-    };
-    paintIn(content.map, mapArea);
-    paintIn(content.surface, surfaceArea);
-    if (content.curves) {
-        const double top = mapArea.bottom() + gap;
-        paintIn(content.curves,
-            QRectF(
-                writer.left(), top, writer.width(), std::min(bottom - top, writer.width() * 0.45)));
-    }
-    painter.restore();
+    int bores = 0;
+    for (int bore = 0; bore < WellCount; ++bore)
+        bores += in.pumps(bore) ? 1 : 0;
+    return QStringLiteral("The drawdown of the water level around %1 pumping bore%2 after %3 h, "
+                          "by %4")
+        .arg(bores)
+        .arg(bores == 1 ? QString() : QStringLiteral("s"))
+        .arg(number(in.PumpTime / SecondsPerHour))
+        .arg(in.Method == WellMethod::Theis ? QStringLiteral("the Theis solution")
+                                            : QStringLiteral("the Cooper-Jacob approximation"));
 }
 
 QString writeReport(const std::filesystem::path& path, const ReportContent& content)
@@ -250,11 +390,12 @@ QString writeReport(const std::filesystem::path& path, const ReportContent& cont
         QPainter painter;
         if (!painter.begin(&writer))
             return failed("the page could not be drawn");
-        paintReport(
-            painter, QRectF(QPointF(0, 0), QSizeF(writer.width(), writer.height())), content);
+        paintReport(painter, QRectF(QPointF(0, 0), QSizeF(writer.width(), writer.height())),
+            content, [&writer] { return writer.newPage(); });
         if (!painter.end())
             return failed("the page could not be drawn");
     }
+    bytes = withSubject(bytes, reportSubject(content));
     try {
         AtomicFile file(path, "report");
         file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

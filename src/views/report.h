@@ -1,9 +1,11 @@
 #pragma once
 
-// A one-page A4 report of a run: the inputs (aquifer, method, options, the bores with their
-// schedules, the boundaries, the observation points), the largest drawdown and where, the drawdown
-// at each bore and observation point, the map, the surface and the curves, with the scenario's
-// name and the date. A PDF whose text is text and whose charts are vector.
+// An A4 report of a run: the inputs (aquifer, method, options, the bores with their schedules,
+// the boundaries, the observation points), the largest drawdown and where, the drawdown in each
+// bore at its radius and at each observation point, the map, the surface and the curves, with the
+// scenario's name and the date. Every input is on it whole (long texts wrap), and what does not
+// fit the first page goes on to a second, the pages numbered. A PDF whose text is text, whose
+// charts are vector, with its title, subject and creator set.
 
 #include "compute/drawdown_grid.h"
 #include "compute/scenario.h"
@@ -13,6 +15,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace drawfield {
@@ -29,8 +32,12 @@ struct ReportContent {
     PaintRoutine curves; // empty: no curves (no observation point and no profile)
 };
 
-// Paints the page into page (A4 portrait at 96 units per inch).
-void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content);
+// Paints the pages into page (A4 portrait at 96 units per inch), calling newPage between them.
+void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,
+    const std::function<bool()>& newPage);
+
+// What the report is about, in a sentence: its PDF's subject.
+QString reportSubject(const ReportContent& content);
 
 // Writes the page as a PDF, whole or not at all as AtomicFile writes ("-" is standard output).
 // Returns an empty string when written, else "Cannot write the report <path>: <Reason>."

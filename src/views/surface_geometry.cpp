@@ -390,26 +390,39 @@ SurfaceLayout surfaceLayout(
         = QRectF(QPointF(target.right() - legendWidth - line * 0.5, target.top() + line),
             QPointF(target.right(), target.bottom() - line));
 
-    // Labels are anchored on their side facing the box, so they never run into it.
+    // Labels are anchored on their side facing the box, so they never run into it; each stays
+    // inside the picture and clear of the labels placed before it. A well's name too long for
+    // its place is shortened, down to a few letters.
     std::vector<QRectF> taken = { layout.legendArea };
-    auto place = [&](const SurfaceProjection::Label& label) {
+    auto place = [&](const SurfaceProjection::Label& label, bool boxed = false) {
         QPointF at = layout.toPicture.map(label.at);
-        double width = metrics.horizontalAdvance(label.text);
-        QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
-            at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
-        const QRectF box(topLeft, QSizeF(width, metrics.height()));
-        const QRectF room = box.adjusted(-line * 0.15, -line * 0.05, line * 0.15, line * 0.05);
-        for (const QRectF& other : taken)
-            if (other.intersects(room))
+        const double full = metrics.horizontalAdvance(label.text);
+        for (double room = full; room >= std::min(full, line * 3.0); room *= 0.75) {
+            const QString text = room >= full
+                ? label.text
+                : metrics.elidedText(label.text, Qt::ElideRight, room);
+            const double width = metrics.horizontalAdvance(text);
+            QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
+                at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));
+            const QRectF box(topLeft, QSizeF(width, metrics.height()));
+            const QRectF clear = box.adjusted(-line * 0.15, -line * 0.05, line * 0.15, line * 0.05);
+            const bool free = target.contains(box)
+                && std::none_of(taken.begin(), taken.end(),
+                    [&](const QRectF& other) { return other.intersects(clear); });
+            if (free) {
+                taken.push_back(clear);
+                layout.labels.push_back(
+                    { text, box, QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), boxed });
                 return;
-        taken.push_back(room);
-        layout.labels.push_back(
-            { label.text, box, QPointF(topLeft.x(), topLeft.y() + metrics.ascent()) });
+            }
+            if (!boxed)
+                return;
+        }
     };
     for (const SurfaceProjection::Label& label : projection.axisTitles)
         place(label);
     for (const SurfaceProjection::Label& label : projection.wellLabels)
-        place(label);
+        place(label, true);
     for (bool ends : { true, false })
         for (const SurfaceProjection::Label& label : projection.tickLabels)
             if (label.isEnd == ends)
@@ -495,8 +508,11 @@ void paintSurface(QPainter& painter, const QRectF& target, const SurfaceProjecti
             painter.drawEllipse(map(stem.top), 3.0, 3.0);
         }
     }
-    for (const SurfaceLayout::PlacedLabel& label : layout.labels)
+    for (const SurfaceLayout::PlacedLabel& label : layout.labels) {
+        if (label.boxed)
+            painter.fillRect(label.box.adjusted(-2, 0, 2, 0), chart_style::Background);
         painter.drawText(label.baseline, label.text);
+    }
     paintColourLegend(painter, layout.legendArea, projection.scale);
     painter.restore();
 }

@@ -110,6 +110,7 @@ struct SurfaceLayout {
         QString text;
         QRectF box; // the text's box on the picture
         QPointF baseline; // where the text starts
+        bool boxed = false; // on a white box, readable over the surface (a well's name)
     };
     QTransform toPicture;
     QRectF legendArea;

@@ -392,6 +392,50 @@ TEST(BatchCommand, ReportPage)
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2) << list; // the header only
 }
 
+// A busy scenario's report: every input whole on its pages (a long schedule, long names), the
+// drawdown in each bore at its radius, the map's legend complete, the PDF's title, subject and
+// creator set, and a size that vector charts of a few thousand faces make.
+TEST(BatchCommand, ReportOfABusyScenario)
+{
+    TemporaryFolder folder;
+    std::string scenario = "[map]\nx_max = 200\n[aquifer]\nunconfined = yes\nthickness = 25\n"
+                           "[bore1]\nx = 60\ny = 60\nrate = 12\nradius = 0.15\nschedule = 6:18, "
+                           "12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0\n"
+                           "[boundary1]\nkind = barrier\nx1 = 10\ny1 = 0\nx2 = 10\ny2 = 1\n"
+                           "[boundary2]\nkind = recharge\nx1 = 0\ny1 = 190\nx2 = 1\ny2 = 190\n";
+    std::vector<std::string> names;
+    for (int i = 1; i <= 10; ++i) {
+        names.push_back("Grundwassermessstelle GWM-" + std::to_string(i) + " Hofgut \xc3\x9c" "berlingen tief");
+        scenario += "[observation" + std::to_string(i) + "]\nname = " + names.back() + "\nx = "
+            + std::to_string(15 * i) + "\ny = " + std::to_string(20 + 10 * i) + "\n";
+    }
+    for (int bore = 2; bore <= 5; ++bore)
+        scenario += "[bore" + std::to_string(bore) + "]\nx = " + std::to_string(30 * bore)
+            + "\ny = 100\nrate = 5\n";
+    writeBytes(folder / "busy.ini", scenario);
+    BatchRun run = runBatch(folder, quoted(folder / "busy.ini") + " --report " + quoted(folder / "b.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(std::system(("pdftotext " + quoted(folder / "b.pdf") + " " + quoted(folder / "b.txt")
+                              + " && pdfinfo " + quoted(folder / "b.pdf") + " > " + quoted(folder / "info.txt"))
+                              .c_str()),
+        0);
+    const std::string info = readBytes(folder / "info.txt");
+    std::string text; // lines that wrapped joined again
+    for (char c : readBytes(folder / "b.txt"))
+        if (!(c == ' ' || c == '\n') || (!text.empty() && text.back() != ' '))
+            text.push_back(c == '\n' ? ' ' : c);
+    for (const std::string& name : names)
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+    for (const char* step : { "from 6 h: 18", "from 30 h: 0", "from 48 h: 30", "from 60 h: 0",
+             "at r = 0.15 m", "at r = 0.1 m", "Barrier: no flow", "Recharge: constant head" })
+        EXPECT_NE(text.find(step), std::string::npos) << step;
+    for (const char* field : { "Title:           Drawdown report: busy.ini",
+             "Subject:         The drawdown of the water level around 5 pumping bores after 24 h",
+             "Creator:         Drawfield 2.0", "Pages:           2" })
+        EXPECT_NE(info.find(field), std::string::npos) << field << "\n" << info;
+    EXPECT_LT(std::filesystem::file_size(folder / "b.pdf"), 400'000u);
+}
+
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
 {
     TemporaryFolder folder;

@@ -4,7 +4,9 @@
 #include "compute/scenario.h"
 #include "views/curves_chart.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QSvgGenerator>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -94,6 +96,30 @@ private slots:
     }
 
     // Every format is written; a run without points or profile says what to add.
+    // However low the chart, every point has its legend entry: the report's small chart of ten
+    // points with long names and eight changes.
+    void everyPointHasItsLegendEntry()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.schedules[0] = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
+        texts.schedules[1] = "24:10";
+        texts.pumpTime = "72";
+        for (std::size_t i = 0; i < texts.observations.size(); ++i)
+            texts.observations[i] = { "Grundwassermessstelle " + std::to_string(i) + " lang",
+                std::to_string(10 + 8 * i), "40" };
+        const CurvesData data = curvesData(inputsOf(texts));
+        QByteArray svg;
+        QBuffer buffer(&svg);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setResolution(96);
+        generator.setSize(QSize(300, 160));
+        QPainter painter(&generator);
+        paintCurves(painter, QRectF(0, 0, 300, 160), data);
+        painter.end();
+        QCOMPARE(svg.count("Grundwassermess"), 10);
+    }
+
     void everyFormatIsWritten()
     {
         QTemporaryDir folder;

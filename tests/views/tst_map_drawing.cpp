@@ -93,6 +93,38 @@ private slots:
 
     // All angles zero look from the south-east: X runs left to right along the front and falls
     // towards the viewer, Y runs away from the viewer.
+    // Crowded wells with long names: every label inside the plot, over no marker and no other
+    // label; those without room are shortened or left out, never drawn over another.
+    void wellLabelsStayInsideAndApart()
+    {
+        std::vector<WellMarker> wells;
+        for (int i = 0; i < 15; ++i)
+            wells.push_back({ 10.0 + (i * 37) % 90, 10.0 + (i * 53) % 90,
+                QStringLiteral("Grundwassermessstelle GWM-%1 Hofgut Überlingen").arg(i), i > 4 });
+        wells.push_back({ 2, 98, QStringLiteral("Corner"), false });
+        const QRectF plot(40, 20, 220, 220);
+        const QTransform toPlot = QTransform::fromTranslate(0, -100) * QTransform::fromScale(2.2, -2.2)
+            * QTransform::fromTranslate(plot.left(), plot.top());
+        QImage image(300, 260, QImage::Format_ARGB32);
+        const QFontMetricsF metrics(QFont(), &image);
+        const std::vector<WellLabel> labels = wellLabels(plot, toPlot, wells, metrics, 3.0);
+        QCOMPARE(labels.size(), wells.size());
+        int shown = 0;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i].box.isNull())
+                continue;
+            ++shown;
+            QVERIFY2(plot.contains(labels[i].box), qPrintable(labels[i].text));
+            for (std::size_t j = 0; j < labels.size(); ++j) {
+                const QRectF marker(labels[j].at - QPointF(3, 3), QSizeF(6, 6));
+                QVERIFY(!labels[i].box.intersects(marker));
+                if (j != i && !labels[j].box.isNull())
+                    QVERIFY(!labels[i].box.intersects(labels[j].box));
+            }
+        }
+        QVERIFY(shown >= 8);
+    }
+
     void theDefaultViewIsFromTheSouthEast()
     {
         SurfaceModel model = buildSurfaceModel(
