@@ -49,8 +49,9 @@ PlotSource coveredMap(int side)
 }
 
 // The largest map the fields allow, one well in its middle whose cone covers all of it: every
-// one of its 1.07 billion nodes has a drawdown.
-PlotSource largestMap()
+// one of its 1.07 billion nodes has a drawdown. With the validity zone the charts show, at a
+// picture's resolution, as the window and drawfield-batch --map compute it.
+PlotSource largestMap(bool validity)
 {
     ScenarioTexts texts;
     texts.xMax = "32767";
@@ -59,8 +60,12 @@ PlotSource largestMap()
     texts.pumpTime = "8760";
     texts.wells[0] = { "16000", "16000", "50" };
     ScenarioReading reading = readScenario(texts);
-    std::optional<DrawdownResult> result = computeDrawdown(reading.inputs);
-    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step, {} };
+    EngineOptions options;
+    options.validity = validity;
+    options.validityStride = pictureValidityStride(32767, 32767);
+    std::optional<DrawdownResult> result = computeDrawdown(reading.inputs, options);
+    return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step,
+        chartOverlays(reading.inputs, result->validity) };
 }
 
 void paint(const Chart3D& chart, QImage& image)
@@ -112,8 +117,16 @@ int main(int argc, char** argv)
 
     if (argc > 1 && std::string(argv[1]) == "--largest") {
         std::printf("\nlargest map, 32767 x 32767 nodes, one cone over all of it\n");
+        // Each run's map is let go before the next; the first run of the process also pays for
+        // the memory's first mapping, so each is run twice and the faster kept.
         PlotSource source;
-        double computed = millisecondsOf([&] { source = largestMap(); });
+        double computed = 1e300, withZone = 1e300;
+        for (int run = 0; run < 2; ++run) {
+            source = {};
+            computed = std::min(computed, millisecondsOf([&] { source = largestMap(false); }));
+            source = {};
+            withZone = std::min(withZone, millisecondsOf([&] { source = largestMap(true); }));
+        }
         Chart3D map(Chart3D::Presentation::ContourMap), surface(Chart3D::Presentation::Surface);
         map.resize(size);
         surface.resize(size);
@@ -126,8 +139,10 @@ int main(int argc, char** argv)
             Plot3D(surface, source);
             paint(surface, image);
         });
-        std::printf("computation %.0f ms; map %.0f ms, then surface %.0f ms: both charts %.0f ms "
-                    "(goal 2000)\n",
-            computed, mapMs, surfaceMs, mapMs + surfaceMs);
+        const double charts = withZone - computed + mapMs + surfaceMs;
+        std::printf("computation %.0f ms; the validity zone the map shows %.0f ms; map %.0f ms, "
+                    "then surface %.0f ms: both charts %.0f ms (goal 2000), %.2f times the "
+                    "computation (goal <= 0.5)\n",
+            computed, withZone - computed, mapMs, surfaceMs, charts, charts / computed);
     }
 }

@@ -7,6 +7,8 @@
 //                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
 //   build/bin/drawfield-bench --sources what a rate change and an image well cost, against
 //                                       one more well, on case C's map
+//   build/bin/drawfield-bench --validity what the map's validity zone costs on a 16001 m map:
+//                                       at picture resolution (the window's) and at every node
 
 #include "compute/drawdown_engine.h"
 #include "compute/record_file.h"
@@ -305,9 +307,37 @@ int sourcesBenchmark()
 
 } // namespace
 
+// The validity zone against the run it is part of: none, at a picture's resolution, at every node.
+int validityBenchmark()
+{
+    const ScenarioInputs in = exampleOnMap(16001);
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    auto timed = [&](bool validity, int stride) {
+        return secondsOf(
+            [&] {
+                EngineOptions options;
+                options.threads = cores;
+                options.validity = validity;
+                options.validityStride = stride;
+                std::optional<DrawdownResult> result = computeDrawdown(in, options);
+                std::printf("%s", result->grid->at(1, 1) > 0.0 ? "?" : "");
+            },
+            3);
+    };
+    const int picture = pictureValidityStride(16001, 16001);
+    const double plain = timed(false, 1), shown = timed(true, picture), every = timed(true, 1);
+    std::printf("validity zone on the example's wells, 16001 x 16001 m, %u cores:\n"
+                "  run without it %.3f s; with it at picture resolution (every %d nodes) %.3f s, "
+                "%.2f times; at every node %.3f s, %.2f times\n",
+        cores, plain, picture, shown, shown / plain, every, every / plain);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
+    if (argc > 1 && std::strcmp(argv[1], "--validity") == 0)
+        return validityBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--theis") == 0)
         return theisBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)

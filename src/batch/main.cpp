@@ -545,9 +545,14 @@ int run(const CommandLine& line, const char* program)
     try {
         EngineOptions options;
         options.threads = line.threads;
-        // The map and the report show where Cooper-Jacob holds; --validity writes it.
+        // The map and the report show where Cooper-Jacob holds, as far as a picture can show it;
+        // --validity writes it at every node.
         options.validity = line.has(Output::Validity) || line.has(Output::Map)
             || line.has(Output::Report);
+        options.validityStride = line.has(Output::Validity)
+            ? 1
+            : pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,
+                (inputs.YMax - inputs.YMin) / inputs.Step + 1);
         result = computeRun(inputs, options);
     } catch (const GridAllocationError& error) {
         say(error.what());

@@ -96,6 +96,9 @@ namespace {
         WellMethod method = WellMethod::CooperJacob;
         CooperJacobWell cone;
         TheisWell theis;
+        // What a term must exceed to count: 0 for a map, where every term adds; the validity
+        // zone leaves out terms far too small to change its judgement.
+        double leastTerm = 0.0; // m
         long long reachSquared = 0; // largest dx^2 + dy^2 with a positive contribution, 0 if none
         long long reach = 0; // its integer square root, m
         double reachMetresSquared = 0.0; // for a source off the whole metres: a bound of its reach
@@ -110,7 +113,10 @@ namespace {
         // Whether it adds anything at all there: u > 1 for Cooper-Jacob, W(u) > 0 for Theis.
         bool reaches(double n) const
         {
-            return method == WellMethod::Theis ? wellFunction(theis.u(n)) > 0.0 : cone.u(n) > 1.0;
+            if (method != WellMethod::Theis)
+                return cone.u(n) > 1.0;
+            return leastTerm > 0.0 ? std::fabs(theis.A) * wellFunction(theis.u(n)) > leastTerm
+                                   : wellFunction(theis.u(n)) > 0.0;
         }
     };
 
@@ -176,10 +182,12 @@ namespace {
     // are added, and rows are independent, so threads can take any of them.
     class RowFill {
     public:
-        RowFill(const DrawdownGrid& grid, const std::vector<PumpingWell>& wells)
+        // Every rowStride-th lattice row (the validity zone's coarser lattice takes fewer).
+        RowFill(const DrawdownGrid& grid, const std::vector<PumpingWell>& wells, int rowStride = 1)
             : m_grid(grid)
             , m_wells(wells)
             , m_step(grid.nodeSpacing())
+            , m_rowStride(rowStride)
         {
             // Only the rows that some well reaches.
             long long low = grid.yMax() + 1LL, high = grid.yMin() - 1LL;
@@ -204,12 +212,15 @@ namespace {
             LatticeSpan span
                 = grid.latticeIn(MetreBox { grid.xMin(), static_cast<int>(std::max(low, -70000LL)),
                     grid.xMax(), static_cast<int>(std::min(high, 70000LL)) });
-            m_firstRow = static_cast<int>(span.firstRow);
-            m_rowCount = span.empty() ? 0 : static_cast<int>(span.lastRow - span.firstRow + 1);
+            const long long first = ceilDivide(span.firstRow, m_rowStride) * m_rowStride;
+            m_firstRow = static_cast<int>(first);
+            m_rowCount = span.empty() || first > span.lastRow
+                ? 0
+                : static_cast<int>((span.lastRow - first) / m_rowStride + 1);
         }
 
         int itemCount() const { return m_rowCount; }
-        int rowY(int item) const { return m_grid.nodeY(m_firstRow + item); }
+        int rowY(int item) const { return m_grid.nodeY(m_firstRow + item * m_rowStride); }
 
         // Nodes that item touches; for progress only.
         long long work(int item) const
@@ -368,6 +379,7 @@ namespace {
         const DrawdownGrid& m_grid;
         const std::vector<PumpingWell>& m_wells;
         int m_step;
+        int m_rowStride;
         int m_firstRow = 0;
         int m_rowCount = 0;
     };
@@ -603,12 +615,24 @@ namespace {
 
 namespace {
 
-    std::vector<PumpingWell> pumpingWells(
-        const ScenarioInputs& in, WellMethod method, const DrawdownGrid& grid)
+    // The u where W falls to w: the well function only falls, so a bisection finds it.
+    double uWhereWellFunctionIs(double w)
+    {
+        double low = 0.0, high = 709.0;
+        for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
+            const double middle = (low + high) / 2;
+            (wellFunction(middle) > w ? low : high) = middle;
+        }
+        return high;
+    }
+
+    std::vector<PumpingWell> pumpingWells(const ScenarioInputs& in, WellMethod method,
+        const DrawdownGrid& grid, double leastTerm = 0.0)
     {
         std::vector<PumpingWell> wells;
         for (const PointSource& source : pointSources(in, in.PumpTime)) {
             PumpingWell well;
+            well.leastTerm = leastTerm;
             well.x = source.X;
             well.y = source.Y;
             well.integral = source.X == std::floor(source.X) && source.Y == std::floor(source.Y)
@@ -632,9 +656,12 @@ namespace {
             } else {
                 // Beyond u = 1 (Cooper-Jacob) or W(u) = 0 (Theis) it adds nothing; a little
                 // more room costs a few zero terms, never a lost one.
-                well.reachMetresSquared = method == WellMethod::Theis
-                    ? 709.0 / well.theis.uPerSquareMetre
-                    : well.cone.reachSquaredMetres();
+                well.reachMetresSquared = method != WellMethod::Theis
+                    ? well.cone.reachSquaredMetres()
+                    : leastTerm > 0.0
+                    ? uWhereWellFunctionIs(leastTerm / std::fabs(well.theis.A)) * 1.000001
+                        / well.theis.uPerSquareMetre
+                    : 709.0 / well.theis.uPerSquareMetre;
             }
             wells.push_back(well);
         }
@@ -662,18 +689,24 @@ namespace {
         work();
     }
 
-    // Where Cooper-Jacob is more than 1 % off Theis: the Theis rows are made in a scratch row, one
-    // at a time, and compared with the map's (confined) rows as they are made.
+    // Where Cooper-Jacob is more than 1 % off Theis, on every stride-th node of each axis: the
+    // Theis rows are made in a scratch row, one at a time, and compared with the map's (confined)
+    // rows as they are made. Only where Theis can reach the least judged drawdown: each source's
+    // terms are taken while they exceed a thousandth of it shared among the sources, so what is
+    // left out sums to less than a micrometre.
     std::shared_ptr<const ValidityZone> validityOf(const DrawdownGrid& grid,
-        const ScenarioInputs& in, unsigned threads, const std::stop_token& stop)
+        const ScenarioInputs& in, int stride, unsigned threads, const std::stop_token& stop)
     {
         auto zone = std::make_shared<ValidityZone>();
-        zone->columns = grid.columnCount();
-        zone->rows = grid.rowCount();
+        zone->stride = stride;
+        zone->columns = (grid.columnCount() - 1) / stride + 1;
+        zone->rows = (grid.rowCount() - 1) / stride + 1;
         zone->off.assign(
             static_cast<std::size_t>(zone->columns) * static_cast<std::size_t>(zone->rows), 0);
-        const std::vector<PumpingWell> wells = pumpingWells(in, WellMethod::Theis, grid);
-        RowFill fill(grid, wells);
+        const std::size_t sources = std::max<std::size_t>(1, pointSources(in, in.PumpTime).size());
+        const std::vector<PumpingWell> wells = pumpingWells(in, WellMethod::Theis, grid,
+            ValidityZone::LeastJudgedMetres * 1e-3 / static_cast<double>(sources));
+        RowFill fill(grid, wells, stride);
         std::vector<std::vector<double>> scratch(
             threads, std::vector<double>(2 * (grid.width() + 1)));
         std::vector<std::vector<double>> theisRows(threads, std::vector<double>(grid.width()));
@@ -689,11 +722,12 @@ namespace {
                 const double* cooperJacob = grid.row(y);
                 const double* theis = theisRows[thread].data();
                 std::uint8_t* off = zone->off.data()
-                    + static_cast<std::size_t>((y - grid.yMin()) / grid.nodeSpacing())
+                    + static_cast<std::size_t>((y - grid.yMin()) / grid.nodeSpacing() / stride)
                         * static_cast<std::size_t>(zone->columns);
                 for (int k = 0; k < zone->columns; ++k) {
-                    const double exact = -theis[static_cast<std::size_t>(k) * step];
-                    const double straight = -cooperJacob[static_cast<std::size_t>(k) * step];
+                    const std::size_t at = static_cast<std::size_t>(k) * step * static_cast<std::size_t>(stride);
+                    const double exact = -theis[at];
+                    const double straight = -cooperJacob[at];
                     off[k] = exact >= ValidityZone::LeastJudgedMetres
                         && std::fabs(straight - exact) > ValidityZone::Tolerance * exact;
                 }
@@ -703,9 +737,10 @@ namespace {
             int k = (well.X - grid.xMin()) / grid.nodeSpacing();
             int m = (well.Y - grid.yMin()) / grid.nodeSpacing();
             if (well.X >= grid.xMin() && well.X <= grid.xMax() && well.Y >= grid.yMin()
-                && well.Y <= grid.yMax() && grid.nodeX(k) == well.X && grid.nodeY(m) == well.Y)
-                zone->off[static_cast<std::size_t>(m) * static_cast<std::size_t>(zone->columns)
-                    + static_cast<std::size_t>(k)]
+                && well.Y <= grid.yMax() && grid.nodeX(k) == well.X && grid.nodeY(m) == well.Y
+                && k % stride == 0 && m % stride == 0)
+                zone->off[static_cast<std::size_t>(m / stride) * static_cast<std::size_t>(zone->columns)
+                    + static_cast<std::size_t>(k / stride)]
                     = 0;
         }
         return zone;
@@ -824,7 +859,8 @@ std::optional<DrawdownResult> computeDrawdown(
     }
     DrawdownResult result;
     if (options.validity && in.Method == WellMethod::CooperJacob) {
-        result.validity = validityOf(*grid, in, threads, options.stopToken);
+        result.validity = validityOf(*grid, in, std::max(1, options.validityStride), threads,
+            options.stopToken);
         if (options.stopToken.stop_requested())
             return std::nullopt;
     }

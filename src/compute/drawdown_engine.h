@@ -32,9 +32,12 @@ namespace drawfield {
 
 struct EngineOptions {
     unsigned threads = 0; // 0: one per core
-    // For a Cooper-Jacob run, also mark where it is more than 1 % off Theis (ValidityZone); it
-    // costs about what a Theis run costs.
+    // For a Cooper-Jacob run, also mark where it is more than 1 % off Theis (ValidityZone), on
+    // every validityStride-th node of each axis: 1 for a file of every node, a chart's dashed line
+    // needs no more than picture resolution (pictureValidityStride). Only where Theis can reach
+    // the least judged drawdown is evaluated.
     bool validity = false;
+    int validityStride = 1;
     // Called once per lattice column with its X (m), in ascending order, from the calling thread,
     // as the work advances: a progress bar can grow by one column per call.
     std::function<void(int x)> onColumn;
@@ -48,13 +51,16 @@ struct DrawdownPeak {
     int y = 0;
 };
 
-// Where Cooper-Jacob holds: one byte per lattice node, X fastest (column k, row m at
-// m * columns + k); 1 where Cooper-Jacob differs from Theis by more than 1 % of the Theis
-// drawdown, 0 where it holds or is not judged (less than 1 mm of Theis drawdown, a node on a
-// well). The drawdowns compared are the confined ones.
+// Where Cooper-Jacob holds: one byte per node of a lattice of every stride-th lattice node of the
+// map, X fastest (column k, row m at m * columns + k, the map's lattice node (k stride, m stride));
+// 1 where Cooper-Jacob differs from Theis by more than 1 % of the Theis drawdown, 0 where it holds
+// or is not judged (less than 1 mm of Theis drawdown, a node on a well). The drawdowns compared
+// are the confined ones.
 struct ValidityZone {
     static constexpr double Tolerance = 0.01; // of the Theis drawdown
     static constexpr double LeastJudgedMetres = 0.001;
+    static constexpr int PictureNodesPerSide = 400; // what a chart's dashed line needs
+    int stride = 1; // map lattice nodes per zone node, along each axis
     int columns = 0;
     int rows = 0;
     std::vector<std::uint8_t> off;
@@ -65,6 +71,16 @@ struct ValidityZone {
             != 0;
     }
 };
+
+// The stride that gives a zone of at most ValidityZone::PictureNodesPerSide nodes a side for a
+// map of columns x rows lattice nodes.
+constexpr int pictureValidityStride(int columns, int rows)
+{
+    const int most = columns > rows ? columns : rows;
+    return most <= ValidityZone::PictureNodesPerSide
+        ? 1
+        : (most - 1) / (ValidityZone::PictureNodesPerSide - 1) + 1;
+}
 
 struct DrawdownResult {
     std::shared_ptr<const DrawdownGrid> grid;

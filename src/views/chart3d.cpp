@@ -207,9 +207,9 @@ void Chart3D::buildGeometry() const
             m_map = buildMapGeometry(samples->map, mesh, zones, boundaries);
             m_map->wells = std::move(wells);
             const ValidityZone* zone = filled ? m_overlays.validity.get() : nullptr;
-            if (zone != nullptr && zone->columns == grid->columnCount()
-                && zone->rows == grid->rowCount() && xSpacing == grid->nodeSpacing()
-                && ySpacing == grid->nodeSpacing()) {
+            if (zone != nullptr && zone->columns == (grid->columnCount() - 1) / zone->stride + 1
+                && zone->rows == (grid->rowCount() - 1) / zone->stride + 1
+                && xSpacing == grid->nodeSpacing() && ySpacing == grid->nodeSpacing()) {
                 const QPainterPath edge = validityEdge(withArea(samples->map), *grid, *zone);
                 if (boundaries.empty()) {
                     m_map->validityEdge = edge;

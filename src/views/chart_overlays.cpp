@@ -241,9 +241,9 @@ QPainterPath validityEdge(
     QPainterPath edge;
     if (samples.columns < 2 || samples.rows < 2 || zone.columns < 1 || zone.rows < 1)
         return edge;
-    // 1 where Cooper-Jacob is off at the node nearest each sample, contoured half way.
+    // 1 where Cooper-Jacob is off at the zone's node nearest each sample, contoured half way.
     SampledField off = samples;
-    const double step = grid.nodeSpacing();
+    const double step = static_cast<double>(grid.nodeSpacing()) * zone.stride;
     for (int j = 0; j < samples.rows; ++j) {
         const int m = std::clamp(
             static_cast<int>(std::lround((samples.y(j) - grid.yMin()) / step)), 0, zone.rows - 1);

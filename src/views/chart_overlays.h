@@ -72,7 +72,8 @@ SampledField continuedBeyondBoundaries(
     const SampledField& field, const std::vector<BoundaryOverlay>& boundaries);
 
 // The edge of the validity zone of grid (m), as lines across the map at the samples' lattice:
-// where the nodes nearest the samples change from Cooper-Jacob holding to Cooper-Jacob off.
+// where the zone's nodes nearest the samples change from Cooper-Jacob holding to Cooper-Jacob
+// off (the zone may be coarser than the map's lattice).
 QPainterPath validityEdge(
     const SampledField& samples, const DrawdownGrid& grid, const ValidityZone& zone);
 

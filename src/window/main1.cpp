@@ -851,7 +851,10 @@ bool main1::runFields(RunShows shows)
     m_stop = std::stop_source();
     EngineOptions options;
     options.stopToken = m_stop.get_token();
-    options.validity = true; // the map shows where Cooper-Jacob holds
+    // The map shows where Cooper-Jacob holds, as far as a picture can show it.
+    options.validity = true;
+    options.validityStride = pictureValidityStride(
+        (inputs.XMax - inputs.XMin) / inputs.Step + 1, (inputs.YMax - inputs.YMin) / inputs.Step + 1);
     options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
         QMetaObject::invokeMethod(
             Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },

@@ -375,6 +375,24 @@ TEST(DrawdownEngine, ValidityZoneMarksWhereCooperJacobIsOff)
     EXPECT_EQ(compute(example, 7, true).validity->off, zone.off);
     EXPECT_FALSE(compute(theis(example), 2, true).validity) << "only for a Cooper-Jacob run";
     EXPECT_FALSE(compute(example).validity) << "only when asked for";
+
+    // A chart's zone is the same judgement on every few nodes: its dashed line needs no more.
+    const ScenarioInputs wide = scenario(1, 1, 900, 1, { { 300, 300, 60 }, { 600, 650, 40 } });
+    EngineOptions options;
+    options.threads = 2;
+    options.validity = true;
+    const auto every = computeDrawdown(wide, options)->validity;
+    options.validityStride = pictureValidityStride(900, 900);
+    const auto shown = computeDrawdown(wide, options)->validity;
+    ASSERT_EQ(shown->stride, 3);
+    ASSERT_EQ(shown->columns, 300);
+    int shownOff = 0;
+    for (int m = 0; m < shown->rows; ++m)
+        for (int k = 0; k < shown->columns; ++k) {
+            ASSERT_EQ(shown->isOff(k, m), every->isOff(3 * k, 3 * m)) << k << ", " << m;
+            shownOff += shown->isOff(k, m);
+        }
+    EXPECT_GT(shownOff, 1000);
 }
 
 TEST(DrawdownEngine, ThicknessExceeded)

@@ -21,11 +21,18 @@ for package in libgdal32 libqt6widgets6 libqt6svg6 libstdc++6 qt6-qpa-plugins; d
     [[ "$depends" == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
+# Debian's own checks find no error (a copyright file, a changelog, manual pages).
+lintian --fail-on error "$deb" > "$scratch/lintian.log" 2>&1 \
+    || { cat "$scratch/lintian.log" >&2; fail "lintian finds errors in the package"; }
+grep -q '^E:' "$scratch/lintian.log" && { cat "$scratch/lintian.log" >&2; fail "lintian errors"; }
+
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/drawfield usr/bin/drawfield-batch usr/bin/drawfield-mapper \
     usr/share/drawfield/drawfield.rtf usr/share/drawfield/example.ini \
-    usr/share/applications/drawfield.desktop usr/share/icons/hicolor/scalable/apps/drawfield.svg; do
+    usr/share/applications/drawfield.desktop usr/share/icons/hicolor/scalable/apps/drawfield.svg \
+    usr/share/doc/drawfield/copyright usr/share/doc/drawfield/changelog.gz \
+    usr/share/man/man1/drawfield-batch.1.gz; do
     [[ -e "$root/$file" ]] || fail "the package has no $file"
 done
 desktop-file-validate "$root/usr/share/applications/drawfield.desktop" \
