@@ -263,7 +263,7 @@ namespace {
         // The charts: the map and the surface side by side, then the curves at the full width,
         // each block where the page has room for it, else on the next page.
         const double half = (writer.width() - Gap) / 2.0;
-        const double chartsHeight = half * 0.9;
+        const double chartsHeight = half * 0.85;
         const double curvesHeight = writer.width() * 0.62;
         auto paintIn = [&](const PaintRoutine& paint, const QRectF& area) {
             if (!paint || area.height() < 40)
@@ -280,7 +280,7 @@ namespace {
         paintIn(content.surface, QRectF(writer.left() + half + Gap, top, half, height));
         writer.skip(height + Gap);
         if (content.curves) {
-            writer.need(std::min(curvesHeight, writer.width() * 0.45));
+            writer.need(writer.width() * 0.3);
             const double curves = std::min(curvesHeight, writer.room());
             paintIn(content.curves, QRectF(writer.left(), writer.y(), writer.width(), curves));
             writer.skip(curves);

@@ -427,7 +427,8 @@ TEST(BatchCommand, ReportOfABusyScenario)
     for (const std::string& name : names)
         EXPECT_NE(text.find(name), std::string::npos) << name;
     for (const char* step : { "from 6 h: 18", "from 30 h: 0", "from 48 h: 30", "from 60 h: 0",
-             "at r = 0.15 m", "at r = 0.1 m", "Barrier: no flow", "Recharge: constant head" })
+             "at r = 0.15 m", "at r = 0.1 m", "Barrier: no flow", "Recharge: constant head",
+             "Cooper-Jacob within 1 % of Theis inside" }) // without --map or --validity
         EXPECT_NE(text.find(step), std::string::npos) << step;
     for (const char* field : { "Title:           Drawdown report: busy.ini",
              "Subject:         The drawdown of the water level around 5 pumping bores after 24 h",

@@ -602,6 +602,15 @@ TEST_F(GisFiles, DevicesPipesAndWhatAKilledRunLeft)
     writeGeoTiff(folder / "d.tif", *grid, inputs.Place);
     EXPECT_FALSE(fs::exists(left));
     EXPECT_TRUE(fs::exists(running)) << "its process still runs";
+
+    // A file replaced keeps its owner, where this user may give it (root may).
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((folder / "d.tif").c_str(), 65534, 65534), 0);
+        writeGeoTiff(folder / "d.tif", *grid, inputs.Place);
+        struct stat status { };
+        ASSERT_EQ(::stat((folder / "d.tif").c_str(), &status), 0);
+        EXPECT_EQ(status.st_uid, 65534u);
+    }
 }
 
 TEST_F(GisFiles, NoLevelsNoContoursAndLocalMetresNoCode)

@@ -2,6 +2,7 @@
 // rotation, saving and the link.
 
 #include "compute/drawdown_engine.h"
+#include "compute/messages.h"
 #include "compute/observations.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
@@ -926,6 +927,12 @@ private slots:
         QCOMPARE(desktop().messageTexts(),
             QStringList { "Aquifer thickness (m) must be greater than 0 for the unconfined "
                           "correction; \"\" reads as 0." });
+        // A dewatered aquifer is a warning, not a stop.
+        desktop().messages.clear();
+        window().Text8->setText(QStringLiteral("0.5"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList { QString::fromLatin1(messages::AquiferDewatered) });
+        QCOMPARE(desktop().messages.front().icon, MessageIcon::Warning);
         // The classic run comes back with the classic choices.
         desktop().messages.clear();
         window().options->cooperJacob->click();
