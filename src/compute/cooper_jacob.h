@@ -21,6 +21,9 @@
 namespace drawfield {
 
 struct CooperJacobWell {
+    static constexpr double Pi = 3.1416; // as the formula has always taken it
+    static constexpr double Constant = 2.249; // 2.25, as the formula has always written it
+
     double A = 0.0; // Q / ((4 pi) T), m
     double timeTimesTransmissivity = 0.0; // t T, m2
     double Storage = 0.0; // S
@@ -28,7 +31,7 @@ struct CooperJacobWell {
     CooperJacobWell() = default;
     CooperJacobWell(double rateCubicMetresPerSecond, double transmissivity, double storage,
         double pumpTimeSeconds)
-        : A(rateCubicMetresPerSecond / ((4.0 * 3.1416) * transmissivity))
+        : A(rateCubicMetresPerSecond / ((4.0 * Pi) * transmissivity))
         , timeTimesTransmissivity(pumpTimeSeconds * transmissivity)
         , Storage(storage)
     {
@@ -38,7 +41,7 @@ struct CooperJacobWell {
     double u(double n) const
     {
         double r = std::sqrt(n);
-        return 2.249 * (timeTimesTransmissivity / ((r * r) * Storage));
+        return Constant * (timeTimesTransmissivity / ((r * r) * Storage));
     }
 
     // The term A ln(u) unclamped: its sign is that of A inside the radius, the other beyond.
@@ -51,7 +54,7 @@ struct CooperJacobWell {
     // beyond it by rounding, never more than a millionth of it and 2 m2.
     double reachSquaredMetres() const
     {
-        return 2.249 * timeTimesTransmissivity / Storage * 1.000001 + 2.0;
+        return Constant * timeTimesTransmissivity / Storage * 1.000001 + 2.0;
     }
 };
 

@@ -512,6 +512,24 @@ private slots:
         table.setCurrentCell(4, 1);
         QTest::keyClick(&table, Qt::Key_Tab, Qt::ControlModifier);
         QVERIFY(!inTable());
+
+        // And no other control on any tab: Tab leaves each, sooner or later.
+        for (int tab = 0; tab < window().SSTab1->count(); ++tab) {
+            window().SSTab1->setCurrentIndex(tab);
+            for (QWidget* control : window().SSTab1->page(tab)->findChildren<QWidget*>()) {
+                if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisible()
+                    || !control->isEnabled() || control->focusProxy())
+                    continue;
+                control->setFocus(Qt::TabFocusReason);
+                auto inside = [&] { return focused() == control || control->isAncestorOf(focused()); };
+                for (presses = 0; inside() && presses < 100; ++presses)
+                    QTest::keyClick(focused(), Qt::Key_Tab);
+                QVERIFY2(!inside(),
+                    qPrintable(QStringLiteral("tab %1: %2 %3")
+                                   .arg(tab)
+                                   .arg(control->metaObject()->className(), control->objectName())));
+            }
+        }
     }
 
     // Every text is whole and no control lies over another on the tabs beyond the classic four,
