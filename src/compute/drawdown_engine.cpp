@@ -93,8 +93,11 @@ namespace {
         bool integral = true;
         bool image = false;
         bool firstOfBore = false;
-        WellMethod method = WellMethod::CooperJacob;
-        CooperJacobWell cone;
+        double rate = 0.0; // m3/s
+        double elapsedSeconds = 0.0;
+        const Aquifer* aquifer = nullptr;
+        const WellFunction* function = nullptr; // the aquifer's well function
+        CooperJacobWell cone; // the forms the fast row fills take
         TheisWell theis;
         // What a term must exceed to count: 0 for a map, where every term adds; the validity
         // zone leaves out terms far too small to change its judgement.
@@ -103,21 +106,15 @@ namespace {
         long long reach = 0; // its integer square root, m
         double reachMetresSquared = 0.0; // for a source off the whole metres: a bound of its reach
 
-        // What the source adds at squared distance n: Cooper-Jacob's term with the logarithm
-        // clamped at 0 (for a pumping well exactly max(0, A ln u); a negative step or an
-        // injecting image subtracts), or Theis's.
+        // What the source adds at squared distance n, by its well function: the row drawdownAt
+        // calls too, so a node and a point on it agree to the bit.
         double contribution(double n) const
         {
-            return method == WellMethod::Theis ? theis.contribution(n) : cone.contribution(n);
+            return function->drawdown(rate, n, elapsedSeconds, *aquifer);
         }
-        // Whether it adds anything at all there: u > 1 for Cooper-Jacob, W(u) > 0 for Theis.
-        bool reaches(double n) const
-        {
-            if (method != WellMethod::Theis)
-                return cone.u(n) > 1.0;
-            return leastTerm > 0.0 ? std::fabs(theis.A) * wellFunction(theis.u(n)) > leastTerm
-                                   : wellFunction(theis.u(n)) > 0.0;
-        }
+        // Whether it adds more than leastTerm there (anything at all for 0: u > 1 for
+        // Cooper-Jacob, W(u) > 0 for Theis).
+        bool reaches(double n) const { return std::fabs(contribution(n)) > leastTerm; }
     };
 
     // The largest n >= 1 the well reaches. Its reach only shrinks as n grows (each operation is
@@ -333,14 +330,23 @@ namespace {
             const auto count = static_cast<int>(last - first + 1);
 
             double* terms = scratch.data();
-            if (well.method == WellMethod::Theis) {
+            switch (well.function->latticePath) {
+            case LatticePath::Theis:
                 theisUAlongRow(well.theis, static_cast<int>(first), count,
                     static_cast<double>(squared(reach.dy)), terms);
                 theisTermsFromU(well.theis, terms, count);
-            } else {
+                break;
+            case LatticePath::CooperJacob:
                 uAlongRow(well.cone, static_cast<int>(first), count,
                     static_cast<double>(squared(reach.dy)), terms);
                 termsFromU(well.cone, terms, count);
+                break;
+            case LatticePath::NodeByNode:
+                for (int i = 0; i < count; ++i) {
+                    const double j = static_cast<double>(first + i);
+                    terms[i] = well.contribution(j * j + static_cast<double>(squared(reach.dy)));
+                }
+                break;
             }
             for (long long j = rightFirst; j <= rightLast; ++j)
                 row[wellColumn + j] -= terms[j - first];
@@ -359,13 +365,20 @@ namespace {
                     - m_grid.nodeX(static_cast<int>(reach.firstColumn) + i);
                 n[i] = static_cast<double>(squared(dx) + squared(reach.dy));
             }
-            if (well.method == WellMethod::Theis) {
+            switch (well.function->latticePath) {
+            case LatticePath::Theis:
                 for (int i = 0; i < count; ++i)
                     terms[i] = well.theis.u(n[i]);
                 theisTermsFromU(well.theis, terms, count);
-            } else {
+                break;
+            case LatticePath::CooperJacob:
                 uOfSquaredDistances(well.cone, n, count, terms);
                 termsFromU(well.cone, terms, count);
+                break;
+            case LatticePath::NodeByNode:
+                for (int i = 0; i < count; ++i)
+                    terms[i] = n[i] == 0.0 ? 0.0 : well.contribution(n[i]);
+                break;
             }
             for (int i = 0; i < count; ++i) {
                 if (n[i] == 0.0)
@@ -615,24 +628,19 @@ namespace {
 
 namespace {
 
-    // The u where W falls to w: the well function only falls, so a bisection finds it.
-    double uWhereWellFunctionIs(double w)
-    {
-        double low = 0.0, high = 709.0;
-        for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
-            const double middle = (low + high) / 2;
-            (wellFunction(middle) > w ? low : high) = middle;
-        }
-        return high;
-    }
-
-    std::vector<PumpingWell> pumpingWells(const ScenarioInputs& in, WellMethod method,
-        const DrawdownGrid& grid, double leastTerm = 0.0)
+    // The sources active at timeSeconds as the engine evaluates them, each through the
+    // aquifer's well function (which must outlive them).
+    std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
+        const Aquifer& aquifer, const DrawdownGrid& grid, double leastTerm = 0.0)
     {
         std::vector<PumpingWell> wells;
-        for (const PointSource& source : pointSources(in, in.PumpTime)) {
+        for (const PointSource& source : sources) {
             PumpingWell well;
             well.leastTerm = leastTerm;
+            well.rate = source.Rate;
+            well.elapsedSeconds = source.ElapsedSeconds;
+            well.aquifer = &aquifer;
+            well.function = aquifer.wellFunction;
             well.x = source.X;
             well.y = source.Y;
             well.integral = source.X == std::floor(source.X) && source.Y == std::floor(source.Y)
@@ -641,11 +649,10 @@ namespace {
             well.Y = well.integral ? static_cast<int>(source.Y) : 0;
             well.image = source.Image;
             well.firstOfBore = source.FirstOfBore;
-            well.method = method;
             well.cone = CooperJacobWell(
-                source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds);
-            well.theis
-                = TheisWell(source.Rate, in.Transmissivity, in.Storage, source.ElapsedSeconds);
+                source.Rate, aquifer.transmissivity, aquifer.storage, source.ElapsedSeconds);
+            well.theis = TheisWell(
+                source.Rate, aquifer.transmissivity, aquifer.storage, source.ElapsedSeconds);
             if (well.integral) {
                 long long farX
                     = std::max(std::abs(well.X - grid.xMin()), std::abs(well.X - grid.xMax()));
@@ -654,14 +661,10 @@ namespace {
                 well.reachSquared = largestReachSquared(well, squared(farX) + squared(farY));
                 well.reach = integerSquareRoot(well.reachSquared);
             } else {
-                // Beyond u = 1 (Cooper-Jacob) or W(u) = 0 (Theis) it adds nothing; a little
-                // more room costs a few zero terms, never a lost one.
-                well.reachMetresSquared = method != WellMethod::Theis
-                    ? well.cone.reachSquaredMetres()
-                    : leastTerm > 0.0
-                    ? uWhereWellFunctionIs(leastTerm / std::fabs(well.theis.A)) * 1.000001
-                        / well.theis.uPerSquareMetre
-                    : 709.0 / well.theis.uPerSquareMetre;
+                // Its well function bounds where it adds anything: a little more room costs a few
+                // zero terms, never a lost one.
+                well.reachMetresSquared = well.function->reachSquared(
+                    source.Rate, source.ElapsedSeconds, aquifer, leastTerm);
             }
             wells.push_back(well);
         }
@@ -695,7 +698,8 @@ namespace {
     // terms are taken while they exceed a thousandth of it shared among the sources, so what is
     // left out sums to less than a micrometre.
     std::shared_ptr<const ValidityZone> validityOf(const DrawdownGrid& grid,
-        const ScenarioInputs& in, int stride, unsigned threads, const std::stop_token& stop)
+        const ScenarioInputs& in, double timeSeconds, int stride, unsigned threads,
+        const std::stop_token& stop)
     {
         auto zone = std::make_shared<ValidityZone>();
         zone->stride = stride;
@@ -703,9 +707,12 @@ namespace {
         zone->rows = (grid.rowCount() - 1) / stride + 1;
         zone->off.assign(
             static_cast<std::size_t>(zone->columns) * static_cast<std::size_t>(zone->rows), 0);
-        const std::size_t sources = std::max<std::size_t>(1, pointSources(in, in.PumpTime).size());
-        const std::vector<PumpingWell> wells = pumpingWells(in, WellMethod::Theis, grid,
-            ValidityZone::LeastJudgedMetres * 1e-3 / static_cast<double>(sources));
+        const std::vector<PointSource> sources = pointSources(in, timeSeconds);
+        Aquifer theis = in.aquifer();
+        theis.wellFunction = &wellFunction(WellMethod::Theis);
+        const std::vector<PumpingWell> wells = pumpingWells(sources, theis, grid,
+            ValidityZone::LeastJudgedMetres * 1e-3
+                / static_cast<double>(std::max<std::size_t>(1, sources.size())));
         RowFill fill(grid, wells, stride);
         std::vector<std::vector<double>> scratch(
             threads, std::vector<double>(2 * (grid.width() + 1)));
@@ -746,9 +753,9 @@ namespace {
         return zone;
     }
 
-    // Jacob's correction for an unconfined aquifer of thickness b, node by node over the drawdown
-    // extent; true when some node is dewatered (2 s' > b), where it takes b.
-    bool correctForUnconfined(DrawdownGrid& grid, double b, unsigned threads)
+    // Jacob's correction for an unconfined aquifer (aquiferDrawdown), node by node over the
+    // drawdown extent; true when some node is dewatered (2 s' > b), where it takes b.
+    bool correctForUnconfined(DrawdownGrid& grid, const Aquifer& aquifer, unsigned threads)
     {
         const LatticeSpan span = grid.latticeIn(grid.drawdownExtent());
         std::atomic<bool> dewatered { false };
@@ -761,12 +768,7 @@ namespace {
                 const double confined = -value;
                 if (!(confined > 0.0))
                     continue;
-                if (2.0 * confined > b) {
-                    value = -b;
-                    dry = true;
-                } else {
-                    value = -jacobUnconfined(confined, b);
-                }
+                value = -aquiferDrawdown(aquifer, confined, dry);
             }
             if (dry)
                 dewatered = true;
@@ -776,14 +778,6 @@ namespace {
 
 } // namespace
 
-double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres)
-{
-    // b - sqrt(b^2 - 2 b s') written as 2 s' / (1 + sqrt(1 - 2 s' / b)): the same value, but b^2
-    // cannot overflow for a huge b, and no digits cancel where s' is small against b.
-    const double s = confinedDrawdownMetres;
-    return 2.0 * s / (1.0 + std::sqrt(1.0 - 2.0 * (s / thicknessMetres)));
-}
-
 std::optional<DrawdownResult> computeDrawdown(
     const ScenarioInputs& in, const EngineOptions& options)
 {
@@ -792,7 +786,10 @@ std::optional<DrawdownResult> computeDrawdown(
 
     std::unique_ptr<DrawdownGrid> grid
         = DrawdownGrid::create(in.XMin, in.YMin, in.XMax, in.YMax, in.Step);
-    const std::vector<PumpingWell> wells = pumpingWells(in, in.Method, *grid);
+    const double timeSeconds = options.timeSeconds.value_or(in.PumpTime);
+    const Aquifer aquifer = in.aquifer();
+    const std::vector<PointSource> sources = pointSources(in, timeSeconds);
+    const std::vector<PumpingWell> wells = pumpingWells(sources, aquifer, *grid);
     const unsigned threads = threadCount(options);
 
     grid->setDrawdownExtent(drawdownExtent(wells));
@@ -808,7 +805,6 @@ std::optional<DrawdownResult> computeDrawdown(
     // Pumping never raises the level. A rate that steps down, or a recharge line's injecting
     // image, subtracts terms: where they cancel what came before, rounding (or Cooper-Jacob's
     // clamp) may leave a hair above the rest level, which is taken back to it.
-    const std::vector<PointSource> sources = pointSources(in, in.PumpTime);
     const bool mayRise = std::any_of(
         sources.begin(), sources.end(), [](const PointSource& s) { return s.Rate < 0.0; });
 
@@ -859,15 +855,15 @@ std::optional<DrawdownResult> computeDrawdown(
     }
     DrawdownResult result;
     if (options.validity && in.Method == WellMethod::CooperJacob) {
-        result.validity = validityOf(*grid, in, std::max(1, options.validityStride), threads,
-            options.stopToken);
+        result.validity = validityOf(*grid, in, timeSeconds, std::max(1, options.validityStride),
+            threads, options.stopToken);
         if (options.stopToken.stop_requested())
             return std::nullopt;
     }
 
     result.largest = { 0.0, grid->xMin(), grid->yMin() };
     if (in.Unconfined)
-        result.dewatered = correctForUnconfined(*grid, in.Thickness, threads);
+        result.dewatered = correctForUnconfined(*grid, aquifer, threads);
     if (in.Unconfined) {
         // The correction keeps the order of drawdowns but makes ties (the dewatered nodes): the
         // largest is looked for again, first node in loop order.

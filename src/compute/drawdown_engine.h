@@ -42,6 +42,8 @@ struct EngineOptions {
     // as the work advances: a progress bar can grow by one column per call.
     std::function<void(int x)> onColumn;
     std::stop_token stopToken; // a requested stop ends the run without a result
+    // The map's time since pumping began (s): the scenario's pumping time when empty.
+    std::optional<double> timeSeconds;
 };
 
 // The largest drawdown of a run (m, 0 or more) and the first node in loop order that has it.
@@ -89,10 +91,6 @@ struct DrawdownResult {
     bool dewatered = false; // the unconfined correction found no solution somewhere
 };
 
-// Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):
-// s = b - sqrt(b^2 - 2 b s'), defined while 2 s' <= b (beyond, the aquifer is dewatered);
-// evaluated in a form that neither overflows nor cancels.
-double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres);
 
 // Computes the map of inputs, which readScenario() must have accepted. Empty when a stop was
 // requested. Throws GridAllocationError when the map does not fit in memory.

@@ -1,9 +1,6 @@
 #include "compute/observations.h"
 
 #include "compute/atomic_file.h"
-#include "compute/cooper_jacob.h"
-#include "compute/drawdown_engine.h"
-#include "compute/theis.h"
 
 #include <algorithm>
 #include <array>
@@ -35,30 +32,16 @@ namespace {
         out.append(text.data(), end.ptr);
     }
 
-    // The corrected drawdown of a confined one, and what it reached.
-    double corrected(const ScenarioInputs& in, double confined, ThicknessReached* reached)
-    {
-        double s = std::max(confined, 0.0); // pumping never raises the level: the rest is rounding
-        if (in.Unconfined && s > 0.0) {
-            const bool dry = 2.0 * s > in.Thickness;
-            s = dry ? in.Thickness : jacobUnconfined(s, in.Thickness);
-            if (reached && dry)
-                reached->dewatered = true;
-        }
-        if (reached && s > in.Thickness)
-            reached->exceeded = true;
-        return s;
-    }
-
 } // namespace
 
-double drawdownAt(const ScenarioInputs& in, const std::vector<PointSource>& sources, double x,
-    double y, double timeSeconds, ThicknessReached* reached)
+double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, double y,
+    double timeSeconds, ThicknessReached* reached)
 {
-    if (!isInAquifer(in, x, y))
+    if (!sources.contains(x, y))
         return NoValue;
+    const WellFunction& function = *aquifer.wellFunction;
     double s = 0.0;
-    for (const PointSource& source : sources) {
+    for (const PointSource& source : sources.sources) {
         if (!(source.StartSeconds < timeSeconds))
             continue;
         const double elapsed = timeSeconds - source.StartSeconds;
@@ -67,26 +50,25 @@ double drawdownAt(const ScenarioInputs& in, const std::vector<PointSource>& sour
         if (n == 0.0) {
             // On a bore the formulas have no value while it pumps; once it has stopped, its terms
             // tend to dQ ln(elapsed) / (4 pi T) each, whose sum is the residual drawdown.
-            if (source.Image || in.rateAt(source.Bore, timeSeconds) != 0.0)
+            if (source.Image || sources.rateAt(source.Bore, timeSeconds) != 0.0)
                 return NoValue;
-            const double A = in.Method == WellMethod::Theis
-                ? TheisWell(source.Rate, in.Transmissivity, in.Storage, elapsed).A
-                : CooperJacobWell(source.Rate, in.Transmissivity, in.Storage, elapsed).A;
-            s = s + A * std::log(elapsed);
+            s = s + function.coefficient(source.Rate, aquifer) * std::log(elapsed);
             continue;
         }
-        s = s
-            + (in.Method == WellMethod::Theis
-                    ? TheisWell(source.Rate, in.Transmissivity, in.Storage, elapsed).contribution(n)
-                    : CooperJacobWell(source.Rate, in.Transmissivity, in.Storage, elapsed)
-                          .contribution(n));
+        s = s + function.drawdown(source.Rate, n, elapsed, aquifer);
     }
-    return corrected(in, s, reached);
+    bool dewatered = false;
+    s = aquiferDrawdown(aquifer, s, dewatered);
+    if (reached) {
+        reached->dewatered = reached->dewatered || dewatered;
+        reached->exceeded = reached->exceeded || s > aquifer.thicknessMetres;
+    }
+    return s;
 }
 
 double drawdownAt(const ScenarioInputs& in, double x, double y, double timeSeconds)
 {
-    return drawdownAt(in, allSources(in), x, y, timeSeconds);
+    return drawdownAt(in.aquifer(), sourceListOf(in), x, y, timeSeconds);
 }
 
 double drawdownInBore(const ScenarioInputs& in, int bore)
@@ -141,13 +123,14 @@ ObservationCurves observationCurves(const ScenarioInputs& in)
 {
     ObservationCurves curves;
     curves.seconds = curveTimes(in);
-    const std::vector<PointSource> sources = allSources(in);
+    const Aquifer aquifer = in.aquifer();
+    const SourceList sources = sourceListOf(in);
     for (const ObservationPoint& point : in.Observations) {
         curves.names.push_back(point.Name);
         std::vector<double> values;
         values.reserve(curves.seconds.size());
         for (double t : curves.seconds)
-            values.push_back(drawdownAt(in, sources, point.X, point.Y, t, &curves.reached));
+            values.push_back(drawdownAt(aquifer, sources, point.X, point.Y, t, &curves.reached));
         curves.drawdowns.push_back(std::move(values));
     }
     return curves;
@@ -160,14 +143,15 @@ std::vector<ProfilePoint> profileAlong(const ScenarioInputs& in, int count, Thic
         return points;
     const Profile& line = *in.ProfileLine;
     const double length = std::hypot(line.X2 - line.X1, line.Y2 - line.Y1);
-    const std::vector<PointSource> sources = allSources(in);
+    const Aquifer aquifer = in.aquifer();
+    const SourceList sources = sourceListOf(in);
     const double intervals = count - 1;
     for (int i = 0; i < count; ++i) {
         // Weighted sums of the ends, divided once: whole-metre ends give the decimals they mean.
         const double x = (line.X1 * (intervals - i) + line.X2 * i) / intervals;
         const double y = (line.Y1 * (intervals - i) + line.Y2 * i) / intervals;
         points.push_back({ length * i / intervals, x, y,
-            drawdownAt(in, sources, x, y, in.PumpTime, reached) });
+            drawdownAt(aquifer, sources, x, y, in.PumpTime, reached) });
     }
     return points;
 }

@@ -19,14 +19,16 @@ struct ThicknessReached {
     bool dewatered = false; // the unconfined correction had no solution (2 s' > b)
 };
 
-// The drawdown (m, positive downward) at (x, y) at timeSeconds since pumping began, from a run's
-// sources (allSources); NaN beyond a boundary and on a bore that pumps at that time. On a bore
-// that has stopped the value is the limit of its terms as r -> 0, the residual drawdown
+// The drawdown (m, positive downward) at (x, y) at timeSeconds since pumping began, of the
+// sources in the aquifer, each through the aquifer's well function, the sum corrected as the
+// aquifer says (aquiferDrawdown); NaN beyond a boundary and on a bore that pumps at that time. On
+// a bore that has stopped the value is the limit of its terms as r -> 0, the residual drawdown
 // sum_k dQ_k ln(t - t_k) / (4 pi T), finite because its steps dQ_k add up to 0. When reached is
-// given, it records whether the value exceeded the thickness or dewatered the aquifer.
-double drawdownAt(const ScenarioInputs& inputs, const std::vector<PointSource>& sources, double x,
-    double y, double timeSeconds, ThicknessReached* reached = nullptr);
-// The same, the sources made for this one call.
+// given, it records whether the value exceeded the thickness or dewatered the aquifer. The map's
+// nodes and drawdownAt agree to the bit (the same rows, the same order of the sources).
+double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, double y,
+    double timeSeconds, ThicknessReached* reached = nullptr);
+// The same for a scenario, its sources made for this one call.
 double drawdownAt(const ScenarioInputs& inputs, double x, double y, double timeSeconds);
 
 // The drawdown in bore i (0 to 4) at the map's time: at its radius from its centre, to the east.

@@ -1,9 +1,7 @@
 #include "compute/scenario.h"
 
-#include "compute/cooper_jacob.h"
 #include "compute/messages.h"
 #include "compute/text_rules.h"
-#include "compute/theis.h"
 #include "compute/user_text.h"
 
 #include <algorithm>
@@ -173,14 +171,19 @@ bool ScenarioInputs::pumps(int bore) const
             [](const RateChange& change) { return change.Rate > 0.0; });
 }
 
-double ScenarioInputs::rateAt(int bore, double timeSeconds) const
+double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, double timeSeconds)
 {
-    const auto index = static_cast<std::size_t>(bore);
-    double rate = Wells[index].Rate;
-    for (const RateChange& change : Schedules[index])
+    double rate = tableRate;
+    for (const RateChange& change : changes)
         if (change.StartSeconds < timeSeconds || change.StartSeconds == 0.0)
             rate = change.Rate;
     return rate;
+}
+
+double ScenarioInputs::rateAt(int bore, double timeSeconds) const
+{
+    const auto index = static_cast<std::size_t>(bore);
+    return rateOfSchedule(Wells[index].Rate, Schedules[index], timeSeconds);
 }
 
 int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary)
@@ -188,14 +191,21 @@ int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary)
     return boundary.line().side(inputs.Wells[0].X, inputs.Wells[0].Y);
 }
 
-bool isInAquifer(const ScenarioInputs& inputs, double x, double y)
+bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x, double y)
 {
-    for (const Boundary& boundary : inputs.Boundaries) {
-        const int side = boundary.line().side(x, y);
-        if (side != 0 && side != aquiferSide(inputs, boundary))
+    for (const Boundary& boundary : boundaries) {
+        const StraightLine line = boundary.line();
+        const int side = line.side(x, y);
+        if (side != 0 && side != line.side(inside.X, inside.Y))
             return false;
     }
     return true;
+}
+
+bool isInAquifer(const ScenarioInputs& inputs, double x, double y)
+{
+    return isInAquifer(
+        inputs.Boundaries, { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) }, x, y);
 }
 
 std::vector<Point> aquiferWithin(const std::vector<Boundary>& boundaries, Point inside,
@@ -240,19 +250,9 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
     return std::nullopt;
 }
 
-const char* methodText(WellMethod method)
+Aquifer ScenarioInputs::aquifer() const
 {
-    return method == WellMethod::Theis ? "theis" : "cooper-jacob";
-}
-
-std::optional<WellMethod> methodOfText(std::string_view text)
-{
-    const std::string name = lowered(text);
-    if (name == "cooper-jacob")
-        return WellMethod::CooperJacob;
-    if (name == "theis")
-        return WellMethod::Theis;
-    return std::nullopt;
+    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined };
 }
 
 std::optional<bool> yesNoOfText(std::string_view text)
@@ -368,8 +368,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     if (std::optional<WellMethod> method = methodOfText(texts.method))
         in.Method = *method;
     else
-        refusals.push_back(
-            "Method must be cooper-jacob or theis; " + quoted(texts.method) + " is neither.");
+        refusals.push_back("Method must be " + std::string(methodTexts()) + "; "
+            + quoted(texts.method) + " is none of them.");
     if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
         in.Unconfined = *unconfined;
     else
@@ -482,12 +482,9 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             double rate = well.Rate;
             for (const RateChange& change : in.Schedules[static_cast<std::size_t>(i)])
                 rate = std::max(rate, change.Rate);
-            CooperJacobWell term(rate, in.Transmissivity, in.Storage, in.PumpTime);
-            TheisWell theis(rate, in.Transmissivity, in.Storage, in.PumpTime);
-            bool finite = in.Method == WellMethod::Theis
-                ? std::isfinite(theis.A) && theis.uPerSquareMetre > 0.0
-                    && std::isfinite(theis.contribution(1.0))
-                : std::isfinite(term.A) && std::isfinite(term.term(1.0));
+            const Aquifer aquifer = in.aquifer();
+            const bool finite = std::isfinite(aquifer.wellFunction->coefficient(rate, aquifer))
+                && std::isfinite(aquifer.wellFunction->drawdown(rate, 1.0, in.PumpTime, aquifer));
             if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)
                     + ": transmissivity, storage coefficient, pumping time and pumping rate give "

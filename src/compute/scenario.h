@@ -2,7 +2,9 @@
 
 // One computation's inputs: the texts of the window's fields, and what they read as.
 
+#include "compute/aquifer.h"
 #include "compute/straight_line.h"
+#include "compute/well_function.h"
 
 #include <array>
 #include <cstdint>
@@ -92,14 +94,6 @@ struct ScenarioTexts {
     bool operator==(const ScenarioTexts&) const = default;
 };
 
-// How a well's drawdown is computed: Cooper-Jacob's logarithm (the default) or the Theis well
-// function it approximates.
-enum class WellMethod { CooperJacob, Theis };
-
-// The texts that name a method, and the method a text names (empty when it names none). Letter
-// case does not count.
-const char* methodText(WellMethod method);
-std::optional<WellMethod> methodOfText(std::string_view text);
 // "yes" and "no", in any letter case; empty for anything else.
 std::optional<bool> yesNoOfText(std::string_view text);
 
@@ -175,7 +169,7 @@ struct ScenarioInputs {
     double Storage = 0.0; // storage coefficient, a fraction
     double PumpTime = 0.0; // s
     double Thickness = 0.0; // m
-    WellMethod Method = WellMethod::CooperJacob;
+    WellMethod Method = WellMethod::CooperJacob; // the well function
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     std::array<WellInput, WellCount> Wells;
     std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
@@ -184,6 +178,8 @@ struct ScenarioInputs {
     std::optional<Profile> ProfileLine;
     std::optional<Georeference> Place; // empty: local metres, no coordinate system
 
+    // The aquifer apart from the wells: T, S, the thickness, the well function, the correction.
+    Aquifer aquifer() const;
     // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
     bool pumps(int bore) const;
     // The rate bore i pumps at timeSeconds (m3/s): the table's, or that of the last change before
@@ -191,9 +187,14 @@ struct ScenarioInputs {
     double rateAt(int bore, double timeSeconds) const;
 };
 
-// Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies, or on the
-// line itself (within rounding).
+// Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies (inside), or
+// on the line itself (within rounding).
 bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
+bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x, double y);
+
+// The rate a bore pumps at timeSeconds (m3/s): the table's rate, or that of the last change
+// before that time (a change at hour 0 replaces the table's rate from the start).
+double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, double timeSeconds);
 // The side of the boundary's line where the aquifer lies (StraightLine::side of bore 1).
 int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
 

@@ -216,7 +216,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             throw error("unknown key " + quotedExcerpt(key) + " in [" + section + "]");
         // Keys that name a choice take only the names of its options.
         if (section == "aquifer" && key == "method" && !methodOfText(value))
-            throw error("unknown method " + quotedExcerpt(value) + "; write cooper-jacob or theis");
+            throw error("unknown method " + quotedExcerpt(value) + "; write "
+                + std::string(methodTexts()));
         if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
             throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
         if (section.starts_with("boundary") && key == "kind" && !value.empty()

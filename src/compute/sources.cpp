@@ -58,6 +58,29 @@ std::vector<PointSource> allSources(const ScenarioInputs& in)
     return withImages;
 }
 
+SourceList sourceListOf(const ScenarioInputs& in)
+{
+    SourceList list;
+    list.sources = allSources(in);
+    list.boundaries = in.Boundaries;
+    list.inside = { double(in.Wells[0].X), double(in.Wells[0].Y) };
+    for (std::size_t bore = 0; bore < in.Wells.size(); ++bore)
+        list.rates[bore] = in.Wells[bore].Rate;
+    list.schedules = in.Schedules;
+    return list;
+}
+
+bool SourceList::contains(double x, double y) const
+{
+    return isInAquifer(boundaries, inside, x, y);
+}
+
+double SourceList::rateAt(int bore, double timeSeconds) const
+{
+    const auto index = static_cast<std::size_t>(bore);
+    return rateOfSchedule(rates[index], schedules[index], timeSeconds);
+}
+
 std::vector<PointSource> pointSources(const ScenarioInputs& in, double timeSeconds)
 {
     std::vector<PointSource> active;

@@ -9,6 +9,7 @@
 
 #include "compute/scenario.h"
 
+#include <array>
 #include <vector>
 
 namespace drawfield {
@@ -31,6 +32,23 @@ struct PointSource {
 // order, each source followed by its images. A bore without schedule and boundaries gives exactly
 // one source: its rate, from hour 0.
 std::vector<PointSource> allSources(const ScenarioInputs& inputs);
+
+// A run's sources, whatever the time, with what an evaluation at a point needs beside them: the
+// aquifer's limits and each bore's rate over time. Made once, it serves any number of points,
+// times and aquifers (a fit varies the aquifer and keeps the sources).
+struct SourceList {
+    std::vector<PointSource> sources; // allSources
+    std::vector<Boundary> boundaries; // the aquifer's limits
+    Point inside; // a point of the aquifer (bore 1)
+    std::array<double, WellCount> rates {}; // each bore's rate in the well table, m3/s
+    std::array<std::vector<RateChange>, WellCount> schedules; // and its changes
+
+    // Whether (x, y) lies in the aquifer (isInAquifer).
+    bool contains(double x, double y) const;
+    // The rate bore i pumps at timeSeconds (ScenarioInputs::rateAt).
+    double rateAt(int bore, double timeSeconds) const;
+};
+SourceList sourceListOf(const ScenarioInputs& inputs);
 
 // The sources active at timeSeconds (those that started strictly before it), in the same order,
 // with their ElapsedSeconds.

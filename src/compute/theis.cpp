@@ -1,5 +1,7 @@
 #include "compute/theis.h"
 
+#include "compute/well_function.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -160,6 +162,44 @@ void wellFunctionOf(const double* u, double* out, int count) noexcept
         }
         start = end;
     }
+}
+
+namespace {
+
+    // The u where W falls to w: the well function only falls, so a bisection finds it.
+    double uWhereWellFunctionIs(double w)
+    {
+        double low = 0.0, high = 709.0;
+        for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
+            const double middle = (low + high) / 2;
+            (wellFunction(middle) > w ? low : high) = middle;
+        }
+        return high;
+    }
+
+} // namespace
+
+WellFunction theisRow()
+{
+    return { WellMethod::Theis, "theis", "Theis (exact)",
+        "The exact solution for a confined aquifer, s = Q / (4 π T) W(u). Use it when the map "
+        "reaches beyond the dashed line, for short pumping times or far from the wells.",
+        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+                .contribution(n);
+        },
+        [](double rate, const Aquifer& aquifer) {
+            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A;
+        },
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
+            const TheisWell well(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
+            // W reaches 0 near u = 708; a least drawdown is reached where A W(u) falls to it.
+            return (leastMetres > 0.0
+                           ? uWhereWellFunctionIs(leastMetres / std::fabs(well.A)) * 1.000001
+                           : 709.0)
+                / well.uPerSquareMetre;
+        },
+        LatticePath::Theis };
 }
 
 TheisWell::TheisWell(

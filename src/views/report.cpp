@@ -243,12 +243,13 @@ namespace {
                             QStringLiteral("Drawdown at %1 h (m)")
                                 .arg(number(in.PumpTime / SecondsPerHour)) },
                 columns, reportFont(8.5, true));
-            const std::vector<PointSource> sources = allSources(in);
+            const Aquifer aquifer = in.aquifer();
+            const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
                 writer.line({ QString::fromStdString(point.Name), number(point.X),
                                 number(point.Y),
-                                metresOf(
-                                    drawdownAt(in, sources, point.X, point.Y, in.PumpTime)) },
+                                metresOf(drawdownAt(
+                                    aquifer, sources, point.X, point.Y, in.PumpTime)) },
                     columns);
         }
 

@@ -1,0 +1,27 @@
+#include "compute/cooper_jacob.h"
+
+#include "compute/well_function.h"
+
+namespace drawfield {
+
+WellFunction cooperJacobRow()
+{
+    return { WellMethod::CooperJacob, "cooper-jacob", "Cooper-Jacob",
+        "The straight-line approximation, s = Q / (4 π T) ln(2.25 T t / (r² S)): the classic run. "
+        "Close to Theis near the wells, where u = r² S / (4 T t) is small, and short of it farther "
+        "out; the map's dashed line shows where it stays within 1 %.",
+        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+                .contribution(n);
+        },
+        [](double rate, const Aquifer& aquifer) {
+            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A;
+        },
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double) {
+            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+                .reachSquaredMetres();
+        },
+        LatticePath::CooperJacob };
+}
+
+} // namespace drawfield

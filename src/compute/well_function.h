@@ -1,0 +1,53 @@
+#pragma once
+
+// The well functions: how the drawdown of one point source goes with distance and time. Each is a
+// row of one table. The scenario reader, the Options tab, the report and drawfield-batch take
+// their choices from the table; the engine and drawdownAt evaluate every source through its row.
+//
+// Adding a well function (src/compute/README.md says it step by step): a file with its formula
+// and its row, the row's name in WellMethod and its place in wellFunctions(), and a test against
+// its closed form. Nothing else changes.
+
+#include "compute/aquifer.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace drawfield {
+
+// The rows of the table, by name; the first is the default.
+enum class WellMethod { CooperJacob, Theis };
+
+// The engine's fast fills of a lattice row, for the rows that have one; the others are evaluated
+// node by node through their drawdown().
+enum class LatticePath { NodeByNode, CooperJacob, Theis };
+
+struct WellFunction {
+    WellMethod method;
+    const char* text; // as a scenario file names it: "cooper-jacob"
+    const char* label; // as a person reads it: "Cooper-Jacob"
+    const char* description; // a sentence for the Options tab
+    // What a source pumping `rate` (m3/s; negative for a step down or an injecting image) for
+    // elapsedSeconds adds to the drawdown (m, positive downward) at squared distance n (m2, > 0).
+    double (*drawdown)(double rate, double n, double elapsedSeconds, const Aquifer& aquifer);
+    // Q / (4 pi T) as the function takes pi (m): on a bore that has stopped, the sum over its
+    // steps of this times ln(elapsed) is the residual drawdown, the limit of the terms at r = 0.
+    double (*coefficient)(double rate, const Aquifer& aquifer);
+    // A squared distance (m2) beyond which the source adds no more than leastMetres (nothing at
+    // all for 0); it may reach a little beyond the last such distance, never short of it.
+    double (*reachSquared)(
+        double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres);
+    LatticePath latticePath;
+};
+
+// Every row, in the order of WellMethod.
+std::span<const WellFunction> wellFunctions();
+const WellFunction& wellFunction(WellMethod method);
+// The row a text names, in any letter case; empty when it names none.
+std::optional<WellMethod> methodOfText(std::string_view text);
+const char* methodText(WellMethod method);
+// "cooper-jacob or theis": the texts of every row, for messages and usage.
+std::string_view methodTexts();
+
+} // namespace drawfield
