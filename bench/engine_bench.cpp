@@ -7,10 +7,12 @@
 //                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
 //   build/bin/drawfield-bench --sources what a rate change and an image well cost, against
 //                                       one more well, on case C's map
+//   build/bin/drawfield-bench --point   what drawdownAt costs per source, as a fit calls it
 //   build/bin/drawfield-bench --validity what the map's validity zone costs on a 16001 m map:
 //                                       at picture resolution (the window's) and at every node
 
 #include "compute/drawdown_engine.h"
+#include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/text_rules.h"
@@ -307,6 +309,41 @@ int sourcesBenchmark()
 
 } // namespace
 
+// drawdownAt at one point and time with a prepared source list, as a fit calls it thousands of
+// times: five bores, one with eight rate steps, between two boundaries (each source with three
+// images), by each well function.
+int pointBenchmark()
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.pumpTime = "72";
+    texts.schedules[0] = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
+    texts.wells[2] = { "80", "20", "2" };
+    texts.wells[3] = { "20", "80", "3" };
+    texts.wells[4] = { "70", "30", "5" };
+    texts.boundaries[0] = { "barrier", "5", "0", "5", "1" };
+    texts.boundaries[1] = { "recharge", "0", "95", "1", "95" };
+    for (const WellFunction& row : wellFunctions()) {
+        texts.method = row.text;
+        const ScenarioInputs in = read(texts);
+        const SourceList sources = sourceListOf(in);
+        const Aquifer aquifer = in.aquifer();
+        constexpr int Calls = 20000;
+        double sum = 0.0;
+        const double seconds = secondsOf(
+            [&] {
+                for (int i = 0; i < Calls; ++i)
+                    sum += drawdownAt(aquifer, sources, 40.5 + i % 7, 44.5, in.PumpTime);
+            },
+            3);
+        std::printf("drawdownAt by %-15s %zu sources: %.0f ns a call, %.1f ns a source (goal "
+                    "well under 1000)%s\n",
+            row.label, sources.sources.size(), seconds / Calls * 1e9,
+            seconds / Calls / static_cast<double>(sources.sources.size()) * 1e9,
+            sum > 0.0 ? "" : " ?");
+    }
+    return 0;
+}
+
 // The validity zone against the run it is part of: none, at a picture's resolution, at every node.
 int validityBenchmark()
 {
@@ -338,6 +375,8 @@ int main(int argc, char** argv)
     bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
     if (argc > 1 && std::strcmp(argv[1], "--validity") == 0)
         return validityBenchmark();
+    if (argc > 1 && std::strcmp(argv[1], "--point") == 0)
+        return pointBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--theis") == 0)
         return theisBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)

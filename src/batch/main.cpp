@@ -47,7 +47,8 @@ constexpr int ExitCompleted = 0;
 constexpr int ExitRefused = 1;
 constexpr int ExitBadUsage = 2;
 
-constexpr const char* Usage
+// The usage, its list of well functions taken from their table.
+constexpr const char* UsageText
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
@@ -97,7 +98,7 @@ constexpr const char* Usage
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
       "  [map]            x_min, y_min, x_max (m, the X and Y maximum), cell_size (m)\n"
       "  [aquifer]        transmissivity (m2/s), storage (%), pumping_time (hours),\n"
-      "                   thickness (m), method (cooper-jacob or theis),\n"
+      "                   thickness (m), method (METHODS),\n"
       "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
       "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
       "                   hour on the bore pumps that rate, m3/h; 0 stops it; at most 300),\n"
@@ -116,6 +117,13 @@ constexpr const char* Usage
       "\n"
       "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
       "2 a bad command line or scenario file.\n";
+
+std::string usage()
+{
+    std::string text = UsageText;
+    text.replace(text.find("METHODS"), 7, methodTexts());
+    return text;
+}
 
 class UsageError : public std::runtime_error {
 public:
@@ -325,7 +333,7 @@ CommandLine parseCommandLine(int argc, char** argv)
         const auto output = std::find_if(std::begin(OutputOptions), std::end(OutputOptions),
             [&](const OutputOption& option) { return option.option == name; });
         if (name == "--help" || name == "-h") {
-            std::cout << Usage;
+            std::cout << usage();
             std::exit(ExitCompleted);
         } else if (name == "--version") {
             // Where this copy finds what is installed with it, and where it writes its data.
@@ -390,6 +398,13 @@ QString qtPath(const std::string& path)
 }
 
 void say(const std::string& message) { std::cerr << message << '\n'; }
+
+// The well function as the summary line names it: "Theis", "Cooper-Jacob".
+std::string summaryName(WellMethod method)
+{
+    const std::string label = wellFunction(method).label;
+    return label.substr(0, label.find(" ("));
+}
 
 std::string metres(double value)
 {
@@ -646,7 +661,7 @@ int run(const CommandLine& line, const char* program)
     std::ostream& summary = line.filesOnStandardOutput() > 0 ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
-            << (inputs.Method == WellMethod::Theis ? "Theis" : "Cooper-Jacob")
+            << summaryName(inputs.Method)
             << (inputs.Unconfined ? ", unconfined" : "") << "; largest drawdown "
             << metres(map.largest.drawdown) << " m at (" << map.largest.x << ", "
             << map.largest.y << "); " << seconds << " s\n";
@@ -660,7 +675,7 @@ int main(int argc, char** argv)
     try {
         return run(parseCommandLine(argc, argv), argv[0]);
     } catch (const UsageError& error) {
-        std::cerr << "drawfield-batch: " << error.what() << "\n\n" << Usage;
+        std::cerr << "drawfield-batch: " << error.what() << "\n\n" << usage();
         return ExitBadUsage;
     } catch (const ScenarioFileError& error) {
         std::cerr << error.what() << '\n';

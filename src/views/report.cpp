@@ -185,8 +185,7 @@ namespace {
                         number(in.Thickness) + QStringLiteral(" m") },
             pairs);
         writer.line({ QStringLiteral("Method"),
-                        in.Method == WellMethod::Theis ? QStringLiteral("Theis (exact)")
-                                                       : QStringLiteral("Cooper-Jacob"),
+                        QString::fromUtf8(wellFunction(in.Method).label),
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
             pairs);
@@ -369,8 +368,7 @@ QString reportSubject(const ReportContent& content)
         .arg(bores)
         .arg(bores == 1 ? QString() : QStringLiteral("s"))
         .arg(number(in.PumpTime / SecondsPerHour))
-        .arg(in.Method == WellMethod::Theis ? QStringLiteral("the Theis solution")
-                                            : QStringLiteral("the Cooper-Jacob approximation"));
+        .arg(QString::fromUtf8(wellFunction(in.Method).label));
 }
 
 QString writeReport(const std::filesystem::path& path, const ReportContent& content)

@@ -28,30 +28,19 @@ OptionsTab::OptionsTab(QWidget* parent)
 {
     setObjectName(QStringLiteral("OptionsTab"));
 
+    // A choice per well function, in the table's order, each with what it is and when to use it.
     auto* method = new QGroupBox(QStringLiteral("Drawdown"), this);
-    cooperJacob = new QRadioButton(QStringLiteral("Cooper-Jacob"), method);
-    cooperJacob->setObjectName(QStringLiteral("MethodCooperJacob"));
-    theis = new QRadioButton(QStringLiteral("Theis"), method);
-    theis->setObjectName(QStringLiteral("MethodTheis"));
-    cooperJacob->setChecked(true);
-    auto* methods = new QButtonGroup(this);
-    methods->addButton(cooperJacob);
-    methods->addButton(theis);
+    auto* methodGroup = new QButtonGroup(this);
     auto* methodLayout = new QVBoxLayout(method);
-    methodLayout->addWidget(cooperJacob);
-    methodLayout->addWidget(explanation(
-        QStringLiteral(
-            "The straight-line approximation, s = Q / (4 π T) ln(2.25 T t / (r² S)): the "
-            "classic run. Close to Theis near the wells, where u = r² S / (4 T t) is "
-            "small, and short of it farther out; the map's dashed line shows where it "
-            "stays within 1 %."),
-        method));
-    methodLayout->addWidget(theis);
-    methodLayout->addWidget(explanation(
-        QStringLiteral("The exact solution for a confined aquifer, s = Q / (4 π T) W(u). Use it "
-                       "when the map reaches beyond the dashed line, for short pumping times or "
-                       "far from the wells."),
-        method));
+    for (const WellFunction& row : wellFunctions()) {
+        auto* button = new QRadioButton(QString::fromUtf8(row.label), method);
+        button->setObjectName(QStringLiteral("Method_") + QString::fromUtf8(row.text));
+        methodGroup->addButton(button);
+        methodLayout->addWidget(button);
+        methodLayout->addWidget(explanation(QString::fromUtf8(row.description), method));
+        m_methods.push_back(button);
+    }
+    m_methods.front()->setChecked(true);
 
     auto* correction = new QGroupBox(QStringLiteral("Aquifer"), this);
     unconfined = new QCheckBox(QStringLiteral("Unconfined correction (Jacob)"), correction);
@@ -103,16 +92,24 @@ GeoreferenceTexts OptionsTab::georeferenceTexts() const
 
 void OptionsTab::showTexts(const ScenarioTexts& texts)
 {
-    (methodOfText(texts.method) == WellMethod::Theis ? theis : cooperJacob)->setChecked(true);
+    methodButton(methodOfText(texts.method).value_or(WellMethod::CooperJacob))->setChecked(true);
     unconfined->setChecked(yesNoOfText(texts.unconfined).value_or(false));
     easting->setText(QString::fromStdString(texts.georeference.easting));
     northing->setText(QString::fromStdString(texts.georeference.northing));
     crs->setText(QString::fromStdString(texts.georeference.crs));
 }
 
+QRadioButton* OptionsTab::methodButton(WellMethod method) const
+{
+    return m_methods.at(static_cast<std::size_t>(method));
+}
+
 QString OptionsTab::methodText() const
 {
-    return theis->isChecked() ? QStringLiteral("theis") : QStringLiteral("cooper-jacob");
+    for (const WellFunction& row : wellFunctions())
+        if (methodButton(row.method)->isChecked())
+            return QString::fromUtf8(row.text);
+    return QString::fromUtf8(wellFunctions().front().text);
 }
 
 QString OptionsTab::unconfinedText() const

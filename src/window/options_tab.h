@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
@@ -20,18 +22,21 @@ public:
     // Starts on the classic run: Cooper-Jacob, confined.
     explicit OptionsTab(QWidget* parent = nullptr);
 
-    QString methodText() const; // "cooper-jacob" or "theis", as a scenario file writes it
+    QString methodText() const; // the chosen well function's text, as a scenario file writes it
     QString unconfinedText() const; // "no" or "yes"
     GeoreferenceTexts georeferenceTexts() const;
     // Shows a scenario's choices: its method, correction and georeference.
     void showTexts(const ScenarioTexts& texts);
 
-    QRadioButton* cooperJacob;
-    QRadioButton* theis;
+    // The choice of a well function, one per row of the table.
+    QRadioButton* methodButton(WellMethod method) const;
     QCheckBox* unconfined;
     QLineEdit* easting; // m, of the map's point (0, 0)
     QLineEdit* northing;
     QLineEdit* crs; // "EPSG:25832"
+
+private:
+    std::vector<QRadioButton*> m_methods;
 };
 
 } // namespace drawfield

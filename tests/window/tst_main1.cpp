@@ -226,7 +226,7 @@ private slots:
             "Time and Boundaries", "Curves" };
         for (int tab = 0; tab < 7; ++tab)
             QCOMPARE(window().SSTab1->tabBar()->tabText(tab), captions[tab]);
-        QVERIFY(window().options->cooperJacob->isChecked());
+        QVERIFY(window().options->methodButton(WellMethod::CooperJacob)->isChecked());
         QVERIFY(!window().options->unconfined->isChecked());
         QVERIFY(window().Chart3D1->isHidden());
         QVERIFY(window().Chart3D2->isHidden());
@@ -928,7 +928,7 @@ private slots:
     // correction asks for a thickness.
     void theOptionsTabChangesTheRun()
     {
-        window().options->theis->click();
+        window().options->methodButton(WellMethod::Theis)->click();
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         QCOMPARE(desktop().messageTexts(), QStringList());
         ScenarioTexts texts = ScenarioTexts::example();
@@ -953,7 +953,7 @@ private slots:
         QCOMPARE(desktop().messages.front().icon, MessageIcon::Warning);
         // The classic run comes back with the classic choices.
         desktop().messages.clear();
-        window().options->cooperJacob->click();
+        window().options->methodButton(WellMethod::CooperJacob)->click();
         window().options->unconfined->click();
         window().Text8->setText(QStringLiteral("20"));
         QTest::mouseClick(window().Command1, Qt::LeftButton);
