@@ -1072,16 +1072,24 @@ private slots:
         QVERIFY(window().fieldTexts() == expected);
     }
 
+    // One run: the window and the batch, given one file, say the same messages in the same order
+    // and write the same record file, byte for byte.
     void aFileTheWindowSavesRunsAlikeInTheBatch()
     {
         ScenarioTexts texts = ScenarioTexts::example();
         texts.method = "theis";
+        texts.xMax = "600";
+        texts.thickness = "0.1";
+        texts.wells[2] = { "50", "700", "1" };
         texts.schedules[0] = "12:0";
         texts.boundaries[0] = { "recharge", "90", "0", "90", "100" };
         window().setFieldTexts(texts);
         window().Check1->setChecked(true);
         QTest::mouseClick(window().Command1, Qt::LeftButton);
-        QCOMPARE(desktop().messageTexts(), QStringList());
+        const QStringList said = desktop().messageTexts();
+        QCOMPARE(said,
+            (QStringList { messages::LargeXSize, messages::PumpingOutsideOfMap,
+                messages::DrawdownAboveThickness }));
         const QString scenario = m_folder->filePath(QStringLiteral("site.ini"));
         desktop().saveAnswers.push_back(m_folder->filePath(QStringLiteral("site")));
         QVERIFY(window().saveScenario()); // no file yet: asks for a name, adds .ini
@@ -1093,6 +1101,8 @@ private slots:
             QStringLiteral(DRAWFIELD_BATCH), { scenario, QStringLiteral("--record"), record });
         QVERIFY(batch.waitForFinished(60000));
         QCOMPARE(batch.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(batch.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+            said);
         const QByteArray windowRecord = fileBytes(window().recordFilePath());
         QVERIFY(windowRecord.size() > 100000);
         QCOMPARE(fileBytes(record), windowRecord);
