@@ -15,10 +15,9 @@
 #include "surfer/process_automation.h"
 #include "surfer/program_folders.h"
 #include "surfer/surfer_export.h"
-#include "views/chart3d.h"
+#include "views/chart_geometry.h"
 #include "views/curves_chart.h"
 #include "views/map_geometry.h"
-#include "views/plot_procedures.h"
 #include "views/report.h"
 
 #include <QApplication>
@@ -412,58 +411,34 @@ std::string metres(double value)
     return text.front() == ' ' ? text.substr(1) : text;
 }
 
-// Fills a chart with the run as the window's would show it, the surface turned by --view.
-void fillChart(Chart3D& chart, const CommandLine& line, const DrawdownResult& result,
-    const ScenarioInputs& inputs)
+// What the window's charts would show of the run.
+ChartSource chartSourceOf(const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    const PlotSource source { result.grid, inputs.XMax, inputs.YMax, inputs.Step,
-        chartOverlays(inputs, result.validity) };
-    chart.setViewAngle(RotationAxis::X, line.view.x);
-    chart.setViewAngle(RotationAxis::Y, line.view.y);
-    chart.setViewAngle(RotationAxis::Z, line.view.z);
-    if (chart.presentation() == Chart3D::Presentation::ContourMap)
-        PlotMap(chart, source);
-    else
-        Plot3D(chart, source);
+    return { result.grid, inputs.Step, inputs.Step, chartOverlays(inputs, result.validity) };
 }
 
-// Draws the run's map or surface as the window's chart would show it. Returns "" when written,
-// else the reason.
-QString drawPicture(Chart3D::Presentation presentation, const std::string& path,
-    const CommandLine& line, const DrawdownResult& result, const ScenarioInputs& inputs)
+// Draws the run's map or surface as the window's chart would show it, the surface turned by
+// --view. Returns "" when written, else the reason.
+QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& line,
+    const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    Chart3D chart(presentation);
-    chart.resize(960, 720);
-    fillChart(chart, line, result, inputs);
-    return path == "-" ? chart.writePictureFile(path, PictureFormat::Png) : chart.savePicture(path);
+    const std::optional<PictureFormat> format = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
+    if (!format)
+        return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+    return ChartPicture(kind, chartSourceOf(result, inputs), line.view)
+        .write(path, *format, QSize(960, 720));
 }
 
-// Writes the one-page report of the run. Returns "" when written, else the reason.
+// Writes the report of the run. Returns "" when written, else the reason.
 QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
     const ScenarioInputs& inputs)
 {
-    Chart3D map(Chart3D::Presentation::ContourMap);
-    fillChart(map, line, run.map, inputs);
-    Chart3D surface(Chart3D::Presentation::Surface);
-    fillChart(surface, line, run.map, inputs);
-    const CurvesData curves = curvesData(inputs, run.curves, run.profile);
-
-    ReportContent content;
-    content.inputs = inputs;
-    content.grid = run.map.grid;
-    content.largestDrawdown = run.map.largest.drawdown;
-    content.largestX = run.map.largest.x;
-    content.largestY = run.map.largest.y;
-    content.scenarioName = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
-                                         : QStringLiteral("the example (no scenario file)");
-    content.made = QDateTime::currentDateTime();
-    content.map = [&](QPainter& painter, const QRectF& area) { map.paintChart(painter, area); };
-    content.surface
-        = [&](QPainter& painter, const QRectF& area) { surface.paintChart(painter, area); };
-    if (!inputs.Observations.empty() || inputs.ProfileLine)
-        content.curves
-            = [&](QPainter& painter, const QRectF& area) { paintCurves(painter, area, curves); };
-    return writeReport(path, content);
+    const QString name = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
+                                       : QStringLiteral("the example (no scenario file)");
+    return writeReport(path,
+        reportContentOf(inputs, run.map.grid, run.map.largest,
+            chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile),
+            name, line.view));
 }
 
 // Hands the record file to the mapping program as the window does. Returns "" when the export
@@ -619,22 +594,23 @@ int run(const CommandLine& line, const char* program)
         attempt(Output::Profile,
             written([&](const std::string& path) { writeProfileFile(path, run.profile); }));
     attempt(Output::Map, [&](const std::string& path) {
-        return drawPicture(Chart3D::Presentation::ContourMap, path, line, map, inputs);
+        return drawPicture(ChartKind::ContourMap, path, line, map, inputs);
     });
     attempt(Output::Surface, [&](const std::string& path) {
-        return drawPicture(Chart3D::Presentation::Surface, path, line, map, inputs);
+        return drawPicture(ChartKind::Surface, path, line, map, inputs);
     });
     if (line.has(Output::CurvesPicture) && inputs.Observations.empty() && !inputs.ProfileLine)
         failed("No curves picture was drawn: the scenario has no observation point and no "
                "[profile].");
     else
         attempt(Output::CurvesPicture, [&](const std::string& path) {
-            CurvesChart chart;
-            chart.resize(960, 720);
-            chart.setData(curvesData(inputs, run.curves, run.profile));
+            const CurvesData curves = curvesData(inputs, run.curves, run.profile);
             const std::optional<PictureFormat> format
                 = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
-            return format ? chart.writePictureFile(path, *format)
+            return format ? writePicture(path, *format, QSize(960, 720),
+                                [&](QPainter& painter, const QRectF& target) {
+                                    paintCurves(painter, target, curves);
+                                })
                           : pictureError(
                               path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         });

@@ -160,7 +160,6 @@ void Chart3D::contentChanged()
 {
     m_map.reset();
     m_surface.reset();
-    m_surfaceSamples.reset();
     m_projection.reset();
     requestRepaint();
 }
@@ -177,83 +176,44 @@ void Chart3D::requestRepaint()
         update();
 }
 
-void Chart3D::buildGeometry() const
+ChartSource Chart3D::source() const
 {
     const ChartDataGrid& data = m_group.m_dataGrid;
     const ChartDisplayStyle& style = m_group.m_displayStyle;
-    bool filled = data.grid() != nullptr;
-    const std::shared_ptr<const DrawdownGrid>& grid = filled ? data.grid() : m_designSample;
-    int xSpacing = filled ? spacingOf(data.columnValue(1)).value_or(grid->nodeSpacing())
-                          : grid->nodeSpacing();
-    int ySpacing
-        = filled ? spacingOf(data.rowValue(1)).value_or(grid->nodeSpacing()) : grid->nodeSpacing();
-    // The design state is a filled surface whatever the style says.
-    bool mesh = filled ? style.meshShown() : false;
-    bool zones = filled ? style.zonesFilled() : true;
+    const bool filled = data.grid() != nullptr;
+    if (!filled) {
+        // The design state: a filled surface of its own sample, with its two wells.
+        return { m_designSample, m_designSample->nodeSpacing(), m_designSample->nodeSpacing(),
+            { { { 8, 9, QStringLiteral("Bore 1") }, { 15, 14, QStringLiteral("Bore 2") } }, {},
+                nullptr },
+            false, true };
+    }
+    const int spacing = data.grid()->nodeSpacing();
+    return { data.grid(), spacingOf(data.columnValue(1)).value_or(spacing),
+        spacingOf(data.rowValue(1)).value_or(spacing), m_overlays, style.meshShown(),
+        style.zonesFilled() };
+}
 
-    // The design state shows its own sample's wells.
-    std::vector<WellMarker> wells = filled
-        ? m_overlays.wells
-        : std::vector<WellMarker> { { 8, 9, QStringLiteral("Bore 1") },
-              { 15, 14, QStringLiteral("Bore 2") } };
-
-    // Both charts of a map share one pass over the grid, and so its extremes and contour levels.
-    const std::shared_ptr<const ChartSamples> samples = chartSamples(grid, xSpacing, ySpacing);
+void Chart3D::buildGeometry() const
+{
     if (m_presentation == Presentation::ContourMap) {
-        if (!m_map) {
-            const std::vector<BoundaryOverlay> noBoundaries;
-            const std::vector<BoundaryOverlay>& boundaries
-                = filled ? m_overlays.boundaries : noBoundaries;
-            m_map = buildMapGeometry(samples->map, mesh, zones, boundaries);
-            m_map->wells = std::move(wells);
-            const ValidityZone* zone = filled ? m_overlays.validity.get() : nullptr;
-            if (zone != nullptr && zone->columns == (grid->columnCount() - 1) / zone->stride + 1
-                && zone->rows == (grid->rowCount() - 1) / zone->stride + 1
-                && xSpacing == grid->nodeSpacing() && ySpacing == grid->nodeSpacing()) {
-                const QPainterPath edge = validityEdge(withArea(samples->map), *grid, *zone);
-                if (boundaries.empty()) {
-                    m_map->validityEdge = edge;
-                } else {
-                    for (const QPolygonF& line : edge.toSubpathPolygons())
-                        for (const QPolygonF& piece : clippedToAquifer(line, boundaries))
-                            m_map->validityEdge.addPolygon(piece);
-                }
-            }
-        }
+        if (!m_map)
+            m_map = chartMapGeometry(source());
         return;
     }
-    if (!m_surface) {
-        m_surface = buildSurfaceModel(samples->surface, mesh, zones);
-        placeWells(*m_surface, samples->surface, wells);
-        if (filled)
-            m_surface->boundaries = m_overlays.boundaries;
-        m_surfaceSamples = samples;
-        m_surfaceWells = std::move(wells);
-    }
+    if (!m_surface)
+        m_surface = chartSurface(source());
     if (!m_projection)
-        m_projection = projectSurface(*m_surface, m_angles);
+        m_projection = projectSurface(m_surface->model, m_angles);
 }
 
 void Chart3D::paintChart(QPainter& painter, const QRectF& target) const
 {
     buildGeometry();
-    if (m_presentation == Presentation::ContourMap) {
+    if (m_presentation == Presentation::ContourMap)
         paintMap(painter, target, *m_map);
-        return;
-    }
-    // A small picture shows no more faces than it has room for: about one per 7 pixels across.
-    // A vector file of the surface (the report's) then stays small, and looks the same.
-    const int perSide = std::clamp(static_cast<int>(target.width() / 7.0), 24,
-        ChartSamples::SurfaceSamplesPerSide);
-    if (perSide >= m_surface->columns && perSide >= m_surface->rows) {
-        paintSurface(painter, target, *m_projection);
-        return;
-    }
-    const SampledField coarse = coarsened(m_surfaceSamples->surface, perSide);
-    SurfaceModel model = buildSurfaceModel(coarse, m_surface->meshShown, m_surface->zonesFilled);
-    placeWells(model, coarse, m_surfaceWells);
-    model.boundaries = m_surface->boundaries;
-    paintSurface(painter, target, projectSurface(model, m_angles));
+    else
+        paintSurfaceChart(painter, target, *m_surface, *m_projection);
 }
 
 void Chart3D::paintEvent(QPaintEvent*)
@@ -344,18 +304,15 @@ QSize Chart3D::pictureSize() const
     return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
 }
 
-QString Chart3D::writePictureFile(const std::filesystem::path& path, PictureFormat format) const
+QString Chart3D::writePictureFile(
+    const std::filesystem::path& path, std::optional<PictureFormat> format) const
 {
-    return writePicture(path, format, pictureSize(),
-        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
-}
-
-QString Chart3D::savePicture(const std::filesystem::path& path) const
-{
-    std::optional<PictureFormat> format = pictureFormatOf(path);
+    if (!format)
+        format = pictureFormatOf(path);
     if (!format)
         return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
-    return writePictureFile(path, *format);
+    return writePicture(path, *format, pictureSize(),
+        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
 }
 
 bool Chart3D::drawToFile(const QString& fileName, std::int32_t formatCode) const

@@ -15,11 +15,7 @@
 // a chart shows its design state: a small sample cone on a 20 x 20 m map.
 
 #include "compute/drawdown_grid.h"
-#include "views/chart_overlays.h"
-#include "views/map_geometry.h"
-#include "views/picture_files.h"
-#include "views/grid_sampling.h"
-#include "views/surface_geometry.h"
+#include "views/chart_geometry.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -107,7 +103,7 @@ enum class RotationAxis { X, Y, Z };
 class Chart3D : public QWidget {
     Q_OBJECT
 public:
-    enum class Presentation { ContourMap, Surface };
+    using Presentation = ChartKind;
 
     explicit Chart3D(Presentation presentation, QWidget* parent = nullptr);
     ~Chart3D() override;
@@ -129,15 +125,14 @@ public:
     void setViewAngle(RotationAxis axis, double degrees);
     ViewAngles viewAngles() const { return m_angles; }
 
-    // Draws the current picture into fileName; formatCode 0 is a Windows Metafile (then 1 PNG,
-    // 2 SVG, 3 PDF). Returns whether the file was written.
+    // The current picture in the given format, or the one the extension names, at the chart's
+    // size (960 x 720 when it is too small to read). An empty string when written, else "Cannot
+    // write the picture <path>: <Reason>.". Paths are the file system's bytes (writePicture).
+    [[nodiscard]] QString writePictureFile(
+        const std::filesystem::path& path, std::optional<PictureFormat> format = {}) const;
+    // The component's own call: formatCode 0 is a Windows Metafile (then 1 PNG, 2 SVG, 3 PDF).
+    // Returns whether the file was written.
     bool drawToFile(const QString& fileName, std::int32_t formatCode) const;
-    // The same, in the format the extension names; an empty string when written, else the reason.
-    // Paths are the file system's bytes (see writePicture).
-    QString savePicture(const std::filesystem::path& path) const;
-    // The current picture in the given format under any name; an empty string when written, else
-    // "Cannot write the picture <path>: <Reason>.".
-    QString writePictureFile(const std::filesystem::path& path, PictureFormat format) const;
 
     // The one paint routine: the screen, the files and the tests all draw through it.
     void paintChart(QPainter& painter, const QRectF& target) const;
@@ -163,6 +158,7 @@ private:
     void viewChanged(); // the angles: the projection is stale
     void requestRepaint();
     QSize pictureSize() const;
+    ChartSource source() const; // what the data grid, the style and the overlays say to show
     void buildGeometry() const;
 
     Presentation m_presentation;
@@ -176,9 +172,7 @@ private:
 
     // Geometry, rebuilt lazily after a change.
     mutable std::optional<MapGeometry> m_map;
-    mutable std::optional<SurfaceModel> m_surface;
-    mutable std::shared_ptr<const ChartSamples> m_surfaceSamples; // what m_surface was made of
-    mutable std::vector<WellMarker> m_surfaceWells;
+    mutable std::optional<SurfaceChart> m_surface;
     mutable std::optional<SurfaceProjection> m_projection;
 };
 

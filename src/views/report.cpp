@@ -341,6 +341,32 @@ namespace {
 
 } // namespace
 
+ReportContent reportContentOf(const ScenarioInputs& inputs,
+    const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
+    const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
+    const ViewAngles& view)
+{
+    ReportContent content;
+    content.inputs = inputs;
+    content.grid = grid;
+    content.largestDrawdown = largest.drawdown;
+    content.largestX = largest.x;
+    content.largestY = largest.y;
+    content.scenarioName = scenarioName;
+    content.made = QDateTime::currentDateTime();
+    const ChartSource source { grid, inputs.Step, inputs.Step, overlays };
+    auto map = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
+    auto surface = std::make_shared<const ChartPicture>(ChartKind::Surface, source, view);
+    content.map = [map](QPainter& painter, const QRectF& area) { map->paint(painter, area); };
+    content.surface
+        = [surface](QPainter& painter, const QRectF& area) { surface->paint(painter, area); };
+    if (!inputs.Observations.empty() || inputs.ProfileLine)
+        content.curves = [curves](QPainter& painter, const QRectF& area) {
+            paintCurves(painter, area, curves);
+        };
+    return content;
+}
+
 void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,
     const std::function<bool()>& newPage)
 {

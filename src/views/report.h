@@ -7,8 +7,10 @@
 // fit the first page goes on to a second, the pages numbered. A PDF whose text is text, whose
 // charts are vector, with its title, subject and creator set.
 
-#include "compute/drawdown_grid.h"
+#include "compute/drawdown_engine.h"
 #include "compute/scenario.h"
+#include "views/chart_geometry.h"
+#include "views/curves_chart.h"
 #include "views/picture_files.h"
 
 #include <QDateTime>
@@ -31,6 +33,14 @@ struct ReportContent {
     PaintRoutine surface; // the 3D surface
     PaintRoutine curves; // empty: no curves (no observation point and no profile)
 };
+
+// The report of a run, as both programs make it: its inputs and results, the map and the surface
+// drawn as the window's charts draw them (the surface turned by view, the overlays the run's),
+// and the curves when there are observation points or a profile.
+ReportContent reportContentOf(const ScenarioInputs& inputs,
+    const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
+    const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
+    const ViewAngles& view);
 
 // Paints the pages into page (A4 portrait at 96 units per inch), calling newPage between them.
 void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,

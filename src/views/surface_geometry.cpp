@@ -137,6 +137,7 @@ void placeWells(SurfaceModel& model, const SampledField& field, std::vector<Well
 SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles)
 {
     SurfaceProjection projection;
+    projection.angles = angles;
     projection.scale = model.scale;
     projection.meshShown = model.meshShown;
     const Matrix view = viewMatrix(angles);

@@ -96,6 +96,7 @@ struct SurfaceProjection {
     std::vector<Label> wellLabels; // at the stems' tops
     QRectF bounds; // of the projected box, view units
     ColourScale scale;
+    ViewAngles angles; // the view it was projected for
     bool meshShown = false;
 };
 

@@ -1132,11 +1132,11 @@ void main1::exportGisFile(GisFile kind)
 
 void main1::exportReport()
 {
-    const QString name = m_scenarioPath.isEmpty()
+    const QString fileName = m_scenarioPath.isEmpty()
         ? QStringLiteral("report.pdf")
         : QFileInfo(m_scenarioPath).completeBaseName() + QStringLiteral(".pdf");
     std::optional<QString> chosen = askFileToWrite(QStringLiteral("Save the report"),
-        QStringLiteral("PDF (*.pdf)"), m_desktop.dataFolder() + QLatin1Char('/') + name,
+        QStringLiteral("PDF (*.pdf)"), m_desktop.dataFolder() + QLatin1Char('/') + fileName,
         QStringLiteral("pdf"));
     if (!chosen)
         return;
@@ -1145,24 +1145,11 @@ void main1::exportReport()
         return;
     const QString path = *chosen;
 
-    ReportContent content;
-    content.inputs = *m_lastInputs;
-    content.grid = DrawdownGrid;
-    content.largestDrawdown = m_lastPeak.drawdown;
-    content.largestX = m_lastPeak.x;
-    content.largestY = m_lastPeak.y;
-    content.scenarioName = m_scenarioPath.isEmpty() ? QStringLiteral("not saved to a file")
-                                                    : QFileInfo(m_scenarioPath).fileName()
+    const QString name = m_scenarioPath.isEmpty() ? QStringLiteral("not saved to a file")
+                                                   : QFileInfo(m_scenarioPath).fileName()
             + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
-    content.made = QDateTime::currentDateTime();
-    content.map
-        = [this](QPainter& painter, const QRectF& area) { Chart3D1->paintChart(painter, area); };
-    content.surface
-        = [this](QPainter& painter, const QRectF& area) { Chart3D2->paintChart(painter, area); };
-    if (curvesChart->hasData())
-        content.curves = [this](QPainter& painter, const QRectF& area) {
-            paintCurves(painter, area, curvesChart->data());
-        };
+    const ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak,
+        m_overlays, curvesChart->data(), name, Chart3D2->viewAngles());
     const QString error = writeReport(QFile::encodeName(path).toStdString(), content);
     if (error.isEmpty())
         showRecorded(path);

@@ -287,7 +287,7 @@ private slots:
         for (const char* name : { "m.svg", "m.wmf", "s.svg", "s.wmf" }) {
             const QString path = folder.filePath(QLatin1String(name));
             const Chart3D& chart = name[0] == 'm' ? map : surface;
-            QCOMPARE(chart.savePicture(QFile::encodeName(path).toStdString()), QString());
+            QCOMPARE(chart.writePictureFile(QFile::encodeName(path).toStdString()), QString());
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray bytes = file.readAll();
@@ -304,7 +304,7 @@ private slots:
         ScenarioTexts theis = ScenarioTexts::example();
         theis.method = "theis";
         PlotMap(map, runOf(theis));
-        QCOMPARE(map.savePicture(
+        QCOMPARE(map.writePictureFile(
                      QFile::encodeName(folder.filePath(QStringLiteral("t.svg"))).toStdString()),
             QString());
         QFile file(folder.filePath(QStringLiteral("t.svg")));
@@ -360,7 +360,7 @@ private slots:
         Chart3D chart(Chart3D::Presentation::Surface);
         Plot3D(chart, sourceOf(oneWell(50, 50, 100)));
         QString path = folder.filePath(name);
-        QCOMPARE(chart.savePicture(QFile::encodeName(path).toStdString()), QString());
+        QCOMPARE(chart.writePictureFile(QFile::encodeName(path).toStdString()), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(startsWith.size()) == startsWith);
@@ -377,10 +377,10 @@ private slots:
         QVERIFY(!chart.drawToFile(underAFile, 0));
         QVERIFY(!chart.drawToFile(QString(), 0)); // a cancelled dialog leaves no name
         QVERIFY(!chart.drawToFile(folder.filePath(QStringLiteral("x.wmf")), 7)); // no such format
-        QCOMPARE(chart.savePicture(QFile::encodeName(underAFile).toStdString()),
+        QCOMPARE(chart.writePictureFile(QFile::encodeName(underAFile).toStdString()),
             QStringLiteral("Cannot write the picture ") + underAFile
                 + QStringLiteral(": Cannot create its folder: Not a directory."));
-        QCOMPARE(chart.savePicture(
+        QCOMPARE(chart.writePictureFile(
                      QFile::encodeName(folder.filePath(QStringLiteral("map.bmp"))).toStdString()),
             QStringLiteral("Cannot write the picture ") + folder.filePath(QStringLiteral("map.bmp"))
                 + QStringLiteral(": The name must end in .wmf, .svg, .pdf or .png."));

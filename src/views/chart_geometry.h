@@ -1,0 +1,66 @@
+#pragma once
+
+// A chart of a drawdown map without a widget: the contour map's geometry, or the surface's model
+// and its projection, made from a grid and what is drawn over it, and painted on any device. The
+// window's charts, the pictures of drawfield-batch and the report all paint from here.
+
+#include "views/chart_overlays.h"
+#include "views/grid_sampling.h"
+#include "views/map_geometry.h"
+#include "views/picture_files.h"
+#include "views/surface_geometry.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace drawfield {
+
+enum class ChartKind { ContourMap, Surface };
+
+// What a chart shows: a grid's lattice at the given spacings (m), what is drawn over it, and
+// the display style.
+struct ChartSource {
+    std::shared_ptr<const DrawdownGrid> grid;
+    int xSpacing = 1;
+    int ySpacing = 1;
+    ChartOverlays overlays;
+    bool meshShown = false; // lattice lines over the map, mesh lines over the surface
+    bool zonesFilled = true; // colour bands; lines only (the map) or white faces when false
+};
+
+// The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a
+// validity zone of this lattice, the dashed edge where Cooper-Jacob holds.
+MapGeometry chartMapGeometry(const ChartSource& source);
+
+// The surface's model with what it was made of, so that a smaller picture can take fewer faces.
+struct SurfaceChart {
+    SurfaceModel model;
+    std::shared_ptr<const ChartSamples> samples;
+    std::vector<WellMarker> wells;
+};
+SurfaceChart chartSurface(const ChartSource& source);
+
+// Paints the surface turned by projection's angles into target: no more faces than the picture
+// has room for (about one per 7 pixels across), so a small vector picture stays small.
+void paintSurfaceChart(QPainter& painter, const QRectF& target, const SurfaceChart& surface,
+    const SurfaceProjection& projection);
+
+// A whole chart, built and painted at once: for pictures and the report.
+class ChartPicture {
+public:
+    ChartPicture(ChartKind kind, const ChartSource& source, const ViewAngles& angles = {});
+    void paint(QPainter& painter, const QRectF& target) const;
+    // Writes it as a picture file of the given size (960 x 720 for drawfield-batch). Returns ""
+    // when written, else "Cannot write the picture <path>: <Reason>.".
+    [[nodiscard]] QString write(const std::filesystem::path& path, PictureFormat format,
+        const QSize& pixels) const;
+
+private:
+    ChartKind m_kind;
+    std::optional<MapGeometry> m_map;
+    std::optional<SurfaceChart> m_surface;
+    std::optional<SurfaceProjection> m_projection;
+};
+
+} // namespace drawfield
