@@ -13,7 +13,7 @@
 #include "compute/user_text.h"
 #include "gis/gis_files.h"
 #include "surfer/process_automation.h"
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"

@@ -1,6 +1,6 @@
 #include "window/desktop.h"
 
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 
 #include <QApplication>
 #include <QDesktopServices>

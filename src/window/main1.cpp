@@ -10,7 +10,7 @@
 #include "compute/scenario_file.h"
 #include "gis/gis_files.h"
 #include "surfer/process_automation.h"
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"

@@ -9,7 +9,7 @@
 #include "fake_desktop.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
 #include "window/boundaries_tab.h"

@@ -1,7 +1,7 @@
 // Where the programs find their resources and write their data, in a build tree and in an
 // installed tree.
 
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 
 #include <QDir>
 #include <QFile>

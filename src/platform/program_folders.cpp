@@ -1,4 +1,4 @@
-#include "surfer/program_folders.h"
+#include "platform/program_folders.h"
 
 #include <QDir>
 #include <QFileInfo>
