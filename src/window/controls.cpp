@@ -419,11 +419,11 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event)
     case QEvent::DragEnter:
     case QEvent::Drop: {
         // The platform window passes input on to the widget under it: only widgets are
-        // turned away, all but the open one.
+        // turned away, all but the open one (when there is one).
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr)
             return false;
-        return widget != m_open && !m_open->isAncestorOf(widget);
+        return m_open == nullptr || (widget != m_open && !m_open->isAncestorOf(widget));
     }
     default:
         return false;

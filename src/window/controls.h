@@ -127,8 +127,8 @@ private:
 };
 
 // While installed on the application, lets no user input through but to one widget (and its
-// children) and calls onEscape when Escape is pressed: the window keeps painting while a long
-// task runs, and that widget (a Stop button) is the only way in.
+// children; none when it is null) and calls onEscape when Escape is pressed: the window keeps
+// painting while a long task runs, and that widget (a Stop button) is the only way in.
 class InputGate : public QObject {
     Q_OBJECT
 public:
@@ -144,5 +144,8 @@ private:
 
 // The program's icon: a cone of depression seen from above.
 QIcon drawfieldIcon();
+
+// The sans-serif font the window was designed with, or the nearest one installed.
+QFont sansSerif(double points, bool bold = false);
 
 } // namespace drawfield

@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <stop_token>
 
 class QCheckBox;
 class QComboBox;
@@ -42,6 +41,8 @@ class ExtentPicture;
 class FlexGrid;
 class OptionsTab;
 class ProgressBox;
+class ScenarioDocument;
+class TaskRunner;
 class TabControl;
 class TimeBoundariesTab;
 
@@ -122,7 +123,7 @@ public:
     // The texts of every field, as a scenario file holds them; and the other way.
     ScenarioTexts fieldTexts() const;
     void setFieldTexts(const ScenarioTexts& texts);
-    const QString& scenarioPath() const { return m_scenarioPath; } // empty: no file
+    const QString& scenarioPath() const; // empty: no file
     // The fields differ from the open file, or without one from the start-up texts; a cell being
     // typed in counts.
     bool hasUnsavedChanges() const;
@@ -135,24 +136,25 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The tabs and their controls, placed as designed (classic_tabs.cpp).
+    void buildTabs();
     void buildDataInputTab(QWidget* tab);
     void buildMapTab(QWidget* tab);
     void build3DViewTab(QWidget* tab);
     void buildInfosTab(QWidget* tab);
     void buildCurvesTab(QWidget* tab);
-    void place(QWidget* control, int left, int top, int width, int height);
     QScrollArea* scrolled(QWidget* page, QWidget* content);
     void setTabOrder();
+    int menuBarHeight() const;
+
     void buildMenus();
     enum class GisFile { GeoTiff, Contours };
     // Writes the map of the fields for GIS, to a file the user names (running them first when
     // they changed since the last run).
     void exportGisFile(GisFile kind);
-    // Writes the one-page report of the fields, to a file the user names (likewise).
+    // Writes the report of the fields, to a file the user names (likewise).
     void exportReport();
     void showStop(const QString& text);
-    void showWarning(const QString& text);
-    void showRecorded(const QString& path); // "<path> has been recorded"
     // Turns every menu action and its shortcut off while a task runs, and on again.
     void setCommandsEnabled(bool enabled);
     // Reads and computes the fields. As pressed, the run also opens the record file when asked,
@@ -162,46 +164,21 @@ private:
     bool runFields(RunShows shows);
     // Runs the fields unless the last run was of them as they are: false when that run fails.
     bool runIfFieldsChanged();
-    // Asks for a file to write, adds suffix when the name has none, and asks before replacing it
-    // or any file of the set it writes (setOf, the file alone when empty). Empty when cancelled.
-    std::optional<QString> askFileToWrite(const QString& title, const QString& filter,
-        const QString& initialPath, const QString& suffix,
-        const std::function<QStringList(const QString&)>& setOf = {});
-    int menuBarHeight() const;
     void updateTitle();
-    void rememberRecent(const std::filesystem::path& file);
-    void fillRecentMenu();
-    bool chooseAndOpenScenario();
-    // Asks about unsaved changes when there are some: false when the user cancels (or a save
-    // fails), so what was about to happen does not.
-    bool settleUnsavedChanges();
     PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
-    // Hands the record file to the mapping program when "SURFER Grid" is ticked. It runs off the
-    // interface thread like the computation: the window keeps painting, input is ignored but for
-    // the export panel's Stop button (or Escape), and the outcome is said when it is not a success.
+    // Hands the record file to the mapping program when "SURFER Grid" is ticked, as a task: the
+    // outcome is said when it is not a success.
     void SURFER_Export(const QString& Surfer_fichier);
-    // Runs task off the interface thread while the export panel shows its progress; the panel's
-    // Stop button, Escape or closing the window ask it to stop through its token. The window
-    // keeps painting; other input is ignored until the task ends.
-    using ExportProgress = std::function<void(double fraction, const QString& activity)>;
-    using BackgroundTask = std::function<void(std::stop_token, const ExportProgress&)>;
-    void runWithExportPanel(const QString& title, const BackgroundTask& task);
 
     Desktop& m_desktop;
     AutomationFactory m_automation;
-    bool m_running = false;
-    bool m_exporting = false;
-    bool m_closeAfterRun = false;
-    std::stop_source m_stop; // asks a running computation to end
-    std::stop_source m_exportStop; // asks a running export to end
+    TaskRunner* m_tasks; // the run and every export, one at a time
+    ScenarioDocument* m_document; // the scenario file the fields came from
     ChartOverlays m_overlays; // the last run's wells and validity zone
     std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
     ScenarioTexts m_lastRunTexts; // and the texts it read
     DrawdownPeak m_lastPeak; // and its largest drawdown
-    QString m_scenarioPath; // the scenario file open, or empty, as shown
-    std::filesystem::path m_scenarioFile; // and as the system names it
-    ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
     bool m_closeConfirmed = false; // unsaved changes settled for this close
 };
 

@@ -1,0 +1,151 @@
+// The window's files: the pictures of the map, the surface and the curves, the map for GIS and
+// the report, each through one export action (a file asked for, written, the outcome said).
+
+#include "window/main1.h"
+
+#include "compute/user_text.h"
+#include "gis/gis_files.h"
+#include "views/chart3d.h"
+#include "views/curves_chart.h"
+#include "views/report.h"
+#include "window/desktop.h"
+#include "window/export_action.h"
+#include "window/scenario_document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace drawfield {
+
+void main1::Command17_Click() { Plot3D(*Chart3D2, plotSource()); }
+
+void main1::Command2_Click() { savePlot(*Chart3D1, QStringLiteral("my_map.wmf")); }
+
+void main1::Command27_Click() { savePlot(*Chart3D2, QStringLiteral("my_Plot3D.wmf")); }
+
+void main1::savePlot(Chart3D& chart, const QString& defaultName)
+{
+    const QString dataFolder = m_desktop.dataFolder();
+    QDir().mkpath(dataFolder);
+    ExportRequest request;
+    request.title = QStringLiteral("Select a Windows Meta File name");
+    request.filter = QStringLiteral(" *.WMF");
+    request.initialPath = dataFolder + QLatin1Char('/') + defaultName;
+    request.write = [&chart](const QString& path, std::stop_token, const TaskRunner::Progress&) {
+        return WriteOutcome {
+            chart.writePictureFile(QFile::encodeName(path).toStdString(), PictureFormat::Wmf), {}
+        };
+    };
+    exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+void main1::saveCurvesPicture()
+{
+    const QString dataFolder = m_desktop.dataFolder();
+    QDir().mkpath(dataFolder);
+    ExportRequest request;
+    request.title = QStringLiteral("Save the curves as a picture");
+    request.filter = QStringLiteral("Pictures (*.wmf *.svg *.pdf *.png)");
+    request.initialPath = dataFolder + QStringLiteral("/my_curves.wmf");
+    request.extension = QStringLiteral("wmf");
+    request.write = [this](const QString& chosen, std::stop_token, const TaskRunner::Progress&) {
+        const std::filesystem::path path = QFile::encodeName(chosen).toStdString();
+        const std::optional<PictureFormat> format = pictureFormatOf(path);
+        return WriteOutcome { format ? curvesChart->writePictureFile(path, *format)
+                                     : pictureError(path,
+                                         QStringLiteral(
+                                             "the name must end in .wmf, .svg, .pdf or .png")),
+            {} };
+    };
+    exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+void main1::exportGisFile(GisFile kind)
+{
+    const bool geoTiff = kind == GisFile::GeoTiff;
+    ExportRequest request;
+    request.title = geoTiff ? QStringLiteral("Save the drawdown as a GeoTIFF")
+                            : QStringLiteral("Save the contours for GIS");
+    request.filter = geoTiff
+        ? QStringLiteral("GeoTIFF (*.tif)")
+        : QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Shapefile (*.shp)");
+    request.initialPath = m_desktop.dataFolder()
+        + (geoTiff ? QStringLiteral("/drawdown.tif") : QStringLiteral("/contours.gpkg"));
+    request.extension = geoTiff ? QStringLiteral("tif") : QStringLiteral("gpkg");
+    request.setOf = [geoTiff](const QString& path) {
+        if (geoTiff)
+            return QStringList { path };
+        QStringList files;
+        for (const std::filesystem::path& file :
+            contourFilesOf(QFile::encodeName(path).toStdString()))
+            files << QFile::decodeName(QByteArray::fromStdString(file.native()));
+        return files;
+    };
+    // The export is of the fields as they are now: they run first when they changed.
+    std::shared_ptr<const drawfield::DrawdownGrid> grid;
+    ScenarioInputs inputs;
+    std::vector<double> levels;
+    request.prepare = [&](const QString& path) {
+        if (!runIfFieldsChanged())
+            return false;
+        grid = DrawdownGrid;
+        inputs = *m_lastInputs;
+        if (const std::string problem = georeferenceProblem(
+                inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+            !problem.empty()) {
+            showStop(QString::fromLocal8Bit(
+                cannotMessage("write", geoTiff ? "GeoTIFF file" : "contour file",
+                    QFile::encodeName(path).toStdString(), problem)));
+            return false;
+        }
+        if (!geoTiff)
+            levels = mapLevels(grid);
+        return true;
+    };
+    // Off the interface thread, with the export's panel: a large map takes seconds.
+    request.working = QStringLiteral("Exporting for GIS");
+    request.write = [&](const QString& path, std::stop_token stop,
+                        const TaskRunner::Progress& progress) {
+        const std::filesystem::path file = QFile::encodeName(path).toStdString();
+        const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
+                                         : QStringLiteral("Tracing the contours");
+        const GisProgress report = [&](double fraction) {
+            progress(fraction, activity);
+            return !stop.stop_requested();
+        };
+        WriteOutcome outcome;
+        if (geoTiff)
+            writeGeoTiff(file, *grid, inputs.Place, report);
+        else
+            outcome.notes
+                = writeContours(file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
+        return outcome;
+    };
+    exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+void main1::exportReport()
+{
+    const QString& scenario = m_document->path();
+    ExportRequest request;
+    request.title = QStringLiteral("Save the report");
+    request.filter = QStringLiteral("PDF (*.pdf)");
+    request.initialPath = m_desktop.dataFolder() + QLatin1Char('/')
+        + (scenario.isEmpty() ? QStringLiteral("report.pdf")
+                              : QFileInfo(scenario).completeBaseName() + QStringLiteral(".pdf"));
+    request.extension = QStringLiteral("pdf");
+    // The report is of the fields as they are now, under the name they are saved to.
+    request.prepare = [this](const QString&) { return runIfFieldsChanged(); };
+    request.write = [&](const QString& path, std::stop_token, const TaskRunner::Progress&) {
+        const QString name = scenario.isEmpty() ? QStringLiteral("not saved to a file")
+                                                : QFileInfo(scenario).fileName()
+                + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
+        const ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak,
+            m_overlays, curvesChart->data(), name, Chart3D2->viewAngles());
+        return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
+    };
+    exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+} // namespace drawfield
