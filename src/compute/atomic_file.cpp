@@ -1,12 +1,12 @@
 #include "compute/atomic_file.h"
 
+#include "compute/staged_files.h"
 #include "compute/user_text.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <random>
 #include <system_error>
 
 #include <fcntl.h>
@@ -20,10 +20,10 @@ namespace {
     constexpr std::size_t BufferBytes = std::size_t { 1 } << 20;
     constexpr int MostLinksFollowed = 40; // as the kernel's own limit for a path
 
-    // Temporary files to remove when SIGINT or SIGTERM ends the program. The handler may run at
+    // Staging folders to remove when SIGINT or SIGTERM ends the program. The handler may run at
     // any moment, so the list is fixed-size memory that it reads without locks or allocation.
     struct CleanUpSlot {
-        std::atomic<int> state { 0 }; // 0 free, 1 being filled, 2 a file to remove, 3 a folder
+        std::atomic<int> state { 0 }; // 0 free, 1 being filled, 2 a folder to remove
         char path[4096] = {};
     };
     CleanUpSlot cleanUpSlots[32];
@@ -56,13 +56,9 @@ namespace {
 
     extern "C" void removeTemporaryFilesAndEnd(int signal)
     {
-        for (CleanUpSlot& slot : cleanUpSlots) {
-            const int state = slot.state.load();
-            if (state == 2)
-                ::unlink(slot.path);
-            else if (state == 3)
+        for (CleanUpSlot& slot : cleanUpSlots)
+            if (slot.state.load() == 2)
                 removeFolderOfFiles(slot.path);
-        }
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     }
@@ -83,10 +79,10 @@ namespace {
         }
     }
 
-    int registerForCleanUp(const std::filesystem::path& path, bool folder = false)
+    int registerForCleanUp(const std::filesystem::path& folder)
     {
         installHandlers();
-        const std::string& text = path.native();
+        const std::string& text = folder.native();
         if (text.size() >= sizeof(CleanUpSlot::path))
             return -1;
         for (int i = 0; i < static_cast<int>(std::size(cleanUpSlots)); ++i) {
@@ -95,7 +91,7 @@ namespace {
             if (!slot.state.compare_exchange_strong(expected, 1))
                 continue;
             std::memcpy(slot.path, text.c_str(), text.size() + 1);
-            slot.state.store(folder ? 3 : 2);
+            slot.state.store(2);
             return i;
         }
         return -1;
@@ -225,35 +221,13 @@ AtomicFile::AtomicFile(std::filesystem::path path, std::string what)
         return;
     }
 
-    std::error_code error;
-    std::filesystem::path folder = m_target.parent_path();
-    if (!folder.empty())
-        std::filesystem::create_directories(folder, error);
-    if (error)
-        fail("cannot create its folder: " + error.message());
-
-    std::random_device random;
-    for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
-        m_temporaryPath = m_target;
-        m_temporaryPath += ".tmp-" + std::to_string(random() % 1000000000u);
-        // O_EXCL: never reuse a name that already exists.
-        m_fd = ::open(m_temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (m_fd < 0) {
-        int openError = errno;
-        m_temporaryPath.clear();
-        fail(errorText(openError));
-    }
-    m_registration = registerForCleanUp(m_temporaryPath);
-    if (destination.exists) {
-        // The replacement keeps the old file's permissions, and its owner where we may set it.
-        ::fchmod(m_fd, destination.status.st_mode & 07777);
-        if (::fchown(m_fd, destination.status.st_uid, destination.status.st_gid) != 0) {
-            // Only a privileged user may give a file away; others keep their own ownership.
-        }
-    }
+    // A file is made in a staging folder beside the one it replaces, and moved into place (with
+    // the permissions and owner of the old one) when it is whole.
+    m_staging = std::make_unique<StagedFiles>(m_path, m_what);
+    const std::filesystem::path staged = m_staging->staged(m_target);
+    m_fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd < 0)
+        fail(errorText(errno));
     m_buffer.reserve(BufferBytes);
 }
 
@@ -304,10 +278,13 @@ void AtomicFile::commit()
         fail(errorText(errno));
     if (m_direct)
         return;
-    if (::rename(m_temporaryPath.c_str(), m_target.c_str()) != 0)
-        fail(errorText(errno));
-    unregister(m_registration);
-    m_temporaryPath.clear();
+    try {
+        m_staging->commit();
+    } catch (const FileWriteError&) {
+        discard();
+        throw;
+    }
+    m_staging.reset();
 }
 
 void AtomicFile::fail(const std::string& reason)
@@ -322,15 +299,11 @@ void AtomicFile::discard() noexcept
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_temporaryPath.empty()) {
-        ::unlink(m_temporaryPath.c_str());
-        m_temporaryPath.clear();
-    }
-    unregister(m_registration);
+    m_staging.reset(); // and what it staged
 }
 
 CleanUpOnSignal::CleanUpOnSignal(const std::filesystem::path& folder)
-    : m_slot(registerForCleanUp(folder, true))
+    : m_slot(registerForCleanUp(folder))
 {
 }
 
@@ -363,58 +336,6 @@ void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& lik
     if (::chown(path.c_str(), like.owner, like.group) != 0) {
         // Only a privileged user may give a file away; others keep their own ownership.
     }
-}
-
-void moveIntoPlace(
-    const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what)
-{
-    auto failure = [&](const std::string& reason) {
-        return FileWriteError(cannotMessage("write", what, to.native(), reason));
-    };
-    Destination destination;
-    try {
-        destination = destinationOf(to);
-    } catch (const std::system_error& error) {
-        throw failure(error.code().message());
-    }
-    if (destination.exists && S_ISDIR(destination.status.st_mode))
-        throw failure("it is a folder");
-    if (!destination.direct) {
-        if (destination.exists) {
-            ::chmod(from.c_str(), destination.status.st_mode & 07777);
-            if (::chown(from.c_str(), destination.status.st_uid, destination.status.st_gid) != 0) {
-                // Kept by its maker where the user may not give it away.
-            }
-        }
-        if (::rename(from.c_str(), destination.target.c_str()) == 0)
-            return;
-        if (errno != EXDEV)
-            throw failure(errorText(errno));
-    }
-    // Another file system, or a device: copy the bytes, then let the finished file go.
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        throw failure(errorText(errno));
-    try {
-        AtomicFile out(to, what);
-        std::string chunk(BufferBytes, '\0');
-        for (;;) {
-            ssize_t got = ::read(in, chunk.data(), chunk.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                throw failure(errorText(errno));
-            if (got == 0)
-                break;
-            out.write(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
-        }
-        out.commit();
-    } catch (...) {
-        ::close(in);
-        throw;
-    }
-    ::close(in);
-    ::unlink(from.c_str());
 }
 
 } // namespace drawfield

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace drawfield {
+
+class StagedFiles;
 
 // A file could not be written; what() is a sentence for the user:
 // "Cannot write the <what> <path>: <Reason>."
@@ -16,15 +19,15 @@ public:
 
 // Writes a file so that a failure never leaves half of it, whatever stands at the path:
 //
-// - a regular file or nothing: the bytes go to a temporary file in the same folder, which
-//   commit() renames into place; until then the old file stays as it was. The new file keeps the
-//   old one's permissions. The folder is created when missing. On SIGINT or SIGTERM the
-//   temporary file is removed before the program ends.
+// - a regular file or nothing: the bytes go to a file staged beside it (StagedFiles, a set of
+//   one), which commit() moves into place; until then the old file stays as it was. The new file
+//   keeps the old one's permissions. The folder is created when missing. On SIGINT or SIGTERM
+//   the staged file is removed before the program ends.
 // - a symbolic link: followed; the file it points to is replaced and the link stays.
 // - a device, a FIFO or a socket (/dev/null, /dev/stdout, a pipe): written into directly, never
 //   replaced. "-" is standard output.
 //
-// Every failure throws FileWriteError; without commit() a temporary file is removed.
+// Every failure throws FileWriteError; without commit() the staged file is removed.
 class AtomicFile {
 public:
     // `what` names the file in messages, for example "record file".
@@ -49,16 +52,15 @@ private:
 
     std::filesystem::path m_path; // as given, for messages
     std::filesystem::path m_target; // the file that is replaced (symbolic links followed)
-    std::filesystem::path m_temporaryPath; // empty when writing directly or when done
+    std::unique_ptr<StagedFiles> m_staging; // none when writing directly or when done
     std::string m_what;
     std::string m_buffer;
     int m_fd = -1;
-    int m_registration = -1; // slot of the temporary file in the signal clean-up list
     bool m_direct = false;
 };
 
-// While it lives, a folder of files (no subfolders) that SIGINT or SIGTERM removes, as
-// AtomicFile's temporary file: for writers that stage several files before moving them in place.
+// While it lives, a folder of files (no subfolders) that SIGINT or SIGTERM removes: a staging
+// folder of StagedFiles.
 class CleanUpOnSignal {
 public:
     explicit CleanUpOnSignal(const std::filesystem::path& folder);
@@ -87,11 +89,5 @@ ReplacedFile replacedFileOf(const std::filesystem::path& path);
 
 // Gives the file at `path` the permissions and, where the user may, the owner of `like`.
 void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept;
-
-// Moves the finished file `from` to `to` as commit() would place it: a regular file or a new path
-// is replaced by rename, a symbolic link is followed, a device or FIFO receives the bytes. Throws
-// FileWriteError naming `to` as `what`.
-void moveIntoPlace(
-    const std::filesystem::path& from, const std::filesystem::path& to, const std::string& what);
 
 } // namespace drawfield

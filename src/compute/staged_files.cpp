@@ -149,8 +149,11 @@ void StagedFiles::commit(
         fail("it was already written");
     std::error_code error;
     std::vector<std::string> made;
+    // A writer's own staging (a helper program's, killed before it cleaned up) is no file of
+    // the set.
     for (const fs::directory_entry& entry : fs::directory_iterator(m_folder, error))
-        made.push_back(entry.path().filename().string());
+        if (!entry.path().filename().string().starts_with(StagingPrefix))
+            made.push_back(entry.path().filename().string());
     if (error)
         fail(error.message());
     std::sort(made.begin(), made.end());

@@ -1,7 +1,5 @@
 #include "mapper/gridding.h"
 
-#include <QFile>
-
 #include <cpl_conv.h>
 #include <cpl_string.h>
 #include <gdal.h>
@@ -9,6 +7,7 @@
 #include <gdalgrid.h>
 
 #include "compute/atomic_file.h"
+#include "compute/staged_files.h"
 #include "compute/user_text.h"
 
 #include <QFile>
@@ -20,7 +19,6 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
-#include <random>
 
 namespace drawfield::mapper {
 namespace {
@@ -165,23 +163,18 @@ void gridPoints(
     if (gridded != CE_None)
         throw refusal(lastGdalError());
 
-    // The grid is made under a temporary name and moved into place whole.
+    // The grid is staged beside its place and moved in whole.
     auto writeFailure = [&](const std::string& reason) {
         return MapperError(cannotMessage("write", "grid", pathBytes(gridPath), reason));
     };
     GDALDriverH driver = GDALGetDriverByName("GS7BG");
     if (driver == nullptr)
         throw writeFailure("GDAL has no Golden Software grid driver");
-    const std::filesystem::path finalPath = pathBytes(gridPath);
-    std::filesystem::path temporaryPath = finalPath;
-    temporaryPath += ".tmp-" + std::to_string(std::random_device()() % 1000000000u);
-    auto removeTemporary = [&] {
-        std::error_code ignored;
-        std::filesystem::remove(temporaryPath, ignored);
-    };
-    {
+    try {
+        StagedFiles staging(pathBytes(gridPath), "grid");
+        const std::filesystem::path staged = staging.staged(staging.target());
         Dataset dataset(
-            GDALCreate(driver, temporaryPath.c_str(), columns, rows, 1, GDT_Float64, nullptr));
+            GDALCreate(driver, staged.c_str(), columns, rows, 1, GDT_Float64, nullptr));
         if (!dataset)
             throw writeFailure(lastGdalError());
         double transform[6] = { xMin, spacing, 0.0, yMax, 0.0, -spacing };
@@ -198,17 +191,11 @@ void gridPoints(
                 == CE_None;
         if (written)
             GDALFlushCache(dataset.get());
-        if (!written || CPLGetLastErrorType() == CE_Failure) {
-            std::string reason = lastGdalError();
-            dataset.reset();
-            removeTemporary();
-            throw writeFailure(reason);
-        }
-    }
-    try {
-        moveIntoPlace(temporaryPath, finalPath, "grid");
+        if (!written || CPLGetLastErrorType() == CE_Failure)
+            throw writeFailure(lastGdalError());
+        dataset.reset();
+        staging.commit();
     } catch (const FileWriteError& error) {
-        removeTemporary();
         throw MapperError(error.what());
     }
 }

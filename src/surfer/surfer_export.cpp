@@ -1,11 +1,10 @@
 #include "surfer/surfer_export.h"
 
 #include "compute/atomic_file.h"
+#include "compute/staged_files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <optional>
 
@@ -52,18 +51,19 @@ ExportOutcome SURFER_Export(
     AutomationClient& client, const QString& Surfer_fichier, const ExportControl& control)
 {
     const SurferFiles files = surferFilesFor(Surfer_fichier);
-    // The files this export makes go to a folder of their own first, under their final names
-    // (the plot document names its grid relative to itself, so it moves with it).
-    const QString folder = QFileInfo(files.grid).absolutePath();
-    QDir().mkpath(folder);
-    QTemporaryDir staging(folder + QStringLiteral("/.drawfield-export-XXXXXX"));
-    if (!staging.isValid())
-        return { ExportOutcome::End::Lost,
-            QStringLiteral("cannot make a folder for the export's files in %1: %2")
-                .arg(folder, staging.errorString()) };
-    // Ctrl-C in a batch export removes it too.
-    const CleanUpOnSignal cleanUp(QFile::encodeName(staging.path()).toStdString());
-    auto staged = [&](const QString& path) { return staging.filePath(QFileInfo(path).fileName()); };
+    // The files this export makes are staged as a set first, under their final names (the plot
+    // document names its grid relative to itself, so it moves with it); Ctrl-C in a batch export
+    // removes them.
+    auto bytesOf = [](const QString& path) { return QFile::encodeName(path).toStdString(); };
+    std::optional<StagedFiles> staging;
+    try {
+        staging.emplace(bytesOf(files.document), "export file");
+    } catch (const FileWriteError& error) {
+        return { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
+    }
+    auto staged = [&](const QString& path) {
+        return QFile::decodeName(QByteArray::fromStdString(staging->staged(bytesOf(path)).native()));
+    };
     const SurferFiles made { staged(files.grid), staged(files.document), files.points,
         staged(files.picture) };
 
@@ -183,21 +183,13 @@ ExportOutcome SURFER_Export(
         return end.outcome; // the staging folder goes, with what it holds
     }
 
-    // Every file of this export takes its place, the document last, so whoever opens the new
-    // document finds the new grid; a file this export did not make is not left from another.
+    // The files of this export take their places together; a file this export did not make is
+    // not left from another.
     report(QStringLiteral("putting the files in place"));
-    const std::pair<QString, QString> moves[] = { { made.grid, files.grid },
-        { made.picture, files.picture }, { made.document, files.document } };
-    for (const auto& [from, to] : moves) {
-        try {
-            if (QFileInfo::exists(from))
-                moveIntoPlace(QFile::encodeName(from).toStdString(),
-                    QFile::encodeName(to).toStdString(), "export file");
-            else
-                QFile::remove(to);
-        } catch (const FileWriteError& error) {
-            return { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
-        }
+    try {
+        staging->commit({ bytesOf(files.grid), bytesOf(files.picture), bytesOf(files.document) });
+    } catch (const FileWriteError& error) {
+        return { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
     }
     step = Steps;
     report(QStringLiteral("done"));

@@ -1,5 +1,7 @@
 #include "compute/text_rules.h"
 
+#include "compute/user_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -128,4 +130,35 @@ TEST(TextRules, IntegerText)
     EXPECT_EQ(integerText(0), " 0");
     EXPECT_EQ(integerText(-5), "-5");
     EXPECT_EQ(integerText(-32768), "-32768");
+}
+
+TEST(UserText, ExcerptsAreShortEscapedAndWhole)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string quoted;
+    };
+    const Case cases[] = {
+        { "plain", "12,5", "\"12,5\"" },
+        { "empty", "", "\"\"" },
+        { "NUL and newline", std::string("a\0b\nc", 5), "\"a\\x00b\\nc\"" },
+        { "quote and backslash", "say \"hi\"\\", "\"say \\\"hi\\\"\\\\\"" },
+        { "long", std::string(100, '7'), "\"" + std::string(40, '7') + "\"..." },
+        // The cut falls inside the two bytes of an é: the whole character is left out.
+        { "not cut inside a character", std::string(39, 'a') + "\xC3\xA9" + "b",
+            "\"" + std::string(39, 'a') + "\"..." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(quotedExcerpt(c.text), c.quoted);
+    }
+    EXPECT_EQ(printablePath("/tmp/a\nb \"c\"\\d"), "/tmp/a\\nb \"c\"\\d");
+    // Another program's message: escapes count against its length.
+    EXPECT_EQ(relayedText(std::string(200, '\0'), 10), "\\x00\\x00...");
+    EXPECT_EQ(relayedText("no such object"), "no such object");
+    EXPECT_EQ(sentence("no such file"), "No such file.");
+    EXPECT_EQ(sentence("Done!"), "Done!");
+    EXPECT_EQ(cannotMessage("write", "picture", "/x/m.png", "No such file or directory"),
+        "Cannot write the picture /x/m.png: No such file or directory.");
 }

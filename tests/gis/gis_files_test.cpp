@@ -281,38 +281,6 @@ TEST_F(GisFiles, ProgressRisesAndAStopLeavesThePreviousFile)
     EXPECT_TRUE(fs::is_empty(folder));
 }
 
-// Ctrl-C while a file is being written removes what was staged and leaves the previous file.
-TEST_F(GisFiles, AnInterruptLeavesThePreviousFile)
-{
-    const ScenarioInputs inputs = inputsOf(oneBore());
-    const auto grid = gridOf(inputs);
-    for (const char* name : { "map.tif", "map.gpkg" }) {
-        SCOPED_TRACE(name);
-        const fs::path path = folder / name;
-        std::ofstream(path) << "before";
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            const GisProgress interrupt = [](double) {
-                ::raise(SIGINT);
-                return true;
-            };
-            if (path.extension() == ".tif")
-                writeGeoTiff(path, *grid, inputs.Place, interrupt);
-            else
-                writeContours(path, *grid, { 0.1 }, {}, inputs.Place, interrupt);
-            ::_exit(0); // not reached
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-        std::ifstream file(path);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "before");
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
-        fs::remove(path);
-    }
-}
-
 struct Vector : Opened {
     explicit Vector(const fs::path& path)
         : Opened(path, GDAL_OF_VECTOR)
@@ -567,16 +535,11 @@ TEST_F(GisFiles, NamesAreKeptAndSaid)
     }
 }
 
-// Into a device or a pipe a single file goes straight, with nothing staged in /dev; a set of
-// files is refused; a staging folder that a killed run left beside the file is removed.
-TEST_F(GisFiles, DevicesPipesAndWhatAKilledRunLeft)
+// A GeoPackage, which GDAL writes by seeking, still goes down a pipe whole.
+TEST_F(GisFiles, AGeoPackageGoesDownAPipe)
 {
     const ScenarioInputs inputs = inputsOf(oneBore());
     const auto grid = gridOf(inputs);
-    writeGeoTiff("/dev/null", *grid, inputs.Place);
-    for (const fs::directory_entry& entry : fs::directory_iterator("/dev"))
-        EXPECT_FALSE(entry.path().filename().string().starts_with(".drawfield")) << entry.path();
-
     const fs::path pipe = folder / "c.gpkg";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::string bytes;
@@ -584,33 +547,6 @@ TEST_F(GisFiles, DevicesPipesAndWhatAKilledRunLeft)
     writeContours(pipe, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
     reader.join();
     EXPECT_TRUE(bytes.starts_with("SQLite format 3")) << bytes.size();
-    fs::remove(pipe);
-    ASSERT_EQ(::mkfifo((folder / "c.shp").c_str(), 0600), 0);
-    EXPECT_THROW(
-        writeContours(folder / "c.shp", *grid, { 0.1 }, {}, inputs.Place), FileWriteError);
-    fs::remove(folder / "c.shp");
-
-    pid_t gone = 999999;
-    while (::kill(gone, 0) == 0 || errno != ESRCH)
-        --gone;
-    const fs::path left = folder / (".drawfield-staging-" + std::to_string(gone) + "-AbCdEf");
-    const fs::path running
-        = folder / (".drawfield-staging-" + std::to_string(::getppid()) + "-AbCdEf");
-    fs::create_directories(left);
-    writeBytes(left / "d.tif", "half");
-    fs::create_directories(running);
-    writeGeoTiff(folder / "d.tif", *grid, inputs.Place);
-    EXPECT_FALSE(fs::exists(left));
-    EXPECT_TRUE(fs::exists(running)) << "its process still runs";
-
-    // A file replaced keeps its owner, where this user may give it (root may).
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown((folder / "d.tif").c_str(), 65534, 65534), 0);
-        writeGeoTiff(folder / "d.tif", *grid, inputs.Place);
-        struct stat status { };
-        ASSERT_EQ(::stat((folder / "d.tif").c_str(), &status), 0);
-        EXPECT_EQ(status.st_uid, 65534u);
-    }
 }
 
 TEST_F(GisFiles, NoLevelsNoContoursAndLocalMetresNoCode)

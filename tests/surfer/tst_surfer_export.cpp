@@ -113,7 +113,7 @@ QStringList fullSequence(const QString& folder)
 // The requests with the staging folder's random name written as "<staging>".
 QStringList withStagingNamed(QStringList requests)
 {
-    static const QRegularExpression staging(QStringLiteral("\\.drawfield-export-[^/]+"));
+    static const QRegularExpression staging(QStringLiteral("\\.drawfield-staging-[^/]+"));
     for (QString& request : requests)
         request.replace(staging, QStringLiteral("<staging>"));
     return requests;
