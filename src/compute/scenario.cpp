@@ -208,36 +208,19 @@ bool isInAquifer(const ScenarioInputs& inputs, double x, double y)
         inputs.Boundaries, { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) }, x, y);
 }
 
-std::vector<Point> aquiferWithin(const std::vector<Boundary>& boundaries, Point inside,
-    double xMin, double yMin, double xMax, double yMax)
-{
-    std::vector<Point> polygon { { xMin, yMin }, { xMax, yMin }, { xMax, yMax }, { xMin, yMax } };
-    // Each line cuts off what lies beyond it (Sutherland and Hodgman's clipping).
-    for (const Boundary& boundary : boundaries) {
-        const StraightLine line = boundary.line();
-        const double keep = line.side(inside.X, inside.Y);
-        auto kept = [&](const Point& p) { return line.side(p.X, p.Y) * keep >= 0; };
-        std::vector<Point> cut;
-        for (std::size_t i = 0; i < polygon.size(); ++i) {
-            const Point& a = polygon[i];
-            const Point& b = polygon[(i + 1) % polygon.size()];
-            if (kept(a))
-                cut.push_back(a);
-            if (kept(a) != kept(b) && line.side(a.X, a.Y) != 0 && line.side(b.X, b.Y) != 0) {
-                const double da = line.signedDistance(a.X, a.Y);
-                const double db = line.signedDistance(b.X, b.Y);
-                const double t = da / (da - db);
-                cut.push_back({ a.X + t * (b.X - a.X), a.Y + t * (b.Y - a.Y) });
-            }
-        }
-        polygon = std::move(cut);
-    }
-    return polygon.size() >= 3 ? polygon : std::vector<Point> {};
-}
-
 const char* boundaryKindText(BoundaryKind kind)
 {
     return kind == BoundaryKind::Barrier ? "barrier" : "recharge";
+}
+
+const char* boundaryKindLabel(BoundaryKind kind)
+{
+    return kind == BoundaryKind::Barrier ? "Barrier" : "Recharge";
+}
+
+const char* boundaryKindMeaning(BoundaryKind kind)
+{
+    return kind == BoundaryKind::Barrier ? "no flow" : "constant head";
 }
 
 std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)

@@ -132,6 +132,11 @@ constexpr double imageSign(BoundaryKind kind) noexcept
 // The texts that name a boundary kind ("barrier", "recharge"), and the kind a text names (empty
 // when it names none). Letter case does not count.
 const char* boundaryKindText(BoundaryKind kind);
+// How the window, the charts and the report name a kind ("Barrier") and what it holds ("no
+// flow", "constant head").
+const char* boundaryKindLabel(BoundaryKind kind);
+const char* boundaryKindMeaning(BoundaryKind kind);
+inline constexpr BoundaryKind BoundaryKinds[] = { BoundaryKind::Barrier, BoundaryKind::Recharge };
 std::optional<BoundaryKind> boundaryKindOfText(std::string_view text);
 
 // A straight line through (X1, Y1) and (X2, Y2), m.
@@ -197,11 +202,6 @@ bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x
 double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, double timeSeconds);
 // The side of the boundary's line where the aquifer lies (StraightLine::side of bore 1).
 int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
-
-// The part of the box (m) in the aquifer the boundaries leave on the side of `inside`: a convex
-// polygon, counter-clockwise; the box's corners without boundaries; empty when it misses the box.
-std::vector<Point> aquiferWithin(const std::vector<Boundary>& boundaries, Point inside,
-    double xMin, double yMin, double xMax, double yMax);
 
 // What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
 // compute at all. A run goes ahead only when refusals is empty.

@@ -1,5 +1,6 @@
 #include "gis/gis_files.h"
 
+#include "compute/aquifer_limits.h"
 #include "compute/atomic_file.h"
 #include "compute/staged_files.h"
 #include "compute/text_rules.h"
@@ -129,7 +130,7 @@ namespace {
         OGRErr error = OGRERR_NONE;
         const double semiMajor = OSRGetSemiMajor(geographic.srs, &error);
         const double inverseFlattening = OSRGetInvFlattening(geographic.srs, &error);
-        geod_geodesic ellipsoid { };
+        geod_geodesic ellipsoid {};
         geod_init(&ellipsoid, semiMajor, inverseFlattening > 0.0 ? 1.0 / inverseFlattening : 0.0);
         double metres = 0.0;
         geod_inverse(&ellipsoid, y[0], x[0], y[1], x[1], &metres, nullptr, nullptr);
@@ -140,8 +141,8 @@ namespace {
 
     // The coordinate system of place, checked for a map of the box; null for local metres.
     // Throws FileWriteError through staging when it cannot place the map.
-    OGRSpatialReferenceH spatialReference(const std::optional<Georeference>& place,
-        const MetreBox& box, std::string& problem)
+    OGRSpatialReferenceH spatialReference(
+        const std::optional<Georeference>& place, const MetreBox& box, std::string& problem)
     {
         problem.clear();
         if (!place || place->Crs.empty())
@@ -167,10 +168,9 @@ namespace {
         const double metresPerUnit = OSRIsProjected(srs) ? OSRGetLinearUnits(srs, &unit) : 0.0;
         if (metresPerUnit != 1.0) {
             problem = named
-                + (metresPerUnit == 0.0
-                        ? " is not a projected coordinate system"
-                        : " measures in " + std::string(unit ? unit : "another unit")
-                            + ", not in metres")
+                + (metresPerUnit == 0.0 ? " is not a projected coordinate system"
+                                        : " measures in "
+                            + std::string(unit ? unit : "another unit") + ", not in metres")
                 + wanted;
             OSRDestroySpatialReference(srs);
             return nullptr;
@@ -268,28 +268,14 @@ GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
         features.points.push_back({ point.Name, "observation", point.X, point.Y, std::nullopt });
     features.limits = inputs.Boundaries;
     features.inside = { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) };
+    const AquiferLimits limits(inputs);
     for (std::size_t b = 0; b < inputs.Boundaries.size(); ++b) {
         const Boundary& boundary = inputs.Boundaries[b];
         GisLine line { boundaryKindText(boundary.Kind), boundary.X1, boundary.Y1, boundary.X2,
             boundary.Y2 };
         // The stretch across the map, then cut where it passes beyond the other boundary.
-        std::optional<StraightLine::Segment> across
-            = boundary.line().within(inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
-        for (std::size_t other = 0; across && other < inputs.Boundaries.size(); ++other) {
-            if (other == b)
-                continue;
-            const StraightLine cut = inputs.Boundaries[other].line();
-            const int keep = aquiferSide(inputs, inputs.Boundaries[other]);
-            const double a = cut.signedDistance(across->from.X, across->from.Y) * keep;
-            const double z = cut.signedDistance(across->to.X, across->to.Y) * keep;
-            if (a < 0 && z < 0)
-                across.reset();
-            else if (a < 0 || z < 0) {
-                const Point at { across->from.X + a / (a - z) * (across->to.X - across->from.X),
-                    across->from.Y + a / (a - z) * (across->to.Y - across->from.Y) };
-                (a < 0 ? across->from : across->to) = at;
-            }
-        }
+        const std::optional<StraightLine::Segment> across
+            = limits.edge(b, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
         if (across)
             line = { line.kind, across->from.X, across->from.Y, across->to.X, across->to.Y };
         features.boundaries.push_back(line);
@@ -318,8 +304,8 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
         staging.fail("GDAL has no GeoTIFF driver");
     const char* options[] = { "COMPRESS=DEFLATE", "TILED=YES", "BIGTIFF=IF_SAFER", nullptr };
     const fs::path staged = staging.staged(staging.isDevice() ? "drawdown.tif" : staging.target());
-    GDALDatasetH dataset = GDALCreate(driver, staged.c_str(), columns, rows, 1, GDT_Float64,
-        const_cast<char**>(options));
+    GDALDatasetH dataset = GDALCreate(
+        driver, staged.c_str(), columns, rows, 1, GDT_Float64, const_cast<char**>(options));
     if (!dataset)
         staging.fail(writeFailure(staged.parent_path(), "GDAL cannot create it"));
     bool written = true;
@@ -510,8 +496,8 @@ namespace {
         std::initializer_list<std::pair<const char*, OGRFieldType>> fields,
         const char* const* options = nullptr, int textWidth = 0)
     {
-        OGRLayerH layer = GDALDatasetCreateLayer(
-            dataset, name, srs, type, const_cast<char**>(options));
+        OGRLayerH layer
+            = GDALDatasetCreateLayer(dataset, name, srs, type, const_cast<char**>(options));
         if (!layer)
             staging.fail(QuietGdal::reason("GDAL cannot make its layers"));
         for (auto [fieldName, fieldType] : fields) {
@@ -587,8 +573,8 @@ namespace {
             } else {
                 pointer = std::to_string(reinterpret_cast<std::uintptr_t>(grid.row(grid.yMin())));
                 pixel = std::to_string(step * static_cast<long long>(sizeof(double)));
-                line = std::to_string(
-                    step * static_cast<long long>(grid.width()) * static_cast<long long>(sizeof(double)));
+                line = std::to_string(step * static_cast<long long>(grid.width())
+                    * static_cast<long long>(sizeof(double)));
             }
             pointer = "DATAPOINTER=" + pointer;
             pixel = "PIXELOFFSET=" + pixel;
@@ -635,7 +621,8 @@ namespace {
                 double sum = 0.0, weights = 0.0;
                 for (int dk = 0; dk <= 1; ++dk)
                     for (int dm = 0; dm <= 1; ++dm) {
-                        const int k = std::min(k0 + dk, columns - 1), m = std::min(m0 + dm, rows - 1);
+                        const int k = std::min(k0 + dk, columns - 1),
+                                  m = std::min(m0 + dm, rows - 1);
                         const double w = (1.0 - std::fabs(fk - k)) * (1.0 - std::fabs(fm - m));
                         const double v = at(k, m);
                         if (w > 0.0 && std::isfinite(v)) {
@@ -645,31 +632,16 @@ namespace {
                     }
                 return weights > 0.0 ? sum / weights : std::numeric_limits<double>::quiet_NaN();
             };
-            std::vector<StraightLine> lines;
-            std::vector<int> keep;
-            for (const Boundary& boundary : features.limits) {
-                lines.push_back(boundary.line());
-                keep.push_back(lines.back().side(features.inside.X, features.inside.Y));
-            }
+            const AquiferLimits limits(features.limits, features.inside);
             std::vector<double> source = values;
             for (int m = 0; m < rows; ++m)
                 for (int k = 0; k < columns; ++k) {
                     if (!std::isnan(source[static_cast<std::size_t>(m) * columns + k]))
                         continue;
-                    double x = grid.nodeX(k), y = grid.nodeY(m), sign = 1.0;
-                    bool near = true;
-                    for (std::size_t b = 0; b < lines.size(); ++b) {
-                        const double distance = lines[b].signedDistance(x, y) * keep[b];
-                        if (distance >= 0)
-                            continue;
-                        near = near && -distance <= 2.0 * step;
-                        const Point mirrored = lines[b].mirror(x, y);
-                        x = mirrored.X;
-                        y = mirrored.Y;
-                        sign *= imageSign(features.limits[b].Kind);
-                    }
-                    if (near)
-                        at(k, m) = sign * interpolated(x, y);
+                    const AquiferLimits::Image image
+                        = limits.imageInside(grid.nodeX(k), grid.nodeY(m));
+                    if (image.farthestBeyond <= 2.0 * step)
+                        at(k, m) = image.sign * interpolated(image.at.X, image.at.Y);
                 }
             return values;
         }
@@ -725,7 +697,8 @@ namespace {
         OGRGeometryH geometry, OGRGeometryH aquifer, OGRwkbGeometryType kind)
     {
         std::vector<OGRGeometryH> parts;
-        OGRGeometryH clipped = aquifer ? OGR_G_Intersection(geometry, aquifer) : OGR_G_Clone(geometry);
+        OGRGeometryH clipped
+            = aquifer ? OGR_G_Intersection(geometry, aquifer) : OGR_G_Clone(geometry);
         if (!clipped)
             return parts;
         auto collect = [&](auto& self, OGRGeometryH part) -> void {
@@ -803,9 +776,10 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
     OGRGeometryH aquifer = nullptr;
     if (!features.limits.empty()) {
         const double half = grid.nodeSpacing() / 2.0;
-        const std::vector<Point> corners = aquiferWithin(features.limits, features.inside,
-            grid.xMin() - half, grid.yMin() - half, grid.nodeX(grid.columnCount() - 1) + half,
-            grid.nodeY(grid.rowCount() - 1) + half);
+        const std::vector<Point> corners = AquiferLimits(features.limits, features.inside)
+                                               .within(grid.xMin() - half, grid.yMin() - half,
+                                                   grid.nodeX(grid.columnCount() - 1) + half,
+                                                   grid.nodeY(grid.rowCount() - 1) + half);
         aquifer = OGR_G_CreateGeometry(wkbPolygon);
         OGRGeometryH ring = OGR_G_CreateGeometry(wkbLinearRing);
         for (const Point& corner : corners)
@@ -951,14 +925,13 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
     // Some of GDAL's writers (GeoJSON) do not report a failed write: every file is read back and
     // must hold every feature written.
     for (std::size_t layer = 0; layer < std::size(Layers); ++layer) {
-        const fs::path file = staging.staged(
-            *format == VectorFormat::GeoPackage ? target : layerFiles[layer]);
+        const fs::path file
+            = staging.staged(*format == VectorFormat::GeoPackage ? target : layerFiles[layer]);
         OpenedVectors opened(file);
-        OGRLayerH read = opened.dataset
-            ? (*format == VectorFormat::GeoPackage
-                      ? GDALDatasetGetLayerByName(opened.dataset, Layers[layer].name)
-                      : GDALDatasetGetLayer(opened.dataset, 0))
-            : nullptr;
+        OGRLayerH read = opened.dataset ? (*format == VectorFormat::GeoPackage
+                                 ? GDALDatasetGetLayerByName(opened.dataset, Layers[layer].name)
+                                 : GDALDatasetGetLayer(opened.dataset, 0))
+                                        : nullptr;
         if (!read || OGR_L_GetFeatureCount(read, TRUE) != written[Layers[layer].name])
             staging.fail(writeFailure(stagingFolder, "the file written cannot be read back whole"));
     }

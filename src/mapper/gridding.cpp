@@ -173,8 +173,7 @@ void gridPoints(
     try {
         StagedFiles staging(pathBytes(gridPath), "grid");
         const std::filesystem::path staged = staging.staged(staging.target());
-        Dataset dataset(
-            GDALCreate(driver, staged.c_str(), columns, rows, 1, GDT_Float64, nullptr));
+        Dataset dataset(GDALCreate(driver, staged.c_str(), columns, rows, 1, GDT_Float64, nullptr));
         if (!dataset)
             throw writeFailure(lastGdalError());
         double transform[6] = { xMin, spacing, 0.0, yMax, 0.0, -spacing };

@@ -62,7 +62,8 @@ ExportOutcome SURFER_Export(
         return { ExportOutcome::End::Lost, QString::fromLocal8Bit(error.what()) };
     }
     auto staged = [&](const QString& path) {
-        return QFile::decodeName(QByteArray::fromStdString(staging->staged(bytesOf(path)).native()));
+        return QFile::decodeName(
+            QByteArray::fromStdString(staging->staged(bytesOf(path)).native()));
     };
     const SurferFiles made { staged(files.grid), staged(files.document), files.points,
         staged(files.picture) };

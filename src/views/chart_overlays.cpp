@@ -1,6 +1,6 @@
 #include "views/chart_overlays.h"
 
-#include "compute/sources.h"
+#include "compute/aquifer_limits.h"
 #include "views/contours.h"
 #include "views/grid_sampling.h"
 
@@ -22,14 +22,35 @@ std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs)
     return bores;
 }
 
-double BoundaryOverlay::side(const QPointF& at) const
-{
-    auto cross = [this](const QPointF& p) {
-        return (line.x2() - line.x1()) * (p.y() - line.y1())
-            - (line.y2() - line.y1()) * (p.x() - line.x1());
-    };
-    return cross(inside) >= 0.0 ? cross(at) : -cross(at);
-}
+namespace {
+
+    // The limits the overlays draw, as compute knows them: bore 1 inside.
+    AquiferLimits limitsOf(const std::vector<BoundaryOverlay>& boundaries)
+    {
+        std::vector<Boundary> lines;
+        for (const BoundaryOverlay& boundary : boundaries)
+            lines.push_back({ boundary.kind, boundary.line.x1(), boundary.line.y1(),
+                boundary.line.x2(), boundary.line.y2() });
+        const QPointF inside = boundaries.empty() ? QPointF() : boundaries.front().inside;
+        return AquiferLimits(std::move(lines), { inside.x(), inside.y() });
+    }
+
+    QPointF toQt(const Point& point) { return { point.X, point.Y }; }
+
+    QLineF toQt(const std::optional<StraightLine::Segment>& segment)
+    {
+        return segment ? QLineF(toQt(segment->from), toQt(segment->to)) : QLineF();
+    }
+
+    QPolygonF toQt(const std::vector<Point>& points)
+    {
+        QPolygonF polygon;
+        for (const Point& point : points)
+            polygon << toQt(point);
+        return polygon;
+    }
+
+} // namespace
 
 ChartOverlays chartOverlays(
     const ScenarioInputs& inputs, std::shared_ptr<const ValidityZone> validity)
@@ -48,100 +69,33 @@ ChartOverlays chartOverlays(
 
 QPolygonF aquiferWithin(const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries)
 {
-    QPolygonF polygon;
-    polygon << rect.topLeft() << rect.topRight() << rect.bottomRight() << rect.bottomLeft();
-    // Each line cuts away what lies beyond it (Sutherland-Hodgman, one edge at a time).
-    for (const BoundaryOverlay& boundary : boundaries) {
-        QPolygonF kept;
-        for (qsizetype i = 0; i < polygon.size(); ++i) {
-            const QPointF a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-            const double sa = boundary.side(a), sb = boundary.side(b);
-            if (sa >= 0.0)
-                kept << a;
-            if ((sa > 0.0 && sb < 0.0) || (sa < 0.0 && sb > 0.0))
-                kept << a + (b - a) * (sa / (sa - sb));
-        }
-        polygon = kept;
-    }
-    return polygon;
+    return toQt(limitsOf(boundaries).within(rect.left(), rect.top(), rect.right(), rect.bottom()));
 }
 
 QLineF stretchAcross(const QRectF& rect, const BoundaryOverlay& boundary)
 {
-    // The line, parametrised from its first point, clipped to the rectangle's four sides.
-    const QPointF from = boundary.line.p1();
-    const QPointF direction = boundary.line.p2() - from;
-    double low = -std::numeric_limits<double>::infinity();
-    double high = std::numeric_limits<double>::infinity();
-    auto limit = [&](double d, double start, double min, double max) {
-        if (d == 0.0)
-            return start >= min && start <= max;
-        double a = (min - start) / d, b = (max - start) / d;
-        low = std::max(low, std::min(a, b));
-        high = std::min(high, std::max(a, b));
-        return true;
-    };
-    if (!limit(direction.x(), from.x(), rect.left(), rect.right())
-        || !limit(direction.y(), from.y(), rect.top(), rect.bottom()) || !(low <= high))
-        return {};
-    return QLineF(from + direction * low, from + direction * high);
+    return toQt(
+        StraightLine(boundary.line.x1(), boundary.line.y1(), boundary.line.x2(), boundary.line.y2())
+            .within(rect.left(), rect.top(), rect.right(), rect.bottom()));
 }
 
 QLineF edgeOfAquifer(
     const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries, std::size_t which)
 {
-    const QLineF stretch = stretchAcross(rect, boundaries[which]);
-    if (stretch.isNull())
-        return stretch;
-    // Cut by the others only: rounding may put the line's own points a hair beyond it.
-    std::vector<BoundaryOverlay> others;
-    for (std::size_t i = 0; i < boundaries.size(); ++i)
-        if (i != which)
-            others.push_back(boundaries[i]);
-    const std::vector<QPolygonF> kept
-        = clippedToAquifer(QPolygonF({ stretch.p1(), stretch.p2() }), others);
-    return kept.empty() ? QLineF() : QLineF(kept.front().front(), kept.front().back());
+    return toQt(
+        limitsOf(boundaries).edge(which, rect.left(), rect.top(), rect.right(), rect.bottom()));
 }
 
 std::vector<QPolygonF> clippedToAquifer(
     const QPolygonF& polyline, const std::vector<BoundaryOverlay>& boundaries)
 {
-    if (boundaries.empty())
-        return { polyline };
+    std::vector<Point> points;
+    points.reserve(static_cast<std::size_t>(polyline.size()));
+    for (const QPointF& point : polyline)
+        points.push_back({ point.x(), point.y() });
     std::vector<QPolygonF> pieces;
-    QPolygonF piece;
-    auto finish = [&] {
-        if (piece.size() >= 2)
-            pieces.push_back(piece);
-        piece.clear();
-    };
-    for (qsizetype i = 0; i + 1 < polyline.size(); ++i) {
-        const QPointF a = polyline[i], b = polyline[i + 1];
-        // The part of the segment a-b on the aquifer's side of every line: [low, high] of it.
-        double low = 0.0, high = 1.0;
-        for (const BoundaryOverlay& boundary : boundaries) {
-            const double sa = boundary.side(a), sb = boundary.side(b);
-            if (sa < 0.0 && sb < 0.0)
-                high = -1.0;
-            else if (sa < 0.0)
-                low = std::max(low, sa / (sa - sb));
-            else if (sb < 0.0)
-                high = std::min(high, sa / (sa - sb));
-        }
-        if (low > high) {
-            finish();
-            continue;
-        }
-        const QPointF start = a + (b - a) * low, end = a + (b - a) * high;
-        if (piece.isEmpty() || low > 0.0) {
-            finish();
-            piece << start;
-        }
-        piece << end;
-        if (high < 1.0)
-            finish();
-    }
-    finish();
+    for (const std::vector<Point>& piece : limitsOf(boundaries).clip(points))
+        pieces.push_back(toQt(piece));
     return pieces;
 }
 
@@ -175,33 +129,21 @@ SampledField continuedBeyondBoundaries(
             }
         return weights > 0.0 ? sum / weights : std::numeric_limits<double>::quiet_NaN();
     };
+    const AquiferLimits limits = limitsOf(boundaries);
     std::vector<std::pair<int, int>> unfilled;
     for (int j = 0; j < field.rows; ++j)
         for (int i = 0; i < field.columns; ++i) {
             if (!isBlank(i, j))
                 continue;
-            // Mirrored across each line it lies beyond: for perpendicular lines, either order.
-            QPointF at(field.x(i), field.y(j));
-            double sign = 1.0;
-            for (const BoundaryOverlay& boundary : boundaries)
-                if (boundary.side(at) < 0.0) {
-                    const Point image
-                        = imageOf(Boundary { boundary.kind, boundary.line.x1(), boundary.line.y1(),
-                                      boundary.line.x2(), boundary.line.y2() },
-                            at.x(), at.y());
-                    at = QPointF(image.X, image.Y);
-                    if (boundary.kind == BoundaryKind::Recharge)
-                        sign = -sign;
-                }
-            const double value = valueAt(at);
+            const AquiferLimits::Image image = limits.imageInside(field.x(i), field.y(j));
+            const double value = valueAt(toQt(image.at));
             if (std::isnan(value))
                 unfilled.emplace_back(i, j);
             else
                 out.drawdowns[static_cast<std::size_t>(j) * columns + static_cast<std::size_t>(i)]
-                    = sign * value;
+                    = image.sign * value;
         }
     // What is left takes its nearest filled neighbour's value, breadth first.
-    std::vector<std::pair<int, int>> front;
     auto outBlank = [&](int i, int j) {
         return std::isnan(
             out.drawdowns[static_cast<std::size_t>(j) * columns + static_cast<std::size_t>(i)]);

@@ -24,13 +24,12 @@ struct WellMarker {
     bool observation = false; // an observation point rather than a pumping bore
 };
 
-// A boundary of the aquifer and the side it keeps: inside(x, y) >= 0 in the aquifer.
+// A boundary of the aquifer and the side it keeps, as the charts draw it. The geometry is
+// compute's (AquiferLimits); these functions take it to and from the charts' Qt types.
 struct BoundaryOverlay {
     BoundaryKind kind = BoundaryKind::Barrier;
-    QLineF line; // m, two points of it
+    QLineF line; // m, two distinct points of it
     QPointF inside; // m, a point of the aquifer off the line (bore 1)
-
-    double side(const QPointF& at) const; // > 0 on the aquifer's side, < 0 beyond, 0 on it
 };
 
 struct ChartOverlays {

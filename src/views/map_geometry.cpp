@@ -78,8 +78,8 @@ MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapG
     // The top keeps the window's save button (315 twips high, laid over the chart's corner) and
     // a little more free: the top Y label stands clear of it.
     constexpr double SaveButtonInches = 315.0 / 1440.0;
-    const double top = std::max(line * 2.2,
-        SaveButtonInches * (device ? device->logicalDpiY() : 96) + line * 0.8);
+    const double top = std::max(
+        line * 2.2, SaveButtonInches * (device ? device->logicalDpiY() : 96) + line * 0.8);
     const double legendRoom = map.colourScaleShown ? colourLegendWidth(metrics) + line * 1.5 : line;
     QRectF room = target.adjusted(yLabelWidth + line * 2.15, top, -legendRoom, -(line * 2.8));
     MapLayout layout;
@@ -137,8 +137,7 @@ std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
                 const double width = metrics.horizontalAdvance(text) + 4.0;
                 const QPointF corners[] = { { at.x() + gap, at.y() - gap - height },
                     { at.x() - gap - width, at.y() - gap - height }, { at.x() + gap, at.y() + gap },
-                    { at.x() - gap - width, at.y() + gap },
-                    { at.x() + gap, at.y() - height / 2.0 },
+                    { at.x() - gap - width, at.y() + gap }, { at.x() + gap, at.y() - height / 2.0 },
                     { at.x() - gap - width, at.y() - height / 2.0 } };
                 for (const QPointF& corner : corners) {
                     const QRectF box(corner, QSizeF(width, height));
@@ -415,14 +414,13 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
                     painter.setPen(ValidityPen(line));
                     painter.drawLine(sample);
                 } });
-        for (BoundaryKind kind : { BoundaryKind::Barrier, BoundaryKind::Recharge }) {
+        for (BoundaryKind kind : BoundaryKinds) {
             const auto of = std::find_if(map.boundaries.begin(), map.boundaries.end(),
                 [&](const BoundaryOverlay& b) { return b.kind == kind; });
             if (of == map.boundaries.end())
                 continue;
-            entries.push_back({ kind == BoundaryKind::Barrier
-                    ? QStringLiteral("Barrier: no flow")
-                    : QStringLiteral("Recharge: constant head"),
+            entries.push_back({ QStringLiteral("%1: %2").arg(QLatin1String(boundaryKindLabel(kind)),
+                                    QLatin1String(boundaryKindMeaning(kind))),
                 [&, of](const QLineF& sample) {
                     // Hatched above the stretch, clear of the text under it.
                     BoundaryOverlay shown = *of;

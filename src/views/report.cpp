@@ -174,18 +174,17 @@ namespace {
 
         writer.heading(QStringLiteral("Aquifer and pumping"));
         const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
-        writer.line({ QStringLiteral("Transmissivity"),
-                        number(in.Transmissivity) + QStringLiteral(" m²/s"),
-                        QStringLiteral("Storage coefficient"),
-                        number(in.Storage * PercentPerFraction) + QStringLiteral(" %") },
+        writer.line(
+            { QStringLiteral("Transmissivity"), number(in.Transmissivity) + QStringLiteral(" m²/s"),
+                QStringLiteral("Storage coefficient"),
+                number(in.Storage * PercentPerFraction) + QStringLiteral(" %") },
             pairs);
-        writer.line({ QStringLiteral("Pumping time"),
-                        number(in.PumpTime / SecondsPerHour) + QStringLiteral(" h"),
-                        QStringLiteral("Aquifer thickness"),
-                        number(in.Thickness) + QStringLiteral(" m") },
+        writer.line(
+            { QStringLiteral("Pumping time"),
+                number(in.PumpTime / SecondsPerHour) + QStringLiteral(" h"),
+                QStringLiteral("Aquifer thickness"), number(in.Thickness) + QStringLiteral(" m") },
             pairs);
-        writer.line({ QStringLiteral("Method"),
-                        QString::fromUtf8(wellFunction(in.Method).label),
+        writer.line({ QStringLiteral("Method"), QString::fromUtf8(wellFunction(in.Method).label),
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
             pairs);
@@ -225,30 +224,27 @@ namespace {
         if (!in.Boundaries.empty()) {
             writer.heading(QStringLiteral("Boundaries"));
             for (const Boundary& boundary : in.Boundaries)
-                writer.line({ (boundary.Kind == BoundaryKind::Barrier
-                                      ? QStringLiteral("Barrier (no flow)")
-                                      : QStringLiteral("Recharge (constant head)"))
-                                + QStringLiteral(" through (%1, %2) and (%3, %4) m")
-                                      .arg(number(boundary.X1), number(boundary.Y1),
-                                          number(boundary.X2), number(boundary.Y2)) },
+                writer.line({ QStringLiteral("%1 (%2) through (%3, %4) and (%5, %6) m")
+                                    .arg(QLatin1String(boundaryKindLabel(boundary.Kind)),
+                                        QLatin1String(boundaryKindMeaning(boundary.Kind)),
+                                        number(boundary.X1), number(boundary.Y1),
+                                        number(boundary.X2), number(boundary.Y2)) },
                     { 1.0 });
         }
 
         if (!in.Observations.empty()) {
             writer.heading(QStringLiteral("Observation points"));
             const std::vector<double> columns { 0.46, 0.13, 0.13, 0.28 };
-            writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"),
-                            QStringLiteral("Y (m)"),
+            writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
                             QStringLiteral("Drawdown at %1 h (m)")
                                 .arg(number(in.PumpTime / SecondsPerHour)) },
                 columns, reportFont(8.5, true));
             const Aquifer aquifer = in.aquifer();
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
-                writer.line({ QString::fromStdString(point.Name), number(point.X),
-                                number(point.Y),
-                                metresOf(drawdownAt(
-                                    aquifer, sources, point.X, point.Y, in.PumpTime)) },
+                writer.line(
+                    { QString::fromStdString(point.Name), number(point.X), number(point.Y),
+                        metresOf(drawdownAt(aquifer, sources, point.X, point.Y, in.PumpTime)) },
                     columns);
         }
 
@@ -334,8 +330,8 @@ namespace {
         const qsizetype xref = updated.size();
         updated += "xref\n0 1\n0000000000 65535 f \n" + object + " 1\n"
             + QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \ntrailer\n<<"
-            + dictionary.toLatin1() + "/Prev " + last.captured(2).toLatin1()
-            + "\n>>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+            + dictionary.toLatin1() + "/Prev " + last.captured(2).toLatin1() + "\n>>\nstartxref\n"
+            + QByteArray::number(xref) + "\n%%EOF\n";
         return updated;
     }
 
@@ -377,8 +373,8 @@ void paintReport(QPainter& painter, const QRectF& page, const ReportContent& con
     int pages = 1;
     {
         QPainter counting(&scratch);
-        pages = paintPages(counting, QRectF(QPointF(0, 0), page.size()), content,
-            [] { return true; }, 1);
+        pages = paintPages(
+            counting, QRectF(QPointF(0, 0), page.size()), content, [] { return true; }, 1);
     }
     paintPages(painter, page, content, newPage, pages);
 }

@@ -12,6 +12,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
+
 namespace drawfield {
 namespace {
 
@@ -88,8 +91,10 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
         BoundaryRow& row = boundaries[static_cast<std::size_t>(b)];
         row.kind = new QComboBox(boundaryBox);
         row.kind->setObjectName(QStringLiteral("BoundaryKind%1").arg(b + 1));
-        row.kind->addItems(
-            { QStringLiteral("None"), QStringLiteral("Barrier"), QStringLiteral("Recharge") });
+        // "None", then the kinds in their order: an item's index is one more than its kind's.
+        row.kind->addItem(QStringLiteral("None"));
+        for (BoundaryKind kind : BoundaryKinds)
+            row.kind->addItem(QLatin1String(boundaryKindLabel(kind)));
         row.kind->setToolTip(QStringLiteral("Barrier: no flow across (a wall, a fault). "
                                             "Recharge: the level held (a river, a lake)."));
         const QString prefix = QStringLiteral("Boundary%1").arg(b + 1);
@@ -172,9 +177,7 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
         // "None" leaves the boundary out, whatever its points say.
         texts.boundaries[b] = row.kind->currentIndex() == 0
             ? BoundaryTexts {}
-            : BoundaryTexts { boundaryKindText(row.kind->currentIndex() == 1
-                                      ? BoundaryKind::Barrier
-                                      : BoundaryKind::Recharge),
+            : BoundaryTexts { boundaryKindText(BoundaryKinds[row.kind->currentIndex() - 1]),
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
     for (int o = 0; o < ObservationCount; ++o)
@@ -196,7 +199,11 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
         const BoundaryTexts& line = texts.boundaries[b];
         BoundaryRow& row = boundaries[b];
         const std::optional<BoundaryKind> kind = boundaryKindOfText(line.kind);
-        row.kind->setCurrentIndex(!kind ? 0 : *kind == BoundaryKind::Barrier ? 1 : 2);
+        row.kind->setCurrentIndex(!kind ? 0
+                                        : 1
+                    + static_cast<int>(
+                        std::find(std::begin(BoundaryKinds), std::end(BoundaryKinds), *kind)
+                        - std::begin(BoundaryKinds)));
         show(row.x1, line.x1);
         show(row.y1, line.y1);
         show(row.x2, line.x2);

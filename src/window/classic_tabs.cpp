@@ -39,31 +39,31 @@ namespace {
         int left, top, width, height;
     };
 
-    constexpr Placement DataInputPlaces[] = { { "Text1", 240, 480, 855, 375 },
-        { "Text2", 3360, 480, 735, 375 }, { "Text4", 3360, 3000, 735, 375 },
-        { "Picture1", 240, 840, 3135, 2535 }, { "Progressbarx", 4680, 480, 4335, 375 },
-        { "Command1", 4680, 480, 4335, 375 }, { "Text10", 3840, 1080, 1215, 300 },
-        { "Combo1", 3600, 1560, 855, 315 }, { "Label5", 4440, 1560, 735, 375 },
-        { "Check1", 3600, 2040, 1215, 255 }, { "Check2", 3600, 2400, 1455, 255 },
-        { "Frame1", 5160, 1080, 3855, 2535 }, { "Text5", 240, 360, 975, 405 },
-        { "Label1", 1320, 480, 1935, 255 }, { "Text6", 240, 840, 975, 375 },
-        { "Label2", 1320, 960, 2295, 255 }, { "Text7", 240, 1320, 975, 375 },
-        { "Label3", 1320, 1440, 2175, 255 }, { "Text8", 240, 1800, 975, 405 },
-        { "Label4", 1440, 1920, 2175, 255 }, { "Frame2", 240, 3720, 8775, 2415 },
-        { "Grid1", 360, 430, 8055, 1695 } };
+    constexpr Placement DataInputPlaces[]
+        = { { "Text1", 240, 480, 855, 375 }, { "Text2", 3360, 480, 735, 375 },
+              { "Text4", 3360, 3000, 735, 375 }, { "Picture1", 240, 840, 3135, 2535 },
+              { "Progressbarx", 4680, 480, 4335, 375 }, { "Command1", 4680, 480, 4335, 375 },
+              { "Text10", 3840, 1080, 1215, 300 }, { "Combo1", 3600, 1560, 855, 315 },
+              { "Label5", 4440, 1560, 735, 375 }, { "Check1", 3600, 2040, 1215, 255 },
+              { "Check2", 3600, 2400, 1455, 255 }, { "Frame1", 5160, 1080, 3855, 2535 },
+              { "Text5", 240, 360, 975, 405 }, { "Label1", 1320, 480, 1935, 255 },
+              { "Text6", 240, 840, 975, 375 }, { "Label2", 1320, 960, 2295, 255 },
+              { "Text7", 240, 1320, 975, 375 }, { "Label3", 1320, 1440, 2175, 255 },
+              { "Text8", 240, 1800, 975, 405 }, { "Label4", 1440, 1920, 2175, 255 },
+              { "Frame2", 240, 3720, 8775, 2415 }, { "Grid1", 360, 430, 8055, 1695 } };
 
     constexpr Placement MapPlaces[]
         = { { "Chart3D1", 240, 480, 3855, 2055 }, { "Command2", 240, 480, 2175, 315 } };
 
-    constexpr Placement View3DPlaces[] = { { "Command17", 240, 600, 1695, 375 },
-        { "Command27", 240, 1200, 1695, 375 }, { "Label18", 240, 1800, 1530, 990 },
-        { "Frame3", 120, 3120, 1695, 1890 }, { "Command25", 120, 360, 495, 255 },
-        { "Label10", 720, 360, 375, 255 }, { "Command26", 960, 360, 615, 255 },
-        { "Command21", 120, 720, 495, 255 }, { "Label8", 720, 720, 255, 255 },
-        { "Command22", 960, 720, 615, 255 }, { "Command23", 120, 1080, 495, 255 },
-        { "Label9", 720, 1080, 255, 255 }, { "Command24", 960, 1080, 615, 255 },
-        { "Text13", 90, 1440, 495, 285 }, { "Label7", 660, 1440, 975, 255 },
-        { "Chart3D2", 2040, 480, 6735, 5055 } };
+    constexpr Placement View3DPlaces[]
+        = { { "Command17", 240, 600, 1695, 375 }, { "Command27", 240, 1200, 1695, 375 },
+              { "Label18", 240, 1800, 1530, 990 }, { "Frame3", 120, 3120, 1695, 1890 },
+              { "Command25", 120, 360, 495, 255 }, { "Label10", 720, 360, 375, 255 },
+              { "Command26", 960, 360, 615, 255 }, { "Command21", 120, 720, 495, 255 },
+              { "Label8", 720, 720, 255, 255 }, { "Command22", 960, 720, 615, 255 },
+              { "Command23", 120, 1080, 495, 255 }, { "Label9", 720, 1080, 255, 255 },
+              { "Command24", 960, 1080, 615, 255 }, { "Text13", 90, 1440, 495, 285 },
+              { "Label7", 660, 1440, 975, 255 }, { "Chart3D2", 2040, 480, 6735, 5055 } };
 
     constexpr Placement InfosPlaces[]
         = { { "RichTextBox1", 120, 480, 4095, 2055 }, { "Picture2", 120, 480, 3135, 1575 } };
@@ -141,7 +141,8 @@ QFont sansSerif(double points, bool bold)
 {
     QFont font;
     font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-        QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+        QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+        QStringLiteral("DejaVu Sans") });
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
@@ -257,8 +258,8 @@ void main1::buildDataInputTab(QWidget* tab)
     Grid1->setFont(sansSerif(8.25));
     Grid1->keyFilter = [this](QChar c) {
         int code = c.unicode() <= 255 ? c.unicode() : -1;
-        return Module1::FilterKey(static_cast<std::int16_t>(code), QStringLiteral(".0123456789"),
-                   -1, m_desktop)
+        return Module1::FilterKey(
+                   static_cast<std::int16_t>(code), QStringLiteral(".0123456789"), -1, m_desktop)
             != 0;
     };
     placeControls(*this, tab, DataInputPlaces);

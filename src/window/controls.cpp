@@ -78,7 +78,8 @@ namespace {
             if (auto* line = qobject_cast<QLineEdit*>(editor)) {
                 line->setProperty(OriginalText, index.data(Qt::EditRole));
                 auto* self = const_cast<TypedCellEditor*>(this);
-                connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+                connect(line, &QLineEdit::textEdited, self,
+                    [self, line] { emit self->commitData(line); });
             }
             return editor;
         }
@@ -104,7 +105,8 @@ namespace {
                     || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Tab
                     || key->key() == Qt::Key_Backtab;
                 QString text = key->text();
-                if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete && m_table->keyFilter) {
+                if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete
+                    && m_table->keyFilter) {
                     for (QChar c : text)
                         if (!m_table->keyFilter(c))
                             return true;

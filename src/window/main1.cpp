@@ -72,9 +72,8 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     clientArea->setObjectName(QStringLiteral("clientArea"));
     buildTabs();
     exportPanel = new ExportPanel(this);
-    m_tasks = new TaskRunner(*this, *exportPanel, [this](bool enabled) {
-        setCommandsEnabled(enabled);
-    });
+    m_tasks = new TaskRunner(
+        *this, *exportPanel, [this](bool enabled) { setCommandsEnabled(enabled); });
 
     buildMenus();
     setAcceptDrops(true);
@@ -83,7 +82,8 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
     Form_Load();
     // What the fields hold now is the untitled scenario's saved state.
     m_document = new ScenarioDocument(*this, m_desktop,
-        { [this] { return fieldTexts(); }, [this](const ScenarioTexts& texts) { setFieldTexts(texts); } },
+        { [this] { return fieldTexts(); },
+            [this](const ScenarioTexts& texts) { setFieldTexts(texts); } },
         *recentMenu);
     connect(m_document, &ScenarioDocument::titleChanged, this, &main1::updateTitle);
     // Any change of a field may make the fields differ from the open file.
@@ -273,8 +273,8 @@ bool main1::runFields(RunShows shows)
     EngineOptions options;
     // The map shows where Cooper-Jacob holds, as far as a picture can show it.
     options.validity = true;
-    options.validityStride = pictureValidityStride(
-        (inputs.XMax - inputs.XMin) / inputs.Step + 1, (inputs.YMax - inputs.YMin) / inputs.Step + 1);
+    options.validityStride = pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,
+        (inputs.YMax - inputs.YMin) / inputs.Step + 1);
     options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
         QMetaObject::invokeMethod(
             Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },

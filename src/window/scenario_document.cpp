@@ -40,8 +40,7 @@ namespace {
 
 } // namespace
 
-ScenarioDocument::ScenarioDocument(
-    QWidget& window, Desktop& desktop, Fields fields, QMenu& recent)
+ScenarioDocument::ScenarioDocument(QWidget& window, Desktop& desktop, Fields fields, QMenu& recent)
     : QObject(&window)
     , m_window(window)
     , m_desktop(desktop)
@@ -150,9 +149,9 @@ bool ScenarioDocument::saveAs()
 {
     const QString initial
         = m_path.isEmpty() ? m_desktop.dataFolder() + QStringLiteral("/scenario.ini") : m_path;
-    std::optional<QString> chosen = askFileToWrite(m_desktop, &m_window,
-        QStringLiteral("Save the scenario as"), QStringLiteral("Scenario files (*.ini)"), initial,
-        QStringLiteral("ini"));
+    std::optional<QString> chosen
+        = askFileToWrite(m_desktop, &m_window, QStringLiteral("Save the scenario as"),
+            QStringLiteral("Scenario files (*.ini)"), initial, QStringLiteral("ini"));
     if (!chosen)
         return false;
     const std::filesystem::path previousFile = m_file;
@@ -189,8 +188,8 @@ void ScenarioDocument::fillRecentMenu()
             break;
         const std::filesystem::path file = fileOfRecentEntry(entry);
         const QString shown = shownName(file);
-        m_recent.addAction(QStringLiteral("&%1 %2").arg(number).arg(shown), this,
-            [this, entry, file, shown] {
+        m_recent.addAction(
+            QStringLiteral("&%1 %2").arg(number).arg(shown), this, [this, entry, file, shown] {
                 std::error_code error;
                 if (!std::filesystem::exists(file, error)) {
                     showStop(

@@ -52,10 +52,10 @@ void main1::saveCurvesPicture()
     request.write = [this](const QString& chosen, std::stop_token, const TaskRunner::Progress&) {
         const std::filesystem::path path = QFile::encodeName(chosen).toStdString();
         const std::optional<PictureFormat> format = pictureFormatOf(path);
-        return WriteOutcome { format ? curvesChart->writePictureFile(path, *format)
-                                     : pictureError(path,
-                                         QStringLiteral(
-                                             "the name must end in .wmf, .svg, .pdf or .png")),
+        return WriteOutcome { format
+                ? curvesChart->writePictureFile(path, *format)
+                : pictureError(
+                    path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
             {} };
     };
     exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
@@ -91,8 +91,8 @@ void main1::exportGisFile(GisFile kind)
             return false;
         grid = DrawdownGrid;
         inputs = *m_lastInputs;
-        if (const std::string problem = georeferenceProblem(
-                inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+        if (const std::string problem
+            = georeferenceProblem(inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
             !problem.empty()) {
             showStop(QString::fromLocal8Bit(
                 cannotMessage("write", geoTiff ? "GeoTIFF file" : "contour file",
@@ -105,23 +105,23 @@ void main1::exportGisFile(GisFile kind)
     };
     // Off the interface thread, with the export's panel: a large map takes seconds.
     request.working = QStringLiteral("Exporting for GIS");
-    request.write = [&](const QString& path, std::stop_token stop,
-                        const TaskRunner::Progress& progress) {
-        const std::filesystem::path file = QFile::encodeName(path).toStdString();
-        const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
-                                         : QStringLiteral("Tracing the contours");
-        const GisProgress report = [&](double fraction) {
-            progress(fraction, activity);
-            return !stop.stop_requested();
-        };
-        WriteOutcome outcome;
-        if (geoTiff)
-            writeGeoTiff(file, *grid, inputs.Place, report);
-        else
-            outcome.notes
-                = writeContours(file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
-        return outcome;
-    };
+    request.write
+        = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
+              const std::filesystem::path file = QFile::encodeName(path).toStdString();
+              const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
+                                               : QStringLiteral("Tracing the contours");
+              const GisProgress report = [&](double fraction) {
+                  progress(fraction, activity);
+                  return !stop.stop_requested();
+              };
+              WriteOutcome outcome;
+              if (geoTiff)
+                  writeGeoTiff(file, *grid, inputs.Place, report);
+              else
+                  outcome.notes = writeContours(
+                      file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
+              return outcome;
+          };
     exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
 }
 

@@ -152,10 +152,11 @@ const Case Cases[] = {
             return f / "a.shp";
         },
         "", "is a symbolic link", "a.shp" },
-    { "a folder", [](const fs::path& f) {
-         fs::create_directories(f / "a.shp");
-         return f / "a.shp";
-     },
+    { "a folder",
+        [](const fs::path& f) {
+            fs::create_directories(f / "a.shp");
+            return f / "a.shp";
+        },
         "It is a folder.", "It is a folder.", "" },
     { "a file where the folder should be",
         [](const fs::path& f) {
