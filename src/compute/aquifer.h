@@ -18,12 +18,13 @@ struct Aquifer {
 // Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):
 // s = b - sqrt(b^2 - 2 b s'), defined while 2 s' <= b; evaluated in a form that neither overflows
 // nor cancels.
-double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres);
+[[nodiscard]] double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres);
 
 // The drawdown (m) an aquifer shows for a confined one: the confined drawdown itself, or Jacob's
 // correction of it where the aquifer is unconfined, which takes the whole thickness where the
 // aquifer is dewatered (2 s' > b: the correction has no solution), and says so in dewatered.
 // Pumping never raises the level: a value below 0 (the rounding of cancelling terms) is 0.
-double aquiferDrawdown(const Aquifer& aquifer, double confinedMetres, bool& dewatered);
+[[nodiscard]] double aquiferDrawdown(
+    const Aquifer& aquifer, double confinedMetres, bool& dewatered);
 
 } // namespace drawfield

@@ -40,10 +40,10 @@ public:
     void commit();
 
     // Whether the bytes go straight into the path (a device, a pipe, standard output).
-    bool isDirect() const { return m_direct; }
+    [[nodiscard]] bool isDirect() const { return m_direct; }
 
     // Whether path names this process's standard output ("-", /dev/stdout, /dev/fd/1).
-    static bool isStandardOutput(const std::filesystem::path& path);
+    [[nodiscard]] static bool isStandardOutput(const std::filesystem::path& path);
 
 private:
     [[noreturn]] void fail(const std::string& reason);
@@ -85,7 +85,7 @@ struct ReplacedFile {
     unsigned mode = 0; // permission bits
     unsigned owner = 0, group = 0;
 };
-ReplacedFile replacedFileOf(const std::filesystem::path& path);
+[[nodiscard]] ReplacedFile replacedFileOf(const std::filesystem::path& path);
 
 // Gives the file at `path` the permissions and, where the user may, the owner of `like`.
 void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept;

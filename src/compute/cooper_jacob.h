@@ -38,21 +38,21 @@ struct CooperJacobWell {
     }
 
     // u for a node at squared distance n (m2); falls as n grows.
-    double u(double n) const
+    [[nodiscard]] double u(double n) const
     {
         double r = std::sqrt(n);
         return Constant * (timeTimesTransmissivity / ((r * r) * Storage));
     }
 
     // The term A ln(u) unclamped: its sign is that of A inside the radius, the other beyond.
-    double term(double n) const { return A * std::log(u(n)); }
+    [[nodiscard]] double term(double n) const { return A * std::log(u(n)); }
 
     // What the well adds to a node's drawdown: A ln u inside the radius of influence, 0 beyond.
-    double contribution(double n) const { return A * std::max(0.0, std::log(u(n))); }
+    [[nodiscard]] double contribution(double n) const { return A * std::max(0.0, std::log(u(n))); }
 
     // The squared radius of influence, where u = 1 (m2); a contribution may reach a little
     // beyond it by rounding, never more than a millionth of it and 2 m2.
-    double reachSquaredMetres() const
+    [[nodiscard]] double reachSquaredMetres() const
     {
         return Constant * timeTimesTransmissivity / Storage * 1.000001 + 2.0;
     }

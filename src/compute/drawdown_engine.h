@@ -66,7 +66,7 @@ struct ValidityZone {
     int columns = 0;
     int rows = 0;
     std::vector<std::uint8_t> off;
-    bool isOff(int column, int row) const
+    [[nodiscard]] bool isOff(int column, int row) const
     {
         return off[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)
                    + static_cast<std::size_t>(column)]
@@ -76,7 +76,7 @@ struct ValidityZone {
 
 // The stride that gives a zone of at most ValidityZone::PictureNodesPerSide nodes a side for a
 // map of columns x rows lattice nodes.
-constexpr int pictureValidityStride(int columns, int rows)
+[[nodiscard]] constexpr int pictureValidityStride(int columns, int rows)
 {
     const int most = columns > rows ? columns : rows;
     return most <= ValidityZone::PictureNodesPerSide
@@ -91,21 +91,21 @@ struct DrawdownResult {
     bool dewatered = false; // the unconfined correction found no solution somewhere
 };
 
-
 // Computes the map of inputs, which readScenario() must have accepted. Empty when a stop was
 // requested. Throws GridAllocationError when the map does not fit in memory.
-std::optional<DrawdownResult> computeDrawdown(
+[[nodiscard]] std::optional<DrawdownResult> computeDrawdown(
     const ScenarioInputs& inputs, const EngineOptions& options = {});
 
 // Whether the run deserves "Drawdown > Aquifer thickness !": its largest drawdown exceeds the
 // aquifer's thickness.
-bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs& inputs);
+[[nodiscard]] bool drawdownExceedsThickness(
+    const DrawdownResult& result, const ScenarioInputs& inputs);
 
 // The messages a completed run shows, in order, each once: the thickness exceeded, the aquifer
 // dewatered under the unconfined correction; judged on the map and on what the run's curves and
 // profile reached (elsewhere).
 struct ThicknessReached;
-std::vector<std::string> messagesAfterRun(const DrawdownResult& result,
-    const ScenarioInputs& inputs, const ThicknessReached& elsewhere);
+[[nodiscard]] std::vector<std::string> messagesAfterRun(
+    const DrawdownResult& result, const ScenarioInputs& inputs, const ThicknessReached& elsewhere);
 
 } // namespace drawfield

@@ -21,7 +21,7 @@ struct MetreBox {
     int yMin = 0;
     int xMax = -1;
     int yMax = -1;
-    bool empty() const { return xMax < xMin || yMax < yMin; }
+    [[nodiscard]] bool empty() const { return xMax < xMin || yMax < yMin; }
     bool operator==(const MetreBox&) const = default;
 };
 
@@ -38,7 +38,7 @@ struct LatticeSpan {
     long long lastColumn = -1;
     long long firstRow = 0;
     long long lastRow = -1;
-    bool empty() const { return lastColumn < firstColumn || lastRow < firstRow; }
+    [[nodiscard]] bool empty() const { return lastColumn < firstColumn || lastRow < firstRow; }
 };
 
 // Minus the drawdown (m, so 0 or below) at every whole metre of a square map: X from xMin() to
@@ -52,28 +52,34 @@ struct LatticeSpan {
 class DrawdownGrid {
 public:
     // A grid of zeros. Throws GridAllocationError when the machine cannot give the memory.
-    static std::unique_ptr<DrawdownGrid> create(
+    [[nodiscard]] static std::unique_ptr<DrawdownGrid> create(
         int xMin, int yMin, int xMax, int yMax, int nodeSpacing);
 
     DrawdownGrid(const DrawdownGrid&) = delete;
     DrawdownGrid& operator=(const DrawdownGrid&) = delete;
 
-    int xMin() const noexcept { return m_box.xMin; }
+    [[nodiscard]] int xMin() const noexcept { return m_box.xMin; }
     int yMin() const noexcept { return m_box.yMin; }
-    int xMax() const noexcept { return m_box.xMax; }
+    [[nodiscard]] int xMax() const noexcept { return m_box.xMax; }
     int yMax() const noexcept { return m_box.yMax; }
-    int nodeSpacing() const noexcept { return m_nodeSpacing; } // m
+    [[nodiscard]] int nodeSpacing() const noexcept { return m_nodeSpacing; } // m
     std::size_t width() const noexcept { return m_width; } // elements per row, xMax - xMin + 1
-    std::size_t height() const noexcept { return m_height; } // rows, yMax - yMin + 1
+    [[nodiscard]] std::size_t height() const noexcept { return m_height; } // rows, yMax - yMin + 1
 
     // Lattice nodes along X and along Y.
-    int columnCount() const noexcept { return (m_box.xMax - m_box.xMin) / m_nodeSpacing + 1; }
+    [[nodiscard]] int columnCount() const noexcept
+    {
+        return (m_box.xMax - m_box.xMin) / m_nodeSpacing + 1;
+    }
     int rowCount() const noexcept { return (m_box.yMax - m_box.yMin) / m_nodeSpacing + 1; }
-    int nodeX(int column) const noexcept { return m_box.xMin + column * m_nodeSpacing; }
+    [[nodiscard]] int nodeX(int column) const noexcept
+    {
+        return m_box.xMin + column * m_nodeSpacing;
+    }
     int nodeY(int row) const noexcept { return m_box.yMin + row * m_nodeSpacing; }
 
     // The lattice nodes that lie inside box.
-    LatticeSpan latticeIn(const MetreBox& box) const noexcept
+    [[nodiscard]] LatticeSpan latticeIn(const MetreBox& box) const noexcept
     {
         return { ceilDivide(std::max(box.xMin, m_box.xMin) - m_box.xMin, m_nodeSpacing),
             floorDivide(std::min(box.xMax, m_box.xMax) - m_box.xMin, m_nodeSpacing),
@@ -81,18 +87,21 @@ public:
             floorDivide(std::min(box.yMax, m_box.yMax) - m_box.yMin, m_nodeSpacing) };
     }
 
-    double at(int x, int y) const noexcept { return m_values.get()[index(x, y)]; }
+    [[nodiscard]] double at(int x, int y) const noexcept { return m_values.get()[index(x, y)]; }
     double& at(int x, int y) noexcept { return m_values.get()[index(x, y)]; }
-    const double* row(int y) const noexcept { return m_values.get() + index(m_box.xMin, y); }
+    [[nodiscard]] const double* row(int y) const noexcept
+    {
+        return m_values.get() + index(m_box.xMin, y);
+    }
     double* row(int y) noexcept { return m_values.get() + index(m_box.xMin, y); }
-    std::span<const double> values() const noexcept
+    [[nodiscard]] std::span<const double> values() const noexcept
     {
         return { m_values.get(), m_width * m_height };
     }
 
     // A box outside of which every value is 0 (the cones of depression and the wells' nodes),
     // clipped to the map; readers scan only this. The whole map until the engine narrows it.
-    MetreBox drawdownExtent() const noexcept { return m_extent; }
+    [[nodiscard]] MetreBox drawdownExtent() const noexcept { return m_extent; }
     void setDrawdownExtent(const MetreBox& box) noexcept;
 
 private:
@@ -102,7 +111,7 @@ private:
 
     DrawdownGrid(
         MetreBox box, int nodeSpacing, std::size_t width, std::size_t height, double* values);
-    std::size_t index(int x, int y) const noexcept
+    [[nodiscard]] std::size_t index(int x, int y) const noexcept
     {
         return static_cast<std::size_t>(y - m_box.yMin) * m_width
             + static_cast<std::size_t>(x - m_box.xMin);

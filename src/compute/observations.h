@@ -26,13 +26,14 @@ struct ThicknessReached {
 // sum_k dQ_k ln(t - t_k) / (4 pi T), finite because its steps dQ_k add up to 0. When reached is
 // given, it records whether the value exceeded the thickness or dewatered the aquifer. The map's
 // nodes and drawdownAt agree to the bit (the same rows, the same order of the sources).
-double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, double y,
-    double timeSeconds, ThicknessReached* reached = nullptr);
+[[nodiscard]] double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x,
+    double y, double timeSeconds, ThicknessReached* reached = nullptr);
 // The same for a scenario, its sources made for this one call.
-double drawdownAt(const ScenarioInputs& inputs, double x, double y, double timeSeconds);
+[[nodiscard]] double drawdownAt(
+    const ScenarioInputs& inputs, double x, double y, double timeSeconds);
 
 // The drawdown in bore i (0 to 4) at the map's time: at its radius from its centre, to the east.
-double drawdownInBore(const ScenarioInputs& inputs, int bore);
+[[nodiscard]] double drawdownInBore(const ScenarioInputs& inputs, int bore);
 
 // The times of the curves (s), ascending: 20 per tenfold of time from one minute to the map's
 // time; every schedule hour, and after each one 20 per tenfold of the time since it, so recovery
@@ -40,7 +41,7 @@ double drawdownInBore(const ScenarioInputs& inputs, int bore);
 // added after them (the density thins out evenly beyond), so the curves cost what their sources
 // cost, once per time.
 inline constexpr int MostRefinedTimes = 2000;
-std::vector<double> curveTimes(const ScenarioInputs& inputs);
+[[nodiscard]] std::vector<double> curveTimes(const ScenarioInputs& inputs);
 
 struct ObservationCurves {
     std::vector<double> seconds; // the times, ascending
@@ -49,7 +50,7 @@ struct ObservationCurves {
     ThicknessReached reached; // over every value
 };
 
-ObservationCurves observationCurves(const ScenarioInputs& inputs);
+[[nodiscard]] ObservationCurves observationCurves(const ScenarioInputs& inputs);
 
 struct ProfilePoint {
     double distanceMetres = 0.0; // from the profile's first point
@@ -59,7 +60,7 @@ struct ProfilePoint {
 };
 
 // count points evenly spaced from the profile's first point to its last, both included.
-std::vector<ProfilePoint> profileAlong(
+[[nodiscard]] std::vector<ProfilePoint> profileAlong(
     const ScenarioInputs& inputs, int count = 201, ThicknessReached* reached = nullptr);
 
 // CSV files: "hours,<name 1>,..." then a row per time; "distance_m,x_m,y_m,drawdown_m" then a
@@ -72,6 +73,6 @@ void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves&
 void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile);
 
 // A text as one cell of a CSV file, by the rules above.
-std::string csvCell(const std::string& text);
+[[nodiscard]] std::string csvCell(const std::string& text);
 
 } // namespace drawfield

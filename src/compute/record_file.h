@@ -23,6 +23,6 @@ void writeRecordFile(
     const std::filesystem::path& path, const DrawdownGrid& grid, RecordLines lines);
 
 // The record line of one node, CR LF included.
-std::string recordLine(int x, int y, double gridValue);
+[[nodiscard]] std::string recordLine(int x, int y, double gridValue);
 
 } // namespace drawfield

@@ -22,6 +22,7 @@ struct RunResult {
 
 // Computes the map of inputs (accepted by readScenario), then the curves and the profile. Empty
 // when a stop was requested; throws GridAllocationError as computeDrawdown does.
-std::optional<RunResult> computeRun(const ScenarioInputs& inputs, const EngineOptions& options);
+[[nodiscard]] std::optional<RunResult> computeRun(
+    const ScenarioInputs& inputs, const EngineOptions& options);
 
 } // namespace drawfield

@@ -35,7 +35,7 @@ inline constexpr int ObservationCount = 10;
 // there is none.
 struct BoundaryTexts {
     std::string kind, x1, y1, x2, y2;
-    bool isEmpty() const
+    [[nodiscard]] bool isEmpty() const
     {
         return kind.empty() && x1.empty() && y1.empty() && x2.empty() && y2.empty();
     }
@@ -46,14 +46,17 @@ struct BoundaryTexts {
 // lattice). All empty when there is none.
 struct ObservationTexts {
     std::string name, x, y;
-    bool isEmpty() const { return name.empty() && x.empty() && y.empty(); }
+    [[nodiscard]] bool isEmpty() const { return name.empty() && x.empty() && y.empty(); }
     bool operator==(const ObservationTexts&) const = default;
 };
 
 // A straight profile from (x1, y1) to (x2, y2), m. All empty when there is none.
 struct ProfileTexts {
     std::string x1, y1, x2, y2;
-    bool isEmpty() const { return x1.empty() && y1.empty() && x2.empty() && y2.empty(); }
+    [[nodiscard]] bool isEmpty() const
+    {
+        return x1.empty() && y1.empty() && x2.empty() && y2.empty();
+    }
     bool operator==(const ProfileTexts&) const = default;
 };
 
@@ -62,7 +65,10 @@ struct ProfileTexts {
 // metres only.
 struct GeoreferenceTexts {
     std::string easting, northing, crs;
-    bool isEmpty() const { return easting.empty() && northing.empty() && crs.empty(); }
+    [[nodiscard]] bool isEmpty() const
+    {
+        return easting.empty() && northing.empty() && crs.empty();
+    }
     bool operator==(const GeoreferenceTexts&) const = default;
 };
 
@@ -90,12 +96,12 @@ struct ScenarioTexts {
     GeoreferenceTexts georeference;
 
     // The window at start-up: the initial texts and the two example wells.
-    static ScenarioTexts example();
+    [[nodiscard]] static ScenarioTexts example();
     bool operator==(const ScenarioTexts&) const = default;
 };
 
 // "yes" and "no", in any letter case; empty for anything else.
-std::optional<bool> yesNoOfText(std::string_view text);
+[[nodiscard]] std::optional<bool> yesNoOfText(std::string_view text);
 
 // One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
 // makes it pump later).
@@ -124,26 +130,26 @@ enum class BoundaryKind {
 };
 
 // The factor of an image's rate: +1 across a barrier, -1 across a recharge line.
-constexpr double imageSign(BoundaryKind kind) noexcept
+[[nodiscard]] constexpr double imageSign(BoundaryKind kind) noexcept
 {
     return kind == BoundaryKind::Barrier ? 1.0 : -1.0;
 }
 
 // The texts that name a boundary kind ("barrier", "recharge"), and the kind a text names (empty
 // when it names none). Letter case does not count.
-const char* boundaryKindText(BoundaryKind kind);
+[[nodiscard]] const char* boundaryKindText(BoundaryKind kind);
 // How the window, the charts and the report name a kind ("Barrier") and what it holds ("no
 // flow", "constant head").
-const char* boundaryKindLabel(BoundaryKind kind);
+[[nodiscard]] const char* boundaryKindLabel(BoundaryKind kind);
 const char* boundaryKindMeaning(BoundaryKind kind);
 inline constexpr BoundaryKind BoundaryKinds[] = { BoundaryKind::Barrier, BoundaryKind::Recharge };
-std::optional<BoundaryKind> boundaryKindOfText(std::string_view text);
+[[nodiscard]] std::optional<BoundaryKind> boundaryKindOfText(std::string_view text);
 
 // A straight line through (X1, Y1) and (X2, Y2), m.
 struct Boundary {
     BoundaryKind Kind = BoundaryKind::Barrier;
     double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
-    StraightLine line() const noexcept { return { X1, Y1, X2, Y2 }; }
+    [[nodiscard]] StraightLine line() const noexcept { return { X1, Y1, X2, Y2 }; }
 };
 
 struct ObservationPoint {
@@ -184,24 +190,25 @@ struct ScenarioInputs {
     std::optional<Georeference> Place; // empty: local metres, no coordinate system
 
     // The aquifer apart from the wells: T, S, the thickness, the well function, the correction.
-    Aquifer aquifer() const;
+    [[nodiscard]] Aquifer aquifer() const;
     // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
-    bool pumps(int bore) const;
+    [[nodiscard]] bool pumps(int bore) const;
     // The rate bore i pumps at timeSeconds (m3/s): the table's, or that of the last change before
     // that time.
-    double rateAt(int bore, double timeSeconds) const;
+    [[nodiscard]] double rateAt(int bore, double timeSeconds) const;
 };
 
 // Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies (inside), or
 // on the line itself (within rounding).
-bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
+[[nodiscard]] bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
 bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x, double y);
 
 // The rate a bore pumps at timeSeconds (m3/s): the table's rate, or that of the last change
 // before that time (a change at hour 0 replaces the table's rate from the start).
-double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, double timeSeconds);
+[[nodiscard]] double rateOfSchedule(
+    double tableRate, const std::vector<RateChange>& changes, double timeSeconds);
 // The side of the boundary's line where the aquifer lies (StraightLine::side of bore 1).
-int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
+[[nodiscard]] int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
 
 // What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
 // compute at all. A run goes ahead only when refusals is empty.
@@ -209,7 +216,7 @@ struct ScenarioReading {
     ScenarioInputs inputs;
     std::vector<std::string> warnings;
     std::vector<std::string> refusals;
-    bool accepted() const { return refusals.empty(); }
+    [[nodiscard]] bool accepted() const { return refusals.empty(); }
 };
 
 // Reads the texts by the program's number rules, in the fields' order. Warnings: the map size
@@ -223,6 +230,6 @@ struct ScenarioReading {
 // The fields that came with schedules, boundaries, observation points, the profile, the bore
 // radius and the georeference take a number only when their whole text is one ("7S.5" and an
 // empty text are refused, naming the field); the coordinate system is judged by the GIS files.
-ScenarioReading readScenario(const ScenarioTexts& texts);
+[[nodiscard]] ScenarioReading readScenario(const ScenarioTexts& texts);
 
 } // namespace drawfield

@@ -39,14 +39,15 @@ public:
 // A scenario holds a few lines; anything larger is not one.
 inline constexpr std::size_t LargestScenarioFileBytes = 1 << 20;
 
-ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName);
+[[nodiscard]] ScenarioTexts parseScenarioFile(
+    std::string_view content, const std::string& fileName);
 // Reads a regular file of at most LargestScenarioFileBytes; anything else is refused.
-ScenarioTexts readScenarioFile(const std::filesystem::path& path);
+[[nodiscard]] ScenarioTexts readScenarioFile(const std::filesystem::path& path);
 
 // The file's text for texts: every key of [map] and [aquifer], and every other section that holds
 // a text, each text as typed ("12,5" stays "12,5"), quoted only where the format needs it. Read
 // back, it gives texts again. Throws std::invalid_argument for a text holding a line break.
-std::string scenarioFileText(const ScenarioTexts& texts);
+[[nodiscard]] std::string scenarioFileText(const ScenarioTexts& texts);
 // Writes that text as AtomicFile writes; throws FileWriteError naming the file.
 void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts);
 

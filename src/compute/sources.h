@@ -31,7 +31,7 @@ struct PointSource {
 // Every source of the run, whatever the time: bores in row order, each bore's steps in time
 // order, each source followed by its images. A bore without schedule and boundaries gives exactly
 // one source: its rate, from hour 0.
-std::vector<PointSource> allSources(const ScenarioInputs& inputs);
+[[nodiscard]] std::vector<PointSource> allSources(const ScenarioInputs& inputs);
 
 // A run's sources, whatever the time, with what an evaluation at a point needs beside them: the
 // aquifer's limits and each bore's rate over time. Made once, it serves any number of points,
@@ -44,17 +44,18 @@ struct SourceList {
     std::array<std::vector<RateChange>, WellCount> schedules; // and its changes
 
     // Whether (x, y) lies in the aquifer (isInAquifer).
-    bool contains(double x, double y) const;
+    [[nodiscard]] bool contains(double x, double y) const;
     // The rate bore i pumps at timeSeconds (ScenarioInputs::rateAt).
-    double rateAt(int bore, double timeSeconds) const;
+    [[nodiscard]] double rateAt(int bore, double timeSeconds) const;
 };
-SourceList sourceListOf(const ScenarioInputs& inputs);
+[[nodiscard]] SourceList sourceListOf(const ScenarioInputs& inputs);
 
 // The sources active at timeSeconds (those that started strictly before it), in the same order,
 // with their ElapsedSeconds.
-std::vector<PointSource> pointSources(const ScenarioInputs& inputs, double timeSeconds);
+[[nodiscard]] std::vector<PointSource> pointSources(
+    const ScenarioInputs& inputs, double timeSeconds);
 
 // The mirror image of (x, y) across the boundary's line.
-Point imageOf(const Boundary& line, double x, double y);
+[[nodiscard]] Point imageOf(const Boundary& line, double x, double y);
 
 } // namespace drawfield

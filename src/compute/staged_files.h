@@ -39,12 +39,12 @@ public:
     StagedFiles& operator=(const StagedFiles&) = delete;
 
     // The main file that will be replaced, links followed: name the set's other files after it.
-    const std::filesystem::path& target() const noexcept { return m_target; }
+    [[nodiscard]] const std::filesystem::path& target() const noexcept { return m_target; }
     // Where to make the file that becomes `file` (a path in target()'s folder).
-    std::filesystem::path staged(const std::filesystem::path& file) const;
+    [[nodiscard]] std::filesystem::path staged(const std::filesystem::path& file) const;
 
     // Whether the files go into a device (then only the main file may be made).
-    bool isDevice() const noexcept { return m_device; }
+    [[nodiscard]] bool isDevice() const noexcept { return m_device; }
 
     // Puts the staged files in place as a set. `members` names files that belong to the set even
     // where this export did not make them (an earlier export's .prj): those left over are

@@ -28,24 +28,25 @@ public:
 
     // The distance of (x, y) from the line (m), positive to the left of the way from the first
     // point to the second, negative to its right.
-    double signedDistance(double x, double y) const noexcept;
+    [[nodiscard]] double signedDistance(double x, double y) const noexcept;
     // +1 to the left, -1 to the right, 0 on the line (within rounding of it).
-    int side(double x, double y) const noexcept;
+    [[nodiscard]] int side(double x, double y) const noexcept;
     // The mirror image of (x, y) across the line. Across a line parallel to an axis it is exact.
-    Point mirror(double x, double y) const noexcept;
+    [[nodiscard]] Point mirror(double x, double y) const noexcept;
     // X of the line's crossing of the horizontal at y; empty when the line is horizontal.
-    std::optional<double> xAt(double y) const noexcept;
+    [[nodiscard]] std::optional<double> xAt(double y) const noexcept;
     // The part of the line inside the box (bounds included); empty when it misses the box.
     struct Segment {
         Point from, to;
     };
-    std::optional<Segment> within(double xMin, double yMin, double xMax, double yMax) const noexcept;
+    [[nodiscard]] std::optional<Segment> within(
+        double xMin, double yMin, double xMax, double yMax) const noexcept;
 
     // The unit vector along the line, from the first point toward the second.
-    Point direction() const noexcept;
+    [[nodiscard]] Point direction() const noexcept;
 
 private:
-    const Point& baseNear(double x, double y) const noexcept;
+    [[nodiscard]] const Point& baseNear(double x, double y) const noexcept;
 
     Point m_first, m_second;
     double m_dx, m_dy; // the direction, scaled by a power of two to lie in [1, 2) at most

@@ -15,30 +15,30 @@ namespace drawfield {
 // sign, digits) are read up to the first character that cannot continue the number, so "12,5" reads
 // as 12 and "1e" as 1. A text with no leading number reads as 0. "&H1F" and "&O17" read as
 // hexadecimal and octal integers. Empty when the number is too large for a 64-bit real (1e400).
-std::optional<double> numberOfText(std::string_view text);
+[[nodiscard]] std::optional<double> numberOfText(std::string_view text);
 
 // Whether the whole text is one number: blanks ignored as numberOfText ignores them, then an
 // optional sign, digits with at most one ".", an optional exponent (E or e, an optional sign,
 // digits), and nothing else. "", "7S.5", "2O", "12,5" and "&H1F" are not.
-bool isWholeNumberText(std::string_view text);
+[[nodiscard]] bool isWholeNumberText(std::string_view text);
 
 // The number of the text rounded to the nearest integer, halves to the even neighbour (2.5 gives 2,
 // 3.5 gives 4). Empty when the result lies outside -32768..32767: a failure, never a stand-in
 // value.
-std::optional<std::int16_t> integerOfText(std::string_view text);
+[[nodiscard]] std::optional<std::int16_t> integerOfText(std::string_view text);
 
 // Rounds halves to the even neighbour, whatever the floating-point environment's rounding mode.
-double roundHalfEven(double value);
+[[nodiscard]] double roundHalfEven(double value);
 
 // Text form of an integer: a blank before a number of 0 or more, "-" before a negative one
 // (60 gives " 60", -5 gives "-5").
-std::string integerText(long long value);
+[[nodiscard]] std::string integerText(long long value);
 
 // Text form of a real: sign as for integers, at most 15 significant digits rounded to nearest,
 // trailing zeros and a trailing "." dropped, no zero before the "." below 1 ("-.5"). Magnitudes
 // from 1E15 up and below 1E-4 are written as mantissa, "E", sign and at least two exponent digits
 // ("-1.5E-07").
-std::string realText(double value);
+[[nodiscard]] std::string realText(double value);
 
 // Appends realText(value) to out without a temporary string: the record file writes millions.
 void appendRealText(std::string& out, double value);

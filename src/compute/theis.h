@@ -18,7 +18,7 @@ namespace drawfield {
 
 // W(u) = E1(u), to within a few units in the last place for 1e-300 <= u <= 708; 0 beyond, +inf at
 // 0. Never throws, never sets errno.
-double wellFunction(double u) noexcept;
+[[nodiscard]] double wellFunction(double u) noexcept;
 
 // out[i] = W(u[i]) for count values (the engine's rows call it).
 void wellFunctionOf(const double* u, double* out, int count) noexcept;
@@ -31,9 +31,9 @@ struct TheisWell {
     TheisWell(double rateCubicMetresPerSecond, double transmissivity, double storage,
         double pumpTimeSeconds);
 
-    double u(double n) const { return n * uPerSquareMetre; }
+    [[nodiscard]] double u(double n) const { return n * uPerSquareMetre; }
     // What the well adds to a node's drawdown at squared distance n (m2): 0 or more.
-    double contribution(double n) const { return A * wellFunction(u(n)); }
+    [[nodiscard]] double contribution(double n) const { return A * wellFunction(u(n)); }
 };
 
 } // namespace drawfield

@@ -12,28 +12,28 @@ namespace drawfield {
 
 // The text in double quotes, control bytes, quotes and backslashes escaped (\n, \t, \", \\,
 // \x00), cut to its first `longest` bytes with "..." after the closing quote when it is longer.
-std::string quotedExcerpt(std::string_view text, std::size_t longest = 40);
+[[nodiscard]] std::string quotedExcerpt(std::string_view text, std::size_t longest = 40);
 
 // A file's path as a message shows it: whole, with control bytes escaped as in quotedExcerpt.
-std::string printablePath(std::string_view path);
+[[nodiscard]] std::string printablePath(std::string_view path);
 
 // Another program's message as ours passes it on: control bytes escaped as in printablePath, cut
 // with "..." so that at most `longest` bytes of it are shown.
-std::string relayedText(std::string_view text, std::size_t longest = 300);
+[[nodiscard]] std::string relayedText(std::string_view text, std::size_t longest = 300);
 
 // A message as a sentence: the first letter capitalised, a full stop at the end unless it already
 // ends in one (or in "!" or "?").
-std::string sentence(std::string text);
+[[nodiscard]] std::string sentence(std::string text);
 
 // The text as valid UTF-8: each byte that begins no valid sequence becomes U+FFFD, so that files
 // whose format is UTF-8 (GeoJSON, a shapefile with its .cpg) stay valid whatever a name held.
-std::string validUtf8(std::string_view text);
+[[nodiscard]] std::string validUtf8(std::string_view text);
 
 // The longest start of a UTF-8 text of at most `bytes` bytes that ends between characters.
-std::string_view utf8Prefix(std::string_view text, std::size_t bytes);
+[[nodiscard]] std::string_view utf8Prefix(std::string_view text, std::size_t bytes);
 
 // "Cannot <verb> the <what> <path>: <Reason>." The form of every failure to read or write a file.
-std::string cannotMessage(
+[[nodiscard]] std::string cannotMessage(
     std::string_view verb, std::string_view what, std::string_view path, std::string_view reason);
 
 } // namespace drawfield

@@ -42,12 +42,12 @@ struct WellFunction {
 };
 
 // Every row, in the order of WellMethod.
-std::span<const WellFunction> wellFunctions();
+[[nodiscard]] std::span<const WellFunction> wellFunctions();
 const WellFunction& wellFunction(WellMethod method);
 // The row a text names, in any letter case; empty when it names none.
-std::optional<WellMethod> methodOfText(std::string_view text);
+[[nodiscard]] std::optional<WellMethod> methodOfText(std::string_view text);
 const char* methodText(WellMethod method);
 // "cooper-jacob or theis": the texts of every row, for messages and usage.
-std::string_view methodTexts();
+[[nodiscard]] std::string_view methodTexts();
 
 } // namespace drawfield

@@ -49,17 +49,17 @@ struct GisFeatures {
 // The bores that pump, the observation points and the boundaries of a scenario; each boundary is
 // the stretch of its line that bounds the aquifer on the map (the two points given when it
 // bounds nothing there).
-GisFeatures gisFeaturesOf(const ScenarioInputs& inputs);
+[[nodiscard]] GisFeatures gisFeaturesOf(const ScenarioInputs& inputs);
 
 // Why place cannot georeference a map of the box (local m), or "" when it can: the coordinate
 // system is not an EPSG code GDAL knows, is not projected, does not measure in metres, or
 // stretches distances at the map's place by more than 1 % (its length of the map's diagonal
 // against the geodesic one, through PROJ), as EPSG:3857 does away from the equator.
-std::string georeferenceProblem(
+[[nodiscard]] std::string georeferenceProblem(
     const std::optional<Georeference>& place, double xMin, double yMin, double xMax, double yMax);
 
 // The coordinate system of place as an ESRI .prj file holds it; "" without one.
-std::string esriProjectionOf(const std::optional<Georeference>& place);
+[[nodiscard]] std::string esriProjectionOf(const std::optional<Georeference>& place);
 
 // Told how far a write has come (0 to 1), from the writing thread; returning false stops it, which
 // then throws FileWriteError ("... The export was stopped.") and leaves what was at the path.
@@ -73,20 +73,20 @@ void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
 
 // The vector formats, chosen by the file's extension.
 enum class VectorFormat { GeoPackage, GeoJson, Shapefile };
-std::optional<VectorFormat> vectorFormatOf(const std::filesystem::path& path);
+[[nodiscard]] std::optional<VectorFormat> vectorFormatOf(const std::filesystem::path& path);
 
 // The files writeContours makes for path: a GeoPackage holds the four layers (contours, bands,
 // points, boundaries); a GeoJSON or shapefile holds the contours, and its siblings NAME_bands,
 // NAME_points and NAME_boundaries the others; a shapefile is each of these with its .shx, .dbf,
 // .prj and .cpg.
-std::vector<std::filesystem::path> contourFilesOf(const std::filesystem::path& path);
+[[nodiscard]] std::vector<std::filesystem::path> contourFilesOf(const std::filesystem::path& path);
 
 // Writes the contour lines of grid at levels (drawdowns, m, ascending, above 0) with a drawdown_m
 // attribute; the bands between them as polygons with min_m and max_m (the shallowest band from
 // no drawdown, the deepest to the deepest drawdown); features' points and lines. The set of files
 // replaces an earlier export's as a whole; a sibling name held by a file this program did not
 // write is refused. Returns notes for the user (a name cut to a shapefile's field width).
-std::vector<std::string> writeContours(const std::filesystem::path& path,
+[[nodiscard]] std::vector<std::string> writeContours(const std::filesystem::path& path,
     const DrawdownGrid& grid, const std::vector<double>& levels, const GisFeatures& features,
     const std::optional<Georeference>& place, const GisProgress& progress = {});
 

@@ -234,7 +234,7 @@ QJsonObject AutomationServer::dispatch(
             layer->file = QFileInfo(file).absoluteFilePath();
             // Read now: a grid or point file that cannot be read is refused here.
             if (contour)
-                layer->gridField();
+                static_cast<void>(layer->gridField());
             else
                 layer->pointSet();
             frame->layers.push_back(layer);

@@ -32,20 +32,20 @@ public:
     ~AutomationServer();
 
     // One request in, its reply out (see surfer/process_automation.h for the messages).
-    QJsonObject handle(const QJsonObject& request);
+    [[nodiscard]] QJsonObject handle(const QJsonObject& request);
 
     // Hears how far a long request (the gridding) has come, from 0 to 1, while it works.
     std::function<void(double)> onProgress;
 
     // The document the window shows: the last one added.
-    const PlotDocument* shownDocument() const;
+    [[nodiscard]] const PlotDocument* shownDocument() const;
     bool isVisible() const { return m_visible; }
 
 private:
     struct Object;
-    QJsonObject dispatch(
+    [[nodiscard]] QJsonObject dispatch(
         Object& object, const QString& op, const QString& name, const QJsonObject& request);
-    int add(std::shared_ptr<Object> object);
+    [[nodiscard]] int add(std::shared_ptr<Object> object);
 
     std::function<void()> m_showWindow;
     std::function<void()> m_plotChanged;

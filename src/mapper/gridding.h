@@ -22,16 +22,17 @@ public:
 
 struct Points {
     std::vector<double> x, y, z;
-    std::size_t size() const { return x.size(); }
+    [[nodiscard]] std::size_t size() const { return x.size(); }
 };
 
 // Reads "x,y[,z]" or "x y [z]" lines (the record file's form among them). Lines that start with
 // no number, or hold one that is not finite, are skipped. Throws MapperError when the file cannot
 // be read or holds no point.
-Points readPoints(const QString& path, bool needZ);
+[[nodiscard]] Points readPoints(const QString& path, bool needZ);
 
 // One line of a point file: its X, Y and Z (0 when absent and not needed), or nothing.
-std::optional<std::array<double, 3>> parsePointLine(std::string_view line, bool needZ);
+[[nodiscard]] std::optional<std::array<double, 3>> parsePointLine(
+    std::string_view line, bool needZ);
 
 // Grids the points by inverse distance to a power over their nearest neighbours (GDAL's
 // invdistnn), on a lattice covering them with about 100 nodes along the longer side; nodes with no
@@ -46,6 +47,6 @@ void gridPoints(const Points& points, const QString& gridPath,
 // minus the grid's Z (a record file holds minus the drawdown), never below 0; blank nodes are 0.
 // A grid larger than a picture needs is read thinned to at most 1000 nodes a side. Throws
 // MapperError when the file is no such grid or declares more nodes than it can hold.
-SampledField readDrawdownGrid(const QString& gridPath);
+[[nodiscard]] SampledField readDrawdownGrid(const QString& gridPath);
 
 } // namespace drawfield::mapper

@@ -31,7 +31,8 @@ struct Layer {
     mutable std::shared_ptr<const SampledField> grid;
     mutable std::shared_ptr<const Points> points;
 
-    const SampledField& gridField() const; // reads the file the first time; throws MapperError
+    [[nodiscard]] const SampledField&
+    gridField() const; // reads the file the first time; throws MapperError
     const Points& pointSet() const; // the same for a post map's points
 };
 
@@ -45,11 +46,11 @@ struct PlotDocument {
 
     // The document as JSON. Layer files in `folder` (or below it) are named relative to it, so a
     // document and its grid can move together; others keep their absolute paths.
-    QJsonObject toJson(const QString& folder = {}) const;
+    [[nodiscard]] QJsonObject toJson(const QString& folder = {}) const;
     // Throws MapperError when json is not a plot document. Relative names are taken from folder.
-    static PlotDocument fromJson(const QJsonObject& json, const QString& folder = {});
+    [[nodiscard]] static PlotDocument fromJson(const QJsonObject& json, const QString& folder = {});
     void save(const QString& path) const; // throws MapperError; names relative to its folder
-    static PlotDocument load(const QString& path); // throws MapperError
+    [[nodiscard]] static PlotDocument load(const QString& path); // throws MapperError
 };
 
 // Paints the document's frames into target, each frame's layers over one another at the first
@@ -63,6 +64,6 @@ void paintPlot(QPainter& painter, const QRectF& target, const PlotDocument& docu
 void exportPlot(const PlotDocument& document, const QString& path, const QString& options);
 
 // The picture's size for the options (for tests and the window).
-QSize exportSize(const QString& options);
+[[nodiscard]] QSize exportSize(const QString& options);
 
 } // namespace drawfield::mapper

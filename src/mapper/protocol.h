@@ -34,6 +34,7 @@ private:
 
 // The reply to one request line: the server's answer, or an error when the line is not a JSON
 // object. Every reply carries the request's "id" when it had one.
-QJsonObject replyTo(AutomationServer& server, const QByteArray& line, bool overlong = false);
+[[nodiscard]] QJsonObject replyTo(
+    AutomationServer& server, const QByteArray& line, bool overlong = false);
 
 } // namespace drawfield::mapper

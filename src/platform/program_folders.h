@@ -20,10 +20,10 @@ inline constexpr const char* BuildTreeMarker = "drawfield-build-tree";
 
 // The file `name` installed with the program in programFolder: beside it, else in
 // ../share/drawfield/; the first of those when neither holds it (for the message saying so).
-QString resourceFile(const QString& programFolder, const QString& name);
+[[nodiscard]] QString resourceFile(const QString& programFolder, const QString& name);
 
 // The data folder for the program in programFolder (without a trailing separator). It is not
 // created here.
-QString dataFolder(const QString& programFolder);
+[[nodiscard]] QString dataFolder(const QString& programFolder);
 
 } // namespace drawfield

@@ -53,7 +53,7 @@ class AutomationClient {
 public:
     virtual ~AutomationClient() = default;
     // Creates an object of a class the server registers ("Surfer.Application").
-    virtual ObjectRef create(const QString& className) = 0;
+    [[nodiscard]] virtual ObjectRef create(const QString& className) = 0;
     virtual AutomationValue get(ObjectRef object, const QString& property) = 0;
     virtual void put(ObjectRef object, const QString& property, const QJsonValue& value) = 0;
     virtual AutomationValue call(

@@ -44,7 +44,7 @@ struct ServerReply {
 
 // Reads one reply line. Throws AutomationError (naming `what`, the request) when the line carries
 // the server's error, AutomationLost when it is no message at all.
-ServerReply parseReply(const QByteArray& line, int id, const QString& what);
+[[nodiscard]] ServerReply parseReply(const QByteArray& line, int id, const QString& what);
 
 class ProcessAutomationClient : public AutomationClient {
 public:
@@ -54,7 +54,7 @@ public:
         std::chrono::milliseconds silenceLimit = std::chrono::seconds(30),
         std::chrono::milliseconds startingLimit = std::chrono::seconds(30));
     // The mapping program's class, "Surfer.Application", served by drawfield-mapper in folder.
-    static std::map<QString, QStringList> mapperIn(const QString& folder);
+    [[nodiscard]] static std::map<QString, QStringList> mapperIn(const QString& folder);
 
     ~ProcessAutomationClient() override;
     ProcessAutomationClient(const ProcessAutomationClient&) = delete;

@@ -22,7 +22,7 @@ struct SurferFiles {
     QString points; // "xyz": the post map's points, placed there by the user
     QString picture; // "bmp": the exported picture
 };
-SurferFiles surferFilesFor(const QString& recordFile);
+[[nodiscard]] SurferFiles surferFilesFor(const QString& recordFile);
 
 // What the caller may ask of a running export.
 struct ExportControl {
@@ -43,14 +43,14 @@ struct ExportOutcome {
 };
 
 // What the user is told of an export's end: nothing when it completed.
-QString exportMessage(const ExportOutcome& outcome, const QString& recordFile);
+[[nodiscard]] QString exportMessage(const ExportOutcome& outcome, const QString& recordFile);
 
 // The fifteen steps, in order; a step that fails is skipped and the later independent ones still
 // run. The grid, the picture and the document are made under temporary names in a folder of their
 // own beside the record file, and put in place together at the end, each replacing its namesake
 // of an earlier export (or removing it, when this export made none): files of two exports never
 // mix. An export that is stopped or loses the mapping program puts nothing in place.
-ExportOutcome SURFER_Export(
+[[nodiscard]] ExportOutcome SURFER_Export(
     AutomationClient& client, const QString& Surfer_fichier, const ExportControl& control = {});
 
 } // namespace drawfield

@@ -41,13 +41,16 @@ public:
     // Takes the node values from the whole grid; refused (false, nothing changes) without one.
     bool loadValues(std::shared_ptr<const DrawdownGrid> grid);
 
-    std::int32_t rowCount() const { return static_cast<std::int32_t>(m_rowValues.size()); }
+    [[nodiscard]] std::int32_t rowCount() const
+    {
+        return static_cast<std::int32_t>(m_rowValues.size());
+    }
     std::int32_t columnCount() const { return static_cast<std::int32_t>(m_columnValues.size()); }
-    double rowOrigin() const { return m_rowOrigin; }
+    [[nodiscard]] double rowOrigin() const { return m_rowOrigin; }
     double columnOrigin() const { return m_columnOrigin; }
-    std::optional<double> rowValue(std::int32_t index) const; // empty when never set
+    [[nodiscard]] std::optional<double> rowValue(std::int32_t index) const; // empty when never set
     std::optional<double> columnValue(std::int32_t index) const;
-    const std::shared_ptr<const DrawdownGrid>& grid() const { return m_grid; }
+    [[nodiscard]] const std::shared_ptr<const DrawdownGrid>& grid() const { return m_grid; }
 
 private:
     friend class Chart3D;
@@ -67,7 +70,7 @@ class ChartDisplayStyle {
 public:
     void setMeshShown(bool shown); // first setting: mesh lines over the surface
     void setZonesFilled(bool filled); // second setting: filled colour zones
-    bool meshShown() const { return m_meshShown; }
+    [[nodiscard]] bool meshShown() const { return m_meshShown; }
     bool zonesFilled() const { return m_zonesFilled; }
 
 private:
@@ -108,22 +111,22 @@ public:
     explicit Chart3D(Presentation presentation, QWidget* parent = nullptr);
     ~Chart3D() override;
 
-    Presentation presentation() const { return m_presentation; }
+    [[nodiscard]] Presentation presentation() const { return m_presentation; }
 
     // Chart group by its number: 1 is the only group; others are refused (nullptr).
-    ChartGroup* chartGroup(std::int16_t index);
+    [[nodiscard]] ChartGroup* chartGroup(std::int16_t index);
 
     // No repaint while on; switching it off repaints once.
     void setBatched(bool batched);
-    bool isBatched() const { return m_batched; }
+    [[nodiscard]] bool isBatched() const { return m_batched; }
 
     // What is drawn over the drawdowns: the wells, the edge of the zone where Cooper-Jacob holds.
     void setOverlays(ChartOverlays overlays);
-    const ChartOverlays& overlays() const { return m_overlays; }
+    [[nodiscard]] const ChartOverlays& overlays() const { return m_overlays; }
 
     // The view's turn about an axis, degrees.
     void setViewAngle(RotationAxis axis, double degrees);
-    ViewAngles viewAngles() const { return m_angles; }
+    [[nodiscard]] ViewAngles viewAngles() const { return m_angles; }
 
     // The current picture in the given format, or the one the extension names, at the chart's
     // size (960 x 720 when it is too small to read). An empty string when written, else "Cannot
@@ -139,7 +142,7 @@ public:
 
     // The map's read-out for a point of the widget: "X 34 m   Y 57 m   drawdown 0.253 m" at the
     // nearest node, empty off the map or for the surface.
-    QString readoutAt(const QPointF& position) const;
+    [[nodiscard]] QString readoutAt(const QPointF& position) const;
     QString readout() const { return m_readout; } // what the screen shows now
 
     QSize sizeHint() const override { return { 640, 480 }; }
@@ -157,7 +160,7 @@ private:
     void contentChanged(); // the data or the style: geometry is stale
     void viewChanged(); // the angles: the projection is stale
     void requestRepaint();
-    QSize pictureSize() const;
+    [[nodiscard]] QSize pictureSize() const;
     ChartSource source() const; // what the data grid, the style and the overlays say to show
     void buildGeometry() const;
 

@@ -31,7 +31,7 @@ struct ChartSource {
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a
 // validity zone of this lattice, the dashed edge where Cooper-Jacob holds.
-MapGeometry chartMapGeometry(const ChartSource& source);
+[[nodiscard]] MapGeometry chartMapGeometry(const ChartSource& source);
 
 // The surface's model with what it was made of, so that a smaller picture can take fewer faces.
 struct SurfaceChart {
@@ -39,7 +39,7 @@ struct SurfaceChart {
     std::shared_ptr<const ChartSamples> samples;
     std::vector<WellMarker> wells;
 };
-SurfaceChart chartSurface(const ChartSource& source);
+[[nodiscard]] SurfaceChart chartSurface(const ChartSource& source);
 
 // Paints the surface turned by projection's angles into target: no more faces than the picture
 // has room for (about one per 7 pixels across), so a small vector picture stays small.
@@ -53,8 +53,8 @@ public:
     void paint(QPainter& painter, const QRectF& target) const;
     // Writes it as a picture file of the given size (960 x 720 for drawfield-batch). Returns ""
     // when written, else "Cannot write the picture <path>: <Reason>.".
-    [[nodiscard]] QString write(const std::filesystem::path& path, PictureFormat format,
-        const QSize& pixels) const;
+    [[nodiscard]] QString write(
+        const std::filesystem::path& path, PictureFormat format, const QSize& pixels) const;
 
 private:
     ChartKind m_kind;

@@ -40,40 +40,41 @@ struct ChartOverlays {
 
 // The pumping bores of a run, labelled by their rows ("Bore 3" for the third): those that pump at
 // any time.
-std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs);
+[[nodiscard]] std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs);
 
 // What a run's charts draw over it: its pumping bores, observation points and boundaries, and the
 // validity zone given.
-ChartOverlays chartOverlays(
+[[nodiscard]] ChartOverlays chartOverlays(
     const ScenarioInputs& inputs, std::shared_ptr<const ValidityZone> validity);
 
 // The part of rect (m) in the aquifer: a convex polygon, rect itself without boundaries, empty when
 // the aquifer misses rect.
-QPolygonF aquiferWithin(const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries);
+[[nodiscard]] QPolygonF aquiferWithin(
+    const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries);
 
 // The stretch of a boundary's line across rect (m); a null line where it misses rect.
-QLineF stretchAcross(const QRectF& rect, const BoundaryOverlay& boundary);
+[[nodiscard]] QLineF stretchAcross(const QRectF& rect, const BoundaryOverlay& boundary);
 
 // The stretch of boundaries[which] that bounds the aquifer within rect (m): its stretch across
 // rect, cut where it passes beyond the other boundary; a null line where there is none.
-QLineF edgeOfAquifer(
+[[nodiscard]] QLineF edgeOfAquifer(
     const QRectF& rect, const std::vector<BoundaryOverlay>& boundaries, std::size_t which);
 
 // The pieces of polyline in the aquifer.
-std::vector<QPolygonF> clippedToAquifer(
+[[nodiscard]] std::vector<QPolygonF> clippedToAquifer(
     const QPolygonF& polyline, const std::vector<BoundaryOverlay>& boundaries);
 
 // The field with its blank samples (beyond the boundaries) filled so that contours run on
 // smoothly to the boundary and meet it where the drawdowns do: each takes the drawdown at its
 // mirror image in the aquifer, as the images of the wells make it (the same across a barrier, the
 // opposite across a recharge line), and where the mirror falls off the map, its nearest sample's.
-SampledField continuedBeyondBoundaries(
+[[nodiscard]] SampledField continuedBeyondBoundaries(
     const SampledField& field, const std::vector<BoundaryOverlay>& boundaries);
 
 // The edge of the validity zone of grid (m), as lines across the map at the samples' lattice:
 // where the zone's nodes nearest the samples change from Cooper-Jacob holding to Cooper-Jacob
 // off (the zone may be coarser than the map's lattice).
-QPainterPath validityEdge(
+[[nodiscard]] QPainterPath validityEdge(
     const SampledField& samples, const DrawdownGrid& grid, const ValidityZone& zone);
 
 } // namespace drawfield

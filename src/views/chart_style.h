@@ -11,7 +11,7 @@
 namespace drawfield::chart_style {
 
 // Arial where it exists (it is in every metafile reader); its metric twin elsewhere.
-inline QFont font(const QRectF& target, double scale = 1.0)
+[[nodiscard]] inline QFont font(const QRectF& target, double scale = 1.0)
 {
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);

@@ -10,7 +10,7 @@ class QPainter;
 namespace drawfield {
 
 // Width (px) the colour scale needs beside a chart, for the font of these metrics.
-double colourLegendWidth(const QFontMetricsF& metrics);
+[[nodiscard]] double colourLegendWidth(const QFontMetricsF& metrics);
 
 // The colour scale at the top left of area: its title, then one box per band, shallowest on top,
 // each band's lower level written beside it (m). Returns where the last box ends (y).

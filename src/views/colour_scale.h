@@ -17,21 +17,24 @@ public:
     // so that shallow levels such as 0.05 and 0.1 m show on a cone of a metre or two, down to
     // about a two-hundredth of the deepest; denser sequences or even steps (0.05, 0.1, 0.15...)
     // for a cone that spans little. No levels when deepest is 0.
-    static ColourScale forDrawdowns(double shallowest, double deepest);
+    [[nodiscard]] static ColourScale forDrawdowns(double shallowest, double deepest);
 
     ColourScale() = default;
     explicit ColourScale(std::vector<double> levels); // ascending, above 0
 
-    const std::vector<double>& levels() const { return m_levels; }
+    [[nodiscard]] const std::vector<double>& levels() const { return m_levels; }
     int bandCount() const { return static_cast<int>(m_levels.size()) + 1; }
 
     // The band a drawdown falls in: the number of levels at or below it. NaN falls in band 0.
-    int bandOf(double drawdownMetres) const;
+    [[nodiscard]] int bandOf(double drawdownMetres) const;
     QColor bandColour(int band) const; // clamped to the existing bands
-    QColor colourFor(double drawdownMetres) const { return bandColour(bandOf(drawdownMetres)); }
+    [[nodiscard]] QColor colourFor(double drawdownMetres) const
+    {
+        return bandColour(bandOf(drawdownMetres));
+    }
     // The same palette without steps: within a band the colour moves towards the next band's, so
     // a shaded surface shows no staircase at the levels. Beyond the last level, the last colour.
-    QColor smoothColourFor(double drawdownMetres) const;
+    [[nodiscard]] QColor smoothColourFor(double drawdownMetres) const;
 
 private:
     std::vector<double> m_levels;

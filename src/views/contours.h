@@ -13,9 +13,10 @@ namespace drawfield {
 // The closed loops (m) that bound the region where the drawdown is at or beyond level (m, > 0).
 // Where the region meets the map's edge its loop runs along the edge, so every loop closes and
 // stays inside the map. Filled with the odd-even rule, the loops give the region exactly.
-std::vector<QPolygonF> contourLoops(const SampledField& field, double level);
+[[nodiscard]] std::vector<QPolygonF> contourLoops(const SampledField& field, double level);
 
 // The contour lines of those loops: the loops without their stretches along the map's edge.
-std::vector<QPolygonF> contourLines(const std::vector<QPolygonF>& loops, const QRectF& map);
+[[nodiscard]] std::vector<QPolygonF> contourLines(
+    const std::vector<QPolygonF>& loops, const QRectF& map);
 
 } // namespace drawfield

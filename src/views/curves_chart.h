@@ -31,9 +31,9 @@ struct CurvesData {
 };
 
 // What the chart shows for a run, from its curves and profile; or computing them.
-CurvesData curvesData(const ScenarioInputs& inputs, ObservationCurves curves,
-    std::vector<ProfilePoint> profile);
-CurvesData curvesData(const ScenarioInputs& inputs);
+[[nodiscard]] CurvesData curvesData(
+    const ScenarioInputs& inputs, ObservationCurves curves, std::vector<ProfilePoint> profile);
+[[nodiscard]] CurvesData curvesData(const ScenarioInputs& inputs);
 
 // Paints the chart into target: the panels there is something for, or a line saying what to add.
 void paintCurves(QPainter& painter, const QRectF& target, const CurvesData& data);
@@ -44,11 +44,12 @@ class CurvesChart : public QWidget {
 public:
     explicit CurvesChart(QWidget* parent = nullptr);
     void setData(CurvesData data);
-    const CurvesData& data() const { return m_data; }
+    [[nodiscard]] const CurvesData& data() const { return m_data; }
     bool hasData() const { return m_filled; }
     // The chart as a picture file at its size on the screen (or 960 x 720 when it is too small to
     // read). Returns "" when written, else the reason.
-    QString writePictureFile(const std::filesystem::path& path, PictureFormat format) const;
+    [[nodiscard]] QString writePictureFile(
+        const std::filesystem::path& path, PictureFormat format) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

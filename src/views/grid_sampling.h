@@ -26,9 +26,9 @@ struct SampledField {
     double deepest = 0.0; // m
     double shallowest = 0.0; // m
 
-    double x(int column) const { return xFirst + column * xSpacing; }
+    [[nodiscard]] double x(int column) const { return xFirst + column * xSpacing; }
     double y(int row) const { return yFirst + row * ySpacing; }
-    double at(int column, int row) const
+    [[nodiscard]] double at(int column, int row) const
     {
         return drawdowns[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)
             + static_cast<std::size_t>(column)];
@@ -39,15 +39,16 @@ struct SampledField {
 // normally the grid's node spacing) with at most maxPerSide samples per axis. The first and last
 // samples lie on the first and last nodes. Only the grid's drawdown extent is read, once, row by
 // row in memory order, on all cores.
-SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide);
+[[nodiscard]] SampledField sampleDrawdowns(
+    const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide);
 
 // A field of at most maxPerSide samples a side made from a finer one, each sample again keeping
 // the deepest drawdown of those it stands for, the extremes kept.
-SampledField coarsened(const SampledField& field, int maxPerSide);
+[[nodiscard]] SampledField coarsened(const SampledField& field, int maxPerSide);
 
 // The field as a picture can draw it: a single column or row (a map of one node, a map one
 // metre wide) becomes two alike, half a spacing either side of it, so it has an area to show.
-SampledField withArea(const SampledField& field);
+[[nodiscard]] SampledField withArea(const SampledField& field);
 
 // What both charts of one map need: the map's field and the surface's coarser one, made by one
 // pass over the grid.
@@ -60,7 +61,7 @@ struct ChartSamples {
 
 // The samples of grid at the given spacings, made once and shared while they are asked for: the
 // second chart of a run, and every repaint, take the samples the first one made.
-std::shared_ptr<const ChartSamples> chartSamples(
+[[nodiscard]] std::shared_ptr<const ChartSamples> chartSamples(
     const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing);
 
 } // namespace drawfield

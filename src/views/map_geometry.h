@@ -20,7 +20,7 @@ namespace drawfield {
 
 // The contour levels (m, shallowest first) of the map of grid, as its chart shows them; files for
 // GIS take the same ones.
-std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid);
+[[nodiscard]] std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid);
 
 struct MapGeometry {
     QRectF metres; // from the first to the last node, X and Y in metres (Y grows upward)
@@ -44,8 +44,8 @@ struct MapGeometry {
 // The map of field. With boundaries, the bands and contour lines stop at them: the samples
 // beyond are continued (continuedBeyondBoundaries) so that the contours meet the lines where the
 // drawdowns do, and then cut away.
-MapGeometry buildMapGeometry(const SampledField& field, bool meshShown, bool zonesFilled,
-    const std::vector<BoundaryOverlay>& boundaries = {});
+[[nodiscard]] MapGeometry buildMapGeometry(const SampledField& field, bool meshShown,
+    bool zonesFilled, const std::vector<BoundaryOverlay>& boundaries = {});
 
 // Where the map goes in a picture: the plot's rectangle and the transform from metres to it.
 struct MapLayout {
@@ -55,7 +55,8 @@ struct MapLayout {
 };
 
 // The layout paintMap uses on this device (its font sizes depend on it).
-MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map);
+[[nodiscard]] MapLayout mapLayout(
+    const QPaintDevice* device, const QRectF& target, const MapGeometry& map);
 
 // Where a well's label goes: beside its marker at `at`, on a box (null: no room for it).
 struct WellLabel {
@@ -68,7 +69,7 @@ struct WellLabel {
 // The wells' labels on a plot: each inside it and clear of every marker and of the labels placed
 // before it, above right where it can, else another corner or side; a name too long for any
 // place is shortened, and one with no room at all is left out (its marker stays).
-std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
+[[nodiscard]] std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
     const std::vector<WellMarker>& wells, const QFontMetricsF& metrics, double radius);
 
 // Paints the map into target: the bands and contour lines at equal scale on both axes, each line

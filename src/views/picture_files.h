@@ -22,7 +22,7 @@ enum class PictureFormat {
 };
 
 // The format a file name's extension names (.wmf, .png, .svg, .pdf; any letter case).
-std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path);
+[[nodiscard]] std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path);
 
 using PaintRoutine = std::function<void(QPainter&, const QRectF&)>;
 
@@ -31,10 +31,10 @@ using PaintRoutine = std::function<void(QPainter&, const QRectF&)>;
 // "-" is standard output). Paths are the file system's bytes, so any name keeps them: convert a
 // QString with QFile::encodeName. Returns an empty string when written, else
 // "Cannot write the picture <path>: <Reason>."
-QString writePicture(const std::filesystem::path& path, PictureFormat format, const QSize& pixels,
-    const PaintRoutine& paint);
+[[nodiscard]] QString writePicture(const std::filesystem::path& path, PictureFormat format,
+    const QSize& pixels, const PaintRoutine& paint);
 
 // "Cannot write the picture <path>: <Reason>."
-QString pictureError(const std::filesystem::path& path, const QString& reason);
+[[nodiscard]] QString pictureError(const std::filesystem::path& path, const QString& reason);
 
 } // namespace drawfield

@@ -24,7 +24,7 @@ struct PlotSource {
 
 // The row or column count handed to a chart: maximum / step as reals, rounded half to even
 // (25 / 2 gives 12, 35 / 2 gives 18); empty when it cannot be formed (0 / 0 before any run).
-std::optional<std::int32_t> plotCount(std::int16_t maximum, std::int16_t step);
+[[nodiscard]] std::optional<std::int32_t> plotCount(std::int16_t maximum, std::int16_t step);
 
 // Fills the contour map chart (the window then brings the "Map" tab to the front). Per-row and
 // per-column values go to indices 1, 1 + step, ... up to the maxima.

@@ -37,7 +37,7 @@ struct ReportContent {
 // The report of a run, as both programs make it: its inputs and results, the map and the surface
 // drawn as the window's charts draw them (the surface turned by view, the overlays the run's),
 // and the curves when there are observation points or a profile.
-ReportContent reportContentOf(const ScenarioInputs& inputs,
+[[nodiscard]] ReportContent reportContentOf(const ScenarioInputs& inputs,
     const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
     const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
     const ViewAngles& view);
@@ -47,10 +47,10 @@ void paintReport(QPainter& painter, const QRectF& page, const ReportContent& con
     const std::function<bool()>& newPage);
 
 // What the report is about, in a sentence: its PDF's subject.
-QString reportSubject(const ReportContent& content);
+[[nodiscard]] QString reportSubject(const ReportContent& content);
 
 // Writes the page as a PDF, whole or not at all as AtomicFile writes ("-" is standard output).
 // Returns an empty string when written, else "Cannot write the report <path>: <Reason>."
-QString writeReport(const std::filesystem::path& path, const ReportContent& content);
+[[nodiscard]] QString writeReport(const std::filesystem::path& path, const ReportContent& content);
 
 } // namespace drawfield

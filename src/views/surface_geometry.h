@@ -53,13 +53,14 @@ struct SurfaceModel {
     std::vector<double> wellDrawdowns; // m, the surface's drawdown under each well
     std::vector<BoundaryOverlay> boundaries; // drawn along the surface where it stops
 
-    double z(double drawdownMetres) const
+    [[nodiscard]] double z(double drawdownMetres) const
     {
         return deepest > 0.0 ? -depth * drawdownMetres / deepest : 0.0;
     }
 };
 
-SurfaceModel buildSurfaceModel(const SampledField& field, bool meshShown, bool zonesFilled);
+[[nodiscard]] SurfaceModel buildSurfaceModel(
+    const SampledField& field, bool meshShown, bool zonesFilled);
 
 // Puts the wells on the model, each at the drawdown of the sample under it (0 where the sample
 // is blank); wells beyond the map are left out.
@@ -100,7 +101,7 @@ struct SurfaceProjection {
     bool meshShown = false;
 };
 
-SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles);
+[[nodiscard]] SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& angles);
 
 // Where the surface goes in a picture: the transform from view units, the colour scale's area,
 // and the labels that are drawn, with their boxes. A label that would collide with one placed
@@ -120,7 +121,7 @@ struct SurfaceLayout {
 };
 
 // The layout paintSurface uses on this painter (its font sizes depend on the device).
-SurfaceLayout surfaceLayout(
+[[nodiscard]] SurfaceLayout surfaceLayout(
     const QPainter& painter, const QRectF& target, const SurfaceProjection& projection);
 
 // Paints the surface into target, fitted and centred, with its box, axes and colour scale.

@@ -23,11 +23,14 @@ class TabControl : public QWidget {
     Q_OBJECT
 public:
     explicit TabControl(QWidget* parent = nullptr);
-    QWidget* addTab(const QString& caption); // the new page
+    [[nodiscard]] QWidget* addTab(const QString& caption); // the new page
     void setCurrentIndex(int index);
-    int currentIndex() const;
+    [[nodiscard]] int currentIndex() const;
     int count() const { return static_cast<int>(m_pages.size()); }
-    QWidget* page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    [[nodiscard]] QWidget* page(int index) const
+    {
+        return m_pages.at(static_cast<std::size_t>(index));
+    }
     QTabBar* tabBar() const { return m_bar; }
 
 protected:
@@ -74,7 +77,7 @@ public:
     FlexGrid(int rows, int columns, int rowHeight, int columnWidth, QWidget* parent = nullptr);
 
     // A cell's text by (row, column), the headers being row 0 and column 0.
-    QString TextMatrix(int row, int column) const;
+    [[nodiscard]] QString TextMatrix(int row, int column) const;
     void setTextMatrix(int row, int column, const QString& text);
 };
 
@@ -86,7 +89,7 @@ public:
     explicit ProgressBox(QWidget* parent = nullptr);
     void clear(int right); // the user scale's right edge (its left edge is 1)
     void drawBox(int p); // the box (1, 1) - (p, 10), filled
-    int boxCount() const { return m_boxes; }
+    [[nodiscard]] int boxCount() const { return m_boxes; }
     int filledTo() const { return m_filledTo; } // the widest box's right edge, scale units
 
 protected:
@@ -117,7 +120,7 @@ public:
     explicit ExportPanel(QWidget* parent = nullptr);
     void setProgress(double fraction, const QString& activity); // fraction 0 to 1
     void setTitle(const QString& title); // "Exporting to the mapping program" at first
-    QPushButton* stopButton() const { return m_stop; }
+    [[nodiscard]] QPushButton* stopButton() const { return m_stop; }
 
 private:
     QLabel* m_title;
@@ -143,9 +146,9 @@ private:
 };
 
 // The program's icon: a cone of depression seen from above.
-QIcon drawfieldIcon();
+[[nodiscard]] QIcon drawfieldIcon();
 
 // The sans-serif font the window was designed with, or the nearest one installed.
-QFont sansSerif(double points, bool bold = false);
+[[nodiscard]] QFont sansSerif(double points, bool bold = false);
 
 } // namespace drawfield

@@ -35,35 +35,36 @@ public:
     // Opens a text file in the system's text viewer without waiting; false when it cannot start.
     virtual bool openTextFile(const QString& path) = 0;
     // Opens a web address in the browser; false when no program takes it.
-    virtual bool openWebAddress(QWidget* parent, const QString& address) = 0;
+    [[nodiscard]] virtual bool openWebAddress(QWidget* parent, const QString& address) = 0;
     // A modal Save As dialog; empty when cancelled. A name typed without an extension gets the
     // one of the filter chosen. It does not ask about replacing a file: askToReplace does.
-    virtual std::optional<QString> askSaveFileName(
+    [[nodiscard]] virtual std::optional<QString> askSaveFileName(
         QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
     // A modal Open dialog; empty when cancelled.
-    virtual std::optional<QString> askOpenFileName(
+    [[nodiscard]] virtual std::optional<QString> askOpenFileName(
         QWidget* parent, const QString& title, const QString& filter, const QString& initialPath)
         = 0;
     // Asks whether to replace the files that exist (a file, or files of a set written together):
     // true to replace them.
-    virtual bool askToReplace(QWidget* parent, const QStringList& existing) = 0;
+    [[nodiscard]] virtual bool askToReplace(QWidget* parent, const QStringList& existing) = 0;
     // Asks what to do with the changes not saved to fileName (empty: not saved to any file):
     // Save, Discard or Cancel.
-    virtual UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) = 0;
+    [[nodiscard]] virtual UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName)
+        = 0;
     // The scenario files opened or saved last, the latest first; kept between sessions.
-    virtual QStringList recentFiles() const = 0;
+    [[nodiscard]] virtual QStringList recentFiles() const = 0;
     virtual void setRecentFiles(const QStringList& files) = 0;
     // The folder of the running program, without a trailing separator.
-    virtual QString programFolder() const = 0;
+    [[nodiscard]] virtual QString programFolder() const = 0;
     // Where the program writes its data (the record file, pictures, the export): data/ beside it
     // when it can, else in the user's application data folder.
-    virtual QString dataFolder() const;
+    [[nodiscard]] virtual QString dataFolder() const;
 };
 
 // name with the extension of the filter chosen in a save dialog ("GeoJSON (*.geojson)") when it
 // has none; otherwise name as it is.
-QString withExtensionOfFilter(const QString& name, const QString& selectedFilter);
+[[nodiscard]] QString withExtensionOfFilter(const QString& name, const QString& selectedFilter);
 
 // The desktop as Qt reaches it.
 class QtDesktop : public Desktop {
@@ -73,9 +74,9 @@ public:
     void beep() override;
     bool openTextFile(const QString& path) override;
     bool openWebAddress(QWidget* parent, const QString& address) override;
-    std::optional<QString> askSaveFileName(QWidget* parent, const QString& title,
+    [[nodiscard]] std::optional<QString> askSaveFileName(QWidget* parent, const QString& title,
         const QString& filter, const QString& initialPath) override;
-    std::optional<QString> askOpenFileName(QWidget* parent, const QString& title,
+    [[nodiscard]] std::optional<QString> askOpenFileName(QWidget* parent, const QString& title,
         const QString& filter, const QString& initialPath) override;
     bool askToReplace(QWidget* parent, const QStringList& existing) override;
     UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) override;

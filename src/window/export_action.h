@@ -24,9 +24,9 @@ class Desktop;
 
 // Asks for a file to write, adds extension when the name has none, and asks before replacing it
 // or any file of the set it writes (setOf; the file alone when empty). Empty when cancelled.
-std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent, const QString& title,
-    const QString& filter, const QString& initialPath, const QString& extension,
-    const std::function<QStringList(const QString&)>& setOf = {});
+[[nodiscard]] std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent,
+    const QString& title, const QString& filter, const QString& initialPath,
+    const QString& extension, const std::function<QStringList(const QString&)>& setOf = {});
 
 // How a writing went: the reason it failed ("" when written) and notes to say.
 struct WriteOutcome {

@@ -57,11 +57,11 @@ public:
     ~main1() override;
 
     // Twips (1/1440 inch) to pixels of this window's screen, and back.
-    int twips(double value) const;
+    [[nodiscard]] int twips(double value) const;
     double toTwips(int pixels) const;
     // The window's outer size as the layout measures it, twips: the client area and the classic
     // frame the layout was drawn for, whatever frame the window manager draws (or none).
-    QSizeF outerSizeTwips() const;
+    [[nodiscard]] QSizeF outerSizeTwips() const;
 
     // Window-level state the handlers share.
     QString AppTitle;
@@ -112,7 +112,7 @@ public:
     void Text10_MouseDown();
 
     // Where the run writes its record file: the program's data folder.
-    QString recordFilePath() const;
+    [[nodiscard]] QString recordFilePath() const;
 
     // Scenario files. Open and the recent files ask first about unsaved changes; a file that
     // cannot be read says why and changes nothing. Each returns whether it did what it says.
@@ -121,12 +121,12 @@ public:
     bool saveScenario(); // to the open file, or as a new one when there is none
     bool saveScenarioAs();
     // The texts of every field, as a scenario file holds them; and the other way.
-    ScenarioTexts fieldTexts() const;
+    [[nodiscard]] ScenarioTexts fieldTexts() const;
     void setFieldTexts(const ScenarioTexts& texts);
-    const QString& scenarioPath() const; // empty: no file
+    [[nodiscard]] const QString& scenarioPath() const; // empty: no file
     // The fields differ from the open file, or without one from the start-up texts; a cell being
     // typed in counts.
-    bool hasUnsavedChanges() const;
+    [[nodiscard]] bool hasUnsavedChanges() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -143,9 +143,9 @@ private:
     void build3DViewTab(QWidget* tab);
     void buildInfosTab(QWidget* tab);
     void buildCurvesTab(QWidget* tab);
-    QScrollArea* scrolled(QWidget* page, QWidget* content);
+    [[nodiscard]] QScrollArea* scrolled(QWidget* page, QWidget* content);
     void setTabOrder();
-    int menuBarHeight() const;
+    [[nodiscard]] int menuBarHeight() const;
 
     void buildMenus();
     enum class GisFile { GeoTiff, Contours };
@@ -163,9 +163,9 @@ private:
     enum class RunShows { AsPressed, Quietly };
     bool runFields(RunShows shows);
     // Runs the fields unless the last run was of them as they are: false when that run fails.
-    bool runIfFieldsChanged();
+    [[nodiscard]] bool runIfFieldsChanged();
     void updateTitle();
-    PlotSource plotSource() const;
+    [[nodiscard]] PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
     // Hands the record file to the mapping program when "SURFER Grid" is ticked, as a task: the
     // outcome is said when it is not a success.

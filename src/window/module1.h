@@ -16,7 +16,7 @@ namespace Module1 {
     // came when its character, compared without regard to letter case, is among allowed, or is
     // Backspace (8) and allowBackspace is -1. Otherwise the desktop beeps and 0 is returned,
     // which cancels the key press.
-    std::int16_t FilterKey(std::int16_t keyCode, const QString& allowed,
+    [[nodiscard]] std::int16_t FilterKey(std::int16_t keyCode, const QString& allowed,
         std::int16_t allowBackspace, Desktop& desktop);
 
 } // namespace Module1

@@ -22,14 +22,15 @@ public:
     // Starts on the classic run: Cooper-Jacob, confined.
     explicit OptionsTab(QWidget* parent = nullptr);
 
-    QString methodText() const; // the chosen well function's text, as a scenario file writes it
+    [[nodiscard]] QString
+    methodText() const; // the chosen well function's text, as a scenario file writes it
     QString unconfinedText() const; // "no" or "yes"
-    GeoreferenceTexts georeferenceTexts() const;
+    [[nodiscard]] GeoreferenceTexts georeferenceTexts() const;
     // Shows a scenario's choices: its method, correction and georeference.
     void showTexts(const ScenarioTexts& texts);
 
     // The choice of a well function, one per row of the table.
-    QRadioButton* methodButton(WellMethod method) const;
+    [[nodiscard]] QRadioButton* methodButton(WellMethod method) const;
     QCheckBox* unconfined;
     QLineEdit* easting; // m, of the map's point (0, 0)
     QLineEdit* northing;

@@ -39,15 +39,15 @@ public:
     bool save(); // to the open file, or as a new one when there is none
     bool saveAs();
     // The fields differ from the open file, or without one from the start-up texts.
-    bool hasUnsavedChanges() const;
+    [[nodiscard]] bool hasUnsavedChanges() const;
     // Asks about unsaved changes when there are some: false when the user cancels (or a save
     // fails), so what was about to happen does not.
-    bool settleUnsavedChanges();
+    [[nodiscard]] bool settleUnsavedChanges();
 
-    const QString& path() const { return m_path; } // empty: no file
+    [[nodiscard]] const QString& path() const { return m_path; } // empty: no file
     const std::filesystem::path& file() const { return m_file; }
     // "site.ini* - Drawfield 2.0", "Untitled* - Drawfield 2.0", or the program's name alone.
-    QString title() const;
+    [[nodiscard]] QString title() const;
     // Fills the recent menu from the desktop's list, and enables it when there is one.
     void fillRecentMenu();
 

@@ -33,9 +33,9 @@ public:
     // window's own) nothing shows and only closing the window stops it.
     void run(const QString& title, const Task& task);
 
-    bool isRunning() const { return m_running; }
+    [[nodiscard]] bool isRunning() const { return m_running; }
     void requestStop() { m_stop.request_stop(); }
-    bool stopRequested() const { return m_stop.stop_requested(); }
+    [[nodiscard]] bool stopRequested() const { return m_stop.stop_requested(); }
     // The window was asked to close while a task ran: the task stops, and the window closes once
     // it has (whoever ran the task calls close() when closing() says so).
     void requestClose()
@@ -43,7 +43,7 @@ public:
         m_closing = true;
         requestStop();
     }
-    bool closing() const { return m_closing; }
+    [[nodiscard]] bool closing() const { return m_closing; }
 
 private:
     QWidget& m_window;

@@ -442,7 +442,7 @@ TEST(DrawdownEngine, StopsWhenAsked)
 TEST(DrawdownGrid, TooLargeForTheMachineIsAnErrorNotACrash)
 {
     try {
-        DrawdownGrid::create(0, 0, 2'000'000'000, 2'000'000'000, 1);
+        (void)DrawdownGrid::create(0, 0, 2'000'000'000, 2'000'000'000, 1);
         FAIL() << "expected GridAllocationError";
     } catch (const GridAllocationError& error) {
         EXPECT_TRUE(std::string(error.what())

@@ -116,7 +116,7 @@ TEST(ScenarioFile, ErrorsNameTheFileAndLine)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
         try {
-            parseScenarioFile(c.content, "site.ini");
+            (void)parseScenarioFile(c.content, "site.ini");
             ADD_FAILURE() << "expected ScenarioFileError";
         } catch (const ScenarioFileError& error) {
             EXPECT_TRUE(std::string(error.what()).starts_with(c.message)) << error.what();

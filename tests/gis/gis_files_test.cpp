@@ -15,8 +15,8 @@
 
 #include <csignal>
 #include <sys/stat.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include <cmath>
@@ -218,7 +218,7 @@ TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
                 if (path.extension() == ".tif")
                     writeGeoTiff(path, *grid, inputs.Place);
                 else
-                    writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+                    (void)writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
                 ADD_FAILURE() << "written with " << c.crs;
             } catch (const FileWriteError& error) {
                 EXPECT_EQ(std::string(error.what()).rfind("Cannot write the ", 0), 0u)
@@ -250,7 +250,7 @@ TEST_F(GisFiles, ProgressRisesAndAStopLeavesThePreviousFile)
             if (path.extension() == ".tif")
                 writeGeoTiff(path, *grid, inputs.Place, progress);
             else
-                writeContours(path, *grid, { 0.01, 0.1 }, {}, inputs.Place, progress);
+                (void)writeContours(path, *grid, { 0.01, 0.1 }, {}, inputs.Place, progress);
         };
         std::vector<double> fractions;
         write([&](double fraction) {
@@ -309,7 +309,7 @@ TEST_F(GisFiles, ContoursLieWhereTheClosedFormPutsThem)
         const ScenarioInputs inputs = inputsOf(texts);
         const auto grid = gridOf(inputs);
         const fs::path path = folder / name;
-        writeContours(path, *grid, levels, gisFeaturesOf(inputs), inputs.Place);
+        (void)writeContours(path, *grid, levels, gisFeaturesOf(inputs), inputs.Place);
         std::vector<fs::path> files = contourFilesOf(path);
         if (path.extension() == ".shp") {
             // Each layer's .shp with its .shx, .dbf, .prj and .cpg: the texts are UTF-8.
@@ -405,7 +405,8 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
     texts.boundaries[0] = { "recharge", "95", "0", "95", "1" };
     const ScenarioInputs inputs = inputsOf(texts);
     const auto grid = gridOf(inputs);
-    writeContours(folder / "site.gpkg", *grid, { 0.05, 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+    (void)writeContours(
+        folder / "site.gpkg", *grid, { 0.05, 0.1 }, gisFeaturesOf(inputs), inputs.Place);
     Vector vector(folder / "site.gpkg");
     ASSERT_NE(vector.dataset, nullptr);
 
@@ -421,8 +422,8 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
     // and stop there.
     texts.boundaries[0] = { "barrier", "70", "0", "70", "1" };
     const ScenarioInputs walled = inputsOf(texts);
-    writeContours(folder / "walled.gpkg", *gridOf(walled), { 0.2, 0.3 }, gisFeaturesOf(walled),
-        walled.Place);
+    (void)writeContours(folder / "walled.gpkg", *gridOf(walled), { 0.2, 0.3 },
+        gisFeaturesOf(walled), walled.Place);
     Vector contours(folder / "walled.gpkg");
     double farthest = 0.0;
     OGRLayerH lines = GDALDatasetGetLayerByName(contours.dataset, "contours");
@@ -473,7 +474,7 @@ TEST_F(GisFiles, ASetOfFilesIsReplacedAsASet)
     const ScenarioInputs local = inputsOf(texts);
     const auto grid = gridOf(placed);
     auto write = [&](const fs::path& path, const ScenarioInputs& inputs) {
-        writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+        (void)writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
     };
     write(folder / "c.shp", placed);
     ASSERT_TRUE(fs::exists(folder / "c_points.prj"));
@@ -507,7 +508,8 @@ TEST_F(GisFiles, NamesAreKeptAndSaid)
     ScenarioTexts texts = oneBore();
     texts.observations[0] = { "\xc5\x81\xc4\x85ka", "10", "10" };
     texts.observations[1] = { "bad\xff", "20", "10" };
-    texts.observations[2] = { std::string(253, 'x') + "\xc3\x9c" + std::string(10, 'z'), "30", "10" };
+    texts.observations[2]
+        = { std::string(253, 'x') + "\xc3\x9c" + std::string(10, 'z'), "30", "10" };
     const ScenarioInputs inputs = inputsOf(texts);
     const auto grid = gridOf(inputs);
     for (const char* name : { "n.shp", "n.geojson" }) {
@@ -544,7 +546,7 @@ TEST_F(GisFiles, AGeoPackageGoesDownAPipe)
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     std::string bytes;
     std::thread reader([&] { bytes = readBytes(pipe); });
-    writeContours(pipe, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
+    (void)writeContours(pipe, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
     reader.join();
     EXPECT_TRUE(bytes.starts_with("SQLite format 3")) << bytes.size();
 }
@@ -555,7 +557,7 @@ TEST_F(GisFiles, NoLevelsNoContoursAndLocalMetresNoCode)
     texts.georeference = {};
     const ScenarioInputs inputs = inputsOf(texts);
     const auto grid = gridOf(inputs);
-    writeContours(folder / "flat.gpkg", *grid, {}, gisFeaturesOf(inputs), inputs.Place);
+    (void)writeContours(folder / "flat.gpkg", *grid, {}, gisFeaturesOf(inputs), inputs.Place);
     Vector vector(folder / "flat.gpkg");
     ASSERT_NE(vector.dataset, nullptr);
     EXPECT_EQ(
