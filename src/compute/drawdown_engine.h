@@ -5,15 +5,21 @@
 // (theis.h), and, when asked, corrected for an unconfined aquifer (jacobUnconfined below).
 //
 // Sign: the grid holds minus the drawdown, so a cone is negative and the undisturbed level is 0.
-// Superposition: each pumping well's contribution is clamped at 0 on its own (beyond its radius of
-// influence a well adds nothing) and the contributions are summed in row order 1 to 5, so the
-// result does not depend on the row a well was typed in.
-// A node on a well, where the formula has no value, takes CarriedDrawdown: the drawdown of the node
-// computed just before it in loop order (X outer, Y inner; 0 for the first node), unless an earlier
-// row already contributed there, in which case it keeps its own sum; later rows then add on top.
-//
-// A Theis well reaches every node where its W(u) is not 0 (u below about 708); the two methods
-// differ only in the well function, the node on a well following the same rule.
+// Sources (sources.h): each bore's rate and the steps of its schedule, each followed by its
+// images across the boundaries; their terms are summed in row order 1 to 5, so the result does
+// not depend on the row a well was typed in. A Cooper-Jacob term is clamped at 0 on its own
+// (beyond its radius of influence a source adds nothing); a Theis term reaches every node where
+// its W(u) is not 0 (u below about 708).
+// Pumping never raises the level: a step down of a schedule or a recharge line's injecting image
+// subtracts, and where that leaves a node above 0 (rounding, the clamp), the node is set to 0.
+// A node on a bore, where the formula has no value:
+// - without boundaries and schedules (one source per bore), it takes CarriedDrawdown: the
+//   drawdown of the node computed just before it in loop order (X outer, Y inner; 0 for the
+//   first node), unless an earlier row already contributed there, in which case it keeps its own
+//   sum; later rows then add on top;
+// - otherwise the bore's own sources are taken one node spacing away, and every other source,
+//   its own images included, at its distance.
+// Beyond a boundary there is no aquifer: those lattice nodes hold NaN (drawdown_grid.h).
 //
 // The result is the same bit for bit whatever the number of threads.
 

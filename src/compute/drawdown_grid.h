@@ -44,7 +44,8 @@ struct LatticeSpan {
 // Minus the drawdown (m, so 0 or below) at every whole metre of a square map: X from xMin() to
 // xMax(), Y from yMin() to yMax(), one 64-bit real per metre, X varying fastest, so that element
 // (x, y) lies at (y - yMin) * width() + (x - xMin). Only the lattice nodes xMin + k *
-// nodeSpacing(), yMin + m * nodeSpacing() are computed; every other element holds 0. The layout is
+// nodeSpacing(), yMin + m * nodeSpacing() are computed; every other element holds 0. A lattice
+// node beyond a boundary, where there is no aquifer, holds NaN: readers skip it (std::isnan). The layout is
 // a contract: the charts take values() whole.
 //
 // The memory comes from the system already zeroed, so a map's untouched pages cost nothing until

@@ -899,8 +899,8 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
         Feature feature(pointLayer);
         feature.set("name", name);
         feature.set("kind", point.kind);
-        if (point.rateM3h)
-            feature.set("rate_m3h", *point.rateM3h);
+        if (point.rateCubicMetresPerHour)
+            feature.set("rate_m3h", *point.rateCubicMetresPerHour);
         OGRGeometryH geometry = OGR_G_CreateGeometry(wkbPoint);
         OGR_G_SetPoint_2D(geometry, 0, east + point.x, north + point.y);
         feature.setGeometry(geometry);

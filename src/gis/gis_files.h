@@ -29,7 +29,7 @@ struct GisPoint {
     std::string name; // "Bore 1", or the observation point's name
     std::string kind; // "bore" or "observation"
     double x = 0.0, y = 0.0; // local m
-    std::optional<double> rateM3h; // a bore's rate in the well table
+    std::optional<double> rateCubicMetresPerHour; // a bore's rate in the well table
 };
 
 // A boundary of the vector files: where its line bounds the aquifer on the map.
