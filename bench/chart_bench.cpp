@@ -112,7 +112,8 @@ int main(int argc, char** argv)
                     "map %5.1f ms (goal 40)\n",
             turned, again, mapAgain);
         std::printf("              metafiles: map %.0f kB, surface %.0f kB\n",
-            QFileInfo(mapFile).size() / 1024.0, QFileInfo(surfaceFile).size() / 1024.0);
+            static_cast<double>(QFileInfo(mapFile).size()) / 1024.0,
+            static_cast<double>(QFileInfo(surfaceFile).size()) / 1024.0);
     }
 
     if (argc > 1 && std::string(argv[1]) == "--largest") {

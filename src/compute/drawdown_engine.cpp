@@ -562,8 +562,8 @@ namespace {
             }
             // Column k lies at x = xMin + k * step. Kept within the row (a crossing far beyond
             // it bounds nothing); the side to the right of the crossing is that of -dy.
-            const double crossing = std::clamp(
-                (*crossingX - grid.xMin()) / step, -1.0, static_cast<double>(columns));
+            const double crossing
+                = std::clamp((*crossingX - grid.xMin()) / step, -1.0, static_cast<double>(columns));
             if (std::isnan(crossing))
                 continue;
             const bool aquiferToTheRight = (aquifer > 0) == (line.direction().Y < 0.0);
@@ -732,7 +732,8 @@ namespace {
                     + static_cast<std::size_t>((y - grid.yMin()) / grid.nodeSpacing() / stride)
                         * static_cast<std::size_t>(zone->columns);
                 for (int k = 0; k < zone->columns; ++k) {
-                    const std::size_t at = static_cast<std::size_t>(k) * step * static_cast<std::size_t>(stride);
+                    const std::size_t at
+                        = static_cast<std::size_t>(k) * step * static_cast<std::size_t>(stride);
                     const double exact = -theis[at];
                     const double straight = -cooperJacob[at];
                     off[k] = exact >= ValidityZone::LeastJudgedMetres
@@ -746,7 +747,8 @@ namespace {
             if (well.X >= grid.xMin() && well.X <= grid.xMax() && well.Y >= grid.yMin()
                 && well.Y <= grid.yMax() && grid.nodeX(k) == well.X && grid.nodeY(m) == well.Y
                 && k % stride == 0 && m % stride == 0)
-                zone->off[static_cast<std::size_t>(m / stride) * static_cast<std::size_t>(zone->columns)
+                zone->off[static_cast<std::size_t>(m / stride)
+                        * static_cast<std::size_t>(zone->columns)
                     + static_cast<std::size_t>(k / stride)]
                     = 0;
         }
@@ -867,16 +869,16 @@ std::optional<DrawdownResult> computeDrawdown(
     if (in.Unconfined) {
         // The correction keeps the order of drawdowns but makes ties (the dewatered nodes): the
         // largest is looked for again, first node in loop order.
-        const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());
+        const LatticeSpan correctedNodes = grid->latticeIn(grid->drawdownExtent());
         std::vector<RowPeak> peaks(static_cast<std::size_t>(
-            std::max(0LL, extentNodes.lastRow - extentNodes.firstRow + 1)));
-        forEachRow(extentNodes, threads, [&](int m) {
-            peaks[static_cast<std::size_t>(m - extentNodes.firstRow)]
-                = lowestInRow(*grid, grid->nodeY(m), extentNodes);
+            std::max(0LL, correctedNodes.lastRow - correctedNodes.firstRow + 1)));
+        forEachRow(correctedNodes, threads, [&](int m) {
+            peaks[static_cast<std::size_t>(m - correctedNodes.firstRow)]
+                = lowestInRow(*grid, grid->nodeY(m), correctedNodes);
         });
         for (std::size_t i = 0; i < peaks.size(); ++i)
             keepLargest(result.largest, peaks[i],
-                grid->nodeY(static_cast<int>(extentNodes.firstRow + static_cast<long long>(i))));
+                grid->nodeY(static_cast<int>(correctedNodes.firstRow + static_cast<long long>(i))));
     } else {
         auto hasWellNode = [&](int y) {
             return std::any_of(
@@ -899,8 +901,8 @@ bool drawdownExceedsThickness(const DrawdownResult& result, const ScenarioInputs
     return result.largest.drawdown > inputs.Thickness;
 }
 
-std::vector<std::string> messagesAfterRun(const DrawdownResult& result,
-    const ScenarioInputs& inputs, const ThicknessReached& elsewhere)
+std::vector<std::string> messagesAfterRun(
+    const DrawdownResult& result, const ScenarioInputs& inputs, const ThicknessReached& elsewhere)
 {
     std::vector<std::string> said;
     if (drawdownExceedsThickness(result, inputs) || elsewhere.exceeded)

@@ -216,8 +216,8 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             throw error("unknown key " + quotedExcerpt(key) + " in [" + section + "]");
         // Keys that name a choice take only the names of its options.
         if (section == "aquifer" && key == "method" && !methodOfText(value))
-            throw error("unknown method " + quotedExcerpt(value) + "; write "
-                + std::string(methodTexts()));
+            throw error(
+                "unknown method " + quotedExcerpt(value) + "; write " + std::string(methodTexts()));
         if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
             throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
         if (section.starts_with("boundary") && key == "kind" && !value.empty()
@@ -237,9 +237,9 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
     for (std::size_t b = 0; b < texts.boundaries.size(); ++b) {
         const BoundaryTexts& boundary = texts.boundaries[b];
         if (boundary.kind.empty() && !boundary.isEmpty()) {
-            const std::string section = "boundary" + std::to_string(b + 1);
-            lineNumber = lineOfSection[section];
-            throw error("[" + section + "] has no kind; write kind = barrier or kind = recharge");
+            const std::string named = "boundary" + std::to_string(b + 1);
+            lineNumber = lineOfSection[named];
+            throw error("[" + named + "] has no kind; write kind = barrier or kind = recharge");
         }
     }
     return texts;

@@ -327,7 +327,8 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
             lines.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(columns));
             for (int line = 0; line < count; ++line) {
                 const int y = grid.nodeY(rows - 1 - (first + line));
-                double* out = lines.data() + static_cast<std::size_t>(line) * columns;
+                double* out = lines.data()
+                    + static_cast<std::size_t>(line) * static_cast<std::size_t>(columns);
                 for (int column = 0; column < columns; ++column)
                     out[column] = drawdownOf(grid.at(grid.nodeX(column), y));
             }
@@ -603,10 +604,12 @@ namespace {
         {
             const int columns = grid.columnCount(), rows = grid.rowCount();
             const double step = grid.nodeSpacing();
-            std::vector<double> values(static_cast<std::size_t>(columns) * rows);
-            auto at = [&](int k, int m) -> double& {
-                return values[static_cast<std::size_t>(m) * columns + static_cast<std::size_t>(k)];
+            auto index = [columns](int k, int m) {
+                return static_cast<std::size_t>(m) * static_cast<std::size_t>(columns)
+                    + static_cast<std::size_t>(k);
             };
+            std::vector<double> values(index(0, rows));
+            auto at = [&](int k, int m) -> double& { return values[index(k, m)]; };
             for (int m = 0; m < rows; ++m)
                 for (int k = 0; k < columns; ++k)
                     at(k, m) = grid.at(grid.nodeX(k), grid.nodeY(m));
@@ -636,7 +639,7 @@ namespace {
             std::vector<double> source = values;
             for (int m = 0; m < rows; ++m)
                 for (int k = 0; k < columns; ++k) {
-                    if (!std::isnan(source[static_cast<std::size_t>(m) * columns + k]))
+                    if (!std::isnan(source[index(k, m)]))
                         continue;
                     const AquiferLimits::Image image
                         = limits.imageInside(grid.nodeX(k), grid.nodeY(m));

@@ -235,7 +235,7 @@ AutomationValue ProcessAutomationClient::request(QJsonObject message, const QStr
             loseServer(QStringLiteral("the server has ended"), what);
         if (silence.hasExpired())
             loseServer(QStringLiteral("the server did not answer for %1 s and was ended")
-                           .arg(limit.count() / 1000.0),
+                           .arg(static_cast<double>(limit.count()) / 1000.0),
                 what);
         m_process->waitForReadyRead(
             static_cast<int>(std::max<qint64>(1, std::min<qint64>(silence.remainingTime(), 100))));

@@ -132,8 +132,10 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         // Each thread takes a band of whole sample rows, so no two write the same sample, and
         // reads its node rows in memory order.
         auto reduceBand = [&](int sampleRowBegin, int sampleRowEnd, Extremes& found) {
-            const int mBegin = std::max(firstRow, rows.runBegin[sampleRowBegin]);
-            const int mEnd = std::min(lastRow + 1, rows.runBegin[sampleRowEnd]);
+            const int mBegin
+                = std::max(firstRow, rows.runBegin[static_cast<std::size_t>(sampleRowBegin)]);
+            const int mEnd
+                = std::min(lastRow + 1, rows.runBegin[static_cast<std::size_t>(sampleRowEnd)]);
             for (int m = mBegin; m < mEnd; ++m) {
                 const double* values = grid.row(grid.yMin() + m * ySpacing);
                 double* out = field.drawdowns.data()
@@ -148,10 +150,12 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
                         lastColumn + 1, columns.runBegin[static_cast<std::size_t>(s) + 1]);
                     if (k1 <= k0)
                         continue;
-                    Extremes run = extremesOf(values + static_cast<std::size_t>(k0) * xSpacing,
+                    Extremes run = extremesOf(
+                        values + static_cast<std::size_t>(k0) * static_cast<std::size_t>(xSpacing),
                         static_cast<std::size_t>(k1 - k0), static_cast<std::size_t>(xSpacing));
+                    double& sample = out[static_cast<std::size_t>(s)];
                     if (run.lowest <= run.highest) // some node of the run has a value
-                        out[s] = std::max(std::isnan(out[s]) ? 0.0 : out[s], -run.lowest);
+                        sample = std::max(std::isnan(sample) ? 0.0 : sample, -run.lowest);
                     found.add(run);
                 }
             }
@@ -164,12 +168,13 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         std::vector<Extremes> found(threads);
         {
             std::vector<std::jthread> pool;
+            const auto sampleRows = static_cast<unsigned>(field.rows);
             for (unsigned t = 1; t < threads; ++t)
                 pool.emplace_back([&, t] {
-                    reduceBand(static_cast<int>(field.rows * t / threads),
-                        static_cast<int>(field.rows * (t + 1) / threads), found[t]);
+                    reduceBand(static_cast<int>(sampleRows * t / threads),
+                        static_cast<int>(sampleRows * (t + 1) / threads), found[t]);
                 });
-            reduceBand(0, static_cast<int>(field.rows / threads), found[0]);
+            reduceBand(0, static_cast<int>(sampleRows / threads), found[0]);
         }
         for (const Extremes& part : found)
             all.add(part);

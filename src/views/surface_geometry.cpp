@@ -22,16 +22,16 @@ namespace {
         static Matrix identity()
         {
             Matrix r;
-            for (int i = 0; i < 3; ++i)
+            for (std::size_t i = 0; i < 3; ++i)
                 r.m[i][i] = 1.0;
             return r;
         }
         // Turn by degrees about axis 0 (X), 1 (Y) or 2 (Z).
-        static Matrix rotation(int axis, double degrees)
+        static Matrix rotation(std::size_t axis, double degrees)
         {
             double a = degrees * std::numbers::pi / 180.0, c = std::cos(a), s = std::sin(a);
             Matrix r = identity();
-            int i = (axis + 1) % 3, j = (axis + 2) % 3;
+            const std::size_t i = (axis + 1) % 3, j = (axis + 2) % 3;
             r.m[i][i] = c;
             r.m[i][j] = -s;
             r.m[j][i] = s;
@@ -41,9 +41,9 @@ namespace {
         Matrix operator*(const Matrix& o) const
         {
             Matrix r;
-            for (int i = 0; i < 3; ++i)
-                for (int j = 0; j < 3; ++j)
-                    for (int k = 0; k < 3; ++k)
+            for (std::size_t i = 0; i < 3; ++i)
+                for (std::size_t j = 0; j < 3; ++j)
+                    for (std::size_t k = 0; k < 3; ++k)
                         r.m[i][j] += m[i][k] * o.m[k][j];
             return r;
         }
@@ -399,9 +399,8 @@ SurfaceLayout surfaceLayout(
         QPointF at = layout.toPicture.map(label.at);
         const double full = metrics.horizontalAdvance(label.text);
         for (double room = full; room >= std::min(full, line * 3.0); room *= 0.75) {
-            const QString text = room >= full
-                ? label.text
-                : metrics.elidedText(label.text, Qt::ElideRight, room);
+            const QString text
+                = room >= full ? label.text : metrics.elidedText(label.text, Qt::ElideRight, room);
             const double width = metrics.horizontalAdvance(text);
             QPointF topLeft(at.x() - width / 2.0 * (1.0 - label.outward.x()),
                 at.y() - metrics.height() / 2.0 * (1.0 - label.outward.y()));

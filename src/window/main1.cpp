@@ -270,12 +270,12 @@ bool main1::runFields(RunShows shows)
     Progressbarx->setVisible(true);
     Command1->setVisible(false);
     Progressbarx->clear(std::abs(inputs.XMin - inputs.XMax));
-    EngineOptions options;
+    EngineOptions engine;
     // The map shows where Cooper-Jacob holds, as far as a picture can show it.
-    options.validity = true;
-    options.validityStride = pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,
+    engine.validity = true;
+    engine.validityStride = pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,
         (inputs.YMax - inputs.YMin) / inputs.Step + 1);
-    options.onColumn = [this, xMin = int(inputs.XMin)](int x) {
+    engine.onColumn = [this, xMin = int(inputs.XMin)](int x) {
         QMetaObject::invokeMethod(
             Progressbarx, [this, p = std::abs(x - xMin)] { Progressbarx->drawBox(p); },
             Qt::QueuedConnection);
@@ -283,9 +283,9 @@ bool main1::runFields(RunShows shows)
     std::optional<RunResult> result;
     QString failure;
     m_tasks->run(QString(), [&](std::stop_token stop, const TaskRunner::Progress&) {
-        options.stopToken = stop;
+        engine.stopToken = stop;
         try {
-            result = computeRun(inputs, options);
+            result = computeRun(inputs, engine);
         } catch (const std::bad_alloc&) {
             failure = QStringLiteral(
                 "Cannot compute the map: the machine ran out of memory. Choose a smaller map.");

@@ -80,7 +80,8 @@ TEST(ScenarioFile, SchedulesBoundariesObservationsAndAProfile)
     EXPECT_EQ(texts.observations[9], (ObservationTexts { "Farm well, north", "75.5", "" }));
     EXPECT_EQ(texts.profile, (ProfileTexts { "1", "", "", "100" }));
     for (const char* section : { "[boundary3]", "[observation11]", "[observation01]", "[bore0]" })
-        EXPECT_THROW(parseScenarioFile(std::string(section) + "\n", "s.ini"), ScenarioFileError)
+        EXPECT_THROW(
+            (void)parseScenarioFile(std::string(section) + "\n", "s.ini"), ScenarioFileError)
             << section;
 }
 
@@ -201,8 +202,8 @@ TEST(ScenarioFile, WritingAFile)
                   "file cannot keep.");
     }
     EXPECT_TRUE(readScenarioFile(path) == ScenarioTexts::example());
-    EXPECT_THROW(parseScenarioFile("[boundary1]\nkind = wall\n", "s.ini"), ScenarioFileError);
-    EXPECT_THROW(parseScenarioFile("[map]\nx_max = \"a\"\"b\n", "s.ini"), ScenarioFileError);
+    EXPECT_THROW((void)parseScenarioFile("[boundary1]\nkind = wall\n", "s.ini"), ScenarioFileError);
+    EXPECT_THROW((void)parseScenarioFile("[map]\nx_max = \"a\"\"b\n", "s.ini"), ScenarioFileError);
 }
 
 // The map's place: easting and northing of (0, 0), wholly numbers, an EPSG code in any case.

@@ -234,7 +234,7 @@ TEST_F(GisFiles, AFailedWriteLeavesThePreviousFile)
     }
     const auto grid = gridOf(inputsOf(oneBore()));
     EXPECT_THROW(
-        writeContours(folder / "map.kml", *grid, { 0.1 }, {}, std::nullopt), FileWriteError);
+        (void)writeContours(folder / "map.kml", *grid, { 0.1 }, {}, std::nullopt), FileWriteError);
 }
 
 TEST_F(GisFiles, ProgressRisesAndAStopLeavesThePreviousFile)
@@ -422,8 +422,8 @@ TEST_F(GisFiles, BandsStopAtABoundaryDrawnAcrossTheMap)
     // and stop there.
     texts.boundaries[0] = { "barrier", "70", "0", "70", "1" };
     const ScenarioInputs walled = inputsOf(texts);
-    (void)writeContours(folder / "walled.gpkg", *gridOf(walled), { 0.2, 0.3 },
-        gisFeaturesOf(walled), walled.Place);
+    (void)writeContours(
+        folder / "walled.gpkg", *gridOf(walled), { 0.2, 0.3 }, gisFeaturesOf(walled), walled.Place);
     Vector contours(folder / "walled.gpkg");
     double farthest = 0.0;
     OGRLayerH lines = GDALDatasetGetLayerByName(contours.dataset, "contours");
