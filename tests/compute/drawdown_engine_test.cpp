@@ -1,14 +1,10 @@
-#include "compute/cooper_jacob.h"
 #include "compute/drawdown_engine.h"
-#include "compute/theis.h"
 #include "plain_drawdown.h"
-#include "support/well_function_reference.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <random>
 #include <vector>
 
@@ -85,52 +81,6 @@ DrawdownPeak largestInLoopOrder(const DrawdownGrid& grid)
 const ScenarioInputs OneWell = scenario(1, 1, 300, 1, { { 150, 150, 36 } });
 
 } // namespace
-
-TEST(CooperJacob, WorkedValues)
-{
-    CooperJacobWell well(0.01, 0.003, 0.04, 86400);
-    EXPECT_EQ(well.A, 0.2652576181987947);
-    EXPECT_EQ(well.u(100), 145.7352);
-    EXPECT_EQ(well.term(271.0 * 0 + 121 * 121), -0.0012253917510141397); // (271, 150)
-    EXPECT_EQ(well.contribution(121 * 121), 0.0);
-}
-
-// The Theis well function W(u) = -0.5772... - ln u + sum of (-1)^(k+1) u^k / (k k!), by its series.
-double theisWellFunction(double u)
-{
-    double sum = -0.5772156649015329 - std::log(u);
-    double term = 1.0;
-    for (int k = 1; k <= 40; ++k) {
-        term *= -u / k;
-        sum -= term / k;
-    }
-    return sum;
-}
-
-// Cooper-Jacob keeps the first two terms of Theis: where u = r^2 S / (4 T t) is small, the two
-// agree to within the dropped terms (about u) and the rounded constants (pi as 3.1416, 2.249).
-TEST(CooperJacob, AgreesWithTheisWhereUIsSmall)
-{
-    struct Case {
-        double rateCubicMetresPerSecond, transmissivity, storage, pumpTimeSeconds, r;
-    };
-    const Case cases[] = {
-        { 0.01, 0.003, 0.04, 86400, 10 }, // u = 0.0039
-        { 0.01, 0.003, 0.04, 86400, 15 }, // u = 0.0087
-        { 0.05, 0.01, 0.0001, 3600, 100 }, // u = 0.0069
-        { 0.002, 0.0005, 0.2, 864000, 3 }, // u = 0.0010
-    };
-    for (const Case& c : cases) {
-        double u = c.r * c.r * c.storage / (4 * c.transmissivity * c.pumpTimeSeconds);
-        ASSERT_LT(u, 0.01);
-        double theis = c.rateCubicMetresPerSecond / (4 * std::numbers::pi * c.transmissivity)
-            * theisWellFunction(u);
-        CooperJacobWell well(
-            c.rateCubicMetresPerSecond, c.transmissivity, c.storage, c.pumpTimeSeconds);
-        double cooperJacob = well.contribution(c.r * c.r);
-        EXPECT_NEAR(cooperJacob / theis, 1.0, 0.005) << "u = " << u; // relative, 0.5 %
-    }
-}
 
 TEST(DrawdownEngine, WorkedValuesBitForBit)
 {
@@ -255,56 +205,6 @@ TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
                     }
         }
     }
-}
-
-TEST(DrawdownEngine, LatticeWithCellSizeFive)
-{
-    DrawdownResult result = compute(scenario(1, 1, 100, 5, { { 51, 51, 6 } }));
-    const DrawdownGrid& grid = *result.grid;
-    EXPECT_EQ(grid.columnCount(), 20);
-    EXPECT_EQ(grid.nodeX(19), 96) << "100 is not a node";
-    EXPECT_LT(grid.at(46, 51), 0.0);
-    EXPECT_LT(grid.at(96, 96), 0.0);
-    for (auto [x, y] : { std::pair { 2, 1 }, { 47, 51 }, { 100, 100 }, { 51, 52 } })
-        EXPECT_EQ(grid.at(x, y), 0.0) << "(" << x << ", " << y << ") is not a node";
-}
-
-// Each well's contribution is clamped on its own, so the rows' order does not matter.
-TEST(DrawdownEngine, RowOrderDoesNotChangeTheMap)
-{
-    ScenarioInputs nearThenFar = scenario(1, 1, 300, 1, { { 100, 100, 36 }, { 240, 100, 36 } });
-    ScenarioInputs farThenNear = scenario(1, 1, 300, 1, { { 240, 100, 36 }, { 100, 100, 36 } });
-    DrawdownResult a = compute(nearThenFar), b = compute(farThenNear);
-    for (int y = 1; y <= 300; ++y)
-        for (int x = 1; x <= 300; ++x) {
-            if (y == 100 && (x == 100 || x == 240))
-                continue; // a node on a well follows the rows by design
-            ASSERT_EQ(a.grid->at(x, y), b.grid->at(x, y)) << "(" << x << ", " << y << ")";
-        }
-    // Node (110, 100): 10 m from the first well, 130 m from the second, beyond its reach.
-    CooperJacobWell cone(0.01, 0.003, 0.04, 86400);
-    EXPECT_EQ(a.grid->at(110, 100), -cone.term(100));
-}
-
-// Theis's drawdown against the well function evaluated independently, in long double, at nodes
-// near and far: the engine adds nothing of its own.
-TEST(DrawdownEngine, TheisAgreesWithTheWellFunction)
-{
-    DrawdownResult result = compute(theis(OneWell));
-    const long double A = 0.01L / (4.0L * 3.141592653589793238462643383279503L * 0.003L);
-    for (auto [x, y] : { std::pair { 160, 150 }, { 153, 154 }, { 250, 150 }, { 300, 300 } }) {
-        long double n = static_cast<long double>((x - 150) * (x - 150) + (y - 150) * (y - 150));
-        long double u = n * 0.04L / (4.0L * 0.003L * 86400.0L);
-        long double expected = A * referenceWellFunction(u);
-        EXPECT_NEAR(-result.grid->at(x, y) / static_cast<double>(expected), 1.0, 1e-13)
-            << "(" << x << ", " << y << ")";
-    }
-    // Theis has no radius of influence: the far corner, 212 m away, still has drawdown, where
-    // Cooper-Jacob (reach 120.7 m) has none.
-    EXPECT_LT(result.grid->at(1, 1), 0.0);
-    EXPECT_EQ(compute(OneWell).grid->at(1, 1), 0.0);
-    // The node on the well carries its neighbour's value under both methods.
-    EXPECT_EQ(result.grid->at(150, 150), result.grid->at(150, 149));
 }
 
 // Jacob's correction: s = b - sqrt(b^2 - 2 b s'), node by node, on the confined map; where

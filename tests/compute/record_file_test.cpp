@@ -101,46 +101,6 @@ TEST(RecordFile, EmptyWhenNotAskedFor)
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
-TEST(RecordFile, ReplacesALongerOldFileAndCreatesTheFolder)
-{
-    TemporaryFolder folder;
-    std::filesystem::path path = folder / "data" / "drawfield.dat";
-    auto small = computeGrid(1, 1, 3, 1, { { 2, 2, 0.01 } });
-    writeRecordFile(
-        path, *computeGrid(1, 1, 100, 1, { { 50, 50, 0.01 } }), RecordLines::DrawdownNodes);
-    writeRecordFile(path, *small, RecordLines::DrawdownNodes);
-    EXPECT_EQ(readBytes(path), recordByLoop(*small));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "data"), {}), 1)
-        << "no temporary file left behind";
-}
-
-TEST(RecordFile, UnwritablePathIsAnErrorNamingIt)
-{
-    TemporaryFolder folder;
-    auto grid = computeGrid(1, 1, 50, 1, { { 25, 25, 0.01 } });
-    writeBytes(folder / "a file", "not a folder");
-    std::filesystem::create_directories(folder / "a folder");
-    struct Case {
-        const char* name;
-        std::filesystem::path path;
-    };
-    const Case cases[] = {
-        { "folder is a file", folder / "a file" / "drawfield.dat" },
-        { "path is a folder", folder / "a folder" },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        try {
-            writeRecordFile(c.path, *grid, RecordLines::DrawdownNodes);
-            ADD_FAILURE() << "expected FileWriteError";
-        } catch (const FileWriteError& error) {
-            std::string prefix = "Cannot write the record file " + c.path.string() + ": ";
-            EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix) << error.what();
-        }
-    }
-    EXPECT_EQ(readBytes(folder / "a file"), "not a folder");
-}
-
 // A write that fails half way (here: the file size limit) leaves the old file as it was.
 TEST(RecordFile, FailedWriteLeavesTheOldFile)
 {

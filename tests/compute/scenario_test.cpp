@@ -174,26 +174,40 @@ TEST(ReadScenario, Refusals)
         // The fields that came with time and boundaries take a number only when the whole text
         // is one: "7S.5" read by the leading-number rule would put the point at 7.
         { "observation X not a number",
-            [](ScenarioTexts& t) { t.observations[0] = { "P", "7S.5", "40" }; },
+            [](ScenarioTexts& t) {
+                t.observations[0] = { "P", "7S.5", "40" };
+            },
             { "Observation point 1, x must be a number such as 75.5 or -1.5E3; \"7S.5\" is not "
               "one." } },
         { "observation without Y",
-            [](ScenarioTexts& t) { t.observations[2] = { "P", "40", "" }; },
+            [](ScenarioTexts& t) {
+                t.observations[2] = { "P", "40", "" };
+            },
             { "Observation point 3, y must be a number" } },
         { "boundary point not a number",
-            [](ScenarioTexts& t) { t.boundaries[0] = { "barrier", "0", "0", "2O", "100" }; },
+            [](ScenarioTexts& t) {
+                t.boundaries[0] = { "barrier", "0", "0", "2O", "100" };
+            },
             { "Boundary 1, x2 must be a number" } },
         { "boundary without kind",
-            [](ScenarioTexts& t) { t.boundaries[1] = { "", "0", "0", "0", "1" }; },
+            [](ScenarioTexts& t) {
+                t.boundaries[1] = { "", "0", "0", "0", "1" };
+            },
             { "Boundary 2, kind must be barrier or recharge" } },
         { "easting not a number",
-            [](ScenarioTexts& t) { t.georeference = { "5OOOOO", "0", "EPSG:25832" }; },
+            [](ScenarioTexts& t) {
+                t.georeference = { "5OOOOO", "0", "EPSG:25832" };
+            },
             { "Georeference, easting must be a number" } },
         { "easting beyond ten thousand kilometres",
-            [](ScenarioTexts& t) { t.georeference = { "2e7", "0", "" }; },
+            [](ScenarioTexts& t) {
+                t.georeference = { "2e7", "0", "" };
+            },
             { "Georeference, easting must lie from -10000000 to 10000000 m; \"2e7\" does not." } },
         { "profile beyond the coordinates",
-            [](ScenarioTexts& t) { t.profile = { "0", "0", "1e6", "0" }; },
+            [](ScenarioTexts& t) {
+                t.profile = { "0", "0", "1e6", "0" };
+            },
             { "Profile, x2 must lie from -32768 to 32767 m" } },
         { "schedule entry not a number", [](ScenarioTexts& t) { t.schedules[0] = "12:0x"; },
             { "Bore 1, schedule must be hour:rate pairs such as 12:0, 30:3; \"12:0x\"" } },

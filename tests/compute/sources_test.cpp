@@ -2,8 +2,8 @@
 // checked against the closed forms they must reproduce.
 
 #include "compute/drawdown_engine.h"
-#include "compute/observations.h"
 #include "compute/messages.h"
+#include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/run.h"
 #include "compute/sources.h"
@@ -304,7 +304,8 @@ TEST(Observations, APointOnANodeReadsTheMap)
 // no finite value.
 TEST(Observations, ResidualDrawdownInAStoppedBore)
 {
-    for (auto [method, pi] : { std::pair { "theis", std::numbers::pi }, { "cooper-jacob", 3.1416 } }) {
+    for (auto [method, pi] :
+        { std::pair { "theis", std::numbers::pi }, { "cooper-jacob", 3.1416 } }) {
         SCOPED_TRACE(method);
         ScenarioTexts texts = oneBore(method);
         texts.schedules[0] = "10:0";
@@ -386,7 +387,9 @@ TEST(Observations, CsvCells)
         { "+1", "\"'+1\"" },
         { "-2 m", "\"'-2 m\"" },
         { "@SUM(A1)", "\"'@SUM(A1)\"" },
-        { "a\tb\r", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" },
+        { "a\tb\r",
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD" },
     };
     for (const auto& [name, cell] : cells)
         EXPECT_EQ(csvCell(name), cell) << name;

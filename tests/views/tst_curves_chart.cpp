@@ -6,9 +6,9 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QSvgGenerator>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -103,8 +103,8 @@ private slots:
                 QStringLiteral("Grundwassermessstelle GWM-%1 Hofgut Überlingen").arg(i), i > 4 });
         wells.push_back({ 2, 98, QStringLiteral("Corner"), false });
         const QRectF plot(40, 20, 220, 220);
-        const QTransform toPlot = QTransform::fromTranslate(0, -100) * QTransform::fromScale(2.2, -2.2)
-            * QTransform::fromTranslate(plot.left(), plot.top());
+        const QTransform toPlot = QTransform::fromTranslate(0, -100)
+            * QTransform::fromScale(2.2, -2.2) * QTransform::fromTranslate(plot.left(), plot.top());
         QImage image(300, 260, QImage::Format_ARGB32);
         const QFontMetricsF metrics(QFont(), &image);
         const std::vector<WellLabel> labels = wellLabels(plot, toPlot, wells, metrics, 3.0);

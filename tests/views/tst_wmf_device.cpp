@@ -150,7 +150,8 @@ private slots:
         const QByteArray file = buffer.data();
         int found[2] = { 0, 0 };
         for (int at = 22 + 18; at + 6 <= file.size();) {
-            const std::uint32_t size = word(file, at) | (std::uint32_t { word(file, at + 2) } << 16);
+            const std::uint32_t size
+                = word(file, at) | (std::uint32_t { word(file, at + 2) } << 16);
             const std::uint16_t function = word(file, at + 4);
             if (function == 0x0324)
                 ++found[0];
