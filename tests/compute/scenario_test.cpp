@@ -165,6 +165,13 @@ TEST(ReadScenario, Refusals)
             { "S Coefficient of storage (%) must be greater than 0; \"\" reads as 0." } },
         { "zero pumping time", [](ScenarioTexts& t) { t.pumpTime = "0.0"; },
             { "Pumping time (hours) must be greater than 0" } },
+        { "unconfined without a thickness",
+            [](ScenarioTexts& t) {
+                t.unconfined = "yes";
+                t.thickness = "";
+            },
+            { "Aquifer thickness (m) must be greater than 0 for the unconfined correction; \"\" "
+              "reads as 0." } },
         { "huge number", [](ScenarioTexts& t) { t.thickness = "1e999"; },
             { "Aquifer thickness (m) \"1e999\" is too large a number to compute with." } },
         { "no finite drawdown", [](ScenarioTexts& t) { t.transmissivity = "1e-320"; },
