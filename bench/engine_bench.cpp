@@ -5,6 +5,7 @@
 //   build/bin/drawfield-bench --huge    also the largest map, 32767 x 32767 m (needs 9 GB)
 //   build/bin/drawfield-bench --theis   case C by Theis, against Cooper-Jacob and against
 //                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
+//   build/bin/drawfield-bench --hantush case C by Hantush (leaky, B = 745 m), against Theis
 //   build/bin/drawfield-bench --sources what a rate change and an image well cost, against
 //                                       one more well, on case C's map
 //   build/bin/drawfield-bench --point   what drawdownAt costs per source, as a fit calls it
@@ -224,6 +225,26 @@ int theisBenchmark()
     return 0;
 }
 
+// Case C by Hantush, against Theis on the same threads in the same run.
+int hantushBenchmark()
+{
+    ScenarioInputs theis = fiveWellsCoveringTheMap();
+    theis.Method = WellMethod::Theis;
+    ScenarioInputs leaky = theis;
+    leaky.Method = WellMethod::Hantush;
+    leaky.LeakageFactor = 745.0;
+    std::printf("case C (%d x %d m, 5 wells, cones over the whole map), Hantush, B = 745 m\n\n",
+        theis.XMax, theis.XMax);
+    for (unsigned threads : { 1u, 2u }) {
+        Figures exact = runEngine(theis, threads, nullptr, 3);
+        Figures hantush = runEngine(leaky, threads, nullptr, 3);
+        printCase("C", leaky, threads, hantush, std::nullopt);
+        std::printf("    Theis %.4f s: Hantush costs %.2f times Theis (goal <= 3)\n", exact.seconds,
+            hantush.seconds / exact.seconds);
+    }
+    return 0;
+}
+
 // What a rate change and an image well cost, against one more well: each arrangement of n point
 // sources against n wells on the same map, threads and method.
 int sourcesBenchmark()
@@ -379,6 +400,8 @@ int main(int argc, char** argv)
         return pointBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--theis") == 0)
         return theisBenchmark();
+    if (argc > 1 && std::strcmp(argv[1], "--hantush") == 0)
+        return hantushBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)
         return sourcesBenchmark();
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());

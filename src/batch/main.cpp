@@ -12,8 +12,8 @@
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "gis/gis_files.h"
-#include "surfer/process_automation.h"
 #include "platform/program_folders.h"
+#include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"
@@ -32,11 +32,11 @@
 #include <map>
 #include <set>
 
-#include <sys/stat.h>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,6 +98,7 @@ constexpr const char* UsageText
       "  [map]            x_min, y_min, x_max (m, the X and Y maximum), cell_size (m)\n"
       "  [aquifer]        transmissivity (m2/s), storage (%), pumping_time (hours),\n"
       "                   thickness (m), method (METHODS),\n"
+      "                   leakage_factor (m, B = sqrt(T c) of a leaky aquifer, for hantush),\n"
       "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
       "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
       "                   hour on the bore pumps that rate, m3/h; 0 stops it; at most 300),\n"
@@ -251,11 +252,13 @@ std::vector<std::pair<std::string_view, std::filesystem::path>> filesWritten(
             written.emplace_back(option, std::filesystem::path(path).replace_extension(".prj"));
     }
     if (line.surfer) {
-        const std::filesystem::path record = line.file(Output::Record).value_or(defaultRecordFile());
+        const std::filesystem::path record
+            = line.file(Output::Record).value_or(defaultRecordFile());
         if (!line.has(Output::Record))
             written.emplace_back("--surfer", record);
         for (const char* extension : { ".grd", ".bmp", ".srf" })
-            written.emplace_back("--surfer", std::filesystem::path(record).replace_extension(extension));
+            written.emplace_back(
+                "--surfer", std::filesystem::path(record).replace_extension(extension));
     }
     return written;
 }
@@ -284,7 +287,8 @@ void refuseOutputsNamedAlike(const CommandLine& line)
             std::error_code error;
             identity.path = AtomicFile::isStandardOutput(file)
                 ? std::string("-")
-                : std::filesystem::weakly_canonical(std::filesystem::absolute(file), error).string();
+                : std::filesystem::weakly_canonical(std::filesystem::absolute(file), error)
+                      .string();
         }
         identities.push_back(identity);
     }
@@ -300,7 +304,9 @@ void refuseOutputsNamedAlike(const CommandLine& line)
             if (identities[a].path == "-")
                 throw UsageError("only one file can go to standard output (-)");
             throw UsageError(std::string(written[b].first)
-                + (written[b].first == written[a].first ? " writes " : " and " + std::string(written[a].first) + " both write ")
+                + (written[b].first == written[a].first
+                        ? " writes "
+                        : " and " + std::string(written[a].first) + " both write ")
                 + printablePath(written[a].second.native())
                 + (written[b].first == written[a].first ? " twice" : "")
                 + "; name each output differently");
@@ -384,7 +390,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             throw UsageError("--geotiff needs a name ending in .tif or .tiff, not "
                 + quotedExcerpt(*geotiff, 200));
     }
-    if (line.surfer && line.has(Output::Record) && AtomicFile::isStandardOutput(*line.file(Output::Record)))
+    if (line.surfer && line.has(Output::Record)
+        && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
     refuseOutputsNamedAlike(line);
     return line;
@@ -422,7 +429,8 @@ ChartSource chartSourceOf(const DrawdownResult& result, const ScenarioInputs& in
 QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& line,
     const DrawdownResult& result, const ScenarioInputs& inputs)
 {
-    const std::optional<PictureFormat> format = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
+    const std::optional<PictureFormat> format
+        = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
     if (!format)
         return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
     return ChartPicture(kind, chartSourceOf(result, inputs), line.view)
@@ -537,8 +545,8 @@ int run(const CommandLine& line, const char* program)
         options.threads = line.threads;
         // The map and the report show where Cooper-Jacob holds, as far as a picture can show it;
         // --validity writes it at every node.
-        options.validity = line.has(Output::Validity) || line.has(Output::Map)
-            || line.has(Output::Report);
+        options.validity
+            = line.has(Output::Validity) || line.has(Output::Map) || line.has(Output::Report);
         options.validityStride = line.has(Output::Validity)
             ? 1
             : pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,
@@ -558,9 +566,9 @@ int run(const CommandLine& line, const char* program)
         || line.surfer || line.has(Output::Report))
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
-    const std::optional<std::string> recordFile
-        = line.surfer ? line.file(Output::Record).value_or(defaultRecordFile())
-                      : line.file(Output::Record);
+    const std::optional<std::string> recordFile = line.surfer
+        ? line.file(Output::Record).value_or(defaultRecordFile())
+        : line.file(Output::Record);
 
     if (recordFile) {
         try {
@@ -569,9 +577,9 @@ int run(const CommandLine& line, const char* program)
             failed(error.what());
         }
     }
-    const GridPlace gridPlace = projected
-        ? GridPlace { inputs.Place->Easting, inputs.Place->Northing, esriProjectionOf(inputs.Place) }
-        : GridPlace {};
+    const GridPlace gridPlace = projected ? GridPlace { inputs.Place->Easting,
+        inputs.Place->Northing, esriProjectionOf(inputs.Place) }
+                                          : GridPlace {};
     if (!unplaced.count(Output::Grid))
         attempt(Output::Grid, written([&](const std::string& path) {
             writeAsciiGrid(path, *map.grid, !inputs.Boundaries.empty(), gridPlace);
@@ -608,19 +616,19 @@ int run(const CommandLine& line, const char* program)
             const std::optional<PictureFormat> format
                 = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
             return format ? writePicture(path, *format, QSize(960, 720),
-                                [&](QPainter& painter, const QRectF& target) {
-                                    paintCurves(painter, target, curves);
-                                })
-                          : pictureError(
-                              path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+                       [&](QPainter& painter, const QRectF& target) {
+                           paintCurves(painter, target, curves);
+                       })
+                          : pictureError(path,
+                              QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         });
     if (!unplaced.count(Output::GeoTiff))
         attempt(Output::GeoTiff,
             written([&](const std::string& path) { writeGeoTiff(path, *map.grid, inputs.Place); }));
     if (!unplaced.count(Output::Contours))
         attempt(Output::Contours, written([&](const std::string& path) {
-            for (const std::string& note : writeContours(path, *map.grid, mapLevels(map.grid),
-                     gisFeaturesOf(inputs), inputs.Place))
+            for (const std::string& note : writeContours(
+                     path, *map.grid, mapLevels(map.grid), gisFeaturesOf(inputs), inputs.Place))
                 say(note);
         }));
     attempt(Output::Report,
@@ -638,9 +646,11 @@ int run(const CommandLine& line, const char* program)
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
             << summaryName(inputs.Method)
+            << (inputs.Method == WellMethod::Hantush ? ", B " + metres(inputs.LeakageFactor) + " m"
+                                                     : std::string())
             << (inputs.Unconfined ? ", unconfined" : "") << "; largest drawdown "
-            << metres(map.largest.drawdown) << " m at (" << map.largest.x << ", "
-            << map.largest.y << "); " << seconds << " s\n";
+            << metres(map.largest.drawdown) << " m at (" << map.largest.x << ", " << map.largest.y
+            << "); " << seconds << " s\n";
     return status;
 }
 

@@ -13,6 +13,7 @@ struct Aquifer {
     double thicknessMetres = 0.0; // b
     const WellFunction* wellFunction = nullptr; // how a source's drawdown goes with r and t
     bool unconfined = false; // Jacob's correction of the drawdown for the thickness
+    double leakageFactorMetres = 0.0; // B = sqrt(T c), a leaky aquifer's (Hantush)
 };
 
 // Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):

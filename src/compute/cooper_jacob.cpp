@@ -2,6 +2,8 @@
 
 #include "compute/well_function.h"
 
+#include <cmath>
+
 namespace drawfield {
 
 WellFunction cooperJacobRow()
@@ -14,8 +16,9 @@ WellFunction cooperJacobRow()
             return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .contribution(n);
         },
-        [](double rate, const Aquifer& aquifer) {
-            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A;
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
+            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A
+                * std::log(elapsedSeconds);
         },
         [](double rate, double elapsedSeconds, const Aquifer& aquifer, double) {
             return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)

@@ -10,6 +10,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -99,6 +102,7 @@ namespace {
         const WellFunction* function = nullptr; // the aquifer's well function
         CooperJacobWell cone; // the forms the fast row fills take
         TheisWell theis;
+        std::shared_ptr<const RadialProfile> profile; // LatticePath::Profile: its unit drawdown
         // What a term must exceed to count: 0 for a map, where every term adds; the validity
         // zone leaves out terms far too small to change its judgement.
         double leastTerm = 0.0; // m
@@ -300,8 +304,14 @@ namespace {
                 const double n = dx * dx + dy * dy;
                 if (n == 0.0)
                     continue; // only an image can stand on a node, and it lies outside the aquifer
-                row[static_cast<std::size_t>(k) * static_cast<std::size_t>(m_step)]
-                    -= well.contribution(n);
+                double term = 0.0;
+                if (well.profile) {
+                    well.profile->unitDrawdowns(&n, &term, 1);
+                    term *= well.rate;
+                } else {
+                    term = well.contribution(n);
+                }
+                row[static_cast<std::size_t>(k) * static_cast<std::size_t>(m_step)] -= term;
             }
         }
 
@@ -347,6 +357,18 @@ namespace {
                     terms[i] = well.contribution(j * j + static_cast<double>(squared(reach.dy)));
                 }
                 break;
+            case LatticePath::Profile: {
+                double* n = scratch.data() + count;
+                for (int i = 0; i < count; ++i) {
+                    const double j = static_cast<double>(first + i);
+                    // The bore's own node (j = 0, dy = 0) is settled later: any value does.
+                    n[i] = std::max(1.0, j * j + static_cast<double>(squared(reach.dy)));
+                }
+                well.profile->unitDrawdowns(n, terms, count);
+                for (int i = 0; i < count; ++i)
+                    terms[i] *= well.rate;
+                break;
+            }
             }
             for (long long j = rightFirst; j <= rightLast; ++j)
                 row[wellColumn + j] -= terms[j - first];
@@ -378,6 +400,11 @@ namespace {
             case LatticePath::NodeByNode:
                 for (int i = 0; i < count; ++i)
                     terms[i] = n[i] == 0.0 ? 0.0 : well.contribution(n[i]);
+                break;
+            case LatticePath::Profile:
+                well.profile->unitDrawdowns(n, terms, count);
+                for (int i = 0; i < count; ++i)
+                    terms[i] *= well.rate;
                 break;
             }
             for (int i = 0; i < count; ++i) {
@@ -630,6 +657,44 @@ namespace {
 
     // The sources active at timeSeconds as the engine evaluates them, each through the
     // aquifer's well function (which must outlive them).
+    // For a well function whose terms are tabulated along r: one profile per source time, over
+    // the squared distances from the nearest node to the farthest of every source of that time.
+    void attachProfiles(
+        std::vector<PumpingWell>& wells, const Aquifer& aquifer, const DrawdownGrid& grid)
+    {
+        if (aquifer.wellFunction->latticePath != LatticePath::Profile)
+            return;
+        struct Span {
+            double nMin = std::numeric_limits<double>::infinity(), nMax = 0.0;
+        };
+        std::map<double, Span> spans;
+        const double step = grid.nodeSpacing();
+        for (const PumpingWell& well : wells) {
+            auto nearest = [step](double at, double first, double last) {
+                const double k = std::clamp(
+                    std::round((at - first) / step), 0.0, std::floor((last - first) / step));
+                return std::fabs(at - (first + k * step));
+            };
+            const double dx = nearest(well.x, grid.xMin(), grid.xMax());
+            const double dy = nearest(well.y, grid.yMin(), grid.yMax());
+            const double farX
+                = std::max(std::fabs(well.x - grid.xMin()), std::fabs(well.x - grid.xMax()));
+            const double farY
+                = std::max(std::fabs(well.y - grid.yMin()), std::fabs(well.y - grid.yMax()));
+            // A node on the source (its own bore) is settled apart: the next nearest is 1 m off.
+            const double nearestN = dx * dx + dy * dy;
+            Span& span = spans[well.elapsedSeconds];
+            span.nMin = std::min(span.nMin, nearestN > 0.0 ? std::min(nearestN, 1.0) : 1.0);
+            span.nMax = std::max(span.nMax, farX * farX + farY * farY);
+        }
+        std::map<double, std::shared_ptr<const RadialProfile>> profiles;
+        for (const auto& [elapsed, span] : spans)
+            profiles[elapsed] = aquifer.wellFunction->radialProfile(
+                elapsed, aquifer, span.nMin, std::max(span.nMax, span.nMin * 2.0));
+        for (PumpingWell& well : wells)
+            well.profile = profiles[well.elapsedSeconds];
+    }
+
     std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
         const Aquifer& aquifer, const DrawdownGrid& grid, double leastTerm = 0.0)
     {
@@ -668,6 +733,7 @@ namespace {
             }
             wells.push_back(well);
         }
+        attachProfiles(wells, aquifer, grid);
         return wells;
     }
 

@@ -48,11 +48,11 @@ double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, d
         const double dx = source.X - x, dy = source.Y - y;
         const double n = dx * dx + dy * dy;
         if (n == 0.0) {
-            // On a bore the formulas have no value while it pumps; once it has stopped, its terms
-            // tend to dQ ln(elapsed) / (4 pi T) each, whose sum is the residual drawdown.
+            // On a bore the formulas have no value while it pumps; once it has stopped, the sum
+            // of its terms' parts that change with time is the residual drawdown.
             if (source.Image || sources.rateAt(source.Bore, timeSeconds) != 0.0)
                 return NoValue;
-            s = s + function.coefficient(source.Rate, aquifer) * std::log(elapsed);
+            s = s + function.boreTerm(source.Rate, elapsed, aquifer);
             continue;
         }
         s = s + function.drawdown(source.Rate, n, elapsed, aquifer);

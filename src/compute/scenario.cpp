@@ -91,8 +91,8 @@ namespace {
         std::optional<double> value = readNumber(text, field, refusals);
         auto plain = [](double bound) {
             char digits[32];
-            auto end = std::to_chars(digits, digits + sizeof digits, bound,
-                std::chars_format::fixed);
+            auto end
+                = std::to_chars(digits, digits + sizeof digits, bound, std::chars_format::fixed);
             return std::string(digits, end.ptr);
         };
         if (value && !(*value >= low && *value <= high)) {
@@ -235,7 +235,7 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 
 Aquifer ScenarioInputs::aquifer() const
 {
-    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined };
+    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined, LeakageFactor };
 }
 
 std::optional<bool> yesNoOfText(std::string_view text)
@@ -321,8 +321,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         well.Y = y.value_or(0);
         if (const std::string& radiusText = texts.radii[static_cast<std::size_t>(i)];
             !radiusText.empty()) {
-            std::optional<double> radius
-                = readNumberWithin(radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
+            std::optional<double> radius = readNumberWithin(
+                radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
             well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
         }
         if (positionCheckGoesOn && mapKnown) {
@@ -353,6 +353,16 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     else
         refusals.push_back("Method must be " + std::string(methodTexts()) + "; "
             + quoted(texts.method) + " is none of them.");
+    // A leaky aquifer needs its leakage factor; other methods leave the text as it is.
+    if (in.Method == WellMethod::Hantush) {
+        if (texts.leakageFactor.empty())
+            refusals.push_back("Leakage factor must be given for a leaky aquifer (method hantush): "
+                               "B = sqrt(T c) in metres, c the aquitard's resistance.");
+        else
+            in.LeakageFactor
+                = readNumberWithin(texts.leakageFactor, "Leakage factor", 0.01, 1e7, "m", refusals)
+                      .value_or(0.0);
+    }
     if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
         in.Unconfined = *unconfined;
     else
@@ -466,7 +476,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             for (const RateChange& change : in.Schedules[static_cast<std::size_t>(i)])
                 rate = std::max(rate, change.Rate);
             const Aquifer aquifer = in.aquifer();
-            const bool finite = std::isfinite(aquifer.wellFunction->coefficient(rate, aquifer))
+            const bool finite
+                = std::isfinite(aquifer.wellFunction->boreTerm(rate, in.PumpTime, aquifer))
                 && std::isfinite(aquifer.wellFunction->drawdown(rate, 1.0, in.PumpTime, aquifer));
             if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)

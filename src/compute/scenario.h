@@ -83,7 +83,8 @@ struct ScenarioTexts {
     std::string storage = "4"; // storage coefficient, %
     std::string pumpTime = "24"; // hours
     std::string thickness = "20"; // aquifer thickness, m
-    std::string method = "cooper-jacob"; // the well function: "cooper-jacob" or "theis"
+    std::string method = "cooper-jacob"; // the well function: a text of its row ("theis", ...)
+    std::string leakageFactor; // B (m), for a leaky aquifer (method = hantush)
     std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
     std::array<WellTexts, WellCount> wells;
     // Each bore's rate changes, "hour:rate, hour:rate" (h, m3/h); empty for none.
@@ -182,6 +183,7 @@ struct ScenarioInputs {
     double Thickness = 0.0; // m
     WellMethod Method = WellMethod::CooperJacob; // the well function
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
+    double LeakageFactor = 0.0; // B, m, for Hantush's leaky aquifer
     std::array<WellInput, WellCount> Wells;
     std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
     std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines

@@ -67,6 +67,7 @@ namespace {
         visit("aquifer", "pumping_time", texts.pumpTime);
         visit("aquifer", "thickness", texts.thickness);
         visit("aquifer", "method", texts.method);
+        visit("aquifer", "leakage_factor", texts.leakageFactor);
         visit("aquifer", "unconfined", texts.unconfined);
         for (std::size_t i = 0; i < texts.wells.size(); ++i) {
             const std::string section = "bore" + std::to_string(i + 1);

@@ -4,7 +4,8 @@
 //
 //   [map]      x_min, y_min, x_max, cell_size
 //   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m),
-//              method (cooper-jacob or theis), unconfined (no or yes)
+//              method (cooper-jacob, theis or hantush), leakage_factor (m, for hantush),
+//              unconfined (no or yes)
 //   [bore1] .. [bore5]   x, y (m), rate (m3/h), schedule ("hour:rate, hour:rate", h and m3/h),
 //              radius (m, where the drawdown in the bore is read; 0.1 when left out)
 //   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m); a section with

@@ -188,8 +188,9 @@ WellFunction theisRow()
             return TheisWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .contribution(n);
         },
-        [](double rate, const Aquifer& aquifer) {
-            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A;
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
+            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A
+                * std::log(elapsedSeconds);
         },
         [](double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
             const TheisWell well(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);

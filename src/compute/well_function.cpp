@@ -10,10 +10,11 @@ namespace drawfield {
 // Each row is defined beside its formula.
 WellFunction cooperJacobRow();
 WellFunction theisRow();
+WellFunction hantushRow();
 
 std::span<const WellFunction> wellFunctions()
 {
-    static const std::array rows = { cooperJacobRow(), theisRow() };
+    static const std::array rows = { cooperJacobRow(), theisRow(), hantushRow() };
     return rows;
 }
 

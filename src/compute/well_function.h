@@ -10,6 +10,7 @@
 
 #include "compute/aquifer.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -17,11 +18,20 @@
 namespace drawfield {
 
 // The rows of the table, by name; the first is the default.
-enum class WellMethod { CooperJacob, Theis };
+enum class WellMethod { CooperJacob, Theis, Hantush };
 
 // The engine's fast fills of a lattice row, for the rows that have one; the others are evaluated
-// node by node through their drawdown().
-enum class LatticePath { NodeByNode, CooperJacob, Theis };
+// node by node through their drawdown(), or, where that costs much (a quadrature), through a
+// profile along r made once per source time (Profile).
+enum class LatticePath { NodeByNode, CooperJacob, Theis, Profile };
+
+// What a source of unit rate (1 m3/s) adds to the drawdown (m) at squared distances along r, at
+// one time, to a stated tolerance of the row's drawdown: a map evaluates it at every node.
+class RadialProfile {
+public:
+    virtual ~RadialProfile() = default;
+    virtual void unitDrawdowns(const double* n, double* out, int count) const = 0;
+};
 
 struct WellFunction {
     WellMethod method;
@@ -31,23 +41,28 @@ struct WellFunction {
     // What a source pumping `rate` (m3/s; negative for a step down or an injecting image) for
     // elapsedSeconds adds to the drawdown (m, positive downward) at squared distance n (m2, > 0).
     double (*drawdown)(double rate, double n, double elapsedSeconds, const Aquifer& aquifer);
-    // Q / (4 pi T) as the function takes pi (m): on a bore that has stopped, the sum over its
-    // steps of this times ln(elapsed) is the residual drawdown, the limit of the terms at r = 0.
-    double (*coefficient)(double rate, const Aquifer& aquifer);
+    // The part of the source's drawdown at its own position (r -> 0) that changes with time, m:
+    // on a bore that has stopped, the sum over its steps is the residual drawdown (the parts in
+    // ln r cancel, the rates summing to 0). Q ln(t) / (4 pi T) for Theis and Cooper-Jacob.
+    double (*boreTerm)(double rate, double elapsedSeconds, const Aquifer& aquifer);
     // A squared distance (m2) beyond which the source adds no more than leastMetres (nothing at
     // all for 0); it may reach a little beyond the last such distance, never short of it.
     double (*reachSquared)(
         double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres);
     LatticePath latticePath;
+    // For LatticePath::Profile: the unit drawdown along r at elapsedSeconds for squared distances
+    // from nMin to nMax (m2); null for the other paths.
+    std::shared_ptr<const RadialProfile> (*radialProfile)(
+        double elapsedSeconds, const Aquifer& aquifer, double nMin, double nMax) = nullptr;
 };
 
 // Every row, in the order of WellMethod.
 [[nodiscard]] std::span<const WellFunction> wellFunctions();
-const WellFunction& wellFunction(WellMethod method);
+[[nodiscard]] const WellFunction& wellFunction(WellMethod method);
 // The row a text names, in any letter case; empty when it names none.
 [[nodiscard]] std::optional<WellMethod> methodOfText(std::string_view text);
-const char* methodText(WellMethod method);
-// "cooper-jacob or theis": the texts of every row, for messages and usage.
+[[nodiscard]] const char* methodText(WellMethod method);
+// "cooper-jacob, theis or hantush": the texts of every row, for messages and usage.
 [[nodiscard]] std::string_view methodTexts();
 
 } // namespace drawfield

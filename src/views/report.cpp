@@ -188,6 +188,15 @@ namespace {
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
             pairs);
+        if (in.Method == WellMethod::Hantush)
+            // c = B^2 / T, the aquitard's resistance, in days as hydrogeologists give it.
+            writer.line({ QStringLiteral("Leakage factor B"),
+                            number(in.LeakageFactor) + QStringLiteral(" m"),
+                            QStringLiteral("Aquitard resistance c"),
+                            number(in.LeakageFactor * in.LeakageFactor / in.Transmissivity
+                                / (SecondsPerHour * 24.0))
+                                + QStringLiteral(" d") },
+                pairs);
         writer.line({ QStringLiteral("Map"),
                         QStringLiteral("X and Y from %1 to %2 m, nodes every %3 m")
                             .arg(in.XMin)

@@ -147,6 +147,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.pumpTime = Text7->text().toStdString();
     texts.thickness = Text8->text().toStdString();
     texts.method = options->methodText().toStdString();
+    texts.leakageFactor = options->leakageFactorText().toStdString();
     texts.unconfined = options->unconfinedText().toStdString();
     texts.georeference = options->georeferenceTexts();
     for (int row = 1; row <= WellCount; ++row)

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -46,6 +47,26 @@ OptionsTab::OptionsTab(QWidget* parent)
     unconfined = new QCheckBox(QStringLiteral("Unconfined correction (Jacob)"), correction);
     unconfined->setObjectName(QStringLiteral("Unconfined"));
     auto* correctionLayout = new QVBoxLayout(correction);
+    auto* leakage = new QHBoxLayout;
+    leakageFactor = new QLineEdit(correction);
+    leakageFactor->setObjectName(QStringLiteral("LeakageFactor"));
+    leakageFactor->setMaximumWidth(
+        leakageFactor->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
+    auto* leakageLabel = new QLabel(QStringLiteral("Leakage factor B (m)"), correction);
+    leakageLabel->setBuddy(leakageFactor);
+    leakage->addWidget(leakageLabel);
+    leakage->addWidget(leakageFactor);
+    leakage->addStretch();
+    correctionLayout->addLayout(leakage);
+    correctionLayout->addWidget(explanation(
+        QStringLiteral("For Hantush: B = √(T c), c the aquitard's resistance (its thickness over "
+                       "its vertical hydraulic conductivity, in s). The larger B, the less the "
+                       "aquitard leaks; as B grows the drawdown tends to Theis's."),
+        correction));
+    auto leaky
+        = [this] { leakageFactor->setEnabled(methodButton(WellMethod::Hantush)->isChecked()); };
+    connect(methodButton(WellMethod::Hantush), &QRadioButton::toggled, this, leaky);
+    leaky();
     correctionLayout->addWidget(unconfined);
     correctionLayout->addWidget(explanation(
         QStringLiteral("For a water-table aquifer: corrects the drawdown for the aquifer "
@@ -94,6 +115,7 @@ void OptionsTab::showTexts(const ScenarioTexts& texts)
 {
     methodButton(methodOfText(texts.method).value_or(WellMethod::CooperJacob))->setChecked(true);
     unconfined->setChecked(yesNoOfText(texts.unconfined).value_or(false));
+    leakageFactor->setText(QString::fromStdString(texts.leakageFactor));
     easting->setText(QString::fromStdString(texts.georeference.easting));
     northing->setText(QString::fromStdString(texts.georeference.northing));
     crs->setText(QString::fromStdString(texts.georeference.crs));
@@ -111,6 +133,8 @@ QString OptionsTab::methodText() const
             return QString::fromUtf8(row.text);
     return QString::fromUtf8(wellFunctions().front().text);
 }
+
+QString OptionsTab::leakageFactorText() const { return leakageFactor->text(); }
 
 QString OptionsTab::unconfinedText() const
 {

@@ -26,12 +26,14 @@ public:
     methodText() const; // the chosen well function's text, as a scenario file writes it
     QString unconfinedText() const; // "no" or "yes"
     [[nodiscard]] GeoreferenceTexts georeferenceTexts() const;
+    [[nodiscard]] QString leakageFactorText() const;
     // Shows a scenario's choices: its method, correction and georeference.
     void showTexts(const ScenarioTexts& texts);
 
     // The choice of a well function, one per row of the table.
     [[nodiscard]] QRadioButton* methodButton(WellMethod method) const;
     QCheckBox* unconfined;
+    QLineEdit* leakageFactor; // B (m), for Hantush; enabled while Hantush is chosen
     QLineEdit* easting; // m, of the map's point (0, 0)
     QLineEdit* northing;
     QLineEdit* crs; // "EPSG:25832"

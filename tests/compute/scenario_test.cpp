@@ -165,6 +165,14 @@ TEST(ReadScenario, Refusals)
             { "S Coefficient of storage (%) must be greater than 0; \"\" reads as 0." } },
         { "zero pumping time", [](ScenarioTexts& t) { t.pumpTime = "0.0"; },
             { "Pumping time (hours) must be greater than 0" } },
+        { "hantush without a leakage factor", [](ScenarioTexts& t) { t.method = "hantush"; },
+            { "Leakage factor must be given for a leaky aquifer (method hantush)" } },
+        { "a leakage factor out of range",
+            [](ScenarioTexts& t) {
+                t.method = "Hantush";
+                t.leakageFactor = "0";
+            },
+            { "Leakage factor must lie from 0.01 to 10000000 m; \"0\" does not." } },
         { "unconfined without a thickness",
             [](ScenarioTexts& t) {
                 t.unconfined = "yes";

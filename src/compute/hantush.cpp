@@ -1,0 +1,374 @@
+#include "compute/hantush.h"
+
+#include "compute/theis.h"
+#include "compute/well_function.h"
+
+#include <boost/math/special_functions/bessel.hpp>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <numbers>
+
+namespace drawfield {
+namespace {
+
+    // Gauss-Legendre, 10 nodes: abscissas and weights of the positive half.
+    constexpr double LegendreX[5] = { 0.1488743389816312108848260, 0.4333953941292471907992659,
+        0.6794095682990244062343274, 0.8650633666889845107320967, 0.9739065285171717200779640 };
+    constexpr double LegendreW[5] = { 0.2955242247147528701738930, 0.2692667193099963550912269,
+        0.2190863625159820439955349, 0.1494513491505805931457763, 0.0666713443086881375935688 };
+
+    // The integrand is kept down to e^-Drop of its peak: far below a double's precision of W.
+    constexpr double Drop = 40.0;
+    // A panel spans at most this change of the exponent: 10 nodes then integrate it to about
+    // 1e-13 of the panel's share (2^20 / 20!).
+    constexpr double ExponentPerPanel = 4.0;
+
+    // ln W below this: W is 0 for the map.
+    constexpr double LeastLnW = -690.0;
+    constexpr double ProfileTolerance = 1e-9; // on ln W, so relative on W
+
+    // e^x for x in [-700, 709], to about 1e-15, without branches, so that a run of values goes
+    // through the vector units: x = k ln 2 + r, |r| <= ln 2 / 2, e^r by its Taylor series to r^13,
+    // 2^k put into the exponent bits. k is rounded by the 1.5 * 2^52 shift and read from the low
+    // bits of the shifted double, so no integer conversion is needed.
+    constexpr double Ln2High = 6.93147180369123816490e-01;
+    constexpr double Ln2Low = 1.90821492927058770002e-10;
+    inline double branchFreeExp(double x)
+    {
+        constexpr double Shift = 6755399441055744.0; // 1.5 * 2^52
+        const double shifted = x * 1.4426950408889634074 + Shift;
+        const double k = shifted - Shift;
+        const double r = (x - k * Ln2High) - k * Ln2Low;
+        // e^r = sum of r^k / k! for k = 0 .. 13, by Horner's rule.
+        const double p = 1.0
+            + r
+                * (1.0
+                    + r
+                        * (1.0 / 2
+                            + r
+                                * (1.0 / 6
+                                    + r
+                                        * (1.0 / 24
+                                            + r
+                                                * (1.0 / 120
+                                                    + r
+                                                        * (1.0 / 720
+                                                            + r
+                                                                * (1.0 / 5040
+                                                                    + r
+                                                                        * (1.0 / 40320
+                                                                            + r
+                                                                                * (1.0 / 362880
+                                                                                    + r
+                                                                                        * (1.0 / 3628800
+                                                                                            + r
+                                                                                                * (1.0 / 39916800
+                                                                                                    + r
+                                                                                                        * (1.0 / 479001600
+                                                                                                            + r
+                                                                                                                * (1.0
+                                                                                                                    / 6227020800.0)))))))))))));
+        const std::uint64_t power = (std::bit_cast<std::uint64_t>(shifted) + 1023) << 52;
+        return p * std::bit_cast<double>(power);
+    }
+
+    // Chebyshev coefficients on [-1, 1] to the monomial ones of the same polynomial.
+    template <int N> void chebyshevToMonomial(const double (&chebyshev)[N], double (&monomial)[N])
+    {
+        double previous[N] = {}, current[N] = {}, next[N] = {};
+        previous[0] = 1.0; // T0
+        current[1] = 1.0; // T1
+        for (double& m : monomial)
+            m = 0.0;
+        monomial[0] += 0.5 * chebyshev[0];
+        if (N > 1)
+            monomial[1] += chebyshev[1];
+        for (int k = 2; k < N; ++k) {
+            // T(k) = 2 t T(k-1) - T(k-2)
+            for (int i = 0; i < N; ++i)
+                next[i] = (i > 0 ? 2.0 * current[i - 1] : 0.0) - previous[i];
+            for (int i = 0; i < N; ++i) {
+                monomial[i] += chebyshev[k] * next[i];
+                previous[i] = current[i];
+                current[i] = next[i];
+            }
+        }
+    }
+
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define DRAWFIELD_PROFILE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define DRAWFIELD_PROFILE_CLONES
+#endif
+
+    // A run of squared distances in one slot: the polynomial and the exponential, branch-free.
+    DRAWFIELD_PROFILE_CLONES
+    void slotRun(
+        const double* c, double scale, double offset, const double* n, double* out, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            const double t = n[i] * scale - offset;
+            static_assert(HantushProfile::Terms == 10);
+            const double p = c[0]
+                + t
+                    * (c[1]
+                        + t
+                            * (c[2]
+                                + t
+                                    * (c[3]
+                                        + t
+                                            * (c[4]
+                                                + t
+                                                    * (c[5]
+                                                        + t
+                                                            * (c[6]
+                                                                + t
+                                                                    * (c[7]
+                                                                        + t
+                                                                            * (c[8]
+                                                                                + t * c[9]))))))));
+            out[i] = branchFreeExp(p); // p >= ln W at nMax, about LeastLnW
+        }
+    }
+
+    long long slotKey(double n)
+    {
+        return static_cast<long long>(std::bit_cast<std::uint64_t>(n) >> 50);
+    }
+    double slotStart(long long key)
+    {
+        return std::bit_cast<double>(static_cast<std::uint64_t>(key) << 50);
+    }
+
+} // namespace
+
+HantushIntegral hantushIntegral(double u, double d)
+{
+    // W = integral over v >= 0 of exp(phi(v)), phi(v) = -u e^v - d e^-v, whose peak is at
+    // v* = ln(d / u) / 2 when d > u, else at 0.
+    auto phi = [u, d](double v) { return -u * std::exp(v) - d * std::exp(-v); };
+    auto steepness = [u, d](double v) { return std::fabs(d * std::exp(-v) - u * std::exp(v)); };
+    const double peak = d > u ? 0.5 * std::log(d / u) : 0.0;
+    const double top = phi(peak);
+    if (top < -745.0)
+        return {}; // below the smallest double
+    // Beyond these the integrand is below e^-Drop of its peak: u e^v alone exceeds it on the
+    // right, d e^-v on the left.
+    const double high = std::max(peak, std::log((Drop - top) / u));
+    const double low = d > 0.0 ? std::clamp(std::log(d / (Drop - top)), 0.0, peak) : 0.0;
+
+    HantushIntegral sum;
+    for (double from = low; from < high;) {
+        // The steepness is largest at one end of a panel (a sum of two exponentials).
+        double width = std::min(1.0, high - from);
+        for (int i = 0; i < 4; ++i) {
+            const double slope = std::max(steepness(from), steepness(from + width));
+            if (slope * width <= ExponentPerPanel)
+                break;
+            width = ExponentPerPanel / slope;
+        }
+        const double middle = from + 0.5 * width, half = 0.5 * width;
+        double w = 0.0, slope = 0.0;
+        for (int k = 0; k < 5; ++k)
+            for (double side : { -1.0, 1.0 }) {
+                const double v = middle + side * half * LegendreX[k];
+                const double ue = u * std::exp(v);
+                const double value = std::exp(-ue - d * std::exp(-v));
+                w += LegendreW[k] * value;
+                slope -= LegendreW[k] * ue * value;
+            }
+        sum.w += half * w;
+        sum.slope += half * slope;
+        from += width;
+    }
+    return sum;
+}
+
+double hantushWellFunction(double u, double beta)
+{
+    if (beta == 0.0)
+        return wellFunction(u);
+    if (u == 0.0)
+        return 2.0 * boost::math::cyl_bessel_k(0, beta);
+    const double d = beta * beta / (4.0 * u);
+    if (!std::isfinite(d))
+        return 2.0 * boost::math::cyl_bessel_k(0, beta);
+    return hantushIntegral(u, d).w;
+}
+
+HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax)
+    : m_uPerSquareMetre(uPerSquareMetre)
+    , m_d(d)
+    , m_nMin(nMin)
+{
+    // W only falls along r: the profile ends where it leaves the doubles (or at nMax).
+    double low = nMin, high = std::min(nMax, 745.0 / uPerSquareMetre);
+    if (!(nMin > 0.0) || !(lnW(low) > LeastLnW))
+        return;
+    if (!(lnW(high) > LeastLnW)) {
+        for (int i = 0; i < 200 && high - low > 1e-9 * high; ++i) {
+            const double middle = 0.5 * (low + high);
+            (lnW(middle) > LeastLnW ? low : high) = middle;
+        }
+        high = low;
+    }
+    m_nMax = high;
+    m_firstKey = slotKey(nMin);
+    const long long lastKey = slotKey(m_nMax);
+    double startValue = lnW(slotStart(m_firstKey));
+    for (long long key = m_firstKey; key <= lastKey; ++key) {
+        Slot slot;
+        // The last slot is fitted up to the profile's end, where W still has a logarithm.
+        const double start = slotStart(key), end = std::min(slotStart(key + 1), m_nMax);
+        slot.scale = 2.0 / (end - start);
+        slot.offset = (start + end) / (end - start);
+        auto nOf = [&](double t) { return 0.5 * ((end - start) * t + (start + end)); };
+        double values[Terms], chebyshev[Terms];
+        for (int k = 0; k < Terms; ++k)
+            values[k] = lnW(nOf(std::cos(std::numbers::pi * (k + 0.5) / Terms)));
+        for (int j = 0; j < Terms; ++j) {
+            double sum = 0.0;
+            for (int k = 0; k < Terms; ++k)
+                sum += values[k] * std::cos(std::numbers::pi * j * (k + 0.5) / Terms);
+            chebyshev[j] = 2.0 * sum / Terms;
+        }
+        chebyshevToMonomial(chebyshev, slot.c);
+        // Checked at both ends and in the middle, where an interpolation errs most.
+        const double endValue = lnW(end);
+        double worst = 0.0;
+        for (auto [t, exact] :
+            { std::pair { -1.0, startValue }, { 0.0, lnW(nOf(0.0)) }, { 1.0, endValue } }) {
+            if (!(exact > LeastLnW))
+                continue; // the far end of the last slot, beyond the profile
+            double p = slot.c[Terms - 1];
+            for (int k = Terms - 2; k >= 0; --k)
+                p = p * t + slot.c[k];
+            worst = std::max(worst, std::fabs(p - exact));
+        }
+        slot.exact = !(worst <= ProfileTolerance);
+        m_exactSlots += slot.exact ? 1 : 0;
+        m_worstError = std::max(m_worstError, slot.exact ? 0.0 : worst);
+        m_slots.push_back(slot);
+        startValue = endValue;
+    }
+}
+
+double HantushProfile::lnW(double n) const
+{
+    const double w = hantushIntegral(m_uPerSquareMetre * n, m_d).w;
+    return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity();
+}
+
+double HantushProfile::at(double n) const
+{
+    double out = 0.0;
+    at(&n, &out, 1);
+    return out;
+}
+
+void HantushProfile::at(const double* n, double* out, int count) const
+{
+    for (int i = 0; i < count;) {
+        if (m_slots.empty() || !(n[i] <= m_nMax)) {
+            out[i++] = 0.0;
+            continue;
+        }
+        const long long key = std::max(slotKey(n[i]), m_firstKey);
+        int end = i + 1;
+        while (end < count && n[end] <= m_nMax && std::max(slotKey(n[end]), m_firstKey) == key)
+            ++end;
+        const Slot& slot = m_slots[static_cast<std::size_t>(key - m_firstKey)];
+        if (slot.exact) {
+            for (int j = i; j < end; ++j) {
+                const double w = lnW(n[j]);
+                out[j] = w > LeastLnW ? std::exp(w) : 0.0;
+            }
+        } else {
+            slotRun(slot.c, slot.scale, slot.offset, n + i, out + i, end - i);
+        }
+        i = end;
+    }
+}
+} // namespace drawfield
+
+namespace drawfield {
+namespace {
+
+    // u per square metre of n, and d = beta^2 / (4 u) = T t / (S B^2), at one time.
+    struct Leaky {
+        double uPerSquareMetre, d, A;
+        Leaky(double rate, double elapsedSeconds, const Aquifer& aquifer)
+            : uPerSquareMetre(aquifer.storage / (4.0 * aquifer.transmissivity * elapsedSeconds))
+            , d(aquifer.transmissivity * elapsedSeconds
+                  / (aquifer.storage * aquifer.leakageFactorMetres * aquifer.leakageFactorMetres))
+            , A(rate / (4.0 * std::numbers::pi * aquifer.transmissivity))
+        {
+        }
+        [[nodiscard]] double w(double n) const { return hantushIntegral(uPerSquareMetre * n, d).w; }
+    };
+
+    // W underflows beyond this u, whatever the leakage (W(u, beta) <= E1(u)).
+    constexpr double LastU = 745.0;
+
+    class UnitProfile : public RadialProfile {
+    public:
+        UnitProfile(const Leaky& leaky, double transmissivity, double nMin, double nMax)
+            : m_profile(leaky.uPerSquareMetre, leaky.d, nMin, nMax)
+            , m_scale(1.0 / (4.0 * std::numbers::pi * transmissivity))
+        {
+        }
+        void unitDrawdowns(const double* n, double* out, int count) const override
+        {
+            m_profile.at(n, out, count);
+            for (int i = 0; i < count; ++i)
+                out[i] *= m_scale;
+        }
+
+    private:
+        HantushProfile m_profile;
+        double m_scale;
+    };
+
+} // namespace
+
+WellFunction hantushRow()
+{
+    return { WellMethod::Hantush, "hantush", "Hantush (leaky)",
+        "A confined aquifer below an aquitard that leaks (no storage in the aquitard): "
+        "s = Q / (4 π T) W(u, r / B), B = √(T c) the leakage factor. The drawdown levels off as "
+        "the leakage balances the pumping.",
+        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            const Leaky leaky(rate, elapsedSeconds, aquifer);
+            return leaky.A * leaky.w(n);
+        },
+        // Near the bore W = 2 K0(r / B) - W(d, r / B): the part that changes with time is -E1(d).
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
+            const Leaky leaky(rate, elapsedSeconds, aquifer);
+            return -leaky.A * wellFunction(leaky.d);
+        },
+        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
+            const Leaky leaky(rate, elapsedSeconds, aquifer);
+            double low = 0.0, high = LastU / leaky.uPerSquareMetre;
+            if (!(leastMetres > 0.0))
+                return high;
+            // W only falls along r: a bisection finds where |A| W falls to leastMetres.
+            for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
+                const double middle = 0.5 * (low + high);
+                (std::fabs(leaky.A) * leaky.w(middle) > leastMetres ? low : high) = middle;
+            }
+            return high * 1.000001;
+        },
+        LatticePath::Profile,
+        [](double elapsedSeconds, const Aquifer& aquifer, double nMin,
+            double nMax) -> std::shared_ptr<const RadialProfile> {
+            return std::make_shared<UnitProfile>(
+                Leaky(1.0, elapsedSeconds, aquifer), aquifer.transmissivity, nMin, nMax);
+        } };
+}
+
+} // namespace drawfield

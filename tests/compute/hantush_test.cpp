@@ -1,0 +1,135 @@
+// Hantush's leaky well function against its limits, its published table and an independent
+// quadrature; the map's tabulated profile against the integral.
+
+#include "compute/drawdown_engine.h"
+#include "compute/hantush.h"
+#include "compute/observations.h"
+#include "compute/theis.h"
+
+#include <boost/math/quadrature/exp_sinh.hpp>
+#include <boost/math/quadrature/tanh_sinh.hpp>
+#include <boost/math/special_functions/bessel.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+using namespace drawfield;
+
+namespace {
+
+// W(u, beta) as defined, integral from u to infinity of exp(-y - beta^2 / (4 y)) / y dy, by
+// Boost's double-exponential quadratures in long double, split at the integrand's peak.
+long double referenceHantush(long double u, long double beta)
+{
+    const long double c = beta * beta / 4.0L;
+    auto f = [c](long double y) { return std::exp(-y - c / y) / y; };
+    const long double peak = beta / 2.0L;
+    boost::math::quadrature::exp_sinh<long double> tail;
+    if (u >= peak)
+        return tail.integrate([&](long double z) { return f(u + z); }, 1e-17L);
+    boost::math::quadrature::tanh_sinh<long double> rise;
+    return rise.integrate(f, u, peak, 1e-17L)
+        + tail.integrate([&](long double z) { return f(peak + z); }, 1e-17L);
+}
+
+} // namespace
+
+// Hantush's table (1956) and the textbooks' copies of it print W(0.01, 0.1) = 3.8150.
+TEST(HantushWellFunction, PublishedValueAndLimits)
+{
+    EXPECT_NEAR(hantushWellFunction(0.01, 0.1), 3.8150, 5e-5);
+    for (double u : { 1e-10, 1e-3, 0.3, 4.0, 50.0 }) {
+        EXPECT_EQ(hantushWellFunction(u, 0.0), wellFunction(u)) << u; // Theis, to the bit
+        EXPECT_NEAR(hantushWellFunction(u, 1e-12) / wellFunction(u), 1.0, 1e-10) << u;
+    }
+    for (double beta : { 1e-4, 0.05, 1.0, 10.0 }) {
+        const double deGlee = 2.0 * boost::math::cyl_bessel_k(0, beta);
+        EXPECT_EQ(hantushWellFunction(0.0, beta), deGlee) << beta;
+        EXPECT_NEAR(hantushWellFunction(1e-14, beta) / deGlee, 1.0, 1e-10) << beta;
+    }
+    EXPECT_EQ(hantushWellFunction(0.0, 0.0), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(hantushWellFunction(800.0, 1.0), 0.0);
+}
+
+// Relative error at most 1e-10 over u from 1e-10 to 50 and beta from 1e-4 to 10.
+TEST(HantushWellFunction, AgreesWithAnIndependentQuadrature)
+{
+    double worst = 0.0;
+    std::string where;
+    for (double u :
+        { 1e-10, 1e-8, 1e-6, 1e-4, 1e-3, 0.01, 0.05, 0.1, 0.3, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0 })
+        for (double beta : { 1e-4, 1e-3, 0.01, 0.05, 0.1, 0.3, 1.0, 2.0, 4.0, 7.0, 10.0 }) {
+            const long double reference = referenceHantush(u, beta);
+            const double relative
+                = static_cast<double>(std::fabs(hantushWellFunction(u, beta) / reference - 1.0L));
+            if (relative > worst) {
+                worst = relative;
+                where = "u = " + std::to_string(u) + ", beta = " + std::to_string(beta);
+            }
+        }
+    EXPECT_LE(worst, 1e-10) << where;
+}
+
+// The profile a map evaluates holds W to 1e-9 at any squared distance, for short and long times,
+// slight and strong leakage.
+TEST(HantushProfile, HoldsTheIntegralAlongR)
+{
+    std::mt19937 random(17);
+    for (auto [a, d] : { std::pair { 3.9e-5, 1e-6 }, { 3.9e-5, 0.3 }, { 1e-2, 25.0 }, { 1e-7, 1e3 },
+             { 0.5, 1e-3 } }) {
+        const HantushProfile profile(a, d, 1.0, 1e9);
+        ASSERT_GT(profile.slotCount(), 0u);
+        EXPECT_EQ(profile.exactSlots(), 0);
+        std::uniform_real_distribution<double> lnN(0.0, std::log(profile.largestSquaredDistance()));
+        for (int i = 0; i < 400; ++i) {
+            const double n = std::exp(lnN(random));
+            const double exact = hantushIntegral(a * n, d).w;
+            EXPECT_NEAR(profile.at(n) / exact, 1.0, 2e-9)
+                << "a " << a << ", d " << d << ", n " << n;
+        }
+        EXPECT_EQ(profile.at(2.0 * profile.largestSquaredDistance()), 0.0);
+    }
+}
+
+// A leaky map: at a time when the leakage balances the pumping, de Glee's steady state
+// s = Q K0(r / B) / (2 pi T) at the nodes; at any time, with schedules and a boundary, the
+// integral itself at any node (drawdownAt evaluates it without the map's profile).
+TEST(HantushMap, SteadyStateAndTheIntegralAtEveryNode)
+{
+    ScenarioTexts texts;
+    texts.method = "hantush";
+    texts.leakageFactor = "100";
+    texts.storage = "0.01"; // S = 1e-4
+    texts.wells[0] = { "50", "50", "36" };
+    const ScenarioReading steady = readScenario(texts);
+    ASSERT_TRUE(steady.accepted()) << steady.refusals.front();
+    const DrawdownResult map = *computeDrawdown(steady.inputs);
+    for (auto [x, y] : { std::pair { 51, 50 }, { 60, 50 }, { 53, 54 }, { 100, 100 } }) {
+        const double r = std::hypot(x - 50.0, y - 50.0);
+        const double deGlee
+            = 0.01 * boost::math::cyl_bessel_k(0, r / 100.0) / (2 * std::numbers::pi * 0.003);
+        EXPECT_NEAR(-map.grid->at(x, y) / deGlee, 1.0, 1e-9) << x << ", " << y;
+    }
+
+    texts.pumpTime = "0.5"; // far from steady
+    texts.schedules[0] = "0.2:10";
+    texts.wells[1] = { "70", "30", "20" };
+    texts.boundaries[0] = { "barrier", "10", "0", "12", "100" };
+    texts.unconfined = "yes";
+    const ScenarioInputs in = readScenario(texts).inputs;
+    const DrawdownResult early = *computeDrawdown(in);
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> node(1, 100);
+    for (int i = 0; i < 300; ++i) {
+        const int x = node(random), y = node(random);
+        const double exact = drawdownAt(in, x, y, in.PumpTime);
+        if (std::isnan(exact)) {
+            EXPECT_TRUE(
+                std::isnan(early.grid->at(x, y)) || (x == 50 && y == 50) || (x == 70 && y == 30));
+            continue;
+        }
+        EXPECT_NEAR(-early.grid->at(x, y), exact, 1e-9 * exact + 1e-15) << x << ", " << y;
+    }
+}
