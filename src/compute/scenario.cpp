@@ -319,6 +319,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<std::int16_t> y = readMetres(row.y, wellField(i + 1, "Y well"), refusals);
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
+        well.Measured = texts.boreMeasured[static_cast<std::size_t>(i)];
         if (const std::string& radiusText = texts.radii[static_cast<std::size_t>(i)];
             !radiusText.empty()) {
             std::optional<double> radius = readNumberWithin(
@@ -433,7 +434,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<double> x = readNumber(point.x, field + ", x", refusals);
         std::optional<double> y = readNumber(point.y, field + ", y", refusals);
         if (x && y)
-            in.Observations.push_back({ point.name.empty() ? field : point.name, *x, *y });
+            in.Observations.push_back(
+                { point.name.empty() ? field : point.name, *x, *y, point.measured });
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.

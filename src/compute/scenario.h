@@ -46,7 +46,11 @@ struct BoundaryTexts {
 // lattice). All empty when there is none.
 struct ObservationTexts {
     std::string name, x, y;
-    [[nodiscard]] bool isEmpty() const { return name.empty() && x.empty() && y.empty(); }
+    std::string measured; // a CSV file of drawdowns measured there (from the scenario's folder)
+    [[nodiscard]] bool isEmpty() const
+    {
+        return name.empty() && x.empty() && y.empty() && measured.empty();
+    }
     bool operator==(const ObservationTexts&) const = default;
 };
 
@@ -91,6 +95,8 @@ struct ScenarioTexts {
     std::array<std::string, WellCount> schedules;
     // Each bore's radius (m), where the drawdown in the bore is read; empty for the usual 0.1 m.
     std::array<std::string, WellCount> radii;
+    // Each bore's measured drawdowns (a CSV file, read at its radius); empty for none.
+    std::array<std::string, WellCount> boreMeasured;
     std::array<BoundaryTexts, BoundaryCount> boundaries;
     std::array<ObservationTexts, ObservationCount> observations;
     ProfileTexts profile;
@@ -112,6 +118,7 @@ struct WellInput {
     std::int16_t Y = 0; // m
     double Rate = 0.0; // m3/s
     double RadiusMetres = UsualRadiusMetres; // the drawdown in the bore is read this far from X, Y
+    std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
 };
 
 // A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
@@ -157,6 +164,7 @@ struct ObservationPoint {
     std::string Name;
     double X = 0.0; // m
     double Y = 0.0; // m
+    std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
 };
 
 struct Profile {

@@ -76,6 +76,7 @@ namespace {
             visit(section, "rate", texts.wells[i].rate);
             visit(section, "schedule", texts.schedules[i]);
             visit(section, "radius", texts.radii[i]);
+            visit(section, "measured", texts.boreMeasured[i]);
         }
         for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
             const std::string section = "boundary" + std::to_string(i + 1);
@@ -90,6 +91,7 @@ namespace {
             visit(section, "name", texts.observations[i].name);
             visit(section, "x", texts.observations[i].x);
             visit(section, "y", texts.observations[i].y);
+            visit(section, "measured", texts.observations[i].measured);
         }
         visit("profile", "x1", texts.profile.x1);
         visit("profile", "y1", texts.profile.y1);
