@@ -6,6 +6,7 @@
 //   build/bin/drawfield-bench --theis   case C by Theis, against Cooper-Jacob and against
 //                                       numpy + scipy (bench/theis_scipy.py, python3-scipy)
 //   build/bin/drawfield-bench --hantush case C by Hantush (leaky, B = 745 m), against Theis
+//   build/bin/drawfield-bench --fit     the pumping-test fits: Oude Korendijk, and a leaky one
 //   build/bin/drawfield-bench --sources what a rate change and an image well cost, against
 //                                       one more well, on case C's map
 //   build/bin/drawfield-bench --point   what drawdownAt costs per source, as a fit calls it
@@ -13,6 +14,7 @@
 //                                       at picture resolution (the window's) and at every node
 
 #include "compute/drawdown_engine.h"
+#include "compute/fit.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/scenario.h"
@@ -365,6 +367,69 @@ int pointBenchmark()
     return 0;
 }
 
+// The pumping-test fit, in the process: Oude Korendijk (Theis, T and S, 69 readings) and a leaky
+// aquifer's T, S and B from four points' 51 readings.
+int fitBenchmark()
+{
+    ScenarioTexts texts;
+    texts.xMax = "300";
+    texts.method = "theis";
+    texts.transmissivity = "0.5";
+    texts.storage = "1";
+    texts.pumpTime = "14.1";
+    texts.wells[0] = { "100", "100", "32.833333333" };
+    const std::string folder = DRAWFIELD_SOURCE_DIR "/resources/pumping-test/";
+    texts.observations[0] = { "r = 30 m", "130", "100", folder + "obs_r30m.csv" };
+    texts.observations[1] = { "r = 90 m", "190", "100", folder + "obs_r90m.csv" };
+    const ScenarioInputs published = read(texts);
+    const std::vector<MeasuredPoint> points = measuredPoints(published, "/");
+    FitResult fit;
+    double seconds = secondsOf(
+        [&] {
+            fit = fitPumpingTest(
+                published, points, { FitParameter::Transmissivity, FitParameter::Storage });
+        },
+        5);
+    std::printf("Oude Korendijk, Theis, T and S, %zu readings: %.2f ms (goal <= 20), T %.2f m2/d, "
+                "S %.4e, RMSE %.5f m (published 462.6, 1.779e-4, 0.0501)\n",
+        fit.readings, seconds * 1e3, fit.estimates[0].value * 86400.0, fit.estimates[1].value,
+        fit.rmseMetres);
+
+    ScenarioTexts leaky;
+    leaky.xMax = "400";
+    leaky.method = "hantush";
+    leaky.transmissivity = "0.002";
+    leaky.storage = "0.02";
+    leaky.leakageFactor = "400";
+    leaky.pumpTime = "48";
+    leaky.wells[0] = { "100", "100", "30" };
+    const ScenarioInputs truth = read(leaky);
+    std::vector<MeasuredPoint> four;
+    for (double r : { 20.0, 50.0, 100.0, 200.0 }) {
+        MeasuredPoint point { "r", 100 + r, 100, -1, {}, {} };
+        for (int i = 0; i < (r < 200 ? 13 : 12); ++i) {
+            const double t = 60.0 * std::pow(10.0, 0.28 * i);
+            point.Readings.push_back({ t, drawdownAt(truth, point.X, point.Y, t) });
+        }
+        four.push_back(point);
+    }
+    leaky.transmissivity = "0.2";
+    leaky.storage = "2";
+    leaky.leakageFactor = "40000";
+    const ScenarioInputs start = read(leaky);
+    seconds = secondsOf(
+        [&] {
+            fit = fitPumpingTest(start, four,
+                { FitParameter::Transmissivity, FitParameter::Storage,
+                    FitParameter::LeakageFactor });
+        },
+        3);
+    std::printf("leaky, Hantush, T, S and B, 4 points, %zu readings: %.1f ms (goal <= 100), %d "
+                "evaluations, B %.1f m (made with 400)\n",
+        fit.readings, seconds * 1e3, fit.evaluations, fit.estimates[2].value);
+    return 0;
+}
+
 // The validity zone against the run it is part of: none, at a picture's resolution, at every node.
 int validityBenchmark()
 {
@@ -402,6 +467,8 @@ int main(int argc, char** argv)
         return theisBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--hantush") == 0)
         return hantushBenchmark();
+    if (argc > 1 && std::strcmp(argv[1], "--fit") == 0)
+        return fitBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)
         return sourcesBenchmark();
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -1,0 +1,553 @@
+#include "compute/fit.h"
+
+#include "compute/atomic_file.h"
+#include "compute/observations.h"
+#include "compute/sources.h"
+#include "compute/user_text.h"
+#include "compute/well_function.h"
+
+#include <boost/math/distributions/students_t.hpp>
+#include <cminpack.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <sstream>
+
+namespace drawfield {
+namespace {
+
+    // The readings flattened, with what a drawdown there needs.
+    struct Readings {
+        std::vector<double> x, y, t, s;
+    };
+
+    class Problem {
+    public:
+        Problem(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
+            const std::vector<FitParameter>& parameters, std::stop_token stop)
+            : m_inputs(inputs)
+            , m_sources(sourceListOf(inputs))
+            , m_parameters(parameters)
+            , m_stop(std::move(stop))
+        {
+            for (const MeasuredPoint& point : points)
+                for (const Reading& reading : point.Readings) {
+                    m_readings.x.push_back(point.X);
+                    m_readings.y.push_back(point.Y);
+                    m_readings.t.push_back(reading.TimeSeconds);
+                    m_readings.s.push_back(reading.DrawdownMetres);
+                }
+        }
+
+        [[nodiscard]] int readingCount() const { return static_cast<int>(m_readings.t.size()); }
+        [[nodiscard]] const Readings& readings() const { return m_readings; }
+
+        [[nodiscard]] Aquifer aquiferAt(const double* logs) const
+        {
+            Aquifer aquifer = m_inputs.aquifer();
+            for (std::size_t i = 0; i < m_parameters.size(); ++i) {
+                const double value = std::exp(logs[i]);
+                switch (m_parameters[i]) {
+                case FitParameter::Transmissivity:
+                    aquifer.transmissivity = value;
+                    break;
+                case FitParameter::Storage:
+                    aquifer.storage = value;
+                    break;
+                case FitParameter::LeakageFactor:
+                    aquifer.leakageFactorMetres = value;
+                    break;
+                }
+            }
+            return aquifer;
+        }
+
+        // The drawdowns at every reading; false where one has no value.
+        bool drawdowns(const double* logs, double* out)
+        {
+            ++evaluations;
+            const Aquifer aquifer = aquiferAt(logs);
+            bool finite = true;
+            for (int i = 0; i < readingCount(); ++i) {
+                const auto k = static_cast<std::size_t>(i);
+                out[i] = drawdownAt(
+                    aquifer, m_sources, m_readings.x[k], m_readings.y[k], m_readings.t[k]);
+                finite = finite && std::isfinite(out[i]);
+            }
+            return finite;
+        }
+
+        // measured - computed; a reading without a computed value counts as far off, so that the
+        // solver backs away from where it went.
+        bool residuals(const double* logs, double* out)
+        {
+            const bool finite = drawdowns(logs, out);
+            for (int i = 0; i < readingCount(); ++i)
+                out[i] = std::isfinite(out[i]) ? m_readings.s[static_cast<std::size_t>(i)] - out[i]
+                                               : 1e3;
+            return finite;
+        }
+
+        [[nodiscard]] bool stopped() const { return m_stop.stop_requested(); }
+
+        int evaluations = 0;
+
+    private:
+        const ScenarioInputs& m_inputs;
+        SourceList m_sources;
+        std::vector<FitParameter> m_parameters;
+        Readings m_readings;
+        std::stop_token m_stop;
+    };
+
+    int residualsForMinpack(void* problem, int, int, const double* x, double* fvec, int)
+    {
+        auto& p = *static_cast<Problem*>(problem);
+        if (p.stopped())
+            return -1;
+        (void)p.residuals(x, fvec);
+        return 0;
+    }
+
+    double sumOfSquares(const std::vector<double>& values)
+    {
+        double sum = 0.0;
+        for (double value : values)
+            sum += value * value;
+        return sum;
+    }
+
+    // The total rate of the pumping bores at time t (m3/s).
+    double totalRate(const ScenarioInputs& in, double t)
+    {
+        double rate = 0.0;
+        for (int bore = 0; bore < WellCount; ++bore)
+            rate += in.rateAt(bore, t);
+        return rate;
+    }
+
+    // Start values from Cooper-Jacob's straight line through the late readings (the later half
+    // in log time) of the point nearest a pumping bore: s = Q / (4 pi T) ln(2.25 T t / (r^2 S)),
+    // so the slope per ln t gives T and where the line crosses s = 0 gives S.
+    void cooperJacobStart(const ScenarioInputs& in, const std::vector<MeasuredPoint>& points,
+        double& transmissivity, double& storage)
+    {
+        const MeasuredPoint* nearest = nullptr;
+        double nearestR = 0.0;
+        for (const MeasuredPoint& point : points)
+            for (int bore = 0; bore < WellCount; ++bore) {
+                if (!in.pumps(bore))
+                    continue;
+                const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+                const double r = std::hypot(point.X - well.X, point.Y - well.Y);
+                if (r > 0.0 && (nearest == nullptr || r < nearestR)) {
+                    nearest = &point;
+                    nearestR = r;
+                }
+            }
+        if (nearest == nullptr)
+            return;
+        std::vector<Reading> late;
+        const auto& readings = nearest->Readings;
+        double first = 0.0;
+        for (const Reading& reading : readings)
+            if (reading.TimeSeconds > 0.0 && first == 0.0)
+                first = reading.TimeSeconds;
+        const double middle = std::sqrt(first * readings.back().TimeSeconds);
+        for (const Reading& reading : readings)
+            if (reading.TimeSeconds > 0.0 && reading.TimeSeconds >= middle)
+                late.push_back(reading);
+        if (late.size() < 2)
+            return;
+        double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
+        for (const Reading& reading : late) {
+            const double lx = std::log(reading.TimeSeconds);
+            sx += lx;
+            sy += reading.DrawdownMetres;
+            sxx += lx * lx;
+            sxy += lx * reading.DrawdownMetres;
+        }
+        const auto n = static_cast<double>(late.size());
+        const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+        const double intercept = (sy - slope * sx) / n;
+        const double rate = totalRate(in, late.back().TimeSeconds);
+        if (!(slope > 0.0) || !(rate > 0.0))
+            return;
+        const double t = rate / (4.0 * std::numbers::pi * slope);
+        const double s = 2.25 * t * std::exp(-intercept / slope) / (nearestR * nearestR);
+        if (std::isfinite(t) && t > 0.0)
+            transmissivity = t;
+        if (std::isfinite(s) && s > 0.0 && s < 1.0)
+            storage = s;
+    }
+
+    std::string significant(double value, int digits)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        return text;
+    }
+
+    // A value as a field takes it: no exponent (the storage field takes none), or an upper-case
+    // E where the value needs one and the field takes it.
+    std::string fieldText(double value, bool exponentAllowed)
+    {
+        std::string text = significant(value, 6);
+        const std::size_t e = text.find('e');
+        if (e == std::string::npos)
+            return text;
+        if (exponentAllowed) {
+            text[e] = 'E';
+            return text;
+        }
+        const int decimals = std::max(0, 5 - static_cast<int>(std::floor(std::log10(value))));
+        char fixed[64];
+        std::snprintf(fixed, sizeof fixed, "%.*f", decimals, value);
+        std::string out = fixed;
+        if (out.find('.') != std::string::npos) {
+            out.erase(out.find_last_not_of('0') + 1);
+            if (out.back() == '.')
+                out.pop_back();
+        }
+        return out;
+    }
+
+} // namespace
+
+const char* fitParameterName(FitParameter parameter)
+{
+    switch (parameter) {
+    case FitParameter::Transmissivity:
+        return "T";
+    case FitParameter::Storage:
+        return "S";
+    case FitParameter::LeakageFactor:
+        return "B";
+    }
+    return "?";
+}
+
+const char* fitParameterUnit(FitParameter parameter)
+{
+    switch (parameter) {
+    case FitParameter::Transmissivity:
+        return "m2/s";
+    case FitParameter::Storage:
+        return "";
+    case FitParameter::LeakageFactor:
+        return "m";
+    }
+    return "";
+}
+
+std::optional<std::vector<FitParameter>> fitParametersOfText(
+    std::string_view text, std::string& problem)
+{
+    std::vector<FitParameter> parameters;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        std::string_view name = text.substr(start, comma - start);
+        while (!name.empty() && name.front() == ' ')
+            name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        std::optional<FitParameter> parameter;
+        if (name == "T" || name == "t")
+            parameter = FitParameter::Transmissivity;
+        else if (name == "S" || name == "s")
+            parameter = FitParameter::Storage;
+        else if (name == "B" || name == "b")
+            parameter = FitParameter::LeakageFactor;
+        if (!parameter) {
+            problem = "the parameters to fit are T, S and B, separated by commas (T,S); "
+                + quotedExcerpt(name) + " is none of them";
+            return std::nullopt;
+        }
+        if (std::find(parameters.begin(), parameters.end(), *parameter) != parameters.end()) {
+            problem = std::string(fitParameterName(*parameter)) + " is named twice";
+            return std::nullopt;
+        }
+        parameters.push_back(*parameter);
+        if (comma == std::string_view::npos)
+            return parameters;
+        start = comma + 1;
+    }
+}
+
+FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
+    const std::vector<FitParameter>& parameters, std::stop_token stop)
+{
+    FitResult result;
+    auto fail = [&](std::string why) {
+        result.succeeded = false;
+        result.problem = std::move(why);
+        result.estimates.clear();
+        result.points.clear();
+        return result;
+    };
+    if (parameters.empty())
+        return fail("No parameter to fit was named.");
+    if (std::find(parameters.begin(), parameters.end(), FitParameter::LeakageFactor)
+            != parameters.end()
+        && inputs.Method != WellMethod::Hantush)
+        return fail(
+            "The leakage factor B can only be fitted with a leaky aquifer (method hantush).");
+    Problem problem(inputs, points, parameters, stop);
+    const int m = problem.readingCount(), n = static_cast<int>(parameters.size());
+    if (m <= n)
+        return fail("The parameters are not determined by the readings: " + std::to_string(m)
+            + (m == 1 ? " reading" : " readings") + " for " + std::to_string(n)
+            + " parameters; a fit needs more readings than parameters.");
+
+    // The start: Cooper-Jacob's line for T and S, the scenario's values for the rest.
+    double transmissivity = inputs.Transmissivity, storage = inputs.Storage;
+    cooperJacobStart(inputs, points, transmissivity, storage);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        x[i] = std::log(parameters[i] == FitParameter::Transmissivity ? transmissivity
+                : parameters[i] == FitParameter::Storage              ? storage
+                                                                      : inputs.LeakageFactor);
+    std::vector<double> residuals(static_cast<std::size_t>(m));
+    if (!problem.residuals(x.data(), residuals.data())) {
+        // A point outside the aquifer or on a pumping bore has no drawdown whatever the values.
+        std::vector<double> at(static_cast<std::size_t>(m));
+        (void)problem.drawdowns(x.data(), at.data());
+        for (const MeasuredPoint& point : points)
+            if (std::isnan(drawdownAt(inputs, point.X, point.Y, inputs.PumpTime)))
+                return fail("The readings of " + point.Name
+                    + " cannot be fitted: the point lies outside the aquifer or on a pumping "
+                      "bore, where the drawdown has no value.");
+    }
+    // The leakage factor from a scan over five decades around the points' distances: the
+    // straight line says nothing of it.
+    const auto leakage
+        = std::find(parameters.begin(), parameters.end(), FitParameter::LeakageFactor);
+    if (leakage != parameters.end()) {
+        const auto k = static_cast<std::size_t>(leakage - parameters.begin());
+        double best = std::numeric_limits<double>::infinity(), bestLog = x[k];
+        for (double decade = 0.0; decade <= 5.0; decade += 0.25) {
+            x[k] = std::log(10.0) * (decade + 0.0);
+            (void)problem.residuals(x.data(), residuals.data());
+            const double sse = sumOfSquares(residuals);
+            if (sse < best) {
+                best = sse;
+                bestLog = x[k];
+            }
+        }
+        x[k] = bestLog;
+    }
+
+    // MINPACK's lmdif: forward differences for the Jacobian, 1e-12 on the sum of squares.
+    std::vector<double> diag(static_cast<std::size_t>(n)), fjac(static_cast<std::size_t>(m * n)),
+        qtf(static_cast<std::size_t>(n)), wa1(static_cast<std::size_t>(n)),
+        wa2(static_cast<std::size_t>(n)), wa3(static_cast<std::size_t>(n)),
+        wa4(static_cast<std::size_t>(m));
+    std::vector<int> ipvt(static_cast<std::size_t>(n));
+    int evaluations = 0;
+    const int info = lmdif(residualsForMinpack, &problem, m, n, x.data(), residuals.data(), 1e-12,
+        1e-12, 0.0, 600 * (n + 1), 1e-14, diag.data(), 1, 100.0, 0, &evaluations, fjac.data(), m,
+        ipvt.data(), qtf.data(), wa1.data(), wa2.data(), wa3.data(), wa4.data());
+    result.evaluations = problem.evaluations;
+    if (info < 0 || problem.stopped())
+        return fail("The fit was stopped.");
+    if (info == 0 || info == 5)
+        return fail("The fit did not converge in " + std::to_string(evaluations)
+            + " evaluations; check the readings and the scenario (the bores, their rates and "
+              "schedules, the method).");
+    if (!problem.residuals(x.data(), residuals.data()))
+        return fail("The fit ended where the drawdown has no value; check the readings and the "
+                    "scenario.");
+
+    // The Jacobian at the optimum by central differences, for the intervals.
+    std::vector<double> jacobian(static_cast<std::size_t>(m * n)), plus(residuals.size()),
+        minus(residuals.size());
+    for (int j = 0; j < n; ++j) {
+        const double h = 1e-6 * std::max(1.0, std::fabs(x[static_cast<std::size_t>(j)]));
+        std::vector<double> up = x, down = x;
+        up[static_cast<std::size_t>(j)] += h;
+        down[static_cast<std::size_t>(j)] -= h;
+        (void)problem.residuals(up.data(), plus.data());
+        (void)problem.residuals(down.data(), minus.data());
+        for (int i = 0; i < m; ++i)
+            jacobian[static_cast<std::size_t>(i * n + j)]
+                = (plus[static_cast<std::size_t>(i)] - minus[static_cast<std::size_t>(i)])
+                / (2.0 * h);
+    }
+    result.evaluations = problem.evaluations;
+    // A parameter whose e-fold change moves the computed drawdowns by less than a millionth of
+    // the measured ones is not determined by them.
+    double measuredSquares = 0.0;
+    for (double value : problem.readings().s)
+        measuredSquares += value * value;
+    for (int j = 0; j < n; ++j) {
+        double column = 0.0;
+        for (int i = 0; i < m; ++i)
+            column += jacobian[static_cast<std::size_t>(i * n + j)]
+                * jacobian[static_cast<std::size_t>(i * n + j)];
+        if (!(column > 1e-12 * measuredSquares))
+            return fail(std::string("The parameters are not determined by the readings: ")
+                + fitParameterName(parameters[static_cast<std::size_t>(j)])
+                + " changes the computed drawdowns too little (the Jacobian is singular).");
+    }
+    // J'J and its inverse by Cholesky; a pivot that vanishes means two parameters that only act
+    // together.
+    std::vector<double> jtj(static_cast<std::size_t>(n * n), 0.0);
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b)
+            for (int i = 0; i < m; ++i)
+                jtj[static_cast<std::size_t>(a * n + b)]
+                    += jacobian[static_cast<std::size_t>(i * n + a)]
+                    * jacobian[static_cast<std::size_t>(i * n + b)];
+    std::vector<double> lower(static_cast<std::size_t>(n * n), 0.0);
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b <= a; ++b) {
+            double sum = jtj[static_cast<std::size_t>(a * n + b)];
+            for (int k = 0; k < b; ++k)
+                sum -= lower[static_cast<std::size_t>(a * n + k)]
+                    * lower[static_cast<std::size_t>(b * n + k)];
+            if (a == b) {
+                if (!(sum > 1e-10 * jtj[static_cast<std::size_t>(a * n + a)]))
+                    return fail(std::string("The parameters are not determined by the readings: ")
+                        + fitParameterName(parameters[static_cast<std::size_t>(a)])
+                        + " acts on them only together with another parameter (the Jacobian is "
+                          "singular).");
+                lower[static_cast<std::size_t>(a * n + a)] = std::sqrt(sum);
+            } else {
+                lower[static_cast<std::size_t>(a * n + b)]
+                    = sum / lower[static_cast<std::size_t>(b * n + b)];
+            }
+        }
+    // (J'J)^-1 = L'^-1 L^-1, column by column.
+    std::vector<double> inverse(static_cast<std::size_t>(n * n), 0.0);
+    for (int column = 0; column < n; ++column) {
+        std::vector<double> z(static_cast<std::size_t>(n), 0.0);
+        for (int i = 0; i < n; ++i) {
+            double sum = i == column ? 1.0 : 0.0;
+            for (int k = 0; k < i; ++k)
+                sum -= lower[static_cast<std::size_t>(i * n + k)] * z[static_cast<std::size_t>(k)];
+            z[static_cast<std::size_t>(i)] = sum / lower[static_cast<std::size_t>(i * n + i)];
+        }
+        for (int i = n - 1; i >= 0; --i) {
+            double sum = z[static_cast<std::size_t>(i)];
+            for (int k = i + 1; k < n; ++k)
+                sum -= lower[static_cast<std::size_t>(k * n + i)]
+                    * inverse[static_cast<std::size_t>(k * n + column)];
+            inverse[static_cast<std::size_t>(i * n + column)]
+                = sum / lower[static_cast<std::size_t>(i * n + i)];
+        }
+    }
+    const double sse = sumOfSquares(residuals);
+    const double variance = sse / (m - n);
+    const boost::math::students_t_distribution<double> student(m - n);
+    const double tQuantile = boost::math::quantile(boost::math::complement(student, 0.025));
+    const Aquifer fitted = problem.aquiferAt(x.data());
+    for (int j = 0; j < n; ++j) {
+        const double logError = std::sqrt(variance * inverse[static_cast<std::size_t>(j * n + j)]);
+        const double value = std::exp(x[static_cast<std::size_t>(j)]);
+        result.estimates.push_back(
+            { parameters[static_cast<std::size_t>(j)], value, value * logError,
+                value * std::exp(-tQuantile * logError), value * std::exp(tQuantile * logError) });
+    }
+    result.correlation.assign(
+        static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b)
+            result.correlation[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)]
+                = inverse[static_cast<std::size_t>(a * n + b)]
+                / std::sqrt(inverse[static_cast<std::size_t>(a * n + a)]
+                    * inverse[static_cast<std::size_t>(b * n + b)]);
+    result.readings = static_cast<std::size_t>(m);
+    result.rmseMetres = std::sqrt(sse / m);
+    result.fitted = inputs;
+    result.fitted.Transmissivity = fitted.transmissivity;
+    result.fitted.Storage = fitted.storage;
+    result.fitted.LeakageFactor = fitted.leakageFactorMetres;
+    std::size_t at = 0;
+    for (const MeasuredPoint& point : points) {
+        FittedPoint fittedPoint { point.Name, {}, {}, {} };
+        for (const Reading& reading : point.Readings) {
+            fittedPoint.timesSeconds.push_back(reading.TimeSeconds);
+            fittedPoint.measuredMetres.push_back(reading.DrawdownMetres);
+            fittedPoint.computedMetres.push_back(reading.DrawdownMetres - residuals[at++]);
+        }
+        result.points.push_back(std::move(fittedPoint));
+    }
+    result.succeeded = true;
+    return result;
+}
+
+void showFitted(const FitResult& result, ScenarioTexts& texts)
+{
+    for (const FitEstimate& estimate : result.estimates)
+        switch (estimate.parameter) {
+        case FitParameter::Transmissivity:
+            texts.transmissivity = fieldText(estimate.value, true);
+            break;
+        case FitParameter::Storage:
+            texts.storage = fieldText(estimate.value * 100.0, false);
+            break;
+        case FitParameter::LeakageFactor:
+            texts.leakageFactor = fieldText(estimate.value, false);
+            break;
+        }
+}
+
+std::string fitSummary(const FitResult& result)
+{
+    if (!result.succeeded)
+        return result.problem + "\n";
+    std::ostringstream out;
+    out << "fit of " << result.readings << " readings at " << result.points.size()
+        << (result.points.size() == 1 ? " point" : " points") << " ("
+        << wellFunction(result.fitted.Method).label << "), " << result.evaluations
+        << " evaluations:\n";
+    for (const FitEstimate& e : result.estimates) {
+        const char* unit = fitParameterUnit(e.parameter);
+        out << "  " << fitParameterName(e.parameter) << " = " << significant(e.value, 5)
+            << (*unit ? std::string(" ") + unit : "") << ", standard error "
+            << significant(e.standardError, 2) << ", 95 % interval " << significant(e.low, 4)
+            << " .. " << significant(e.high, 4);
+        if (e.parameter == FitParameter::Transmissivity)
+            out << " (" << significant(e.value * 86400.0, 5) << " m2/d)";
+        out << "\n";
+    }
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            out << "  correlation of " << fitParameterName(result.estimates[a].parameter) << " and "
+                << fitParameterName(result.estimates[b].parameter) << ": "
+                << significant(result.correlation[a][b], 3) << "\n";
+    out << "  RMSE " << significant(result.rmseMetres, 4) << " m over " << result.readings
+        << " readings\n";
+    return out.str();
+}
+
+void writeFitReport(const std::filesystem::path& path, const FitResult& result)
+{
+    auto number = [](double value) { return significant(value, 17); };
+    std::string text = "parameter,estimate,standard_error,low_95,high_95,unit\n";
+    for (const FitEstimate& e : result.estimates)
+        text += std::string(fitParameterName(e.parameter)) + "," + number(e.value) + ","
+            + number(e.standardError) + "," + number(e.low) + "," + number(e.high) + ","
+            + fitParameterUnit(e.parameter) + "\n";
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            text += std::string("correlation ") + fitParameterName(result.estimates[a].parameter)
+                + " " + fitParameterName(result.estimates[b].parameter) + ","
+                + number(result.correlation[a][b]) + ",,,,\n";
+    text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
+    text += "readings," + std::to_string(result.readings) + ",,,,\n";
+    text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
+    for (const FittedPoint& point : result.points)
+        for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)
+            text += csvCell(point.name) + "," + number(point.timesSeconds[i]) + ","
+                + number(point.measuredMetres[i]) + "," + number(point.computedMetres[i]) + ","
+                + number(point.measuredMetres[i] - point.computedMetres[i]) + "\n";
+    AtomicFile file(path, "fit report");
+    file.write(text);
+    file.commit();
+}
+
+} // namespace drawfield

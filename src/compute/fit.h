@@ -1,0 +1,74 @@
+#pragma once
+
+// Pumping-test analysis: the aquifer parameters (T, S, and B for a leaky aquifer) that make the
+// scenario's well function, bores, schedules and boundaries reproduce measured drawdowns best, by
+// least squares on the drawdown (MINPACK's Levenberg-Marquardt, through cminpack). Parameters are
+// fitted as logarithms, so they stay positive; the start is Cooper-Jacob's straight line through
+// the late readings of the point nearest a bore, not the scenario's values. The intervals come
+// from the Jacobian at the optimum: a standard error of the logarithm, s^2 (J'J)^-1 with
+// s^2 = SSE / (m - n), and a 95 % interval exp(ln p -+ t(0.975, m - n) se), Student's t.
+
+#include "compute/measurements.h"
+#include "compute/scenario.h"
+
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace drawfield {
+
+enum class FitParameter { Transmissivity, Storage, LeakageFactor };
+
+// "T", "S", "B": as --fit and the fit report name them; and their units.
+[[nodiscard]] const char* fitParameterName(FitParameter parameter);
+[[nodiscard]] const char* fitParameterUnit(FitParameter parameter); // "m2/s", "", "m"
+
+// "T,S" or "T,S,B" or any subset, in any order and letter case; empty with a reason on error.
+[[nodiscard]] std::optional<std::vector<FitParameter>> fitParametersOfText(
+    std::string_view text, std::string& problem);
+
+struct FitEstimate {
+    FitParameter parameter;
+    double value = 0.0; // m2/s for T, a fraction for S, m for B
+    double standardError = 0.0; // of the value: value times the standard error of its logarithm
+    double low = 0.0, high = 0.0; // the 95 % interval
+};
+
+struct FittedPoint {
+    std::string name;
+    std::vector<double> timesSeconds, measuredMetres, computedMetres;
+};
+
+struct FitResult {
+    // False when the fit did not converge, the parameters are not determined by the data, or the
+    // readings cannot be fitted; problem then says why, and the rest is empty.
+    bool succeeded = false;
+    std::string problem;
+    std::vector<FitEstimate> estimates; // in the order asked for
+    std::vector<std::vector<double>> correlation; // of the estimates' logarithms
+    double rmseMetres = 0.0; // sqrt of the mean squared residual, measured - computed
+    std::size_t readings = 0;
+    std::vector<FittedPoint> points; // the readings and the fitted drawdowns
+    ScenarioInputs fitted; // the scenario with the fitted values
+    int evaluations = 0; // of the drawdown at every reading
+};
+
+// Fits `parameters` of `inputs` to the readings at `points`. A stop asked for ends it as not
+// converged.
+[[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,
+    const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
+    std::stop_token stop = {});
+
+// The texts of the fitted values as the fields take them: T in m2/s, S in %, B in m.
+void showFitted(const FitResult& result, ScenarioTexts& texts);
+
+// What a person reads of a result: the estimates with their errors and intervals, the
+// correlations, the RMSE and the readings; or why it failed.
+[[nodiscard]] std::string fitSummary(const FitResult& result);
+
+// The fit report, CSV: the estimates, then after a blank line every reading with its residual.
+void writeFitReport(const std::filesystem::path& path, const FitResult& result);
+
+} // namespace drawfield

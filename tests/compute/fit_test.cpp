@@ -1,0 +1,155 @@
+// The pumping-test fit against published least-squares optima, from a start two decades away;
+// and the fits that cannot be made, said as such.
+
+#include "compute/fit.h"
+#include "compute/observations.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace drawfield;
+
+namespace {
+
+const std::filesystem::path Published = DRAWFIELD_SOURCE_DIR "/resources/pumping-test";
+
+// Oude Korendijk: one well pumping 788 m3/d at (100, 100) for 845 minutes, the piezometers 30 m
+// and 90 m east; T and S two decades off the published optimum.
+ScenarioTexts oudeKorendijk(bool near, bool far)
+{
+    ScenarioTexts texts;
+    texts.xMax = "300";
+    texts.method = "theis";
+    texts.transmissivity = "0.5";
+    texts.storage = "1";
+    texts.thickness = "7";
+    texts.pumpTime = "14.1";
+    texts.wells[0] = { "100", "100", "32.833333333" };
+    if (near)
+        texts.observations[0] = { "r = 30 m", "130", "100", (Published / "obs_r30m.csv").string() };
+    if (far)
+        texts.observations[1] = { "r = 90 m", "190", "100", (Published / "obs_r90m.csv").string() };
+    return texts;
+}
+
+} // namespace
+
+TEST(PumpingTestFit, OudeKorendijkAsPublished)
+{
+    struct Case {
+        const char* name;
+        bool near, far;
+        double transmissivityPerDay, storage, rmse;
+    };
+    const Case cases[] = {
+        { "both piezometers", true, true, 462.6, 1.779e-4, 0.05006 },
+        { "30 m alone", true, false, 480.5, 1.125e-4, 0.03166 },
+        { "90 m alone", false, true, 501.1, 2.0375e-4, 0.02272 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScenarioInputs in = readScenario(oudeKorendijk(c.near, c.far)).inputs;
+        const std::vector<MeasuredPoint> points = measuredPoints(in, "/");
+        const FitResult fit
+            = fitPumpingTest(in, points, { FitParameter::Transmissivity, FitParameter::Storage });
+        ASSERT_TRUE(fit.succeeded) << fit.problem;
+        EXPECT_NEAR(fit.estimates[0].value * 86400.0 / c.transmissivityPerDay, 1.0, 0.005);
+        EXPECT_NEAR(fit.estimates[1].value / c.storage, 1.0, 0.005);
+        EXPECT_NEAR(fit.rmseMetres / c.rmse, 1.0, 0.01);
+        EXPECT_LT(fit.estimates[0].low, fit.estimates[0].value);
+        EXPECT_GT(fit.estimates[0].high, fit.estimates[0].value);
+    }
+}
+
+// A leaky aquifer's T, S and B from four points' readings made with Hantush's function (and a
+// centimetre-scale wobble): the fit finds them from a start far off, inside its intervals.
+TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
+{
+    ScenarioTexts texts;
+    texts.xMax = "400";
+    texts.method = "hantush";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.02";
+    texts.leakageFactor = "400";
+    texts.pumpTime = "48";
+    texts.wells[0] = { "100", "100", "30" };
+    const ScenarioInputs truth = readScenario(texts).inputs;
+    std::vector<MeasuredPoint> points;
+    int wobble = 0;
+    for (double r : { 20.0, 50.0, 100.0, 200.0 }) {
+        MeasuredPoint point { "r = " + std::to_string(int(r)), 100 + r, 100, -1, {}, {} };
+        for (int i = 0; i < (r < 200 ? 13 : 12); ++i) {
+            const double t = 60.0 * std::pow(10.0, 0.28 * i);
+            point.Readings.push_back(
+                { t, drawdownAt(truth, point.X, point.Y, t) + 0.002 * std::sin(++wobble) });
+        }
+        points.push_back(point);
+    }
+    texts.transmissivity = "0.2";
+    texts.storage = "2";
+    texts.leakageFactor = "40000";
+    const FitResult fit = fitPumpingTest(readScenario(texts).inputs, points,
+        { FitParameter::Transmissivity, FitParameter::Storage, FitParameter::LeakageFactor });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    const double expected[] = { 0.002, 0.0002, 400.0 };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(fit.estimates[i].value / expected[i], 1.0, 0.02) << i;
+        EXPECT_LT(fit.estimates[i].low, expected[i]) << i;
+        EXPECT_GT(fit.estimates[i].high, expected[i]) << i;
+    }
+    EXPECT_LT(fit.rmseMetres, 0.002);
+    EXPECT_EQ(fit.readings, 51u);
+}
+
+// What cannot be fitted is said, and nothing is fitted.
+TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
+{
+    const ScenarioInputs classic = readScenario(oudeKorendijk(true, false)).inputs;
+    const std::vector<MeasuredPoint> near = measuredPoints(classic, "/");
+    MeasuredPoint one = near.front();
+    one.Readings.resize(1);
+    MeasuredPoint outside = near.front();
+    outside.X = -50; // beyond the barrier below
+    ScenarioTexts walled = oudeKorendijk(true, false);
+    walled.boundaries[0] = { "barrier", "0", "0", "0", "1" };
+    // Steady state in a leaky aquifer: the drawdowns no longer depend on S.
+    ScenarioTexts leaky = oudeKorendijk(true, false);
+    leaky.method = "hantush";
+    leaky.leakageFactor = "20";
+    const ScenarioInputs leakyInputs = readScenario(leaky).inputs;
+    MeasuredPoint steady { "steady", 130, 100, -1, {}, {} };
+    for (double hours : { 100.0, 200.0, 400.0, 800.0 })
+        steady.Readings.push_back(
+            { hours * 3600, drawdownAt(leakyInputs, 130, 100, hours * 3600) });
+    std::stop_source stopped;
+    stopped.request_stop();
+    struct Case {
+        const char* name;
+        ScenarioInputs inputs;
+        std::vector<MeasuredPoint> points;
+        std::vector<FitParameter> parameters;
+        std::stop_token stop;
+        std::string said;
+    };
+    const Case cases[] = {
+        { "one reading", classic, { one }, { FitParameter::Transmissivity, FitParameter::Storage },
+            {}, "The parameters are not determined by the readings: 1 reading for 2" },
+        { "B without a leaky aquifer", classic, near, { FitParameter::LeakageFactor }, {},
+            "The leakage factor B can only be fitted with a leaky aquifer" },
+        { "a point beyond a barrier", readScenario(walled).inputs, { outside },
+            { FitParameter::Transmissivity }, {}, "The readings of r = 30 m cannot be fitted" },
+        { "S at steady state", leakyInputs, { steady }, { FitParameter::Storage }, {},
+            "The parameters are not determined by the readings: S changes" },
+        { "stopped", classic, near, { FitParameter::Transmissivity }, stopped.get_token(),
+            "The fit was stopped." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FitResult fit = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop);
+        EXPECT_FALSE(fit.succeeded);
+        EXPECT_EQ(fit.problem.substr(0, c.said.size()), c.said) << fit.problem;
+        EXPECT_TRUE(fit.estimates.empty());
+    }
+}
