@@ -3,6 +3,8 @@
 #include "batch/ascii_grid.h"
 #include "compute/atomic_file.h"
 #include "compute/drawdown_engine.h"
+#include "compute/fit.h"
+#include "compute/measurements.h"
 #include "compute/messages.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
@@ -17,6 +19,7 @@
 #include "surfer/surfer_export.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"
+#include "views/fit_chart.h"
 #include "views/map_geometry.h"
 #include "views/report.h"
 
@@ -52,7 +55,8 @@ constexpr const char* UsageText
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
-      "                       [--report FILE]\n"
+      "                       [--report FILE] [--fit T,S,B] [--fit-report FILE]\n"
+      "                       [--fit-picture FILE]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -76,7 +80,8 @@ constexpr const char* UsageText
       "  --version       say the version, the folder of the resources installed with the\n"
       "                  programs and the data folder\n"
       "  --write-scenario FILE  write the scenario read, every key in its place, as the window\n"
-      "                  saves it (before the run, so a refused run still writes it)\n"
+      "                  saves it (with the fitted values after --fit; a refused run still\n"
+      "                  writes it)\n"
       "  --geotiff FILE  write the drawdown (m, positive downward) as a GeoTIFF placed by\n"
       "                  [georeference]: one Float64 band, pixels centred on the nodes, NaN where\n"
       "                  there is no value; FILE ends in .tif or .tiff\n"
@@ -92,6 +97,17 @@ constexpr const char* UsageText
       "                  drawdown at each bore and observation point, the map, the surface "
       "(turned\n"
       "                  by --view) and the curves\n"
+      "  --fit T,S,B     fit these parameters (any of T, S and B, B for method hantush) to the\n"
+      "                  measured drawdowns of the scenario (measured = FILE in [observationN]\n"
+      "                  and [boreN]) by least squares; the estimates, their standard errors and\n"
+      "                  95 % intervals, the correlations and the RMSE are printed, and the run\n"
+      "                  and every file after it take the fitted values. A fit that fails says\n"
+      "                  why and changes nothing\n"
+      "  --fit-report FILE  write the fit: estimates and intervals, then every reading with its\n"
+      "                  fitted drawdown and residual (CSV)\n"
+      "  --fit-picture FILE  draw the readings and the fit: log-log with the derivative\n"
+      "                  ds/d ln t, semi-log with Cooper-Jacob's line, the residuals; .wmf, .svg,\n"
+      "                  .pdf or .png\n"
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
@@ -102,10 +118,13 @@ constexpr const char* UsageText
       "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
       "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
       "                   hour on the bore pumps that rate, m3/h; 0 stops it; at most 300),\n"
-      "                   radius (m, where the report reads the drawdown in the bore; 0.1)\n"
+      "                   radius (m, where the report reads the drawdown in the bore; 0.1),\n"
+      "                   measured (the bore's own readings, at its radius)\n"
       "  [boundary1], [boundary2]  kind (barrier or recharge), x1, y1, x2, y2 (two points of\n"
       "                   the line, m); two boundaries must be perpendicular\n"
-      "  [observation1]..[observation10]  name, x, y (m)\n"
+      "  [observation1]..[observation10]  name, x, y (m), measured (a CSV file of readings:\n"
+      "                   a header naming the units, time_min,drawdown_m, then one reading a\n"
+      "                   line; found from the scenario's folder)\n"
       "  [profile]        x1, y1, x2, y2 (m)\n"
       "  [georeference]   easting, northing (m: where the map's point (0, 0) lies), crs (an EPSG\n"
       "                   code such as EPSG:25832); without it, GIS files are in local metres\n"
@@ -144,6 +163,8 @@ enum class Output {
     GeoTiff,
     Contours,
     Report,
+    FitReport,
+    FitPicture,
 };
 struct OutputOption {
     Output output;
@@ -163,6 +184,8 @@ constexpr OutputOption OutputOptions[] = {
     { Output::GeoTiff, "--geotiff" },
     { Output::Contours, "--contours", false },
     { Output::Report, "--report" },
+    { Output::FitReport, "--fit-report" },
+    { Output::FitPicture, "--fit-picture" },
 };
 
 struct CommandLine {
@@ -171,6 +194,7 @@ struct CommandLine {
     ViewAngles view;
     bool surfer = false;
     unsigned threads = 0;
+    std::optional<std::vector<FitParameter>> fit; // --fit: the parameters to fit
 
     std::optional<std::string> file(Output output) const
     {
@@ -355,6 +379,11 @@ CommandLine parseCommandLine(int argc, char** argv)
             if (!output->mayBeStandardOutput && AtomicFile::isStandardOutput(path))
                 throw UsageError(std::string(name) + " needs a file, not standard output");
             line.files[output->output] = path;
+        } else if (name == "--fit") {
+            std::string problem;
+            line.fit = fitParametersOfText(optionValue(), problem);
+            if (!line.fit)
+                throw UsageError("--fit: " + problem);
         } else if (name == "--view") {
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
@@ -393,6 +422,9 @@ CommandLine parseCommandLine(int argc, char** argv)
     if (line.surfer && line.has(Output::Record)
         && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
+    if (!line.fit && (line.has(Output::FitReport) || line.has(Output::FitPicture)))
+        throw UsageError(std::string(line.has(Output::FitReport) ? "--fit-report" : "--fit-picture")
+            + " goes with --fit, which names the parameters to fit (--fit T,S)");
     refuseOutputsNamedAlike(line);
     return line;
 }
@@ -437,16 +469,22 @@ QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& 
         .write(path, *format, QSize(960, 720));
 }
 
-// Writes the report of the run. Returns "" when written, else the reason.
+// Writes the report of the run, with the pumping test when there are readings. Returns "" when
+// written, else the reason.
 QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
-    const ScenarioInputs& inputs)
+    const ScenarioInputs& inputs, const ScenarioInputs& read,
+    const std::vector<MeasuredPoint>& measured, const std::optional<FitResult>& fit)
 {
     const QString name = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
                                        : QStringLiteral("the example (no scenario file)");
-    return writeReport(path,
-        reportContentOf(inputs, run.map.grid, run.map.largest,
-            chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile),
-            name, line.view));
+    ReportContent content = reportContentOf(inputs, run.map.grid, run.map.largest,
+        chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile), name,
+        line.view);
+    if (!measured.empty())
+        addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
+            fit ? fitSummary(*fit)
+                : "The readings, not fitted (drawfield-batch --fit T,S fits them).");
+    return writeReport(path, content);
 }
 
 // Hands the record file to the mapping program as the window does. Returns "" when the export
@@ -509,18 +547,52 @@ int run(const CommandLine& line, const char* program)
             return QString();
         };
     };
-    // Before the run, so a refused run still writes it.
-    attempt(Output::WriteScenario,
-        written([&](const std::string& path) { writeScenarioFile(path, texts); }));
+    auto writeScenario = [&] {
+        attempt(Output::WriteScenario,
+            written([&](const std::string& path) { writeScenarioFile(path, texts); }));
+    };
 
     ScenarioReading reading = readScenario(texts);
     for (const std::string& warning : reading.warnings)
         say(warning);
     for (const std::string& refusal : reading.refusals)
         say(refusal);
-    if (!reading.accepted())
+    if (!reading.accepted()) {
+        writeScenario(); // a refused run still writes it
         return ExitRefused;
-    const ScenarioInputs& inputs = reading.inputs;
+    }
+    ScenarioInputs inputs = reading.inputs;
+
+    // The fit comes first: everything after it (the map, the files, the scenario written, the
+    // report) takes the fitted values. A fit that fails changes nothing.
+    std::optional<FitResult> fit;
+    std::vector<MeasuredPoint> measured;
+    const std::filesystem::path folder = line.scenario
+        ? std::filesystem::absolute(*line.scenario).parent_path()
+        : std::filesystem::current_path();
+    if (line.fit || line.has(Output::Report) || line.has(Output::FitPicture)) {
+        try {
+            measured = measuredPoints(inputs, folder);
+        } catch (const MeasurementFileError& error) {
+            failed(error.what());
+        }
+    }
+    if (line.fit) {
+        if (measured.empty() && status == ExitCompleted)
+            failed("No fit was made: the scenario has no measured drawdowns (measured = FILE in "
+                   "an [observation] or a [bore] section).");
+        if (!measured.empty()) {
+            fit = fitPumpingTest(inputs, measured, *line.fit);
+            (line.filesOnStandardOutput() > 0 ? std::cerr : std::cout) << fitSummary(*fit);
+            if (fit->succeeded) {
+                inputs = fit->fitted;
+                showFitted(*fit, texts);
+            } else {
+                status = ExitRefused;
+            }
+        }
+    }
+    writeScenario();
 
     // A georeference that cannot place the map refuses the files it would place, before the
     // computation; the rest of the run goes on.
@@ -563,7 +635,7 @@ int run(const CommandLine& line, const char* program)
 
     std::unique_ptr<QApplication> qt;
     if (line.has(Output::Map) || line.has(Output::Surface) || line.has(Output::CurvesPicture)
-        || line.surfer || line.has(Output::Report))
+        || line.surfer || line.has(Output::Report) || line.has(Output::FitPicture))
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
     const std::optional<std::string> recordFile = line.surfer
@@ -631,8 +703,29 @@ int run(const CommandLine& line, const char* program)
                      path, *map.grid, mapLevels(map.grid), gisFeaturesOf(inputs), inputs.Place))
                 say(note);
         }));
-    attempt(Output::Report,
-        [&](const std::string& path) { return writeReportOf(path, line, run, inputs); });
+    attempt(Output::Report, [&](const std::string& path) {
+        return writeReportOf(path, line, run, inputs, reading.inputs, measured, fit);
+    });
+    if (line.has(Output::FitReport) && !(fit && fit->succeeded))
+        failed("No fit report was written: there is no fit.");
+    else
+        attempt(Output::FitReport,
+            written([&](const std::string& path) { writeFitReport(path, *fit); }));
+    if (line.has(Output::FitPicture) && measured.empty())
+        failed("No fit picture was drawn: there are no readings.");
+    else
+        attempt(Output::FitPicture, [&](const std::string& path) {
+            const FitChartData chart
+                = fitChartData(reading.inputs, measured, fit ? &*fit : nullptr);
+            const std::optional<PictureFormat> format
+                = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
+            return format ? writePicture(path, *format, QSize(1200, 800),
+                       [&](QPainter& painter, const QRectF& target) {
+                           paintFitChart(painter, target, chart);
+                       })
+                          : pictureError(path,
+                              QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+        });
     if (line.surfer)
         if (const std::string message = exportToMapper(*recordFile); !message.empty())
             failed(message);

@@ -119,6 +119,20 @@ namespace {
         return sum;
     }
 
+    double distanceToNearestBore(const ScenarioInputs& in, const MeasuredPoint& point)
+    {
+        double nearest = 0.0;
+        for (int bore = 0; bore < WellCount; ++bore) {
+            if (!in.pumps(bore))
+                continue;
+            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+            const double r = std::hypot(point.X - well.X, point.Y - well.Y);
+            if (r > 0.0 && (nearest == 0.0 || r < nearest))
+                nearest = r;
+        }
+        return nearest;
+    }
+
     // The total rate of the pumping bores at time t (m3/s).
     double totalRate(const ScenarioInputs& in, double t)
     {
@@ -128,59 +142,27 @@ namespace {
         return rate;
     }
 
-    // Start values from Cooper-Jacob's straight line through the late readings (the later half
-    // in log time) of the point nearest a pumping bore: s = Q / (4 pi T) ln(2.25 T t / (r^2 S)),
-    // so the slope per ln t gives T and where the line crosses s = 0 gives S.
+    // Start values from Cooper-Jacob's line through the late readings of the point nearest a
+    // pumping bore: the slope gives T and where it crosses s = 0 gives S.
     void cooperJacobStart(const ScenarioInputs& in, const std::vector<MeasuredPoint>& points,
         double& transmissivity, double& storage)
     {
         const MeasuredPoint* nearest = nullptr;
         double nearestR = 0.0;
-        for (const MeasuredPoint& point : points)
-            for (int bore = 0; bore < WellCount; ++bore) {
-                if (!in.pumps(bore))
-                    continue;
-                const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-                const double r = std::hypot(point.X - well.X, point.Y - well.Y);
-                if (r > 0.0 && (nearest == nullptr || r < nearestR)) {
-                    nearest = &point;
-                    nearestR = r;
-                }
+        for (const MeasuredPoint& point : points) {
+            const double r = distanceToNearestBore(in, point);
+            if (r > 0.0 && (nearest == nullptr || r < nearestR)) {
+                nearest = &point;
+                nearestR = r;
             }
+        }
         if (nearest == nullptr)
             return;
-        std::vector<Reading> late;
-        const auto& readings = nearest->Readings;
-        double first = 0.0;
-        for (const Reading& reading : readings)
-            if (reading.TimeSeconds > 0.0 && first == 0.0)
-                first = reading.TimeSeconds;
-        const double middle = std::sqrt(first * readings.back().TimeSeconds);
-        for (const Reading& reading : readings)
-            if (reading.TimeSeconds > 0.0 && reading.TimeSeconds >= middle)
-                late.push_back(reading);
-        if (late.size() < 2)
+        const CooperJacobLine line = cooperJacobLine(in, *nearest);
+        if (!line.valid)
             return;
-        double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0;
-        for (const Reading& reading : late) {
-            const double lx = std::log(reading.TimeSeconds);
-            sx += lx;
-            sy += reading.DrawdownMetres;
-            sxx += lx * lx;
-            sxy += lx * reading.DrawdownMetres;
-        }
-        const auto n = static_cast<double>(late.size());
-        const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
-        const double intercept = (sy - slope * sx) / n;
-        const double rate = totalRate(in, late.back().TimeSeconds);
-        if (!(slope > 0.0) || !(rate > 0.0))
-            return;
-        const double t = rate / (4.0 * std::numbers::pi * slope);
-        const double s = 2.25 * t * std::exp(-intercept / slope) / (nearestR * nearestR);
-        if (std::isfinite(t) && t > 0.0)
-            transmissivity = t;
-        if (std::isfinite(s) && s > 0.0 && s < 1.0)
-            storage = s;
+        transmissivity = line.transmissivity;
+        storage = line.storage;
     }
 
     std::string significant(double value, int digits)
@@ -215,6 +197,46 @@ namespace {
     }
 
 } // namespace
+
+CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& point)
+{
+    CooperJacobLine line;
+    const std::vector<Reading>& readings = point.Readings;
+    const double r = distanceToNearestBore(in, point);
+    double first = 0.0;
+    for (const Reading& reading : readings)
+        if (reading.TimeSeconds > 0.0) {
+            first = reading.TimeSeconds;
+            break;
+        }
+    if (readings.empty() || !(first > 0.0) || !(r > 0.0))
+        return line;
+    const double middle = std::sqrt(first * readings.back().TimeSeconds);
+    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, n = 0.0;
+    for (const Reading& reading : readings)
+        if (reading.TimeSeconds > 0.0 && reading.TimeSeconds >= middle) {
+            const double lx = std::log(reading.TimeSeconds);
+            sx += lx;
+            sy += reading.DrawdownMetres;
+            sxx += lx * lx;
+            sxy += lx * reading.DrawdownMetres;
+            n += 1.0;
+            if (line.fromSeconds == 0.0)
+                line.fromSeconds = reading.TimeSeconds;
+        }
+    if (n < 2.0)
+        return line;
+    line.slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    line.intercept = (sy - line.slope * sx) / n;
+    const double rate = totalRate(in, readings.back().TimeSeconds);
+    if (!(line.slope > 0.0) || !(rate > 0.0))
+        return line;
+    line.transmissivity = rate / (4.0 * std::numbers::pi * line.slope);
+    line.storage = 2.25 * line.transmissivity * std::exp(-line.intercept / line.slope) / (r * r);
+    line.valid = std::isfinite(line.transmissivity) && line.transmissivity > 0.0
+        && std::isfinite(line.storage) && line.storage > 0.0 && line.storage < 1.0;
+    return line;
+}
 
 const char* fitParameterName(FitParameter parameter)
 {

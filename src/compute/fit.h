@@ -55,6 +55,19 @@ struct FitResult {
     int evaluations = 0; // of the drawdown at every reading
 };
 
+// Cooper-Jacob's straight line through the later half (in log time) of a point's readings,
+// s = intercept + slope ln t (t in s), and the T and S it gives for the total rate of the bores
+// and the point's distance from the nearest one; valid false when the line falls or is not
+// determined.
+struct CooperJacobLine {
+    bool valid = false;
+    double intercept = 0.0, slope = 0.0; // m, m per unit of ln t
+    double fromSeconds = 0.0; // the first reading it goes through
+    double transmissivity = 0.0, storage = 0.0;
+};
+[[nodiscard]] CooperJacobLine cooperJacobLine(
+    const ScenarioInputs& inputs, const MeasuredPoint& point);
+
 // Fits `parameters` of `inputs` to the readings at `points`. A stop asked for ends it as not
 // converged.
 [[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,

@@ -290,6 +290,16 @@ namespace {
             paintIn(content.curves, QRectF(writer.left(), writer.y(), writer.width(), curves));
             writer.skip(curves);
         }
+        if (content.fitChart) {
+            writer.skip(Gap);
+            writer.heading(QStringLiteral("Pumping test"));
+            for (const QString& text : content.fitLines)
+                writer.line({ text }, { 1.0 });
+            writer.need(writer.width() * 0.4);
+            const double height = std::min(writer.width() * 0.66, writer.room());
+            paintIn(content.fitChart, QRectF(writer.left(), writer.y(), writer.width(), height));
+            writer.skip(height);
+        }
         writer.finishPage();
         painter.restore();
         return writer.pages();
@@ -370,6 +380,16 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
             paintCurves(painter, area, curves);
         };
     return content;
+}
+
+void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary)
+{
+    content.fitLines.clear();
+    for (const QString& text : QString::fromStdString(summary).split(QLatin1Char('\n')))
+        if (!text.trimmed().isEmpty())
+            content.fitLines << text.trimmed();
+    content.fitChart
+        = [chart](QPainter& painter, const QRectF& area) { paintFitChart(painter, area, chart); };
 }
 
 void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,

@@ -11,10 +11,12 @@
 #include "compute/scenario.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"
+#include "views/fit_chart.h"
 #include "views/picture_files.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <functional>
@@ -32,6 +34,10 @@ struct ReportContent {
     PaintRoutine map; // the contour map
     PaintRoutine surface; // the 3D surface
     PaintRoutine curves; // empty: no curves (no observation point and no profile)
+    // The pumping test, where the scenario has readings: the fit's lines (or why there is
+    // none) and its chart.
+    QStringList fitLines;
+    PaintRoutine fitChart; // empty: no readings
 };
 
 // The report of a run, as both programs make it: its inputs and results, the map and the surface
@@ -41,6 +47,9 @@ struct ReportContent {
     const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
     const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
     const ViewAngles& view);
+
+// Adds the pumping test to a report: the readings and, when fitted, the fit (fitSummary's lines).
+void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary);
 
 // Paints the pages into page (A4 portrait at 96 units per inch), calling newPage between them.
 void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,

@@ -608,3 +608,41 @@ TEST(BatchCommand, ARecordNameThatIsNotTextIsNotHandedOn)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3)
         << "record, stdout, stderr and nothing of an export";
 }
+
+// The pumping test from the shipped scenario: the fit is printed, its report and picture
+// written, and everything after it takes the fitted values; what cannot be fitted is said.
+TEST(BatchCommand, FitsThePumpingTest)
+{
+    TemporaryFolder folder;
+    const std::string scenario = DRAWFIELD_SOURCE_DIR "/resources/pumping-test/oude-korendijk.ini";
+    BatchRun run = runBatch(folder,
+        quoted(scenario) + " --fit T,S --fit-report " + quoted(folder / "fit.csv")
+            + " --fit-picture " + quoted(folder / "fit.svg") + " --write-scenario "
+            + quoted(folder / "fitted.ini"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("T = 0.0053544 m2/s"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("RMSE 0.05006 m over 69 readings"), std::string::npos) << run.out;
+    EXPECT_TRUE(readBytes(folder / "fit.csv").starts_with("parameter,estimate,standard_error"));
+    EXPECT_NE(readBytes(folder / "fit.svg").find("Cooper-Jacob"), std::string::npos);
+    EXPECT_NE(
+        readBytes(folder / "fitted.ini").find("transmissivity = 0.00535435\n"), std::string::npos);
+
+    struct Case {
+        const char* name;
+        std::string arguments;
+        int status;
+        std::string said;
+    };
+    const Case cases[] = {
+        { "a report without a fit", "--fit-report " + quoted(folder / "x.csv"), 2,
+            "--fit-report goes with --fit" },
+        { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S and B" },
+        { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchRun refused = runBatch(folder, c.arguments);
+        EXPECT_EQ(refused.status, c.status);
+        EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
+    }
+}

@@ -1,0 +1,354 @@
+#include "views/fit_chart.h"
+
+#include "compute/observations.h"
+#include "compute/well_function.h"
+#include "views/chart_style.h"
+#include "views/plot_panel.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace drawfield {
+namespace {
+
+    using plot::Panel;
+    using plot::Series;
+
+    constexpr double CurveTimes = 120;
+    // The derivative's smoothing (Bourdet's L): neighbours at least this far in ln t.
+    constexpr double Smoothing = 0.2;
+
+    QString number(double value, int digits = 4) { return QString::number(value, 'g', digits); }
+
+    double hoursAxis(double seconds) { return std::log10(seconds / 3600.0); }
+
+    // ds/d ln t at each time, from the nearest neighbours at least `smoothing` away in ln t on
+    // each side, weighted as Bourdet weights them; NaN where a side has none.
+    std::vector<double> derivative(
+        const std::vector<double>& seconds, const std::vector<double>& drawdowns, double smoothing)
+    {
+        std::vector<double> out(seconds.size(), std::numeric_limits<double>::quiet_NaN());
+        for (std::size_t i = 0; i < seconds.size(); ++i) {
+            if (!(seconds[i] > 0.0))
+                continue;
+            const double here = std::log(seconds[i]);
+            std::size_t j = i, k = i;
+            while (j > 0 && seconds[j - 1] > 0.0 && here - std::log(seconds[j - 1]) < smoothing)
+                --j;
+            while (k + 1 < seconds.size() && std::log(seconds[k + 1]) - here < smoothing)
+                ++k;
+            if (j == 0 || !(seconds[j - 1] > 0.0) || k + 1 >= seconds.size())
+                continue;
+            --j;
+            ++k;
+            const double left = here - std::log(seconds[j]), right = std::log(seconds[k]) - here;
+            const double d1 = (drawdowns[i] - drawdowns[j]) / left;
+            const double d2 = (drawdowns[k] - drawdowns[i]) / right;
+            out[i] = (d1 * right + d2 * left) / (left + right);
+        }
+        return out;
+    }
+
+    // Log10 of what is positive; NaN for the rest (a line breaks there, a marker is left out).
+    double logOf(double value)
+    {
+        return value > 0.0 ? std::log10(value) : std::numeric_limits<double>::quiet_NaN();
+    }
+
+    struct Span {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -std::numeric_limits<double>::infinity();
+        void add(double v)
+        {
+            if (std::isfinite(v)) {
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+        }
+        [[nodiscard]] bool empty() const { return !(low <= high); }
+    };
+
+    Series named(const QString& name, const QColor& colour, Series::Style style)
+    {
+        Series series;
+        series.name = name;
+        series.colour = colour;
+        series.style = style;
+        return series;
+    }
+
+    Panel diagnosticPanel(const FitChartData& data, double xLow, double xHigh)
+    {
+        Panel panel;
+        panel.title = QStringLiteral("Log-log, with the derivative ds/d ln t");
+        panel.xTitle = QStringLiteral("Time since pumping began (h)");
+        panel.yTitle = QStringLiteral("Drawdown, derivative (m)");
+        panel.xLow = xLow;
+        panel.xHigh = xHigh;
+        Span y;
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            const QColor& colour = plot::seriesColour(p);
+            Series readings = named({}, colour, Series::Style::Markers);
+            Series curve = named({}, colour, Series::Style::Line);
+            Series measuredSlope = named({}, colour, Series::Style::OpenMarkers);
+            Series fittedSlope = named({}, colour, Series::Style::Dashed);
+            const std::vector<double> slope
+                = derivative(point.readingSeconds, point.measuredMetres, Smoothing);
+            for (std::size_t i = 0; i < point.readingSeconds.size(); ++i) {
+                const double x = hoursAxis(point.readingSeconds[i]);
+                readings.points.emplace_back(x, logOf(point.measuredMetres[i]));
+                measuredSlope.points.emplace_back(x, logOf(slope[i]));
+                y.add(logOf(point.measuredMetres[i]));
+            }
+            const std::vector<double> curveSlope
+                = derivative(point.curveSeconds, point.curveMetres, 0.0);
+            for (std::size_t i = 0; i < point.curveSeconds.size(); ++i) {
+                const double x = hoursAxis(point.curveSeconds[i]);
+                curve.points.emplace_back(x, logOf(point.curveMetres[i]));
+                fittedSlope.points.emplace_back(x, logOf(curveSlope[i]));
+                y.add(logOf(point.curveMetres[i]));
+            }
+            for (const Series* series : { &readings, &curve, &measuredSlope, &fittedSlope })
+                panel.series.push_back(*series);
+        }
+        // The derivative stays in view down to a thousandth of the largest drawdown.
+        if (y.empty())
+            y = { -2.0, 0.0 };
+        panel.yHigh = y.high + 0.15;
+        panel.yLow = std::max(y.low, y.high - 3.0) - 0.15;
+        panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
+        panel.yTicks = plot::logTicks(panel.yLow, panel.yHigh);
+        const QColor& ink = chart_style::Ink;
+        panel.series.push_back(named(QStringLiteral("readings"), ink, Series::Style::Markers));
+        panel.series.push_back(named(QStringLiteral("fitted"), ink, Series::Style::Line));
+        panel.series.push_back(
+            named(QStringLiteral("ds/d ln t, readings"), ink, Series::Style::OpenMarkers));
+        panel.series.push_back(
+            named(QStringLiteral("ds/d ln t, fitted"), ink, Series::Style::Dashed));
+        return panel;
+    }
+
+    Panel semiLogPanel(const FitChartData& data, double xLow, double xHigh)
+    {
+        Panel panel;
+        panel.title = QStringLiteral("Semi-log, with Cooper-Jacob's line");
+        panel.xTitle = QStringLiteral("Time since pumping began (h)");
+        panel.yTitle = QStringLiteral("Drawdown (m)");
+        panel.xLow = xLow;
+        panel.xHigh = xHigh;
+        panel.yDown = true;
+        double deepest = 0.0;
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            const QColor& colour = plot::seriesColour(p);
+            Series readings = named(point.name, colour, Series::Style::Markers);
+            Series curve = named({}, colour, Series::Style::Line);
+            for (std::size_t i = 0; i < point.readingSeconds.size(); ++i) {
+                readings.points.emplace_back(
+                    hoursAxis(point.readingSeconds[i]), point.measuredMetres[i]);
+                deepest = std::max(deepest, point.measuredMetres[i]);
+            }
+            for (std::size_t i = 0; i < point.curveSeconds.size(); ++i)
+                curve.points.emplace_back(hoursAxis(point.curveSeconds[i]), point.curveMetres[i]);
+            panel.series.push_back(readings);
+            panel.series.push_back(curve);
+            if (point.line.valid) {
+                Series line = named(
+                    QStringLiteral("T %1 m²/s, S %2")
+                        .arg(number(point.line.transmissivity, 3), number(point.line.storage, 3)),
+                    colour, Series::Style::Dashed);
+                for (double x : { hoursAxis(point.line.fromSeconds), xHigh }) {
+                    const double seconds = 3600.0 * std::pow(10.0, x);
+                    line.points.emplace_back(
+                        x, point.line.intercept + point.line.slope * std::log(seconds));
+                }
+                panel.series.push_back(line);
+            }
+        }
+        panel.yLow = 0.0;
+        panel.yHigh = deepest > 0.0 ? deepest * 1.08 : 1.0;
+        panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
+        panel.yTicks = plot::linearTicks(panel.yLow, panel.yHigh, 5);
+        return panel;
+    }
+
+    Panel residualPanel(const FitChartData& data, double xLow, double xHigh)
+    {
+        Panel panel;
+        panel.title = QStringLiteral("Residuals, measured - fitted");
+        panel.xTitle = QStringLiteral("Time since pumping began (h)");
+        panel.yTitle = QStringLiteral("Residual (m)");
+        panel.shortYTitle = QStringLiteral("r (m)");
+        panel.xLow = xLow;
+        panel.xHigh = xHigh;
+        double largest = 0.0;
+        Series zero = named({}, QColor(0x90, 0x90, 0x90), Series::Style::Dashed);
+        zero.points = { { xLow, 0.0 }, { xHigh, 0.0 } };
+        panel.series.push_back(zero);
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            Series residuals = named({}, plot::seriesColour(p), Series::Style::Markers);
+            for (std::size_t i = 0; i < point.residualMetres.size(); ++i) {
+                residuals.points.emplace_back(
+                    hoursAxis(point.readingSeconds[i]), point.residualMetres[i]);
+                largest = std::max(largest, std::fabs(point.residualMetres[i]));
+            }
+            panel.series.push_back(residuals);
+        }
+        const double reach = largest > 0.0 ? largest * 1.15 : 0.01;
+        panel.yLow = -reach;
+        panel.yHigh = reach;
+        panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
+        panel.yTicks = plot::linearTicks(panel.yLow, panel.yHigh, 5);
+        return panel;
+    }
+
+} // namespace
+
+FitChartData fitChartData(
+    const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points, const FitResult* fit)
+{
+    FitChartData data;
+    const bool fitted = fit != nullptr && fit->succeeded;
+    if (fit == nullptr)
+        data.title = QStringLiteral("The readings, not fitted yet");
+    else if (!fitted)
+        data.title = QString::fromStdString(fit->problem);
+    else {
+        QStringList values;
+        for (const FitEstimate& e : fit->estimates) {
+            const char* unit = fitParameterUnit(e.parameter);
+            values << QStringLiteral("%1 = %2%3")
+                          .arg(QLatin1String(fitParameterName(e.parameter)), number(e.value),
+                              *unit ? QStringLiteral(" ")
+                                      + QString::fromLatin1(unit).replace(
+                                          QStringLiteral("m2"), QStringLiteral("m²"))
+                                    : QString());
+        }
+        data.title = QStringLiteral("%1 fit: %2; RMSE %3 m over %4 readings")
+                         .arg(QString::fromUtf8(wellFunction(fit->fitted.Method).label),
+                             values.join(QStringLiteral(", ")), number(fit->rmseMetres, 3))
+                         .arg(fit->readings);
+    }
+    for (std::size_t p = 0; p < points.size(); ++p) {
+        const MeasuredPoint& measured = points[p];
+        FitChartPoint point;
+        point.name = QString::fromStdString(measured.Name);
+        double first = 0.0, last = 0.0;
+        for (const Reading& reading : measured.Readings) {
+            point.readingSeconds.push_back(reading.TimeSeconds);
+            point.measuredMetres.push_back(reading.DrawdownMetres);
+            if (reading.TimeSeconds > 0.0 && first == 0.0)
+                first = reading.TimeSeconds;
+            last = std::max(last, reading.TimeSeconds);
+        }
+        if (fitted && p < fit->points.size()) {
+            const FittedPoint& result = fit->points[p];
+            for (std::size_t i = 0; i < result.measuredMetres.size(); ++i)
+                point.residualMetres.push_back(result.measuredMetres[i] - result.computedMetres[i]);
+            if (first > 0.0 && last > first) {
+                const Aquifer aquifer = fit->fitted.aquifer();
+                const SourceList sources = sourceListOf(fit->fitted);
+                for (int i = 0; i <= CurveTimes; ++i) {
+                    const double t = first * std::pow(last / first, i / CurveTimes);
+                    point.curveSeconds.push_back(t);
+                    point.curveMetres.push_back(
+                        drawdownAt(aquifer, sources, measured.X, measured.Y, t));
+                }
+            }
+        }
+        point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);
+        data.points.push_back(std::move(point));
+    }
+    return data;
+}
+
+void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& data)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillRect(target, chart_style::Background);
+    painter.setFont(chart_style::font(target, 0.9));
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double line = metrics.height();
+    // The top keeps two lines free, as the other charts do: the window lays its buttons there.
+    const QRectF area = target.adjusted(line * 0.6, line * 2.2, -line * 0.6, -line * 0.2);
+    painter.setPen(chart_style::Ink);
+    if (data.points.empty()) {
+        painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
+            data.title.isEmpty() ? QStringLiteral("No measured drawdowns: name a file of "
+                                                  "readings for an observation point or a bore.")
+                                 : data.title);
+        painter.restore();
+        return;
+    }
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3),
+        Qt::AlignLeft | Qt::AlignVCenter,
+        metrics.elidedText(data.title, Qt::ElideRight, area.width()));
+    Span time;
+    for (const FitChartPoint& point : data.points)
+        for (double t : point.readingSeconds)
+            if (t > 0.0)
+                time.add(hoursAxis(t));
+    if (time.empty())
+        time = { -1.0, 1.0 };
+    const double pad = std::max(0.05, (time.high - time.low) * 0.03);
+    const double xLow = time.low - pad, xHigh = time.high + pad;
+
+    const QRectF panels = area.adjusted(0, line * 1.5, 0, 0);
+    const double split = panels.top() + panels.height() * 0.62;
+    const double middle = panels.left() + panels.width() * 0.5;
+    Panel diagnostic = diagnosticPanel(data, xLow, xHigh);
+    Panel semiLog = semiLogPanel(data, xLow, xHigh);
+    diagnostic.legendWidth = std::min(panels.width() * 0.16,
+        metrics.horizontalAdvance(QStringLiteral("ds/d ln t, readings")) + line * 2.2);
+    double legend = 0.0;
+    for (const Series& series : semiLog.series)
+        if (!series.name.isEmpty())
+            legend = std::max(legend, metrics.horizontalAdvance(series.name) + line * 2.2);
+    semiLog.legendWidth = std::min(panels.width() * 0.18, legend);
+    plot::paintPanel(
+        painter, QRectF(panels.topLeft(), QPointF(middle - line * 0.3, split)), diagnostic);
+    plot::paintPanel(painter,
+        QRectF(QPointF(middle + line * 0.3, panels.top()), QPointF(panels.right(), split)),
+        semiLog);
+    if (!data.points.front().residualMetres.empty())
+        plot::paintPanel(painter,
+            QRectF(QPointF(panels.left(), split + line * 0.4), panels.bottomRight()),
+            residualPanel(data, xLow, xHigh));
+    painter.restore();
+}
+
+FitChart::FitChart(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FitChart"));
+}
+
+void FitChart::setData(FitChartData data)
+{
+    m_data = std::move(data);
+    update();
+}
+
+QString FitChart::writePictureFile(const std::filesystem::path& path, PictureFormat format) const
+{
+    const QSize shown = size();
+    const QSize pixels = shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
+    return writePicture(path, format, pixels, [this](QPainter& painter, const QRectF& target) {
+        paintFitChart(painter, target, m_data);
+    });
+}
+
+void FitChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintFitChart(painter, QRectF(rect()), m_data);
+}
+
+} // namespace drawfield

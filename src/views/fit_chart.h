@@ -1,0 +1,59 @@
+#pragma once
+
+// The pumping-test chart: per measured point the readings as markers and the fitted drawdown as a
+// line, on log-log axes with the derivative ds/d ln t of both (the diagnostic plot: flat where
+// the aquifer behaves as Theis's, falling where it leaks, rising at a barrier), and on semi-log
+// axes with Cooper-Jacob's straight line through the late readings and the T and S it gives;
+// under them the residuals against time. One paint routine for the screen and every picture
+// format.
+
+#include "compute/fit.h"
+#include "views/picture_files.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <filesystem>
+#include <vector>
+
+namespace drawfield {
+
+struct FitChartPoint {
+    QString name;
+    std::vector<double> readingSeconds, measuredMetres, residualMetres;
+    std::vector<double> curveSeconds, curveMetres; // the fitted drawdown, finely in time
+    CooperJacobLine line;
+};
+
+struct FitChartData {
+    QString title; // the fitted values, or why there are none
+    std::vector<FitChartPoint> points;
+};
+
+// What the chart shows of the readings at these points: with a fit that succeeded, the fitted
+// drawdown and the residuals; Cooper-Jacob's lines from the scenario's bores and rates.
+[[nodiscard]] FitChartData fitChartData(
+    const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points, const FitResult* fit);
+
+void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& data);
+
+// The chart on the window's "Pumping test" tab.
+class FitChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit FitChart(QWidget* parent = nullptr);
+    void setData(FitChartData data);
+    [[nodiscard]] const FitChartData& data() const { return m_data; }
+    // As a picture file at its size on the screen (960 x 720 when too small to read). Returns ""
+    // when written, else the reason.
+    [[nodiscard]] QString writePictureFile(
+        const std::filesystem::path& path, PictureFormat format) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    FitChartData m_data;
+};
+
+} // namespace drawfield
