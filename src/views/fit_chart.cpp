@@ -123,13 +123,6 @@ namespace {
         panel.yLow = std::max(y.low, y.high - 3.0) - 0.15;
         panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
         panel.yTicks = plot::logTicks(panel.yLow, panel.yHigh);
-        const QColor& ink = chart_style::Ink;
-        panel.series.push_back(named(QStringLiteral("readings"), ink, Series::Style::Markers));
-        panel.series.push_back(named(QStringLiteral("fitted"), ink, Series::Style::Line));
-        panel.series.push_back(
-            named(QStringLiteral("ds/d ln t, readings"), ink, Series::Style::OpenMarkers));
-        panel.series.push_back(
-            named(QStringLiteral("ds/d ln t, fitted"), ink, Series::Style::Dashed));
         return panel;
     }
 
@@ -146,7 +139,7 @@ namespace {
         for (std::size_t p = 0; p < data.points.size(); ++p) {
             const FitChartPoint& point = data.points[p];
             const QColor& colour = plot::seriesColour(p);
-            Series readings = named(point.name, colour, Series::Style::Markers);
+            Series readings = named({}, colour, Series::Style::Markers);
             Series curve = named({}, colour, Series::Style::Line);
             for (std::size_t i = 0; i < point.readingSeconds.size(); ++i) {
                 readings.points.emplace_back(
@@ -158,10 +151,7 @@ namespace {
             panel.series.push_back(readings);
             panel.series.push_back(curve);
             if (point.line.valid) {
-                Series line = named(
-                    QStringLiteral("T %1 m²/s, S %2")
-                        .arg(number(point.line.transmissivity, 3), number(point.line.storage, 3)),
-                    colour, Series::Style::Dashed);
+                Series line = named({}, colour, Series::Style::Dashed);
                 for (double x : { hoursAxis(point.line.fromSeconds), xHigh }) {
                     const double seconds = 3600.0 * std::pow(10.0, x);
                     line.points.emplace_back(
@@ -206,6 +196,60 @@ namespace {
         panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
         panel.yTicks = plot::linearTicks(panel.yLow, panel.yHigh, 5);
         return panel;
+    }
+
+    // The legend as a row of entries under the title, wrapping where the width runs out: what
+    // the styles mean, then each point with the T and S of its Cooper-Jacob line. Returns the
+    // height it took.
+    double paintLegend(QPainter& painter, const QRectF& area, const FitChartData& data)
+    {
+        struct Entry {
+            Series::Style style;
+            QColor colour;
+            QString text;
+        };
+        const QColor& ink = chart_style::Ink;
+        std::vector<Entry> entries = { { Series::Style::Markers, ink, QStringLiteral("readings") },
+            { Series::Style::Line, ink, QStringLiteral("fitted") },
+            { Series::Style::OpenMarkers, ink, QStringLiteral("ds/d ln t of the readings") },
+            { Series::Style::Dashed, ink, QStringLiteral("ds/d ln t fitted, Cooper-Jacob") } };
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            entries.push_back({ Series::Style::Markers, plot::seriesColour(p),
+                point.line.valid ? QStringLiteral("%1 (Cooper-Jacob: T %2 m²/s, S %3)")
+                                       .arg(point.name, number(point.line.transmissivity, 3),
+                                           number(point.line.storage, 3))
+                                 : point.name });
+        }
+        const QFontMetricsF metrics(painter.font(), painter.device());
+        const double line = metrics.height();
+        double x = area.left(), y = area.top();
+        for (const Entry& entry : entries) {
+            const double width = line * 1.8 + metrics.horizontalAdvance(entry.text) + line;
+            if (x > area.left() && x + width > area.right()) {
+                x = area.left();
+                y += line * 1.15;
+            }
+            const QPointF middle(x + line * 0.7, y + line / 2.0);
+            painter.setBrush(Qt::NoBrush);
+            if (entry.style == Series::Style::Markers
+                || entry.style == Series::Style::OpenMarkers) {
+                painter.setPen(QPen(entry.colour, std::max(1.0, line / 12.0)));
+                if (entry.style == Series::Style::Markers)
+                    painter.setBrush(entry.colour);
+                painter.drawEllipse(middle, line * 0.2, line * 0.2);
+                painter.setBrush(Qt::NoBrush);
+            } else {
+                painter.setPen(QPen(entry.colour, std::max(1.6, line / 8.0),
+                    entry.style == Series::Style::Dashed ? Qt::DashLine : Qt::SolidLine));
+                painter.drawLine(QPointF(x, middle.y()), QPointF(x + line * 1.4, middle.y()));
+            }
+            painter.setPen(ink);
+            painter.drawText(QRectF(x + line * 1.8, y, width - line * 1.8, line),
+                Qt::AlignLeft | Qt::AlignVCenter, entry.text);
+            x += width;
+        }
+        return y + line * 1.3 - area.top();
     }
 
 } // namespace
@@ -300,18 +344,12 @@ void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& 
     const double pad = std::max(0.05, (time.high - time.low) * 0.03);
     const double xLow = time.low - pad, xHigh = time.high + pad;
 
-    const QRectF panels = area.adjusted(0, line * 1.5, 0, 0);
+    const double legend = paintLegend(painter, area.adjusted(0, line * 1.4, 0, 0), data);
+    const QRectF panels = area.adjusted(0, line * 1.5 + legend, 0, 0);
     const double split = panels.top() + panels.height() * 0.62;
     const double middle = panels.left() + panels.width() * 0.5;
-    Panel diagnostic = diagnosticPanel(data, xLow, xHigh);
-    Panel semiLog = semiLogPanel(data, xLow, xHigh);
-    diagnostic.legendWidth = std::min(panels.width() * 0.16,
-        metrics.horizontalAdvance(QStringLiteral("ds/d ln t, readings")) + line * 2.2);
-    double legend = 0.0;
-    for (const Series& series : semiLog.series)
-        if (!series.name.isEmpty())
-            legend = std::max(legend, metrics.horizontalAdvance(series.name) + line * 2.2);
-    semiLog.legendWidth = std::min(panels.width() * 0.18, legend);
+    const Panel diagnostic = diagnosticPanel(data, xLow, xHigh);
+    const Panel semiLog = semiLogPanel(data, xLow, xHigh);
     plot::paintPanel(
         painter, QRectF(panels.topLeft(), QPointF(middle - line * 0.3, split)), diagnostic);
     plot::paintPanel(painter,

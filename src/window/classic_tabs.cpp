@@ -13,6 +13,7 @@
 #include "window/desktop.h"
 #include "window/module1.h"
 #include "window/options_tab.h"
+#include "window/pumping_test_tab.h"
 #include "window/rtf_reader.h"
 
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTextEdit>
@@ -183,6 +185,14 @@ void main1::buildTabs()
     timeBoundariesArea
         = scrolled(SSTab1->addTab(QStringLiteral("Time and Boundaries")), timeBoundaries);
     buildCurvesTab(SSTab1->addTab(QStringLiteral("Curves")));
+    pumpingTest = new PumpingTestTab;
+    pumpingTestArea = scrolled(SSTab1->addTab(QStringLiteral("Pumping test")), pumpingTest);
+    connect(pumpingTest, &PumpingTestTab::fitRequested, this, &main1::fitMeasuredDrawdowns);
+    connect(pumpingTest, &PumpingTestTab::useRequested, this, &main1::useFittedValues);
+    connect(pumpingTest, &PumpingTestTab::fileRequested, this, &main1::chooseMeasuredFile);
+    connect(pumpingTest, &PumpingTestTab::pictureRequested, this, &main1::saveFitPicture);
+    connect(options->methodButton(WellMethod::Hantush), &QRadioButton::toggled, pumpingTest,
+        &PumpingTestTab::setLeaky);
     SSTab1->setCurrentIndex(0);
 }
 
@@ -424,7 +434,7 @@ void main1::Form_Resize()
         int widthMargin, heightMargin;
     } following[] = { { Chart3D1, 400, 600 }, { Chart3D2, 2200, 800 }, { RichTextBox1, 400, 700 },
         { Picture2, 400, 700 }, { optionsArea, 360, 600 }, { timeBoundariesArea, 360, 600 },
-        { curvesChart, 400, 600 } };
+        { pumpingTestArea, 360, 600 }, { curvesChart, 400, 600 } };
     for (const auto& [control, widthMargin, heightMargin] : following)
         control->resize(twips(tabWidth - widthMargin), twips(tabHeight - heightMargin));
 

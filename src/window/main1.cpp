@@ -15,6 +15,7 @@
 #include "window/desktop.h"
 #include "window/module1.h"
 #include "window/options_tab.h"
+#include "window/pumping_test_tab.h"
 #include "window/scenario_document.h"
 #include "window/task_runner.h"
 
@@ -154,6 +155,7 @@ ScenarioTexts main1::fieldTexts() const
         texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
             Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
     timeBoundaries->fillTexts(texts);
+    pumpingTest->fillTexts(texts); // the measured files, after the points they belong to
     return texts;
 }
 
@@ -178,6 +180,7 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
         Grid1->setTextMatrix(row, 3, QString::fromStdString(well.rate));
     }
     timeBoundaries->showTexts(texts);
+    pumpingTest->showTexts(texts);
 }
 
 // The scenario document holds the file; the window shows its title.

@@ -8,6 +8,7 @@
 
 #include "compute/drawdown_engine.h"
 #include "compute/drawdown_grid.h"
+#include "compute/fit.h"
 #include "compute/scenario.h"
 #include "views/plot_procedures.h"
 
@@ -33,6 +34,7 @@ class QTextEdit;
 namespace drawfield {
 
 class AutomationClient;
+struct ReportContent;
 class Chart3D;
 class CurvesChart;
 class Desktop;
@@ -40,6 +42,7 @@ class ExportPanel;
 class ExtentPicture;
 class FlexGrid;
 class OptionsTab;
+class PumpingTestTab;
 class ProgressBox;
 class ScenarioDocument;
 class TaskRunner;
@@ -100,6 +103,8 @@ public:
     QScrollArea *optionsArea, *timeBoundariesArea; // they scroll in a small window
     CurvesChart* curvesChart; // the "Curves" tab: the last run's curves and profile
     QPushButton* saveCurves; // over the curves chart's corner
+    PumpingTestTab* pumpingTest; // measured drawdowns and the fit
+    QScrollArea* pumpingTestArea;
 
     // The handlers, callable as the events call them.
     void Form_Load();
@@ -171,6 +176,19 @@ private:
     // outcome is said when it is not a success.
     void SURFER_Export(const QString& Surfer_fichier);
 
+    // The pumping test (pumping_test.cpp): the fit of the fields' measured drawdowns as a task,
+    // its values into the fields, a file chosen for a row, the chart as a picture.
+    void fitMeasuredDrawdowns();
+    void useFittedValues();
+    void chooseMeasuredFile(int row);
+    void saveFitPicture();
+    // Where relative names of measured files are found: the scenario file's folder, or the data
+    // folder while there is no file.
+    [[nodiscard]] std::filesystem::path measuredFolder() const;
+    // The pumping test for a report of the fields: the readings, and the last fit when it was
+    // of these fields (before or after its values were used). False where there are no readings.
+    bool addPumpingTestTo(ReportContent& content) const;
+
     Desktop& m_desktop;
     AutomationFactory m_automation;
     TaskRunner* m_tasks; // the run and every export, one at a time
@@ -179,6 +197,8 @@ private:
     std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
     ScenarioTexts m_lastRunTexts; // and the texts it read
     DrawdownPeak m_lastPeak; // and its largest drawdown
+    std::optional<FitResult> m_lastFit; // the last fit of the pumping test
+    ScenarioTexts m_lastFitTexts; // and the texts it read
     bool m_closeConfirmed = false; // unsaved changes settled for this close
 };
 

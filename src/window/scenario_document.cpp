@@ -1,6 +1,7 @@
 #include "window/scenario_document.h"
 
 #include "compute/atomic_file.h"
+#include "compute/measurements.h"
 #include "compute/scenario_file.h"
 #include "window/desktop.h"
 #include "window/export_action.h"
@@ -156,10 +157,21 @@ bool ScenarioDocument::saveAs()
         return false;
     const std::filesystem::path previousFile = m_file;
     const QString previous = m_path;
+    // Names of measured files relative to the scenario's folder are rewritten for the new one,
+    // so that they still lead to the same files; without a file they were the data folder's.
+    const std::filesystem::path fromFolder = m_path.isEmpty()
+        ? std::filesystem::path(QFile::encodeName(m_desktop.dataFolder()).toStdString())
+        : m_file.parent_path();
+    const ScenarioTexts before = m_fields.read();
     m_file = std::filesystem::absolute(QFile::encodeName(*chosen).toStdString());
     m_path = QFileInfo(*chosen).absoluteFilePath();
+    const ScenarioTexts moved = withMeasuredNamesMoved(before, fromFolder, m_file.parent_path());
+    if (!(moved == before))
+        m_fields.show(moved);
     if (save())
         return true;
+    if (!(moved == before))
+        m_fields.show(before);
     m_file = previousFile;
     m_path = previous;
     emit titleChanged();

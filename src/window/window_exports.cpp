@@ -141,8 +141,9 @@ void main1::exportReport()
         const QString name = scenario.isEmpty() ? QStringLiteral("not saved to a file")
                                                 : QFileInfo(scenario).fileName()
                 + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
-        const ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak,
+        ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak,
             m_overlays, curvesChart->data(), name, Chart3D2->viewAngles());
+        (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };
     exportFile(*this, m_desktop, *m_tasks, request, AppTitle);

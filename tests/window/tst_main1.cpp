@@ -12,11 +12,13 @@
 #include "surfer/automation.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
+#include "views/fit_chart.h"
 #include "window/boundaries_tab.h"
 #include "window/controls.h"
 #include "window/main1.h"
 #include "window/module1.h"
 #include "window/options_tab.h"
+#include "window/pumping_test_tab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -149,7 +151,8 @@ ScenarioTexts oddScenario()
     texts.boundaries[0] = { "barrier", "10", " 0", "10,0", "\"100\"" };
     texts.boundaries[1] = { "recharge", "0", "5", "100", "5 ; 6" };
     for (std::size_t i = 0; i < texts.observations.size(); ++i)
-        texts.observations[i] = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2" };
+        texts.observations[i]
+            = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2", "" };
     texts.profile = { "0", "0,5", " 100", "100 " };
     return texts;
 }
@@ -221,7 +224,7 @@ private slots:
             captions << window().SSTab1->tabBar()->tabText(tab);
         QCOMPARE(captions,
             QStringList({ "Data Input", "Map", "3D View", "Infos", "Options", "Time and Boundaries",
-                "Curves" }));
+                "Curves", "Pumping test" }));
         QCOMPARE(window().SSTab1->currentIndex(), 0);
         QVERIFY(window().options->methodButton(WellMethod::CooperJacob)->isChecked());
         QVERIFY(!window().options->unconfined->isChecked());
@@ -953,7 +956,7 @@ private slots:
         ScenarioTexts texts = ScenarioTexts::example();
         texts.schedules[1] = "12:0";
         texts.boundaries[0] = { "barrier", "10", "0", "10", "100" };
-        texts.observations[0] = { "Farm well", "75.5", "40" };
+        texts.observations[0] = { "Farm well", "75.5", "40", "" };
         texts.profile = { "10", "30", "100", "30" };
         ScenarioTexts shown;
         tab.fillTexts(shown);
@@ -1318,6 +1321,45 @@ private slots:
         for (const char* expected : { "Scenario: well field.ini (with changes not saved)",
                  "X and Y from 1 to 80 m", "Farm", "Drawdown at the observation points" })
             QVERIFY2(page.contains(QLatin1String(expected)), expected);
+    }
+
+    // The pumping test in the window: the shipped test's readings fitted as a background task,
+    // the estimates shown, their values into the fields; saved elsewhere, the scenario still
+    // names the same readings.
+    void aPumpingTestIsFittedAndItsValuesUsed()
+    {
+        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
+        const QString scenario = m_folder->filePath(QStringLiteral("test/oude-korendijk.ini"));
+        QDir().mkpath(m_folder->filePath(QStringLiteral("test")));
+        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
+                m_folder->filePath(QStringLiteral("test/")) + QLatin1String(name)));
+        QVERIFY(window().openScenario(scenario));
+        PumpingTestTab& tab = *window().pumpingTest;
+        QCOMPARE(tab.files->item(WellCount, 0)->text(), QStringLiteral("obs_r30m.csv"));
+        QVERIFY(!tab.fitLeakage->isEnabled()); // Theis: no B to fit
+        QVERIFY(!tab.useValues->isEnabled());
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        QCOMPARE(tab.results->rowCount(), 2);
+        QCOMPARE(tab.results->item(0, 0)->text(), QStringLiteral("0.0053544"));
+        QCOMPARE(tab.status->text(), QStringLiteral("RMSE 0.05006 m over 69 readings."));
+        QCOMPARE(tab.chart->data().points.size(), std::size_t { 2 });
+        QTest::mouseClick(tab.useValues, Qt::LeftButton);
+        QCOMPARE(window().Text5->text(), QStringLiteral("0.00535435"));
+        QCOMPARE(window().Text6->text(), QStringLiteral("0.0177878"));
+
+        // Saved into another folder, the names lead to the same files from there.
+        const QString moved = m_folder->filePath(QStringLiteral("elsewhere/site.ini"));
+        QDir().mkpath(m_folder->filePath(QStringLiteral("elsewhere")));
+        desktop().saveAnswers.push_back(moved);
+        QVERIFY(window().saveScenarioAs());
+        QCOMPARE(tab.files->item(WellCount, 0)->text(), QStringLiteral("../test/obs_r30m.csv"));
+        QVERIFY(fileBytes(moved).contains("measured = ../test/obs_r30m.csv"));
+        tab.files->item(WellCount + 1, 0)->setText(QStringLiteral("missing.csv"));
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QVERIFY(desktop().messageTexts().value(0).startsWith(
+            QStringLiteral("Cannot read the measured drawdowns ")));
     }
 
     void theLinkOpensOnAnyButton()

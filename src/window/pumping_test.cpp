@@ -1,0 +1,141 @@
+// The window's pumping test: the fit of the fields' measured drawdowns, its values into the
+// fields, the files chosen, the chart as a picture, and the test in the report.
+
+#include "window/main1.h"
+
+#include "compute/measurements.h"
+#include "views/report.h"
+#include "window/desktop.h"
+#include "window/export_action.h"
+#include "window/pumping_test_tab.h"
+#include "window/scenario_document.h"
+#include "window/task_runner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace drawfield {
+
+std::filesystem::path main1::measuredFolder() const
+{
+    const std::filesystem::path& file = m_document->file();
+    return m_document->path().isEmpty()
+        ? std::filesystem::path(QFile::encodeName(m_desktop.dataFolder()).toStdString())
+        : file.parent_path();
+}
+
+void main1::fitMeasuredDrawdowns()
+{
+    if (m_tasks->isRunning())
+        return;
+    const ScenarioTexts texts = fieldTexts();
+    const ScenarioReading reading = readScenario(texts);
+    // The map's warnings are the run's to say; what stops a computation stops a fit too.
+    for (const std::string& refusal : reading.refusals)
+        showStop(QString::fromStdString(refusal));
+    if (!reading.accepted())
+        return;
+    std::vector<MeasuredPoint> points;
+    try {
+        points = measuredPoints(reading.inputs, measuredFolder());
+    } catch (const MeasurementFileError& error) {
+        showStop(QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    if (points.empty()) {
+        showStop(QStringLiteral("There are no measured drawdowns to fit: name a file of "
+                                "readings for a bore or an observation point."));
+        return;
+    }
+    const std::vector<FitParameter> parameters = pumpingTest->chosenParameters();
+    if (parameters.empty()) {
+        showStop(QStringLiteral("Tick the parameters to fit: T, S, or B for a leaky aquifer."));
+        return;
+    }
+    std::optional<FitResult> result;
+    m_tasks->run(QStringLiteral("Fitting the pumping test"),
+        [&](std::stop_token stop, const TaskRunner::Progress& progress) {
+            progress(0.0, QStringLiteral("fitting %1 readings").arg(points.size()));
+            result = fitPumpingTest(reading.inputs, points, parameters, stop);
+        });
+    if (m_tasks->closing()) {
+        close();
+        return;
+    }
+    m_lastFit = result;
+    m_lastFitTexts = texts;
+    pumpingTest->showFit(&*result, fitChartData(reading.inputs, points, &*result));
+}
+
+void main1::useFittedValues()
+{
+    if (!m_lastFit || !m_lastFit->succeeded)
+        return;
+    ScenarioTexts texts = fieldTexts();
+    showFitted(*m_lastFit, texts);
+    setFieldTexts(texts);
+}
+
+void main1::chooseMeasuredFile(int row)
+{
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(measuredFolder().native()));
+    const std::optional<QString> chosen
+        = m_desktop.askOpenFileName(this, QStringLiteral("Choose the measured drawdowns"),
+            QStringLiteral("CSV files (*.csv *.txt);;All files (*)"), folder);
+    if (!chosen)
+        return;
+    // A file beside the scenario or below it is named from there, so the two move together.
+    const QString relative = QDir(folder).relativeFilePath(*chosen);
+    pumpingTest->setFileName(row,
+        relative.startsWith(QStringLiteral("..")) ? QFileInfo(*chosen).absoluteFilePath()
+                                                  : relative);
+}
+
+void main1::saveFitPicture()
+{
+    const QString dataFolder = m_desktop.dataFolder();
+    QDir().mkpath(dataFolder);
+    ExportRequest request;
+    request.title = QStringLiteral("Save the pumping test as a picture");
+    request.filter = QStringLiteral("Pictures (*.wmf *.svg *.pdf *.png)");
+    request.initialPath = dataFolder + QStringLiteral("/my_pumping_test.svg");
+    request.extension = QStringLiteral("svg");
+    request.write = [this](const QString& chosen, std::stop_token, const TaskRunner::Progress&) {
+        const std::filesystem::path path = QFile::encodeName(chosen).toStdString();
+        const std::optional<PictureFormat> format = pictureFormatOf(path);
+        return WriteOutcome { format
+                ? pumpingTest->chart->writePictureFile(path, *format)
+                : pictureError(
+                    path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
+            {} };
+    };
+    (void)exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+bool main1::addPumpingTestTo(ReportContent& content) const
+{
+    const ScenarioTexts texts = fieldTexts();
+    const ScenarioReading reading = readScenario(texts);
+    std::vector<MeasuredPoint> points;
+    try {
+        points = measuredPoints(reading.inputs, measuredFolder());
+    } catch (const MeasurementFileError&) {
+        return false;
+    }
+    if (points.empty())
+        return false;
+    bool current = false;
+    if (m_lastFit) {
+        ScenarioTexts used = m_lastFitTexts;
+        showFitted(*m_lastFit, used);
+        current = texts == m_lastFitTexts || texts == used;
+    }
+    const FitResult* fit = current ? &*m_lastFit : nullptr;
+    addPumpingTest(content, fitChartData(reading.inputs, points, fit),
+        fit ? fitSummary(*fit)
+            : "The readings, not fitted (Fit on the Pumping test tab fits them).");
+    return true;
+}
+
+} // namespace drawfield

@@ -1,0 +1,56 @@
+#pragma once
+
+// The tab after Curves: a pumping test. A file of measured drawdowns per bore and observation
+// point, the parameters to fit, Fit (a background task with Stop), the estimates with their
+// standard errors and intervals, "Use these values" (the fitted T, S and B into the fields), and
+// the chart of the readings and the fit. The files' names travel with the other fields' texts.
+
+#include "compute/fit.h"
+#include "compute/scenario.h"
+#include "views/fit_chart.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace drawfield {
+
+class EditingTable;
+
+class PumpingTestTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit PumpingTestTab(QWidget* parent = nullptr);
+
+    // The measured files: rows 0 to 4 the bores, 5 to 14 the observation points.
+    void fillTexts(ScenarioTexts& texts) const;
+    void showTexts(const ScenarioTexts& texts);
+    void setFileName(int row, const QString& name);
+    // B can be fitted only for a leaky aquifer.
+    void setLeaky(bool leaky);
+    [[nodiscard]] std::vector<FitParameter> chosenParameters() const;
+    // The estimates and the chart of a fit, or the readings alone (fit null), or why there are
+    // none; "Use these values" follows whether the fit succeeded.
+    void showFit(const FitResult* fit, FitChartData chart);
+
+    EditingTable* files;
+    QPushButton* chooseFile; // for the current row
+    QCheckBox *fitTransmissivity, *fitStorage, *fitLeakage;
+    QPushButton* fit;
+    QPushButton* useValues;
+    QPushButton* savePicture;
+    QTableWidget* results; // parameter, estimate, standard error, 95 % interval
+    QLabel* status;
+    FitChart* chart;
+
+signals:
+    void fitRequested();
+    void useRequested();
+    void fileRequested(int row);
+    void pictureRequested();
+};
+
+} // namespace drawfield
