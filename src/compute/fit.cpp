@@ -300,7 +300,7 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
 }
 
 FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
-    const std::vector<FitParameter>& parameters, std::stop_token stop)
+    const std::vector<FitParameter>& parameters, std::stop_token stop, int mostEvaluations)
 {
     FitResult result;
     auto fail = [&](std::string why) {
@@ -370,8 +370,9 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     std::vector<int> ipvt(static_cast<std::size_t>(n));
     int evaluations = 0;
     const int info = lmdif(residualsForMinpack, &problem, m, n, x.data(), residuals.data(), 1e-12,
-        1e-12, 0.0, 600 * (n + 1), 1e-14, diag.data(), 1, 100.0, 0, &evaluations, fjac.data(), m,
-        ipvt.data(), qtf.data(), wa1.data(), wa2.data(), wa3.data(), wa4.data());
+        1e-12, 0.0, mostEvaluations > 0 ? mostEvaluations : 600 * (n + 1), 1e-14, diag.data(), 1,
+        100.0, 0, &evaluations, fjac.data(), m, ipvt.data(), qtf.data(), wa1.data(), wa2.data(),
+        wa3.data(), wa4.data());
     result.evaluations = problem.evaluations;
     if (info < 0 || problem.stopped())
         return fail("The fit was stopped.");

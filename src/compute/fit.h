@@ -68,11 +68,11 @@ struct CooperJacobLine {
 [[nodiscard]] CooperJacobLine cooperJacobLine(
     const ScenarioInputs& inputs, const MeasuredPoint& point);
 
-// Fits `parameters` of `inputs` to the readings at `points`. A stop asked for ends it as not
-// converged.
+// Fits `parameters` of `inputs` to the readings at `points`, in at most mostEvaluations
+// evaluations of the drawdowns (0: 600 per parameter and one). A stop asked for ends it.
 [[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,
     const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
-    std::stop_token stop = {});
+    std::stop_token stop = {}, int mostEvaluations = 0);
 
 // The texts of the fitted values as the fields take them: T in m2/s, S in %, B in m.
 void showFitted(const FitResult& result, ScenarioTexts& texts);

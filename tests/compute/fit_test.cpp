@@ -132,6 +132,7 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
         std::vector<FitParameter> parameters;
         std::stop_token stop;
         std::string said;
+        int mostEvaluations = 0;
     };
     const Case cases[] = {
         { "one reading", classic, { one }, { FitParameter::Transmissivity, FitParameter::Storage },
@@ -144,10 +145,14 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
             "The parameters are not determined by the readings: S changes" },
         { "stopped", classic, near, { FitParameter::Transmissivity }, stopped.get_token(),
             "The fit was stopped." },
+        { "no convergence in the evaluations allowed", classic, near,
+            { FitParameter::Transmissivity, FitParameter::Storage }, {},
+            "The fit did not converge in 4 evaluations", 4 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const FitResult fit = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop);
+        const FitResult fit
+            = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop, c.mostEvaluations);
         EXPECT_FALSE(fit.succeeded);
         EXPECT_EQ(fit.problem.substr(0, c.said.size()), c.said) << fit.problem;
         EXPECT_TRUE(fit.estimates.empty());
