@@ -296,9 +296,9 @@ namespace {
             for (const QString& text : content.fitLines)
                 writer.line({ text }, { 1.0 });
             writer.need(writer.width() * 0.4);
-            const double height = std::min(writer.width() * 0.66, writer.room());
-            paintIn(content.fitChart, QRectF(writer.left(), writer.y(), writer.width(), height));
-            writer.skip(height);
+            const double fitHeight = std::min(writer.width() * 0.66, writer.room());
+            paintIn(content.fitChart, QRectF(writer.left(), writer.y(), writer.width(), fitHeight));
+            writer.skip(fitHeight);
         }
         writer.finishPage();
         painter.restore();

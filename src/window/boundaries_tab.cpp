@@ -181,8 +181,13 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
     for (int o = 0; o < ObservationCount; ++o)
-        texts.observations[static_cast<std::size_t>(o)] = { cellText(observations, o, 0),
-            cellText(observations, o, 1), cellText(observations, o, 2) };
+    {
+        // The measured file is the Pumping test tab's; it is kept here.
+        ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
+        point.name = cellText(observations, o, 0);
+        point.x = cellText(observations, o, 1);
+        point.y = cellText(observations, o, 2);
+    }
     texts.profile = { textOf(profileX1), textOf(profileY1), textOf(profileX2), textOf(profileY2) };
 }
 
