@@ -190,13 +190,13 @@ TEST(ReadScenario, Refusals)
         // is one: "7S.5" read by the leading-number rule would put the point at 7.
         { "observation X not a number",
             [](ScenarioTexts& t) {
-                t.observations[0] = { "P", "7S.5", "40" };
+                t.observations[0] = { "P", "7S.5", "40", "" };
             },
             { "Observation point 1, x must be a number such as 75.5 or -1.5E3; \"7S.5\" is not "
               "one." } },
         { "observation without Y",
             [](ScenarioTexts& t) {
-                t.observations[2] = { "P", "40", "" };
+                t.observations[2] = { "P", "40", "", "" };
             },
             { "Observation point 3, y must be a number" } },
         { "boundary point not a number",
