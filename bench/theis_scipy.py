@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The Theis map as a user would write it with numpy and scipy: per well, vectorised over the whole
-lattice, s += Q / (4 pi T) * exp1(r^2 S / (4 T t)). Prints the seconds it takes and the largest
-drawdown, for drawfield-bench to compare.
+lattice, s += Q / (4 pi T) * exp1(r^2 S / (4 T t)); with --cooper-jacob, the Cooper-Jacob map with
+numpy alone, s += max(0, Q / (4 pi T) * ln(2.25 T t / (r^2 S))). Prints the seconds it takes and
+the largest drawdown, for drawfield-bench to compare.
 
-    theis_scipy.py X_MAX T S_PERCENT HOURS X,Y,RATE [X,Y,RATE ...]
+    theis_scipy.py [--cooper-jacob] X_MAX T S_PERCENT HOURS X,Y,RATE [X,Y,RATE ...]
 """
 import sys
 import time
@@ -24,7 +25,23 @@ def theis_map(x_max, transmissivity, storage, seconds, wells):
     return drawdown
 
 
+def cooper_jacob_map(x_max, transmissivity, storage, seconds, wells):
+    axis = np.arange(1, x_max + 1, dtype=np.float64)
+    x, y = np.meshgrid(axis, axis)
+    drawdown = np.zeros_like(x)
+    for well_x, well_y, rate in wells:
+        squared = (x - well_x) ** 2 + (y - well_y) ** 2
+        with np.errstate(divide="ignore"):
+            drawdown += np.maximum(0.0, rate / (4 * np.pi * transmissivity) * np.log(
+                2.25 * transmissivity * seconds / (squared * storage)))
+    return drawdown
+
+
 def main():
+    method = theis_map
+    if sys.argv[1] == "--cooper-jacob":
+        method = cooper_jacob_map
+        del sys.argv[1]
     x_max = int(sys.argv[1])
     transmissivity = float(sys.argv[2])
     storage = float(sys.argv[3]) / 100
@@ -32,7 +49,7 @@ def main():
     wells = [tuple(float(v) for v in well.split(",")) for well in sys.argv[5:]]
     wells = [(x, y, rate / 3600) for x, y, rate in wells]
     start = time.perf_counter()
-    drawdown = theis_map(x_max, transmissivity, storage, seconds, wells)
+    drawdown = method(x_max, transmissivity, storage, seconds, wells)
     elapsed = time.perf_counter() - start
     finite = drawdown[np.isfinite(drawdown)]
     print(f"{elapsed:.4f} {finite.max():.6f}")

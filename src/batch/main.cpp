@@ -17,6 +17,7 @@
 #include "platform/program_folders.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
+#include "views/animation.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"
 #include "views/fit_chart.h"
@@ -56,7 +57,7 @@ constexpr const char* UsageText
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
       "                       [--report FILE] [--fit T,S,B] [--fit-report FILE]\n"
-      "                       [--fit-picture FILE]\n"
+      "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
       "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -108,6 +109,10 @@ constexpr const char* UsageText
       "  --fit-picture FILE  draw the readings and the fit: log-log with the derivative\n"
       "                  ds/d ln t, semi-log with Cooper-Jacob's line, the residuals; .wmf, .svg,\n"
       "                  .pdf or .png\n"
+      "  --animation FILE.gif  the map from one minute to the pumping time as an animated GIF,\n"
+      "                  one frame per time at equal steps of log time, the time on each frame,\n"
+      "                  the colours of the pumping time's map throughout\n"
+      "  --frames N      the animation's frames, 2 to 1000 (40)\n"
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
@@ -165,6 +170,7 @@ enum class Output {
     Report,
     FitReport,
     FitPicture,
+    Animation,
 };
 struct OutputOption {
     Output output;
@@ -186,6 +192,7 @@ constexpr OutputOption OutputOptions[] = {
     { Output::Report, "--report" },
     { Output::FitReport, "--fit-report" },
     { Output::FitPicture, "--fit-picture" },
+    { Output::Animation, "--animation" },
 };
 
 struct CommandLine {
@@ -195,6 +202,7 @@ struct CommandLine {
     bool surfer = false;
     unsigned threads = 0;
     std::optional<std::vector<FitParameter>> fit; // --fit: the parameters to fit
+    std::optional<int> frames; // --frames: the animation's
 
     std::optional<std::string> file(Output output) const
     {
@@ -384,6 +392,15 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.fit = fitParametersOfText(optionValue(), problem);
             if (!line.fit)
                 throw UsageError("--fit: " + problem);
+        } else if (name == "--frames") {
+            const std::string text = optionValue();
+            int frames = 0;
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), frames);
+            if (error != std::errc() || end != text.data() + text.size() || frames < 2
+                || frames > MostAnimationFrames)
+                throw UsageError("--frames needs a whole number from 2 to "
+                    + std::to_string(MostAnimationFrames) + ", not " + quotedExcerpt(text));
+            line.frames = frames;
         } else if (name == "--view") {
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
@@ -425,6 +442,21 @@ CommandLine parseCommandLine(int argc, char** argv)
     if (!line.fit && (line.has(Output::FitReport) || line.has(Output::FitPicture)))
         throw UsageError(std::string(line.has(Output::FitReport) ? "--fit-report" : "--fit-picture")
             + " goes with --fit, which names the parameters to fit (--fit T,S)");
+    if (line.frames && !line.has(Output::Animation))
+        throw UsageError("--frames goes with --animation, which names the GIF to write");
+    if (const std::optional<std::string> gif = line.file(Output::Animation)) {
+        std::string extension = std::filesystem::path(*gif).extension().string();
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        bool device = false;
+        try {
+            device = replacedFileOf(*gif).direct;
+        } catch (const std::system_error&) {
+        }
+        if (!device && extension != ".gif")
+            throw UsageError(
+                "--animation needs a name ending in .gif, not " + quotedExcerpt(*gif, 200));
+    }
     refuseOutputsNamedAlike(line);
     return line;
 }
@@ -635,7 +667,8 @@ int run(const CommandLine& line, const char* program)
 
     std::unique_ptr<QApplication> qt;
     if (line.has(Output::Map) || line.has(Output::Surface) || line.has(Output::CurvesPicture)
-        || line.surfer || line.has(Output::Report) || line.has(Output::FitPicture))
+        || line.surfer || line.has(Output::Report) || line.has(Output::FitPicture)
+        || line.has(Output::Animation))
         qt = startQt(program);
     // The export reads the record file: with --surfer it is written even without --record.
     const std::optional<std::string> recordFile = line.surfer
@@ -694,6 +727,10 @@ int run(const CommandLine& line, const char* program)
                           : pictureError(path,
                               QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         });
+    attempt(Output::Animation, written([&](const std::string& path) {
+        writeAnimation(path, inputs, line.frames.value_or(DefaultAnimationFrames), { 800, 600 },
+            {}, {}, line.threads);
+    }));
     if (!unplaced.count(Output::GeoTiff))
         attempt(Output::GeoTiff,
             written([&](const std::string& path) { writeGeoTiff(path, *map.grid, inputs.Place); }));

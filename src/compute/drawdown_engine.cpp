@@ -103,6 +103,11 @@ namespace {
         CooperJacobWell cone; // the forms the fast row fills take
         TheisWell theis;
         std::shared_ptr<const RadialProfile> profile; // LatticePath::Profile: its unit drawdown
+        // On a 1 m lattice a source's term depends on |dx| and |dy| alone, and is the same with the
+        // two swapped: where it covers much of the map, its terms are made once into a table of
+        // quadrantRows x quadrantColumns (|dy| by |dx|) and each row reads its own.
+        std::shared_ptr<const std::vector<double>> quadrant;
+        long long quadrantRows = 0, quadrantColumns = 0;
         // What a term must exceed to count: 0 for a map, where every term adds; the validity
         // zone leaves out terms far too small to change its judgement.
         double leastTerm = 0.0; // m
@@ -120,6 +125,42 @@ namespace {
         // Cooper-Jacob, W(u) > 0 for Theis).
         bool reaches(double n) const { return std::fabs(contribution(n)) > leastTerm; }
     };
+
+    // A source's terms at the nodes j = first .. first + count - 1 of a row at squared vertical
+    // distance d2 on a 1 m lattice, into out (which has room for 2 count values). Each value
+    // depends on j^2 + d2 alone, whatever first and count are.
+    void termsAlongRow(const PumpingWell& well, long long first, int count, double d2, double* out)
+    {
+        double* terms = out;
+        switch (well.function->latticePath) {
+        case LatticePath::Theis:
+            theisUAlongRow(well.theis, static_cast<int>(first), count, d2, terms);
+            theisTermsFromU(well.theis, terms, count);
+            break;
+        case LatticePath::CooperJacob:
+            uAlongRow(well.cone, static_cast<int>(first), count, d2, terms);
+            termsFromU(well.cone, terms, count);
+            break;
+        case LatticePath::NodeByNode:
+            for (int i = 0; i < count; ++i) {
+                const double j = static_cast<double>(first + i);
+                terms[i] = well.contribution(j * j + d2);
+            }
+            break;
+        case LatticePath::Profile: {
+            double* n = out + count;
+            for (int i = 0; i < count; ++i) {
+                const double j = static_cast<double>(first + i);
+                // The bore's own node (j = 0, dy = 0) is settled later: any value does.
+                n[i] = std::max(1.0, j * j + d2);
+            }
+            well.profile->unitDrawdowns(n, terms, count);
+            for (int i = 0; i < count; ++i)
+                terms[i] *= well.rate;
+            break;
+        }
+        }
+    }
 
     // The largest n >= 1 the well reaches. Its reach only shrinks as n grows (each operation is
     // monotonic), so a bisection on the exact expression finds it.
@@ -339,36 +380,14 @@ namespace {
                                           : std::max(rightLast, leftLast);
             const auto count = static_cast<int>(last - first + 1);
 
-            double* terms = scratch.data();
-            switch (well.function->latticePath) {
-            case LatticePath::Theis:
-                theisUAlongRow(well.theis, static_cast<int>(first), count,
-                    static_cast<double>(squared(reach.dy)), terms);
-                theisTermsFromU(well.theis, terms, count);
-                break;
-            case LatticePath::CooperJacob:
-                uAlongRow(well.cone, static_cast<int>(first), count,
-                    static_cast<double>(squared(reach.dy)), terms);
-                termsFromU(well.cone, terms, count);
-                break;
-            case LatticePath::NodeByNode:
-                for (int i = 0; i < count; ++i) {
-                    const double j = static_cast<double>(first + i);
-                    terms[i] = well.contribution(j * j + static_cast<double>(squared(reach.dy)));
-                }
-                break;
-            case LatticePath::Profile: {
-                double* n = scratch.data() + count;
-                for (int i = 0; i < count; ++i) {
-                    const double j = static_cast<double>(first + i);
-                    // The bore's own node (j = 0, dy = 0) is settled later: any value does.
-                    n[i] = std::max(1.0, j * j + static_cast<double>(squared(reach.dy)));
-                }
-                well.profile->unitDrawdowns(n, terms, count);
-                for (int i = 0; i < count; ++i)
-                    terms[i] *= well.rate;
-                break;
-            }
+            const double* terms;
+            if (well.quadrant) {
+                terms = well.quadrant->data()
+                    + static_cast<std::size_t>(std::llabs(reach.dy) * well.quadrantColumns + first);
+            } else {
+                termsAlongRow(well, first, count, static_cast<double>(squared(reach.dy)),
+                    scratch.data());
+                terms = scratch.data();
             }
             for (long long j = rightFirst; j <= rightLast; ++j)
                 row[wellColumn + j] -= terms[j - first];
@@ -737,6 +756,117 @@ namespace {
         return wells;
     }
 
+    // Runs body(item, thread) for item = 0 .. count - 1 on `threads` threads, the calling one
+    // being thread 0; items are handed out one at a time.
+    template <class Body>
+    void parallelItems(long long count, unsigned threads, const Body& body)
+    {
+        std::atomic<long long> next { 0 };
+        auto work = [&](unsigned thread) {
+            for (long long item; (item = next.fetch_add(1)) < count;)
+                body(item, thread);
+        };
+        std::vector<std::jthread> pool;
+        for (unsigned t = 1; t < std::min<long long>(threads, count); ++t)
+            pool.emplace_back(work, t);
+        work(0);
+    }
+
+    // Gives the sources that cover much of a 1 m map their quadrant tables (PumpingWell), as far
+    // as QuadrantBudgetBytes allows. A table's row |dy| = b holds the terms for |dx| = 0 .. its
+    // columns: those from |dx| = b on are computed, those before it are the transposed ones of the
+    // rows above (the same squared distance, so the same bits). Sources that would gain little
+    // (a short reach, or off the map) keep computing their terms row by row.
+    void attachQuadrants(std::vector<PumpingWell>& wells, const DrawdownGrid& grid,
+        unsigned threads, const std::stop_token& stop)
+    {
+        constexpr double QuadrantBudgetBytes = 1024.0 * 1024.0 * 1024.0;
+        constexpr long long LeastSide = 64;
+        if (grid.nodeSpacing() != 1)
+            return;
+        struct Table {
+            PumpingWell* well;
+            std::shared_ptr<std::vector<double>> terms;
+        };
+        std::vector<Table> tables;
+        double spent = 0.0;
+        for (PumpingWell& well : wells) {
+            if (!well.integral || well.reachSquared == 0 || well.X < grid.xMin()
+                || well.X > grid.xMax() || well.Y < grid.yMin() || well.Y > grid.yMax())
+                continue;
+            const long long columns
+                = std::min<long long>(std::max(well.X - grid.xMin(), grid.xMax() - well.X),
+                      well.reach)
+                + 1;
+            const long long rows
+                = std::min<long long>(std::max(well.Y - grid.yMin(), grid.yMax() - well.Y),
+                      well.reach)
+                + 1;
+            const double bytes
+                = static_cast<double>(rows) * static_cast<double>(columns) * sizeof(double);
+            if (rows < LeastSide || columns < LeastSide || spent + bytes > QuadrantBudgetBytes)
+                continue;
+            try {
+                auto terms = std::make_shared<std::vector<double>>(
+                    static_cast<std::size_t>(rows * columns));
+                well.quadrantRows = rows;
+                well.quadrantColumns = columns;
+                tables.push_back({ &well, std::move(terms) });
+                spent += bytes;
+            } catch (const std::bad_alloc&) {
+                break; // the rows compute their own terms
+            }
+        }
+        if (tables.empty())
+            return;
+
+        // The computed part of every table's rows.
+        std::vector<std::pair<std::size_t, long long>> rows; // (table, b)
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            for (long long b = 0; b < tables[t].well->quadrantRows; ++b)
+                rows.emplace_back(t, b);
+        std::vector<std::vector<double>> scratch(threads);
+        parallelItems(static_cast<long long>(rows.size()), threads, [&](long long item, unsigned thread) {
+            if (stop.stop_requested())
+                return;
+            const auto [t, b] = rows[static_cast<std::size_t>(item)];
+            const PumpingWell& well = *tables[t].well;
+            const long long columns = well.quadrantColumns;
+            // The source's own node (b = 0, |dx| = 0) is settled apart: it is left at 0.
+            const long long first = b == 0 ? 1 : b < columns ? b : 0;
+            const auto count = static_cast<int>(columns - first);
+            std::vector<double>& out = scratch[thread];
+            out.resize(2 * static_cast<std::size_t>(count));
+            termsAlongRow(well, first, count, static_cast<double>(squared(b)), out.data());
+            std::copy_n(out.data(), count,
+                tables[t].terms->data() + static_cast<std::size_t>(b * columns + first));
+        });
+        // The transposed part, in blocks of Block x Block that stay in cache.
+        constexpr long long Block = 32;
+        std::vector<std::pair<std::size_t, long long>> blocks; // (table, first b)
+        for (std::size_t t = 0; t < tables.size(); ++t)
+            for (long long b = 0; b < std::min(tables[t].well->quadrantRows,
+                                          tables[t].well->quadrantColumns);
+                 b += Block)
+                blocks.emplace_back(t, b);
+        parallelItems(static_cast<long long>(blocks.size()), threads, [&](long long item, unsigned) {
+            if (stop.stop_requested())
+                return;
+            const auto [t, firstB] = blocks[static_cast<std::size_t>(item)];
+            const PumpingWell& well = *tables[t].well;
+            const long long columns = well.quadrantColumns;
+            const long long lastB
+                = std::min({ firstB + Block, well.quadrantRows, columns }); // past the end
+            double* terms = tables[t].terms->data();
+            for (long long firstJ = 0; firstJ < lastB; firstJ += Block)
+                for (long long b = firstB; b < lastB; ++b)
+                    for (long long j = firstJ; j < std::min(firstJ + Block, b); ++j)
+                        terms[b * columns + j] = terms[j * columns + b];
+        });
+        for (Table& table : tables)
+            table.well->quadrant = std::move(table.terms);
+    }
+
     unsigned threadCount(const EngineOptions& options)
     {
         return options.threads != 0 ? options.threads
@@ -857,8 +987,12 @@ std::optional<DrawdownResult> computeDrawdown(
     const double timeSeconds = options.timeSeconds.value_or(in.PumpTime);
     const Aquifer aquifer = in.aquifer();
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
-    const std::vector<PumpingWell> wells = pumpingWells(sources, aquifer, *grid);
+    std::vector<PumpingWell> wells = pumpingWells(sources, aquifer, *grid);
     const unsigned threads = threadCount(options);
+    if (options.symmetricTerms)
+        attachQuadrants(wells, *grid, threads, options.stopToken);
+    if (options.stopToken.stop_requested())
+        return std::nullopt;
 
     grid->setDrawdownExtent(drawdownExtent(wells));
     const LatticeSpan extentNodes = grid->latticeIn(grid->drawdownExtent());

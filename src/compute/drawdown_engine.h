@@ -50,6 +50,10 @@ struct EngineOptions {
     std::stop_token stopToken; // a requested stop ends the run without a result
     // The map's time since pumping began (s): the scenario's pumping time when empty.
     std::optional<double> timeSeconds;
+    // A well's terms are made once for the nodes that share them (|dx| and |dy| swapped or
+    // mirrored) where it covers much of a 1 m map: the same bits, fewer logarithms. Off, every
+    // row computes its own (for the tests that compare the two).
+    bool symmetricTerms = true;
 };
 
 // The largest drawdown of a run (m, 0 or more) and the first node in loop order that has it.

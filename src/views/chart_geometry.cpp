@@ -14,7 +14,8 @@ MapGeometry chartMapGeometry(const ChartSource& source)
         = chartSamples(source.grid, source.xSpacing, source.ySpacing);
     const std::vector<BoundaryOverlay>& boundaries = source.overlays.boundaries;
     MapGeometry map
-        = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled, boundaries);
+        = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled, boundaries,
+            source.scale ? &*source.scale : nullptr);
     map.wells = source.overlays.wells;
     const ValidityZone* zone = source.overlays.validity.get();
     if (zone != nullptr && zone->columns == (grid.columnCount() - 1) / zone->stride + 1

@@ -27,6 +27,9 @@ struct ChartSource {
     ChartOverlays overlays;
     bool meshShown = false; // lattice lines over the map, mesh lines over the surface
     bool zonesFilled = true; // colour bands; lines only (the map) or white faces when false
+    // The map's colour scale when it must not follow the grid (frames of one animation, the map
+    // at an earlier time): the colours then mean the same drawdown throughout.
+    std::optional<ColourScale> scale;
 };
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a

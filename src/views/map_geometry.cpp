@@ -22,7 +22,7 @@ std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid)
 }
 
 MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled,
-    const std::vector<BoundaryOverlay>& boundaries)
+    const std::vector<BoundaryOverlay>& boundaries, const ColourScale* scale)
 {
     MapGeometry map;
     // A map of one node still has its drawdown.
@@ -35,7 +35,7 @@ MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool z
     aquifer.addPolygon(map.aquifer);
     aquifer.closeSubpath();
 
-    map.scale = ColourScale::forDrawdowns(field.shallowest, field.deepest);
+    map.scale = scale != nullptr ? *scale : ColourScale::forDrawdowns(field.shallowest, field.deepest);
     for (double level : map.scale.levels()) {
         std::vector<QPolygonF> loops = contourLoops(field, level);
         QPainterPath region;

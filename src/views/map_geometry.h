@@ -43,9 +43,11 @@ struct MapGeometry {
 
 // The map of field. With boundaries, the bands and contour lines stop at them: the samples
 // beyond are continued (continuedBeyondBoundaries) so that the contours meet the lines where the
-// drawdowns do, and then cut away.
+// drawdowns do, and then cut away. The colour scale is the field's own unless one is given (the
+// frames of an animation share the last one's).
 [[nodiscard]] MapGeometry buildMapGeometry(const SampledField& field, bool meshShown,
-    bool zonesFilled, const std::vector<BoundaryOverlay>& boundaries = {});
+    bool zonesFilled, const std::vector<BoundaryOverlay>& boundaries = {},
+    const ColourScale* scale = nullptr);
 
 // Where the map goes in a picture: the plot's rectangle and the transform from metres to it.
 struct MapLayout {

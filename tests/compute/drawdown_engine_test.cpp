@@ -207,6 +207,59 @@ TEST(DrawdownEngine, SameBitsOnAnyNumberOfThreadsOnRandomScenarios)
     }
 }
 
+// Terms made once for the nodes that share a squared distance are the terms each row would make:
+// every well function, with rate changes and images, wells near an edge or a corner.
+TEST(DrawdownEngine, SharedTermsKeepTheBits)
+{
+    auto withSchedule = [](ScenarioInputs in) {
+        in.Schedules[0] = { { 6 * 3600.0, 0.0 }, { 12 * 3600.0, in.Wells[0].Rate * 2 } };
+        return in;
+    };
+    auto withBoundaries = [](ScenarioInputs in) {
+        in.Boundaries = { { BoundaryKind::Barrier, 0, 260, 300, 260 },
+            { BoundaryKind::Recharge, 250, 0, 250, 300 } };
+        return in;
+    };
+    auto leaky = [](ScenarioInputs in) {
+        in.Method = WellMethod::Hantush;
+        in.LeakageFactor = 150;
+        return in;
+    };
+    const ScenarioInputs covering = scenario(0, 0, 300, 1,
+        { { 150, 150, 40 }, { 20, 280, 30 }, { 299, 3, 20 }, { 100, 70, 0 }, { 0, 0, 10 } },
+        0.01, 0.5, 200);
+    const struct {
+        const char* name;
+        ScenarioInputs inputs;
+    } cases[] = {
+        { "Cooper-Jacob", covering },
+        { "Theis", theis(covering) },
+        { "Hantush", leaky(covering) },
+        { "schedule", withSchedule(theis(covering)) },
+        { "boundaries", withBoundaries(covering) },
+        { "Hantush, schedule and boundaries", withBoundaries(withSchedule(leaky(covering))) },
+        { "unconfined", [&] {
+             ScenarioInputs in = covering;
+             in.Unconfined = true;
+             return in;
+         }() },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineOptions own;
+        own.symmetricTerms = false;
+        own.threads = 1;
+        const DrawdownResult expected = *computeDrawdown(c.inputs, own);
+        const std::span<const double> values = expected.grid->values();
+        for (unsigned threads : { 1u, 2u }) {
+            const DrawdownResult result = compute(c.inputs, threads);
+            ASSERT_TRUE(
+                sameBits(std::vector<double>(values.begin(), values.end()), *result.grid));
+            EXPECT_EQ(result.largest.drawdown, expected.largest.drawdown);
+        }
+    }
+}
+
 // Jacob's correction: s = b - sqrt(b^2 - 2 b s'), node by node, on the confined map; where
 // 2 s' > b the aquifer is dewatered and the node takes b.
 TEST(DrawdownEngine, UnconfinedCorrection)

@@ -1,0 +1,202 @@
+#include "views/animation.h"
+
+#include "compute/atomic_file.h"
+#include "compute/drawdown_engine.h"
+#include "compute/staged_files.h"
+#include "views/chart_geometry.h"
+#include "views/chart_style.h"
+
+#include <QPainter>
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace drawfield {
+
+std::vector<double> animationTimes(double pumpSeconds, int frames)
+{
+    frames = std::clamp(frames, 1, MostAnimationFrames);
+    const double first = pumpSeconds > 60.0 ? 60.0 : pumpSeconds / 10.0;
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        const double share = frames == 1 ? 1.0 : static_cast<double>(i) / (frames - 1);
+        times.push_back(first * std::pow(pumpSeconds / first, share));
+    }
+    times.back() = pumpSeconds;
+    return times;
+}
+
+QString elapsedText(double seconds)
+{
+    const double minutes = seconds / 60.0;
+    if (minutes < 59.5)
+        return minutes < 9.95 ? QStringLiteral("%1 min").arg(minutes, 0, 'g', 2)
+                              : QStringLiteral("%1 min").arg(std::round(minutes));
+    const double hours = seconds / 3600.0;
+    if (hours < 47.5)
+        return QStringLiteral("%1 h").arg(hours, 0, 'g', hours < 9.95 ? 2 : 3);
+    const double days = hours / 24.0;
+    return QStringLiteral("%1 d").arg(days, 0, 'g', days < 9.95 ? 2 : 3);
+}
+
+ScenarioInputs atPictureResolution(const ScenarioInputs& inputs, int nodesPerSide)
+{
+    ScenarioInputs coarse = inputs;
+    const int extent = std::max(inputs.XMax - inputs.XMin, inputs.YMax - inputs.YMin);
+    const int wanted = std::max<int>(inputs.Step, extent / std::max(1, nodesPerSide));
+    if (wanted <= inputs.Step)
+        return coarse;
+    // A spacing that divides the map keeps its last row and column; look a little either side.
+    int step = wanted;
+    for (int offset = 0; offset <= wanted / 4; ++offset) {
+        if ((extent % (wanted + offset)) == 0) {
+            step = wanted + offset;
+            break;
+        }
+        if (wanted - offset > inputs.Step && extent % (wanted - offset) == 0) {
+            step = wanted - offset;
+            break;
+        }
+    }
+    coarse.Step = static_cast<std::int16_t>(std::min(step, 32767));
+    return coarse;
+}
+
+QList<QRgb> animationPalette(const ColourScale& scale)
+{
+    QList<QRgb> palette;
+    auto add = [&palette](QRgb colour) {
+        if (palette.size() < 256 && !palette.contains(colour))
+            palette.append(colour);
+    };
+    for (int band = 0; band < scale.bandCount(); ++band)
+        add(scale.bandColour(band).rgb());
+    for (int grey = 0; grey <= 15; ++grey)
+        add(qRgb(grey * 17, grey * 17, grey * 17));
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                add(qRgb(r * 51, g * 51, b * 51));
+    while (palette.size() < 256)
+        palette.append(qRgb(0, 0, 0));
+    return palette;
+}
+
+QImage animationFrame(const ScenarioInputs& inputs, double seconds, const ColourScale& scale,
+    const QList<QRgb>& palette, const QSize& pixels, unsigned threads)
+{
+    EngineOptions options;
+    options.threads = threads;
+    options.timeSeconds = seconds;
+    const ScenarioInputs coarse = atPictureResolution(inputs, ChartSamples::MapSamplesPerSide);
+    const std::optional<DrawdownResult> map = computeDrawdown(coarse, options);
+    ChartSource source { map->grid, coarse.Step, coarse.Step, chartOverlays(inputs, nullptr) };
+    source.scale = scale;
+
+    QImage frame(pixels, QImage::Format_RGB32);
+    frame.fill(Qt::white);
+    {
+        QPainter painter(&frame);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        const QRectF target(QPointF(0, 0), QSizeF(pixels));
+        ChartPicture(ChartKind::ContourMap, source).paint(painter, target);
+        QFont font = chart_style::font(target);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(target.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop,
+            QStringLiteral("Time since pumping began: %1").arg(elapsedText(seconds)));
+    }
+    return frame.convertToFormat(QImage::Format_Indexed8, palette,
+        Qt::ThresholdDither | Qt::AvoidDither | Qt::ColorOnly);
+}
+
+namespace {
+
+    // Closes the GIF once, however the writing ends.
+    struct GifCloser {
+        void operator()(GifFileType* gif) const
+        {
+            int error = 0;
+            EGifCloseFile(gif, &error);
+        }
+    };
+
+} // namespace
+
+bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inputs, int frames,
+    const QSize& pixels, const std::function<void(int, int)>& onFrame, std::stop_token stop,
+    unsigned threads)
+{
+    const std::vector<double> times = animationTimes(inputs.PumpTime, frames);
+    const int count = static_cast<int>(times.size());
+    StagedFiles staged(path, "animation");
+    const std::filesystem::path file = staged.staged(staged.target());
+
+    // One colour scale and one palette: the pumping time's.
+    EngineOptions options;
+    options.threads = threads;
+    const ScenarioInputs coarse = atPictureResolution(inputs, ChartSamples::MapSamplesPerSide);
+    const std::optional<DrawdownResult> last = computeDrawdown(coarse, options);
+    const std::shared_ptr<const ChartSamples> samples
+        = chartSamples(last->grid, coarse.Step, coarse.Step);
+    const ColourScale scale
+        = ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest);
+    const QList<QRgb> palette = animationPalette(scale);
+
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileName(file.c_str(), false, &error));
+    if (!gif)
+        staged.fail(GifErrorString(error));
+    auto check = [&](int status) {
+        if (status == GIF_ERROR)
+            staged.fail(std::string(GifErrorString(gif->Error)));
+    };
+    EGifSetGifVersion(gif.get(), true);
+    std::vector<GifColorType> colours;
+    for (QRgb colour : palette)
+        colours.push_back({ static_cast<GifByteType>(qRed(colour)),
+            static_cast<GifByteType>(qGreen(colour)), static_cast<GifByteType>(qBlue(colour)) });
+    std::unique_ptr<ColorMapObject, void (*)(ColorMapObject*)> map(
+        GifMakeMapObject(256, colours.data()), GifFreeMapObject);
+    check(EGifPutScreenDesc(gif.get(), pixels.width(), pixels.height(), 8, 0, map.get()));
+    // Played again and again.
+    check(EGifPutExtensionLeader(gif.get(), APPLICATION_EXT_FUNC_CODE));
+    check(EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0"));
+    const GifByteType loop[3] = { 1, 0, 0 };
+    check(EGifPutExtensionBlock(gif.get(), 3, loop));
+    check(EGifPutExtensionTrailer(gif.get()));
+
+    for (int i = 0; i < count; ++i) {
+        if (stop.stop_requested())
+            return false; // the staging is removed, the old file stays
+        const QImage frame = animationFrame(inputs, times[static_cast<std::size_t>(i)], scale,
+            palette, pixels, threads);
+        // About 5 seconds in all; the last frame stays 2 seconds.
+        GraphicsControlBlock control {};
+        control.DisposalMode = DISPOSAL_UNSPECIFIED;
+        control.DelayTime = i + 1 == count ? 200 : std::max(2, 500 / std::max(1, count));
+        control.TransparentColor = NO_TRANSPARENT_COLOR;
+        GifByteType extension[4];
+        const std::size_t length = EGifGCBToExtension(&control, extension);
+        check(EGifPutExtension(
+            gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension));
+        check(EGifPutImageDesc(gif.get(), 0, 0, pixels.width(), pixels.height(), false, nullptr));
+        for (int y = 0; y < frame.height(); ++y)
+            check(EGifPutLine(gif.get(), const_cast<GifPixelType*>(frame.constScanLine(y)),
+                frame.width()));
+        if (onFrame)
+            onFrame(i + 1, count);
+    }
+    const int closed = EGifCloseFile(gif.release(), &error);
+    if (closed == GIF_ERROR)
+        staged.fail(GifErrorString(error));
+    staged.commit();
+    return true;
+}
+
+} // namespace drawfield
