@@ -12,10 +12,13 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include <sys/mman.h>
 
 // The hot loops may use wider vector units where the processor has them. Square root, division and
 // multiplication are exactly rounded in every instruction set, so each clone gives the same bits.
@@ -106,7 +109,7 @@ namespace {
         // On a 1 m lattice a source's term depends on |dx| and |dy| alone, and is the same with the
         // two swapped: where it covers much of the map, its terms are made once into a table of
         // quadrantRows x quadrantColumns (|dy| by |dx|) and each row reads its own.
-        std::shared_ptr<const std::vector<double>> quadrant;
+        const double* quadrant = nullptr;
         long long quadrantRows = 0, quadrantColumns = 0;
         // What a term must exceed to count: 0 for a map, where every term adds; the validity
         // zone leaves out terms far too small to change its judgement.
@@ -381,8 +384,8 @@ namespace {
             const auto count = static_cast<int>(last - first + 1);
 
             const double* terms;
-            if (well.quadrant) {
-                terms = well.quadrant->data()
+            if (well.quadrant != nullptr) {
+                terms = well.quadrant
                     + static_cast<std::size_t>(std::llabs(reach.dy) * well.quadrantColumns + first);
             } else {
                 termsAlongRow(well, first, count, static_cast<double>(squared(reach.dy)),
@@ -772,24 +775,84 @@ namespace {
         work(0);
     }
 
+    // The memory of the quadrant tables, kept from run to run: on a virtual machine the first
+    // write to fresh memory can cost more than the logarithms the tables save, so it is mapped
+    // once (in large pages where the system gives them) and reused. One run uses it at a time; a
+    // run that finds it taken computes its terms row by row.
+    class TermMemory {
+    public:
+        static constexpr std::size_t MostBytes = std::size_t { 1 } << 30;
+
+        // The memory for `values` doubles while `lock` is held; nullptr when it cannot be had.
+        static double* take(std::size_t values, std::unique_lock<std::mutex>& lock)
+        {
+            TermMemory& memory = instance();
+            lock = std::unique_lock<std::mutex>(memory.m_mutex, std::try_to_lock);
+            if (!lock.owns_lock())
+                return nullptr;
+            const std::size_t bytes = values * sizeof(double);
+            if (bytes > memory.m_bytes) {
+                memory.release();
+                void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                if (mapped == MAP_FAILED)
+                    return nullptr;
+#if defined(MADV_HUGEPAGE)
+                ::madvise(mapped, bytes, MADV_HUGEPAGE);
+#endif
+                memory.m_data = static_cast<double*>(mapped);
+                memory.m_bytes = bytes;
+            }
+            return memory.m_data;
+        }
+
+        // Gives the memory back to the system (a run that needs no tables).
+        static void giveBack()
+        {
+            TermMemory& memory = instance();
+            std::unique_lock<std::mutex> lock(memory.m_mutex, std::try_to_lock);
+            if (lock.owns_lock())
+                memory.release();
+        }
+
+    private:
+        static TermMemory& instance()
+        {
+            static TermMemory memory;
+            return memory;
+        }
+        void release()
+        {
+            if (m_data != nullptr)
+                ::munmap(m_data, m_bytes);
+            m_data = nullptr;
+            m_bytes = 0;
+        }
+        std::mutex m_mutex;
+        double* m_data = nullptr;
+        std::size_t m_bytes = 0;
+    };
+
     // Gives the sources that cover much of a 1 m map their quadrant tables (PumpingWell), as far
-    // as QuadrantBudgetBytes allows. A table's row |dy| = b holds the terms for |dx| = 0 .. its
-    // columns: those from |dx| = b on are computed, those before it are the transposed ones of the
-    // rows above (the same squared distance, so the same bits). Sources that would gain little
-    // (a short reach, or off the map) keep computing their terms row by row.
+    // as TermMemory allows; the lock keeps the tables' memory until the run ends. A table's row
+    // |dy| = b holds the terms for |dx| = 0 .. its columns: those from |dx| = b on are computed,
+    // those before it are the transposed ones of the rows above (the same squared distance, so
+    // the same bits). Sources that would gain little (a short reach, or off the map) keep
+    // computing their terms row by row.
     void attachQuadrants(std::vector<PumpingWell>& wells, const DrawdownGrid& grid,
-        unsigned threads, const std::stop_token& stop)
+        unsigned threads, const std::stop_token& stop, std::unique_lock<std::mutex>& lock)
     {
-        constexpr double QuadrantBudgetBytes = 1024.0 * 1024.0 * 1024.0;
         constexpr long long LeastSide = 64;
-        if (grid.nodeSpacing() != 1)
+        if (grid.nodeSpacing() != 1) {
+            TermMemory::giveBack();
             return;
+        }
         struct Table {
             PumpingWell* well;
-            std::shared_ptr<std::vector<double>> terms;
+            std::size_t offset; // in values
         };
         std::vector<Table> tables;
-        double spent = 0.0;
+        std::size_t values = 0;
         for (PumpingWell& well : wells) {
             if (!well.integral || well.reachSquared == 0 || well.X < grid.xMin()
                 || well.X > grid.xMax() || well.Y < grid.yMin() || well.Y > grid.yMax())
@@ -802,23 +865,26 @@ namespace {
                 = std::min<long long>(std::max(well.Y - grid.yMin(), grid.yMax() - well.Y),
                       well.reach)
                 + 1;
-            const double bytes
-                = static_cast<double>(rows) * static_cast<double>(columns) * sizeof(double);
-            if (rows < LeastSide || columns < LeastSide || spent + bytes > QuadrantBudgetBytes)
+            const auto size = static_cast<std::size_t>(rows * columns);
+            if (rows < LeastSide || columns < LeastSide
+                || (values + size) * sizeof(double) > TermMemory::MostBytes)
                 continue;
-            try {
-                auto terms = std::make_shared<std::vector<double>>(
-                    static_cast<std::size_t>(rows * columns));
-                well.quadrantRows = rows;
-                well.quadrantColumns = columns;
-                tables.push_back({ &well, std::move(terms) });
-                spent += bytes;
-            } catch (const std::bad_alloc&) {
-                break; // the rows compute their own terms
-            }
+            well.quadrantRows = rows;
+            well.quadrantColumns = columns;
+            tables.push_back({ &well, values });
+            values += size;
         }
-        if (tables.empty())
+        if (tables.empty()) {
+            TermMemory::giveBack();
             return;
+        }
+        double* memory = TermMemory::take(values, lock);
+        if (memory == nullptr) {
+            for (Table& table : tables)
+                table.well->quadrantRows = table.well->quadrantColumns = 0;
+            return;
+        }
+        auto termsOf = [memory](const Table& table) { return memory + table.offset; };
 
         // The computed part of every table's rows.
         std::vector<std::pair<std::size_t, long long>> rows; // (table, b)
@@ -832,14 +898,16 @@ namespace {
             const auto [t, b] = rows[static_cast<std::size_t>(item)];
             const PumpingWell& well = *tables[t].well;
             const long long columns = well.quadrantColumns;
-            // The source's own node (b = 0, |dx| = 0) is settled apart: it is left at 0.
+            // The source's own node (b = 0, |dx| = 0) is settled apart: it takes 0 here.
             const long long first = b == 0 ? 1 : b < columns ? b : 0;
             const auto count = static_cast<int>(columns - first);
             std::vector<double>& out = scratch[thread];
             out.resize(2 * static_cast<std::size_t>(count));
             termsAlongRow(well, first, count, static_cast<double>(squared(b)), out.data());
-            std::copy_n(out.data(), count,
-                tables[t].terms->data() + static_cast<std::size_t>(b * columns + first));
+            double* row = termsOf(tables[t]) + static_cast<std::size_t>(b * columns);
+            if (b == 0)
+                row[0] = 0.0;
+            std::copy_n(out.data(), count, row + first);
         });
         // The transposed part, in blocks of Block x Block that stay in cache.
         constexpr long long Block = 32;
@@ -857,14 +925,14 @@ namespace {
             const long long columns = well.quadrantColumns;
             const long long lastB
                 = std::min({ firstB + Block, well.quadrantRows, columns }); // past the end
-            double* terms = tables[t].terms->data();
+            double* terms = termsOf(tables[t]);
             for (long long firstJ = 0; firstJ < lastB; firstJ += Block)
                 for (long long b = firstB; b < lastB; ++b)
                     for (long long j = firstJ; j < std::min(firstJ + Block, b); ++j)
                         terms[b * columns + j] = terms[j * columns + b];
         });
         for (Table& table : tables)
-            table.well->quadrant = std::move(table.terms);
+            table.well->quadrant = termsOf(table);
     }
 
     unsigned threadCount(const EngineOptions& options)
@@ -989,8 +1057,9 @@ std::optional<DrawdownResult> computeDrawdown(
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
     std::vector<PumpingWell> wells = pumpingWells(sources, aquifer, *grid);
     const unsigned threads = threadCount(options);
+    std::unique_lock<std::mutex> termMemory; // the tables' memory, until the map is made
     if (options.symmetricTerms)
-        attachQuadrants(wells, *grid, threads, options.stopToken);
+        attachQuadrants(wells, *grid, threads, options.stopToken, termMemory);
     if (options.stopToken.stop_requested())
         return std::nullopt;
 

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -191,7 +192,7 @@ ChartSource Chart3D::source() const
     const int spacing = data.grid()->nodeSpacing();
     return { data.grid(), spacingOf(data.columnValue(1)).value_or(spacing),
         spacingOf(data.rowValue(1)).value_or(spacing), m_overlays, style.meshShown(),
-        style.zonesFilled() };
+        style.zonesFilled(), m_scale };
 }
 
 void Chart3D::buildGeometry() const
@@ -222,13 +223,14 @@ void Chart3D::paintEvent(QPaintEvent*)
     paintChart(painter, QRectF(rect()));
     // The read-out is the screen's alone: in the band above the plot, at the right, clear of the
     // map and of the save button over the chart's left corner.
-    if (!m_readout.isEmpty()) {
+    if (const QString& readout = m_readoutNote.isEmpty() ? m_readout : m_readoutNote;
+        !readout.isEmpty()) {
         painter.setFont(chart_style::font(QRectF(rect())));
         painter.setPen(chart_style::Ink);
         const QFontMetricsF metrics(painter.font(), this);
         painter.drawText(QRectF(0, metrics.height() * 0.4, width() - metrics.height() * 0.5,
                              metrics.height() * 1.2),
-            Qt::AlignRight | Qt::AlignVCenter, m_readout);
+            Qt::AlignRight | Qt::AlignVCenter, readout);
     }
 }
 
@@ -273,11 +275,127 @@ void Chart3D::setOverlays(ChartOverlays overlays)
     contentChanged();
 }
 
-void Chart3D::mousePressEvent(QMouseEvent* event) { m_dragFrom = event->position().toPoint(); }
+void Chart3D::setColourScale(std::optional<ColourScale> scale)
+{
+    m_scale = std::move(scale);
+    contentChanged();
+}
+
+void Chart3D::setMarkersDraggable(bool draggable)
+{
+    m_markersDraggable = draggable;
+    if (!draggable && m_dragged >= 0) {
+        const int marker = m_dragged;
+        endMarkerDrag();
+        emit markerDragCancelled(marker);
+    }
+}
+
+std::optional<QPointF> Chart3D::metresAt(const QPointF& position) const
+{
+    if (m_presentation != Presentation::ContourMap)
+        return std::nullopt;
+    buildGeometry();
+    const MapLayout layout = mapLayout(this, QRectF(rect()), *m_map);
+    if (!layout.fits)
+        return std::nullopt;
+    return layout.fromMetres.inverted().map(position);
+}
+
+std::optional<QPointF> Chart3D::markerPosition(int marker) const
+{
+    if (m_presentation != Presentation::ContourMap || marker < 0
+        || marker >= static_cast<int>(m_overlays.wells.size()))
+        return std::nullopt;
+    buildGeometry();
+    const MapLayout layout = mapLayout(this, QRectF(rect()), *m_map);
+    if (!layout.fits)
+        return std::nullopt;
+    const WellMarker& well = m_overlays.wells[static_cast<std::size_t>(marker)];
+    return layout.fromMetres.map(QPointF(well.xMetres, well.yMetres));
+}
+
+std::optional<int> Chart3D::markerAt(const QPointF& position) const
+{
+    constexpr double ReachPixels = 8.0;
+    std::optional<int> nearest;
+    double best = ReachPixels * ReachPixels;
+    for (int marker = 0; marker < static_cast<int>(m_overlays.wells.size()); ++marker) {
+        const std::optional<QPointF> at = markerPosition(marker);
+        if (!at)
+            return std::nullopt;
+        const QPointF d = *at - position;
+        const double distance = QPointF::dotProduct(d, d);
+        if (distance <= best) {
+            best = distance;
+            nearest = marker;
+        }
+    }
+    return nearest;
+}
+
+void Chart3D::setReadoutNote(const QString& note)
+{
+    if (note != m_readoutNote) {
+        m_readoutNote = note;
+        update();
+    }
+}
+
+void Chart3D::endMarkerDrag()
+{
+    m_dragged = -1;
+    releaseKeyboard();
+    unsetCursor();
+}
+
+void Chart3D::mousePressEvent(QMouseEvent* event)
+{
+    m_dragFrom = event->position().toPoint();
+    if (m_markersDraggable && event->button() == Qt::LeftButton) {
+        if (const std::optional<int> marker = markerAt(event->position())) {
+            m_dragged = *marker;
+            setCursor(Qt::ClosedHandCursor);
+            grabKeyboard(); // Escape puts the marker back, wherever the focus is
+        }
+    }
+}
+
+void Chart3D::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_dragged < 0 || event->button() != Qt::LeftButton)
+        return;
+    const int marker = m_dragged;
+    endMarkerDrag();
+    if (const std::optional<QPointF> metres = metresAt(event->position()))
+        emit markerDropped(marker, *metres);
+    else
+        emit markerDragCancelled(marker);
+}
+
+void Chart3D::keyPressEvent(QKeyEvent* event)
+{
+    if (m_dragged >= 0 && event->key() == Qt::Key_Escape) {
+        const int marker = m_dragged;
+        endMarkerDrag();
+        emit markerDragCancelled(marker);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void Chart3D::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_presentation == Presentation::ContourMap) {
+        if (m_dragged >= 0) {
+            if (const std::optional<QPointF> metres = metresAt(event->position()))
+                emit markerMoved(m_dragged, *metres);
+        } else if (m_markersDraggable) {
+            if (markerAt(event->position()))
+                setCursor(Qt::OpenHandCursor);
+            else
+                unsetCursor();
+        }
         QString readout = readoutAt(event->position());
         if (readout != m_readout) {
             m_readout = readout;

@@ -124,6 +124,25 @@ public:
     void setOverlays(ChartOverlays overlays);
     [[nodiscard]] const ChartOverlays& overlays() const { return m_overlays; }
 
+    // The map's colour scale held whatever the grid (the pumping time's while an earlier time is
+    // shown); empty: the grid's own.
+    void setColourScale(std::optional<ColourScale> scale);
+
+    // Dragging the map's markers (overlays().wells): pressing one and moving the mouse reports
+    // where it would go (markerMoved, in metres, anywhere the mouse is); releasing drops it there
+    // (markerDropped); Escape puts it back (markerDragCancelled). Off until the window allows it.
+    void setMarkersDraggable(bool draggable);
+    [[nodiscard]] bool isDraggingMarker() const { return m_dragged >= 0; }
+    // The marker under a point of the widget, within a few pixels; the nearest when several.
+    [[nodiscard]] std::optional<int> markerAt(const QPointF& position) const;
+    // A point of the widget in metres of the map, whether on the plot or not; empty before the
+    // map can be laid out.
+    [[nodiscard]] std::optional<QPointF> metresAt(const QPointF& position) const;
+    // Where a marker stands in the widget.
+    [[nodiscard]] std::optional<QPointF> markerPosition(int marker) const;
+    // A note the read-out shows instead of the position while it is set (why a drag stops).
+    void setReadoutNote(const QString& note);
+
     // The view's turn about an axis, degrees.
     void setViewAngle(RotationAxis axis, double degrees);
     [[nodiscard]] ViewAngles viewAngles() const { return m_angles; }
@@ -147,10 +166,17 @@ public:
 
     QSize sizeHint() const override { return { 640, 480 }; }
 
+signals:
+    void markerMoved(int marker, QPointF metres);
+    void markerDropped(int marker, QPointF metres);
+    void markerDragCancelled(int marker);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -172,6 +198,11 @@ private:
     ChartOverlays m_overlays;
     QPoint m_dragFrom;
     QString m_readout; // the map's X, Y and drawdown under the mouse
+    QString m_readoutNote;
+    std::optional<ColourScale> m_scale;
+    bool m_markersDraggable = false;
+    int m_dragged = -1; // the marker being dragged
+    void endMarkerDrag();
 
     // Geometry, rebuilt lazily after a change.
     mutable std::optional<MapGeometry> m_map;

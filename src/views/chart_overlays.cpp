@@ -18,7 +18,8 @@ std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs)
         if (inputs.pumps(static_cast<int>(i)))
             bores.push_back(
                 { static_cast<double>(inputs.Wells[i].X), static_cast<double>(inputs.Wells[i].Y),
-                    QStringLiteral("Bore %1").arg(static_cast<int>(i) + 1) });
+                    QStringLiteral("Bore %1").arg(static_cast<int>(i) + 1), false,
+                    static_cast<int>(i) });
     return bores;
 }
 
@@ -57,8 +58,11 @@ ChartOverlays chartOverlays(
 {
     ChartOverlays overlays;
     overlays.wells = pumpingBores(inputs);
-    for (const ObservationPoint& point : inputs.Observations)
-        overlays.wells.push_back({ point.X, point.Y, QString::fromStdString(point.Name), true });
+    for (std::size_t i = 0; i < inputs.Observations.size(); ++i) {
+        const ObservationPoint& point = inputs.Observations[i];
+        overlays.wells.push_back(
+            { point.X, point.Y, QString::fromStdString(point.Name), true, static_cast<int>(i) });
+    }
     const QPointF inside(inputs.Wells[0].X, inputs.Wells[0].Y);
     for (const Boundary& line : inputs.Boundaries)
         overlays.boundaries.push_back(

@@ -22,6 +22,7 @@ struct WellMarker {
     double yMetres = 0.0;
     QString label; // "Bore 1", or an observation point's name
     bool observation = false; // an observation point rather than a pumping bore
+    int row = -1; // the bore's row (0 to 4), or the point's place among the observation points
 };
 
 // A boundary of the aquifer and the side it keeps, as the charts draw it. The geometry is

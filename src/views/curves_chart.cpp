@@ -1,5 +1,7 @@
 #include "views/curves_chart.h"
 
+#include "views/animation.h"
+
 #include "views/axis_ticks.h"
 #include "views/chart_style.h"
 #include "views/plot_panel.h"
@@ -84,6 +86,12 @@ namespace {
                 QStringLiteral("Bore %1: %2 m3/h")
                     .arg(mark.bore)
                     .arg(shortNumber(mark.rateCubicMetresPerHour)) });
+        if (data.shownSeconds) {
+            const double x = std::log10(*data.shownSeconds / 3600.0);
+            if (x >= panel.xLow && x <= panel.xHigh)
+                panel.marks.push_back(
+                    { x, QStringLiteral("Map at %1").arg(elapsedText(*data.shownSeconds)) });
+        }
         return panel;
     }
 
@@ -188,8 +196,18 @@ CurvesChart::CurvesChart(QWidget* parent)
 
 void CurvesChart::setData(CurvesData data)
 {
+    const std::optional<double> shown = m_data.shownSeconds;
     m_data = std::move(data);
+    m_data.shownSeconds = shown;
     m_filled = true;
+    update();
+}
+
+void CurvesChart::setShownTime(std::optional<double> seconds)
+{
+    if (m_data.shownSeconds == seconds)
+        return;
+    m_data.shownSeconds = seconds;
     update();
 }
 

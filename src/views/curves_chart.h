@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace drawfield {
@@ -28,6 +29,7 @@ struct CurvesData {
     std::vector<ScheduleMark> marks; // in time order, within the curves' time span
     std::vector<ProfilePoint> profile; // empty: no profile panel
     QString profileTitle; // "Profile from (1, 1) to (100, 100) m at 24 h"
+    std::optional<double> shownSeconds; // the time the map shows, when not the pumping time
 };
 
 // What the chart shows for a run, from its curves and profile; or computing them.
@@ -43,7 +45,9 @@ class CurvesChart : public QWidget {
     Q_OBJECT
 public:
     explicit CurvesChart(QWidget* parent = nullptr);
-    void setData(CurvesData data);
+    void setData(CurvesData data); // keeps the time shown
+    // Marks the time the map shows with a line across the curves; none at the pumping time.
+    void setShownTime(std::optional<double> seconds);
     [[nodiscard]] const CurvesData& data() const { return m_data; }
     bool hasData() const { return m_filled; }
     // The chart as a picture file at its size on the screen (or 960 x 720 when it is too small to
