@@ -191,6 +191,22 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
     texts.profile = { textOf(profileX1), textOf(profileY1), textOf(profileX2), textOf(profileY2) };
 }
 
+void TimeBoundariesTab::setObservationPlace(int row, const QString& x, const QString& y)
+{
+    const QString texts[] = { x, y };
+    for (int column = 1; column <= 2; ++column) {
+        if (QTableWidgetItem* item = observations->item(row, column))
+            item->setText(texts[column - 1]);
+        else
+            observations->setItem(row, column, new QTableWidgetItem(texts[column - 1]));
+    }
+}
+
+QString TimeBoundariesTab::observationText(int row, int column) const
+{
+    return QString::fromStdString(cellText(observations, row, column));
+}
+
 void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
 {
     auto show = [](QLineEdit* edit, const std::string& text) {

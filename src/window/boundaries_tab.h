@@ -28,6 +28,9 @@ public:
     void fillTexts(ScenarioTexts& texts) const;
     // Shows texts' schedules, radii, boundaries, observation points and profile.
     void showTexts(const ScenarioTexts& texts);
+    // An observation point's X and Y texts (a point dragged on the map), and back.
+    void setObservationPlace(int row, const QString& x, const QString& y);
+    [[nodiscard]] QString observationText(int row, int column) const;
 
     std::array<QLineEdit*, WellCount> schedules;
     std::array<QLineEdit*, WellCount> radii; // m, empty for 0.1

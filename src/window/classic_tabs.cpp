@@ -4,6 +4,7 @@
 // window's size.
 
 #include "window/main1.h"
+#include "window/time_bar.h"
 
 #include "platform/program_folders.h"
 #include "views/chart3d.h"
@@ -437,6 +438,13 @@ void main1::Form_Resize()
         { pumpingTestArea, 360, 600 }, { curvesChart, 400, 600 } };
     for (const auto& [control, widthMargin, heightMargin] : following)
         control->resize(twips(tabWidth - widthMargin), twips(tabHeight - heightMargin));
+    // The time bar, when shown, takes its height from under the map and the surface.
+    if (timeBar != nullptr) {
+        if (timeSliderAction->isChecked())
+            for (Chart3D* chart : { Chart3D1, Chart3D2 })
+                chart->resize(chart->width(), chart->height() - timeBar->sizeHint().height());
+        placeTimeBar();
+    }
 
     for (int row = 1; row <= 5; ++row)
         Grid1->setTextMatrix(row, 0, QStringLiteral("Bore %1").arg(row));

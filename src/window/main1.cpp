@@ -18,8 +18,10 @@
 #include "window/pumping_test_tab.h"
 #include "window/scenario_document.h"
 #include "window/task_runner.h"
+#include "window/time_bar.h"
 
 #include <QAction>
+#include <QUndoStack>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -77,6 +79,7 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
         *this, *exportPanel, [this](bool enabled) { setCommandsEnabled(enabled); });
 
     buildMenus();
+    buildLiveMap();
     setAcceptDrops(true);
 
     resize(twips(9510), twips(6585) + menuBarHeight());
@@ -161,6 +164,7 @@ ScenarioTexts main1::fieldTexts() const
 
 void main1::setFieldTexts(const ScenarioTexts& texts)
 {
+    moves->clear(); // the moves were of other fields
     auto show = [](QLineEdit* edit, const std::string& text) {
         edit->setText(QString::fromStdString(text));
     };
@@ -247,8 +251,15 @@ void main1::setCommandsEnabled(bool enabled)
         action->setEnabled(enabled);
     for (QMenu* menu : menuBar->findChildren<QMenu*>())
         menu->setEnabled(enabled);
-    if (enabled)
+    if (enabled) {
         m_document->fillRecentMenu();
+        undoMoveAction->setEnabled(moves->canUndo());
+        redoMoveAction->setEnabled(moves->canRedo());
+    } else {
+        timeBar->stop();
+    }
+    timeBar->setEnabled(enabled);
+    Chart3D1->setMarkersDraggable(enabled && m_lastInputs.has_value());
 }
 
 void main1::Command1_Click()
@@ -339,6 +350,7 @@ bool main1::runFields(RunShows shows)
         SSTab1->setCurrentIndex(1);
     Plot3D(*Chart3D2, plotSource());
     curvesChart->setData(curvesData(inputs, std::move(result->curves), std::move(result->profile)));
+    liveMapAfterRun();
     if (pressed && Check2->isChecked())
         SURFER_Export(record);
     if (m_tasks->closing()) {

@@ -10,6 +10,7 @@
 #include "compute/drawdown_grid.h"
 #include "compute/fit.h"
 #include "compute/scenario.h"
+#include "views/colour_scale.h"
 #include "views/plot_procedures.h"
 
 #include <QWidget>
@@ -30,6 +31,8 @@ class QMenuBar;
 class QPushButton;
 class QScrollArea;
 class QTextEdit;
+class QTimer;
+class QUndoStack;
 
 namespace drawfield {
 
@@ -48,6 +51,7 @@ class ScenarioDocument;
 class TaskRunner;
 class TabControl;
 class TimeBoundariesTab;
+class TimeBar;
 
 class main1 : public QWidget {
     Q_OBJECT
@@ -105,6 +109,11 @@ public:
     QPushButton* saveCurves; // over the curves chart's corner
     PumpingTestTab* pumpingTest; // measured drawdowns and the fit
     QScrollArea* pumpingTestArea;
+    // The live map (live_map.cpp): the time bar under the map and the surface (View > Time
+    // slider), bores and observation points dragged on the map, and their moves undone.
+    TimeBar* timeBar = nullptr;
+    QAction *timeSliderAction, *undoMoveAction, *redoMoveAction, *exportAnimationAction;
+    QUndoStack* moves;
 
     // The handlers, callable as the events call them.
     void Form_Load();
@@ -115,6 +124,16 @@ public:
     void saveCurvesPicture(); // Save picture (the curves)
     void Command17_Click(); // Refresh
     void Text10_MouseDown();
+
+    // The time the charts show (the pumping time, or the time bar's once it came to rest), and
+    // the map they show then: at picture resolution while the hand moves, the full lattice when
+    // it stops.
+    [[nodiscard]] double shownSeconds() const;
+    [[nodiscard]] std::shared_ptr<const drawfield::DrawdownGrid> shownGrid() const;
+    // Puts marker (of the map's overlays) at whole metres (x, y) as dropping it there would:
+    // into the well table or the observation table, as one move that can be undone, and runs
+    // the fields. False where it may not go (off the map, beyond a boundary).
+    bool dropMarker(int marker, int x, int y);
 
     // Where the run writes its record file: the program's data folder.
     [[nodiscard]] QString recordFilePath() const;
@@ -159,6 +178,8 @@ private:
     void exportGisFile(GisFile kind);
     // Writes the report of the fields, to a file the user names (likewise).
     void exportReport();
+    // Writes the animated GIF of the fields' map from one minute to the pumping time.
+    void exportAnimation();
     void showStop(const QString& text);
     // Turns every menu action and its shortcut off while a task runs, and on again.
     void setCommandsEnabled(bool enabled);
@@ -172,6 +193,28 @@ private:
     void updateTitle();
     [[nodiscard]] PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
+    // The live map (live_map.cpp).
+    void buildLiveMap();
+    void placeTimeBar(); // under the chart of the tab in front, when shown
+    void liveMapAfterRun(); // a new run: the bar's range, the colours, the draggable markers
+    // Shows the map of `inputs` at `seconds` in both charts: at picture resolution (while the
+    // hand moves) or on the full lattice.
+    void showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse);
+    void timeMoved(double seconds, bool moving);
+    void settleTime();
+    void markerMoved(int marker, QPointF metres);
+    void markerDragCancelled(int marker);
+    // Where a marker may go: the point (whole metres) clamped to the map and kept in the
+    // aquifer, and what to say when it was held back.
+    struct MarkerPlace {
+        int x = 0, y = 0;
+        QString heldBack;
+    };
+    [[nodiscard]] MarkerPlace markerPlace(int marker, QPointF metres) const;
+    [[nodiscard]] ScenarioInputs withMarkerAt(int marker, int x, int y) const;
+    void placeInFields(bool observation, int row, const QString& x, const QString& y);
+    friend class MarkerMove;
+
     // Hands the record file to the mapping program when "SURFER Grid" is ticked, as a task: the
     // outcome is said when it is not a success.
     void SURFER_Export(const QString& Surfer_fichier);
@@ -200,6 +243,11 @@ private:
     std::optional<FitResult> m_lastFit; // the last fit of the pumping test
     ScenarioTexts m_lastFitTexts; // and the texts it read
     bool m_closeConfirmed = false; // unsaved changes settled for this close
+    QTimer* m_settle = nullptr; // the full lattice once the time rests
+    std::optional<double> m_shownSeconds; // empty: the pumping time
+    std::shared_ptr<const drawfield::DrawdownGrid> m_shownGrid; // what the charts show
+    std::optional<ColourScale> m_runScale; // the run's map colours, kept at earlier times
+    std::optional<MarkerPlace> m_lastPlace; // of the marker being dragged
 };
 
 } // namespace drawfield

@@ -1,6 +1,7 @@
 // The window's files: the pictures of the map, the surface and the curves, the map for GIS and
 // the report, each through one export action (a file asked for, written, the outcome said).
 
+#include "views/animation.h"
 #include "window/main1.h"
 
 #include "compute/user_text.h"
@@ -146,6 +147,33 @@ void main1::exportReport()
         (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };
+    exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+}
+
+void main1::exportAnimation()
+{
+    const QString& scenario = m_document->path();
+    ExportRequest request;
+    request.title = QStringLiteral("Save the animation");
+    request.filter = QStringLiteral("Animated GIF (*.gif)");
+    request.initialPath = m_desktop.dataFolder() + QLatin1Char('/')
+        + (scenario.isEmpty() ? QStringLiteral("drawdown.gif")
+                              : QFileInfo(scenario).completeBaseName() + QStringLiteral(".gif"));
+    request.extension = QStringLiteral("gif");
+    // The animation is of the fields as they are now.
+    request.prepare = [this](const QString&) { return runIfFieldsChanged(); };
+    request.working = QStringLiteral("Writing the animation");
+    request.write
+        = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
+              const bool written = writeAnimation(QFile::encodeName(path).toStdString(),
+                  *m_lastInputs, DefaultAnimationFrames, { 800, 600 },
+                  [&](int done, int of) {
+                      progress(static_cast<double>(done) / of,
+                          QStringLiteral("Frame %1 of %2").arg(done).arg(of));
+                  },
+                  stop);
+              return WriteOutcome { written ? QString() : QStringLiteral("stopped"), {} };
+          };
     exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
 }
 
