@@ -179,7 +179,7 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
         // About 5 seconds in all; the last frame stays 2 seconds.
         GraphicsControlBlock control {};
         control.DisposalMode = DISPOSAL_UNSPECIFIED;
-        control.DelayTime = i + 1 == count ? 200 : std::max(2, 500 / std::max(1, count));
+        control.DelayTime = i + 1 == count ? 200 : std::max(2, 500 / std::max(1, count - 1));
         control.TransparentColor = NO_TRANSPARENT_COLOR;
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);

@@ -162,7 +162,8 @@ public:
     // The map's read-out for a point of the widget: "X 34 m   Y 57 m   drawdown 0.253 m" at the
     // nearest node, empty off the map or for the surface.
     [[nodiscard]] QString readoutAt(const QPointF& position) const;
-    QString readout() const { return m_readout; } // what the screen shows now
+    // What the screen shows now: the note while one is set, else the read-out.
+    QString readout() const { return m_readoutNote.isEmpty() ? m_readout : m_readoutNote; }
 
     QSize sizeHint() const override { return { 640, 480 }; }
 

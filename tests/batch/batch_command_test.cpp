@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <gif_lib.h>
+
 #include <cmath>
 #include <ctime>
 #include <numbers>
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -645,4 +648,51 @@ TEST(BatchCommand, FitsThePumpingTest)
         EXPECT_EQ(refused.status, c.status);
         EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
     }
+}
+
+// The animation: as many frames as asked, one palette for all (the GIF's global table, no frame
+// has its own), about five seconds in all; the cone grows from the first frame to the last, and
+// ImageMagick reads the same number of frames.
+TEST(BatchCommand, AnimationOfTheMap)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path gifPath = folder / "cone.gif";
+    BatchRun run = runBatch(folder, "--animation " + quoted(gifPath) + " --frames 7");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(gifPath.c_str(), &error);
+    ASSERT_NE(gif, nullptr) << GifErrorString(error);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->ImageCount, 7);
+    ASSERT_NE(gif->SColorMap, nullptr);
+    EXPECT_EQ(gif->SColorMap->ColorCount, 256);
+    int centiseconds = 0;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        EXPECT_EQ(gif->SavedImages[i].ImageDesc.ColorMap, nullptr) << "frame " << i;
+        GraphicsControlBlock control;
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK);
+        centiseconds += control.DelayTime;
+    }
+    EXPECT_NEAR(centiseconds, 700, 50);
+    // At one minute the map is one colour around the bores; at the pumping time a cone spans it.
+    auto coloursOf = [&](int frame) {
+        const SavedImage& image = gif->SavedImages[frame];
+        std::set<int> colours(image.RasterBits,
+            image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+        return colours.size();
+    };
+    EXPECT_GT(coloursOf(6), coloursOf(0) + 5);
+    DGifCloseFile(gif, &error);
+
+    const std::filesystem::path listed = folder / "identify.txt";
+    ASSERT_EQ(std::system(("identify " + quoted(gifPath) + " > " + quoted(listed)).c_str()), 0);
+    const std::string text = readBytes(listed);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7) << text;
+
+    BatchRun refused = runBatch(folder, "--frames 5");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--frames goes with --animation"), std::string::npos);
+    refused = runBatch(folder, "--animation " + quoted(folder / "a.png"));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--animation needs a name ending in .gif"), std::string::npos);
 }

@@ -19,6 +19,7 @@
 #include "window/module1.h"
 #include "window/options_tab.h"
 #include "window/pumping_test_tab.h"
+#include "window/time_bar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,6 +46,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -1360,6 +1363,150 @@ private slots:
         QTest::mouseClick(tab.fit, Qt::LeftButton);
         QVERIFY(desktop().messageTexts().value(0).startsWith(
             QStringLiteral("Cannot read the measured drawdowns ")));
+    }
+
+    // The live map. A mouse event with its buttons, as a hand makes it.
+    void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons held)
+    {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    }
+
+    static bool sameBits(const DrawdownGrid& a, const DrawdownGrid& b)
+    {
+        return a.width() == b.width() && a.height() == b.height() && a.nodeSpacing() == b.nodeSpacing()
+            && std::memcmp(a.values().data(), b.values().data(), a.values().size_bytes()) == 0;
+    }
+
+    // A bore dragged: the map follows while the hand moves, the drop writes whole metres into
+    // the table, marks the scenario changed and runs it; Escape puts it back; off the map the
+    // drag stops at the edge; undo and redo walk the moves.
+    void aBoreDraggedMovesTheMapAndTheTable()
+    {
+        window().timeSliderAction->setChecked(true);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        Chart3D& map = *window().Chart3D1;
+        QCOMPARE(window().SSTab1->currentIndex(), 1);
+        const auto before = window().DrawdownGrid;
+        const QPointF bore2 = *map.markerPosition(1);
+        const QPointF bore1 = *map.markerPosition(0);
+        const QPointF perMetre = (bore2 - bore1) / 30.0; // the bores are 30 m apart each way
+        QCOMPARE(map.markerAt(bore2), std::optional<int>(1));
+
+        struct Case {
+            const char* name;
+            QPointF by; // m
+            bool escape;
+            QString x, y; // the table afterwards
+            const char* note; // the read-out while held
+        };
+        const Case cases[] = {
+            { "escape", { 10, -20 }, true, "60", "60", "Bore 2 to X 70 m   Y 40 m" },
+            { "within the map", { 10, -20 }, false, "70", "40", "Bore 2 to X 70 m   Y 40 m" },
+            { "off the map", { 80, 10 }, false, "100", "50", "Bore 2 stays on the map" },
+        };
+        for (const Case& c : cases) {
+            QTRY_COMPARE(map.overlays().wells.at(1).xMetres, window().Grid1->TextMatrix(2, 1).toDouble());
+            const QPointF from = *map.markerPosition(1);
+            const QPointF to = from + QPointF(c.by.x() * perMetre.x(), c.by.y() * perMetre.y());
+            mouse(&map, QEvent::MouseButtonPress, from, Qt::LeftButton);
+            QVERIFY(map.isDraggingMarker());
+            mouse(&map, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+            mouse(&map, QEvent::MouseMove, to, Qt::LeftButton);
+            QCOMPARE(map.readout(), QString::fromLatin1(c.note)); // the note stands in for it
+            QVERIFY2(map.chartGroup(1)->dataGrid().grid() != window().DrawdownGrid, c.name);
+            if (c.escape) {
+                QTest::keyClick(&map, Qt::Key_Escape);
+                QVERIFY(!map.isDraggingMarker());
+                QCOMPARE(map.chartGroup(1)->dataGrid().grid(), window().DrawdownGrid);
+                QVERIFY(!window().hasUnsavedChanges());
+            } else {
+                mouse(&map, QEvent::MouseButtonRelease, to, Qt::NoButton);
+                QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), c.x);
+            }
+            QCOMPARE(window().Grid1->TextMatrix(2, 1), c.x);
+            QCOMPARE(window().Grid1->TextMatrix(2, 2), c.y);
+        }
+        // The run followed the drop: its map is the moved bore's.
+        QVERIFY(window().hasUnsavedChanges());
+        QVERIFY(window().windowTitle().contains(QLatin1Char('*')));
+        ScenarioReading reading = readScenario(window().fieldTexts());
+        QTRY_VERIFY(sameBits(*computeDrawdown(reading.inputs)->grid, *window().DrawdownGrid));
+        QVERIFY(!sameBits(*before, *window().DrawdownGrid));
+
+        // Undo takes the moves back one by one, redo brings them again.
+        window().undoMoveAction->trigger();
+        QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("70"));
+        QCOMPARE(window().Grid1->TextMatrix(2, 2), QStringLiteral("40"));
+        window().undoMoveAction->trigger();
+        QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("60"));
+        QVERIFY(!window().undoMoveAction->isEnabled());
+        QTRY_VERIFY(sameBits(*before, *window().DrawdownGrid));
+        QVERIFY(!window().hasUnsavedChanges());
+        window().redoMoveAction->trigger();
+        QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("70"));
+    }
+
+    // Beyond a boundary a bore cannot go: the drop is refused, the read-out says why.
+    void aBoreStaysInTheAquifer()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.boundaries[0] = { "barrier", "80", "0", "80", "100" };
+        window().setFieldTexts(texts);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        QVERIFY(!window().dropMarker(1, 90, 60));
+        QCOMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("60"));
+        QVERIFY(window().dropMarker(1, 75, 60));
+        QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("75"));
+        Chart3D& map = *window().Chart3D1;
+        QTRY_COMPARE(map.overlays().wells.at(1).xMetres, 75.0); // the run followed
+        const QPointF from = *map.markerPosition(1);
+        mouse(&map, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        mouse(&map, QEvent::MouseMove, from + QPointF(200, 0), Qt::LeftButton);
+        QCOMPARE(map.readout(),
+            QStringLiteral("Bore 2 stays in the aquifer: a boundary runs there"));
+        mouse(&map, QEvent::MouseButtonRelease, from + QPointF(200, 0), Qt::NoButton);
+        QTest::qWait(50);
+        QCOMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("75"));
+    }
+
+    // The time bar shows the map at another time: once it rests, the map is the run at that
+    // pumping time to the bit; the pumping time field stays, the curves mark the time.
+    void theTimeBarShowsTheMapAtAnyTime()
+    {
+        window().timeSliderAction->setChecked(true);
+        TimeBar& bar = *window().timeBar;
+        QVERIFY(bar.isVisible() == false || window().SSTab1->currentIndex() == 1);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QVERIFY(bar.isVisible());
+        QCOMPARE(bar.seconds(), 24 * 3600.0);
+        QCOMPARE(bar.secondsAt(0), 60.0);
+        for (int position : { 0, 333, 990 }) {
+            bar.setPosition(position);
+            QTRY_VERIFY(window().shownGrid() && window().shownGrid()->nodeSpacing() == 1);
+            ScenarioInputs at = readScenario(window().fieldTexts()).inputs;
+            at.PumpTime = bar.seconds();
+            QVERIFY2(sameBits(*computeDrawdown(at)->grid, *window().shownGrid()),
+                qPrintable(QString::number(position)));
+            QCOMPARE(window().curvesChart->data().shownSeconds, std::optional(bar.seconds()));
+        }
+        QCOMPARE(window().Text7->text(), QStringLiteral("24"));
+        QVERIFY(!window().hasUnsavedChanges());
+        bar.setPosition(TimeBar::Steps);
+        QCOMPARE(window().shownGrid(), window().DrawdownGrid);
+        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid(), window().DrawdownGrid);
+
+        // Play runs to the pumping time; any key stops it where it is.
+        bar.play();
+        QVERIFY(bar.isPlaying());
+        QTest::qWait(300);
+        QTest::keyClick(window().Text5, Qt::Key_Home);
+        QVERIFY(!bar.isPlaying());
+        QVERIFY(!bar.atPumpingTime());
+        bar.play();
+        QTRY_VERIFY_WITH_TIMEOUT(!bar.isPlaying(), 8000);
+        QVERIFY(bar.atPumpingTime());
     }
 
     void theLinkOpensOnAnyButton()
