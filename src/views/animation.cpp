@@ -10,8 +10,13 @@
 
 #include <gif_lib.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace drawfield {
@@ -148,10 +153,16 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
         = ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest);
     const QList<QRgb> palette = animationPalette(scale);
 
+    // Opened here rather than by giflib, which would make it readable by its owner alone.
+    const int handle = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (handle < 0)
+        staged.fail(std::strerror(errno));
     int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileName(file.c_str(), false, &error));
-    if (!gif)
+    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileHandle(handle, &error));
+    if (!gif) {
+        ::close(handle);
         staged.fail(GifErrorString(error));
+    }
     auto check = [&](int status) {
         if (status == GIF_ERROR)
             staged.fail(std::string(GifErrorString(gif->Error)));

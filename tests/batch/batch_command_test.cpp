@@ -657,8 +657,12 @@ TEST(BatchCommand, AnimationOfTheMap)
 {
     TemporaryFolder folder;
     const std::filesystem::path gifPath = folder / "cone.gif";
-    BatchRun run = runBatch(folder, "--animation " + quoted(gifPath) + " --frames 7");
+    BatchRun run = runBatch(folder,
+        "--animation " + quoted(gifPath) + " --frames 7 --record " + quoted(folder / "r.dat"));
     ASSERT_EQ(run.status, 0) << run.err;
+    // A new file, made as the other outputs are: readable by all where the umask allows.
+    EXPECT_EQ(std::filesystem::status(gifPath).permissions(),
+        std::filesystem::status(folder / "r.dat").permissions());
     int error = 0;
     GifFileType* gif = DGifOpenFileName(gifPath.c_str(), &error);
     ASSERT_NE(gif, nullptr) << GifErrorString(error);
