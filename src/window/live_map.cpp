@@ -168,10 +168,27 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     EngineOptions engine;
     engine.timeSeconds = seconds;
     std::optional<DrawdownResult> result;
-    try {
-        result = computeDrawdown(computed, engine);
-    } catch (const std::exception&) {
-        return; // the map stays as it was
+    auto compute = [&](std::stop_token stop) {
+        engine.stopToken = stop;
+        try {
+            result = computeDrawdown(computed, engine);
+        } catch (const std::exception&) {
+            result.reset(); // the map stays as it was
+        }
+    };
+    // A map of picture resolution takes milliseconds; a large lattice goes off the interface
+    // thread, the window painting meanwhile.
+    constexpr double LargeLattice = 4e6;
+    const double nodes = (static_cast<double>(computed.XMax - computed.XMin) / computed.Step + 1)
+        * (static_cast<double>(computed.YMax - computed.YMin) / computed.Step + 1);
+    if (nodes <= LargeLattice || m_tasks->isRunning())
+        compute({});
+    else
+        m_tasks->run(QString(),
+            [&](std::stop_token stop, const TaskRunner::Progress&) { compute(stop); });
+    if (m_tasks->closing()) {
+        close();
+        return;
     }
     if (!result)
         return;
