@@ -54,18 +54,14 @@ ScenarioInputs atPictureResolution(const ScenarioInputs& inputs, int nodesPerSid
     const int wanted = std::max<int>(inputs.Step, extent / std::max(1, nodesPerSide));
     if (wanted <= inputs.Step)
         return coarse;
-    // A spacing that divides the map keeps its last row and column; look a little either side.
+    // A spacing that divides the map keeps its last row and column: one a little coarser, where
+    // there is one; else the map ends less than a spacing short of its edge.
     int step = wanted;
-    for (int offset = 0; offset <= wanted / 4; ++offset) {
-        if ((extent % (wanted + offset)) == 0) {
-            step = wanted + offset;
+    for (int candidate = wanted; candidate <= wanted + wanted / 4; ++candidate)
+        if (extent % candidate == 0) {
+            step = candidate;
             break;
         }
-        if (wanted - offset > inputs.Step && extent % (wanted - offset) == 0) {
-            step = wanted - offset;
-            break;
-        }
-    }
     coarse.Step = static_cast<std::int16_t>(std::min(step, 32767));
     return coarse;
 }

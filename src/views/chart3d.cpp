@@ -192,7 +192,7 @@ ChartSource Chart3D::source() const
     const int spacing = data.grid()->nodeSpacing();
     return { data.grid(), spacingOf(data.columnValue(1)).value_or(spacing),
         spacingOf(data.rowValue(1)).value_or(spacing), m_overlays, style.meshShown(),
-        style.zonesFilled(), m_scale };
+        style.zonesFilled(), m_scale, m_draft };
 }
 
 void Chart3D::buildGeometry() const
@@ -278,6 +278,14 @@ void Chart3D::setOverlays(ChartOverlays overlays)
 void Chart3D::setColourScale(std::optional<ColourScale> scale)
 {
     m_scale = std::move(scale);
+    contentChanged();
+}
+
+void Chart3D::setDraft(bool draft)
+{
+    if (draft == m_draft)
+        return;
+    m_draft = draft;
     contentChanged();
 }
 

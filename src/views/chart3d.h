@@ -127,6 +127,8 @@ public:
     // The map's colour scale held whatever the grid (the pumping time's while an earlier time is
     // shown); empty: the grid's own.
     void setColourScale(std::optional<ColourScale> scale);
+    // Frames that follow the hand are drafts (ChartSource::draft); the next still one is whole.
+    void setDraft(bool draft);
 
     // Dragging the map's markers (overlays().wells): pressing one and moving the mouse reports
     // where it would go (markerMoved, in metres, anywhere the mouse is); releasing drops it there
@@ -201,6 +203,7 @@ private:
     QString m_readout; // the map's X, Y and drawdown under the mouse
     QString m_readoutNote;
     std::optional<ColourScale> m_scale;
+    bool m_draft = false;
     bool m_markersDraggable = false;
     int m_dragged = -1; // the marker being dragged
     void endMarkerDrag();

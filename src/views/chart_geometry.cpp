@@ -17,6 +17,7 @@ MapGeometry chartMapGeometry(const ChartSource& source)
         = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled, boundaries,
             source.scale ? &*source.scale : nullptr);
     map.wells = source.overlays.wells;
+    map.draft = source.draft;
     const ValidityZone* zone = source.overlays.validity.get();
     if (zone != nullptr && zone->columns == (grid.columnCount() - 1) / zone->stride + 1
         && zone->rows == (grid.rowCount() - 1) / zone->stride + 1
@@ -38,6 +39,8 @@ SurfaceChart chartSurface(const ChartSource& source)
     SurfaceChart surface;
     surface.samples = chartSamples(source.grid, source.xSpacing, source.ySpacing);
     surface.wells = source.overlays.wells;
+    if (source.draft)
+        surface.mostFacesPerSide = SurfaceChart::DraftFacesPerSide;
     surface.model
         = buildSurfaceModel(surface.samples->surface, source.meshShown, source.zonesFilled);
     placeWells(surface.model, surface.samples->surface, surface.wells);
@@ -49,7 +52,7 @@ void paintSurfaceChart(QPainter& painter, const QRectF& target, const SurfaceCha
     const SurfaceProjection& projection)
 {
     const int perSide = std::clamp(static_cast<int>(target.width() / 7.0), 24,
-        ChartSamples::SurfaceSamplesPerSide);
+        std::max(24, surface.mostFacesPerSide));
     if (perSide >= surface.model.columns && perSide >= surface.model.rows) {
         paintSurface(painter, target, projection);
         return;

@@ -30,6 +30,9 @@ struct ChartSource {
     // The map's colour scale when it must not follow the grid (frames of one animation, the map
     // at an earlier time): the colours then mean the same drawdown throughout.
     std::optional<ColourScale> scale;
+    // A frame that follows the hand (a bore dragged, the time moved): drawn quicker, the map
+    // without smoothing and the surface with fewer faces; the next still frame is whole again.
+    bool draft = false;
 };
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a
@@ -38,7 +41,9 @@ struct ChartSource {
 
 // The surface's model with what it was made of, so that a smaller picture can take fewer faces.
 struct SurfaceChart {
+    static constexpr int DraftFacesPerSide = 40;
     SurfaceModel model;
+    int mostFacesPerSide = ChartSamples::SurfaceSamplesPerSide;
     std::shared_ptr<const ChartSamples> samples;
     std::vector<WellMarker> wells;
 };

@@ -286,7 +286,7 @@ namespace {
 void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
 {
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::Antialiasing, !map.draft);
     painter.fillRect(target, chart_style::Background);
     const QFont font = chart_style::font(target);
     painter.setFont(font);

@@ -33,6 +33,7 @@ struct MapGeometry {
     std::vector<double> xTicks, yTicks; // m
     bool meshShown = false; // lattice lines over the map
     bool zonesFilled = true; // colour bands between the levels; contour lines only when false
+    bool draft = false; // painted without smoothing, for frames that follow the hand
     bool colourScaleShown = true;
     std::vector<WellMarker> wells; // drawn as labelled markers
     QPainterPath validityEdge; // m: where Cooper-Jacob stops holding, drawn dashed

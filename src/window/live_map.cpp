@@ -156,6 +156,8 @@ void main1::liveMapAfterRun()
     m_shownSeconds.reset();
     m_shownGrid.reset();
     Chart3D1->setColourScale(std::nullopt);
+    Chart3D1->setDraft(false);
+    Chart3D2->setDraft(false);
     curvesChart->setShownTime(std::nullopt);
     if (!wasAtEnd && !timeBar->atPumpingTime())
         settleTime();
@@ -196,6 +198,8 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     m_shownGrid = result->grid;
     // At another time the colours keep the run's meaning; the validity zone is the run's alone.
     Chart3D1->setColourScale(atPumpingTime ? std::nullopt : m_runScale);
+    Chart3D1->setDraft(coarse);
+    Chart3D2->setDraft(coarse);
     const PlotSource source { result->grid, computed.XMax, computed.YMax, computed.Step,
         chartOverlays(inputs, nullptr) };
     PlotMap(*Chart3D1, source);
@@ -212,6 +216,8 @@ void main1::timeMoved(double seconds, bool moving)
         m_shownSeconds.reset();
         m_shownGrid.reset();
         Chart3D1->setColourScale(std::nullopt);
+        Chart3D1->setDraft(false);
+        Chart3D2->setDraft(false);
         PlotMap(*Chart3D1, plotSource());
         Plot3D(*Chart3D2, plotSource());
         curvesChart->setShownTime(std::nullopt);
@@ -313,6 +319,8 @@ void main1::markerDragCancelled(int)
         settleTime();
     } else {
         Chart3D1->setColourScale(std::nullopt);
+        Chart3D1->setDraft(false);
+        Chart3D2->setDraft(false);
         PlotMap(*Chart3D1, plotSource());
         Plot3D(*Chart3D2, plotSource());
     }
