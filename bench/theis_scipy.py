@@ -13,28 +13,26 @@ import numpy as np
 from scipy.special import exp1
 
 
-def theis_map(x_max, transmissivity, storage, seconds, wells):
+def superposed(x_max, wells, term):
+    """The sum over the wells of term(rate, squared distance) at every node of the lattice."""
     axis = np.arange(1, x_max + 1, dtype=np.float64)
     x, y = np.meshgrid(axis, axis)
     drawdown = np.zeros_like(x)
     for well_x, well_y, rate in wells:
         squared = (x - well_x) ** 2 + (y - well_y) ** 2
         with np.errstate(divide="ignore"):
-            drawdown += rate / (4 * np.pi * transmissivity) * exp1(
-                squared * storage / (4 * transmissivity * seconds))
+            drawdown += term(rate, squared)
     return drawdown
+
+
+def theis_map(x_max, transmissivity, storage, seconds, wells):
+    return superposed(x_max, wells, lambda rate, squared: rate / (
+        4 * np.pi * transmissivity) * exp1(squared * storage / (4 * transmissivity * seconds)))
 
 
 def cooper_jacob_map(x_max, transmissivity, storage, seconds, wells):
-    axis = np.arange(1, x_max + 1, dtype=np.float64)
-    x, y = np.meshgrid(axis, axis)
-    drawdown = np.zeros_like(x)
-    for well_x, well_y, rate in wells:
-        squared = (x - well_x) ** 2 + (y - well_y) ** 2
-        with np.errstate(divide="ignore"):
-            drawdown += np.maximum(0.0, rate / (4 * np.pi * transmissivity) * np.log(
-                2.25 * transmissivity * seconds / (squared * storage)))
-    return drawdown
+    return superposed(x_max, wells, lambda rate, squared: np.maximum(0.0, rate / (
+        4 * np.pi * transmissivity) * np.log(2.25 * transmissivity * seconds / (squared * storage))))
 
 
 def main():

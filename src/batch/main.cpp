@@ -28,10 +28,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <set>
@@ -345,6 +347,27 @@ void refuseOutputsNamedAlike(const CommandLine& line)
         }
 }
 
+// Refuses a file for output whose name does not end in one of extensions (any letter case),
+// unless it goes straight into a device or standard output.
+void requireExtension(const CommandLine& line, Output output,
+    std::initializer_list<std::string_view> extensions, const char* said)
+{
+    const std::optional<std::string> path = line.file(output);
+    if (!path)
+        return;
+    std::string extension = std::filesystem::path(*path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool device = false;
+    try {
+        device = replacedFileOf(*path).direct;
+    } catch (const std::system_error&) {
+    }
+    if (!device && std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
+        throw UsageError(std::string(optionOf(output)) + " needs a name ending in " + said
+            + ", not " + quotedExcerpt(*path, 200));
+}
+
 CommandLine parseCommandLine(int argc, char** argv)
 {
     CommandLine line;
@@ -422,20 +445,10 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.scenario = std::string(argument);
         }
     }
-    // A GeoTIFF is a .tif or .tiff file, or goes straight into a device or standard output.
-    if (const std::optional<std::string> geotiff = line.file(Output::GeoTiff)) {
-        std::string extension = std::filesystem::path(*geotiff).extension().string();
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        bool device = false;
-        try {
-            device = replacedFileOf(*geotiff).direct;
-        } catch (const std::system_error&) {
-        }
-        if (!device && extension != ".tif" && extension != ".tiff")
-            throw UsageError("--geotiff needs a name ending in .tif or .tiff, not "
-                + quotedExcerpt(*geotiff, 200));
-    }
+    // A GeoTIFF is a .tif or .tiff file, an animation a .gif, or either goes straight into a
+    // device or standard output.
+    requireExtension(line, Output::GeoTiff, { ".tif", ".tiff" }, ".tif or .tiff");
+    requireExtension(line, Output::Animation, { ".gif" }, ".gif");
     if (line.surfer && line.has(Output::Record)
         && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
@@ -444,19 +457,6 @@ CommandLine parseCommandLine(int argc, char** argv)
             + " goes with --fit, which names the parameters to fit (--fit T,S)");
     if (line.frames && !line.has(Output::Animation))
         throw UsageError("--frames goes with --animation, which names the GIF to write");
-    if (const std::optional<std::string> gif = line.file(Output::Animation)) {
-        std::string extension = std::filesystem::path(*gif).extension().string();
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        bool device = false;
-        try {
-            device = replacedFileOf(*gif).direct;
-        } catch (const std::system_error&) {
-        }
-        if (!device && extension != ".gif")
-            throw UsageError(
-                "--animation needs a name ending in .gif, not " + quotedExcerpt(*gif, 200));
-    }
     refuseOutputsNamedAlike(line);
     return line;
 }
