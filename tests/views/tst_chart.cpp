@@ -3,6 +3,7 @@
 #include "support/drawdown_fixtures.h"
 #include "support/libwmf.h"
 #include "support/paint_counter.h"
+#include "views/animation.h"
 #include "views/chart3d.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
@@ -49,6 +50,43 @@ PlotSource runOf(const ScenarioTexts& texts)
 class ChartTest : public QObject {
     Q_OBJECT
 private slots:
+    // The animation's times: from one minute to the pumping time exactly, at equal ratios; and the
+    // spacing a preview is computed at: about the nodes asked for, never finer than the
+    // scenario's, dividing the map where a slightly coarser one does.
+    void animationTimesAndPreviewSpacing()
+    {
+        const struct {
+            double pumpSeconds;
+            int frames;
+            double first;
+        } times[] = { { 86400.0, 40, 60.0 }, { 3600.0, 2, 60.0 }, { 30.0, 5, 3.0 },
+            { 8760 * 3600.0, 1000, 60.0 } };
+        for (const auto& c : times) {
+            const std::vector<double> t = animationTimes(c.pumpSeconds, c.frames);
+            QCOMPARE(t.size(), std::size_t(c.frames));
+            QCOMPARE(t.front(), c.first);
+            QCOMPARE(t.back(), c.pumpSeconds);
+            for (std::size_t i = 1; i + 1 < t.size(); ++i)
+                QVERIFY(std::fabs(t[i] / t[i - 1] - t[i + 1] / t[i]) < 1e-9);
+        }
+        QCOMPARE(elapsedText(60.0), QStringLiteral("1 min"));
+        QCOMPARE(elapsedText(90 * 60.0), QStringLiteral("1.5 h"));
+        QCOMPARE(elapsedText(8760 * 3600.0), QStringLiteral("365 d"));
+
+        const struct {
+            int xMax, step, nodes, expected;
+        } spacings[] = { { 100, 1, 400, 1 }, // small maps keep their lattice
+            { 1000, 1, 200, 4 }, // 999 m: no divisor from 4 to 5
+            { 1000, 1, 120, 9 }, // 8 asked for, 9 divides 999
+            { 1001, 1, 200, 5 }, { 4000, 1, 400, 9 }, { 4000, 20, 400, 20 } };
+        for (const auto& c : spacings) {
+            ScenarioInputs in = readScenario(ScenarioTexts::example()).inputs;
+            in.XMax = in.YMax = static_cast<std::int16_t>(c.xMax);
+            in.Step = static_cast<std::int16_t>(c.step);
+            QCOMPARE(int(atPictureResolution(in, c.nodes).Step), c.expected);
+        }
+    }
+
     void plotMapHandsOverCountsValuesAndSettings_data()
     {
         QTest::addColumn<int>("xMax");
