@@ -772,6 +772,10 @@ private slots:
                                 << "report.pdf"
                                 << "r"
                                 << "r.pdf" << QByteArray("%PDF") << "report";
+        QTest::newRow("animation") << "animation"
+                                   << "drawdown.gif"
+                                   << "a"
+                                   << "a.gif" << QByteArray("GIF89a") << "animation";
     }
     void everyExportAsksWritesAndSays()
     {
@@ -790,6 +794,8 @@ private slots:
                 window().exportContoursAction->trigger();
             else if (command == QLatin1String("report"))
                 window().exportReportAction->trigger();
+            else if (command == QLatin1String("animation"))
+                window().exportAnimationAction->trigger();
             else
                 QTest::mouseClick(window().findChild<QPushButton*>(command), Qt::LeftButton);
         };
