@@ -169,6 +169,15 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
         = coarse ? atPictureResolution(inputs, ChartSamples::MapSamplesPerSide) : inputs;
     EngineOptions engine;
     engine.timeSeconds = seconds;
+    // The edge where Cooper-Jacob holds moves with the bores and the time too: judged on a
+    // coarser lattice while the hand moves, at picture resolution once it rests.
+    const int columns = (computed.XMax - computed.XMin) / computed.Step + 1;
+    const int rows = (computed.YMax - computed.YMin) / computed.Step + 1;
+    constexpr int DraftValidityNodes = 100;
+    engine.validity = true;
+    engine.validityStride = coarse
+        ? (std::max(columns, rows) - 1) / (DraftValidityNodes - 1) + 1
+        : pictureValidityStride(columns, rows);
     std::optional<DrawdownResult> result;
     auto compute = [&](std::stop_token stop) {
         engine.stopToken = stop;
@@ -201,7 +210,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     Chart3D1->setDraft(coarse);
     Chart3D2->setDraft(coarse);
     const PlotSource source { result->grid, computed.XMax, computed.YMax, computed.Step,
-        chartOverlays(inputs, nullptr) };
+        chartOverlays(inputs, result->validity) };
     PlotMap(*Chart3D1, source);
     Plot3D(*Chart3D2, source);
 }

@@ -1394,6 +1394,8 @@ private slots:
         Chart3D& map = *window().Chart3D1;
         QCOMPARE(window().SSTab1->currentIndex(), 1);
         const auto before = window().DrawdownGrid;
+        const auto runZone = map.overlays().validity;
+        QVERIFY(runZone != nullptr);
         const QPointF bore2 = *map.markerPosition(1);
         const QPointF bore1 = *map.markerPosition(0);
         const QPointF perMetre = (bore2 - bore1) / 30.0; // the bores are 30 m apart each way
@@ -1421,6 +1423,9 @@ private slots:
             mouse(&map, QEvent::MouseMove, to, Qt::LeftButton);
             QCOMPARE(map.readout(), QString::fromLatin1(c.note)); // the note stands in for it
             QVERIFY2(map.chartGroup(1)->dataGrid().grid() != window().DrawdownGrid, c.name);
+            // The edge where Cooper-Jacob holds follows the bore too.
+            QVERIFY(map.overlays().validity != nullptr);
+            QVERIFY(map.overlays().validity != runZone);
             if (c.escape) {
                 QTest::keyClick(&map, Qt::Key_Escape);
                 QVERIFY(!map.isDraggingMarker());
