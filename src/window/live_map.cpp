@@ -173,7 +173,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     // coarser lattice while the hand moves, at picture resolution once it rests.
     const int columns = (computed.XMax - computed.XMin) / computed.Step + 1;
     const int rows = (computed.YMax - computed.YMin) / computed.Step + 1;
-    constexpr int DraftValidityNodes = 100;
+    constexpr int DraftValidityNodes = 60;
     engine.validity = true;
     engine.validityStride = coarse
         ? (std::max(columns, rows) - 1) / (DraftValidityNodes - 1) + 1
