@@ -190,9 +190,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     // A map of picture resolution takes milliseconds; a large lattice goes off the interface
     // thread, the window painting meanwhile.
     constexpr double LargeLattice = 4e6;
-    const double nodes = (static_cast<double>(computed.XMax - computed.XMin) / computed.Step + 1)
-        * (static_cast<double>(computed.YMax - computed.YMin) / computed.Step + 1);
-    if (nodes <= LargeLattice || m_tasks->isRunning())
+    if (static_cast<double>(columns) * rows <= LargeLattice || m_tasks->isRunning())
         compute({});
     else
         m_tasks->run(QString(),
@@ -205,7 +203,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
         return;
     const bool atPumpingTime = seconds == inputs.PumpTime;
     m_shownGrid = result->grid;
-    // At another time the colours keep the run's meaning; the validity zone is the run's alone.
+    // At another time the colours keep the meaning they have at the pumping time.
     Chart3D1->setColourScale(atPumpingTime ? std::nullopt : m_runScale);
     Chart3D1->setDraft(coarse);
     Chart3D2->setDraft(coarse);
