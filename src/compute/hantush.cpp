@@ -44,35 +44,13 @@ namespace {
         const double shifted = x * 1.4426950408889634074 + Shift;
         const double k = shifted - Shift;
         const double r = (x - k * Ln2High) - k * Ln2Low;
-        // e^r = sum of r^k / k! for k = 0 .. 13, by Horner's rule.
-        const double p = 1.0
-            + r
-                * (1.0
-                    + r
-                        * (1.0 / 2
-                            + r
-                                * (1.0 / 6
-                                    + r
-                                        * (1.0 / 24
-                                            + r
-                                                * (1.0 / 120
-                                                    + r
-                                                        * (1.0 / 720
-                                                            + r
-                                                                * (1.0 / 5040
-                                                                    + r
-                                                                        * (1.0 / 40320
-                                                                            + r
-                                                                                * (1.0 / 362880
-                                                                                    + r
-                                                                                        * (1.0 / 3628800
-                                                                                            + r
-                                                                                                * (1.0 / 39916800
-                                                                                                    + r
-                                                                                                        * (1.0 / 479001600
-                                                                                                            + r
-                                                                                                                * (1.0
-                                                                                                                    / 6227020800.0)))))))))))));
+        // e^r = sum of r^k / k! for k = 0 .. 13, by Horner's rule from the highest power.
+        constexpr double InverseFactorials[] = { 1.0, 1.0, 1.0 / 2, 1.0 / 6, 1.0 / 24, 1.0 / 120,
+            1.0 / 720, 1.0 / 5040, 1.0 / 40320, 1.0 / 362880, 1.0 / 3628800, 1.0 / 39916800,
+            1.0 / 479001600, 1.0 / 6227020800.0 };
+        double p = InverseFactorials[13];
+        for (int degree = 12; degree >= 0; --degree)
+            p = InverseFactorials[degree] + r * p;
         const std::uint64_t power = (std::bit_cast<std::uint64_t>(shifted) + 1023) << 52;
         return p * std::bit_cast<double>(power);
     }
