@@ -1,6 +1,8 @@
 // Measured drawdown files: anything is read or refused with one readable line naming the file
-// and the line; what is read has non-negative, non-decreasing finite times, finite drawdowns, at
-// most MostReadings of them, and written back in seconds and metres reads the same.
+// and the line, never quoting the file's first line; what is read has non-negative,
+// non-decreasing finite times, drawdowns from -100 to 1000 m, at most MostReadings of them, and
+// written back in seconds and metres, with commas or with semicolons and decimal commas, reads
+// the same.
 
 #include "compute/measurements.h"
 #include "fuzz_support.h"
@@ -21,6 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(isReadableMessage(message, 600), "the refusal is one readable line");
         FUZZ_REQUIRE(message.starts_with("Cannot read the measured drawdowns fuzz.csv"),
             "the refusal names the file");
+        // The header's line is not shown, whatever it holds (only the example the message gives).
+        std::string_view first = content.substr(0, content.find('\n'));
+        while (!first.empty() && (first.back() == '\r' || first.back() == ' '))
+            first.remove_suffix(1);
+        const std::string_view example = "time_min,drawdown_m (time in seconds, minutes, hours "
+                                         "or days; drawdown_m or drawdown_ft)";
+        FUZZ_REQUIRE(first.size() < 12 || message.find(first) == std::string_view::npos
+                || example.find(first) != std::string_view::npos,
+            "the refusal does not quote the file");
         return 0;
     }
     FUZZ_REQUIRE(!readings.empty() && readings.size() <= MostReadings, "a bounded, non-empty set");
@@ -29,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Reading& r = readings[i];
         FUZZ_REQUIRE(
             std::isfinite(r.TimeSeconds) && r.TimeSeconds >= 0.0, "a time since the start");
-        FUZZ_REQUIRE(std::isfinite(r.DrawdownMetres), "a finite drawdown");
+        FUZZ_REQUIRE(r.DrawdownMetres >= -100.0 && r.DrawdownMetres <= 1000.0,
+            "a drawdown a pumping test reads");
         FUZZ_REQUIRE(i == 0 || readings[i - 1].TimeSeconds <= r.TimeSeconds, "times in order");
         char text[64];
         again.append(text, std::to_chars(text, text + sizeof text, r.TimeSeconds).ptr);
@@ -38,5 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again += '\n';
     }
     FUZZ_REQUIRE(parseMeasurements(again, "again.csv") == readings, "written back, read the same");
+    std::string european = again;
+    for (char& c : european)
+        c = c == ',' ? ';' : c == '.' ? ',' : c;
+    FUZZ_REQUIRE(parseMeasurements(european, "again.csv") == readings,
+        "with semicolons and decimal commas, read the same");
     return 0;
 }

@@ -1,6 +1,6 @@
 // Scenario files: anything is read or refused with one readable line naming the file, and what
-// is read can be written, survives being written back and read again, to the same bytes when
-// written twice.
+// is read can be written with its comments, survives being written back and read again (texts
+// and comments), to the same bytes when written twice.
 
 #include "compute/scenario_file.h"
 #include "fuzz_support.h"
@@ -13,8 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     ScenarioTexts texts;
+    ScenarioComments comments;
     try {
-        texts = parseScenarioFile(content, "fuzz.ini");
+        texts = parseScenarioFile(content, "fuzz.ini", &comments);
     } catch (const ScenarioFileError& error) {
         std::string_view message = error.what();
         FUZZ_REQUIRE(isReadableMessage(message, 400), "the refusal is one readable line");
@@ -24,12 +25,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string file;
     try {
-        file = scenarioFileText(texts);
+        file = scenarioFileText(texts, comments);
     } catch (const std::invalid_argument&) {
         FUZZ_REQUIRE(false, "whatever the reader keeps, the writer can write");
     }
-    ScenarioTexts again = parseScenarioFile(file, "again.ini");
+    ScenarioComments againComments;
+    ScenarioTexts again = parseScenarioFile(file, "again.ini", &againComments);
     FUZZ_REQUIRE(again == texts, "written back, the file reads the same");
-    FUZZ_REQUIRE(scenarioFileText(again) == file, "written twice, the same bytes");
+    const std::string twice = scenarioFileText(again, againComments);
+    FUZZ_REQUIRE(twice == file, "written twice, the same bytes");
+    // Every comment line read is written: none is lost, wherever it stood.
+    for (const std::vector<std::string>* block : { &comments.header, &comments.after })
+        for (const std::string& line : *block)
+            FUZZ_REQUIRE(file.find(line) != std::string::npos, "a comment line is kept");
+    for (const auto& [place, lines] : comments.above)
+        for (const std::string& line : lines)
+            FUZZ_REQUIRE(file.find(line) != std::string::npos, "a comment line is kept");
     return 0;
 }

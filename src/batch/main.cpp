@@ -11,6 +11,7 @@
 #include "compute/run.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
+#include "compute/small_file.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "gis/gis_files.h"
@@ -42,6 +43,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace {
@@ -302,40 +304,11 @@ std::vector<std::pair<std::string_view, std::filesystem::path>> filesWritten(
 void refuseOutputsNamedAlike(const CommandLine& line)
 {
     const auto written = filesWritten(line);
-    struct Identity {
-        std::string path;
-        dev_t device = 0;
-        ino_t inode = 0;
-    };
-    std::vector<Identity> identities;
-    for (const auto& [option, file] : written) {
-        Identity identity;
-        struct stat status { };
-        if (file != "-" && ::stat(file.c_str(), &status) == 0) {
-            if (S_ISCHR(status.st_mode) && !AtomicFile::isStandardOutput(file))
-                identity.path = "\n"; // a device: never alike
-            identity.device = status.st_dev;
-            identity.inode = status.st_ino;
-        }
-        if (identity.path.empty()) {
-            std::error_code error;
-            identity.path = AtomicFile::isStandardOutput(file)
-                ? std::string("-")
-                : std::filesystem::weakly_canonical(std::filesystem::absolute(file), error)
-                      .string();
-        }
-        identities.push_back(identity);
-    }
     for (std::size_t a = 0; a < written.size(); ++a)
         for (std::size_t b = 0; b < a; ++b) {
-            if (identities[a].path == "\n" || identities[b].path == "\n")
+            if (!landsIn(written[a].second, written[b].second))
                 continue;
-            const bool sameFile = identities[a].inode != 0
-                && identities[a].device == identities[b].device
-                && identities[a].inode == identities[b].inode;
-            if (!sameFile && identities[a].path != identities[b].path)
-                continue;
-            if (identities[a].path == "-")
+            if (AtomicFile::isStandardOutput(written[a].second))
                 throw UsageError("only one file can go to standard output (-)");
             throw UsageError(std::string(written[b].first)
                 + (written[b].first == written[a].first
@@ -345,6 +318,43 @@ void refuseOutputsNamedAlike(const CommandLine& line)
                 + (written[b].first == written[a].first ? " twice" : "")
                 + "; name each output differently");
         }
+}
+
+// An output that would replace a file the run reads: the scenario, or readings it names. Such a
+// slip (a tab completion to obs_r90m.csv) would destroy a pumping test's raw data.
+class InputWouldBeReplaced : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts)
+{
+    std::vector<std::pair<std::string, std::filesystem::path>> inputs;
+    std::filesystem::path folder = std::filesystem::current_path();
+    if (line.scenario && !isStandardInput(*line.scenario)) {
+        inputs.emplace_back("the scenario", *line.scenario);
+        folder = scenarioFolderOf(*line.scenario);
+    }
+    auto readings = [&](const std::string& name, const std::string& of) {
+        if (!name.empty())
+            inputs.emplace_back("the readings of " + of,
+                std::filesystem::path(name).is_absolute() ? std::filesystem::path(name)
+                                                          : folder / name);
+    };
+    for (std::size_t i = 0; i < texts.observations.size(); ++i)
+        readings(texts.observations[i].measured,
+            texts.observations[i].name.empty() ? "observation point " + std::to_string(i + 1)
+                                               : quotedExcerpt(texts.observations[i].name));
+    for (std::size_t i = 0; i < texts.boreMeasured.size(); ++i)
+        readings(texts.boreMeasured[i], "bore " + std::to_string(i + 1));
+    for (const auto& [option, file] : filesWritten(line)) {
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            if (landsIn(file, inputs[i].second))
+                throw InputWouldBeReplaced("drawfield-batch: " + std::string(option) + " "
+                    + printablePath(file.native()) + " would replace " + inputs[i].first + ", "
+                    + printablePath(inputs[i].second.native())
+                    + ", which this run reads; nothing was written. Name another file.");
+    }
 }
 
 // Refuses a file for output whose name does not end in one of extensions (any letter case),
@@ -445,10 +455,14 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.scenario = std::string(argument);
         }
     }
-    // A GeoTIFF is a .tif or .tiff file, an animation a .gif, or either goes straight into a
-    // device or standard output.
+    // A GeoTIFF is a .tif or .tiff file, an animation a .gif, a picture a .wmf, .svg, .pdf or
+    // .png, or each goes straight into a device or standard output: refused before any work.
     requireExtension(line, Output::GeoTiff, { ".tif", ".tiff" }, ".tif or .tiff");
     requireExtension(line, Output::Animation, { ".gif" }, ".gif");
+    for (Output picture :
+        { Output::Map, Output::Surface, Output::CurvesPicture, Output::FitPicture })
+        requireExtension(line, picture, { ".wmf", ".svg", ".pdf", ".png" },
+            ".wmf, .svg, .pdf or .png");
     if (line.surfer && line.has(Output::Record)
         && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
@@ -554,8 +568,14 @@ std::unique_ptr<QApplication> startQt(const char* program)
 
 int run(const CommandLine& line, const char* program)
 {
+    ScenarioComments comments;
     ScenarioTexts texts
-        = line.scenario ? readScenarioFile(*line.scenario) : ScenarioTexts::example();
+        = line.scenario ? readScenarioFile(*line.scenario, &comments) : ScenarioTexts::example();
+    refuseOutputsOverInputs(line, texts);
+    // Relative names (the readings) are found from the folder of the file the scenario is, links
+    // followed; from the current folder for standard input or the example.
+    const std::filesystem::path folder
+        = line.scenario ? scenarioFolderOf(*line.scenario) : std::filesystem::current_path();
     int status = ExitCompleted;
     auto failed = [&](const std::string& message) {
         say(message);
@@ -581,7 +601,9 @@ int run(const CommandLine& line, const char* program)
     };
     auto writeScenario = [&] {
         attempt(Output::WriteScenario,
-            written([&](const std::string& path) { writeScenarioFile(path, texts); }));
+            written([&](const std::string& path) {
+                writeScenarioFileFrom(path, texts, folder, comments);
+            }));
     };
 
     ScenarioReading reading = readScenario(texts);
@@ -599,9 +621,6 @@ int run(const CommandLine& line, const char* program)
     // report) takes the fitted values. A fit that fails changes nothing.
     std::optional<FitResult> fit;
     std::vector<MeasuredPoint> measured;
-    const std::filesystem::path folder = line.scenario
-        ? std::filesystem::absolute(*line.scenario).parent_path()
-        : std::filesystem::current_path();
     if (line.fit || line.has(Output::Report) || line.has(Output::FitPicture)) {
         try {
             measured = measuredPoints(inputs, folder);
@@ -615,12 +634,12 @@ int run(const CommandLine& line, const char* program)
                    "an [observation] or a [bore] section).");
         if (!measured.empty()) {
             fit = fitPumpingTest(inputs, measured, *line.fit);
-            (line.filesOnStandardOutput() > 0 ? std::cerr : std::cout) << fitSummary(*fit);
             if (fit->succeeded) {
+                (line.filesOnStandardOutput() > 0 ? std::cerr : std::cout) << fitSummary(*fit);
                 inputs = fit->fitted;
                 showFitted(*fit, texts);
             } else {
-                status = ExitRefused;
+                failed(fit->problem); // why it failed is a message, not a summary
             }
         }
     }
@@ -794,6 +813,9 @@ int main(int argc, char** argv)
         std::cerr << "drawfield-batch: " << error.what() << "\n\n" << usage();
         return ExitBadUsage;
     } catch (const ScenarioFileError& error) {
+        std::cerr << error.what() << '\n';
+        return ExitBadUsage;
+    } catch (const InputWouldBeReplaced& error) {
         std::cerr << error.what() << '\n';
         return ExitBadUsage;
     } catch (const std::exception& error) {

@@ -328,6 +328,61 @@ ReplacedFile replacedFileOf(const std::filesystem::path& path)
     return file;
 }
 
+namespace {
+
+    // Where a path's bytes really go: standard output, a device, or the file its links lead
+    // to, with its device and inode when it exists.
+    struct FileIdentity {
+        bool standardOutput = false;
+        bool device = false;
+        std::string path;
+        dev_t fileSystem = 0;
+        ino_t inode = 0;
+    };
+
+    FileIdentity identityOf(const std::filesystem::path& file)
+    {
+        FileIdentity identity;
+        if (AtomicFile::isStandardOutput(file)) {
+            identity.standardOutput = true;
+            return identity;
+        }
+        std::filesystem::path target = file;
+        try {
+            const ReplacedFile replaced = replacedFileOf(file);
+            if (replaced.direct) {
+                identity.device = true;
+                return identity;
+            }
+            target = replaced.target;
+        } catch (const std::system_error&) {
+            // A loop of links: compare the name as given; writing it will fail and say why.
+        }
+        struct stat status { };
+        if (::stat(target.c_str(), &status) == 0) {
+            identity.fileSystem = status.st_dev;
+            identity.inode = status.st_ino;
+        }
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(target, error);
+        const std::filesystem::path real = std::filesystem::weakly_canonical(absolute, error);
+        identity.path = (error ? absolute : real).lexically_normal().string();
+        return identity;
+    }
+
+} // namespace
+
+bool landsIn(const std::filesystem::path& output, const std::filesystem::path& other)
+{
+    const FileIdentity a = identityOf(output), b = identityOf(other);
+    if (a.standardOutput || b.standardOutput)
+        return a.standardOutput && b.standardOutput;
+    if (a.device || b.device)
+        return false;
+    return (a.inode != 0 && a.fileSystem == b.fileSystem && a.inode == b.inode)
+        || a.path == b.path;
+}
+
 void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept
 {
     if (!like.exists || like.direct)

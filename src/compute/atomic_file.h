@@ -87,6 +87,13 @@ struct ReplacedFile {
 };
 [[nodiscard]] ReplacedFile replacedFileOf(const std::filesystem::path& path);
 
+// Whether bytes written to `output` would land in the file at `other`: the files their links lead
+// to are compared, a link whose target does not exist yet included (the writers create it), and
+// so are hard links and names spelt differently. A device or a pipe (/dev/null) is alike to
+// nothing, standard output only to itself. The program's outputs are checked against each other
+// and against the files the run reads with this.
+[[nodiscard]] bool landsIn(const std::filesystem::path& output, const std::filesystem::path& other);
+
 // Gives the file at `path` the permissions and, where the user may, the owner of `like`.
 void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept;
 

@@ -1,8 +1,10 @@
 #include "compute/fit.h"
 
 #include "compute/atomic_file.h"
+#include "compute/cooper_jacob.h"
 #include "compute/observations.h"
 #include "compute/sources.h"
+#include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "compute/well_function.h"
 
@@ -172,28 +174,72 @@ namespace {
         return text;
     }
 
-    // A value as a field takes it: no exponent (the storage field takes none), or an upper-case
-    // E where the value needs one and the field takes it.
-    std::string fieldText(double value, bool exponentAllowed)
+    // x with `digits` significant digits, without an exponent: 0.000178 for 1.78e-4.
+    std::string fixedText(double x, int digits)
     {
-        std::string text = significant(value, 6);
+        char mantissa[64];
+        std::snprintf(mantissa, sizeof mantissa, "%.*e", digits - 1, x);
+        const std::string text = mantissa;
         const std::size_t e = text.find('e');
-        if (e == std::string::npos)
-            return text;
-        if (exponentAllowed) {
-            text[e] = 'E';
-            return text;
+        const int exponent = std::stoi(text.substr(e + 1));
+        std::string figures;
+        for (char c : text.substr(0, e))
+            if (c >= '0' && c <= '9')
+                figures.push_back(c);
+        std::string out = x < 0.0 ? "-" : "";
+        if (exponent < 0) {
+            out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
+        } else if (static_cast<std::size_t>(exponent) + 1 >= figures.size()) {
+            out += figures + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
+        } else {
+            out += figures.substr(0, static_cast<std::size_t>(exponent) + 1) + "."
+                + figures.substr(static_cast<std::size_t>(exponent) + 1);
         }
-        const int decimals = std::max(0, 5 - static_cast<int>(std::floor(std::log10(value))));
-        char fixed[64];
-        std::snprintf(fixed, sizeof fixed, "%.*f", decimals, value);
-        std::string out = fixed;
         if (out.find('.') != std::string::npos) {
             out.erase(out.find_last_not_of('0') + 1);
             if (out.back() == '.')
                 out.pop_back();
         }
         return out;
+    }
+
+    // The shortest text a field takes that reads back, divided by perUnit as the scenario
+    // reader divides it (100 for S in %), to the very value: a scenario written after a fit
+    // re-runs to the fitted drawdowns. Without an exponent where the field takes none; else an
+    // upper-case E where the value needs one.
+    std::string fieldText(double value, double perUnit, bool exponentAllowed)
+    {
+        auto textOf = [&](double x, int digits) {
+            std::string text = significant(x, digits);
+            const std::size_t e = text.find('e');
+            if (e == std::string::npos)
+                return text;
+            if (exponentAllowed) {
+                text[e] = 'E';
+                return text;
+            }
+            return fixedText(x, digits);
+        };
+        auto readsBack = [&](const std::string& text) {
+            const std::optional<double> read = numberOfText(text);
+            return read && *read / perUnit == value;
+        };
+        // value * perUnit may be a rounding off the double that divides back to value: its
+        // nearest neighbours are tried too.
+        const double x = value * perUnit;
+        std::vector<double> candidates { x };
+        double up = x, down = x;
+        for (int step = 0; step < 4; ++step) {
+            up = std::nextafter(up, HUGE_VAL);
+            down = std::nextafter(down, -HUGE_VAL);
+            candidates.push_back(up);
+            candidates.push_back(down);
+        }
+        for (int digits = 6; digits <= 17; ++digits)
+            for (double candidate : candidates)
+                if (const std::string text = textOf(candidate, digits); readsBack(text))
+                    return text;
+        return textOf(x, 17);
     }
 
 } // namespace
@@ -231,11 +277,26 @@ CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& p
     const double rate = totalRate(in, readings.back().TimeSeconds);
     if (!(line.slope > 0.0) || !(rate > 0.0))
         return line;
-    line.transmissivity = rate / (4.0 * std::numbers::pi * line.slope);
-    line.storage = 2.25 * line.transmissivity * std::exp(-line.intercept / line.slope) / (r * r);
+    const CooperJacobLineValues values
+        = cooperJacobValuesOfLine(rate, line.slope, line.intercept, r);
+    line.transmissivity = values.transmissivity;
+    line.storage = values.storage;
     line.valid = std::isfinite(line.transmissivity) && line.transmissivity > 0.0
         && std::isfinite(line.storage) && line.storage > 0.0 && line.storage < 1.0;
     return line;
+}
+
+FitRange fitRangeOf(FitParameter parameter)
+{
+    switch (parameter) {
+    case FitParameter::Transmissivity:
+        return { 1e-12, 100.0 };
+    case FitParameter::Storage:
+        return { 1e-12, 1.0 };
+    case FitParameter::LeakageFactor:
+        return { 0.01, 1e7 };
+    }
+    return {};
 }
 
 const char* fitParameterName(FitParameter parameter)
@@ -322,7 +383,8 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     if (m <= n)
         return fail("The parameters are not determined by the readings: " + std::to_string(m)
             + (m == 1 ? " reading" : " readings") + " for " + std::to_string(n)
-            + " parameters; a fit needs more readings than parameters.");
+            + (n == 1 ? " parameter" : " parameters")
+            + "; a fit needs more readings than parameters.");
 
     // The start: Cooper-Jacob's line for T and S, the scenario's values for the rest.
     double transmissivity = inputs.Transmissivity, storage = inputs.Storage;
@@ -383,6 +445,35 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     if (!problem.residuals(x.data(), residuals.data()))
         return fail("The fit ended where the drawdown has no value; check the readings and the "
                     "scenario.");
+    for (int j = 0; j < n; ++j) {
+        const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
+        const double value = std::exp(x[static_cast<std::size_t>(j)]);
+        const FitRange range = fitRangeOf(parameter);
+        if (value >= range.low && value <= range.high)
+            continue;
+        const bool below = !(value >= range.low);
+        std::string why;
+        if (parameter == FitParameter::LeakageFactor && !below)
+            why = "the aquitard leaks too little to tell this aquifer from a confined one: fit T "
+                  "and S with method theis.";
+        else if (static_cast<std::size_t>(n) < (inputs.Method == WellMethod::Hantush ? 3u : 2u))
+            why = "the readings are not matched with the values held (T = "
+                + significant(inputs.Transmissivity, 5) + " m2/s, S = "
+                + significant(inputs.Storage, 5)
+                + (inputs.Method == WellMethod::Hantush
+                          ? ", B = " + significant(inputs.LeakageFactor, 5) + " m"
+                          : std::string())
+                + "): fit those too, or check the scenario and the readings.";
+        else
+            why = "no aquifer's value matches the readings: check the readings, the bores, their "
+                  "rates and schedules, and the method.";
+        const std::string unit = fitParameterUnit(parameter);
+        return fail("The fit left the range of " + std::string(fitParameterName(parameter))
+            + ": it ran to " + significant(value, 5) + (unit.empty() ? "" : " " + unit)
+            + (below ? ", below " + significant(range.low, 3) + ", the least"
+                     : ", above " + significant(range.high, 3) + ", the most")
+            + " a fit takes; " + why);
+    }
 
     // The Jacobian at the optimum by central differences, for the intervals.
     std::vector<double> jacobian(static_cast<std::size_t>(m * n)), plus(residuals.size()),
@@ -507,13 +598,13 @@ void showFitted(const FitResult& result, ScenarioTexts& texts)
     for (const FitEstimate& estimate : result.estimates)
         switch (estimate.parameter) {
         case FitParameter::Transmissivity:
-            texts.transmissivity = fieldText(estimate.value, true);
+            texts.transmissivity = fieldText(estimate.value, 1.0, true);
             break;
         case FitParameter::Storage:
-            texts.storage = fieldText(estimate.value * 100.0, false);
+            texts.storage = fieldText(estimate.value, PercentPerFraction, false);
             break;
         case FitParameter::LeakageFactor:
-            texts.leakageFactor = fieldText(estimate.value, false);
+            texts.leakageFactor = fieldText(estimate.value, 1.0, false);
             break;
         }
 }

@@ -25,6 +25,15 @@ enum class FitParameter { Transmissivity, Storage, LeakageFactor };
 [[nodiscard]] const char* fitParameterName(FitParameter parameter);
 [[nodiscard]] const char* fitParameterUnit(FitParameter parameter); // "m2/s", "", "m"
 
+// The range a fitted value must lie in, or the fit fails, naming the parameter: the values a
+// scenario accepts and a real aquifer can have, so that a fit that runs away (S to 1e-151 with T
+// held two decades off) is never reported, written or used. T from 1e-12 to 100 m2/s, S from
+// 1e-12 to 1 (a fraction), B from 0.01 to 1e7 m as the scenario reader takes it.
+struct FitRange {
+    double low = 0.0, high = 0.0; // in the unit of FitEstimate::value
+};
+[[nodiscard]] FitRange fitRangeOf(FitParameter parameter);
+
 // "T,S" or "T,S,B" or any subset, in any order and letter case; empty with a reason on error.
 [[nodiscard]] std::optional<std::vector<FitParameter>> fitParametersOfText(
     std::string_view text, std::string& problem);
@@ -74,7 +83,8 @@ struct CooperJacobLine {
     const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
     std::stop_token stop = {}, int mostEvaluations = 0);
 
-// The texts of the fitted values as the fields take them: T in m2/s, S in %, B in m.
+// The texts of the fitted values as the fields take them: T in m2/s, S in %, B in m; each the
+// shortest text that the scenario reader reads back to the fitted value, to the bit.
 void showFitted(const FitResult& result, ScenarioTexts& texts);
 
 // What a person reads of a result: the estimates with their errors and intervals, the

@@ -1,17 +1,13 @@
 #include "compute/measurements.h"
 
+#include "compute/small_file.h"
+#include "compute/text_rules.h"
 #include "compute/user_text.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <optional>
 #include <sstream>
-
-#include <sys/stat.h>
 
 namespace drawfield {
 namespace {
@@ -64,29 +60,56 @@ namespace {
         return std::nullopt;
     }
 
-    // A cell that is wholly one finite number.
-    std::optional<double> numberOf(const std::string& cell)
+    // A cell that is wholly one finite number, as a CSV tool writes it: a sign ("+1" too), digits
+    // with a decimal mark, an exponent. A number too small for a double is 0 (it underflows); one
+    // too large is none.
+    std::optional<double> numberOf(std::string cell, char decimalMark)
     {
-        double value = 0.0;
-        const char* end = cell.data() + cell.size();
-        const auto [stop, error] = std::from_chars(cell.data(), end, value);
-        if (cell.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        if (decimalMark != '.') {
+            if (cell.find('.') != std::string::npos)
+                return std::nullopt; // "1.000,5": a thousands mark is not read
+            std::replace(cell.begin(), cell.end(), decimalMark, '.');
+        }
+        if (cell.empty() || cell.find_first_of(" \t") != std::string::npos
+            || !isWholeNumberText(cell))
+            return std::nullopt;
+        const std::optional<double> value = numberOfText(cell);
+        if (!value || !std::isfinite(*value))
             return std::nullopt;
         return value;
     }
 
-    std::vector<std::string> cellsOf(std::string_view line)
+    // The cells of a line, split at the separator.
+    std::vector<std::string> cellsOf(std::string_view line, char separator)
     {
         std::vector<std::string> cells;
         std::size_t start = 0;
         for (;;) {
-            const std::size_t comma = line.find(',', start);
-            cells.push_back(trimmed(line.substr(start, comma - start)));
-            if (comma == std::string_view::npos)
+            const std::size_t at = line.find(separator, start);
+            cells.push_back(trimmed(line.substr(start, at - start)));
+            if (at == std::string_view::npos)
                 return cells;
-            start = comma + 1;
+            start = at + 1;
         }
     }
+
+    // The separator a header uses: a comma, else a semicolon or a tab (spreadsheets of regions
+    // whose decimal mark is a comma write these, with "0,149" for 0.149).
+    char separatorOf(std::string_view header)
+    {
+        if (header.find(',') != std::string_view::npos)
+            return ',';
+        if (header.find(';') != std::string_view::npos)
+            return ';';
+        if (header.find('\t') != std::string_view::npos)
+            return '\t';
+        return ',';
+    }
+
+    // Drawdowns beyond these are no reading of a pumping test but a mark for a missing one
+    // (-9999, 99999) or a slip: refused, so that no fit or chart takes them.
+    constexpr double LowestDrawdownMetres = -100.0;
+    constexpr double HighestDrawdownMetres = 1000.0;
 
     std::string shortNumber(double value)
     {
@@ -106,13 +129,23 @@ namespace {
 std::vector<Reading> parseMeasurements(std::string_view content, const std::string& fileName)
 {
     std::size_t lineNumber = 0;
+    // A refusal names the file, the line and the reason, never the bytes of the file: a scenario
+    // may name any file, and its content is not ours to show.
     auto refuse = [&](const std::string& reason) {
         return MeasurementFileError(cannotMessage("read", "measured drawdowns",
             fileName + (lineNumber > 0 ? " at line " + std::to_string(lineNumber) : ""), reason));
     };
+    if (content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF")
+        || content.find('\0') != std::string_view::npos)
+        throw refuse("it is UTF-16 text (or not text at all); save it as CSV in UTF-8 or plain "
+                     "text");
+    // A spreadsheet's "CSV UTF-8" begins with a byte-order mark: no part of the header.
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
     std::optional<double> timeFactor, drawdownFactor;
     std::size_t timeColumn = 0;
     std::string timeUnit;
+    char separator = ',', decimalMark = '.';
     std::vector<Reading> readings;
     std::size_t start = 0;
     while (start < content.size()) {
@@ -126,9 +159,11 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
             line.remove_suffix(1);
         if (trimmed(line).empty())
             continue;
-        const std::vector<std::string> cells = cellsOf(line);
         if (!timeFactor) {
             // The header: a time column and a drawdown column, in either order.
+            separator = separatorOf(line);
+            decimalMark = separator == ',' ? '.' : ',';
+            const std::vector<std::string> cells = cellsOf(line, separator);
             if (cells.size() == 2)
                 for (std::size_t c = 0; c < 2; ++c) {
                     const std::string name = lowered(cells[c]);
@@ -143,18 +178,24 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
             if (!timeFactor || !drawdownFactor)
                 throw refuse("the first line must name the columns and their units, such as "
                              "time_min,drawdown_m (time in seconds, minutes, hours or days; "
-                             "drawdown_m or drawdown_ft), not "
-                    + quotedExcerpt(line));
+                             "drawdown_m or drawdown_ft); "
+                    + (cells.size() != 2 ? "it has " + std::to_string(cells.size())
+                                + (cells.size() == 1 ? " column" : " columns")
+                                         : std::string(!timeFactor ? "it names no time column"
+                                                                   : "it names no drawdown column")));
             continue;
         }
+        const std::vector<std::string> cells = cellsOf(line, separator);
         if (cells.size() != 2)
-            throw refuse("a reading is two cells, a time and a drawdown; " + quotedExcerpt(line)
-                + " has " + std::to_string(cells.size()));
-        const std::optional<double> time = numberOf(cells[timeColumn]);
-        const std::optional<double> drawdown = numberOf(cells[1 - timeColumn]);
+            throw refuse("a reading is two cells, a time and a drawdown; this line has "
+                + std::to_string(cells.size()));
+        const std::optional<double> time = numberOf(cells[timeColumn], decimalMark);
+        const std::optional<double> drawdown = numberOf(cells[1 - timeColumn], decimalMark);
         if (!time || !drawdown)
-            throw refuse(
-                quotedExcerpt(cells[!time ? timeColumn : 1 - timeColumn]) + " is not a number");
+            throw refuse(std::string(!time ? "the time" : "the drawdown") + " is not a number"
+                + (decimalMark == ',' ? " (such as 0,25: cells separated by semicolons take a "
+                                        "decimal comma)"
+                                      : " (such as 0.25 or 2.5e-1)"));
         if (*time < 0.0)
             throw refuse("the time " + shortNumber(*time) + " " + timeUnit + " is negative");
         const double seconds = *time * *timeFactor;
@@ -163,10 +204,15 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
         if (!readings.empty() && seconds < readings.back().TimeSeconds)
             throw refuse("the time " + shortNumber(*time) + " " + timeUnit
                 + " comes before the time of the reading above it; the times must not decrease");
+        const double metres = *drawdown * *drawdownFactor;
+        if (!(metres >= LowestDrawdownMetres && metres <= HighestDrawdownMetres))
+            throw refuse("a drawdown of " + shortNumber(metres)
+                + " m is none a pumping test reads (they lie from -100 to 1000 m); a mark for a "
+                  "missing reading? Leave such lines out");
         if (readings.size() == MostReadings)
             throw refuse("the file holds more than " + std::to_string(MostReadings)
                 + " readings, more than a pumping test takes");
-        readings.push_back({ seconds, *drawdown * *drawdownFactor });
+        readings.push_back({ seconds, metres });
     }
     if (!timeFactor) {
         lineNumber = 0;
@@ -182,25 +228,14 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
 
 std::vector<Reading> readMeasurementFile(const std::filesystem::path& path)
 {
-    auto refuse = [&](const std::string& reason) {
-        return MeasurementFileError(
-            cannotMessage("read", "measured drawdowns", path.native(), reason));
-    };
-    struct stat status { };
-    if (::stat(path.c_str(), &status) != 0)
-        throw refuse(std::strerror(errno));
-    if (S_ISDIR(status.st_mode))
-        throw refuse("it is a folder");
-    if (!S_ISREG(status.st_mode))
-        throw refuse("it is not a regular file");
-    if (static_cast<std::uintmax_t>(status.st_size) > MostBytes)
-        throw refuse("it is larger than 16 MB, more than a pumping test's readings take");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw refuse(std::strerror(errno));
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return parseMeasurements(bytes.str(), path.native());
+    try {
+        return parseMeasurements(
+            readSmallRegularFile(path, MostBytes, "16 MB, more than a pumping test's readings take"),
+            path.native());
+    } catch (const SmallFileError& error) {
+        throw MeasurementFileError(
+            cannotMessage("read", "measured drawdowns", path.native(), error.what()));
+    }
 }
 
 std::vector<MeasuredPoint> measuredPoints(
@@ -214,32 +249,17 @@ std::vector<MeasuredPoint> measuredPoints(
         }
     for (int bore = 0; bore < WellCount; ++bore) {
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
-        if (well.Measured.empty() || !inputs.pumps(bore))
+        if (well.Measured.empty())
             continue;
+        // A bore that pumps reads its own drawdown at its radius; an idle one is an observation
+        // well, reading the others' at its centre.
+        const bool pumps = inputs.pumps(bore);
         const std::filesystem::path file = found(well.Measured, scenarioFolder);
-        points.push_back({ "Bore " + std::to_string(bore + 1), well.X + well.RadiusMetres,
-            static_cast<double>(well.Y), bore, file, readMeasurementFile(file) });
+        points.push_back({ "Bore " + std::to_string(bore + 1),
+            well.X + (pumps ? well.RadiusMetres : 0.0), static_cast<double>(well.Y),
+            pumps ? bore : -1, file, readMeasurementFile(file) });
     }
     return points;
-}
-
-ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
-    const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder)
-{
-    auto moved = [&](std::string& name) {
-        if (name.empty() || std::filesystem::path(name).is_absolute())
-            return;
-        const std::filesystem::path file = found(name, std::filesystem::absolute(fromFolder));
-        const std::filesystem::path relative
-            = file.lexically_relative(std::filesystem::absolute(toFolder).lexically_normal());
-        name = relative.empty() ? file.string() : relative.string();
-    };
-    ScenarioTexts out = texts;
-    for (ObservationTexts& point : out.observations)
-        moved(point.measured);
-    for (std::string& name : out.boreMeasured)
-        moved(name);
-    return out;
 }
 
 } // namespace drawfield

@@ -8,9 +8,12 @@
 //   0.25,0.08
 //
 // One reading a line, the time since pumping began and the drawdown (positive downward); blank
-// lines are skipped. A file without that header, with an unknown unit, a cell that is not wholly
-// a number, a negative time, a time before the one above it, or more than MostReadings readings
-// is refused, naming the file and the line.
+// lines are skipped. Cells are separated by commas, or, where the header uses them, by semicolons
+// or tabs with a decimal comma ("1,5;0,149"); a UTF-8 byte-order mark is skipped. A file without
+// that header, with an unknown unit, a cell that is not wholly a number, a negative time, a time
+// before the one above it, a drawdown beyond -100..1000 m (a mark for a missing reading such as
+// -9999), more than MostReadings readings, or in UTF-16 is refused, naming the file, the line and
+// the reason, never quoting the file's bytes.
 
 #include "compute/scenario.h"
 
@@ -45,19 +48,16 @@ struct Reading {
 struct MeasuredPoint {
     std::string Name; // "Pz 30 m", or "Bore 1"
     double X = 0.0, Y = 0.0; // m
-    int Bore = -1; // the bore whose own readings these are, or -1
+    int Bore = -1; // the pumping bore whose own readings these are, or -1
     std::filesystem::path File; // as found from the scenario's folder
     std::vector<Reading> Readings;
 };
 
-// Every observation point and pumping bore of a run with a measured file, the files found from
-// the scenario's folder (a relative name) and read. Throws MeasurementFileError.
+// Every observation point and bore of a run with a measured file, the files found from the
+// scenario's folder (a relative name) and read (readSmallRegularFile: at most 16 MB of a regular
+// file). A bore that pumps reads at its radius; one that never pumps is an observation well, read
+// at its centre (Bore -1). Throws MeasurementFileError.
 [[nodiscard]] std::vector<MeasuredPoint> measuredPoints(
     const ScenarioInputs& inputs, const std::filesystem::path& scenarioFolder);
-
-// The texts with each relative measured name rewritten for a scenario file that moves from one
-// folder to another, so that it still names the same file; absolute names stay.
-[[nodiscard]] ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
-    const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder);
 
 } // namespace drawfield

@@ -313,6 +313,13 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (!in.pumps(i)) {
             // The position check stops at the first row without a rate; later rows still pump.
             positionCheckGoesOn = false;
+            // An idle bore with readings is an observation well: its place counts.
+            if (const std::string& measured = texts.boreMeasured[static_cast<std::size_t>(i)];
+                !measured.empty()) {
+                well.X = readMetres(row.x, wellField(i + 1, "X well"), refusals).value_or(0);
+                well.Y = readMetres(row.y, wellField(i + 1, "Y well"), refusals).value_or(0);
+                well.Measured = measured;
+            }
             continue;
         }
         std::optional<std::int16_t> x = readMetres(row.x, wellField(i + 1, "X well"), refusals);

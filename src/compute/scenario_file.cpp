@@ -1,15 +1,15 @@
 #include "compute/scenario_file.h"
 
 #include "compute/atomic_file.h"
+#include "compute/small_file.h"
 #include "compute/user_text.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <map>
 #include <optional>
+#include <system_error>
+#include <utility>
 
 namespace drawfield {
 namespace {
@@ -140,8 +140,41 @@ namespace {
 
 } // namespace
 
-ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fileName)
+ScenarioTexts parseScenarioFile(
+    std::string_view content, const std::string& fileName, ScenarioComments* comments)
 {
+    ScenarioComments kept;
+    std::vector<std::string> block; // comment lines not yet placed, and the blanks among them
+    bool anySection = false;
+    auto take = [&]() {
+        while (!block.empty() && block.back().empty())
+            block.pop_back();
+        std::vector<std::string> lines;
+        lines.swap(block);
+        return lines;
+    };
+    auto keepAbove = [&](const std::string& place) {
+        std::vector<std::string> lines = take();
+        if (lines.empty())
+            return;
+        if (!anySection) {
+            kept.header = std::move(lines);
+            return;
+        }
+        std::vector<std::string>& above = kept.above[place];
+        above.insert(above.end(), lines.begin(), lines.end());
+    };
+    // What follows a value or a section's bracket: a comment, with the blanks before it.
+    auto keepAtEnd = [&](const std::string& place, std::string_view tail) {
+        const std::size_t mark = tail.find_first_of("#;");
+        if (mark == std::string_view::npos)
+            return;
+        std::string text(tail);
+        if (text.front() != ' ' && text.front() != '\t')
+            text.insert(0, " ");
+        kept.atEnd[place] += text;
+    };
+
     if (content.starts_with("\xEF\xBB\xBF"))
         content.remove_prefix(3);
 
@@ -162,8 +195,11 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
         content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
 
         line = trim(line);
-        if (isCommentOrEmpty(line))
+        if (isCommentOrEmpty(line)) {
+            if (!line.empty() || !block.empty())
+                block.emplace_back(line);
             continue;
+        }
 
         if (line.front() == '[') {
             std::size_t close = line.find(']');
@@ -173,6 +209,9 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
                     "[observation1] or [profile]");
             section = lowered(trim(line.substr(1, close - 1)));
             lineOfSection.emplace(section, lineNumber);
+            keepAbove(section);
+            anySection = true;
+            keepAtEnd(section, line.substr(close + 1));
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
@@ -192,6 +231,7 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
 
         std::string_view rest = trim(line.substr(equals + 1));
         std::string value;
+        std::string_view comment;
         if (!rest.empty() && rest.front() == '"') {
             // Two double quotes in a row stand for one.
             std::size_t close = 1;
@@ -210,8 +250,14 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             }
             if (!isCommentOrEmpty(rest.substr(close + 1)))
                 throw error("unexpected text after the quoted value");
+            comment = rest.substr(close + 1);
         } else {
-            value = std::string(trim(rest.substr(0, rest.find_first_of("#;"))));
+            const std::size_t mark = rest.find_first_of("#;");
+            value = std::string(trim(rest.substr(0, mark)));
+            if (mark != std::string_view::npos) {
+                const std::size_t end = rest.substr(0, mark).find_last_not_of(" \t");
+                comment = rest.substr(end == std::string_view::npos ? 0 : end + 1);
+            }
         }
 
         std::string* target = field(texts, section, key);
@@ -235,7 +281,12 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
                 + std::to_string(previous->second));
         *target = value;
+        keepAbove(section + "." + key);
+        keepAtEnd(section + "." + key, comment);
     }
+    kept.after = take();
+    if (!anySection && !kept.after.empty())
+        kept.header = std::exchange(kept.after, {});
     // A boundary is a kind and its line: points without a kind would be dropped in silence.
     for (std::size_t b = 0; b < texts.boundaries.size(); ++b) {
         const BoundaryTexts& boundary = texts.boundaries[b];
@@ -245,49 +296,77 @@ ScenarioTexts parseScenarioFile(std::string_view content, const std::string& fil
             throw error("[" + named + "] has no kind; write kind = barrier or kind = recharge");
         }
     }
+    if (comments)
+        *comments = std::move(kept);
     return texts;
 }
 
-ScenarioTexts readScenarioFile(const std::filesystem::path& path)
+ScenarioTexts readScenarioFile(const std::filesystem::path& path, ScenarioComments* comments)
 {
-    auto failure = [&](const std::string& reason) {
-        return ScenarioFileError(cannotMessage("read", "scenario file", path.native(), reason));
-    };
-    // Only a regular file of a sensible size: a folder, a device such as /dev/zero or a FIFO
-    // would read as nothing or without end.
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (error)
-        throw failure(error.message());
-    if (std::filesystem::is_directory(status))
-        throw failure("it is a folder");
-    if (!std::filesystem::is_regular_file(status))
-        throw failure("it is not a regular file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw failure(std::strerror(errno));
-    // Read one byte past the limit, so a file that grows while it is read is caught too.
-    std::string content(LargestScenarioFileBytes + 1, '\0');
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    if (in.bad())
-        throw failure(std::strerror(errno));
-    content.resize(static_cast<std::size_t>(in.gcount()));
-    if (content.size() > LargestScenarioFileBytes)
-        throw failure("it is larger than " + std::to_string(LargestScenarioFileBytes / 1024)
-            + " kB; a scenario file holds a few lines");
-    return parseScenarioFile(content, path.native());
+    const std::string tooLarge = std::to_string(LargestScenarioFileBytes / 1024)
+        + " kB; a scenario file holds a few lines";
+    try {
+        // Standard input may be a pipe ("cat site.ini | drawfield-batch -"); any other path
+        // must lead to a small regular file.
+        const std::string content = isStandardInput(path)
+            ? readStandardInput(LargestScenarioFileBytes, tooLarge)
+            : readSmallRegularFile(path, LargestScenarioFileBytes, tooLarge);
+        return parseScenarioFile(content, path.native(), comments);
+    } catch (const SmallFileError& error) {
+        throw ScenarioFileError(cannotMessage("read", "scenario file", path.native(), error.what()));
+    }
 }
 
-std::string scenarioFileText(const ScenarioTexts& texts)
+std::filesystem::path scenarioFolderOf(const std::filesystem::path& path)
 {
-    // A section goes in when it holds anything; [map] and [aquifer] always do.
-    std::string out = "# Drawfield scenario: the texts of the window's fields.\n";
+    if (isStandardInput(path))
+        return std::filesystem::current_path();
+    std::error_code error;
+    const std::filesystem::path real
+        = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
+    return (error ? std::filesystem::absolute(path) : real).parent_path();
+}
+
+std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments& comments)
+{
+    std::string out;
+    auto lines = [&](const std::vector<std::string>& block) {
+        for (const std::string& line : block)
+            out += line + "\n";
+    };
+    auto above = [&](const std::string& place) {
+        if (auto found = comments.above.find(place); found != comments.above.end())
+            lines(found->second);
+    };
+    auto atEnd = [&](const std::string& place) {
+        auto found = comments.atEnd.find(place);
+        return found == comments.atEnd.end() ? std::string() : found->second;
+    };
+    if (comments.header.empty())
+        out = "# Drawfield scenario: the texts of the window's fields.\n";
+    else
+        lines(comments.header);
+    // A section goes in when it holds anything; [map] and [aquifer] always do. The comments of
+    // one left out go to the end, so that none is lost.
+    std::vector<std::string> orphans;
     std::string section, pending;
+    std::vector<std::string> pendingPlaces;
     bool any = false;
     auto flush = [&] {
-        if (any || section == "map" || section == "aquifer")
-            out += "\n[" + section + "]\n" + pending;
+        if (any || section == "map" || section == "aquifer") {
+            out += "\n";
+            above(section);
+            out += "[" + section + "]" + atEnd(section) + "\n" + pending;
+        } else {
+            for (const std::string& place : pendingPlaces) {
+                if (auto found = comments.above.find(place); found != comments.above.end())
+                    orphans.insert(orphans.end(), found->second.begin(), found->second.end());
+                if (const std::string end = atEnd(place); !end.empty())
+                    orphans.push_back(std::string(trim(end)));
+            }
+        }
         pending.clear();
+        pendingPlaces = {};
         any = false;
     };
     forEachKey(texts, [&](const std::string& s, const char* key, const std::string& text) {
@@ -298,25 +377,82 @@ std::string scenarioFileText(const ScenarioTexts& texts)
             if (!section.empty())
                 flush();
             section = s;
+            pendingPlaces.push_back(s);
         }
-        pending += std::string(key) + (text.empty() ? " =\n" : " = " + written(text) + "\n");
+        const std::string place = s + "." + key;
+        pendingPlaces.push_back(place);
+        if (auto found = comments.above.find(place); found != comments.above.end())
+            for (const std::string& line : found->second)
+                pending += line + "\n";
+        pending += std::string(key) + (text.empty() ? " =" : " = " + written(text)) + atEnd(place)
+            + "\n";
         any = any || !text.empty();
     });
     flush();
+    if (!orphans.empty() || !comments.after.empty()) {
+        out += "\n";
+        lines(orphans);
+        lines(comments.after);
+    }
     return out;
 }
 
-void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts)
+void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts,
+    const ScenarioComments& comments)
 {
     std::string content;
     try {
-        content = scenarioFileText(texts);
+        content = scenarioFileText(texts, comments);
     } catch (const std::invalid_argument& reason) {
         throw FileWriteError(cannotMessage("write", "scenario file", path.native(), reason.what()));
     }
     AtomicFile file(path, "scenario file");
     file.write(content);
     file.commit();
+}
+
+ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
+    const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder)
+{
+    auto real = [](const std::filesystem::path& folder) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(folder);
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+        return (error ? absolute : canonical).lexically_normal();
+    };
+    const std::filesystem::path from = real(fromFolder), to = real(toFolder);
+    auto moved = [&](std::string& name) {
+        if (name.empty() || std::filesystem::path(name).is_absolute())
+            return;
+        const std::filesystem::path file = (from / name).lexically_normal();
+        const std::filesystem::path relative = file.lexically_relative(to);
+        name = relative.empty() ? file.string() : relative.string();
+    };
+    ScenarioTexts out = texts;
+    for (ObservationTexts& point : out.observations)
+        moved(point.measured);
+    for (std::string& name : out.boreMeasured)
+        moved(name);
+    return out;
+}
+
+std::filesystem::path folderOfWrittenScenario(const std::filesystem::path& path)
+{
+    try {
+        const ReplacedFile file = replacedFileOf(path);
+        if (!file.direct)
+            return std::filesystem::absolute(file.target).parent_path();
+    } catch (const std::system_error&) {
+        // A loop of links: the write says so; any folder will do until then.
+    }
+    return std::filesystem::current_path();
+}
+
+void writeScenarioFileFrom(const std::filesystem::path& path, const ScenarioTexts& texts,
+    const std::filesystem::path& fromFolder, const ScenarioComments& comments)
+{
+    writeScenarioFile(path,
+        withMeasuredNamesMoved(texts, fromFolder, folderOfWrittenScenario(path)), comments);
 }
 
 } // namespace drawfield

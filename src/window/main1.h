@@ -148,6 +148,8 @@ public:
     [[nodiscard]] ScenarioTexts fieldTexts() const;
     void setFieldTexts(const ScenarioTexts& texts);
     [[nodiscard]] const QString& scenarioPath() const; // empty: no file
+    // The last fit of the pumping test, or none.
+    [[nodiscard]] const std::optional<FitResult>& lastFit() const { return m_lastFit; }
     // The fields differ from the open file, or without one from the start-up texts; a cell being
     // typed in counts.
     [[nodiscard]] bool hasUnsavedChanges() const;

@@ -19,10 +19,7 @@ namespace drawfield {
 
 std::filesystem::path main1::measuredFolder() const
 {
-    const std::filesystem::path& file = m_document->file();
-    return m_document->path().isEmpty()
-        ? std::filesystem::path(QFile::encodeName(m_desktop.dataFolder()).toStdString())
-        : file.parent_path();
+    return m_document->folder();
 }
 
 void main1::fitMeasuredDrawdowns()
@@ -36,11 +33,40 @@ void main1::fitMeasuredDrawdowns()
         showStop(QString::fromStdString(refusal));
     if (!reading.accepted())
         return;
+    const std::vector<FitParameter> parameters = pumpingTest->chosenParameters();
+    if (parameters.empty()) {
+        showStop(QStringLiteral("Tick the parameters to fit: T, S, or B for a leaky aquifer."));
+        return;
+    }
+    // The readings are read with the fit, off the interface thread: a file that is slow to read
+    // (a network share) must not freeze the window.
     std::vector<MeasuredPoint> points;
-    try {
-        points = measuredPoints(reading.inputs, measuredFolder());
-    } catch (const MeasurementFileError& error) {
-        showStop(QString::fromLocal8Bit(error.what()));
+    std::optional<FitResult> result;
+    QString problem;
+    const std::filesystem::path folder = measuredFolder();
+    m_tasks->run(QStringLiteral("Fitting the pumping test"),
+        [&](std::stop_token stop, const TaskRunner::Progress& progress) {
+            progress(0.0, QStringLiteral("reading the measured drawdowns"));
+            try {
+                points = measuredPoints(reading.inputs, folder);
+            } catch (const MeasurementFileError& error) {
+                problem = QString::fromLocal8Bit(error.what());
+                return;
+            }
+            std::size_t readings = 0;
+            for (const MeasuredPoint& point : points)
+                readings += point.Readings.size();
+            if (points.empty() || stop.stop_requested())
+                return;
+            progress(0.0, QStringLiteral("fitting %1 readings").arg(readings));
+            result = fitPumpingTest(reading.inputs, points, parameters, stop);
+        });
+    if (m_tasks->closing()) {
+        close();
+        return;
+    }
+    if (!problem.isEmpty()) {
+        showStop(problem);
         return;
     }
     if (points.empty()) {
@@ -48,20 +74,9 @@ void main1::fitMeasuredDrawdowns()
                                 "readings for a bore or an observation point."));
         return;
     }
-    const std::vector<FitParameter> parameters = pumpingTest->chosenParameters();
-    if (parameters.empty()) {
-        showStop(QStringLiteral("Tick the parameters to fit: T, S, or B for a leaky aquifer."));
-        return;
-    }
-    std::optional<FitResult> result;
-    m_tasks->run(QStringLiteral("Fitting the pumping test"),
-        [&](std::stop_token stop, const TaskRunner::Progress& progress) {
-            progress(0.0, QStringLiteral("fitting %1 readings").arg(points.size()));
-            result = fitPumpingTest(reading.inputs, points, parameters, stop);
-        });
-    if (m_tasks->closing()) {
-        close();
-        return;
+    if (!result) {
+        result = FitResult {};
+        result->problem = "The fit was stopped.";
     }
     m_lastFit = result;
     m_lastFitTexts = texts;

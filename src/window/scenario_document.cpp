@@ -113,13 +113,15 @@ bool ScenarioDocument::open(const std::filesystem::path& file)
     if (!settleUnsavedChanges())
         return false;
     ScenarioTexts texts;
+    ScenarioComments comments;
     try {
-        texts = readScenarioFile(file);
+        texts = readScenarioFile(file, &comments);
     } catch (const ScenarioFileError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
         return false;
     }
     m_fields.show(texts);
+    m_comments = std::move(comments);
     m_file = std::filesystem::absolute(file).lexically_normal();
     m_path = shownName(m_file);
     // What the fields hold now is the file: a text no field can hold does not count as a change.
@@ -135,7 +137,7 @@ bool ScenarioDocument::save()
         return saveAs();
     const ScenarioTexts texts = m_fields.read();
     try {
-        writeScenarioFile(m_file, texts);
+        writeScenarioFile(m_file, texts, m_comments);
     } catch (const FileWriteError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
         return false;
@@ -159,13 +161,13 @@ bool ScenarioDocument::saveAs()
     const QString previous = m_path;
     // Names of measured files relative to the scenario's folder are rewritten for the new one,
     // so that they still lead to the same files; without a file they were the data folder's.
-    const std::filesystem::path fromFolder = m_path.isEmpty()
-        ? std::filesystem::path(QFile::encodeName(m_desktop.dataFolder()).toStdString())
-        : m_file.parent_path();
+    // (The same rule as drawfield-batch --write-scenario: writeScenarioFileFrom.)
+    const std::filesystem::path fromFolder = folder();
     const ScenarioTexts before = m_fields.read();
     m_file = std::filesystem::absolute(QFile::encodeName(*chosen).toStdString());
     m_path = QFileInfo(*chosen).absoluteFilePath();
-    const ScenarioTexts moved = withMeasuredNamesMoved(before, fromFolder, m_file.parent_path());
+    const ScenarioTexts moved
+        = withMeasuredNamesMoved(before, fromFolder, folderOfWrittenScenario(m_file));
     if (!(moved == before))
         m_fields.show(moved);
     if (save())
@@ -176,6 +178,13 @@ bool ScenarioDocument::saveAs()
     m_path = previous;
     emit titleChanged();
     return false;
+}
+
+std::filesystem::path ScenarioDocument::folder() const
+{
+    return m_path.isEmpty()
+        ? std::filesystem::path(QFile::encodeName(m_desktop.dataFolder()).toStdString())
+        : scenarioFolderOf(m_file);
 }
 
 void ScenarioDocument::rememberRecent(const std::filesystem::path& file)

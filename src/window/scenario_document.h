@@ -7,6 +7,7 @@
 // why and changes nothing; names are the file system's bytes, UTF-8 or not.
 
 #include "compute/scenario.h"
+#include "compute/scenario_file.h"
 
 #include <QObject>
 #include <QString>
@@ -46,6 +47,9 @@ public:
 
     [[nodiscard]] const QString& path() const { return m_path; } // empty: no file
     const std::filesystem::path& file() const { return m_file; }
+    // The folder its relative names (the readings) are found from: the open file's (links
+    // followed to the file they lead to), or the data folder without one.
+    [[nodiscard]] std::filesystem::path folder() const;
     // "site.ini* - Drawfield 2.0", "Untitled* - Drawfield 2.0", or the program's name alone.
     [[nodiscard]] QString title() const;
     // Fills the recent menu from the desktop's list, and enables it when there is one.
@@ -65,6 +69,7 @@ private:
     QString m_path; // the scenario file open, or empty, as shown
     std::filesystem::path m_file; // and as the system names it
     ScenarioTexts m_savedTexts; // the fields' texts as that file holds them
+    ScenarioComments m_comments; // that file's comments, written back with it
 };
 
 } // namespace drawfield

@@ -621,14 +621,25 @@ TEST(BatchCommand, FitsThePumpingTest)
     BatchRun run = runBatch(folder,
         quoted(scenario) + " --fit T,S --fit-report " + quoted(folder / "fit.csv")
             + " --fit-picture " + quoted(folder / "fit.svg") + " --write-scenario "
-            + quoted(folder / "fitted.ini"));
+            + quoted(folder / "fitted.ini") + " --record " + quoted(folder / "fitted.dat"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("T = 0.0053544 m2/s"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("RMSE 0.05006 m over 69 readings"), std::string::npos) << run.out;
     EXPECT_TRUE(readBytes(folder / "fit.csv").starts_with("parameter,estimate,standard_error"));
     EXPECT_NE(readBytes(folder / "fit.svg").find("Cooper-Jacob"), std::string::npos);
-    EXPECT_NE(
-        readBytes(folder / "fitted.ini").find("transmissivity = 0.00535435\n"), std::string::npos);
+    // The scenario written elsewhere keeps its comments, still reads the published readings, and
+    // runs again to the fitted run's drawdowns, to the bit.
+    const std::string fitted = readBytes(folder / "fitted.ini");
+    EXPECT_TRUE(fitted.starts_with("# A published pumping test: Oude Korendijk")) << fitted;
+    EXPECT_NE(fitted.find("rate = 32.8333     # m3/h, 788 m3/d\n"), std::string::npos) << fitted;
+    BatchRun again = runBatch(folder,
+        quoted(folder / "fitted.ini") + " --fit T,S --record " + quoted(folder / "again.dat"));
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.out.find("fit of 69 readings at 2 points"), std::string::npos) << again.out;
+    BatchRun rerun
+        = runBatch(folder, quoted(folder / "fitted.ini") + " --record " + quoted(folder / "re.dat"));
+    ASSERT_EQ(rerun.status, 0) << rerun.err;
+    EXPECT_TRUE(readBytes(folder / "re.dat") == readBytes(folder / "fitted.dat"));
 
     struct Case {
         const char* name;
@@ -641,12 +652,83 @@ TEST(BatchCommand, FitsThePumpingTest)
             "--fit-report goes with --fit" },
         { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S and B" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
+        { "a fit picture that is no picture", quoted(scenario) + " --fit T --fit-picture "
+                + quoted(folder / "fit.gif"), 2,
+            "--fit-picture needs a name ending in .wmf, .svg, .pdf or .png" },
+        // With T held two decades off, S runs to 1e-151: no aquifer has it, and nothing takes it.
+        { "S alone runs away", quoted(scenario) + " --fit S --write-scenario "
+                + quoted(folder / "runaway.ini"), 1,
+            "The fit left the range of S: it ran to 1.7254e-151, below 1e-12" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BatchRun refused = runBatch(folder, c.arguments);
         EXPECT_EQ(refused.status, c.status);
         EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
+    }
+}
+
+// No output replaces another or a file the run reads, however the paths are spelt or linked: the
+// command is refused before anything is written, naming both, and the files stay as they were.
+TEST(BatchCommand, OutputsNeverReplaceInputsOrEachOther)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path shipped = DRAWFIELD_SOURCE_DIR "/resources/pumping-test";
+    for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+        std::filesystem::copy_file(shipped / name, folder / name);
+    std::filesystem::create_symlink("later.png", folder / "dangling.png");
+    std::filesystem::create_symlink("obs_r90m.csv", folder / "readings-link.csv");
+    const std::string scenario = quoted(folder / "oude-korendijk.ini");
+    struct Case {
+        const char* name;
+        std::string arguments;
+        std::string said;
+    };
+    const Case cases[] = {
+        { "two outputs meeting through a link to nothing yet",
+            "--map " + quoted(folder / "dangling.png") + " --surface " + quoted(folder / "later.png"),
+            "--map and --surface both write" },
+        { "the fit report over the readings",
+            scenario + " --fit T,S --fit-report " + quoted(folder / "obs_r90m.csv"),
+            "--fit-report " + (folder / "obs_r90m.csv").string()
+                + " would replace the readings of \"r = 90 m\"" },
+        { "a link to the readings", scenario + " --curves " + quoted(folder / "readings-link.csv"),
+            "would replace the readings of \"r = 90 m\"" },
+        { "the scenario over itself, spelt otherwise",
+            scenario + " --write-scenario " + quoted(folder / "." / "oude-korendijk.ini"),
+            "would replace the scenario" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BatchRun refused = runBatch(folder, c.arguments);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
+        EXPECT_FALSE(std::filesystem::exists(folder / "later.png"));
+        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+            EXPECT_EQ(readBytes(folder / name), readBytes(shipped / name)) << name;
+    }
+}
+
+// A scenario on standard input finds its readings from the current folder; one reached through
+// a link, beside the file the link leads to.
+TEST(BatchCommand, ReadingsAreFoundBesideTheScenarioItself)
+{
+    TemporaryFolder folder;
+    const std::filesystem::path shipped = DRAWFIELD_SOURCE_DIR "/resources/pumping-test";
+    std::filesystem::create_directories(folder / "test");
+    std::filesystem::create_directories(folder / "links");
+    for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+        std::filesystem::copy_file(shipped / name, folder / "test" / name);
+    std::filesystem::create_symlink("../test/oude-korendijk.ini", folder / "links" / "ok.ini");
+    BatchRun linked = runBatch(folder, quoted(folder / "links" / "ok.ini") + " --fit T,S");
+    EXPECT_EQ(linked.status, 0) << linked.err;
+    EXPECT_NE(linked.out.find("fit of 69 readings"), std::string::npos);
+    for (const char* name : { "-", "/dev/stdin" }) {
+        SCOPED_TRACE(name);
+        const std::string command = "cd " + quoted(folder / "test") + " && cat oude-korendijk.ini | '"
+            + DRAWFIELD_BATCH + "' " + name + " --fit T,S > " + quoted(folder / "out") + " 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << readBytes(folder / "out");
+        EXPECT_NE(readBytes(folder / "out").find("fit of 69 readings"), std::string::npos);
     }
 }
 
