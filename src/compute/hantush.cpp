@@ -129,16 +129,34 @@ HantushIntegral hantushIntegral(double u, double d)
 {
     // W = integral over v >= 0 of exp(phi(v)), phi(v) = -u e^v - d e^-v, whose peak is at
     // v* = ln(d / u) / 2 when d > u, else at 0.
-    auto phi = [u, d](double v) { return -u * std::exp(v) - d * std::exp(-v); };
-    auto steepness = [u, d](double v) { return std::fabs(d * std::exp(-v) - u * std::exp(v)); };
-    const double peak = d > u ? 0.5 * std::log(d / u) : 0.0;
+    if (!(u > 0.0) || !std::isfinite(d))
+        return { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN() };
+    // Where d / u leaves the doubles (u below about 1e-150) the peak is taken from the
+    // logarithms, and the integrand's two terms are computed as exponentials of sums, which
+    // cannot overflow on the way; elsewhere the products as they stand.
+    const bool extreme = !std::isfinite(d / u) || !(u > 1e-300);
+    const double lnU = extreme ? std::log(u) : 0.0;
+    const double lnD = extreme && d > 0.0 ? std::log(d) : 0.0;
+    auto rising = [u, lnU, extreme](double v) {
+        return extreme ? std::exp(lnU + v) : u * std::exp(v);
+    };
+    auto falling = [d, lnD, extreme](double v) {
+        return extreme ? (d > 0.0 ? std::exp(lnD - v) : 0.0) : d * std::exp(-v);
+    };
+    auto phi = [&](double v) { return -rising(v) - falling(v); };
+    auto steepness = [&](double v) { return std::fabs(falling(v) - rising(v)); };
+    const double peak = d > u ? (extreme ? 0.5 * (lnD - lnU) : 0.5 * std::log(d / u)) : 0.0;
     const double top = phi(peak);
     if (top < -745.0)
         return {}; // below the smallest double
     // Beyond these the integrand is below e^-Drop of its peak: u e^v alone exceeds it on the
     // right, d e^-v on the left.
-    const double high = std::max(peak, std::log((Drop - top) / u));
-    const double low = d > 0.0 ? std::clamp(std::log(d / (Drop - top)), 0.0, peak) : 0.0;
+    const double high
+        = std::max(peak, extreme ? std::log(Drop - top) - lnU : std::log((Drop - top) / u));
+    const double low
+        = d > 0.0 ? std::clamp(extreme ? lnD - std::log(Drop - top) : std::log(d / (Drop - top)),
+              0.0, peak)
+                  : 0.0;
 
     HantushIntegral sum;
     for (double from = low; from < high;) {
@@ -155,8 +173,8 @@ HantushIntegral hantushIntegral(double u, double d)
         for (int k = 0; k < 5; ++k)
             for (double side : { -1.0, 1.0 }) {
                 const double v = middle + side * half * LegendreX[k];
-                const double ue = u * std::exp(v);
-                const double value = std::exp(-ue - d * std::exp(-v));
+                const double ue = rising(v);
+                const double value = std::exp(-ue - falling(v));
                 w += LegendreW[k] * value;
                 slope -= LegendreW[k] * ue * value;
             }

@@ -49,8 +49,36 @@ TEST(HantushWellFunction, PublishedValueAndLimits)
         EXPECT_EQ(hantushWellFunction(0.0, beta), deGlee) << beta;
         EXPECT_NEAR(hantushWellFunction(1e-14, beta) / deGlee, 1.0, 1e-10) << beta;
     }
+    // u far below 1e-150, where d / u leaves the doubles: still de Glee's steady state.
+    for (double u : { 1e-160, 1e-250, 1e-300, 1e-310 })
+        EXPECT_NEAR(hantushWellFunction(u, 1.0) / (2.0 * boost::math::cyl_bessel_k(0, 1.0)), 1.0,
+            1e-10)
+            << u;
     EXPECT_EQ(hantushWellFunction(0.0, 0.0), std::numeric_limits<double>::infinity());
     EXPECT_EQ(hantushWellFunction(800.0, 1.0), 0.0);
+}
+
+// A storage coefficient of 1e-160 (u below 1e-150 everywhere) gives the steady state
+// Q K0(r / B) / (2 pi T) at every point and on the map, not zero.
+TEST(HantushWellFunction, TinyStorageGivesTheSteadyState)
+{
+    ScenarioTexts texts;
+    texts.method = "hantush";
+    texts.transmissivity = "0.003";
+    texts.storage = "1e-158"; // %, so S = 1e-160
+    texts.leakageFactor = "745";
+    texts.wells[0] = { "50", "50", "6" };
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const double rate = 6.0 / 3600.0;
+    for (double r : { 1e-4, 1.0, 30.0 }) {
+        const double steady
+            = rate * boost::math::cyl_bessel_k(0, r / 745.0) / (2.0 * std::numbers::pi * 0.003);
+        EXPECT_NEAR(drawdownAt(reading.inputs, 50.0 + r, 50.0, 86400.0) / steady, 1.0, 1e-9) << r;
+    }
+    const std::optional<DrawdownResult> map = computeDrawdown(reading.inputs);
+    ASSERT_TRUE(map.has_value());
+    EXPECT_NEAR(map->largest.drawdown, 0.5950024537, 1e-6);
 }
 
 // Relative error at most 1e-10 over u from 1e-10 to 50 and beta from 1e-4 to 10.
