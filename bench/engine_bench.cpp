@@ -19,6 +19,7 @@
 #include "compute/record_file.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
+#include "compute/sources.h"
 #include "compute/text_rules.h"
 #include "plain_drawdown.h"
 
@@ -442,6 +443,78 @@ int fitBenchmark()
     std::printf("leaky, Hantush, T, S and B, 4 points, %zu readings: %.1f ms (goal <= 100), %d "
                 "evaluations, B %.1f m (made with 400)\n",
         fit.readings, seconds * 1e3, fit.evaluations, fit.estimates[2].value);
+
+    // At the limits: 10 points of 100,000 readings each, a logger's second by second.
+    std::vector<MeasuredPoint> logged;
+    const SourceList truthSources = sourceListOf(truth);
+    for (int p = 0; p < 10; ++p) {
+        MeasuredPoint point { "p", 100.0 + 15.0 * (p + 1), 100.0, -1, {}, {} };
+        std::vector<double> times(MostReadings), values(MostReadings);
+        for (std::size_t i = 0; i < MostReadings; ++i)
+            times[i] = 10.0 + 1.7 * static_cast<double>(i);
+        drawdownsOverTime(truth.aquifer(), truthSources, point.X, point.Y, times.data(),
+            values.data(), times.size());
+        for (std::size_t i = 0; i < MostReadings; ++i)
+            point.Readings.push_back({ times[i], values[i] });
+        logged.push_back(std::move(point));
+    }
+    seconds = secondsOf(
+        [&] {
+            fit = fitPumpingTest(start, logged,
+                { FitParameter::Transmissivity, FitParameter::Storage,
+                    FitParameter::LeakageFactor });
+        },
+        1);
+    std::printf("leaky, Hantush, T, S and B, 10 points of 100,000 readings: %.2f s (was past "
+                "600 s), %d evaluations, B %.1f m (made with 400)%s\n",
+        seconds, fit.evaluations, fit.succeeded ? fit.estimates[2].value : 0.0,
+        fit.succeeded ? "" : " FAILED");
+
+    // Heavy schedules: 5 bores of 300 rate changes each between two boundaries; one point of 100
+    // readings fitted, and the curves of 10 points.
+    ScenarioTexts heavy = leaky;
+    heavy.xMax = "1000";
+    heavy.pumpTime = "600";
+    heavy.boundaries[0] = { "barrier", "0", "0", "0", "1" };
+    heavy.boundaries[1] = { "recharge", "0", "0", "1", "0" };
+    for (int b = 0; b < WellCount; ++b) {
+        heavy.wells[static_cast<std::size_t>(b)]
+            = { std::to_string(200 + 100 * b), std::to_string(300 + 50 * b), "20" };
+        std::string schedule;
+        for (int k = 1; k <= static_cast<int>(MostRateChanges); ++k)
+            schedule += (k > 1 ? ", " : "") + std::to_string(k * 2) + ":" + std::to_string(10 + k % 7);
+        heavy.schedules[static_cast<std::size_t>(b)] = schedule;
+    }
+    for (int p = 0; p < 10; ++p)
+        heavy.observations[static_cast<std::size_t>(p)]
+            = { "P" + std::to_string(p), std::to_string(150 + 60 * p), "420", "" };
+    heavy.leakageFactor = "400";
+    heavy.transmissivity = "0.002";
+    heavy.storage = "0.02";
+    const ScenarioInputs heavyTruth = read(heavy);
+    MeasuredPoint one { "P0", 150.0, 420.0, -1, {}, {} };
+    for (int i = 0; i < 100; ++i) {
+        const double t = 60.0 * std::pow(10.0, 0.046 * i);
+        one.Readings.push_back({ t, drawdownAt(heavyTruth, one.X, one.Y, t) });
+    }
+    heavy.transmissivity = "0.005";
+    heavy.storage = "0.05";
+    heavy.leakageFactor = "1000";
+    const ScenarioInputs heavyStart = read(heavy);
+    seconds = secondsOf(
+        [&] {
+            fit = fitPumpingTest(heavyStart, { one },
+                { FitParameter::Transmissivity, FitParameter::Storage,
+                    FitParameter::LeakageFactor });
+        },
+        1);
+    std::printf("leaky, 5 bores x 300 rate changes, 2 boundaries, 1 point of 100 readings, T, S "
+                "and B: %.2f s (was about 98 s), %d evaluations, %s\n",
+        seconds, fit.evaluations, fit.succeeded ? "fitted" : fit.problem.c_str());
+    ObservationCurves curves;
+    seconds = secondsOf([&] { curves = observationCurves(heavyTruth); }, 1);
+    std::printf("  its curves at 10 points, %zu times: %.2f s (was 286 s)\n", curves.seconds.size(),
+        seconds);
     return 0;
 }
 

@@ -34,13 +34,16 @@ namespace {
             , m_parameters(parameters)
             , m_stop(std::move(stop))
         {
-            for (const MeasuredPoint& point : points)
+            for (const MeasuredPoint& point : points) {
+                m_pointStarts.push_back(m_readings.t.size());
                 for (const Reading& reading : point.Readings) {
                     m_readings.x.push_back(point.X);
                     m_readings.y.push_back(point.Y);
                     m_readings.t.push_back(reading.TimeSeconds);
                     m_readings.s.push_back(reading.DrawdownMetres);
                 }
+            }
+            m_pointStarts.push_back(m_readings.t.size());
         }
 
         [[nodiscard]] int readingCount() const { return static_cast<int>(m_readings.t.size()); }
@@ -71,13 +74,16 @@ namespace {
         {
             ++evaluations;
             const Aquifer aquifer = aquiferAt(logs);
-            bool finite = true;
-            for (int i = 0; i < readingCount(); ++i) {
-                const auto k = static_cast<std::size_t>(i);
-                out[i] = drawdownAt(
-                    aquifer, m_sources, m_readings.x[k], m_readings.y[k], m_readings.t[k]);
-                finite = finite && std::isfinite(out[i]);
+            // A point's readings at once: a costly well function is then tabulated along time.
+            for (std::size_t p = 0; p + 1 < m_pointStarts.size(); ++p) {
+                const std::size_t first = m_pointStarts[p], end = m_pointStarts[p + 1];
+                if (first < end)
+                    drawdownsOverTime(aquifer, m_sources, m_readings.x[first],
+                        m_readings.y[first], &m_readings.t[first], out + first, end - first);
             }
+            bool finite = true;
+            for (int i = 0; i < readingCount(); ++i)
+                finite = finite && std::isfinite(out[i]);
             return finite;
         }
 
@@ -101,6 +107,7 @@ namespace {
         SourceList m_sources;
         std::vector<FitParameter> m_parameters;
         Readings m_readings;
+        std::vector<std::size_t> m_pointStarts; // where each point's readings begin, and the end
         std::stop_token m_stop;
     };
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <numbers>
 
 namespace drawfield {
@@ -91,7 +92,7 @@ namespace {
     {
         for (int i = 0; i < count; ++i) {
             const double t = n[i] * scale - offset;
-            static_assert(HantushProfile::Terms == 10);
+            static_assert(LnWTable::Terms == 10);
             const double p = c[0]
                 + t
                     * (c[1]
@@ -197,11 +198,89 @@ double hantushWellFunction(double u, double beta)
     return hantushIntegral(u, d).w;
 }
 
-HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax)
-    : m_uPerSquareMetre(uPerSquareMetre)
-    , m_d(d)
-    , m_nMin(nMin)
+LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
+    : m_lnW(std::move(lnW))
+    , m_vMax(vMax)
+    , m_firstKey(slotKey(vMin))
 {
+    const long long lastKey = slotKey(m_vMax);
+    double startValue = m_lnW(slotStart(m_firstKey));
+    for (long long key = m_firstKey; key <= lastKey; ++key) {
+        Slot slot;
+        // The last slot is fitted up to the table's end, where W still has a logarithm.
+        const double start = slotStart(key), end = std::min(slotStart(key + 1), m_vMax);
+        slot.scale = 2.0 / (end - start);
+        slot.offset = (start + end) / (end - start);
+        auto vOf = [&](double t) { return 0.5 * ((end - start) * t + (start + end)); };
+        double values[Terms], chebyshev[Terms];
+        for (int k = 0; k < Terms; ++k)
+            values[k] = m_lnW(vOf(std::cos(std::numbers::pi * (k + 0.5) / Terms)));
+        for (int j = 0; j < Terms; ++j) {
+            double sum = 0.0;
+            for (int k = 0; k < Terms; ++k)
+                sum += values[k] * std::cos(std::numbers::pi * j * (k + 0.5) / Terms);
+            chebyshev[j] = 2.0 * sum / Terms;
+        }
+        chebyshevToMonomial(chebyshev, slot.c);
+        // Checked at both ends and in the middle, where an interpolation errs most.
+        const double endValue = m_lnW(end);
+        double worst = 0.0;
+        for (auto [t, exact] :
+            { std::pair { -1.0, startValue }, { 0.0, m_lnW(vOf(0.0)) }, { 1.0, endValue } }) {
+            if (!(exact > LeastLnW))
+                continue; // an end beyond the table, where W leaves the doubles
+            double p = slot.c[Terms - 1];
+            for (int k = Terms - 2; k >= 0; --k)
+                p = p * t + slot.c[k];
+            worst = std::max(worst, std::fabs(p - exact));
+        }
+        // A value without a logarithm among the nodes (W out of the doubles) fails the check.
+        bool finite = true;
+        for (double value : values)
+            finite = finite && std::isfinite(value);
+        slot.exact = !(worst <= ProfileTolerance) || !finite;
+        m_exactSlots += slot.exact ? 1 : 0;
+        m_worstError = std::max(m_worstError, slot.exact ? 0.0 : worst);
+        m_slots.push_back(slot);
+        startValue = endValue;
+    }
+}
+
+void LnWTable::at(const double* v, double* out, int count) const
+{
+    for (int i = 0; i < count;) {
+        if (m_slots.empty() || !(v[i] <= m_vMax)) {
+            out[i++] = 0.0;
+            continue;
+        }
+        const long long key = std::max(slotKey(v[i]), m_firstKey);
+        int end = i + 1;
+        while (end < count && v[end] <= m_vMax && std::max(slotKey(v[end]), m_firstKey) == key)
+            ++end;
+        const Slot& slot = m_slots[static_cast<std::size_t>(key - m_firstKey)];
+        if (slot.exact) {
+            for (int j = i; j < end; ++j) {
+                const double w = m_lnW(v[j]);
+                out[j] = w > LeastLnW ? std::exp(w) : 0.0;
+            }
+        } else {
+            slotRun(slot.c, slot.scale, slot.offset, v + i, out + i, end - i);
+        }
+        i = end;
+    }
+}
+
+namespace {
+
+    double lnOf(double w) { return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity(); }
+
+} // namespace
+
+HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax)
+{
+    auto lnW = [uPerSquareMetre, d](double n) {
+        return lnOf(hantushIntegral(uPerSquareMetre * n, d).w);
+    };
     // W only falls along r: the profile ends where it leaves the doubles (or at nMax).
     double low = nMin, high = std::min(nMax, 745.0 / uPerSquareMetre);
     if (!(nMin > 0.0) || !(lnW(low) > LeastLnW))
@@ -214,50 +293,7 @@ HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, do
         high = low;
     }
     m_nMax = high;
-    m_firstKey = slotKey(nMin);
-    const long long lastKey = slotKey(m_nMax);
-    double startValue = lnW(slotStart(m_firstKey));
-    for (long long key = m_firstKey; key <= lastKey; ++key) {
-        Slot slot;
-        // The last slot is fitted up to the profile's end, where W still has a logarithm.
-        const double start = slotStart(key), end = std::min(slotStart(key + 1), m_nMax);
-        slot.scale = 2.0 / (end - start);
-        slot.offset = (start + end) / (end - start);
-        auto nOf = [&](double t) { return 0.5 * ((end - start) * t + (start + end)); };
-        double values[Terms], chebyshev[Terms];
-        for (int k = 0; k < Terms; ++k)
-            values[k] = lnW(nOf(std::cos(std::numbers::pi * (k + 0.5) / Terms)));
-        for (int j = 0; j < Terms; ++j) {
-            double sum = 0.0;
-            for (int k = 0; k < Terms; ++k)
-                sum += values[k] * std::cos(std::numbers::pi * j * (k + 0.5) / Terms);
-            chebyshev[j] = 2.0 * sum / Terms;
-        }
-        chebyshevToMonomial(chebyshev, slot.c);
-        // Checked at both ends and in the middle, where an interpolation errs most.
-        const double endValue = lnW(end);
-        double worst = 0.0;
-        for (auto [t, exact] :
-            { std::pair { -1.0, startValue }, { 0.0, lnW(nOf(0.0)) }, { 1.0, endValue } }) {
-            if (!(exact > LeastLnW))
-                continue; // the far end of the last slot, beyond the profile
-            double p = slot.c[Terms - 1];
-            for (int k = Terms - 2; k >= 0; --k)
-                p = p * t + slot.c[k];
-            worst = std::max(worst, std::fabs(p - exact));
-        }
-        slot.exact = !(worst <= ProfileTolerance);
-        m_exactSlots += slot.exact ? 1 : 0;
-        m_worstError = std::max(m_worstError, slot.exact ? 0.0 : worst);
-        m_slots.push_back(slot);
-        startValue = endValue;
-    }
-}
-
-double HantushProfile::lnW(double n) const
-{
-    const double w = hantushIntegral(m_uPerSquareMetre * n, m_d).w;
-    return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity();
+    m_table = LnWTable(lnW, nMin, m_nMax);
 }
 
 double HantushProfile::at(double n) const
@@ -267,29 +303,35 @@ double HantushProfile::at(double n) const
     return out;
 }
 
-void HantushProfile::at(const double* n, double* out, int count) const
+HantushHistory::HantushHistory(double squaredDistance, double transmissivity, double storage,
+    double leakageFactorMetres, double tMinSeconds, double tMaxSeconds)
 {
-    for (int i = 0; i < count;) {
-        if (m_slots.empty() || !(n[i] <= m_nMax)) {
-            out[i++] = 0.0;
-            continue;
+    const double uTimesT = squaredDistance * storage / (4.0 * transmissivity);
+    const double dPerT = transmissivity / (storage * leakageFactorMetres * leakageFactorMetres);
+    auto lnW = [uTimesT, dPerT](double t) { return lnOf(hantushIntegral(uTimesT / t, dPerT * t).w); };
+    // W only rises with time: the table starts where it enters the doubles (or at tMin).
+    double low = tMinSeconds, high = tMaxSeconds;
+    if (!(low > 0.0) || !(high >= low) || !(lnW(high) > LeastLnW))
+        return;
+    if (!(lnW(low) > LeastLnW)) {
+        for (int i = 0; i < 200 && high - low > 1e-9 * high; ++i) {
+            const double middle = 0.5 * (low + high);
+            (lnW(middle) > LeastLnW ? high : low) = middle;
         }
-        const long long key = std::max(slotKey(n[i]), m_firstKey);
-        int end = i + 1;
-        while (end < count && n[end] <= m_nMax && std::max(slotKey(n[end]), m_firstKey) == key)
-            ++end;
-        const Slot& slot = m_slots[static_cast<std::size_t>(key - m_firstKey)];
-        if (slot.exact) {
-            for (int j = i; j < end; ++j) {
-                const double w = lnW(n[j]);
-                out[j] = w > LeastLnW ? std::exp(w) : 0.0;
-            }
-        } else {
-            slotRun(slot.c, slot.scale, slot.offset, n + i, out + i, end - i);
-        }
-        i = end;
+        low = high;
     }
+    m_tFrom = low;
+    m_table = LnWTable(lnW, low, tMaxSeconds);
 }
+
+void HantushHistory::at(const double* elapsedSeconds, double* out, int count) const
+{
+    m_table.at(elapsedSeconds, out, count);
+    for (int i = 0; i < count; ++i)
+        if (!(elapsedSeconds[i] >= m_tFrom))
+            out[i] = 0.0;
+}
+
 } // namespace drawfield
 
 namespace drawfield {
@@ -330,6 +372,26 @@ namespace {
         double m_scale;
     };
 
+    class UnitHistory : public TimeProfile {
+    public:
+        UnitHistory(double n, const Aquifer& aquifer, double tMin, double tMax)
+            : m_history(n, aquifer.transmissivity, aquifer.storage, aquifer.leakageFactorMetres,
+                tMin, tMax)
+            , m_scale(1.0 / (4.0 * std::numbers::pi * aquifer.transmissivity))
+        {
+        }
+        void unitDrawdowns(const double* elapsed, double* out, int count) const override
+        {
+            m_history.at(elapsed, out, count);
+            for (int i = 0; i < count; ++i)
+                out[i] *= m_scale;
+        }
+
+    private:
+        HantushHistory m_history;
+        double m_scale;
+    };
+
 } // namespace
 
 WellFunction hantushRow()
@@ -364,6 +426,10 @@ WellFunction hantushRow()
             double nMax) -> std::shared_ptr<const RadialProfile> {
             return std::make_shared<UnitProfile>(
                 Leaky(1.0, elapsedSeconds, aquifer), aquifer.transmissivity, nMin, nMax);
+        },
+        [](double n, const Aquifer& aquifer, double tMin,
+            double tMax) -> std::shared_ptr<const TimeProfile> {
+            return std::make_shared<UnitHistory>(n, aquifer, tMin, tMax);
         } };
 }
 

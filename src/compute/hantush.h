@@ -16,8 +16,9 @@
 // e^-45 of its peak: a relative error of about 1e-13 over the whole domain (the tests hold it to
 // 1e-10 against an independent quadrature). Along r at one time d does not change, so a map
 // tabulates ln W along r^2 once per source time (HantushProfile) instead of integrating at every
-// node.
+// node; curves and fits tabulate it along time once per distance (HantushHistory).
 
+#include <functional>
 #include <vector>
 
 namespace drawfield {
@@ -34,25 +35,26 @@ struct HantushIntegral {
 };
 [[nodiscard]] HantushIntegral hantushIntegral(double u, double d);
 
-// W along the squared distance n (m2) from a source at one time: u = n uPerSquareMetre,
-// d = beta^2 / (4 u) fixed. The squared distances are cut into slots by the top bits of their
-// doubles (SlotsPerOctave slots per doubling of n), and ln W is a polynomial of n in each, fitted
-// at Chebyshev nodes and checked against the integral at the slot's ends and middle; a slot that
-// misses the tolerance (1e-9 on ln W, so relative 1e-9 on W) is evaluated by the integral
-// instead. A map's row gives ascending n, so long runs fall in one slot: the polynomial and the
-// exponential then run in the vector units. 0 beyond nMax and where W leaves the doubles.
-class HantushProfile {
+// ln W tabulated over a positive argument v (a squared distance at one time, or a time at one
+// distance) from vMin to vMax. The arguments are cut into slots by the top bits of their doubles
+// (SlotsPerOctave slots per doubling of v), and ln W is a polynomial of v in each, fitted at
+// Chebyshev nodes and checked against the integral at the slot's ends and middle; a slot that
+// misses the tolerance (1e-9 on ln W, so relative 1e-9 on W) is evaluated by the integral instead.
+// Ascending arguments fall in long runs per slot: the polynomial and the exponential then run in
+// the vector units. W is 0 beyond vMax; below vMin the first slot's polynomial is used.
+class LnWTable {
 public:
     static constexpr int SlotsPerOctave = 4;
     static constexpr int Terms = 10; // polynomial degree 9
+    using LnW = std::function<double(double)>; // ln W at v: an integral
 
-    HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax);
+    LnWTable() = default;
+    LnWTable(LnW lnW, double vMin, double vMax);
 
-    [[nodiscard]] double at(double n) const;
-    // out[i] = at(n[i]), for n[i] from nMin on.
-    void at(const double* n, double* out, int count) const;
+    // out[i] = W at v[i].
+    void at(const double* v, double* out, int count) const;
 
-    [[nodiscard]] double largestSquaredDistance() const noexcept { return m_nMax; }
+    [[nodiscard]] bool empty() const noexcept { return m_slots.empty(); }
     [[nodiscard]] std::size_t slotCount() const noexcept { return m_slots.size(); }
     // The largest difference from ln W found by the checks, and the slots left to the integral.
     [[nodiscard]] double worstCheckedError() const noexcept { return m_worstError; }
@@ -60,20 +62,53 @@ public:
 
 private:
     struct Slot {
-        double scale = 0.0, offset = 0.0; // t = n scale - offset runs over [-1, 1]
+        double scale = 0.0, offset = 0.0; // t = v scale - offset runs over [-1, 1]
         double c[Terms] = {}; // ln W = sum of c[k] t^k
         bool exact = false;
     };
-    [[nodiscard]] double lnW(double n) const;
-
-    double m_uPerSquareMetre;
-    double m_d;
-    double m_nMin;
-    double m_nMax = 0.0;
+    LnW m_lnW;
+    double m_vMax = 0.0;
     long long m_firstKey = 0;
     std::vector<Slot> m_slots;
     double m_worstError = 0.0;
     int m_exactSlots = 0;
+};
+
+// W along the squared distance n (m2) from a source at one time: u = n uPerSquareMetre,
+// d = beta^2 / (4 u) fixed; a table from nMin to where W leaves the doubles (or nMax). A map's
+// row gives ascending n, so long runs fall in one slot.
+class HantushProfile {
+public:
+    HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax);
+
+    [[nodiscard]] double at(double n) const;
+    // out[i] = at(n[i]), for n[i] from nMin on.
+    void at(const double* n, double* out, int count) const { m_table.at(n, out, count); }
+
+    [[nodiscard]] double largestSquaredDistance() const noexcept { return m_nMax; }
+    [[nodiscard]] const LnWTable& table() const noexcept { return m_table; }
+
+private:
+    double m_nMax = 0.0;
+    LnWTable m_table;
+};
+
+// W at one squared distance over the time since a source began: u = r^2 S / (4 T t) and
+// d = T t / (S B^2), beta = r / B fixed; a table from where W enters the doubles (or tMin) to
+// tMax, 0 before. Curves and fits read a point at many times: one table per distance serves them
+// all, instead of an integral per time.
+class HantushHistory {
+public:
+    HantushHistory(double squaredDistance, double transmissivity, double storage,
+        double leakageFactorMetres, double tMinSeconds, double tMaxSeconds);
+
+    // out[i] = W at elapsed[i] (s, ascending or not).
+    void at(const double* elapsedSeconds, double* out, int count) const;
+    [[nodiscard]] const LnWTable& table() const noexcept { return m_table; }
+
+private:
+    double m_tFrom = 0.0; // W is 0 before
+    LnWTable m_table;
 };
 
 } // namespace drawfield

@@ -28,6 +28,13 @@ struct ThicknessReached {
 // nodes and drawdownAt agree to the bit (the same rows, the same order of the sources).
 [[nodiscard]] double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x,
     double y, double timeSeconds, ThicknessReached* reached = nullptr);
+// drawdownAt at count times (s) at one point: out[i] for times[i]. Where the well function costs a
+// quadrature (Hantush), the sources at one distance share a table of it along time
+// (WellFunction::timeProfile, relative 1e-9 of the integral) once that costs less than integrating
+// at every time; otherwise the values are drawdownAt's, to the bit. Curves and fits read a point
+// at many times through this.
+void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double x, double y,
+    const double* times, double* out, std::size_t count, ThicknessReached* reached = nullptr);
 // The same for a scenario, its sources made for this one call.
 [[nodiscard]] double drawdownAt(
     const ScenarioInputs& inputs, double x, double y, double timeSeconds);

@@ -33,6 +33,15 @@ public:
     virtual void unitDrawdowns(const double* n, double* out, int count) const = 0;
 };
 
+// What a source of unit rate adds to the drawdown (m) at one squared distance over the time since
+// it began, to a stated tolerance of the row's drawdown: curves and fits read a point at many
+// times.
+class TimeProfile {
+public:
+    virtual ~TimeProfile() = default;
+    virtual void unitDrawdowns(const double* elapsedSeconds, double* out, int count) const = 0;
+};
+
 struct WellFunction {
     WellMethod method;
     const char* text; // as a scenario file names it: "cooper-jacob"
@@ -54,6 +63,11 @@ struct WellFunction {
     // from nMin to nMax (m2); null for the other paths.
     std::shared_ptr<const RadialProfile> (*radialProfile)(
         double elapsedSeconds, const Aquifer& aquifer, double nMin, double nMax) = nullptr;
+    // For a row whose drawdown costs much (a quadrature): the unit drawdown at squared distance n
+    // (m2, > 0) for elapsed times from elapsedMin to elapsedMax (s); null where drawdown() is
+    // cheap enough to call at every time.
+    std::shared_ptr<const TimeProfile> (*timeProfile)(
+        double n, const Aquifer& aquifer, double elapsedMin, double elapsedMax) = nullptr;
 };
 
 // Every row, in the order of WellMethod.

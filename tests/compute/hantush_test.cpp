@@ -4,6 +4,7 @@
 #include "compute/drawdown_engine.h"
 #include "compute/hantush.h"
 #include "compute/observations.h"
+#include "compute/sources.h"
 #include "compute/theis.h"
 
 #include <boost/math/quadrature/exp_sinh.hpp>
@@ -108,8 +109,8 @@ TEST(HantushProfile, HoldsTheIntegralAlongR)
     for (auto [a, d] : { std::pair { 3.9e-5, 1e-6 }, { 3.9e-5, 0.3 }, { 1e-2, 25.0 }, { 1e-7, 1e3 },
              { 0.5, 1e-3 } }) {
         const HantushProfile profile(a, d, 1.0, 1e9);
-        ASSERT_GT(profile.slotCount(), 0u);
-        EXPECT_EQ(profile.exactSlots(), 0);
+        ASSERT_GT(profile.table().slotCount(), 0u);
+        EXPECT_EQ(profile.table().exactSlots(), 0);
         std::uniform_real_distribution<double> lnN(0.0, std::log(profile.largestSquaredDistance()));
         for (int i = 0; i < 400; ++i) {
             const double n = std::exp(lnN(random));
@@ -118,6 +119,48 @@ TEST(HantushProfile, HoldsTheIntegralAlongR)
                 << "a " << a << ", d " << d << ", n " << n;
         }
         EXPECT_EQ(profile.at(2.0 * profile.largestSquaredDistance()), 0.0);
+    }
+}
+
+// Curves and fits read a point at many times through one table per distance: with rate steps,
+// a stop and a boundary, every value within 1e-9 of the integral drawdownAt evaluates, and W
+// rising along time from where it leaves the doubles.
+TEST(HantushHistory, HoldsTheIntegralAlongTime)
+{
+    for (auto [n, b] : { std::pair { 1.0, 745.0 }, { 900.0, 50.0 }, { 4e4, 1e5 }, { 1e6, 30.0 } }) {
+        const HantushHistory history(n, 0.003, 2e-4, b, 1e-3, 1e8);
+        EXPECT_LE(history.table().exactSlots(), 1) << n << ", " << b; // where W enters the doubles
+        for (double t = 1e-3; t < 1e8; t *= 1.37) {
+            const double exact
+                = hantushIntegral(n * 2e-4 / (4.0 * 0.003 * t), 0.003 * t / (2e-4 * b * b)).w;
+            double w = 0.0;
+            history.at(&t, &w, 1);
+            if (exact > 1e-290)
+                EXPECT_NEAR(w / exact, 1.0, 2e-9) << "n " << n << ", B " << b << ", t " << t;
+            else
+                EXPECT_LE(w, 1e-290);
+        }
+    }
+    ScenarioTexts texts;
+    texts.method = "hantush";
+    texts.leakageFactor = "300";
+    texts.storage = "0.02";
+    texts.wells[0] = { "50", "50", "36" };
+    texts.schedules[0] = "2:20, 10:0";
+    texts.wells[1] = { "70", "40", "10" };
+    texts.boundaries[0] = { "barrier", "0", "0", "0", "1" };
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const SourceList sources = sourceListOf(reading.inputs);
+    const Aquifer aquifer = reading.inputs.aquifer();
+    std::vector<double> times;
+    for (double t = 1.0; t < 40 * 3600.0; t *= 1.01)
+        times.push_back(t);
+    std::vector<double> values(times.size());
+    drawdownsOverTime(aquifer, sources, 20.5, 63.0, times.data(), values.data(), times.size());
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const double exact = drawdownAt(aquifer, sources, 20.5, 63.0, times[i]);
+        EXPECT_NEAR(values[i], exact, 1e-9 * std::fabs(exact) + 1e-15) << times[i];
     }
 }
 
