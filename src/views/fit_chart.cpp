@@ -26,31 +26,73 @@ namespace {
 
     double hoursAxis(double seconds) { return std::log10(seconds / 3600.0); }
 
-    // ds/d ln t at each time, from the nearest neighbours at least `smoothing` away in ln t on
-    // each side, weighted as Bourdet weights them; NaN where a side has none.
+    // ds/d ln t at each time (ascending), from the nearest neighbours at least `smoothing` away in
+    // ln t on each side, weighted as Bourdet weights them; NaN where a side has none. The
+    // neighbours are found by bisection: a logger's 100,000 readings cost no more than sorting.
     std::vector<double> derivative(
         const std::vector<double>& seconds, const std::vector<double>& drawdowns, double smoothing)
     {
-        std::vector<double> out(seconds.size(), std::numeric_limits<double>::quiet_NaN());
+        const double none = std::numeric_limits<double>::quiet_NaN();
+        std::vector<double> out(seconds.size(), none), logs(seconds.size());
+        for (std::size_t i = 0; i < seconds.size(); ++i)
+            logs[i] = seconds[i] > 0.0 ? std::log(seconds[i])
+                                       : -std::numeric_limits<double>::infinity();
         for (std::size_t i = 0; i < seconds.size(); ++i) {
             if (!(seconds[i] > 0.0))
                 continue;
-            const double here = std::log(seconds[i]);
-            std::size_t j = i, k = i;
-            while (j > 0 && seconds[j - 1] > 0.0 && here - std::log(seconds[j - 1]) < smoothing)
-                --j;
-            while (k + 1 < seconds.size() && std::log(seconds[k + 1]) - here < smoothing)
-                ++k;
-            if (j == 0 || !(seconds[j - 1] > 0.0) || k + 1 >= seconds.size())
+            const double here = logs[i];
+            const auto before = std::upper_bound(logs.begin(), logs.end(), here - smoothing);
+            const auto after = std::lower_bound(logs.begin(), logs.end(), here + smoothing);
+            if (before == logs.begin())
                 continue;
-            --j;
-            ++k;
-            const double left = here - std::log(seconds[j]), right = std::log(seconds[k]) - here;
+            const std::size_t j = std::min(static_cast<std::size_t>(before - logs.begin()) - 1, i - 1);
+            const std::size_t k = std::max(static_cast<std::size_t>(after - logs.begin()), i + 1);
+            if (i == 0 || k >= seconds.size() || !(seconds[j] > 0.0))
+                continue;
+            const double left = here - logs[j], right = logs[k] - here;
+            if (!(left > 0.0) || !(right > 0.0))
+                continue;
             const double d1 = (drawdowns[i] - drawdowns[j]) / left;
             const double d2 = (drawdowns[k] - drawdowns[i]) / right;
             out[i] = (d1 * right + d2 * left) / (left + right);
         }
         return out;
+    }
+
+    // A point shows at most this many markers, at least one log-time step of the chart apart:
+    // a logger's 100,000 readings would make a picture of hundreds of megabytes and show no more.
+    constexpr std::size_t MostMarkers = 400;
+
+    // The readings (by index) a chart marks: all of them, or the first in each of MostMarkers
+    // equal steps of log time.
+    std::vector<std::size_t> markedReadings(const std::vector<double>& seconds)
+    {
+        std::vector<std::size_t> marked;
+        if (seconds.size() <= MostMarkers) {
+            for (std::size_t i = 0; i < seconds.size(); ++i)
+                marked.push_back(i);
+            return marked;
+        }
+        double first = 0.0, last = 0.0;
+        for (double t : seconds)
+            if (t > 0.0) {
+                first = first == 0.0 ? t : std::min(first, t);
+                last = std::max(last, t);
+            }
+        const double step = first > 0.0 && last > first
+            ? std::log(last / first) / static_cast<double>(MostMarkers)
+            : 1.0;
+        long long previous = std::numeric_limits<long long>::min();
+        for (std::size_t i = 0; i < seconds.size(); ++i) {
+            const long long bin = seconds[i] > 0.0
+                ? std::min(static_cast<long long>(std::floor(std::log(seconds[i] / first) / step)),
+                      static_cast<long long>(MostMarkers) - 1)
+                : -1;
+            if (bin != previous)
+                marked.push_back(i);
+            previous = bin;
+        }
+        return marked;
     }
 
     // Log10 of what is positive; NaN for the rest (a line breaks there, a marker is left out).
@@ -89,7 +131,7 @@ namespace {
         panel.yTitle = QStringLiteral("Drawdown, derivative (m)");
         panel.xLow = xLow;
         panel.xHigh = xHigh;
-        Span y;
+        Span y, derivatives;
         for (std::size_t p = 0; p < data.points.size(); ++p) {
             const FitChartPoint& point = data.points[p];
             const QColor& colour = plot::seriesColour(p);
@@ -99,11 +141,12 @@ namespace {
             Series fittedSlope = named({}, colour, Series::Style::Dashed);
             const std::vector<double> slope
                 = derivative(point.readingSeconds, point.measuredMetres, Smoothing);
-            for (std::size_t i = 0; i < point.readingSeconds.size(); ++i) {
+            for (std::size_t i : markedReadings(point.readingSeconds)) {
                 const double x = hoursAxis(point.readingSeconds[i]);
                 readings.points.emplace_back(x, logOf(point.measuredMetres[i]));
                 measuredSlope.points.emplace_back(x, logOf(slope[i]));
                 y.add(logOf(point.measuredMetres[i]));
+                derivatives.add(logOf(slope[i]));
             }
             const std::vector<double> curveSlope
                 = derivative(point.curveSeconds, point.curveMetres, 0.0);
@@ -112,11 +155,17 @@ namespace {
                 curve.points.emplace_back(x, logOf(point.curveMetres[i]));
                 fittedSlope.points.emplace_back(x, logOf(curveSlope[i]));
                 y.add(logOf(point.curveMetres[i]));
+                derivatives.add(logOf(curveSlope[i]));
             }
             for (const Series* series : { &readings, &curve, &measuredSlope, &fittedSlope })
                 panel.series.push_back(*series);
         }
-        // The derivative stays in view down to a thousandth of the largest drawdown.
+        // The derivative stays in view down to a thousandth of the largest drawdown (or of the
+        // largest derivative, where that is larger).
+        if (y.empty())
+            y = derivatives;
+        else if (!derivatives.empty())
+            y = { std::min(y.low, derivatives.low), std::max(y.high, derivatives.high) };
         if (y.empty())
             y = { -2.0, 0.0 };
         panel.yHigh = y.high + 0.15;
@@ -141,11 +190,11 @@ namespace {
             const QColor& colour = plot::seriesColour(p);
             Series readings = named({}, colour, Series::Style::Markers);
             Series curve = named({}, colour, Series::Style::Line);
-            for (std::size_t i = 0; i < point.readingSeconds.size(); ++i) {
+            for (std::size_t i = 0; i < point.readingSeconds.size(); ++i)
+                deepest = std::max(deepest, point.measuredMetres[i]);
+            for (std::size_t i : markedReadings(point.readingSeconds))
                 readings.points.emplace_back(
                     hoursAxis(point.readingSeconds[i]), point.measuredMetres[i]);
-                deepest = std::max(deepest, point.measuredMetres[i]);
-            }
             for (std::size_t i = 0; i < point.curveSeconds.size(); ++i)
                 curve.points.emplace_back(hoursAxis(point.curveSeconds[i]), point.curveMetres[i]);
             panel.series.push_back(readings);
@@ -183,11 +232,12 @@ namespace {
         for (std::size_t p = 0; p < data.points.size(); ++p) {
             const FitChartPoint& point = data.points[p];
             Series residuals = named({}, plot::seriesColour(p), Series::Style::Markers);
-            for (std::size_t i = 0; i < point.residualMetres.size(); ++i) {
-                residuals.points.emplace_back(
-                    hoursAxis(point.readingSeconds[i]), point.residualMetres[i]);
+            for (std::size_t i = 0; i < point.residualMetres.size(); ++i)
                 largest = std::max(largest, std::fabs(point.residualMetres[i]));
-            }
+            for (std::size_t i : markedReadings(point.readingSeconds))
+                if (i < point.residualMetres.size())
+                    residuals.points.emplace_back(
+                        hoursAxis(point.readingSeconds[i]), point.residualMetres[i]);
             panel.series.push_back(residuals);
         }
         const double reach = largest > 0.0 ? largest * 1.15 : 0.01;
@@ -298,18 +348,33 @@ FitChartData fitChartData(
             if (first > 0.0 && last > first) {
                 const Aquifer aquifer = fit->fitted.aquifer();
                 const SourceList sources = sourceListOf(fit->fitted);
-                for (int i = 0; i <= CurveTimes; ++i) {
-                    const double t = first * std::pow(last / first, i / CurveTimes);
-                    point.curveSeconds.push_back(t);
-                    point.curveMetres.push_back(
-                        drawdownAt(aquifer, sources, measured.X, measured.Y, t));
-                }
+                for (int i = 0; i <= CurveTimes; ++i)
+                    point.curveSeconds.push_back(first * std::pow(last / first, i / CurveTimes));
+                point.curveMetres.resize(point.curveSeconds.size());
+                drawdownsOverTime(aquifer, sources, measured.X, measured.Y,
+                    point.curveSeconds.data(), point.curveMetres.data(),
+                    point.curveSeconds.size());
             }
         }
         point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);
         data.points.push_back(std::move(point));
     }
     return data;
+}
+
+FitChartPanels fitChartPanels(const FitChartData& data)
+{
+    Span time;
+    for (const FitChartPoint& point : data.points)
+        for (double t : point.readingSeconds)
+            if (t > 0.0)
+                time.add(hoursAxis(t));
+    if (time.empty())
+        time = { -1.0, 1.0 };
+    const double pad = std::max(0.05, (time.high - time.low) * 0.03);
+    const double xLow = time.low - pad, xHigh = time.high + pad;
+    return { diagnosticPanel(data, xLow, xHigh), semiLogPanel(data, xLow, xHigh),
+        residualPanel(data, xLow, xHigh) };
 }
 
 void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& data)
@@ -334,31 +399,20 @@ void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& 
     painter.drawText(QRectF(area.left(), area.top(), area.width(), line * 1.3),
         Qt::AlignLeft | Qt::AlignVCenter,
         metrics.elidedText(data.title, Qt::ElideRight, area.width()));
-    Span time;
-    for (const FitChartPoint& point : data.points)
-        for (double t : point.readingSeconds)
-            if (t > 0.0)
-                time.add(hoursAxis(t));
-    if (time.empty())
-        time = { -1.0, 1.0 };
-    const double pad = std::max(0.05, (time.high - time.low) * 0.03);
-    const double xLow = time.low - pad, xHigh = time.high + pad;
-
     const double legend = paintLegend(painter, area.adjusted(0, line * 1.4, 0, 0), data);
     const QRectF panels = area.adjusted(0, line * 1.5 + legend, 0, 0);
     const double split = panels.top() + panels.height() * 0.62;
     const double middle = panels.left() + panels.width() * 0.5;
-    const Panel diagnostic = diagnosticPanel(data, xLow, xHigh);
-    const Panel semiLog = semiLogPanel(data, xLow, xHigh);
+    const FitChartPanels shown = fitChartPanels(data);
     plot::paintPanel(
-        painter, QRectF(panels.topLeft(), QPointF(middle - line * 0.3, split)), diagnostic);
+        painter, QRectF(panels.topLeft(), QPointF(middle - line * 0.3, split)), shown.diagnostic);
     plot::paintPanel(painter,
         QRectF(QPointF(middle + line * 0.3, panels.top()), QPointF(panels.right(), split)),
-        semiLog);
+        shown.semiLog);
     if (!data.points.front().residualMetres.empty())
         plot::paintPanel(painter,
             QRectF(QPointF(panels.left(), split + line * 0.4), panels.bottomRight()),
-            residualPanel(data, xLow, xHigh));
+            shown.residuals);
     painter.restore();
 }
 

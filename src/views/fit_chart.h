@@ -9,6 +9,7 @@
 
 #include "compute/fit.h"
 #include "views/picture_files.h"
+#include "views/plot_panel.h"
 
 #include <QString>
 #include <QWidget>
@@ -34,6 +35,14 @@ struct FitChartData {
 // drawdown and the residuals; Cooper-Jacob's lines from the scenario's bores and rates.
 [[nodiscard]] FitChartData fitChartData(
     const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points, const FitResult* fit);
+
+// The chart's three panels on one time axis: log-log with the derivatives (the Y axis holds the
+// drawdowns and the derivatives, down to a thousandth of the largest), semi-log, the residuals.
+// A point marks at most a few hundred of its readings, evenly in log time.
+struct FitChartPanels {
+    plot::Panel diagnostic, semiLog, residuals;
+};
+[[nodiscard]] FitChartPanels fitChartPanels(const FitChartData& data);
 
 void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& data);
 

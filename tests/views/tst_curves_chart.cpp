@@ -3,6 +3,7 @@
 
 #include "compute/scenario.h"
 #include "views/curves_chart.h"
+#include "views/fit_chart.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -150,6 +151,37 @@ private slots:
             for (int x = 0; x < empty.width(); ++x)
                 inked += empty.pixelColor(x, y) != QColor(Qt::white);
         QVERIFY(inked > 100 && inked < 640 * 480 / 20); // a line of text, no plot
+    }
+
+    // The pumping-test chart's log-log panel holds the derivative even where every reading lies
+    // above it (late readings only), and a logger's 100,000 readings make a few hundred markers.
+    void theFitChartShowsTheDerivativeAndThinsItsMarkers()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.method = "theis";
+        const ScenarioInputs inputs = inputsOf(texts);
+        for (std::size_t count : { std::size_t { 30 }, std::size_t { 100000 } }) {
+            MeasuredPoint late { "late", 40, 30, -1, {}, {} };
+            for (std::size_t i = 0; i < count; ++i) {
+                const double t = 3600.0 * std::pow(10.0, static_cast<double>(i) / count);
+                late.Readings.push_back({ t, 0.5 + 0.13 * std::log(t / 3600.0) });
+            }
+            const FitChartPanels panels = fitChartPanels(fitChartData(inputs, { late }, nullptr));
+            const plot::Panel& logLog = panels.diagnostic;
+            std::size_t derivatives = 0, markers = 0;
+            for (const plot::Series& series : logLog.series) {
+                markers += series.points.size();
+                for (const QPointF& at : series.points)
+                    if (series.style == plot::Series::Style::OpenMarkers && std::isfinite(at.y())) {
+                        ++derivatives;
+                        QVERIFY2(at.y() >= logLog.yLow && at.y() <= logLog.yHigh,
+                            "the derivative is in view");
+                    }
+            }
+            QVERIFY(derivatives > 0);
+            QVERIFY(markers <= 2 * 400);
+            QVERIFY(panels.semiLog.series.front().points.size() <= 400);
+        }
     }
 };
 
