@@ -797,9 +797,13 @@ int run(const CommandLine& line, const char* program)
             << summaryName(inputs.Method)
             << (inputs.Method == WellMethod::Hantush ? ", B " + metres(inputs.LeakageFactor) + " m"
                                                      : std::string())
-            << (inputs.Unconfined ? ", unconfined" : "") << "; largest drawdown "
-            << metres(map.largest.drawdown) << " m at (" << map.largest.x << ", " << map.largest.y
-            << "); " << seconds << " s\n";
+            << (inputs.Unconfined ? ", unconfined" : "");
+    // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
+    if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
+        summary << "; largest drawdown in a bore " << metres(inBore.metres) << " m (bore "
+                << inBore.bore + 1 << ", at " << inBore.radiusMetres << " m from it)";
+    summary << "; largest on the map's nodes " << metres(map.largest.drawdown) << " m at ("
+            << map.largest.x << ", " << map.largest.y << "); " << seconds << " s\n";
     return status;
 }
 

@@ -154,6 +154,22 @@ double drawdownInBore(const ScenarioInputs& in, int bore)
     return drawdownAt(in, well.X + well.RadiusMetres, well.Y, in.PumpTime);
 }
 
+LargestBoreDrawdown largestBoreDrawdown(const ScenarioInputs& in)
+{
+    LargestBoreDrawdown largest;
+    for (int bore = 0; bore < WellCount; ++bore) {
+        if (!in.pumps(bore))
+            continue;
+        const double metres = drawdownInBore(in, bore);
+        if (largest.bore < 0 || metres > largest.metres) {
+            largest.bore = bore;
+            largest.metres = metres;
+            largest.radiusMetres = in.Wells[static_cast<std::size_t>(bore)].RadiusMetres;
+        }
+    }
+    return largest;
+}
+
 std::vector<double> curveTimes(const ScenarioInputs& in)
 {
     constexpr double OneMinute = 60.0;

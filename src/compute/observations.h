@@ -42,6 +42,17 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
 // The drawdown in bore i (0 to 4) at the map's time: at its radius from its centre, to the east.
 [[nodiscard]] double drawdownInBore(const ScenarioInputs& inputs, int bore);
 
+// The largest drawdown of a run, as its summary and its report head it: the largest drawdown in a
+// pumping bore, read at the bore's radius as the bore table reads it (the drawdown its pump
+// sees). One definition for both, where the largest node of the map would depend on where the
+// lattice falls. bore -1 when no bore pumps.
+struct LargestBoreDrawdown {
+    int bore = -1; // 0 to 4
+    double metres = 0.0;
+    double radiusMetres = 0.0;
+};
+[[nodiscard]] LargestBoreDrawdown largestBoreDrawdown(const ScenarioInputs& inputs);
+
 // The times of the curves (s), ascending: 20 per tenfold of time from one minute to the map's
 // time; every schedule hour, and after each one 20 per tenfold of the time since it, so recovery
 // is drawn as a curve; the map's time itself. However many changes, at most MostRefinedTimes are

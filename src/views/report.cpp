@@ -258,11 +258,21 @@ namespace {
         }
 
         writer.heading(QStringLiteral("Result"));
-        writer.line({ QStringLiteral("Largest drawdown: %1 m at (%2, %3)")
+        // One definition with the summary's: the largest drawdown in a bore, as its table reads
+        // it; the map's largest node beside it, said as such.
+        const LargestBoreDrawdown inBore = largestBoreDrawdown(in);
+        if (inBore.bore >= 0)
+            writer.line({ QStringLiteral("Largest drawdown in a bore: %1 m in Bore %2, at its "
+                                         "radius (%3 m from its centre), as in the table above")
+                                .arg(metresOf(inBore.metres))
+                                .arg(inBore.bore + 1)
+                                .arg(number(inBore.radiusMetres)) },
+                { 1.0 }, reportFont(9, true));
+        writer.line({ QStringLiteral("Largest drawdown on the map's nodes: %1 m at (%2, %3)")
                             .arg(metresOf(content.largestDrawdown))
                             .arg(content.largestX)
                             .arg(content.largestY) },
-            { 1.0 }, reportFont(9, true));
+            { 1.0 });
         writer.skip(6);
 
         // The charts: the map and the surface side by side, then the curves at the full width,

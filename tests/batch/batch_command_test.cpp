@@ -95,7 +95,8 @@ TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
     EXPECT_EQ(run.err, "");
     EXPECT_NE(
         run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; Cooper-Jacob; largest drawdown "
-                     ".546134604613058 m at (30, 30)"),
+                     "in a bore .68916730086968 m (bore 1, at 0.1 m from it); largest on the "
+                     "map's nodes .546134604613058 m at (30, 30)"),
         std::string::npos)
         << run.out;
 
@@ -368,8 +369,22 @@ TEST(BatchCommand, ReportPage)
              "X and Y from 1 to 100 m, nodes every 1 m", "E 600000, N 5300000, EPSG:32632",
              "Bore 1", "7.5", "from 36 h: 15",
              "Recharge (constant head) through (0, 95) and (1, 95) m", "Farm well",
-             "Drawdown at 48 h (m)", "Largest drawdown: ", "Time since pumping began (h)" })
+             "Drawdown at 48 h (m)", "Largest drawdown on the map's nodes: ",
+             "Time since pumping began (h)" })
         EXPECT_NE(page.find(expected), std::string::npos) << expected << "\n" << page;
+    // The headline is the bore table's value, said in words; the summary says the same.
+    const std::size_t boreRow = page.find(" at r = 0.1 m");
+    ASSERT_NE(boreRow, std::string::npos) << page;
+    const std::size_t valueStart = page.rfind(' ', page.find_last_not_of(' ', boreRow - 1)) + 1;
+    const std::string inBore = page.substr(valueStart, boreRow - valueStart);
+    EXPECT_NE(page.find("Largest drawdown in a bore: " + inBore + " m in Bore 1, at its radius"),
+        std::string::npos)
+        << inBore << "\n" << page;
+    const std::string said = "; largest drawdown in a bore ";
+    ASSERT_NE(run.out.find(said), std::string::npos) << run.out;
+    EXPECT_NEAR(std::stod(run.out.substr(run.out.find(said) + said.size())), std::stod(inBore),
+        0.0006)
+        << run.out;
     const std::time_t now = std::time(nullptr);
     char month[16];
     std::strftime(month, sizeof month, "%Y-%m-", std::localtime(&now));
