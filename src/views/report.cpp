@@ -3,6 +3,7 @@
 #include "compute/atomic_file.h"
 #include "compute/observations.h"
 #include "compute/user_text.h"
+#include "views/chart_overlays.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -258,6 +259,8 @@ namespace {
         }
 
         writer.heading(QStringLiteral("Result"));
+        if (!content.mapNote.isEmpty())
+            writer.line({ content.mapNote }, { 1.0 });
         // One definition with the summary's: the largest drawdown in a bore, as its table reads
         // it; the map's largest node beside it, said as such.
         const LargestBoreDrawdown inBore = largestBoreDrawdown(in);
@@ -379,6 +382,7 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
     content.largestY = largest.y;
     content.scenarioName = scenarioName;
     content.made = QDateTime::currentDateTime();
+    content.view = view;
     const ChartSource source { grid, inputs.Step, inputs.Step, overlays };
     auto map = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
     auto surface = std::make_shared<const ChartPicture>(ChartKind::Surface, source, view);
@@ -392,8 +396,56 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
     return content;
 }
 
+double endOfPumpingSeconds(const ScenarioInputs& in)
+{
+    double end = 0.0;
+    for (int bore = 0; bore < WellCount; ++bore) {
+        if (!in.pumps(bore))
+            continue;
+        if (in.rateAt(bore, in.PumpTime) != 0.0)
+            return in.PumpTime;
+        // The last change that stopped it, before the scenario's time.
+        for (const RateChange& change : in.Schedules[static_cast<std::size_t>(bore)])
+            if (change.StartSeconds < in.PumpTime && change.Rate == 0.0)
+                end = std::max(end, change.StartSeconds);
+    }
+    return end > 0.0 ? end : in.PumpTime;
+}
+
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary)
 {
+    if (const double end = endOfPumpingSeconds(content.inputs); end < content.inputs.PumpTime) {
+        ScenarioInputs atEnd = content.inputs;
+        atEnd.PumpTime = end;
+        EngineOptions options;
+        options.validity = atEnd.Method == WellMethod::CooperJacob;
+        options.validityStride = pictureValidityStride((atEnd.XMax - atEnd.XMin) / atEnd.Step + 1,
+            (atEnd.YMax - atEnd.YMin) / atEnd.Step + 1);
+        if (std::optional<DrawdownResult> map = computeDrawdown(atEnd, options)) {
+            const QString shown = QStringLiteral("%1 h").arg(number(end / SecondsPerHour));
+            const QString scenario
+                = QStringLiteral("%1 h").arg(number(content.inputs.PumpTime / SecondsPerHour));
+            content.inputs = atEnd;
+            content.grid = map->grid;
+            content.largestDrawdown = map->largest.drawdown;
+            content.largestX = map->largest.x;
+            content.largestY = map->largest.y;
+            const ChartSource source { map->grid, atEnd.Step, atEnd.Step,
+                chartOverlays(atEnd, map->validity) };
+            auto picture = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
+            auto surface
+                = std::make_shared<const ChartPicture>(ChartKind::Surface, source, content.view);
+            content.map = [picture](QPainter& painter, const QRectF& area) {
+                picture->paint(painter, area);
+            };
+            content.surface = [surface](QPainter& painter, const QRectF& area) {
+                surface->paint(painter, area);
+            };
+            content.mapNote = QStringLiteral("The drawdowns and the map are those of the end of "
+                                             "pumping, at %1; the readings go on to %2 (recovery).")
+                                  .arg(shown, scenario);
+        }
+    }
     content.fitLines.clear();
     for (const QString& text : QString::fromStdString(summary).split(QLatin1Char('\n')))
         if (!text.trimmed().isEmpty())

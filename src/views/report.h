@@ -38,6 +38,8 @@ struct ReportContent {
     // none) and its chart.
     QStringList fitLines;
     PaintRoutine fitChart; // empty: no readings
+    QString mapNote; // why the map is of another time than the scenario's, or empty
+    ViewAngles view; // the surface's turns
 };
 
 // The report of a run, as both programs make it: its inputs and results, the map and the surface
@@ -49,7 +51,13 @@ struct ReportContent {
     const ViewAngles& view);
 
 // Adds the pumping test to a report: the readings and, when fitted, the fit (fitSummary's lines).
+// Where every bore has stopped before the scenario's time (the test's recovery read after), the
+// map, the surface and the drawdowns of the report are those of the end of pumping, where the
+// test's drawdown is, and the page says so: after the recovery they would mean nothing.
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary);
+
+// When the last bore stops pumping (s): the scenario's time while any bore still pumps then.
+[[nodiscard]] double endOfPumpingSeconds(const ScenarioInputs& inputs);
 
 // Paints the pages into page (A4 portrait at 96 units per inch), calling newPage between them.
 void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,

@@ -683,6 +683,29 @@ TEST(BatchCommand, FitsThePumpingTest)
     }
 }
 
+// A pumping test read on into its recovery: the report's map and drawdowns are those of the end
+// of pumping, and it says so.
+TEST(BatchCommand, ATestReportShowsTheEndOfPumping)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "test.ini",
+        "[aquifer]\ntransmissivity = 0.004\nstorage = 2\npumping_time = 4\nmethod = theis\n"
+        "[bore1]\nx = 40\ny = 40\nrate = 7.5\nschedule = 2:0\n[observation1]\nname = P1\nx = "
+        "70\ny = 40\nmeasured = p1.csv\n");
+    writeBytes(folder / "p1.csv", "time_h,drawdown_m\n0.5,0.05\n1,0.08\n2,0.11\n3,0.03\n4,0.02\n");
+    BatchRun run = runBatch(
+        folder, quoted(folder / "test.ini") + " --report " + quoted(folder / "test.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = (folder / "text.txt").string();
+    ASSERT_EQ(std::system(("pdftotext " + quoted(folder / "test.pdf") + " '" + text + "'").c_str()),
+        0);
+    const std::string page = readBytes(text);
+    EXPECT_NE(page.find("are those of the end of pumping, at 2 h; the readings go on to 4 h"),
+        std::string::npos)
+        << page;
+    EXPECT_NE(page.find("Drawdown at 2 h (m)"), std::string::npos) << page;
+}
+
 // No output replaces another or a file the run reads, however the paths are spelt or linked: the
 // command is refused before anything is written, naming both, and the files stay as they were.
 TEST(BatchCommand, OutputsNeverReplaceInputsOrEachOther)
