@@ -104,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(std::is_sorted(curves.seconds.begin(), curves.seconds.end())
             && !curves.seconds.empty() && curves.seconds.back() == in.PumpTime,
         "the curves' times ascend to the map's time");
-    FUZZ_REQUIRE(curves.seconds.size() <= 400 + WellCount * MostRateChanges + MostRefinedTimes,
-        "the curves' times stay bounded, however long the schedules");
+    FUZZ_REQUIRE(curves.seconds.size() <= MostCurveTimes,
+        "the curves' times stay bounded, however long the schedules and the pumping time");
     for (std::size_t point = 0; point < curves.drawdowns.size(); ++point) {
         const ObservationPoint& at = in.Observations[point];
         // On a bore the value depends on whether it pumps at the time; elsewhere it does not.

@@ -184,7 +184,9 @@ std::vector<double> curveTimes(const ScenarioInputs& in)
             times.push_back(t);
         }
     };
-    tenfolds(0.0, PerDecade, std::numeric_limits<std::size_t>::max());
+    const double baseDecades = end > OneMinute ? std::log10(end / OneMinute) : 0.0;
+    tenfolds(0.0, std::min(PerDecade, MostBaseTimes / std::max(baseDecades, 1e-300)),
+        MostBaseTimes + 1);
 
     std::vector<double> changes;
     for (const auto& schedule : in.Schedules)

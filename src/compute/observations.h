@@ -54,11 +54,15 @@ struct LargestBoreDrawdown {
 [[nodiscard]] LargestBoreDrawdown largestBoreDrawdown(const ScenarioInputs& inputs);
 
 // The times of the curves (s), ascending: 20 per tenfold of time from one minute to the map's
-// time; every schedule hour, and after each one 20 per tenfold of the time since it, so recovery
-// is drawn as a curve; the map's time itself. However many changes, at most MostRefinedTimes are
-// added after them (the density thins out evenly beyond), so the curves cost what their sources
-// cost, once per time.
+// time (at most MostBaseTimes: fewer per tenfold beyond 20 tenfolds); every schedule hour, and
+// after each one 20 per tenfold of the time since it, so recovery is drawn as a curve; the map's
+// time itself. However many changes, at most MostRefinedTimes are added after them (the density
+// thins out evenly beyond), so the curves cost what their sources cost, once per time: at most
+// MostCurveTimes in all.
+inline constexpr int MostBaseTimes = 400;
 inline constexpr int MostRefinedTimes = 2000;
+inline constexpr std::size_t MostCurveTimes
+    = MostBaseTimes + 1 + WellCount * MostRateChanges + MostRefinedTimes + 1;
 [[nodiscard]] std::vector<double> curveTimes(const ScenarioInputs& inputs);
 
 struct ObservationCurves {
