@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace drawfield {
 
@@ -127,6 +128,37 @@ namespace {
         }
     };
 
+    // Where giflib's bytes go: our own descriptor, written by our own loop, so that a failure
+    // says the system's reason ("No space left on device") as every other output does, not
+    // giflib's guess ("Write failed (disk full?)").
+    struct GifSink {
+        int fd = -1;
+        int error = 0; // errno of the write that failed
+        ~GifSink()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    };
+
+    int writeToSink(GifFileType* gif, const GifByteType* bytes, int length)
+    {
+        auto* sink = static_cast<GifSink*>(gif->UserData);
+        int done = 0;
+        while (done < length) {
+            const ssize_t written
+                = ::write(sink->fd, bytes + done, static_cast<std::size_t>(length - done));
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                sink->error = errno;
+                return done;
+            }
+            done += static_cast<int>(written);
+        }
+        return done;
+    }
+
 } // namespace
 
 bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inputs, int frames,
@@ -150,18 +182,18 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     const QList<QRgb> palette = animationPalette(scale);
 
     // Opened here rather than by giflib, which would make it readable by its owner alone.
-    const int handle = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (handle < 0)
+    GifSink sink;
+    sink.fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (sink.fd < 0)
         staged.fail(std::strerror(errno));
     int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpenFileHandle(handle, &error));
-    if (!gif) {
-        ::close(handle);
+    std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&sink, writeToSink, &error));
+    if (!gif)
         staged.fail(GifErrorString(error));
-    }
     auto check = [&](int status) {
         if (status == GIF_ERROR)
-            staged.fail(std::string(GifErrorString(gif->Error)));
+            staged.fail(sink.error != 0 ? std::string(std::strerror(sink.error))
+                                        : std::string(GifErrorString(gif->Error)));
     };
     EGifSetGifVersion(gif.get(), true);
     std::vector<GifColorType> colours;
@@ -201,7 +233,10 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     }
     const int closed = EGifCloseFile(gif.release(), &error);
     if (closed == GIF_ERROR)
-        staged.fail(GifErrorString(error));
+        staged.fail(sink.error != 0 ? std::strerror(sink.error) : GifErrorString(error));
+    const int fd = std::exchange(sink.fd, -1);
+    if (::close(fd) != 0)
+        staged.fail(std::strerror(errno));
     staged.commit();
     return true;
 }

@@ -325,10 +325,11 @@ TEST(BatchCommand, AFullDiskKeepsThePreviousFiles)
     const std::string script = "mount -t tmpfs -o size=48k tmpfs '" + disk
         + "' || exit 77; printf "
           "before > '"
-        + disk + "/c.geojson'; printf before > '" + disk + "/d.tif'; '" + DRAWFIELD_BATCH + "' "
-        + quoted(folder / "site.ini") + " --contours '" + disk + "/c.geojson' --geotiff '" + disk
-        + "/d.tif'; echo \"status $?\"; cat '" + disk + "/c.geojson' '" + disk + "/d.tif'; ls -A '"
-        + disk + "'";
+        + disk + "/c.geojson'; printf before > '" + disk + "/d.tif'; printf before > '" + disk
+        + "/a.gif'; '" + DRAWFIELD_BATCH + "' " + quoted(folder / "site.ini") + " --contours '"
+        + disk + "/c.geojson' --geotiff '" + disk + "/d.tif' --animation '" + disk
+        + "/a.gif'; echo \"status $?\"; cat '" + disk + "/a.gif' '" + disk + "/c.geojson' '" + disk
+        + "/d.tif'; ls -A '" + disk + "'";
     writeBytes(folder / "full.sh", script);
     const int raw = std::system(("unshare -Urm sh " + quoted(folder / "full.sh") + " > "
         + quoted(folder / "out") + " 2> " + quoted(folder / "err"))
@@ -336,11 +337,15 @@ TEST(BatchCommand, AFullDiskKeepsThePreviousFiles)
     if (!WIFEXITED(raw) || WEXITSTATUS(raw) == 77 || readBytes(folder / "out").empty())
         GTEST_SKIP() << "no small file system to fill here: " << readBytes(folder / "err");
     const std::string out = readBytes(folder / "out"), err = readBytes(folder / "err");
-    EXPECT_NE(out.find("status 1\nbeforebeforec.geojson\nd.tif\n"), std::string::npos) << out;
-    for (const char* what : { "contour file", "GeoTIFF file" })
+    EXPECT_NE(out.find("status 1\nbeforebeforebeforea.gif\nc.geojson\nd.tif\n"), std::string::npos)
+        << out;
+    // Every output says the system's reason in the same words.
+    for (const char* what : { "contour file", "GeoTIFF file", "animation" })
         EXPECT_NE(err.find("Cannot write the " + std::string(what) + " " + disk), std::string::npos)
             << err;
-    EXPECT_NE(err.find(": No space left on device.\n"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
+    for (std::size_t at = 0; (at = err.find('\n', at)) != std::string::npos; ++at)
+        EXPECT_EQ(err.substr(at - 26, 27), ": No space left on device.\n") << err;
     EXPECT_EQ(err.find("TIFF"), err.find("TIFF file")) << "GDAL's own words are not passed on";
 }
 
