@@ -190,7 +190,12 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
 // The scenario document holds the file; the window shows its title.
 bool main1::hasUnsavedChanges() const { return m_document->hasUnsavedChanges(); }
 
-void main1::updateTitle() { setWindowTitle(m_document->title()); }
+void main1::updateTitle()
+{
+    setWindowTitle(m_document->title());
+    // The rows of the Pumping test tab follow the points' names as they are typed.
+    pumpingTest->setPointNames(fieldTexts());
+}
 
 const QString& main1::scenarioPath() const { return m_document->path(); }
 

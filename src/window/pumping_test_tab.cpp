@@ -11,12 +11,21 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace drawfield {
 namespace {
 
     constexpr int Rows = WellCount + ObservationCount;
 
-    QString number(double value, int digits = 5) { return QString::number(value, 'g', digits); }
+    // Short enough for the table's columns at the window's start size: 1.7788e-04, not 0.00017788.
+    QString number(double value, int digits = 5)
+    {
+        const double size = std::fabs(value);
+        return size != 0.0 && (size < 1e-3 || size >= 1e6)
+            ? QString::number(value, 'e', digits - 1)
+            : QString::number(value, 'g', digits);
+    }
 
 } // namespace
 
@@ -37,19 +46,30 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     files->setVerticalHeaderLabels(rows);
     files->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     files->verticalHeader()->setDefaultSectionSize(20);
-    files->setMinimumHeight(120);
+    files->setMinimumHeight(100);
+    // The tables take the room the tab has, never more: a scroll area would give the tab its
+    // preferred height (15 rows) and hide the fit below the fold.
+    files->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     chooseFile = new QPushButton(QStringLiteral("Choose file..."), readings);
     chooseFile->setObjectName(QStringLiteral("ChooseMeasured"));
-    auto* readingsLayout = new QVBoxLayout(readings);
-    readingsLayout->addWidget(files);
-    readingsLayout->addWidget(chooseFile, 0, Qt::AlignLeft);
-    auto* note = new QLabel(QStringLiteral("Points are those of the Time and Boundaries tab; a "
-                                           "bore's readings are at its radius. A name without "
-                                           "a folder is found beside the scenario file."),
+    const QString where = QStringLiteral("Points are those of the Time and Boundaries tab; a "
+                                         "bore's readings are at its radius. A name without a "
+                                         "folder is found beside the scenario file.");
+    files->setToolTip(where);
+    chooseFile->setToolTip(where);
+    auto* note = new QLabel(QStringLiteral("Beside the scenario file unless a folder is named."),
         readings);
     note->setWordWrap(true);
-    readingsLayout->addWidget(note);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(chooseFile);
+    fileRow->addWidget(note, 1);
+    auto* readingsLayout = new QVBoxLayout(readings);
+    readingsLayout->setContentsMargins(6, 4, 6, 4);
+    readingsLayout->addWidget(files, 1);
+    readingsLayout->addLayout(fileRow);
 
+    // Everything of the fit in view at the window's start size: the choices and the buttons on
+    // one row, then the estimates.
     auto* fitting = new QGroupBox(QStringLiteral("Fit"), this);
     fitTransmissivity = new QCheckBox(QStringLiteral("T"), fitting);
     fitTransmissivity->setObjectName(QStringLiteral("FitT"));
@@ -57,34 +77,37 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     fitStorage = new QCheckBox(QStringLiteral("S"), fitting);
     fitStorage->setObjectName(QStringLiteral("FitS"));
     fitStorage->setChecked(true);
-    fitLeakage = new QCheckBox(QStringLiteral("B (leaky)"), fitting);
+    fitLeakage = new QCheckBox(QStringLiteral("B"), fitting);
     fitLeakage->setObjectName(QStringLiteral("FitB"));
+    fitLeakage->setToolTip(QStringLiteral("The leakage factor, for a leaky aquifer"));
     fit = new QPushButton(QStringLiteral("Fit"), fitting);
     fit->setObjectName(QStringLiteral("Fit"));
     useValues = new QPushButton(QStringLiteral("Use these values"), fitting);
     useValues->setObjectName(QStringLiteral("UseFitted"));
     useValues->setEnabled(false);
     auto* choices = new QHBoxLayout;
-    for (QWidget* control :
-        std::initializer_list<QWidget*> { fitTransmissivity, fitStorage, fitLeakage, fit })
+    for (QWidget* control : std::initializer_list<QWidget*> {
+             fitTransmissivity, fitStorage, fitLeakage, fit, useValues })
         choices->addWidget(control);
     choices->addStretch();
     results = new QTableWidget(0, 4, fitting);
     results->setObjectName(QStringLiteral("FitResults"));
     results->setHorizontalHeaderLabels({ QStringLiteral("Estimate"), QStringLiteral("Std. error"),
-        QStringLiteral("95 % from"), QStringLiteral("to") });
+        QStringLiteral("95 % low"), QStringLiteral("high") });
     results->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    results->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     results->verticalHeader()->setDefaultSectionSize(20);
     results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    results->setMinimumHeight(100);
+    results->setMinimumHeight(84);
+    results->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     status = new QLabel(fitting);
     status->setObjectName(QStringLiteral("FitStatus"));
     status->setWordWrap(true);
     auto* fitLayout = new QVBoxLayout(fitting);
+    fitLayout->setContentsMargins(6, 4, 6, 4);
     fitLayout->addLayout(choices);
-    fitLayout->addWidget(results);
+    fitLayout->addWidget(results, 1);
     fitLayout->addWidget(status);
-    fitLayout->addWidget(useValues, 0, Qt::AlignLeft);
 
     auto* left = new QVBoxLayout;
     left->addWidget(readings, 3);
@@ -130,6 +153,19 @@ void PumpingTestTab::showTexts(const ScenarioTexts& texts)
     for (int point = 0; point < ObservationCount; ++point)
         setFileName(WellCount + point,
             QString::fromStdString(texts.observations[static_cast<std::size_t>(point)].measured));
+}
+
+void PumpingTestTab::setPointNames(const ScenarioTexts& texts)
+{
+    for (int point = 0; point < ObservationCount; ++point) {
+        const std::string& name = texts.observations[static_cast<std::size_t>(point)].name;
+        const QString shown = name.empty() ? QStringLiteral("Point %1").arg(point + 1)
+                                           : QString::fromStdString(name);
+        auto* header = new QTableWidgetItem(
+            shown.size() > 16 ? shown.left(15) + QChar(0x2026) : shown); // a long name: "…"
+        header->setToolTip(shown);
+        files->setVerticalHeaderItem(WellCount + point, header);
+    }
 }
 
 void PumpingTestTab::setFileName(int row, const QString& name)

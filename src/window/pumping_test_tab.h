@@ -29,6 +29,8 @@ public:
     void fillTexts(ScenarioTexts& texts) const;
     void showTexts(const ScenarioTexts& texts);
     void setFileName(int row, const QString& name);
+    // The rows of the observation points take their names (Point n where there is none).
+    void setPointNames(const ScenarioTexts& texts);
     // B can be fitted only for a leaky aquifer.
     void setLeaky(bool leaky);
     [[nodiscard]] std::vector<FitParameter> chosenParameters() const;

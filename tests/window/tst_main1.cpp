@@ -1346,6 +1346,20 @@ private slots:
         QVERIFY(window().openScenario(scenario));
         PumpingTestTab& tab = *window().pumpingTest;
         QCOMPARE(tab.files->item(WellCount, 0)->text(), QStringLiteral("obs_r30m.csv"));
+        // The rows are named by the points' names; the tab fits the window's start size whole.
+        QCOMPARE(tab.files->verticalHeaderItem(WellCount)->text(), QStringLiteral("r = 30 m"));
+        QCOMPARE(tab.files->verticalHeaderItem(WellCount + 2)->text(), QStringLiteral("Point 3"));
+        // (A scroll area gives a widget whose height follows its width its preferred height.)
+        const QSize shown = window().pumpingTestArea->size();
+        const QSize needed(tab.minimumSizeHint().width(),
+            tab.hasHeightForWidth() ? tab.heightForWidth(shown.width())
+                                    : tab.minimumSizeHint().height());
+        QVERIFY2(needed.width() <= shown.width() && needed.height() <= shown.height(),
+            qPrintable(QStringLiteral("%1 x %2 in %3 x %4")
+                           .arg(needed.width())
+                           .arg(needed.height())
+                           .arg(shown.width())
+                           .arg(shown.height())));
         QVERIFY(!tab.fitLeakage->isEnabled()); // Theis: no B to fit
         QVERIFY(!tab.useValues->isEnabled());
         QTest::mouseClick(tab.fit, Qt::LeftButton);
