@@ -1,7 +1,9 @@
 #include "window/export_action.h"
 
+#include "compute/atomic_file.h"
 #include "window/desktop.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
@@ -9,7 +11,8 @@ namespace drawfield {
 
 std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent, const QString& title,
     const QString& filter, const QString& initialPath, const QString& extension,
-    const std::function<QStringList(const QString&)>& setOf)
+    const std::function<QStringList(const QString&)>& setOf,
+    const std::vector<std::filesystem::path>& read)
 {
     std::optional<QString> chosen = desktop.askSaveFileName(parent, title, filter, initialPath);
     if (!chosen)
@@ -17,9 +20,20 @@ std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent, const Q
     QString path = *chosen;
     if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty())
         path += QLatin1Char('.') + extension;
+    const QStringList set = setOf ? setOf(path) : QStringList { path };
+    for (const QString& file : set)
+        for (const std::filesystem::path& input : read)
+            if (landsIn(QFile::encodeName(file).toStdString(), input)) {
+                desktop.showMessage(parent,
+                    QStringLiteral("%1 is a file this scenario reads (%2): it is not replaced. "
+                                   "Choose another name.")
+                        .arg(file, QFile::decodeName(QByteArray::fromStdString(input.native()))),
+                    MessageIcon::Critical, title);
+                return std::nullopt;
+            }
     // Every desktop program asks before it replaces a file, or a file of the set it writes.
     QStringList existing;
-    for (const QString& file : setOf ? setOf(path) : QStringList { path })
+    for (const QString& file : set)
         if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
             existing << file;
     if (!existing.isEmpty() && !desktop.askToReplace(parent, existing))
@@ -31,7 +45,7 @@ std::optional<QString> exportFile(QWidget& window, Desktop& desktop, TaskRunner&
     const ExportRequest& request, const QString& messageTitle)
 {
     const std::optional<QString> chosen = askFileToWrite(desktop, &window, request.title,
-        request.filter, request.initialPath, request.extension, request.setOf);
+        request.filter, request.initialPath, request.extension, request.setOf, request.read);
     if (!chosen || (request.prepare && !request.prepare(*chosen)))
         return std::nullopt;
     WriteOutcome outcome;

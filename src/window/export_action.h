@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,10 +24,13 @@ namespace drawfield {
 class Desktop;
 
 // Asks for a file to write, adds extension when the name has none, and asks before replacing it
-// or any file of the set it writes (setOf; the file alone when empty). Empty when cancelled.
+// or any file of the set it writes (setOf; the file alone when empty). A file the scenario reads
+// (read: the scenario, its readings) is never replaced, however it is named or linked: that is
+// said, and nothing is written. Empty when cancelled or refused.
 [[nodiscard]] std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent,
     const QString& title, const QString& filter, const QString& initialPath,
-    const QString& extension, const std::function<QStringList(const QString&)>& setOf = {});
+    const QString& extension, const std::function<QStringList(const QString&)>& setOf = {},
+    const std::vector<std::filesystem::path>& read = {});
 
 // How a writing went: the reason it failed ("" when written) and notes to say.
 struct WriteOutcome {
@@ -49,6 +53,7 @@ struct ExportRequest {
     std::function<WriteOutcome(
         const QString& path, std::stop_token stop, const TaskRunner::Progress& progress)>
         write;
+    std::vector<std::filesystem::path> read; // files the window reads, never replaced
 };
 
 // Carries out a request for the window: see above. Returns the file written, or nothing.

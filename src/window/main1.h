@@ -12,6 +12,7 @@
 #include "compute/scenario.h"
 #include "views/colour_scale.h"
 #include "views/plot_procedures.h"
+#include "window/export_action.h"
 
 #include <QWidget>
 
@@ -233,6 +234,9 @@ private:
     // The pumping test for a report of the fields: the readings, and the last fit when it was
     // of these fields (before or after its values were used). False where there are no readings.
     bool addPumpingTestTo(ReportContent& content) const;
+    // The files the fields read (the scenario file, the readings), which no export replaces.
+    [[nodiscard]] std::vector<std::filesystem::path> filesRead() const;
+    [[nodiscard]] ExportRequest withFilesRead(ExportRequest request) const;
 
     Desktop& m_desktop;
     AutomationFactory m_automation;

@@ -17,6 +17,31 @@
 
 namespace drawfield {
 
+std::vector<std::filesystem::path> main1::filesRead() const
+{
+    std::vector<std::filesystem::path> files;
+    if (!m_document->path().isEmpty())
+        files.push_back(m_document->file());
+    const ScenarioTexts texts = fieldTexts();
+    const std::filesystem::path folder = measuredFolder();
+    auto add = [&](const std::string& name) {
+        if (!name.empty())
+            files.push_back(std::filesystem::path(name).is_absolute() ? std::filesystem::path(name)
+                                                                      : folder / name);
+    };
+    for (const ObservationTexts& point : texts.observations)
+        add(point.measured);
+    for (const std::string& name : texts.boreMeasured)
+        add(name);
+    return files;
+}
+
+ExportRequest main1::withFilesRead(ExportRequest request) const
+{
+    request.read = filesRead();
+    return request;
+}
+
 std::filesystem::path main1::measuredFolder() const
 {
     return m_document->folder();
@@ -125,7 +150,7 @@ void main1::saveFitPicture()
                     path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
             {} };
     };
-    (void)exportFile(*this, m_desktop, *m_tasks, request, AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
 }
 
 bool main1::addPumpingTestTo(ReportContent& content) const

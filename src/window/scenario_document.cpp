@@ -152,9 +152,18 @@ bool ScenarioDocument::saveAs()
 {
     const QString initial
         = m_path.isEmpty() ? m_desktop.dataFolder() + QStringLiteral("/scenario.ini") : m_path;
+    // The scenario may be saved over itself, never over its readings.
+    std::vector<std::filesystem::path> readings;
+    const ScenarioTexts fields = m_fields.read();
+    for (const ObservationTexts& point : fields.observations)
+        if (!point.measured.empty())
+            readings.push_back(folder() / point.measured);
+    for (const std::string& name : fields.boreMeasured)
+        if (!name.empty())
+            readings.push_back(folder() / name);
     std::optional<QString> chosen
         = askFileToWrite(m_desktop, &m_window, QStringLiteral("Save the scenario as"),
-            QStringLiteral("Scenario files (*.ini)"), initial, QStringLiteral("ini"));
+            QStringLiteral("Scenario files (*.ini)"), initial, QStringLiteral("ini"), {}, readings);
     if (!chosen)
         return false;
     const std::filesystem::path previousFile = m_file;

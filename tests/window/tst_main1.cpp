@@ -1375,6 +1375,20 @@ private slots:
         QCOMPARE(fitted.Transmissivity, window().lastFit()->estimates[0].value);
         QCOMPARE(fitted.Storage, window().lastFit()->estimates[1].value);
 
+        // No save or export replaces a file the scenario reads: its readings, the scenario.
+        const QString readings = m_folder->filePath(QStringLiteral("test/obs_r30m.csv"));
+        const QByteArray before = fileBytes(readings), scenarioBefore = fileBytes(scenario);
+        desktop().saveAnswers.push_back(readings);
+        QVERIFY(!window().saveScenarioAs());
+        desktop().saveAnswers.push_back(scenario);
+        window().exportReportAction->trigger();
+        QCOMPARE(desktop().messageTexts().size(), 2);
+        for (const QString& said : desktop().messageTexts())
+            QVERIFY2(said.contains(QStringLiteral("is a file this scenario reads")), qPrintable(said));
+        QCOMPARE(fileBytes(readings), before);
+        QCOMPARE(fileBytes(scenario), scenarioBefore);
+        desktop().messages.clear();
+
         // Saved into another folder, the names lead to the same files from there.
         const QString moved = m_folder->filePath(QStringLiteral("elsewhere/site.ini"));
         QDir().mkpath(m_folder->filePath(QStringLiteral("elsewhere")));
