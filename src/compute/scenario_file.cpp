@@ -255,8 +255,8 @@ ScenarioTexts parseScenarioFile(
             const std::size_t mark = rest.find_first_of("#;");
             value = std::string(trim(rest.substr(0, mark)));
             if (mark != std::string_view::npos) {
-                const std::size_t end = rest.substr(0, mark).find_last_not_of(" \t");
-                comment = rest.substr(end == std::string_view::npos ? 0 : end + 1);
+                const std::size_t last = rest.substr(0, mark).find_last_not_of(" \t");
+                comment = rest.substr(last == std::string_view::npos ? 0 : last + 1);
             }
         }
 
