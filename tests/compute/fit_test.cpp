@@ -103,6 +103,26 @@ TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
     EXPECT_EQ(fit.readings, 51u);
 }
 
+// The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
+// drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
+TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)
+{
+    ScenarioTexts texts = oudeKorendijk(true, false);
+    texts.method = "cooper-jacob";
+    texts.transmissivity = "0.0042";
+    texts.storage = "0.03";
+    const ScenarioInputs in = readScenario(texts).inputs;
+    MeasuredPoint point { "r = 30 m", 130, 100, -1, {}, {} };
+    for (int i = 0; i < 20; ++i) {
+        const double t = 3600.0 * std::pow(10.0, i / 10.0);
+        point.Readings.push_back({ t, drawdownAt(in, point.X, point.Y, t) });
+    }
+    const CooperJacobLine line = cooperJacobLine(in, point);
+    ASSERT_TRUE(line.valid);
+    EXPECT_NEAR(line.transmissivity / 0.0042, 1.0, 1e-9);
+    EXPECT_NEAR(line.storage / 3e-4, 1.0, 1e-9);
+}
+
 // What cannot be fitted is said, and nothing is fitted.
 TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
 {
@@ -123,6 +143,16 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
     for (double hours : { 100.0, 200.0, 400.0, 800.0 })
         steady.Readings.push_back(
             { hours * 3600, drawdownAt(leakyInputs, 130, 100, hours * 3600) });
+    // Readings of an aquitard that barely leaks (B = 1.1e7 m, beyond what a scenario takes): the
+    // fit finds B, and refuses it rather than report or write it.
+    ScenarioInputs tight = readScenario(leaky).inputs;
+    tight.LeakageFactor = 1.1e7;
+    MeasuredPoint barelyLeaky { "r = 1000 m", 1100, 100, -1, {}, {} };
+    for (int i = 0; i < 60; ++i) {
+        const double t = 360.0 * std::pow(10.0, i * 5.3 / 59.0);
+        barelyLeaky.Readings.push_back({ t, drawdownAt(tight, 1100, 100, t) });
+    }
+    tight.LeakageFactor = 1e5;
     std::stop_source stopped;
     stopped.request_stop();
     struct Case {
@@ -136,7 +166,12 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
     };
     const Case cases[] = {
         { "one reading", classic, { one }, { FitParameter::Transmissivity, FitParameter::Storage },
-            {}, "The parameters are not determined by the readings: 1 reading for 2" },
+            {}, "The parameters are not determined by the readings: 1 reading for 2 parameters;" },
+        { "one reading, one parameter", classic, { one }, { FitParameter::Storage }, {},
+            "The parameters are not determined by the readings: 1 reading for 1 parameter;" },
+        { "B beyond what a scenario takes", tight, { barelyLeaky },
+            { FitParameter::Transmissivity, FitParameter::Storage, FitParameter::LeakageFactor },
+            {}, "The fit left the range of B: it ran to 1.1e+07 m, above 1e+07" },
         { "B without a leaky aquifer", classic, near, { FitParameter::LeakageFactor }, {},
             "The leakage factor B can only be fitted with a leaky aquifer" },
         { "a point beyond a barrier", readScenario(walled).inputs, { outside },
