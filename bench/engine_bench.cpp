@@ -195,7 +195,8 @@ std::optional<PythonRun> runPython(const ScenarioInputs& c, const std::string& o
             + number(well.Rate * 3600.0);
     std::FILE* pipe = ::popen(command.c_str(), "r");
     PythonRun run;
-    const bool read = pipe != nullptr && std::fscanf(pipe, "%lf %lf", &run.seconds, &run.largest) == 2;
+    const bool read
+        = pipe != nullptr && std::fscanf(pipe, "%lf %lf", &run.seconds, &run.largest) == 2;
     if (pipe != nullptr)
         ::pclose(pipe);
     return read ? std::optional<PythonRun>(run) : std::nullopt;
@@ -482,7 +483,8 @@ int fitBenchmark()
             = { std::to_string(200 + 100 * b), std::to_string(300 + 50 * b), "20" };
         std::string schedule;
         for (int k = 1; k <= static_cast<int>(MostRateChanges); ++k)
-            schedule += (k > 1 ? ", " : "") + std::to_string(k * 2) + ":" + std::to_string(10 + k % 7);
+            schedule
+                += (k > 1 ? ", " : "") + std::to_string(k * 2) + ":" + std::to_string(10 + k % 7);
         heavy.schedules[static_cast<std::size_t>(b)] = schedule;
     }
     for (int p = 0; p < 10; ++p)
@@ -611,7 +613,8 @@ int main(int argc, char** argv)
     if (const std::optional<PythonRun> numpy = runPython(c, "--cooper-jacob"))
         std::printf("    C by numpy: %.3f s, largest drawdown %.6f m; here %.1f times faster on 2 "
                     "threads (goal >= 8), %.1f on 1\n",
-            numpy->seconds, numpy->largest, numpy->seconds / c2.seconds, numpy->seconds / c1.seconds);
+            numpy->seconds, numpy->largest, numpy->seconds / c2.seconds,
+            numpy->seconds / c1.seconds);
     else
         std::printf("    numpy could not be run (python3-numpy missing?)\n");
 

@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // bore's schedule and radius, the two boundaries, the ten observation points, the profile
     // and the georeference: every section a scenario has.
     ScenarioTexts texts = ScenarioTexts::example();
-    std::vector<std::string*> fields = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize,
-        &texts.transmissivity, &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method,
-        &texts.unconfined };
+    std::vector<std::string*> fields
+        = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize, &texts.transmissivity,
+              &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method, &texts.unconfined };
     for (WellTexts& well : texts.wells)
         fields.insert(fields.end(), { &well.x, &well.y, &well.rate });
     for (int bore = 0; bore < WellCount; ++bore)

@@ -43,8 +43,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace {
 
@@ -461,8 +461,8 @@ CommandLine parseCommandLine(int argc, char** argv)
     requireExtension(line, Output::Animation, { ".gif" }, ".gif");
     for (Output picture :
         { Output::Map, Output::Surface, Output::CurvesPicture, Output::FitPicture })
-        requireExtension(line, picture, { ".wmf", ".svg", ".pdf", ".png" },
-            ".wmf, .svg, .pdf or .png");
+        requireExtension(
+            line, picture, { ".wmf", ".svg", ".pdf", ".png" }, ".wmf, .svg, .pdf or .png");
     if (line.surfer && line.has(Output::Record)
         && AtomicFile::isStandardOutput(*line.file(Output::Record)))
         throw UsageError("--surfer needs the record file in a file, not on standard output");
@@ -600,10 +600,9 @@ int run(const CommandLine& line, const char* program)
         };
     };
     auto writeScenario = [&] {
-        attempt(Output::WriteScenario,
-            written([&](const std::string& path) {
-                writeScenarioFileFrom(path, texts, folder, comments);
-            }));
+        attempt(Output::WriteScenario, written([&](const std::string& path) {
+            writeScenarioFileFrom(path, texts, folder, comments);
+        }));
     };
 
     ScenarioReading reading = readScenario(texts);
@@ -747,8 +746,8 @@ int run(const CommandLine& line, const char* program)
                               QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         });
     attempt(Output::Animation, written([&](const std::string& path) {
-        writeAnimation(path, inputs, line.frames.value_or(DefaultAnimationFrames), { 800, 600 },
-            {}, {}, line.threads);
+        writeAnimation(path, inputs, line.frames.value_or(DefaultAnimationFrames), { 800, 600 }, {},
+            {}, line.threads);
     }));
     if (!unplaced.count(Output::GeoTiff))
         attempt(Output::GeoTiff,

@@ -379,8 +379,7 @@ bool landsIn(const std::filesystem::path& output, const std::filesystem::path& o
         return a.standardOutput && b.standardOutput;
     if (a.device || b.device)
         return false;
-    return (a.inode != 0 && a.fileSystem == b.fileSystem && a.inode == b.inode)
-        || a.path == b.path;
+    return (a.inode != 0 && a.fileSystem == b.fileSystem && a.inode == b.inode) || a.path == b.path;
 }
 
 void takeModeAndOwner(const std::filesystem::path& path, const ReplacedFile& like) noexcept

@@ -59,8 +59,8 @@ struct CooperJacobWell {
 };
 
 // Cooper-Jacob's straight line read the other way: the T and S of a line s = intercept + slope ln t
-// (s in m, t in s) fitted to the late readings at distance r (m) of a well pumping rate (m3/s), with
-// the formula's own constants, so that the line the drawdowns of T and S make gives them back:
+// (s in m, t in s) fitted to the late readings at distance r (m) of a well pumping rate (m3/s),
+// with the formula's own constants, so that the line the drawdowns of T and S make gives them back:
 // slope = Q / ((4 pi) T), and the line crosses s = 0 where u = 1.
 struct CooperJacobLineValues {
     double transmissivity = 0.0; // m2/s
@@ -70,8 +70,7 @@ struct CooperJacobLineValues {
     double rateCubicMetresPerSecond, double slopeMetres, double interceptMetres, double rMetres)
 {
     CooperJacobLineValues values;
-    values.transmissivity
-        = rateCubicMetresPerSecond / ((4.0 * CooperJacobWell::Pi) * slopeMetres);
+    values.transmissivity = rateCubicMetresPerSecond / ((4.0 * CooperJacobWell::Pi) * slopeMetres);
     values.storage = CooperJacobWell::Constant * values.transmissivity
         * std::exp(-interceptMetres / slopeMetres) / (rMetres * rMetres);
     return values;

@@ -78,8 +78,8 @@ namespace {
             for (std::size_t p = 0; p + 1 < m_pointStarts.size(); ++p) {
                 const std::size_t first = m_pointStarts[p], end = m_pointStarts[p + 1];
                 if (first < end)
-                    drawdownsOverTime(aquifer, m_sources, m_readings.x[first],
-                        m_readings.y[first], &m_readings.t[first], out + first, end - first);
+                    drawdownsOverTime(aquifer, m_sources, m_readings.x[first], m_readings.y[first],
+                        &m_readings.t[first], out + first, end - first);
             }
             bool finite = true;
             for (int i = 0; i < readingCount(); ++i)
@@ -197,7 +197,8 @@ namespace {
         if (exponent < 0) {
             out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
         } else if (static_cast<std::size_t>(exponent) + 1 >= figures.size()) {
-            out += figures + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
+            out += figures
+                + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
         } else {
             out += figures.substr(0, static_cast<std::size_t>(exponent) + 1) + "."
                 + figures.substr(static_cast<std::size_t>(exponent) + 1);
@@ -465,11 +466,11 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                   "and S with method theis.";
         else if (static_cast<std::size_t>(n) < (inputs.Method == WellMethod::Hantush ? 3u : 2u))
             why = "the readings are not matched with the values held (T = "
-                + significant(inputs.Transmissivity, 5) + " m2/s, S = "
-                + significant(inputs.Storage, 5)
+                + significant(inputs.Transmissivity, 5)
+                + " m2/s, S = " + significant(inputs.Storage, 5)
                 + (inputs.Method == WellMethod::Hantush
-                          ? ", B = " + significant(inputs.LeakageFactor, 5) + " m"
-                          : std::string())
+                        ? ", B = " + significant(inputs.LeakageFactor, 5) + " m"
+                        : std::string())
                 + "): fit those too, or check the scenario and the readings.";
         else
             why = "no aquifer's value matches the readings: check the readings, the bores, their "

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 namespace drawfield {
 namespace {
@@ -131,16 +131,16 @@ HantushIntegral hantushIntegral(double u, double d)
     // W = integral over v >= 0 of exp(phi(v)), phi(v) = -u e^v - d e^-v, whose peak is at
     // v* = ln(d / u) / 2 when d > u, else at 0.
     if (!(u > 0.0) || !std::isfinite(d))
-        return { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN() };
+        return { std::numeric_limits<double>::quiet_NaN(),
+            std::numeric_limits<double>::quiet_NaN() };
     // Where d / u leaves the doubles (u below about 1e-150) the peak is taken from the
     // logarithms, and the integrand's two terms are computed as exponentials of sums, which
     // cannot overflow on the way; elsewhere the products as they stand.
     const bool extreme = !std::isfinite(d / u) || !(u > 1e-300);
     const double lnU = extreme ? std::log(u) : 0.0;
     const double lnD = extreme && d > 0.0 ? std::log(d) : 0.0;
-    auto rising = [u, lnU, extreme](double v) {
-        return extreme ? std::exp(lnU + v) : u * std::exp(v);
-    };
+    auto rising
+        = [u, lnU, extreme](double v) { return extreme ? std::exp(lnU + v) : u * std::exp(v); };
     auto falling = [d, lnD, extreme](double v) {
         return extreme ? (d > 0.0 ? std::exp(lnD - v) : 0.0) : d * std::exp(-v);
     };
@@ -154,10 +154,9 @@ HantushIntegral hantushIntegral(double u, double d)
     // right, d e^-v on the left.
     const double high
         = std::max(peak, extreme ? std::log(Drop - top) - lnU : std::log((Drop - top) / u));
-    const double low
-        = d > 0.0 ? std::clamp(extreme ? lnD - std::log(Drop - top) : std::log(d / (Drop - top)),
-              0.0, peak)
-                  : 0.0;
+    const double low = d > 0.0
+        ? std::clamp(extreme ? lnD - std::log(Drop - top) : std::log(d / (Drop - top)), 0.0, peak)
+        : 0.0;
 
     HantushIntegral sum;
     for (double from = low; from < high;) {
@@ -272,15 +271,17 @@ void LnWTable::at(const double* v, double* out, int count) const
 
 namespace {
 
-    double lnOf(double w) { return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity(); }
+    double lnOf(double w)
+    {
+        return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity();
+    }
 
 } // namespace
 
 HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax)
 {
-    auto lnW = [uPerSquareMetre, d](double n) {
-        return lnOf(hantushIntegral(uPerSquareMetre * n, d).w);
-    };
+    auto lnW = [uPerSquareMetre, d](
+                   double n) { return lnOf(hantushIntegral(uPerSquareMetre * n, d).w); };
     // W only falls along r: the profile ends where it leaves the doubles (or at nMax).
     double low = nMin, high = std::min(nMax, 745.0 / uPerSquareMetre);
     if (!(nMin > 0.0) || !(lnW(low) > LeastLnW))
@@ -308,7 +309,8 @@ HantushHistory::HantushHistory(double squaredDistance, double transmissivity, do
 {
     const double uTimesT = squaredDistance * storage / (4.0 * transmissivity);
     const double dPerT = transmissivity / (storage * leakageFactorMetres * leakageFactorMetres);
-    auto lnW = [uTimesT, dPerT](double t) { return lnOf(hantushIntegral(uTimesT / t, dPerT * t).w); };
+    auto lnW
+        = [uTimesT, dPerT](double t) { return lnOf(hantushIntegral(uTimesT / t, dPerT * t).w); };
     // W only rises with time: the table starts where it enters the doubles (or at tMin).
     double low = tMinSeconds, high = tMaxSeconds;
     if (!(low > 0.0) || !(high >= low) || !(lnW(high) > LeastLnW))
@@ -375,8 +377,8 @@ namespace {
     class UnitHistory : public TimeProfile {
     public:
         UnitHistory(double n, const Aquifer& aquifer, double tMin, double tMax)
-            : m_history(n, aquifer.transmissivity, aquifer.storage, aquifer.leakageFactorMetres,
-                tMin, tMax)
+            : m_history(
+                n, aquifer.transmissivity, aquifer.storage, aquifer.leakageFactorMetres, tMin, tMax)
             , m_scale(1.0 / (4.0 * std::numbers::pi * aquifer.transmissivity))
         {
         }

@@ -179,10 +179,11 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
                 throw refuse("the first line must name the columns and their units, such as "
                              "time_min,drawdown_m (time in seconds, minutes, hours or days; "
                              "drawdown_m or drawdown_ft); "
-                    + (cells.size() != 2 ? "it has " + std::to_string(cells.size())
+                    + (cells.size() != 2
+                            ? "it has " + std::to_string(cells.size())
                                 + (cells.size() == 1 ? " column" : " columns")
-                                         : std::string(!timeFactor ? "it names no time column"
-                                                                   : "it names no drawdown column")));
+                            : std::string(!timeFactor ? "it names no time column"
+                                                      : "it names no drawdown column")));
             continue;
         }
         const std::vector<std::string> cells = cellsOf(line, separator);
@@ -229,8 +230,8 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
 std::vector<Reading> readMeasurementFile(const std::filesystem::path& path)
 {
     try {
-        return parseMeasurements(
-            readSmallRegularFile(path, MostBytes, "16 MB, more than a pumping test's readings take"),
+        return parseMeasurements(readSmallRegularFile(path, MostBytes,
+                                     "16 MB, more than a pumping test's readings take"),
             path.native());
     } catch (const SmallFileError& error) {
         throw MeasurementFileError(
@@ -255,9 +256,9 @@ std::vector<MeasuredPoint> measuredPoints(
         // well, reading the others' at its centre.
         const bool pumps = inputs.pumps(bore);
         const std::filesystem::path file = found(well.Measured, scenarioFolder);
-        points.push_back({ "Bore " + std::to_string(bore + 1),
-            well.X + (pumps ? well.RadiusMetres : 0.0), static_cast<double>(well.Y),
-            pumps ? bore : -1, file, readMeasurementFile(file) });
+        points.push_back(
+            { "Bore " + std::to_string(bore + 1), well.X + (pumps ? well.RadiusMetres : 0.0),
+                static_cast<double>(well.Y), pumps ? bore : -1, file, readMeasurementFile(file) });
     }
     return points;
 }

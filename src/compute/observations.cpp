@@ -185,8 +185,8 @@ std::vector<double> curveTimes(const ScenarioInputs& in)
         }
     };
     const double baseDecades = end > OneMinute ? std::log10(end / OneMinute) : 0.0;
-    tenfolds(0.0, std::min(PerDecade, MostBaseTimes / std::max(baseDecades, 1e-300)),
-        MostBaseTimes + 1);
+    tenfolds(
+        0.0, std::min(PerDecade, MostBaseTimes / std::max(baseDecades, 1e-300)), MostBaseTimes + 1);
 
     std::vector<double> changes;
     for (const auto& schedule : in.Schedules)
@@ -230,7 +230,8 @@ ObservationCurves observationCurves(const ScenarioInputs& in)
     return curves;
 }
 
-std::vector<ProfilePoint> profileAlong(const ScenarioInputs& in, int count, ThicknessReached* reached)
+std::vector<ProfilePoint> profileAlong(
+    const ScenarioInputs& in, int count, ThicknessReached* reached)
 {
     std::vector<ProfilePoint> points;
     if (!in.ProfileLine || count < 2)

@@ -313,7 +313,8 @@ ScenarioTexts readScenarioFile(const std::filesystem::path& path, ScenarioCommen
             : readSmallRegularFile(path, LargestScenarioFileBytes, tooLarge);
         return parseScenarioFile(content, path.native(), comments);
     } catch (const SmallFileError& error) {
-        throw ScenarioFileError(cannotMessage("read", "scenario file", path.native(), error.what()));
+        throw ScenarioFileError(
+            cannotMessage("read", "scenario file", path.native(), error.what()));
     }
 }
 
@@ -397,8 +398,8 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
     return out;
 }
 
-void writeScenarioFile(const std::filesystem::path& path, const ScenarioTexts& texts,
-    const ScenarioComments& comments)
+void writeScenarioFile(
+    const std::filesystem::path& path, const ScenarioTexts& texts, const ScenarioComments& comments)
 {
     std::string content;
     try {
@@ -451,8 +452,8 @@ std::filesystem::path folderOfWrittenScenario(const std::filesystem::path& path)
 void writeScenarioFileFrom(const std::filesystem::path& path, const ScenarioTexts& texts,
     const std::filesystem::path& fromFolder, const ScenarioComments& comments)
 {
-    writeScenarioFile(path,
-        withMeasuredNamesMoved(texts, fromFolder, folderOfWrittenScenario(path)), comments);
+    writeScenarioFile(
+        path, withMeasuredNamesMoved(texts, fromFolder, folderOfWrittenScenario(path)), comments);
 }
 
 } // namespace drawfield

@@ -62,12 +62,14 @@ struct WellFunction {
     // For LatticePath::Profile: the unit drawdown along r at elapsedSeconds for squared distances
     // from nMin to nMax (m2); null for the other paths.
     std::shared_ptr<const RadialProfile> (*radialProfile)(
-        double elapsedSeconds, const Aquifer& aquifer, double nMin, double nMax) = nullptr;
+        double elapsedSeconds, const Aquifer& aquifer, double nMin, double nMax)
+        = nullptr;
     // For a row whose drawdown costs much (a quadrature): the unit drawdown at squared distance n
     // (m2, > 0) for elapsed times from elapsedMin to elapsedMax (s); null where drawdown() is
     // cheap enough to call at every time.
     std::shared_ptr<const TimeProfile> (*timeProfile)(
-        double n, const Aquifer& aquifer, double elapsedMin, double elapsedMax) = nullptr;
+        double n, const Aquifer& aquifer, double elapsedMin, double elapsedMax)
+        = nullptr;
 };
 
 // Every row, in the order of WellMethod.

@@ -113,8 +113,8 @@ QImage animationFrame(const ScenarioInputs& inputs, double seconds, const Colour
         painter.drawText(target.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop,
             QStringLiteral("Time since pumping began: %1").arg(elapsedText(seconds)));
     }
-    return frame.convertToFormat(QImage::Format_Indexed8, palette,
-        Qt::ThresholdDither | Qt::AvoidDither | Qt::ColorOnly);
+    return frame.convertToFormat(
+        QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither | Qt::ColorOnly);
 }
 
 namespace {
@@ -213,8 +213,8 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     for (int i = 0; i < count; ++i) {
         if (stop.stop_requested())
             return false; // the staging is removed, the old file stays
-        const QImage frame = animationFrame(inputs, times[static_cast<std::size_t>(i)], scale,
-            palette, pixels, threads);
+        const QImage frame = animationFrame(
+            inputs, times[static_cast<std::size_t>(i)], scale, palette, pixels, threads);
         // About 5 seconds in all; the last frame stays 2 seconds.
         GraphicsControlBlock control {};
         control.DisposalMode = DISPOSAL_UNSPECIFIED;
@@ -226,8 +226,8 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
             gif.get(), GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension));
         check(EGifPutImageDesc(gif.get(), 0, 0, pixels.width(), pixels.height(), false, nullptr));
         for (int y = 0; y < frame.height(); ++y)
-            check(EGifPutLine(gif.get(), const_cast<GifPixelType*>(frame.constScanLine(y)),
-                frame.width()));
+            check(EGifPutLine(
+                gif.get(), const_cast<GifPixelType*>(frame.constScanLine(y)), frame.width()));
         if (onFrame)
             onFrame(i + 1, count);
     }

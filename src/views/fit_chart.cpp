@@ -45,7 +45,8 @@ namespace {
             const auto after = std::lower_bound(logs.begin(), logs.end(), here + smoothing);
             if (before == logs.begin())
                 continue;
-            const std::size_t j = std::min(static_cast<std::size_t>(before - logs.begin()) - 1, i - 1);
+            const std::size_t j
+                = std::min(static_cast<std::size_t>(before - logs.begin()) - 1, i - 1);
             const std::size_t k = std::max(static_cast<std::size_t>(after - logs.begin()), i + 1);
             if (i == 0 || k >= seconds.size() || !(seconds[j] > 0.0))
                 continue;
@@ -86,7 +87,7 @@ namespace {
         for (std::size_t i = 0; i < seconds.size(); ++i) {
             const long long bin = seconds[i] > 0.0
                 ? std::min(static_cast<long long>(std::floor(std::log(seconds[i] / first) / step)),
-                      static_cast<long long>(MostMarkers) - 1)
+                    static_cast<long long>(MostMarkers) - 1)
                 : -1;
             if (bin != previous)
                 marked.push_back(i);
@@ -352,8 +353,7 @@ FitChartData fitChartData(
                     point.curveSeconds.push_back(first * std::pow(last / first, i / CurveTimes));
                 point.curveMetres.resize(point.curveSeconds.size());
                 drawdownsOverTime(aquifer, sources, measured.X, measured.Y,
-                    point.curveSeconds.data(), point.curveMetres.data(),
-                    point.curveSeconds.size());
+                    point.curveSeconds.data(), point.curveMetres.data(), point.curveSeconds.size());
             }
         }
         point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);

@@ -419,8 +419,8 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const std
         atEnd.PumpTime = end;
         EngineOptions options;
         options.validity = atEnd.Method == WellMethod::CooperJacob;
-        options.validityStride = pictureValidityStride((atEnd.XMax - atEnd.XMin) / atEnd.Step + 1,
-            (atEnd.YMax - atEnd.YMin) / atEnd.Step + 1);
+        options.validityStride = pictureValidityStride(
+            (atEnd.XMax - atEnd.XMin) / atEnd.Step + 1, (atEnd.YMax - atEnd.YMin) / atEnd.Step + 1);
         if (std::optional<DrawdownResult> map = computeDrawdown(atEnd, options)) {
             const QString shown = QStringLiteral("%1 h").arg(number(end / SecondsPerHour));
             const QString scenario

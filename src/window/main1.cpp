@@ -21,7 +21,6 @@
 #include "window/time_bar.h"
 
 #include <QAction>
-#include <QUndoStack>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -35,6 +34,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QUndoStack>
 
 #include <cmath>
 #include <exception>

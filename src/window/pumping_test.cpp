@@ -42,10 +42,7 @@ ExportRequest main1::withFilesRead(ExportRequest request) const
     return request;
 }
 
-std::filesystem::path main1::measuredFolder() const
-{
-    return m_document->folder();
-}
+std::filesystem::path main1::measuredFolder() const { return m_document->folder(); }
 
 void main1::fitMeasuredDrawdowns()
 {

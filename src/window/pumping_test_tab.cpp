@@ -22,9 +22,8 @@ namespace {
     QString number(double value, int digits = 5)
     {
         const double size = std::fabs(value);
-        return size != 0.0 && (size < 1e-3 || size >= 1e6)
-            ? QString::number(value, 'e', digits - 1)
-            : QString::number(value, 'g', digits);
+        return size != 0.0 && (size < 1e-3 || size >= 1e6) ? QString::number(value, 'e', digits - 1)
+                                                           : QString::number(value, 'g', digits);
     }
 
 } // namespace
@@ -57,8 +56,8 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
                                          "folder is found beside the scenario file.");
     files->setToolTip(where);
     chooseFile->setToolTip(where);
-    auto* note = new QLabel(QStringLiteral("Beside the scenario file unless a folder is named."),
-        readings);
+    auto* note = new QLabel(
+        QStringLiteral("Beside the scenario file unless a folder is named."), readings);
     note->setWordWrap(true);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(chooseFile);

@@ -142,8 +142,8 @@ void main1::exportReport()
         const QString name = scenario.isEmpty() ? QStringLiteral("not saved to a file")
                                                 : QFileInfo(scenario).fileName()
                 + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
-        ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak,
-            m_overlays, curvesChart->data(), name, Chart3D2->viewAngles());
+        ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak, m_overlays,
+            curvesChart->data(), name, Chart3D2->viewAngles());
         (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };
@@ -165,8 +165,9 @@ void main1::exportAnimation()
     request.working = QStringLiteral("Writing the animation");
     request.write
         = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
-              const bool written = writeAnimation(QFile::encodeName(path).toStdString(),
-                  *m_lastInputs, DefaultAnimationFrames, { 800, 600 },
+              const bool written = writeAnimation(
+                  QFile::encodeName(path).toStdString(), *m_lastInputs, DefaultAnimationFrames,
+                  { 800, 600 },
                   [&](int done, int of) {
                       progress(static_cast<double>(done) / of,
                           QStringLiteral("Frame %1 of %2").arg(done).arg(of));

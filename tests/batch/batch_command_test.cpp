@@ -369,13 +369,13 @@ TEST(BatchCommand, ReportPage)
                         .c_str()),
         0);
     const std::string page = readBytes(text);
-    for (const char* expected : { "Drawdown report", "Scenario: site.ini", "Transmissivity",
-             "0.004 m²/s", "Storage coefficient", "48 h", "Cooper-Jacob",
-             "X and Y from 1 to 100 m, nodes every 1 m", "E 600000, N 5300000, EPSG:32632",
-             "Bore 1", "7.5", "from 36 h: 15",
-             "Recharge (constant head) through (0, 95) and (1, 95) m", "Farm well",
-             "Drawdown at 48 h (m)", "Largest drawdown on the map's nodes: ",
-             "Time since pumping began (h)" })
+    for (const char* expected :
+        { "Drawdown report", "Scenario: site.ini", "Transmissivity", "0.004 m²/s",
+            "Storage coefficient", "48 h", "Cooper-Jacob",
+            "X and Y from 1 to 100 m, nodes every 1 m", "E 600000, N 5300000, EPSG:32632", "Bore 1",
+            "7.5", "from 36 h: 15", "Recharge (constant head) through (0, 95) and (1, 95) m",
+            "Farm well", "Drawdown at 48 h (m)",
+            "Largest drawdown on the map's nodes: ", "Time since pumping began (h)" })
         EXPECT_NE(page.find(expected), std::string::npos) << expected << "\n" << page;
     // The headline is the bore table's value, said in words; the summary says the same.
     const std::size_t boreRow = page.find(" at r = 0.1 m");
@@ -384,11 +384,12 @@ TEST(BatchCommand, ReportPage)
     const std::string inBore = page.substr(valueStart, boreRow - valueStart);
     EXPECT_NE(page.find("Largest drawdown in a bore: " + inBore + " m in Bore 1, at its radius"),
         std::string::npos)
-        << inBore << "\n" << page;
+        << inBore << "\n"
+        << page;
     const std::string said = "; largest drawdown in a bore ";
     ASSERT_NE(run.out.find(said), std::string::npos) << run.out;
-    EXPECT_NEAR(std::stod(run.out.substr(run.out.find(said) + said.size())), std::stod(inBore),
-        0.0006)
+    EXPECT_NEAR(
+        std::stod(run.out.substr(run.out.find(said) + said.size())), std::stod(inBore), 0.0006)
         << run.out;
     const std::time_t now = std::time(nullptr);
     char month[16];
@@ -656,8 +657,8 @@ TEST(BatchCommand, FitsThePumpingTest)
         quoted(folder / "fitted.ini") + " --fit T,S --record " + quoted(folder / "again.dat"));
     ASSERT_EQ(again.status, 0) << again.err;
     EXPECT_NE(again.out.find("fit of 69 readings at 2 points"), std::string::npos) << again.out;
-    BatchRun rerun
-        = runBatch(folder, quoted(folder / "fitted.ini") + " --record " + quoted(folder / "re.dat"));
+    BatchRun rerun = runBatch(
+        folder, quoted(folder / "fitted.ini") + " --record " + quoted(folder / "re.dat"));
     ASSERT_EQ(rerun.status, 0) << rerun.err;
     EXPECT_TRUE(readBytes(folder / "re.dat") == readBytes(folder / "fitted.dat"));
 
@@ -672,12 +673,12 @@ TEST(BatchCommand, FitsThePumpingTest)
             "--fit-report goes with --fit" },
         { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S and B" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
-        { "a fit picture that is no picture", quoted(scenario) + " --fit T --fit-picture "
-                + quoted(folder / "fit.gif"), 2,
+        { "a fit picture that is no picture",
+            quoted(scenario) + " --fit T --fit-picture " + quoted(folder / "fit.gif"), 2,
             "--fit-picture needs a name ending in .wmf, .svg, .pdf or .png" },
         // With T held two decades off, S runs to 1e-151: no aquifer has it, and nothing takes it.
-        { "S alone runs away", quoted(scenario) + " --fit S --write-scenario "
-                + quoted(folder / "runaway.ini"), 1,
+        { "S alone runs away",
+            quoted(scenario) + " --fit S --write-scenario " + quoted(folder / "runaway.ini"), 1,
             "The fit left the range of S: it ran to 1.7254e-151, below 1e-12" },
     };
     for (const Case& c : cases) {
@@ -702,8 +703,8 @@ TEST(BatchCommand, ATestReportShowsTheEndOfPumping)
         folder, quoted(folder / "test.ini") + " --report " + quoted(folder / "test.pdf"));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string text = (folder / "text.txt").string();
-    ASSERT_EQ(std::system(("pdftotext " + quoted(folder / "test.pdf") + " '" + text + "'").c_str()),
-        0);
+    ASSERT_EQ(
+        std::system(("pdftotext " + quoted(folder / "test.pdf") + " '" + text + "'").c_str()), 0);
     const std::string page = readBytes(text);
     EXPECT_NE(page.find("are those of the end of pumping, at 2 h; the readings go on to 4 h"),
         std::string::npos)
@@ -729,7 +730,8 @@ TEST(BatchCommand, OutputsNeverReplaceInputsOrEachOther)
     };
     const Case cases[] = {
         { "two outputs meeting through a link to nothing yet",
-            "--map " + quoted(folder / "dangling.png") + " --surface " + quoted(folder / "later.png"),
+            "--map " + quoted(folder / "dangling.png") + " --surface "
+                + quoted(folder / "later.png"),
             "--map and --surface both write" },
         { "the fit report over the readings",
             scenario + " --fit T,S --fit-report " + quoted(folder / "obs_r90m.csv"),
@@ -768,8 +770,9 @@ TEST(BatchCommand, ReadingsAreFoundBesideTheScenarioItself)
     EXPECT_NE(linked.out.find("fit of 69 readings"), std::string::npos);
     for (const char* name : { "-", "/dev/stdin" }) {
         SCOPED_TRACE(name);
-        const std::string command = "cd " + quoted(folder / "test") + " && cat oude-korendijk.ini | '"
-            + DRAWFIELD_BATCH + "' " + name + " --fit T,S > " + quoted(folder / "out") + " 2>&1";
+        const std::string command = "cd " + quoted(folder / "test")
+            + " && cat oude-korendijk.ini | '" + DRAWFIELD_BATCH + "' " + name + " --fit T,S > "
+            + quoted(folder / "out") + " 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << readBytes(folder / "out");
         EXPECT_NE(readBytes(folder / "out").find("fit of 69 readings"), std::string::npos);
     }
@@ -806,8 +809,8 @@ TEST(BatchCommand, AnimationOfTheMap)
     // At one minute the map is one colour around the bores; at the pumping time a cone spans it.
     auto coloursOf = [&](int frame) {
         const SavedImage& image = gif->SavedImages[frame];
-        std::set<int> colours(image.RasterBits,
-            image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+        std::set<int> colours(
+            image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
         return colours.size();
     };
     EXPECT_GT(coloursOf(6), coloursOf(0) + 5);

@@ -52,8 +52,8 @@ TEST(HantushWellFunction, PublishedValueAndLimits)
     }
     // u far below 1e-150, where d / u leaves the doubles: still de Glee's steady state.
     for (double u : { 1e-160, 1e-250, 1e-300, 1e-310 })
-        EXPECT_NEAR(hantushWellFunction(u, 1.0) / (2.0 * boost::math::cyl_bessel_k(0, 1.0)), 1.0,
-            1e-10)
+        EXPECT_NEAR(
+            hantushWellFunction(u, 1.0) / (2.0 * boost::math::cyl_bessel_k(0, 1.0)), 1.0, 1e-10)
             << u;
     EXPECT_EQ(hantushWellFunction(0.0, 0.0), std::numeric_limits<double>::infinity());
     EXPECT_EQ(hantushWellFunction(800.0, 1.0), 0.0);

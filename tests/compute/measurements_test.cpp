@@ -56,11 +56,12 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
         { "time_min,drawdown_m\n1,1e308\n", " at line 2: A drawdown of 1e+308 m" },
         { std::string("\xFF\xFEt\0i\0m\0e\0", 10), ": It is UTF-16 text" },
         // Another kind of file: its bytes are never quoted back.
-        { "root:secret:20228:0:99999:7:::\n", " at line 1: The first line must name the "
-                                               "columns and their units, such as time_min,"
-                                               "drawdown_m (time in seconds, minutes, hours or "
-                                               "days; drawdown_m or drawdown_ft); it has 1 "
-                                               "column." },
+        { "root:secret:20228:0:99999:7:::\n",
+            " at line 1: The first line must name the "
+            "columns and their units, such as time_min,"
+            "drawdown_m (time in seconds, minutes, hours or "
+            "days; drawdown_m or drawdown_ft); it has 1 "
+            "column." },
         { "time_min,drawdown_m\n-1,0.2\n", " at line 2: The time -1 min is negative." },
         { "time_min,drawdown_m\n5,0.2\n\n4,0.3\n", " at line 4: The time 4 min comes before" },
         { "time_s,drawdown_m\n" + std::string(MostReadings + 1, '\0'), "" },
@@ -162,7 +163,8 @@ TEST(Measurements, FoundFromTheScenarioAndKeptWhenItMoves)
     EXPECT_THROW(
         (void)measuredPoints(readScenario(texts).inputs, folder / "site"), MeasurementFileError);
     texts.boreMeasured[1] = "data/pz30.csv";
-    const std::vector<MeasuredPoint> idle = measuredPoints(readScenario(texts).inputs, folder / "site");
+    const std::vector<MeasuredPoint> idle
+        = measuredPoints(readScenario(texts).inputs, folder / "site");
     ASSERT_EQ(idle.size(), 2u);
     EXPECT_EQ(idle[1].Name, "Bore 2");
     EXPECT_EQ(idle[1].Bore, -1);

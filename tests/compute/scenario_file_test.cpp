@@ -221,3 +221,43 @@ TEST(ScenarioFile, Georeference)
     EXPECT_EQ(reading.inputs.Place->Crs, "EPSG:25832");
     EXPECT_FALSE(readScenario(ScenarioTexts::example()).inputs.Place.has_value());
 }
+
+// A file's comments are written back where they stood: its header, the lines above a section or a
+// key, a comment after a value; those of a section no longer written go to the end, none lost.
+TEST(ScenarioFile, CommentsSurviveBeingWrittenBack)
+{
+    const std::string content = "# Site: the old mill\n#\n#   two wells\n\n"
+                                "[map]\nx_max = 300        # m: the piezometers\n\n"
+                                "; the aquifer, from the 1998 test\n[aquifer]   # confined\n"
+                                "transmissivity = 0.005\n# in percent!\nstorage = 1\n"
+                                "[bore1]\nx = 30\ny = 30\nrate = 6 ; m3/h\n"
+                                "[observation2]  # the farm\nname = \"Farm # 2\" # quoted\n"
+                                "\n# the end\n";
+    ScenarioComments comments;
+    ScenarioTexts texts = parseScenarioFile(content, "site.ini", &comments);
+    EXPECT_EQ(comments.header,
+        (std::vector<std::string> { "# Site: the old mill", "#", "#   two wells" }));
+    EXPECT_EQ(comments.atEnd["map.x_max"], "        # m: the piezometers");
+    EXPECT_EQ(comments.above["aquifer"],
+        (std::vector<std::string> { "; the aquifer, from the 1998 test" }));
+    EXPECT_EQ(comments.above["aquifer.storage"], (std::vector<std::string> { "# in percent!" }));
+    EXPECT_EQ(comments.after, (std::vector<std::string> { "# the end" }));
+    const std::string written = scenarioFileText(texts, comments);
+    EXPECT_TRUE(written.starts_with("# Site: the old mill\n#\n#   two wells\n\n[map]\n"))
+        << written;
+    for (const char* kept : { "x_max = 300        # m: the piezometers\n",
+             "; the aquifer, from the 1998 test\n[aquifer]   # confined\n",
+             "# in percent!\nstorage = 1\n", "rate = 6 ; m3/h\n",
+             "[observation2]  # the farm\nname = \"Farm # 2\" # quoted\n" })
+        EXPECT_NE(written.find(kept), std::string::npos) << kept << "\n" << written;
+    EXPECT_TRUE(written.ends_with("\n# the end\n")) << written;
+    ScenarioComments again;
+    EXPECT_TRUE(parseScenarioFile(written, "again.ini", &again) == texts);
+    EXPECT_EQ(scenarioFileText(texts, again), written);
+
+    // A section left empty is not written; its comments go to the end.
+    texts.observations[1] = {};
+    const std::string emptied = scenarioFileText(texts, comments);
+    EXPECT_EQ(emptied.find("[observation2]"), std::string::npos);
+    EXPECT_NE(emptied.find("# the farm\n# quoted\n# the end\n"), std::string::npos) << emptied;
+}

@@ -1384,7 +1384,8 @@ private slots:
         window().exportReportAction->trigger();
         QCOMPARE(desktop().messageTexts().size(), 2);
         for (const QString& said : desktop().messageTexts())
-            QVERIFY2(said.contains(QStringLiteral("is a file this scenario reads")), qPrintable(said));
+            QVERIFY2(
+                said.contains(QStringLiteral("is a file this scenario reads")), qPrintable(said));
         QCOMPARE(fileBytes(readings), before);
         QCOMPARE(fileBytes(scenario), scenarioBefore);
         desktop().messages.clear();
@@ -1414,7 +1415,8 @@ private slots:
 
     static bool sameBits(const DrawdownGrid& a, const DrawdownGrid& b)
     {
-        return a.width() == b.width() && a.height() == b.height() && a.nodeSpacing() == b.nodeSpacing()
+        return a.width() == b.width() && a.height() == b.height()
+            && a.nodeSpacing() == b.nodeSpacing()
             && std::memcmp(a.values().data(), b.values().data(), a.values().size_bytes()) == 0;
     }
 
@@ -1448,7 +1450,8 @@ private slots:
             { "off the map", { 80, 10 }, false, "100", "50", "Bore 2 stays on the map" },
         };
         for (const Case& c : cases) {
-            QTRY_COMPARE(map.overlays().wells.at(1).xMetres, window().Grid1->TextMatrix(2, 1).toDouble());
+            QTRY_COMPARE(
+                map.overlays().wells.at(1).xMetres, window().Grid1->TextMatrix(2, 1).toDouble());
             const QPointF from = *map.markerPosition(1);
             const QPointF to = from + QPointF(c.by.x() * perMetre.x(), c.by.y() * perMetre.y());
             mouse(&map, QEvent::MouseButtonPress, from, Qt::LeftButton);
@@ -1509,8 +1512,8 @@ private slots:
         const QPointF from = *map.markerPosition(1);
         mouse(&map, QEvent::MouseButtonPress, from, Qt::LeftButton);
         mouse(&map, QEvent::MouseMove, from + QPointF(200, 0), Qt::LeftButton);
-        QCOMPARE(map.readout(),
-            QStringLiteral("Bore 2 stays in the aquifer: a boundary runs there"));
+        QCOMPARE(
+            map.readout(), QStringLiteral("Bore 2 stays in the aquifer: a boundary runs there"));
         mouse(&map, QEvent::MouseButtonRelease, from + QPointF(200, 0), Qt::NoButton);
         QTest::qWait(50);
         QCOMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("75"));
