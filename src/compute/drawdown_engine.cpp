@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <limits>
 #include <map>
-#include <memory>
 #include <mutex>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -388,8 +388,8 @@ namespace {
                 terms = well.quadrant
                     + static_cast<std::size_t>(std::llabs(reach.dy) * well.quadrantColumns + first);
             } else {
-                termsAlongRow(
-                    well, first, count, static_cast<double>(squared(reach.dy)), scratch.data());
+                termsAlongRow(well, first, count, static_cast<double>(squared(reach.dy)),
+                    scratch.data());
                 terms = scratch.data();
             }
             for (long long j = rightFirst; j <= rightLast; ++j)
@@ -761,7 +761,8 @@ namespace {
 
     // Runs body(item, thread) for item = 0 .. count - 1 on `threads` threads, the calling one
     // being thread 0; items are handed out one at a time.
-    template <class Body> void parallelItems(long long count, unsigned threads, const Body& body)
+    template <class Body>
+    void parallelItems(long long count, unsigned threads, const Body& body)
     {
         std::atomic<long long> next { 0 };
         auto work = [&](unsigned thread) {
@@ -792,8 +793,8 @@ namespace {
             const std::size_t bytes = values * sizeof(double);
             if (bytes > memory.m_bytes) {
                 memory.release();
-                void* mapped = ::mmap(
-                    nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
                 if (mapped == MAP_FAILED)
                     return nullptr;
 #if defined(MADV_HUGEPAGE)
@@ -857,12 +858,12 @@ namespace {
                 || well.X > grid.xMax() || well.Y < grid.yMin() || well.Y > grid.yMax())
                 continue;
             const long long columns
-                = std::min<long long>(
-                      std::max(well.X - grid.xMin(), grid.xMax() - well.X), well.reach)
+                = std::min<long long>(std::max(well.X - grid.xMin(), grid.xMax() - well.X),
+                      well.reach)
                 + 1;
             const long long rows
-                = std::min<long long>(
-                      std::max(well.Y - grid.yMin(), grid.yMax() - well.Y), well.reach)
+                = std::min<long long>(std::max(well.Y - grid.yMin(), grid.yMax() - well.Y),
+                      well.reach)
                 + 1;
             const auto size = static_cast<std::size_t>(rows * columns);
             if (rows < LeastSide || columns < LeastSide
@@ -891,47 +892,45 @@ namespace {
             for (long long b = 0; b < tables[t].well->quadrantRows; ++b)
                 rows.emplace_back(t, b);
         std::vector<std::vector<double>> scratch(threads);
-        parallelItems(
-            static_cast<long long>(rows.size()), threads, [&](long long item, unsigned thread) {
-                if (stop.stop_requested())
-                    return;
-                const auto [t, b] = rows[static_cast<std::size_t>(item)];
-                const PumpingWell& well = *tables[t].well;
-                const long long columns = well.quadrantColumns;
-                // The source's own node (b = 0, |dx| = 0) is settled apart: it takes 0 here.
-                const long long first = b == 0 ? 1 : b < columns ? b : 0;
-                const auto count = static_cast<int>(columns - first);
-                std::vector<double>& out = scratch[thread];
-                out.resize(2 * static_cast<std::size_t>(count));
-                termsAlongRow(well, first, count, static_cast<double>(squared(b)), out.data());
-                double* row = termsOf(tables[t]) + static_cast<std::size_t>(b * columns);
-                if (b == 0)
-                    row[0] = 0.0;
-                std::copy_n(out.data(), count, row + first);
-            });
+        parallelItems(static_cast<long long>(rows.size()), threads, [&](long long item, unsigned thread) {
+            if (stop.stop_requested())
+                return;
+            const auto [t, b] = rows[static_cast<std::size_t>(item)];
+            const PumpingWell& well = *tables[t].well;
+            const long long columns = well.quadrantColumns;
+            // The source's own node (b = 0, |dx| = 0) is settled apart: it takes 0 here.
+            const long long first = b == 0 ? 1 : b < columns ? b : 0;
+            const auto count = static_cast<int>(columns - first);
+            std::vector<double>& out = scratch[thread];
+            out.resize(2 * static_cast<std::size_t>(count));
+            termsAlongRow(well, first, count, static_cast<double>(squared(b)), out.data());
+            double* row = termsOf(tables[t]) + static_cast<std::size_t>(b * columns);
+            if (b == 0)
+                row[0] = 0.0;
+            std::copy_n(out.data(), count, row + first);
+        });
         // The transposed part, in blocks of Block x Block that stay in cache.
         constexpr long long Block = 32;
         std::vector<std::pair<std::size_t, long long>> blocks; // (table, first b)
         for (std::size_t t = 0; t < tables.size(); ++t)
-            for (long long b = 0;
-                 b < std::min(tables[t].well->quadrantRows, tables[t].well->quadrantColumns);
+            for (long long b = 0; b < std::min(tables[t].well->quadrantRows,
+                                          tables[t].well->quadrantColumns);
                  b += Block)
                 blocks.emplace_back(t, b);
-        parallelItems(
-            static_cast<long long>(blocks.size()), threads, [&](long long item, unsigned) {
-                if (stop.stop_requested())
-                    return;
-                const auto [t, firstB] = blocks[static_cast<std::size_t>(item)];
-                const PumpingWell& well = *tables[t].well;
-                const long long columns = well.quadrantColumns;
-                const long long lastB
-                    = std::min({ firstB + Block, well.quadrantRows, columns }); // past the end
-                double* terms = termsOf(tables[t]);
-                for (long long firstJ = 0; firstJ < lastB; firstJ += Block)
-                    for (long long b = firstB; b < lastB; ++b)
-                        for (long long j = firstJ; j < std::min(firstJ + Block, b); ++j)
-                            terms[b * columns + j] = terms[j * columns + b];
-            });
+        parallelItems(static_cast<long long>(blocks.size()), threads, [&](long long item, unsigned) {
+            if (stop.stop_requested())
+                return;
+            const auto [t, firstB] = blocks[static_cast<std::size_t>(item)];
+            const PumpingWell& well = *tables[t].well;
+            const long long columns = well.quadrantColumns;
+            const long long lastB
+                = std::min({ firstB + Block, well.quadrantRows, columns }); // past the end
+            double* terms = termsOf(tables[t]);
+            for (long long firstJ = 0; firstJ < lastB; firstJ += Block)
+                for (long long b = firstB; b < lastB; ++b)
+                    for (long long j = firstJ; j < std::min(firstJ + Block, b); ++j)
+                        terms[b * columns + j] = terms[j * columns + b];
+        });
         for (Table& table : tables)
             table.well->quadrant = termsOf(table);
     }

@@ -48,8 +48,8 @@ int StraightLine::side(double x, double y) const noexcept
 {
     const Point& base = baseNear(x, y);
     const double distance = signedDistance(x, y);
-    const double scale
-        = std::max({ 1.0, std::fabs(x), std::fabs(y), std::fabs(base.X), std::fabs(base.Y) });
+    const double scale = std::max(
+        { 1.0, std::fabs(x), std::fabs(y), std::fabs(base.X), std::fabs(base.Y) });
     if (std::fabs(distance) <= std::min(MostOnLineMetres, RelativeRounding * scale))
         return 0;
     return distance > 0.0 ? 1 : -1;

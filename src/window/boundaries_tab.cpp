@@ -180,7 +180,8 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
             : BoundaryTexts { boundaryKindText(BoundaryKinds[row.kind->currentIndex() - 1]),
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
-    for (int o = 0; o < ObservationCount; ++o) {
+    for (int o = 0; o < ObservationCount; ++o)
+    {
         // The measured file is the Pumping test tab's; it is kept here.
         ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
         point.name = cellText(observations, o, 0);

@@ -226,8 +226,8 @@ TEST(DrawdownEngine, SharedTermsKeepTheBits)
         return in;
     };
     const ScenarioInputs covering = scenario(0, 0, 300, 1,
-        { { 150, 150, 40 }, { 20, 280, 30 }, { 299, 3, 20 }, { 100, 70, 0 }, { 0, 0, 10 } }, 0.01,
-        0.5, 200);
+        { { 150, 150, 40 }, { 20, 280, 30 }, { 299, 3, 20 }, { 100, 70, 0 }, { 0, 0, 10 } },
+        0.01, 0.5, 200);
     const struct {
         const char* name;
         ScenarioInputs inputs;
@@ -238,12 +238,11 @@ TEST(DrawdownEngine, SharedTermsKeepTheBits)
         { "schedule", withSchedule(theis(covering)) },
         { "boundaries", withBoundaries(covering) },
         { "Hantush, schedule and boundaries", withBoundaries(withSchedule(leaky(covering))) },
-        { "unconfined",
-            [&] {
-                ScenarioInputs in = covering;
-                in.Unconfined = true;
-                return in;
-            }() },
+        { "unconfined", [&] {
+             ScenarioInputs in = covering;
+             in.Unconfined = true;
+             return in;
+         }() },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,7 +253,8 @@ TEST(DrawdownEngine, SharedTermsKeepTheBits)
         const std::span<const double> values = expected.grid->values();
         for (unsigned threads : { 1u, 2u }) {
             const DrawdownResult result = compute(c.inputs, threads);
-            ASSERT_TRUE(sameBits(std::vector<double>(values.begin(), values.end()), *result.grid));
+            ASSERT_TRUE(
+                sameBits(std::vector<double>(values.begin(), values.end()), *result.grid));
             EXPECT_EQ(result.largest.drawdown, expected.largest.drawdown);
         }
     }
