@@ -357,6 +357,10 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
         if (any || section == "map" || section == "aquifer") {
             out += "\n";
             above(section);
+            // [map] comes first: the lines above it read back as the file's header, so they
+            // are parted from it as a header is, and the file reads back to the same bytes.
+            if (section == "map" && comments.above.count(section) != 0)
+                out += "\n";
             out += "[" + section + "]" + atEnd(section) + "\n" + pending;
         } else {
             for (const std::string& place : pendingPlaces) {

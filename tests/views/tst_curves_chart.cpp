@@ -163,7 +163,8 @@ private slots:
         for (std::size_t count : { std::size_t { 30 }, std::size_t { 100000 } }) {
             MeasuredPoint late { "late", 40, 30, -1, {}, {} };
             for (std::size_t i = 0; i < count; ++i) {
-                const double t = 3600.0 * std::pow(10.0, static_cast<double>(i) / count);
+                const double t
+                    = 3600.0 * std::pow(10.0, static_cast<double>(i) / static_cast<double>(count));
                 late.Readings.push_back({ t, 0.5 + 0.13 * std::log(t / 3600.0) });
             }
             const FitChartPanels panels = fitChartPanels(fitChartData(inputs, { late }, nullptr));
