@@ -969,8 +969,10 @@ namespace {
         zone->stride = stride;
         zone->columns = (grid.columnCount() - 1) / stride + 1;
         zone->rows = (grid.rowCount() - 1) / stride + 1;
+        // Rows no source's Theis drawdown reaches are not judged.
         zone->off.assign(
-            static_cast<std::size_t>(zone->columns) * static_cast<std::size_t>(zone->rows), 0);
+            static_cast<std::size_t>(zone->columns) * static_cast<std::size_t>(zone->rows),
+            ValidityZone::NotJudged);
         const std::vector<PointSource> sources = pointSources(in, timeSeconds);
         Aquifer theis = in.aquifer();
         theis.wellFunction = &wellFunction(WellMethod::Theis);
@@ -1000,8 +1002,11 @@ namespace {
                         = static_cast<std::size_t>(k) * step * static_cast<std::size_t>(stride);
                     const double exact = -theis[at];
                     const double straight = -cooperJacob[at];
-                    off[k] = exact >= ValidityZone::LeastJudgedMetres
-                        && std::fabs(straight - exact) > ValidityZone::Tolerance * exact;
+                    off[k] = !(exact >= ValidityZone::LeastJudgedMetres)
+                        ? ValidityZone::NotJudged
+                        : std::fabs(straight - exact) > ValidityZone::Tolerance * exact
+                        ? ValidityZone::Off
+                        : ValidityZone::Holds;
                 }
             });
         // A node on a well holds a carried value under both methods: it is not judged.
@@ -1014,7 +1019,7 @@ namespace {
                 zone->off[static_cast<std::size_t>(m / stride)
                         * static_cast<std::size_t>(zone->columns)
                     + static_cast<std::size_t>(k / stride)]
-                    = 0;
+                    = ValidityZone::NotJudged;
         }
         return zone;
     }

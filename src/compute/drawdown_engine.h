@@ -64,24 +64,29 @@ struct DrawdownPeak {
 };
 
 // Where Cooper-Jacob holds: one byte per node of a lattice of every stride-th lattice node of the
-// map, X fastest (column k, row m at m * columns + k, the map's lattice node (k stride, m stride));
-// 1 where Cooper-Jacob differs from Theis by more than 1 % of the Theis drawdown, 0 where it holds
-// or is not judged (less than 1 mm of Theis drawdown, a node on a well). The drawdowns compared
-// are the confined ones.
+// map, X fastest (column k, row m at m * columns + k, the map's lattice node (k stride, m stride)):
+// Holds where Cooper-Jacob is within 1 % of the Theis drawdown, Off where it differs by more, and
+// NotJudged where there is too little drawdown to judge (less than 1 mm of Theis drawdown), no
+// drawdown (beyond a boundary) or a carried value (a node on a well). The drawdowns compared are
+// the confined ones. One definition for the map's dashed edge (around Holds) and the --validity
+// grid (1 where Off).
 struct ValidityZone {
+    enum State : std::uint8_t { Holds = 0, Off = 1, NotJudged = 2 };
     static constexpr double Tolerance = 0.01; // of the Theis drawdown
     static constexpr double LeastJudgedMetres = 0.001;
     static constexpr int PictureNodesPerSide = 400; // what a chart's dashed line needs
     int stride = 1; // map lattice nodes per zone node, along each axis
     int columns = 0;
     int rows = 0;
-    std::vector<std::uint8_t> off;
-    [[nodiscard]] bool isOff(int column, int row) const
+    std::vector<std::uint8_t> off; // a State per node
+    [[nodiscard]] State at(int column, int row) const
     {
-        return off[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)
-                   + static_cast<std::size_t>(column)]
-            != 0;
+        return static_cast<State>(off[static_cast<std::size_t>(row)
+                * static_cast<std::size_t>(columns)
+            + static_cast<std::size_t>(column)]);
     }
+    [[nodiscard]] bool isOff(int column, int row) const { return at(column, row) == Off; }
+    [[nodiscard]] bool holds(int column, int row) const { return at(column, row) == Holds; }
 };
 
 // The stride that gives a zone of at most ValidityZone::PictureNodesPerSide nodes a side for a

@@ -187,7 +187,22 @@ QPainterPath validityEdge(
     QPainterPath edge;
     if (samples.columns < 2 || samples.rows < 2 || zone.columns < 1 || zone.rows < 1)
         return edge;
-    // 1 where Cooper-Jacob is off at the zone's node nearest each sample, contoured half way.
+    // 1 where Cooper-Jacob holds at the zone's node nearest each sample, contoured half way: the
+    // edge encloses what holds and nothing else (where it is off, and where there is too little
+    // drawdown to judge, lie outside). A node not judged amid nodes that hold (a well's own node)
+    // is no hole in the zone.
+    auto holds = [&](int k, int m) {
+        if (zone.holds(k, m))
+            return true;
+        if (zone.at(k, m) != ValidityZone::NotJudged)
+            return false;
+        for (auto [dk, dm] : { std::pair { -1, 0 }, { 1, 0 }, { 0, -1 }, { 0, 1 } }) {
+            const int nk = k + dk, nm = m + dm;
+            if (nk < 0 || nm < 0 || nk >= zone.columns || nm >= zone.rows || !zone.holds(nk, nm))
+                return false;
+        }
+        return true;
+    };
     SampledField off = samples;
     const double step = static_cast<double>(grid.nodeSpacing()) * zone.stride;
     for (int j = 0; j < samples.rows; ++j) {
@@ -199,7 +214,7 @@ QPainterPath validityEdge(
                     zone.columns - 1);
             off.drawdowns[static_cast<std::size_t>(j) * static_cast<std::size_t>(samples.columns)
                 + static_cast<std::size_t>(i)]
-                = zone.isOff(k, m) ? 1.0 : 0.0;
+                = holds(k, m) ? 1.0 : 0.0;
         }
     }
     off.deepest = *std::max_element(off.drawdowns.begin(), off.drawdowns.end());

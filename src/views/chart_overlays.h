@@ -73,8 +73,8 @@ struct ChartOverlays {
     const SampledField& field, const std::vector<BoundaryOverlay>& boundaries);
 
 // The edge of the validity zone of grid (m), as lines across the map at the samples' lattice:
-// where the zone's nodes nearest the samples change from Cooper-Jacob holding to Cooper-Jacob
-// off (the zone may be coarser than the map's lattice).
+// around the zone's nodes where Cooper-Jacob holds (the nodes nearest the samples; the zone may be
+// coarser than the map's lattice). Nodes where it is off and nodes not judged lie outside.
 [[nodiscard]] QPainterPath validityEdge(
     const SampledField& samples, const DrawdownGrid& grid, const ValidityZone& zone);
 

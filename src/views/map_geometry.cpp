@@ -409,7 +409,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
         };
         std::vector<Entry> entries;
         if (!map.validityEdge.isEmpty())
-            entries.push_back({ QStringLiteral("Cooper-Jacob within 1 % of Theis inside"),
+            entries.push_back({ QStringLiteral("Cooper-Jacob within 1 % of Theis inside "
+                                               "(judged where Theis gives 1 mm or more)"),
                 [&](const QLineF& sample) {
                     painter.setPen(ValidityPen(line));
                     painter.drawLine(sample);

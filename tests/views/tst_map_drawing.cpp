@@ -1,6 +1,8 @@
 // Sampling, contouring and the map picture, without the widget.
 
+#include "compute/drawdown_engine.h"
 #include "support/drawdown_fixtures.h"
+#include "views/chart_geometry.h"
 #include "views/chart_overlays.h"
 #include "views/contours.h"
 #include "views/grid_sampling.h"
@@ -42,6 +44,53 @@ QColor pixel(const QImage& image, const QPointF& at) { return image.pixelColor(a
 class MapDrawingTest : public QObject {
     Q_OBJECT
 private slots:
+    // The dashed edge and the validity grid are one definition: every node inside the edge is
+    // one where Cooper-Jacob holds, and every node outside one where it is off or not judged
+    // (too little drawdown, a well's own node). At 18 minutes the node (52, 40), 1 % off and
+    // inside a wide line before, lies outside; at 24 h the edge surrounds both cones.
+    void theValidityEdgeEnclosesWhereCooperJacobHolds_data()
+    {
+        QTest::addColumn<double>("hours");
+        QTest::newRow("18 minutes") << 0.3;
+        QTest::newRow("24 hours") << 24.0;
+    }
+    void theValidityEdgeEnclosesWhereCooperJacobHolds()
+    {
+        QFETCH(double, hours);
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.pumpTime = QString::number(hours).toStdString();
+        const ScenarioInputs inputs = readScenario(texts).inputs;
+        EngineOptions options;
+        options.validity = true; // every node, as --validity writes it
+        const std::optional<DrawdownResult> run = computeDrawdown(inputs, options);
+        QVERIFY(run && run->validity);
+        const ValidityZone& zone = *run->validity;
+        QCOMPARE(zone.stride, 1);
+        ChartSource source { run->grid, 1, 1, chartOverlays(inputs, run->validity) };
+        const MapGeometry map = chartMapGeometry(source);
+        QVERIFY(!map.validityEdge.isEmpty());
+        QPainterPath inside = map.validityEdge;
+        inside.setFillRule(Qt::OddEvenFill);
+        int held = 0;
+        for (int m = 0; m < zone.rows; ++m)
+            for (int k = 0; k < zone.columns; ++k) {
+                const QPointF node(run->grid->nodeX(k), run->grid->nodeY(m));
+                const bool wellNode = (node == QPointF(30, 30) || node == QPointF(60, 60));
+                if (wellNode)
+                    continue; // a carried value, under the edge of what surrounds it
+                QVERIFY2(inside.contains(node) == zone.holds(k, m),
+                    qPrintable(QStringLiteral("(%1, %2): %3")
+                                   .arg(node.x())
+                                   .arg(node.y())
+                                   .arg(int(zone.at(k, m)))));
+                held += zone.holds(k, m);
+            }
+        QVERIFY(held > 8);
+        const bool shortTime = hours < 1.0;
+        QCOMPARE(zone.isOff(51, 39), shortTime); // node (52, 40)
+        QCOMPARE(inside.contains(QPointF(52, 40)), !shortTime);
+    }
+
     // One colour means one depth: both charts of a run take their levels from the same extremes,
     // those of every node at full resolution, not of their own samples.
     void bothChartsShareLevelsFromTheFullResolutionExtremes()
