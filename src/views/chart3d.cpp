@@ -162,7 +162,37 @@ void Chart3D::contentChanged()
     m_map.reset();
     m_surface.reset();
     m_projection.reset();
+    m_readoutStale = true;
     requestRepaint();
+}
+
+void Chart3D::clear()
+{
+    if (m_dragged >= 0)
+        endMarkerDrag();
+    ChartDataGrid& data = m_group.m_dataGrid;
+    data.m_rowValues.clear();
+    data.m_columnValues.clear();
+    data.m_rowOrigin = data.m_columnOrigin = 1.0;
+    data.m_grid.reset();
+    m_overlays = {};
+    m_scale.reset();
+    m_draft = false;
+    m_markersDraggable = false;
+    m_readoutNote.clear();
+    unsetCursor();
+    contentChanged();
+}
+
+QString Chart3D::readout() const
+{
+    if (!m_readoutNote.isEmpty())
+        return m_readoutNote;
+    if (m_readoutStale) {
+        m_readout = m_mouseAt ? readoutAt(*m_mouseAt) : QString();
+        m_readoutStale = false;
+    }
+    return m_readout;
 }
 
 void Chart3D::viewChanged()
@@ -223,14 +253,13 @@ void Chart3D::paintEvent(QPaintEvent*)
     paintChart(painter, QRectF(rect()));
     // The read-out is the screen's alone: in the band above the plot, at the right, clear of the
     // map and of the save button over the chart's left corner.
-    if (const QString& readout = m_readoutNote.isEmpty() ? m_readout : m_readoutNote;
-        !readout.isEmpty()) {
+    if (const QString shown = readout(); !shown.isEmpty()) {
         painter.setFont(chart_style::font(QRectF(rect())));
         painter.setPen(chart_style::Ink);
         const QFontMetricsF metrics(painter.font(), this);
         painter.drawText(QRectF(0, metrics.height() * 0.4, width() - metrics.height() * 0.5,
                              metrics.height() * 1.2),
-            Qt::AlignRight | Qt::AlignVCenter, readout);
+            Qt::AlignRight | Qt::AlignVCenter, shown);
     }
 }
 
@@ -263,6 +292,8 @@ QString Chart3D::readoutAt(const QPointF& position) const
 
 void Chart3D::leaveEvent(QEvent*)
 {
+    m_mouseAt.reset();
+    m_readoutStale = false;
     if (!m_readout.isEmpty()) {
         m_readout.clear();
         update();
@@ -404,7 +435,9 @@ void Chart3D::mouseMoveEvent(QMouseEvent* event)
             else
                 unsetCursor();
         }
+        m_mouseAt = event->position();
         QString readout = readoutAt(event->position());
+        m_readoutStale = false;
         if (readout != m_readout) {
             m_readout = readout;
             update();

@@ -144,6 +144,9 @@ public:
     [[nodiscard]] std::optional<QPointF> markerPosition(int marker) const;
     // A note the read-out shows instead of the position while it is set (why a drag stops).
     void setReadoutNote(const QString& note);
+    // Back to the state before any data: the design sample, no overlays, nothing to drag, no
+    // read-out (a scenario opened: the last data were of other fields).
+    void clear();
 
     // The view's turn about an axis, degrees.
     void setViewAngle(RotationAxis axis, double degrees);
@@ -164,8 +167,9 @@ public:
     // The map's read-out for a point of the widget: "X 34 m   Y 57 m   drawdown 0.253 m" at the
     // nearest node, empty off the map or for the surface.
     [[nodiscard]] QString readoutAt(const QPointF& position) const;
-    // What the screen shows now: the note while one is set, else the read-out.
-    QString readout() const { return m_readoutNote.isEmpty() ? m_readout : m_readoutNote; }
+    // What the screen shows now: the note while one is set, else the read-out at the mouse, of
+    // the map shown now (after a change under a still mouse, at once).
+    [[nodiscard]] QString readout() const;
 
     QSize sizeHint() const override { return { 640, 480 }; }
 
@@ -200,7 +204,9 @@ private:
     std::shared_ptr<const DrawdownGrid> m_designSample;
     ChartOverlays m_overlays;
     QPoint m_dragFrom;
-    QString m_readout; // the map's X, Y and drawdown under the mouse
+    mutable QString m_readout; // the map's X, Y and drawdown under the mouse
+    mutable bool m_readoutStale = false; // the map changed since it was made
+    std::optional<QPointF> m_mouseAt; // over the widget, where the read-out is made
     QString m_readoutNote;
     std::optional<ColourScale> m_scale;
     bool m_draft = false;

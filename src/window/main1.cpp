@@ -30,6 +30,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -90,6 +91,7 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
             [this](const ScenarioTexts& texts) { setFieldTexts(texts); } },
         *recentMenu);
     connect(m_document, &ScenarioDocument::titleChanged, this, &main1::updateTitle);
+    connect(m_document, &ScenarioDocument::opened, this, &main1::clearResults);
     // Any change of a field may make the fields differ from the open file.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         connect(edit, &QLineEdit::textChanged, this, &main1::updateTitle);
@@ -193,8 +195,58 @@ bool main1::hasUnsavedChanges() const { return m_document->hasUnsavedChanges(); 
 void main1::updateTitle()
 {
     setWindowTitle(m_document->title());
+    const ScenarioTexts texts = fieldTexts();
     // The rows of the Pumping test tab follow the points' names as they are typed.
-    pumpingTest->setPointNames(fieldTexts());
+    pumpingTest->setPointNames(texts);
+    pumpingTest->useValues->setEnabled(fitBelongsToFields(texts));
+}
+
+void main1::clearResults()
+{
+    m_settle->stop();
+    timeBar->stop();
+    {
+        const QSignalBlocker quiet(timeBar);
+        timeBar->setPosition(TimeBar::Steps); // the pumping time
+    }
+    DrawdownGrid.reset();
+    GridXMax = GridYMax = GridStep = 0;
+    m_overlays = {};
+    m_lastInputs.reset();
+    m_lastRunTexts = {};
+    m_lastPeak = {};
+    m_shownSeconds.reset();
+    m_shownGrid.reset();
+    m_runScale.reset();
+    m_lastPlace.reset();
+    Chart3D1->clear();
+    Chart3D2->clear();
+    curvesChart->setShownTime(std::nullopt);
+    curvesChart->setData({});
+    m_lastFit.reset();
+    m_lastFitTexts = {};
+    pumpingTest->clearFit();
+}
+
+bool main1::fitBelongsToFields(const ScenarioTexts& texts) const
+{
+    if (!m_lastFit || !m_lastFit->succeeded)
+        return false;
+    // The readings (which files, at which points) and the well function the fit was made with;
+    // the fitted values themselves may differ (after "Use these values").
+    const ScenarioTexts& fitted = m_lastFitTexts;
+    if (texts.method != fitted.method || texts.boreMeasured != fitted.boreMeasured)
+        return false;
+    for (std::size_t i = 0; i < texts.observations.size(); ++i) {
+        const ObservationTexts &now = texts.observations[i], &then = fitted.observations[i];
+        if (now.measured != then.measured
+            || (!now.measured.empty() && (now.x != then.x || now.y != then.y)))
+            return false;
+    }
+    for (std::size_t i = 0; i < texts.wells.size(); ++i)
+        if (!texts.boreMeasured[i].empty() && !(texts.wells[i] == fitted.wells[i]))
+            return false;
+    return true;
 }
 
 const QString& main1::scenarioPath() const { return m_document->path(); }

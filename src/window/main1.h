@@ -194,6 +194,12 @@ private:
     // Runs the fields unless the last run was of them as they are: false when that run fails.
     [[nodiscard]] bool runIfFieldsChanged();
     void updateTitle();
+    // Another scenario was opened: every result of the last run and the last fit goes, the
+    // views back to their state before any run; nothing of other fields is shown, saved, read
+    // out, dragged or used.
+    void clearResults();
+    // "Use these values" only while the fields' readings and method are the fitted ones.
+    [[nodiscard]] bool fitBelongsToFields(const ScenarioTexts& texts) const;
     [[nodiscard]] PlotSource plotSource() const;
     void savePlot(Chart3D& chart, const QString& defaultName);
     // The live map (live_map.cpp).

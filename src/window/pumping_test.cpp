@@ -107,7 +107,7 @@ void main1::fitMeasuredDrawdowns()
 
 void main1::useFittedValues()
 {
-    if (!m_lastFit || !m_lastFit->succeeded)
+    if (!fitBelongsToFields(fieldTexts()))
         return;
     ScenarioTexts texts = fieldTexts();
     showFitted(*m_lastFit, texts);

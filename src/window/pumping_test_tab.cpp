@@ -122,9 +122,7 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     layout->addWidget(chart, 3);
 
     setLeaky(false);
-    chart->setData({ QStringLiteral("Name a file of readings for a bore or an observation point, "
-                                    "tick the parameters to fit and press Fit."),
-        {} });
+    clearFit();
     connect(fit, &QPushButton::clicked, this, &PumpingTestTab::fitRequested);
     connect(useValues, &QPushButton::clicked, this, &PumpingTestTab::useRequested);
     connect(savePicture, &QPushButton::clicked, this, &PumpingTestTab::pictureRequested);
@@ -165,6 +163,16 @@ void PumpingTestTab::setPointNames(const ScenarioTexts& texts)
         header->setToolTip(shown);
         files->setVerticalHeaderItem(WellCount + point, header);
     }
+}
+
+void PumpingTestTab::clearFit()
+{
+    results->setRowCount(0);
+    status->clear();
+    useValues->setEnabled(false);
+    chart->setData({ QStringLiteral("Name a file of readings for a bore or an observation point, "
+                                    "tick the parameters to fit and press Fit."),
+        {} });
 }
 
 void PumpingTestTab::setFileName(int row, const QString& name)

@@ -37,6 +37,8 @@ public:
     // The estimates and the chart of a fit, or the readings alone (fit null), or why there are
     // none; "Use these values" follows whether the fit succeeded.
     void showFit(const FitResult* fit, FitChartData chart);
+    // No fit: the estimates and the chart as before any, "Use these values" off.
+    void clearFit();
 
     EditingTable* files;
     QPushButton* chooseFile; // for the current row

@@ -127,6 +127,7 @@ bool ScenarioDocument::open(const std::filesystem::path& file)
     // What the fields hold now is the file: a text no field can hold does not count as a change.
     m_savedTexts = m_fields.read();
     rememberRecent(m_file);
+    emit opened();
     emit titleChanged();
     return true;
 }

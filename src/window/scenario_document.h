@@ -57,6 +57,7 @@ public:
 
 signals:
     void titleChanged(); // a file was opened or saved
+    void opened(); // the fields now hold another file's texts
 
 private:
     void rememberRecent(const std::filesystem::path& file);

@@ -1406,6 +1406,74 @@ private slots:
             QStringLiteral("Cannot read the measured drawdowns ")));
     }
 
+    // Results belong to the fields they were computed from: after Open no view shows, saves,
+    // reads out or lends the last run or fit, and no marker of it can be dropped into the new
+    // fields; "Use these values" is on only while the fields' readings and method are the fitted.
+    void openingAScenarioLeavesNoResultOfTheLastOne()
+    {
+        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources");
+        QDir().mkpath(m_folder->filePath(QStringLiteral("test")));
+        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+            QVERIFY(QFile::copy(shipped + QStringLiteral("/pumping-test/") + QLatin1String(name),
+                m_folder->filePath(QStringLiteral("test/")) + QLatin1String(name)));
+        const QString test = m_folder->filePath(QStringLiteral("test/oude-korendijk.ini"));
+        const QString example = m_folder->filePath(QStringLiteral("example.ini"));
+        QVERIFY(QFile::copy(shipped + QStringLiteral("/example.ini"), example));
+        PumpingTestTab& tab = *window().pumpingTest;
+
+        QVERIFY(window().openScenario(test));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QVERIFY(window().DrawdownGrid != nullptr);
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QVERIFY(tab.useValues->isEnabled());
+        // Other readings, or another well function: the fit is not theirs.
+        tab.files->item(WellCount + 1, 0)->setText(QStringLiteral("obs_r30m.csv"));
+        QVERIFY(!tab.useValues->isEnabled());
+        tab.files->item(WellCount + 1, 0)->setText(QStringLiteral("obs_r90m.csv"));
+        QVERIFY(tab.useValues->isEnabled());
+        window().Text5->setText(QStringLiteral("0.004")); // another T: still the fitted readings
+        QVERIFY(tab.useValues->isEnabled());
+        window().Text5->setText(QStringLiteral("0.5"));
+
+        auto nothingOfTheLastRun = [&] {
+            QVERIFY(window().DrawdownGrid == nullptr);
+            for (Chart3D* chart : { window().Chart3D1, window().Chart3D2 }) {
+                QVERIFY(chart->chartGroup(1)->dataGrid().grid() == nullptr);
+                QVERIFY(chart->overlays().wells.empty());
+                QVERIFY(chart->readout().isEmpty());
+            }
+            QVERIFY(window().curvesChart->data().curves.names.empty());
+            QVERIFY(window().curvesChart->data().profile.empty());
+            QVERIFY(!window().lastFit().has_value());
+            QVERIFY(!tab.useValues->isEnabled());
+            QCOMPARE(tab.results->rowCount(), 0);
+        };
+        QVERIFY(window().openScenario(example));
+        nothingOfTheLastRun();
+        // Save WMF draws what a window that never ran draws, nothing of the last run.
+        const QString saved = m_folder->filePath(QStringLiteral("after-open.wmf"));
+        desktop().saveAnswers.push_back(saved);
+        window().Command2_Click();
+        Chart3D fresh(Chart3D::Presentation::ContourMap);
+        fresh.resize(window().Chart3D1->size());
+        const QString design = m_folder->filePath(QStringLiteral("design.wmf"));
+        QCOMPARE(fresh.writePictureFile(QFile::encodeName(design).toStdString()), QString());
+        QCOMPARE(fileBytes(saved), fileBytes(design));
+
+        // The example's two bores run, then the test opened (one bore): neither marker, of a
+        // bore both have or of one only the example has, goes into the opened fields.
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(window().Chart3D1->overlays().wells.size(), std::size_t { 2 });
+        QVERIFY(window().openScenario(test));
+        nothingOfTheLastRun();
+        for (int marker : { 0, 1 })
+            QVERIFY(!window().dropMarker(marker, 50, 50));
+        QCOMPARE(window().Grid1->TextMatrix(1, 1), QStringLiteral("100"));
+        QCOMPARE(window().Grid1->TextMatrix(2, 1), QString());
+        QVERIFY(!window().hasUnsavedChanges());
+        desktop().messages.clear();
+    }
+
     // The live map. A mouse event with its buttons, as a hand makes it.
     void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons held)
     {
@@ -1466,6 +1534,9 @@ private slots:
             if (c.escape) {
                 QTest::keyClick(&map, Qt::Key_Escape);
                 QVERIFY(!map.isDraggingMarker());
+                // The read-out under the still mouse is the map's shown now, not the draft's.
+                QCOMPARE(map.readout(), map.readoutAt(to));
+                QVERIFY(map.readout().startsWith(QStringLiteral("X 70 m   Y 40 m   drawdown")));
                 QCOMPARE(map.chartGroup(1)->dataGrid().grid(), window().DrawdownGrid);
                 QVERIFY(!window().hasUnsavedChanges());
             } else {
