@@ -13,9 +13,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     drawfield::QtDesktop desktop;
     drawfield::main1 window(desktop);
-    // Centred on the screen.
+    // Centred on the screen, and wholly on it: the title bar and the menus within reach.
     if (QScreen* screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
+        window.setGeometry(drawfield::startGeometry(
+            window.size(), window.minimumSize(), screen->availableGeometry()));
     window.show();
     // A scenario file named on the command line (a file manager's "Open with") is opened once
     // the window shows; without one, the window starts with its example.

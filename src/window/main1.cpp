@@ -201,6 +201,19 @@ void main1::updateTitle()
     pumpingTest->useValues->setEnabled(fitBelongsToFields(texts));
 }
 
+QRect startGeometry(QSize size, QSize minimum, const QRect& available, QMargins frame)
+{
+    const QSize room(available.width() - frame.left() - frame.right(),
+        available.height() - frame.top() - frame.bottom());
+    size = size.boundedTo(room).expandedTo(minimum);
+    QRect client(QPoint(0, 0), size);
+    client.moveCenter(available.center());
+    // The frame's top-left corner stays on the screen even where the window does not fit.
+    client.moveLeft(std::max(client.left(), available.left() + frame.left()));
+    client.moveTop(std::max(client.top(), available.top() + frame.top()));
+    return client;
+}
+
 void main1::clearResults()
 {
     m_settle->stop();

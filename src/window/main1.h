@@ -14,6 +14,8 @@
 #include "views/plot_procedures.h"
 #include "window/export_action.h"
 
+#include <QMargins>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
@@ -36,6 +38,13 @@ class QTimer;
 class QUndoStack;
 
 namespace drawfield {
+
+// Where the window starts: centred in the screen's available area, its frame (a title bar and
+// borders of at most `frame` on each side, the top's being frame.top()) inside it, so its title
+// and its menus can be reached; shrunk to the area (not below minimum) where it is larger, as at a
+// scale factor of 2 on a small screen. Returns the client area's geometry.
+[[nodiscard]] QRect startGeometry(
+    QSize size, QSize minimum, const QRect& available, QMargins frame = { 8, 32, 8, 8 });
 
 class AutomationClient;
 struct ReportContent;

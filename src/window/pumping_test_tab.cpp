@@ -97,6 +97,9 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     results->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     results->verticalHeader()->setDefaultSectionSize(20);
     results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read only: Tab goes on to the next control (the arrows walk the cells) instead of round
+    // its cells for ever.
+    results->setTabKeyNavigation(false);
     results->setMinimumHeight(84);
     results->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     status = new QLabel(fitting);

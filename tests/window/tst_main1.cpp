@@ -1474,6 +1474,64 @@ private slots:
         desktop().messages.clear();
     }
 
+    // The window starts on the screen, its frame inside the available area: centred where it
+    // fits, shrunk to it where it does not (a 1280 x 800 screen at scale factor 2 is 640 x 400).
+    void theWindowStartsOnTheScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1280 x 800") << QRect(0, 0, 1280, 800);
+        QTest::newRow("1280 x 800 at scale 2") << QRect(0, 0, 640, 400);
+        QTest::newRow("a panel on the left, scale 2") << QRect(60, 0, 580, 400);
+    }
+    void theWindowStartsOnTheScreen()
+    {
+        QFETCH(QRect, available);
+        const QMargins frame(8, 32, 8, 8);
+        const QRect client = startGeometry(window().size(), QSize(), available, frame);
+        QVERIFY2(available.contains(client.marginsAdded(frame)),
+            qPrintable(QStringLiteral("%1,%2 %3x%4")
+                           .arg(client.x())
+                           .arg(client.y())
+                           .arg(client.width())
+                           .arg(client.height())));
+        if (available.width() >= 1000) {
+            QCOMPARE(client.size(), window().size());
+            QCOMPARE(client.center(), available.center());
+        }
+    }
+
+    // Tab leaves every table of every tab: from a table's first cell, Tab presses (as many as the
+    // table has cells, and one more) reach a control outside it, on every tab.
+    void tabLeavesEveryTable()
+    {
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QTest::mouseClick(window().pumpingTest->fit, Qt::LeftButton); // no readings: refused
+        desktop().messages.clear();
+        window().pumpingTest->showFit(nullptr, {}); // an empty results table still takes focus
+        window().pumpingTest->results->setRowCount(2);
+        const QList<QTableWidget*> tables = window().findChildren<QTableWidget*>();
+        QVERIFY(tables.size() >= 4);
+        for (QTableWidget* table : tables) {
+            for (int tab = 0; tab < window().SSTab1->count(); ++tab)
+                if (window().SSTab1->page(tab)->isAncestorOf(table)) {
+                    window().SSTab1->setCurrentIndex(tab);
+                    break;
+                }
+            QVERIFY2(table->isVisible(), qPrintable(table->objectName()));
+            table->setFocus();
+            table->setCurrentCell(0, 0);
+            QTRY_VERIFY(table->hasFocus() || table->isAncestorOf(QApplication::focusWidget()));
+            bool left = false;
+            for (int press = 0; press <= table->rowCount() * table->columnCount() + 1 && !left;
+                 ++press) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget* now = QApplication::focusWidget();
+                left = now != table && !table->isAncestorOf(now);
+            }
+            QVERIFY2(left, qPrintable(table->objectName()));
+        }
+    }
+
     // The live map. A mouse event with its buttons, as a hand makes it.
     void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons held)
     {
