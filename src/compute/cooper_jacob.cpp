@@ -9,9 +9,10 @@ namespace drawfield {
 WellFunction cooperJacobRow()
 {
     return { WellMethod::CooperJacob, "cooper-jacob", "Cooper-Jacob",
-        "The straight-line approximation, s = Q / (4 π T) ln(2.25 T t / (r² S)): the classic run. "
-        "Close to Theis near the wells, where u = r² S / (4 T t) is small, and short of it farther "
-        "out; the map's dashed line shows where it stays within 1 %.",
+        "The straight-line approximation, s = Q / (4 π T) ln(2.249 T t / (r² S)) with π taken as "
+        "3.1416: the classic run. Close to Theis near the wells, where u = r² S / (4 T t) is "
+        "small, and short of it farther out; the map's dashed line encloses where it stays within "
+        "1 % (judged where Theis gives 1 mm or more).",
         [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
             return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .contribution(n);

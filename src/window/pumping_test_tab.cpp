@@ -207,18 +207,32 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
     results->setRowCount(0);
     useValues->setEnabled(result != nullptr && result->succeeded);
     if (result != nullptr && result->succeeded) {
+        // Each value in the unit its field takes (S in % as the storage field), T in m²/d too,
+        // as test reports give it.
         QStringList names;
-        for (const FitEstimate& e : result->estimates) {
+        auto addRow = [&](const QString& name, const FitEstimate& e, double factor) {
             const int row = results->rowCount();
             results->insertRow(row);
-            const char* unit = fitParameterUnit(e.parameter);
-            names << QString::fromLatin1(fitParameterName(e.parameter))
-                    + (*unit ? QStringLiteral(" (%1)").arg(QLatin1String(unit)) : QString());
-            const QString cells[] = { number(e.value), number(e.standardError, 2), number(e.low, 4),
-                number(e.high, 4) };
+            names << name;
+            const QString cells[] = { number(e.value * factor),
+                number(e.standardError * factor, 2), number(e.low * factor, 4),
+                number(e.high * factor, 4) };
             for (int column = 0; column < 4; ++column)
                 results->setItem(row, column, new QTableWidgetItem(cells[column]));
-        }
+        };
+        for (const FitEstimate& e : result->estimates)
+            switch (e.parameter) {
+            case FitParameter::Transmissivity:
+                addRow(QStringLiteral("T (m²/s)"), e, 1.0);
+                addRow(QStringLiteral("T (m²/d)"), e, 86400.0);
+                break;
+            case FitParameter::Storage:
+                addRow(QStringLiteral("S (%)"), e, PercentPerFraction);
+                break;
+            case FitParameter::LeakageFactor:
+                addRow(QStringLiteral("B (m)"), e, 1.0);
+                break;
+            }
         results->setVerticalHeaderLabels(names);
         status->setText(QStringLiteral("RMSE %1 m over %2 readings.")
                             .arg(number(result->rmseMetres, 4))

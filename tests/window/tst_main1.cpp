@@ -1364,8 +1364,13 @@ private slots:
         QVERIFY(!tab.useValues->isEnabled());
         QTest::mouseClick(tab.fit, Qt::LeftButton);
         QCOMPARE(desktop().messageTexts(), QStringList());
-        QCOMPARE(tab.results->rowCount(), 2);
+        // T in m²/s and m²/d, S in the storage field's unit (%), each named.
+        QCOMPARE(tab.results->rowCount(), 3);
         QCOMPARE(tab.results->item(0, 0)->text(), QStringLiteral("0.0053544"));
+        QCOMPARE(tab.results->verticalHeaderItem(1)->text(), QStringLiteral("T (m²/d)"));
+        QCOMPARE(tab.results->item(1, 0)->text(), QStringLiteral("462.62"));
+        QCOMPARE(tab.results->verticalHeaderItem(2)->text(), QStringLiteral("S (%)"));
+        QCOMPARE(tab.results->item(2, 0)->text(), QStringLiteral("0.017788"));
         QCOMPARE(tab.status->text(), QStringLiteral("RMSE 0.05006 m over 69 readings."));
         QCOMPARE(tab.chart->data().points.size(), std::size_t { 2 });
         QTest::mouseClick(tab.useValues, Qt::LeftButton);
