@@ -185,7 +185,16 @@ QJsonObject AutomationServer::dispatch(
         if (is("call", "GridData")) {
             QString data = arguments.text(name, QStringLiteral("DataFile"), 0);
             QString grid = arguments.text(name, QStringLiteral("OutGrid"), 1);
-            gridPoints(readPoints(data, true), grid, onProgress);
+            try {
+                gridPoints(readPoints(data, true), grid, onProgress);
+            } catch (const MapperError& error) {
+                // The window would stay a blank page: it says why instead.
+                m_note = QString::fromStdString(error.what());
+                if (m_plotChanged)
+                    m_plotChanged();
+                throw;
+            }
+            m_note.clear();
             return value(grid);
         }
         if (is("get", "Documents"))

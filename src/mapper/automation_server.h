@@ -39,6 +39,9 @@ public:
 
     // The document the window shows: the last one added.
     [[nodiscard]] const PlotDocument* shownDocument() const;
+    // Why the window has no map to show, when a request failed for it ("Cannot read the point
+    // file ...: it holds no point ..."); empty otherwise.
+    [[nodiscard]] const QString& note() const { return m_note; }
     bool isVisible() const { return m_visible; }
 
 private:
@@ -53,6 +56,7 @@ private:
     int m_nextId = 1;
     bool m_visible = false;
     std::shared_ptr<PlotDocument> m_shown;
+    QString m_note;
 };
 
 } // namespace drawfield::mapper

@@ -43,7 +43,7 @@ int serve()
             if (window)
                 window->update();
         });
-    PlotWindow shown([&] { return server.shownDocument(); });
+    PlotWindow shown([&] { return server.shownDocument(); }, [&] { return server.note(); });
     window = &shown;
 
     // Replies and signs of work share standard output, one whole line at a time.

@@ -3,7 +3,10 @@
 
 #include "mapper/automation_server.h"
 #include "mapper/gridding.h"
+#include "mapper/plot_window.h"
 #include "mapper/protocol.h"
+
+#include <QImage>
 
 #include <QFile>
 #include <QJsonArray>
@@ -122,6 +125,42 @@ private slots:
         lines.finish(collect);
         QCOMPARE(got, (QList<QByteArray> { "{\"a\":1}", "{\"b\":2}", "", "last" }));
         QCOMPARE(overlong, (QList<bool> { false, false, true, false }));
+    }
+
+    // An empty record file ("SURFER Grid" without "Record XYZ"): the gridding is refused as
+    // before, and the window says why, naming the file, instead of showing a blank page.
+    void anEmptyRecordIsSaidInTheWindow()
+    {
+        QTemporaryDir folder;
+        const QString data = folder.filePath(QStringLiteral("drawfield.dat"));
+        writeFile(data, QByteArray());
+        AutomationServer server({}, {});
+        auto send = [&](const QJsonObject& request) { return server.handle(request); };
+        const int application = send({ { QStringLiteral("id"), 1 },
+                                         { QStringLiteral("op"), QStringLiteral("create") },
+                                         { QStringLiteral("class"),
+                                             QStringLiteral("Surfer.Application") } })
+                                    .value(QStringLiteral("object"))
+                                    .toInt();
+        const QJsonObject reply = send({ { QStringLiteral("id"), 2 },
+            { QStringLiteral("op"), QStringLiteral("call") },
+            { QStringLiteral("object"), application },
+            { QStringLiteral("name"), QStringLiteral("GridData") },
+            { QStringLiteral("arguments"),
+                QJsonArray { QJsonObject { { QStringLiteral("value"), data } },
+                    QJsonObject { { QStringLiteral("value"),
+                        folder.filePath(QStringLiteral("drawfield.grd")) } } } } });
+        QVERIFY(reply.contains(QStringLiteral("error")));
+        QVERIFY2(server.note().contains(data) && server.note().contains(QStringLiteral("holds no point")),
+            qPrintable(server.note()));
+        PlotWindow window([&] { return server.shownDocument(); }, [&] { return server.note(); });
+        window.resize(800, 600);
+        const QImage shown = window.grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                inked += shown.pixelColor(x, y) != QColor(Qt::white);
+        QVERIFY(inked > 200); // the note, not a blank page
     }
 
     void everyLineGetsOneClearReply_data()
