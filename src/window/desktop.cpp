@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 
@@ -71,7 +72,8 @@ bool QtDesktop::askToReplace(QWidget* parent, const QStringList& existing)
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QApplication::applicationName());
+    box.setWindowTitle(QApplication::applicationName() + QLatin1Char(' ')
+        + QApplication::applicationVersion());
     box.setText(existing.size() == 1
             ? QStringLiteral("%1 already exists. Do you want to replace it?").arg(existing.front())
             : QStringLiteral("%1 and %2 more files written with it already exist. Do you want to "
@@ -98,13 +100,17 @@ UnsavedChoice QtDesktop::askUnsavedChanges(QWidget* parent, const QString& fileN
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QApplication::applicationName());
+    box.setWindowTitle(QApplication::applicationName() + QLatin1Char(' ')
+        + QApplication::applicationVersion());
     box.setText(fileName.isEmpty()
             ? QStringLiteral("The scenario has changes that are not saved to a file.")
             : QStringLiteral("The scenario %1 has changes that are not saved.").arg(fileName));
     box.setInformativeText(QStringLiteral("Save them before going on?"));
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Save);
+    // Alt+S and Alt+D answer from the keyboard; Escape cancels.
+    box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
     const int answer = box.exec();
     return answer == QMessageBox::Save   ? UnsavedChoice::Save
         : answer == QMessageBox::Discard ? UnsavedChoice::Discard

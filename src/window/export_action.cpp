@@ -14,31 +14,40 @@ std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent, const Q
     const std::function<QStringList(const QString&)>& setOf,
     const std::vector<std::filesystem::path>& read)
 {
-    std::optional<QString> chosen = desktop.askSaveFileName(parent, title, filter, initialPath);
-    if (!chosen)
-        return std::nullopt;
-    QString path = *chosen;
-    if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty())
-        path += QLatin1Char('.') + extension;
-    const QStringList set = setOf ? setOf(path) : QStringList { path };
-    for (const QString& file : set)
-        for (const std::filesystem::path& input : read)
-            if (landsIn(QFile::encodeName(file).toStdString(), input)) {
-                desktop.showMessage(parent,
-                    QStringLiteral("%1 is a file this scenario reads (%2): it is not replaced. "
-                                   "Choose another name.")
-                        .arg(file, QFile::decodeName(QByteArray::fromStdString(input.native()))),
-                    MessageIcon::Critical, title);
-                return std::nullopt;
-            }
-    // Every desktop program asks before it replaces a file, or a file of the set it writes.
-    QStringList existing;
-    for (const QString& file : set)
-        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
-            existing << file;
-    if (!existing.isEmpty() && !desktop.askToReplace(parent, existing))
-        return std::nullopt;
-    return path;
+    // A name refused, or one the user would not replace, leads back to the dialog with that
+    // name typed, as desktop programs do.
+    QString initial = initialPath;
+    for (;;) {
+        std::optional<QString> chosen = desktop.askSaveFileName(parent, title, filter, initial);
+        if (!chosen)
+            return std::nullopt;
+        QString path = *chosen;
+        if (QFileInfo(path).suffix().isEmpty() && !extension.isEmpty())
+            path += QLatin1Char('.') + extension;
+        initial = path;
+        const QStringList set = setOf ? setOf(path) : QStringList { path };
+        bool refused = false;
+        for (const QString& file : set)
+            for (const std::filesystem::path& input : read)
+                if (!refused && landsIn(QFile::encodeName(file).toStdString(), input)) {
+                    desktop.showMessage(parent,
+                        QStringLiteral("%1 is a file this scenario reads (%2): it is not "
+                                       "replaced. Choose another name.")
+                            .arg(file, QFile::decodeName(QByteArray::fromStdString(input.native()))),
+                        MessageIcon::Critical, title);
+                    refused = true;
+                }
+        if (refused)
+            continue;
+        // Every desktop program asks before it replaces a file, or a file of the set it writes.
+        QStringList existing;
+        for (const QString& file : set)
+            if (QFileInfo(file).exists() || QFileInfo(file).isSymLink())
+                existing << file;
+        if (!existing.isEmpty() && !desktop.askToReplace(parent, existing))
+            continue;
+        return path;
+    }
 }
 
 std::optional<QString> exportFile(QWidget& window, Desktop& desktop, TaskRunner& tasks,

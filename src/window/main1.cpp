@@ -410,8 +410,14 @@ bool main1::runFields(RunShows shows)
         showStop(QString::fromLocal8Bit(error.what()));
     }
     const bool pressed = shows == RunShows::AsPressed;
-    if (pressed && (Check1->isChecked() || Check2->isChecked()))
-        m_desktop.openTextFile(record);
+    // Without a program that shows text files the record is still written: that is said.
+    if (pressed && (Check1->isChecked() || Check2->isChecked())
+        && !m_desktop.openTextFile(record))
+        m_desktop.showMessage(this,
+            QStringLiteral("The record file %1 is written, but no program to show text files "
+                           "could be started to open it.")
+                .arg(record),
+            MessageIcon::Warning, AppTitle);
     Progressbarx->setVisible(false);
     Command1->setVisible(true);
 

@@ -31,7 +31,7 @@ public:
     bool openTextFile(const QString& path) override
     {
         textFiles << path;
-        return true;
+        return textViewerWorks;
     }
     bool openWebAddress(QWidget*, const QString& address) override
     {
@@ -93,6 +93,7 @@ public:
     QStringList textFiles;
     QStringList webAddresses;
     bool browserWorks = true;
+    bool textViewerWorks = true;
     struct Dialog {
         QString title, filter, initialPath;
     };

@@ -661,6 +661,14 @@ private slots:
         window().Check2->setChecked(true);
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         QCOMPARE(desktop().textFiles, QStringList { window().recordFilePath() });
+        // No program to show text files: said on the screen, naming the file.
+        desktop().textViewerWorks = false;
+        desktop().messages.clear();
+        window().Check2->setChecked(false);
+        window().Check1->setChecked(true);
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts().size(), 1);
+        QVERIFY(desktop().messageTexts().front().contains(window().recordFilePath()));
     }
 
     void refusalsLeaveTheLastResult_data()
@@ -817,6 +825,8 @@ private slots:
         trigger();
         QCOMPARE(desktop().replaceQuestions.back().split(QLatin1Char('|')).first(), file);
         QCOMPARE(fileBytes(file), QByteArray("keep"));
+        // No to the question leads back to the dialog, the name as typed.
+        QCOMPARE(desktop().dialogs.back().initialPath, file);
 
         desktop().messages.clear();
         const QString nowhere = m_folder->filePath(QStringLiteral("drawfield.rtf/x.")) + written;
