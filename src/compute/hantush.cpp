@@ -276,6 +276,18 @@ namespace {
         return w > 0.0 ? std::log(w) : -std::numeric_limits<double>::infinity();
     }
 
+    // Where W leaves the doubles between an argument where it has a logarithm (inside) and one
+    // where it has none (outside), by bisection: the last argument found inside.
+    template <class LnW> double lastInside(const LnW& lnW, double inside, double outside)
+    {
+        for (int i = 0; i < 200 && std::fabs(outside - inside) > 1e-9 * std::max(inside, outside);
+             ++i) {
+            const double middle = 0.5 * (inside + outside);
+            (lnW(middle) > LeastLnW ? inside : outside) = middle;
+        }
+        return inside;
+    }
+
 } // namespace
 
 HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, double nMax)
@@ -286,13 +298,8 @@ HantushProfile::HantushProfile(double uPerSquareMetre, double d, double nMin, do
     double low = nMin, high = std::min(nMax, 745.0 / uPerSquareMetre);
     if (!(nMin > 0.0) || !(lnW(low) > LeastLnW))
         return;
-    if (!(lnW(high) > LeastLnW)) {
-        for (int i = 0; i < 200 && high - low > 1e-9 * high; ++i) {
-            const double middle = 0.5 * (low + high);
-            (lnW(middle) > LeastLnW ? low : high) = middle;
-        }
-        high = low;
-    }
+    if (!(lnW(high) > LeastLnW))
+        high = lastInside(lnW, low, high);
     m_nMax = high;
     m_table = LnWTable(lnW, nMin, m_nMax);
 }
@@ -315,13 +322,8 @@ HantushHistory::HantushHistory(double squaredDistance, double transmissivity, do
     double low = tMinSeconds, high = tMaxSeconds;
     if (!(low > 0.0) || !(high >= low) || !(lnW(high) > LeastLnW))
         return;
-    if (!(lnW(low) > LeastLnW)) {
-        for (int i = 0; i < 200 && high - low > 1e-9 * high; ++i) {
-            const double middle = 0.5 * (low + high);
-            (lnW(middle) > LeastLnW ? high : low) = middle;
-        }
-        low = high;
-    }
+    if (!(lnW(low) > LeastLnW))
+        low = lastInside(lnW, high, low);
     m_tFrom = low;
     m_table = LnWTable(lnW, low, tMaxSeconds);
 }
