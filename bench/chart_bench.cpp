@@ -39,10 +39,10 @@ PlotSource coveredMap(int side)
     texts.storage = std::to_string(5.0 * (1000.0 / side) * (1000.0 / side));
     texts.pumpTime = "240";
     auto at = [side](double fraction) { return std::to_string(static_cast<int>(side * fraction)); };
-    const WellTexts wells[] = { { at(0.125), at(0.125), "50" }, { at(0.875), at(0.125), "40" },
+    const BoreTexts wells[] = { { at(0.125), at(0.125), "50" }, { at(0.875), at(0.125), "40" },
         { at(0.5), at(0.5), "60" }, { at(0.125), at(0.875), "30" },
         { at(0.875), at(0.875), "20" } };
-    std::copy(std::begin(wells), std::end(wells), texts.wells.begin());
+    std::copy(std::begin(wells), std::end(wells), texts.bores.begin());
     ScenarioReading reading = readScenario(texts);
     std::optional<DrawdownResult> result = computeDrawdown(reading.inputs);
     return { result->grid, reading.inputs.XMax, reading.inputs.YMax, reading.inputs.Step, {} };
@@ -58,7 +58,7 @@ PlotSource largestMap(bool validity)
     texts.transmissivity = "0.01";
     texts.storage = "0.01";
     texts.pumpTime = "8760";
-    texts.wells[0] = { "16000", "16000", "50" };
+    texts.bores[0] = { "16000", "16000", "50" };
     ScenarioReading reading = readScenario(texts);
     EngineOptions options;
     options.validity = validity;

@@ -90,9 +90,9 @@ ScenarioInputs fiveWellsCoveringTheMap()
     texts.transmissivity = "0.01";
     texts.storage = "0.01";
     texts.pumpTime = "8760";
-    const WellTexts wells[] = { { "500", "500", "50" }, { "3500", "500", "40" },
+    const BoreTexts wells[] = { { "500", "500", "50" }, { "3500", "500", "40" },
         { "2000", "2000", "60" }, { "500", "3500", "30" }, { "3500", "3500", "20" } };
-    std::copy(std::begin(wells), std::end(wells), texts.wells.begin());
+    std::copy(std::begin(wells), std::end(wells), texts.bores.begin());
     return read(texts);
 }
 
@@ -259,7 +259,7 @@ int hantushBenchmark()
     theis.Method = WellMethod::Theis;
     ScenarioInputs leaky = theis;
     leaky.Method = WellMethod::Hantush;
-    leaky.LeakageFactor = 745.0;
+    leaky.AquiferValues = { 745.0 };
     std::printf("case C (%d x %d m, 5 wells, cones over the whole map), Hantush, B = 745 m\n\n",
         theis.XMax, theis.XMax);
     for (unsigned threads : { 1u, 2u }) {
@@ -286,9 +286,9 @@ int sourcesBenchmark()
         t.transmissivity = "0.01";
         t.storage = "0.01";
         t.pumpTime = "8760";
-        const WellTexts all[] = { { "2000", "2000", "60" }, { "500", "500", "50" },
+        const BoreTexts all[] = { { "2000", "2000", "60" }, { "500", "500", "50" },
             { "3500", "500", "40" }, { "500", "3500", "30" }, { "3500", "3500", "20" } };
-        std::copy(std::begin(all), std::begin(all) + wells, t.wells.begin());
+        std::copy(std::begin(all), std::begin(all) + wells, t.bores.begin());
         return t;
     };
     struct Arrangement {
@@ -297,11 +297,11 @@ int sourcesBenchmark()
         std::function<void(ScenarioTexts&)> change;
     };
     const Arrangement arrangements[] = {
-        { "1 bore, 1 rate change", 2, [](ScenarioTexts& t) { t.schedules[0] = "2000:30"; } },
+        { "1 bore, 1 rate change", 2, [](ScenarioTexts& t) { t.bores[0].schedule = "2000:30"; } },
         { "1 bore, 3 rate changes", 4,
-            [](ScenarioTexts& t) { t.schedules[0] = "1000:30, 3000:0, 5000:45"; } },
+            [](ScenarioTexts& t) { t.bores[0].schedule = "1000:30, 3000:0, 5000:45"; } },
         { "1 bore, 4 rate changes", 5,
-            [](ScenarioTexts& t) { t.schedules[0] = "1000:30, 3000:0, 5000:45, 7000:10"; } },
+            [](ScenarioTexts& t) { t.bores[0].schedule = "1000:30, 3000:0, 5000:45, 7000:10"; } },
         { "1 bore, barrier at the map's edge", 2,
             [](ScenarioTexts& t) {
                 t.boundaries[0] = { "barrier", "0", "0", "0", "1" };
@@ -321,7 +321,7 @@ int sourcesBenchmark()
             } },
         { "1 bore, 1 change, oblique line", 4,
             [](ScenarioTexts& t) {
-                t.schedules[0] = "2000:30";
+                t.bores[0].schedule = "2000:30";
                 t.boundaries[0] = { "recharge", "0", "1000", "1000", "0" };
             } },
     };
@@ -364,10 +364,10 @@ int pointBenchmark()
 {
     ScenarioTexts texts = ScenarioTexts::example();
     texts.pumpTime = "72";
-    texts.schedules[0] = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
-    texts.wells[2] = { "80", "20", "2" };
-    texts.wells[3] = { "20", "80", "3" };
-    texts.wells[4] = { "70", "30", "5" };
+    texts.bores[0].schedule = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
+    texts.bores[2] = { "80", "20", "2" };
+    texts.bores[3] = { "20", "80", "3" };
+    texts.bores[4] = { "70", "30", "5" };
     texts.boundaries[0] = { "barrier", "5", "0", "5", "1" };
     texts.boundaries[1] = { "recharge", "0", "95", "1", "95" };
     for (const WellFunction& row : wellFunctions()) {
@@ -404,7 +404,7 @@ int fitBenchmark()
     double seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(
-                published, points, { FitParameter::Transmissivity, FitParameter::Storage });
+                published, points, { transmissivityParameter(), storageParameter() });
         },
         5);
     std::printf("Oude Korendijk, Theis, T and S, %zu readings: %.2f ms (goal <= 20), T %.2f m2/d, "
@@ -417,9 +417,9 @@ int fitBenchmark()
     leaky.method = "hantush";
     leaky.transmissivity = "0.002";
     leaky.storage = "0.02";
-    leaky.leakageFactor = "400";
+    leaky.aquiferParameters["leakage_factor"] = "400";
     leaky.pumpTime = "48";
-    leaky.wells[0] = { "100", "100", "30" };
+    leaky.bores[0] = { "100", "100", "30" };
     const ScenarioInputs truth = read(leaky);
     std::vector<MeasuredPoint> four;
     for (double r : { 20.0, 50.0, 100.0, 200.0 }) {
@@ -432,13 +432,13 @@ int fitBenchmark()
     }
     leaky.transmissivity = "0.2";
     leaky.storage = "2";
-    leaky.leakageFactor = "40000";
+    leaky.aquiferParameters["leakage_factor"] = "40000";
     const ScenarioInputs start = read(leaky);
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(start, four,
-                { FitParameter::Transmissivity, FitParameter::Storage,
-                    FitParameter::LeakageFactor });
+                { transmissivityParameter(), storageParameter(),
+                    parameterOfSymbol("B") });
         },
         3);
     std::printf("leaky, Hantush, T, S and B, 4 points, %zu readings: %.1f ms (goal <= 100), %d "
@@ -462,8 +462,8 @@ int fitBenchmark()
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(start, logged,
-                { FitParameter::Transmissivity, FitParameter::Storage,
-                    FitParameter::LeakageFactor });
+                { transmissivityParameter(), storageParameter(),
+                    parameterOfSymbol("B") });
         },
         1);
     std::printf("leaky, Hantush, T, S and B, 10 points of 100,000 readings: %.2f s (was past "
@@ -479,18 +479,18 @@ int fitBenchmark()
     heavy.boundaries[0] = { "barrier", "0", "0", "0", "1" };
     heavy.boundaries[1] = { "recharge", "0", "0", "1", "0" };
     for (int b = 0; b < WellCount; ++b) {
-        heavy.wells[static_cast<std::size_t>(b)]
+        heavy.bores[static_cast<std::size_t>(b)]
             = { std::to_string(200 + 100 * b), std::to_string(300 + 50 * b), "20" };
         std::string schedule;
         for (int k = 1; k <= static_cast<int>(MostRateChanges); ++k)
             schedule
                 += (k > 1 ? ", " : "") + std::to_string(k * 2) + ":" + std::to_string(10 + k % 7);
-        heavy.schedules[static_cast<std::size_t>(b)] = schedule;
+        heavy.bores[static_cast<std::size_t>(b)].schedule = schedule;
     }
     for (int p = 0; p < 10; ++p)
         heavy.observations[static_cast<std::size_t>(p)]
             = { "P" + std::to_string(p), std::to_string(150 + 60 * p), "420", "" };
-    heavy.leakageFactor = "400";
+    heavy.aquiferParameters["leakage_factor"] = "400";
     heavy.transmissivity = "0.002";
     heavy.storage = "0.02";
     const ScenarioInputs heavyTruth = read(heavy);
@@ -501,13 +501,13 @@ int fitBenchmark()
     }
     heavy.transmissivity = "0.005";
     heavy.storage = "0.05";
-    heavy.leakageFactor = "1000";
+    heavy.aquiferParameters["leakage_factor"] = "1000";
     const ScenarioInputs heavyStart = read(heavy);
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(heavyStart, { one },
-                { FitParameter::Transmissivity, FitParameter::Storage,
-                    FitParameter::LeakageFactor });
+                { transmissivityParameter(), storageParameter(),
+                    parameterOfSymbol("B") });
         },
         1);
     std::printf("leaky, 5 bores x 300 rate changes, 2 boundaries, 1 point of 100 readings, T, S "

@@ -2,6 +2,7 @@
 // scenario has inputs the engine can take, and a small accepted map computes to finite drawdowns.
 
 #include "compute/scenario.h"
+#include "compute/scenario_keys.h"
 #include "compute/drawdown_engine.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
@@ -15,27 +16,14 @@ using namespace drawfield;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The fields, separated by the byte 0x1f, in the order of the window: the map, the aquifer
-    // (with the method and the unconfined correction), X, Y and rate of each bore, then each
-    // bore's schedule and radius, the two boundaries, the ten observation points, the profile
-    // and the georeference: every section a scenario has.
+    // The texts of every key, separated by the byte 0x1f, in the order of the scenario's key
+    // table (forEachKey): every section a scenario has, the well functions' parameters and the
+    // measured files included. Keys the input does not reach keep the example's texts.
     ScenarioTexts texts = ScenarioTexts::example();
-    std::vector<std::string*> fields
-        = { &texts.xMin, &texts.yMin, &texts.xMax, &texts.cellSize, &texts.transmissivity,
-              &texts.storage, &texts.pumpTime, &texts.thickness, &texts.method, &texts.unconfined };
-    for (WellTexts& well : texts.wells)
-        fields.insert(fields.end(), { &well.x, &well.y, &well.rate });
-    for (int bore = 0; bore < WellCount; ++bore)
-        fields.insert(fields.end(),
-            { &texts.schedules[static_cast<std::size_t>(bore)],
-                &texts.radii[static_cast<std::size_t>(bore)] });
-    for (BoundaryTexts& line : texts.boundaries)
-        fields.insert(fields.end(), { &line.kind, &line.x1, &line.y1, &line.x2, &line.y2 });
-    for (ObservationTexts& point : texts.observations)
-        fields.insert(fields.end(), { &point.name, &point.x, &point.y });
-    fields.insert(fields.end(),
-        { &texts.profile.x1, &texts.profile.y1, &texts.profile.x2, &texts.profile.y2,
-            &texts.georeference.easting, &texts.georeference.northing, &texts.georeference.crs });
+    std::vector<std::string*> fields;
+    forEachKey(texts, [&](const std::string&, std::string_view, std::string& text) {
+        fields.push_back(&text);
+    });
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::string* field : fields) {
         if (rest.empty())
@@ -45,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     }
 
+    dropEmptyParameters(texts);
     ScenarioReading reading = readScenario(texts);
     for (const auto* list : { &reading.warnings, &reading.refusals })
         for (const std::string& message : *list)

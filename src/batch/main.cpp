@@ -11,6 +11,7 @@
 #include "compute/run.h"
 #include "compute/scenario.h"
 #include "compute/scenario_file.h"
+#include "compute/scenario_keys.h"
 #include "compute/small_file.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
@@ -54,13 +55,13 @@ constexpr int ExitCompleted = 0;
 constexpr int ExitRefused = 1;
 constexpr int ExitBadUsage = 2;
 
-// The usage, its list of well functions taken from their table.
+// The usage: its keys from the scenario's key table, the parameters a fit takes from theirs.
 constexpr const char* UsageText
     = "usage: drawfield-batch [SCENARIO] [--record FILE] [--grid FILE] [--validity FILE]\n"
       "                       [--curves FILE] [--profile FILE] [--map FILE] [--surface FILE]\n"
       "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
       "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
-      "                       [--report FILE] [--fit T,S,B] [--fit-report FILE]\n"
+      "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
       "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
       "\n"
       "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
@@ -102,7 +103,8 @@ constexpr const char* UsageText
       "                  drawdown at each bore and observation point, the map, the surface\n"
       "                  (turned by --view), the curves and the pumping test, on as many pages\n"
       "                  as they take\n"
-      "  --fit T,S,B     fit these parameters (any of T, S and B, B for method hantush) to the\n"
+      "  --fit T,S       fit these parameters (any of SYMBOLS, a well function's\n"
+      "                  own while it is the scenario's method) to the\n"
       "                  measured drawdowns of the scenario (measured = FILE in [observationN]\n"
       "                  and [boreN]) by least squares; the estimates, their standard errors and\n"
       "                  95 % intervals, the correlations and the RMSE are printed, and the run\n"
@@ -120,23 +122,7 @@ constexpr const char* UsageText
       "\n"
       "SCENARIO holds these keys, each optional (a key left out keeps the window's start-up\n"
       "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
-      "  [map]            x_min, y_min, x_max (m, the X and Y maximum), cell_size (m)\n"
-      "  [aquifer]        transmissivity (m2/s), storage (%), pumping_time (hours),\n"
-      "                   thickness (m), method (METHODS),\n"
-      "                   leakage_factor (m, B = sqrt(T c) of a leaky aquifer, for hantush),\n"
-      "                   unconfined (no or yes: Jacob's correction for the thickness)\n"
-      "  [bore1]..[bore5] x, y (m), rate (m3/h), schedule (\"hour:rate, ...\": from each\n"
-      "                   hour on the bore pumps that rate, m3/h; 0 stops it; at most 300),\n"
-      "                   radius (m, where the report reads the drawdown in the bore; 0.1),\n"
-      "                   measured (the bore's own readings, at its radius)\n"
-      "  [boundary1], [boundary2]  kind (barrier or recharge), x1, y1, x2, y2 (two points of\n"
-      "                   the line, m); two boundaries must be perpendicular\n"
-      "  [observation1]..[observation10]  name, x, y (m), measured (a CSV file of readings:\n"
-      "                   a header naming the units, time_min,drawdown_m, then one reading a\n"
-      "                   line; found from the scenario's folder)\n"
-      "  [profile]        x1, y1, x2, y2 (m)\n"
-      "  [georeference]   easting, northing (m: where the map's point (0, 0) lies), crs (an EPSG\n"
-      "                   code such as EPSG:25832); without it, GIS files are in local metres\n"
+      "KEYS"
       "\n"
       "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
       "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
@@ -149,7 +135,8 @@ constexpr const char* UsageText
 std::string usage()
 {
     std::string text = UsageText;
-    text.replace(text.find("METHODS"), 7, methodTexts());
+    text.replace(text.find("KEYS"), 4, scenarioKeyList());
+    text.replace(text.find("SYMBOLS"), 7, fitSymbols());
     return text;
 }
 
@@ -345,8 +332,8 @@ void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts
         readings(texts.observations[i].measured,
             texts.observations[i].name.empty() ? "observation point " + std::to_string(i + 1)
                                                : quotedExcerpt(texts.observations[i].name));
-    for (std::size_t i = 0; i < texts.boreMeasured.size(); ++i)
-        readings(texts.boreMeasured[i], "bore " + std::to_string(i + 1));
+    for (std::size_t i = 0; i < texts.bores.size(); ++i)
+        readings(texts.bores[i].measured, "bore " + std::to_string(i + 1));
     for (const auto& [option, file] : filesWritten(line)) {
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if (landsIn(file, inputs[i].second))
@@ -793,10 +780,15 @@ int run(const CommandLine& line, const char* program)
     std::ostream& summary = line.filesOnStandardOutput() > 0 ? std::cerr : std::cout;
     summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
-            << summaryName(inputs.Method)
-            << (inputs.Method == WellMethod::Hantush ? ", B " + metres(inputs.LeakageFactor) + " m"
-                                                     : std::string())
-            << (inputs.Unconfined ? ", unconfined" : "");
+            << summaryName(inputs.Method);
+    // The well function's own parameters, as its table names them: ", B 745 m".
+    const WellFunction& row = wellFunction(inputs.Method);
+    for (std::size_t i = 0; i < row.parameters.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Aquifer)
+            summary << ", " << row.parameters[i].symbol << " "
+                    << metres(inputs.AquiferValues.at(i) / row.parameters[i].perShownUnit) << " "
+                    << row.parameters[i].unit;
+    summary << (inputs.Unconfined ? ", unconfined" : "");
     // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
     if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
         summary << "; largest drawdown in a bore " << metres(inBore.metres) << " m (bore "

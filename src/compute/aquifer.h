@@ -3,6 +3,8 @@
 // The aquifer a run's sources pump from, apart from the sources themselves: what a fit of T and S
 // varies while the bores, their schedules and the boundaries stay.
 
+#include <vector>
+
 namespace drawfield {
 
 struct WellFunction;
@@ -13,7 +15,9 @@ struct Aquifer {
     double thicknessMetres = 0.0; // b
     const WellFunction* wellFunction = nullptr; // how a source's drawdown goes with r and t
     bool unconfined = false; // Jacob's correction of the drawdown for the thickness
-    double leakageFactorMetres = 0.0; // B = sqrt(T c), a leaky aquifer's (Hantush)
+    // The well function's own Aquifer-scope parameters in SI units, indexed as its table
+    // (WellFunction::parameters).
+    std::vector<double> values;
 };
 
 // Jacob's correction of a confined drawdown s' (m) for an unconfined aquifer of thickness b (m):

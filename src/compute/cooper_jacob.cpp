@@ -13,16 +13,17 @@ WellFunction cooperJacobRow()
         "3.1416: the classic run. Close to Theis near the wells, where u = r² S / (4 T t) is "
         "small, and short of it farther out; the map's dashed line encloses where it stays within "
         "1 % (judged where Theis gives 1 mm or more).",
-        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
-            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+        {},
+        [](const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            return CooperJacobWell(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .contribution(n);
         },
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
-            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer) {
+            return CooperJacobWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
                 * std::log(elapsedSeconds);
         },
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double) {
-            return CooperJacobWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer, double) {
+            return CooperJacobWell(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .reachSquaredMetres();
         },
         LatticePath::CooperJacob };

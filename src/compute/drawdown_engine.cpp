@@ -100,6 +100,8 @@ namespace {
         bool image = false;
         bool firstOfBore = false;
         double rate = 0.0; // m3/s
+        int bore = 0; // the table's row it comes from
+        SourceTerm term; // the rate and its bore's values, as its well function sees them
         double elapsedSeconds = 0.0;
         const Aquifer* aquifer = nullptr;
         const WellFunction* function = nullptr; // the aquifer's well function
@@ -122,7 +124,7 @@ namespace {
         // calls too, so a node and a point on it agree to the bit.
         double contribution(double n) const
         {
-            return function->drawdown(rate, n, elapsedSeconds, *aquifer);
+            return function->drawdown(term, n, elapsedSeconds, *aquifer);
         }
         // Whether it adds more than leastTerm there (anything at all for 0: u > 1 for
         // Cooper-Jacob, W(u) > 0 for Theis).
@@ -677,10 +679,9 @@ namespace {
 
 namespace {
 
-    // The sources active at timeSeconds as the engine evaluates them, each through the
-    // aquifer's well function (which must outlive them).
-    // For a well function whose terms are tabulated along r: one profile per source time, over
-    // the squared distances from the nearest node to the farthest of every source of that time.
+    // For a well function whose terms are tabulated along r: one profile per source time (and per
+    // bore, for a function whose terms see their bore's values), over the squared distances from
+    // the nearest node to the farthest of every source of that time.
     void attachProfiles(
         std::vector<PumpingWell>& wells, const Aquifer& aquifer, const DrawdownGrid& grid)
     {
@@ -689,7 +690,14 @@ namespace {
         struct Span {
             double nMin = std::numeric_limits<double>::infinity(), nMax = 0.0;
         };
-        std::map<double, Span> spans;
+        const std::span<const WellParameter> parameters = aquifer.wellFunction->parameters;
+        const bool perBore = std::any_of(parameters.begin(), parameters.end(),
+            [](const WellParameter& p) { return p.scope == ParameterScope::Bore; });
+        auto keyOf = [&](const PumpingWell& well) {
+            return std::pair { well.elapsedSeconds, perBore ? well.bore : -1 };
+        };
+        std::map<std::pair<double, int>, Span> spans;
+        std::map<std::pair<double, int>, SourceTerm> units;
         const double step = grid.nodeSpacing();
         for (const PumpingWell& well : wells) {
             auto nearest = [step](double at, double first, double last) {
@@ -705,26 +713,32 @@ namespace {
                 = std::max(std::fabs(well.y - grid.yMin()), std::fabs(well.y - grid.yMax()));
             // A node on the source (its own bore) is settled apart: the next nearest is 1 m off.
             const double nearestN = dx * dx + dy * dy;
-            Span& span = spans[well.elapsedSeconds];
+            Span& span = spans[keyOf(well)];
+            units[keyOf(well)] = { 1.0, well.term.bore };
             span.nMin = std::min(span.nMin, nearestN > 0.0 ? std::min(nearestN, 1.0) : 1.0);
             span.nMax = std::max(span.nMax, farX * farX + farY * farY);
         }
-        std::map<double, std::shared_ptr<const RadialProfile>> profiles;
-        for (const auto& [elapsed, span] : spans)
-            profiles[elapsed] = aquifer.wellFunction->radialProfile(
-                elapsed, aquifer, span.nMin, std::max(span.nMax, span.nMin * 2.0));
+        std::map<std::pair<double, int>, std::shared_ptr<const RadialProfile>> profiles;
+        for (const auto& [key, span] : spans)
+            profiles[key] = aquifer.wellFunction->radialProfile(units[key], key.first, aquifer,
+                span.nMin, std::max(span.nMax, span.nMin * 2.0));
         for (PumpingWell& well : wells)
-            well.profile = profiles[well.elapsedSeconds];
+            well.profile = profiles[keyOf(well)];
     }
 
+    // The sources active at timeSeconds as the engine evaluates them, each through the
+    // aquifer's well function (which must outlive them), with its bore's values from in.
     std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
-        const Aquifer& aquifer, const DrawdownGrid& grid, double leastTerm = 0.0)
+        const ScenarioInputs& in, const Aquifer& aquifer, const DrawdownGrid& grid,
+        double leastTerm = 0.0)
     {
         std::vector<PumpingWell> wells;
         for (const PointSource& source : sources) {
             PumpingWell well;
             well.leastTerm = leastTerm;
             well.rate = source.Rate;
+            well.bore = source.Bore;
+            well.term = { source.Rate, in.Wells[static_cast<std::size_t>(source.Bore)].Values };
             well.elapsedSeconds = source.ElapsedSeconds;
             well.aquifer = &aquifer;
             well.function = aquifer.wellFunction;
@@ -750,8 +764,8 @@ namespace {
             } else {
                 // Its well function bounds where it adds anything: a little more room costs a few
                 // zero terms, never a lost one.
-                well.reachMetresSquared = well.function->reachSquared(
-                    source.Rate, source.ElapsedSeconds, aquifer, leastTerm);
+                well.reachMetresSquared
+                    = well.function->reachSquared(well.term, source.ElapsedSeconds, aquifer, leastTerm);
             }
             wells.push_back(well);
         }
@@ -976,7 +990,7 @@ namespace {
         const std::vector<PointSource> sources = pointSources(in, timeSeconds);
         Aquifer theis = in.aquifer();
         theis.wellFunction = &wellFunction(WellMethod::Theis);
-        const std::vector<PumpingWell> wells = pumpingWells(sources, theis, grid,
+        const std::vector<PumpingWell> wells = pumpingWells(sources, in, theis, grid,
             ValidityZone::LeastJudgedMetres * 1e-3
                 / static_cast<double>(std::max<std::size_t>(1, sources.size())));
         RowFill fill(grid, wells, stride);
@@ -1060,7 +1074,7 @@ std::optional<DrawdownResult> computeDrawdown(
     const double timeSeconds = options.timeSeconds.value_or(in.PumpTime);
     const Aquifer aquifer = in.aquifer();
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
-    std::vector<PumpingWell> wells = pumpingWells(sources, aquifer, *grid);
+    std::vector<PumpingWell> wells = pumpingWells(sources, in, aquifer, *grid);
     const unsigned threads = threadCount(options);
     std::unique_lock<std::mutex> termMemory; // the tables' memory, until the map is made
     if (options.symmetricTerms)

@@ -25,6 +25,66 @@ namespace {
         std::vector<double> x, y, t, s;
     };
 
+    // How a fit varies a parameter: the number it moves (the logarithm of the value, or the
+    // logit of its place in its range) and the value it stands for.
+    struct Scale {
+        FitScale kind = FitScale::Log;
+        double low = 0.0, high = 0.0;
+        [[nodiscard]] double valueOf(double x) const
+        {
+            return kind == FitScale::Logit ? low + (high - low) / (1.0 + std::exp(-x))
+                                           : std::exp(x);
+        }
+        [[nodiscard]] double numberOf(double value) const
+        {
+            return kind == FitScale::Logit ? std::log((value - low) / (high - value))
+                                           : std::log(value);
+        }
+        // d value / d x
+        [[nodiscard]] double slope(double x) const
+        {
+            if (kind != FitScale::Logit)
+                return std::exp(x);
+            const double e = std::exp(-std::fabs(x));
+            return (high - low) * e / ((1.0 + e) * (1.0 + e));
+        }
+    };
+    Scale scaleOf(FitParameter parameter)
+    {
+        const FitRange range = fitRangeOf(parameter);
+        return { parameter->fit, range.low, range.high };
+    }
+
+    // Where a parameter of the well function's table stands in it; empty for T and S, or one of
+    // another row.
+    std::optional<std::size_t> indexIn(const WellFunction& row, FitParameter parameter)
+    {
+        for (std::size_t i = 0; i < row.parameters.size(); ++i)
+            if (&row.parameters[i] == parameter)
+                return i;
+        return std::nullopt;
+    }
+
+    void setIn(Aquifer& aquifer, FitParameter parameter, double value)
+    {
+        if (parameter == transmissivityParameter())
+            aquifer.transmissivity = value;
+        else if (parameter == storageParameter())
+            aquifer.storage = value;
+        else if (const auto index = indexIn(*aquifer.wellFunction, parameter))
+            aquifer.values.at(*index) = value;
+    }
+
+    double valueIn(const ScenarioInputs& in, FitParameter parameter)
+    {
+        if (parameter == transmissivityParameter())
+            return in.Transmissivity;
+        if (parameter == storageParameter())
+            return in.Storage;
+        const auto index = indexIn(wellFunction(in.Method), parameter);
+        return index ? in.AquiferValues.at(*index) : 0.0;
+    }
+
     class Problem {
     public:
         Problem(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
@@ -49,23 +109,11 @@ namespace {
         [[nodiscard]] int readingCount() const { return static_cast<int>(m_readings.t.size()); }
         [[nodiscard]] const Readings& readings() const { return m_readings; }
 
-        [[nodiscard]] Aquifer aquiferAt(const double* logs) const
+        [[nodiscard]] Aquifer aquiferAt(const double* numbers) const
         {
             Aquifer aquifer = m_inputs.aquifer();
-            for (std::size_t i = 0; i < m_parameters.size(); ++i) {
-                const double value = std::exp(logs[i]);
-                switch (m_parameters[i]) {
-                case FitParameter::Transmissivity:
-                    aquifer.transmissivity = value;
-                    break;
-                case FitParameter::Storage:
-                    aquifer.storage = value;
-                    break;
-                case FitParameter::LeakageFactor:
-                    aquifer.leakageFactorMetres = value;
-                    break;
-                }
-            }
+            for (std::size_t i = 0; i < m_parameters.size(); ++i)
+                setIn(aquifer, m_parameters[i], scaleOf(m_parameters[i]).valueOf(numbers[i]));
             return aquifer;
         }
 
@@ -294,48 +342,54 @@ CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& p
     return line;
 }
 
+FitParameter transmissivityParameter() { return &baseParameters()[TransmissivityParameter]; }
+FitParameter storageParameter() { return &baseParameters()[StorageParameter]; }
+
 FitRange fitRangeOf(FitParameter parameter)
 {
-    switch (parameter) {
-    case FitParameter::Transmissivity:
-        return { 1e-12, 100.0 };
-    case FitParameter::Storage:
-        return { 1e-12, 1.0 };
-    case FitParameter::LeakageFactor:
-        return { 0.01, 1e7 };
-    }
-    return {};
+    return { parameter->low * parameter->perShownUnit, parameter->high * parameter->perShownUnit };
 }
 
-const char* fitParameterName(FitParameter parameter)
-{
-    switch (parameter) {
-    case FitParameter::Transmissivity:
-        return "T";
-    case FitParameter::Storage:
-        return "S";
-    case FitParameter::LeakageFactor:
-        return "B";
-    }
-    return "?";
-}
+namespace {
 
-const char* fitParameterUnit(FitParameter parameter)
-{
-    switch (parameter) {
-    case FitParameter::Transmissivity:
-        return "m2/s";
-    case FitParameter::Storage:
-        return "";
-    case FitParameter::LeakageFactor:
-        return "m";
+    // The parameters a fit may take: T, S, and every well function's fittable Aquifer-scope ones.
+    std::vector<FitParameter> fittable()
+    {
+        std::vector<FitParameter> all { transmissivityParameter(), storageParameter() };
+        for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer))
+            if (parameter->fit != FitScale::NotFitted)
+                all.push_back(parameter);
+        return all;
     }
-    return "";
+
+} // namespace
+
+std::string fitSymbols()
+{
+    const std::vector<FitParameter> all = fittable();
+    std::string text;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == all.size() ? " and " : ", ") + std::string(all[i]->symbol);
+    return text;
 }
 
 std::optional<std::vector<FitParameter>> fitParametersOfText(
     std::string_view text, std::string& problem)
 {
+    const std::vector<FitParameter> all = fittable();
+    auto named = [&](std::string_view name) -> FitParameter {
+        // The symbol as written first ("B" and "b" may both be symbols), then in any case.
+        for (FitParameter parameter : all)
+            if (parameter->symbol == name)
+                return parameter;
+        for (FitParameter parameter : all)
+            if (parameter->symbol.size() == name.size()
+                && std::equal(name.begin(), name.end(), parameter->symbol.begin(),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a))
+                                             == std::tolower(static_cast<unsigned char>(b)); }))
+                return parameter;
+        return nullptr;
+    };
     std::vector<FitParameter> parameters;
     std::size_t start = 0;
     for (;;) {
@@ -345,23 +399,17 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
             name.remove_prefix(1);
         while (!name.empty() && name.back() == ' ')
             name.remove_suffix(1);
-        std::optional<FitParameter> parameter;
-        if (name == "T" || name == "t")
-            parameter = FitParameter::Transmissivity;
-        else if (name == "S" || name == "s")
-            parameter = FitParameter::Storage;
-        else if (name == "B" || name == "b")
-            parameter = FitParameter::LeakageFactor;
-        if (!parameter) {
-            problem = "the parameters to fit are T, S and B, separated by commas (T,S); "
-                + quotedExcerpt(name) + " is none of them";
+        const FitParameter parameter = named(name);
+        if (parameter == nullptr) {
+            problem = "the parameters to fit are " + fitSymbols()
+                + ", separated by commas (T,S); " + quotedExcerpt(name) + " is none of them";
             return std::nullopt;
         }
-        if (std::find(parameters.begin(), parameters.end(), *parameter) != parameters.end()) {
-            problem = std::string(fitParameterName(*parameter)) + " is named twice";
+        if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) {
+            problem = std::string(parameter->symbol) + " is named twice";
             return std::nullopt;
         }
-        parameters.push_back(*parameter);
+        parameters.push_back(parameter);
         if (comma == std::string_view::npos)
             return parameters;
         start = comma + 1;
@@ -381,11 +429,22 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     };
     if (parameters.empty())
         return fail("No parameter to fit was named.");
-    if (std::find(parameters.begin(), parameters.end(), FitParameter::LeakageFactor)
-            != parameters.end()
-        && inputs.Method != WellMethod::Hantush)
-        return fail(
-            "The leakage factor B can only be fitted with a leaky aquifer (method hantush).");
+    // A parameter of another well function than the scenario's has no place in its aquifer.
+    const WellFunction& row = wellFunction(inputs.Method);
+    for (FitParameter parameter : parameters) {
+        if (parameter == transmissivityParameter() || parameter == storageParameter()
+            || indexIn(row, parameter))
+            continue;
+        std::string owners;
+        for (const WellFunction& other : wellFunctions())
+            if (indexIn(other, parameter))
+                owners += std::string(owners.empty() ? "" : " or ") + other.label + " (method "
+                    + other.text + ")";
+        std::string label(parameter->label);
+        label.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(label.front())));
+        return fail("The " + label + " " + std::string(parameter->symbol)
+            + " can only be fitted with " + owners + ".");
+    }
     Problem problem(inputs, points, parameters, stop);
     const int m = problem.readingCount(), n = static_cast<int>(parameters.size());
     if (m <= n)
@@ -394,42 +453,49 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
             + (n == 1 ? " parameter" : " parameters")
             + "; a fit needs more readings than parameters.");
 
-    // The start: Cooper-Jacob's line for T and S, the scenario's values for the rest.
+    // The start: Cooper-Jacob's line for T and S, the scenario's values for the rest (within
+    // the range a fit takes).
     double transmissivity = inputs.Transmissivity, storage = inputs.Storage;
     cooperJacobStart(inputs, points, transmissivity, storage);
     std::vector<double> x(static_cast<std::size_t>(n));
-    for (std::size_t i = 0; i < parameters.size(); ++i)
-        x[i] = std::log(parameters[i] == FitParameter::Transmissivity ? transmissivity
-                : parameters[i] == FitParameter::Storage              ? storage
-                                                                      : inputs.LeakageFactor);
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const FitParameter parameter = parameters[i];
+        const FitRange range = fitRangeOf(parameter);
+        const double start = parameter == transmissivityParameter() ? transmissivity
+            : parameter == storageParameter()                       ? storage
+                                                                    : valueIn(inputs, parameter);
+        x[i] = scaleOf(parameter).numberOf(std::clamp(start, range.low, range.high));
+    }
     std::vector<double> residuals(static_cast<std::size_t>(m));
     if (!problem.residuals(x.data(), residuals.data())) {
         // A point outside the aquifer or on a pumping bore has no drawdown whatever the values.
-        std::vector<double> at(static_cast<std::size_t>(m));
-        (void)problem.drawdowns(x.data(), at.data());
         for (const MeasuredPoint& point : points)
             if (std::isnan(drawdownAt(inputs, point.X, point.Y, inputs.PumpTime)))
                 return fail("The readings of " + point.Name
                     + " cannot be fitted: the point lies outside the aquifer or on a pumping "
                       "bore, where the drawdown has no value.");
     }
-    // The leakage factor from a scan over five decades around the points' distances: the
-    // straight line says nothing of it.
-    const auto leakage
-        = std::find(parameters.begin(), parameters.end(), FitParameter::LeakageFactor);
-    if (leakage != parameters.end()) {
-        const auto k = static_cast<std::size_t>(leakage - parameters.begin());
-        double best = std::numeric_limits<double>::infinity(), bestLog = x[k];
-        for (double decade = 0.0; decade <= 5.0; decade += 0.25) {
-            x[k] = std::log(10.0) * (decade + 0.0);
+    // The well function's own parameters from a scan of their range (at most 40 steps, quarter
+    // decades where that is fewer): the straight line says nothing of them.
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        const FitParameter parameter = parameters[k];
+        if (parameter == transmissivityParameter() || parameter == storageParameter())
+            continue;
+        const Scale scale = scaleOf(parameter);
+        const double from = scale.kind == FitScale::Logit ? -6.0 : std::log(scale.low);
+        const double to = scale.kind == FitScale::Logit ? 6.0 : std::log(scale.high);
+        const int steps = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
+        double best = std::numeric_limits<double>::infinity(), bestNumber = x[k];
+        for (int step = 0; step <= steps; ++step) {
+            x[k] = from + (to - from) * step / steps;
             (void)problem.residuals(x.data(), residuals.data());
             const double sse = sumOfSquares(residuals);
             if (sse < best) {
                 best = sse;
-                bestLog = x[k];
+                bestNumber = x[k];
             }
         }
-        x[k] = bestLog;
+        x[k] = bestNumber;
     }
 
     // MINPACK's lmdif: forward differences for the Jacobian, 1e-12 on the sum of squares.
@@ -455,28 +521,37 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                     "scenario.");
     for (int j = 0; j < n; ++j) {
         const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
-        const double value = std::exp(x[static_cast<std::size_t>(j)]);
+        const double value = scaleOf(parameter).valueOf(x[static_cast<std::size_t>(j)]);
         const FitRange range = fitRangeOf(parameter);
         if (value >= range.low && value <= range.high)
             continue;
         const bool below = !(value >= range.low);
+        // The values held while this one ran away, in their SI units.
+        std::string held;
+        auto hold = [&](FitParameter other, double otherValue) {
+            if (std::find(parameters.begin(), parameters.end(), other) == parameters.end())
+                held += std::string(held.empty() ? "" : ", ") + std::string(other->symbol) + " = "
+                    + significant(otherValue, 5)
+                    + (other->siUnit.empty() ? "" : " " + std::string(other->siUnit));
+        };
+        hold(transmissivityParameter(), inputs.Transmissivity);
+        hold(storageParameter(), inputs.Storage);
+        for (std::size_t i = 0; i < row.parameters.size(); ++i)
+            if (row.parameters[i].scope == ParameterScope::Aquifer
+                && row.parameters[i].fit != FitScale::NotFitted)
+                hold(&row.parameters[i], inputs.AquiferValues.at(i));
         std::string why;
-        if (parameter == FitParameter::LeakageFactor && !below)
-            why = "the aquitard leaks too little to tell this aquifer from a confined one: fit T "
-                  "and S with method theis.";
-        else if (static_cast<std::size_t>(n) < (inputs.Method == WellMethod::Hantush ? 3u : 2u))
-            why = "the readings are not matched with the values held (T = "
-                + significant(inputs.Transmissivity, 5)
-                + " m2/s, S = " + significant(inputs.Storage, 5)
-                + (inputs.Method == WellMethod::Hantush
-                        ? ", B = " + significant(inputs.LeakageFactor, 5) + " m"
-                        : std::string())
+        if (indexIn(row, parameter))
+            why = "the readings do not need " + std::string(parameter->label) + " within what "
+                + row.label + " takes: fit them with another method, or check the readings.";
+        else if (!held.empty())
+            why = "the readings are not matched with the values held (" + held
                 + "): fit those too, or check the scenario and the readings.";
         else
             why = "no aquifer's value matches the readings: check the readings, the bores, their "
                   "rates and schedules, and the method.";
-        const std::string unit = fitParameterUnit(parameter);
-        return fail("The fit left the range of " + std::string(fitParameterName(parameter))
+        const std::string unit(parameter->siUnit);
+        return fail("The fit left the range of " + std::string(parameter->symbol)
             + ": it ran to " + significant(value, 5) + (unit.empty() ? "" : " " + unit)
             + (below ? ", below " + significant(range.low, 3) + ", the least"
                      : ", above " + significant(range.high, 3) + ", the most")
@@ -511,7 +586,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                 * jacobian[static_cast<std::size_t>(i * n + j)];
         if (!(column > 1e-12 * measuredSquares))
             return fail(std::string("The parameters are not determined by the readings: ")
-                + fitParameterName(parameters[static_cast<std::size_t>(j)])
+                + std::string(parameters[static_cast<std::size_t>(j)]->symbol)
                 + " changes the computed drawdowns too little (the Jacobian is singular).");
     }
     // J'J and its inverse by Cholesky; a pivot that vanishes means two parameters that only act
@@ -533,7 +608,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
             if (a == b) {
                 if (!(sum > 1e-10 * jtj[static_cast<std::size_t>(a * n + a)]))
                     return fail(std::string("The parameters are not determined by the readings: ")
-                        + fitParameterName(parameters[static_cast<std::size_t>(a)])
+                        + std::string(parameters[static_cast<std::size_t>(a)]->symbol)
                         + " acts on them only together with another parameter (the Jacobian is "
                           "singular).");
                 lower[static_cast<std::size_t>(a * n + a)] = std::sqrt(sum);
@@ -567,11 +642,20 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     const double tQuantile = boost::math::quantile(boost::math::complement(student, 0.025));
     const Aquifer fitted = problem.aquiferAt(x.data());
     for (int j = 0; j < n; ++j) {
-        const double logError = std::sqrt(variance * inverse[static_cast<std::size_t>(j * n + j)]);
-        const double value = std::exp(x[static_cast<std::size_t>(j)]);
-        result.estimates.push_back(
-            { parameters[static_cast<std::size_t>(j)], value, value * logError,
-                value * std::exp(-tQuantile * logError), value * std::exp(tQuantile * logError) });
+        // The error of the number the fit moved, then of the value through its scale: on the
+        // logarithm the interval is value e^(-+t se), asymmetric and positive.
+        const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
+        const Scale scale = scaleOf(parameter);
+        const double number = x[static_cast<std::size_t>(j)];
+        const double error = std::sqrt(variance * inverse[static_cast<std::size_t>(j * n + j)]);
+        const double value = scale.valueOf(number);
+        if (scale.kind == FitScale::Logit)
+            result.estimates.push_back({ parameter, value, scale.slope(number) * error,
+                scale.valueOf(number - tQuantile * error),
+                scale.valueOf(number + tQuantile * error) });
+        else
+            result.estimates.push_back({ parameter, value, value * error,
+                value * std::exp(-tQuantile * error), value * std::exp(tQuantile * error) });
     }
     result.correlation.assign(
         static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
@@ -586,7 +670,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     result.fitted = inputs;
     result.fitted.Transmissivity = fitted.transmissivity;
     result.fitted.Storage = fitted.storage;
-    result.fitted.LeakageFactor = fitted.leakageFactorMetres;
+    result.fitted.AquiferValues = fitted.values;
     std::size_t at = 0;
     for (const MeasuredPoint& point : points) {
         FittedPoint fittedPoint { point.Name, {}, {}, {} };
@@ -603,18 +687,16 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
 
 void showFitted(const FitResult& result, ScenarioTexts& texts)
 {
-    for (const FitEstimate& estimate : result.estimates)
-        switch (estimate.parameter) {
-        case FitParameter::Transmissivity:
+    for (const FitEstimate& estimate : result.estimates) {
+        const FitParameter parameter = estimate.parameter;
+        if (parameter == transmissivityParameter())
             texts.transmissivity = fieldText(estimate.value, 1.0, true);
-            break;
-        case FitParameter::Storage:
+        else if (parameter == storageParameter())
             texts.storage = fieldText(estimate.value, PercentPerFraction, false);
-            break;
-        case FitParameter::LeakageFactor:
-            texts.leakageFactor = fieldText(estimate.value, 1.0, false);
-            break;
-        }
+        else // read back as the number times its SI factor
+            texts.aquiferParameters[std::string(parameter->key)]
+                = fieldText(estimate.value, 1.0 / parameter->perShownUnit, false);
+    }
 }
 
 std::string fitSummary(const FitResult& result)
@@ -627,19 +709,19 @@ std::string fitSummary(const FitResult& result)
         << wellFunction(result.fitted.Method).label << "), " << result.evaluations
         << " evaluations:\n";
     for (const FitEstimate& e : result.estimates) {
-        const char* unit = fitParameterUnit(e.parameter);
-        out << "  " << fitParameterName(e.parameter) << " = " << significant(e.value, 5)
-            << (*unit ? std::string(" ") + unit : "") << ", standard error "
+        const std::string unit(e.parameter->siUnit);
+        out << "  " << e.parameter->symbol << " = " << significant(e.value, 5)
+            << (unit.empty() ? "" : " " + unit) << ", standard error "
             << significant(e.standardError, 2) << ", 95 % interval " << significant(e.low, 4)
             << " .. " << significant(e.high, 4);
-        if (e.parameter == FitParameter::Transmissivity)
-            out << " (" << significant(e.value * 86400.0, 5) << " m2/d)";
+        if (e.parameter == transmissivityParameter())
+            out << " (" << significant(e.value * SecondsPerDay, 5) << " m2/d)";
         out << "\n";
     }
     for (std::size_t a = 0; a < result.estimates.size(); ++a)
         for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
-            out << "  correlation of " << fitParameterName(result.estimates[a].parameter) << " and "
-                << fitParameterName(result.estimates[b].parameter) << ": "
+            out << "  correlation of " << result.estimates[a].parameter->symbol << " and "
+                << result.estimates[b].parameter->symbol << ": "
                 << significant(result.correlation[a][b], 3) << "\n";
     out << "  RMSE " << significant(result.rmseMetres, 4) << " m over " << result.readings
         << " readings\n";
@@ -651,13 +733,13 @@ void writeFitReport(const std::filesystem::path& path, const FitResult& result)
     auto number = [](double value) { return significant(value, 17); };
     std::string text = "parameter,estimate,standard_error,low_95,high_95,unit\n";
     for (const FitEstimate& e : result.estimates)
-        text += std::string(fitParameterName(e.parameter)) + "," + number(e.value) + ","
+        text += std::string(e.parameter->symbol) + "," + number(e.value) + ","
             + number(e.standardError) + "," + number(e.low) + "," + number(e.high) + ","
-            + fitParameterUnit(e.parameter) + "\n";
+            + std::string(e.parameter->siUnit) + "\n";
     for (std::size_t a = 0; a < result.estimates.size(); ++a)
         for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
-            text += std::string("correlation ") + fitParameterName(result.estimates[a].parameter)
-                + " " + fitParameterName(result.estimates[b].parameter) + ","
+            text += "correlation " + std::string(result.estimates[a].parameter->symbol) + " "
+                + std::string(result.estimates[b].parameter->symbol) + ","
                 + number(result.correlation[a][b]) + ",,,,\n";
     text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
     text += "readings," + std::to_string(result.readings) + ",,,,\n";

@@ -10,6 +10,7 @@
 
 #include "compute/measurements.h"
 #include "compute/scenario.h"
+#include "compute/well_function.h"
 
 #include <optional>
 #include <stop_token>
@@ -19,29 +20,32 @@
 
 namespace drawfield {
 
-enum class FitParameter { Transmissivity, Storage, LeakageFactor };
+// A parameter a fit varies: T or S (baseParameters), or an Aquifer-scope parameter of the
+// scenario's well function, as its table declares it (its symbol, units, range and fit scale).
+using FitParameter = const WellParameter*;
+[[nodiscard]] FitParameter transmissivityParameter();
+[[nodiscard]] FitParameter storageParameter();
 
-// "T", "S", "B": as --fit and the fit report name them; and their units.
-[[nodiscard]] const char* fitParameterName(FitParameter parameter);
-[[nodiscard]] const char* fitParameterUnit(FitParameter parameter); // "m2/s", "", "m"
-
-// The range a fitted value must lie in, or the fit fails, naming the parameter: the values a
-// scenario accepts and a real aquifer can have, so that a fit that runs away (S to 1e-151 with T
-// held two decades off) is never reported, written or used. T from 1e-12 to 100 m2/s, S from
-// 1e-12 to 1 (a fraction), B from 0.01 to 1e7 m as the scenario reader takes it.
+// The range a fitted value must lie in, or the fit fails, naming the parameter: the range its
+// table declares (in SI units), the values a scenario accepts and a real aquifer can have, so
+// that a fit that runs away (S to 1e-151 with T held two decades off) is never reported, written
+// or used: T from 1e-12 to 100 m2/s, S from 1e-12 to 1 (a fraction).
 struct FitRange {
     double low = 0.0, high = 0.0; // in the unit of FitEstimate::value
 };
 [[nodiscard]] FitRange fitRangeOf(FitParameter parameter);
 
-// "T,S" or "T,S,B" or any subset, in any order and letter case; empty with a reason on error.
+// "T,S" or "T,S,B" or any subset, by the symbols of the parameters a fit takes (T, S and those
+// of the well functions' tables), in any order and letter case; empty with a reason on error.
 [[nodiscard]] std::optional<std::vector<FitParameter>> fitParametersOfText(
     std::string_view text, std::string& problem);
+// "T, S or B": the symbols a fit takes, for messages and usage.
+[[nodiscard]] std::string fitSymbols();
 
 struct FitEstimate {
     FitParameter parameter;
-    double value = 0.0; // m2/s for T, a fraction for S, m for B
-    double standardError = 0.0; // of the value: value times the standard error of its logarithm
+    double value = 0.0; // in its parameter's SI unit (siUnit): m2/s for T, a fraction for S
+    double standardError = 0.0; // of the value: its derivative times the error of the fitted scale
     double low = 0.0, high = 0.0; // the 95 % interval
 };
 
@@ -83,8 +87,9 @@ struct CooperJacobLine {
     const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
     std::stop_token stop = {}, int mostEvaluations = 0);
 
-// The texts of the fitted values as the fields take them: T in m2/s, S in %, B in m; each the
-// shortest text that the scenario reader reads back to the fitted value, to the bit.
+// The texts of the fitted values as the fields take them (T in m2/s, S in %, the well function's
+// in their shown units); each the shortest text that the scenario reader reads back to the
+// fitted value, to the bit.
 void showFitted(const FitResult& result, ScenarioTexts& texts);
 
 // What a person reads of a result: the estimates with their errors and intervals, the

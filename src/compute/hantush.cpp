@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <cstdio>
 #include <numbers>
+#include <string>
 #include <utility>
 
 namespace drawfield {
@@ -341,13 +343,24 @@ void HantushHistory::at(const double* elapsedSeconds, double* out, int count) co
 namespace drawfield {
 namespace {
 
+    // The row's parameters: the leakage factor B = sqrt(T c), c the aquitard's resistance.
+    enum : std::size_t { LeakageFactor };
+    constexpr WellParameter Parameters[] = {
+        { "leakage_factor", "B", "Leakage factor", "m", "m", Quantity::Length,
+            ParameterScope::Aquifer,
+            0.01, 1e7, 1.0, std::nullopt, FitScale::Log,
+            "B = \u221a(T c), c the aquitard's resistance: the larger, the less it leaks." },
+    };
+
+    double leakageFactorOf(const Aquifer& aquifer) { return aquifer.values.at(LeakageFactor); }
+
     // u per square metre of n, and d = beta^2 / (4 u) = T t / (S B^2), at one time.
     struct Leaky {
         double uPerSquareMetre, d, A;
         Leaky(double rate, double elapsedSeconds, const Aquifer& aquifer)
             : uPerSquareMetre(aquifer.storage / (4.0 * aquifer.transmissivity * elapsedSeconds))
             , d(aquifer.transmissivity * elapsedSeconds
-                  / (aquifer.storage * aquifer.leakageFactorMetres * aquifer.leakageFactorMetres))
+                  / (aquifer.storage * leakageFactorOf(aquifer) * leakageFactorOf(aquifer)))
             , A(rate / (4.0 * std::numbers::pi * aquifer.transmissivity))
         {
         }
@@ -379,8 +392,8 @@ namespace {
     class UnitHistory : public TimeProfile {
     public:
         UnitHistory(double n, const Aquifer& aquifer, double tMin, double tMax)
-            : m_history(
-                n, aquifer.transmissivity, aquifer.storage, aquifer.leakageFactorMetres, tMin, tMax)
+            : m_history(n, aquifer.transmissivity, aquifer.storage, leakageFactorOf(aquifer),
+                tMin, tMax)
             , m_scale(1.0 / (4.0 * std::numbers::pi * aquifer.transmissivity))
         {
         }
@@ -396,6 +409,13 @@ namespace {
         double m_scale;
     };
 
+    std::string shortNumber(double value)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.4g", value);
+        return text;
+    }
+
 } // namespace
 
 WellFunction hantushRow()
@@ -404,17 +424,19 @@ WellFunction hantushRow()
         "A confined aquifer below an aquitard that leaks (no storage in the aquitard): "
         "s = Q / (4 π T) W(u, r / B), B = √(T c) the leakage factor. The drawdown levels off as "
         "the leakage balances the pumping.",
-        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
-            const Leaky leaky(rate, elapsedSeconds, aquifer);
+        Parameters,
+        [](const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            const Leaky leaky(term.rate, elapsedSeconds, aquifer);
             return leaky.A * leaky.w(n);
         },
         // Near the bore W = 2 K0(r / B) - W(d, r / B): the part that changes with time is -E1(d).
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
-            const Leaky leaky(rate, elapsedSeconds, aquifer);
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer) {
+            const Leaky leaky(term.rate, elapsedSeconds, aquifer);
             return -leaky.A * wellFunction(leaky.d);
         },
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
-            const Leaky leaky(rate, elapsedSeconds, aquifer);
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
+            double leastMetres) {
+            const Leaky leaky(term.rate, elapsedSeconds, aquifer);
             double low = 0.0, high = LastU / leaky.uPerSquareMetre;
             if (!(leastMetres > 0.0))
                 return high;
@@ -426,14 +448,20 @@ WellFunction hantushRow()
             return high * 1.000001;
         },
         LatticePath::Profile,
-        [](double elapsedSeconds, const Aquifer& aquifer, double nMin,
+        [](const SourceTerm&, double elapsedSeconds, const Aquifer& aquifer, double nMin,
             double nMax) -> std::shared_ptr<const RadialProfile> {
             return std::make_shared<UnitProfile>(
                 Leaky(1.0, elapsedSeconds, aquifer), aquifer.transmissivity, nMin, nMax);
         },
-        [](double n, const Aquifer& aquifer, double tMin,
+        [](const SourceTerm&, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
             return std::make_shared<UnitHistory>(n, aquifer, tMin, tMax);
+        },
+        // c = B^2 / T, the aquitard's resistance, in days as hydrogeologists give it.
+        [](const Aquifer& aquifer) {
+            const double days = leakageFactorOf(aquifer) * leakageFactorOf(aquifer)
+                / aquifer.transmissivity / 86400.0;
+            return std::vector<ReportLine> { { "Aquitard resistance c", shortNumber(days), "d" } };
         } };
 }
 

@@ -53,10 +53,10 @@ double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, d
             // of its terms' parts that change with time is the residual drawdown.
             if (source.Image || sources.rateAt(source.Bore, timeSeconds) != 0.0)
                 return NoValue;
-            s = s + function.boreTerm(source.Rate, elapsed, aquifer);
+            s = s + function.boreTerm(sources.termOf(source), elapsed, aquifer);
             continue;
         }
-        s = s + function.drawdown(source.Rate, n, elapsed, aquifer);
+        s = s + function.drawdown(sources.termOf(source), n, elapsed, aquifer);
     }
     bool dewatered = false;
     s = aquiferDrawdown(aquifer, s, dewatered);
@@ -86,8 +86,14 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
     };
     std::vector<double> sorted(times, times + count);
     std::sort(sorted.begin(), sorted.end());
-    std::map<double, Group> groups;
+    // (A row whose term sees its bore's values gives each bore a table of its own.)
+    const bool perBore = std::any_of(function.parameters.begin(), function.parameters.end(),
+        [](const WellParameter& p) { return p.scope == ParameterScope::Bore; });
+    std::map<std::pair<double, int>, Group> groups;
     std::vector<double> squared(sources.sources.size());
+    auto keyOf = [&](std::size_t k) {
+        return std::pair { squared[k], perBore ? sources.sources[k].Bore : -1 };
+    };
     for (std::size_t k = 0; k < sources.sources.size(); ++k) {
         const PointSource& source = sources.sources[k];
         const double dx = source.X - x, dy = source.Y - y;
@@ -97,30 +103,33 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
         const auto after = std::upper_bound(sorted.begin(), sorted.end(), source.StartSeconds);
         if (after == sorted.end())
             continue;
-        Group& group = groups[squared[k]];
+        Group& group = groups[keyOf(k)];
         group.tMin = std::min(group.tMin, *after - source.StartSeconds);
         group.tMax = std::max(group.tMax, sorted.back() - source.StartSeconds);
         group.evaluations += static_cast<double>(sorted.end() - after);
     }
     // A table costs some 13 integrals per slot, four slots to a doubling of time.
-    for (auto& [n, group] : groups) {
+    for (auto& [key, group] : groups) {
         const double tableCost = 13.0 * 4.0 * (std::log2(group.tMax / group.tMin) + 1.0) + 40.0;
+        const SourceTerm unit { 1.0,
+            key.second >= 0 ? std::span<const double>(sources.boreValues[static_cast<std::size_t>(key.second)])
+                            : std::span<const double>() };
         if (group.evaluations > 2.0 * tableCost)
-            group.profile = function.timeProfile(n, aquifer, group.tMin, group.tMax);
+            group.profile = function.timeProfile(unit, key.first, aquifer, group.tMin, group.tMax);
     }
     std::vector<double> sums(count, 0.0), elapsed(count), unit(count);
     std::vector<std::size_t> at(count);
     for (std::size_t k = 0; k < sources.sources.size(); ++k) {
         const PointSource& source = sources.sources[k];
-        const auto group = groups.find(squared[k]);
+        const auto group = groups.find(keyOf(k));
         if (group == groups.end())
             continue;
         if (!group->second.profile) {
             for (std::size_t i = 0; i < count; ++i)
                 if (source.StartSeconds < times[i])
                     sums[i] = sums[i]
-                        + function.drawdown(
-                            source.Rate, squared[k], times[i] - source.StartSeconds, aquifer);
+                        + function.drawdown(sources.termOf(source), squared[k],
+                            times[i] - source.StartSeconds, aquifer);
             continue;
         }
         std::size_t m = 0;

@@ -103,6 +103,36 @@ namespace {
         return value;
     }
 
+    // The values of the chosen well function's parameters of one scope, from their texts, in SI
+    // units, indexed as its table (other scopes' places hold 0): each read as a whole number
+    // within its range, its fallback where its text is empty, refused where it has none.
+    // `where` names the section in refusals ("Bore 2, ").
+    std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
+        const ParameterTexts& texts, const std::string& where, std::vector<std::string>& refusals)
+    {
+        std::vector<double> values(row.parameters.size(), 0.0);
+        for (std::size_t i = 0; i < row.parameters.size(); ++i) {
+            const WellParameter& parameter = row.parameters[i];
+            if (parameter.scope != scope)
+                continue;
+            const auto text = texts.find(parameter.key);
+            const std::string field = where + std::string(parameter.label);
+            if (text == texts.end() || text->second.empty()) {
+                if (parameter.fallback)
+                    values[i] = *parameter.fallback * parameter.perShownUnit;
+                else
+                    refusals.push_back(field + " must be given for " + row.label + ": "
+                        + std::string(parameter.help));
+                continue;
+            }
+            values[i] = readNumberWithin(text->second, field, parameter.low, parameter.high,
+                std::string(parameter.unit).c_str(), refusals)
+                            .value_or(0.0)
+                * parameter.perShownUnit;
+        }
+        return values;
+    }
+
     // "12:0, 30:3": the rate changes of a bore, or a refusal naming it.
     std::optional<std::vector<RateChange>> readSchedule(
         const std::string& text, int bore, std::vector<std::string>& refusals)
@@ -235,7 +265,8 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 
 Aquifer ScenarioInputs::aquifer() const
 {
-    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined, LeakageFactor };
+    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined,
+        AquiferValues };
 }
 
 std::optional<bool> yesNoOfText(std::string_view text)
@@ -251,8 +282,8 @@ std::optional<bool> yesNoOfText(std::string_view text)
 ScenarioTexts ScenarioTexts::example()
 {
     ScenarioTexts texts;
-    texts.wells[0] = { "30", "30", "6" };
-    texts.wells[1] = { "60", "60", "4" };
+    texts.bores[0] = { "30", "30", "6" };
+    texts.bores[1] = { "60", "60", "4" };
     return texts;
 }
 
@@ -295,10 +326,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     bool positionCheckGoesOn = true;
     for (int i = 0; i < WellCount; ++i)
         if (std::optional<std::vector<RateChange>> schedule
-            = readSchedule(texts.schedules[static_cast<std::size_t>(i)], i + 1, refusals))
+            = readSchedule(texts.bores[static_cast<std::size_t>(i)].schedule, i + 1, refusals))
             in.Schedules[static_cast<std::size_t>(i)] = std::move(*schedule);
     for (int i = 0; i < WellCount; ++i) {
-        const WellTexts& row = texts.wells[static_cast<std::size_t>(i)];
+        const BoreTexts& row = texts.bores[static_cast<std::size_t>(i)];
         WellInput& well = in.Wells[static_cast<std::size_t>(i)];
         std::optional<double> rate
             = readReal(row.rate, wellField(i + 1, "Pumping rate (m3/h)"), refusals);
@@ -314,8 +345,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             // The position check stops at the first row without a rate; later rows still pump.
             positionCheckGoesOn = false;
             // An idle bore with readings is an observation well: its place counts.
-            if (const std::string& measured = texts.boreMeasured[static_cast<std::size_t>(i)];
-                !measured.empty()) {
+            if (const std::string& measured = row.measured; !measured.empty()) {
                 well.X = readMetres(row.x, wellField(i + 1, "X well"), refusals).value_or(0);
                 well.Y = readMetres(row.y, wellField(i + 1, "Y well"), refusals).value_or(0);
                 well.Measured = measured;
@@ -326,8 +356,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<std::int16_t> y = readMetres(row.y, wellField(i + 1, "Y well"), refusals);
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
-        well.Measured = texts.boreMeasured[static_cast<std::size_t>(i)];
-        if (const std::string& radiusText = texts.radii[static_cast<std::size_t>(i)];
+        well.Measured = row.measured;
+        if (const std::string& radiusText = row.radius;
             !radiusText.empty()) {
             std::optional<double> radius = readNumberWithin(
                 radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
@@ -361,16 +391,16 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     else
         refusals.push_back("Method must be " + std::string(methodTexts()) + "; "
             + quoted(texts.method) + " is none of them.");
-    // A leaky aquifer needs its leakage factor; other methods leave the text as it is.
-    if (in.Method == WellMethod::Hantush) {
-        if (texts.leakageFactor.empty())
-            refusals.push_back("Leakage factor must be given for a leaky aquifer (method hantush): "
-                               "B = sqrt(T c) in metres, c the aquitard's resistance.");
-        else
-            in.LeakageFactor
-                = readNumberWithin(texts.leakageFactor, "Leakage factor", 0.01, 1e7, "m", refusals)
-                      .value_or(0.0);
-    }
+    // The chosen well function's own parameters, from its table; the others' texts stay as
+    // they are.
+    const WellFunction& row = wellFunction(in.Method);
+    in.AquiferValues
+        = parameterValues(row, ParameterScope::Aquifer, texts.aquiferParameters, "", refusals);
+    for (int i = 0; i < WellCount; ++i)
+        if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
+            in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,
+                ParameterScope::Bore, texts.bores[static_cast<std::size_t>(i)].parameters,
+                wellField(i + 1, ""), refusals);
     if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
         in.Unconfined = *unconfined;
     else
@@ -441,8 +471,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<double> x = readNumber(point.x, field + ", x", refusals);
         std::optional<double> y = readNumber(point.y, field + ", y", refusals);
         if (x && y)
-            in.Observations.push_back(
-                { point.name.empty() ? field : point.name, *x, *y, point.measured });
+            in.Observations.push_back({ point.name.empty() ? field : point.name, *x, *y,
+                point.measured,
+                parameterValues(wellFunction(in.Method), ParameterScope::Observation,
+                    point.parameters, field + ", ", refusals) });
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.
@@ -485,9 +517,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             for (const RateChange& change : in.Schedules[static_cast<std::size_t>(i)])
                 rate = std::max(rate, change.Rate);
             const Aquifer aquifer = in.aquifer();
+            const SourceTerm term { rate, well.Values };
             const bool finite
-                = std::isfinite(aquifer.wellFunction->boreTerm(rate, in.PumpTime, aquifer))
-                && std::isfinite(aquifer.wellFunction->drawdown(rate, 1.0, in.PumpTime, aquifer));
+                = std::isfinite(aquifer.wellFunction->boreTerm(term, in.PumpTime, aquifer))
+                && std::isfinite(aquifer.wellFunction->drawdown(term, 1.0, in.PumpTime, aquifer));
             if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)
                     + ": transmissivity, storage coefficient, pumping time and pumping rate give "
@@ -497,7 +530,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         }
     }
 
-    if (in.Wells[0].Rate == 0.0 && numberOfText(texts.wells[0].rate) && !in.pumps(0))
+    if (in.Wells[0].Rate == 0.0 && numberOfText(texts.bores[0].rate) && !in.pumps(0))
         refusals.push_back(messages::NoPumpingRate);
     return reading;
 }

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,14 +20,23 @@ namespace drawfield {
 inline constexpr int WellCount = 5;
 
 inline constexpr double SecondsPerHour = 3600.0;
+inline constexpr double SecondsPerDay = 86400.0;
 inline constexpr double PercentPerFraction = 100.0;
 
-// The texts of one row of the well table.
-struct WellTexts {
+// The texts of a well function's parameters in one section, by key ("leakage_factor"); a key
+// without a text is left out.
+using ParameterTexts = std::map<std::string, std::string, std::less<>>;
+
+// The texts of one bore: its row of the well table and what its section adds.
+struct BoreTexts {
     std::string x; // X well, m
     std::string y; // Y well, m
     std::string rate; // pumping rate, m3/h
-    bool operator==(const WellTexts&) const = default;
+    std::string schedule; // its rate changes, "hour:rate, hour:rate" (h, m3/h); empty for none
+    std::string radius; // m, where the drawdown in the bore is read; empty for the usual 0.1 m
+    std::string measured; // its measured drawdowns (a CSV file, read at its radius), or empty
+    ParameterTexts parameters; // the well functions' Bore-scope keys
+    bool operator==(const BoreTexts&) const = default;
 };
 
 inline constexpr int BoundaryCount = 2;
@@ -47,9 +58,10 @@ struct BoundaryTexts {
 struct ObservationTexts {
     std::string name, x, y;
     std::string measured; // a CSV file of drawdowns measured there (from the scenario's folder)
+    ParameterTexts parameters; // the well functions' Observation-scope keys
     [[nodiscard]] bool isEmpty() const
     {
-        return name.empty() && x.empty() && y.empty() && measured.empty();
+        return name.empty() && x.empty() && y.empty() && measured.empty() && parameters.empty();
     }
     bool operator==(const ObservationTexts&) const = default;
 };
@@ -88,15 +100,9 @@ struct ScenarioTexts {
     std::string pumpTime = "24"; // hours
     std::string thickness = "20"; // aquifer thickness, m
     std::string method = "cooper-jacob"; // the well function: a text of its row ("theis", ...)
-    std::string leakageFactor; // B (m), for a leaky aquifer (method = hantush)
     std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
-    std::array<WellTexts, WellCount> wells;
-    // Each bore's rate changes, "hour:rate, hour:rate" (h, m3/h); empty for none.
-    std::array<std::string, WellCount> schedules;
-    // Each bore's radius (m), where the drawdown in the bore is read; empty for the usual 0.1 m.
-    std::array<std::string, WellCount> radii;
-    // Each bore's measured drawdowns (a CSV file, read at its radius); empty for none.
-    std::array<std::string, WellCount> boreMeasured;
+    ParameterTexts aquiferParameters; // the well functions' [aquifer] keys
+    std::array<BoreTexts, WellCount> bores; // the well table's rows and their sections
     std::array<BoundaryTexts, BoundaryCount> boundaries;
     std::array<ObservationTexts, ObservationCount> observations;
     ProfileTexts profile;
@@ -119,6 +125,8 @@ struct WellInput {
     double Rate = 0.0; // m3/s
     double RadiusMetres = UsualRadiusMetres; // the drawdown in the bore is read this far from X, Y
     std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
+    // The well function's Bore-scope parameters (SI), indexed as its table.
+    std::vector<double> Values;
 };
 
 // A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
@@ -165,6 +173,8 @@ struct ObservationPoint {
     double X = 0.0; // m
     double Y = 0.0; // m
     std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
+    // The well function's Observation-scope parameters (SI), indexed as its table.
+    std::vector<double> Values;
 };
 
 struct Profile {
@@ -191,7 +201,8 @@ struct ScenarioInputs {
     double Thickness = 0.0; // m
     WellMethod Method = WellMethod::CooperJacob; // the well function
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
-    double LeakageFactor = 0.0; // B, m, for Hantush's leaky aquifer
+    // The well function's Aquifer-scope parameters (SI), indexed as its table.
+    std::vector<double> AquiferValues;
     std::array<WellInput, WellCount> Wells;
     std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
     std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines
@@ -199,7 +210,8 @@ struct ScenarioInputs {
     std::optional<Profile> ProfileLine;
     std::optional<Georeference> Place; // empty: local metres, no coordinate system
 
-    // The aquifer apart from the wells: T, S, the thickness, the well function, the correction.
+    // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
+    // the correction.
     [[nodiscard]] Aquifer aquifer() const;
     // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
     [[nodiscard]] bool pumps(int bore) const;

@@ -1,6 +1,7 @@
 #include "compute/scenario_file.h"
 
 #include "compute/atomic_file.h"
+#include "compute/scenario_keys.h"
 #include "compute/small_file.h"
 #include "compute/user_text.h"
 
@@ -55,58 +56,11 @@ namespace {
         return number;
     }
 
-    // Every key of every section, in the order a file is written: visit(section, key, text).
-    template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
-    {
-        visit("map", "x_min", texts.xMin);
-        visit("map", "y_min", texts.yMin);
-        visit("map", "x_max", texts.xMax);
-        visit("map", "cell_size", texts.cellSize);
-        visit("aquifer", "transmissivity", texts.transmissivity);
-        visit("aquifer", "storage", texts.storage);
-        visit("aquifer", "pumping_time", texts.pumpTime);
-        visit("aquifer", "thickness", texts.thickness);
-        visit("aquifer", "method", texts.method);
-        visit("aquifer", "leakage_factor", texts.leakageFactor);
-        visit("aquifer", "unconfined", texts.unconfined);
-        for (std::size_t i = 0; i < texts.wells.size(); ++i) {
-            const std::string section = "bore" + std::to_string(i + 1);
-            visit(section, "x", texts.wells[i].x);
-            visit(section, "y", texts.wells[i].y);
-            visit(section, "rate", texts.wells[i].rate);
-            visit(section, "schedule", texts.schedules[i]);
-            visit(section, "radius", texts.radii[i]);
-            visit(section, "measured", texts.boreMeasured[i]);
-        }
-        for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
-            const std::string section = "boundary" + std::to_string(i + 1);
-            visit(section, "kind", texts.boundaries[i].kind);
-            visit(section, "x1", texts.boundaries[i].x1);
-            visit(section, "y1", texts.boundaries[i].y1);
-            visit(section, "x2", texts.boundaries[i].x2);
-            visit(section, "y2", texts.boundaries[i].y2);
-        }
-        for (std::size_t i = 0; i < texts.observations.size(); ++i) {
-            const std::string section = "observation" + std::to_string(i + 1);
-            visit(section, "name", texts.observations[i].name);
-            visit(section, "x", texts.observations[i].x);
-            visit(section, "y", texts.observations[i].y);
-            visit(section, "measured", texts.observations[i].measured);
-        }
-        visit("profile", "x1", texts.profile.x1);
-        visit("profile", "y1", texts.profile.y1);
-        visit("profile", "x2", texts.profile.x2);
-        visit("profile", "y2", texts.profile.y2);
-        visit("georeference", "easting", texts.georeference.easting);
-        visit("georeference", "northing", texts.georeference.northing);
-        visit("georeference", "crs", texts.georeference.crs);
-    }
-
     // Where a key of a section goes.
     std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
     {
         std::string* found = nullptr;
-        forEachKey(texts, [&](const std::string& s, const char* k, std::string& text) {
+        forEachKey(texts, [&](const std::string& s, std::string_view k, std::string& text) {
             if (found == nullptr && s == section && key == k)
                 found = &text;
         });
@@ -296,6 +250,7 @@ ScenarioTexts parseScenarioFile(
             throw error("[" + named + "] has no kind; write kind = barrier or kind = recharge");
         }
     }
+    dropEmptyParameters(texts);
     if (comments)
         *comments = std::move(kept);
     return texts;
@@ -374,7 +329,7 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
         pendingPlaces = {};
         any = false;
     };
-    forEachKey(texts, [&](const std::string& s, const char* key, const std::string& text) {
+    forEachKey(texts, [&](const std::string& s, std::string_view key, const std::string& text) {
         if (text.find_first_of("\r\n") != std::string::npos)
             throw std::invalid_argument("the text of " + std::string(key) + " in [" + s
                 + "] holds a line break, which a scenario file cannot keep");
@@ -384,7 +339,7 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
             section = s;
             pendingPlaces.push_back(s);
         }
-        const std::string place = s + "." + key;
+        const std::string place = s + "." + std::string(key);
         pendingPlaces.push_back(place);
         if (auto found = comments.above.find(place); found != comments.above.end())
             for (const std::string& line : found->second)
@@ -416,6 +371,118 @@ void writeScenarioFile(
     file.commit();
 }
 
+void dropEmptyParameters(ScenarioTexts& texts)
+{
+    auto tidy = [](ParameterTexts& map) { std::erase_if(map, [](const auto& entry) { return entry.second.empty(); }); };
+    tidy(texts.aquiferParameters);
+    for (BoreTexts& bore : texts.bores)
+        tidy(bore.parameters);
+    for (ObservationTexts& point : texts.observations)
+        tidy(point.parameters);
+}
+
+namespace {
+
+    // What a key of the file's own sections holds, for the usage text; the well functions'
+    // parameters describe themselves from their tables.
+    std::string describedKey(const std::string& section, std::string_view key)
+    {
+        static const std::pair<std::string_view, std::string_view> Base[] = {
+            { "x_max", "m, the X and Y maximum" }, { "x_min", "m" }, { "y_min", "m" },
+            { "cell_size", "m" }, { "transmissivity", "m2/s" }, { "storage", "%" },
+            { "pumping_time", "hours" }, { "thickness", "m" }, { "method", "" },
+            { "unconfined", "no or yes: Jacob's correction for the thickness" },
+            { "rate", "m3/h" },
+            { "schedule", "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "
+                          "0 stops it; at most 300" },
+            { "radius", "m, where the report reads the drawdown in the bore; 0.1" },
+            { "kind", "barrier or recharge; two boundaries must be perpendicular" },
+            { "easting", "m: where the map's point (0, 0) lies" }, { "northing", "m" },
+            { "crs", "an EPSG code such as EPSG:25832; without [georeference], GIS files are in "
+                     "local metres" },
+        };
+        if (key == "method")
+            return "method (" + methodTexts() + ")";
+        if (key == "measured")
+            return section.starts_with("bore")
+                ? "measured (the bore's own readings, at its radius)"
+                : "measured (a CSV file of readings: a header naming the units, "
+                  "time_min,drawdown_m, then one reading a line; found from the scenario's "
+                  "folder)";
+        if ((key == "x" || key == "y") && !section.starts_with("profile"))
+            return std::string(key) + " (m)";
+        for (const auto& [name, what] : Base)
+            if (name == key && !what.empty())
+                return std::string(key) + " (" + std::string(what) + ")";
+        for (const WellParameter* parameter : parametersOfScope(
+                 section == "aquifer"      ? ParameterScope::Aquifer
+                     : section == "bore1" ? ParameterScope::Bore
+                                           : ParameterScope::Observation))
+            if (parameter->key == key) {
+                std::string owners;
+                for (const WellFunction& row : wellFunctions())
+                    for (const WellParameter& own : row.parameters)
+                        if (own.key == key)
+                            owners += std::string(owners.empty() ? "" : " or ") + row.text;
+                return std::string(key) + " (" + std::string(parameter->unit) + ", "
+                    + std::string(parameter->label) + " " + std::string(parameter->symbol)
+                    + ", for " + owners + ")";
+            }
+        return std::string(key);
+    }
+
+} // namespace
+
+std::string scenarioKeyList()
+{
+    // A section per kind: bore1 stands for [bore1]..[bore5], and so on.
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections;
+    const ScenarioTexts texts;
+    forEachKey(texts, [&](const std::string& section, std::string_view key, const std::string&) {
+        std::string kind;
+        if (section == "bore1")
+            kind = "[bore1]..[bore" + std::to_string(WellCount) + "]";
+        else if (section == "boundary1")
+            kind = "[boundary1], [boundary" + std::to_string(BoundaryCount) + "]";
+        else if (section == "observation1")
+            kind = "[observation1]..[observation" + std::to_string(ObservationCount) + "]";
+        else if (section.back() >= '0' && section.back() <= '9')
+            return; // the other sections of a kind
+        else
+            kind = "[" + section + "]";
+        if (sections.empty() || sections.back().first != kind)
+            sections.emplace_back(kind, std::vector<std::string> {});
+        sections.back().second.push_back(describedKey(section, key));
+    });
+    // Each kind on its lines, the keys wrapped at 92 columns under the first.
+    constexpr std::size_t Indent = 19, Width = 92;
+    std::string out;
+    for (const auto& [kind, keys] : sections) {
+        std::string all;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            all += keys[k] + (k + 1 < keys.size() ? ", " : "");
+        std::string line = "  " + kind;
+        line += std::string(line.size() < Indent ? Indent - line.size() : 1, ' ');
+        bool fresh = true; // nothing on the line yet but its indent
+        std::size_t start = 0;
+        while (start < all.size()) {
+            const std::size_t space = all.find(' ', start);
+            const std::string word = all.substr(start, space - start);
+            if (!fresh && line.size() + 1 + word.size() > Width) {
+                out += line + "\n";
+                line = std::string(Indent, ' ');
+            } else if (!fresh) {
+                line += ' ';
+            }
+            line += word;
+            fresh = false;
+            start = space == std::string::npos ? all.size() : space + 1;
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
 ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
     const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder)
 {
@@ -436,8 +503,8 @@ ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
     ScenarioTexts out = texts;
     for (ObservationTexts& point : out.observations)
         moved(point.measured);
-    for (std::string& name : out.boreMeasured)
-        moved(name);
+    for (BoreTexts& bore : out.bores)
+        moved(bore.measured);
     return out;
 }
 

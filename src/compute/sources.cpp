@@ -64,8 +64,10 @@ SourceList sourceListOf(const ScenarioInputs& in)
     list.sources = allSources(in);
     list.boundaries = in.Boundaries;
     list.inside = { double(in.Wells[0].X), double(in.Wells[0].Y) };
-    for (std::size_t bore = 0; bore < in.Wells.size(); ++bore)
+    for (std::size_t bore = 0; bore < in.Wells.size(); ++bore) {
         list.rates[bore] = in.Wells[bore].Rate;
+        list.boreValues[bore] = in.Wells[bore].Values;
+    }
     list.schedules = in.Schedules;
     return list;
 }

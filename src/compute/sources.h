@@ -42,6 +42,14 @@ struct SourceList {
     Point inside; // a point of the aquifer (bore 1)
     std::array<double, WellCount> rates {}; // each bore's rate in the well table, m3/s
     std::array<std::vector<RateChange>, WellCount> schedules; // and its changes
+    // Each bore's values of the well function's Bore-scope parameters (WellInput::Values).
+    std::array<std::vector<double>, WellCount> boreValues;
+
+    // What a source's term sees: its rate and its bore's values.
+    [[nodiscard]] SourceTerm termOf(const PointSource& source) const
+    {
+        return { source.Rate, boreValues[static_cast<std::size_t>(source.Bore)] };
+    }
 
     // Whether (x, y) lies in the aquifer (isInAquifer).
     [[nodiscard]] bool contains(double x, double y) const;

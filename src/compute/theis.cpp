@@ -184,16 +184,17 @@ WellFunction theisRow()
     return { WellMethod::Theis, "theis", "Theis (exact)",
         "The exact solution for a confined aquifer, s = Q / (4 π T) W(u). Use it when the map "
         "reaches beyond the dashed line, for short pumping times or far from the wells.",
-        [](double rate, double n, double elapsedSeconds, const Aquifer& aquifer) {
-            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
+        {},
+        [](const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer) {
+            return TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds)
                 .contribution(n);
         },
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer) {
-            return TheisWell(rate, aquifer.transmissivity, aquifer.storage, 1.0).A
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer) {
+            return TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
                 * std::log(elapsedSeconds);
         },
-        [](double rate, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
-            const TheisWell well(rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
+            const TheisWell well(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
             // W reaches 0 near u = 708; a least drawdown is reached where A W(u) falls to it.
             return (leastMetres > 0.0
                            ? uWhereWellFunctionIs(leastMetres / std::fabs(well.A)) * 1.000001

@@ -23,8 +23,8 @@ namespace {
     {
         ScenarioTexts texts;
         texts.xMax = "20";
-        texts.wells[0] = { "8", "9", "3" };
-        texts.wells[1] = { "15", "14", "1.5" };
+        texts.bores[0] = { "8", "9", "3" };
+        texts.bores[1] = { "15", "14", "1.5" };
         ScenarioReading reading = readScenario(texts);
         EngineOptions options;
         options.threads = 1;

@@ -317,13 +317,16 @@ FitChartData fitChartData(
     else {
         QStringList values;
         for (const FitEstimate& e : fit->estimates) {
-            const char* unit = fitParameterUnit(e.parameter);
+            const QString unit = QString::fromUtf8(
+                e.parameter->siUnit.data(), qsizetype(e.parameter->siUnit.size()));
             values << QStringLiteral("%1 = %2%3")
-                          .arg(QLatin1String(fitParameterName(e.parameter)), number(e.value),
-                              *unit ? QStringLiteral(" ")
-                                      + QString::fromLatin1(unit).replace(
-                                          QStringLiteral("m2"), QStringLiteral("m²"))
-                                    : QString());
+                          .arg(QString::fromUtf8(
+                                   e.parameter->symbol.data(), qsizetype(e.parameter->symbol.size())),
+                              number(e.value),
+                              unit.isEmpty() ? QString()
+                                             : QLatin1Char(' ')
+                                      + QString(unit).replace(
+                                          QStringLiteral("m2"), QStringLiteral("m²")));
         }
         data.title = QStringLiteral("%1 fit: %2; RMSE %3 m over %4 readings")
                          .arg(QString::fromUtf8(wellFunction(fit->fitted.Method).label),

@@ -189,15 +189,36 @@ namespace {
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
             pairs);
-        if (in.Method == WellMethod::Hantush)
-            // c = B^2 / T, the aquitard's resistance, in days as hydrogeologists give it.
-            writer.line({ QStringLiteral("Leakage factor B"),
-                            number(in.LeakageFactor) + QStringLiteral(" m"),
-                            QStringLiteral("Aquitard resistance c"),
-                            number(in.LeakageFactor * in.LeakageFactor / in.Transmissivity
-                                / (SecondsPerHour * 24.0))
-                                + QStringLiteral(" d") },
-                pairs);
+        // The well function's own parameters, as its table names them, and what it derives.
+        {
+            const WellFunction& row = wellFunction(in.Method);
+            QStringList cells;
+            auto add = [&](const QString& label, const QString& value) {
+                cells << label << value;
+                if (cells.size() == 4) {
+                    writer.line(cells, pairs);
+                    cells.clear();
+                }
+            };
+            for (std::size_t i = 0; i < row.parameters.size(); ++i) {
+                const WellParameter& parameter = row.parameters[i];
+                if (parameter.scope == ParameterScope::Aquifer)
+                    add(QStringLiteral("%1 %2").arg(QString::fromUtf8(parameter.label.data(),
+                                                        qsizetype(parameter.label.size())),
+                            QString::fromUtf8(parameter.symbol.data(), qsizetype(parameter.symbol.size()))),
+                        number(in.AquiferValues.at(i) / parameter.perShownUnit) + QLatin1Char(' ')
+                            + QString::fromUtf8(parameter.unit.data(), qsizetype(parameter.unit.size())));
+            }
+            if (row.reportLines)
+                for (const ReportLine& line : row.reportLines(in.aquifer()))
+                    add(QString::fromStdString(line.label),
+                        QString::fromStdString(line.value + " " + line.unit));
+            if (!cells.isEmpty()) {
+                while (cells.size() < 4)
+                    cells << QString();
+                writer.line(cells, pairs);
+            }
+        }
         writer.line({ QStringLiteral("Map"),
                         QStringLiteral("X and Y from %1 to %2 m, nodes every %3 m")
                             .arg(in.XMin)

@@ -169,8 +169,8 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
 void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
 {
     for (std::size_t i = 0; i < schedules.size(); ++i) {
-        texts.schedules[i] = textOf(schedules[i]);
-        texts.radii[i] = textOf(radii[i]);
+        texts.bores[i].schedule = textOf(schedules[i]);
+        texts.bores[i].radius = textOf(radii[i]);
     }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryRow& row = boundaries[b];
@@ -213,8 +213,8 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
         edit->setText(QString::fromStdString(text));
     };
     for (std::size_t i = 0; i < schedules.size(); ++i) {
-        show(schedules[i], texts.schedules[i]);
-        show(radii[i], texts.radii[i]);
+        show(schedules[i], texts.bores[i].schedule);
+        show(radii[i], texts.bores[i].radius);
     }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryTexts& line = texts.boundaries[b];

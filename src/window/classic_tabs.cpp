@@ -192,8 +192,10 @@ void main1::buildTabs()
     connect(pumpingTest, &PumpingTestTab::useRequested, this, &main1::useFittedValues);
     connect(pumpingTest, &PumpingTestTab::fileRequested, this, &main1::chooseMeasuredFile);
     connect(pumpingTest, &PumpingTestTab::pictureRequested, this, &main1::saveFitPicture);
-    connect(options->methodButton(WellMethod::Hantush), &QRadioButton::toggled, pumpingTest,
-        &PumpingTestTab::setLeaky);
+    connect(options, &OptionsTab::methodChanged, pumpingTest, [this] {
+        pumpingTest->setMethod(
+            methodOfText(options->methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    });
     SSTab1->setCurrentIndex(0);
 }
 

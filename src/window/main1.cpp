@@ -153,11 +153,11 @@ ScenarioTexts main1::fieldTexts() const
     texts.pumpTime = Text7->text().toStdString();
     texts.thickness = Text8->text().toStdString();
     texts.method = options->methodText().toStdString();
-    texts.leakageFactor = options->leakageFactorText().toStdString();
+    texts.aquiferParameters = options->parameterTexts();
     texts.unconfined = options->unconfinedText().toStdString();
     texts.georeference = options->georeferenceTexts();
     for (int row = 1; row <= WellCount; ++row)
-        texts.wells[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
+        texts.bores[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
             Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
     timeBoundaries->fillTexts(texts);
     pumpingTest->fillTexts(texts); // the measured files, after the points they belong to
@@ -180,7 +180,7 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
     show(Text8, texts.thickness);
     options->showTexts(texts);
     for (int row = 1; row <= WellCount; ++row) {
-        const WellTexts& well = texts.wells[static_cast<std::size_t>(row - 1)];
+        const BoreTexts& well = texts.bores[static_cast<std::size_t>(row - 1)];
         Grid1->setTextMatrix(row, 1, QString::fromStdString(well.x));
         Grid1->setTextMatrix(row, 2, QString::fromStdString(well.y));
         Grid1->setTextMatrix(row, 3, QString::fromStdString(well.rate));
@@ -248,7 +248,7 @@ bool main1::fitBelongsToFields(const ScenarioTexts& texts) const
     // The readings (which files, at which points) and the well function the fit was made with;
     // the fitted values themselves may differ (after "Use these values").
     const ScenarioTexts& fitted = m_lastFitTexts;
-    if (texts.method != fitted.method || texts.boreMeasured != fitted.boreMeasured)
+    if (texts.method != fitted.method)
         return false;
     for (std::size_t i = 0; i < texts.observations.size(); ++i) {
         const ObservationTexts &now = texts.observations[i], &then = fitted.observations[i];
@@ -256,9 +256,14 @@ bool main1::fitBelongsToFields(const ScenarioTexts& texts) const
             || (!now.measured.empty() && (now.x != then.x || now.y != then.y)))
             return false;
     }
-    for (std::size_t i = 0; i < texts.wells.size(); ++i)
-        if (!texts.boreMeasured[i].empty() && !(texts.wells[i] == fitted.wells[i]))
+    for (std::size_t i = 0; i < texts.bores.size(); ++i) {
+        const BoreTexts &now = texts.bores[i], &then = fitted.bores[i];
+        if (now.measured != then.measured
+            || (!now.measured.empty()
+                && (now.x != then.x || now.y != then.y || now.rate != then.rate
+                    || now.schedule != then.schedule || now.radius != then.radius)))
             return false;
+    }
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace drawfield {
 namespace {
 
@@ -47,26 +49,44 @@ OptionsTab::OptionsTab(QWidget* parent)
     unconfined = new QCheckBox(QStringLiteral("Unconfined correction (Jacob)"), correction);
     unconfined->setObjectName(QStringLiteral("Unconfined"));
     auto* correctionLayout = new QVBoxLayout(correction);
-    auto* leakage = new QHBoxLayout;
-    leakageFactor = new QLineEdit(correction);
-    leakageFactor->setObjectName(QStringLiteral("LeakageFactor"));
-    leakageFactor->setMaximumWidth(
-        leakageFactor->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
-    auto* leakageLabel = new QLabel(QStringLiteral("Leakage factor B (m)"), correction);
-    leakageLabel->setBuddy(leakageFactor);
-    leakage->addWidget(leakageLabel);
-    leakage->addWidget(leakageFactor);
-    leakage->addStretch();
-    correctionLayout->addLayout(leakage);
-    correctionLayout->addWidget(explanation(
-        QStringLiteral("For Hantush: B = √(T c), c the aquitard's resistance (its thickness over "
-                       "its vertical hydraulic conductivity, in s). The larger B, the less the "
-                       "aquitard leaks; as B grows the drawdown tends to Theis's."),
-        correction));
-    auto leaky
-        = [this] { leakageFactor->setEnabled(methodButton(WellMethod::Hantush)->isChecked()); };
-    connect(methodButton(WellMethod::Hantush), &QRadioButton::toggled, this, leaky);
-    leaky();
+    // A field per parameter the well functions declare for [aquifer], as their tables say it:
+    // "Leakage factor B (m)", its help beneath, on while a function that takes it is chosen.
+    auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+    };
+    for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer)) {
+        auto* row = new QHBoxLayout;
+        auto* field = new QLineEdit(correction);
+        field->setObjectName(QStringLiteral("Parameter_") + text(parameter->key));
+        field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
+        auto* label = new QLabel(QStringLiteral("%1 %2 (%3)")
+                                     .arg(text(parameter->label), text(parameter->symbol),
+                                         text(parameter->unit)),
+            correction);
+        label->setBuddy(field);
+        row->addWidget(label);
+        row->addWidget(field);
+        row->addStretch();
+        correctionLayout->addLayout(row);
+        QStringList owners;
+        for (const WellFunction& function : wellFunctions())
+            for (const WellParameter& own : function.parameters)
+                if (own.key == parameter->key)
+                    owners << QString::fromUtf8(function.label);
+        correctionLayout->addWidget(explanation(QStringLiteral("For %1: %2")
+                                                    .arg(owners.join(QStringLiteral(", ")),
+                                                        text(parameter->help)),
+            correction));
+        m_parameters.emplace_back(parameter, field);
+    }
+    for (QRadioButton* button : m_methods)
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                enableParameters();
+                emit methodChanged();
+            }
+        });
+    enableParameters();
     correctionLayout->addWidget(unconfined);
     correctionLayout->addWidget(explanation(
         QStringLiteral("For a water-table aquifer: corrects the drawdown for the aquifer "
@@ -115,7 +135,12 @@ void OptionsTab::showTexts(const ScenarioTexts& texts)
 {
     methodButton(methodOfText(texts.method).value_or(WellMethod::CooperJacob))->setChecked(true);
     unconfined->setChecked(yesNoOfText(texts.unconfined).value_or(false));
-    leakageFactor->setText(QString::fromStdString(texts.leakageFactor));
+    for (const auto& [parameter, field] : m_parameters) {
+        const auto found = texts.aquiferParameters.find(parameter->key);
+        field->setText(found == texts.aquiferParameters.end()
+                ? QString()
+                : QString::fromStdString(found->second));
+    }
     easting->setText(QString::fromStdString(texts.georeference.easting));
     northing->setText(QString::fromStdString(texts.georeference.northing));
     crs->setText(QString::fromStdString(texts.georeference.crs));
@@ -134,7 +159,31 @@ QString OptionsTab::methodText() const
     return QString::fromUtf8(wellFunctions().front().text);
 }
 
-QString OptionsTab::leakageFactorText() const { return leakageFactor->text(); }
+ParameterTexts OptionsTab::parameterTexts() const
+{
+    ParameterTexts texts;
+    for (const auto& [parameter, field] : m_parameters)
+        if (!field->text().isEmpty())
+            texts[std::string(parameter->key)] = field->text().toStdString();
+    return texts;
+}
+
+QLineEdit* OptionsTab::parameterField(std::string_view key) const
+{
+    for (const auto& [parameter, field] : m_parameters)
+        if (parameter->key == key)
+            return field;
+    return nullptr;
+}
+
+void OptionsTab::enableParameters()
+{
+    const WellFunction& chosen = wellFunction(
+        methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    for (const auto& [parameter, field] : m_parameters)
+        field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
+            [&](const WellParameter& own) { return own.key == parameter->key; }));
+}
 
 QString OptionsTab::unconfinedText() const
 {

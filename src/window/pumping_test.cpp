@@ -31,8 +31,8 @@ std::vector<std::filesystem::path> main1::filesRead() const
     };
     for (const ObservationTexts& point : texts.observations)
         add(point.measured);
-    for (const std::string& name : texts.boreMeasured)
-        add(name);
+    for (const BoreTexts& bore : texts.bores)
+        add(bore.measured);
     return files;
 }
 

@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace drawfield {
@@ -70,24 +71,33 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     // Everything of the fit in view at the window's start size: the choices and the buttons on
     // one row, then the estimates.
     auto* fitting = new QGroupBox(QStringLiteral("Fit"), this);
-    fitTransmissivity = new QCheckBox(QStringLiteral("T"), fitting);
-    fitTransmissivity->setObjectName(QStringLiteral("FitT"));
-    fitTransmissivity->setChecked(true);
-    fitStorage = new QCheckBox(QStringLiteral("S"), fitting);
-    fitStorage->setObjectName(QStringLiteral("FitS"));
-    fitStorage->setChecked(true);
-    fitLeakage = new QCheckBox(QStringLiteral("B"), fitting);
-    fitLeakage->setObjectName(QStringLiteral("FitB"));
-    fitLeakage->setToolTip(QStringLiteral("The leakage factor, for a leaky aquifer"));
+    // A check box per parameter a fit takes: T, S, and the well functions' own (enabled while
+    // their function is chosen), each named by its symbol.
+    auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+    };
+    auto* choices = new QHBoxLayout;
+    std::vector<FitParameter> fittable { transmissivityParameter(), storageParameter() };
+    for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer))
+        if (parameter->fit != FitScale::NotFitted)
+            fittable.push_back(parameter);
+    for (FitParameter parameter : fittable) {
+        auto* box = new QCheckBox(text(parameter->symbol), fitting);
+        box->setObjectName(QStringLiteral("Fit") + text(parameter->symbol));
+        box->setToolTip(text(parameter->label));
+        box->setChecked(parameter == transmissivityParameter() || parameter == storageParameter());
+        choices->addWidget(box);
+        m_choices.emplace_back(parameter, box);
+    }
+    fitTransmissivity = m_choices[0].second;
+    fitStorage = m_choices[1].second;
     fit = new QPushButton(QStringLiteral("Fit"), fitting);
     fit->setObjectName(QStringLiteral("Fit"));
     useValues = new QPushButton(QStringLiteral("Use these values"), fitting);
     useValues->setObjectName(QStringLiteral("UseFitted"));
     useValues->setEnabled(false);
-    auto* choices = new QHBoxLayout;
-    for (QWidget* control : std::initializer_list<QWidget*> {
-             fitTransmissivity, fitStorage, fitLeakage, fit, useValues })
-        choices->addWidget(control);
+    choices->addWidget(fit);
+    choices->addWidget(useValues);
     choices->addStretch();
     results = new QTableWidget(0, 4, fitting);
     results->setObjectName(QStringLiteral("FitResults"));
@@ -124,7 +134,7 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     layout->addLayout(left, 2);
     layout->addWidget(chart, 3);
 
-    setLeaky(false);
+    setMethod(WellMethod::CooperJacob);
     clearFit();
     connect(fit, &QPushButton::clicked, this, &PumpingTestTab::fitRequested);
     connect(useValues, &QPushButton::clicked, this, &PumpingTestTab::useRequested);
@@ -140,7 +150,7 @@ void PumpingTestTab::fillTexts(ScenarioTexts& texts) const
         return item ? item->text().trimmed().toStdString() : std::string();
     };
     for (int bore = 0; bore < WellCount; ++bore)
-        texts.boreMeasured[static_cast<std::size_t>(bore)] = text(bore);
+        texts.bores[static_cast<std::size_t>(bore)].measured = text(bore);
     for (int point = 0; point < ObservationCount; ++point)
         texts.observations[static_cast<std::size_t>(point)].measured = text(WellCount + point);
 }
@@ -149,7 +159,7 @@ void PumpingTestTab::showTexts(const ScenarioTexts& texts)
 {
     for (int bore = 0; bore < WellCount; ++bore)
         setFileName(
-            bore, QString::fromStdString(texts.boreMeasured[static_cast<std::size_t>(bore)]));
+            bore, QString::fromStdString(texts.bores[static_cast<std::size_t>(bore)].measured));
     for (int point = 0; point < ObservationCount; ++point)
         setFileName(WellCount + point,
             QString::fromStdString(texts.observations[static_cast<std::size_t>(point)].measured));
@@ -183,22 +193,33 @@ void PumpingTestTab::setFileName(int row, const QString& name)
     files->setItem(row, 0, new QTableWidgetItem(name));
 }
 
-void PumpingTestTab::setLeaky(bool leaky)
+void PumpingTestTab::setMethod(WellMethod method)
 {
-    fitLeakage->setEnabled(leaky);
-    if (!leaky)
-        fitLeakage->setChecked(false);
+    const WellFunction& row = wellFunction(method);
+    for (const auto& [parameter, box] : m_choices) {
+        const bool base = parameter == transmissivityParameter() || parameter == storageParameter();
+        const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
+            [&](const WellParameter& p) { return &p == parameter; });
+        box->setEnabled(base || own);
+        if (!box->isEnabled())
+            box->setChecked(false);
+    }
+}
+
+QCheckBox* PumpingTestTab::fitChoice(std::string_view symbol) const
+{
+    for (const auto& [parameter, box] : m_choices)
+        if (parameter->symbol == symbol)
+            return box;
+    return nullptr;
 }
 
 std::vector<FitParameter> PumpingTestTab::chosenParameters() const
 {
     std::vector<FitParameter> parameters;
-    if (fitTransmissivity->isChecked())
-        parameters.push_back(FitParameter::Transmissivity);
-    if (fitStorage->isChecked())
-        parameters.push_back(FitParameter::Storage);
-    if (fitLeakage->isChecked() && fitLeakage->isEnabled())
-        parameters.push_back(FitParameter::LeakageFactor);
+    for (const auto& [parameter, box] : m_choices)
+        if (box->isChecked() && box->isEnabled())
+            parameters.push_back(parameter);
     return parameters;
 }
 
@@ -220,19 +241,17 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             for (int column = 0; column < 4; ++column)
                 results->setItem(row, column, new QTableWidgetItem(cells[column]));
         };
-        for (const FitEstimate& e : result->estimates)
-            switch (e.parameter) {
-            case FitParameter::Transmissivity:
-                addRow(QStringLiteral("T (m²/s)"), e, 1.0);
-                addRow(QStringLiteral("T (m²/d)"), e, 86400.0);
-                break;
-            case FitParameter::Storage:
-                addRow(QStringLiteral("S (%)"), e, PercentPerFraction);
-                break;
-            case FitParameter::LeakageFactor:
-                addRow(QStringLiteral("B (m)"), e, 1.0);
-                break;
-            }
+        for (const FitEstimate& e : result->estimates) {
+            const FitParameter parameter = e.parameter;
+            const QString symbol = QString::fromUtf8(
+                parameter->symbol.data(), static_cast<qsizetype>(parameter->symbol.size()));
+            const QString unit = QString::fromUtf8(parameter->unit.data(),
+                static_cast<qsizetype>(parameter->unit.size()))
+                                     .replace(QStringLiteral("m2"), QStringLiteral("m²"));
+            addRow(QStringLiteral("%1 (%2)").arg(symbol, unit), e, 1.0 / parameter->perShownUnit);
+            if (parameter == transmissivityParameter())
+                addRow(QStringLiteral("%1 (m²/d)").arg(symbol), e, SecondsPerDay);
+        }
         results->setVerticalHeaderLabels(names);
         status->setText(QStringLiteral("RMSE %1 m over %2 readings.")
                             .arg(number(result->rmseMetres, 4))

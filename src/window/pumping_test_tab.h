@@ -11,6 +11,10 @@
 
 #include <QWidget>
 
+#include <string_view>
+#include <utility>
+#include <vector>
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -31,8 +35,10 @@ public:
     void setFileName(int row, const QString& name);
     // The rows of the observation points take their names (Point n where there is none).
     void setPointNames(const ScenarioTexts& texts);
-    // B can be fitted only for a leaky aquifer.
-    void setLeaky(bool leaky);
+    // T and S can always be fitted; a well function's own parameters while it is chosen.
+    void setMethod(WellMethod method);
+    // The check box of a parameter a fit takes, by its symbol ("T", "B"); null for none.
+    [[nodiscard]] QCheckBox* fitChoice(std::string_view symbol) const;
     [[nodiscard]] std::vector<FitParameter> chosenParameters() const;
     // The estimates and the chart of a fit, or the readings alone (fit null), or why there are
     // none; "Use these values" follows whether the fit succeeded.
@@ -42,13 +48,16 @@ public:
 
     EditingTable* files;
     QPushButton* chooseFile; // for the current row
-    QCheckBox *fitTransmissivity, *fitStorage, *fitLeakage;
+    QCheckBox *fitTransmissivity, *fitStorage;
     QPushButton* fit;
     QPushButton* useValues;
     QPushButton* savePicture;
     QTableWidget* results; // parameter, estimate, standard error, 95 % interval
     QLabel* status;
     FitChart* chart;
+
+private:
+    std::vector<std::pair<FitParameter, QCheckBox*>> m_choices; // T, S, then the tables' own
 
 signals:
     void fitRequested();

@@ -159,9 +159,9 @@ bool ScenarioDocument::saveAs()
     for (const ObservationTexts& point : fields.observations)
         if (!point.measured.empty())
             readings.push_back(folder() / point.measured);
-    for (const std::string& name : fields.boreMeasured)
-        if (!name.empty())
-            readings.push_back(folder() / name);
+    for (const BoreTexts& bore : fields.bores)
+        if (!bore.measured.empty())
+            readings.push_back(folder() / bore.measured);
     std::optional<QString> chosen
         = askFileToWrite(m_desktop, &m_window, QStringLiteral("Save the scenario as"),
             QStringLiteral("Scenario files (*.ini)"), initial, QStringLiteral("ini"), {}, readings);

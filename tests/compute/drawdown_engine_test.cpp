@@ -222,7 +222,7 @@ TEST(DrawdownEngine, SharedTermsKeepTheBits)
     };
     auto leaky = [](ScenarioInputs in) {
         in.Method = WellMethod::Hantush;
-        in.LeakageFactor = 150;
+        in.AquiferValues = { 150 };
         return in;
     };
     const ScenarioInputs covering = scenario(0, 0, 300, 1,

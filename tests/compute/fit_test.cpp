@@ -26,7 +26,7 @@ ScenarioTexts oudeKorendijk(bool near, bool far)
     texts.storage = "1";
     texts.thickness = "7";
     texts.pumpTime = "14.1";
-    texts.wells[0] = { "100", "100", "32.833333333" };
+    texts.bores[0] = { "100", "100", "32.833333333" };
     if (near)
         texts.observations[0] = { "r = 30 m", "130", "100", (Published / "obs_r30m.csv").string() };
     if (far)
@@ -53,7 +53,7 @@ TEST(PumpingTestFit, OudeKorendijkAsPublished)
         const ScenarioInputs in = readScenario(oudeKorendijk(c.near, c.far)).inputs;
         const std::vector<MeasuredPoint> points = measuredPoints(in, "/");
         const FitResult fit
-            = fitPumpingTest(in, points, { FitParameter::Transmissivity, FitParameter::Storage });
+            = fitPumpingTest(in, points, { transmissivityParameter(), storageParameter() });
         ASSERT_TRUE(fit.succeeded) << fit.problem;
         EXPECT_NEAR(fit.estimates[0].value * 86400.0 / c.transmissivityPerDay, 1.0, 0.005);
         EXPECT_NEAR(fit.estimates[1].value / c.storage, 1.0, 0.005);
@@ -72,9 +72,9 @@ TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
     texts.method = "hantush";
     texts.transmissivity = "0.002";
     texts.storage = "0.02";
-    texts.leakageFactor = "400";
+    texts.aquiferParameters["leakage_factor"] = "400";
     texts.pumpTime = "48";
-    texts.wells[0] = { "100", "100", "30" };
+    texts.bores[0] = { "100", "100", "30" };
     const ScenarioInputs truth = readScenario(texts).inputs;
     std::vector<MeasuredPoint> points;
     int wobble = 0;
@@ -89,9 +89,9 @@ TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
     }
     texts.transmissivity = "0.2";
     texts.storage = "2";
-    texts.leakageFactor = "40000";
+    texts.aquiferParameters["leakage_factor"] = "40000";
     const FitResult fit = fitPumpingTest(readScenario(texts).inputs, points,
-        { FitParameter::Transmissivity, FitParameter::Storage, FitParameter::LeakageFactor });
+        { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") });
     ASSERT_TRUE(fit.succeeded) << fit.problem;
     const double expected[] = { 0.002, 0.0002, 400.0 };
     for (std::size_t i = 0; i < 3; ++i) {
@@ -137,7 +137,7 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
     // Steady state in a leaky aquifer: the drawdowns no longer depend on S.
     ScenarioTexts leaky = oudeKorendijk(true, false);
     leaky.method = "hantush";
-    leaky.leakageFactor = "20";
+    leaky.aquiferParameters["leakage_factor"] = "20";
     const ScenarioInputs leakyInputs = readScenario(leaky).inputs;
     MeasuredPoint steady { "steady", 130, 100, -1, {}, {} };
     for (double hours : { 100.0, 200.0, 400.0, 800.0 })
@@ -146,13 +146,13 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
     // Readings of an aquitard that barely leaks (B = 1.1e7 m, beyond what a scenario takes): the
     // fit finds B, and refuses it rather than report or write it.
     ScenarioInputs tight = readScenario(leaky).inputs;
-    tight.LeakageFactor = 1.1e7;
+    tight.AquiferValues = { 1.1e7 };
     MeasuredPoint barelyLeaky { "r = 1000 m", 1100, 100, -1, {}, {} };
     for (int i = 0; i < 60; ++i) {
         const double t = 360.0 * std::pow(10.0, i * 5.3 / 59.0);
         barelyLeaky.Readings.push_back({ t, drawdownAt(tight, 1100, 100, t) });
     }
-    tight.LeakageFactor = 1e5;
+    tight.AquiferValues = { 1e5 };
     std::stop_source stopped;
     stopped.request_stop();
     struct Case {
@@ -165,23 +165,23 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
         int mostEvaluations = 0;
     };
     const Case cases[] = {
-        { "one reading", classic, { one }, { FitParameter::Transmissivity, FitParameter::Storage },
+        { "one reading", classic, { one }, { transmissivityParameter(), storageParameter() },
             {}, "The parameters are not determined by the readings: 1 reading for 2 parameters;" },
-        { "one reading, one parameter", classic, { one }, { FitParameter::Storage }, {},
+        { "one reading, one parameter", classic, { one }, { storageParameter() }, {},
             "The parameters are not determined by the readings: 1 reading for 1 parameter;" },
         { "B beyond what a scenario takes", tight, { barelyLeaky },
-            { FitParameter::Transmissivity, FitParameter::Storage, FitParameter::LeakageFactor },
+            { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") },
             {}, "The fit left the range of B: it ran to 1.1e+07 m, above 1e+07" },
-        { "B without a leaky aquifer", classic, near, { FitParameter::LeakageFactor }, {},
-            "The leakage factor B can only be fitted with a leaky aquifer" },
+        { "B without a leaky aquifer", classic, near, { parameterOfSymbol("B") }, {},
+            "The leakage factor B can only be fitted with Hantush (leaky) (method hantush)." },
         { "a point beyond a barrier", readScenario(walled).inputs, { outside },
-            { FitParameter::Transmissivity }, {}, "The readings of r = 30 m cannot be fitted" },
-        { "S at steady state", leakyInputs, { steady }, { FitParameter::Storage }, {},
+            { transmissivityParameter() }, {}, "The readings of r = 30 m cannot be fitted" },
+        { "S at steady state", leakyInputs, { steady }, { storageParameter() }, {},
             "The parameters are not determined by the readings: S changes" },
-        { "stopped", classic, near, { FitParameter::Transmissivity }, stopped.get_token(),
+        { "stopped", classic, near, { transmissivityParameter() }, stopped.get_token(),
             "The fit was stopped." },
         { "no convergence in the evaluations allowed", classic, near,
-            { FitParameter::Transmissivity, FitParameter::Storage }, {},
+            { transmissivityParameter(), storageParameter() }, {},
             "The fit did not converge in 4 evaluations", 4 },
     };
     for (const Case& c : cases) {

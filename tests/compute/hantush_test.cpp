@@ -67,8 +67,8 @@ TEST(HantushWellFunction, TinyStorageGivesTheSteadyState)
     texts.method = "hantush";
     texts.transmissivity = "0.003";
     texts.storage = "1e-158"; // %, so S = 1e-160
-    texts.leakageFactor = "745";
-    texts.wells[0] = { "50", "50", "6" };
+    texts.aquiferParameters["leakage_factor"] = "745";
+    texts.bores[0] = { "50", "50", "6" };
     const ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
     const double rate = 6.0 / 3600.0;
@@ -143,11 +143,11 @@ TEST(HantushHistory, HoldsTheIntegralAlongTime)
     }
     ScenarioTexts texts;
     texts.method = "hantush";
-    texts.leakageFactor = "300";
+    texts.aquiferParameters["leakage_factor"] = "300";
     texts.storage = "0.02";
-    texts.wells[0] = { "50", "50", "36" };
-    texts.schedules[0] = "2:20, 10:0";
-    texts.wells[1] = { "70", "40", "10" };
+    texts.bores[0] = { "50", "50", "36" };
+    texts.bores[0].schedule = "2:20, 10:0";
+    texts.bores[1] = { "70", "40", "10" };
     texts.boundaries[0] = { "barrier", "0", "0", "0", "1" };
     const ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
@@ -171,9 +171,9 @@ TEST(HantushMap, SteadyStateAndTheIntegralAtEveryNode)
 {
     ScenarioTexts texts;
     texts.method = "hantush";
-    texts.leakageFactor = "100";
+    texts.aquiferParameters["leakage_factor"] = "100";
     texts.storage = "0.01"; // S = 1e-4
-    texts.wells[0] = { "50", "50", "36" };
+    texts.bores[0] = { "50", "50", "36" };
     const ScenarioReading steady = readScenario(texts);
     ASSERT_TRUE(steady.accepted()) << steady.refusals.front();
     const DrawdownResult map = *computeDrawdown(steady.inputs);
@@ -185,8 +185,8 @@ TEST(HantushMap, SteadyStateAndTheIntegralAtEveryNode)
     }
 
     texts.pumpTime = "0.5"; // far from steady
-    texts.schedules[0] = "0.2:10";
-    texts.wells[1] = { "70", "30", "20" };
+    texts.bores[0].schedule = "0.2:10";
+    texts.bores[1] = { "70", "30", "20" };
     texts.boundaries[0] = { "barrier", "10", "0", "12", "100" };
     texts.unconfined = "yes";
     const ScenarioInputs in = readScenario(texts).inputs;

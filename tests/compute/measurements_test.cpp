@@ -126,9 +126,9 @@ TEST(Measurements, FoundFromTheScenarioAndKeptWhenItMoves)
     writeBytes(folder / "site" / "data" / "pz30.csv", "time_min,drawdown_m\n1,0.23\n");
     writeBytes(folder / "site" / "pumped.csv", "time_h,drawdown_m\n1,2.5\n");
     ScenarioTexts texts;
-    texts.wells[0] = { "100", "100", "32.8333" };
-    texts.radii[0] = "0.2";
-    texts.boreMeasured[0] = "pumped.csv";
+    texts.bores[0] = { "100", "100", "32.8333" };
+    texts.bores[0].radius = "0.2";
+    texts.bores[0].measured = "pumped.csv";
     texts.observations[0] = { "Pz 30 m", "130", "100", "data/pz30.csv" };
     const ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted());
@@ -143,7 +143,7 @@ TEST(Measurements, FoundFromTheScenarioAndKeptWhenItMoves)
     const ScenarioTexts moved
         = withMeasuredNamesMoved(texts, folder / "site", folder / "elsewhere");
     EXPECT_EQ(moved.observations[0].measured, "../site/data/pz30.csv");
-    EXPECT_EQ(moved.boreMeasured[0], "../site/pumped.csv");
+    EXPECT_EQ(moved.bores[0].measured, "../site/pumped.csv");
     EXPECT_EQ(measuredPoints(readScenario(moved).inputs, folder / "elsewhere")[0].Readings,
         points[0].Readings);
     // Links in either folder are followed: the names lead to the same files.
@@ -158,11 +158,11 @@ TEST(Measurements, FoundFromTheScenarioAndKeptWhenItMoves)
     // A bore that never pumps is an observation well: its readings are read (a missing file is
     // said), at its centre, as no bore's own.
     texts.observations[0] = {};
-    texts.wells[1] = { "150", "100", "0" };
-    texts.boreMeasured[1] = "missing.csv";
+    texts.bores[1] = { "150", "100", "0" };
+    texts.bores[1].measured = "missing.csv";
     EXPECT_THROW(
         (void)measuredPoints(readScenario(texts).inputs, folder / "site"), MeasurementFileError);
-    texts.boreMeasured[1] = "data/pz30.csv";
+    texts.bores[1].measured = "data/pz30.csv";
     const std::vector<MeasuredPoint> idle
         = measuredPoints(readScenario(texts).inputs, folder / "site");
     ASSERT_EQ(idle.size(), 2u);

@@ -51,7 +51,7 @@ ScenarioInputs randomScenario(std::mt19937& random, int lines)
         texts.pumpTime = std::to_string(uniform(2, 48));
         const int bores = whole(1, 5);
         for (int b = 0; b < bores; ++b) {
-            auto& well = texts.wells[static_cast<std::size_t>(b)];
+            auto& well = texts.bores[static_cast<std::size_t>(b)];
             well = { std::to_string(whole(5, 80)), std::to_string(whole(5, 80)),
                 std::to_string(uniform(0, 40)) };
             std::string schedule;
@@ -60,7 +60,7 @@ ScenarioInputs randomScenario(std::mt19937& random, int lines)
                 hour += uniform(0.5, 20);
                 schedule += std::to_string(hour) + ":" + std::to_string(uniform(0, 30)) + ",";
             }
-            texts.schedules[static_cast<std::size_t>(b)] = schedule;
+            texts.bores[static_cast<std::size_t>(b)].schedule = schedule;
         }
         const double angle = uniform(0, std::numbers::pi);
         const double cx = uniform(0, 100), cy = uniform(0, 100);

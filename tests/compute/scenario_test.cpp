@@ -55,25 +55,25 @@ TEST(ReadScenario, Warnings)
         { "map of 6000 m", [](ScenarioTexts& t) { t.xMax = "6000"; }, { LargeX, LargeY } },
         { "well on the map's corner",
             [](ScenarioTexts& t) {
-                t.wells[0] = { "1", "100", "6" };
+                t.bores[0] = { "1", "100", "6" };
             },
             {} },
-        { "well left of the map", [](ScenarioTexts& t) { t.wells[0].x = "0"; }, { Outside } },
+        { "well left of the map", [](ScenarioTexts& t) { t.bores[0].x = "0"; }, { Outside } },
         { "well outside on both axes",
             [](ScenarioTexts& t) {
-                t.wells[1] = { "0", "101", "4" };
+                t.bores[1] = { "0", "101", "4" };
             },
             { Outside, Outside } },
         { "check stops at the first row without a rate",
             [](ScenarioTexts& t) {
-                t.wells[1] = { "", "", "" };
-                t.wells[2] = { "500", "500", "3" };
+                t.bores[1] = { "", "", "" };
+                t.bores[2] = { "500", "500", "3" };
             },
             {} },
         { "large map, then well outside",
             [](ScenarioTexts& t) {
                 t.xMax = "6000";
-                t.wells[1].x = "7000";
+                t.bores[1].x = "7000";
             },
             { LargeX, LargeY, Outside } },
     };
@@ -91,8 +91,8 @@ TEST(ReadScenario, TextsReadByTheNumberRules)
 {
     ScenarioTexts texts = ScenarioTexts::example();
     texts.cellSize = "2.5";
-    texts.wells[0] = { "12.5", "13.5", "36" };
-    texts.wells[1] = { "1e2", "12,5", "4" };
+    texts.bores[0] = { "12.5", "13.5", "36" };
+    texts.bores[1] = { "1e2", "12,5", "4" };
     texts.xMax = "12,5e1"; // 12
     ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted());
@@ -114,8 +114,8 @@ TEST(ReadScenario, TextsReadByTheNumberRules)
 TEST(ReadScenario, RowAfterAnEmptyRowStillPumps)
 {
     ScenarioTexts texts = ScenarioTexts::example();
-    texts.wells[1] = {};
-    texts.wells[2] = { "90", "10", "7.2" };
+    texts.bores[1] = {};
+    texts.bores[2] = { "90", "10", "7.2" };
     ScenarioReading reading = readScenario(texts);
     ASSERT_TRUE(reading.accepted());
     EXPECT_EQ(reading.inputs.Wells[1].Rate, 0.0);
@@ -155,9 +155,9 @@ TEST(ReadScenario, Refusals)
             { "Transmissivity (m2/s) must be greater than 0; \"0\\x00x\\n\" reads as 0." } },
         { "negative cell size", [](ScenarioTexts& t) { t.cellSize = "-5"; },
             { "Cell size must be a whole number of metres from 1 to 32767; \"-5\"" } },
-        { "well far outside 16 bits", [](ScenarioTexts& t) { t.wells[1].x = "99999"; },
+        { "well far outside 16 bits", [](ScenarioTexts& t) { t.bores[1].x = "99999"; },
             { "Bore 2, X well must be a whole number of metres from -32768 to 32767; \"99999\"" } },
-        { "negative rate", [](ScenarioTexts& t) { t.wells[1].rate = "-4"; },
+        { "negative rate", [](ScenarioTexts& t) { t.bores[1].rate = "-4"; },
             { "Bore 2, Pumping rate (m3/h) cannot be negative" } },
         { "zero transmissivity", [](ScenarioTexts& t) { t.transmissivity = "0"; },
             { "Transmissivity (m2/s) must be greater than 0; \"0\" reads as 0." } },
@@ -166,11 +166,11 @@ TEST(ReadScenario, Refusals)
         { "zero pumping time", [](ScenarioTexts& t) { t.pumpTime = "0.0"; },
             { "Pumping time (hours) must be greater than 0" } },
         { "hantush without a leakage factor", [](ScenarioTexts& t) { t.method = "hantush"; },
-            { "Leakage factor must be given for a leaky aquifer (method hantush)" } },
+            { "Leakage factor must be given for Hantush (leaky): B = " } },
         { "a leakage factor out of range",
             [](ScenarioTexts& t) {
                 t.method = "Hantush";
-                t.leakageFactor = "0";
+                t.aquiferParameters["leakage_factor"] = "0";
             },
             { "Leakage factor must lie from 0.01 to 10000000 m; \"0\" does not." } },
         { "unconfined without a thickness",
@@ -185,7 +185,7 @@ TEST(ReadScenario, Refusals)
         { "no finite drawdown", [](ScenarioTexts& t) { t.transmissivity = "1e-320"; },
             { "Bore 1: transmissivity, storage coefficient, pumping time and pumping rate give no "
               "finite drawdown" } },
-        { "first row without a rate", [](ScenarioTexts& t) { t.wells[0].rate = ""; }, { NoRate } },
+        { "first row without a rate", [](ScenarioTexts& t) { t.bores[0].rate = ""; }, { NoRate } },
         // The fields that came with time and boundaries take a number only when the whole text
         // is one: "7S.5" read by the leading-number rule would put the point at 7.
         { "observation X not a number",
@@ -224,21 +224,21 @@ TEST(ReadScenario, Refusals)
                 t.profile = { "0", "0", "1e6", "0" };
             },
             { "Profile, x2 must lie from -32768 to 32767 m" } },
-        { "schedule entry not a number", [](ScenarioTexts& t) { t.schedules[0] = "12:0x"; },
+        { "schedule entry not a number", [](ScenarioTexts& t) { t.bores[0].schedule = "12:0x"; },
             { "Bore 1, schedule must be hour:rate pairs such as 12:0, 30:3; \"12:0x\"" } },
         { "schedule longer than a schedule holds",
             [](ScenarioTexts& t) {
                 for (int hour = 1; hour <= 301; ++hour)
-                    t.schedules[1] += std::to_string(hour) + ":1,";
+                    t.bores[1].schedule += std::to_string(hour) + ":1,";
             },
             { "Bore 2, schedule holds more than 300 rate changes" } },
-        { "bore radius of 0", [](ScenarioTexts& t) { t.radii[0] = "0"; },
+        { "bore radius of 0", [](ScenarioTexts& t) { t.bores[0].radius = "0"; },
             { "Bore 1, radius must lie from 0.001 to 100 m; \"0\" does not." } },
         { "every refusal, in the fields' order",
             [](ScenarioTexts& t) {
                 t.xMax = "40000";
                 t.storage = "0";
-                t.wells[0].rate = "0";
+                t.bores[0].rate = "0";
             },
             { "X and Y maximum must", "S Coefficient of storage (%) must", NoRate } },
     };
@@ -259,7 +259,7 @@ TEST(ReadScenario, Refusals)
 TEST(ReadScenario, NoPumpingRateIsExactlyTheMessageWithItsTrailingBlank)
 {
     ScenarioTexts texts = ScenarioTexts::example();
-    texts.wells[0] = {};
+    texts.bores[0] = {};
     ScenarioReading reading = readScenario(texts);
     ASSERT_EQ(reading.refusals, std::vector<std::string> { "No pumping rate " });
     EXPECT_TRUE(reading.warnings.empty()) << "the position check stops at the empty first row";
@@ -268,6 +268,6 @@ TEST(ReadScenario, NoPumpingRateIsExactlyTheMessageWithItsTrailingBlank)
 TEST(ReadScenario, RowsWithoutRateAreNotChecked)
 {
     ScenarioTexts texts = ScenarioTexts::example();
-    texts.wells[3] = { "99999", "abc", "" };
+    texts.bores[3] = { "99999", "abc", "" };
     EXPECT_TRUE(readScenario(texts).accepted());
 }

@@ -26,7 +26,7 @@ ScenarioTexts oneBore(const char* method = "cooper-jacob")
 {
     ScenarioTexts texts;
     texts.method = method;
-    texts.wells[0] = { "50", "50", "36" };
+    texts.bores[0] = { "50", "50", "36" };
     return texts;
 }
 
@@ -53,7 +53,7 @@ BoundaryTexts line(const char* kind, double x1, double y1, double x2, double y2)
 TEST(Schedules, RecoveryAfterAStopIsTheDifferenceOfTwoWellFunctions)
 {
     ScenarioTexts texts = oneBore("theis");
-    texts.schedules[0] = "10:0"; // stopped after 10 of the 24 hours
+    texts.bores[0].schedule = "10:0"; // stopped after 10 of the 24 hours
     DrawdownResult result = run(texts);
     const long double A = 0.01L / (4.0L * std::numbers::pi_v<long double> * 0.003L);
     for (auto [x, y] : { std::pair { 60, 50 }, { 53, 54 }, { 90, 10 } }) {
@@ -75,8 +75,8 @@ TEST(Schedules, ABoreThatStartsLaterAndTheTableRateFromHourZero)
 {
     // Rate 0 in the table, 36 m3/h from hour 4: a well pumping 36 m3/h for 20 hours.
     ScenarioTexts late = oneBore();
-    late.wells[0].rate = "0";
-    late.schedules[0] = "4:36";
+    late.bores[0].rate = "0";
+    late.bores[0].schedule = "4:36";
     ScenarioTexts twenty = oneBore();
     twenty.pumpTime = "20";
     DrawdownResult a = run(late), b = run(twenty);
@@ -84,21 +84,21 @@ TEST(Schedules, ABoreThatStartsLaterAndTheTableRateFromHourZero)
         EXPECT_EQ(a.grid->at(x, y), b.grid->at(x, y));
     // A change after the map's time does nothing yet.
     ScenarioTexts future = oneBore();
-    future.schedules[0] = "30:0";
+    future.bores[0].schedule = "30:0";
     EXPECT_EQ(run(future).grid->at(60, 50), run(oneBore()).grid->at(60, 50));
 
     // A change at hour 0 replaces the table's rate: "0:0" never pumps, to the last bit, with a
     // barrier's image too; "0:18" is the table's 18.
     ScenarioTexts never = oneBore();
-    never.schedules[0] = "0:0, 18:0";
+    never.bores[0].schedule = "0:0, 18:0";
     never.boundaries[0] = line("barrier", 0, 0, 0, 1);
     const DrawdownResult none = run(never);
     for (double value : none.grid->values())
         ASSERT_EQ(value, 0.0);
     ScenarioTexts half = oneBore();
-    half.schedules[0] = "0:18";
+    half.bores[0].schedule = "0:18";
     ScenarioTexts table = oneBore();
-    table.wells[0].rate = "18";
+    table.bores[0].rate = "18";
     EXPECT_EQ(run(half).grid->at(60, 50), run(table).grid->at(60, 50));
 }
 
@@ -126,7 +126,7 @@ TEST(Schedules, RecoveryNeverRaisesTheLevel)
 {
     for (const char* method : { "theis", "cooper-jacob" }) {
         ScenarioTexts texts = oneBore(method);
-        texts.schedules[0] = "1:0";
+        texts.bores[0].schedule = "1:0";
         texts.pumpTime = "1000";
         texts.boundaries[0] = line("recharge", 0, 80, 1, 80);
         texts.observations[0] = { "far", "1", "1" };
@@ -156,7 +156,7 @@ TEST(Boundaries, BarrierDoublesAndRechargeCancelsOnTheLine)
             EXPECT_EQ(river.grid->at(20, y), 0.0) << "y = " << y;
         }
         // With a schedule too: each step cancels against its own image.
-        recharge.schedules[0] = "6:12, 20:0";
+        recharge.bores[0].schedule = "6:12, 20:0";
         const DrawdownResult scheduled = run(recharge);
         for (int y : { 1, 50, 100 })
             EXPECT_EQ(scheduled.grid->at(20, y), 0.0) << "y = " << y;
@@ -177,7 +177,7 @@ TEST(Boundaries, BarrierDoublesAndRechargeCancelsOnTheLine)
 TEST(Boundaries, CornerOfTwoBarriersQuadruples)
 {
     ScenarioTexts alone = oneBore("theis");
-    alone.wells[0] = { "30", "40", "36" };
+    alone.bores[0] = { "30", "40", "36" };
     ScenarioTexts corner = alone;
     corner.boundaries[0] = line("barrier", 10, 0, 10, 100);
     corner.boundaries[1] = line("barrier", 0, 10, 100, 10);
@@ -193,7 +193,7 @@ TEST(Boundaries, CornerOfTwoBarriersQuadruples)
 TEST(Boundaries, AnObliqueLine)
 {
     ScenarioTexts free = oneBore("theis");
-    free.wells[0] = { "60", "20", "36" };
+    free.bores[0] = { "60", "20", "36" };
     ScenarioTexts barrier = free;
     barrier.boundaries[0] = line("barrier", 0, 0, 100, 50); // y = x / 2
     const DrawdownResult a = run(free), b = run(barrier);
@@ -252,7 +252,7 @@ TEST(Boundaries, RefusedArrangements)
             "Boundary 2 must be perpendicular to boundary 1" },
         { "a bore beyond a line",
             [](ScenarioTexts& t) {
-                t.wells[1] = { "5", "50", "6" };
+                t.bores[1] = { "5", "50", "6" };
                 t.boundaries[0] = line("barrier", 10, 0, 10, 100);
             },
             "Bore 2 stands beyond boundary 1" },
@@ -263,11 +263,11 @@ TEST(Boundaries, RefusedArrangements)
             "Boundary 1 needs two distinct points" },
         { "unknown kind", [](ScenarioTexts& t) { t.boundaries[0] = line("wall", 1, 1, 1, 9); },
             "Boundary 1, kind must be barrier or recharge" },
-        { "hours that go back", [](ScenarioTexts& t) { t.schedules[0] = "12:0, 6:3"; },
+        { "hours that go back", [](ScenarioTexts& t) { t.bores[0].schedule = "12:0, 6:3"; },
             "Bore 1, schedule: the hours must increase" },
-        { "a negative rate", [](ScenarioTexts& t) { t.schedules[0] = "12:-3"; },
+        { "a negative rate", [](ScenarioTexts& t) { t.bores[0].schedule = "12:-3"; },
             "Bore 1, schedule: hours and rates cannot be negative" },
-        { "no colon", [](ScenarioTexts& t) { t.schedules[0] = "12"; },
+        { "no colon", [](ScenarioTexts& t) { t.bores[0].schedule = "12"; },
             "Bore 1, schedule must be hour:rate pairs" },
     };
     for (const Case& c : cases) {
@@ -286,8 +286,8 @@ TEST(Boundaries, RefusedArrangements)
 TEST(Observations, APointOnANodeReadsTheMap)
 {
     ScenarioTexts texts = oneBore("theis");
-    texts.wells[1] = { "70", "30", "20" };
-    texts.schedules[0] = "6:12, 20:0";
+    texts.bores[1] = { "70", "30", "20" };
+    texts.bores[0].schedule = "6:12, 20:0";
     texts.boundaries[0] = line("barrier", 10, 0, 10, 100);
     texts.unconfined = "yes";
     const ScenarioInputs in = read(texts).inputs;
@@ -308,7 +308,7 @@ TEST(Observations, ResidualDrawdownInAStoppedBore)
         { std::pair { "theis", std::numbers::pi }, { "cooper-jacob", 3.1416 } }) {
         SCOPED_TRACE(method);
         ScenarioTexts texts = oneBore(method);
-        texts.schedules[0] = "10:0";
+        texts.bores[0].schedule = "10:0";
         const ScenarioInputs in = read(texts).inputs;
         const double expected = 0.01 * std::log(24.0 / 14.0) / (4.0 * pi * 0.003);
         EXPECT_NEAR(drawdownAt(in, 50, 50, in.PumpTime) / expected, 1.0, 1e-12);
@@ -356,7 +356,7 @@ TEST(Observations, CurvesCountForTheThicknessMessages)
 TEST(Observations, CurveTimesFollowEachChange)
 {
     ScenarioTexts texts = oneBore();
-    texts.schedules[0] = "10:0";
+    texts.bores[0].schedule = "10:0";
     const std::vector<double> times = curveTimes(read(texts).inputs);
     const auto afterStop = std::count_if(times.begin(), times.end(),
         [](double t) { return t - 36000.0 >= 60.0 && t - 36000.0 < 600.0; });
@@ -365,9 +365,9 @@ TEST(Observations, CurveTimesFollowEachChange)
     ScenarioTexts busy = oneBore();
     busy.pumpTime = "400";
     for (int bore = 0; bore < WellCount; ++bore) {
-        busy.wells[static_cast<std::size_t>(bore)] = { std::to_string(10 + 15 * bore), "50", "6" };
+        busy.bores[static_cast<std::size_t>(bore)] = { std::to_string(10 + 15 * bore), "50", "6" };
         for (int step = 1; step <= 300; ++step)
-            busy.schedules[static_cast<std::size_t>(bore)]
+            busy.bores[static_cast<std::size_t>(bore)].schedule
                 += std::to_string(step + bore / 10.0) + ":" + std::to_string(step % 7) + ",";
     }
     const ScenarioReading reading = read(busy);
@@ -394,7 +394,7 @@ TEST(Observations, CsvCells)
     for (const auto& [name, cell] : cells)
         EXPECT_EQ(csvCell(name), cell) << name;
     ScenarioTexts texts = oneBore();
-    texts.schedules[0] = "2.4:0";
+    texts.bores[0].schedule = "2.4:0";
     texts.observations[0] = { "P", "60", "50" };
     TemporaryFolder folder;
     writeCurvesFile(folder / "c.csv", observationCurves(read(texts).inputs));
@@ -404,7 +404,7 @@ TEST(Observations, CsvCells)
 TEST(Observations, CurveTimesAndFiles)
 {
     ScenarioTexts texts = oneBore();
-    texts.schedules[0] = "10:0";
+    texts.bores[0].schedule = "10:0";
     texts.observations[0] = { "Farm well", "75.5", "40" };
     texts.observations[1] = { "North, \"old\"", "50", "95" };
     const ScenarioInputs in = read(texts).inputs;

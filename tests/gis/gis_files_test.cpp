@@ -48,7 +48,7 @@ protected:
 ScenarioTexts oneBore()
 {
     ScenarioTexts texts;
-    texts.wells[0] = { "50", "50", "6" };
+    texts.bores[0] = { "50", "50", "6" };
     texts.georeference = { "500000", "5700000", "EPSG:25832" };
     return texts;
 }

@@ -26,6 +26,6 @@ inline drawfield::ScenarioTexts oneWell(
     texts.xMin = texts.yMin = std::to_string(xMin);
     texts.xMax = std::to_string(xMax);
     texts.cellSize = std::to_string(cellSize);
-    texts.wells[0] = { std::to_string(x), std::to_string(y), "36" };
+    texts.bores[0] = { std::to_string(x), std::to_string(y), "36" };
     return texts;
 }

@@ -58,8 +58,8 @@ private slots:
     void theDataOfARun()
     {
         ScenarioTexts texts = siteWithPoint();
-        texts.schedules[1] = "30:1";
-        texts.schedules[0] = "12:0, 18:3";
+        texts.bores[1].schedule = "30:1";
+        texts.bores[0].schedule = "12:0, 18:3";
         texts.profile = { "1", "1", "100", "100" };
         CurvesData data = curvesData(inputsOf(texts));
         QCOMPARE(data.marks.size(), std::size_t { 2 }); // hour 30 is after the 24 h map
@@ -102,8 +102,8 @@ private slots:
     void everyPointHasItsLegendEntry()
     {
         ScenarioTexts texts = ScenarioTexts::example();
-        texts.schedules[0] = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
-        texts.schedules[1] = "24:10";
+        texts.bores[0].schedule = "6:18, 12:0, 18:24, 24:6, 30:0, 36:12, 48:30, 60:0";
+        texts.bores[1].schedule = "24:10";
         texts.pumpTime = "72";
         for (std::size_t i = 0; i < texts.observations.size(); ++i)
             texts.observations[i] = { "Grundwassermessstelle " + std::to_string(i) + " lang",

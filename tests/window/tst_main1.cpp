@@ -146,10 +146,10 @@ ScenarioTexts oddScenario()
     texts.method = "theis";
     texts.unconfined = "yes";
     texts.georeference = { "500000,5", " 5700000", "EPSG:25832" };
-    for (std::size_t i = 0; i < texts.wells.size(); ++i) {
+    for (std::size_t i = 0; i < texts.bores.size(); ++i) {
         const std::string n = std::to_string(i + 1);
-        texts.wells[i] = { n + "0,5", " " + n, "\"" + n + "\"" };
-        texts.schedules[i] = n + ":0, 48:" + n + ",5";
+        texts.bores[i] = { n + "0,5", " " + n, "\"" + n + "\"" };
+        texts.bores[i].schedule = n + ":0, 48:" + n + ",5";
     }
     texts.boundaries[0] = { "barrier", "10", " 0", "10,0", "\"100\"" };
     texts.boundaries[1] = { "recharge", "0", "5", "100", "5 ; 6" };
@@ -973,7 +973,7 @@ private slots:
         QCOMPARE(desktop().messageTexts(), QStringList());
 
         ScenarioTexts texts = ScenarioTexts::example();
-        texts.schedules[1] = "12:0";
+        texts.bores[1].schedule = "12:0";
         texts.boundaries[0] = { "barrier", "10", "0", "10", "100" };
         texts.observations[0] = { "Farm well", "75.5", "40", "" };
         texts.profile = { "10", "30", "100", "30" };
@@ -1057,7 +1057,7 @@ private slots:
         QVERIFY(window().openScenario(sparse));
         ScenarioTexts expected;
         expected.transmissivity = "0.01";
-        expected.wells[1] = { "5", "5", "1" };
+        expected.bores[1] = { "5", "5", "1" };
         QVERIFY(window().fieldTexts() == expected);
     }
 
@@ -1069,8 +1069,8 @@ private slots:
         texts.method = "theis";
         texts.xMax = "600";
         texts.thickness = "0.1";
-        texts.wells[2] = { "50", "700", "1" };
-        texts.schedules[0] = "12:0";
+        texts.bores[2] = { "50", "700", "1" };
+        texts.bores[0].schedule = "12:0";
         texts.boundaries[0] = { "recharge", "90", "0", "90", "100" };
         window().setFieldTexts(texts);
         window().Check1->setChecked(true);
@@ -1198,7 +1198,7 @@ private slots:
             return;
         const ScenarioTexts saved = readScenarioFile(QFile::encodeName(path).toStdString());
         const bool file = change == QLatin1String("file");
-        QCOMPARE(QString::fromStdString(file ? saved.xMax : saved.wells[2].x),
+        QCOMPARE(QString::fromStdString(file ? saved.xMax : saved.bores[2].x),
             QString::fromLatin1(file ? "60" : "75"));
     }
 
@@ -1370,7 +1370,7 @@ private slots:
                            .arg(needed.height())
                            .arg(shown.width())
                            .arg(shown.height())));
-        QVERIFY(!tab.fitLeakage->isEnabled()); // Theis: no B to fit
+        QVERIFY(!tab.fitChoice("B")->isEnabled()); // Theis: no B to fit
         QVERIFY(!tab.useValues->isEnabled());
         QTest::mouseClick(tab.fit, Qt::LeftButton);
         QCOMPARE(desktop().messageTexts(), QStringList());
