@@ -378,7 +378,7 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
 {
     const std::vector<FitParameter> all = fittable();
     auto named = [&](std::string_view name) -> FitParameter {
-        // The symbol as written first ("B" and "b" may both be symbols), then in any case.
+        // The symbol as written first (two may differ in letter case alone), then in any case.
         for (FitParameter parameter : all)
             if (parameter->symbol == name)
                 return parameter;

@@ -23,7 +23,7 @@ inline constexpr double SecondsPerHour = 3600.0;
 inline constexpr double SecondsPerDay = 86400.0;
 inline constexpr double PercentPerFraction = 100.0;
 
-// The texts of a well function's parameters in one section, by key ("leakage_factor"); a key
+// The texts of a well function's parameters in one section, by key; a key
 // without a text is left out.
 using ParameterTexts = std::map<std::string, std::string, std::less<>>;
 

@@ -1,18 +1,7 @@
 #pragma once
 
-// Scenario files: the texts of the window's fields in INI form.
-//
-//   [map]      x_min, y_min, x_max, cell_size
-//   [aquifer]  transmissivity (m2/s), storage (%), pumping_time (hours), thickness (m),
-//              method (cooper-jacob, theis or hantush), leakage_factor (m, for hantush),
-//              unconfined (no or yes)
-//   [bore1] .. [bore5]   x, y (m), rate (m3/h), schedule ("hour:rate, hour:rate", h and m3/h),
-//              radius (m, where the drawdown in the bore is read; 0.1 when left out)
-//   [boundary1], [boundary2]   kind (barrier or recharge), x1, y1, x2, y2 (m); a section with
-//              points but no kind is refused
-//   [observation1] .. [observation10]   name, x, y (m)
-//   [profile]  x1, y1, x2, y2 (m)
-//   [georeference]  easting, northing (m, of the map's point (0, 0)), crs ("EPSG:25832")
+// Scenario files: the texts of the window's fields in INI form, the sections and keys of the key
+// table (scenario_keys.h), the well functions' parameters among them.
 //
 // "#" or ";" starts a comment; a value in double quotes keeps its blanks and comment characters
 // as they are, and two double quotes in a row inside it stand for one. A key left out keeps the

@@ -75,7 +75,7 @@ const WellFunction& wellFunction(WellMethod method)
 
 const WellParameter* parameterOfSymbol(std::string_view symbol)
 {
-    // As written first ("B" and "b" are both symbols), then in any letter case.
+    // As written first (two may differ in letter case alone), then in any letter case.
     for (const bool exact : { true, false }) {
         auto same = [&](std::string_view other) {
             return exact ? other == symbol : sameLetters(other, symbol);

@@ -34,9 +34,9 @@ enum class FitScale { NotFitted, Log, Logit };
 // A parameter of a well function, declared once in its row: the scenario's reader and writer,
 // the window's fields, the fit, the report and drawfield-batch all take it from here.
 struct WellParameter {
-    std::string_view key; // its key in its scope's section: "leakage_factor"
-    std::string_view symbol; // as --fit, the fit report and the estimates name it: "B"
-    std::string_view label; // as fields, refusals and the report name it: "Leakage factor"
+    std::string_view key; // its key in its scope's section, lower case with underscores
+    std::string_view symbol; // as --fit, the fit report and the estimates name it: "T"
+    std::string_view label; // as fields, refusals and the report name it: "Transmissivity"
     std::string_view unit; // as shown and typed: "m", "%"
     std::string_view siUnit; // of its value inside (a fit's estimate): "m", "" for a fraction
     Quantity quantity = Quantity::Ratio;

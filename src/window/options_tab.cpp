@@ -50,7 +50,7 @@ OptionsTab::OptionsTab(QWidget* parent)
     unconfined->setObjectName(QStringLiteral("Unconfined"));
     auto* correctionLayout = new QVBoxLayout(correction);
     // A field per parameter the well functions declare for [aquifer], as their tables say it:
-    // "Leakage factor B (m)", its help beneath, on while a function that takes it is chosen.
+    // "label symbol (unit)", its help beneath, on while a function that takes it is chosen.
     auto text = [](std::string_view view) {
         return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
     };

@@ -37,7 +37,7 @@ public:
     void setPointNames(const ScenarioTexts& texts);
     // T and S can always be fitted; a well function's own parameters while it is chosen.
     void setMethod(WellMethod method);
-    // The check box of a parameter a fit takes, by its symbol ("T", "B"); null for none.
+    // The check box of a parameter a fit takes, by its symbol ("T"); null for none.
     [[nodiscard]] QCheckBox* fitChoice(std::string_view symbol) const;
     [[nodiscard]] std::vector<FitParameter> chosenParameters() const;
     // The estimates and the chart of a fit, or the readings alone (fit null), or why there are
