@@ -2,10 +2,10 @@
 // scenario has inputs the engine can take, and a small accepted map computes to finite drawdowns.
 
 #include "compute/scenario.h"
-#include "compute/scenario_keys.h"
 #include "compute/drawdown_engine.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
+#include "compute/scenario_keys.h"
 #include "fuzz_support.h"
 
 #include <algorithm>
@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // measured files included. Keys the input does not reach keep the example's texts.
     ScenarioTexts texts = ScenarioTexts::example();
     std::vector<std::string*> fields;
-    forEachKey(texts, [&](const std::string&, std::string_view, std::string& text) {
-        fields.push_back(&text);
-    });
+    forEachKey(texts,
+        [&](const std::string&, std::string_view, std::string& text) { fields.push_back(&text); });
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::string* field : fields) {
         if (rest.empty())

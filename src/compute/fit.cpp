@@ -384,9 +384,11 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
                 return parameter;
         for (FitParameter parameter : all)
             if (parameter->symbol.size() == name.size()
-                && std::equal(name.begin(), name.end(), parameter->symbol.begin(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a))
-                                             == std::tolower(static_cast<unsigned char>(b)); }))
+                && std::equal(
+                    name.begin(), name.end(), parameter->symbol.begin(), [](char a, char b) {
+                        return std::tolower(static_cast<unsigned char>(a))
+                            == std::tolower(static_cast<unsigned char>(b));
+                    }))
                 return parameter;
         return nullptr;
     };
@@ -401,8 +403,8 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
             name.remove_suffix(1);
         const FitParameter parameter = named(name);
         if (parameter == nullptr) {
-            problem = "the parameters to fit are " + fitSymbols()
-                + ", separated by commas (T,S); " + quotedExcerpt(name) + " is none of them";
+            problem = "the parameters to fit are " + fitSymbols() + ", separated by commas (T,S); "
+                + quotedExcerpt(name) + " is none of them";
             return std::nullopt;
         }
         if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) {
@@ -484,7 +486,8 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         const Scale scale = scaleOf(parameter);
         const double from = scale.kind == FitScale::Logit ? -6.0 : std::log(scale.low);
         const double to = scale.kind == FitScale::Logit ? 6.0 : std::log(scale.high);
-        const int steps = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
+        const int steps
+            = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
         double best = std::numeric_limits<double>::infinity(), bestNumber = x[k];
         for (int step = 0; step <= steps; ++step) {
             x[k] = from + (to - from) * step / steps;
@@ -551,8 +554,8 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
             why = "no aquifer's value matches the readings: check the readings, the bores, their "
                   "rates and schedules, and the method.";
         const std::string unit(parameter->siUnit);
-        return fail("The fit left the range of " + std::string(parameter->symbol)
-            + ": it ran to " + significant(value, 5) + (unit.empty() ? "" : " " + unit)
+        return fail("The fit left the range of " + std::string(parameter->symbol) + ": it ran to "
+            + significant(value, 5) + (unit.empty() ? "" : " " + unit)
             + (below ? ", below " + significant(range.low, 3) + ", the least"
                      : ", above " + significant(range.high, 3) + ", the most")
             + " a fit takes; " + why);

@@ -9,9 +9,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <memory>
-#include <cstdio>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -347,8 +347,7 @@ namespace {
     enum : std::size_t { LeakageFactor };
     constexpr WellParameter Parameters[] = {
         { "leakage_factor", "B", "Leakage factor", "m", "m", Quantity::Length,
-            ParameterScope::Aquifer,
-            0.01, 1e7, 1.0, std::nullopt, FitScale::Log,
+            ParameterScope::Aquifer, 0.01, 1e7, 1.0, std::nullopt, FitScale::Log,
             "B = \u221a(T c), c the aquitard's resistance: the larger, the less it leaks." },
     };
 
@@ -392,8 +391,8 @@ namespace {
     class UnitHistory : public TimeProfile {
     public:
         UnitHistory(double n, const Aquifer& aquifer, double tMin, double tMax)
-            : m_history(n, aquifer.transmissivity, aquifer.storage, leakageFactorOf(aquifer),
-                tMin, tMax)
+            : m_history(
+                n, aquifer.transmissivity, aquifer.storage, leakageFactorOf(aquifer), tMin, tMax)
             , m_scale(1.0 / (4.0 * std::numbers::pi * aquifer.transmissivity))
         {
         }

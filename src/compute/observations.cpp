@@ -112,8 +112,9 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
     for (auto& [key, group] : groups) {
         const double tableCost = 13.0 * 4.0 * (std::log2(group.tMax / group.tMin) + 1.0) + 40.0;
         const SourceTerm unit { 1.0,
-            key.second >= 0 ? std::span<const double>(sources.boreValues[static_cast<std::size_t>(key.second)])
-                            : std::span<const double>() };
+            key.second >= 0
+                ? std::span<const double>(sources.boreValues[static_cast<std::size_t>(key.second)])
+                : std::span<const double>() };
         if (group.evaluations > 2.0 * tableCost)
             group.profile = function.timeProfile(unit, key.first, aquifer, group.tMin, group.tMax);
     }

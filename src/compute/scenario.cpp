@@ -126,7 +126,7 @@ namespace {
                 continue;
             }
             values[i] = readNumberWithin(text->second, field, parameter.low, parameter.high,
-                std::string(parameter.unit).c_str(), refusals)
+                            std::string(parameter.unit).c_str(), refusals)
                             .value_or(0.0)
                 * parameter.perShownUnit;
         }
@@ -265,8 +265,7 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 
 Aquifer ScenarioInputs::aquifer() const
 {
-    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined,
-        AquiferValues };
+    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined, AquiferValues };
 }
 
 std::optional<bool> yesNoOfText(std::string_view text)
@@ -357,8 +356,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
         well.Measured = row.measured;
-        if (const std::string& radiusText = row.radius;
-            !radiusText.empty()) {
+        if (const std::string& radiusText = row.radius; !radiusText.empty()) {
             std::optional<double> radius = readNumberWithin(
                 radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
             well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
@@ -471,10 +469,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<double> x = readNumber(point.x, field + ", x", refusals);
         std::optional<double> y = readNumber(point.y, field + ", y", refusals);
         if (x && y)
-            in.Observations.push_back({ point.name.empty() ? field : point.name, *x, *y,
-                point.measured,
-                parameterValues(wellFunction(in.Method), ParameterScope::Observation,
-                    point.parameters, field + ", ", refusals) });
+            in.Observations.push_back(
+                { point.name.empty() ? field : point.name, *x, *y, point.measured,
+                    parameterValues(wellFunction(in.Method), ParameterScope::Observation,
+                        point.parameters, field + ", ", refusals) });
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.

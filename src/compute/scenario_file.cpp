@@ -373,7 +373,9 @@ void writeScenarioFile(
 
 void dropEmptyParameters(ScenarioTexts& texts)
 {
-    auto tidy = [](ParameterTexts& map) { std::erase_if(map, [](const auto& entry) { return entry.second.empty(); }); };
+    auto tidy = [](ParameterTexts& map) {
+        std::erase_if(map, [](const auto& entry) { return entry.second.empty(); });
+    };
     tidy(texts.aquiferParameters);
     for (BoreTexts& bore : texts.bores)
         tidy(bore.parameters);
@@ -388,18 +390,27 @@ namespace {
     std::string describedKey(const std::string& section, std::string_view key)
     {
         static const std::pair<std::string_view, std::string_view> Base[] = {
-            { "x_max", "m, the X and Y maximum" }, { "x_min", "m" }, { "y_min", "m" },
-            { "cell_size", "m" }, { "transmissivity", "m2/s" }, { "storage", "%" },
-            { "pumping_time", "hours" }, { "thickness", "m" }, { "method", "" },
+            { "x_max", "m, the X and Y maximum" },
+            { "x_min", "m" },
+            { "y_min", "m" },
+            { "cell_size", "m" },
+            { "transmissivity", "m2/s" },
+            { "storage", "%" },
+            { "pumping_time", "hours" },
+            { "thickness", "m" },
+            { "method", "" },
             { "unconfined", "no or yes: Jacob's correction for the thickness" },
             { "rate", "m3/h" },
-            { "schedule", "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "
-                          "0 stops it; at most 300" },
+            { "schedule",
+                "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "
+                "0 stops it; at most 300" },
             { "radius", "m, where the report reads the drawdown in the bore; 0.1" },
             { "kind", "barrier or recharge; two boundaries must be perpendicular" },
-            { "easting", "m: where the map's point (0, 0) lies" }, { "northing", "m" },
-            { "crs", "an EPSG code such as EPSG:25832; without [georeference], GIS files are in "
-                     "local metres" },
+            { "easting", "m: where the map's point (0, 0) lies" },
+            { "northing", "m" },
+            { "crs",
+                "an EPSG code such as EPSG:25832; without [georeference], GIS files are in "
+                "local metres" },
         };
         if (key == "method")
             return "method (" + methodTexts() + ")";
@@ -414,10 +425,10 @@ namespace {
         for (const auto& [name, what] : Base)
             if (name == key && !what.empty())
                 return std::string(key) + " (" + std::string(what) + ")";
-        for (const WellParameter* parameter : parametersOfScope(
-                 section == "aquifer"      ? ParameterScope::Aquifer
-                     : section == "bore1" ? ParameterScope::Bore
-                                           : ParameterScope::Observation))
+        for (const WellParameter* parameter :
+            parametersOfScope(section == "aquifer" ? ParameterScope::Aquifer
+                    : section == "bore1"           ? ParameterScope::Bore
+                                                   : ParameterScope::Observation))
             if (parameter->key == key) {
                 std::string owners;
                 for (const WellFunction& row : wellFunctions())

@@ -34,9 +34,9 @@ namespace {
     {
         auto lower
             = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-            return lower(x) == lower(y);
-        });
+        return a.size() == b.size()
+            && std::equal(a.begin(), a.end(), b.begin(),
+                [&](char x, char y) { return lower(x) == lower(y); });
     }
 
     // T, S and b: the fit's ranges are a real aquifer's (a runaway to S = 1e-151 is no fit).
@@ -44,11 +44,11 @@ namespace {
         { "transmissivity", "T", "Transmissivity", "m2/s", "m2/s", Quantity::Transmissivity,
             ParameterScope::Aquifer, 1e-12, 100.0, 1.0, std::nullopt, FitScale::Log,
             "How much water the aquifer passes: its permeability times its thickness." },
-        { "storage", "S", "Storage coefficient", "%", "", Quantity::Storage, ParameterScope::Aquifer,
-            1e-10, 100.0, 0.01, std::nullopt, FitScale::Log,
+        { "storage", "S", "Storage coefficient", "%", "", Quantity::Storage,
+            ParameterScope::Aquifer, 1e-10, 100.0, 0.01, std::nullopt, FitScale::Log,
             "The water released per unit area and unit fall of the head." },
-        { "thickness", "b", "Aquifer thickness", "m", "m", Quantity::Length, ParameterScope::Aquifer,
-            0.0, 1e5, 1.0, std::nullopt, FitScale::NotFitted,
+        { "thickness", "b", "Aquifer thickness", "m", "m", Quantity::Length,
+            ParameterScope::Aquifer, 0.0, 1e5, 1.0, std::nullopt, FitScale::NotFitted,
             "The saturated thickness, for the unconfined correction." },
     };
 

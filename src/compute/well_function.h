@@ -14,8 +14,8 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 namespace drawfield {
 
@@ -99,7 +99,8 @@ struct WellFunction {
     std::span<const WellParameter> parameters;
     // What a source pumping term.rate (m3/s) for elapsedSeconds adds to the drawdown (m, positive
     // downward) at squared distance n (m2, > 0).
-    double (*drawdown)(const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer);
+    double (*drawdown)(
+        const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer);
     // The part of the source's drawdown at its own position (r -> 0) that changes with time, m:
     // on a bore that has stopped, the sum over its steps is the residual drawdown (the parts in
     // ln r cancel, the rates summing to 0). Q ln(t) / (4 pi T) for Theis and Cooper-Jacob.

@@ -320,8 +320,8 @@ FitChartData fitChartData(
             const QString unit = QString::fromUtf8(
                 e.parameter->siUnit.data(), qsizetype(e.parameter->siUnit.size()));
             values << QStringLiteral("%1 = %2%3")
-                          .arg(QString::fromUtf8(
-                                   e.parameter->symbol.data(), qsizetype(e.parameter->symbol.size())),
+                          .arg(QString::fromUtf8(e.parameter->symbol.data(),
+                                   qsizetype(e.parameter->symbol.size())),
                               number(e.value),
                               unit.isEmpty() ? QString()
                                              : QLatin1Char(' ')

@@ -205,9 +205,11 @@ namespace {
                 if (parameter.scope == ParameterScope::Aquifer)
                     add(QStringLiteral("%1 %2").arg(QString::fromUtf8(parameter.label.data(),
                                                         qsizetype(parameter.label.size())),
-                            QString::fromUtf8(parameter.symbol.data(), qsizetype(parameter.symbol.size()))),
+                            QString::fromUtf8(
+                                parameter.symbol.data(), qsizetype(parameter.symbol.size()))),
                         number(in.AquiferValues.at(i) / parameter.perShownUnit) + QLatin1Char(' ')
-                            + QString::fromUtf8(parameter.unit.data(), qsizetype(parameter.unit.size())));
+                            + QString::fromUtf8(
+                                parameter.unit.data(), qsizetype(parameter.unit.size())));
             }
             if (row.reportLines)
                 for (const ReportLine& line : row.reportLines(in.aquifer()))

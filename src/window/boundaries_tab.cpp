@@ -74,11 +74,30 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
         schedules[static_cast<std::size_t>(i)] = edit;
         radii[static_cast<std::size_t>(i)] = radius;
     }
+    // The well functions' own parameters of a bore, a column each, as their tables say them.
+    auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+    };
+    for (const WellParameter* parameter : parametersOfScope(ParameterScope::Bore)) {
+        const int column = 3 + static_cast<int>(boreParameters.size());
+        scheduleLayout->addWidget(new QLabel(QStringLiteral("%1 (%2)").arg(
+                                                 text(parameter->symbol), text(parameter->unit)),
+                                      scheduleBox),
+            0, column);
+        std::array<QLineEdit*, WellCount> fields {};
+        for (int i = 0; i < WellCount; ++i) {
+            fields[static_cast<std::size_t>(i)] = coordinate(scheduleBox,
+                QStringLiteral("Bore%1_%2").arg(i + 1).arg(text(parameter->key)),
+                text(parameter->label) + QStringLiteral(": ") + text(parameter->help));
+            scheduleLayout->addWidget(fields[static_cast<std::size_t>(i)], i + 1, column);
+        }
+        boreParameters.emplace_back(parameter, fields);
+    }
     scheduleLayout->addWidget(
         note(QStringLiteral("From each hour (since pumping began) the bore pumps that rate, "
                             "m3/h; 0 stops it and the water recovers."),
             scheduleBox),
-        WellCount + 1, 0, 1, 3);
+        WellCount + 1, 0, 1, 3 + static_cast<int>(boreParameters.size()));
 
     auto* boundaryBox = new QGroupBox(QStringLiteral("Straight boundaries"), this);
     auto* boundaryLayout = new QGridLayout(boundaryBox);
@@ -138,10 +157,15 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     profileLayout->addStretch();
 
     auto* observationBox = new QGroupBox(QStringLiteral("Observation points"), this);
-    observations = new EditingTable(ObservationCount, 3, 0, 0, observationBox);
+    observationParameters = parametersOfScope(ParameterScope::Observation);
+    observations = new EditingTable(
+        ObservationCount, 3 + static_cast<int>(observationParameters.size()), 0, 0, observationBox);
     observations->setObjectName(QStringLiteral("Observations"));
-    observations->setHorizontalHeaderLabels(
-        { QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)") });
+    QStringList columns { QStringLiteral("Name"), QStringLiteral("X (m)"),
+        QStringLiteral("Y (m)") };
+    for (const WellParameter* parameter : observationParameters)
+        columns << QStringLiteral("%1 (%2)").arg(text(parameter->symbol), text(parameter->unit));
+    observations->setHorizontalHeaderLabels(columns);
     observations->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     observations->setColumnWidth(1, 56);
     observations->setColumnWidth(2, 56);
@@ -171,6 +195,10 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
     for (std::size_t i = 0; i < schedules.size(); ++i) {
         texts.bores[i].schedule = textOf(schedules[i]);
         texts.bores[i].radius = textOf(radii[i]);
+        texts.bores[i].parameters.clear();
+        for (const auto& [parameter, fields] : boreParameters)
+            if (const std::string typed = textOf(fields[i]); !typed.empty())
+                texts.bores[i].parameters[std::string(parameter->key)] = typed;
     }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryRow& row = boundaries[b];
@@ -180,13 +208,17 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
             : BoundaryTexts { boundaryKindText(BoundaryKinds[row.kind->currentIndex() - 1]),
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
-    for (int o = 0; o < ObservationCount; ++o)
-    {
+    for (int o = 0; o < ObservationCount; ++o) {
         // The measured file is the Pumping test tab's; it is kept here.
         ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
         point.name = cellText(observations, o, 0);
         point.x = cellText(observations, o, 1);
         point.y = cellText(observations, o, 2);
+        point.parameters.clear();
+        for (std::size_t p = 0; p < observationParameters.size(); ++p)
+            if (const std::string typed = cellText(observations, o, 3 + static_cast<int>(p));
+                !typed.empty())
+                point.parameters[std::string(observationParameters[p]->key)] = typed;
     }
     texts.profile = { textOf(profileX1), textOf(profileY1), textOf(profileX2), textOf(profileY2) };
 }
@@ -212,9 +244,15 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
     auto show = [](QLineEdit* edit, const std::string& text) {
         edit->setText(QString::fromStdString(text));
     };
+    auto parameterText = [](const ParameterTexts& map, std::string_view key) {
+        const auto found = map.find(key);
+        return found == map.end() ? std::string() : found->second;
+    };
     for (std::size_t i = 0; i < schedules.size(); ++i) {
         show(schedules[i], texts.bores[i].schedule);
         show(radii[i], texts.bores[i].radius);
+        for (const auto& [parameter, fields] : boreParameters)
+            show(fields[i], parameterText(texts.bores[i].parameters, parameter->key));
     }
     for (std::size_t b = 0; b < boundaries.size(); ++b) {
         const BoundaryTexts& line = texts.boundaries[b];
@@ -235,6 +273,10 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
         int column = 0;
         for (const std::string* text : { &point.name, &point.x, &point.y })
             observations->setItem(o, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+        for (const WellParameter* parameter : observationParameters)
+            observations->setItem(o, column++,
+                new QTableWidgetItem(
+                    QString::fromStdString(parameterText(point.parameters, parameter->key))));
     }
     show(profileX1, texts.profile.x1);
     show(profileY1, texts.profile.y1);

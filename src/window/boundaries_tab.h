@@ -9,6 +9,8 @@
 #include <QWidget>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QLineEdit;
@@ -34,12 +36,18 @@ public:
 
     std::array<QLineEdit*, WellCount> schedules;
     std::array<QLineEdit*, WellCount> radii; // m, empty for 0.1
+    // A column per Bore-scope parameter of the well functions' tables (object name
+    // "Bore<n>_<key>"), beside the radius.
+    std::vector<std::pair<const WellParameter*, std::array<QLineEdit*, WellCount>>> boreParameters;
     struct BoundaryRow {
         QComboBox* kind; // None, Barrier, Recharge
         QLineEdit *x1, *y1, *x2, *y2;
     };
     std::array<BoundaryRow, BoundaryCount> boundaries;
-    EditingTable* observations; // Name, X (m), Y (m): one row per point
+    // Name, X (m), Y (m), then a column per Observation-scope parameter of the well functions'
+    // tables: one row per point.
+    EditingTable* observations;
+    std::vector<const WellParameter*> observationParameters; // their columns, from 3 on
     QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
 };
 

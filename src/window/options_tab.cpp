@@ -59,9 +59,9 @@ OptionsTab::OptionsTab(QWidget* parent)
         auto* field = new QLineEdit(correction);
         field->setObjectName(QStringLiteral("Parameter_") + text(parameter->key));
         field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
-        auto* label = new QLabel(QStringLiteral("%1 %2 (%3)")
-                                     .arg(text(parameter->label), text(parameter->symbol),
-                                         text(parameter->unit)),
+        auto* label = new QLabel(
+            QStringLiteral("%1 %2 (%3)")
+                .arg(text(parameter->label), text(parameter->symbol), text(parameter->unit)),
             correction);
         label->setBuddy(field);
         row->addWidget(label);
@@ -73,10 +73,10 @@ OptionsTab::OptionsTab(QWidget* parent)
             for (const WellParameter& own : function.parameters)
                 if (own.key == parameter->key)
                     owners << QString::fromUtf8(function.label);
-        correctionLayout->addWidget(explanation(QStringLiteral("For %1: %2")
-                                                    .arg(owners.join(QStringLiteral(", ")),
-                                                        text(parameter->help)),
-            correction));
+        correctionLayout->addWidget(
+            explanation(QStringLiteral("For %1: %2")
+                            .arg(owners.join(QStringLiteral(", ")), text(parameter->help)),
+                correction));
         m_parameters.emplace_back(parameter, field);
     }
     for (QRadioButton* button : m_methods)
@@ -178,8 +178,8 @@ QLineEdit* OptionsTab::parameterField(std::string_view key) const
 
 void OptionsTab::enableParameters()
 {
-    const WellFunction& chosen = wellFunction(
-        methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    const WellFunction& chosen
+        = wellFunction(methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
     for (const auto& [parameter, field] : m_parameters)
         field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
             [&](const WellParameter& own) { return own.key == parameter->key; }));

@@ -235,9 +235,8 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             const int row = results->rowCount();
             results->insertRow(row);
             names << name;
-            const QString cells[] = { number(e.value * factor),
-                number(e.standardError * factor, 2), number(e.low * factor, 4),
-                number(e.high * factor, 4) };
+            const QString cells[] = { number(e.value * factor), number(e.standardError * factor, 2),
+                number(e.low * factor, 4), number(e.high * factor, 4) };
             for (int column = 0; column < 4; ++column)
                 results->setItem(row, column, new QTableWidgetItem(cells[column]));
         };
@@ -245,8 +244,8 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             const FitParameter parameter = e.parameter;
             const QString symbol = QString::fromUtf8(
                 parameter->symbol.data(), static_cast<qsizetype>(parameter->symbol.size()));
-            const QString unit = QString::fromUtf8(parameter->unit.data(),
-                static_cast<qsizetype>(parameter->unit.size()))
+            const QString unit = QString::fromUtf8(
+                parameter->unit.data(), static_cast<qsizetype>(parameter->unit.size()))
                                      .replace(QStringLiteral("m2"), QStringLiteral("m²"));
             addRow(QStringLiteral("%1 (%2)").arg(symbol, unit), e, 1.0 / parameter->perShownUnit);
             if (parameter == transmissivityParameter())

@@ -134,9 +134,8 @@ namespace {
 std::vector<std::string*> everyText(ScenarioTexts& t)
 {
     std::vector<std::string*> all;
-    forEachKey(t, [&](const std::string&, std::string_view, std::string& text) {
-        all.push_back(&text);
-    });
+    forEachKey(
+        t, [&](const std::string&, std::string_view, std::string& text) { all.push_back(&text); });
     return all;
 }
 

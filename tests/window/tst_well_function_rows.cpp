@@ -1,12 +1,20 @@
 // A well function declared here alone, with a parameter of the aquifer and one of each bore: the
 // scenario file takes its keys, reads and writes them, refuses a value out of range, the fit finds
-// its parameter, and the report shows it, without a line of the program naming it.
+// its parameter, the report shows it, and the window gives each a field, without a line of the
+// program naming it.
 
 #include "compute/fit.h"
 #include "compute/observations.h"
 #include "compute/scenario_file.h"
 #include "compute/theis.h"
 #include "views/report.h"
+#include "window/boundaries_tab.h"
+#include "window/options_tab.h"
+#include "window/pumping_test_tab.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -37,10 +45,12 @@ WellFunction toyRow()
             const double theis
                 = TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, elapsed)
                       .contribution(n);
-            return gainOf(aquifer) * theis + (n < 1.0 ? skinOf(term) * (term.rate > 0 ? 1 : -1) : 0.0);
+            return gainOf(aquifer) * theis
+                + (n < 1.0 ? skinOf(term) * (term.rate > 0 ? 1 : -1) : 0.0);
         },
         [](const SourceTerm& term, double elapsed, const Aquifer& aquifer) {
-            return gainOf(aquifer) * TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
+            return gainOf(aquifer)
+                * TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
                 * std::log(elapsed);
         },
         [](const SourceTerm&, double, const Aquifer&, double) { return 1e12; },
@@ -89,8 +99,9 @@ private slots:
         QTest::newRow("gain too large")
             << "[aquifer]\nmethod = toy\ntoy_gain = 20\n[bore1]\nx = 5\ny = 5\nrate = 1\n"
             << "Gain must lie from 0.1 to 10 -; \"20\" does not.";
-        QTest::newRow("gain missing") << "[aquifer]\nmethod = toy\n[bore1]\nx = 5\ny = 5\nrate = 1\n"
-                                      << "Gain must be given for Toy (a test's)";
+        QTest::newRow("gain missing")
+            << "[aquifer]\nmethod = toy\n[bore1]\nx = 5\ny = 5\nrate = 1\n"
+            << "Gain must be given for Toy (a test's)";
         QTest::newRow("skin negative")
             << "[aquifer]\nmethod = toy\ntoy_gain = 1\n[bore1]\nx = 5\ny = 5\nrate = 1\n"
                "toy_skin = -1\n"
@@ -140,12 +151,46 @@ private slots:
         content.inputs = fit.fitted;
         QCOMPARE(writeReport(QFile::encodeName(pdf).toStdString(), content), QString());
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
+        text.start(
+            QStringLiteral("pdftotext"), { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
         QVERIFY(text.waitForFinished(30000));
         const QString page = QString::fromUtf8(text.readAllStandardOutput());
         QVERIFY2(page.contains(QStringLiteral("Gain G")) && page.contains(QStringLiteral("2.5 -")),
             qPrintable(page));
         QVERIFY(page.contains(QStringLiteral("Toy (a test's)")));
+    }
+
+    // The window's fields: the aquifer's on the Options tab (on while the function is chosen), the
+    // bore's as a column of Time and Boundaries, the fitted one a check box of the Pumping test.
+    void theWindowGivesEachAField()
+    {
+        OptionsTab options;
+        QLineEdit* gain = options.parameterField("toy_gain");
+        QVERIFY(gain != nullptr);
+        QVERIFY(!gain->isEnabled());
+        options.methodButton(m_method)->setChecked(true);
+        QVERIFY(gain->isEnabled());
+        TimeBoundariesTab timeBoundaries;
+        QCOMPARE(timeBoundaries.boreParameters.size(), std::size_t { 1 });
+        QCOMPARE(timeBoundaries.boreParameters[0].first->key, std::string_view("toy_skin"));
+        PumpingTestTab pumpingTest;
+        QVERIFY(pumpingTest.fitChoice("G") != nullptr);
+        QVERIFY(!pumpingTest.fitChoice("G")->isEnabled());
+        pumpingTest.setMethod(m_method);
+        QVERIFY(pumpingTest.fitChoice("G")->isEnabled());
+
+        ScenarioTexts texts;
+        texts.method = "toy";
+        texts.aquiferParameters["toy_gain"] = "3";
+        texts.bores[1].parameters["toy_skin"] = "0.25";
+        options.showTexts(texts);
+        timeBoundaries.showTexts(texts);
+        ScenarioTexts shown;
+        shown.aquiferParameters = options.parameterTexts();
+        timeBoundaries.fillTexts(shown);
+        QVERIFY(shown.aquiferParameters == texts.aquiferParameters);
+        QVERIFY(shown.bores[1].parameters == texts.bores[1].parameters);
+        QVERIFY(shown.bores[0].parameters.empty());
     }
 
 private:
