@@ -180,9 +180,11 @@ void OptionsTab::enableParameters()
 {
     const WellFunction& chosen
         = wellFunction(methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
-    for (const auto& [parameter, field] : m_parameters)
+    for (const auto& [parameter, field] : m_parameters) {
+        const std::string_view key = parameter->key;
         field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
-            [&](const WellParameter& own) { return own.key == parameter->key; }));
+            [key](const WellParameter& own) { return own.key == key; }));
+    }
 }
 
 QString OptionsTab::unconfinedText() const

@@ -198,8 +198,9 @@ void PumpingTestTab::setMethod(WellMethod method)
     const WellFunction& row = wellFunction(method);
     for (const auto& [parameter, box] : m_choices) {
         const bool base = parameter == transmissivityParameter() || parameter == storageParameter();
+        const FitParameter which = parameter;
         const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
-            [&](const WellParameter& p) { return &p == parameter; });
+            [which](const WellParameter& p) { return &p == which; });
         box->setEnabled(base || own);
         if (!box->isEnabled())
             box->setChecked(false);
