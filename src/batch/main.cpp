@@ -13,6 +13,7 @@
 #include "compute/scenario_file.h"
 #include "compute/scenario_keys.h"
 #include "compute/small_file.h"
+#include "compute/number_text.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 #include "gis/gis_files.h"

@@ -1,6 +1,7 @@
 #include "compute/record_file.h"
 
 #include "compute/atomic_file.h"
+#include "compute/number_text.h"
 #include "compute/text_rules.h"
 
 #include <algorithm>

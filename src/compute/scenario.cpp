@@ -1,6 +1,7 @@
 #include "compute/scenario.h"
 
 #include "compute/messages.h"
+#include "compute/number_text.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 
@@ -192,81 +193,6 @@ namespace {
     }
 
 } // namespace
-
-bool ScenarioInputs::pumps(int bore) const
-{
-    const auto index = static_cast<std::size_t>(bore);
-    return Wells[index].Rate > 0.0
-        || std::any_of(Schedules[index].begin(), Schedules[index].end(),
-            [](const RateChange& change) { return change.Rate > 0.0; });
-}
-
-double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, double timeSeconds)
-{
-    double rate = tableRate;
-    for (const RateChange& change : changes)
-        if (change.StartSeconds < timeSeconds || change.StartSeconds == 0.0)
-            rate = change.Rate;
-    return rate;
-}
-
-double ScenarioInputs::rateAt(int bore, double timeSeconds) const
-{
-    const auto index = static_cast<std::size_t>(bore);
-    return rateOfSchedule(Wells[index].Rate, Schedules[index], timeSeconds);
-}
-
-int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary)
-{
-    return boundary.line().side(inputs.Wells[0].X, inputs.Wells[0].Y);
-}
-
-bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x, double y)
-{
-    for (const Boundary& boundary : boundaries) {
-        const StraightLine line = boundary.line();
-        const int side = line.side(x, y);
-        if (side != 0 && side != line.side(inside.X, inside.Y))
-            return false;
-    }
-    return true;
-}
-
-bool isInAquifer(const ScenarioInputs& inputs, double x, double y)
-{
-    return isInAquifer(
-        inputs.Boundaries, { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) }, x, y);
-}
-
-const char* boundaryKindText(BoundaryKind kind)
-{
-    return kind == BoundaryKind::Barrier ? "barrier" : "recharge";
-}
-
-const char* boundaryKindLabel(BoundaryKind kind)
-{
-    return kind == BoundaryKind::Barrier ? "Barrier" : "Recharge";
-}
-
-const char* boundaryKindMeaning(BoundaryKind kind)
-{
-    return kind == BoundaryKind::Barrier ? "no flow" : "constant head";
-}
-
-std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
-{
-    const std::string name = lowered(text);
-    if (name == "barrier")
-        return BoundaryKind::Barrier;
-    if (name == "recharge")
-        return BoundaryKind::Recharge;
-    return std::nullopt;
-}
-
-Aquifer ScenarioInputs::aquifer() const
-{
-    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined, AquiferValues };
-}
 
 std::optional<bool> yesNoOfText(std::string_view text)
 {

@@ -1,13 +1,10 @@
 #pragma once
 
-// One computation's inputs: the texts of the window's fields, and what they read as.
+// The texts of the window's fields, and what they read as (the inputs of compute/inputs.h).
 
-#include "compute/aquifer.h"
-#include "compute/straight_line.h"
-#include "compute/well_function.h"
+#include "compute/inputs.h"
 
 #include <array>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -16,12 +13,6 @@
 #include <vector>
 
 namespace drawfield {
-
-inline constexpr int WellCount = 5;
-
-inline constexpr double SecondsPerHour = 3600.0;
-inline constexpr double SecondsPerDay = 86400.0;
-inline constexpr double PercentPerFraction = 100.0;
 
 // The texts of a well function's parameters in one section, by key; a key
 // without a text is left out.
@@ -38,9 +29,6 @@ struct BoreTexts {
     ParameterTexts parameters; // the well functions' Bore-scope keys
     bool operator==(const BoreTexts&) const = default;
 };
-
-inline constexpr int BoundaryCount = 2;
-inline constexpr int ObservationCount = 10;
 
 // A straight boundary: "barrier" or "recharge", and two points of its line (m). All empty when
 // there is none.
@@ -115,122 +103,6 @@ struct ScenarioTexts {
 
 // "yes" and "no", in any letter case; empty for anything else.
 [[nodiscard]] std::optional<bool> yesNoOfText(std::string_view text);
-
-// One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
-// makes it pump later).
-struct WellInput {
-    static constexpr double UsualRadiusMetres = 0.1;
-    std::int16_t X = 0; // m
-    std::int16_t Y = 0; // m
-    double Rate = 0.0; // m3/s
-    double RadiusMetres = UsualRadiusMetres; // the drawdown in the bore is read this far from X, Y
-    std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
-    // The well function's Bore-scope parameters (SI), indexed as its table.
-    std::vector<double> Values;
-};
-
-// A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
-// and the curves' cost grows with them.
-inline constexpr std::size_t MostRateChanges = 300;
-
-// From StartSeconds on, a bore pumps Rate.
-struct RateChange {
-    double StartSeconds = 0.0; // s since the start of pumping
-    double Rate = 0.0; // m3/s, 0 or more
-    bool operator==(const RateChange&) const = default;
-};
-
-enum class BoundaryKind {
-    Barrier, // no flow across: its image wells pump like their wells
-    Recharge, // constant head: its images inject what their wells pump
-};
-
-// The factor of an image's rate: +1 across a barrier, -1 across a recharge line.
-[[nodiscard]] constexpr double imageSign(BoundaryKind kind) noexcept
-{
-    return kind == BoundaryKind::Barrier ? 1.0 : -1.0;
-}
-
-// The texts that name a boundary kind ("barrier", "recharge"), and the kind a text names (empty
-// when it names none). Letter case does not count.
-[[nodiscard]] const char* boundaryKindText(BoundaryKind kind);
-// How the window, the charts and the report name a kind ("Barrier") and what it holds ("no
-// flow", "constant head").
-[[nodiscard]] const char* boundaryKindLabel(BoundaryKind kind);
-const char* boundaryKindMeaning(BoundaryKind kind);
-inline constexpr BoundaryKind BoundaryKinds[] = { BoundaryKind::Barrier, BoundaryKind::Recharge };
-[[nodiscard]] std::optional<BoundaryKind> boundaryKindOfText(std::string_view text);
-
-// A straight line through (X1, Y1) and (X2, Y2), m.
-struct Boundary {
-    BoundaryKind Kind = BoundaryKind::Barrier;
-    double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0;
-    [[nodiscard]] StraightLine line() const noexcept { return { X1, Y1, X2, Y2 }; }
-};
-
-struct ObservationPoint {
-    std::string Name;
-    double X = 0.0; // m
-    double Y = 0.0; // m
-    std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
-    // The well function's Observation-scope parameters (SI), indexed as its table.
-    std::vector<double> Values;
-};
-
-struct Profile {
-    double X1 = 0.0, Y1 = 0.0, X2 = 0.0, Y2 = 0.0; // m
-};
-
-// The map's place on the Earth: local (x, y) lies at (Easting + x, Northing + y).
-struct Georeference {
-    double Easting = 0.0; // m
-    double Northing = 0.0; // m
-    std::string Crs; // "EPSG:25832", or empty: no coordinate system
-};
-
-// One computation's inputs in computation units. The map is square: YMax always equals XMax.
-struct ScenarioInputs {
-    std::int16_t XMin = 0; // m
-    std::int16_t YMin = 0; // m
-    std::int16_t XMax = 0; // m
-    std::int16_t YMax = 0; // m
-    std::int16_t Step = 1; // node spacing, m, at least 1
-    double Transmissivity = 0.0; // m2/s
-    double Storage = 0.0; // storage coefficient, a fraction
-    double PumpTime = 0.0; // s
-    double Thickness = 0.0; // m
-    WellMethod Method = WellMethod::CooperJacob; // the well function
-    bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
-    // The well function's Aquifer-scope parameters (SI), indexed as its table.
-    std::vector<double> AquiferValues;
-    std::array<WellInput, WellCount> Wells;
-    std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
-    std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines
-    std::vector<ObservationPoint> Observations;
-    std::optional<Profile> ProfileLine;
-    std::optional<Georeference> Place; // empty: local metres, no coordinate system
-
-    // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
-    // the correction.
-    [[nodiscard]] Aquifer aquifer() const;
-    // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
-    [[nodiscard]] bool pumps(int bore) const;
-    // The rate bore i pumps at timeSeconds (m3/s): the table's, or that of the last change before
-    // that time.
-    [[nodiscard]] double rateAt(int bore, double timeSeconds) const;
-};
-
-// Whether (x, y) lies in the aquifer: on the side of every boundary where bore 1 lies (inside), or
-// on the line itself (within rounding).
-[[nodiscard]] bool isInAquifer(const ScenarioInputs& inputs, double x, double y);
-bool isInAquifer(const std::vector<Boundary>& boundaries, Point inside, double x, double y);
-
-// The rate a bore pumps at timeSeconds (m3/s): the table's rate, or that of the last change
-// before that time (a change at hour 0 replaces the table's rate from the start).
-[[nodiscard]] double rateOfSchedule(
-    double tableRate, const std::vector<RateChange>& changes, double timeSeconds);
-// The side of the boundary's line where the aquifer lies (StraightLine::side of bore 1).
-[[nodiscard]] int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary);
 
 // What reading the texts gave: the inputs, the warnings to show in order, and the reasons not to
 // compute at all. A run goes ahead only when refusals is empty.

@@ -1,7 +1,7 @@
 #pragma once
 
-// How the program turns the texts of its fields into numbers and its numbers into text. The same
-// rules hold whatever the machine's regional settings: "." is always the decimal point.
+// How the program reads the texts of its fields as numbers (number_text.h writes numbers as text).
+// The same rules hold whatever the machine's regional settings: "." is always the decimal point.
 
 #include <cstdint>
 #include <optional>
@@ -29,19 +29,5 @@ namespace drawfield {
 
 // Rounds halves to the even neighbour, whatever the floating-point environment's rounding mode.
 [[nodiscard]] double roundHalfEven(double value);
-
-// Text form of an integer: a blank before a number of 0 or more, "-" before a negative one
-// (60 gives " 60", -5 gives "-5").
-[[nodiscard]] std::string integerText(long long value);
-
-// Text form of a real: sign as for integers, at most 15 significant digits rounded to nearest,
-// trailing zeros and a trailing "." dropped, no zero before the "." below 1 ("-.5"). Magnitudes
-// from 1E15 up and below 1E-4 are written as mantissa, "E", sign and at least two exponent digits
-// ("-1.5E-07").
-[[nodiscard]] std::string realText(double value);
-
-// Appends realText(value) to out without a temporary string: the record file writes millions.
-void appendRealText(std::string& out, double value);
-void appendIntegerText(std::string& out, long long value);
 
 } // namespace drawfield

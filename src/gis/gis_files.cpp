@@ -3,6 +3,7 @@
 #include "compute/aquifer_limits.h"
 #include "compute/atomic_file.h"
 #include "compute/staged_files.h"
+#include "compute/number_text.h"
 #include "compute/text_rules.h"
 #include "compute/user_text.h"
 

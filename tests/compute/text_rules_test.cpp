@@ -1,3 +1,4 @@
+#include "compute/number_text.h"
 #include "compute/text_rules.h"
 
 #include "compute/user_text.h"
