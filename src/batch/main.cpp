@@ -6,6 +6,7 @@
 #include "compute/fit.h"
 #include "compute/measurements.h"
 #include "compute/messages.h"
+#include "compute/csv.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/run.h"

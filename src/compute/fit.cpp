@@ -2,6 +2,7 @@
 
 #include "compute/atomic_file.h"
 #include "compute/cooper_jacob.h"
+#include "compute/csv.h"
 #include "compute/observations.h"
 #include "compute/sources.h"
 #include "compute/text_rules.h"

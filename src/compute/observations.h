@@ -7,7 +7,6 @@
 #include "compute/scenario.h"
 #include "compute/sources.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -84,17 +83,5 @@ struct ProfilePoint {
 // count points evenly spaced from the profile's first point to its last, both included.
 [[nodiscard]] std::vector<ProfilePoint> profileAlong(
     const ScenarioInputs& inputs, int count = 201, ThicknessReached* reached = nullptr);
-
-// CSV files: "hours,<name 1>,..." then a row per time; "distance_m,x_m,y_m,drawdown_m" then a
-// row per point. Hours and distances in the shortest text that reads back to the same number,
-// drawdowns with 17 significant digits, an empty cell where there is none. A name is quoted when
-// it holds a comma or a quote; one that a spreadsheet would run as a formula (a leading =, +, -
-// or @) gets a leading ' inside quotes, and control characters become U+FFFD. Written as
-// AtomicFile writes; throw FileWriteError.
-void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves);
-void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile);
-
-// A text as one cell of a CSV file, by the rules above.
-[[nodiscard]] std::string csvCell(const std::string& text);
 
 } // namespace drawfield

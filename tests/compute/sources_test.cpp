@@ -3,6 +3,7 @@
 
 #include "compute/drawdown_engine.h"
 #include "compute/messages.h"
+#include "compute/csv.h"
 #include "compute/observations.h"
 #include "compute/record_file.h"
 #include "compute/run.h"
