@@ -1,8 +1,8 @@
 // Speed of the two charts on large maps, and the size of their metafiles. Not a test: run it by
 // hand, off screen:  QT_QPA_PLATFORM=offscreen build/bin/drawfield-chart-bench
 
-#include "compute/drawdown_engine.h"
-#include "compute/scenario.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "views/chart3d.h"
 #include "views/plot_procedures.h"
 

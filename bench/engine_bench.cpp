@@ -13,14 +13,14 @@
 //   build/bin/drawfield-bench --validity what the map's validity zone costs on a 16001 m map:
 //                                       at picture resolution (the window's) and at every node
 
-#include "compute/drawdown_engine.h"
-#include "compute/fit.h"
+#include "compute/engine/drawdown_engine.h"
+#include "analysis/fit.h"
 #include "compute/observations.h"
-#include "compute/record_file.h"
-#include "compute/scenario.h"
-#include "compute/scenario_file.h"
+#include "files/record_file.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
 #include "compute/sources.h"
-#include "compute/text_rules.h"
+#include "scenario/text_rules.h"
 #include "plain_drawdown.h"
 
 #include <algorithm>

@@ -3,9 +3,9 @@
 // The computation as a plain loop: every node, every well, one thread, no bounds. It is the
 // benchmark's baseline and the tests' reference for the engine, which must give the same bits.
 
-#include "compute/cooper_jacob.h"
-#include "compute/scenario.h"
-#include "compute/theis.h"
+#include "compute/wells/cooper_jacob.h"
+#include "scenario/scenario.h"
+#include "compute/wells/theis.h"
 
 #include <algorithm>
 #include <array>

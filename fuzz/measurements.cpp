@@ -4,7 +4,7 @@
 // written back in seconds and metres, with commas or with semicolons and decimal commas, reads
 // the same.
 
-#include "compute/measurements.h"
+#include "analysis/measurements.h"
 #include "fuzz_support.h"
 
 #include <charconv>

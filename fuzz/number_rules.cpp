@@ -1,8 +1,8 @@
 // The number rules: every text reads as a finite number or as a refusal, whole numbers agree with
 // the rounding rule, and numbers survive their text forms.
 
-#include "compute/number_text.h"
-#include "compute/text_rules.h"
+#include "files/number_text.h"
+#include "scenario/text_rules.h"
 #include "fuzz_support.h"
 
 #include <charconv>

@@ -1,11 +1,11 @@
 // Reading a scenario's texts: any texts give warnings and refusals as readable lines, an accepted
 // scenario has inputs the engine can take, and a small accepted map computes to finite drawdowns.
 
-#include "compute/scenario.h"
-#include "compute/drawdown_engine.h"
+#include "scenario/scenario.h"
+#include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
-#include "compute/record_file.h"
-#include "compute/scenario_keys.h"
+#include "files/record_file.h"
+#include "scenario/scenario_keys.h"
 #include "fuzz_support.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // is read can be written with its comments, survives being written back and read again (texts
 // and comments), to the same bytes when written twice.
 
-#include "compute/scenario_file.h"
+#include "scenario/scenario_file.h"
 #include "fuzz_support.h"
 
 #include <stdexcept>

@@ -6,7 +6,7 @@
 // a box in it, the stretch of a line that bounds it, the pieces of a polyline in it, and the
 // mirror image in it of a point beyond, with the sign the images of the wells give it.
 
-#include "compute/scenario.h"
+#include "compute/inputs.h"
 #include "compute/straight_line.h"
 
 #include <optional>

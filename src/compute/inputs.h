@@ -4,9 +4,9 @@
 // observation points, the profile and the map's place, as the engine, the curves and the fit take
 // them (scenario.h reads them from the fields' texts).
 
-#include "compute/aquifer.h"
+#include "compute/wells/aquifer.h"
 #include "compute/straight_line.h"
-#include "compute/well_function.h"
+#include "compute/wells/well_function.h"
 
 #include <array>
 #include <cstdint>

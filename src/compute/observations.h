@@ -4,7 +4,7 @@
 // the drawdown in a bore at its radius, and a profile along a straight line at the map's time. The
 // method, the schedules, the boundaries and the unconfined correction apply as they do to the map.
 
-#include "compute/scenario.h"
+#include "compute/inputs.h"
 #include "compute/sources.h"
 
 #include <string>

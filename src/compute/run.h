@@ -4,7 +4,7 @@
 // the profile, and the messages the run then shows, judged on every value it reports. The window
 // and drawfield-batch both run this way, so a value a curve reports counts as one on the map does.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
 
 #include <optional>

@@ -7,7 +7,7 @@
 // images, signed by the product of the lines' kinds). The list does not depend on the time asked
 // about: a source counts at a time when it started strictly before it.
 
-#include "compute/scenario.h"
+#include "compute/inputs.h"
 
 #include <array>
 #include <vector>

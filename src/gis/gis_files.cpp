@@ -1,11 +1,11 @@
 #include "gis/gis_files.h"
 
 #include "compute/aquifer_limits.h"
-#include "compute/atomic_file.h"
-#include "compute/staged_files.h"
-#include "compute/number_text.h"
-#include "compute/text_rules.h"
-#include "compute/user_text.h"
+#include "files/atomic_file.h"
+#include "files/staged_files.h"
+#include "files/number_text.h"
+#include "scenario/text_rules.h"
+#include "files/user_text.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>

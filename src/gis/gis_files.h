@@ -13,8 +13,8 @@
 // Every file is made beside its place and put there as a set when whole (StagedFiles): a failure
 // leaves what stood there before. Every failure throws FileWriteError.
 
-#include "compute/drawdown_grid.h"
-#include "compute/scenario.h"
+#include "compute/engine/drawdown_grid.h"
+#include "compute/inputs.h"
 
 #include <filesystem>
 #include <functional>

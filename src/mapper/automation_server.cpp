@@ -3,7 +3,7 @@
 #include "mapper/gridding.h"
 #include "views/map_geometry.h"
 
-#include "compute/user_text.h"
+#include "files/user_text.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

@@ -6,9 +6,9 @@
 #include <gdal_alg.h>
 #include <gdalgrid.h>
 
-#include "compute/atomic_file.h"
-#include "compute/staged_files.h"
-#include "compute/user_text.h"
+#include "files/atomic_file.h"
+#include "files/staged_files.h"
+#include "files/user_text.h"
 
 #include <QFile>
 

@@ -4,8 +4,8 @@
 #include "views/map_geometry.h"
 #include "views/picture_files.h"
 
-#include "compute/atomic_file.h"
-#include "compute/user_text.h"
+#include "files/atomic_file.h"
+#include "files/user_text.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "compute/user_text.h"
+#include "files/user_text.h"
 
 namespace drawfield {
 

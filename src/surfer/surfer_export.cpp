@@ -1,7 +1,7 @@
 #include "surfer/surfer_export.h"
 
-#include "compute/atomic_file.h"
-#include "compute/staged_files.h"
+#include "files/atomic_file.h"
+#include "files/staged_files.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "views/chart3d.h"
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "views/grid_sampling.h"
 
 #include "views/chart_style.h"

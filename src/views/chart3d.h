@@ -14,7 +14,7 @@
 // Geometry is rebuilt once per fill or view change and painted from there. Before the first fill
 // a chart shows its design state: a small sample cone on a 20 x 20 m map.
 
-#include "compute/drawdown_grid.h"
+#include "compute/engine/drawdown_grid.h"
 #include "views/chart_geometry.h"
 
 #include <QPoint>

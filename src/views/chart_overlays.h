@@ -3,7 +3,7 @@
 // What the charts draw over a map's drawdowns: the pumping wells and the observation points where
 // they stand, the boundaries of the aquifer, and the edge of the zone where Cooper-Jacob holds.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
 
 #include <QLineF>
 #include <QPainterPath>

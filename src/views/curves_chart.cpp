@@ -1,6 +1,6 @@
 #include "views/curves_chart.h"
 
-#include "views/animation.h"
+#include "views/time_axis.h"
 
 #include "views/axis_ticks.h"
 #include "views/chart_style.h"

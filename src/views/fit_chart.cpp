@@ -1,7 +1,7 @@
 #include "views/fit_chart.h"
 
 #include "compute/observations.h"
-#include "compute/well_function.h"
+#include "compute/wells/well_function.h"
 #include "views/chart_style.h"
 #include "views/plot_panel.h"
 

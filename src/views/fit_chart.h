@@ -7,7 +7,7 @@
 // under them the residuals against time. One paint routine for the screen and every picture
 // format.
 
-#include "compute/fit.h"
+#include "analysis/fit.h"
 #include "views/picture_files.h"
 #include "views/plot_panel.h"
 

@@ -279,4 +279,23 @@ std::shared_ptr<const ChartSamples> chartSamples(
     return last;
 }
 
+ScenarioInputs atPictureResolution(const ScenarioInputs& inputs, int nodesPerSide)
+{
+    ScenarioInputs coarse = inputs;
+    const int extent = std::max(inputs.XMax - inputs.XMin, inputs.YMax - inputs.YMin);
+    const int wanted = std::max<int>(inputs.Step, extent / std::max(1, nodesPerSide));
+    if (wanted <= inputs.Step)
+        return coarse;
+    // A spacing that divides the map keeps its last row and column: one a little coarser, where
+    // there is one; else the map ends less than a spacing short of its edge.
+    int step = wanted;
+    for (int candidate = wanted; candidate <= wanted + wanted / 4; ++candidate)
+        if (extent % candidate == 0) {
+            step = candidate;
+            break;
+        }
+    coarse.Step = static_cast<std::int16_t>(std::min(step, 32767));
+    return coarse;
+}
+
 } // namespace drawfield

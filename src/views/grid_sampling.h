@@ -4,7 +4,8 @@
 // a given number of groups per axis, each group of neighbouring nodes becoming one sample that
 // keeps its deepest drawdown: a cone is never lost between samples, however large the map.
 
-#include "compute/drawdown_grid.h"
+#include "compute/inputs.h"
+#include "compute/engine/drawdown_grid.h"
 
 #include <memory>
 #include <vector>
@@ -63,5 +64,10 @@ struct ChartSamples {
 // second chart of a run, and every repaint, take the samples the first one made.
 [[nodiscard]] std::shared_ptr<const ChartSamples> chartSamples(
     const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing);
+
+// The scenario computed at a picture's resolution: the lattice spacing made coarser (a whole
+// number of metres, dividing the map where one does) so that the map has about nodesPerSide
+// nodes a side, never finer than the scenario's own.
+[[nodiscard]] ScenarioInputs atPictureResolution(const ScenarioInputs& inputs, int nodesPerSide);
 
 } // namespace drawfield

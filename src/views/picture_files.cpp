@@ -2,8 +2,8 @@
 
 #include "views/wmf_device.h"
 
-#include "compute/atomic_file.h"
-#include "compute/user_text.h"
+#include "files/atomic_file.h"
+#include "files/user_text.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "views/plot_procedures.h"
 
-#include "compute/text_rules.h"
+#include "scenario/text_rules.h"
 
 #include <cmath>
 

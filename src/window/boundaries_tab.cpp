@@ -1,4 +1,5 @@
 #include "window/boundaries_tab.h"
+#include "scenario/scenario.h"
 
 #include "window/controls.h"
 

@@ -4,7 +4,7 @@
 // up to two straight boundaries, up to ten observation points and a profile. Its texts travel
 // with the other fields' into the reading of a scenario; left empty, the run is the classic one.
 
-#include "compute/scenario.h"
+#include "scenario/scenario.h"
 
 #include <QWidget>
 

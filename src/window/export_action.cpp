@@ -1,6 +1,6 @@
 #include "window/export_action.h"
 
-#include "compute/atomic_file.h"
+#include "files/atomic_file.h"
 #include "window/desktop.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "window/main1.h"
 
 #include "compute/aquifer_limits.h"
-#include "views/animation.h"
+#include "media/animation.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
 #include "views/grid_sampling.h"

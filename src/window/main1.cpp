@@ -1,10 +1,10 @@
 #include "window/main1.h"
 
-#include "compute/atomic_file.h"
+#include "files/atomic_file.h"
 #include "compute/messages.h"
-#include "compute/record_file.h"
+#include "files/record_file.h"
 #include "compute/run.h"
-#include "compute/scenario.h"
+#include "scenario/scenario.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"

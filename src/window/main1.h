@@ -6,10 +6,10 @@
 // Controls carry the names the program has always used for them, as object names too.
 // Everything the window asks of the operating system goes through a Desktop.
 
-#include "compute/drawdown_engine.h"
-#include "compute/drawdown_grid.h"
-#include "compute/fit.h"
-#include "compute/scenario.h"
+#include "compute/engine/drawdown_engine.h"
+#include "compute/engine/drawdown_grid.h"
+#include "analysis/fit.h"
+#include "scenario/scenario.h"
 #include "views/colour_scale.h"
 #include "views/plot_procedures.h"
 #include "window/export_action.h"

@@ -1,4 +1,5 @@
 #include "window/options_tab.h"
+#include "scenario/scenario.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

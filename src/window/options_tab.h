@@ -4,7 +4,7 @@
 // correction, where the map lies for GIS files), each with a line saying what it does and when to
 // use it. Its values travel with the other fields' texts into the reading of a scenario.
 
-#include "compute/scenario.h"
+#include "scenario/scenario.h"
 
 #include <QWidget>
 

@@ -3,8 +3,8 @@
 
 #include "window/main1.h"
 
-#include "compute/measurements.h"
-#include "views/report.h"
+#include "analysis/measurements.h"
+#include "media/report.h"
 #include "window/desktop.h"
 #include "window/export_action.h"
 #include "window/pumping_test_tab.h"

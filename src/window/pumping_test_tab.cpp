@@ -1,4 +1,5 @@
 #include "window/pumping_test_tab.h"
+#include "scenario/scenario.h"
 
 #include "window/controls.h"
 

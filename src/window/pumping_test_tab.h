@@ -5,8 +5,8 @@
 // standard errors and intervals, "Use these values" (the fitted T, S and B into the fields), and
 // the chart of the readings and the fit. The files' names travel with the other fields' texts.
 
-#include "compute/fit.h"
-#include "compute/scenario.h"
+#include "analysis/fit.h"
+#include "scenario/scenario.h"
 #include "views/fit_chart.h"
 
 #include <QWidget>

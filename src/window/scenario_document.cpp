@@ -1,8 +1,8 @@
 #include "window/scenario_document.h"
 
-#include "compute/atomic_file.h"
-#include "compute/measurements.h"
-#include "compute/scenario_file.h"
+#include "files/atomic_file.h"
+#include "analysis/measurements.h"
+#include "scenario/scenario_file.h"
 #include "window/desktop.h"
 #include "window/export_action.h"
 

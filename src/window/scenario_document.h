@@ -6,8 +6,8 @@
 // title names the file, with a * while the fields differ from it. A file that cannot be read says
 // why and changes nothing; names are the file system's bytes, UTF-8 or not.
 
-#include "compute/scenario.h"
-#include "compute/scenario_file.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "window/time_bar.h"
 
-#include "views/animation.h"
+#include "views/time_axis.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -59,7 +59,7 @@ void TimeBar::setRange(double pumpSeconds, std::vector<double> markSeconds)
 {
     stop();
     m_pumpSeconds = pumpSeconds;
-    m_firstSeconds = pumpSeconds > 60.0 ? 60.0 : pumpSeconds / 10.0;
+    m_firstSeconds = firstShownSeconds(pumpSeconds);
     m_marks = std::move(markSeconds);
     const QSignalBlocker quiet(m_slider);
     m_slider->setValue(Steps);

@@ -1,14 +1,14 @@
 // The window's files: the pictures of the map, the surface and the curves, the map for GIS and
 // the report, each through one export action (a file asked for, written, the outcome said).
 
-#include "views/animation.h"
+#include "media/animation.h"
 #include "window/main1.h"
 
-#include "compute/user_text.h"
+#include "files/user_text.h"
 #include "gis/gis_files.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
-#include "views/report.h"
+#include "media/report.h"
 #include "window/desktop.h"
 #include "window/export_action.h"
 #include "window/scenario_document.h"

@@ -1,6 +1,6 @@
 // drawfield-batch run as a user runs it: a scenario file in, messages, exit status and files out.
 
-#include "compute/record_file.h"
+#include "files/record_file.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>

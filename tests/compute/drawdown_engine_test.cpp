@@ -1,4 +1,4 @@
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
 #include "plain_drawdown.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,12 @@
 // Hantush's leaky well function against its limits, its published table and an independent
 // quadrature; the map's tabulated profile against the integral.
 
-#include "compute/drawdown_engine.h"
-#include "compute/hantush.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
+#include "compute/wells/hantush.h"
 #include "compute/observations.h"
 #include "compute/sources.h"
-#include "compute/theis.h"
+#include "compute/wells/theis.h"
 
 #include <boost/math/quadrature/exp_sinh.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>

@@ -2,7 +2,8 @@
 // the run, the closed form of its well function, summed; no symmetry, no reach bounds, no lattice
 // rows, no threads. Random schedules, oblique boundaries, both methods, coarse and fine maps.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "compute/sources.h"
 #include "support/well_function_reference.h"
 

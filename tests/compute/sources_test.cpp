@@ -1,14 +1,15 @@
 // Time and boundaries: rate changes superposed in time, image wells across straight boundaries,
 // checked against the closed forms they must reproduce.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "compute/messages.h"
-#include "compute/csv.h"
+#include "files/csv.h"
 #include "compute/observations.h"
-#include "compute/record_file.h"
+#include "files/record_file.h"
 #include "compute/run.h"
 #include "compute/sources.h"
-#include "compute/theis.h"
+#include "compute/wells/theis.h"
 #include "support/temporary_folder.h"
 #include "support/well_function_reference.h"
 

@@ -1,7 +1,7 @@
 // The Theis well function and drawdown against published values and an independent evaluation.
 
-#include "compute/cooper_jacob.h"
-#include "compute/theis.h"
+#include "compute/wells/cooper_jacob.h"
+#include "compute/wells/theis.h"
 #include "support/well_function_reference.h"
 
 #include <boost/math/special_functions/expint.hpp>

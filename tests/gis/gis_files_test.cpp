@@ -1,9 +1,9 @@
 // GIS files read back through GDAL: where they lie, their coordinate system, no-data and values,
 // and contours where the closed form puts them.
 
-#include "compute/atomic_file.h"
-#include "compute/drawdown_engine.h"
-#include "compute/scenario.h"
+#include "files/atomic_file.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "gis/gis_files.h"
 #include "support/temporary_folder.h"
 

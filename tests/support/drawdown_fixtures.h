@@ -2,8 +2,8 @@
 
 // Computed maps for the view tests, through the same reading and engine as the window.
 
-#include "compute/drawdown_engine.h"
-#include "compute/scenario.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 
 #include <memory>
 #include <stdexcept>

@@ -1,9 +1,10 @@
 // The chart component as the window uses it: fills, repaints, rotation, pictures and files.
 
 #include "support/drawdown_fixtures.h"
+#include "scenario/scenario.h"
 #include "support/libwmf.h"
 #include "support/paint_counter.h"
-#include "views/animation.h"
+#include "media/animation.h"
 #include "views/chart3d.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
@@ -62,7 +63,7 @@ private slots:
         } times[] = { { 86400.0, 40, 60.0 }, { 3600.0, 2, 60.0 }, { 30.0, 5, 3.0 },
             { 8760 * 3600.0, 1000, 60.0 } };
         for (const auto& c : times) {
-            const std::vector<double> t = animationTimes(c.pumpSeconds, c.frames);
+            const std::vector<double> t = logTimes(c.pumpSeconds, c.frames);
             QCOMPARE(t.size(), std::size_t(c.frames));
             QCOMPARE(t.front(), c.first);
             QCOMPARE(t.back(), c.pumpSeconds);

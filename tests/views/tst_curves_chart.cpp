@@ -1,7 +1,7 @@
 // The curves chart: what it is made of, and that its picture draws drawdown downward on a log
 // time axis in every file format.
 
-#include "compute/scenario.h"
+#include "scenario/scenario.h"
 #include "views/curves_chart.h"
 #include "views/fit_chart.h"
 

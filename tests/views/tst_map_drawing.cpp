@@ -1,6 +1,7 @@
 // Sampling, contouring and the map picture, without the widget.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
+#include "scenario/scenario.h"
 #include "support/drawdown_fixtures.h"
 #include "views/chart_geometry.h"
 #include "views/chart_overlays.h"

@@ -1,11 +1,11 @@
 // The window as a user meets it, with a fake desktop: start-up, layout, key filters, the run,
 // rotation, saving and the link.
 
-#include "compute/drawdown_engine.h"
+#include "compute/engine/drawdown_engine.h"
 #include "compute/messages.h"
 #include "compute/observations.h"
-#include "compute/scenario.h"
-#include "compute/scenario_file.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
 #include "fake_desktop.h"
 #include "platform/program_folders.h"
 #include "support/paint_counter.h"

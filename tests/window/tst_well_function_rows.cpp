@@ -3,11 +3,11 @@
 // its parameter, the report shows it, and the window gives each a field, without a line of the
 // program naming it.
 
-#include "compute/fit.h"
+#include "analysis/fit.h"
 #include "compute/observations.h"
-#include "compute/scenario_file.h"
-#include "compute/theis.h"
-#include "views/report.h"
+#include "scenario/scenario_file.h"
+#include "compute/wells/theis.h"
+#include "media/report.h"
 #include "window/boundaries_tab.h"
 #include "window/options_tab.h"
 #include "window/pumping_test_tab.h"

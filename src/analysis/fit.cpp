@@ -1,0 +1,761 @@
+#include "analysis/fit.h"
+
+#include "files/atomic_file.h"
+#include "compute/wells/cooper_jacob.h"
+#include "files/csv.h"
+#include "compute/observations.h"
+#include "compute/sources.h"
+#include "scenario/text_rules.h"
+#include "files/user_text.h"
+#include "compute/wells/well_function.h"
+
+#include <boost/math/distributions/students_t.hpp>
+#include <cminpack.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <sstream>
+
+namespace drawfield {
+namespace {
+
+    // The readings flattened, with what a drawdown there needs.
+    struct Readings {
+        std::vector<double> x, y, t, s;
+    };
+
+    // How a fit varies a parameter: the number it moves (the logarithm of the value, or the
+    // logit of its place in its range) and the value it stands for.
+    struct Scale {
+        FitScale kind = FitScale::Log;
+        double low = 0.0, high = 0.0;
+        [[nodiscard]] double valueOf(double x) const
+        {
+            return kind == FitScale::Logit ? low + (high - low) / (1.0 + std::exp(-x))
+                                           : std::exp(x);
+        }
+        [[nodiscard]] double numberOf(double value) const
+        {
+            return kind == FitScale::Logit ? std::log((value - low) / (high - value))
+                                           : std::log(value);
+        }
+        // d value / d x
+        [[nodiscard]] double slope(double x) const
+        {
+            if (kind != FitScale::Logit)
+                return std::exp(x);
+            const double e = std::exp(-std::fabs(x));
+            return (high - low) * e / ((1.0 + e) * (1.0 + e));
+        }
+    };
+    Scale scaleOf(FitParameter parameter)
+    {
+        const FitRange range = fitRangeOf(parameter);
+        return { parameter->fit, range.low, range.high };
+    }
+
+    // Where a parameter of the well function's table stands in it; empty for T and S, or one of
+    // another row.
+    std::optional<std::size_t> indexIn(const WellFunction& row, FitParameter parameter)
+    {
+        for (std::size_t i = 0; i < row.parameters.size(); ++i)
+            if (&row.parameters[i] == parameter)
+                return i;
+        return std::nullopt;
+    }
+
+    void setIn(Aquifer& aquifer, FitParameter parameter, double value)
+    {
+        if (parameter == transmissivityParameter())
+            aquifer.transmissivity = value;
+        else if (parameter == storageParameter())
+            aquifer.storage = value;
+        else if (const auto index = indexIn(*aquifer.wellFunction, parameter))
+            aquifer.values.at(*index) = value;
+    }
+
+    double valueIn(const ScenarioInputs& in, FitParameter parameter)
+    {
+        if (parameter == transmissivityParameter())
+            return in.Transmissivity;
+        if (parameter == storageParameter())
+            return in.Storage;
+        const auto index = indexIn(wellFunction(in.Method), parameter);
+        return index ? in.AquiferValues.at(*index) : 0.0;
+    }
+
+    class Problem {
+    public:
+        Problem(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
+            const std::vector<FitParameter>& parameters, std::stop_token stop)
+            : m_inputs(inputs)
+            , m_sources(sourceListOf(inputs))
+            , m_parameters(parameters)
+            , m_stop(std::move(stop))
+        {
+            for (const MeasuredPoint& point : points) {
+                m_pointStarts.push_back(m_readings.t.size());
+                for (const Reading& reading : point.Readings) {
+                    m_readings.x.push_back(point.X);
+                    m_readings.y.push_back(point.Y);
+                    m_readings.t.push_back(reading.TimeSeconds);
+                    m_readings.s.push_back(reading.DrawdownMetres);
+                }
+            }
+            m_pointStarts.push_back(m_readings.t.size());
+        }
+
+        [[nodiscard]] int readingCount() const { return static_cast<int>(m_readings.t.size()); }
+        [[nodiscard]] const Readings& readings() const { return m_readings; }
+
+        [[nodiscard]] Aquifer aquiferAt(const double* numbers) const
+        {
+            Aquifer aquifer = m_inputs.aquifer();
+            for (std::size_t i = 0; i < m_parameters.size(); ++i)
+                setIn(aquifer, m_parameters[i], scaleOf(m_parameters[i]).valueOf(numbers[i]));
+            return aquifer;
+        }
+
+        // The drawdowns at every reading; false where one has no value.
+        bool drawdowns(const double* logs, double* out)
+        {
+            ++evaluations;
+            const Aquifer aquifer = aquiferAt(logs);
+            // A point's readings at once: a costly well function is then tabulated along time.
+            for (std::size_t p = 0; p + 1 < m_pointStarts.size(); ++p) {
+                const std::size_t first = m_pointStarts[p], end = m_pointStarts[p + 1];
+                if (first < end)
+                    drawdownsOverTime(aquifer, m_sources, m_readings.x[first], m_readings.y[first],
+                        &m_readings.t[first], out + first, end - first);
+            }
+            bool finite = true;
+            for (int i = 0; i < readingCount(); ++i)
+                finite = finite && std::isfinite(out[i]);
+            return finite;
+        }
+
+        // measured - computed; a reading without a computed value counts as far off, so that the
+        // solver backs away from where it went.
+        bool residuals(const double* logs, double* out)
+        {
+            const bool finite = drawdowns(logs, out);
+            for (int i = 0; i < readingCount(); ++i)
+                out[i] = std::isfinite(out[i]) ? m_readings.s[static_cast<std::size_t>(i)] - out[i]
+                                               : 1e3;
+            return finite;
+        }
+
+        [[nodiscard]] bool stopped() const { return m_stop.stop_requested(); }
+
+        int evaluations = 0;
+
+    private:
+        const ScenarioInputs& m_inputs;
+        SourceList m_sources;
+        std::vector<FitParameter> m_parameters;
+        Readings m_readings;
+        std::vector<std::size_t> m_pointStarts; // where each point's readings begin, and the end
+        std::stop_token m_stop;
+    };
+
+    int residualsForMinpack(void* problem, int, int, const double* x, double* fvec, int)
+    {
+        auto& p = *static_cast<Problem*>(problem);
+        if (p.stopped())
+            return -1;
+        (void)p.residuals(x, fvec);
+        return 0;
+    }
+
+    double sumOfSquares(const std::vector<double>& values)
+    {
+        double sum = 0.0;
+        for (double value : values)
+            sum += value * value;
+        return sum;
+    }
+
+    double distanceToNearestBore(const ScenarioInputs& in, const MeasuredPoint& point)
+    {
+        double nearest = 0.0;
+        for (int bore = 0; bore < WellCount; ++bore) {
+            if (!in.pumps(bore))
+                continue;
+            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+            const double r = std::hypot(point.X - well.X, point.Y - well.Y);
+            if (r > 0.0 && (nearest == 0.0 || r < nearest))
+                nearest = r;
+        }
+        return nearest;
+    }
+
+    // The total rate of the pumping bores at time t (m3/s).
+    double totalRate(const ScenarioInputs& in, double t)
+    {
+        double rate = 0.0;
+        for (int bore = 0; bore < WellCount; ++bore)
+            rate += in.rateAt(bore, t);
+        return rate;
+    }
+
+    // Start values from Cooper-Jacob's line through the late readings of the point nearest a
+    // pumping bore: the slope gives T and where it crosses s = 0 gives S.
+    void cooperJacobStart(const ScenarioInputs& in, const std::vector<MeasuredPoint>& points,
+        double& transmissivity, double& storage)
+    {
+        const MeasuredPoint* nearest = nullptr;
+        double nearestR = 0.0;
+        for (const MeasuredPoint& point : points) {
+            const double r = distanceToNearestBore(in, point);
+            if (r > 0.0 && (nearest == nullptr || r < nearestR)) {
+                nearest = &point;
+                nearestR = r;
+            }
+        }
+        if (nearest == nullptr)
+            return;
+        const CooperJacobLine line = cooperJacobLine(in, *nearest);
+        if (!line.valid)
+            return;
+        transmissivity = line.transmissivity;
+        storage = line.storage;
+    }
+
+    std::string significant(double value, int digits)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        return text;
+    }
+
+    // x with `digits` significant digits, without an exponent: 0.000178 for 1.78e-4.
+    std::string fixedText(double x, int digits)
+    {
+        char mantissa[64];
+        std::snprintf(mantissa, sizeof mantissa, "%.*e", digits - 1, x);
+        const std::string text = mantissa;
+        const std::size_t e = text.find('e');
+        const int exponent = std::stoi(text.substr(e + 1));
+        std::string figures;
+        for (char c : text.substr(0, e))
+            if (c >= '0' && c <= '9')
+                figures.push_back(c);
+        std::string out = x < 0.0 ? "-" : "";
+        if (exponent < 0) {
+            out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
+        } else if (static_cast<std::size_t>(exponent) + 1 >= figures.size()) {
+            out += figures
+                + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
+        } else {
+            out += figures.substr(0, static_cast<std::size_t>(exponent) + 1) + "."
+                + figures.substr(static_cast<std::size_t>(exponent) + 1);
+        }
+        if (out.find('.') != std::string::npos) {
+            out.erase(out.find_last_not_of('0') + 1);
+            if (out.back() == '.')
+                out.pop_back();
+        }
+        return out;
+    }
+
+    // The shortest text a field takes that reads back, divided by perUnit as the scenario
+    // reader divides it (100 for S in %), to the very value: a scenario written after a fit
+    // re-runs to the fitted drawdowns. Without an exponent where the field takes none; else an
+    // upper-case E where the value needs one.
+    std::string fieldText(double value, double perUnit, bool exponentAllowed)
+    {
+        auto textOf = [&](double x, int digits) {
+            std::string text = significant(x, digits);
+            const std::size_t e = text.find('e');
+            if (e == std::string::npos)
+                return text;
+            if (exponentAllowed) {
+                text[e] = 'E';
+                return text;
+            }
+            return fixedText(x, digits);
+        };
+        auto readsBack = [&](const std::string& text) {
+            const std::optional<double> read = numberOfText(text);
+            return read && *read / perUnit == value;
+        };
+        // value * perUnit may be a rounding off the double that divides back to value: its
+        // nearest neighbours are tried too.
+        const double x = value * perUnit;
+        std::vector<double> candidates { x };
+        double up = x, down = x;
+        for (int step = 0; step < 4; ++step) {
+            up = std::nextafter(up, HUGE_VAL);
+            down = std::nextafter(down, -HUGE_VAL);
+            candidates.push_back(up);
+            candidates.push_back(down);
+        }
+        for (int digits = 6; digits <= 17; ++digits)
+            for (double candidate : candidates)
+                if (const std::string text = textOf(candidate, digits); readsBack(text))
+                    return text;
+        return textOf(x, 17);
+    }
+
+} // namespace
+
+CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& point)
+{
+    CooperJacobLine line;
+    const std::vector<Reading>& readings = point.Readings;
+    const double r = distanceToNearestBore(in, point);
+    double first = 0.0;
+    for (const Reading& reading : readings)
+        if (reading.TimeSeconds > 0.0) {
+            first = reading.TimeSeconds;
+            break;
+        }
+    if (readings.empty() || !(first > 0.0) || !(r > 0.0))
+        return line;
+    const double middle = std::sqrt(first * readings.back().TimeSeconds);
+    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, n = 0.0;
+    for (const Reading& reading : readings)
+        if (reading.TimeSeconds > 0.0 && reading.TimeSeconds >= middle) {
+            const double lx = std::log(reading.TimeSeconds);
+            sx += lx;
+            sy += reading.DrawdownMetres;
+            sxx += lx * lx;
+            sxy += lx * reading.DrawdownMetres;
+            n += 1.0;
+            if (line.fromSeconds == 0.0)
+                line.fromSeconds = reading.TimeSeconds;
+        }
+    if (n < 2.0)
+        return line;
+    line.slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    line.intercept = (sy - line.slope * sx) / n;
+    const double rate = totalRate(in, readings.back().TimeSeconds);
+    if (!(line.slope > 0.0) || !(rate > 0.0))
+        return line;
+    const CooperJacobLineValues values
+        = cooperJacobValuesOfLine(rate, line.slope, line.intercept, r);
+    line.transmissivity = values.transmissivity;
+    line.storage = values.storage;
+    line.valid = std::isfinite(line.transmissivity) && line.transmissivity > 0.0
+        && std::isfinite(line.storage) && line.storage > 0.0 && line.storage < 1.0;
+    return line;
+}
+
+FitParameter transmissivityParameter() { return &baseParameters()[TransmissivityParameter]; }
+FitParameter storageParameter() { return &baseParameters()[StorageParameter]; }
+
+FitRange fitRangeOf(FitParameter parameter)
+{
+    return { parameter->low * parameter->perShownUnit, parameter->high * parameter->perShownUnit };
+}
+
+namespace {
+
+    // The parameters a fit may take: T, S, and every well function's fittable Aquifer-scope ones.
+    std::vector<FitParameter> fittable()
+    {
+        std::vector<FitParameter> all { transmissivityParameter(), storageParameter() };
+        for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer))
+            if (parameter->fit != FitScale::NotFitted)
+                all.push_back(parameter);
+        return all;
+    }
+
+} // namespace
+
+std::string fitSymbols()
+{
+    const std::vector<FitParameter> all = fittable();
+    std::string text;
+    for (std::size_t i = 0; i < all.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == all.size() ? " and " : ", ") + std::string(all[i]->symbol);
+    return text;
+}
+
+std::optional<std::vector<FitParameter>> fitParametersOfText(
+    std::string_view text, std::string& problem)
+{
+    const std::vector<FitParameter> all = fittable();
+    auto named = [&](std::string_view name) -> FitParameter {
+        // The symbol as written first (two may differ in letter case alone), then in any case.
+        for (FitParameter parameter : all)
+            if (parameter->symbol == name)
+                return parameter;
+        for (FitParameter parameter : all)
+            if (parameter->symbol.size() == name.size()
+                && std::equal(
+                    name.begin(), name.end(), parameter->symbol.begin(), [](char a, char b) {
+                        return std::tolower(static_cast<unsigned char>(a))
+                            == std::tolower(static_cast<unsigned char>(b));
+                    }))
+                return parameter;
+        return nullptr;
+    };
+    std::vector<FitParameter> parameters;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        std::string_view name = text.substr(start, comma - start);
+        while (!name.empty() && name.front() == ' ')
+            name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        const FitParameter parameter = named(name);
+        if (parameter == nullptr) {
+            problem = "the parameters to fit are " + fitSymbols() + ", separated by commas (T,S); "
+                + quotedExcerpt(name) + " is none of them";
+            return std::nullopt;
+        }
+        if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) {
+            problem = std::string(parameter->symbol) + " is named twice";
+            return std::nullopt;
+        }
+        parameters.push_back(parameter);
+        if (comma == std::string_view::npos)
+            return parameters;
+        start = comma + 1;
+    }
+}
+
+FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
+    const std::vector<FitParameter>& parameters, std::stop_token stop, int mostEvaluations)
+{
+    FitResult result;
+    auto fail = [&](std::string why) {
+        result.succeeded = false;
+        result.problem = std::move(why);
+        result.estimates.clear();
+        result.points.clear();
+        return result;
+    };
+    if (parameters.empty())
+        return fail("No parameter to fit was named.");
+    // A parameter of another well function than the scenario's has no place in its aquifer.
+    const WellFunction& row = wellFunction(inputs.Method);
+    for (FitParameter parameter : parameters) {
+        if (parameter == transmissivityParameter() || parameter == storageParameter()
+            || indexIn(row, parameter))
+            continue;
+        std::string owners;
+        for (const WellFunction& other : wellFunctions())
+            if (indexIn(other, parameter))
+                owners += std::string(owners.empty() ? "" : " or ") + other.label + " (method "
+                    + other.text + ")";
+        std::string label(parameter->label);
+        label.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(label.front())));
+        return fail("The " + label + " " + std::string(parameter->symbol)
+            + " can only be fitted with " + owners + ".");
+    }
+    Problem problem(inputs, points, parameters, stop);
+    const int m = problem.readingCount(), n = static_cast<int>(parameters.size());
+    if (m <= n)
+        return fail("The parameters are not determined by the readings: " + std::to_string(m)
+            + (m == 1 ? " reading" : " readings") + " for " + std::to_string(n)
+            + (n == 1 ? " parameter" : " parameters")
+            + "; a fit needs more readings than parameters.");
+
+    // The start: Cooper-Jacob's line for T and S, the scenario's values for the rest (within
+    // the range a fit takes).
+    double transmissivity = inputs.Transmissivity, storage = inputs.Storage;
+    cooperJacobStart(inputs, points, transmissivity, storage);
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const FitParameter parameter = parameters[i];
+        const FitRange range = fitRangeOf(parameter);
+        const double start = parameter == transmissivityParameter() ? transmissivity
+            : parameter == storageParameter()                       ? storage
+                                                                    : valueIn(inputs, parameter);
+        x[i] = scaleOf(parameter).numberOf(std::clamp(start, range.low, range.high));
+    }
+    std::vector<double> residuals(static_cast<std::size_t>(m));
+    if (!problem.residuals(x.data(), residuals.data())) {
+        // A point outside the aquifer or on a pumping bore has no drawdown whatever the values.
+        for (const MeasuredPoint& point : points)
+            if (std::isnan(drawdownAt(inputs, point.X, point.Y, inputs.PumpTime)))
+                return fail("The readings of " + point.Name
+                    + " cannot be fitted: the point lies outside the aquifer or on a pumping "
+                      "bore, where the drawdown has no value.");
+    }
+    // The well function's own parameters from a scan of their range (at most 40 steps, quarter
+    // decades where that is fewer): the straight line says nothing of them.
+    for (std::size_t k = 0; k < parameters.size(); ++k) {
+        const FitParameter parameter = parameters[k];
+        if (parameter == transmissivityParameter() || parameter == storageParameter())
+            continue;
+        const Scale scale = scaleOf(parameter);
+        const double from = scale.kind == FitScale::Logit ? -6.0 : std::log(scale.low);
+        const double to = scale.kind == FitScale::Logit ? 6.0 : std::log(scale.high);
+        const int steps
+            = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
+        double best = std::numeric_limits<double>::infinity(), bestNumber = x[k];
+        for (int step = 0; step <= steps; ++step) {
+            x[k] = from + (to - from) * step / steps;
+            (void)problem.residuals(x.data(), residuals.data());
+            const double sse = sumOfSquares(residuals);
+            if (sse < best) {
+                best = sse;
+                bestNumber = x[k];
+            }
+        }
+        x[k] = bestNumber;
+    }
+
+    // MINPACK's lmdif: forward differences for the Jacobian, 1e-12 on the sum of squares.
+    std::vector<double> diag(static_cast<std::size_t>(n)), fjac(static_cast<std::size_t>(m * n)),
+        qtf(static_cast<std::size_t>(n)), wa1(static_cast<std::size_t>(n)),
+        wa2(static_cast<std::size_t>(n)), wa3(static_cast<std::size_t>(n)),
+        wa4(static_cast<std::size_t>(m));
+    std::vector<int> ipvt(static_cast<std::size_t>(n));
+    int evaluations = 0;
+    const int info = lmdif(residualsForMinpack, &problem, m, n, x.data(), residuals.data(), 1e-12,
+        1e-12, 0.0, mostEvaluations > 0 ? mostEvaluations : 600 * (n + 1), 1e-14, diag.data(), 1,
+        100.0, 0, &evaluations, fjac.data(), m, ipvt.data(), qtf.data(), wa1.data(), wa2.data(),
+        wa3.data(), wa4.data());
+    result.evaluations = problem.evaluations;
+    if (info < 0 || problem.stopped())
+        return fail("The fit was stopped.");
+    if (info == 0 || info == 5)
+        return fail("The fit did not converge in " + std::to_string(evaluations)
+            + " evaluations; check the readings and the scenario (the bores, their rates and "
+              "schedules, the method).");
+    if (!problem.residuals(x.data(), residuals.data()))
+        return fail("The fit ended where the drawdown has no value; check the readings and the "
+                    "scenario.");
+    for (int j = 0; j < n; ++j) {
+        const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
+        const double value = scaleOf(parameter).valueOf(x[static_cast<std::size_t>(j)]);
+        const FitRange range = fitRangeOf(parameter);
+        if (value >= range.low && value <= range.high)
+            continue;
+        const bool below = !(value >= range.low);
+        // The values held while this one ran away, in their SI units.
+        std::string held;
+        auto hold = [&](FitParameter other, double otherValue) {
+            if (std::find(parameters.begin(), parameters.end(), other) == parameters.end())
+                held += std::string(held.empty() ? "" : ", ") + std::string(other->symbol) + " = "
+                    + significant(otherValue, 5)
+                    + (other->siUnit.empty() ? "" : " " + std::string(other->siUnit));
+        };
+        hold(transmissivityParameter(), inputs.Transmissivity);
+        hold(storageParameter(), inputs.Storage);
+        for (std::size_t i = 0; i < row.parameters.size(); ++i)
+            if (row.parameters[i].scope == ParameterScope::Aquifer
+                && row.parameters[i].fit != FitScale::NotFitted)
+                hold(&row.parameters[i], inputs.AquiferValues.at(i));
+        std::string why;
+        if (indexIn(row, parameter))
+            why = "the readings do not need " + std::string(parameter->label) + " within what "
+                + row.label + " takes: fit them with another method, or check the readings.";
+        else if (!held.empty())
+            why = "the readings are not matched with the values held (" + held
+                + "): fit those too, or check the scenario and the readings.";
+        else
+            why = "no aquifer's value matches the readings: check the readings, the bores, their "
+                  "rates and schedules, and the method.";
+        const std::string unit(parameter->siUnit);
+        return fail("The fit left the range of " + std::string(parameter->symbol) + ": it ran to "
+            + significant(value, 5) + (unit.empty() ? "" : " " + unit)
+            + (below ? ", below " + significant(range.low, 3) + ", the least"
+                     : ", above " + significant(range.high, 3) + ", the most")
+            + " a fit takes; " + why);
+    }
+
+    // The Jacobian at the optimum by central differences, for the intervals.
+    std::vector<double> jacobian(static_cast<std::size_t>(m * n)), plus(residuals.size()),
+        minus(residuals.size());
+    for (int j = 0; j < n; ++j) {
+        const double h = 1e-6 * std::max(1.0, std::fabs(x[static_cast<std::size_t>(j)]));
+        std::vector<double> up = x, down = x;
+        up[static_cast<std::size_t>(j)] += h;
+        down[static_cast<std::size_t>(j)] -= h;
+        (void)problem.residuals(up.data(), plus.data());
+        (void)problem.residuals(down.data(), minus.data());
+        for (int i = 0; i < m; ++i)
+            jacobian[static_cast<std::size_t>(i * n + j)]
+                = (plus[static_cast<std::size_t>(i)] - minus[static_cast<std::size_t>(i)])
+                / (2.0 * h);
+    }
+    result.evaluations = problem.evaluations;
+    // A parameter whose e-fold change moves the computed drawdowns by less than a millionth of
+    // the measured ones is not determined by them.
+    double measuredSquares = 0.0;
+    for (double value : problem.readings().s)
+        measuredSquares += value * value;
+    for (int j = 0; j < n; ++j) {
+        double column = 0.0;
+        for (int i = 0; i < m; ++i)
+            column += jacobian[static_cast<std::size_t>(i * n + j)]
+                * jacobian[static_cast<std::size_t>(i * n + j)];
+        if (!(column > 1e-12 * measuredSquares))
+            return fail(std::string("The parameters are not determined by the readings: ")
+                + std::string(parameters[static_cast<std::size_t>(j)]->symbol)
+                + " changes the computed drawdowns too little (the Jacobian is singular).");
+    }
+    // J'J and its inverse by Cholesky; a pivot that vanishes means two parameters that only act
+    // together.
+    std::vector<double> jtj(static_cast<std::size_t>(n * n), 0.0);
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b)
+            for (int i = 0; i < m; ++i)
+                jtj[static_cast<std::size_t>(a * n + b)]
+                    += jacobian[static_cast<std::size_t>(i * n + a)]
+                    * jacobian[static_cast<std::size_t>(i * n + b)];
+    std::vector<double> lower(static_cast<std::size_t>(n * n), 0.0);
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b <= a; ++b) {
+            double sum = jtj[static_cast<std::size_t>(a * n + b)];
+            for (int k = 0; k < b; ++k)
+                sum -= lower[static_cast<std::size_t>(a * n + k)]
+                    * lower[static_cast<std::size_t>(b * n + k)];
+            if (a == b) {
+                if (!(sum > 1e-10 * jtj[static_cast<std::size_t>(a * n + a)]))
+                    return fail(std::string("The parameters are not determined by the readings: ")
+                        + std::string(parameters[static_cast<std::size_t>(a)]->symbol)
+                        + " acts on them only together with another parameter (the Jacobian is "
+                          "singular).");
+                lower[static_cast<std::size_t>(a * n + a)] = std::sqrt(sum);
+            } else {
+                lower[static_cast<std::size_t>(a * n + b)]
+                    = sum / lower[static_cast<std::size_t>(b * n + b)];
+            }
+        }
+    // (J'J)^-1 = L'^-1 L^-1, column by column.
+    std::vector<double> inverse(static_cast<std::size_t>(n * n), 0.0);
+    for (int column = 0; column < n; ++column) {
+        std::vector<double> z(static_cast<std::size_t>(n), 0.0);
+        for (int i = 0; i < n; ++i) {
+            double sum = i == column ? 1.0 : 0.0;
+            for (int k = 0; k < i; ++k)
+                sum -= lower[static_cast<std::size_t>(i * n + k)] * z[static_cast<std::size_t>(k)];
+            z[static_cast<std::size_t>(i)] = sum / lower[static_cast<std::size_t>(i * n + i)];
+        }
+        for (int i = n - 1; i >= 0; --i) {
+            double sum = z[static_cast<std::size_t>(i)];
+            for (int k = i + 1; k < n; ++k)
+                sum -= lower[static_cast<std::size_t>(k * n + i)]
+                    * inverse[static_cast<std::size_t>(k * n + column)];
+            inverse[static_cast<std::size_t>(i * n + column)]
+                = sum / lower[static_cast<std::size_t>(i * n + i)];
+        }
+    }
+    const double sse = sumOfSquares(residuals);
+    const double variance = sse / (m - n);
+    const boost::math::students_t_distribution<double> student(m - n);
+    const double tQuantile = boost::math::quantile(boost::math::complement(student, 0.025));
+    const Aquifer fitted = problem.aquiferAt(x.data());
+    for (int j = 0; j < n; ++j) {
+        // The error of the number the fit moved, then of the value through its scale: on the
+        // logarithm the interval is value e^(-+t se), asymmetric and positive.
+        const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
+        const Scale scale = scaleOf(parameter);
+        const double number = x[static_cast<std::size_t>(j)];
+        const double error = std::sqrt(variance * inverse[static_cast<std::size_t>(j * n + j)]);
+        const double value = scale.valueOf(number);
+        if (scale.kind == FitScale::Logit)
+            result.estimates.push_back({ parameter, value, scale.slope(number) * error,
+                scale.valueOf(number - tQuantile * error),
+                scale.valueOf(number + tQuantile * error) });
+        else
+            result.estimates.push_back({ parameter, value, value * error,
+                value * std::exp(-tQuantile * error), value * std::exp(tQuantile * error) });
+    }
+    result.correlation.assign(
+        static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b)
+            result.correlation[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)]
+                = inverse[static_cast<std::size_t>(a * n + b)]
+                / std::sqrt(inverse[static_cast<std::size_t>(a * n + a)]
+                    * inverse[static_cast<std::size_t>(b * n + b)]);
+    result.readings = static_cast<std::size_t>(m);
+    result.rmseMetres = std::sqrt(sse / m);
+    result.fitted = inputs;
+    result.fitted.Transmissivity = fitted.transmissivity;
+    result.fitted.Storage = fitted.storage;
+    result.fitted.AquiferValues = fitted.values;
+    std::size_t at = 0;
+    for (const MeasuredPoint& point : points) {
+        FittedPoint fittedPoint { point.Name, {}, {}, {} };
+        for (const Reading& reading : point.Readings) {
+            fittedPoint.timesSeconds.push_back(reading.TimeSeconds);
+            fittedPoint.measuredMetres.push_back(reading.DrawdownMetres);
+            fittedPoint.computedMetres.push_back(reading.DrawdownMetres - residuals[at++]);
+        }
+        result.points.push_back(std::move(fittedPoint));
+    }
+    result.succeeded = true;
+    return result;
+}
+
+void showFitted(const FitResult& result, ScenarioTexts& texts)
+{
+    for (const FitEstimate& estimate : result.estimates) {
+        const FitParameter parameter = estimate.parameter;
+        if (parameter == transmissivityParameter())
+            texts.transmissivity = fieldText(estimate.value, 1.0, true);
+        else if (parameter == storageParameter())
+            texts.storage = fieldText(estimate.value, PercentPerFraction, false);
+        else // read back as the number times its SI factor
+            texts.aquiferParameters[std::string(parameter->key)]
+                = fieldText(estimate.value, 1.0 / parameter->perShownUnit, false);
+    }
+}
+
+std::string fitSummary(const FitResult& result)
+{
+    if (!result.succeeded)
+        return result.problem + "\n";
+    std::ostringstream out;
+    out << "fit of " << result.readings << " readings at " << result.points.size()
+        << (result.points.size() == 1 ? " point" : " points") << " ("
+        << wellFunction(result.fitted.Method).label << "), " << result.evaluations
+        << " evaluations:\n";
+    for (const FitEstimate& e : result.estimates) {
+        const std::string unit(e.parameter->siUnit);
+        out << "  " << e.parameter->symbol << " = " << significant(e.value, 5)
+            << (unit.empty() ? "" : " " + unit) << ", standard error "
+            << significant(e.standardError, 2) << ", 95 % interval " << significant(e.low, 4)
+            << " .. " << significant(e.high, 4);
+        if (e.parameter == transmissivityParameter())
+            out << " (" << significant(e.value * SecondsPerDay, 5) << " m2/d)";
+        out << "\n";
+    }
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            out << "  correlation of " << result.estimates[a].parameter->symbol << " and "
+                << result.estimates[b].parameter->symbol << ": "
+                << significant(result.correlation[a][b], 3) << "\n";
+    out << "  RMSE " << significant(result.rmseMetres, 4) << " m over " << result.readings
+        << " readings\n";
+    return out.str();
+}
+
+void writeFitReport(const std::filesystem::path& path, const FitResult& result)
+{
+    auto number = [](double value) { return significant(value, 17); };
+    std::string text = "parameter,estimate,standard_error,low_95,high_95,unit\n";
+    for (const FitEstimate& e : result.estimates)
+        text += std::string(e.parameter->symbol) + "," + number(e.value) + ","
+            + number(e.standardError) + "," + number(e.low) + "," + number(e.high) + ","
+            + std::string(e.parameter->siUnit) + "\n";
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            text += "correlation " + std::string(result.estimates[a].parameter->symbol) + " "
+                + std::string(result.estimates[b].parameter->symbol) + ","
+                + number(result.correlation[a][b]) + ",,,,\n";
+    text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
+    text += "readings," + std::to_string(result.readings) + ",,,,\n";
+    text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
+    for (const FittedPoint& point : result.points)
+        for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)
+            text += csvCell(point.name) + "," + number(point.timesSeconds[i]) + ","
+                + number(point.measuredMetres[i]) + "," + number(point.computedMetres[i]) + ","
+                + number(point.measuredMetres[i] - point.computedMetres[i]) + "\n";
+    AtomicFile file(path, "fit report");
+    file.write(text);
+    file.commit();
+}
+
+} // namespace drawfield

@@ -1,0 +1,102 @@
+#pragma once
+
+// Pumping-test analysis: the aquifer parameters (T, S, and B for a leaky aquifer) that make the
+// scenario's well function, bores, schedules and boundaries reproduce measured drawdowns best, by
+// least squares on the drawdown (MINPACK's Levenberg-Marquardt, through cminpack). Parameters are
+// fitted as logarithms, so they stay positive; the start is Cooper-Jacob's straight line through
+// the late readings of the point nearest a bore, not the scenario's values. The intervals come
+// from the Jacobian at the optimum: a standard error of the logarithm, s^2 (J'J)^-1 with
+// s^2 = SSE / (m - n), and a 95 % interval exp(ln p -+ t(0.975, m - n) se), Student's t.
+
+#include "analysis/measurements.h"
+#include "scenario/scenario.h"
+#include "compute/wells/well_function.h"
+
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace drawfield {
+
+// A parameter a fit varies: T or S (baseParameters), or an Aquifer-scope parameter of the
+// scenario's well function, as its table declares it (its symbol, units, range and fit scale).
+using FitParameter = const WellParameter*;
+[[nodiscard]] FitParameter transmissivityParameter();
+[[nodiscard]] FitParameter storageParameter();
+
+// The range a fitted value must lie in, or the fit fails, naming the parameter: the range its
+// table declares (in SI units), the values a scenario accepts and a real aquifer can have, so
+// that a fit that runs away (S to 1e-151 with T held two decades off) is never reported, written
+// or used: T from 1e-12 to 100 m2/s, S from 1e-12 to 1 (a fraction).
+struct FitRange {
+    double low = 0.0, high = 0.0; // in the unit of FitEstimate::value
+};
+[[nodiscard]] FitRange fitRangeOf(FitParameter parameter);
+
+// "T,S" or "T,S,B" or any subset, by the symbols of the parameters a fit takes (T, S and those
+// of the well functions' tables), in any order and letter case; empty with a reason on error.
+[[nodiscard]] std::optional<std::vector<FitParameter>> fitParametersOfText(
+    std::string_view text, std::string& problem);
+// "T, S or B": the symbols a fit takes, for messages and usage.
+[[nodiscard]] std::string fitSymbols();
+
+struct FitEstimate {
+    FitParameter parameter;
+    double value = 0.0; // in its parameter's SI unit (siUnit): m2/s for T, a fraction for S
+    double standardError = 0.0; // of the value: its derivative times the error of the fitted scale
+    double low = 0.0, high = 0.0; // the 95 % interval
+};
+
+struct FittedPoint {
+    std::string name;
+    std::vector<double> timesSeconds, measuredMetres, computedMetres;
+};
+
+struct FitResult {
+    // False when the fit did not converge, the parameters are not determined by the data, or the
+    // readings cannot be fitted; problem then says why, and the rest is empty.
+    bool succeeded = false;
+    std::string problem;
+    std::vector<FitEstimate> estimates; // in the order asked for
+    std::vector<std::vector<double>> correlation; // of the estimates' logarithms
+    double rmseMetres = 0.0; // sqrt of the mean squared residual, measured - computed
+    std::size_t readings = 0;
+    std::vector<FittedPoint> points; // the readings and the fitted drawdowns
+    ScenarioInputs fitted; // the scenario with the fitted values
+    int evaluations = 0; // of the drawdown at every reading
+};
+
+// Cooper-Jacob's straight line through the later half (in log time) of a point's readings,
+// s = intercept + slope ln t (t in s), and the T and S it gives for the total rate of the bores
+// and the point's distance from the nearest one; valid false when the line falls or is not
+// determined.
+struct CooperJacobLine {
+    bool valid = false;
+    double intercept = 0.0, slope = 0.0; // m, m per unit of ln t
+    double fromSeconds = 0.0; // the first reading it goes through
+    double transmissivity = 0.0, storage = 0.0;
+};
+[[nodiscard]] CooperJacobLine cooperJacobLine(
+    const ScenarioInputs& inputs, const MeasuredPoint& point);
+
+// Fits `parameters` of `inputs` to the readings at `points`, in at most mostEvaluations
+// evaluations of the drawdowns (0: 600 per parameter and one). A stop asked for ends it.
+[[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,
+    const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
+    std::stop_token stop = {}, int mostEvaluations = 0);
+
+// The texts of the fitted values as the fields take them (T in m2/s, S in %, the well function's
+// in their shown units); each the shortest text that the scenario reader reads back to the
+// fitted value, to the bit.
+void showFitted(const FitResult& result, ScenarioTexts& texts);
+
+// What a person reads of a result: the estimates with their errors and intervals, the
+// correlations, the RMSE and the readings; or why it failed.
+[[nodiscard]] std::string fitSummary(const FitResult& result);
+
+// The fit report, CSV: the estimates, then after a blank line every reading with its residual.
+void writeFitReport(const std::filesystem::path& path, const FitResult& result);
+
+} // namespace drawfield

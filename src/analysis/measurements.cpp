@@ -1,0 +1,266 @@
+#include "analysis/measurements.h"
+
+#include "files/small_file.h"
+#include "scenario/text_rules.h"
+#include "files/user_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <sstream>
+
+namespace drawfield {
+namespace {
+
+    constexpr std::uintmax_t MostBytes = 16u << 20; // some 16 bytes a reading, and room
+
+    std::string trimmed(std::string_view text)
+    {
+        const auto first = text.find_first_not_of(" \t");
+        if (first == std::string_view::npos)
+            return {};
+        const auto last = text.find_last_not_of(" \t");
+        return std::string(text.substr(first, last - first + 1));
+    }
+
+    std::string lowered(std::string text)
+    {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    }
+
+    // The seconds a unit of the time column stands for, by the column's name.
+    std::optional<double> secondsPerUnit(const std::string& name)
+    {
+        struct Unit {
+            const char* names[3];
+            double seconds;
+        };
+        static const Unit units[] = {
+            { { "seconds", "time_s", "time_seconds" }, 1.0 },
+            { { "minutes", "time_min", "time_minutes" }, 60.0 },
+            { { "hours", "time_h", "time_hours" }, 3600.0 },
+            { { "days", "time_d", "time_days" }, 86400.0 },
+        };
+        for (const Unit& unit : units)
+            for (const char* known : unit.names)
+                if (name == known)
+                    return unit.seconds;
+        return std::nullopt;
+    }
+
+    std::optional<double> metresPerUnit(const std::string& name)
+    {
+        if (name == "drawdown_m")
+            return 1.0;
+        if (name == "drawdown_ft")
+            return 0.3048;
+        return std::nullopt;
+    }
+
+    // A cell that is wholly one finite number, as a CSV tool writes it: a sign ("+1" too), digits
+    // with a decimal mark, an exponent. A number too small for a double is 0 (it underflows); one
+    // too large is none.
+    std::optional<double> numberOf(std::string cell, char decimalMark)
+    {
+        if (decimalMark != '.') {
+            if (cell.find('.') != std::string::npos)
+                return std::nullopt; // "1.000,5": a thousands mark is not read
+            std::replace(cell.begin(), cell.end(), decimalMark, '.');
+        }
+        if (cell.empty() || cell.find_first_of(" \t") != std::string::npos
+            || !isWholeNumberText(cell))
+            return std::nullopt;
+        const std::optional<double> value = numberOfText(cell);
+        if (!value || !std::isfinite(*value))
+            return std::nullopt;
+        return value;
+    }
+
+    // The cells of a line, split at the separator.
+    std::vector<std::string> cellsOf(std::string_view line, char separator)
+    {
+        std::vector<std::string> cells;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t at = line.find(separator, start);
+            cells.push_back(trimmed(line.substr(start, at - start)));
+            if (at == std::string_view::npos)
+                return cells;
+            start = at + 1;
+        }
+    }
+
+    // The separator a header uses: a comma, else a semicolon or a tab (spreadsheets of regions
+    // whose decimal mark is a comma write these, with "0,149" for 0.149).
+    char separatorOf(std::string_view header)
+    {
+        if (header.find(',') != std::string_view::npos)
+            return ',';
+        if (header.find(';') != std::string_view::npos)
+            return ';';
+        if (header.find('\t') != std::string_view::npos)
+            return '\t';
+        return ',';
+    }
+
+    // Drawdowns beyond these are no reading of a pumping test but a mark for a missing one
+    // (-9999, 99999) or a slip: refused, so that no fit or chart takes them.
+    constexpr double LowestDrawdownMetres = -100.0;
+    constexpr double HighestDrawdownMetres = 1000.0;
+
+    std::string shortNumber(double value)
+    {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    }
+
+    std::filesystem::path found(const std::string& name, const std::filesystem::path& folder)
+    {
+        const std::filesystem::path path(name);
+        return path.is_absolute() ? path : (folder / path).lexically_normal();
+    }
+
+} // namespace
+
+std::vector<Reading> parseMeasurements(std::string_view content, const std::string& fileName)
+{
+    std::size_t lineNumber = 0;
+    // A refusal names the file, the line and the reason, never the bytes of the file: a scenario
+    // may name any file, and its content is not ours to show.
+    auto refuse = [&](const std::string& reason) {
+        return MeasurementFileError(cannotMessage("read", "measured drawdowns",
+            fileName + (lineNumber > 0 ? " at line " + std::to_string(lineNumber) : ""), reason));
+    };
+    if (content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF")
+        || content.find('\0') != std::string_view::npos)
+        throw refuse("it is UTF-16 text (or not text at all); save it as CSV in UTF-8 or plain "
+                     "text");
+    // A spreadsheet's "CSV UTF-8" begins with a byte-order mark: no part of the header.
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+    std::optional<double> timeFactor, drawdownFactor;
+    std::size_t timeColumn = 0;
+    std::string timeUnit;
+    char separator = ',', decimalMark = '.';
+    std::vector<Reading> readings;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string_view::npos)
+            end = content.size();
+        std::string_view line = content.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (trimmed(line).empty())
+            continue;
+        if (!timeFactor) {
+            // The header: a time column and a drawdown column, in either order.
+            separator = separatorOf(line);
+            decimalMark = separator == ',' ? '.' : ',';
+            const std::vector<std::string> cells = cellsOf(line, separator);
+            if (cells.size() == 2)
+                for (std::size_t c = 0; c < 2; ++c) {
+                    const std::string name = lowered(cells[c]);
+                    if (auto seconds = secondsPerUnit(name); seconds && !timeFactor) {
+                        timeFactor = seconds;
+                        timeColumn = c;
+                        timeUnit = name.substr(name.find('_') == std::string::npos ? 0 : 5);
+                    } else if (auto metres = metresPerUnit(name); metres && !drawdownFactor) {
+                        drawdownFactor = metres;
+                    }
+                }
+            if (!timeFactor || !drawdownFactor)
+                throw refuse("the first line must name the columns and their units, such as "
+                             "time_min,drawdown_m (time in seconds, minutes, hours or days; "
+                             "drawdown_m or drawdown_ft); "
+                    + (cells.size() != 2
+                            ? "it has " + std::to_string(cells.size())
+                                + (cells.size() == 1 ? " column" : " columns")
+                            : std::string(!timeFactor ? "it names no time column"
+                                                      : "it names no drawdown column")));
+            continue;
+        }
+        const std::vector<std::string> cells = cellsOf(line, separator);
+        if (cells.size() != 2)
+            throw refuse("a reading is two cells, a time and a drawdown; this line has "
+                + std::to_string(cells.size()));
+        const std::optional<double> time = numberOf(cells[timeColumn], decimalMark);
+        const std::optional<double> drawdown = numberOf(cells[1 - timeColumn], decimalMark);
+        if (!time || !drawdown)
+            throw refuse(std::string(!time ? "the time" : "the drawdown") + " is not a number"
+                + (decimalMark == ',' ? " (such as 0,25: cells separated by semicolons take a "
+                                        "decimal comma)"
+                                      : " (such as 0.25 or 2.5e-1)"));
+        if (*time < 0.0)
+            throw refuse("the time " + shortNumber(*time) + " " + timeUnit + " is negative");
+        const double seconds = *time * *timeFactor;
+        if (!std::isfinite(seconds))
+            throw refuse("the time " + shortNumber(*time) + " " + timeUnit + " is too large");
+        if (!readings.empty() && seconds < readings.back().TimeSeconds)
+            throw refuse("the time " + shortNumber(*time) + " " + timeUnit
+                + " comes before the time of the reading above it; the times must not decrease");
+        const double metres = *drawdown * *drawdownFactor;
+        if (!(metres >= LowestDrawdownMetres && metres <= HighestDrawdownMetres))
+            throw refuse("a drawdown of " + shortNumber(metres)
+                + " m is none a pumping test reads (they lie from -100 to 1000 m); a mark for a "
+                  "missing reading? Leave such lines out");
+        if (readings.size() == MostReadings)
+            throw refuse("the file holds more than " + std::to_string(MostReadings)
+                + " readings, more than a pumping test takes");
+        readings.push_back({ seconds, metres });
+    }
+    if (!timeFactor) {
+        lineNumber = 0;
+        throw refuse("it is empty; the first line must name the columns, such as "
+                     "time_min,drawdown_m");
+    }
+    if (readings.empty()) {
+        lineNumber = 0;
+        throw refuse("it holds no reading");
+    }
+    return readings;
+}
+
+std::vector<Reading> readMeasurementFile(const std::filesystem::path& path)
+{
+    try {
+        return parseMeasurements(readSmallRegularFile(path, MostBytes,
+                                     "16 MB, more than a pumping test's readings take"),
+            path.native());
+    } catch (const SmallFileError& error) {
+        throw MeasurementFileError(
+            cannotMessage("read", "measured drawdowns", path.native(), error.what()));
+    }
+}
+
+std::vector<MeasuredPoint> measuredPoints(
+    const ScenarioInputs& inputs, const std::filesystem::path& scenarioFolder)
+{
+    std::vector<MeasuredPoint> points;
+    for (const ObservationPoint& point : inputs.Observations)
+        if (!point.Measured.empty()) {
+            const std::filesystem::path file = found(point.Measured, scenarioFolder);
+            points.push_back({ point.Name, point.X, point.Y, -1, file, readMeasurementFile(file) });
+        }
+    for (int bore = 0; bore < WellCount; ++bore) {
+        const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
+        if (well.Measured.empty())
+            continue;
+        // A bore that pumps reads its own drawdown at its radius; an idle one is an observation
+        // well, reading the others' at its centre.
+        const bool pumps = inputs.pumps(bore);
+        const std::filesystem::path file = found(well.Measured, scenarioFolder);
+        points.push_back(
+            { "Bore " + std::to_string(bore + 1), well.X + (pumps ? well.RadiusMetres : 0.0),
+                static_cast<double>(well.Y), pumps ? bore : -1, file, readMeasurementFile(file) });
+    }
+    return points;
+}
+
+} // namespace drawfield

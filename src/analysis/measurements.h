@@ -1,0 +1,63 @@
+#pragma once
+
+// Drawdowns measured in a pumping test: time-drawdown readings at an observation point or in a
+// bore, from a CSV file whose header names the units:
+//
+//   time_min,drawdown_m          (or minutes / seconds, time_s / hours, time_h / days, time_d;
+//   0.1,0.04                      drawdown_m or drawdown_ft)
+//   0.25,0.08
+//
+// One reading a line, the time since pumping began and the drawdown (positive downward); blank
+// lines are skipped. Cells are separated by commas, or, where the header uses them, by semicolons
+// or tabs with a decimal comma ("1,5;0,149"); a UTF-8 byte-order mark is skipped. A file without
+// that header, with an unknown unit, a cell that is not wholly a number, a negative time, a time
+// before the one above it, a drawdown beyond -100..1000 m (a mark for a missing reading such as
+// -9999), more than MostReadings readings, or in UTF-16 is refused, naming the file, the line and
+// the reason, never quoting the file's bytes.
+
+#include "scenario/scenario.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace drawfield {
+
+inline constexpr std::size_t MostReadings = 100000;
+
+class MeasurementFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Reading {
+    double TimeSeconds = 0.0; // since pumping began
+    double DrawdownMetres = 0.0; // positive downward
+    bool operator==(const Reading&) const = default;
+};
+
+// The readings of a file's content; fileName names it in messages. Throws MeasurementFileError:
+// "Cannot read the measured drawdowns <file> at line <n>: <reason>."
+[[nodiscard]] std::vector<Reading> parseMeasurements(
+    std::string_view content, const std::string& fileName);
+[[nodiscard]] std::vector<Reading> readMeasurementFile(const std::filesystem::path& path);
+
+// A point where drawdowns were measured: an observation point, or a bore at its radius.
+struct MeasuredPoint {
+    std::string Name; // "Pz 30 m", or "Bore 1"
+    double X = 0.0, Y = 0.0; // m
+    int Bore = -1; // the pumping bore whose own readings these are, or -1
+    std::filesystem::path File; // as found from the scenario's folder
+    std::vector<Reading> Readings;
+};
+
+// Every observation point and bore of a run with a measured file, the files found from the
+// scenario's folder (a relative name) and read (readSmallRegularFile: at most 16 MB of a regular
+// file). A bore that pumps reads at its radius; one that never pumps is an observation well, read
+// at its centre (Bore -1). Throws MeasurementFileError.
+[[nodiscard]] std::vector<MeasuredPoint> measuredPoints(
+    const ScenarioInputs& inputs, const std::filesystem::path& scenarioFolder);
+
+} // namespace drawfield

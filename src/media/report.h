@@ -1,0 +1,73 @@
+#pragma once
+
+// An A4 report of a run: the inputs (aquifer, method, options, the bores with their schedules,
+// the boundaries, the observation points), the largest drawdown and where, the drawdown in each
+// bore at its radius and at each observation point, the map, the surface and the curves, with the
+// scenario's name and the date. Every input is on it whole (long texts wrap), and what does not
+// fit the first page goes on to a second, the pages numbered. A PDF whose text is text, whose
+// charts are vector, with its title, subject and creator set.
+
+#include "compute/engine/drawdown_engine.h"
+#include "compute/inputs.h"
+#include "views/chart_geometry.h"
+#include "views/curves_chart.h"
+#include "views/fit_chart.h"
+#include "views/picture_files.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace drawfield {
+
+struct ReportContent {
+    ScenarioInputs inputs; // what was computed
+    std::shared_ptr<const DrawdownGrid> grid; // the run's map
+    double largestDrawdown = 0.0; // m, positive downward
+    int largestX = 0, largestY = 0; // m, where
+    QString scenarioName; // the scenario file's name, or what stands for it
+    QDateTime made; // printed as the report's date
+    PaintRoutine map; // the contour map
+    PaintRoutine surface; // the 3D surface
+    PaintRoutine curves; // empty: no curves (no observation point and no profile)
+    // The pumping test, where the scenario has readings: the fit's lines (or why there is
+    // none) and its chart.
+    QStringList fitLines;
+    PaintRoutine fitChart; // empty: no readings
+    QString mapNote; // why the map is of another time than the scenario's, or empty
+    ViewAngles view; // the surface's turns
+};
+
+// The report of a run, as both programs make it: its inputs and results, the map and the surface
+// drawn as the window's charts draw them (the surface turned by view, the overlays the run's),
+// and the curves when there are observation points or a profile.
+[[nodiscard]] ReportContent reportContentOf(const ScenarioInputs& inputs,
+    const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
+    const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
+    const ViewAngles& view);
+
+// Adds the pumping test to a report: the readings and, when fitted, the fit (fitSummary's lines).
+// Where every bore has stopped before the scenario's time (the test's recovery read after), the
+// map, the surface and the drawdowns of the report are those of the end of pumping, where the
+// test's drawdown is, and the page says so: after the recovery they would mean nothing.
+void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary);
+
+// When the last bore stops pumping (s): the scenario's time while any bore still pumps then.
+[[nodiscard]] double endOfPumpingSeconds(const ScenarioInputs& inputs);
+
+// Paints the pages into page (A4 portrait at 96 units per inch), calling newPage between them.
+void paintReport(QPainter& painter, const QRectF& page, const ReportContent& content,
+    const std::function<bool()>& newPage);
+
+// What the report is about, in a sentence: its PDF's subject.
+[[nodiscard]] QString reportSubject(const ReportContent& content);
+
+// Writes the page as a PDF, whole or not at all as AtomicFile writes ("-" is standard output).
+// Returns an empty string when written, else "Cannot write the report <path>: <Reason>."
+[[nodiscard]] QString writeReport(const std::filesystem::path& path, const ReportContent& content);
+
+} // namespace drawfield

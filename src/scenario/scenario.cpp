@@ -1,0 +1,462 @@
+#include "scenario/scenario.h"
+
+#include "compute/messages.h"
+#include "files/number_text.h"
+#include "scenario/text_rules.h"
+#include "files/user_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace drawfield {
+namespace {
+
+    // A field's text as a message quotes it: short, and escaped.
+    std::string quoted(const std::string& text) { return quotedExcerpt(text); }
+
+    // A 16-bit whole number of metres, or a refusal naming the field.
+    std::optional<std::int16_t> readMetres(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
+    {
+        std::optional<std::int16_t> value = integerOfText(text);
+        if (!value)
+            refusals.push_back(field + " must be a whole number of metres from -32768 to 32767; "
+                + quoted(text) + " is outside that range.");
+        return value;
+    }
+
+    // A real number, or a refusal when it is too large to compute with.
+    std::optional<double> readReal(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
+    {
+        std::optional<double> value = numberOfText(text);
+        if (!value)
+            refusals.push_back(
+                field + " " + quoted(text) + " is too large a number to compute with.");
+        return value;
+    }
+
+    void requirePositive(const std::optional<double>& value, const std::string& text,
+        const std::string& field, std::vector<std::string>& refusals)
+    {
+        if (value && !(*value > 0.0))
+            refusals.push_back(field + " must be greater than 0; " + quoted(text) + " reads as "
+                + realText(*value).substr(*value < 0 ? 0 : 1) + ".");
+    }
+
+    std::string wellField(int row, const char* column)
+    {
+        return "Bore " + std::to_string(row) + ", " + column;
+    }
+
+} // namespace
+
+namespace {
+
+    std::string lowered(std::string_view text)
+    {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+
+} // namespace
+
+namespace {
+
+    // A number in one of the fields that came with schedules, boundaries, observation points,
+    // the profile, the bore radius and the georeference: the whole text must be one.
+    std::optional<double> readNumber(
+        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
+    {
+        if (!isWholeNumberText(text)) {
+            refusals.push_back(field + " must be a number such as 75.5 or -1.5E3; "
+                + quotedExcerpt(text) + " is not one.");
+            return std::nullopt;
+        }
+        std::optional<double> value = numberOfText(text);
+        if (!value)
+            refusals.push_back(
+                field + " " + quotedExcerpt(text) + " is too large a number to compute with.");
+        return value;
+    }
+
+    // A number from low to high, or a refusal naming the field and the range.
+    std::optional<double> readNumberWithin(const std::string& text, const std::string& field,
+        double low, double high, const char* unit, std::vector<std::string>& refusals)
+    {
+        std::optional<double> value = readNumber(text, field, refusals);
+        auto plain = [](double bound) {
+            char digits[32];
+            auto end
+                = std::to_chars(digits, digits + sizeof digits, bound, std::chars_format::fixed);
+            return std::string(digits, end.ptr);
+        };
+        if (value && !(*value >= low && *value <= high)) {
+            refusals.push_back(field + " must lie from " + plain(low) + " to " + plain(high) + " "
+                + unit + "; " + quotedExcerpt(text) + " does not.");
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    // The values of the chosen well function's parameters of one scope, from their texts, in SI
+    // units, indexed as its table (other scopes' places hold 0): each read as a whole number
+    // within its range, its fallback where its text is empty, refused where it has none.
+    // `where` names the section in refusals ("Bore 2, ").
+    std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
+        const ParameterTexts& texts, const std::string& where, std::vector<std::string>& refusals)
+    {
+        std::vector<double> values(row.parameters.size(), 0.0);
+        for (std::size_t i = 0; i < row.parameters.size(); ++i) {
+            const WellParameter& parameter = row.parameters[i];
+            if (parameter.scope != scope)
+                continue;
+            const auto text = texts.find(parameter.key);
+            const std::string field = where + std::string(parameter.label);
+            if (text == texts.end() || text->second.empty()) {
+                if (parameter.fallback)
+                    values[i] = *parameter.fallback * parameter.perShownUnit;
+                else
+                    refusals.push_back(field + " must be given for " + row.label + ": "
+                        + std::string(parameter.help));
+                continue;
+            }
+            values[i] = readNumberWithin(text->second, field, parameter.low, parameter.high,
+                            std::string(parameter.unit).c_str(), refusals)
+                            .value_or(0.0)
+                * parameter.perShownUnit;
+        }
+        return values;
+    }
+
+    // "12:0, 30:3": the rate changes of a bore, or a refusal naming it.
+    std::optional<std::vector<RateChange>> readSchedule(
+        const std::string& text, int bore, std::vector<std::string>& refusals)
+    {
+        std::vector<RateChange> changes;
+        const std::string field = "Bore " + std::to_string(bore) + ", schedule";
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = text.find(',', start);
+            if (end == std::string::npos)
+                end = text.size();
+            const std::string entry = text.substr(start, end - start);
+            start = end + 1;
+            if (entry.find_first_not_of(" \t") == std::string::npos)
+                continue;
+            if (changes.size() == MostRateChanges) {
+                refusals.push_back(field + " holds more than " + std::to_string(MostRateChanges)
+                    + " rate changes, more than a schedule can hold.");
+                return std::nullopt;
+            }
+            const std::size_t colon = entry.find(':');
+            std::optional<double> hour, rate;
+            if (colon != std::string::npos && isWholeNumberText(entry.substr(0, colon))
+                && isWholeNumberText(entry.substr(colon + 1))) {
+                hour = numberOfText(entry.substr(0, colon));
+                rate = numberOfText(entry.substr(colon + 1));
+            }
+            if (!hour || !rate) {
+                refusals.push_back(field + " must be hour:rate pairs such as 12:0, 30:3; "
+                    + quotedExcerpt(entry) + " is not one.");
+                return std::nullopt;
+            }
+            if (*hour < 0.0 || *rate < 0.0) {
+                refusals.push_back(field + ": hours and rates cannot be negative; "
+                    + quotedExcerpt(entry) + " has one.");
+                return std::nullopt;
+            }
+            const double seconds = *hour * SecondsPerHour;
+            if (!changes.empty() && !(seconds > changes.back().StartSeconds)) {
+                refusals.push_back(field + ": the hours must increase; " + quotedExcerpt(entry)
+                    + " comes after a later or equal hour.");
+                return std::nullopt;
+            }
+            changes.push_back({ seconds, *rate / SecondsPerHour });
+        }
+        return changes;
+    }
+
+    // "EPSG:" and digits, in any letter case, blanks around; or nothing.
+    std::string normalisedCrs(const std::string& text)
+    {
+        std::string crs;
+        for (char c : text)
+            if (c != ' ' && c != '\t')
+                crs.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+        return crs;
+    }
+
+} // namespace
+
+std::optional<bool> yesNoOfText(std::string_view text)
+{
+    const std::string word = lowered(text);
+    if (word == "yes")
+        return true;
+    if (word == "no")
+        return false;
+    return std::nullopt;
+}
+
+ScenarioTexts ScenarioTexts::example()
+{
+    ScenarioTexts texts;
+    texts.bores[0] = { "30", "30", "6" };
+    texts.bores[1] = { "60", "60", "4" };
+    return texts;
+}
+
+ScenarioReading readScenario(const ScenarioTexts& texts)
+{
+    ScenarioReading reading;
+    ScenarioInputs& in = reading.inputs;
+    std::vector<std::string>& refusals = reading.refusals;
+
+    std::optional<std::int16_t> xMin = readMetres(texts.xMin, "X minimum", refusals);
+    std::optional<std::int16_t> yMin = readMetres(texts.yMin, "Y minimum", refusals);
+    // The maximum bounds both axes, so it is accepted from the larger minimum up: one field,
+    // one refusal, naming the range that is really accepted.
+    std::optional<std::int16_t> xMax = integerOfText(texts.xMax);
+    const int lowestMaximum = std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768));
+    if (!xMax || *xMax < lowestMaximum)
+        refusals.push_back("X and Y maximum must be a whole number of metres from "
+            + std::to_string(lowestMaximum) + " to 32767; " + quoted(texts.xMax)
+            + (xMax ? " is below that." : " is outside that range."));
+    in.XMin = xMin.value_or(0);
+    in.YMin = yMin.value_or(0);
+    in.XMax = xMax.value_or(0);
+    in.YMax = in.XMax;
+    if (xMax && in.XMax > 500)
+        reading.warnings.push_back(messages::LargeXSize);
+    if (xMax && in.YMax > 5000)
+        reading.warnings.push_back(messages::LargeYSize);
+
+    std::optional<std::int16_t> step = integerOfText(texts.cellSize);
+    if (step && *step == 0)
+        step = 1;
+    if (!step || *step < 1)
+        refusals.push_back("Cell size must be a whole number of metres from 1 to 32767; "
+            + quoted(texts.cellSize) + " is not.");
+    else
+        in.Step = *step;
+
+    // Positions are only worth a warning on a map that can be computed.
+    bool mapKnown = xMin && yMin && xMax && in.XMax >= in.XMin && in.YMax >= in.YMin;
+    bool positionCheckGoesOn = true;
+    for (int i = 0; i < WellCount; ++i)
+        if (std::optional<std::vector<RateChange>> schedule
+            = readSchedule(texts.bores[static_cast<std::size_t>(i)].schedule, i + 1, refusals))
+            in.Schedules[static_cast<std::size_t>(i)] = std::move(*schedule);
+    for (int i = 0; i < WellCount; ++i) {
+        const BoreTexts& row = texts.bores[static_cast<std::size_t>(i)];
+        WellInput& well = in.Wells[static_cast<std::size_t>(i)];
+        std::optional<double> rate
+            = readReal(row.rate, wellField(i + 1, "Pumping rate (m3/h)"), refusals);
+        if (!rate) {
+            positionCheckGoesOn = false;
+            continue;
+        }
+        if (*rate < 0.0)
+            refusals.push_back(wellField(i + 1, "Pumping rate (m3/h)") + " cannot be negative; "
+                + quoted(row.rate) + " would inject water, which is not modelled.");
+        well.Rate = *rate / SecondsPerHour;
+        if (!in.pumps(i)) {
+            // The position check stops at the first row without a rate; later rows still pump.
+            positionCheckGoesOn = false;
+            // An idle bore with readings is an observation well: its place counts.
+            if (const std::string& measured = row.measured; !measured.empty()) {
+                well.X = readMetres(row.x, wellField(i + 1, "X well"), refusals).value_or(0);
+                well.Y = readMetres(row.y, wellField(i + 1, "Y well"), refusals).value_or(0);
+                well.Measured = measured;
+            }
+            continue;
+        }
+        std::optional<std::int16_t> x = readMetres(row.x, wellField(i + 1, "X well"), refusals);
+        std::optional<std::int16_t> y = readMetres(row.y, wellField(i + 1, "Y well"), refusals);
+        well.X = x.value_or(0);
+        well.Y = y.value_or(0);
+        well.Measured = row.measured;
+        if (const std::string& radiusText = row.radius; !radiusText.empty()) {
+            std::optional<double> radius = readNumberWithin(
+                radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
+            well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
+        }
+        if (positionCheckGoesOn && mapKnown) {
+            if (x && (well.X < in.XMin || well.X > in.XMax))
+                reading.warnings.push_back(messages::PumpingOutsideOfMap);
+            if (y && (well.Y < in.YMin || well.Y > in.YMax))
+                reading.warnings.push_back(messages::PumpingOutsideOfMap);
+        }
+    }
+
+    std::optional<double> transmissivity
+        = readReal(texts.transmissivity, "Transmissivity (m2/s)", refusals);
+    std::optional<double> storage
+        = readReal(texts.storage, "S Coefficient of storage (%)", refusals);
+    std::optional<double> pumpTime = readReal(texts.pumpTime, "Pumping time (hours)", refusals);
+    std::optional<double> thickness = readReal(texts.thickness, "Aquifer thickness (m)", refusals);
+    in.Transmissivity = transmissivity.value_or(0.0);
+    in.Storage = storage.value_or(0.0) / PercentPerFraction;
+    in.PumpTime = pumpTime.value_or(0.0) * SecondsPerHour;
+    in.Thickness = thickness.value_or(0.0);
+
+    requirePositive(transmissivity, texts.transmissivity, "Transmissivity (m2/s)", refusals);
+    requirePositive(storage, texts.storage, "S Coefficient of storage (%)", refusals);
+    requirePositive(pumpTime, texts.pumpTime, "Pumping time (hours)", refusals);
+
+    if (std::optional<WellMethod> method = methodOfText(texts.method))
+        in.Method = *method;
+    else
+        refusals.push_back("Method must be " + std::string(methodTexts()) + "; "
+            + quoted(texts.method) + " is none of them.");
+    // The chosen well function's own parameters, from its table; the others' texts stay as
+    // they are.
+    const WellFunction& row = wellFunction(in.Method);
+    in.AquiferValues
+        = parameterValues(row, ParameterScope::Aquifer, texts.aquiferParameters, "", refusals);
+    for (int i = 0; i < WellCount; ++i)
+        if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
+            in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,
+                ParameterScope::Bore, texts.bores[static_cast<std::size_t>(i)].parameters,
+                wellField(i + 1, ""), refusals);
+    if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
+        in.Unconfined = *unconfined;
+    else
+        refusals.push_back("Unconfined correction must be yes or no; " + quoted(texts.unconfined)
+            + " is neither.");
+    // The correction divides by the thickness: it needs one.
+    if (in.Unconfined && thickness && !(*thickness > 0.0))
+        refusals.push_back("Aquifer thickness (m) must be greater than 0 for the unconfined "
+                           "correction; "
+            + quoted(texts.thickness) + " reads as "
+            + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
+
+    // Straight boundaries: one line, or two perpendicular ones; every pumping bore on the side of
+    // each where bore 1 stands.
+    for (int b = 0; b < BoundaryCount; ++b) {
+        const BoundaryTexts& line = texts.boundaries[static_cast<std::size_t>(b)];
+        if (line.isEmpty())
+            continue;
+        const std::string field = "Boundary " + std::to_string(b + 1);
+        std::optional<BoundaryKind> kind = boundaryKindOfText(line.kind);
+        if (!kind)
+            refusals.push_back(field + ", kind must be barrier or recharge; " + quoted(line.kind)
+                + " is neither.");
+        std::optional<double> x1 = readNumber(line.x1, field + ", x1", refusals);
+        std::optional<double> y1 = readNumber(line.y1, field + ", y1", refusals);
+        std::optional<double> x2 = readNumber(line.x2, field + ", x2", refusals);
+        std::optional<double> y2 = readNumber(line.y2, field + ", y2", refusals);
+        if (!kind || !x1 || !y1 || !x2 || !y2)
+            continue;
+        if (*x1 == *x2 && *y1 == *y2) {
+            refusals.push_back(field
+                + " needs two distinct points for its line; (x1, y1) and "
+                  "(x2, y2) are the same.");
+            continue;
+        }
+        in.Boundaries.push_back({ *kind, *x1, *y1, *x2, *y2 });
+    }
+    if (in.Boundaries.size() == 2) {
+        const Point a = in.Boundaries[0].line().direction();
+        const Point b = in.Boundaries[1].line().direction();
+        if (std::fabs(a.X * b.X + a.Y * b.Y) > 1e-9)
+            refusals.push_back("Boundary 2 must be perpendicular to boundary 1: parallel lines "
+                               "and lines at another angle are not modelled.");
+    }
+    for (std::size_t b = 0; b < in.Boundaries.size() && in.pumps(0); ++b) {
+        const StraightLine line = in.Boundaries[b].line();
+        const int aquifer = aquiferSide(in, in.Boundaries[b]);
+        for (int i = 0; i < WellCount; ++i) {
+            if (!in.pumps(i))
+                continue;
+            const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
+            const int side = line.side(well.X, well.Y);
+            if (side == 0 || side != aquifer) {
+                refusals.push_back("Bore " + std::to_string(i + 1) + " stands "
+                    + (side == 0 ? "on boundary " : "beyond boundary ") + std::to_string(b + 1)
+                    + ": the aquifer is the side of each boundary where bore 1 stands, and every "
+                      "pumping bore must be inside it.");
+                break;
+            }
+        }
+    }
+
+    for (int o = 0; o < ObservationCount; ++o) {
+        const ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
+        if (point.isEmpty())
+            continue;
+        const std::string field = "Observation point " + std::to_string(o + 1);
+        std::optional<double> x = readNumber(point.x, field + ", x", refusals);
+        std::optional<double> y = readNumber(point.y, field + ", y", refusals);
+        if (x && y)
+            in.Observations.push_back(
+                { point.name.empty() ? field : point.name, *x, *y, point.measured,
+                    parameterValues(wellFunction(in.Method), ParameterScope::Observation,
+                        point.parameters, field + ", ", refusals) });
+    }
+    if (!texts.profile.isEmpty()) {
+        // Along the map, whose coordinates are whole metres of 16 bits.
+        auto read = [&](const std::string& text, const char* name) {
+            return readNumberWithin(
+                text, std::string("Profile, ") + name, -32768.0, 32767.0, "m", refusals);
+        };
+        std::optional<double> x1 = read(texts.profile.x1, "x1");
+        std::optional<double> y1 = read(texts.profile.y1, "y1");
+        std::optional<double> x2 = read(texts.profile.x2, "x2");
+        std::optional<double> y2 = read(texts.profile.y2, "y2");
+        if (x1 && y1 && x2 && y2) {
+            if (*x1 == *x2 && *y1 == *y2)
+                refusals.push_back("Profile needs two distinct points; (x1, y1) and (x2, y2) are "
+                                   "the same.");
+            else
+                in.ProfileLine = Profile { *x1, *y1, *x2, *y2 };
+        }
+    }
+
+    if (!texts.georeference.isEmpty()) {
+        // Projected coordinates stay within ten thousand kilometres of their origin.
+        constexpr double Farthest = 1e7;
+        const GeoreferenceTexts& geo = texts.georeference;
+        std::optional<double> easting = readNumberWithin(
+            geo.easting, "Georeference, easting", -Farthest, Farthest, "m", refusals);
+        std::optional<double> northing = readNumberWithin(
+            geo.northing, "Georeference, northing", -Farthest, Farthest, "m", refusals);
+        if (easting && northing)
+            in.Place = Georeference { *easting, *northing, normalisedCrs(geo.crs) };
+    }
+
+    // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).
+    if (refusals.empty()) {
+        for (int i = 0; i < WellCount; ++i) {
+            const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
+            if (!in.pumps(i))
+                continue;
+            double rate = well.Rate;
+            for (const RateChange& change : in.Schedules[static_cast<std::size_t>(i)])
+                rate = std::max(rate, change.Rate);
+            const Aquifer aquifer = in.aquifer();
+            const SourceTerm term { rate, well.Values };
+            const bool finite
+                = std::isfinite(aquifer.wellFunction->boreTerm(term, in.PumpTime, aquifer))
+                && std::isfinite(aquifer.wellFunction->drawdown(term, 1.0, in.PumpTime, aquifer));
+            if (!finite) {
+                refusals.push_back("Bore " + std::to_string(i + 1)
+                    + ": transmissivity, storage coefficient, pumping time and pumping rate give "
+                      "no finite drawdown; check their values.");
+                break;
+            }
+        }
+    }
+
+    if (in.Wells[0].Rate == 0.0 && numberOfText(texts.bores[0].rate) && !in.pumps(0))
+        refusals.push_back(messages::NoPumpingRate);
+    return reading;
+}
+
+} // namespace drawfield

@@ -1,0 +1,541 @@
+#include "scenario/scenario_file.h"
+
+#include "files/atomic_file.h"
+#include "scenario/scenario_keys.h"
+#include "files/small_file.h"
+#include "files/user_text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+namespace drawfield {
+namespace {
+
+    std::string_view trim(std::string_view text)
+    {
+        auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+        while (!text.empty() && isBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isBlank(text.back()))
+            text.remove_suffix(1);
+        return text;
+    }
+
+    std::string lowered(std::string_view text)
+    {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(),
+            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return out;
+    }
+
+    bool isCommentOrEmpty(std::string_view rest)
+    {
+        rest = trim(rest);
+        return rest.empty() || rest.front() == '#' || rest.front() == ';';
+    }
+
+    // The number of a section such as "bore3" (1 to most), or nothing.
+    std::optional<int> numbered(const std::string& section, std::string_view stem, int most)
+    {
+        if (!section.starts_with(stem) || section.size() == stem.size()
+            || section.size() > stem.size() + 2)
+            return std::nullopt;
+        int number = 0;
+        for (char c : std::string_view(section).substr(stem.size())) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            number = number * 10 + (c - '0');
+        }
+        if (number < 1 || number > most || section[stem.size()] == '0')
+            return std::nullopt;
+        return number;
+    }
+
+    // Where a key of a section goes.
+    std::string* field(ScenarioTexts& texts, const std::string& section, const std::string& key)
+    {
+        std::string* found = nullptr;
+        forEachKey(texts, [&](const std::string& s, std::string_view k, std::string& text) {
+            if (found == nullptr && s == section && key == k)
+                found = &text;
+        });
+        return found;
+    }
+
+    bool isKnownSection(const std::string& name)
+    {
+        return name == "map" || name == "aquifer" || name == "profile" || name == "georeference"
+            || numbered(name, "bore", WellCount) || numbered(name, "boundary", BoundaryCount)
+            || numbered(name, "observation", ObservationCount);
+    }
+
+    // A value as the reader gives it back: bare where it can be, else in double quotes with its
+    // own quotes doubled.
+    std::string written(const std::string& value)
+    {
+        const bool bare = value.find_first_of("#;") == std::string::npos
+            && (value.empty() || value.front() != '"') && trim(value) == value;
+        if (bare)
+            return value;
+        std::string out = "\"";
+        for (char c : value) {
+            if (c == '"')
+                out.push_back('"');
+            out.push_back(c);
+        }
+        out.push_back('"');
+        return out;
+    }
+
+} // namespace
+
+ScenarioTexts parseScenarioFile(
+    std::string_view content, const std::string& fileName, ScenarioComments* comments)
+{
+    ScenarioComments kept;
+    std::vector<std::string> block; // comment lines not yet placed, and the blanks among them
+    bool anySection = false;
+    auto take = [&]() {
+        while (!block.empty() && block.back().empty())
+            block.pop_back();
+        std::vector<std::string> lines;
+        lines.swap(block);
+        return lines;
+    };
+    auto keepAbove = [&](const std::string& place) {
+        std::vector<std::string> lines = take();
+        if (lines.empty())
+            return;
+        if (!anySection) {
+            kept.header = std::move(lines);
+            return;
+        }
+        std::vector<std::string>& above = kept.above[place];
+        above.insert(above.end(), lines.begin(), lines.end());
+    };
+    // What follows a value or a section's bracket: a comment, with the blanks before it.
+    auto keepAtEnd = [&](const std::string& place, std::string_view tail) {
+        const std::size_t mark = tail.find_first_of("#;");
+        if (mark == std::string_view::npos)
+            return;
+        std::string text(tail);
+        if (text.front() != ' ' && text.front() != '\t')
+            text.insert(0, " ");
+        kept.atEnd[place] += text;
+    };
+
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+
+    ScenarioTexts texts;
+    std::string section;
+    std::map<std::string, int> firstLineOfKey;
+    std::map<std::string, int> lineOfSection; // where each section first began
+    int lineNumber = 0;
+    auto error = [&](const std::string& message) {
+        return ScenarioFileError(cannotMessage(
+            "read", "scenario file", fileName + " at line " + std::to_string(lineNumber), message));
+    };
+
+    while (!content.empty()) {
+        ++lineNumber;
+        std::size_t end = content.find('\n');
+        std::string_view line = content.substr(0, end);
+        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+
+        line = trim(line);
+        if (isCommentOrEmpty(line)) {
+            if (!line.empty() || !block.empty())
+                block.emplace_back(line);
+            continue;
+        }
+
+        if (line.front() == '[') {
+            std::size_t close = line.find(']');
+            if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
+                throw error(
+                    "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
+                    "[observation1] or [profile]");
+            section = lowered(trim(line.substr(1, close - 1)));
+            lineOfSection.emplace(section, lineNumber);
+            keepAbove(section);
+            anySection = true;
+            keepAtEnd(section, line.substr(close + 1));
+            if (!isKnownSection(section))
+                throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
+                    + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
+                      "[boundary2], [observation1] to [observation10], [profile] and "
+                      "[georeference]");
+            continue;
+        }
+
+        std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            throw error("malformed line; write it as key = value");
+        std::string key = lowered(trim(line.substr(0, equals)));
+        if (key.empty())
+            throw error("a value without a key");
+        if (section.empty())
+            throw error(quotedExcerpt(key) + " comes before any section");
+
+        std::string_view rest = trim(line.substr(equals + 1));
+        std::string value;
+        std::string_view comment;
+        if (!rest.empty() && rest.front() == '"') {
+            // Two double quotes in a row stand for one.
+            std::size_t close = 1;
+            for (;;) {
+                const std::size_t quote = rest.find('"', close);
+                if (quote == std::string_view::npos)
+                    throw error("the value's closing double quote is missing");
+                value.append(rest.substr(close, quote - close));
+                if (quote + 1 < rest.size() && rest[quote + 1] == '"') {
+                    value.push_back('"');
+                    close = quote + 2;
+                    continue;
+                }
+                close = quote;
+                break;
+            }
+            if (!isCommentOrEmpty(rest.substr(close + 1)))
+                throw error("unexpected text after the quoted value");
+            comment = rest.substr(close + 1);
+        } else {
+            const std::size_t mark = rest.find_first_of("#;");
+            value = std::string(trim(rest.substr(0, mark)));
+            if (mark != std::string_view::npos) {
+                const std::size_t last = rest.substr(0, mark).find_last_not_of(" \t");
+                comment = rest.substr(last == std::string_view::npos ? 0 : last + 1);
+            }
+        }
+
+        std::string* target = field(texts, section, key);
+        if (target == nullptr)
+            throw error("unknown key " + quotedExcerpt(key) + " in [" + section + "]");
+        // Keys that name a choice take only the names of its options.
+        if (section == "aquifer" && key == "method" && !methodOfText(value))
+            throw error(
+                "unknown method " + quotedExcerpt(value) + "; write " + std::string(methodTexts()));
+        if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
+            throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
+        if (section.starts_with("boundary") && key == "kind" && !value.empty()
+            && !boundaryKindOfText(value))
+            throw error("unknown kind " + quotedExcerpt(value) + "; write barrier or recharge");
+        // A value is one line: what the reader keeps, the writer must be able to write.
+        if (value.find('\r') != std::string::npos)
+            throw error("a carriage return inside the value of " + quotedExcerpt(key)
+                + "; a value is one line");
+        auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
+        if (!inserted)
+            throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
+                + std::to_string(previous->second));
+        *target = value;
+        keepAbove(section + "." + key);
+        keepAtEnd(section + "." + key, comment);
+    }
+    kept.after = take();
+    if (!anySection && !kept.after.empty())
+        kept.header = std::exchange(kept.after, {});
+    // A boundary is a kind and its line: points without a kind would be dropped in silence.
+    for (std::size_t b = 0; b < texts.boundaries.size(); ++b) {
+        const BoundaryTexts& boundary = texts.boundaries[b];
+        if (boundary.kind.empty() && !boundary.isEmpty()) {
+            const std::string named = "boundary" + std::to_string(b + 1);
+            lineNumber = lineOfSection[named];
+            throw error("[" + named + "] has no kind; write kind = barrier or kind = recharge");
+        }
+    }
+    dropEmptyParameters(texts);
+    if (comments)
+        *comments = std::move(kept);
+    return texts;
+}
+
+ScenarioTexts readScenarioFile(const std::filesystem::path& path, ScenarioComments* comments)
+{
+    const std::string tooLarge = std::to_string(LargestScenarioFileBytes / 1024)
+        + " kB; a scenario file holds a few lines";
+    try {
+        // Standard input may be a pipe ("cat site.ini | drawfield-batch -"); any other path
+        // must lead to a small regular file.
+        const std::string content = isStandardInput(path)
+            ? readStandardInput(LargestScenarioFileBytes, tooLarge)
+            : readSmallRegularFile(path, LargestScenarioFileBytes, tooLarge);
+        return parseScenarioFile(content, path.native(), comments);
+    } catch (const SmallFileError& error) {
+        throw ScenarioFileError(
+            cannotMessage("read", "scenario file", path.native(), error.what()));
+    }
+}
+
+std::filesystem::path scenarioFolderOf(const std::filesystem::path& path)
+{
+    if (isStandardInput(path))
+        return std::filesystem::current_path();
+    std::error_code error;
+    const std::filesystem::path real
+        = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
+    return (error ? std::filesystem::absolute(path) : real).parent_path();
+}
+
+std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments& comments)
+{
+    std::string out;
+    auto lines = [&](const std::vector<std::string>& block) {
+        for (const std::string& line : block)
+            out += line + "\n";
+    };
+    auto above = [&](const std::string& place) {
+        if (auto found = comments.above.find(place); found != comments.above.end())
+            lines(found->second);
+    };
+    auto atEnd = [&](const std::string& place) {
+        auto found = comments.atEnd.find(place);
+        return found == comments.atEnd.end() ? std::string() : found->second;
+    };
+    if (comments.header.empty())
+        out = "# Drawfield scenario: the texts of the window's fields.\n";
+    else
+        lines(comments.header);
+    // A section goes in when it holds anything; [map] and [aquifer] always do. The comments of
+    // one left out go to the end, so that none is lost.
+    std::vector<std::string> orphans;
+    std::string section, pending;
+    std::vector<std::string> pendingPlaces;
+    bool any = false;
+    auto flush = [&] {
+        if (any || section == "map" || section == "aquifer") {
+            out += "\n";
+            above(section);
+            // [map] comes first: the lines above it read back as the file's header, so they
+            // are parted from it as a header is, and the file reads back to the same bytes.
+            if (section == "map" && comments.above.count(section) != 0)
+                out += "\n";
+            out += "[" + section + "]" + atEnd(section) + "\n" + pending;
+        } else {
+            for (const std::string& place : pendingPlaces) {
+                if (auto found = comments.above.find(place); found != comments.above.end())
+                    orphans.insert(orphans.end(), found->second.begin(), found->second.end());
+                if (const std::string end = atEnd(place); !end.empty())
+                    orphans.push_back(std::string(trim(end)));
+            }
+        }
+        pending.clear();
+        pendingPlaces = {};
+        any = false;
+    };
+    forEachKey(texts, [&](const std::string& s, std::string_view key, const std::string& text) {
+        if (text.find_first_of("\r\n") != std::string::npos)
+            throw std::invalid_argument("the text of " + std::string(key) + " in [" + s
+                + "] holds a line break, which a scenario file cannot keep");
+        if (s != section) {
+            if (!section.empty())
+                flush();
+            section = s;
+            pendingPlaces.push_back(s);
+        }
+        const std::string place = s + "." + std::string(key);
+        pendingPlaces.push_back(place);
+        if (auto found = comments.above.find(place); found != comments.above.end())
+            for (const std::string& line : found->second)
+                pending += line + "\n";
+        pending += std::string(key) + (text.empty() ? " =" : " = " + written(text)) + atEnd(place)
+            + "\n";
+        any = any || !text.empty();
+    });
+    flush();
+    if (!orphans.empty() || !comments.after.empty()) {
+        out += "\n";
+        lines(orphans);
+        lines(comments.after);
+    }
+    return out;
+}
+
+void writeScenarioFile(
+    const std::filesystem::path& path, const ScenarioTexts& texts, const ScenarioComments& comments)
+{
+    std::string content;
+    try {
+        content = scenarioFileText(texts, comments);
+    } catch (const std::invalid_argument& reason) {
+        throw FileWriteError(cannotMessage("write", "scenario file", path.native(), reason.what()));
+    }
+    AtomicFile file(path, "scenario file");
+    file.write(content);
+    file.commit();
+}
+
+void dropEmptyParameters(ScenarioTexts& texts)
+{
+    auto tidy = [](ParameterTexts& map) {
+        std::erase_if(map, [](const auto& entry) { return entry.second.empty(); });
+    };
+    tidy(texts.aquiferParameters);
+    for (BoreTexts& bore : texts.bores)
+        tidy(bore.parameters);
+    for (ObservationTexts& point : texts.observations)
+        tidy(point.parameters);
+}
+
+namespace {
+
+    // What a key of the file's own sections holds, for the usage text; the well functions'
+    // parameters describe themselves from their tables.
+    std::string describedKey(const std::string& section, std::string_view key)
+    {
+        static const std::pair<std::string_view, std::string_view> Base[] = {
+            { "x_max", "m, the X and Y maximum" },
+            { "x_min", "m" },
+            { "y_min", "m" },
+            { "cell_size", "m" },
+            { "transmissivity", "m2/s" },
+            { "storage", "%" },
+            { "pumping_time", "hours" },
+            { "thickness", "m" },
+            { "method", "" },
+            { "unconfined", "no or yes: Jacob's correction for the thickness" },
+            { "rate", "m3/h" },
+            { "schedule",
+                "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "
+                "0 stops it; at most 300" },
+            { "radius", "m, where the report reads the drawdown in the bore; 0.1" },
+            { "kind", "barrier or recharge; two boundaries must be perpendicular" },
+            { "easting", "m: where the map's point (0, 0) lies" },
+            { "northing", "m" },
+            { "crs",
+                "an EPSG code such as EPSG:25832; without [georeference], GIS files are in "
+                "local metres" },
+        };
+        if (key == "method")
+            return "method (" + methodTexts() + ")";
+        if (key == "measured")
+            return section.starts_with("bore")
+                ? "measured (the bore's own readings, at its radius)"
+                : "measured (a CSV file of readings: a header naming the units, "
+                  "time_min,drawdown_m, then one reading a line; found from the scenario's "
+                  "folder)";
+        if ((key == "x" || key == "y") && !section.starts_with("profile"))
+            return std::string(key) + " (m)";
+        for (const auto& [name, what] : Base)
+            if (name == key && !what.empty())
+                return std::string(key) + " (" + std::string(what) + ")";
+        for (const WellParameter* parameter :
+            parametersOfScope(section == "aquifer" ? ParameterScope::Aquifer
+                    : section == "bore1"           ? ParameterScope::Bore
+                                                   : ParameterScope::Observation))
+            if (parameter->key == key) {
+                std::string owners;
+                for (const WellFunction& row : wellFunctions())
+                    for (const WellParameter& own : row.parameters)
+                        if (own.key == key)
+                            owners += std::string(owners.empty() ? "" : " or ") + row.text;
+                return std::string(key) + " (" + std::string(parameter->unit) + ", "
+                    + std::string(parameter->label) + " " + std::string(parameter->symbol)
+                    + ", for " + owners + ")";
+            }
+        return std::string(key);
+    }
+
+} // namespace
+
+std::string scenarioKeyList()
+{
+    // A section per kind: bore1 stands for [bore1]..[bore5], and so on.
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections;
+    const ScenarioTexts texts;
+    forEachKey(texts, [&](const std::string& section, std::string_view key, const std::string&) {
+        std::string kind;
+        if (section == "bore1")
+            kind = "[bore1]..[bore" + std::to_string(WellCount) + "]";
+        else if (section == "boundary1")
+            kind = "[boundary1], [boundary" + std::to_string(BoundaryCount) + "]";
+        else if (section == "observation1")
+            kind = "[observation1]..[observation" + std::to_string(ObservationCount) + "]";
+        else if (section.back() >= '0' && section.back() <= '9')
+            return; // the other sections of a kind
+        else
+            kind = "[" + section + "]";
+        if (sections.empty() || sections.back().first != kind)
+            sections.emplace_back(kind, std::vector<std::string> {});
+        sections.back().second.push_back(describedKey(section, key));
+    });
+    // Each kind on its lines, the keys wrapped at 92 columns under the first.
+    constexpr std::size_t Indent = 19, Width = 92;
+    std::string out;
+    for (const auto& [kind, keys] : sections) {
+        std::string all;
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            all += keys[k] + (k + 1 < keys.size() ? ", " : "");
+        std::string line = "  " + kind;
+        line += std::string(line.size() < Indent ? Indent - line.size() : 1, ' ');
+        bool fresh = true; // nothing on the line yet but its indent
+        std::size_t start = 0;
+        while (start < all.size()) {
+            const std::size_t space = all.find(' ', start);
+            const std::string word = all.substr(start, space - start);
+            if (!fresh && line.size() + 1 + word.size() > Width) {
+                out += line + "\n";
+                line = std::string(Indent, ' ');
+            } else if (!fresh) {
+                line += ' ';
+            }
+            line += word;
+            fresh = false;
+            start = space == std::string::npos ? all.size() : space + 1;
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+ScenarioTexts withMeasuredNamesMoved(const ScenarioTexts& texts,
+    const std::filesystem::path& fromFolder, const std::filesystem::path& toFolder)
+{
+    auto real = [](const std::filesystem::path& folder) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(folder);
+        const std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, error);
+        return (error ? absolute : canonical).lexically_normal();
+    };
+    const std::filesystem::path from = real(fromFolder), to = real(toFolder);
+    auto moved = [&](std::string& name) {
+        if (name.empty() || std::filesystem::path(name).is_absolute())
+            return;
+        const std::filesystem::path file = (from / name).lexically_normal();
+        const std::filesystem::path relative = file.lexically_relative(to);
+        name = relative.empty() ? file.string() : relative.string();
+    };
+    ScenarioTexts out = texts;
+    for (ObservationTexts& point : out.observations)
+        moved(point.measured);
+    for (BoreTexts& bore : out.bores)
+        moved(bore.measured);
+    return out;
+}
+
+std::filesystem::path folderOfWrittenScenario(const std::filesystem::path& path)
+{
+    try {
+        const ReplacedFile file = replacedFileOf(path);
+        if (!file.direct)
+            return std::filesystem::absolute(file.target).parent_path();
+    } catch (const std::system_error&) {
+        // A loop of links: the write says so; any folder will do until then.
+    }
+    return std::filesystem::current_path();
+}
+
+void writeScenarioFileFrom(const std::filesystem::path& path, const ScenarioTexts& texts,
+    const std::filesystem::path& fromFolder, const ScenarioComments& comments)
+{
+    writeScenarioFile(
+        path, withMeasuredNamesMoved(texts, fromFolder, folderOfWrittenScenario(path)), comments);
+}
+
+} // namespace drawfield

@@ -1,0 +1,100 @@
+#pragma once
+
+// Every key of a scenario file, in the order the writer writes them: the one list the reader,
+// the writer, the round-trip test, the scenario fuzzer and drawfield-batch's usage iterate. The
+// keys of the well functions' parameters come from their tables (WellFunction::parameters): those
+// of Aquifer scope in [aquifer], of Bore scope in each [boreN], of Observation scope in each
+// [observationN], each key once whatever number of rows declare it.
+//
+//   [map]            x_min, y_min, x_max, cell_size
+//   [aquifer]        transmissivity, storage, pumping_time, thickness, method, unconfined, then
+//                    the parameters
+//   [bore1]..[bore5] x, y, rate, schedule, radius, measured, then the parameters
+//   [boundary1], [boundary2]   kind, x1, y1, x2, y2
+//   [observation1]..[observation10]   name, x, y, measured, then the parameters
+//   [profile]        x1, y1, x2, y2
+//   [georeference]   easting, northing, crs
+
+#include "scenario/scenario.h"
+#include "compute/wells/well_function.h"
+
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace drawfield {
+
+// visit(section, key, text) for every key: section a const std::string& ("bore2"), key a
+// std::string_view, text a std::string& for texts that may change (a parameter's entry is then
+// made, empty, where there was none: dropEmptyParameters tidies them), else a const std::string&.
+template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
+{
+    auto parameters = [&](auto& map, ParameterScope scope, const std::string& section) {
+        for (const WellParameter* parameter : parametersOfScope(scope)) {
+            if constexpr (std::is_const_v<Texts>) {
+                static const std::string none;
+                const auto found = map.find(parameter->key);
+                visit(section, parameter->key, found == map.end() ? none : found->second);
+            } else {
+                visit(section, parameter->key, map[std::string(parameter->key)]);
+            }
+        }
+    };
+    const std::string map = "map", aquifer = "aquifer";
+    visit(map, "x_min", texts.xMin);
+    visit(map, "y_min", texts.yMin);
+    visit(map, "x_max", texts.xMax);
+    visit(map, "cell_size", texts.cellSize);
+    visit(aquifer, "transmissivity", texts.transmissivity);
+    visit(aquifer, "storage", texts.storage);
+    visit(aquifer, "pumping_time", texts.pumpTime);
+    visit(aquifer, "thickness", texts.thickness);
+    visit(aquifer, "method", texts.method);
+    visit(aquifer, "unconfined", texts.unconfined);
+    parameters(texts.aquiferParameters, ParameterScope::Aquifer, aquifer);
+    for (std::size_t i = 0; i < texts.bores.size(); ++i) {
+        const std::string section = "bore" + std::to_string(i + 1);
+        auto& bore = texts.bores[i];
+        visit(section, "x", bore.x);
+        visit(section, "y", bore.y);
+        visit(section, "rate", bore.rate);
+        visit(section, "schedule", bore.schedule);
+        visit(section, "radius", bore.radius);
+        visit(section, "measured", bore.measured);
+        parameters(bore.parameters, ParameterScope::Bore, section);
+    }
+    for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
+        const std::string section = "boundary" + std::to_string(i + 1);
+        visit(section, "kind", texts.boundaries[i].kind);
+        visit(section, "x1", texts.boundaries[i].x1);
+        visit(section, "y1", texts.boundaries[i].y1);
+        visit(section, "x2", texts.boundaries[i].x2);
+        visit(section, "y2", texts.boundaries[i].y2);
+    }
+    for (std::size_t i = 0; i < texts.observations.size(); ++i) {
+        const std::string section = "observation" + std::to_string(i + 1);
+        auto& point = texts.observations[i];
+        visit(section, "name", point.name);
+        visit(section, "x", point.x);
+        visit(section, "y", point.y);
+        visit(section, "measured", point.measured);
+        parameters(point.parameters, ParameterScope::Observation, section);
+    }
+    const std::string profile = "profile", georeference = "georeference";
+    visit(profile, "x1", texts.profile.x1);
+    visit(profile, "y1", texts.profile.y1);
+    visit(profile, "x2", texts.profile.x2);
+    visit(profile, "y2", texts.profile.y2);
+    visit(georeference, "easting", texts.georeference.easting);
+    visit(georeference, "northing", texts.georeference.northing);
+    visit(georeference, "crs", texts.georeference.crs);
+}
+
+// Leaves out the parameters' entries without a text, as texts read from a file or the fields
+// hold them.
+void dropEmptyParameters(ScenarioTexts& texts);
+
+// The sections by kind and their keys, as a usage text lists them: "[bore1]..[bore5]  x, y, ...".
+[[nodiscard]] std::string scenarioKeyList();
+
+} // namespace drawfield

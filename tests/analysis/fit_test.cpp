@@ -1,0 +1,195 @@
+// The pumping-test fit against published least-squares optima, from a start two decades away;
+// and the fits that cannot be made, said as such.
+
+#include "analysis/fit.h"
+#include "compute/observations.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace drawfield;
+
+namespace {
+
+const std::filesystem::path Published = DRAWFIELD_SOURCE_DIR "/resources/pumping-test";
+
+// Oude Korendijk: one well pumping 788 m3/d at (100, 100) for 845 minutes, the piezometers 30 m
+// and 90 m east; T and S two decades off the published optimum.
+ScenarioTexts oudeKorendijk(bool near, bool far)
+{
+    ScenarioTexts texts;
+    texts.xMax = "300";
+    texts.method = "theis";
+    texts.transmissivity = "0.5";
+    texts.storage = "1";
+    texts.thickness = "7";
+    texts.pumpTime = "14.1";
+    texts.bores[0] = { "100", "100", "32.833333333" };
+    if (near)
+        texts.observations[0] = { "r = 30 m", "130", "100", (Published / "obs_r30m.csv").string() };
+    if (far)
+        texts.observations[1] = { "r = 90 m", "190", "100", (Published / "obs_r90m.csv").string() };
+    return texts;
+}
+
+} // namespace
+
+TEST(PumpingTestFit, OudeKorendijkAsPublished)
+{
+    struct Case {
+        const char* name;
+        bool near, far;
+        double transmissivityPerDay, storage, rmse;
+    };
+    const Case cases[] = {
+        { "both piezometers", true, true, 462.6, 1.779e-4, 0.05006 },
+        { "30 m alone", true, false, 480.5, 1.125e-4, 0.03166 },
+        { "90 m alone", false, true, 501.1, 2.0375e-4, 0.02272 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScenarioInputs in = readScenario(oudeKorendijk(c.near, c.far)).inputs;
+        const std::vector<MeasuredPoint> points = measuredPoints(in, "/");
+        const FitResult fit
+            = fitPumpingTest(in, points, { transmissivityParameter(), storageParameter() });
+        ASSERT_TRUE(fit.succeeded) << fit.problem;
+        EXPECT_NEAR(fit.estimates[0].value * 86400.0 / c.transmissivityPerDay, 1.0, 0.005);
+        EXPECT_NEAR(fit.estimates[1].value / c.storage, 1.0, 0.005);
+        EXPECT_NEAR(fit.rmseMetres / c.rmse, 1.0, 0.01);
+        EXPECT_LT(fit.estimates[0].low, fit.estimates[0].value);
+        EXPECT_GT(fit.estimates[0].high, fit.estimates[0].value);
+    }
+}
+
+// A leaky aquifer's T, S and B from four points' readings made with Hantush's function (and a
+// centimetre-scale wobble): the fit finds them from a start far off, inside its intervals.
+TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
+{
+    ScenarioTexts texts;
+    texts.xMax = "400";
+    texts.method = "hantush";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.02";
+    texts.aquiferParameters["leakage_factor"] = "400";
+    texts.pumpTime = "48";
+    texts.bores[0] = { "100", "100", "30" };
+    const ScenarioInputs truth = readScenario(texts).inputs;
+    std::vector<MeasuredPoint> points;
+    int wobble = 0;
+    for (double r : { 20.0, 50.0, 100.0, 200.0 }) {
+        MeasuredPoint point { "r = " + std::to_string(int(r)), 100 + r, 100, -1, {}, {} };
+        for (int i = 0; i < (r < 200 ? 13 : 12); ++i) {
+            const double t = 60.0 * std::pow(10.0, 0.28 * i);
+            point.Readings.push_back(
+                { t, drawdownAt(truth, point.X, point.Y, t) + 0.002 * std::sin(++wobble) });
+        }
+        points.push_back(point);
+    }
+    texts.transmissivity = "0.2";
+    texts.storage = "2";
+    texts.aquiferParameters["leakage_factor"] = "40000";
+    const FitResult fit = fitPumpingTest(readScenario(texts).inputs, points,
+        { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    const double expected[] = { 0.002, 0.0002, 400.0 };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(fit.estimates[i].value / expected[i], 1.0, 0.02) << i;
+        EXPECT_LT(fit.estimates[i].low, expected[i]) << i;
+        EXPECT_GT(fit.estimates[i].high, expected[i]) << i;
+    }
+    EXPECT_LT(fit.rmseMetres, 0.002);
+    EXPECT_EQ(fit.readings, 51u);
+}
+
+// The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
+// drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
+TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)
+{
+    ScenarioTexts texts = oudeKorendijk(true, false);
+    texts.method = "cooper-jacob";
+    texts.transmissivity = "0.0042";
+    texts.storage = "0.03";
+    const ScenarioInputs in = readScenario(texts).inputs;
+    MeasuredPoint point { "r = 30 m", 130, 100, -1, {}, {} };
+    for (int i = 0; i < 20; ++i) {
+        const double t = 3600.0 * std::pow(10.0, i / 10.0);
+        point.Readings.push_back({ t, drawdownAt(in, point.X, point.Y, t) });
+    }
+    const CooperJacobLine line = cooperJacobLine(in, point);
+    ASSERT_TRUE(line.valid);
+    EXPECT_NEAR(line.transmissivity / 0.0042, 1.0, 1e-9);
+    EXPECT_NEAR(line.storage / 3e-4, 1.0, 1e-9);
+}
+
+// What cannot be fitted is said, and nothing is fitted.
+TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
+{
+    const ScenarioInputs classic = readScenario(oudeKorendijk(true, false)).inputs;
+    const std::vector<MeasuredPoint> near = measuredPoints(classic, "/");
+    MeasuredPoint one = near.front();
+    one.Readings.resize(1);
+    MeasuredPoint outside = near.front();
+    outside.X = -50; // beyond the barrier below
+    ScenarioTexts walled = oudeKorendijk(true, false);
+    walled.boundaries[0] = { "barrier", "0", "0", "0", "1" };
+    // Steady state in a leaky aquifer: the drawdowns no longer depend on S.
+    ScenarioTexts leaky = oudeKorendijk(true, false);
+    leaky.method = "hantush";
+    leaky.aquiferParameters["leakage_factor"] = "20";
+    const ScenarioInputs leakyInputs = readScenario(leaky).inputs;
+    MeasuredPoint steady { "steady", 130, 100, -1, {}, {} };
+    for (double hours : { 100.0, 200.0, 400.0, 800.0 })
+        steady.Readings.push_back(
+            { hours * 3600, drawdownAt(leakyInputs, 130, 100, hours * 3600) });
+    // Readings of an aquitard that barely leaks (B = 1.1e7 m, beyond what a scenario takes): the
+    // fit finds B, and refuses it rather than report or write it.
+    ScenarioInputs tight = readScenario(leaky).inputs;
+    tight.AquiferValues = { 1.1e7 };
+    MeasuredPoint barelyLeaky { "r = 1000 m", 1100, 100, -1, {}, {} };
+    for (int i = 0; i < 60; ++i) {
+        const double t = 360.0 * std::pow(10.0, i * 5.3 / 59.0);
+        barelyLeaky.Readings.push_back({ t, drawdownAt(tight, 1100, 100, t) });
+    }
+    tight.AquiferValues = { 1e5 };
+    std::stop_source stopped;
+    stopped.request_stop();
+    struct Case {
+        const char* name;
+        ScenarioInputs inputs;
+        std::vector<MeasuredPoint> points;
+        std::vector<FitParameter> parameters;
+        std::stop_token stop;
+        std::string said;
+        int mostEvaluations = 0;
+    };
+    const Case cases[] = {
+        { "one reading", classic, { one }, { transmissivityParameter(), storageParameter() },
+            {}, "The parameters are not determined by the readings: 1 reading for 2 parameters;" },
+        { "one reading, one parameter", classic, { one }, { storageParameter() }, {},
+            "The parameters are not determined by the readings: 1 reading for 1 parameter;" },
+        { "B beyond what a scenario takes", tight, { barelyLeaky },
+            { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") },
+            {}, "The fit left the range of B: it ran to 1.1e+07 m, above 1e+07" },
+        { "B without a leaky aquifer", classic, near, { parameterOfSymbol("B") }, {},
+            "The leakage factor B can only be fitted with Hantush (leaky) (method hantush)." },
+        { "a point beyond a barrier", readScenario(walled).inputs, { outside },
+            { transmissivityParameter() }, {}, "The readings of r = 30 m cannot be fitted" },
+        { "S at steady state", leakyInputs, { steady }, { storageParameter() }, {},
+            "The parameters are not determined by the readings: S changes" },
+        { "stopped", classic, near, { transmissivityParameter() }, stopped.get_token(),
+            "The fit was stopped." },
+        { "no convergence in the evaluations allowed", classic, near,
+            { transmissivityParameter(), storageParameter() }, {},
+            "The fit did not converge in 4 evaluations", 4 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FitResult fit
+            = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop, c.mostEvaluations);
+        EXPECT_FALSE(fit.succeeded);
+        EXPECT_EQ(fit.problem.substr(0, c.said.size()), c.said) << fit.problem;
+        EXPECT_TRUE(fit.estimates.empty());
+    }
+}
