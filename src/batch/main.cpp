@@ -18,6 +18,7 @@
 #include "scenario/text_rules.h"
 #include "files/user_text.h"
 #include "gis/gis_files.h"
+#include "platform/file_system.h"
 #include "platform/program_folders.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
@@ -46,7 +47,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
 
 namespace {
@@ -242,13 +242,12 @@ ViewAngles parseView(const std::string& text)
     return { angles[0], angles[1], angles[2] };
 }
 
-// The folder of this program, found without starting Qt (from /proc/self/exe).
+// The folder of this program, found without starting Qt.
 QString programFolder()
 {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? QStringLiteral(".")
-                 : QFile::decodeName(QByteArray::fromStdString(self.parent_path().string()));
+    const std::filesystem::path self = programPath();
+    return self.empty() ? QStringLiteral(".")
+                        : QFile::decodeName(QByteArray::fromStdString(self.parent_path().string()));
 }
 
 // The record file of a run with --surfer and no --record: in the data folder.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -55,21 +57,8 @@ private:
     std::unique_ptr<StagedFiles> m_staging; // none when writing directly or when done
     std::string m_what;
     std::string m_buffer;
-    int m_fd = -1;
+    OpenFile m_file;
     bool m_direct = false;
-};
-
-// While it lives, a folder of files (no subfolders) that SIGINT or SIGTERM removes: a staging
-// folder of StagedFiles.
-class CleanUpOnSignal {
-public:
-    explicit CleanUpOnSignal(const std::filesystem::path& folder);
-    ~CleanUpOnSignal();
-    CleanUpOnSignal(const CleanUpOnSignal&) = delete;
-    CleanUpOnSignal& operator=(const CleanUpOnSignal&) = delete;
-
-private:
-    int m_slot;
 };
 
 // What stands at a path that is about to be replaced, symbolic links followed (a link in /proc,

@@ -2,7 +2,6 @@
 
 #include "files/atomic_file.h"
 #include "files/number_text.h"
-#include "scenario/text_rules.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,16 +3,14 @@
 #include "files/atomic_file.h"
 #include "files/user_text.h"
 
+#include "platform/file_system.h"
+#include "platform/signals.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <system_error>
-
-#include <pthread.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace drawfield {
 namespace {
@@ -24,36 +22,9 @@ namespace {
 
     std::string errorText(int error) { return std::strerror(error); }
 
-    bool isLink(const fs::path& path)
-    {
-        struct stat status { };
-        return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
-    }
+    bool isLink(const fs::path& path) { return linkStatus(path).link; }
 
-    bool standsAt(const fs::path& path)
-    {
-        struct stat status { };
-        return ::lstat(path.c_str(), &status) == 0;
-    }
-
-    // SIGINT and SIGTERM wait while it lives: the renames of a commit are not cut in half.
-    class SignalsHeld {
-    public:
-        SignalsHeld()
-        {
-            sigset_t held;
-            sigemptyset(&held);
-            sigaddset(&held, SIGINT);
-            sigaddset(&held, SIGTERM);
-            ::pthread_sigmask(SIG_BLOCK, &held, &m_previous);
-        }
-        ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
-        SignalsHeld(const SignalsHeld&) = delete;
-        SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-    private:
-        sigset_t m_previous;
-    };
+    bool standsAt(const fs::path& path) { return linkStatus(path).exists; }
 
     // The staged file's bytes into a device, a FIFO or standard output.
     void copyInto(const fs::path& from, const fs::path& to, const std::string& what)
@@ -87,8 +58,7 @@ void removeAbandonedStagingFolders(const fs::path& folder) noexcept
         if (dash == 0 || dash == std::string::npos || dash > 9
             || rest.find_first_not_of("0123456789") != dash)
             continue;
-        const pid_t pid = static_cast<pid_t>(std::stol(rest.substr(0, dash)));
-        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH)
+        if (processMayRun(std::stol(rest.substr(0, dash))))
             continue;
         std::error_code ignored;
         if (entry.is_directory(ignored) && !entry.is_symlink(ignored))
@@ -120,11 +90,10 @@ StagedFiles::StagedFiles(const fs::path& path, std::string what)
     if (error)
         fail("cannot create its folder: " + error.message());
     removeAbandonedStagingFolders(parent);
-    std::string pattern
-        = (parent / (std::string(StagingPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        fail(errorText(errno));
-    m_folder = pattern;
+    m_folder = makeUniqueFolder(
+        parent, std::string(StagingPrefix) + std::to_string(processId()) + "-", error);
+    if (error)
+        fail(error.message());
     m_cleanUp = std::make_unique<CleanUpOnSignal>(m_folder);
 }
 
@@ -206,26 +175,24 @@ void StagedFiles::commit(
     std::vector<std::string> setAside, movedIn;
     auto putBack = [&] {
         for (const std::string& name : movedIn)
-            ::rename((folder / name).c_str(), (m_folder / name).c_str());
+            (void)renamePath(folder / name, m_folder / name);
         for (const std::string& name : setAside)
-            ::rename((m_folder / (std::string(SetAside) + name)).c_str(), (folder / name).c_str());
+            (void)renamePath(m_folder / (std::string(SetAside) + name), folder / name);
     };
     for (const std::string& name : touched) {
         if (!standsAt(folder / name))
             continue;
-        if (::rename((folder / name).c_str(), (m_folder / (std::string(SetAside) + name)).c_str())
-            != 0) {
-            const int failure = errno;
+        if (const std::error_code failure
+            = renamePath(folder / name, m_folder / (std::string(SetAside) + name))) {
             putBack();
-            fail(errorText(failure));
+            fail(failure.message());
         }
         setAside.push_back(name);
     }
     for (const std::string& name : made) {
-        if (::rename((m_folder / name).c_str(), (folder / name).c_str()) != 0) {
-            const int failure = errno;
+        if (const std::error_code failure = renamePath(m_folder / name, folder / name)) {
             putBack();
-            fail(errorText(failure));
+            fail(failure.message());
         }
         movedIn.push_back(name);
     }

@@ -6,6 +6,7 @@
 #include "files/number_text.h"
 #include "scenario/text_rules.h"
 #include "files/user_text.h"
+#include "platform/file_system.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -25,7 +26,6 @@
 #include <map>
 #include <mutex>
 
-#include <sys/statvfs.h>
 
 namespace drawfield {
 
@@ -63,8 +63,7 @@ namespace {
     std::string writeFailure(const fs::path& folder, const char* otherwise)
     {
         const int error = errno;
-        struct statvfs space { };
-        if (::statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
+        if (diskIsFull(folder))
             return std::strerror(ENOSPC);
         if (error == ENOSPC || error == EFBIG || error == EDQUOT || error == EIO)
             return std::strerror(error);

@@ -8,6 +8,7 @@
 #include "mapper/gridding.h"
 #include "mapper/plot_window.h"
 #include "mapper/protocol.h"
+#include "platform/file_system.h"
 
 #include <QApplication>
 #include <QJsonDocument>
@@ -23,7 +24,6 @@
 #include <string>
 #include <thread>
 
-#include <unistd.h>
 
 using namespace drawfield::mapper;
 
@@ -101,10 +101,11 @@ int serve()
                 receiver, [line, overlong] { onLine(line, overlong); }, Qt::QueuedConnection);
         };
         char buffer[65536];
-        for (;;) {
-            ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
+        std::error_code error;
+        drawfield::OpenFile input
+            = drawfield::OpenFile::duplicate(drawfield::StandardInputNumber, error);
+        while (input.isOpen()) {
+            const std::ptrdiff_t got = input.read(buffer, sizeof buffer, error);
             if (got <= 0)
                 break;
             lines.feed(std::string_view(buffer, static_cast<std::size_t>(got)), post);

@@ -1,8 +1,9 @@
 #include "media/animation.h"
 
-#include "files/atomic_file.h"
 #include "compute/engine/drawdown_engine.h"
+#include "files/atomic_file.h"
 #include "files/staged_files.h"
+#include "platform/file_system.h"
 #include "views/chart_geometry.h"
 #include "views/chart_style.h"
 
@@ -10,13 +11,9 @@
 
 #include <gif_lib.h>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -87,31 +84,16 @@ namespace {
     // says the system's reason ("No space left on device") as every other output does, not
     // giflib's guess ("Write failed (disk full?)").
     struct GifSink {
-        int fd = -1;
-        int error = 0; // errno of the write that failed
-        ~GifSink()
-        {
-            if (fd >= 0)
-                ::close(fd);
-        }
+        OpenFile file;
+        std::error_code error; // of the write that failed
     };
 
     int writeToSink(GifFileType* gif, const GifByteType* bytes, int length)
     {
         auto* sink = static_cast<GifSink*>(gif->UserData);
-        int done = 0;
-        while (done < length) {
-            const ssize_t written
-                = ::write(sink->fd, bytes + done, static_cast<std::size_t>(length - done));
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                sink->error = errno;
-                return done;
-            }
-            done += static_cast<int>(written);
-        }
-        return done;
+        sink->error = sink->file.writeAll(
+            reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+        return sink->error ? 0 : length;
     }
 
 } // namespace
@@ -139,17 +121,18 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
 
     // Opened here rather than by giflib, which would make it readable by its owner alone.
     GifSink sink;
-    sink.fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (sink.fd < 0)
-        staged.fail(std::strerror(errno));
+    std::error_code opened;
+    sink.file = OpenFile::open(file, OpenFile::Mode::CreateNew, opened);
+    if (opened)
+        staged.fail(opened.message());
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(EGifOpen(&sink, writeToSink, &error));
     if (!gif)
         staged.fail(GifErrorString(error));
     auto check = [&](int status) {
         if (status == GIF_ERROR)
-            staged.fail(sink.error != 0 ? std::string(std::strerror(sink.error))
-                                        : std::string(GifErrorString(gif->Error)));
+            staged.fail(
+                sink.error ? sink.error.message() : std::string(GifErrorString(gif->Error)));
     };
     EGifSetGifVersion(gif.get(), true);
     std::vector<GifColorType> colours;
@@ -189,10 +172,9 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     }
     const int closed = EGifCloseFile(gif.release(), &error);
     if (closed == GIF_ERROR)
-        staged.fail(sink.error != 0 ? std::strerror(sink.error) : GifErrorString(error));
-    const int fd = std::exchange(sink.fd, -1);
-    if (::close(fd) != 0)
-        staged.fail(std::strerror(errno));
+        staged.fail(sink.error ? sink.error.message() : GifErrorString(error));
+    if (const std::error_code closed = sink.file.close())
+        staged.fail(closed.message());
     staged.commit();
     return true;
 }

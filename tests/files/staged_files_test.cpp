@@ -7,6 +7,7 @@
 
 #include "files/atomic_file.h"
 #include "files/staged_files.h"
+#include "platform/signals.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #include "compute/observations.h"
 #include "compute/sources.h"
 #include "compute/wells/theis.h"
+#include "platform/memory.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include <sys/mman.h>
 
 // The hot loops may use wider vector units where the processor has them. Square root, division and
 // multiplication are exactly rounded in every instruction set, so each clone gives the same bits.
@@ -807,13 +807,9 @@ namespace {
             const std::size_t bytes = values * sizeof(double);
             if (bytes > memory.m_bytes) {
                 memory.release();
-                void* mapped = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-                if (mapped == MAP_FAILED)
+                void* mapped = mapMemory(bytes);
+                if (mapped == nullptr)
                     return nullptr;
-#if defined(MADV_HUGEPAGE)
-                ::madvise(mapped, bytes, MADV_HUGEPAGE);
-#endif
                 memory.m_data = static_cast<double*>(mapped);
                 memory.m_bytes = bytes;
             }
@@ -837,8 +833,7 @@ namespace {
         }
         void release()
         {
-            if (m_data != nullptr)
-                ::munmap(m_data, m_bytes);
+            unmapMemory(m_data, m_bytes);
             m_data = nullptr;
             m_bytes = 0;
         }

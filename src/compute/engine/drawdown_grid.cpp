@@ -1,34 +1,14 @@
 #include "compute/engine/drawdown_grid.h"
 
+#include "platform/memory.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace drawfield {
-
-namespace {
-
-    // Large pages make the first write to a fresh map several times cheaper (one fault per 2 MiB
-    // instead of per 4 KiB), at the price of whole 2 MiB pages around the cones. Only a hint.
-    void adviseLargePages([[maybe_unused]] void* memory, [[maybe_unused]] std::size_t bytes)
-    {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-        constexpr std::size_t Page = 4096;
-        if (bytes < (std::size_t { 8 } << 20))
-            return;
-        auto begin = (reinterpret_cast<std::uintptr_t>(memory) + Page - 1) / Page * Page;
-        auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) / Page * Page;
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
-    }
-
-} // namespace
 
 void DrawdownGrid::FreeDeleter::operator()(double* p) const noexcept { std::free(p); }
 
