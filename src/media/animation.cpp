@@ -173,8 +173,8 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     const int closed = EGifCloseFile(gif.release(), &error);
     if (closed == GIF_ERROR)
         staged.fail(sink.error ? sink.error.message() : GifErrorString(error));
-    if (const std::error_code closed = sink.file.close())
-        staged.fail(closed.message());
+    if (const std::error_code failure = sink.file.close())
+        staged.fail(failure.message());
     staged.commit();
     return true;
 }
