@@ -485,9 +485,13 @@ std::string metres(double value)
 }
 
 // What the window's charts would show of the run.
-ChartSource chartSourceOf(const DrawdownResult& result, const ScenarioInputs& inputs)
+ChartSource chartSourceOf(
+    const DrawdownResult& result, const ScenarioInputs& inputs, unsigned threads)
 {
-    return { result.grid, inputs.Step, inputs.Step, chartOverlays(inputs, result.validity) };
+    ChartSource source { result.grid, inputs.Step, inputs.Step,
+        chartOverlays(inputs, result.validity) };
+    source.threads = threads;
+    return source;
 }
 
 // Draws the run's map or surface as the window's chart would show it, the surface turned by
@@ -499,7 +503,7 @@ QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& 
         = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
     if (!format)
         return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
-    return ChartPicture(kind, chartSourceOf(result, inputs), line.view)
+    return ChartPicture(kind, chartSourceOf(result, inputs, line.threads), line.view)
         .write(path, *format, QSize(960, 720));
 }
 
@@ -743,7 +747,7 @@ int run(const CommandLine& line, const char* program)
     if (!unplaced.count(Output::Contours))
         attempt(Output::Contours, written([&](const std::string& path) {
             for (const std::string& note : writeContours(
-                     path, *map.grid, mapLevels(map.grid), gisFeaturesOf(inputs), inputs.Place))
+                     path, *map.grid, mapLevels(map.grid, line.threads), gisFeaturesOf(inputs), inputs.Place))
                 say(note);
         }));
     attempt(Output::Report, [&](const std::string& path) {

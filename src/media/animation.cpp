@@ -49,6 +49,7 @@ QImage animationFrame(const ScenarioInputs& inputs, double seconds, const Colour
     const std::optional<DrawdownResult> map = computeDrawdown(coarse, options);
     ChartSource source { map->grid, coarse.Step, coarse.Step, chartOverlays(inputs, nullptr) };
     source.scale = scale;
+    source.threads = threads;
 
     QImage frame(pixels, QImage::Format_RGB32);
     frame.fill(Qt::white);
@@ -114,7 +115,7 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     const ScenarioInputs coarse = atPictureResolution(inputs, ChartSamples::MapSamplesPerSide);
     const std::optional<DrawdownResult> last = computeDrawdown(coarse, options);
     const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(last->grid, coarse.Step, coarse.Step);
+        = chartSamples(last->grid, coarse.Step, coarse.Step, threads);
     const ColourScale scale
         = ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest);
     const QList<QRgb> palette = animationPalette(scale);

@@ -155,7 +155,8 @@ bool OpenFile::onKernelFileSystem() const noexcept
         && isKernelFileSystem(static_cast<long>(system.f_type));
 }
 
-std::error_code renamePath(const std::filesystem::path& from, const std::filesystem::path& to) noexcept
+std::error_code renamePath(
+    const std::filesystem::path& from, const std::filesystem::path& to) noexcept
 {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code {} : lastError();
 }

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-
 namespace drawfield {
 
 QString resourceFile(const QString& programFolder, const QString& name)

@@ -11,7 +11,7 @@ MapGeometry chartMapGeometry(const ChartSource& source)
     const DrawdownGrid& grid = *source.grid;
     // Both charts of a map share one pass over the grid, and so its extremes and contour levels.
     const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(source.grid, source.xSpacing, source.ySpacing);
+        = chartSamples(source.grid, source.xSpacing, source.ySpacing, source.threads);
     const std::vector<BoundaryOverlay>& boundaries = source.overlays.boundaries;
     MapGeometry map
         = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled, boundaries,
@@ -37,7 +37,7 @@ MapGeometry chartMapGeometry(const ChartSource& source)
 SurfaceChart chartSurface(const ChartSource& source)
 {
     SurfaceChart surface;
-    surface.samples = chartSamples(source.grid, source.xSpacing, source.ySpacing);
+    surface.samples = chartSamples(source.grid, source.xSpacing, source.ySpacing, source.threads);
     surface.wells = source.overlays.wells;
     if (source.draft)
         surface.mostFacesPerSide = SurfaceChart::DraftFacesPerSide;

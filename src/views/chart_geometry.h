@@ -33,6 +33,7 @@ struct ChartSource {
     // A frame that follows the hand (a bore dragged, the time moved): drawn quicker, the map
     // without smoothing and the surface with fewer faces; the next still frame is whole again.
     bool draft = false;
+    unsigned threads = 0; // for reading the grid: 0 one per core
 };
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a

@@ -1,10 +1,11 @@
 #include "views/grid_sampling.h"
 
+#include "compute/engine/parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <mutex>
-#include <thread>
 
 namespace drawfield {
 namespace {
@@ -85,7 +86,8 @@ namespace {
 
 } // namespace
 
-SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide)
+SampledField sampleDrawdowns(
+    const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide, unsigned threads)
 {
     xSpacing = std::max(1, xSpacing);
     ySpacing = std::max(1, ySpacing);
@@ -162,20 +164,16 @@ SampledField sampleDrawdowns(const DrawdownGrid& grid, int xSpacing, int ySpacin
         };
         const long long nodes
             = static_cast<long long>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
-        const unsigned threads = nodes > 1'000'000
-            ? std::clamp(std::thread::hardware_concurrency(), 1u, static_cast<unsigned>(field.rows))
+        const unsigned bands = nodes > 1'000'000
+            ? std::clamp(threadCount(threads), 1u, static_cast<unsigned>(field.rows))
             : 1u;
-        std::vector<Extremes> found(threads);
-        {
-            std::vector<std::jthread> pool;
-            const auto sampleRows = static_cast<unsigned>(field.rows);
-            for (unsigned t = 1; t < threads; ++t)
-                pool.emplace_back([&, t] {
-                    reduceBand(static_cast<int>(sampleRows * t / threads),
-                        static_cast<int>(sampleRows * (t + 1) / threads), found[t]);
-                });
-            reduceBand(0, static_cast<int>(sampleRows / threads), found[0]);
-        }
+        std::vector<Extremes> found(bands);
+        const auto sampleRows = static_cast<unsigned>(field.rows);
+        parallelFor(bands, bands, [&](long long band, unsigned) {
+            const auto t = static_cast<unsigned>(band);
+            reduceBand(static_cast<int>(sampleRows * t / bands),
+                static_cast<int>(sampleRows * (t + 1) / bands), found[t]);
+        });
         for (const Extremes& part : found)
             all.add(part);
     }
@@ -260,7 +258,7 @@ SampledField withArea(const SampledField& field)
 }
 
 std::shared_ptr<const ChartSamples> chartSamples(
-    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing)
+    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing, unsigned threads)
 {
     static std::mutex guard;
     static std::weak_ptr<const DrawdownGrid> lastGrid;
@@ -270,7 +268,8 @@ std::shared_ptr<const ChartSamples> chartSamples(
     if (last && lastGrid.lock() == grid && lastXSpacing == xSpacing && lastYSpacing == ySpacing)
         return last;
     auto samples = std::make_shared<ChartSamples>();
-    samples->map = sampleDrawdowns(*grid, xSpacing, ySpacing, ChartSamples::MapSamplesPerSide);
+    samples->map
+        = sampleDrawdowns(*grid, xSpacing, ySpacing, ChartSamples::MapSamplesPerSide, threads);
     samples->surface = coarsened(samples->map, ChartSamples::SurfaceSamplesPerSide);
     lastGrid = grid;
     lastXSpacing = xSpacing;

@@ -39,9 +39,9 @@ struct SampledField {
 // Samples the lattice xMin + k * xSpacing, yMin + m * ySpacing of grid (spacings in whole metres,
 // normally the grid's node spacing) with at most maxPerSide samples per axis. The first and last
 // samples lie on the first and last nodes. Only the grid's drawdown extent is read, once, row by
-// row in memory order, on all cores.
+// row in memory order, on `threads` threads (0: one per core) for a large grid.
 [[nodiscard]] SampledField sampleDrawdowns(
-    const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide);
+    const DrawdownGrid& grid, int xSpacing, int ySpacing, int maxPerSide, unsigned threads = 0);
 
 // A field of at most maxPerSide samples a side made from a finer one, each sample again keeping
 // the deepest drawdown of those it stands for, the extremes kept.
@@ -63,7 +63,8 @@ struct ChartSamples {
 // The samples of grid at the given spacings, made once and shared while they are asked for: the
 // second chart of a run, and every repaint, take the samples the first one made.
 [[nodiscard]] std::shared_ptr<const ChartSamples> chartSamples(
-    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing);
+    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing,
+    unsigned threads = 0);
 
 // The scenario computed at a picture's resolution: the lattice spacing made coarser (a whole
 // number of metres, dividing the map where one does) so that the map has about nodesPerSide

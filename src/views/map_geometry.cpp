@@ -14,10 +14,10 @@
 
 namespace drawfield {
 
-std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid)
+std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads)
 {
     const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing());
+        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing(), threads);
     return ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest).levels();
 }
 

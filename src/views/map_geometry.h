@@ -20,7 +20,8 @@ namespace drawfield {
 
 // The contour levels (m, shallowest first) of the map of grid, as its chart shows them; files for
 // GIS take the same ones.
-[[nodiscard]] std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid);
+[[nodiscard]] std::vector<double> mapLevels(
+    const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads = 0);
 
 struct MapGeometry {
     QRectF metres; // from the first to the last node, X and Y in metres (Y grows upward)

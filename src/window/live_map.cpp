@@ -168,6 +168,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     const ScenarioInputs computed
         = coarse ? atPictureResolution(inputs, ChartSamples::MapSamplesPerSide) : inputs;
     EngineOptions engine;
+    engine.workspace = m_workspace.get();
     engine.timeSeconds = seconds;
     // The edge where Cooper-Jacob holds moves with the bores and the time too: judged on a
     // coarser lattice while the hand moves, at picture resolution once it rests.

@@ -361,6 +361,7 @@ bool main1::runFields(RunShows shows)
     Command1->setVisible(false);
     Progressbarx->clear(std::abs(inputs.XMin - inputs.XMax));
     EngineOptions engine;
+    engine.workspace = m_workspace.get();
     // The map shows where Cooper-Jacob holds, as far as a picture can show it.
     engine.validity = true;
     engine.validityStride = pictureValidityStride((inputs.XMax - inputs.XMin) / inputs.Step + 1,

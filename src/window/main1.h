@@ -256,6 +256,8 @@ private:
     Desktop& m_desktop;
     AutomationFactory m_automation;
     TaskRunner* m_tasks; // the run and every export, one at a time
+    // The engine's memory kept across runs of the map: the run, the drags, the time bar.
+    std::shared_ptr<EngineWorkspace> m_workspace = std::make_shared<EngineWorkspace>();
     ScenarioDocument* m_document; // the scenario file the fields came from
     ChartOverlays m_overlays; // the last run's wells and validity zone
     std::optional<ScenarioInputs> m_lastInputs; // what the last run computed

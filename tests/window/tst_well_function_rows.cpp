@@ -53,8 +53,7 @@ WellFunction toyRow()
                 * TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
                 * std::log(elapsed);
         },
-        [](const SourceTerm&, double, const Aquifer&, double) { return 1e12; },
-        LatticePath::NodeByNode };
+        [](const SourceTerm&, double, const Aquifer&, double) { return 1e12; } };
 }
 
 } // namespace

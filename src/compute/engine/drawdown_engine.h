@@ -1,29 +1,27 @@
 #pragma once
 
-// The drawdown of every lattice node of a map, superposing the cones of the pumping wells, by
-// Cooper-Jacob (the default; see cooper_jacob.h for the formula and its units) or by Theis
-// (theis.h), and, when asked, corrected for an unconfined aquifer (jacobUnconfined below).
+// The drawdown of every lattice node of a map, superposing the terms of the run's point sources
+// by the aquifer's well function (wells/well_function.h), and, when asked, corrected for an
+// unconfined aquifer (aquiferDrawdown, wells/aquifer.h).
 //
 // Sign: the grid holds minus the drawdown, so a cone is negative and the undisturbed level is 0.
 // Sources (sources.h): each bore's rate and the steps of its schedule, each followed by its
 // images across the boundaries; their terms are summed in row order 1 to 5, so the result does
-// not depend on the row a well was typed in. A Cooper-Jacob term is clamped at 0 on its own
-// (beyond its radius of influence a source adds nothing); a Theis term reaches every node where
-// its W(u) is not 0 (u below about 708).
+// not depend on the row a well was typed in. A term reaches the nodes where its well function
+// gives more than nothing (Cooper-Jacob's is clamped at 0 beyond its radius of influence).
 // Pumping never raises the level: a step down of a schedule or a recharge line's injecting image
 // subtracts, and where that leaves a node above 0 (rounding, the clamp), the node is set to 0.
-// A node on a bore, where the formula has no value:
-// - without boundaries and schedules (one source per bore), it takes CarriedDrawdown: the
-//   drawdown of the node computed just before it in loop order (X outer, Y inner; 0 for the
-//   first node), unless an earlier row already contributed there, in which case it keeps its own
-//   sum; later rows then add on top;
-// - otherwise the bore's own sources are taken one node spacing away, and every other source,
-//   its own images included, at its distance.
-// Beyond a boundary there is no aquifer: those lattice nodes hold NaN (drawdown_grid.h).
+// A node on a bore, where the formula has no value, is settled apart (bore_nodes.h). Beyond a
+// boundary there is no aquifer: those lattice nodes hold NaN (aquifer_edge.h).
 //
-// The result is the same bit for bit whatever the number of threads.
+// The result is the same bit for bit whatever the number of threads and whether a workspace is
+// given. The parts, in the order computeDrawdown runs them: the sources on the lattice
+// (lattice_sources.h), their quadrant tables (quadrant_tables.h), the row fill (row_fill.h), the
+// bores' nodes, the aquifer's edge, the validity zone (validity_zone.h), the unconfined
+// correction and the peaks (peaks.h); every part spreads its work with parallelFor (parallel.h).
 
 #include "compute/engine/drawdown_grid.h"
+#include "compute/engine/engine_workspace.h"
 #include "compute/inputs.h"
 
 #include <cstdint>
@@ -50,10 +48,10 @@ struct EngineOptions {
     std::stop_token stopToken; // a requested stop ends the run without a result
     // The map's time since pumping began (s): the scenario's pumping time when empty.
     std::optional<double> timeSeconds;
-    // A well's terms are made once for the nodes that share them (|dx| and |dy| swapped or
-    // mirrored) where it covers much of a 1 m map: the same bits, fewer logarithms. Off, every
-    // row computes its own (for the tests that compare the two).
-    bool symmetricTerms = true;
+    // Memory kept from run to run (EngineWorkspace): with it, a source's terms are made once for
+    // the nodes that share them where it covers much of a 1 m map, the same bits with fewer
+    // logarithms. Without, every row computes its own, which a single run does faster.
+    EngineWorkspace* workspace = nullptr;
 };
 
 // The largest drawdown of a run (m, 0 or more) and the first node in loop order that has it.
@@ -81,9 +79,9 @@ struct ValidityZone {
     std::vector<std::uint8_t> off; // a State per node
     [[nodiscard]] State at(int column, int row) const
     {
-        return static_cast<State>(off[static_cast<std::size_t>(row)
-                * static_cast<std::size_t>(columns)
-            + static_cast<std::size_t>(column)]);
+        return static_cast<State>(
+            off[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)
+                + static_cast<std::size_t>(column)]);
     }
     [[nodiscard]] bool isOff(int column, int row) const { return at(column, row) == Off; }
     [[nodiscard]] bool holds(int column, int row) const { return at(column, row) == Holds; }

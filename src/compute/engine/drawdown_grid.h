@@ -25,6 +25,11 @@ struct MetreBox {
     bool operator==(const MetreBox&) const = default;
 };
 
+// A bound of every coordinate the engine works with (m): beyond any map node (coordinates are
+// -32768 .. 32767) with room for a reach, and far within an int's range, so that sums and squares
+// of coordinates never overflow.
+inline constexpr int FarthestLatticeMetres = 70000;
+
 // Integer division rounding down and up, for lattice indices of negative offsets.
 constexpr long long floorDivide(long long a, long long b) noexcept
 {
@@ -45,8 +50,8 @@ struct LatticeSpan {
 // xMax(), Y from yMin() to yMax(), one 64-bit real per metre, X varying fastest, so that element
 // (x, y) lies at (y - yMin) * width() + (x - xMin). Only the lattice nodes xMin + k *
 // nodeSpacing(), yMin + m * nodeSpacing() are computed; every other element holds 0. A lattice
-// node beyond a boundary, where there is no aquifer, holds NaN: readers skip it (std::isnan). The layout is
-// a contract: the charts take values() whole.
+// node beyond a boundary, where there is no aquifer, holds NaN: readers skip it (std::isnan). The
+// layout is a contract: the charts take values() whole.
 //
 // The memory comes from the system already zeroed, so a map's untouched pages cost nothing until
 // they are written. Not copyable: after a run it is shared read-only (std::shared_ptr<const ...>).

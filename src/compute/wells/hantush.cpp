@@ -11,10 +11,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <map>
 #include <memory>
 #include <numbers>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace drawfield {
 namespace {
@@ -369,14 +371,16 @@ namespace {
     // W underflows beyond this u, whatever the leakage (W(u, beta) <= E1(u)).
     constexpr double LastU = 745.0;
 
-    class UnitProfile : public RadialProfile {
+    // What a source of unit rate adds along r at one time, tabulated once for every source of
+    // that time: the quadrature at every node of a map would cost far too much.
+    class UnitProfile {
     public:
         UnitProfile(const Leaky& leaky, double transmissivity, double nMin, double nMax)
             : m_profile(leaky.uPerSquareMetre, leaky.d, nMin, nMax)
             , m_scale(1.0 / (4.0 * std::numbers::pi * transmissivity))
         {
         }
-        void unitDrawdowns(const double* n, double* out, int count) const override
+        void unitDrawdowns(const double* n, double* out, int count) const
         {
             m_profile.at(n, out, count);
             for (int i = 0; i < count; ++i)
@@ -387,6 +391,71 @@ namespace {
         HantushProfile m_profile;
         double m_scale;
     };
+
+    // A source's terms on the lattice: its time's unit profile times its rate.
+    class ProfileTerms final : public LatticeTerms {
+    public:
+        ProfileTerms(std::shared_ptr<const UnitProfile> profile, double rate)
+            : m_profile(std::move(profile))
+            , m_rate(rate)
+        {
+        }
+        void alongRow(long long first, int count, double d2, double* out) const override
+        {
+            double* n = out + count;
+            for (int i = 0; i < count; ++i) {
+                const double j = static_cast<double>(first + i);
+                n[i] = std::max(1.0, j * j + d2); // the source's own node is settled apart
+            }
+            atSquaredDistances(n, count, out);
+        }
+        void atSquaredDistances(const double* n, int count, double* out) const override
+        {
+            m_profile->unitDrawdowns(n, out, count);
+            for (int i = 0; i < count; ++i)
+                out[i] *= m_rate;
+        }
+        double at(double n) const override
+        {
+            double term = 0.0;
+            atSquaredDistances(&n, 1, &term);
+            return term;
+        }
+
+    private:
+        std::shared_ptr<const UnitProfile> m_profile;
+        double m_rate;
+    };
+
+    // One profile per source time (and per set of bore values, were there any), over the squared
+    // distances that every source of that time asks for.
+    std::vector<std::shared_ptr<const LatticeTerms>> latticeTerms(
+        std::span<const LatticeSource> sources, const Aquifer& aquifer)
+    {
+        using Key = std::pair<double, std::vector<double>>;
+        struct Span {
+            double nMin = std::numeric_limits<double>::infinity(), nMax = 0.0;
+        };
+        auto keyOf = [](const LatticeSource& source) {
+            return Key { source.elapsedSeconds,
+                std::vector<double>(source.term.bore.begin(), source.term.bore.end()) };
+        };
+        std::map<Key, Span> spans;
+        for (const LatticeSource& source : sources) {
+            Span& span = spans[keyOf(source)];
+            span.nMin = std::min(span.nMin, source.nMin);
+            span.nMax = std::max(span.nMax, source.nMax);
+        }
+        std::map<Key, std::shared_ptr<const UnitProfile>> profiles;
+        for (const auto& [key, span] : spans)
+            profiles[key] = std::make_shared<UnitProfile>(Leaky(1.0, key.first, aquifer),
+                aquifer.transmissivity, span.nMin, std::max(span.nMax, span.nMin * 2.0));
+        std::vector<std::shared_ptr<const LatticeTerms>> terms;
+        for (const LatticeSource& source : sources)
+            terms.push_back(
+                std::make_shared<ProfileTerms>(profiles.at(keyOf(source)), source.term.rate));
+        return terms;
+    }
 
     class UnitHistory : public TimeProfile {
     public:
@@ -446,12 +515,7 @@ WellFunction hantushRow()
             }
             return high * 1.000001;
         },
-        LatticePath::Profile,
-        [](const SourceTerm&, double elapsedSeconds, const Aquifer& aquifer, double nMin,
-            double nMax) -> std::shared_ptr<const RadialProfile> {
-            return std::make_shared<UnitProfile>(
-                Leaky(1.0, elapsedSeconds, aquifer), aquifer.transmissivity, nMin, nMax);
-        },
+        latticeTerms,
         [](const SourceTerm&, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
             return std::make_shared<UnitHistory>(n, aquifer, tMin, tMax);

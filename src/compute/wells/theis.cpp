@@ -1,5 +1,6 @@
 #include "compute/wells/theis.h"
 
+#include "compute/wells/vector_clones.h"
 #include "compute/wells/well_function.h"
 
 #include <algorithm>
@@ -167,6 +168,48 @@ void wellFunctionOf(const double* u, double* out, int count) noexcept
 namespace {
 
     // The u where W falls to w: the well function only falls, so a bisection finds it.
+    // u for the nodes j = first .. first + count - 1 of a row at squared vertical distance d2: one
+    // product per node, vectorized.
+    DRAWFIELD_VECTOR_CLONES
+    void uAlongRow(const TheisWell& well, int first, int count, double d2, double* out)
+    {
+        const double uPerSquareMetre = well.uPerSquareMetre;
+        for (int i = 0; i < count; ++i) {
+            double j = static_cast<double>(first + i);
+            out[i] = (j * j + d2) * uPerSquareMetre;
+        }
+    }
+
+    void termsFromU(const TheisWell& well, double* values, int count)
+    {
+        wellFunctionOf(values, values, count);
+        for (int i = 0; i < count; ++i)
+            values[i] = well.A * values[i];
+    }
+
+    class TheisTerms final : public LatticeTerms {
+    public:
+        explicit TheisTerms(const TheisWell& well)
+            : m_well(well)
+        {
+        }
+        void alongRow(long long first, int count, double d2, double* out) const override
+        {
+            uAlongRow(m_well, static_cast<int>(first), count, d2, out);
+            termsFromU(m_well, out, count);
+        }
+        void atSquaredDistances(const double* n, int count, double* out) const override
+        {
+            for (int i = 0; i < count; ++i)
+                out[i] = m_well.u(n[i]);
+            termsFromU(m_well, out, count);
+        }
+        double at(double n) const override { return m_well.contribution(n); }
+
+    private:
+        TheisWell m_well;
+    };
+
     double uWhereWellFunctionIs(double w)
     {
         double low = 0.0, high = 709.0;
@@ -193,15 +236,23 @@ WellFunction theisRow()
             return TheisWell(term.rate, aquifer.transmissivity, aquifer.storage, 1.0).A
                 * std::log(elapsedSeconds);
         },
-        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer, double leastMetres) {
-            const TheisWell well(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
+            double leastMetres) {
+            const TheisWell well(
+                term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
             // W reaches 0 near u = 708; a least drawdown is reached where A W(u) falls to it.
             return (leastMetres > 0.0
                            ? uWhereWellFunctionIs(leastMetres / std::fabs(well.A)) * 1.000001
                            : 709.0)
                 / well.uPerSquareMetre;
         },
-        LatticePath::Theis };
+        [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
+            std::vector<std::shared_ptr<const LatticeTerms>> terms;
+            for (const LatticeSource& source : sources)
+                terms.push_back(std::make_shared<TheisTerms>(TheisWell(source.term.rate,
+                    aquifer.transmissivity, aquifer.storage, source.elapsedSeconds)));
+            return terms;
+        } };
 }
 
 TheisWell::TheisWell(

@@ -67,17 +67,29 @@ struct ReportLine {
     std::string label, value, unit;
 };
 
-// The engine's fast fills of a lattice row, for the rows that have one; the others are evaluated
-// node by node through their drawdown(), or, where that costs much (a quadrature), through a
-// profile along r made once per source time (Profile).
-enum class LatticePath { NodeByNode, CooperJacob, Theis, Profile };
-
-// What a source of unit rate (1 m3/s) adds to the drawdown (m) at squared distances along r, at
-// one time, to a stated tolerance of the row's drawdown: a map evaluates it at every node.
-class RadialProfile {
+// A source's terms on a map's lattice, made fast by the row that knows how: the engine asks for a
+// lattice row of terms at a time. A row without them is evaluated node by node through its
+// drawdown(). At the source's own node (squared distance 0) any value may come: the engine settles
+// that node apart.
+class LatticeTerms {
 public:
-    virtual ~RadialProfile() = default;
-    virtual void unitDrawdowns(const double* n, double* out, int count) const = 0;
+    virtual ~LatticeTerms() = default;
+    // The terms at squared distances j^2 + d2 (m2) for j = first .. first + count - 1, into out,
+    // which has room for 2 count values (the second half is the row's scratch).
+    virtual void alongRow(long long first, int count, double d2, double* out) const = 0;
+    // The terms at the squared distances n (m2), into out.
+    virtual void atSquaredDistances(const double* n, int count, double* out) const = 0;
+    // The term at one squared distance, for a source off the whole metres.
+    [[nodiscard]] virtual double at(double n) const = 0;
+};
+
+// A source whose lattice terms a row is asked to make: its term, the time since it began, and the
+// squared distances (m2) the map asks for, from nMin (> 0, the nearest node but its own) to nMax.
+struct LatticeSource {
+    SourceTerm term;
+    double elapsedSeconds = 0.0;
+    double nMin = 1.0;
+    double nMax = 1.0;
 };
 
 // What a source of unit rate adds to the drawdown (m) at one squared distance over the time since
@@ -109,11 +121,11 @@ struct WellFunction {
     // all for 0); it may reach a little beyond the last such distance, never short of it.
     double (*reachSquared)(
         const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer, double leastMetres);
-    LatticePath latticePath;
-    // For LatticePath::Profile: the unit drawdown along r at elapsedSeconds for squared distances
-    // from nMin to nMax (m2); null for the other paths.
-    std::shared_ptr<const RadialProfile> (*radialProfile)(const SourceTerm& unit,
-        double elapsedSeconds, const Aquifer& aquifer, double nMin, double nMax)
+    // The fast lattice terms of each of the sources (one each, in their order; sources alike may
+    // share one, as a table along r made once per time); null where drawdown() serves node by
+    // node.
+    std::vector<std::shared_ptr<const LatticeTerms>> (*latticeTerms)(
+        std::span<const LatticeSource> sources, const Aquifer& aquifer)
         = nullptr;
     // For a row whose drawdown costs much (a quadrature): the unit drawdown at squared distance n
     // (m2, > 0) for elapsed times from elapsedMin to elapsedMax (s); null where drawdown() is
