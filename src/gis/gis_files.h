@@ -15,6 +15,7 @@
 
 #include "compute/engine/drawdown_grid.h"
 #include "compute/inputs.h"
+#include "gis/gis_features.h"
 
 #include <filesystem>
 #include <functional>
@@ -23,33 +24,6 @@
 #include <vector>
 
 namespace drawfield {
-
-// A bore or an observation point of a vector file's point layer.
-struct GisPoint {
-    std::string name; // "Bore 1", or the observation point's name
-    std::string kind; // "bore" or "observation"
-    double x = 0.0, y = 0.0; // local m
-    std::optional<double> rateCubicMetresPerHour; // a bore's rate in the well table
-};
-
-// A boundary of the vector files: where its line bounds the aquifer on the map.
-struct GisLine {
-    std::string kind; // "barrier" or "recharge"
-    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0; // local m
-};
-
-// What the vector files show beside the contours, and the aquifer the contours are cut to.
-struct GisFeatures {
-    std::vector<GisPoint> points;
-    std::vector<GisLine> boundaries;
-    std::vector<Boundary> limits; // the boundaries of the aquifer
-    Point inside; // a point of the aquifer (bore 1)
-};
-
-// The bores that pump, the observation points and the boundaries of a scenario; each boundary is
-// the stretch of its line that bounds the aquifer on the map (the two points given when it
-// bounds nothing there).
-[[nodiscard]] GisFeatures gisFeaturesOf(const ScenarioInputs& inputs);
 
 // Why place cannot georeference a map of the box (local m), or "" when it can: the coordinate
 // system is not an EPSG code GDAL knows, is not projected, does not measure in metres, or
@@ -70,16 +44,6 @@ using GisProgress = std::function<bool(double fraction)>;
 // centres on the nodes, north up, DEFLATE-compressed and tiled (BigTIFF when it needs to be).
 void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
     const std::optional<Georeference>& place, const GisProgress& progress = {});
-
-// The vector formats, chosen by the file's extension.
-enum class VectorFormat { GeoPackage, GeoJson, Shapefile };
-[[nodiscard]] std::optional<VectorFormat> vectorFormatOf(const std::filesystem::path& path);
-
-// The files writeContours makes for path: a GeoPackage holds the four layers (contours, bands,
-// points, boundaries); a GeoJSON or shapefile holds the contours, and its siblings NAME_bands,
-// NAME_points and NAME_boundaries the others; a shapefile is each of these with its .shx, .dbf,
-// .prj and .cpg.
-[[nodiscard]] std::vector<std::filesystem::path> contourFilesOf(const std::filesystem::path& path);
 
 // Writes the contour lines of grid at levels (drawdowns, m, ascending, above 0) with a drawdown_m
 // attribute; the bands between them as polygons with min_m and max_m (the shallowest band from
