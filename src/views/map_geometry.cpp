@@ -14,13 +14,6 @@
 
 namespace drawfield {
 
-std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads)
-{
-    const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing(), threads);
-    return ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest).levels();
-}
-
 MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool zonesFilled,
     const std::vector<BoundaryOverlay>& boundaries, const ColourScale* scale)
 {

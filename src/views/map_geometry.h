@@ -5,6 +5,7 @@
 #include "views/chart_overlays.h"
 #include "views/colour_scale.h"
 #include "views/grid_sampling.h"
+#include "views/round_values.h"
 
 #include <QPainterPath>
 #include <QRectF>
@@ -17,11 +18,6 @@ class QPaintDevice;
 class QPainter;
 
 namespace drawfield {
-
-// The contour levels (m, shallowest first) of the map of grid, as its chart shows them; files for
-// GIS take the same ones.
-[[nodiscard]] std::vector<double> mapLevels(
-    const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads = 0);
 
 struct MapGeometry {
     QRectF metres; // from the first to the last node, X and Y in metres (Y grows upward)
