@@ -21,9 +21,6 @@
 
 namespace drawfield {
 
-inline constexpr int DefaultAnimationFrames = 40;
-inline constexpr int MostAnimationFrames = 1000;
-
 // The palette the frames share: every band colour of scale, greys, and a colour cube (256).
 [[nodiscard]] QList<QRgb> animationPalette(const ColourScale& scale);
 

@@ -10,6 +10,10 @@
 
 namespace drawfield {
 
+// The frames of an animation of the map over that axis.
+inline constexpr int DefaultAnimationFrames = 40;
+inline constexpr int MostAnimationFrames = 1000;
+
 // The first time shown (s): one minute, or a tenth of a pumping time of a minute or less.
 [[nodiscard]] double firstShownSeconds(double pumpSeconds);
 

@@ -1,0 +1,58 @@
+#pragma once
+
+// A completed run of drawfield-batch as its outputs read it, and the modules that write the
+// outputs the program does not write itself.
+
+#include "analysis/fit.h"
+#include "analysis/measurements.h"
+#include "batch/command_line.h"
+#include "compute/run.h"
+#include "files/esri_ascii_grid.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace drawfield {
+
+struct BatchRun {
+    const CommandLine& line;
+    const RunResult& run;
+    const ScenarioInputs& inputs; // as computed: the fitted values after --fit
+    const ScenarioInputs& read; // as the scenario gave them
+    const std::vector<MeasuredPoint>& measured;
+    const std::optional<FitResult>& fit;
+    GridPlace gridPlace; // where the ASCII grids are placed (a projected georeference)
+};
+
+// What a module gives the program: loaded on demand (dlopen) from beside the program or from
+// ../lib/drawfield/, built with it, so its functions take the program's own types.
+struct BatchModule {
+    // The writer of an output the module writes; null for the others.
+    OutputWriter (*writerOf)(Output output) = nullptr;
+    // Pictures: hands the record file to the mapping program; "" when the export completed.
+    std::string (*exportToMapper)(const std::string& recordFile) = nullptr;
+    // GIS: why the georeference cannot place the box, "" when it can; its ESRI projection text.
+    std::string (*georeferenceProblem)(const std::optional<Georeference>& place, double xMin,
+        double yMin, double xMax, double yMax)
+        = nullptr;
+    std::string (*esriProjectionOf)(const std::optional<Georeference>& place) = nullptr;
+    // Ends what the module started (Qt) before the program ends.
+    void (*finish)() = nullptr;
+};
+
+// Each module's one exported function: its table, given the program's argv[0].
+using BatchModuleEntry = const BatchModule* (*)(const char* program);
+inline constexpr const char* BatchModuleEntryName = "drawfieldBatchModule";
+
+// The module an output needs, loaded the first time it is asked for; throws ModuleMissing when it
+// cannot be loaded.
+class ModuleMissing : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+[[nodiscard]] const BatchModule& batchModule(Needs needs, const char* program);
+// Ends every module loaded.
+void finishModules();
+
+} // namespace drawfield

@@ -1,0 +1,70 @@
+#pragma once
+
+// drawfield-batch's command line, read and checked before any work: the outputs named once each,
+// never over each other or over a file the run reads.
+
+#include "analysis/fit.h"
+#include "batch/options.h"
+#include "scenario/scenario.h"
+#include "views/view_angles.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace drawfield {
+
+inline constexpr int ExitCompleted = 0;
+inline constexpr int ExitRefused = 1;
+inline constexpr int ExitBadUsage = 2;
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An output that would replace a file the run reads: the scenario, or readings it names. Such a
+// slip (a tab completion to obs_r90m.csv) would destroy a pumping test's raw data.
+class InputWouldBeReplaced : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CommandLine {
+    std::optional<std::string> scenario;
+    std::map<Output, std::string> files;
+    ViewAngles view;
+    bool surfer = false;
+    unsigned threads = 0;
+    std::optional<std::vector<FitParameter>> fit; // --fit: the parameters to fit
+    std::optional<int> frames; // --frames: the animation's
+
+    [[nodiscard]] std::optional<std::string> file(Output output) const;
+    [[nodiscard]] bool has(Output output) const { return files.count(output) != 0; }
+    // Whether an output that needs `needs` is asked for (--surfer needs the pictures' module).
+    [[nodiscard]] bool asks(Needs needs) const;
+    // How many of the files asked for go to standard output ("-", /dev/stdout).
+    [[nodiscard]] int filesOnStandardOutput() const;
+};
+
+// Reads the command line; --help and --version are answered here and end the program. Throws
+// UsageError.
+[[nodiscard]] CommandLine parseCommandLine(int argc, char** argv);
+
+// Refuses (InputWouldBeReplaced) an output that would land on the scenario or on readings it
+// names.
+void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts);
+
+// The folder of this program, found without starting Qt.
+[[nodiscard]] QString programFolder();
+// The record file of a run with --surfer and no --record: in the data folder.
+[[nodiscard]] std::string defaultRecordFile();
+
+} // namespace drawfield

@@ -1,0 +1,44 @@
+// What drawfield-batch loads only for GIS files: the GeoTIFF, the contour set and the coordinate
+// systems, through GDAL and PROJ.
+
+#include "batch/batch_run.h"
+#include "gis/gis_files.h"
+#include "views/round_values.h"
+
+#include <iostream>
+
+namespace drawfield {
+namespace {
+
+    std::string writeGeoTiffOutput(const std::string& path, const BatchRun& run)
+    {
+        writeGeoTiff(path, *run.run.map.grid, run.inputs.Place);
+        return {};
+    }
+
+    std::string writeContoursOutput(const std::string& path, const BatchRun& run)
+    {
+        for (const std::string& note : writeContours(path, *run.run.map.grid,
+                 mapLevels(run.run.map.grid, run.line.threads), gisFeaturesOf(run.inputs),
+                 run.inputs.Place))
+            std::cerr << note << '\n';
+        return {};
+    }
+
+    OutputWriter writerOf(Output output)
+    {
+        return output == Output::GeoTiff ? writeGeoTiffOutput
+            : output == Output::Contours ? writeContoursOutput
+                                         : nullptr;
+    }
+
+    const BatchModule Gis { writerOf, nullptr, georeferenceProblem, esriProjectionOf, nullptr };
+
+} // namespace
+} // namespace drawfield
+
+extern "C" [[gnu::visibility("default")]] const drawfield::BatchModule* drawfieldBatchModule(
+    const char*)
+{
+    return &drawfield::Gis;
+}

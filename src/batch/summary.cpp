@@ -1,0 +1,54 @@
+#include "batch/summary.h"
+
+#include "batch/batch_run.h"
+#include "compute/observations.h"
+#include "files/number_text.h"
+#include "scenario/scenario.h"
+
+#include <ostream>
+#include <string>
+
+namespace drawfield {
+namespace {
+
+    // The well function as the summary line names it: "Theis", "Cooper-Jacob".
+    std::string summaryName(WellMethod method)
+    {
+        const std::string label = wellFunction(method).label;
+        return label.substr(0, label.find(" ("));
+    }
+
+    std::string metres(double value)
+    {
+        std::string text = realText(value);
+        return text.front() == ' ' ? text.substr(1) : text;
+    }
+
+} // namespace
+
+void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
+{
+    const ScenarioInputs& inputs = batch.inputs;
+    const DrawdownResult& map = batch.run.map;
+    const DrawdownGrid& grid = *map.grid;
+    long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
+    summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
+            << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
+            << summaryName(inputs.Method);
+    // The well function's own parameters, as its table names them: ", B 745 m".
+    const WellFunction& row = wellFunction(inputs.Method);
+    for (std::size_t i = 0; i < row.parameters.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Aquifer)
+            summary << ", " << row.parameters[i].symbol << " "
+                    << metres(inputs.AquiferValues.at(i) / row.parameters[i].perShownUnit) << " "
+                    << row.parameters[i].unit;
+    summary << (inputs.Unconfined ? ", unconfined" : "");
+    // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
+    if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
+        summary << "; largest drawdown in a bore " << metres(inBore.metres) << " m (bore "
+                << inBore.bore + 1 << ", at " << inBore.radiusMetres << " m from it)";
+    summary << "; largest on the map's nodes " << metres(map.largest.drawdown) << " m at ("
+            << map.largest.x << ", " << map.largest.y << "); " << seconds << " s\n";
+}
+
+} // namespace drawfield
