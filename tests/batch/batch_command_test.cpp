@@ -25,9 +25,10 @@ struct BatchRun {
     std::string err;
 };
 
-BatchRun runBatch(const TemporaryFolder& folder, const std::string& arguments)
+BatchRun runBatch(const TemporaryFolder& folder, const std::string& arguments,
+    const std::string& environment = {}, const std::string& program = DRAWFIELD_BATCH)
 {
-    std::string command = std::string("'") + DRAWFIELD_BATCH + "' " + arguments + " > '"
+    std::string command = environment + " '" + program + "' " + arguments + " > '"
         + (folder / "stdout").string() + "' 2> '" + (folder / "stderr").string() + "'";
     int raw = std::system(command.c_str());
     BatchRun run;
@@ -827,4 +828,46 @@ TEST(BatchCommand, AnimationOfTheMap)
     refused = runBatch(folder, "--animation " + quoted(folder / "a.png"));
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("--animation needs a name ending in .gif"), std::string::npos);
+}
+
+// Pictures and GIS files are written by modules loaded only when one is asked for: a run writing a
+// record file loads neither Qt's GUI nor GDAL. Without its module an output fails with a reason,
+// and the others are still written.
+TEST(BatchCommand, ModulesAreLoadedOnlyWhenAsked)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini", Example);
+    writeBytes(folder / "placed.ini",
+        std::string(Example) + "[georeference]\neasting = 500000\nnorthing = 5700000\ncrs = EPSG:25832\n");
+    const struct {
+        const char* scenario;
+        const char* outputs;
+        bool qtGui, gdal;
+    } cases[] = {
+        { "site.ini", "--record r.xyz --grid g.asc --write-scenario s.ini", false, false },
+        { "placed.ini", "--record r.xyz --grid g.asc", false, true }, // the grid's .prj
+        { "site.ini", "--record r.xyz --map m.svg", true, false },
+        { "placed.ini", "--geotiff t.tif", false, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outputs);
+        const BatchRun run = runBatch(folder, quoted(folder / c.scenario) + " " + c.outputs,
+            "cd " + quoted(folder.path()) + " && LD_DEBUG=files");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("libQt6Gui") != std::string::npos, c.qtGui);
+        EXPECT_EQ(run.err.find("libgdal") != std::string::npos, c.gdal);
+    }
+    const std::filesystem::path alone = folder / "alone" / "drawfield-batch";
+    std::filesystem::create_directories(alone.parent_path());
+    std::filesystem::copy_file(DRAWFIELD_BATCH, alone);
+    const BatchRun run = runBatch(folder,
+        quoted(folder / "placed.ini") + " --record " + quoted(folder / "r2.xyz") + " --map "
+            + quoted(folder / "m2.svg") + " --geotiff " + quoted(folder / "t2.tif"),
+        {}, alone.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("No picture can be written: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("drawfield-batch-pictures.so cannot be loaded"), std::string::npos);
+    EXPECT_NE(run.err.find("No GIS file can be written: "), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(folder / "r2.xyz"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "m2.svg"));
 }

@@ -32,7 +32,8 @@ for file in usr/bin/drawfield usr/bin/drawfield-batch usr/bin/drawfield-mapper \
     usr/share/drawfield/drawfield.rtf usr/share/drawfield/example.ini \
     usr/share/applications/drawfield.desktop usr/share/icons/hicolor/scalable/apps/drawfield.svg \
     usr/share/doc/drawfield/copyright usr/share/doc/drawfield/changelog.gz \
-    usr/share/man/man1/drawfield-batch.1.gz; do
+    usr/share/man/man1/drawfield-batch.1.gz usr/lib/drawfield/drawfield-batch-pictures.so \
+    usr/lib/drawfield/drawfield-batch-gis.so; do
     [[ -e "$root/$file" ]] || fail "the package has no $file"
 done
 desktop-file-validate "$root/usr/share/applications/drawfield.desktop" \
@@ -44,12 +45,15 @@ version=$("$root/usr/bin/drawfield-batch" --version)
 
 # It runs the installed example to the same record file as the build tree's program.
 "$root/usr/bin/drawfield-batch" "$root/usr/share/drawfield/example.ini" \
-    --record "$scratch/installed.dat" --report "$scratch/report.pdf" > /dev/null
+    --record "$scratch/installed.dat" --report "$scratch/report.pdf" \
+    --geotiff "$scratch/installed.tif" > /dev/null
 "$build/bin/drawfield-batch" "$root/usr/share/drawfield/example.ini" \
     --record "$scratch/built.dat" > /dev/null
 cmp "$scratch/installed.dat" "$scratch/built.dat" || fail "the installed program computes otherwise"
 [[ $(wc -l < "$scratch/installed.dat") -eq 10000 ]] || fail "the record file is not whole"
 head -c 4 "$scratch/report.pdf" | grep -q '%PDF' || fail "no report"
+# Its modules (pictures, GIS files) are found in ../lib/drawfield.
+gdalinfo "$scratch/installed.tif" > /dev/null || fail "no GeoTIFF from the installed program"
 
 # An installed program writes its data to the user's data folder, even one whose bin/ the user
 # may write (root's /usr/bin): never beside the programs.
