@@ -1,13 +1,16 @@
 #include "analysis/fit.h"
 
-#include "files/atomic_file.h"
-#include "compute/wells/cooper_jacob.h"
-#include "files/csv.h"
+#include "analysis/fit_statistics.h"
+
 #include "compute/observations.h"
 #include "compute/sources.h"
-#include "scenario/text_rules.h"
-#include "files/user_text.h"
+#include "compute/wells/cooper_jacob.h"
 #include "compute/wells/well_function.h"
+#include "files/atomic_file.h"
+#include "files/csv.h"
+#include "files/number_text.h"
+#include "files/user_text.h"
+#include "scenario/text_rules.h"
 
 #include <boost/math/distributions/students_t.hpp>
 #include <cminpack.h>
@@ -16,7 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
-#include <sstream>
+#include <variant>
 
 namespace drawfield {
 namespace {
@@ -221,82 +224,6 @@ namespace {
             return;
         transmissivity = line.transmissivity;
         storage = line.storage;
-    }
-
-    std::string significant(double value, int digits)
-    {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        return text;
-    }
-
-    // x with `digits` significant digits, without an exponent: 0.000178 for 1.78e-4.
-    std::string fixedText(double x, int digits)
-    {
-        char mantissa[64];
-        std::snprintf(mantissa, sizeof mantissa, "%.*e", digits - 1, x);
-        const std::string text = mantissa;
-        const std::size_t e = text.find('e');
-        const int exponent = std::stoi(text.substr(e + 1));
-        std::string figures;
-        for (char c : text.substr(0, e))
-            if (c >= '0' && c <= '9')
-                figures.push_back(c);
-        std::string out = x < 0.0 ? "-" : "";
-        if (exponent < 0) {
-            out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
-        } else if (static_cast<std::size_t>(exponent) + 1 >= figures.size()) {
-            out += figures
-                + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
-        } else {
-            out += figures.substr(0, static_cast<std::size_t>(exponent) + 1) + "."
-                + figures.substr(static_cast<std::size_t>(exponent) + 1);
-        }
-        if (out.find('.') != std::string::npos) {
-            out.erase(out.find_last_not_of('0') + 1);
-            if (out.back() == '.')
-                out.pop_back();
-        }
-        return out;
-    }
-
-    // The shortest text a field takes that reads back, divided by perUnit as the scenario
-    // reader divides it (100 for S in %), to the very value: a scenario written after a fit
-    // re-runs to the fitted drawdowns. Without an exponent where the field takes none; else an
-    // upper-case E where the value needs one.
-    std::string fieldText(double value, double perUnit, bool exponentAllowed)
-    {
-        auto textOf = [&](double x, int digits) {
-            std::string text = significant(x, digits);
-            const std::size_t e = text.find('e');
-            if (e == std::string::npos)
-                return text;
-            if (exponentAllowed) {
-                text[e] = 'E';
-                return text;
-            }
-            return fixedText(x, digits);
-        };
-        auto readsBack = [&](const std::string& text) {
-            const std::optional<double> read = numberOfText(text);
-            return read && *read / perUnit == value;
-        };
-        // value * perUnit may be a rounding off the double that divides back to value: its
-        // nearest neighbours are tried too.
-        const double x = value * perUnit;
-        std::vector<double> candidates { x };
-        double up = x, down = x;
-        for (int step = 0; step < 4; ++step) {
-            up = std::nextafter(up, HUGE_VAL);
-            down = std::nextafter(down, -HUGE_VAL);
-            candidates.push_back(up);
-            candidates.push_back(down);
-        }
-        for (int digits = 6; digits <= 17; ++digits)
-            for (double candidate : candidates)
-                if (const std::string text = textOf(candidate, digits); readsBack(text))
-                    return text;
-        return textOf(x, 17);
     }
 
 } // namespace
@@ -535,7 +462,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         auto hold = [&](FitParameter other, double otherValue) {
             if (std::find(parameters.begin(), parameters.end(), other) == parameters.end())
                 held += std::string(held.empty() ? "" : ", ") + std::string(other->symbol) + " = "
-                    + significant(otherValue, 5)
+                    + significantText(otherValue, 5)
                     + (other->siUnit.empty() ? "" : " " + std::string(other->siUnit));
         };
         hold(transmissivityParameter(), inputs.Transmissivity);
@@ -556,9 +483,9 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                   "rates and schedules, and the method.";
         const std::string unit(parameter->siUnit);
         return fail("The fit left the range of " + std::string(parameter->symbol) + ": it ran to "
-            + significant(value, 5) + (unit.empty() ? "" : " " + unit)
-            + (below ? ", below " + significant(range.low, 3) + ", the least"
-                     : ", above " + significant(range.high, 3) + ", the most")
+            + significantText(value, 5) + (unit.empty() ? "" : " " + unit)
+            + (below ? ", below " + significantText(range.low, 3) + ", the least"
+                     : ", above " + significantText(range.high, 3) + ", the most")
             + " a fit takes; " + why);
     }
 
@@ -578,70 +505,16 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                 / (2.0 * h);
     }
     result.evaluations = problem.evaluations;
-    // A parameter whose e-fold change moves the computed drawdowns by less than a millionth of
-    // the measured ones is not determined by them.
-    double measuredSquares = 0.0;
-    for (double value : problem.readings().s)
-        measuredSquares += value * value;
-    for (int j = 0; j < n; ++j) {
-        double column = 0.0;
-        for (int i = 0; i < m; ++i)
-            column += jacobian[static_cast<std::size_t>(i * n + j)]
-                * jacobian[static_cast<std::size_t>(i * n + j)];
-        if (!(column > 1e-12 * measuredSquares))
-            return fail(std::string("The parameters are not determined by the readings: ")
-                + std::string(parameters[static_cast<std::size_t>(j)]->symbol)
-                + " changes the computed drawdowns too little (the Jacobian is singular).");
-    }
-    // J'J and its inverse by Cholesky; a pivot that vanishes means two parameters that only act
-    // together.
-    std::vector<double> jtj(static_cast<std::size_t>(n * n), 0.0);
-    for (int a = 0; a < n; ++a)
-        for (int b = 0; b < n; ++b)
-            for (int i = 0; i < m; ++i)
-                jtj[static_cast<std::size_t>(a * n + b)]
-                    += jacobian[static_cast<std::size_t>(i * n + a)]
-                    * jacobian[static_cast<std::size_t>(i * n + b)];
-    std::vector<double> lower(static_cast<std::size_t>(n * n), 0.0);
-    for (int a = 0; a < n; ++a)
-        for (int b = 0; b <= a; ++b) {
-            double sum = jtj[static_cast<std::size_t>(a * n + b)];
-            for (int k = 0; k < b; ++k)
-                sum -= lower[static_cast<std::size_t>(a * n + k)]
-                    * lower[static_cast<std::size_t>(b * n + k)];
-            if (a == b) {
-                if (!(sum > 1e-10 * jtj[static_cast<std::size_t>(a * n + a)]))
-                    return fail(std::string("The parameters are not determined by the readings: ")
-                        + std::string(parameters[static_cast<std::size_t>(a)]->symbol)
-                        + " acts on them only together with another parameter (the Jacobian is "
-                          "singular).");
-                lower[static_cast<std::size_t>(a * n + a)] = std::sqrt(sum);
-            } else {
-                lower[static_cast<std::size_t>(a * n + b)]
-                    = sum / lower[static_cast<std::size_t>(b * n + b)];
-            }
-        }
-    // (J'J)^-1 = L'^-1 L^-1, column by column.
-    std::vector<double> inverse(static_cast<std::size_t>(n * n), 0.0);
-    for (int column = 0; column < n; ++column) {
-        std::vector<double> z(static_cast<std::size_t>(n), 0.0);
-        for (int i = 0; i < n; ++i) {
-            double sum = i == column ? 1.0 : 0.0;
-            for (int k = 0; k < i; ++k)
-                sum -= lower[static_cast<std::size_t>(i * n + k)] * z[static_cast<std::size_t>(k)];
-            z[static_cast<std::size_t>(i)] = sum / lower[static_cast<std::size_t>(i * n + i)];
-        }
-        for (int i = n - 1; i >= 0; --i) {
-            double sum = z[static_cast<std::size_t>(i)];
-            for (int k = i + 1; k < n; ++k)
-                sum -= lower[static_cast<std::size_t>(k * n + i)]
-                    * inverse[static_cast<std::size_t>(k * n + column)];
-            inverse[static_cast<std::size_t>(i * n + column)]
-                = sum / lower[static_cast<std::size_t>(i * n + i)];
-        }
-    }
+
+    // The covariance of the numbers the fit moved, from the Jacobian's rank-checked
+    // decomposition: a parameter the readings do not determine is named.
     const double sse = sumOfSquares(residuals);
-    const double variance = sse / (m - n);
+    const std::variant<FitCovariance, Undetermined> found
+        = covarianceOf(jacobian, m, n, sse / (m - n), problem.readings().s);
+    if (const Undetermined* undetermined = std::get_if<Undetermined>(&found))
+        return fail("The parameters are not determined by the readings: "
+            + std::string(parameters[undetermined->parameter]->symbol) + undetermined->how);
+    const FitCovariance& covariance = std::get<FitCovariance>(found);
     const boost::math::students_t_distribution<double> student(m - n);
     const double tQuantile = boost::math::quantile(boost::math::complement(student, 0.025));
     const Aquifer fitted = problem.aquiferAt(x.data());
@@ -651,7 +524,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
         const Scale scale = scaleOf(parameter);
         const double number = x[static_cast<std::size_t>(j)];
-        const double error = std::sqrt(variance * inverse[static_cast<std::size_t>(j * n + j)]);
+        const double error = covariance.standardErrors[static_cast<std::size_t>(j)];
         const double value = scale.valueOf(number);
         if (scale.kind == FitScale::Logit)
             result.estimates.push_back({ parameter, value, scale.slope(number) * error,
@@ -661,14 +534,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
             result.estimates.push_back({ parameter, value, value * error,
                 value * std::exp(-tQuantile * error), value * std::exp(tQuantile * error) });
     }
-    result.correlation.assign(
-        static_cast<std::size_t>(n), std::vector<double>(static_cast<std::size_t>(n)));
-    for (int a = 0; a < n; ++a)
-        for (int b = 0; b < n; ++b)
-            result.correlation[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)]
-                = inverse[static_cast<std::size_t>(a * n + b)]
-                / std::sqrt(inverse[static_cast<std::size_t>(a * n + a)]
-                    * inverse[static_cast<std::size_t>(b * n + b)]);
+    result.correlation = covariance.correlation;
     result.readings = static_cast<std::size_t>(m);
     result.rmseMetres = std::sqrt(sse / m);
     result.fitted = inputs;
@@ -687,75 +553,6 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     }
     result.succeeded = true;
     return result;
-}
-
-void showFitted(const FitResult& result, ScenarioTexts& texts)
-{
-    for (const FitEstimate& estimate : result.estimates) {
-        const FitParameter parameter = estimate.parameter;
-        if (parameter == transmissivityParameter())
-            texts.transmissivity = fieldText(estimate.value, 1.0, true);
-        else if (parameter == storageParameter())
-            texts.storage = fieldText(estimate.value, PercentPerFraction, false);
-        else // read back as the number times its SI factor
-            texts.aquiferParameters[std::string(parameter->key)]
-                = fieldText(estimate.value, 1.0 / parameter->perShownUnit, false);
-    }
-}
-
-std::string fitSummary(const FitResult& result)
-{
-    if (!result.succeeded)
-        return result.problem + "\n";
-    std::ostringstream out;
-    out << "fit of " << result.readings << " readings at " << result.points.size()
-        << (result.points.size() == 1 ? " point" : " points") << " ("
-        << wellFunction(result.fitted.Method).label << "), " << result.evaluations
-        << " evaluations:\n";
-    for (const FitEstimate& e : result.estimates) {
-        const std::string unit(e.parameter->siUnit);
-        out << "  " << e.parameter->symbol << " = " << significant(e.value, 5)
-            << (unit.empty() ? "" : " " + unit) << ", standard error "
-            << significant(e.standardError, 2) << ", 95 % interval " << significant(e.low, 4)
-            << " .. " << significant(e.high, 4);
-        if (e.parameter == transmissivityParameter())
-            out << " (" << significant(e.value * SecondsPerDay, 5) << " m2/d)";
-        out << "\n";
-    }
-    for (std::size_t a = 0; a < result.estimates.size(); ++a)
-        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
-            out << "  correlation of " << result.estimates[a].parameter->symbol << " and "
-                << result.estimates[b].parameter->symbol << ": "
-                << significant(result.correlation[a][b], 3) << "\n";
-    out << "  RMSE " << significant(result.rmseMetres, 4) << " m over " << result.readings
-        << " readings\n";
-    return out.str();
-}
-
-void writeFitReport(const std::filesystem::path& path, const FitResult& result)
-{
-    auto number = [](double value) { return significant(value, 17); };
-    std::string text = "parameter,estimate,standard_error,low_95,high_95,unit\n";
-    for (const FitEstimate& e : result.estimates)
-        text += std::string(e.parameter->symbol) + "," + number(e.value) + ","
-            + number(e.standardError) + "," + number(e.low) + "," + number(e.high) + ","
-            + std::string(e.parameter->siUnit) + "\n";
-    for (std::size_t a = 0; a < result.estimates.size(); ++a)
-        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
-            text += "correlation " + std::string(result.estimates[a].parameter->symbol) + " "
-                + std::string(result.estimates[b].parameter->symbol) + ","
-                + number(result.correlation[a][b]) + ",,,,\n";
-    text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
-    text += "readings," + std::to_string(result.readings) + ",,,,\n";
-    text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
-    for (const FittedPoint& point : result.points)
-        for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)
-            text += csvCell(point.name) + "," + number(point.timesSeconds[i]) + ","
-                + number(point.measuredMetres[i]) + "," + number(point.computedMetres[i]) + ","
-                + number(point.measuredMetres[i] - point.computedMetres[i]) + "\n";
-    AtomicFile file(path, "fit report");
-    file.write(text);
-    file.commit();
 }
 
 } // namespace drawfield

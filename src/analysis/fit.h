@@ -9,8 +9,8 @@
 // s^2 = SSE / (m - n), and a 95 % interval exp(ln p -+ t(0.975, m - n) se), Student's t.
 
 #include "analysis/measurements.h"
-#include "scenario/scenario.h"
 #include "compute/wells/well_function.h"
+#include "scenario/scenario.h"
 
 #include <optional>
 #include <stop_token>

@@ -1,8 +1,8 @@
 #include "analysis/measurements.h"
 
 #include "files/small_file.h"
-#include "scenario/text_rules.h"
 #include "files/user_text.h"
+#include "scenario/text_rules.h"
 
 #include <algorithm>
 #include <cmath>

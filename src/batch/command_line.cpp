@@ -39,8 +39,8 @@ namespace {
             start = end + 1;
         }
         if (start <= text.size())
-            throw UsageError(
-                "--view needs three angles in degrees, such as 20,0,-40, not " + quotedExcerpt(text));
+            throw UsageError("--view needs three angles in degrees, such as 20,0,-40, not "
+                + quotedExcerpt(text));
         return { angles[0], angles[1], angles[2] };
     }
 
@@ -74,8 +74,8 @@ namespace {
         return written;
     }
 
-    // Two outputs that would land in one file: the second would overwrite the first, or mix with it.
-    // Devices such as /dev/null take any number of them; standard output takes one.
+    // Two outputs that would land in one file: the second would overwrite the first, or mix with
+    // it. Devices such as /dev/null take any number of them; standard output takes one.
     void refuseOutputsNamedAlike(const CommandLine& line)
     {
         const auto written = filesWritten(line);
@@ -111,7 +111,8 @@ namespace {
             device = replacedFileOf(*path).direct;
         } catch (const std::system_error&) {
         }
-        if (!device && std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
+        if (!device
+            && std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
             throw UsageError(std::string(optionOf(output)) + " needs a name ending in " + said
                 + ", not " + quotedExcerpt(*path, 200));
     }

@@ -18,9 +18,9 @@ namespace {
 
     std::string writeContoursOutput(const std::string& path, const BatchRun& run)
     {
-        for (const std::string& note : writeContours(path, *run.run.map.grid,
-                 mapLevels(run.run.map.grid, run.line.threads), gisFeaturesOf(run.inputs),
-                 run.inputs.Place))
+        for (const std::string& note :
+            writeContours(path, *run.run.map.grid, mapLevels(run.run.map.grid, run.line.threads),
+                gisFeaturesOf(run.inputs), run.inputs.Place))
             std::cerr << note << '\n';
         return {};
     }

@@ -26,8 +26,8 @@ const BatchModule& batchModule(Needs needs, const char* program)
     auto [at, first] = loaded().try_emplace(needs);
     Loaded& entry = at->second;
     if (first) {
-        const char* name = needs == Needs::Gis ? "drawfield-batch-gis.so"
-                                               : "drawfield-batch-pictures.so";
+        const char* name
+            = needs == Needs::Gis ? "drawfield-batch-gis.so" : "drawfield-batch-pictures.so";
         const std::filesystem::path self = programPath();
         const std::filesystem::path file
             = moduleFile(self.empty() ? std::filesystem::path(".") : self.parent_path(), name);

@@ -28,12 +28,15 @@ namespace {
             "  --record FILE   write the X,Y,Z record file (as with \"Record XYZ\" ticked)\n",
             Output::Record, true, Needs::Program, false, writeRecordOutput },
         { "--grid",
-            "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m); with a\n"
+            "  --grid FILE     write the lattice as an ESRI ASCII grid (minus the drawdown, m); "
+            "with a\n"
             "                  [georeference], in its coordinates with a .prj file beside it\n",
             Output::Grid, true, Needs::Program, false, writeGridOutput },
         { "--validity",
-            "  --validity FILE write where Cooper-Jacob is more than 1 % off Theis, as an ESRI ASCII\n"
-            "                  grid of 1 there and 0 elsewhere on the same lattice (a Cooper-Jacob run)\n",
+            "  --validity FILE write where Cooper-Jacob is more than 1 % off Theis, as an ESRI "
+            "ASCII\n"
+            "                  grid of 1 there and 0 elsewhere on the same lattice (a Cooper-Jacob "
+            "run)\n",
             Output::Validity, true, Needs::Program, false, writeValidityOutput },
         { "--curves",
             "  --curves FILE   write the drawdown over time at the observation points (CSV)\n",
@@ -41,82 +44,99 @@ namespace {
         { "--profile",
             "  --profile FILE  write the drawdown along the profile at the pumping time (CSV)\n",
             Output::Profile, true, Needs::Program, false, writeProfileOutput },
-        { "--map",
-            "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n",
+        { "--map", "  --map FILE      draw the contour map; .wmf, .svg, .pdf or .png\n",
             Output::Map, true, Needs::Pictures, false, nullptr },
-        { "--surface",
-            "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n",
+        { "--surface", "  --surface FILE  draw the 3D surface; .wmf, .svg, .pdf or .png\n",
             Output::Surface, true, Needs::Pictures, false, nullptr },
         { "--curves-picture",
             "  --curves-picture FILE  draw the curves at the observation points and the profile;\n"
             "                  .wmf, .svg, .pdf or .png\n",
             Output::CurvesPicture, true, Needs::Pictures, false, nullptr },
         { "--view",
-            "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default 0,0,0)\n",
+            "  --view X,Y,Z    the surface's turns about its X, Y and Z axes, degrees (default "
+            "0,0,0)\n",
             std::nullopt, true, Needs::Program },
         { "--surfer",
-            "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" does\n"
-            "                  (the record goes to --record FILE, or to the data folder: see --version)\n",
+            "  --surfer        hand the record file to the mapping program, as \"SURFER Grid\" "
+            "does\n"
+            "                  (the record goes to --record FILE, or to the data folder: see "
+            "--version)\n",
             std::nullopt, true, Needs::Pictures },
-        { "--threads",
-            "  --threads N     use at most N threads (default: one per core)\n",
+        { "--threads", "  --threads N     use at most N threads (default: one per core)\n",
             std::nullopt, true, Needs::Program },
         { "--version",
             "  --version       say the version, the folder of the resources installed with the\n"
             "                  programs and the data folder\n",
             std::nullopt, true, Needs::Program },
         { "--write-scenario",
-            "  --write-scenario FILE  write the scenario read, every key in its place, as the window\n"
+            "  --write-scenario FILE  write the scenario read, every key in its place, as the "
+            "window\n"
             "                  saves it (with the fitted values after --fit; a refused run still\n"
             "                  writes it)\n",
             Output::WriteScenario, true, Needs::Program, false, nullptr },
         { "--geotiff",
             "  --geotiff FILE  write the drawdown (m, positive downward) as a GeoTIFF placed by\n"
-            "                  [georeference]: one Float64 band, pixels centred on the nodes, NaN where\n"
+            "                  [georeference]: one Float64 band, pixels centred on the nodes, NaN "
+            "where\n"
             "                  there is no value; FILE ends in .tif or .tiff\n",
             Output::GeoTiff, true, Needs::Gis, false, nullptr },
         { "--contours",
             "  --contours FILE write the map's contour lines (drawdown_m), the bands between them\n"
-            "                  (min_m, max_m), the bores and observation points, and the boundaries;\n"
-            "                  NAME.gpkg holds them as four layers; NAME.geojson writes NAME.geojson,\n"
-            "                  NAME_bands.geojson, NAME_points.geojson and NAME_boundaries.geojson;\n"
-            "                  NAME.shp writes NAME, NAME_bands, NAME_points and NAME_boundaries, each\n"
-            "                  as .shp, .shx, .dbf, .cpg (UTF-8) and .prj. The set replaces an earlier\n"
-            "                  export's as a whole; a file of those names that this program did not\n"
+            "                  (min_m, max_m), the bores and observation points, and the "
+            "boundaries;\n"
+            "                  NAME.gpkg holds them as four layers; NAME.geojson writes "
+            "NAME.geojson,\n"
+            "                  NAME_bands.geojson, NAME_points.geojson and "
+            "NAME_boundaries.geojson;\n"
+            "                  NAME.shp writes NAME, NAME_bands, NAME_points and NAME_boundaries, "
+            "each\n"
+            "                  as .shp, .shx, .dbf, .cpg (UTF-8) and .prj. The set replaces an "
+            "earlier\n"
+            "                  export's as a whole; a file of those names that this program did "
+            "not\n"
             "                  write is not replaced\n",
             Output::Contours, false, Needs::Gis, false, nullptr },
         { "--report",
-            "  --report FILE   write an A4 PDF report: the inputs, the largest drawdown in a bore, the\n"
+            "  --report FILE   write an A4 PDF report: the inputs, the largest drawdown in a bore, "
+            "the\n"
             "                  drawdown at each bore and observation point, the map, the surface\n"
-            "                  (turned by --view), the curves and the pumping test, on as many pages\n"
+            "                  (turned by --view), the curves and the pumping test, on as many "
+            "pages\n"
             "                  as they take\n",
             Output::Report, true, Needs::Pictures, true, nullptr },
         { "--fit",
             "  --fit T,S       fit these parameters (any of SYMBOLS, a well function's\n"
             "                  own while it is the scenario's method) to the\n"
-            "                  measured drawdowns of the scenario (measured = FILE in [observationN]\n"
-            "                  and [boreN]) by least squares; the estimates, their standard errors and\n"
-            "                  95 % intervals, the correlations and the RMSE are printed, and the run\n"
-            "                  and every file after it take the fitted values. A fit that fails says\n"
+            "                  measured drawdowns of the scenario (measured = FILE in "
+            "[observationN]\n"
+            "                  and [boreN]) by least squares; the estimates, their standard errors "
+            "and\n"
+            "                  95 % intervals, the correlations and the RMSE are printed, and the "
+            "run\n"
+            "                  and every file after it take the fitted values. A fit that fails "
+            "says\n"
             "                  why and changes nothing\n",
             std::nullopt, true, Needs::Program },
         { "--fit-report",
-            "  --fit-report FILE  write the fit: estimates and intervals, then every reading with its\n"
+            "  --fit-report FILE  write the fit: estimates and intervals, then every reading with "
+            "its\n"
             "                  fitted drawdown and residual (CSV)\n",
             Output::FitReport, true, Needs::Program, false, writeFitReportOutput },
         { "--fit-picture",
             "  --fit-picture FILE  draw the readings and the fit: log-log with the derivative\n"
-            "                  ds/d ln t, semi-log with Cooper-Jacob's line, the residuals; .wmf, .svg,\n"
+            "                  ds/d ln t, semi-log with Cooper-Jacob's line, the residuals; .wmf, "
+            ".svg,\n"
             "                  .pdf or .png\n",
             Output::FitPicture, true, Needs::Pictures, true, nullptr },
         { "--animation",
-            "  --animation FILE.gif  the map from one minute to the pumping time as an animated GIF,\n"
-            "                  one frame per time at equal steps of log time, the time on each frame,\n"
+            "  --animation FILE.gif  the map from one minute to the pumping time as an animated "
+            "GIF,\n"
+            "                  one frame per time at equal steps of log time, the time on each "
+            "frame,\n"
             "                  the colours of the pumping time's map throughout\n",
             Output::Animation, true, Needs::Pictures, false, nullptr },
-        { "--frames",
-            "  --frames N      the animation's frames, 2 to 1000 (40)\n",
-            std::nullopt, true, Needs::Program },
+        { "--frames", "  --frames N      the animation's frames, 2 to 1000 (40)\n", std::nullopt,
+            true, Needs::Program },
     };
 
     constexpr const char* Closing
@@ -125,7 +145,8 @@ namespace {
           "text; \"#\" or \";\" starts a comment; a value in double quotes is kept as it is):\n"
           "KEYS"
           "\n"
-          "A FILE of - is standard output (a picture there is PNG); the summary then goes to standard\n"
+          "A FILE of - is standard output (a picture there is PNG); the summary then goes to "
+          "standard\n"
           "error. A FILE that is a device or a pipe is written into; a regular file is replaced "
           "whole.\n"
           "Each option is given once, and no two outputs may name the same file.\n"

@@ -49,7 +49,8 @@ namespace {
         const std::optional<PictureFormat> format
             = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
         if (!format)
-            return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+            return pictureError(
+                path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         return ChartPicture(kind, chartSourceOf(result, inputs, line.threads), line.view)
             .write(path, *format, QSize(960, 720));
     }
@@ -63,8 +64,8 @@ namespace {
         const QString name = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
                                            : QStringLiteral("the example (no scenario file)");
         ReportContent content = reportContentOf(inputs, run.map.grid, run.map.largest,
-            chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile), name,
-            line.view);
+            chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile),
+            name, line.view);
         if (!measured.empty())
             addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
                 fit ? fitSummary(*fit)
@@ -81,7 +82,8 @@ namespace {
         const QString record = qtPath(recordFile);
         if (QFile::encodeName(record).toStdString() != recordFile)
             return "The record file's name " + quotedExcerpt(recordFile, 200)
-                + " is not valid text (UTF-8), so the mapping program cannot be given it; the export "
+                + " is not valid text (UTF-8), so the mapping program cannot be given it; the "
+                  "export "
                   "was not made.";
         ProcessAutomationClient client(
             ProcessAutomationClient::mapperIn(QCoreApplication::applicationDirPath()));
@@ -100,7 +102,8 @@ namespace {
 
     std::string wrongName(const std::string& path)
     {
-        return said(pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")));
+        return said(
+            pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")));
     }
 
     std::string drawMap(const std::string& path, const BatchRun& run)
@@ -122,8 +125,10 @@ namespace {
         const std::optional<PictureFormat> format = formatOf(path);
         if (!format)
             return wrongName(path);
-        return said(writePicture(path, *format, QSize(960, 720),
-            [&](QPainter& painter, const QRectF& target) { paintCurves(painter, target, curves); }));
+        return said(writePicture(
+            path, *format, QSize(960, 720), [&](QPainter& painter, const QRectF& target) {
+                paintCurves(painter, target, curves);
+            }));
     }
 
     std::string drawFit(const std::string& path, const BatchRun& run)
@@ -135,13 +140,16 @@ namespace {
         const std::optional<PictureFormat> format = formatOf(path);
         if (!format)
             return wrongName(path);
-        return said(writePicture(path, *format, QSize(1200, 800),
-            [&](QPainter& painter, const QRectF& target) { paintFitChart(painter, target, chart); }));
+        return said(writePicture(
+            path, *format, QSize(1200, 800), [&](QPainter& painter, const QRectF& target) {
+                paintFitChart(painter, target, chart);
+            }));
     }
 
     std::string writeReportOutput(const std::string& path, const BatchRun& run)
     {
-        return said(writeReportOf(path, run.line, run.run, run.inputs, run.read, run.measured, run.fit));
+        return said(
+            writeReportOf(path, run.line, run.run, run.inputs, run.read, run.measured, run.fit));
     }
 
     std::string writeAnimationOutput(const std::string& path, const BatchRun& run)
@@ -171,15 +179,17 @@ namespace {
         }
     }
 
-    // Qt, off screen, for the pictures and the export: no window is ever shown. Qt's own notes (such
-    // as a missing runtime folder) are not the program's messages; only its errors are passed on.
+    // Qt, off screen, for the pictures and the export: no window is ever shown. Qt's own notes
+    // (such as a missing runtime folder) are not the program's messages; only its errors are passed
+    // on.
     std::unique_ptr<QApplication> startQt(const char* program)
     {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-            if (type == QtCriticalMsg || type == QtFatalMsg)
-                std::cerr << "drawfield-batch: " << message.toStdString() << '\n';
-        });
+        qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+                if (type == QtCriticalMsg || type == QtFatalMsg)
+                    std::cerr << "drawfield-batch: " << message.toStdString() << '\n';
+            });
         static int argc = 1;
         static char* argv[] = { const_cast<char*>(program), nullptr };
         return std::make_unique<QApplication>(argc, argv);

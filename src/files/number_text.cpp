@@ -1,5 +1,7 @@
 #include "files/number_text.h"
 
+#include <fmt/format.h>
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -95,6 +97,37 @@ std::string realText(double value)
 {
     std::string out;
     appendRealText(out, value);
+    return out;
+}
+
+std::string significantText(double value, int digits)
+{
+    return fmt::format("{:.{}g}", value, digits);
+}
+
+std::string plainSignificantText(double x, int digits)
+{
+    const std::string text = fmt::format("{:.{}e}", x, digits - 1);
+    const std::size_t e = text.find('e');
+    const int exponent = std::stoi(text.substr(e + 1));
+    std::string figures;
+    for (char c : text.substr(0, e))
+        if (c >= '0' && c <= '9')
+            figures.push_back(c);
+    std::string out = x < 0.0 ? "-" : "";
+    if (exponent < 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + figures;
+    } else if (static_cast<std::size_t>(exponent) + 1 >= figures.size()) {
+        out += figures + std::string(static_cast<std::size_t>(exponent) + 1 - figures.size(), '0');
+    } else {
+        out += figures.substr(0, static_cast<std::size_t>(exponent) + 1) + "."
+            + figures.substr(static_cast<std::size_t>(exponent) + 1);
+    }
+    if (out.find('.') != std::string::npos) {
+        out.erase(out.find_last_not_of('0') + 1);
+        if (out.back() == '.')
+            out.pop_back();
+    }
     return out;
 }
 

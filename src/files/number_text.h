@@ -17,6 +17,14 @@ namespace drawfield {
 // ("-1.5E-07").
 [[nodiscard]] std::string realText(double value);
 
+// value with `digits` significant digits as printf's %g gives it ("0.05", "1.5e-07", "250"): the
+// one form of the program's messages, reports and labels.
+[[nodiscard]] std::string significantText(double value, int digits);
+
+// value with `digits` significant digits without an exponent, trailing zeros dropped: "0.000178"
+// for 1.78e-4, "25000" for 2.5e4.
+[[nodiscard]] std::string plainSignificantText(double value, int digits);
+
 // Appends realText(value) to out without a temporary string: the record file writes millions.
 void appendRealText(std::string& out, double value);
 void appendIntegerText(std::string& out, long long value);

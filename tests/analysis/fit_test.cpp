@@ -178,6 +178,9 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
             { transmissivityParameter() }, {}, "The readings of r = 30 m cannot be fitted" },
         { "S at steady state", leakyInputs, { steady }, { storageParameter() }, {},
             "The parameters are not determined by the readings: S changes" },
+        { "T and B at steady state, one distance", leakyInputs, { steady },
+            { transmissivityParameter(), parameterOfSymbol("B") }, {},
+            "The parameters are not determined by the readings: " },
         { "stopped", classic, near, { transmissivityParameter() }, stopped.get_token(),
             "The fit was stopped." },
         { "no convergence in the evaluations allowed", classic, near,
@@ -190,6 +193,10 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
             = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop, c.mostEvaluations);
         EXPECT_FALSE(fit.succeeded);
         EXPECT_EQ(fit.problem.substr(0, c.said.size()), c.said) << fit.problem;
+        if (c.name == std::string("T and B at steady state, one distance"))
+            EXPECT_NE(fit.problem.find(" acts on them only together with another parameter"),
+                std::string::npos)
+                << fit.problem;
         EXPECT_TRUE(fit.estimates.empty());
     }
 }

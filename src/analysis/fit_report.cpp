@@ -1,0 +1,124 @@
+#include "analysis/fit.h"
+
+#include "files/atomic_file.h"
+#include "files/csv.h"
+#include "files/number_text.h"
+#include "scenario/text_rules.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace drawfield {
+namespace {
+
+    // The shortest text a field takes that reads back, divided by perUnit as the scenario
+    // reader divides it (100 for S in %), to the very value: a scenario written after a fit
+    // re-runs to the fitted drawdowns. Without an exponent where the field takes none; else an
+    // upper-case E where the value needs one.
+    std::string fieldText(double value, double perUnit, bool exponentAllowed)
+    {
+        auto textOf = [&](double x, int digits) {
+            std::string text = significantText(x, digits);
+            const std::size_t e = text.find('e');
+            if (e == std::string::npos)
+                return text;
+            if (exponentAllowed) {
+                text[e] = 'E';
+                return text;
+            }
+            return plainSignificantText(x, digits);
+        };
+        auto readsBack = [&](const std::string& text) {
+            const std::optional<double> read = numberOfText(text);
+            return read && *read / perUnit == value;
+        };
+        // value * perUnit may be a rounding off the double that divides back to value: its
+        // nearest neighbours are tried too.
+        const double x = value * perUnit;
+        std::vector<double> candidates { x };
+        double up = x, down = x;
+        for (int step = 0; step < 4; ++step) {
+            up = std::nextafter(up, HUGE_VAL);
+            down = std::nextafter(down, -HUGE_VAL);
+            candidates.push_back(up);
+            candidates.push_back(down);
+        }
+        for (int digits = 6; digits <= 17; ++digits)
+            for (double candidate : candidates)
+                if (const std::string text = textOf(candidate, digits); readsBack(text))
+                    return text;
+        return textOf(x, 17);
+    }
+
+} // namespace
+
+void showFitted(const FitResult& result, ScenarioTexts& texts)
+{
+    for (const FitEstimate& estimate : result.estimates) {
+        const FitParameter parameter = estimate.parameter;
+        if (parameter == transmissivityParameter())
+            texts.transmissivity = fieldText(estimate.value, 1.0, true);
+        else if (parameter == storageParameter())
+            texts.storage = fieldText(estimate.value, PercentPerFraction, false);
+        else // read back as the number times its SI factor
+            texts.aquiferParameters[std::string(parameter->key)]
+                = fieldText(estimate.value, 1.0 / parameter->perShownUnit, false);
+    }
+}
+
+std::string fitSummary(const FitResult& result)
+{
+    if (!result.succeeded)
+        return result.problem + "\n";
+    std::ostringstream out;
+    out << "fit of " << result.readings << " readings at " << result.points.size()
+        << (result.points.size() == 1 ? " point" : " points") << " ("
+        << wellFunction(result.fitted.Method).label << "), " << result.evaluations
+        << " evaluations:\n";
+    for (const FitEstimate& e : result.estimates) {
+        const std::string unit(e.parameter->siUnit);
+        out << "  " << e.parameter->symbol << " = " << significantText(e.value, 5)
+            << (unit.empty() ? "" : " " + unit) << ", standard error "
+            << significantText(e.standardError, 2) << ", 95 % interval "
+            << significantText(e.low, 4) << " .. " << significantText(e.high, 4);
+        if (e.parameter == transmissivityParameter())
+            out << " (" << significantText(e.value * SecondsPerDay, 5) << " m2/d)";
+        out << "\n";
+    }
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            out << "  correlation of " << result.estimates[a].parameter->symbol << " and "
+                << result.estimates[b].parameter->symbol << ": "
+                << significantText(result.correlation[a][b], 3) << "\n";
+    out << "  RMSE " << significantText(result.rmseMetres, 4) << " m over " << result.readings
+        << " readings\n";
+    return out.str();
+}
+
+void writeFitReport(const std::filesystem::path& path, const FitResult& result)
+{
+    auto number = [](double value) { return significantText(value, 17); };
+    std::string text = "parameter,estimate,standard_error,low_95,high_95,unit\n";
+    for (const FitEstimate& e : result.estimates)
+        text += std::string(e.parameter->symbol) + "," + number(e.value) + ","
+            + number(e.standardError) + "," + number(e.low) + "," + number(e.high) + ","
+            + std::string(e.parameter->siUnit) + "\n";
+    for (std::size_t a = 0; a < result.estimates.size(); ++a)
+        for (std::size_t b = a + 1; b < result.estimates.size(); ++b)
+            text += "correlation " + std::string(result.estimates[a].parameter->symbol) + " "
+                + std::string(result.estimates[b].parameter->symbol) + ","
+                + number(result.correlation[a][b]) + ",,,,\n";
+    text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
+    text += "readings," + std::to_string(result.readings) + ",,,,\n";
+    text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
+    for (const FittedPoint& point : result.points)
+        for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)
+            text += csvCell(point.name) + "," + number(point.timesSeconds[i]) + ","
+                + number(point.measuredMetres[i]) + "," + number(point.computedMetres[i]) + ","
+                + number(point.measuredMetres[i] - point.computedMetres[i]) + "\n";
+    AtomicFile file(path, "fit report");
+    file.write(text);
+    file.commit();
+}
+
+} // namespace drawfield
