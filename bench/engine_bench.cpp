@@ -189,7 +189,7 @@ std::optional<PythonRun> runPython(const ScenarioInputs& c, const std::string& o
     };
     std::string command = "/usr/bin/python3 '" DRAWFIELD_SOURCE_DIR "/bench/theis_scipy.py' "
         + option + " " + std::to_string(c.XMax) + " " + number(c.Transmissivity) + " "
-        + number(c.Storage * 100.0) + " " + number(c.PumpTime / 3600.0);
+        + number(c.Storage * 100.0) + " " + number(c.PumpTimeSeconds / 3600.0);
     for (const WellInput& well : c.Wells)
         command += " " + std::to_string(well.X) + "," + std::to_string(well.Y) + ","
             + number(well.Rate * 3600.0);
@@ -380,7 +380,7 @@ int pointBenchmark()
         const double seconds = secondsOf(
             [&] {
                 for (int i = 0; i < Calls; ++i)
-                    sum += drawdownAt(aquifer, sources, 40.5 + i % 7, 44.5, in.PumpTime);
+                    sum += drawdownAt(aquifer, sources, 40.5 + i % 7, 44.5, in.PumpTimeSeconds);
             },
             3);
         std::printf("drawdownAt by %-15s %zu sources: %.0f ns a call, %.1f ns a source (goal "

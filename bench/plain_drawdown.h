@@ -24,8 +24,8 @@ inline std::vector<double> plainDrawdown(const ScenarioInputs& in)
     std::array<CooperJacobWell, WellCount> cones;
     std::array<TheisWell, WellCount> theis;
     for (std::size_t i = 0; i < cones.size(); ++i) {
-        cones[i] = CooperJacobWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTime);
-        theis[i] = TheisWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTime);
+        cones[i] = CooperJacobWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTimeSeconds);
+        theis[i] = TheisWell(in.Wells[i].Rate, in.Transmissivity, in.Storage, in.PumpTimeSeconds);
     }
 
     double CarriedDrawdown = 0.0;

@@ -42,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ScenarioInputs& in = reading.inputs;
     FUZZ_REQUIRE(in.XMin <= in.XMax && in.YMin <= in.YMax && in.Step >= 1, "a map to compute");
-    FUZZ_REQUIRE(in.Transmissivity > 0 && in.Storage > 0 && in.PumpTime > 0, "a physical aquifer");
+    FUZZ_REQUIRE(in.Transmissivity > 0 && in.Storage > 0 && in.PumpTimeSeconds > 0, "a physical aquifer");
     FUZZ_REQUIRE(std::isfinite(in.Transmissivity) && std::isfinite(in.Storage)
-            && std::isfinite(in.PumpTime) && std::isfinite(in.Thickness),
+            && std::isfinite(in.PumpTimeSeconds) && std::isfinite(in.Thickness),
         "finite aquifer values");
     FUZZ_REQUIRE(in.pumps(0), "the first bore pumps, from the start or later");
     FUZZ_REQUIRE(!in.Unconfined || in.Thickness > 0, "the correction has a thickness");
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ObservationCurves curves = observationCurves(in);
     FUZZ_REQUIRE(std::is_sorted(curves.seconds.begin(), curves.seconds.end())
-            && !curves.seconds.empty() && curves.seconds.back() == in.PumpTime,
+            && !curves.seconds.empty() && curves.seconds.back() == in.PumpTimeSeconds,
         "the curves' times ascend to the map's time");
     FUZZ_REQUIRE(curves.seconds.size() <= MostCurveTimes,
         "the curves' times stay bounded, however long the schedules and the pumping time");

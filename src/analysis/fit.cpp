@@ -75,7 +75,7 @@ namespace {
             aquifer.transmissivity = value;
         else if (parameter == storageParameter())
             aquifer.storage = value;
-        else if (const auto index = indexIn(*aquifer.wellFunction, parameter))
+        else if (const auto index = indexIn(*aquifer.function, parameter))
             aquifer.values.at(*index) = value;
     }
 
@@ -85,7 +85,7 @@ namespace {
             return in.Transmissivity;
         if (parameter == storageParameter())
             return in.Storage;
-        const auto index = indexIn(wellFunction(in.Method), parameter);
+        const auto index = indexIn(wellFunctionRow(in.Method), parameter);
         return index ? in.AquiferValues.at(*index) : 0.0;
     }
 
@@ -360,7 +360,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     if (parameters.empty())
         return fail("No parameter to fit was named.");
     // A parameter of another well function than the scenario's has no place in its aquifer.
-    const WellFunction& row = wellFunction(inputs.Method);
+    const WellFunction& row = wellFunctionRow(inputs.Method);
     for (FitParameter parameter : parameters) {
         if (parameter == transmissivityParameter() || parameter == storageParameter()
             || indexIn(row, parameter))
@@ -400,7 +400,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     if (!problem.residuals(x.data(), residuals.data())) {
         // A point outside the aquifer or on a pumping bore has no drawdown whatever the values.
         for (const MeasuredPoint& point : points)
-            if (std::isnan(drawdownAt(inputs, point.X, point.Y, inputs.PumpTime)))
+            if (std::isnan(drawdownAt(inputs, point.X, point.Y, inputs.PumpTimeSeconds)))
                 return fail("The readings of " + point.Name
                     + " cannot be fitted: the point lies outside the aquifer or on a pumping "
                       "bore, where the drawdown has no value.");

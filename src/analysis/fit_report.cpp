@@ -73,7 +73,7 @@ std::string fitSummary(const FitResult& result)
     std::ostringstream out;
     out << "fit of " << result.readings << " readings at " << result.points.size()
         << (result.points.size() == 1 ? " point" : " points") << " ("
-        << wellFunction(result.fitted.Method).label << "), " << result.evaluations
+        << wellFunctionRow(result.fitted.Method).label << "), " << result.evaluations
         << " evaluations:\n";
     for (const FitEstimate& e : result.estimates) {
         const std::string unit(e.parameter->siUnit);

@@ -14,7 +14,7 @@ namespace {
     // The well function as the summary line names it: "Theis", "Cooper-Jacob".
     std::string summaryName(WellMethod method)
     {
-        const std::string label = wellFunction(method).label;
+        const std::string label = wellFunctionRow(method).label;
         return label.substr(0, label.find(" ("));
     }
 
@@ -36,7 +36,7 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
             << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
             << summaryName(inputs.Method);
     // The well function's own parameters, as its table names them: ", B 745 m".
-    const WellFunction& row = wellFunction(inputs.Method);
+    const WellFunction& row = wellFunctionRow(inputs.Method);
     for (std::size_t i = 0; i < row.parameters.size(); ++i)
         if (row.parameters[i].scope == ParameterScope::Aquifer)
             summary << ", " << row.parameters[i].symbol << " "

@@ -89,7 +89,7 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 
 Aquifer ScenarioInputs::aquifer() const
 {
-    return { Transmissivity, Storage, Thickness, &wellFunction(Method), Unconfined, AquiferValues };
+    return { Transmissivity, Storage, Thickness, &wellFunctionRow(Method), Unconfined, AquiferValues };
 }
 
 } // namespace drawfield

@@ -106,7 +106,7 @@ struct ScenarioInputs {
     std::int16_t Step = 1; // node spacing, m, at least 1
     double Transmissivity = 0.0; // m2/s
     double Storage = 0.0; // storage coefficient, a fraction
-    double PumpTime = 0.0; // s
+    double PumpTimeSeconds = 0.0; // s
     double Thickness = 0.0; // m
     WellMethod Method = WellMethod::CooperJacob; // the well function
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b

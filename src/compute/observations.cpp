@@ -20,7 +20,7 @@ double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, d
 {
     if (!sources.contains(x, y))
         return NoValue;
-    const WellFunction& function = *aquifer.wellFunction;
+    const WellFunction& function = *aquifer.function;
     double s = 0.0;
     for (const PointSource& source : sources.sources) {
         if (!(source.StartSeconds < timeSeconds))
@@ -50,7 +50,7 @@ double drawdownAt(const Aquifer& aquifer, const SourceList& sources, double x, d
 void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double x, double y,
     const double* times, double* out, std::size_t count, ThicknessReached* reached)
 {
-    const WellFunction& function = *aquifer.wellFunction;
+    const WellFunction& function = *aquifer.function;
     auto oneByOne = [&] {
         for (std::size_t i = 0; i < count; ++i)
             out[i] = drawdownAt(aquifer, sources, x, y, times[i], reached);
@@ -141,7 +141,7 @@ double drawdownAt(const ScenarioInputs& in, double x, double y, double timeSecon
 double drawdownInBore(const ScenarioInputs& in, int bore)
 {
     const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-    return drawdownAt(in, well.X + well.RadiusMetres, well.Y, in.PumpTime);
+    return drawdownAt(in, well.X + well.RadiusMetres, well.Y, in.PumpTimeSeconds);
 }
 
 LargestBoreDrawdown largestBoreDrawdown(const ScenarioInputs& in)
@@ -164,7 +164,7 @@ std::vector<double> curveTimes(const ScenarioInputs& in)
 {
     constexpr double OneMinute = 60.0;
     constexpr double PerDecade = 20.0;
-    const double end = in.PumpTime;
+    const double end = in.PumpTimeSeconds;
     std::vector<double> times;
     auto tenfolds = [&](double from, double perDecade, std::size_t most) {
         for (std::size_t i = 0; i < most; ++i) {
@@ -236,7 +236,7 @@ std::vector<ProfilePoint> profileAlong(
         const double x = (line.X1 * (intervals - i) + line.X2 * i) / intervals;
         const double y = (line.Y1 * (intervals - i) + line.Y2 * i) / intervals;
         points.push_back({ length * i / intervals, x, y,
-            drawdownAt(aquifer, sources, x, y, in.PumpTime, reached) });
+            drawdownAt(aquifer, sources, x, y, in.PumpTimeSeconds, reached) });
     }
     return points;
 }

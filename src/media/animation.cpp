@@ -104,7 +104,7 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     unsigned threads)
 {
     const std::vector<double> times
-        = logTimes(inputs.PumpTime, std::clamp(frames, 1, MostAnimationFrames));
+        = logTimes(inputs.PumpTimeSeconds, std::clamp(frames, 1, MostAnimationFrames));
     const int count = static_cast<int>(times.size());
     StagedFiles staged(path, "animation");
     const std::filesystem::path file = staged.staged(staged.target());

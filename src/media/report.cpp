@@ -182,16 +182,16 @@ namespace {
             pairs);
         writer.line(
             { QStringLiteral("Pumping time"),
-                number(in.PumpTime / SecondsPerHour) + QStringLiteral(" h"),
+                number(in.PumpTimeSeconds / SecondsPerHour) + QStringLiteral(" h"),
                 QStringLiteral("Aquifer thickness"), number(in.Thickness) + QStringLiteral(" m") },
             pairs);
-        writer.line({ QStringLiteral("Method"), QString::fromUtf8(wellFunction(in.Method).label),
+        writer.line({ QStringLiteral("Method"), QString::fromUtf8(wellFunctionRow(in.Method).label),
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
             pairs);
         // The well function's own parameters, as its table names them, and what it derives.
         {
-            const WellFunction& row = wellFunction(in.Method);
+            const WellFunction& row = wellFunctionRow(in.Method);
             QStringList cells;
             auto add = [&](const QString& label, const QString& value) {
                 cells << label << value;
@@ -270,14 +270,14 @@ namespace {
             const std::vector<double> columns { 0.46, 0.13, 0.13, 0.28 };
             writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
                             QStringLiteral("Drawdown at %1 h (m)")
-                                .arg(number(in.PumpTime / SecondsPerHour)) },
+                                .arg(number(in.PumpTimeSeconds / SecondsPerHour)) },
                 columns, reportFont(8.5, true));
             const Aquifer aquifer = in.aquifer();
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
                 writer.line(
                     { QString::fromStdString(point.Name), number(point.X), number(point.Y),
-                        metresOf(drawdownAt(aquifer, sources, point.X, point.Y, in.PumpTime)) },
+                        metresOf(drawdownAt(aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
                     columns);
         }
 
@@ -425,21 +425,21 @@ double endOfPumpingSeconds(const ScenarioInputs& in)
     for (int bore = 0; bore < WellCount; ++bore) {
         if (!in.pumps(bore))
             continue;
-        if (in.rateAt(bore, in.PumpTime) != 0.0)
-            return in.PumpTime;
+        if (in.rateAt(bore, in.PumpTimeSeconds) != 0.0)
+            return in.PumpTimeSeconds;
         // The last change that stopped it, before the scenario's time.
         for (const RateChange& change : in.Schedules[static_cast<std::size_t>(bore)])
-            if (change.StartSeconds < in.PumpTime && change.Rate == 0.0)
+            if (change.StartSeconds < in.PumpTimeSeconds && change.Rate == 0.0)
                 end = std::max(end, change.StartSeconds);
     }
-    return end > 0.0 ? end : in.PumpTime;
+    return end > 0.0 ? end : in.PumpTimeSeconds;
 }
 
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary)
 {
-    if (const double end = endOfPumpingSeconds(content.inputs); end < content.inputs.PumpTime) {
+    if (const double end = endOfPumpingSeconds(content.inputs); end < content.inputs.PumpTimeSeconds) {
         ScenarioInputs atEnd = content.inputs;
-        atEnd.PumpTime = end;
+        atEnd.PumpTimeSeconds = end;
         EngineOptions options;
         options.validity = atEnd.Method == WellMethod::CooperJacob;
         options.validityStride = pictureValidityStride(
@@ -447,7 +447,7 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const std
         if (std::optional<DrawdownResult> map = computeDrawdown(atEnd, options)) {
             const QString shown = QStringLiteral("%1 h").arg(number(end / SecondsPerHour));
             const QString scenario
-                = QStringLiteral("%1 h").arg(number(content.inputs.PumpTime / SecondsPerHour));
+                = QStringLiteral("%1 h").arg(number(content.inputs.PumpTimeSeconds / SecondsPerHour));
             content.inputs = atEnd;
             content.grid = map->grid;
             content.largestDrawdown = map->largest.drawdown;
@@ -503,8 +503,8 @@ QString reportSubject(const ReportContent& content)
                           "by %4")
         .arg(bores)
         .arg(bores == 1 ? QString() : QStringLiteral("s"))
-        .arg(number(in.PumpTime / SecondsPerHour))
-        .arg(QString::fromUtf8(wellFunction(in.Method).label));
+        .arg(number(in.PumpTimeSeconds / SecondsPerHour))
+        .arg(QString::fromUtf8(wellFunctionRow(in.Method).label));
 }
 
 QString writeReport(const std::filesystem::path& path, const ReportContent& content)

@@ -303,7 +303,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     std::optional<double> thickness = readReal(texts.thickness, "Aquifer thickness (m)", refusals);
     in.Transmissivity = transmissivity.value_or(0.0);
     in.Storage = storage.value_or(0.0) / PercentPerFraction;
-    in.PumpTime = pumpTime.value_or(0.0) * SecondsPerHour;
+    in.PumpTimeSeconds = pumpTime.value_or(0.0) * SecondsPerHour;
     in.Thickness = thickness.value_or(0.0);
 
     requirePositive(transmissivity, texts.transmissivity, "Transmissivity (m2/s)", refusals);
@@ -317,7 +317,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             + quoted(texts.method) + " is none of them.");
     // The chosen well function's own parameters, from its table; the others' texts stay as
     // they are.
-    const WellFunction& row = wellFunction(in.Method);
+    const WellFunction& row = wellFunctionRow(in.Method);
     in.AquiferValues
         = parameterValues(row, ParameterScope::Aquifer, texts.aquiferParameters, "", refusals);
     for (int i = 0; i < WellCount; ++i)
@@ -397,7 +397,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (x && y)
             in.Observations.push_back(
                 { point.name.empty() ? field : point.name, *x, *y, point.measured,
-                    parameterValues(wellFunction(in.Method), ParameterScope::Observation,
+                    parameterValues(wellFunctionRow(in.Method), ParameterScope::Observation,
                         point.parameters, field + ", ", refusals) });
     }
     if (!texts.profile.isEmpty()) {
@@ -443,8 +443,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             const Aquifer aquifer = in.aquifer();
             const SourceTerm term { rate, well.Values };
             const bool finite
-                = std::isfinite(aquifer.wellFunction->boreTerm(term, in.PumpTime, aquifer))
-                && std::isfinite(aquifer.wellFunction->drawdown(term, 1.0, in.PumpTime, aquifer));
+                = std::isfinite(aquifer.function->boreTerm(term, in.PumpTimeSeconds, aquifer))
+                && std::isfinite(aquifer.function->drawdown(term, 1.0, in.PumpTimeSeconds, aquifer));
             if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)
                     + ": transmissivity, storage coefficient, pumping time and pumping rate give "

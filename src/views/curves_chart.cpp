@@ -136,7 +136,7 @@ CurvesData curvesData(
     data.curves = std::move(curves);
     for (int bore = 0; bore < WellCount; ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
-            if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTime)
+            if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTimeSeconds)
                 data.marks.push_back(
                     { change.StartSeconds / 3600.0, bore + 1, change.Rate * 3600.0 });
     std::sort(data.marks.begin(), data.marks.end(),
@@ -147,7 +147,7 @@ CurvesData curvesData(
         data.profileTitle
             = QStringLiteral("Profile from (%1, %2) to (%3, %4) m at %5 h")
                   .arg(shortNumber(line.X1), shortNumber(line.Y1), shortNumber(line.X2),
-                      shortNumber(line.Y2), shortNumber(inputs.PumpTime / 3600.0));
+                      shortNumber(line.Y2), shortNumber(inputs.PumpTimeSeconds / 3600.0));
     }
     return data;
 }

@@ -329,7 +329,7 @@ FitChartData fitChartData(
                                           QStringLiteral("m2"), QStringLiteral("m²")));
         }
         data.title = QStringLiteral("%1 fit: %2; RMSE %3 m over %4 readings")
-                         .arg(QString::fromUtf8(wellFunction(fit->fitted.Method).label),
+                         .arg(QString::fromUtf8(wellFunctionRow(fit->fitted.Method).label),
                              values.join(QStringLiteral(", ")), number(fit->rmseMetres, 3))
                          .arg(fit->readings);
     }

@@ -128,7 +128,7 @@ void main1::placeTimeBar()
 
 double main1::shownSeconds() const
 {
-    return m_shownSeconds.value_or(m_lastInputs ? m_lastInputs->PumpTime : 0.0);
+    return m_shownSeconds.value_or(m_lastInputs ? m_lastInputs->PumpTimeSeconds : 0.0);
 }
 
 std::shared_ptr<const DrawdownGrid> main1::shownGrid() const
@@ -147,7 +147,7 @@ void main1::liveMapAfterRun()
             marks.push_back(change.StartSeconds);
     {
         const QSignalBlocker quiet(timeBar);
-        timeBar->setRange(m_lastInputs->PumpTime, std::move(marks));
+        timeBar->setRange(m_lastInputs->PumpTimeSeconds, std::move(marks));
         if (!wasAtEnd)
             timeBar->setPosition(timeBar->positionOf(before));
     }
@@ -202,7 +202,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     }
     if (!result)
         return;
-    const bool atPumpingTime = seconds == inputs.PumpTime;
+    const bool atPumpingTime = seconds == inputs.PumpTimeSeconds;
     m_shownGrid = result->grid;
     // At another time the colours keep the meaning they have at the pumping time.
     Chart3D1->setColourScale(atPumpingTime ? std::nullopt : m_runScale);
@@ -312,7 +312,7 @@ void main1::markerMoved(int marker, QPointF metres)
         Chart3D1->setOverlays(std::move(overlays));
         return;
     }
-    showMapAt(moved, m_shownSeconds.value_or(moved.PumpTime), true);
+    showMapAt(moved, m_shownSeconds.value_or(moved.PumpTimeSeconds), true);
 }
 
 void main1::markerDragCancelled(int)

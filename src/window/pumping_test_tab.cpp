@@ -196,7 +196,7 @@ void PumpingTestTab::setFileName(int row, const QString& name)
 
 void PumpingTestTab::setMethod(WellMethod method)
 {
-    const WellFunction& row = wellFunction(method);
+    const WellFunction& row = wellFunctionRow(method);
     for (const auto& [parameter, box] : m_choices) {
         const bool base = parameter == transmissivityParameter() || parameter == storageParameter();
         const FitParameter which = parameter;

@@ -27,7 +27,7 @@ ScenarioInputs scenario(int xMin, int yMin, int xMax, int step, std::vector<Well
     in.Step = static_cast<std::int16_t>(step);
     in.Transmissivity = transmissivity;
     in.Storage = storagePercent / 100.0;
-    in.PumpTime = hours * 3600.0;
+    in.PumpTimeSeconds = hours * 3600.0;
     in.Thickness = 20;
     for (std::size_t i = 0; i < wells.size(); ++i)
         in.Wells[i] = { static_cast<std::int16_t>(wells[i].x),

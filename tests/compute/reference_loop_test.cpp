@@ -91,7 +91,7 @@ TEST(ReferenceLoop, TheEngineIsThePlainSumAtEveryNode)
         options.threads = 1 + static_cast<unsigned>(trial % 3);
         options.workspace = trial % 2 == 0 ? &workspace : nullptr;
         const DrawdownResult result = *computeDrawdown(in, options);
-        const std::vector<PointSource> sources = pointSources(in, in.PumpTime);
+        const std::vector<PointSource> sources = pointSources(in, in.PumpTimeSeconds);
         const DrawdownGrid& grid = *result.grid;
         int compared = 0;
         for (int m = 0; m < grid.rowCount(); ++m)

@@ -295,9 +295,9 @@ TEST(Observations, APointOnANodeReadsTheMap)
     const ScenarioInputs in = read(texts).inputs;
     const DrawdownResult map = run(texts);
     for (auto [x, y] : { std::pair { 60, 50 }, { 11, 90 }, { 10, 10 }, { 99, 2 } })
-        EXPECT_EQ(drawdownAt(in, x, y, in.PumpTime), -map.grid->at(x, y)) << x << ", " << y;
-    EXPECT_TRUE(std::isnan(drawdownAt(in, 5.5, 50, in.PumpTime))) << "beyond the barrier";
-    EXPECT_TRUE(std::isnan(drawdownAt(in, 70, 30, in.PumpTime))) << "on bore 2";
+        EXPECT_EQ(drawdownAt(in, x, y, in.PumpTimeSeconds), -map.grid->at(x, y)) << x << ", " << y;
+    EXPECT_TRUE(std::isnan(drawdownAt(in, 5.5, 50, in.PumpTimeSeconds))) << "beyond the barrier";
+    EXPECT_TRUE(std::isnan(drawdownAt(in, 70, 30, in.PumpTimeSeconds))) << "on bore 2";
     EXPECT_GT(drawdownAt(in, 70.5, 30, 3600), 0.0);
 }
 
@@ -313,7 +313,7 @@ TEST(Observations, ResidualDrawdownInAStoppedBore)
         texts.bores[0].schedule = "10:0";
         const ScenarioInputs in = read(texts).inputs;
         const double expected = 0.01 * std::log(24.0 / 14.0) / (4.0 * pi * 0.003);
-        EXPECT_NEAR(drawdownAt(in, 50, 50, in.PumpTime) / expected, 1.0, 1e-12);
+        EXPECT_NEAR(drawdownAt(in, 50, 50, in.PumpTimeSeconds) / expected, 1.0, 1e-12);
         EXPECT_TRUE(std::isnan(drawdownAt(in, 50, 50, 5 * 3600.0)));
     }
 }
@@ -326,8 +326,8 @@ TEST(Observations, CurvesCountForTheThicknessMessages)
     texts.observations[0] = { "near", "50.2", "50" };
     texts.observations[1] = { "nearer", "50.1", "50" };
     const ScenarioInputs plain = read(texts).inputs;
-    const double atPoint = drawdownAt(plain, 50.2, 50, plain.PumpTime);
-    const double atNode = drawdownAt(plain, 51, 50, plain.PumpTime);
+    const double atPoint = drawdownAt(plain, 50.2, 50, plain.PumpTimeSeconds);
+    const double atNode = drawdownAt(plain, 51, 50, plain.PumpTimeSeconds);
     struct Case {
         const char* name;
         double thickness;

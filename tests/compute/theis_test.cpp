@@ -29,7 +29,7 @@ TEST(WellFunction, PublishedValues)
         { 10.0, 4.156968929685324e-6, 1e-20 },
     };
     for (const Row& row : table)
-        EXPECT_NEAR(wellFunction(row.u), row.w, row.printedTo) << "u = " << row.u;
+        EXPECT_NEAR(theisW(row.u), row.w, row.printedTo) << "u = " << row.u;
 }
 
 // Relative error at most 1e-14 from u = 1e-300 to 700, against the long double series and
@@ -43,7 +43,7 @@ TEST(WellFunction, AgreesWithAnIndependentEvaluationFrom1em300To700)
     for (double u : points) {
         const long double reference = referenceWellFunction(u);
         const double relative = static_cast<double>(
-            std::fabs((static_cast<long double>(wellFunction(u)) - reference) / reference));
+            std::fabs((static_cast<long double>(theisW(u)) - reference) / reference));
         if (relative > worst) {
             worst = relative;
             worstU = u;
@@ -60,7 +60,7 @@ TEST(WellFunction, HeldToBoost)
     for (double e = -300.0; e <= std::log10(700.0); e += 0.0007) {
         const double u = std::pow(10.0, e);
         const double boost = boost::math::expint(1, u);
-        const double relative = std::fabs(wellFunction(u) - boost) / boost;
+        const double relative = std::fabs(theisW(u) - boost) / boost;
         if (relative > worst) {
             worst = relative;
             worstU = u;
@@ -75,20 +75,20 @@ TEST(WellFunction, HeldToBoost)
         row.push_back(u);
     row.insert(row.end(), { 1.0, 0.0, 5e-320, 720.0 });
     std::vector<double> out(row.size());
-    wellFunctionOf(row.data(), out.data(), static_cast<int>(row.size()));
+    theisWOf(row.data(), out.data(), static_cast<int>(row.size()));
     for (std::size_t i = 0; i < row.size(); ++i)
-        EXPECT_EQ(out[i], wellFunction(row[i])) << "u = " << row[i];
+        EXPECT_EQ(out[i], theisW(row[i])) << "u = " << row[i];
 }
 
 TEST(WellFunction, EdgesOfItsDomain)
 {
-    EXPECT_EQ(wellFunction(0.0), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(wellFunction(720.0), 0.0); // underflows
-    EXPECT_GT(wellFunction(700.0), 0.0);
-    EXPECT_TRUE(std::isnan(wellFunction(-1.0)));
+    EXPECT_EQ(theisW(0.0), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(theisW(720.0), 0.0); // underflows
+    EXPECT_GT(theisW(700.0), 0.0);
+    EXPECT_TRUE(std::isnan(theisW(-1.0)));
     double batch[3] = { 0.5, 1.0, 720.0 }, out[3];
-    wellFunctionOf(batch, out, 3);
-    EXPECT_EQ(out[0], wellFunction(0.5));
+    theisWOf(batch, out, 3);
+    EXPECT_EQ(out[0], theisW(0.5));
     EXPECT_EQ(out[2], 0.0);
 }
 
@@ -109,7 +109,7 @@ TEST(TheisWell, CooperJacobIsItsLimitNearTheWell)
     // The straight line leaves out Ein(u) > 0: it falls short everywhere.
     auto shortfall = [](double u) {
         double line = -0.5772156649015329 - std::log(u);
-        return (line - wellFunction(u)) / wellFunction(u);
+        return (line - theisW(u)) / theisW(u);
     };
     EXPECT_NEAR(shortfall(0.05), -0.02, 0.005);
     EXPECT_NEAR(shortfall(0.5), -0.79, 0.01);

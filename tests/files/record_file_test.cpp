@@ -24,7 +24,7 @@ std::shared_ptr<const DrawdownGrid> computeGrid(
     in.Step = static_cast<std::int16_t>(step);
     in.Transmissivity = 0.003;
     in.Storage = 0.04;
-    in.PumpTime = 86400;
+    in.PumpTimeSeconds = 86400;
     for (std::size_t i = 0; i < wells.size(); ++i)
         in.Wells[i] = wells[i];
     return computeDrawdown(in)->grid;

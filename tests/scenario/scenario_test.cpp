@@ -31,7 +31,7 @@ TEST(ReadScenario, ExampleInComputationUnits)
     EXPECT_EQ(in.Step, 1);
     EXPECT_EQ(in.Transmissivity, 0.003);
     EXPECT_EQ(in.Storage, 4.0 / 100.0);
-    EXPECT_EQ(in.PumpTime, 24.0 * 3600.0);
+    EXPECT_EQ(in.PumpTimeSeconds, 24.0 * 3600.0);
     EXPECT_EQ(in.Thickness, 20.0);
     EXPECT_EQ(in.Wells[0].X, 30);
     EXPECT_EQ(in.Wells[0].Y, 30);

@@ -1678,7 +1678,7 @@ private slots:
             bar.setPosition(position);
             QTRY_VERIFY(window().shownGrid() && window().shownGrid()->nodeSpacing() == 1);
             ScenarioInputs at = readScenario(window().fieldTexts()).inputs;
-            at.PumpTime = bar.seconds();
+            at.PumpTimeSeconds = bar.seconds();
             QVERIFY2(sameBits(*computeDrawdown(at)->grid, *window().shownGrid()),
                 qPrintable(QString::number(position)));
             QCOMPARE(window().curvesChart->data().shownSeconds, std::optional(bar.seconds()));

@@ -64,7 +64,7 @@ std::optional<DrawdownResult> computeDrawdown(
     // The sources on the lattice, and their quadrant tables where the caller keeps a workspace.
     std::unique_ptr<DrawdownGrid> grid
         = DrawdownGrid::create(in.XMin, in.YMin, in.XMax, in.YMax, in.Step);
-    const double timeSeconds = options.timeSeconds.value_or(in.PumpTime);
+    const double timeSeconds = options.timeSeconds.value_or(in.PumpTimeSeconds);
     const Aquifer aquifer = in.aquifer();
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
     std::vector<PumpingWell> wells = pumpingWells(sources, in, aquifer, *grid);

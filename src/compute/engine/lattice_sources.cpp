@@ -70,7 +70,7 @@ std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
         well.term = { source.Rate, in.Wells[static_cast<std::size_t>(source.Bore)].Values };
         well.elapsedSeconds = source.ElapsedSeconds;
         well.aquifer = &aquifer;
-        well.function = aquifer.wellFunction;
+        well.function = aquifer.function;
         well.x = source.X;
         well.y = source.Y;
         well.integral = source.X == std::floor(source.X) && source.Y == std::floor(source.Y)
@@ -94,13 +94,13 @@ std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
         }
         wells.push_back(well);
     }
-    if (aquifer.wellFunction->latticeTerms != nullptr) {
+    if (aquifer.function->latticeTerms != nullptr) {
         std::vector<LatticeSource> asked;
         asked.reserve(wells.size());
         for (const PumpingWell& well : wells)
             asked.push_back(latticeSourceOf(well, grid));
         const std::vector<std::shared_ptr<const LatticeTerms>> made
-            = aquifer.wellFunction->latticeTerms(asked, aquifer);
+            = aquifer.function->latticeTerms(asked, aquifer);
         for (std::size_t i = 0; i < wells.size() && i < made.size(); ++i)
             wells[i].lattice = made[i];
     }

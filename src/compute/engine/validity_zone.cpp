@@ -23,7 +23,7 @@ std::shared_ptr<const ValidityZone> validityOf(const DrawdownGrid& grid, const S
         ValidityZone::NotJudged);
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
     Aquifer theis = in.aquifer();
-    theis.wellFunction = &wellFunction(WellMethod::Theis);
+    theis.function = &wellFunctionRow(WellMethod::Theis);
     const std::vector<PumpingWell> wells = pumpingWells(sources, in, theis, grid,
         ValidityZone::LeastJudgedMetres * 1e-3
             / static_cast<double>(std::max<std::size_t>(1, sources.size())));

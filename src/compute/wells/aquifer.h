@@ -13,7 +13,7 @@ struct Aquifer {
     double transmissivity = 0.0; // T, m2/s
     double storage = 0.0; // S, a fraction
     double thicknessMetres = 0.0; // b
-    const WellFunction* wellFunction = nullptr; // how a source's drawdown goes with r and t
+    const WellFunction* function = nullptr; // how a source's drawdown goes with r and t
     bool unconfined = false; // Jacob's correction of the drawdown for the thickness
     // The well function's own Aquifer-scope parameters in SI units, indexed as its table
     // (WellFunction::parameters).

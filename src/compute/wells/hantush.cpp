@@ -192,7 +192,7 @@ HantushIntegral hantushIntegral(double u, double d)
 double hantushWellFunction(double u, double beta)
 {
     if (beta == 0.0)
-        return wellFunction(u);
+        return theisW(u);
     if (u == 0.0)
         return 2.0 * boost::math::cyl_bessel_k(0, beta);
     const double d = beta * beta / (4.0 * u);
@@ -500,7 +500,7 @@ WellFunction hantushRow()
         // Near the bore W = 2 K0(r / B) - W(d, r / B): the part that changes with time is -E1(d).
         [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer) {
             const Leaky leaky(term.rate, elapsedSeconds, aquifer);
-            return -leaky.A * wellFunction(leaky.d);
+            return -leaky.A * theisW(leaky.d);
         },
         [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
             double leastMetres) {

@@ -100,7 +100,7 @@ namespace {
 
 } // namespace
 
-double wellFunction(double u) noexcept
+double theisW(double u) noexcept
 {
     if (u > 1.0)
         return u < UnderflowU ? farFromWell(u) : 0.0;
@@ -113,7 +113,7 @@ double wellFunction(double u) noexcept
 namespace {
 
     // W over a run of values on one side of u = 1, branch-free, so that it runs in the vector
-    // units; the same operations in the same order as wellFunction(), so the same bits.
+    // units; the same operations in the same order as theisW(), so the same bits.
     DRAWFIELD_WELL_CLONES
     void nearRun(const double* u, double* out, int count)
     {
@@ -142,7 +142,7 @@ namespace {
 
 } // namespace
 
-void wellFunctionOf(const double* u, double* out, int count) noexcept
+void theisWOf(const double* u, double* out, int count) noexcept
 {
     // Runs of values on one side of u = 1 (a row's values rise from the well outward, so a row
     // is one or two runs), each through the loop for its side.
@@ -157,7 +157,7 @@ void wellFunctionOf(const double* u, double* out, int count) noexcept
             // Values the fast logarithm does not take (0, subnormal, NaN) are done one by one.
             for (int i = start; i < end; ++i)
                 if (!(u[i] >= std::numeric_limits<double>::min()))
-                    out[i] = wellFunction(u[i]);
+                    out[i] = theisW(u[i]);
         } else {
             farRun(u + start, out + start, end - start, scratch);
         }
@@ -182,7 +182,7 @@ namespace {
 
     void termsFromU(const TheisWell& well, double* values, int count)
     {
-        wellFunctionOf(values, values, count);
+        theisWOf(values, values, count);
         for (int i = 0; i < count; ++i)
             values[i] = well.A * values[i];
     }
@@ -215,7 +215,7 @@ namespace {
         double low = 0.0, high = 709.0;
         for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
             const double middle = (low + high) / 2;
-            (wellFunction(middle) > w ? low : high) = middle;
+            (theisW(middle) > w ? low : high) = middle;
         }
         return high;
     }

@@ -18,10 +18,10 @@ namespace drawfield {
 
 // W(u) = E1(u), to within a few units in the last place for 1e-300 <= u <= 708; 0 beyond, +inf at
 // 0. Never throws, never sets errno.
-[[nodiscard]] double wellFunction(double u) noexcept;
+[[nodiscard]] double theisW(double u) noexcept;
 
 // out[i] = W(u[i]) for count values (the engine's rows call it).
-void wellFunctionOf(const double* u, double* out, int count) noexcept;
+void theisWOf(const double* u, double* out, int count) noexcept;
 
 struct TheisWell {
     double A = 0.0; // Q / (4 pi T), m
@@ -33,7 +33,7 @@ struct TheisWell {
 
     [[nodiscard]] double u(double n) const { return n * uPerSquareMetre; }
     // What the well adds to a node's drawdown at squared distance n (m2): 0 or more.
-    [[nodiscard]] double contribution(double n) const { return A * wellFunction(u(n)); }
+    [[nodiscard]] double contribution(double n) const { return A * theisW(u(n)); }
 };
 
 } // namespace drawfield

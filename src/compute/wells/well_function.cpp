@@ -68,7 +68,7 @@ WellMethod addWellFunction(WellFunction row)
     return row.method;
 }
 
-const WellFunction& wellFunction(WellMethod method)
+const WellFunction& wellFunctionRow(WellMethod method)
 {
     return wellFunctions()[static_cast<std::size_t>(method)];
 }
@@ -111,7 +111,7 @@ std::optional<WellMethod> methodOfText(std::string_view text)
     return std::nullopt;
 }
 
-const char* methodText(WellMethod method) { return wellFunction(method).text; }
+const char* methodText(WellMethod method) { return wellFunctionRow(method).text; }
 
 std::string methodTexts()
 {

@@ -146,7 +146,7 @@ WellMethod addWellFunction(WellFunction row);
 [[nodiscard]] const WellParameter* parameterOfSymbol(std::string_view symbol);
 // The parameters a scope's section takes from every row, each key once, in the rows' order.
 [[nodiscard]] std::vector<const WellParameter*> parametersOfScope(ParameterScope scope);
-[[nodiscard]] const WellFunction& wellFunction(WellMethod method);
+[[nodiscard]] const WellFunction& wellFunctionRow(WellMethod method);
 // The row a text names, in any letter case; empty when it names none.
 [[nodiscard]] std::optional<WellMethod> methodOfText(std::string_view text);
 [[nodiscard]] const char* methodText(WellMethod method);
