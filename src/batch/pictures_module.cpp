@@ -154,7 +154,7 @@ namespace {
 
     std::string writeAnimationOutput(const std::string& path, const BatchRun& run)
     {
-        writeAnimation(path, run.inputs, run.line.frames.value_or(DefaultAnimationFrames),
+        (void)writeAnimation(path, run.inputs, run.line.frames.value_or(DefaultAnimationFrames),
             { 800, 600 }, {}, {}, run.line.threads);
         return {};
     }

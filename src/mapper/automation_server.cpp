@@ -62,7 +62,8 @@ namespace {
             }
         }
         // The argument given by name or at position; it must be there.
-        QJsonValue required(const QString& member, const QString& name, std::size_t position) const
+        [[nodiscard]] QJsonValue required(
+            const QString& member, const QString& name, std::size_t position) const
         {
             if (auto named = m_named.find(name.toLower()); named != m_named.end())
                 return named->second;
@@ -71,7 +72,8 @@ namespace {
             throw Refusal { member + QStringLiteral(": the argument ") + name
                 + QStringLiteral(" is missing") };
         }
-        QString text(const QString& member, const QString& name, std::size_t position) const
+        [[nodiscard]] QString text(
+            const QString& member, const QString& name, std::size_t position) const
         {
             QJsonValue v = required(member, name, position);
             if (!v.isString() || v.toString().isEmpty())
@@ -79,7 +81,7 @@ namespace {
                     + QStringLiteral(" must be a file name") };
             return v.toString();
         }
-        bool empty() const { return m_named.empty() && m_positional.empty(); }
+        [[nodiscard]] bool empty() const { return m_named.empty() && m_positional.empty(); }
 
     private:
         std::map<QString, QJsonValue> m_named;

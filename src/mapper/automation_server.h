@@ -42,7 +42,7 @@ public:
     // Why the window has no map to show, when a request failed for it ("Cannot read the point
     // file ...: it holds no point ..."); empty otherwise.
     [[nodiscard]] const QString& note() const { return m_note; }
-    bool isVisible() const { return m_visible; }
+    [[nodiscard]] bool isVisible() const { return m_visible; }
 
 private:
     struct Object;

@@ -33,8 +33,9 @@ namespace drawfield {
 // Writes the animation of inputs to path. onFrame(done, of) follows the frames made; a stop
 // requested leaves whatever stood at the path as it was and returns false. Throws FileWriteError
 // ("Cannot write the animation <path>: <Reason>.").
-bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inputs, int frames,
-    const QSize& pixels = { 800, 600 }, const std::function<void(int done, int of)>& onFrame = {},
-    std::stop_token stop = {}, unsigned threads = 0);
+[[nodiscard]] bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inputs,
+    int frames, const QSize& pixels = { 800, 600 },
+    const std::function<void(int done, int of)>& onFrame = {}, std::stop_token stop = {},
+    unsigned threads = 0);
 
 } // namespace drawfield

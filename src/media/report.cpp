@@ -1,7 +1,7 @@
 #include "media/report.h"
 
-#include "files/atomic_file.h"
 #include "compute/observations.h"
+#include "files/atomic_file.h"
 #include "files/user_text.h"
 #include "views/chart_overlays.h"
 
@@ -63,12 +63,12 @@ namespace {
             , m_y(page.top() + Margin)
         {
         }
-        double y() const { return m_y; }
-        double left() const { return m_left; }
-        double width() const { return m_width; }
-        double bottom() const { return m_page.bottom() - Margin; }
-        double room() const { return bottom() - m_y; }
-        int pages() const { return m_number; }
+        [[nodiscard]] double y() const { return m_y; }
+        [[nodiscard]] double left() const { return m_left; }
+        [[nodiscard]] double width() const { return m_width; }
+        [[nodiscard]] double bottom() const { return m_page.bottom() - Margin; }
+        [[nodiscard]] double room() const { return bottom() - m_y; }
+        [[nodiscard]] int pages() const { return m_number; }
         void skip(double height) { m_y += height; }
 
         // Makes room for height below: the rest of this page, or a new page.
@@ -275,9 +275,9 @@ namespace {
             const Aquifer aquifer = in.aquifer();
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
-                writer.line(
-                    { QString::fromStdString(point.Name), number(point.X), number(point.Y),
-                        metresOf(drawdownAt(aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
+                writer.line({ QString::fromStdString(point.Name), number(point.X), number(point.Y),
+                                metresOf(drawdownAt(
+                                    aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
                     columns);
         }
 
@@ -437,7 +437,8 @@ double endOfPumpingSeconds(const ScenarioInputs& in)
 
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary)
 {
-    if (const double end = endOfPumpingSeconds(content.inputs); end < content.inputs.PumpTimeSeconds) {
+    if (const double end = endOfPumpingSeconds(content.inputs);
+        end < content.inputs.PumpTimeSeconds) {
         ScenarioInputs atEnd = content.inputs;
         atEnd.PumpTimeSeconds = end;
         EngineOptions options;
@@ -446,8 +447,8 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const std
             (atEnd.XMax - atEnd.XMin) / atEnd.Step + 1, (atEnd.YMax - atEnd.YMin) / atEnd.Step + 1);
         if (std::optional<DrawdownResult> map = computeDrawdown(atEnd, options)) {
             const QString shown = QStringLiteral("%1 h").arg(number(end / SecondsPerHour));
-            const QString scenario
-                = QStringLiteral("%1 h").arg(number(content.inputs.PumpTimeSeconds / SecondsPerHour));
+            const QString scenario = QStringLiteral("%1 h").arg(
+                number(content.inputs.PumpTimeSeconds / SecondsPerHour));
             content.inputs = atEnd;
             content.grid = map->grid;
             content.largestDrawdown = map->largest.drawdown;

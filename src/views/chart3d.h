@@ -45,11 +45,14 @@ public:
     {
         return static_cast<std::int32_t>(m_rowValues.size());
     }
-    std::int32_t columnCount() const { return static_cast<std::int32_t>(m_columnValues.size()); }
+    [[nodiscard]] std::int32_t columnCount() const
+    {
+        return static_cast<std::int32_t>(m_columnValues.size());
+    }
     [[nodiscard]] double rowOrigin() const { return m_rowOrigin; }
-    double columnOrigin() const { return m_columnOrigin; }
+    [[nodiscard]] double columnOrigin() const { return m_columnOrigin; }
     [[nodiscard]] std::optional<double> rowValue(std::int32_t index) const; // empty when never set
-    std::optional<double> columnValue(std::int32_t index) const;
+    [[nodiscard]] std::optional<double> columnValue(std::int32_t index) const;
     [[nodiscard]] const std::shared_ptr<const DrawdownGrid>& grid() const { return m_grid; }
 
 private:
@@ -71,7 +74,7 @@ public:
     void setMeshShown(bool shown); // first setting: mesh lines over the surface
     void setZonesFilled(bool filled); // second setting: filled colour zones
     [[nodiscard]] bool meshShown() const { return m_meshShown; }
-    bool zonesFilled() const { return m_zonesFilled; }
+    [[nodiscard]] bool zonesFilled() const { return m_zonesFilled; }
 
 private:
     friend class Chart3D;

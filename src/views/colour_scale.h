@@ -23,11 +23,11 @@ public:
     explicit ColourScale(std::vector<double> levels); // ascending, above 0
 
     [[nodiscard]] const std::vector<double>& levels() const { return m_levels; }
-    int bandCount() const { return static_cast<int>(m_levels.size()) + 1; }
+    [[nodiscard]] int bandCount() const { return static_cast<int>(m_levels.size()) + 1; }
 
     // The band a drawdown falls in: the number of levels at or below it. NaN falls in band 0.
     [[nodiscard]] int bandOf(double drawdownMetres) const;
-    QColor bandColour(int band) const; // clamped to the existing bands
+    [[nodiscard]] QColor bandColour(int band) const; // clamped to the existing bands
     [[nodiscard]] QColor colourFor(double drawdownMetres) const
     {
         return bandColour(bandOf(drawdownMetres));

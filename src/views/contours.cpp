@@ -14,16 +14,22 @@ namespace {
             : m_field(field)
         {
         }
-        int columns() const { return m_field.columns + 2; }
-        int rows() const { return m_field.rows + 2; }
-        double value(int i, int j) const
+        [[nodiscard]] int columns() const { return m_field.columns + 2; }
+        [[nodiscard]] int rows() const { return m_field.rows + 2; }
+        [[nodiscard]] double value(int i, int j) const
         {
             if (i == 0 || j == 0 || i == columns() - 1 || j == rows() - 1)
                 return -1.0; // below every level
             return m_field.at(i - 1, j - 1);
         }
-        double x(int i) const { return m_field.x(std::clamp(i - 1, 0, m_field.columns - 1)); }
-        double y(int j) const { return m_field.y(std::clamp(j - 1, 0, m_field.rows - 1)); }
+        [[nodiscard]] double x(int i) const
+        {
+            return m_field.x(std::clamp(i - 1, 0, m_field.columns - 1));
+        }
+        [[nodiscard]] double y(int j) const
+        {
+            return m_field.y(std::clamp(j - 1, 0, m_field.rows - 1));
+        }
 
     private:
         const SampledField& m_field;

@@ -49,7 +49,7 @@ public:
     // Marks the time the map shows with a line across the curves; none at the pumping time.
     void setShownTime(std::optional<double> seconds);
     [[nodiscard]] const CurvesData& data() const { return m_data; }
-    bool hasData() const { return m_filled; }
+    [[nodiscard]] bool hasData() const { return m_filled; }
     // The chart as a picture file at its size on the screen (or 960 x 720 when it is too small to
     // read). Returns "" when written, else the reason.
     [[nodiscard]] QString writePictureFile(

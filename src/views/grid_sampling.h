@@ -4,8 +4,8 @@
 // a given number of groups per axis, each group of neighbouring nodes becoming one sample that
 // keeps its deepest drawdown: a cone is never lost between samples, however large the map.
 
-#include "compute/inputs.h"
 #include "compute/engine/drawdown_grid.h"
+#include "compute/inputs.h"
 
 #include <memory>
 #include <vector>
@@ -28,7 +28,7 @@ struct SampledField {
     double shallowest = 0.0; // m
 
     [[nodiscard]] double x(int column) const { return xFirst + column * xSpacing; }
-    double y(int row) const { return yFirst + row * ySpacing; }
+    [[nodiscard]] double y(int row) const { return yFirst + row * ySpacing; }
     [[nodiscard]] double at(int column, int row) const
     {
         return drawdowns[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns)

@@ -47,7 +47,7 @@ namespace {
                         r.m[i][j] += m[i][k] * o.m[k][j];
             return r;
         }
-        QVector3D apply(double x, double y, double z) const
+        [[nodiscard]] QVector3D apply(double x, double y, double z) const
         {
             return QVector3D(static_cast<float>(m[0][0] * x + m[0][1] * y + m[0][2] * z),
                 static_cast<float>(m[1][0] * x + m[1][1] * y + m[1][2] * z),

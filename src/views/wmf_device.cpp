@@ -74,7 +74,7 @@ namespace {
             }
             return *this;
         }
-        const std::vector<std::uint16_t>& words() const { return m_words; }
+        [[nodiscard]] const std::vector<std::uint16_t>& words() const { return m_words; }
 
     private:
         std::vector<std::uint16_t> m_words;

@@ -30,10 +30,10 @@ public:
     WmfDevice(const WmfDevice&) = delete;
     WmfDevice& operator=(const WmfDevice&) = delete;
 
-    QPaintEngine* paintEngine() const override;
+    [[nodiscard]] QPaintEngine* paintEngine() const override;
 
 protected:
-    int metric(PaintDeviceMetric metric) const override;
+    [[nodiscard]] int metric(PaintDeviceMetric metric) const override;
 
 private:
     QSize m_pixels;

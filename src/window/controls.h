@@ -26,12 +26,12 @@ public:
     [[nodiscard]] QWidget* addTab(const QString& caption); // the new page
     void setCurrentIndex(int index);
     [[nodiscard]] int currentIndex() const;
-    int count() const { return static_cast<int>(m_pages.size()); }
+    [[nodiscard]] int count() const { return static_cast<int>(m_pages.size()); }
     [[nodiscard]] QWidget* page(int index) const
     {
         return m_pages.at(static_cast<std::size_t>(index));
     }
-    QTabBar* tabBar() const { return m_bar; }
+    [[nodiscard]] QTabBar* tabBar() const { return m_bar; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -90,7 +90,10 @@ public:
     void clear(int right); // the user scale's right edge (its left edge is 1)
     void drawBox(int p); // the box (1, 1) - (p, 10), filled
     [[nodiscard]] int boxCount() const { return m_boxes; }
-    int filledTo() const { return m_filledTo; } // the widest box's right edge, scale units
+    [[nodiscard]] int filledTo() const
+    {
+        return m_filledTo;
+    } // the widest box's right edge, scale units
 
 protected:
     void paintEvent(QPaintEvent* event) override;

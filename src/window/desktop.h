@@ -80,9 +80,9 @@ public:
         const QString& filter, const QString& initialPath) override;
     bool askToReplace(QWidget* parent, const QStringList& existing) override;
     UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) override;
-    QStringList recentFiles() const override;
+    [[nodiscard]] QStringList recentFiles() const override;
     void setRecentFiles(const QStringList& files) override;
-    QString programFolder() const override;
+    [[nodiscard]] QString programFolder() const override;
 };
 
 } // namespace drawfield

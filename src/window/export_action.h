@@ -57,7 +57,7 @@ struct ExportRequest {
 };
 
 // Carries out a request for the window: see above. Returns the file written, or nothing.
-std::optional<QString> exportFile(QWidget& window, Desktop& desktop, TaskRunner& tasks,
-    const ExportRequest& request, const QString& messageTitle);
+[[nodiscard]] std::optional<QString> exportFile(QWidget& window, Desktop& desktop,
+    TaskRunner& tasks, const ExportRequest& request, const QString& messageTitle);
 
 } // namespace drawfield

@@ -50,7 +50,7 @@ private:
         // The run follows once the undo stack has settled.
         QTimer::singleShot(0, &m_window, [window = &m_window] {
             if (!window->m_tasks->isRunning())
-                window->runFields(main1::RunShows::Quietly);
+                (void)window->runFields(main1::RunShows::Quietly); // says its own refusals
         });
     }
     main1& m_window;
@@ -120,8 +120,8 @@ void main1::placeTimeBar()
     }
     if (timeBar->parentWidget() != chart->parentWidget())
         timeBar->setParent(chart->parentWidget());
-    timeBar->setGeometry(chart->x(), chart->y() + chart->height(), chart->width(),
-        timeBar->sizeHint().height());
+    timeBar->setGeometry(
+        chart->x(), chart->y() + chart->height(), chart->width(), timeBar->sizeHint().height());
     timeBar->show();
     timeBar->raise();
 }
@@ -176,9 +176,8 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     const int rows = (computed.YMax - computed.YMin) / computed.Step + 1;
     constexpr int DraftValidityNodes = 60;
     engine.validity = true;
-    engine.validityStride = coarse
-        ? (std::max(columns, rows) - 1) / (DraftValidityNodes - 1) + 1
-        : pictureValidityStride(columns, rows);
+    engine.validityStride = coarse ? (std::max(columns, rows) - 1) / (DraftValidityNodes - 1) + 1
+                                   : pictureValidityStride(columns, rows);
     std::optional<DrawdownResult> result;
     auto compute = [&](std::stop_token stop) {
         engine.stopToken = stop;
@@ -194,8 +193,8 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     if (static_cast<double>(columns) * rows <= LargeLattice || m_tasks->isRunning())
         compute({});
     else
-        m_tasks->run(QString(),
-            [&](std::stop_token stop, const TaskRunner::Progress&) { compute(stop); });
+        m_tasks->run(
+            QString(), [&](std::stop_token stop, const TaskRunner::Progress&) { compute(stop); });
     if (m_tasks->closing()) {
         close();
         return;
@@ -270,8 +269,8 @@ main1::MarkerPlace main1::markerPlace(int marker, QPointF metres) const
             place.x = static_cast<int>(std::lround(well.xMetres));
             place.y = static_cast<int>(std::lround(well.yMetres));
         }
-        place.heldBack = QStringLiteral("%1 stays in the aquifer: a boundary runs there")
-                             .arg(well.label);
+        place.heldBack
+            = QStringLiteral("%1 stays in the aquifer: a boundary runs there").arg(well.label);
     }
     return place;
 }
@@ -357,7 +356,8 @@ bool main1::dropMarker(int marker, int x, int y)
             return false;
     }
     const QStringList before = well.observation
-        ? QStringList { timeBoundaries->observationText(row, 1), timeBoundaries->observationText(row, 2) }
+        ? QStringList { timeBoundaries->observationText(row, 1),
+              timeBoundaries->observationText(row, 2) }
         : QStringList { Grid1->TextMatrix(row + 1, 1), Grid1->TextMatrix(row + 1, 2) };
     const QStringList after { QString::number(x), QString::number(y) };
     if (before == after) {

@@ -24,7 +24,9 @@ int main(int argc, char** argv)
     if (argc > 1)
         QMetaObject::invokeMethod(
             &window,
-            [&window, file = std::filesystem::path(argv[1])] { window.openScenarioFile(file); },
+            [&window, file = std::filesystem::path(argv[1])] {
+                (void)window.openScenarioFile(file); // a file it cannot open is said there
+            },
             Qt::QueuedConnection);
     return QApplication::exec();
 }

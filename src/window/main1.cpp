@@ -1,9 +1,9 @@
 #include "window/main1.h"
 
-#include "files/atomic_file.h"
 #include "compute/messages.h"
-#include "files/record_file.h"
 #include "compute/run.h"
+#include "files/atomic_file.h"
+#include "files/record_file.h"
 #include "scenario/scenario.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
@@ -30,11 +30,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <cmath>
@@ -340,7 +340,7 @@ void main1::setCommandsEnabled(bool enabled)
 void main1::Command1_Click()
 {
     if (!m_tasks->isRunning())
-        runFields(RunShows::AsPressed);
+        (void)runFields(RunShows::AsPressed); // says its own refusals
 }
 
 bool main1::runFields(RunShows shows)
@@ -417,8 +417,7 @@ bool main1::runFields(RunShows shows)
     }
     const bool pressed = shows == RunShows::AsPressed;
     // Without a program that shows text files the record is still written: that is said.
-    if (pressed && (Check1->isChecked() || Check2->isChecked())
-        && !m_desktop.openTextFile(record))
+    if (pressed && (Check1->isChecked() || Check2->isChecked()) && !m_desktop.openTextFile(record))
         m_desktop.showMessage(this,
             QStringLiteral("The record file %1 is written, but no program to show text files "
                            "could be started to open it.")

@@ -6,9 +6,9 @@
 // Controls carry the names the program has always used for them, as object names too.
 // Everything the window asks of the operating system goes through a Desktop.
 
+#include "analysis/fit.h"
 #include "compute/engine/drawdown_engine.h"
 #include "compute/engine/drawdown_grid.h"
-#include "analysis/fit.h"
 #include "scenario/scenario.h"
 #include "views/colour_scale.h"
 #include "views/plot_procedures.h"
@@ -75,7 +75,7 @@ public:
 
     // Twips (1/1440 inch) to pixels of this window's screen, and back.
     [[nodiscard]] int twips(double value) const;
-    double toTwips(int pixels) const;
+    [[nodiscard]] double toTwips(int pixels) const;
     // The window's outer size as the layout measures it, twips: the client area and the classic
     // frame the layout was drawn for, whatever frame the window manager draws (or none).
     [[nodiscard]] QSizeF outerSizeTwips() const;
@@ -143,15 +143,16 @@ public:
     // Puts marker (of the map's overlays) at whole metres (x, y) as dropping it there would:
     // into the well table or the observation table, as one move that can be undone, and runs
     // the fields. False where it may not go (off the map, beyond a boundary).
-    bool dropMarker(int marker, int x, int y);
+    [[nodiscard]] bool dropMarker(int marker, int x, int y);
 
     // Where the run writes its record file: the program's data folder.
     [[nodiscard]] QString recordFilePath() const;
 
     // Scenario files. Open and the recent files ask first about unsaved changes; a file that
     // cannot be read says why and changes nothing. Each returns whether it did what it says.
-    bool openScenario(const QString& path);
-    bool openScenarioFile(const std::filesystem::path& file); // any name, UTF-8 or not
+    [[nodiscard]] bool openScenario(const QString& path);
+    [[nodiscard]] bool openScenarioFile(
+        const std::filesystem::path& file); // any name, UTF-8 or not
     bool saveScenario(); // to the open file, or as a new one when there is none
     bool saveScenarioAs();
     // The texts of every field, as a scenario file holds them; and the other way.
@@ -199,7 +200,7 @@ private:
     // brings the map to the front and exports to the mapping program when asked; quietly (for
     // an export of the fields as they are) it does not. False when refused, stopped or failed.
     enum class RunShows { AsPressed, Quietly };
-    bool runFields(RunShows shows);
+    [[nodiscard]] bool runFields(RunShows shows);
     // Runs the fields unless the last run was of them as they are: false when that run fails.
     [[nodiscard]] bool runIfFieldsChanged();
     void updateTitle();

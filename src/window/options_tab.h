@@ -26,7 +26,7 @@ public:
 
     [[nodiscard]] QString
     methodText() const; // the chosen well function's text, as a scenario file writes it
-    QString unconfinedText() const; // "no" or "yes"
+    [[nodiscard]] QString unconfinedText() const; // "no" or "yes"
     [[nodiscard]] GeoreferenceTexts georeferenceTexts() const;
     // The well functions' [aquifer] parameters typed (those with a text).
     [[nodiscard]] ParameterTexts parameterTexts() const;

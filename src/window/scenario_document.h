@@ -46,7 +46,7 @@ public:
     [[nodiscard]] bool settleUnsavedChanges();
 
     [[nodiscard]] const QString& path() const { return m_path; } // empty: no file
-    const std::filesystem::path& file() const { return m_file; }
+    [[nodiscard]] const std::filesystem::path& file() const { return m_file; }
     // The folder its relative names (the readings) are found from: the open file's (links
     // followed to the file they lead to), or the data folder without one.
     [[nodiscard]] std::filesystem::path folder() const;

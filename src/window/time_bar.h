@@ -40,9 +40,9 @@ public:
     void play();
     void stop(); // ends Play where it stands
 
-    QSlider* slider() const { return m_slider; }
-    QPushButton* playButton() const { return m_play; }
-    QLabel* timeLabel() const { return m_label; }
+    [[nodiscard]] QSlider* slider() const { return m_slider; }
+    [[nodiscard]] QPushButton* playButton() const { return m_play; }
+    [[nodiscard]] QLabel* timeLabel() const { return m_label; }
 
 signals:
     // The time moved: while the hand holds the slider or Play runs it, moving is true.

@@ -6,9 +6,9 @@
 
 #include "files/user_text.h"
 #include "gis/gis_files.h"
+#include "media/report.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
-#include "media/report.h"
 #include "window/desktop.h"
 #include "window/export_action.h"
 #include "window/scenario_document.h"
@@ -38,7 +38,7 @@ void main1::savePlot(Chart3D& chart, const QString& defaultName)
             chart.writePictureFile(QFile::encodeName(path).toStdString(), PictureFormat::Wmf), {}
         };
     };
-    exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 
 void main1::saveCurvesPicture()
@@ -59,7 +59,7 @@ void main1::saveCurvesPicture()
                     path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
             {} };
     };
-    exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 
 void main1::exportGisFile(GisFile kind)
@@ -123,7 +123,7 @@ void main1::exportGisFile(GisFile kind)
                       file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
               return outcome;
           };
-    exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 
 void main1::exportReport()
@@ -147,7 +147,7 @@ void main1::exportReport()
         (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };
-    exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 
 void main1::exportAnimation()
@@ -175,7 +175,7 @@ void main1::exportAnimation()
                   stop);
               return WriteOutcome { written ? QString() : QStringLiteral("stopped"), {} };
           };
-    exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
+    (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 
 } // namespace drawfield

@@ -65,11 +65,14 @@ public:
     DrawdownGrid& operator=(const DrawdownGrid&) = delete;
 
     [[nodiscard]] int xMin() const noexcept { return m_box.xMin; }
-    int yMin() const noexcept { return m_box.yMin; }
+    [[nodiscard]] int yMin() const noexcept { return m_box.yMin; }
     [[nodiscard]] int xMax() const noexcept { return m_box.xMax; }
-    int yMax() const noexcept { return m_box.yMax; }
+    [[nodiscard]] int yMax() const noexcept { return m_box.yMax; }
     [[nodiscard]] int nodeSpacing() const noexcept { return m_nodeSpacing; } // m
-    std::size_t width() const noexcept { return m_width; } // elements per row, xMax - xMin + 1
+    [[nodiscard]] std::size_t width() const noexcept
+    {
+        return m_width;
+    } // elements per row, xMax - xMin + 1
     [[nodiscard]] std::size_t height() const noexcept { return m_height; } // rows, yMax - yMin + 1
 
     // Lattice nodes along X and along Y.
@@ -77,12 +80,15 @@ public:
     {
         return (m_box.xMax - m_box.xMin) / m_nodeSpacing + 1;
     }
-    int rowCount() const noexcept { return (m_box.yMax - m_box.yMin) / m_nodeSpacing + 1; }
+    [[nodiscard]] int rowCount() const noexcept
+    {
+        return (m_box.yMax - m_box.yMin) / m_nodeSpacing + 1;
+    }
     [[nodiscard]] int nodeX(int column) const noexcept
     {
         return m_box.xMin + column * m_nodeSpacing;
     }
-    int nodeY(int row) const noexcept { return m_box.yMin + row * m_nodeSpacing; }
+    [[nodiscard]] int nodeY(int row) const noexcept { return m_box.yMin + row * m_nodeSpacing; }
 
     // The lattice nodes that lie inside box.
     [[nodiscard]] LatticeSpan latticeIn(const MetreBox& box) const noexcept

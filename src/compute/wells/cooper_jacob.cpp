@@ -52,7 +52,7 @@ namespace {
             uOfSquaredDistances(m_cone, n, count, out);
             termsFromU(m_cone, out, count);
         }
-        double at(double n) const override { return m_cone.contribution(n); }
+        [[nodiscard]] double at(double n) const override { return m_cone.contribution(n); }
 
     private:
         CooperJacobWell m_cone;

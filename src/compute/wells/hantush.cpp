@@ -415,7 +415,7 @@ namespace {
             for (int i = 0; i < count; ++i)
                 out[i] *= m_rate;
         }
-        double at(double n) const override
+        [[nodiscard]] double at(double n) const override
         {
             double term = 0.0;
             atSquaredDistances(&n, 1, &term);

@@ -204,7 +204,7 @@ namespace {
                 out[i] = m_well.u(n[i]);
             termsFromU(m_well, out, count);
         }
-        double at(double n) const override { return m_well.contribution(n); }
+        [[nodiscard]] double at(double n) const override { return m_well.contribution(n); }
 
     private:
         TheisWell m_well;
