@@ -41,8 +41,8 @@ namespace {
         static const Unit units[] = {
             { { "seconds", "time_s", "time_seconds" }, 1.0 },
             { { "minutes", "time_min", "time_minutes" }, 60.0 },
-            { { "hours", "time_h", "time_hours" }, 3600.0 },
-            { { "days", "time_d", "time_days" }, 86400.0 },
+            { { "hours", "time_h", "time_hours" }, SecondsPerHour },
+            { { "days", "time_d", "time_days" }, SecondsPerDay },
         };
         for (const Unit& unit : units)
             for (const char* known : unit.names)

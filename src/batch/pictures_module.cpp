@@ -46,13 +46,8 @@ namespace {
     QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& line,
         const DrawdownResult& result, const ScenarioInputs& inputs)
     {
-        const std::optional<PictureFormat> format
-            = path == "-" ? PictureFormat::Png : pictureFormatOf(path);
-        if (!format)
-            return pictureError(
-                path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
         return ChartPicture(kind, chartSourceOf(result, inputs, line.threads), line.view)
-            .write(path, *format, QSize(960, 720));
+            .write(path, pictureSizeOf({}));
     }
 
     // Writes the report of the run, with the pumping test when there are readings. Returns "" when
@@ -68,8 +63,7 @@ namespace {
             name, line.view);
         if (!measured.empty())
             addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
-                fit ? fitSummary(*fit)
-                    : "The readings, not fitted (drawfield-batch --fit T,S fits them).");
+                fit ? &*fit : nullptr, "drawfield-batch --fit T,S");
         return writeReport(path, content);
     }
 
@@ -95,17 +89,6 @@ namespace {
 
     std::string said(const QString& error) { return error.toLocal8Bit().toStdString(); }
 
-    std::optional<PictureFormat> formatOf(const std::string& path)
-    {
-        return path == "-" ? PictureFormat::Png : pictureFormatOf(path);
-    }
-
-    std::string wrongName(const std::string& path)
-    {
-        return said(
-            pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")));
-    }
-
     std::string drawMap(const std::string& path, const BatchRun& run)
     {
         return said(drawPicture(ChartKind::ContourMap, path, run.line, run.run.map, run.inputs));
@@ -122,11 +105,8 @@ namespace {
             return "No curves picture was drawn: the scenario has no observation point and no "
                    "[profile].";
         const CurvesData curves = curvesData(run.inputs, run.run.curves, run.run.profile);
-        const std::optional<PictureFormat> format = formatOf(path);
-        if (!format)
-            return wrongName(path);
-        return said(writePicture(
-            path, *format, QSize(960, 720), [&](QPainter& painter, const QRectF& target) {
+        return said(
+            writePicture(path, pictureSizeOf({}), [&](QPainter& painter, const QRectF& target) {
                 paintCurves(painter, target, curves);
             }));
     }
@@ -137,11 +117,8 @@ namespace {
             return "No fit picture was drawn: there are no readings.";
         const FitChartData chart
             = fitChartData(run.read, run.measured, run.fit ? &*run.fit : nullptr);
-        const std::optional<PictureFormat> format = formatOf(path);
-        if (!format)
-            return wrongName(path);
-        return said(writePicture(
-            path, *format, QSize(1200, 800), [&](QPainter& painter, const QRectF& target) {
+        return said(
+            writePicture(path, FitPicturePixels, [&](QPainter& painter, const QRectF& target) {
                 paintFitChart(painter, target, chart);
             }));
     }
@@ -155,7 +132,7 @@ namespace {
     std::string writeAnimationOutput(const std::string& path, const BatchRun& run)
     {
         (void)writeAnimation(path, run.inputs, run.line.frames.value_or(DefaultAnimationFrames),
-            { 800, 600 }, {}, {}, run.line.threads);
+            AnimationPixels, {}, {}, run.line.threads);
         return {};
     }
 

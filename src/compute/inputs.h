@@ -4,8 +4,9 @@
 // observation points, the profile and the map's place, as the engine, the curves and the fit take
 // them (scenario.h reads them from the fields' texts).
 
-#include "compute/wells/aquifer.h"
 #include "compute/straight_line.h"
+#include "compute/units.h"
+#include "compute/wells/aquifer.h"
 #include "compute/wells/well_function.h"
 
 #include <array>
@@ -20,10 +21,6 @@ namespace drawfield {
 inline constexpr int WellCount = 5;
 inline constexpr int BoundaryCount = 2;
 inline constexpr int ObservationCount = 10;
-
-inline constexpr double SecondsPerHour = 3600.0;
-inline constexpr double SecondsPerDay = 86400.0;
-inline constexpr double PercentPerFraction = 100.0;
 
 // One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
 // makes it pump later).

@@ -142,7 +142,7 @@ OGRSpatialReferenceH spatialReference(
         std::snprintf(text, sizeof text,
             " changes distances at the map's place by %+.1f %%: the map's %.0f m would "
             "cover %.1f m on the ground",
-            (*stretch - 1.0) * 100.0, 2.0 * halfSide, 2.0 * halfSide / *stretch);
+            (*stretch - 1.0) * PercentPerFraction, 2.0 * halfSide, 2.0 * halfSide / *stretch);
         problem = named + text
             + "; choose a system that keeps them within 1 %, such as the UTM zone of the "
               "place";

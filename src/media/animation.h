@@ -12,6 +12,7 @@
 #include "views/time_axis.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <filesystem>
@@ -20,6 +21,9 @@
 #include <vector>
 
 namespace drawfield {
+
+// The frames' size.
+inline constexpr QSize AnimationPixels(800, 600);
 
 // The palette the frames share: every band colour of scale, greys, and a colour cube (256).
 [[nodiscard]] QList<QRgb> animationPalette(const ColourScale& scale);

@@ -435,8 +435,11 @@ double endOfPumpingSeconds(const ScenarioInputs& in)
     return end > 0.0 ? end : in.PumpTimeSeconds;
 }
 
-void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary)
+void addPumpingTest(ReportContent& content, const FitChartData& chart, const FitResult* fit,
+    const std::string& howToFit)
 {
+    const std::string summary
+        = fit ? fitSummary(*fit) : "The readings, not fitted (" + howToFit + " fits them).";
     if (const double end = endOfPumpingSeconds(content.inputs);
         end < content.inputs.PumpTimeSeconds) {
         ScenarioInputs atEnd = content.inputs;

@@ -50,11 +50,13 @@ struct ReportContent {
     const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
     const ViewAngles& view);
 
-// Adds the pumping test to a report: the readings and, when fitted, the fit (fitSummary's lines).
-// Where every bore has stopped before the scenario's time (the test's recovery read after), the
-// map, the surface and the drawdowns of the report are those of the end of pumping, where the
-// test's drawdown is, and the page says so: after the recovery they would mean nothing.
-void addPumpingTest(ReportContent& content, const FitChartData& chart, const std::string& summary);
+// Adds the pumping test to a report: the readings and, with a fit, the fit (fitSummary's lines);
+// without, "The readings, not fitted (<howToFit> fits them).". Where every bore has stopped before
+// the scenario's time (the test's recovery read after), the map, the surface and the drawdowns of
+// the report are those of the end of pumping, where the test's drawdown is, and the page says so:
+// after the recovery they would mean nothing.
+void addPumpingTest(ReportContent& content, const FitChartData& chart, const FitResult* fit,
+    const std::string& howToFit);
 
 // When the last bore stops pumping (s): the scenario's time while any bore still pumps then.
 [[nodiscard]] double endOfPumpingSeconds(const ScenarioInputs& inputs);

@@ -457,22 +457,15 @@ void Chart3D::mouseMoveEvent(QMouseEvent* event)
     viewChanged();
 }
 
-QSize Chart3D::pictureSize() const
-{
-    // A chart too small to read draws its files at a comfortable size instead.
-    QSize shown = size();
-    return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
-}
+QSize Chart3D::pictureSize() const { return pictureSizeOf(size()); }
 
 QString Chart3D::writePictureFile(
     const std::filesystem::path& path, std::optional<PictureFormat> format) const
 {
-    if (!format)
-        format = pictureFormatOf(path);
-    if (!format)
-        return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
-    return writePicture(path, *format, pictureSize(),
-        [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); });
+    const PaintRoutine paint
+        = [this](QPainter& painter, const QRectF& target) { paintChart(painter, target); };
+    return format ? writePicture(path, *format, pictureSize(), paint)
+                  : writePicture(path, pictureSize(), paint);
 }
 
 bool Chart3D::drawToFile(const QString& fileName, std::int32_t formatCode) const

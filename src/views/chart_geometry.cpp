@@ -13,9 +13,8 @@ MapGeometry chartMapGeometry(const ChartSource& source)
     const std::shared_ptr<const ChartSamples> samples
         = chartSamples(source.grid, source.xSpacing, source.ySpacing, source.threads);
     const std::vector<BoundaryOverlay>& boundaries = source.overlays.boundaries;
-    MapGeometry map
-        = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled, boundaries,
-            source.scale ? &*source.scale : nullptr);
+    MapGeometry map = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled,
+        boundaries, source.scale ? &*source.scale : nullptr);
     map.wells = source.overlays.wells;
     map.draft = source.draft;
     const ValidityZone* zone = source.overlays.validity.get();
@@ -51,8 +50,8 @@ SurfaceChart chartSurface(const ChartSource& source)
 void paintSurfaceChart(QPainter& painter, const QRectF& target, const SurfaceChart& surface,
     const SurfaceProjection& projection)
 {
-    const int perSide = std::clamp(static_cast<int>(target.width() / 7.0), 24,
-        std::max(24, surface.mostFacesPerSide));
+    const int perSide = std::clamp(
+        static_cast<int>(target.width() / 7.0), 24, std::max(24, surface.mostFacesPerSide));
     if (perSide >= surface.model.columns && perSide >= surface.model.rows) {
         paintSurface(painter, target, projection);
         return;
@@ -84,11 +83,10 @@ void ChartPicture::paint(QPainter& painter, const QRectF& target) const
         paintSurfaceChart(painter, target, *m_surface, *m_projection);
 }
 
-QString ChartPicture::write(
-    const std::filesystem::path& path, PictureFormat format, const QSize& pixels) const
+QString ChartPicture::write(const std::filesystem::path& path, const QSize& pixels) const
 {
-    return writePicture(path, format, pixels,
-        [this](QPainter& painter, const QRectF& target) { paint(painter, target); });
+    return writePicture(
+        path, pixels, [this](QPainter& painter, const QRectF& target) { paint(painter, target); });
 }
 
 } // namespace drawfield

@@ -60,10 +60,9 @@ class ChartPicture {
 public:
     ChartPicture(ChartKind kind, const ChartSource& source, const ViewAngles& angles = {});
     void paint(QPainter& painter, const QRectF& target) const;
-    // Writes it as a picture file of the given size (960 x 720 for drawfield-batch). Returns ""
-    // when written, else "Cannot write the picture <path>: <Reason>.".
-    [[nodiscard]] QString write(
-        const std::filesystem::path& path, PictureFormat format, const QSize& pixels) const;
+    // Writes it as a picture file of the given size in the format its name says (writePicture).
+    // Returns "" when written, else "Cannot write the picture <path>: <Reason>.".
+    [[nodiscard]] QString write(const std::filesystem::path& path, const QSize& pixels) const;
 
 private:
     ChartKind m_kind;

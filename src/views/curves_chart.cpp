@@ -59,8 +59,8 @@ namespace {
         panel.xTitle = QStringLiteral("Time since pumping began (h)");
         panel.yTitle = QStringLiteral("Drawdown (m)");
         const std::vector<double>& seconds = data.curves.seconds;
-        panel.xLow = std::log10(seconds.front() / 3600.0);
-        panel.xHigh = std::log10(seconds.back() / 3600.0);
+        panel.xLow = std::log10(seconds.front() / SecondsPerHour);
+        panel.xHigh = std::log10(seconds.back() / SecondsPerHour);
         if (!(panel.xHigh > panel.xLow)) {
             panel.xLow -= 0.5;
             panel.xHigh += 0.5;
@@ -72,7 +72,7 @@ namespace {
             series.colour = plot::seriesColour(p);
             for (std::size_t t = 0; t < seconds.size(); ++t) {
                 const double value = data.curves.drawdowns[p][t];
-                series.points.emplace_back(std::log10(seconds[t] / 3600.0), value);
+                series.points.emplace_back(std::log10(seconds[t] / SecondsPerHour), value);
                 if (std::isfinite(value))
                     deepest = std::max(deepest, value);
             }
@@ -87,7 +87,7 @@ namespace {
                     .arg(mark.bore)
                     .arg(shortNumber(mark.rateCubicMetresPerHour)) });
         if (data.shownSeconds) {
-            const double x = std::log10(*data.shownSeconds / 3600.0);
+            const double x = std::log10(*data.shownSeconds / SecondsPerHour);
             if (x >= panel.xLow && x <= panel.xHigh)
                 panel.marks.push_back(
                     { x, QStringLiteral("Map at %1").arg(elapsedText(*data.shownSeconds)) });
@@ -137,8 +137,8 @@ CurvesData curvesData(
     for (int bore = 0; bore < WellCount; ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
             if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTimeSeconds)
-                data.marks.push_back(
-                    { change.StartSeconds / 3600.0, bore + 1, change.Rate * 3600.0 });
+                data.marks.push_back({ change.StartSeconds / SecondsPerHour, bore + 1,
+                    change.Rate * SecondsPerHour });
     std::sort(data.marks.begin(), data.marks.end(),
         [](const ScheduleMark& a, const ScheduleMark& b) { return a.hours < b.hours; });
     if (inputs.ProfileLine) {
@@ -147,7 +147,7 @@ CurvesData curvesData(
         data.profileTitle
             = QStringLiteral("Profile from (%1, %2) to (%3, %4) m at %5 h")
                   .arg(shortNumber(line.X1), shortNumber(line.Y1), shortNumber(line.X2),
-                      shortNumber(line.Y2), shortNumber(inputs.PumpTimeSeconds / 3600.0));
+                      shortNumber(line.Y2), shortNumber(inputs.PumpTimeSeconds / SecondsPerHour));
     }
     return data;
 }
@@ -211,12 +211,13 @@ void CurvesChart::setShownTime(std::optional<double> seconds)
     update();
 }
 
-QString CurvesChart::writePictureFile(const std::filesystem::path& path, PictureFormat format) const
+QString CurvesChart::writePictureFile(
+    const std::filesystem::path& path, std::optional<PictureFormat> format) const
 {
-    QSize shown = size();
-    const QSize pixels = shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
-    return writePicture(path, format, pixels,
-        [this](QPainter& painter, const QRectF& target) { paintCurves(painter, target, m_data); });
+    const PaintRoutine paint
+        = [this](QPainter& painter, const QRectF& target) { paintCurves(painter, target, m_data); };
+    return format ? writePicture(path, *format, pictureSizeOf(size()), paint)
+                  : writePicture(path, pictureSizeOf(size()), paint);
 }
 
 void CurvesChart::paintEvent(QPaintEvent*)

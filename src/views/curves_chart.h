@@ -50,10 +50,10 @@ public:
     void setShownTime(std::optional<double> seconds);
     [[nodiscard]] const CurvesData& data() const { return m_data; }
     [[nodiscard]] bool hasData() const { return m_filled; }
-    // The chart as a picture file at its size on the screen (or 960 x 720 when it is too small to
-    // read). Returns "" when written, else the reason.
+    // The chart as a picture file at its size on the screen (pictureSizeOf), in the given format
+    // or the one the name says. Returns "" when written, else the reason.
     [[nodiscard]] QString writePictureFile(
-        const std::filesystem::path& path, PictureFormat format) const;
+        const std::filesystem::path& path, std::optional<PictureFormat> format = {}) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -24,7 +24,7 @@ namespace {
 
     QString number(double value, int digits = 4) { return QString::number(value, 'g', digits); }
 
-    double hoursAxis(double seconds) { return std::log10(seconds / 3600.0); }
+    double hoursAxis(double seconds) { return std::log10(seconds / SecondsPerHour); }
 
     // ds/d ln t at each time (ascending), from the nearest neighbours at least `smoothing` away in
     // ln t on each side, weighted as Bourdet weights them; NaN where a side has none. The
@@ -203,7 +203,7 @@ namespace {
             if (point.line.valid) {
                 Series line = named({}, colour, Series::Style::Dashed);
                 for (double x : { hoursAxis(point.line.fromSeconds), xHigh }) {
-                    const double seconds = 3600.0 * std::pow(10.0, x);
+                    const double seconds = SecondsPerHour * std::pow(10.0, x);
                     line.points.emplace_back(
                         x, point.line.intercept + point.line.slope * std::log(seconds));
                 }
@@ -431,13 +431,14 @@ void FitChart::setData(FitChartData data)
     update();
 }
 
-QString FitChart::writePictureFile(const std::filesystem::path& path, PictureFormat format) const
+QString FitChart::writePictureFile(
+    const std::filesystem::path& path, std::optional<PictureFormat> format) const
 {
-    const QSize shown = size();
-    const QSize pixels = shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
-    return writePicture(path, format, pixels, [this](QPainter& painter, const QRectF& target) {
+    const PaintRoutine paint = [this](QPainter& painter, const QRectF& target) {
         paintFitChart(painter, target, m_data);
-    });
+    };
+    return format ? writePicture(path, *format, pictureSizeOf(size()), paint)
+                  : writePicture(path, pictureSizeOf(size()), paint);
 }
 
 void FitChart::paintEvent(QPaintEvent*)

@@ -19,6 +19,10 @@
 
 namespace drawfield {
 
+// The pumping test's picture without a screen (drawfield-batch): wider than a map, for the three
+// plots side by side.
+inline constexpr QSize FitPicturePixels(1200, 800);
+
 struct FitChartPoint {
     QString name;
     std::vector<double> readingSeconds, measuredMetres, residualMetres;
@@ -53,10 +57,10 @@ public:
     explicit FitChart(QWidget* parent = nullptr);
     void setData(FitChartData data);
     [[nodiscard]] const FitChartData& data() const { return m_data; }
-    // As a picture file at its size on the screen (960 x 720 when too small to read). Returns ""
-    // when written, else the reason.
+    // As a picture file at its size on the screen (pictureSizeOf), in the given format or the one
+    // the name says. Returns "" when written, else the reason.
     [[nodiscard]] QString writePictureFile(
-        const std::filesystem::path& path, PictureFormat format) const;
+        const std::filesystem::path& path, std::optional<PictureFormat> format = {}) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

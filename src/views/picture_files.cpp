@@ -43,6 +43,21 @@ std::optional<PictureFormat> pictureFormatOf(const std::filesystem::path& path)
     return std::nullopt;
 }
 
+QString writePicture(
+    const std::filesystem::path& path, const QSize& pixels, const PaintRoutine& paint)
+{
+    const std::optional<PictureFormat> format
+        = path == "-" ? std::optional(PictureFormat::Png) : pictureFormatOf(path);
+    if (!format)
+        return pictureError(path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png"));
+    return writePicture(path, *format, pixels, paint);
+}
+
+QSize pictureSizeOf(const QSize& shown)
+{
+    return shown.width() >= 200 && shown.height() >= 150 ? shown : QSize(960, 720);
+}
+
 QString pictureError(const std::filesystem::path& path, const QString& reason)
 {
     return QString::fromLocal8Bit(

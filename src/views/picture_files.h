@@ -34,6 +34,15 @@ using PaintRoutine = std::function<void(QPainter&, const QRectF&)>;
 [[nodiscard]] QString writePicture(const std::filesystem::path& path, PictureFormat format,
     const QSize& pixels, const PaintRoutine& paint);
 
+// The same in the format the name says: its extension's, PNG for "-" (standard output); a name
+// without one is refused: "... the name must end in .wmf, .svg, .pdf or .png.".
+[[nodiscard]] QString writePicture(
+    const std::filesystem::path& path, const QSize& pixels, const PaintRoutine& paint);
+
+// The size a chart is written at: its size on the screen, or 960 x 720 when that is too small to
+// read (below 200 x 150, or hidden). drawfield-batch, without a screen, takes 960 x 720.
+[[nodiscard]] QSize pictureSizeOf(const QSize& shown);
+
 // "Cannot write the picture <path>: <Reason>."
 [[nodiscard]] QString pictureError(const std::filesystem::path& path, const QString& reason);
 

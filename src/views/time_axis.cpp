@@ -1,5 +1,7 @@
 #include "views/time_axis.h"
 
+#include "compute/units.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,7 +31,7 @@ QString elapsedText(double seconds)
     if (minutes < 59.5)
         return minutes < 9.95 ? QStringLiteral("%1 min").arg(minutes, 0, 'g', 2)
                               : QStringLiteral("%1 min").arg(std::round(minutes));
-    const double hours = seconds / 3600.0;
+    const double hours = seconds / SecondsPerHour;
     if (hours < 47.5)
         return QStringLiteral("%1 h").arg(hours, 0, 'g', hours < 9.95 ? 2 : 3);
     const double days = hours / 24.0;

@@ -139,13 +139,9 @@ void main1::saveFitPicture()
     request.initialPath = dataFolder + QStringLiteral("/my_pumping_test.svg");
     request.extension = QStringLiteral("svg");
     request.write = [this](const QString& chosen, std::stop_token, const TaskRunner::Progress&) {
-        const std::filesystem::path path = QFile::encodeName(chosen).toStdString();
-        const std::optional<PictureFormat> format = pictureFormatOf(path);
-        return WriteOutcome { format
-                ? pumpingTest->chart->writePictureFile(path, *format)
-                : pictureError(
-                    path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
-            {} };
+        return WriteOutcome {
+            pumpingTest->chart->writePictureFile(QFile::encodeName(chosen).toStdString()), {}
+        };
     };
     (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle);
 }
@@ -169,9 +165,8 @@ bool main1::addPumpingTestTo(ReportContent& content) const
         current = texts == m_lastFitTexts || texts == used;
     }
     const FitResult* fit = current ? &*m_lastFit : nullptr;
-    addPumpingTest(content, fitChartData(reading.inputs, points, fit),
-        fit ? fitSummary(*fit)
-            : "The readings, not fitted (Fit on the Pumping test tab fits them).");
+    addPumpingTest(
+        content, fitChartData(reading.inputs, points, fit), fit, "Fit on the Pumping test tab");
     return true;
 }
 

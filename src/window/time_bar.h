@@ -5,6 +5,8 @@
 // which runs it from one minute to the pumping time in about five seconds. The bar only chooses
 // the time the charts show; the pumping time field, the record file and the exports keep theirs.
 
+#include "compute/units.h"
+
 #include <QWidget>
 
 #include <vector>
@@ -64,7 +66,7 @@ private:
     QTimer* m_playTimer;
     qint64 m_playStarted = 0; // ms since the epoch
     bool m_playing = false;
-    double m_pumpSeconds = 86400.0;
+    double m_pumpSeconds = SecondsPerDay;
     double m_firstSeconds = 60.0;
     std::vector<double> m_marks;
 };

@@ -51,13 +51,9 @@ void main1::saveCurvesPicture()
     request.initialPath = dataFolder + QStringLiteral("/my_curves.wmf");
     request.extension = QStringLiteral("wmf");
     request.write = [this](const QString& chosen, std::stop_token, const TaskRunner::Progress&) {
-        const std::filesystem::path path = QFile::encodeName(chosen).toStdString();
-        const std::optional<PictureFormat> format = pictureFormatOf(path);
-        return WriteOutcome { format
-                ? curvesChart->writePictureFile(path, *format)
-                : pictureError(
-                    path, QStringLiteral("the name must end in .wmf, .svg, .pdf or .png")),
-            {} };
+        return WriteOutcome {
+            curvesChart->writePictureFile(QFile::encodeName(chosen).toStdString()), {}
+        };
     };
     (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
@@ -167,7 +163,7 @@ void main1::exportAnimation()
         = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
               const bool written = writeAnimation(
                   QFile::encodeName(path).toStdString(), *m_lastInputs, DefaultAnimationFrames,
-                  { 800, 600 },
+                  AnimationPixels,
                   [&](int done, int of) {
                       progress(static_cast<double>(done) / of,
                           QStringLiteral("Frame %1 of %2").arg(done).arg(of));

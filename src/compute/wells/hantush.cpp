@@ -1,5 +1,6 @@
 #include "compute/wells/hantush.h"
 
+#include "compute/units.h"
 #include "compute/wells/theis.h"
 #include "compute/wells/well_function.h"
 
@@ -523,7 +524,7 @@ WellFunction hantushRow()
         // c = B^2 / T, the aquitard's resistance, in days as hydrogeologists give it.
         [](const Aquifer& aquifer) {
             const double days = leakageFactorOf(aquifer) * leakageFactorOf(aquifer)
-                / aquifer.transmissivity / 86400.0;
+                / aquifer.transmissivity / SecondsPerDay;
             return std::vector<ReportLine> { { "Aquitard resistance c", shortNumber(days), "d" } };
         } };
 }
