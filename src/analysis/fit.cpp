@@ -1,6 +1,7 @@
 #include "analysis/fit.h"
 
 #include "analysis/fit_statistics.h"
+#include "compute/ascii_case.h"
 
 #include "compute/observations.h"
 #include "compute/sources.h"
@@ -311,12 +312,7 @@ std::optional<std::vector<FitParameter>> fitParametersOfText(
             if (parameter->symbol == name)
                 return parameter;
         for (FitParameter parameter : all)
-            if (parameter->symbol.size() == name.size()
-                && std::equal(
-                    name.begin(), name.end(), parameter->symbol.begin(), [](char a, char b) {
-                        return std::tolower(static_cast<unsigned char>(a))
-                            == std::tolower(static_cast<unsigned char>(b));
-                    }))
+            if (sameIgnoringAsciiCase(parameter->symbol, name))
                 return parameter;
         return nullptr;
     };
@@ -371,7 +367,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                 owners += std::string(owners.empty() ? "" : " or ") + other.label + " (method "
                     + other.text + ")";
         std::string label(parameter->label);
-        label.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(label.front())));
+        label.front() = asciiLower(label.front());
         return fail("The " + label + " " + std::string(parameter->symbol)
             + " can only be fitted with " + owners + ".");
     }

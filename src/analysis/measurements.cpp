@@ -1,5 +1,7 @@
 #include "analysis/measurements.h"
 
+#include "compute/ascii_case.h"
+
 #include "files/small_file.h"
 #include "files/user_text.h"
 #include "scenario/text_rules.h"
@@ -21,14 +23,6 @@ namespace {
             return {};
         const auto last = text.find_last_not_of(" \t");
         return std::string(text.substr(first, last - first + 1));
-    }
-
-    std::string lowered(std::string text)
-    {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
     }
 
     // The seconds a unit of the time column stands for, by the column's name.
@@ -166,7 +160,7 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
             const std::vector<std::string> cells = cellsOf(line, separator);
             if (cells.size() == 2)
                 for (std::size_t c = 0; c < 2; ++c) {
-                    const std::string name = lowered(cells[c]);
+                    const std::string name = asciiLowerCase(cells[c]);
                     if (auto seconds = secondsPerUnit(name); seconds && !timeFactor) {
                         timeFactor = seconds;
                         timeColumn = c;

@@ -32,10 +32,9 @@ struct BatchModule {
     OutputWriter (*writerOf)(Output output) = nullptr;
     // Pictures: hands the record file to the mapping program; "" when the export completed.
     std::string (*exportToMapper)(const std::string& recordFile) = nullptr;
-    // GIS: why the georeference cannot place the box, "" when it can; its ESRI projection text.
-    std::string (*georeferenceProblem)(const std::optional<Georeference>& place, double xMin,
-        double yMin, double xMax, double yMax)
-        = nullptr;
+    // GIS: why the scenario's georeference cannot place its map, "" when it can; the ESRI
+    // projection text of a place.
+    std::string (*gisFilesProblem)(const ScenarioInputs& inputs) = nullptr;
     std::string (*esriProjectionOf)(const std::optional<Georeference>& place) = nullptr;
     // Ends what the module started (Qt) before the program ends.
     void (*finish)() = nullptr;

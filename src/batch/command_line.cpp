@@ -1,5 +1,7 @@
 #include "batch/command_line.h"
 
+#include "compute/ascii_case.h"
+
 #include "files/atomic_file.h"
 #include "files/small_file.h"
 #include "files/user_text.h"
@@ -103,9 +105,8 @@ namespace {
         const std::optional<std::string> path = line.file(output);
         if (!path)
             return;
-        std::string extension = std::filesystem::path(*path).extension().string();
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string extension
+            = asciiLowerCase(std::filesystem::path(*path).extension().string());
         bool device = false;
         try {
             device = replacedFileOf(*path).direct;

@@ -32,7 +32,7 @@ namespace {
                                          : nullptr;
     }
 
-    const BatchModule Gis { writerOf, nullptr, georeferenceProblem, esriProjectionOf, nullptr };
+    const BatchModule Gis { writerOf, nullptr, gisFilesProblem, esriProjectionOf, nullptr };
 
 } // namespace
 } // namespace drawfield

@@ -109,8 +109,7 @@ namespace {
             std::string problem;
             try {
                 const BatchModule& gis = batchModule(Needs::Gis, program);
-                problem = gis.georeferenceProblem(
-                    inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+                problem = gis.gisFilesProblem(inputs);
                 if (problem.empty() && projected)
                     gridPlace = { inputs.Place->Easting, inputs.Place->Northing,
                         gis.esriProjectionOf(inputs.Place) };

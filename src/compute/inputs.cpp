@@ -1,21 +1,11 @@
 #include "compute/inputs.h"
 
+#include "compute/ascii_case.h"
+
 #include <algorithm>
 #include <string>
 
 namespace drawfield {
-namespace {
-
-    std::string lowered(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return out;
-    }
-
-} // namespace
 
 bool ScenarioInputs::pumps(int bore) const
 {
@@ -79,7 +69,7 @@ const char* boundaryKindMeaning(BoundaryKind kind)
 
 std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 {
-    const std::string name = lowered(text);
+    const std::string name = asciiLowerCase(text);
     if (name == "barrier")
         return BoundaryKind::Barrier;
     if (name == "recharge")
@@ -89,7 +79,8 @@ std::optional<BoundaryKind> boundaryKindOfText(std::string_view text)
 
 Aquifer ScenarioInputs::aquifer() const
 {
-    return { Transmissivity, Storage, Thickness, &wellFunctionRow(Method), Unconfined, AquiferValues };
+    return { Transmissivity, Storage, Thickness, &wellFunctionRow(Method), Unconfined,
+        AquiferValues };
 }
 
 } // namespace drawfield

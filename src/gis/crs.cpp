@@ -18,6 +18,11 @@ std::string georeferenceProblem(
     return problem;
 }
 
+std::string gisFilesProblem(const ScenarioInputs& inputs)
+{
+    return georeferenceProblem(inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
+}
+
 std::string esriProjectionOf(const std::optional<Georeference>& place)
 {
     if (!place || place->Crs.empty())

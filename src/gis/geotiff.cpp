@@ -1,5 +1,6 @@
 #include "gis/gdal_support.h"
 
+#include "compute/ascii_case.h"
 #include "files/staged_files.h"
 
 #include <cpl_error.h>
@@ -16,7 +17,7 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
     const std::optional<Georeference>& place, const GisProgress& progress)
 {
     const std::string what = "GeoTIFF file";
-    const std::string extension = lowered(path.extension().string());
+    const std::string extension = asciiLowerCase(path.extension().string());
     QuietGdal quiet;
     StagedFiles staging(path, what);
     if (!staging.isDevice() && extension != ".tif" && extension != ".tiff")

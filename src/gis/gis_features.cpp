@@ -1,6 +1,7 @@
 #include "gis/gis_features.h"
 
 #include "compute/aquifer_limits.h"
+#include "compute/ascii_case.h"
 
 namespace drawfield {
 namespace {
@@ -27,13 +28,6 @@ fs::path siblingOf(const fs::path& path, const char* layer)
     fs::path sibling = path;
     sibling.replace_filename(path.stem().string() + "_" + layer + path.extension().string());
     return sibling;
-}
-
-std::string lowered(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
@@ -67,7 +61,7 @@ GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
 
 std::optional<VectorFormat> vectorFormatOf(const fs::path& path)
 {
-    const std::string extension = lowered(path.extension().string());
+    const std::string extension = asciiLowerCase(path.extension().string());
     if (extension == ".gpkg")
         return VectorFormat::GeoPackage;
     if (extension == ".geojson" || extension == ".json")

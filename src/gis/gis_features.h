@@ -59,6 +59,5 @@ struct LayerKind {
 [[nodiscard]] const std::vector<LayerKind>& contourLayers();
 // NAME_layer beside NAME for a layer of a GeoJSON or shapefile set.
 [[nodiscard]] std::filesystem::path siblingOf(const std::filesystem::path& path, const char* layer);
-[[nodiscard]] std::string lowered(std::string text);
 
 } // namespace drawfield

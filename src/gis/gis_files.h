@@ -32,6 +32,10 @@ namespace drawfield {
 [[nodiscard]] std::string georeferenceProblem(
     const std::optional<Georeference>& place, double xMin, double yMin, double xMax, double yMax);
 
+// The gate before any georeferenced file of a scenario's map: georeferenceProblem for its place
+// and its box.
+[[nodiscard]] std::string gisFilesProblem(const ScenarioInputs& inputs);
+
 // The coordinate system of place as an ESRI .prj file holds it; "" without one.
 [[nodiscard]] std::string esriProjectionOf(const std::optional<Georeference>& place);
 

@@ -2,6 +2,8 @@
 #include "gis/gdal_support.h"
 #include "gis/gis_features.h"
 
+#include "compute/ascii_case.h"
+
 #include "compute/aquifer_limits.h"
 #include "files/atomic_file.h"
 #include "files/staged_files.h"
@@ -43,7 +45,7 @@ namespace {
     bool isOurLayerFile(const fs::path& file)
     {
         fs::path main = file;
-        const std::string extension = lowered(file.extension().string());
+        const std::string extension = asciiLowerCase(file.extension().string());
         const bool json = extension == ".geojson" || extension == ".json";
         if (!json)
             main.replace_extension(".shp");

@@ -1,9 +1,11 @@
 #include "scenario/scenario.h"
 
+#include "compute/ascii_case.h"
+
 #include "compute/messages.h"
 #include "files/number_text.h"
-#include "scenario/text_rules.h"
 #include "files/user_text.h"
+#include "scenario/text_rules.h"
 
 #include <algorithm>
 #include <charconv>
@@ -49,19 +51,6 @@ namespace {
     std::string wellField(int row, const char* column)
     {
         return "Bore " + std::to_string(row) + ", " + column;
-    }
-
-} // namespace
-
-namespace {
-
-    std::string lowered(std::string_view text)
-    {
-        std::string out(text);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return out;
     }
 
 } // namespace
@@ -196,7 +185,7 @@ namespace {
 
 std::optional<bool> yesNoOfText(std::string_view text)
 {
-    const std::string word = lowered(text);
+    const std::string word = asciiLowerCase(text);
     if (word == "yes")
         return true;
     if (word == "no")
@@ -444,7 +433,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             const SourceTerm term { rate, well.Values };
             const bool finite
                 = std::isfinite(aquifer.function->boreTerm(term, in.PumpTimeSeconds, aquifer))
-                && std::isfinite(aquifer.function->drawdown(term, 1.0, in.PumpTimeSeconds, aquifer));
+                && std::isfinite(
+                    aquifer.function->drawdown(term, 1.0, in.PumpTimeSeconds, aquifer));
             if (!finite) {
                 refusals.push_back("Bore " + std::to_string(i + 1)
                     + ": transmissivity, storage coefficient, pumping time and pumping rate give "

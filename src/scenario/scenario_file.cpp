@@ -1,9 +1,11 @@
 #include "scenario/scenario_file.h"
 
+#include "compute/ascii_case.h"
+
 #include "files/atomic_file.h"
-#include "scenario/scenario_keys.h"
 #include "files/small_file.h"
 #include "files/user_text.h"
+#include "scenario/scenario_keys.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,14 +25,6 @@ namespace {
         while (!text.empty() && isBlank(text.back()))
             text.remove_suffix(1);
         return text;
-    }
-
-    std::string lowered(std::string_view text)
-    {
-        std::string out(text);
-        std::transform(out.begin(), out.end(), out.begin(),
-            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        return out;
     }
 
     bool isCommentOrEmpty(std::string_view rest)
@@ -161,7 +155,7 @@ ScenarioTexts parseScenarioFile(
                 throw error(
                     "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
                     "[observation1] or [profile]");
-            section = lowered(trim(line.substr(1, close - 1)));
+            section = asciiLowerCase(trim(line.substr(1, close - 1)));
             lineOfSection.emplace(section, lineNumber);
             keepAbove(section);
             anySection = true;
@@ -177,7 +171,7 @@ ScenarioTexts parseScenarioFile(
         std::size_t equals = line.find('=');
         if (equals == std::string_view::npos)
             throw error("malformed line; write it as key = value");
-        std::string key = lowered(trim(line.substr(0, equals)));
+        std::string key = asciiLowerCase(trim(line.substr(0, equals)));
         if (key.empty())
             throw error("a value without a key");
         if (section.empty())

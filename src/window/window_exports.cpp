@@ -88,9 +88,7 @@ void main1::exportGisFile(GisFile kind)
             return false;
         grid = DrawdownGrid;
         inputs = *m_lastInputs;
-        if (const std::string problem
-            = georeferenceProblem(inputs.Place, inputs.XMin, inputs.YMin, inputs.XMax, inputs.YMax);
-            !problem.empty()) {
+        if (const std::string problem = gisFilesProblem(inputs); !problem.empty()) {
             showStop(QString::fromLocal8Bit(
                 cannotMessage("write", geoTiff ? "GeoTIFF file" : "contour file",
                     QFile::encodeName(path).toStdString(), problem)));

@@ -1,5 +1,7 @@
 #include "compute/wells/well_function.h"
 
+#include "compute/ascii_case.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -28,15 +30,6 @@ namespace {
             return built;
         }();
         return table;
-    }
-
-    bool sameLetters(std::string_view a, std::string_view b)
-    {
-        auto lower
-            = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return a.size() == b.size()
-            && std::equal(a.begin(), a.end(), b.begin(),
-                [&](char x, char y) { return lower(x) == lower(y); });
     }
 
     // T, S and b: the fit's ranges are a real aquifer's (a runaway to S = 1e-151 is no fit).
@@ -78,7 +71,7 @@ const WellParameter* parameterOfSymbol(std::string_view symbol)
     // As written first (two may differ in letter case alone), then in any letter case.
     for (const bool exact : { true, false }) {
         auto same = [&](std::string_view other) {
-            return exact ? other == symbol : sameLetters(other, symbol);
+            return exact ? other == symbol : sameIgnoringAsciiCase(other, symbol);
         };
         for (const WellParameter& parameter : Base)
             if (same(parameter.symbol))
@@ -106,7 +99,7 @@ std::vector<const WellParameter*> parametersOfScope(ParameterScope scope)
 std::optional<WellMethod> methodOfText(std::string_view text)
 {
     for (const WellFunction& row : wellFunctions())
-        if (sameLetters(row.text, text))
+        if (sameIgnoringAsciiCase(row.text, text))
             return row.method;
     return std::nullopt;
 }
