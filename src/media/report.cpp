@@ -3,6 +3,7 @@
 #include "compute/observations.h"
 #include "files/atomic_file.h"
 #include "files/user_text.h"
+#include "views/axis_ticks.h"
 #include "views/chart_overlays.h"
 
 #include <QBuffer>
@@ -39,7 +40,7 @@ namespace {
     {
         if (std::isnan(value))
             return QStringLiteral("none");
-        return QString::number(value, 'g', digits);
+        return significantNumber(value, digits);
     }
 
     QString metresOf(double value)

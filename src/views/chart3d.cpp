@@ -2,6 +2,7 @@
 
 #include "compute/engine/drawdown_engine.h"
 #include "scenario/scenario.h"
+#include "views/axis_ticks.h"
 #include "views/grid_sampling.h"
 
 #include "views/chart_style.h"
@@ -288,7 +289,7 @@ QString Chart3D::readoutAt(const QPointF& position) const
     return QStringLiteral("X %1 m   Y %2 m   drawdown %3 m")
         .arg(x)
         .arg(y)
-        .arg(QString::number(-value + 0.0, 'g', 4));
+        .arg(significantNumber(-value + 0.0, 4));
 }
 
 void Chart3D::leaveEvent(QEvent*)

@@ -21,7 +21,7 @@ namespace {
     using plot::Tick;
 
     // A number as the titles write it: up to 6 significant digits.
-    QString shortNumber(double value) { return QString::number(value, 'g', 6); }
+    QString shortNumber(double value) { return significantNumber(value, 6); }
 
     // The room the curves' legend takes: the same at the right of both panels, so their plots
     // line up.

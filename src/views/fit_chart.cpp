@@ -2,6 +2,7 @@
 
 #include "compute/observations.h"
 #include "compute/wells/well_function.h"
+#include "views/axis_ticks.h"
 #include "views/chart_style.h"
 #include "views/plot_panel.h"
 
@@ -22,7 +23,7 @@ namespace {
     // The derivative's smoothing (Bourdet's L): neighbours at least this far in ln t.
     constexpr double Smoothing = 0.2;
 
-    QString number(double value, int digits = 4) { return QString::number(value, 'g', digits); }
+    QString number(double value, int digits = 4) { return significantNumber(value, digits); }
 
     double hoursAxis(double seconds) { return std::log10(seconds / SecondsPerHour); }
 
