@@ -33,7 +33,8 @@ std::optional<QString> askFileToWrite(Desktop& desktop, QWidget* parent, const Q
                     desktop.showMessage(parent,
                         QStringLiteral("%1 is a file this scenario reads (%2): it is not "
                                        "replaced. Choose another name.")
-                            .arg(file, QFile::decodeName(QByteArray::fromStdString(input.native()))),
+                            .arg(
+                                file, QFile::decodeName(QByteArray::fromStdString(input.native()))),
                         MessageIcon::Critical, title);
                     refused = true;
                 }
@@ -61,17 +62,16 @@ std::optional<QString> exportFile(QWidget& window, Desktop& desktop, TaskRunner&
     if (request.working.isEmpty()) {
         outcome = request.write(*chosen, std::stop_token(), TaskRunner::Progress());
     } else {
-        tasks.run(request.working, [&](std::stop_token stop, const TaskRunner::Progress& progress) {
-            try {
-                outcome = request.write(*chosen, stop, progress);
-            } catch (const std::exception& failure) {
-                outcome.error = QString::fromLocal8Bit(failure.what());
-            }
-        });
-        if (tasks.closing()) {
-            window.close(); // asked for meanwhile: nothing more to say
-            return std::nullopt;
-        }
+        const TaskEnd end = tasks.run(
+            request.working, [&](std::stop_token stop, const TaskRunner::Progress& progress) {
+                try {
+                    outcome = request.write(*chosen, stop, progress);
+                } catch (const std::exception& failure) {
+                    outcome.error = QString::fromLocal8Bit(failure.what());
+                }
+            });
+        if (end == TaskEnd::Closing)
+            return std::nullopt; // asked for meanwhile: nothing more to say
         if (tasks.stopRequested() && !outcome.error.isEmpty()) {
             desktop.showMessage(&window,
                 QStringLiteral("The export was stopped: %1 was not written, and what was there "

@@ -32,7 +32,7 @@ class MarkerMove : public QUndoCommand {
 public:
     MarkerMove(main1& window, bool observation, int row, QString label, QStringList before,
         QStringList after)
-        : QUndoCommand(QStringLiteral("Move %1").arg(label))
+        : QUndoCommand(label)
         , m_window(window)
         , m_observation(observation)
         , m_row(row)
@@ -86,9 +86,11 @@ void main1::buildLiveMap()
     QAction* help = menuBar->actions().constLast();
     auto* edit = new QMenu(QStringLiteral("&Edit"), menuBar);
     menuBar->insertMenu(help, edit);
-    undoMoveAction = moves->createUndoAction(edit, QStringLiteral("&Undo"));
+    // Undo covers the moves on the map, and says so: typing is undone by each field's own undo
+    // (Ctrl+Z while it has the focus), "Use these values" and Open are not undone.
+    undoMoveAction = moves->createUndoAction(edit, QStringLiteral("&Undo Move"));
     undoMoveAction->setShortcut(QKeySequence::Undo);
-    redoMoveAction = moves->createRedoAction(edit, QStringLiteral("&Redo"));
+    redoMoveAction = moves->createRedoAction(edit, QStringLiteral("&Redo Move"));
     redoMoveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     edit->addAction(undoMoveAction);
     edit->addAction(redoMoveAction);
@@ -179,27 +181,18 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     engine.validityStride = coarse ? (std::max(columns, rows) - 1) / (DraftValidityNodes - 1) + 1
                                    : pictureValidityStride(columns, rows);
     std::optional<DrawdownResult> result;
-    auto compute = [&](std::stop_token stop) {
-        engine.stopToken = stop;
-        try {
-            result = computeDrawdown(computed, engine);
-        } catch (const std::exception&) {
-            result.reset(); // the map stays as it was
-        }
-    };
+    QString failure; // the map stays as it was
     // A map of picture resolution takes milliseconds; a large lattice goes off the interface
     // thread, the window painting meanwhile.
     constexpr double LargeLattice = 4e6;
-    if (static_cast<double>(columns) * rows <= LargeLattice || m_tasks->isRunning())
-        compute({});
-    else
-        m_tasks->run(
-            QString(), [&](std::stop_token stop, const TaskRunner::Progress&) { compute(stop); });
-    if (m_tasks->closing()) {
-        close();
-        return;
-    }
-    if (!result)
+    const TaskEnd end = m_tasks->compute(
+        static_cast<double>(columns) * rows > LargeLattice,
+        [&](std::stop_token stop) {
+            engine.stopToken = std::move(stop);
+            result = computeDrawdown(computed, engine);
+        },
+        failure);
+    if (end == TaskEnd::Closing || !result)
         return;
     const bool atPumpingTime = seconds == inputs.PumpTimeSeconds;
     m_shownGrid = result->grid;

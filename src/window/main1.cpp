@@ -373,24 +373,20 @@ bool main1::runFields(RunShows shows)
     };
     std::optional<RunResult> result;
     QString failure;
-    m_tasks->run(QString(), [&](std::stop_token stop, const TaskRunner::Progress&) {
-        engine.stopToken = stop;
-        try {
+    const TaskEnd end = m_tasks->compute(
+        true,
+        [&](std::stop_token stop) {
+            engine.stopToken = std::move(stop);
             result = computeRun(inputs, engine);
-        } catch (const std::bad_alloc&) {
-            failure = QStringLiteral(
-                "Cannot compute the map: the machine ran out of memory. Choose a smaller map.");
-        } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
-        }
-    });
+        },
+        failure);
+    if (end == TaskEnd::Closing)
+        return false;
     if (!result) {
         Progressbarx->setVisible(false);
         Command1->setVisible(true);
         if (!failure.isEmpty())
             showStop(failure);
-        if (m_tasks->closing())
-            close();
         return false;
     }
 
@@ -434,11 +430,7 @@ bool main1::runFields(RunShows shows)
     liveMapAfterRun();
     if (pressed && Check2->isChecked())
         SURFER_Export(record);
-    if (m_tasks->closing()) {
-        close();
-        return false;
-    }
-    return true;
+    return !m_tasks->closing();
 }
 
 bool main1::runIfFieldsChanged()
@@ -453,7 +445,8 @@ void main1::SURFER_Export(const QString& Surfer_fichier)
     std::unique_ptr<AutomationClient> client = m_automation();
     ExportOutcome outcome;
     // The client lives and dies in the task's thread, where its calls wait.
-    m_tasks->run(QStringLiteral("Exporting to the mapping program"),
+    // Its end is said even when the window closes meanwhile: the previous files are as they were.
+    (void)m_tasks->run(QStringLiteral("Exporting to the mapping program"),
         [&](std::stop_token stop, const TaskRunner::Progress& progress) {
             ExportControl control;
             control.stop = stop;

@@ -66,7 +66,7 @@ void main1::fitMeasuredDrawdowns()
     std::optional<FitResult> result;
     QString problem;
     const std::filesystem::path folder = measuredFolder();
-    m_tasks->run(QStringLiteral("Fitting the pumping test"),
+    const TaskEnd end = m_tasks->run(QStringLiteral("Fitting the pumping test"),
         [&](std::stop_token stop, const TaskRunner::Progress& progress) {
             progress(0.0, QStringLiteral("reading the measured drawdowns"));
             try {
@@ -83,10 +83,8 @@ void main1::fitMeasuredDrawdowns()
             progress(0.0, QStringLiteral("fitting %1 readings").arg(readings));
             result = fitPumpingTest(reading.inputs, points, parameters, stop);
         });
-    if (m_tasks->closing()) {
-        close();
+    if (end == TaskEnd::Closing)
         return;
-    }
     if (!problem.isEmpty()) {
         showStop(problem);
         return;

@@ -22,7 +22,7 @@ TaskRunner::TaskRunner(
     connect(m_panel.stopButton(), &QPushButton::clicked, this, [this] { requestStop(); });
 }
 
-void TaskRunner::run(const QString& title, const Task& task)
+TaskEnd TaskRunner::run(const QString& title, const Task& task)
 {
     m_running = true;
     m_stop = std::stop_source();
@@ -62,6 +62,31 @@ void TaskRunner::run(const QString& title, const Task& task)
         m_panel.hide();
     m_running = false;
     m_setCommandsEnabled(true);
+    if (m_closing) {
+        m_window.close();
+        return TaskEnd::Closing;
+    }
+    return m_stop.stop_requested() ? TaskEnd::Stopped : TaskEnd::Completed;
+}
+
+TaskEnd TaskRunner::compute(
+    bool large, const std::function<void(std::stop_token)>& work, QString& failure)
+{
+    auto guarded = [&](std::stop_token stop) {
+        try {
+            work(std::move(stop));
+        } catch (const std::bad_alloc&) {
+            failure = QStringLiteral(
+                "Cannot compute the map: the machine ran out of memory. Choose a smaller map.");
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+    };
+    if (!large || m_running) {
+        guarded({});
+        return TaskEnd::Completed;
+    }
+    return run(QString(), [&](std::stop_token stop, const Progress&) { guarded(std::move(stop)); });
 }
 
 } // namespace drawfield

@@ -17,6 +17,10 @@ namespace drawfield {
 
 class ExportPanel;
 
+// How a task ended: of itself, stopped (Stop, Escape), or because the window is closing, which
+// the runner then closes itself: whoever ran the task touches nothing of it after that.
+enum class TaskEnd { Completed, Stopped, Closing };
+
 class TaskRunner : public QObject {
     Q_OBJECT
 public:
@@ -31,13 +35,19 @@ public:
     // Runs task and returns when it has ended. With a title, the panel shows it, the progress and
     // Stop, and Escape stops it too; without one (the computation, whose progress box is the
     // window's own) nothing shows and only closing the window stops it.
-    void run(const QString& title, const Task& task);
+    [[nodiscard]] TaskEnd run(const QString& title, const Task& task);
+
+    // The engine for the window: off the interface thread when the work is large (the window
+    // painting meanwhile), on it when small or when a task already runs (a drag during an
+    // export). A failure (memory running out) is said in `failure`, as a sentence.
+    [[nodiscard]] TaskEnd compute(
+        bool large, const std::function<void(std::stop_token)>& work, QString& failure);
 
     [[nodiscard]] bool isRunning() const { return m_running; }
     void requestStop() { m_stop.request_stop(); }
     [[nodiscard]] bool stopRequested() const { return m_stop.stop_requested(); }
-    // The window was asked to close while a task ran: the task stops, and the window closes once
-    // it has (whoever ran the task calls close() when closing() says so).
+    // The window was asked to close while a task ran: the task stops, and the runner closes the
+    // window once it has.
     void requestClose()
     {
         m_closing = true;

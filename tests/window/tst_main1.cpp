@@ -1626,7 +1626,8 @@ private slots:
         QTRY_VERIFY(sameBits(*computeDrawdown(reading.inputs)->grid, *window().DrawdownGrid));
         QVERIFY(!sameBits(*before, *window().DrawdownGrid));
 
-        // Undo takes the moves back one by one, redo brings them again.
+        // Undo takes the moves back one by one, redo brings them again; the menu says what.
+        QCOMPARE(window().undoMoveAction->text(), QStringLiteral("&Undo Move Bore 2"));
         window().undoMoveAction->trigger();
         QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("70"));
         QCOMPARE(window().Grid1->TextMatrix(2, 2), QStringLiteral("40"));
