@@ -179,8 +179,8 @@ QLineEdit* OptionsTab::parameterField(std::string_view key) const
 
 void OptionsTab::enableParameters()
 {
-    const WellFunction& chosen = wellFunctionRow(
-        methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    const WellFunction& chosen
+        = wellFunctionRow(methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
     for (const auto& [parameter, field] : m_parameters) {
         const std::string_view key = parameter->key;
         field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
