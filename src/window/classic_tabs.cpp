@@ -382,13 +382,6 @@ void main1::setTabOrder()
 
 void main1::Form_Load()
 {
-    Grid1->setTextMatrix(1, 1, QStringLiteral("30"));
-    Grid1->setTextMatrix(1, 2, QStringLiteral("30"));
-    Grid1->setTextMatrix(1, 3, QStringLiteral("6"));
-    Grid1->setTextMatrix(2, 1, QStringLiteral("60"));
-    Grid1->setTextMatrix(2, 2, QStringLiteral("60"));
-    Grid1->setTextMatrix(2, 3, QStringLiteral("4"));
-
     // A missing or unreadable information page does not stop the program: the tab says so.
     const QString infoPath
         = resourceFile(m_desktop.programFolder(), QStringLiteral("drawfield.rtf"));
@@ -403,7 +396,9 @@ void main1::Form_Load()
     for (const char* size : { "1", "2.5", "5", "10" })
         Combo1->addItem(QLatin1String(size));
     Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(QStringLiteral("1"));
+    // The start-up scenario comes from one place: the example the program has always opened
+    // with, as resources/example.ini holds it too.
+    setFieldTexts(ScenarioTexts::example());
 }
 
 void main1::resizeEvent(QResizeEvent*)

@@ -81,29 +81,49 @@ public:
     [[nodiscard]] QSizeF outerSizeTwips() const;
 
     // Window-level state the handlers share.
-    QString AppTitle;
-    std::int16_t GridXMax = 0;
-    std::int16_t GridYMax = 0;
-    std::int16_t GridStep = 0;
-    std::shared_ptr<const drawfield::DrawdownGrid> DrawdownGrid; // empty before the first run
+    QString AppTitle; // the title of the window's messages
+    std::int16_t GridXMax = 0; // the last run's X maximum, m
+    std::int16_t GridYMax = 0; // its Y maximum, m
+    std::int16_t GridStep = 0; // its cell size, m
+    std::shared_ptr<const drawfield::DrawdownGrid> DrawdownGrid; // its map; empty before a run
     ViewAngleStore viewAngles;
 
-    // The controls.
-    TabControl* SSTab1;
-    QLineEdit *Text1, *Text2, *Text4, *Text5, *Text6, *Text7, *Text8, *Text10, *Text13;
-    ExtentPicture* Picture1;
-    QPushButton *Command1, *Command2, *Command17, *Command27;
-    QPushButton *Command21, *Command22, *Command23, *Command24, *Command25, *Command26;
-    ProgressBox* Progressbarx;
-    QComboBox* Combo1;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label7, *Label8, *Label9, *Label10,
-        *Label18;
-    QCheckBox *Check1, *Check2;
-    QGroupBox *Frame1, *Frame2, *Frame3;
-    FlexGrid* Grid1;
-    Chart3D *Chart3D1, *Chart3D2;
-    QTextEdit* RichTextBox1;
-    QWidget* Picture2;
+    // The controls, by the names they have always had (their object names too).
+    TabControl* SSTab1; // the tabs: Data Input, Map, 3D View, Infos, then the newer ones
+    QLineEdit* Text1; // X minimum, m (fixed at 1)
+    QLineEdit* Text2; // X and Y maximum, m
+    QLineEdit* Text4; // Y minimum, m (fixed at 1)
+    QLineEdit* Text5; // transmissivity, m2/s
+    QLineEdit* Text6; // storage coefficient, %
+    QLineEdit* Text7; // pumping time, h
+    QLineEdit* Text8; // aquifer thickness, m
+    QLineEdit* Text10; // the web link, a read-only field that opens the browser
+    QLineEdit* Text13; // the rotation's degree step (3D View)
+    ExtentPicture* Picture1; // the map's extent drawn beside the fields
+    QPushButton* Command1; // GO Compute !
+    QPushButton* Command2; // Save WMF: the map as a picture
+    QPushButton* Command17; // Refresh: the surface drawn again
+    QPushButton* Command27; // Save plot as WMF: the surface as a picture
+    QPushButton *Command21, *Command22; // the surface turned about Y, back and forth
+    QPushButton *Command23, *Command24; // about X
+    QPushButton *Command25, *Command26; // about Z
+    ProgressBox* Progressbarx; // the run's progress, behind Command1 while it runs
+    QComboBox* Combo1; // cell size, m (fixed at 1)
+    QLabel *Label1, *Label2, *Label3, *Label4; // the captions of Text5 .. Text8
+    QLabel* Label5; // "Cell size"
+    QLabel* Label7; // "Degree step"
+    QLabel *Label8, *Label9, *Label10; // "Y", "X", "Z" of the rotation buttons
+    QLabel* Label18; // how to turn the surface with the mouse
+    QCheckBox* Check1; // Record XYZ: the record file written by each run
+    QCheckBox* Check2; // SURFER Grid: the record handed to the mapping program
+    QGroupBox* Frame1; // Hydraulic parameters: Text5 .. Text8
+    QGroupBox* Frame2; // Pumping rate and location: Grid1
+    QGroupBox* Frame3; // Rotation: Command21 .. Command26 and Text13
+    FlexGrid* Grid1; // the bores: X (m), Y (m), rate (m3/h), one row each
+    Chart3D* Chart3D1; // the contour map (Map)
+    Chart3D* Chart3D2; // the 3D surface (3D View)
+    QTextEdit* RichTextBox1; // the information page (Infos)
+    QWidget* Picture2; // a picture of the Infos tab, hidden
     ExportPanel* exportPanel; // shown over the window while an export runs
     QMenuBar* menuBar; // above the client area that holds the tabs
     QWidget* clientArea; // everything below the menu bar
