@@ -130,12 +130,12 @@ void main1::placeTimeBar()
 
 double main1::shownSeconds() const
 {
-    return m_shownSeconds.value_or(m_lastInputs ? m_lastInputs->PumpTimeSeconds : 0.0);
+    return m_shownSeconds.value_or(m_lastRun ? m_lastRun->inputs.PumpTimeSeconds : 0.0);
 }
 
 std::shared_ptr<const DrawdownGrid> main1::shownGrid() const
 {
-    return m_shownSeconds ? m_shownGrid : DrawdownGrid;
+    return m_shownSeconds ? m_shownGrid : DrawdownGrid();
 }
 
 void main1::liveMapAfterRun()
@@ -144,16 +144,16 @@ void main1::liveMapAfterRun()
     const double before = timeBar->seconds();
     const bool wasAtEnd = !m_shownSeconds;
     std::vector<double> marks;
-    for (const auto& schedule : m_lastInputs->Schedules)
+    for (const auto& schedule : m_lastRun->inputs.Schedules)
         for (const RateChange& change : schedule)
             marks.push_back(change.StartSeconds);
     {
         const QSignalBlocker quiet(timeBar);
-        timeBar->setRange(m_lastInputs->PumpTimeSeconds, std::move(marks));
+        timeBar->setRange(m_lastRun->inputs.PumpTimeSeconds, std::move(marks));
         if (!wasAtEnd)
             timeBar->setPosition(timeBar->positionOf(before));
     }
-    m_runScale = ColourScale(mapLevels(DrawdownGrid));
+    m_runScale = ColourScale(mapLevels(m_lastRun->grid));
     Chart3D1->setMarkersDraggable(true);
     m_shownSeconds.reset();
     m_shownGrid.reset();
@@ -208,7 +208,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
 
 void main1::timeMoved(double seconds, bool moving)
 {
-    if (!m_lastInputs || !DrawdownGrid)
+    if (!m_lastRun)
         return;
     if (timeBar->atPumpingTime()) {
         // The run's own map, as it was made.
@@ -225,7 +225,7 @@ void main1::timeMoved(double seconds, bool moving)
     }
     m_shownSeconds = seconds;
     curvesChart->setShownTime(seconds);
-    showMapAt(*m_lastInputs, seconds, true);
+    showMapAt(m_lastRun->inputs, seconds, true);
     if (moving)
         m_settle->stop();
     else
@@ -235,17 +235,17 @@ void main1::timeMoved(double seconds, bool moving)
 void main1::settleTime()
 {
     m_settle->stop();
-    if (!m_lastInputs || !DrawdownGrid || timeBar->atPumpingTime() || Chart3D1->isDraggingMarker())
+    if (!m_lastRun || timeBar->atPumpingTime() || Chart3D1->isDraggingMarker())
         return;
     m_shownSeconds = timeBar->seconds();
     curvesChart->setShownTime(m_shownSeconds);
-    showMapAt(*m_lastInputs, *m_shownSeconds, false);
+    showMapAt(m_lastRun->inputs, *m_shownSeconds, false);
 }
 
 main1::MarkerPlace main1::markerPlace(int marker, QPointF metres) const
 {
     MarkerPlace place;
-    const ScenarioInputs& in = *m_lastInputs;
+    const ScenarioInputs& in = m_lastRun->inputs;
     const WellMarker& well = Chart3D1->overlays().wells.at(static_cast<std::size_t>(marker));
     const int x = static_cast<int>(std::lround(std::clamp(metres.x(), -40000.0, 40000.0)));
     const int y = static_cast<int>(std::lround(std::clamp(metres.y(), -40000.0, 40000.0)));
@@ -270,7 +270,7 @@ main1::MarkerPlace main1::markerPlace(int marker, QPointF metres) const
 
 ScenarioInputs main1::withMarkerAt(int marker, int x, int y) const
 {
-    ScenarioInputs moved = *m_lastInputs;
+    ScenarioInputs moved = m_lastRun->inputs;
     const WellMarker& well = Chart3D1->overlays().wells.at(static_cast<std::size_t>(marker));
     if (well.observation) {
         ObservationPoint& point = moved.Observations.at(static_cast<std::size_t>(well.row));
@@ -286,7 +286,7 @@ ScenarioInputs main1::withMarkerAt(int marker, int x, int y) const
 
 void main1::markerMoved(int marker, QPointF metres)
 {
-    if (!m_lastInputs || m_tasks->isRunning())
+    if (!m_lastRun || m_tasks->isRunning())
         return;
     timeBar->stop();
     const MarkerPlace place = markerPlace(marker, metres);
@@ -311,10 +311,10 @@ void main1::markerDragCancelled(int)
 {
     m_lastPlace.reset();
     Chart3D1->setReadoutNote({});
-    if (!m_lastInputs)
+    if (!m_lastRun)
         return;
     // Back to the map as it was before the drag.
-    Chart3D1->setOverlays(m_overlays);
+    Chart3D1->setOverlays(m_lastRun->overlays);
     if (m_shownSeconds) {
         settleTime();
     } else {
@@ -328,7 +328,7 @@ void main1::markerDragCancelled(int)
 
 bool main1::dropMarker(int marker, int x, int y)
 {
-    if (!m_lastInputs || m_tasks->isRunning() || marker < 0
+    if (!m_lastRun || m_tasks->isRunning() || marker < 0
         || marker >= static_cast<int>(Chart3D1->overlays().wells.size()))
         return false;
     const WellMarker well = Chart3D1->overlays().wells[static_cast<std::size_t>(marker)];
@@ -340,7 +340,7 @@ bool main1::dropMarker(int marker, int x, int y)
     if (well.observation) {
         row = -1;
         for (int r = 0, found = 0; r < ObservationCount; ++r)
-            if (!m_lastRunTexts.observations[static_cast<std::size_t>(r)].isEmpty()
+            if (!m_lastRun->texts.observations[static_cast<std::size_t>(r)].isEmpty()
                 && found++ == well.row) {
                 row = r;
                 break;

@@ -189,6 +189,23 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
     pumpingTest->showTexts(texts);
 }
 
+std::int16_t main1::GridXMax() const
+{
+    return m_lastRun ? static_cast<std::int16_t>(m_lastRun->inputs.XMax) : std::int16_t(0);
+}
+std::int16_t main1::GridYMax() const
+{
+    return m_lastRun ? static_cast<std::int16_t>(m_lastRun->inputs.YMax) : std::int16_t(0);
+}
+std::int16_t main1::GridStep() const
+{
+    return m_lastRun ? static_cast<std::int16_t>(m_lastRun->inputs.Step) : std::int16_t(0);
+}
+std::shared_ptr<const drawfield::DrawdownGrid> main1::DrawdownGrid() const
+{
+    return m_lastRun ? m_lastRun->grid : nullptr;
+}
+
 // The scenario document holds the file; the window shows its title.
 bool main1::hasUnsavedChanges() const { return m_document->hasUnsavedChanges(); }
 
@@ -222,12 +239,7 @@ void main1::clearResults()
         const QSignalBlocker quiet(timeBar);
         timeBar->setPosition(TimeBar::Steps); // the pumping time
     }
-    DrawdownGrid.reset();
-    GridXMax = GridYMax = GridStep = 0;
-    m_overlays = {};
-    m_lastInputs.reset();
-    m_lastRunTexts = {};
-    m_lastPeak = {};
+    m_lastRun.reset();
     m_shownSeconds.reset();
     m_shownGrid.reset();
     m_runScale.reset();
@@ -305,7 +317,9 @@ void main1::dropEvent(QDropEvent* event)
 
 PlotSource main1::plotSource() const
 {
-    return { DrawdownGrid, GridXMax, GridYMax, GridStep, m_overlays };
+    if (!m_lastRun)
+        return {};
+    return { m_lastRun->grid, GridXMax(), GridYMax(), GridStep(), m_lastRun->overlays };
 }
 
 QString main1::recordFilePath() const
@@ -334,7 +348,7 @@ void main1::setCommandsEnabled(bool enabled)
         timeBar->stop();
     }
     timeBar->setEnabled(enabled);
-    Chart3D1->setMarkersDraggable(enabled && m_lastInputs.has_value());
+    Chart3D1->setMarkersDraggable(enabled && m_lastRun.has_value());
 }
 
 void main1::Command1_Click()
@@ -390,14 +404,8 @@ bool main1::runFields(RunShows shows)
         return false;
     }
 
-    GridXMax = inputs.XMax;
-    GridYMax = inputs.YMax;
-    GridStep = inputs.Step;
-    DrawdownGrid = result->map.grid;
-    m_overlays = chartOverlays(inputs, result->map.validity);
-    m_lastInputs = inputs;
-    m_lastRunTexts = texts;
-    m_lastPeak = result->map.largest;
+    m_lastRun = LastRun { inputs, texts, result->map.grid,
+        chartOverlays(inputs, result->map.validity), result->map.largest };
     for (const std::string& message : result->messages)
         // The thickness exceeded is the classic run's stop; the aquifer dewatered, a warning.
         m_desktop.showMessage(this, QString::fromStdString(message),
@@ -406,7 +414,7 @@ bool main1::runFields(RunShows shows)
 
     const QString record = recordFilePath();
     try {
-        writeRecordFile(QFile::encodeName(record).toStdString(), *DrawdownGrid,
+        writeRecordFile(QFile::encodeName(record).toStdString(), *m_lastRun->grid,
             Check1->isChecked() ? RecordLines::DrawdownNodes : RecordLines::None);
     } catch (const FileWriteError& error) {
         showStop(QString::fromLocal8Bit(error.what()));
@@ -435,7 +443,7 @@ bool main1::runFields(RunShows shows)
 
 bool main1::runIfFieldsChanged()
 {
-    if (DrawdownGrid && m_lastInputs && m_lastRunTexts == fieldTexts())
+    if (m_lastRun && m_lastRun->texts == fieldTexts())
         return true;
     return runFields(RunShows::Quietly);
 }

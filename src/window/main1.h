@@ -82,10 +82,12 @@ public:
 
     // Window-level state the handlers share.
     QString AppTitle; // the title of the window's messages
-    std::int16_t GridXMax = 0; // the last run's X maximum, m
-    std::int16_t GridYMax = 0; // its Y maximum, m
-    std::int16_t GridStep = 0; // its cell size, m
-    std::shared_ptr<const drawfield::DrawdownGrid> DrawdownGrid; // its map; empty before a run
+    // The last run's X maximum, Y maximum and cell size (m), and its map; 0 and empty before a
+    // run: views of LastRun.
+    [[nodiscard]] std::int16_t GridXMax() const;
+    [[nodiscard]] std::int16_t GridYMax() const;
+    [[nodiscard]] std::int16_t GridStep() const;
+    [[nodiscard]] std::shared_ptr<const drawfield::DrawdownGrid> DrawdownGrid() const;
     ViewAngleStore viewAngles;
 
     // The controls, by the names they have always had (their object names too).
@@ -280,10 +282,15 @@ private:
     // The engine's memory kept across runs of the map: the run, the drags, the time bar.
     std::shared_ptr<EngineWorkspace> m_workspace = std::make_shared<EngineWorkspace>();
     ScenarioDocument* m_document; // the scenario file the fields came from
-    ChartOverlays m_overlays; // the last run's wells and validity zone
-    std::optional<ScenarioInputs> m_lastInputs; // what the last run computed
-    ScenarioTexts m_lastRunTexts; // and the texts it read
-    DrawdownPeak m_lastPeak; // and its largest drawdown
+    // The last run, one value: what it computed, from which texts, and what it made.
+    struct LastRun {
+        ScenarioInputs inputs;
+        ScenarioTexts texts;
+        std::shared_ptr<const drawfield::DrawdownGrid> grid;
+        ChartOverlays overlays; // its wells and validity zone
+        DrawdownPeak peak; // its largest drawdown
+    };
+    std::optional<LastRun> m_lastRun; // none before the first run and after Open
     std::optional<FitResult> m_lastFit; // the last fit of the pumping test
     ScenarioTexts m_lastFitTexts; // and the texts it read
     bool m_closeConfirmed = false; // unsaved changes settled for this close

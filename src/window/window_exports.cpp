@@ -86,8 +86,8 @@ void main1::exportGisFile(GisFile kind)
     request.prepare = [&](const QString& path) {
         if (!runIfFieldsChanged())
             return false;
-        grid = DrawdownGrid;
-        inputs = *m_lastInputs;
+        grid = m_lastRun->grid;
+        inputs = m_lastRun->inputs;
         if (const std::string problem = gisFilesProblem(inputs); !problem.empty()) {
             showStop(QString::fromLocal8Bit(
                 cannotMessage("write", geoTiff ? "GeoTIFF file" : "contour file",
@@ -136,8 +136,8 @@ void main1::exportReport()
         const QString name = scenario.isEmpty() ? QStringLiteral("not saved to a file")
                                                 : QFileInfo(scenario).fileName()
                 + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
-        ReportContent content = reportContentOf(*m_lastInputs, DrawdownGrid, m_lastPeak, m_overlays,
-            curvesChart->data(), name, Chart3D2->viewAngles());
+        ReportContent content = reportContentOf(m_lastRun->inputs, m_lastRun->grid, m_lastRun->peak,
+            m_lastRun->overlays, curvesChart->data(), name, Chart3D2->viewAngles());
         (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };
@@ -160,7 +160,7 @@ void main1::exportAnimation()
     request.write
         = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
               const bool written = writeAnimation(
-                  QFile::encodeName(path).toStdString(), *m_lastInputs, DefaultAnimationFrames,
+                  QFile::encodeName(path).toStdString(), m_lastRun->inputs, DefaultAnimationFrames,
                   AnimationPixels,
                   [&](int done, int of) {
                       progress(static_cast<double>(done) / of,

@@ -634,16 +634,16 @@ private slots:
         QVERIFY(bytes.startsWith(" 1, 1,-.117231291870562\r\n"));
         QCOMPARE(desktop().textFiles, QStringList { record });
 
-        QCOMPARE(int(window().GridXMax), 100);
-        QCOMPARE(int(window().GridYMax), 100);
-        QCOMPARE(int(window().GridStep), 1);
-        QVERIFY(window().DrawdownGrid);
+        QCOMPARE(int(window().GridXMax()), 100);
+        QCOMPARE(int(window().GridYMax()), 100);
+        QCOMPARE(int(window().GridStep()), 1);
+        QVERIFY(window().DrawdownGrid());
         QVERIFY(!window().Chart3D1->isHidden());
         QVERIFY(!window().Chart3D2->isHidden());
         QCOMPARE(
-            window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+            window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid().get());
         QCOMPARE(
-            window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid.get());
+            window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid().get());
         QCOMPARE(window().SSTab1->currentIndex(), 1);
         QVERIFY(!window().Command1->isHidden());
         QVERIFY(window().Progressbarx->isHidden());
@@ -696,7 +696,7 @@ private slots:
         QFETCH(QString, message);
         window().Check1->setChecked(true);
         window().Command1_Click();
-        const auto grid = window().DrawdownGrid;
+        const auto grid = window().DrawdownGrid();
         const QByteArray record = fileBytes(window().recordFilePath());
         QImage map = window().Chart3D1->grab().toImage();
         window().SSTab1->setCurrentIndex(0);
@@ -707,8 +707,8 @@ private slots:
             window().findChild<QLineEdit*>(field)->setText(text);
         window().Command1_Click();
         QCOMPARE(desktop().messageTexts(), QStringList { message });
-        QCOMPARE(window().DrawdownGrid.get(), grid.get());
-        QCOMPARE(int(window().GridXMax), 100);
+        QCOMPARE(window().DrawdownGrid().get(), grid.get());
+        QCOMPARE(int(window().GridXMax()), 100);
         QCOMPARE(fileBytes(window().recordFilePath()), record);
         QCOMPARE(window().Chart3D1->grab().toImage(), map);
         QCOMPARE(window().SSTab1->currentIndex(), 0);
@@ -946,7 +946,7 @@ private slots:
         window().Text8->setText(QStringLiteral("20"));
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         QVERIFY(desktop().messages.empty());
-        QCOMPARE(window().DrawdownGrid->at(31, 30),
+        QCOMPARE(window().DrawdownGrid()->at(31, 30),
             computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(31, 30));
     }
 
@@ -983,8 +983,8 @@ private slots:
         const ScenarioInputs inputs = readScenario(texts).inputs;
         const std::optional<DrawdownResult> expected = computeDrawdown(inputs);
         for (auto [x, y] : { std::pair { 31, 30 }, { 60, 61 }, { 100, 100 } })
-            QCOMPARE(window().DrawdownGrid->at(x, y), expected->grid->at(x, y));
-        QVERIFY(std::isnan(window().DrawdownGrid->at(5, 50)));
+            QCOMPARE(window().DrawdownGrid()->at(x, y), expected->grid->at(x, y));
+        QVERIFY(std::isnan(window().DrawdownGrid()->at(5, 50)));
         QVERIFY(window().curvesChart->hasData());
         const CurvesData& curves = window().curvesChart->data();
         QCOMPARE(curves.curves.names, std::vector<std::string> { "Farm well" });
@@ -1438,7 +1438,7 @@ private slots:
 
         QVERIFY(window().openScenario(test));
         QTest::mouseClick(window().Command1, Qt::LeftButton);
-        QVERIFY(window().DrawdownGrid != nullptr);
+        QVERIFY(window().DrawdownGrid() != nullptr);
         QTest::mouseClick(tab.fit, Qt::LeftButton);
         QVERIFY(tab.useValues->isEnabled());
         // Other readings, or another well function: the fit is not theirs.
@@ -1451,7 +1451,7 @@ private slots:
         window().Text5->setText(QStringLiteral("0.5"));
 
         auto nothingOfTheLastRun = [&] {
-            QVERIFY(window().DrawdownGrid == nullptr);
+            QVERIFY(window().DrawdownGrid() == nullptr);
             for (Chart3D* chart : { window().Chart3D1, window().Chart3D2 }) {
                 QVERIFY(chart->chartGroup(1)->dataGrid().grid() == nullptr);
                 QVERIFY(chart->overlays().wells.empty());
@@ -1570,7 +1570,7 @@ private slots:
         QTest::mouseClick(window().Command1, Qt::LeftButton);
         Chart3D& map = *window().Chart3D1;
         QCOMPARE(window().SSTab1->currentIndex(), 1);
-        const auto before = window().DrawdownGrid;
+        const auto before = window().DrawdownGrid();
         const auto runZone = map.overlays().validity;
         QVERIFY(runZone != nullptr);
         const QPointF bore2 = *map.markerPosition(1);
@@ -1600,7 +1600,7 @@ private slots:
             mouse(&map, QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
             mouse(&map, QEvent::MouseMove, to, Qt::LeftButton);
             QCOMPARE(map.readout(), QString::fromLatin1(c.note)); // the note stands in for it
-            QVERIFY2(map.chartGroup(1)->dataGrid().grid() != window().DrawdownGrid, c.name);
+            QVERIFY2(map.chartGroup(1)->dataGrid().grid() != window().DrawdownGrid(), c.name);
             // The edge where Cooper-Jacob holds follows the bore too.
             QVERIFY(map.overlays().validity != nullptr);
             QVERIFY(map.overlays().validity != runZone);
@@ -1610,7 +1610,7 @@ private slots:
                 // The read-out under the still mouse is the map's shown now, not the draft's.
                 QCOMPARE(map.readout(), map.readoutAt(to));
                 QVERIFY(map.readout().startsWith(QStringLiteral("X 70 m   Y 40 m   drawdown")));
-                QCOMPARE(map.chartGroup(1)->dataGrid().grid(), window().DrawdownGrid);
+                QCOMPARE(map.chartGroup(1)->dataGrid().grid(), window().DrawdownGrid());
                 QVERIFY(!window().hasUnsavedChanges());
             } else {
                 mouse(&map, QEvent::MouseButtonRelease, to, Qt::NoButton);
@@ -1623,8 +1623,8 @@ private slots:
         QVERIFY(window().hasUnsavedChanges());
         QVERIFY(window().windowTitle().contains(QLatin1Char('*')));
         ScenarioReading reading = readScenario(window().fieldTexts());
-        QTRY_VERIFY(sameBits(*computeDrawdown(reading.inputs)->grid, *window().DrawdownGrid));
-        QVERIFY(!sameBits(*before, *window().DrawdownGrid));
+        QTRY_VERIFY(sameBits(*computeDrawdown(reading.inputs)->grid, *window().DrawdownGrid()));
+        QVERIFY(!sameBits(*before, *window().DrawdownGrid()));
 
         // Undo takes the moves back one by one, redo brings them again; the menu says what.
         QCOMPARE(window().undoMoveAction->text(), QStringLiteral("&Undo Move Bore 2"));
@@ -1634,7 +1634,7 @@ private slots:
         window().undoMoveAction->trigger();
         QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("60"));
         QVERIFY(!window().undoMoveAction->isEnabled());
-        QTRY_VERIFY(sameBits(*before, *window().DrawdownGrid));
+        QTRY_VERIFY(sameBits(*before, *window().DrawdownGrid()));
         QVERIFY(!window().hasUnsavedChanges());
         window().redoMoveAction->trigger();
         QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("70"));
@@ -1687,8 +1687,8 @@ private slots:
         QCOMPARE(window().Text7->text(), QStringLiteral("24"));
         QVERIFY(!window().hasUnsavedChanges());
         bar.setPosition(TimeBar::Steps);
-        QCOMPARE(window().shownGrid(), window().DrawdownGrid);
-        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid(), window().DrawdownGrid);
+        QCOMPARE(window().shownGrid(), window().DrawdownGrid());
+        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid(), window().DrawdownGrid());
 
         // Play runs to the pumping time; any key stops it where it is.
         bar.play();
