@@ -1,5 +1,7 @@
 #include "views/wmf_device.h"
 
+#include "views/wmf_records.h"
+
 #include <QIODevice>
 #include <QImage>
 #include <QPaintEngine>
@@ -15,88 +17,6 @@
 #include <vector>
 
 namespace drawfield {
-namespace {
-
-    // Record functions (the GDI call each record replays).
-    enum Function : std::uint16_t {
-        MetaEof = 0x0000,
-        MetaSaveDc = 0x001E,
-        MetaSetBkMode = 0x0102,
-        MetaSetMapMode = 0x0103,
-        MetaSetPolyFillMode = 0x0106,
-        MetaRestoreDc = 0x0127,
-        MetaSelectObject = 0x012D,
-        MetaSetTextAlign = 0x012E,
-        MetaDeleteObject = 0x01F0,
-        MetaSetTextColor = 0x0209,
-        MetaSetWindowOrg = 0x020B,
-        MetaSetWindowExt = 0x020C,
-        MetaCreatePenIndirect = 0x02FA,
-        MetaCreateFontIndirect = 0x02FB,
-        MetaCreateBrushIndirect = 0x02FC,
-        MetaPolygon = 0x0324,
-        MetaPolyline = 0x0325,
-        MetaIntersectClipRect = 0x0416,
-        MetaTextOut = 0x0521,
-        MetaPolyPolygon = 0x0538,
-        MetaStretchDib = 0x0F43,
-    };
-
-    constexpr std::uint16_t Transparent = 1;
-    constexpr std::uint16_t MapModeAnisotropic = 8;
-    constexpr std::uint16_t Alternate = 1;
-    constexpr std::uint16_t Winding = 2;
-    constexpr std::uint16_t TextAlignBaseline = 24;
-    constexpr std::uint32_t SourceCopy = 0x00CC0020;
-
-    // The words of one record's parameters, little-endian as the format stores them.
-    class Words {
-    public:
-        Words& operator<<(std::uint16_t word)
-        {
-            m_words.push_back(word);
-            return *this;
-        }
-        Words& operator<<(std::int16_t word) { return *this << static_cast<std::uint16_t>(word); }
-        Words& add32(std::uint32_t value)
-        {
-            m_words.push_back(static_cast<std::uint16_t>(value & 0xFFFF));
-            m_words.push_back(static_cast<std::uint16_t>(value >> 16));
-            return *this;
-        }
-        Words& addBytes(const QByteArray& bytes) // padded to a whole word
-        {
-            for (qsizetype i = 0; i < bytes.size(); i += 2) {
-                auto low = static_cast<std::uint8_t>(bytes[i]);
-                auto high = i + 1 < bytes.size() ? static_cast<std::uint8_t>(bytes[i + 1])
-                                                 : std::uint8_t { 0 };
-                m_words.push_back(static_cast<std::uint16_t>(low | (high << 8)));
-            }
-            return *this;
-        }
-        [[nodiscard]] const std::vector<std::uint16_t>& words() const { return m_words; }
-
-    private:
-        std::vector<std::uint16_t> m_words;
-    };
-
-    std::uint32_t colourRef(const QColor& colour)
-    {
-        // Blend any transparency over white: the format has none.
-        double a = colour.alphaF();
-        auto channel = [a](int c) {
-            return static_cast<std::uint32_t>(std::lround(c * a + 255.0 * (1.0 - a)));
-        };
-        return channel(colour.red()) | (channel(colour.green()) << 8)
-            | (channel(colour.blue()) << 16);
-    }
-
-    std::int16_t clampWord(double value)
-    {
-        return static_cast<std::int16_t>(std::clamp(std::lround(value), -32768L, 32767L));
-    }
-
-} // namespace
 
 class WmfPaintEngine : public QPaintEngine {
 public:
@@ -230,43 +150,6 @@ public:
             setFillMode(path.fillRule() == Qt::WindingFill ? Winding : Alternate);
             record(MetaPolyPolygon, words);
         }
-    }
-
-    // The rings in groups whose boxes touch, directly or through other rings of the group; each
-    // group in the rings' order.
-    static std::vector<std::vector<int>> nestingGroups(const QList<QPolygonF>& rings)
-    {
-        const int count = static_cast<int>(rings.size());
-        std::vector<QRectF> boxes;
-        for (const QPolygonF& ring : rings)
-            boxes.push_back(ring.boundingRect());
-        std::vector<int> parent(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i)
-            parent[static_cast<std::size_t>(i)] = i;
-        auto root = [&](int i) {
-            while (parent[static_cast<std::size_t>(i)] != i)
-                i = parent[static_cast<std::size_t>(i)]
-                    = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(i)])];
-            return i;
-        };
-        for (int a = 0; a < count; ++a)
-            for (int b = a + 1; b < count; ++b) {
-                const QRectF& p = boxes[static_cast<std::size_t>(a)];
-                const QRectF& q = boxes[static_cast<std::size_t>(b)];
-                if (p.intersects(q) || p.contains(q) || q.contains(p))
-                    parent[static_cast<std::size_t>(root(a))] = root(b);
-            }
-        std::vector<std::vector<int>> groups;
-        std::vector<int> groupOfRoot(static_cast<std::size_t>(count), -1);
-        for (int i = 0; i < count; ++i) {
-            int& group = groupOfRoot[static_cast<std::size_t>(root(i))];
-            if (group < 0) {
-                group = static_cast<int>(groups.size());
-                groups.emplace_back();
-            }
-            groups[static_cast<std::size_t>(group)].push_back(i);
-        }
-        return groups;
     }
 
     static constexpr int MostPointsPerRecord = 65535;

@@ -1,4 +1,5 @@
-# Refuses an include that breaks a room's rule (each room's README says what it may include).
+# Refuses an include that breaks a room's rule (each room's README says what it may include),
+# and a source file of more than 600 lines.
 # Run as: cmake -DSOURCE=<src folder> -P check_includes.cmake
 #
 # A room may include the rooms named in its row; "qt", "gdal" and "system" say whether it may
@@ -56,6 +57,17 @@ foreach(row IN LISTS rooms)
             endif()
         endforeach()
     endforeach()
+endforeach()
+
+# No source file over 600 lines: a file that grows past that holds more than one job.
+file(GLOB_RECURSE sources "${SOURCE}/*.h" "${SOURCE}/*.cpp")
+foreach(file IN LISTS sources)
+    file(STRINGS "${file}" lines)
+    list(LENGTH lines count)
+    if(count GREATER 600)
+        file(RELATIVE_PATH name "${SOURCE}" "${file}")
+        list(APPEND broken "${name}: ${count} lines, more than 600; split it by job")
+    endif()
 endforeach()
 
 # A room that no row names has no rule yet.
