@@ -2,11 +2,11 @@
 // quadrature; the map's tabulated profile against the integral.
 
 #include "compute/engine/drawdown_engine.h"
-#include "scenario/scenario.h"
-#include "compute/wells/hantush.h"
 #include "compute/observations.h"
 #include "compute/sources.h"
+#include "compute/wells/hantush.h"
 #include "compute/wells/theis.h"
+#include "scenario/scenario.h"
 
 #include <boost/math/quadrature/exp_sinh.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
@@ -204,4 +204,40 @@ TEST(HantushMap, SteadyStateAndTheIntegralAtEveryNode)
         }
         EXPECT_NEAR(-early.grid->at(x, y), exact, 1e-9 * exact + 1e-15) << x << ", " << y;
     }
+}
+
+// A map whose farthest node lies at a squared distance that starts one of the profile's slots
+// (8 m2, 32 m2: powers of two) holds that node too: the profile's last slot is not empty.
+TEST(HantushMap, TheFarthestNodeOnASlotsStart)
+{
+    struct Case {
+        const char *xMax, *cellSize, *x, *y;
+    };
+    for (const Case& c :
+        { Case { "1", "2", "3", "3" }, Case { "3", "2", "3", "3" }, Case { "5", "2", "3", "3" },
+            Case { "5", "1", "1", "1" }, Case { "17", "4", "1", "1" } }) {
+        ScenarioTexts texts;
+        texts.method = "hantush";
+        texts.aquiferParameters["leakage_factor"] = "30008";
+        texts.xMax = c.xMax;
+        texts.cellSize = c.cellSize;
+        texts.bores[0] = { c.x, c.y, "6" };
+        const ScenarioReading reading = readScenario(texts);
+        ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+        const ScenarioInputs& in = reading.inputs;
+        const DrawdownResult map = *computeDrawdown(in);
+        const DrawdownGrid& grid = *map.grid;
+        for (int x = grid.xMin(); x <= grid.xMax(); x += grid.nodeSpacing())
+            for (int y = grid.yMin(); y <= grid.yMax(); y += grid.nodeSpacing()) {
+                const double exact = drawdownAt(in, x, y, in.PumpTimeSeconds);
+                if (std::isnan(exact))
+                    continue; // the bore's own node
+                EXPECT_NEAR(-grid.at(x, y), exact, 1e-9 * exact)
+                    << "x_max " << c.xMax << ", cell " << c.cellSize << " at " << x << ", " << y;
+            }
+    }
+    const HantushProfile profile(3.9e-5, 0.3, 1.0, 32.0);
+    EXPECT_NEAR(profile.at(32.0) / hantushIntegral(3.9e-5 * 32.0, 0.3).w, 1.0, 2e-9);
+    const HantushProfile point(3.9e-5, 0.3, 8.0, 8.0);
+    EXPECT_NEAR(point.at(8.0) / hantushIntegral(3.9e-5 * 8.0, 0.3).w, 1.0, 2e-9);
 }

@@ -207,7 +207,10 @@ LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
     , m_vMax(vMax)
     , m_firstKey(slotKey(vMin))
 {
-    const long long lastKey = slotKey(m_vMax);
+    // A table that ends on a slot's start ends with the slot before: no slot is empty.
+    long long lastKey = slotKey(m_vMax);
+    if (lastKey > m_firstKey && slotStart(lastKey) == m_vMax)
+        --lastKey;
     double startValue = m_lnW(slotStart(m_firstKey));
     for (long long key = m_firstKey; key <= lastKey; ++key) {
         Slot slot;
@@ -242,12 +245,19 @@ LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
         bool finite = true;
         for (double value : values)
             finite = finite && std::isfinite(value);
-        slot.exact = !(worst <= ProfileTolerance) || !finite;
+        // A table of one argument has a slot of no width: the integral gives its value.
+        slot.exact = !(worst <= ProfileTolerance) || !finite || !(end > start);
         m_exactSlots += slot.exact ? 1 : 0;
         m_worstError = std::max(m_worstError, slot.exact ? 0.0 : worst);
         m_slots.push_back(slot);
         startValue = endValue;
     }
+}
+
+long long LnWTable::slotOf(double v) const
+{
+    const auto lastKey = m_firstKey + static_cast<long long>(m_slots.size()) - 1;
+    return std::clamp(slotKey(v), m_firstKey, lastKey);
 }
 
 void LnWTable::at(const double* v, double* out, int count) const
@@ -257,9 +267,9 @@ void LnWTable::at(const double* v, double* out, int count) const
             out[i++] = 0.0;
             continue;
         }
-        const long long key = std::max(slotKey(v[i]), m_firstKey);
+        const long long key = slotOf(v[i]);
         int end = i + 1;
-        while (end < count && v[end] <= m_vMax && std::max(slotKey(v[end]), m_firstKey) == key)
+        while (end < count && v[end] <= m_vMax && slotOf(v[end]) == key)
             ++end;
         const Slot& slot = m_slots[static_cast<std::size_t>(key - m_firstKey)];
         if (slot.exact) {

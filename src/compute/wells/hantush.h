@@ -66,6 +66,9 @@ private:
         double c[Terms] = {}; // ln W = sum of c[k] t^k
         bool exact = false;
     };
+    // The slot of v (vMin <= v <= vMax): the table's end falls in its last slot.
+    [[nodiscard]] long long slotOf(double v) const;
+
     LnW m_lnW;
     double m_vMax = 0.0;
     long long m_firstKey = 0;
