@@ -51,6 +51,8 @@ namespace {
             return 1.0;
         if (name == "drawdown_ft")
             return 0.3048;
+        if (name == "drawdown_cm")
+            return 0.01;
         return std::nullopt;
     }
 
@@ -172,7 +174,7 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
             if (!timeFactor || !drawdownFactor)
                 throw refuse("the first line must name the columns and their units, such as "
                              "time_min,drawdown_m (time in seconds, minutes, hours or days; "
-                             "drawdown_m or drawdown_ft); "
+                             "drawdown_m, drawdown_ft or drawdown_cm); "
                     + (cells.size() != 2
                             ? "it has " + std::to_string(cells.size())
                                 + (cells.size() == 1 ? " column" : " columns")

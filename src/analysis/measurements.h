@@ -4,7 +4,7 @@
 // bore, from a CSV file whose header names the units:
 //
 //   time_min,drawdown_m          (or minutes / seconds, time_s / hours, time_h / days, time_d;
-//   0.1,0.04                      drawdown_m or drawdown_ft)
+//   0.1,0.04                      drawdown_m, drawdown_ft or drawdown_cm)
 //   0.25,0.08
 //
 // One reading a line, the time since pumping began and the drawdown (positive downward); blank

@@ -5,7 +5,9 @@
 #include "compute/messages.h"
 #include "files/number_text.h"
 #include "files/user_text.h"
+#include "scenario/plausibility.h"
 #include "scenario/text_rules.h"
+#include "scenario/value_reading.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,28 +20,6 @@ namespace {
     // A field's text as a message quotes it: short, and escaped.
     std::string quoted(const std::string& text) { return quotedExcerpt(text); }
 
-    // A 16-bit whole number of metres, or a refusal naming the field.
-    std::optional<std::int16_t> readMetres(
-        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
-    {
-        std::optional<std::int16_t> value = integerOfText(text);
-        if (!value)
-            refusals.push_back(field + " must be a whole number of metres from -32768 to 32767; "
-                + quoted(text) + " is outside that range.");
-        return value;
-    }
-
-    // A real number, or a refusal when it is too large to compute with.
-    std::optional<double> readReal(
-        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
-    {
-        std::optional<double> value = numberOfText(text);
-        if (!value)
-            refusals.push_back(
-                field + " " + quoted(text) + " is too large a number to compute with.");
-        return value;
-    }
-
     void requirePositive(const std::optional<double>& value, const std::string& text,
         const std::string& field, std::vector<std::string>& refusals)
     {
@@ -48,57 +28,53 @@ namespace {
                 + realText(*value).substr(*value < 0 ? 0 : 1) + ".");
     }
 
-    std::string wellField(int row, const char* column)
+    std::string wellField(int row, const std::string& column)
     {
         return "Bore " + std::to_string(row) + ", " + column;
+    }
+
+    // A classic field's label with its unit: the program's own words ("Pumping time (hours)"), or
+    // the [units] word chosen for its quantity.
+    std::string labelled(
+        const char* name, const char* usual, const UnitTexts& units, Quantity quantity)
+    {
+        const std::string& chosen = unitText(units, quantity);
+        return std::string(name) + " (" + (chosen.empty() ? std::string(usual) : chosen) + ")";
+    }
+
+    // The unit a number without a word is in, for schedules: the program's own when [units]
+    // names none or one that is refused (where it stands).
+    UnitFactor unitOf(const UnitTexts& units, Quantity quantity)
+    {
+        if (std::optional<UnitFactor> chosen = defaultUnit(units, quantity))
+            return *chosen;
+        return *unitFactor(usualUnit(quantity), quantity);
+    }
+
+    // A [units] word that is not a unit of its quantity.
+    void refuseUnknownUnits(const UnitTexts& units, std::vector<std::string>& refusals)
+    {
+        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
+                 Quantity::Time, Quantity::Rate }) {
+            const std::string& word = unitText(units, quantity);
+            if (!word.empty() && !unitFactor(word, quantity))
+                refusals.push_back("Units, " + std::string(quantityName(quantity)) + ": "
+                    + quoted(word) + " is not a unit of " + std::string(quantityName(quantity))
+                    + "; it takes " + std::string(unitsTaken(quantity)) + ".");
+        }
     }
 
 } // namespace
 
 namespace {
 
-    // A number in one of the fields that came with schedules, boundaries, observation points,
-    // the profile, the bore radius and the georeference: the whole text must be one.
-    std::optional<double> readNumber(
-        const std::string& text, const std::string& field, std::vector<std::string>& refusals)
-    {
-        if (!isWholeNumberText(text)) {
-            refusals.push_back(field + " must be a number such as 75.5 or -1.5E3; "
-                + quotedExcerpt(text) + " is not one.");
-            return std::nullopt;
-        }
-        std::optional<double> value = numberOfText(text);
-        if (!value)
-            refusals.push_back(
-                field + " " + quotedExcerpt(text) + " is too large a number to compute with.");
-        return value;
-    }
-
-    // A number from low to high, or a refusal naming the field and the range.
-    std::optional<double> readNumberWithin(const std::string& text, const std::string& field,
-        double low, double high, const char* unit, std::vector<std::string>& refusals)
-    {
-        std::optional<double> value = readNumber(text, field, refusals);
-        auto plain = [](double bound) {
-            char digits[32];
-            auto end
-                = std::to_chars(digits, digits + sizeof digits, bound, std::chars_format::fixed);
-            return std::string(digits, end.ptr);
-        };
-        if (value && !(*value >= low && *value <= high)) {
-            refusals.push_back(field + " must lie from " + plain(low) + " to " + plain(high) + " "
-                + unit + "; " + quotedExcerpt(text) + " does not.");
-            return std::nullopt;
-        }
-        return value;
-    }
-
     // The values of the chosen well function's parameters of one scope, from their texts, in SI
     // units, indexed as its table (other scopes' places hold 0): each read as a whole number
     // within its range, its fallback where its text is empty, refused where it has none.
     // `where` names the section in refusals ("Bore 2, ").
     std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
-        const ParameterTexts& texts, const std::string& where, std::vector<std::string>& refusals)
+        const ParameterTexts& texts, const std::string& where, ValueReader& reader,
+        std::vector<std::string>& refusals)
     {
         std::vector<double> values(row.parameters.size(), 0.0);
         for (std::size_t i = 0; i < row.parameters.size(); ++i) {
@@ -115,17 +91,18 @@ namespace {
                         + std::string(parameter.help));
                 continue;
             }
-            values[i] = readNumberWithin(text->second, field, parameter.low, parameter.high,
-                            std::string(parameter.unit).c_str(), refusals)
-                            .value_or(0.0)
-                * parameter.perShownUnit;
+            values[i]
+                = reader
+                      .numberWithin(text->second, field, parameter.quantity,
+                          { parameter.low, parameter.high, parameter.unit, parameter.perShownUnit })
+                      .value_or(0.0);
         }
         return values;
     }
 
     // "12:0, 30:3": the rate changes of a bore, or a refusal naming it.
-    std::optional<std::vector<RateChange>> readSchedule(
-        const std::string& text, int bore, std::vector<std::string>& refusals)
+    std::optional<std::vector<RateChange>> readSchedule(const std::string& text, int bore,
+        const UnitFactor& timeUnit, const UnitFactor& rateUnit, std::vector<std::string>& refusals)
     {
         std::vector<RateChange> changes;
         const std::string field = "Bore " + std::to_string(bore) + ", schedule";
@@ -160,13 +137,13 @@ namespace {
                     + quotedExcerpt(entry) + " has one.");
                 return std::nullopt;
             }
-            const double seconds = *hour * SecondsPerHour;
+            const double seconds = timeUnit.toSI(*hour);
             if (!changes.empty() && !(seconds > changes.back().StartSeconds)) {
                 refusals.push_back(field + ": the hours must increase; " + quotedExcerpt(entry)
                     + " comes after a later or equal hour.");
                 return std::nullopt;
             }
-            changes.push_back({ seconds, *rate / SecondsPerHour });
+            changes.push_back({ seconds, rateUnit.toSI(*rate) });
         }
         return changes;
     }
@@ -206,14 +183,19 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     ScenarioReading reading;
     ScenarioInputs& in = reading.inputs;
     std::vector<std::string>& refusals = reading.refusals;
+    refuseUnknownUnits(texts.units, refusals);
+    ValueReader reader(texts.units, refusals);
+    const bool metresAsTyped = texts.units.length.empty();
 
-    std::optional<std::int16_t> xMin = readMetres(texts.xMin, "X minimum", refusals);
-    std::optional<std::int16_t> yMin = readMetres(texts.yMin, "Y minimum", refusals);
+    std::optional<std::int16_t> xMin = reader.metres(texts.xMin, "X minimum");
+    std::optional<std::int16_t> yMin = reader.metres(texts.yMin, "Y minimum");
     // The maximum bounds both axes, so it is accepted from the larger minimum up: one field,
     // one refusal, naming the range that is really accepted.
-    std::optional<std::int16_t> xMax = integerOfText(texts.xMax);
+    const bool maxAsTyped = metresAsTyped && splitUnit(texts.xMax).unit.empty();
+    std::optional<std::int16_t> xMax
+        = maxAsTyped ? integerOfText(texts.xMax) : reader.metres(texts.xMax, "X and Y maximum");
     const int lowestMaximum = std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768));
-    if (!xMax || *xMax < lowestMaximum)
+    if ((maxAsTyped && !xMax) || (xMax && *xMax < lowestMaximum))
         refusals.push_back("X and Y maximum must be a whole number of metres from "
             + std::to_string(lowestMaximum) + " to 32767; " + quoted(texts.xMax)
             + (xMax ? " is below that." : " is outside that range."));
@@ -226,54 +208,58 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     if (xMax && in.YMax > 5000)
         reading.warnings.push_back(messages::LargeYSize);
 
-    std::optional<std::int16_t> step = integerOfText(texts.cellSize);
+    const bool stepAsTyped = metresAsTyped && splitUnit(texts.cellSize).unit.empty();
+    std::optional<std::int16_t> step
+        = stepAsTyped ? integerOfText(texts.cellSize) : reader.metres(texts.cellSize, "Cell size");
     if (step && *step == 0)
         step = 1;
-    if (!step || *step < 1)
+    if (step && *step >= 1)
+        in.Step = *step;
+    else if (stepAsTyped || step) // else refused by the reader, naming its unit
         refusals.push_back("Cell size must be a whole number of metres from 1 to 32767; "
             + quoted(texts.cellSize) + " is not.");
-    else
-        in.Step = *step;
 
     // Positions are only worth a warning on a map that can be computed.
     bool mapKnown = xMin && yMin && xMax && in.XMax >= in.XMin && in.YMax >= in.YMin;
     bool positionCheckGoesOn = true;
     for (int i = 0; i < WellCount; ++i)
         if (std::optional<std::vector<RateChange>> schedule
-            = readSchedule(texts.bores[static_cast<std::size_t>(i)].schedule, i + 1, refusals))
+            = readSchedule(texts.bores[static_cast<std::size_t>(i)].schedule, i + 1,
+                unitOf(texts.units, Quantity::Time), unitOf(texts.units, Quantity::Rate), refusals))
             in.Schedules[static_cast<std::size_t>(i)] = std::move(*schedule);
     for (int i = 0; i < WellCount; ++i) {
         const BoreTexts& row = texts.bores[static_cast<std::size_t>(i)];
         WellInput& well = in.Wells[static_cast<std::size_t>(i)];
-        std::optional<double> rate
-            = readReal(row.rate, wellField(i + 1, "Pumping rate (m3/h)"), refusals);
+        const std::string rateField
+            = wellField(i + 1, labelled("Pumping rate", "m3/h", texts.units, Quantity::Rate));
+        std::optional<double> rate = reader.classic(row.rate, rateField, Quantity::Rate);
         if (!rate) {
             positionCheckGoesOn = false;
             continue;
         }
         if (*rate < 0.0)
-            refusals.push_back(wellField(i + 1, "Pumping rate (m3/h)") + " cannot be negative; "
-                + quoted(row.rate) + " would inject water, which is not modelled.");
-        well.Rate = *rate / SecondsPerHour;
+            refusals.push_back(rateField + " cannot be negative; " + quoted(row.rate)
+                + " would inject water, which is not modelled.");
+        well.Rate = *rate;
         if (!in.pumps(i)) {
             // The position check stops at the first row without a rate; later rows still pump.
             positionCheckGoesOn = false;
             // An idle bore with readings is an observation well: its place counts.
             if (const std::string& measured = row.measured; !measured.empty()) {
-                well.X = readMetres(row.x, wellField(i + 1, "X well"), refusals).value_or(0);
-                well.Y = readMetres(row.y, wellField(i + 1, "Y well"), refusals).value_or(0);
+                well.X = reader.metres(row.x, wellField(i + 1, "X well")).value_or(0);
+                well.Y = reader.metres(row.y, wellField(i + 1, "Y well")).value_or(0);
                 well.Measured = measured;
             }
             continue;
         }
-        std::optional<std::int16_t> x = readMetres(row.x, wellField(i + 1, "X well"), refusals);
-        std::optional<std::int16_t> y = readMetres(row.y, wellField(i + 1, "Y well"), refusals);
+        std::optional<std::int16_t> x = reader.metres(row.x, wellField(i + 1, "X well"));
+        std::optional<std::int16_t> y = reader.metres(row.y, wellField(i + 1, "Y well"));
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
         well.Measured = row.measured;
         if (const std::string& radiusText = row.radius; !radiusText.empty()) {
-            std::optional<double> radius = readNumberWithin(
-                radiusText, wellField(i + 1, "radius"), 0.001, 100.0, "m", refusals);
+            std::optional<double> radius = reader.numberWithin(
+                radiusText, wellField(i + 1, "radius"), Quantity::Length, { 0.001, 100.0, "m" });
             well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
         }
         if (positionCheckGoesOn && mapKnown) {
@@ -284,20 +270,28 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         }
     }
 
+    const std::string transmissivityField
+        = labelled("Transmissivity", "m2/s", texts.units, Quantity::Transmissivity);
+    const std::string storageField
+        = labelled("S Coefficient of storage", "%", texts.units, Quantity::Storage);
+    const std::string pumpTimeField
+        = labelled("Pumping time", "hours", texts.units, Quantity::Time);
+    const std::string thicknessField
+        = labelled("Aquifer thickness", "m", texts.units, Quantity::Length);
     std::optional<double> transmissivity
-        = readReal(texts.transmissivity, "Transmissivity (m2/s)", refusals);
-    std::optional<double> storage
-        = readReal(texts.storage, "S Coefficient of storage (%)", refusals);
-    std::optional<double> pumpTime = readReal(texts.pumpTime, "Pumping time (hours)", refusals);
-    std::optional<double> thickness = readReal(texts.thickness, "Aquifer thickness (m)", refusals);
+        = reader.classic(texts.transmissivity, transmissivityField, Quantity::Transmissivity);
+    std::optional<double> storage = reader.classic(texts.storage, storageField, Quantity::Storage);
+    std::optional<double> pumpTime = reader.classic(texts.pumpTime, pumpTimeField, Quantity::Time);
+    std::optional<double> thickness
+        = reader.classic(texts.thickness, thicknessField, Quantity::Length);
     in.Transmissivity = transmissivity.value_or(0.0);
-    in.Storage = storage.value_or(0.0) / PercentPerFraction;
-    in.PumpTimeSeconds = pumpTime.value_or(0.0) * SecondsPerHour;
+    in.Storage = storage.value_or(0.0);
+    in.PumpTimeSeconds = pumpTime.value_or(0.0);
     in.Thickness = thickness.value_or(0.0);
 
-    requirePositive(transmissivity, texts.transmissivity, "Transmissivity (m2/s)", refusals);
-    requirePositive(storage, texts.storage, "S Coefficient of storage (%)", refusals);
-    requirePositive(pumpTime, texts.pumpTime, "Pumping time (hours)", refusals);
+    requirePositive(transmissivity, texts.transmissivity, transmissivityField, refusals);
+    requirePositive(storage, texts.storage, storageField, refusals);
+    requirePositive(pumpTime, texts.pumpTime, pumpTimeField, refusals);
 
     if (std::optional<WellMethod> method = methodOfText(texts.method))
         in.Method = *method;
@@ -307,13 +301,13 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     // The chosen well function's own parameters, from its table; the others' texts stay as
     // they are.
     const WellFunction& row = wellFunctionRow(in.Method);
-    in.AquiferValues
-        = parameterValues(row, ParameterScope::Aquifer, texts.aquiferParameters, "", refusals);
+    in.AquiferValues = parameterValues(
+        row, ParameterScope::Aquifer, texts.aquiferParameters, "", reader, refusals);
     for (int i = 0; i < WellCount; ++i)
         if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
             in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,
                 ParameterScope::Bore, texts.bores[static_cast<std::size_t>(i)].parameters,
-                wellField(i + 1, ""), refusals);
+                wellField(i + 1, ""), reader, refusals);
     if (std::optional<bool> unconfined = yesNoOfText(texts.unconfined))
         in.Unconfined = *unconfined;
     else
@@ -321,8 +315,9 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             + " is neither.");
     // The correction divides by the thickness: it needs one.
     if (in.Unconfined && thickness && !(*thickness > 0.0))
-        refusals.push_back("Aquifer thickness (m) must be greater than 0 for the unconfined "
-                           "correction; "
+        refusals.push_back(thicknessField
+            + " must be greater than 0 for the unconfined "
+              "correction; "
             + quoted(texts.thickness) + " reads as "
             + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
 
@@ -337,10 +332,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (!kind)
             refusals.push_back(field + ", kind must be barrier or recharge; " + quoted(line.kind)
                 + " is neither.");
-        std::optional<double> x1 = readNumber(line.x1, field + ", x1", refusals);
-        std::optional<double> y1 = readNumber(line.y1, field + ", y1", refusals);
-        std::optional<double> x2 = readNumber(line.x2, field + ", x2", refusals);
-        std::optional<double> y2 = readNumber(line.y2, field + ", y2", refusals);
+        std::optional<double> x1 = reader.number(line.x1, field + ", x1", Quantity::Length);
+        std::optional<double> y1 = reader.number(line.y1, field + ", y1", Quantity::Length);
+        std::optional<double> x2 = reader.number(line.x2, field + ", x2", Quantity::Length);
+        std::optional<double> y2 = reader.number(line.y2, field + ", y2", Quantity::Length);
         if (!kind || !x1 || !y1 || !x2 || !y2)
             continue;
         if (*x1 == *x2 && *y1 == *y2) {
@@ -381,19 +376,19 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (point.isEmpty())
             continue;
         const std::string field = "Observation point " + std::to_string(o + 1);
-        std::optional<double> x = readNumber(point.x, field + ", x", refusals);
-        std::optional<double> y = readNumber(point.y, field + ", y", refusals);
+        std::optional<double> x = reader.number(point.x, field + ", x", Quantity::Length);
+        std::optional<double> y = reader.number(point.y, field + ", y", Quantity::Length);
         if (x && y)
             in.Observations.push_back(
                 { point.name.empty() ? field : point.name, *x, *y, point.measured,
                     parameterValues(wellFunctionRow(in.Method), ParameterScope::Observation,
-                        point.parameters, field + ", ", refusals) });
+                        point.parameters, field + ", ", reader, refusals) });
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.
         auto read = [&](const std::string& text, const char* name) {
-            return readNumberWithin(
-                text, std::string("Profile, ") + name, -32768.0, 32767.0, "m", refusals);
+            return reader.numberWithin(text, std::string("Profile, ") + name, Quantity::Length,
+                { -32768.0, 32767.0, "m" });
         };
         std::optional<double> x1 = read(texts.profile.x1, "x1");
         std::optional<double> y1 = read(texts.profile.y1, "y1");
@@ -412,10 +407,11 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         // Projected coordinates stay within ten thousand kilometres of their origin.
         constexpr double Farthest = 1e7;
         const GeoreferenceTexts& geo = texts.georeference;
-        std::optional<double> easting = readNumberWithin(
-            geo.easting, "Georeference, easting", -Farthest, Farthest, "m", refusals);
-        std::optional<double> northing = readNumberWithin(
-            geo.northing, "Georeference, northing", -Farthest, Farthest, "m", refusals);
+        // In the coordinate system's own units, which no [units] word changes.
+        std::optional<double> easting = reader.numberWithin(
+            geo.easting, "Georeference, easting", Quantity::Ratio, { -Farthest, Farthest, "m" });
+        std::optional<double> northing = reader.numberWithin(
+            geo.northing, "Georeference, northing", Quantity::Ratio, { -Farthest, Farthest, "m" });
         if (easting && northing)
             in.Place = Georeference { *easting, *northing, normalisedCrs(geo.crs) };
     }
@@ -446,6 +442,9 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     if (in.Wells[0].Rate == 0.0 && numberOfText(texts.bores[0].rate) && !in.pumps(0))
         refusals.push_back(messages::NoPumpingRate);
+    if (refusals.empty())
+        for (std::string& warning : plausibilityWarnings(texts, in))
+            reading.warnings.push_back(std::move(warning));
     return reading;
 }
 

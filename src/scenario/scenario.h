@@ -3,6 +3,7 @@
 // The texts of the window's fields, and what they read as (the inputs of compute/inputs.h).
 
 #include "compute/inputs.h"
+#include "scenario/units.h"
 
 #include <array>
 #include <functional>
@@ -95,6 +96,7 @@ struct ScenarioTexts {
     std::array<ObservationTexts, ObservationCount> observations;
     ProfileTexts profile;
     GeoreferenceTexts georeference;
+    UnitTexts units; // the [units] section: what a number without a unit word is in
 
     // The window at start-up: the initial texts and the two example wells.
     [[nodiscard]] static ScenarioTexts example();

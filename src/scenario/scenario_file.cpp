@@ -64,7 +64,8 @@ namespace {
     bool isKnownSection(const std::string& name)
     {
         return name == "map" || name == "aquifer" || name == "profile" || name == "georeference"
-            || numbered(name, "bore", WellCount) || numbered(name, "boundary", BoundaryCount)
+            || name == "units" || numbered(name, "bore", WellCount)
+            || numbered(name, "boundary", BoundaryCount)
             || numbered(name, "observation", ObservationCount);
     }
 
@@ -154,7 +155,7 @@ ScenarioTexts parseScenarioFile(
             if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
                 throw error(
                     "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
-                    "[observation1] or [profile]");
+                    "[observation1], [profile] or [units]");
             section = asciiLowerCase(trim(line.substr(1, close - 1)));
             lineOfSection.emplace(section, lineNumber);
             keepAbove(section);
@@ -163,8 +164,8 @@ ScenarioTexts parseScenarioFile(
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer], [bore1] to [bore5], [boundary1], "
-                      "[boundary2], [observation1] to [observation10], [profile] and "
-                      "[georeference]");
+                      "[boundary2], [observation1] to [observation10], [profile], "
+                      "[georeference] and [units]");
             continue;
         }
 
@@ -224,6 +225,18 @@ ScenarioTexts parseScenarioFile(
         if (value.find('\r') != std::string::npos)
             throw error("a carriage return inside the value of " + quotedExcerpt(key)
                 + "; a value is one line");
+        // A unit word is of the key's quantity: "450 m2" is no transmissivity.
+        if (const std::optional<Quantity> quantity = quantityOfKey(section, key)) {
+            if (section == "units") {
+                if (!value.empty() && !unitFactor(value, *quantity))
+                    throw error("unknown unit " + quotedExcerpt(value) + " for " + key
+                        + " in [units]; " + key + " takes " + std::string(unitsTaken(*quantity)));
+            } else if (std::string problem
+                       = unitProblem(value, *quantity, key + " " + quotedExcerpt(value));
+                       !problem.empty()) {
+                throw error(problem);
+            }
+        }
         auto [previous, inserted] = firstLineOfKey.emplace(section + "." + key, lineNumber);
         if (!inserted)
             throw error(quotedExcerpt(key) + " in [" + section + "] was already given on line "
@@ -437,6 +450,45 @@ namespace {
     }
 
 } // namespace
+
+std::optional<Quantity> quantityOfKey(std::string_view section, std::string_view key)
+{
+    if (section == "units") {
+        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
+                 Quantity::Time, Quantity::Rate })
+            if (key == quantityName(quantity))
+                return quantity;
+        return std::nullopt;
+    }
+    if (section == "map" || section == "profile" || section.starts_with("boundary"))
+        return key == "kind" ? std::nullopt : std::optional(Quantity::Length);
+    if (section == "aquifer") {
+        if (key == "transmissivity")
+            return Quantity::Transmissivity;
+        if (key == "storage")
+            return Quantity::Storage;
+        if (key == "pumping_time")
+            return Quantity::Time;
+        if (key == "thickness")
+            return Quantity::Length;
+    }
+    if (section.starts_with("bore")) {
+        if (key == "x" || key == "y" || key == "radius")
+            return Quantity::Length;
+        if (key == "rate")
+            return Quantity::Rate;
+    }
+    if (section.starts_with("observation") && (key == "x" || key == "y"))
+        return Quantity::Length;
+    const ParameterScope scope = section == "aquifer" ? ParameterScope::Aquifer
+        : section.starts_with("bore")                 ? ParameterScope::Bore
+                                                      : ParameterScope::Observation;
+    if (section == "aquifer" || section.starts_with("bore") || section.starts_with("observation"))
+        for (const WellParameter* parameter : parametersOfScope(scope))
+            if (parameter->key == key)
+                return parameter->quantity;
+    return std::nullopt;
+}
 
 std::string scenarioKeyList()
 {

@@ -14,10 +14,13 @@
 //   [observation1]..[observation10]   name, x, y, measured, then the parameters
 //   [profile]        x1, y1, x2, y2
 //   [georeference]   easting, northing, crs
+//   [units]          length, transmissivity, storage, time, rate: the unit of a number
+//                    written without one
 
-#include "scenario/scenario.h"
 #include "compute/wells/well_function.h"
+#include "scenario/scenario.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -88,7 +91,18 @@ template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
     visit(georeference, "easting", texts.georeference.easting);
     visit(georeference, "northing", texts.georeference.northing);
     visit(georeference, "crs", texts.georeference.crs);
+    const std::string units = "units";
+    visit(units, "length", texts.units.length);
+    visit(units, "transmissivity", texts.units.transmissivity);
+    visit(units, "storage", texts.units.storage);
+    visit(units, "time", texts.units.time);
+    visit(units, "rate", texts.units.rate);
 }
+
+// The quantity of a key's value, whose unit words it takes ("450 m2/d"); empty for a key that
+// takes none (a name, a method, a schedule, a file, an easting in the CRS's own units). For a key
+// of [units], the quantity it names.
+[[nodiscard]] std::optional<Quantity> quantityOfKey(std::string_view section, std::string_view key);
 
 // Leaves out the parameters' entries without a text, as texts read from a file or the fields
 // hold them.

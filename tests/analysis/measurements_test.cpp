@@ -21,6 +21,7 @@ TEST(Measurements, UnitsOfTheHeader)
         { "Hours, Drawdown_ft\r\n\r\n1,10\r\n", { { 3600, 3.048 } } },
         { "drawdown_m,time_s\n0.5,30\n0.7,30\n", { { 30, 0.5 }, { 30, 0.7 } } },
         { "days,drawdown_m\n0,0\n1,-0.01\n", { { 0, 0 }, { 86400, -0.01 } } },
+        { "time_d,drawdown_cm\n0.5,12\n", { { 43200, 0.12 } } },
         // A spreadsheet's "CSV UTF-8" starts with a byte-order mark.
         { "\xEF\xBB\xBFtime_min,drawdown_m\n1,0.1\n", { { 60, 0.1 } } },
         // Regions with a decimal comma separate cells by semicolons (or tabs).
@@ -44,7 +45,7 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
         { "time_min,drawdown_m\n", ": It holds no reading." },
         { "0.1,0.04\n", " at line 1: The first line must name the columns" },
         { "time_weeks,drawdown_m\n1,2\n", " at line 1: The first line must name" },
-        { "time_min,drawdown_cm\n1,2\n", " at line 1: The first line must name" },
+        { "time_min,drawdown_mm\n1,2\n", " at line 1: The first line must name" },
         { "time_min,drawdown_m\n1,0.2\n2,O.3\n", " at line 3: The drawdown is not a number" },
         { "time_min,drawdown_m\n1,0.2,7\n", " at line 2: A reading is two cells" },
         { "time_min,drawdown_m\n1,nan\n", " at line 2: The drawdown is not a number" },
@@ -60,7 +61,7 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
             " at line 1: The first line must name the "
             "columns and their units, such as time_min,"
             "drawdown_m (time in seconds, minutes, hours or "
-            "days; drawdown_m or drawdown_ft); it has 1 "
+            "days; drawdown_m, drawdown_ft or drawdown_cm); it has 1 "
             "column." },
         { "time_min,drawdown_m\n-1,0.2\n", " at line 2: The time -1 min is negative." },
         { "time_min,drawdown_m\n5,0.2\n\n4,0.3\n", " at line 4: The time 4 min comes before" },

@@ -131,11 +131,17 @@ namespace {
 
 // Every text of a scenario, so a test can set each one in turn: the key table's own list, the
 // well functions' parameters included.
-std::vector<std::string*> everyText(ScenarioTexts& t)
+struct KeyText {
+    std::string section;
+    std::string_view key;
+    std::string* text;
+};
+std::vector<KeyText> everyText(ScenarioTexts& t)
 {
-    std::vector<std::string*> all;
-    forEachKey(
-        t, [&](const std::string&, std::string_view, std::string& text) { all.push_back(&text); });
+    std::vector<KeyText> all;
+    forEachKey(t, [&](const std::string& section, std::string_view key, std::string& text) {
+        all.push_back({ section, key, &text });
+    });
     return all;
 }
 
@@ -143,7 +149,8 @@ std::vector<std::string*> everyText(ScenarioTexts& t)
 
 // Written and read back, every key keeps its text as typed, however odd: blanks at either end,
 // commas, comment characters, quotes (leading, inner, doubled), tabs, non-ASCII bytes, nothing.
-// The texts that name a choice (method, unconfined, a boundary's kind) only take choices.
+// The texts that name a choice (method, unconfined, a boundary's kind, a [units] word) only take
+// choices, and a value's unit word is one of its quantity.
 TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
 {
     const std::vector<std::string> odd = { "12,5", " 4 ", "a # b", "x;y", "\"quoted\"",
@@ -152,14 +159,18 @@ TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
     for (std::size_t k = 0; k < count; ++k)
         for (const std::string& text : odd) {
             ScenarioTexts texts = ScenarioTexts::example();
-            std::string* target = everyText(texts)[k];
+            const KeyText place = everyText(texts)[k];
+            std::string* target = place.text;
+            const std::optional<Quantity> quantity = quantityOfKey(place.section, place.key);
             const bool choice = target == &texts.method || target == &texts.unconfined
                 || std::any_of(texts.boundaries.begin(), texts.boundaries.end(),
                     [&](const BoundaryTexts& b) { return target == &b.kind; });
-            *target = !choice                 ? text
-                : target == &texts.unconfined ? "YES"
-                : target == &texts.method     ? "Theis"
-                                              : "recharge";
+            const std::string word = quantity ? std::string(usualUnit(*quantity)) : "m3/h";
+            *target = place.section == "units" ? word
+                : !choice                      ? (text == "1e2 m3/h" ? "1e2 " + word : text)
+                : target == &texts.unconfined  ? "YES"
+                : target == &texts.method      ? "Theis"
+                                               : "recharge";
             // A boundary's points come with its kind.
             for (BoundaryTexts& boundary : texts.boundaries)
                 if (!boundary.isEmpty() && boundary.kind.empty())
