@@ -40,9 +40,11 @@ namespace {
             const std::optional<double> number = numberOfText(m_number);
             if (!other || !shown || !number || typedIn(word))
                 return {};
+            if (*other == *shown)
+                return "; perhaps " + m_number + " " + std::string(word) + " was meant";
             const std::string unit = m_shown.empty() ? "" : " " + std::string(m_shown);
             return "; " + m_number + " " + std::string(word) + " would be "
-                + significantText(shown->fromSI(other->toSI(*number)), 2) + unit;
+                + plainSignificantText(shown->fromSI(other->toSI(*number)), 2) + unit;
         }
 
     private:
@@ -81,8 +83,7 @@ std::vector<std::string> plausibilityWarnings(const ScenarioTexts& texts, const 
     else if (in.Storage > MostConfinedStorage && !in.Unconfined && storageUnitWritten)
         warnings.push_back("Storage coefficient " + storage.asTyped()
             + " looks like the specific yield of an unconfined aquifer (above 0.01), but "
-            + wellFunctionRow(in.Method).label + " is for a confined one" + storage.otherwise("%")
-            + ".");
+            + wellFunctionRow(in.Method).label + " is for a confined one.");
 
     for (std::size_t i = 0; i < in.Wells.size(); ++i) {
         double most = in.Wells[i].Rate;
