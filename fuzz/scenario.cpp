@@ -6,10 +6,13 @@
 #include "compute/observations.h"
 #include "files/record_file.h"
 #include "scenario/scenario_keys.h"
+#include "scenario/text_rules.h"
+#include "scenario/units.h"
 #include "fuzz_support.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using namespace drawfield;
@@ -41,6 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     const ScenarioInputs& in = reading.inputs;
+    // A value with a unit word reads as its number in that unit, whatever [units] says.
+    for (auto [text, quantity, value] :
+        { std::tuple { &texts.transmissivity, Quantity::Transmissivity, in.Transmissivity },
+            { &texts.pumpTime, Quantity::Time, in.PumpTimeSeconds },
+            { &texts.storage, Quantity::Storage, in.Storage } }) {
+        const NumberAndUnit split = splitUnit(*text);
+        if (!split.unit.empty())
+            FUZZ_REQUIRE(value == unitFactor(split.unit, quantity)->toSI(*numberOfText(split.number)),
+                "a value reads in the unit written after it");
+    }
     FUZZ_REQUIRE(in.XMin <= in.XMax && in.YMin <= in.YMax && in.Step >= 1, "a map to compute");
     FUZZ_REQUIRE(in.Transmissivity > 0 && in.Storage > 0 && in.PumpTimeSeconds > 0, "a physical aquifer");
     FUZZ_REQUIRE(std::isfinite(in.Transmissivity) && std::isfinite(in.Storage)

@@ -1,6 +1,7 @@
 #include "scenario/units.h"
 
 #include "compute/ascii_case.h"
+#include "files/user_text.h"
 #include "scenario/text_rules.h"
 
 #include <udunits2.h>
@@ -240,7 +241,7 @@ std::string unitProblem(std::string_view text, Quantity quantity, std::string_vi
     const NumberAndUnit split = splitUnit(text);
     if (split.unit.empty())
         return {};
-    const std::string word = "\"" + split.unit.substr(0, 40) + "\"";
+    const std::string word = quotedExcerpt(split.unit);
     if (quantity == Quantity::Ratio)
         return std::string(what) + " takes no unit; " + word + " was given.";
     if (!unitFactor(split.unit, quantity))
