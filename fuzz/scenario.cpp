@@ -5,10 +5,10 @@
 #include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
 #include "files/record_file.h"
+#include "fuzz_support.h"
 #include "scenario/scenario_keys.h"
 #include "scenario/text_rules.h"
 #include "scenario/units.h"
-#include "fuzz_support.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,11 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             { &texts.storage, Quantity::Storage, in.Storage } }) {
         const NumberAndUnit split = splitUnit(*text);
         if (!split.unit.empty())
-            FUZZ_REQUIRE(value == unitFactor(split.unit, quantity)->toSI(*numberOfText(split.number)),
+            FUZZ_REQUIRE(
+                value == unitFactor(split.unit, quantity)->toSI(*numberOfText(split.number)),
                 "a value reads in the unit written after it");
     }
     FUZZ_REQUIRE(in.XMin <= in.XMax && in.YMin <= in.YMax && in.Step >= 1, "a map to compute");
-    FUZZ_REQUIRE(in.Transmissivity > 0 && in.Storage > 0 && in.PumpTimeSeconds > 0, "a physical aquifer");
+    FUZZ_REQUIRE(
+        in.Transmissivity > 0 && in.Storage > 0 && in.PumpTimeSeconds > 0, "a physical aquifer");
     FUZZ_REQUIRE(std::isfinite(in.Transmissivity) && std::isfinite(in.Storage)
             && std::isfinite(in.PumpTimeSeconds) && std::isfinite(in.Thickness),
         "finite aquifer values");

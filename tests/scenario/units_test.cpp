@@ -85,21 +85,23 @@ TEST(Units, WordsOfAnotherQuantityAndTheirSplit)
         Quantity quantity;
         const char* word;
     };
-    for (const Refused& r : { Refused { Quantity::Transmissivity, "m2" }, { Quantity::Rate, "furlongs" },
-             { Quantity::Time, "m" }, { Quantity::Storage, "m" }, { Quantity::Storage, "ppm" },
-             { Quantity::Ratio, "m" }, { Quantity::Length, "fortnight" },
-             { Quantity::Time, "s since 1970-01-01" }, { Quantity::Rate, "blorp" } })
+    for (const Refused& r :
+        { Refused { Quantity::Transmissivity, "m2" }, { Quantity::Rate, "furlongs" },
+            { Quantity::Time, "m" }, { Quantity::Storage, "m" }, { Quantity::Storage, "ppm" },
+            { Quantity::Ratio, "m" }, { Quantity::Length, "fortnight" },
+            { Quantity::Time, "s since 1970-01-01" }, { Quantity::Rate, "blorp" } })
         EXPECT_FALSE(unitFactor(r.word, r.quantity).has_value()) << r.word;
 
     struct Split {
         const char *text, *number, *unit;
         bool separated;
     };
-    for (const Split& s : { Split { "450 m2/d", "450", "m2/d", true }, { " 2e-4 ", "2e-4", "", false },
-             { "1E3m", "1E3", "m", false }, { "-1.5e+2 ft", "-1.5e+2", "ft", true },
-             { "7S.5", "7", "S.5", false }, { "12,5 m", "12,5 m", "", false },
-             { "abc", "abc", "", false }, { "&H1F", "&H1F", "", false }, { "4 %", "4", "%", true },
-             { "3 m²/d", "3", "m²/d", true } }) {
+    for (const Split& s :
+        { Split { "450 m2/d", "450", "m2/d", true }, { " 2e-4 ", "2e-4", "", false },
+            { "1E3m", "1E3", "m", false }, { "-1.5e+2 ft", "-1.5e+2", "ft", true },
+            { "7S.5", "7", "S.5", false }, { "12,5 m", "12,5 m", "", false },
+            { "abc", "abc", "", false }, { "&H1F", "&H1F", "", false }, { "4 %", "4", "%", true },
+            { "3 m²/d", "3", "m²/d", true } }) {
         const NumberAndUnit split = splitUnit(s.text);
         EXPECT_EQ(split.number, s.number) << s.text;
         EXPECT_EQ(split.unit, s.unit) << s.text;
@@ -156,8 +158,8 @@ TEST(Units, TheSameMapInOtherUnits)
                 EXPECT_NEAR(result.grid->at(x, y), expected.grid->at(x, y),
                     1e-12 * std::fabs(expected.grid->at(x, y)))
                     << x << ", " << y;
-        EXPECT_NEAR(result.largest.drawdown, expected.largest.drawdown,
-            1e-12 * expected.largest.drawdown);
+        EXPECT_NEAR(
+            result.largest.drawdown, expected.largest.drawdown, 1e-12 * expected.largest.drawdown);
     }
 
     ScenarioTexts feet = own;
@@ -188,7 +190,8 @@ TEST(Units, RefusedWithTheLine)
         { "transmissivity = 450 m2",
             "s.ini at line 3: Transmissivity \"450 m2\": \"m2\" is not a unit of transmissivity; "
             "it takes m2/s, m2/d, m2/h, cm2/s, ft2/d, gpd/ft." },
-        { "pumping_time = 30 m", "s.ini at line 3: Pumping_time \"30 m\": \"m\" is not a unit of time" },
+        { "pumping_time = 30 m",
+            "s.ini at line 3: Pumping_time \"30 m\": \"m\" is not a unit of time" },
         { "storage = 2e-4 m", "\"m\" is not a unit of storage; it takes %, fraction." },
         { "leakage_factor = 300 gpm", "\"gpm\" is not a unit of length" },
     };
@@ -205,8 +208,9 @@ TEST(Units, RefusedWithTheLine)
         (void)parseScenarioFile("[units]\nrate = furlongs\n", "s.ini");
         ADD_FAILURE() << "[units] rate = furlongs was read";
     } catch (const ScenarioFileError& error) {
-        EXPECT_NE(std::string(error.what())
-                      .find("line 2: Unknown unit \"furlongs\" for rate in [units]; rate takes m3/s"),
+        EXPECT_NE(
+            std::string(error.what())
+                .find("line 2: Unknown unit \"furlongs\" for rate in [units]; rate takes m3/s"),
             std::string::npos)
             << error.what();
     }
@@ -262,4 +266,28 @@ TEST(Units, ValuesNoAquiferHasAreWarnedAbout)
         ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
         EXPECT_EQ(plausibilityWarnings(texts, reading.inputs), c.warnings) << c.transmissivity;
     }
+}
+
+// The shipped examples in field units read as their comments say, without a warning.
+TEST(Units, ShippedExamplesInFieldUnits)
+{
+    const ScenarioReading metric
+        = readScenario(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/metric-field.ini"));
+    ASSERT_TRUE(metric.accepted()) << metric.refusals.front();
+    EXPECT_TRUE(metric.warnings.empty());
+    EXPECT_NEAR(metric.inputs.Transmissivity, 450.0 / Day, 1e-18);
+    EXPECT_EQ(metric.inputs.Storage, 2e-4);
+    EXPECT_EQ(metric.inputs.PumpTimeSeconds, 30.0 * Day);
+    EXPECT_NEAR(metric.inputs.Wells[0].Rate, 1200.0 / Day, 1e-18);
+    EXPECT_NEAR(metric.inputs.Wells[1].Rate, 0.015, 1e-15);
+
+    const ScenarioReading us
+        = readScenario(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/us-units.ini"));
+    ASSERT_TRUE(us.accepted()) << us.refusals.front();
+    EXPECT_TRUE(us.warnings.empty());
+    EXPECT_NEAR(us.inputs.Transmissivity, 4800.0 * Foot * Foot / Day, 1e-15);
+    EXPECT_NEAR(us.inputs.Thickness, 80.0 * Foot, 1e-12);
+    EXPECT_NEAR(us.inputs.Wells[0].Rate, 350.0 * Gallon / 60.0, 1e-15);
+    EXPECT_NEAR(us.inputs.Wells[0].RadiusMetres, 0.5 * Foot, 1e-15);
+    EXPECT_EQ(us.inputs.XMax, 300);
 }
