@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // (A line that is a phrase of the message's own texts is no quote of the file.)
         const std::string header = "The first line must name the columns and their units, such "
                                    "as time_min,drawdown_m (time in seconds, minutes, hours or "
-                                   "days; drawdown_m or drawdown_ft); ";
+                                   "days; drawdown_m, drawdown_ft or drawdown_cm); ";
         const std::string own[] = { header + "it has 1 column.",
             header + "it names no time column.", header + "it names no drawdown column.",
             "It is UTF-16 text (or not text at all); save it as CSV in UTF-8 or plain text." };

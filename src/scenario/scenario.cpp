@@ -38,8 +38,10 @@ namespace {
     std::string labelled(
         const char* name, const char* usual, const UnitTexts& units, Quantity quantity)
     {
+        // A word [units] cannot take is refused where it stands, and named there alone.
         const std::string& chosen = unitText(units, quantity);
-        return std::string(name) + " (" + (chosen.empty() ? std::string(usual) : chosen) + ")";
+        const bool own = chosen.empty() || !unitFactor(chosen, quantity);
+        return std::string(name) + " (" + (own ? std::string(usual) : chosen) + ")";
     }
 
     // The unit a number without a word is in, for schedules: the program's own when [units]

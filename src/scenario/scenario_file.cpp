@@ -232,7 +232,7 @@ ScenarioTexts parseScenarioFile(
                     throw error("unknown unit " + quotedExcerpt(value) + " for " + key
                         + " in [units]; " + key + " takes " + std::string(unitsTaken(*quantity)));
             } else if (std::string problem
-                       = unitProblem(value, *quantity, key + " " + quotedExcerpt(value));
+                       = unitProblem(value, *quantity, key + " " + quotedExcerpt(value, 20));
                        !problem.empty()) {
                 throw error(problem);
             }

@@ -241,7 +241,7 @@ std::string unitProblem(std::string_view text, Quantity quantity, std::string_vi
     const NumberAndUnit split = splitUnit(text);
     if (split.unit.empty())
         return {};
-    const std::string word = quotedExcerpt(split.unit);
+    const std::string word = quotedExcerpt(split.unit, 20);
     if (quantity == Quantity::Ratio)
         return std::string(what) + " takes no unit; " + word + " was given.";
     if (!unitFactor(split.unit, quantity))

@@ -7,6 +7,7 @@
 #include "window/time_bar.h"
 
 #include "platform/program_folders.h"
+#include "scenario/unit_conversion.h"
 #include "views/chart3d.h"
 #include "views/curves_chart.h"
 #include "window/boundaries_tab.h"
@@ -196,7 +197,38 @@ void main1::buildTabs()
         pumpingTest->setMethod(
             methodOfText(options->methodText().toStdString()).value_or(WellMethod::CooperJacob));
     });
+    // Other units: every value is shown in them, the same quantity as before.
+    connect(options, &OptionsTab::unitsChanged, this, [this](const UnitTexts& from) {
+        ScenarioTexts texts = fieldTexts();
+        const UnitTexts to = texts.units;
+        texts.units = from;
+        showFieldTexts(convertedTexts(texts, to));
+    });
+    for (auto [field, quantity] : { std::pair { Text5, Quantity::Transmissivity },
+             { Text6, Quantity::Storage }, { Text7, Quantity::Time }, { Text8, Quantity::Length } })
+        connect(field, &QLineEdit::editingFinished, this,
+            [this, field = field, quantity = quantity] { convertTypedUnit(field, quantity); });
     SSTab1->setCurrentIndex(0);
+}
+
+void main1::showUnitLabels()
+{
+    const UnitTexts units = options->unitTexts();
+    auto unitOf = [&](const char* usual, Quantity quantity) {
+        const std::string& chosen = unitText(units, quantity);
+        return chosen.empty() ? QString::fromUtf8(usual) : QString::fromStdString(chosen);
+    };
+    Label1->setText(
+        QStringLiteral("Transmissivity (%1)").arg(unitOf("m2/s", Quantity::Transmissivity)));
+    Label2->setText(
+        QStringLiteral("S Coefficient of storage (%1)").arg(unitOf("%", Quantity::Storage)));
+    Label3->setText(QStringLiteral("Pumping time (%1)").arg(unitOf("hours", Quantity::Time)));
+    Label4->setText(QStringLiteral("Aquifer thickness (%1)").arg(unitOf("m", Quantity::Length)));
+    Frame2->setTitle(QStringLiteral("Pumping rate (%1) and location (%2)")
+                         .arg(unitOf("m3/h", Quantity::Rate), unitOf("m", Quantity::Length)));
+    for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
+        frameLabel->setFont(sansSerif(9.75));
+    fitCaptions({ Label1, Label2, Label3, Label4 });
 }
 
 QScrollArea* main1::scrolled(QWidget* page, QWidget* content)

@@ -5,6 +5,7 @@
 #include "files/atomic_file.h"
 #include "files/record_file.h"
 #include "scenario/scenario.h"
+#include "scenario/unit_conversion.h"
 #include "surfer/process_automation.h"
 #include "surfer/surfer_export.h"
 #include "views/chart3d.h"
@@ -33,10 +34,13 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -48,6 +52,14 @@ namespace {
     const QString Transmissivity = QStringLiteral("0123456789E.-");
     const QString PointAndDigits = QStringLiteral(".0123456789");
     const QString Digits = QStringLiteral("0123456789");
+
+    // What a unit word after a number is written with: m2/d, m²/d, m^2/day, L/s, %.
+    bool isUnitCharacter(QChar c)
+    {
+        return c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('/')
+            || c == QLatin1Char('^') || c == QLatin1Char('%') || c == QLatin1Char('.')
+            || c == QChar(0x00B2) || c == QChar(0x00B3) || c == QChar(0x00B5);
+    }
 
     const QString WebAddress
         = QStringLiteral("http://www.karsto-software.example/Software/default2.html");
@@ -156,6 +168,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.aquiferParameters = options->parameterTexts();
     texts.unconfined = options->unconfinedText().toStdString();
     texts.georeference = options->georeferenceTexts();
+    texts.units = options->unitTexts();
     for (int row = 1; row <= WellCount; ++row)
         texts.bores[static_cast<std::size_t>(row - 1)] = { Grid1->TextMatrix(row, 1).toStdString(),
             Grid1->TextMatrix(row, 2).toStdString(), Grid1->TextMatrix(row, 3).toStdString() };
@@ -167,6 +180,11 @@ ScenarioTexts main1::fieldTexts() const
 void main1::setFieldTexts(const ScenarioTexts& texts)
 {
     moves->clear(); // the moves were of other fields
+    showFieldTexts(texts);
+}
+
+void main1::showFieldTexts(const ScenarioTexts& texts)
+{
     auto show = [](QLineEdit* edit, const std::string& text) {
         edit->setText(QString::fromStdString(text));
     };
@@ -187,6 +205,36 @@ void main1::setFieldTexts(const ScenarioTexts& texts)
     }
     timeBoundaries->showTexts(texts);
     pumpingTest->showTexts(texts);
+    showUnitLabels();
+}
+
+void main1::convertTypedUnit(QLineEdit* field, Quantity quantity)
+{
+    const std::string text = field->text().toStdString();
+    if (splitUnit(text).unit.empty())
+        return;
+    const std::string label = field == Text5 ? "Transmissivity"
+        : field == Text6                     ? "S Coefficient of storage"
+        : field == Text7                     ? "Pumping time"
+                                             : "Aquifer thickness";
+    const UnitTexts units = options->unitTexts();
+    const std::optional<UnitFactor> unit = defaultUnit(units, quantity);
+    std::optional<std::string> converted;
+    if (unit)
+        converted = withoutUnitWord(text, quantity, *unit);
+    if (!converted) {
+        showStop(QString::fromStdString(unitProblem(text, quantity, label)));
+        return;
+    }
+    field->setText(QString::fromStdString(*converted));
+    const std::string word(quantity == Quantity::Time && unitText(units, quantity).empty()
+            ? "h"
+            : defaultUnitWord(units, quantity));
+    const QString said = QStringLiteral("%1 is %2 %3")
+                             .arg(QString::fromStdString(text), QString::fromStdString(*converted),
+                                 QString::fromStdString(word));
+    field->setToolTip(said);
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), said, field, {}, 4000);
 }
 
 std::int16_t main1::GridXMax() const
@@ -512,8 +560,9 @@ bool main1::eventFilter(QObject* watched, QEvent* event)
 
     const QString* allowed = nullptr;
     // Transmissivity also takes "." and "-" (0.005, 5E-3), storage and thickness "." (0.01 %):
-    // without them a decimal turned into another number as it was typed.
-    if (watched == Text5)
+    // without them a decimal turned into another number as it was typed. A storage coefficient
+    // in another unit than % takes what a fraction needs (2E-4).
+    if (watched == Text5 || (watched == Text6 && !options->unitTexts().storage.empty()))
         allowed = &Transmissivity;
     else if (watched == Combo1->lineEdit())
         allowed = &DigitsAndE;
@@ -529,6 +578,15 @@ bool main1::eventFilter(QObject* watched, QEvent* event)
     QString text = key->text();
     if (text.isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab
         || key->key() == Qt::Key_Backtab)
+        return false;
+    // After a number, the classic fields take a unit word (450 m2/d): a letter is never dropped
+    // to leave digits that make another number.
+    if (auto* line = qobject_cast<QLineEdit*>(watched); line != nullptr
+        && line != Combo1->lineEdit() && line != Text2 && line != Text13
+        && std::all_of(text.begin(), text.end(), isUnitCharacter)
+        && line->text()
+               .left(line->cursorPosition())
+               .contains(QRegularExpression(QStringLiteral("[0-9]"))))
         return false;
     for (QChar c : text) {
         int code = c.unicode() <= 255 ? c.unicode() : -1;

@@ -180,6 +180,9 @@ public:
     // The texts of every field, as a scenario file holds them; and the other way.
     [[nodiscard]] ScenarioTexts fieldTexts() const;
     void setFieldTexts(const ScenarioTexts& texts);
+    // Shows texts in the fields (the units and the captions that name them included), keeping
+    // the moves: what setFieldTexts does after forgetting them, and what a change of units does.
+    void showFieldTexts(const ScenarioTexts& texts);
     [[nodiscard]] const QString& scenarioPath() const; // empty: no file
     // The last fit of the pumping test, or none.
     [[nodiscard]] const std::optional<FitResult>& lastFit() const { return m_lastFit; }
@@ -195,6 +198,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The captions of the fields whose unit can be chosen, naming it (classic_tabs.cpp).
+    void showUnitLabels();
+    // A value typed with a unit word into one of the classic fields: converted into the field's
+    // unit, saying so for a moment; refused with a message when the word is not of its quantity.
+    void convertTypedUnit(QLineEdit* field, Quantity quantity);
     // The tabs and their controls, placed as designed (classic_tabs.cpp).
     void buildTabs();
     void buildDataInputTab(QWidget* tab);

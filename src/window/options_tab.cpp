@@ -1,8 +1,10 @@
 #include "window/options_tab.h"
 #include "scenario/scenario.h"
+#include "scenario/unit_conversion.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -60,10 +62,8 @@ OptionsTab::OptionsTab(QWidget* parent)
         auto* field = new QLineEdit(correction);
         field->setObjectName(QStringLiteral("Parameter_") + text(parameter->key));
         field->setMaximumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 14);
-        auto* label = new QLabel(
-            QStringLiteral("%1 %2 (%3)")
-                .arg(text(parameter->label), text(parameter->symbol), text(parameter->unit)),
-            correction);
+        auto* label = new QLabel(correction);
+        m_parameterLabels.emplace_back(parameter, label);
         label->setBuddy(field);
         row->addWidget(label);
         row->addWidget(field);
@@ -88,6 +88,7 @@ OptionsTab::OptionsTab(QWidget* parent)
             }
         });
     enableParameters();
+    labelParameters();
     correctionLayout->addWidget(unconfined);
     correctionLayout->addWidget(explanation(
         QStringLiteral("For a water-table aquifer: corrects the drawdown for the aquifer "
@@ -118,11 +119,67 @@ OptionsTab::OptionsTab(QWidget* parent)
                                place),
         2, 0, 1, 4);
 
+    // The units the fields are typed in: a preset, or a selector per quantity. Choosing converts
+    // the values shown; the quantities, and so the map, stay as they were.
+    auto* unitsBox = new QGroupBox(QStringLiteral("Units"), this);
+    auto* unitsLayout = new QGridLayout(unitsBox);
+    unitPreset = new QComboBox(unitsBox);
+    unitPreset->setObjectName(QStringLiteral("UnitPreset"));
+    for (const UnitPreset& preset : unitPresets())
+        unitPreset->addItem(QString::fromUtf8(preset.name));
+    unitPreset->addItem(QStringLiteral("custom"));
+    auto* presetLabel = new QLabel(QStringLiteral("&Units"), unitsBox);
+    presetLabel->setBuddy(unitPreset);
+    unitsLayout->addWidget(presetLabel, 0, 0);
+    unitsLayout->addWidget(unitPreset, 0, 1);
+    struct Choice {
+        Quantity quantity;
+        const char* label;
+        QStringList words;
+    };
+    const Choice choices[] = {
+        { Quantity::Length, "Length", { "m", "ft", "ftUS" } },
+        { Quantity::Transmissivity, "Transmissivity",
+            { "m2/s", "m2/d", "m2/h", "cm2/s", "ft2/d", "gpd/ft" } },
+        { Quantity::Storage, "Storage coefficient", { "%", "fraction" } },
+        { Quantity::Time, "Time", { "h", "s", "min", "d", "week", "year" } },
+        { Quantity::Rate, "Rate",
+            { "m3/h", "m3/s", "m3/d", "L/s", "L/min", "gpm", "gpd", "ft3/s" } },
+    };
+    int row = 1;
+    for (const Choice& choice : choices) {
+        auto* selector = new QComboBox(unitsBox);
+        selector->setObjectName(QStringLiteral("Unit_") + text(quantityName(choice.quantity)));
+        selector->addItems(choice.words);
+        auto* label = new QLabel(QString::fromUtf8(choice.label), unitsBox);
+        label->setBuddy(selector);
+        unitsLayout->addWidget(label, row / 2 + 1, (row % 2) * 2);
+        unitsLayout->addWidget(selector, row / 2 + 1, (row % 2) * 2 + 1);
+        ++row;
+        m_unitSelectors.emplace_back(choice.quantity, selector);
+        connect(selector, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_showing)
+                chooseUnits(selectedUnits());
+        });
+    }
+    connect(unitPreset, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_showing && index >= 0 && index < static_cast<int>(unitPresets().size()))
+            chooseUnits(unitPresets()[static_cast<std::size_t>(index)].units);
+    });
+    unitsLayout->addWidget(explanation(QStringLiteral("The unit of each field's number (its label "
+                                                      "says it). A value may also be typed with "
+                                                      "its own unit, such as 450 m2/d: it is "
+                                                      "converted into the field's unit."),
+                               unitsBox),
+        row / 2 + 2, 0, 1, 4);
+    showUnits({});
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(method);
     layout->addWidget(correction);
     layout->addWidget(place);
+    layout->addWidget(unitsBox);
     layout->addStretch();
 }
 
@@ -142,6 +199,7 @@ void OptionsTab::showTexts(const ScenarioTexts& texts)
                 ? QString()
                 : QString::fromStdString(found->second));
     }
+    showUnits(texts.units);
     easting->setText(QString::fromStdString(texts.georeference.easting));
     northing->setText(QString::fromStdString(texts.georeference.northing));
     crs->setText(QString::fromStdString(texts.georeference.crs));
@@ -179,8 +237,8 @@ QLineEdit* OptionsTab::parameterField(std::string_view key) const
 
 void OptionsTab::enableParameters()
 {
-    const WellFunction& chosen
-        = wellFunctionRow(methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    const WellFunction& chosen = wellFunctionRow(
+        methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
     for (const auto& [parameter, field] : m_parameters) {
         const std::string_view key = parameter->key;
         field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
@@ -191,6 +249,91 @@ void OptionsTab::enableParameters()
 QString OptionsTab::unconfinedText() const
 {
     return unconfined->isChecked() ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+} // namespace drawfield
+
+namespace drawfield {
+
+QComboBox* OptionsTab::unitSelector(Quantity quantity) const
+{
+    for (const auto& [own, selector] : m_unitSelectors)
+        if (own == quantity)
+            return selector;
+    return nullptr;
+}
+
+UnitTexts OptionsTab::selectedUnits() const
+{
+    UnitTexts units;
+    for (const auto& [quantity, selector] : m_unitSelectors) {
+        const std::string word = selector->currentText().toStdString();
+        switch (quantity) {
+        case Quantity::Length:
+            units.length = word;
+            break;
+        case Quantity::Transmissivity:
+            units.transmissivity = word;
+            break;
+        case Quantity::Storage:
+            units.storage = word;
+            break;
+        case Quantity::Time:
+            units.time = word;
+            break;
+        case Quantity::Rate:
+            units.rate = word;
+            break;
+        case Quantity::Ratio:
+            break;
+        }
+    }
+    // The program's own units, chosen one by one, are the preset: no [units] section.
+    return units == UnitTexts { "m", "m2/s", "%", "h", "m3/h" } ? UnitTexts {} : units;
+}
+
+void OptionsTab::showUnits(const UnitTexts& units)
+{
+    m_showing = true;
+    m_units = units;
+    for (const auto& [quantity, selector] : m_unitSelectors) {
+        const QString word = QString::fromStdString(std::string(defaultUnitWord(units, quantity)));
+        if (selector->findText(word) < 0)
+            selector->addItem(word); // a word of a file that the list does not hold
+        selector->setCurrentText(word);
+    }
+    int preset = static_cast<int>(unitPresets().size()); // custom
+    for (std::size_t i = 0; i < unitPresets().size(); ++i)
+        if (unitPresets()[i].units == units)
+            preset = static_cast<int>(i);
+    unitPreset->setCurrentIndex(preset);
+    labelParameters();
+    m_showing = false;
+}
+
+void OptionsTab::chooseUnits(const UnitTexts& units)
+{
+    if (units == m_units)
+        return;
+    const UnitTexts from = m_units;
+    showUnits(units);
+    emit unitsChanged(from);
+}
+
+void OptionsTab::labelParameters()
+{
+    auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+    };
+    for (const auto& [parameter, label] : m_parameterLabels) {
+        const std::string_view unit = unitText(m_units, parameter->quantity).empty()
+            ? parameter->unit
+            : defaultUnitWord(m_units, parameter->quantity);
+        label->setText(unit.empty()
+                ? QStringLiteral("%1 %2").arg(text(parameter->label), text(parameter->symbol))
+                : QStringLiteral("%1 %2 (%3)")
+                      .arg(text(parameter->label), text(parameter->symbol), text(unit)));
+    }
 }
 
 } // namespace drawfield

@@ -13,7 +13,9 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
+class QLabel;
 class QRadioButton;
 
 namespace drawfield {
@@ -30,7 +32,10 @@ public:
     [[nodiscard]] GeoreferenceTexts georeferenceTexts() const;
     // The well functions' [aquifer] parameters typed (those with a text).
     [[nodiscard]] ParameterTexts parameterTexts() const;
-    // Shows a scenario's choices: its method, its parameters, correction and georeference.
+    // The units the fields are in: empty texts while the program's own are chosen ("as
+    // specified"), so that a scenario without [units] stays without it.
+    [[nodiscard]] UnitTexts unitTexts() const { return m_units; }
+    // Shows a scenario's choices: its method, its parameters, correction, georeference and units.
     void showTexts(const ScenarioTexts& texts);
 
     // The choice of a well function, one per row of the table.
@@ -42,15 +47,28 @@ public:
     QLineEdit* easting; // m, of the map's point (0, 0)
     QLineEdit* northing;
     QLineEdit* crs; // "EPSG:25832"
+    QComboBox* unitPreset; // "as specified", "metric field", "US", "custom"
+    // A selector per quantity (object names "Unit_length", ...), in the order of UnitTexts.
+    [[nodiscard]] QComboBox* unitSelector(Quantity quantity) const;
 
 signals:
     void methodChanged(); // another well function was chosen
+    // The user chose other units; the fields were in `from`.
+    void unitsChanged(const drawfield::UnitTexts& from);
 
 private:
     void enableParameters();
+    void showUnits(const UnitTexts& units); // the selectors and the preset, without a signal
+    void chooseUnits(const UnitTexts& units); // as the user chose them: the signal
+    [[nodiscard]] UnitTexts selectedUnits() const;
+    void labelParameters();
 
     std::vector<QRadioButton*> m_methods;
     std::vector<std::pair<const WellParameter*, QLineEdit*>> m_parameters;
+    std::vector<std::pair<const WellParameter*, QLabel*>> m_parameterLabels;
+    std::vector<std::pair<Quantity, QComboBox*>> m_unitSelectors;
+    UnitTexts m_units;
+    bool m_showing = false; // the selectors are being set, not chosen
 };
 
 } // namespace drawfield

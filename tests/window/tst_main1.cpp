@@ -4,10 +4,11 @@
 #include "compute/engine/drawdown_engine.h"
 #include "compute/messages.h"
 #include "compute/observations.h"
-#include "scenario/scenario.h"
-#include "scenario/scenario_file.h"
 #include "fake_desktop.h"
 #include "platform/program_folders.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_file.h"
+#include "scenario/unit_conversion.h"
 #include "support/paint_counter.h"
 #include "surfer/automation.h"
 #include "views/chart3d.h"
@@ -347,7 +348,9 @@ private slots:
             { "Text8", "12.5", "12.5", 0 },
             { "Text7", "1..5", "1..5", 0 },
             { "Text2", "25.5", "255", 1 },
-            { "Text6", "4a", "4", 1 },
+            // After a number a unit word may follow (its word is judged when the field is left).
+            { "Text6", "4a", "4a", 0 },
+            { "Text6", "a4", "4", 1 },
             { "Text8", "-20", "20", 1 },
             { "Text13", "+15", "15", 1 },
             { "Text2", "1E2", "12", 1 },
@@ -362,6 +365,60 @@ private slots:
             QCOMPARE(box->text(), QLatin1String(c.text));
             QCOMPARE(desktop().beeps, c.beeps);
         }
+    }
+
+    // A value typed with a unit word, in every preset: converted into the field's unit, which
+    // the caption names; a word of another quantity is refused with a message. Choosing units
+    // converts the values shown, and what they read as stays the same.
+    void unitPresetsAndATypedUnit()
+    {
+        window().setFieldTexts(ScenarioTexts::example());
+        const ScenarioInputs before = readScenario(window().fieldTexts()).inputs;
+        const struct {
+            int preset;
+            const char *caption, *shown;
+        } cases[] = {
+            { 1, "Transmissivity (m2/d)", "450" },
+            { 2, "Transmissivity (ft2/d)", "4843.759687519375" },
+            { 0, "Transmissivity (m2/s)", "0.005208333333333333" },
+        };
+        for (const auto& c : cases) {
+            window().options->unitPreset->setCurrentIndex(c.preset);
+            QCOMPARE(window().Label1->text(), QLatin1String(c.caption));
+            const ScenarioReading shown = readScenario(window().fieldTexts());
+            QVERIFY(shown.accepted());
+            for (auto [now, then] :
+                { std::pair { shown.inputs.Transmissivity, before.Transmissivity },
+                    { shown.inputs.Storage, before.Storage },
+                    { shown.inputs.PumpTimeSeconds, before.PumpTimeSeconds },
+                    { shown.inputs.Wells[0].Rate, before.Wells[0].Rate } })
+                QVERIFY(std::fabs(now - then) <= 1e-12 * then);
+
+            QLineEdit& box = *window().Text5;
+            box.setFocus();
+            box.clear();
+            QTest::keyClicks(&box, QStringLiteral("450 m2/d"));
+            QTest::keyClick(&box, Qt::Key_Tab); // leaving the field
+            QCOMPARE(box.text(), QLatin1String(c.shown));
+            const double read = readScenario(window().fieldTexts()).inputs.Transmissivity;
+            QVERIFY(std::fabs(read - 450.0 / 86400.0) <= 1e-12 * read);
+            window().Text5->setText(QString::fromStdString(
+                convertedTexts(ScenarioTexts::example(), window().options->unitTexts())
+                    .transmissivity));
+        }
+        QVERIFY(window().fieldTexts().units.isEmpty()); // as specified: no [units] written
+        QCOMPARE(QString::fromStdString(scenarioFileText(window().fieldTexts())),
+            QString::fromStdString(scenarioFileText(ScenarioTexts::example())));
+
+        desktop().messages.clear();
+        window().Text5->setFocus();
+        window().Text5->clear();
+        QTest::keyClicks(window().Text5, QStringLiteral("450 m2"));
+        QTest::keyClick(window().Text5, Qt::Key_Tab);
+        QCOMPARE(desktop().messages.size(), std::size_t(1));
+        QVERIFY(desktop().messages[0].text.contains(
+            QStringLiteral("\"m2\" is not a unit of transmissivity")));
+        window().setFieldTexts(ScenarioTexts::example());
     }
 
     void navigationAndBackspaceKeepWorking()
@@ -640,10 +697,10 @@ private slots:
         QVERIFY(window().DrawdownGrid());
         QVERIFY(!window().Chart3D1->isHidden());
         QVERIFY(!window().Chart3D2->isHidden());
-        QCOMPARE(
-            window().Chart3D1->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid().get());
-        QCOMPARE(
-            window().Chart3D2->chartGroup(1)->dataGrid().grid().get(), window().DrawdownGrid().get());
+        QCOMPARE(window().Chart3D1->chartGroup(1)->dataGrid().grid().get(),
+            window().DrawdownGrid().get());
+        QCOMPARE(window().Chart3D2->chartGroup(1)->dataGrid().grid().get(),
+            window().DrawdownGrid().get());
         QCOMPARE(window().SSTab1->currentIndex(), 1);
         QVERIFY(!window().Command1->isHidden());
         QVERIFY(window().Progressbarx->isHidden());
