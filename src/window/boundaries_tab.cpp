@@ -56,7 +56,8 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     auto* scheduleBox = new QGroupBox(QStringLiteral("Pumping schedules"), this);
     auto* scheduleLayout = new QGridLayout(scheduleBox);
     scheduleLayout->setVerticalSpacing(3);
-    scheduleLayout->addWidget(new QLabel(QStringLiteral("Radius (m)"), scheduleBox), 0, 2);
+    m_radiusHead = new QLabel(QStringLiteral("Radius (m)"), scheduleBox);
+    scheduleLayout->addWidget(m_radiusHead, 0, 2);
     for (int i = 0; i < WellCount; ++i) {
         auto* edit = new QLineEdit(scheduleBox);
         edit->setObjectName(QStringLiteral("Schedule%1").arg(i + 1));
@@ -94,11 +95,11 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
         }
         boreParameters.emplace_back(parameter, fields);
     }
+    m_scheduleNote = note(QStringLiteral("From each hour (since pumping began) the bore pumps "
+                                         "that rate, m3/h; 0 stops it and the water recovers."),
+        scheduleBox);
     scheduleLayout->addWidget(
-        note(QStringLiteral("From each hour (since pumping began) the bore pumps that rate, "
-                            "m3/h; 0 stops it and the water recovers."),
-            scheduleBox),
-        WellCount + 1, 0, 1, 3 + static_cast<int>(boreParameters.size()));
+        m_scheduleNote, WellCount + 1, 0, 1, 3 + static_cast<int>(boreParameters.size()));
 
     auto* boundaryBox = new QGroupBox(QStringLiteral("Straight boundaries"), this);
     auto* boundaryLayout = new QGridLayout(boundaryBox);
@@ -283,6 +284,33 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
     show(profileY1, texts.profile.y1);
     show(profileX2, texts.profile.x2);
     show(profileY2, texts.profile.y2);
+}
+
+} // namespace drawfield
+
+namespace drawfield {
+
+void TimeBoundariesTab::showUnits(const UnitTexts& units)
+{
+    auto word = [&](Quantity quantity) {
+        return QString::fromStdString(std::string(defaultUnitWord(units, quantity)));
+    };
+    const QString time = units.time.empty() ? QStringLiteral("hour") : word(Quantity::Time);
+    m_radiusHead->setText(QStringLiteral("Radius (%1)").arg(word(Quantity::Length)));
+    for (int i = 0; i < WellCount; ++i)
+        schedules[static_cast<std::size_t>(i)]->setToolTip(
+            QStringLiteral("Rate changes of bore %1: time:rate pairs, %2 and %3")
+                .arg(i + 1)
+                .arg(time, word(Quantity::Rate)));
+    m_scheduleNote->setText(units.time.empty() && units.rate.empty()
+            ? QStringLiteral("From each hour (since pumping began) the bore pumps that rate, "
+                             "m3/h; 0 stops it and the water recovers.")
+            : QStringLiteral("From each time (%1 since pumping began) the bore pumps that rate, "
+                             "%2; 0 stops it and the water recovers.")
+                  .arg(time, word(Quantity::Rate)));
+    for (int column : { 1, 2 })
+        observations->horizontalHeaderItem(column)->setText(
+            QStringLiteral("%1 (%2)").arg(column == 1 ? "X" : "Y", word(Quantity::Length)));
 }
 
 } // namespace drawfield

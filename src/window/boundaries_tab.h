@@ -13,6 +13,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace drawfield {
@@ -30,6 +31,8 @@ public:
     void fillTexts(ScenarioTexts& texts) const;
     // Shows texts' schedules, radii, boundaries, observation points and profile.
     void showTexts(const ScenarioTexts& texts);
+    // Names the units of the radii, the schedules and the points' coordinates.
+    void showUnits(const UnitTexts& units);
     // An observation point's X and Y texts (a point dragged on the map), and back.
     void setObservationPlace(int row, const QString& x, const QString& y);
     [[nodiscard]] QString observationText(int row, int column) const;
@@ -49,6 +52,10 @@ public:
     EditingTable* observations;
     std::vector<const WellParameter*> observationParameters; // their columns, from 3 on
     QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
+
+private:
+    QLabel* m_radiusHead = nullptr;
+    QLabel* m_scheduleNote = nullptr;
 };
 
 } // namespace drawfield

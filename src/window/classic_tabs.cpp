@@ -226,6 +226,9 @@ void main1::showUnitLabels()
     Label4->setText(QStringLiteral("Aquifer thickness (%1)").arg(unitOf("m", Quantity::Length)));
     Frame2->setTitle(QStringLiteral("Pumping rate (%1) and location (%2)")
                          .arg(unitOf("m3/h", Quantity::Rate), unitOf("m", Quantity::Length)));
+    Grid1->setTextMatrix(
+        0, 3, QStringLiteral(" Pumping rate (%1)").arg(unitOf("m3/H", Quantity::Rate)));
+    timeBoundaries->showUnits(units);
     for (QLabel* frameLabel : { Label1, Label2, Label3, Label4 })
         frameLabel->setFont(sansSerif(9.75));
     fitCaptions({ Label1, Label2, Label3, Label4 });

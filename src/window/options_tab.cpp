@@ -128,7 +128,7 @@ OptionsTab::OptionsTab(QWidget* parent)
     for (const UnitPreset& preset : unitPresets())
         unitPreset->addItem(QString::fromUtf8(preset.name));
     unitPreset->addItem(QStringLiteral("custom"));
-    auto* presetLabel = new QLabel(QStringLiteral("&Units"), unitsBox);
+    auto* presetLabel = new QLabel(QStringLiteral("&Preset"), unitsBox);
     presetLabel->setBuddy(unitPreset);
     unitsLayout->addWidget(presetLabel, 0, 0);
     unitsLayout->addWidget(unitPreset, 0, 1);
@@ -146,7 +146,7 @@ OptionsTab::OptionsTab(QWidget* parent)
         { Quantity::Rate, "Rate",
             { "m3/h", "m3/s", "m3/d", "L/s", "L/min", "gpm", "gpd", "ft3/s" } },
     };
-    int row = 1;
+    int row = 0;
     for (const Choice& choice : choices) {
         auto* selector = new QComboBox(unitsBox);
         selector->setObjectName(QStringLiteral("Unit_") + text(quantityName(choice.quantity)));
