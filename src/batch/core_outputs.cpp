@@ -32,7 +32,7 @@ std::string writeCurvesOutput(const std::string& path, const BatchRun& run)
 {
     if (run.inputs.Observations.empty())
         return "No curves were written: the scenario has no observation point.";
-    writeCurvesFile(path, run.run.curves);
+    writeCurvesFile(path, run.run.curves, run.inputs.Units);
     return {};
 }
 
@@ -40,7 +40,7 @@ std::string writeProfileOutput(const std::string& path, const BatchRun& run)
 {
     if (!run.inputs.ProfileLine)
         return "No profile was written: the scenario has no [profile].";
-    writeProfileFile(path, run.run.profile);
+    writeProfileFile(path, run.run.profile, run.inputs.Units);
     return {};
 }
 

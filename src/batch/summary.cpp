@@ -37,18 +37,27 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
             << summaryName(inputs.Method);
     // The well function's own parameters, as its table names them: ", B 745 m".
     const WellFunction& row = wellFunctionRow(inputs.Method);
-    for (std::size_t i = 0; i < row.parameters.size(); ++i)
-        if (row.parameters[i].scope == ParameterScope::Aquifer)
-            summary << ", " << row.parameters[i].symbol << " "
-                    << metres(inputs.AquiferValues.at(i) / row.parameters[i].perShownUnit) << " "
-                    << row.parameters[i].unit;
+    // Lengths in the unit [units] chose, the program's own metres without it.
+    const ShownUnit& length = inputs.Units.length;
+    for (std::size_t i = 0; i < row.parameters.size(); ++i) {
+        const WellParameter& parameter = row.parameters[i];
+        if (parameter.scope != ParameterScope::Aquifer)
+            continue;
+        const bool inLength = parameter.quantity == Quantity::Length && inputs.Units.chosen;
+        summary << ", " << parameter.symbol << " "
+                << metres(inLength ? length.of(inputs.AquiferValues.at(i))
+                                   : inputs.AquiferValues.at(i) / parameter.perShownUnit)
+                << " " << (inLength ? std::string_view(length.word) : parameter.unit);
+    }
     summary << (inputs.Unconfined ? ", unconfined" : "");
     // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
     if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
-        summary << "; largest drawdown in a bore " << metres(inBore.metres) << " m (bore "
-                << inBore.bore + 1 << ", at " << inBore.radiusMetres << " m from it)";
-    summary << "; largest on the map's nodes " << metres(map.largest.drawdown) << " m at ("
-            << map.largest.x << ", " << map.largest.y << "); " << seconds << " s\n";
+        summary << "; largest drawdown in a bore " << metres(length.of(inBore.metres)) << " "
+                << length.word << " (bore " << inBore.bore + 1 << ", at "
+                << length.of(inBore.radiusMetres) << " " << length.word << " from it)";
+    summary << "; largest on the map's nodes " << metres(length.of(map.largest.drawdown)) << " "
+            << length.word << " at (" << map.largest.x << ", " << map.largest.y << "); " << seconds
+            << " s\n";
 }
 
 } // namespace drawfield

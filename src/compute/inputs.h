@@ -96,6 +96,7 @@ struct Georeference {
 
 // One computation's inputs in computation units. The map is square: YMax always equals XMax.
 struct ScenarioInputs {
+    ResultUnits Units; // what results are written in; the inputs below are SI
     std::int16_t XMin = 0; // m
     std::int16_t YMin = 0; // m
     std::int16_t XMax = 0; // m

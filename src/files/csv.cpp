@@ -53,20 +53,22 @@ std::string csvCell(const std::string& text)
     return quote ? "\"" + cell + "\"" : cell;
 }
 
-void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves)
+void writeCurvesFile(
+    const std::filesystem::path& path, const ObservationCurves& curves, const ResultUnits& units)
 {
     AtomicFile file(path, "curves file");
-    std::string text = "hours";
+    std::string text = units.chosen ? "time_" + units.time.word : "hours";
     for (const std::string& name : curves.names) {
         text.push_back(',');
-        text += csvCell(name);
+        text += csvCell(units.chosen ? name + " (" + units.length.word + ")" : name);
     }
     text += "\n";
     for (std::size_t t = 0; t < curves.seconds.size(); ++t) {
-        appendShortest(text, curves.seconds[t] / SecondsPerHour);
+        appendShortest(text,
+            units.chosen ? units.time.of(curves.seconds[t]) : curves.seconds[t] / SecondsPerHour);
         for (const std::vector<double>& values : curves.drawdowns) {
             text.push_back(',');
-            appendDrawdown(text, values[t]);
+            appendDrawdown(text, units.length.of(values[t]));
         }
         text += "\n";
     }
@@ -74,10 +76,11 @@ void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves&
     file.commit();
 }
 
-void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile)
+void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile,
+    const ResultUnits& units)
 {
     AtomicFile file(path, "profile file");
-    std::string text = "distance_m,x_m,y_m,drawdown_m\n";
+    std::string text = "distance_m,x_m,y_m,drawdown_" + units.length.word + "\n";
     for (const ProfilePoint& point : profile) {
         appendShortest(text, point.distanceMetres);
         text.push_back(',');
@@ -85,7 +88,7 @@ void writeProfileFile(const std::filesystem::path& path, const std::vector<Profi
         text.push_back(',');
         appendShortest(text, point.yMetres);
         text.push_back(',');
-        appendDrawdown(text, point.drawdownMetres);
+        appendDrawdown(text, units.length.of(point.drawdownMetres));
         text += "\n";
     }
     file.write(text);

@@ -4,6 +4,7 @@
 // takes it too).
 
 #include "compute/observations.h"
+#include "compute/units.h"
 
 #include <filesystem>
 #include <string>
@@ -17,8 +18,12 @@ namespace drawfield {
 // it holds a comma or a quote; one that a spreadsheet would run as a formula (a leading =, +, -
 // or @) gets a leading ' inside quotes, and control characters become U+FFFD. Written as
 // AtomicFile writes; throw FileWriteError.
-void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves);
-void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile);
+// With units chosen ([units]), times and drawdowns are in them and the columns name them:
+// "time_d,<name 1> (ft),..." and "distance_m,x_m,y_m,drawdown_ft".
+void writeCurvesFile(const std::filesystem::path& path, const ObservationCurves& curves,
+    const ResultUnits& units = {});
+void writeProfileFile(const std::filesystem::path& path, const std::vector<ProfilePoint>& profile,
+    const ResultUnits& units = {});
 
 // A text as one cell of a CSV file, by the rules above.
 [[nodiscard]] std::string csvCell(const std::string& text);

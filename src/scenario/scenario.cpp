@@ -186,6 +186,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     ScenarioInputs& in = reading.inputs;
     std::vector<std::string>& refusals = reading.refusals;
     refuseUnknownUnits(texts.units, refusals);
+    in.Units = resultUnits(texts.units);
     ValueReader reader(texts.units, refusals);
     const bool metresAsTyped = texts.units.length.empty();
 

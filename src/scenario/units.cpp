@@ -236,6 +236,24 @@ std::optional<UnitFactor> defaultUnit(const UnitTexts& units, Quantity quantity)
     return unitFactor(defaultUnitWord(units, quantity), quantity);
 }
 
+ResultUnits resultUnits(const UnitTexts& units)
+{
+    ResultUnits shown;
+    for (auto [quantity, unit] : { std::pair { Quantity::Length, &shown.length },
+             { Quantity::Transmissivity, &shown.transmissivity },
+             { Quantity::Storage, &shown.storage }, { Quantity::Time, &shown.time },
+             { Quantity::Rate, &shown.rate } }) {
+        const std::string& word = unitText(units, quantity);
+        if (word.empty())
+            continue;
+        if (const std::optional<UnitFactor> factor = unitFactor(word, quantity)) {
+            *unit = { word, *factor };
+            shown.chosen = true;
+        }
+    }
+    return shown;
+}
+
 std::string unitProblem(std::string_view text, Quantity quantity, std::string_view what)
 {
     const NumberAndUnit split = splitUnit(text);

@@ -6,6 +6,7 @@
 // with a short table of field words it lacks or reads otherwise (gpm, gpd/ft, cfs, gal, year).
 // Every unit is checked against the quantity of the value it comes with.
 
+#include "compute/units.h"
 #include "compute/wells/well_function.h"
 
 #include <optional>
@@ -13,17 +14,6 @@
 #include <string_view>
 
 namespace drawfield {
-
-// A unit against the SI unit of its quantity: a value in it is value * times / over in SI
-// (m, m2/s, a fraction, s, m3/s). Kept as a ratio so that the units the program always had
-// convert exactly as they did (hours: * 3600; m3/h: / 3600; %: / 100).
-struct UnitFactor {
-    double times = 1.0;
-    double over = 1.0;
-    [[nodiscard]] double toSI(double value) const { return value * times / over; }
-    [[nodiscard]] double fromSI(double si) const { return si * over / times; }
-    bool operator==(const UnitFactor&) const = default;
-};
 
 // The [units] section as typed: a unit word per quantity, empty for the program's own.
 struct UnitTexts {
@@ -68,6 +58,8 @@ struct NumberAndUnit {
 [[nodiscard]] std::optional<UnitFactor> defaultUnit(const UnitTexts& units, Quantity quantity);
 [[nodiscard]] std::string_view defaultUnitWord(const UnitTexts& units, Quantity quantity);
 [[nodiscard]] const std::string& unitText(const UnitTexts& units, Quantity quantity);
+// The units results are written in: each [units] word that is one of its quantity.
+[[nodiscard]] ResultUnits resultUnits(const UnitTexts& units);
 
 // Why a value's unit word cannot be taken for the quantity, as a sentence naming the word and the
 // units taken; empty when it can (or the text has none). `what` names the value ("transmissivity").

@@ -203,6 +203,65 @@ TEST(BatchCommand, CurvesProfileAndABoundary)
     EXPECT_FALSE(std::filesystem::exists(folder / "n.png"));
 }
 
+// The same scenario with [units] in feet and days: the curves, the profile and the summary give
+// the metric run's drawdowns divided by 0.3048, at its hours divided by 24, and name the units;
+// the record file stays in metres, byte for byte.
+TEST(BatchCommand, OutputsInTheUnitsChosen)
+{
+    TemporaryFolder folder;
+    const std::string metric
+        = "[aquifer]\nmethod = theis\nthickness = 20\n[bore1]\nx = 30\ny = 30\n"
+          "rate = 6\n[observation1]\nname = Farm well\nx = 75.5\ny = 40\n"
+          "[profile]\nx1 = 1\ny1 = 1\nx2 = 100\ny2 = 100\n";
+    writeBytes(folder / "m.ini", metric);
+    writeBytes(folder / "ft.ini",
+        "[map]\nx_min = 1 m\ny_min = 1 m\nx_max = 100 m\ncell_size = 1 m\n"
+        "[aquifer]\nmethod = theis\npumping_time = 1\nthickness = 20 m\n"
+        "[bore1]\nx = 30 m\ny = 30 m\nrate = 144 m3/d\n"
+        "[observation1]\nname = Farm well\nx = 75.5 m\ny = 40 m\n"
+        "[profile]\nx1 = 1 m\ny1 = 1 m\nx2 = 100 m\ny2 = 100 m\n"
+        "[units]\nlength = ft\ntime = d\n");
+    auto run = [&](const char* name) {
+        const std::string stem = std::string(name);
+        BatchRun batch = runBatch(folder,
+            quoted(folder / (stem + ".ini")) + " --curves " + quoted(folder / (stem + "c.csv"))
+                + " --profile " + quoted(folder / (stem + "p.csv")) + " --record "
+                + quoted(folder / (stem + ".dat")));
+        EXPECT_EQ(batch.status, 0) << batch.err;
+        return batch;
+    };
+    const BatchRun m = run("m"), ft = run("ft");
+    EXPECT_EQ(readBytes(folder / "m.dat"), readBytes(folder / "ft.dat"));
+    auto rows = [](const std::string& text) {
+        std::vector<std::vector<double>> values;
+        std::istringstream lines(text.substr(text.find('\n') + 1));
+        for (std::string line; std::getline(lines, line);) {
+            std::vector<double> row;
+            std::istringstream cells(line);
+            for (std::string cell; std::getline(cells, cell, ',');)
+                row.push_back(cell.empty() ? 0.0 : std::stod(cell));
+            values.push_back(row);
+        }
+        return values;
+    };
+    const std::string curves = readBytes(folder / "ftc.csv");
+    EXPECT_TRUE(curves.starts_with("time_d,Farm well (ft)\n")) << curves.substr(0, 40);
+    EXPECT_TRUE(readBytes(folder / "ftp.csv").starts_with("distance_m,x_m,y_m,drawdown_ft\n"));
+    for (auto [metres, feet, timeColumn] :
+        { std::tuple { rows(readBytes(folder / "mc.csv")), rows(curves), true },
+            { rows(readBytes(folder / "mp.csv")), rows(readBytes(folder / "ftp.csv")), false } }) {
+        ASSERT_EQ(metres.size(), feet.size());
+        for (std::size_t r = 0; r < metres.size(); ++r) {
+            EXPECT_NEAR(
+                feet[r][0], timeColumn ? metres[r][0] / 24.0 : metres[r][0], 1e-12 * metres[r][0]);
+            const double drawdown = metres[r].back(), inFeet = feet[r].back();
+            EXPECT_NEAR(inFeet, drawdown / 0.3048, 1e-12 * std::fabs(inFeet)) << r;
+        }
+    }
+    EXPECT_NE(ft.out.find(" ft (bore 1, at 0.328084 ft from it)"), std::string::npos) << ft.out;
+    EXPECT_NE(m.out.find(" m (bore 1, at 0.1 m from it)"), std::string::npos) << m.out;
+}
+
 // The scenario read, written back with every key: it runs to the same record file, byte for
 // byte; a refused run still writes it.
 TEST(BatchCommand, WriteScenario)
@@ -838,7 +897,8 @@ TEST(BatchCommand, ModulesAreLoadedOnlyWhenAsked)
     TemporaryFolder folder;
     writeBytes(folder / "site.ini", Example);
     writeBytes(folder / "placed.ini",
-        std::string(Example) + "[georeference]\neasting = 500000\nnorthing = 5700000\ncrs = EPSG:25832\n");
+        std::string(Example)
+            + "[georeference]\neasting = 500000\nnorthing = 5700000\ncrs = EPSG:25832\n");
     const struct {
         const char* scenario;
         const char* outputs;
