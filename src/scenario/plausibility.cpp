@@ -6,12 +6,17 @@
 namespace drawfield {
 namespace {
 
-    std::string trimmed(const std::string& text)
+    // A number as typed, without the blanks its rules ignore; a text that is not wholly one
+    // (its number read by the lenient rules) as the number it reads as.
+    std::string readable(const std::string& text)
     {
-        const std::size_t first = text.find_first_not_of(" \t");
-        if (first == std::string::npos)
-            return {};
-        return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+        std::string packed;
+        for (char c : text)
+            if (c != ' ' && c != '\t' && c != '\n')
+                packed.push_back(c);
+        if (isWholeNumberText(packed))
+            return packed;
+        return plainSignificantText(numberOfText(text).value_or(0.0), 15);
     }
 
     // One value's text and what it reads as in another unit.
@@ -22,7 +27,7 @@ namespace {
             , m_shown(defaultUnitWord(units, quantity))
         {
             const NumberAndUnit split = splitUnit(text);
-            m_number = split.unit.empty() ? trimmed(text) : split.number;
+            m_number = readable(split.unit.empty() ? text : split.number);
             m_unit = split.unit.empty() ? std::string(m_shown) : split.unit;
         }
         // "450 m2/s": the value as typed, with the unit it was read in.
