@@ -23,6 +23,7 @@ struct BatchRun {
     const std::vector<MeasuredPoint>& measured;
     const std::optional<FitResult>& fit;
     GridPlace gridPlace; // where the ASCII grids are placed (a projected georeference)
+    const std::vector<std::string>& warnings; // the scenario's, as standard error said them
 };
 
 // What a module gives the program: loaded on demand (dlopen) from beside the program or from

@@ -146,7 +146,8 @@ namespace {
         }
         for (const std::string& message : result->messages)
             say(message);
-        const BatchRun batch { line, *result, inputs, reading.inputs, measured, fit, gridPlace };
+        const BatchRun batch { line, *result, inputs, reading.inputs, measured, fit, gridPlace,
+            reading.warnings };
 
         // The export reads the record file: with --surfer it is written even without --record.
         const std::optional<std::string> recordFile = line.surfer

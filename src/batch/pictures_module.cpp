@@ -54,13 +54,16 @@ namespace {
     // written, else the reason.
     QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
         const ScenarioInputs& inputs, const ScenarioInputs& read,
-        const std::vector<MeasuredPoint>& measured, const std::optional<FitResult>& fit)
+        const std::vector<MeasuredPoint>& measured, const std::optional<FitResult>& fit,
+        const std::vector<std::string>& warnings)
     {
         const QString name = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
                                            : QStringLiteral("the example (no scenario file)");
         ReportContent content = reportContentOf(inputs, run.map.grid, run.map.largest,
             chartOverlays(inputs, run.map.validity), curvesData(inputs, run.curves, run.profile),
             name, line.view);
+        for (const std::string& warning : warnings)
+            content.warnings << QString::fromStdString(warning);
         if (!measured.empty())
             addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
                 fit ? &*fit : nullptr, "drawfield-batch --fit T,S");
@@ -125,8 +128,8 @@ namespace {
 
     std::string writeReportOutput(const std::string& path, const BatchRun& run)
     {
-        return said(
-            writeReportOf(path, run.line, run.run, run.inputs, run.read, run.measured, run.fit));
+        return said(writeReportOf(
+            path, run.line, run.run, run.inputs, run.read, run.measured, run.fit, run.warnings));
     }
 
     std::string writeAnimationOutput(const std::string& path, const BatchRun& run)

@@ -148,13 +148,17 @@ namespace {
         int m_number = 1;
     };
 
-    QString scheduleText(const std::vector<RateChange>& changes)
+    QString scheduleText(const std::vector<RateChange>& changes, const ResultUnits& units)
     {
         QStringList parts;
         for (const RateChange& change : changes)
-            parts << QStringLiteral("from %1 h: %2")
-                         .arg(number(change.StartSeconds / SecondsPerHour),
-                             number(change.Rate * SecondsPerHour));
+            parts << (units.chosen ? QStringLiteral("from %1 %3: %2")
+                                         .arg(number(units.time.of(change.StartSeconds)),
+                                             number(units.rate.of(change.Rate)),
+                                             QString::fromStdString(units.time.word))
+                                   : QStringLiteral("from %1 h: %2")
+                                         .arg(number(change.StartSeconds / SecondsPerHour),
+                                             number(change.Rate * SecondsPerHour)));
         return parts.isEmpty() ? QStringLiteral("constant") : parts.join(QStringLiteral("; "));
     }
 
@@ -176,15 +180,35 @@ namespace {
 
         writer.heading(QStringLiteral("Aquifer and pumping"));
         const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
-        writer.line(
-            { QStringLiteral("Transmissivity"), number(in.Transmissivity) + QStringLiteral(" m²/s"),
-                QStringLiteral("Storage coefficient"),
-                number(in.Storage * PercentPerFraction) + QStringLiteral(" %") },
+        // In the units the scenario chose ([units]), with SI beside where they are not it.
+        const ResultUnits& units = in.Units;
+        auto inUnit
+            = [&](const ShownUnit& unit, double si, const QString& own, const char* siWord) {
+                  if (!units.chosen)
+                      return own;
+                  QString text
+                      = number(unit.of(si)) + QLatin1Char(' ') + QString::fromStdString(unit.word);
+                  if (!(unit.factor == UnitFactor {}) && *siWord != '\0')
+                      text += QStringLiteral(" (%1 %2)").arg(number(si), QString::fromUtf8(siWord));
+                  return text;
+              };
+        const QString lengthWord
+            = units.chosen ? QString::fromStdString(units.length.word) : QStringLiteral("m");
+        auto lengthOf = [&](double metres) { return metresOf(units.length.of(metres)); };
+        writer.line({ QStringLiteral("Transmissivity"),
+                        inUnit(units.transmissivity, in.Transmissivity,
+                            number(in.Transmissivity) + QStringLiteral(" m²/s"), "m²/s"),
+                        QStringLiteral("Storage coefficient"),
+                        inUnit(units.storage, in.Storage,
+                            number(in.Storage * PercentPerFraction) + QStringLiteral(" %"), "") },
             pairs);
         writer.line(
             { QStringLiteral("Pumping time"),
-                number(in.PumpTimeSeconds / SecondsPerHour) + QStringLiteral(" h"),
-                QStringLiteral("Aquifer thickness"), number(in.Thickness) + QStringLiteral(" m") },
+                inUnit(units.time, in.PumpTimeSeconds,
+                    number(in.PumpTimeSeconds / SecondsPerHour) + QStringLiteral(" h"), "s"),
+                QStringLiteral("Aquifer thickness"),
+                inUnit(
+                    units.length, in.Thickness, number(in.Thickness) + QStringLiteral(" m"), "m") },
             pairs);
         writer.line({ QStringLiteral("Method"), QString::fromUtf8(wellFunctionRow(in.Method).label),
                         QStringLiteral("Unconfined correction"),
@@ -237,21 +261,31 @@ namespace {
                          : QStringLiteral("none: local metres") },
             { 0.25, 0.75 });
 
+        // A value no aquifer has is almost always a unit slip: said where the inputs are.
+        for (const QString& warning : content.warnings)
+            writer.line({ QStringLiteral("Warning: ") + warning }, { 1.0 }, reportFont(9, true));
+
         writer.heading(QStringLiteral("Bores"));
         const std::vector<double> boreColumns { 0.09, 0.08, 0.08, 0.11, 0.4, 0.24 };
+        const QString rateWord
+            = units.chosen ? QString::fromStdString(units.rate.word) : QStringLiteral("m³/h");
         writer.line({ QStringLiteral("Bore"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-                        QStringLiteral("Rate (m³/h)"), QStringLiteral("Schedule (m³/h)"),
-                        QStringLiteral("Drawdown in the bore (m)") },
+                        QStringLiteral("Rate (%1)").arg(rateWord),
+                        QStringLiteral("Schedule (%1)").arg(rateWord),
+                        QStringLiteral("Drawdown in the bore (%1)").arg(lengthWord) },
             boreColumns, reportFont(8.5, true));
         for (int bore = 0; bore < WellCount; ++bore) {
             if (!in.pumps(bore))
                 continue;
             const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-            writer.line({ QStringLiteral("Bore %1").arg(bore + 1), QString::number(well.X),
-                            QString::number(well.Y), number(well.Rate * SecondsPerHour),
-                            scheduleText(in.Schedules[static_cast<std::size_t>(bore)]),
-                            metresOf(drawdownInBore(in, bore))
-                                + QStringLiteral(" at r = %1 m").arg(number(well.RadiusMetres)) },
+            writer.line(
+                { QStringLiteral("Bore %1").arg(bore + 1), QString::number(well.X),
+                    QString::number(well.Y),
+                    number(units.chosen ? units.rate.of(well.Rate) : well.Rate * SecondsPerHour),
+                    scheduleText(in.Schedules[static_cast<std::size_t>(bore)], units),
+                    lengthOf(drawdownInBore(in, bore))
+                        + QStringLiteral(" at r = %1 %2")
+                              .arg(number(units.length.of(well.RadiusMetres)), lengthWord) },
                 boreColumns);
         }
 
@@ -270,14 +304,18 @@ namespace {
             writer.heading(QStringLiteral("Observation points"));
             const std::vector<double> columns { 0.46, 0.13, 0.13, 0.28 };
             writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-                            QStringLiteral("Drawdown at %1 h (m)")
-                                .arg(number(in.PumpTimeSeconds / SecondsPerHour)) },
+                            QStringLiteral("Drawdown at %1 %2 (%3)")
+                                .arg(number(units.chosen ? units.time.of(in.PumpTimeSeconds)
+                                                         : in.PumpTimeSeconds / SecondsPerHour),
+                                    units.chosen ? QString::fromStdString(units.time.word)
+                                                 : QStringLiteral("h"),
+                                    lengthWord) },
                 columns, reportFont(8.5, true));
             const Aquifer aquifer = in.aquifer();
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
                 writer.line({ QString::fromStdString(point.Name), number(point.X), number(point.Y),
-                                metresOf(drawdownAt(
+                                lengthOf(drawdownAt(
                                     aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
                     columns);
         }
@@ -289,16 +327,18 @@ namespace {
         // it; the map's largest node beside it, said as such.
         const LargestBoreDrawdown inBore = largestBoreDrawdown(in);
         if (inBore.bore >= 0)
-            writer.line({ QStringLiteral("Largest drawdown in a bore: %1 m in Bore %2, at its "
-                                         "radius (%3 m from its centre), as in the table above")
-                                .arg(metresOf(inBore.metres))
+            writer.line({ QStringLiteral("Largest drawdown in a bore: %1 %4 in Bore %2, at its "
+                                         "radius (%3 %4 from its centre), as in the table above")
+                                .arg(lengthOf(inBore.metres))
                                 .arg(inBore.bore + 1)
-                                .arg(number(inBore.radiusMetres)) },
+                                .arg(number(units.length.of(inBore.radiusMetres)))
+                                .arg(lengthWord) },
                 { 1.0 }, reportFont(9, true));
-        writer.line({ QStringLiteral("Largest drawdown on the map's nodes: %1 m at (%2, %3)")
-                            .arg(metresOf(content.largestDrawdown))
+        writer.line({ QStringLiteral("Largest drawdown on the map's nodes: %1 %4 at (%2, %3)")
+                            .arg(lengthOf(content.largestDrawdown))
                             .arg(content.largestX)
-                            .arg(content.largestY) },
+                            .arg(content.largestY)
+                            .arg(lengthWord) },
             { 1.0 });
         writer.skip(6);
 

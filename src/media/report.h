@@ -39,6 +39,7 @@ struct ReportContent {
     QStringList fitLines;
     PaintRoutine fitChart; // empty: no readings
     QString mapNote; // why the map is of another time than the scenario's, or empty
+    QStringList warnings; // what reading the scenario warned of (a value no aquifer has)
     ViewAngles view; // the surface's turns
 };
 

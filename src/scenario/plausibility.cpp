@@ -36,14 +36,29 @@ namespace {
         {
             return unitFactor(m_unit, m_quantity) == unitFactor(word, m_quantity);
         }
-        // "; 450 m2/d would be 0.0052 m2/s": the number read in another unit, in the field's
-        // unit. Empty where that is the unit it was read in.
+        // "; 450 m2/d would be 0.0052 m2/s": the number read in the first of the words that
+        // makes it a value aquifers have (low..high, SI), in the field's unit. Empty where none
+        // does but the unit it was read in.
+        [[nodiscard]] std::string otherwise(
+            std::initializer_list<std::string_view> words, double low, double high) const
+        {
+            for (std::string_view word : words) {
+                const std::optional<UnitFactor> other = unitFactor(word, m_quantity);
+                const std::optional<double> number = numberOfText(m_number);
+                if (other && number && !typedIn(word) && other->toSI(*number) >= low
+                    && other->toSI(*number) <= high)
+                    return otherwise(word);
+            }
+            return {};
+        }
+
+    private:
         [[nodiscard]] std::string otherwise(std::string_view word) const
         {
             const std::optional<UnitFactor> other = unitFactor(word, m_quantity);
             const std::optional<UnitFactor> shown = unitFactor(m_shown, m_quantity);
             const std::optional<double> number = numberOfText(m_number);
-            if (!other || !shown || !number || typedIn(word))
+            if (!other || !shown || !number)
                 return {};
             if (*other == *shown)
                 return "; perhaps " + m_number + " " + std::string(word) + " was meant";
@@ -52,7 +67,6 @@ namespace {
                 + plainSignificantText(shown->fromSI(other->toSI(*number)), 2) + unit;
         }
 
-    private:
         Quantity m_quantity;
         std::string_view m_shown;
         std::string m_number, m_unit;
@@ -69,22 +83,27 @@ std::vector<std::string> plausibilityWarnings(const ScenarioTexts& texts, const 
     if (in.Transmissivity > MostTransmissivity)
         warnings.push_back("Transmissivity " + transmissivity.asTyped()
             + " is more than any aquifer transmits (above 1 m2/s)"
-            + transmissivity.otherwise("m2/d") + ".");
+            + transmissivity.otherwise(
+                { "m2/d", "gpd/ft", "m2/h", "cm2/s" }, LeastTransmissivity, MostTransmissivity)
+            + ".");
     else if (in.Transmissivity < LeastTransmissivity)
         warnings.push_back("Transmissivity " + transmissivity.asTyped()
             + " is less than any aquifer transmits (below 1e-7 m2/s)"
-            + transmissivity.otherwise("m2/s") + ".");
+            + transmissivity.otherwise(
+                { "m2/s", "m2/h", "m2/d" }, LeastTransmissivity, MostTransmissivity)
+            + ".");
 
     const Typed storage(texts.storage, units, Quantity::Storage);
     const bool storageUnitWritten
         = !units.storage.empty() || !splitUnit(texts.storage).unit.empty();
     if (in.Storage > MostStorage)
         warnings.push_back("Storage coefficient " + storage.asTyped()
-            + " is more than any aquifer stores (above 0.35)" + storage.otherwise("%") + ".");
+            + " is more than any aquifer stores (above 0.35)"
+            + storage.otherwise({ "%" }, LeastStorage, MostStorage) + ".");
     else if (in.Storage < LeastStorage)
         warnings.push_back("Storage coefficient " + storage.asTyped()
-            + " is less than any aquifer stores (below 1e-6)" + storage.otherwise("fraction")
-            + ".");
+            + " is less than any aquifer stores (below 1e-6)"
+            + storage.otherwise({ "fraction" }, LeastStorage, MostStorage) + ".");
     else if (in.Storage > MostConfinedStorage && !in.Unconfined && storageUnitWritten)
         warnings.push_back("Storage coefficient " + storage.asTyped()
             + " looks like the specific yield of an unconfined aquifer (above 0.01), but "
@@ -99,14 +118,17 @@ std::vector<std::string> plausibilityWarnings(const ScenarioTexts& texts, const 
             warnings.push_back("Bore " + std::to_string(i + 1) + ", pumping rate "
                 + (in.Wells[i].Rate > MostRate ? rate.asTyped() + " is" : "its schedule is")
                 + " more than a bore pumps (above 5000 m3/h)"
-                + (in.Wells[i].Rate > MostRate ? rate.otherwise("m3/d") : "") + ".");
+                + (in.Wells[i].Rate > MostRate
+                        ? rate.otherwise({ "m3/d", "L/min", "gpd" }, 0.0, MostRate)
+                        : "")
+                + ".");
         }
     }
 
     if (in.PumpTimeSeconds > MostPumpingSeconds) {
         const Typed time(texts.pumpTime, units, Quantity::Time);
         warnings.push_back("Pumping time " + time.asTyped() + " is more than 50 years"
-            + time.otherwise(time.typedIn("h") ? "min" : "h") + ".");
+            + time.otherwise({ "min", "s", "h" }, 0.0, MostPumpingSeconds) + ".");
     }
     return warnings;
 }

@@ -138,6 +138,8 @@ void main1::exportReport()
                 + (hasUnsavedChanges() ? QStringLiteral(" (with changes not saved)") : QString());
         ReportContent content = reportContentOf(m_lastRun->inputs, m_lastRun->grid, m_lastRun->peak,
             m_lastRun->overlays, curvesChart->data(), name, Chart3D2->viewAngles());
+        for (const std::string& warning : readScenario(m_lastRun->texts).warnings)
+            content.warnings << QString::fromStdString(warning);
         (void)addPumpingTestTo(content);
         return WriteOutcome { writeReport(QFile::encodeName(path).toStdString(), content), {} };
     };

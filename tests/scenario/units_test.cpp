@@ -239,9 +239,13 @@ TEST(Units, ValuesNoAquiferHasAreWarnedAbout)
             { "Transmissivity 450 m2/s is more than any aquifer transmits (above 1 m2/s); 450 "
               "m2/d would be 0.0052 m2/s." } },
         { "450 m2/d", "2e-4 fraction", "30 d", "176 gpm", {} },
-        { "1e-9 m2/d", "4", "24", "6",
-            { "Transmissivity 1e-9 m2/d is less than any aquifer transmits (below 1e-7 m2/s); "
-              "perhaps 1e-9 m2/s was meant." } },
+        { "1e-5 m2/d", "4", "24", "6",
+            { "Transmissivity 1e-5 m2/d is less than any aquifer transmits (below 1e-7 m2/s); "
+              "perhaps 1e-5 m2/s was meant." } },
+        // No other unit makes it a value an aquifer has: no reading is offered.
+        { "1e-12", "4", "24", "6",
+            { "Transmissivity 1e-12 m2/s is less than any aquifer transmits (below 1e-7 "
+              "m2/s)." } },
         { "0.003", "40", "24", "6",
             { "Storage coefficient 40 % is more than any aquifer stores (above 0.35)." } },
         { "0.003", "1e-5", "24", "6",
