@@ -6,6 +6,7 @@
 
 #include <udunits2.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <mutex>
@@ -114,8 +115,21 @@ namespace {
 
     // The factor of a word UDUNITS reads, as a ratio where it is one of the exact ratios the
     // program has always used (so that m3/h divides by 3600 as before).
+    // What a unit is written with: letters, digits, blanks, / ^ . * - ( ) _ and the UTF-8 of
+    // ² ³ µ. Anything else is no unit, and never reaches UDUNITS' parser.
+    bool isUnitSpelling(const std::string& word)
+    {
+        return std::all_of(word.begin(), word.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+                || std::string_view(" /^.*-()_").find(c) != std::string_view::npos
+                || static_cast<unsigned char>(c) >= 0x80;
+        });
+    }
+
     std::optional<UnitFactor> udunitsFactor(const std::string& word, Quantity quantity)
     {
+        if (!isUnitSpelling(word))
+            return std::nullopt;
         std::lock_guard<std::mutex> guard(unitsLock());
         ut_system* system = unitSystem();
         if (system == nullptr)
