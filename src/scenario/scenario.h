@@ -126,6 +126,12 @@ struct ScenarioReading {
 // The fields that came with schedules, boundaries, observation points, the profile, the bore
 // radius and the georeference take a number only when their whole text is one ("7S.5" and an
 // empty text are refused, naming the field); the coordinate system is judged by the GIS files.
+//
+// A number may be followed by a unit word of its field's quantity ("450 m2/d"); without one it is
+// in the unit [units] names for that quantity, else in the program's own (units.h). A word of
+// another quantity is refused, naming the field, the word and the units it takes; coordinates in
+// another unit than metres must come to whole metres. Warnings then name values no aquifer has
+// (plausibility.h).
 [[nodiscard]] ScenarioReading readScenario(const ScenarioTexts& texts);
 
 } // namespace drawfield
