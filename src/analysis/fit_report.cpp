@@ -4,6 +4,7 @@
 #include "files/csv.h"
 #include "files/number_text.h"
 #include "scenario/text_rules.h"
+#include "scenario/units.h"
 
 #include <cmath>
 #include <sstream>
@@ -11,11 +12,11 @@
 namespace drawfield {
 namespace {
 
-    // The shortest text a field takes that reads back, divided by perUnit as the scenario
-    // reader divides it (100 for S in %), to the very value: a scenario written after a fit
+    // The shortest text a field takes that reads back in its unit, as the scenario reader reads
+    // it (a number in %: divided by 100), to the very value: a scenario written after a fit
     // re-runs to the fitted drawdowns. Without an exponent where the field takes none; else an
     // upper-case E where the value needs one.
-    std::string fieldText(double value, double perUnit, bool exponentAllowed)
+    std::string fieldText(double value, const UnitFactor& unit, bool exponentAllowed)
     {
         auto textOf = [&](double x, int digits) {
             std::string text = significantText(x, digits);
@@ -30,11 +31,11 @@ namespace {
         };
         auto readsBack = [&](const std::string& text) {
             const std::optional<double> read = numberOfText(text);
-            return read && *read / perUnit == value;
+            return read && unit.toSI(*read) == value;
         };
-        // value * perUnit may be a rounding off the double that divides back to value: its
+        // The value in the unit may be a rounding off the double that reads back to value: its
         // nearest neighbours are tried too.
-        const double x = value * perUnit;
+        const double x = unit.fromSI(value);
         std::vector<double> candidates { x };
         double up = x, down = x;
         for (int step = 0; step < 4; ++step) {
@@ -47,22 +48,42 @@ namespace {
             for (double candidate : candidates)
                 if (const std::string text = textOf(candidate, digits); readsBack(text))
                     return text;
-        return textOf(x, 17);
+        // A unit whose factor is itself rounded (ft2/d) may skip the value: the text that reads
+        // back nearest to it, a unit in the last place off.
+        std::string nearest = textOf(x, 17);
+        double least = HUGE_VAL;
+        for (double candidate : candidates) {
+            const std::string text = textOf(candidate, 17);
+            const double off = std::fabs(unit.toSI(numberOfText(text).value_or(HUGE_VAL)) - value);
+            if (off < least) {
+                least = off;
+                nearest = text;
+            }
+        }
+        return nearest;
     }
 
 } // namespace
 
 void showFitted(const FitResult& result, ScenarioTexts& texts)
 {
+    // Each value in the unit its field is read in: the [units] one for its quantity, else the
+    // program's own.
+    const UnitTexts& units = texts.units;
     for (const FitEstimate& estimate : result.estimates) {
         const FitParameter parameter = estimate.parameter;
+        const bool chosen = !unitText(units, parameter->quantity).empty();
         if (parameter == transmissivityParameter())
-            texts.transmissivity = fieldText(estimate.value, 1.0, true);
+            texts.transmissivity = fieldText(estimate.value,
+                defaultUnit(units, Quantity::Transmissivity).value_or(UnitFactor {}), true);
         else if (parameter == storageParameter())
-            texts.storage = fieldText(estimate.value, PercentPerFraction, false);
-        else // read back as the number times its SI factor
-            texts.aquiferParameters[std::string(parameter->key)]
-                = fieldText(estimate.value, 1.0 / parameter->perShownUnit, false);
+            texts.storage = fieldText(estimate.value,
+                defaultUnit(units, Quantity::Storage).value_or(UnitFactor { 1.0, 100.0 }), chosen);
+        else // read back as the number times its SI factor, or in its [units] unit
+            texts.aquiferParameters[std::string(parameter->key)] = fieldText(estimate.value,
+                chosen ? defaultUnit(units, parameter->quantity).value_or(UnitFactor {})
+                       : UnitFactor { 1.0, 1.0 / parameter->perShownUnit },
+                false);
     }
 }
 
@@ -81,8 +102,15 @@ std::string fitSummary(const FitResult& result)
             << (unit.empty() ? "" : " " + unit) << ", standard error "
             << significantText(e.standardError, 2) << ", 95 % interval "
             << significantText(e.low, 4) << " .. " << significantText(e.high, 4);
+        // T also in m2/d, or in the unit the scenario chose.
+        const ResultUnits& units = result.fitted.Units;
         if (e.parameter == transmissivityParameter())
-            out << " (" << significantText(e.value * SecondsPerDay, 5) << " m2/d)";
+            out << " ("
+                << (units.chosen && units.transmissivity.word != "m2/s"
+                           ? significantText(units.transmissivity.of(e.value), 5) + " "
+                               + units.transmissivity.word
+                           : significantText(e.value * SecondsPerDay, 5) + " m2/d")
+                << ")";
         out << "\n";
     }
     for (std::size_t a = 0; a < result.estimates.size(); ++a)

@@ -3,6 +3,7 @@
 
 #include "analysis/fit.h"
 #include "compute/observations.h"
+#include "scenario/unit_conversion.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -165,13 +166,13 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
         int mostEvaluations = 0;
     };
     const Case cases[] = {
-        { "one reading", classic, { one }, { transmissivityParameter(), storageParameter() },
-            {}, "The parameters are not determined by the readings: 1 reading for 2 parameters;" },
+        { "one reading", classic, { one }, { transmissivityParameter(), storageParameter() }, {},
+            "The parameters are not determined by the readings: 1 reading for 2 parameters;" },
         { "one reading, one parameter", classic, { one }, { storageParameter() }, {},
             "The parameters are not determined by the readings: 1 reading for 1 parameter;" },
         { "B beyond what a scenario takes", tight, { barelyLeaky },
-            { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") },
-            {}, "The fit left the range of B: it ran to 1.1e+07 m, above 1e+07" },
+            { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") }, {},
+            "The fit left the range of B: it ran to 1.1e+07 m, above 1e+07" },
         { "B without a leaky aquifer", classic, near, { parameterOfSymbol("B") }, {},
             "The leakage factor B can only be fitted with Hantush (leaky) (method hantush)." },
         { "a point beyond a barrier", readScenario(walled).inputs, { outside },
@@ -199,4 +200,30 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
                 << fit.problem;
         EXPECT_TRUE(fit.estimates.empty());
     }
+}
+
+// The fitted values, written into texts in the units the scenario chose (or the program's own),
+// read back to the very values: a scenario written after a fit in m2/d or feet re-runs to the
+// fitted drawdowns, never reading 0.005 m2/s as 0.005 m2/d.
+TEST(PumpingTestFit, FittedValuesAreWrittenInTheUnitsChosen)
+{
+    const UnitTexts chosen[] = { {}, { "m", "m2/d", "fraction", "d", "m3/d" },
+        { "ft", "ft2/d", "fraction", "d", "gpm" }, { "", "gpd/ft", "%", "", "" } };
+    for (const UnitTexts& units : chosen)
+        for (auto [t, s] : { std::pair { 0.0052083333333333337, 2.3456789e-4 },
+                 { 1.234567890123e-3, 0.071 }, { 3.3e-7, 1.1e-6 } }) {
+            FitResult fit;
+            fit.succeeded = true;
+            fit.estimates = { { transmissivityParameter(), t }, { storageParameter(), s } };
+            ScenarioTexts texts = convertedTexts(ScenarioTexts::example(), units);
+            texts.transmissivity = "450 m2/d"; // replaced, word and all
+            showFitted(fit, texts);
+            const ScenarioReading reading = readScenario(texts);
+            ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+            // In the program's own units to the bit; in others to the last place of the double
+            // (a factor such as ft2/d's is itself rounded).
+            const double ulps = units.isEmpty() ? 0.0 : 2.3e-16;
+            EXPECT_NEAR(reading.inputs.Transmissivity, t, ulps * t) << texts.transmissivity;
+            EXPECT_NEAR(reading.inputs.Storage, s, ulps * s) << texts.storage;
+        }
 }
