@@ -1,7 +1,9 @@
 // The live map: the time bar under the map and the surface, and the bores and observation points
 // dragged on the map, each move one that can be undone.
 
+#include "scenario/units.h"
 #include "window/main1.h"
+#include "window/options_tab.h"
 
 #include "compute/aquifer_limits.h"
 #include "media/animation.h"
@@ -352,7 +354,11 @@ bool main1::dropMarker(int marker, int x, int y)
         ? QStringList { timeBoundaries->observationText(row, 1),
               timeBoundaries->observationText(row, 2) }
         : QStringList { Grid1->TextMatrix(row + 1, 1), Grid1->TextMatrix(row + 1, 2) };
-    const QStringList after { QString::number(x), QString::number(y) };
+    // The place in metres; where the fields' lengths are in another unit, said with its word.
+    const std::string& length = options->unitTexts().length;
+    const bool inMetres = length.empty() || unitFactor(length, Quantity::Length) == UnitFactor {};
+    const QString metresWord = inMetres ? QString() : QStringLiteral(" m");
+    const QStringList after { QString::number(x) + metresWord, QString::number(y) + metresWord };
     if (before == after) {
         markerDragCancelled(marker);
         return true;

@@ -1721,6 +1721,28 @@ private slots:
         QCOMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("75"));
     }
 
+    // In feet, a dropped marker's place is written in metres with its word: never a number of
+    // metres that the fields would read as feet.
+    void aDroppedMarkerKeepsItsMetresInFeet()
+    {
+        window().setFieldTexts(
+            convertedTexts(ScenarioTexts::example(), unitPresets()[2].units)); // US
+        desktop().messages.clear();
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        // The example's 4 % as a fraction, 0.04, is a specific yield's value: said, and run.
+        QCOMPARE(desktop().messageTexts(),
+            QStringList { QStringLiteral(
+                "Storage coefficient 0.04 fraction looks like the specific yield of an unconfined "
+                "aquifer (above 0.01), but Cooper-Jacob is for a confined one.") });
+        QVERIFY(window().dropMarker(1, 75, 60));
+        QTRY_COMPARE(window().Grid1->TextMatrix(2, 1), QStringLiteral("75 m"));
+        const ScenarioReading reading = readScenario(window().fieldTexts());
+        QVERIFY(reading.accepted());
+        QCOMPARE(reading.inputs.Wells[1].X, std::int16_t(75));
+        QCOMPARE(reading.inputs.Wells[1].Y, std::int16_t(60));
+        window().setFieldTexts(ScenarioTexts::example());
+    }
+
     // The time bar shows the map at another time: once it rests, the map is the run at that
     // pumping time to the bit; the pumping time field stays, the curves mark the time.
     void theTimeBarShowsTheMapAtAnyTime()
