@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTextEdit>
@@ -304,7 +305,11 @@ void main1::buildDataInputTab(QWidget* tab)
     Grid1 = new FlexGrid(6, 4, twips(270), twips(2000), Frame2);
     Grid1->setObjectName(QStringLiteral("Grid1"));
     Grid1->setFont(sansSerif(8.25));
-    Grid1->keyFilter = [this](QChar c) {
+    Grid1->keyFilter = [this](QChar c, const QString& before) {
+        // After a number, a place or a rate may be typed with its unit word (30 m, 6 m3/d): a
+        // letter is never dropped to leave digits that make another number (6 m3/d read as 63).
+        if (isUnitCharacter(c) && before.contains(QRegularExpression(QStringLiteral("[0-9]"))))
+            return true;
         int code = c.unicode() <= 255 ? c.unicode() : -1;
         return Module1::FilterKey(
                    static_cast<std::int16_t>(code), QStringLiteral(".0123456789"), -1, m_desktop)

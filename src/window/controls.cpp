@@ -107,8 +107,11 @@ namespace {
                 QString text = key->text();
                 if (!ends && !text.isEmpty() && key->key() != Qt::Key_Delete
                     && m_table->keyFilter) {
+                    const auto* edit = qobject_cast<QLineEdit*>(watched);
+                    const QString before
+                        = edit ? edit->text().left(edit->cursorPosition()) : QString();
                     for (QChar c : text)
-                        if (!m_table->keyFilter(c))
+                        if (!m_table->keyFilter(c, before))
                             return true;
                 }
             }
@@ -260,7 +263,7 @@ void EditingTable::keyPressEvent(QKeyEvent* event)
         && state() != EditingState;
     if (character && keyFilter) {
         for (QChar c : text)
-            if (!keyFilter(c)) {
+            if (!keyFilter(c, QString())) {
                 event->accept();
                 return;
             }
@@ -430,6 +433,13 @@ bool InputGate::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+bool isUnitCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('/')
+        || c == QLatin1Char('^') || c == QLatin1Char('%') || c == QLatin1Char('.')
+        || c == QChar(0x00B2) || c == QChar(0x00B3) || c == QChar(0x00B5);
 }
 
 QIcon drawfieldIcon()

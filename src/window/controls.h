@@ -56,7 +56,8 @@ class EditingTable : public QTableWidget {
 public:
     EditingTable(int rows, int columns, int firstRow, int firstColumn, QWidget* parent = nullptr);
 
-    std::function<bool(QChar)> keyFilter;
+    // The character typed, and the cell's text before the cursor ("" as an edit begins).
+    std::function<bool(QChar, const QString&)> keyFilter;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -147,6 +148,9 @@ private:
     QWidget* m_open;
     std::function<void()> m_onEscape;
 };
+
+// What a unit word after a number is written with: m2/d, m²/d, m^2/day, L/s, %.
+[[nodiscard]] bool isUnitCharacter(QChar c);
 
 // The program's icon: a cone of depression seen from above.
 [[nodiscard]] QIcon drawfieldIcon();

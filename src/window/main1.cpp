@@ -53,14 +53,6 @@ namespace {
     const QString PointAndDigits = QStringLiteral(".0123456789");
     const QString Digits = QStringLiteral("0123456789");
 
-    // What a unit word after a number is written with: m2/d, m²/d, m^2/day, L/s, %.
-    bool isUnitCharacter(QChar c)
-    {
-        return c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('/')
-            || c == QLatin1Char('^') || c == QLatin1Char('%') || c == QLatin1Char('.')
-            || c == QChar(0x00B2) || c == QChar(0x00B3) || c == QChar(0x00B5);
-    }
-
     const QString WebAddress
         = QStringLiteral("http://www.karsto-software.example/Software/default2.html");
 

@@ -452,11 +452,16 @@ private slots:
         QTRY_VERIFY(openEditor() != nullptr);
         QLineEdit* editor = openEditor();
         QCOMPARE(editor->text(), QStringLiteral("7"));
-        QTest::keyClicks(editor, QStringLiteral(".5-x"));
-        QCOMPARE(desktop().beeps, 3);
+        QTest::keyClicks(editor, QStringLiteral(".5-"));
+        QCOMPARE(desktop().beeps, 2);
+        // After a number, a unit word: kept whole, never digits run together (6 m3/d as 63).
+        QTest::keyClicks(editor, QStringLiteral(" m3/d"));
+        QCOMPARE(desktop().beeps, 2);
         QTest::keyClick(editor, Qt::Key_Return); // ends the edit, no beep
-        QCOMPARE(desktop().beeps, 3);
-        QTRY_COMPARE(grid.TextMatrix(3, 3), QStringLiteral("7.5"));
+        QCOMPARE(desktop().beeps, 2);
+        QTRY_COMPARE(grid.TextMatrix(3, 3), QStringLiteral("7.5 m3/d"));
+        QCOMPARE(readScenario(window().fieldTexts()).inputs.Wells[2].Rate, 7.5 / 86400.0);
+        grid.setTextMatrix(3, 3, QStringLiteral("7.5"));
         // What is typed counts at once; Escape puts the cell back as it was.
         grid.setCurrentCell(2, 3);
         QTest::keyClicks(&grid, QStringLiteral("9"));
