@@ -108,15 +108,7 @@ namespace {
     {
         std::vector<RateChange> changes;
         const std::string field = "Bore " + std::to_string(bore) + ", schedule";
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find(',', start);
-            if (end == std::string::npos)
-                end = text.size();
-            const std::string entry = text.substr(start, end - start);
-            start = end + 1;
-            if (entry.find_first_not_of(" \t") == std::string::npos)
-                continue;
+        for (const std::string& entry : commaEntries(text)) {
             if (changes.size() == MostRateChanges) {
                 refusals.push_back(field + " holds more than " + std::to_string(MostRateChanges)
                     + " rate changes, more than a schedule can hold.");

@@ -173,4 +173,20 @@ std::optional<std::int16_t> integerOfText(std::string_view text)
     return static_cast<std::int16_t>(rounded);
 }
 
+std::vector<std::string> commaEntries(std::string_view text)
+{
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view entry = text.substr(start, end - start);
+        start = end + 1;
+        if (entry.find_first_not_of(" \t") != std::string_view::npos)
+            entries.emplace_back(entry);
+    }
+    return entries;
+}
+
 } // namespace drawfield

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace drawfield {
 
@@ -26,6 +27,9 @@ namespace drawfield {
 // 3.5 gives 4). Empty when the result lies outside -32768..32767: a failure, never a stand-in
 // value.
 [[nodiscard]] std::optional<std::int16_t> integerOfText(std::string_view text);
+
+// The entries of a list separated by commas ("12:0, 30:3"), those of blanks alone left out.
+[[nodiscard]] std::vector<std::string> commaEntries(std::string_view text);
 
 // Rounds halves to the even neighbour, whatever the floating-point environment's rounding mode.
 [[nodiscard]] double roundHalfEven(double value);

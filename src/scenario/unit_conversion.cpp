@@ -45,15 +45,7 @@ namespace {
         const std::string& text, const UnitTexts& from, const UnitTexts& to)
     {
         std::string out;
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find(',', start);
-            if (end == std::string::npos)
-                end = text.size();
-            const std::string entry = text.substr(start, end - start);
-            start = end + 1;
-            if (entry.find_first_not_of(" \t") == std::string::npos)
-                continue;
+        for (const std::string& entry : commaEntries(text)) {
             const std::size_t colon = entry.find(':');
             if (colon == std::string::npos)
                 return std::nullopt;
