@@ -242,15 +242,51 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             for (int column = 0; column < 4; ++column)
                 results->setItem(row, column, new QTableWidgetItem(cells[column]));
         };
+        // With units chosen ([units]), in those: T in m²/s and in its chosen unit.
+        const ResultUnits& units = result->fitted.Units;
+        auto chosenUnit = [&](Quantity quantity) -> const ShownUnit* {
+            if (!units.chosen)
+                return nullptr;
+            switch (quantity) {
+            case Quantity::Length:
+                return &units.length;
+            case Quantity::Transmissivity:
+                return &units.transmissivity;
+            case Quantity::Storage:
+                return &units.storage;
+            case Quantity::Time:
+                return &units.time;
+            case Quantity::Rate:
+                return &units.rate;
+            case Quantity::Ratio:
+                break;
+            }
+            return nullptr;
+        };
+        auto superscripts = [](QString word) {
+            return word.replace(QStringLiteral("m2"), QStringLiteral("m²"))
+                .replace(QStringLiteral("ft2"), QStringLiteral("ft²"));
+        };
         for (const FitEstimate& e : result->estimates) {
             const FitParameter parameter = e.parameter;
             const QString symbol = QString::fromUtf8(
                 parameter->symbol.data(), static_cast<qsizetype>(parameter->symbol.size()));
-            const QString unit = QString::fromUtf8(
-                parameter->unit.data(), static_cast<qsizetype>(parameter->unit.size()))
-                                     .replace(QStringLiteral("m2"), QStringLiteral("m²"));
+            const ShownUnit* chosen = chosenUnit(parameter->quantity);
+            const bool transmissivity = parameter == transmissivityParameter();
+            if (chosen != nullptr && !transmissivity) {
+                addRow(QStringLiteral("%1 (%2)").arg(
+                           symbol, superscripts(QString::fromStdString(chosen->word))),
+                    e, chosen->factor.over / chosen->factor.times);
+                continue;
+            }
+            const QString unit = superscripts(QString::fromUtf8(
+                parameter->unit.data(), static_cast<qsizetype>(parameter->unit.size())));
             addRow(QStringLiteral("%1 (%2)").arg(symbol, unit), e, 1.0 / parameter->perShownUnit);
-            if (parameter == transmissivityParameter())
+            if (transmissivity && chosen != nullptr && chosen->word != "m2/s")
+                addRow(QStringLiteral("%1 (%2)").arg(
+                           symbol, superscripts(QString::fromStdString(chosen->word))),
+                    e, chosen->factor.over / chosen->factor.times);
+            else if (transmissivity)
                 addRow(QStringLiteral("%1 (m²/d)").arg(symbol), e, SecondsPerDay);
         }
         results->setVerticalHeaderLabels(names);

@@ -1452,6 +1452,20 @@ private slots:
         QCOMPARE(fitted.Transmissivity, window().lastFit()->estimates[0].value);
         QCOMPARE(fitted.Storage, window().lastFit()->estimates[1].value);
 
+        // In field units the estimates are shown in them, and used in them.
+        window().options->unitPreset->setCurrentIndex(1); // metric field: m2/d, a fraction
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QCOMPARE(tab.results->verticalHeaderItem(1)->text(), QStringLiteral("T (m²/d)"));
+        QCOMPARE(tab.results->item(1, 0)->text(), QStringLiteral("462.62"));
+        QCOMPARE(tab.results->verticalHeaderItem(2)->text(), QStringLiteral("S (fraction)"));
+        QCOMPARE(tab.results->item(2, 0)->text(), QStringLiteral("1.7788e-04"));
+        QTest::mouseClick(tab.useValues, Qt::LeftButton);
+        QVERIFY(window().Text5->text().startsWith(QStringLiteral("462.6")));
+        const ScenarioInputs inField = readScenario(window().fieldTexts()).inputs;
+        QVERIFY(std::fabs(inField.Transmissivity - window().lastFit()->estimates[0].value)
+            <= 2.3e-16 * inField.Transmissivity);
+        window().options->unitPreset->setCurrentIndex(0);
+
         // No save or export replaces a file the scenario reads: its readings, the scenario.
         const QString readings = m_folder->filePath(QStringLiteral("test/obs_r30m.csv"));
         const QByteArray before = fileBytes(readings), scenarioBefore = fileBytes(scenario);
