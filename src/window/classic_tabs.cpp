@@ -204,6 +204,11 @@ void main1::buildTabs()
         const UnitTexts to = texts.units;
         texts.units = from;
         showFieldTexts(convertedTexts(texts, to));
+        m_desktop.setRememberedUnits(to.isEmpty()
+                ? QStringList()
+                : QStringList { QString::fromStdString(to.length),
+                    QString::fromStdString(to.transmissivity), QString::fromStdString(to.storage),
+                    QString::fromStdString(to.time), QString::fromStdString(to.rate) });
     });
     for (auto [field, quantity] : { std::pair { Text5, Quantity::Transmissivity },
              { Text6, Quantity::Storage }, { Text7, Quantity::Time }, { Text8, Quantity::Length } })
@@ -437,8 +442,19 @@ void main1::Form_Load()
         Combo1->addItem(QLatin1String(size));
     Combo1->setCurrentIndex(-1);
     // The start-up scenario comes from one place: the example the program has always opened
-    // with, as resources/example.ini holds it too.
-    setFieldTexts(ScenarioTexts::example());
+    // with, as resources/example.ini holds it too; in the units chosen last, where there are.
+    ScenarioTexts start = ScenarioTexts::example();
+    if (const QStringList words = m_desktop.rememberedUnits(); words.size() == 5) {
+        const UnitTexts units { words[0].toStdString(), words[1].toStdString(),
+            words[2].toStdString(), words[3].toStdString(), words[4].toStdString() };
+        bool known = true;
+        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
+                 Quantity::Time, Quantity::Rate })
+            known = known && (unitText(units, quantity).empty() || defaultUnit(units, quantity));
+        if (known)
+            start = convertedTexts(start, units);
+    }
+    setFieldTexts(start);
 }
 
 void main1::resizeEvent(QResizeEvent*)

@@ -72,8 +72,8 @@ bool QtDesktop::askToReplace(QWidget* parent, const QStringList& existing)
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QApplication::applicationName() + QLatin1Char(' ')
-        + QApplication::applicationVersion());
+    box.setWindowTitle(
+        QApplication::applicationName() + QLatin1Char(' ') + QApplication::applicationVersion());
     box.setText(existing.size() == 1
             ? QStringLiteral("%1 already exists. Do you want to replace it?").arg(existing.front())
             : QStringLiteral("%1 and %2 more files written with it already exist. Do you want to "
@@ -100,8 +100,8 @@ UnsavedChoice QtDesktop::askUnsavedChanges(QWidget* parent, const QString& fileN
 {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
-    box.setWindowTitle(QApplication::applicationName() + QLatin1Char(' ')
-        + QApplication::applicationVersion());
+    box.setWindowTitle(
+        QApplication::applicationName() + QLatin1Char(' ') + QApplication::applicationVersion());
     box.setText(fileName.isEmpty()
             ? QStringLiteral("The scenario has changes that are not saved to a file.")
             : QStringLiteral("The scenario %1 has changes that are not saved.").arg(fileName));
@@ -131,6 +131,16 @@ QStringList QtDesktop::recentFiles() const
 void QtDesktop::setRecentFiles(const QStringList& files)
 {
     settings().setValue(QStringLiteral("recentScenarios"), files);
+}
+
+QStringList QtDesktop::rememberedUnits() const
+{
+    return settings().value(QStringLiteral("units")).toStringList();
+}
+
+void QtDesktop::setRememberedUnits(const QStringList& words)
+{
+    settings().setValue(QStringLiteral("units"), words);
 }
 
 QString QtDesktop::programFolder() const { return QApplication::applicationDirPath(); }

@@ -55,6 +55,10 @@ public:
     // The scenario files opened or saved last, the latest first; kept between sessions.
     [[nodiscard]] virtual QStringList recentFiles() const = 0;
     virtual void setRecentFiles(const QStringList& files) = 0;
+    // The unit words chosen last (length, transmissivity, storage, time, rate), empty for the
+    // program's own; a new window starts in them. Kept between sessions.
+    [[nodiscard]] virtual QStringList rememberedUnits() const = 0;
+    virtual void setRememberedUnits(const QStringList& words) = 0;
     // The folder of the running program, without a trailing separator.
     [[nodiscard]] virtual QString programFolder() const = 0;
     // Where the program writes its data (the record file, pictures, the export): data/ beside it
@@ -82,6 +86,8 @@ public:
     UnsavedChoice askUnsavedChanges(QWidget* parent, const QString& fileName) override;
     [[nodiscard]] QStringList recentFiles() const override;
     void setRecentFiles(const QStringList& files) override;
+    [[nodiscard]] QStringList rememberedUnits() const override;
+    void setRememberedUnits(const QStringList& words) override;
     [[nodiscard]] QString programFolder() const override;
 };
 

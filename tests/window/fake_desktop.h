@@ -78,6 +78,8 @@ public:
     }
     QStringList recentFiles() const override { return recent; }
     void setRecentFiles(const QStringList& files) override { recent = files; }
+    QStringList rememberedUnits() const override { return units; }
+    void setRememberedUnits(const QStringList& words) override { units = words; }
     QString programFolder() const override { return m_folder; }
 
     QStringList messageTexts() const
@@ -105,6 +107,7 @@ public:
     std::deque<bool> replaceAnswers; // none left: replace
     QStringList replaceQuestions; // the files asked about, each set joined by |
     QStringList recent;
+    QStringList units;
 
 private:
     QString m_folder;

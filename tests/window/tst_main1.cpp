@@ -407,6 +407,20 @@ private slots:
                     .transmissivity));
         }
         QVERIFY(window().fieldTexts().units.isEmpty()); // as specified: no [units] written
+        QCOMPARE(desktop().units, QStringList());
+
+        // The units chosen last are a new window's: the example in them.
+        window().options->unitPreset->setCurrentIndex(2);
+        QCOMPARE(desktop().units, QStringList({ "ft", "ft2/d", "fraction", "d", "gpm" }));
+        {
+            main1 next(desktop());
+            QCOMPARE(next.Label1->text(), QStringLiteral("Transmissivity (ft2/d)"));
+            const ScenarioReading reading = readScenario(next.fieldTexts());
+            QVERIFY(reading.accepted());
+            QVERIFY(std::fabs(reading.inputs.Transmissivity - 0.003) <= 1e-15);
+            QVERIFY(!next.hasUnsavedChanges());
+        }
+        window().options->unitPreset->setCurrentIndex(0);
         QCOMPARE(QString::fromStdString(scenarioFileText(window().fieldTexts())),
             QString::fromStdString(scenarioFileText(ScenarioTexts::example())));
 
