@@ -38,6 +38,7 @@ namespace {
         ChartSource source { result.grid, inputs.Step, inputs.Step,
             chartOverlays(inputs, result.validity) };
         source.threads = threads;
+        source.length = inputs.Units.length;
         return source;
     }
 

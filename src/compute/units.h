@@ -21,9 +21,9 @@ struct UnitFactor {
     bool operator==(const UnitFactor&) const = default;
 };
 
-// A unit results are written in: its word ("ft") and its factor.
+// A unit results are written in: its word ("ft") and its factor; metres unless said.
 struct ShownUnit {
-    std::string word;
+    std::string word = "m";
     UnitFactor factor;
     [[nodiscard]] double of(double si) const { return factor.fromSI(si); }
     bool operator==(const ShownUnit&) const = default;

@@ -11,7 +11,6 @@
 
 #include <gif_lib.h>
 
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -50,6 +49,7 @@ QImage animationFrame(const ScenarioInputs& inputs, double seconds, const Colour
     ChartSource source { map->grid, coarse.Step, coarse.Step, chartOverlays(inputs, nullptr) };
     source.scale = scale;
     source.threads = threads;
+    source.length = inputs.Units.length;
 
     QImage frame(pixels, QImage::Format_RGB32);
     frame.fill(Qt::white);
@@ -115,9 +115,9 @@ bool writeAnimation(const std::filesystem::path& path, const ScenarioInputs& inp
     const ScenarioInputs coarse = atPictureResolution(inputs, ChartSamples::MapSamplesPerSide);
     const std::optional<DrawdownResult> last = computeDrawdown(coarse, options);
     const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(last->grid, coarse.Step, coarse.Step, threads);
-    const ColourScale scale
-        = ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest);
+        = chartSamples(last->grid, coarse.Step, coarse.Step, threads, inputs.Units.length.factor);
+    ColourScale scale = ColourScale::forDrawdowns(samples->map.shallowest, samples->map.deepest);
+    scale.setUnit(QString::fromStdString(inputs.Units.length.word));
     const QList<QRgb> palette = animationPalette(scale);
 
     // Opened here rather than by giflib, which would make it readable by its owner alone.

@@ -447,7 +447,8 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
     content.scenarioName = scenarioName;
     content.made = QDateTime::currentDateTime();
     content.view = view;
-    const ChartSource source { grid, inputs.Step, inputs.Step, overlays };
+    ChartSource source { grid, inputs.Step, inputs.Step, overlays };
+    source.length = inputs.Units.length;
     auto map = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
     auto surface = std::make_shared<const ChartPicture>(ChartKind::Surface, source, view);
     content.map = [map](QPainter& painter, const QRectF& area) { map->paint(painter, area); };
@@ -498,8 +499,9 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const Fit
             content.largestDrawdown = map->largest.drawdown;
             content.largestX = map->largest.x;
             content.largestY = map->largest.y;
-            const ChartSource source { map->grid, atEnd.Step, atEnd.Step,
+            ChartSource source { map->grid, atEnd.Step, atEnd.Step,
                 chartOverlays(atEnd, map->validity) };
+            source.length = atEnd.Units.length;
             auto picture = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
             auto surface
                 = std::make_shared<const ChartPicture>(ChartKind::Surface, source, content.view);

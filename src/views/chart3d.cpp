@@ -222,9 +222,11 @@ ChartSource Chart3D::source() const
             false, true };
     }
     const int spacing = data.grid()->nodeSpacing();
-    return { data.grid(), spacingOf(data.columnValue(1)).value_or(spacing),
+    ChartSource source { data.grid(), spacingOf(data.columnValue(1)).value_or(spacing),
         spacingOf(data.rowValue(1)).value_or(spacing), m_overlays, style.meshShown(),
         style.zonesFilled(), m_scale, m_draft };
+    source.length = m_length;
+    return source;
 }
 
 void Chart3D::buildGeometry() const
@@ -286,10 +288,11 @@ QString Chart3D::readoutAt(const QPointF& position) const
     const double value = grid.at(x, y);
     if (std::isnan(value))
         return QStringLiteral("X %1 m   Y %2 m   beyond a boundary").arg(x).arg(y);
-    return QStringLiteral("X %1 m   Y %2 m   drawdown %3 m")
+    return QStringLiteral("X %1 m   Y %2 m   drawdown %3 %4")
         .arg(x)
         .arg(y)
-        .arg(significantNumber(-value + 0.0, 4));
+        .arg(significantNumber(m_length.of(-value + 0.0), 4))
+        .arg(QString::fromStdString(m_length.word));
 }
 
 void Chart3D::leaveEvent(QEvent*)
@@ -311,6 +314,14 @@ void Chart3D::setOverlays(ChartOverlays overlays)
 void Chart3D::setColourScale(std::optional<ColourScale> scale)
 {
     m_scale = std::move(scale);
+    contentChanged();
+}
+
+void Chart3D::setDrawdownUnit(const ShownUnit& unit)
+{
+    if (unit == m_length)
+        return;
+    m_length = unit;
     contentChanged();
 }
 

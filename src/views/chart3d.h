@@ -130,6 +130,9 @@ public:
     // The map's colour scale held whatever the grid (the pumping time's while an earlier time is
     // shown); empty: the grid's own.
     void setColourScale(std::optional<ColourScale> scale);
+    // The unit drawdowns are shown in (the legend, the levels, the read-out): metres by default.
+    void setDrawdownUnit(const ShownUnit& unit);
+    [[nodiscard]] const ShownUnit& drawdownUnit() const { return m_length; }
     // Frames that follow the hand are drafts (ChartSource::draft); the next still one is whole.
     void setDraft(bool draft);
 
@@ -212,6 +215,7 @@ private:
     std::optional<QPointF> m_mouseAt; // over the widget, where the read-out is made
     QString m_readoutNote;
     std::optional<ColourScale> m_scale;
+    ShownUnit m_length;
     bool m_draft = false;
     bool m_markersDraggable = false;
     int m_dragged = -1; // the marker being dragged

@@ -10,11 +10,12 @@ MapGeometry chartMapGeometry(const ChartSource& source)
 {
     const DrawdownGrid& grid = *source.grid;
     // Both charts of a map share one pass over the grid, and so its extremes and contour levels.
-    const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(source.grid, source.xSpacing, source.ySpacing, source.threads);
+    const std::shared_ptr<const ChartSamples> samples = chartSamples(
+        source.grid, source.xSpacing, source.ySpacing, source.threads, source.length.factor);
     const std::vector<BoundaryOverlay>& boundaries = source.overlays.boundaries;
     MapGeometry map = buildMapGeometry(samples->map, source.meshShown, source.zonesFilled,
         boundaries, source.scale ? &*source.scale : nullptr);
+    map.scale.setUnit(QString::fromStdString(source.length.word));
     map.wells = source.overlays.wells;
     map.draft = source.draft;
     const ValidityZone* zone = source.overlays.validity.get();
@@ -36,12 +37,14 @@ MapGeometry chartMapGeometry(const ChartSource& source)
 SurfaceChart chartSurface(const ChartSource& source)
 {
     SurfaceChart surface;
-    surface.samples = chartSamples(source.grid, source.xSpacing, source.ySpacing, source.threads);
+    surface.samples = chartSamples(
+        source.grid, source.xSpacing, source.ySpacing, source.threads, source.length.factor);
     surface.wells = source.overlays.wells;
     if (source.draft)
         surface.mostFacesPerSide = SurfaceChart::DraftFacesPerSide;
     surface.model
         = buildSurfaceModel(surface.samples->surface, source.meshShown, source.zonesFilled);
+    surface.model.scale.setUnit(QString::fromStdString(source.length.word));
     placeWells(surface.model, surface.samples->surface, surface.wells);
     surface.model.boundaries = source.overlays.boundaries;
     return surface;
@@ -59,6 +62,7 @@ void paintSurfaceChart(QPainter& painter, const QRectF& target, const SurfaceCha
     const SampledField coarse = coarsened(surface.samples->surface, perSide);
     SurfaceModel model
         = buildSurfaceModel(coarse, surface.model.meshShown, surface.model.zonesFilled);
+    model.scale.setUnit(surface.model.scale.unit());
     placeWells(model, coarse, surface.wells);
     model.boundaries = surface.model.boundaries;
     paintSurface(painter, target, projectSurface(model, projection.angles));

@@ -34,6 +34,8 @@ struct ChartSource {
     // without smoothing and the surface with fewer faces; the next still frame is whole again.
     bool draft = false;
     unsigned threads = 0; // for reading the grid: 0 one per core
+    // The unit drawdowns are shown in: metres, or the length [units] chose.
+    ShownUnit length;
 };
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a

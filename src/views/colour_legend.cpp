@@ -8,12 +8,16 @@
 
 namespace drawfield {
 namespace {
-    const QString Title = QStringLiteral("Drawdown (m)");
+    QString titleOf(const ColourScale& scale)
+    {
+        return QStringLiteral("Drawdown (%1)").arg(scale.unit());
+    }
 }
 
-double colourLegendWidth(const QFontMetricsF& metrics)
+double colourLegendWidth(const QFontMetricsF& metrics, const ColourScale& scale)
 {
-    return std::max(metrics.horizontalAdvance(Title), metrics.height() * 4.5) + metrics.height();
+    return std::max(metrics.horizontalAdvance(titleOf(scale)), metrics.height() * 4.5)
+        + metrics.height();
 }
 
 double paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale)
@@ -22,7 +26,7 @@ double paintColourLegend(QPainter& painter, const QRectF& area, const ColourScal
     const double line = metrics.height();
     painter.save();
     painter.setPen(QPen(chart_style::Ink, 1.0));
-    painter.drawText(QPointF(area.left(), area.top() + metrics.ascent()), Title);
+    painter.drawText(QPointF(area.left(), area.top() + metrics.ascent()), titleOf(scale));
     const int bands = scale.bandCount();
     const double boxTop = area.top() + line * 1.4;
     const double boxHeight = std::min(line * 1.6, (area.bottom() - boxTop) / bands);

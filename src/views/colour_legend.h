@@ -10,10 +10,11 @@ class QPainter;
 namespace drawfield {
 
 // Width (px) the colour scale needs beside a chart, for the font of these metrics.
-[[nodiscard]] double colourLegendWidth(const QFontMetricsF& metrics);
+[[nodiscard]] double colourLegendWidth(const QFontMetricsF& metrics, const ColourScale& scale);
 
-// The colour scale at the top left of area: its title, then one box per band, shallowest on top,
-// each band's lower level written beside it (m). Returns where the last box ends (y).
+// The colour scale at the top left of area: its title ("Drawdown (m)", in the scale's unit),
+// then one box per band, shallowest on top, each band's lower level written beside it. Returns
+// where the last box ends (y).
 double paintColourLegend(QPainter& painter, const QRectF& area, const ColourScale& scale);
 
 } // namespace drawfield

@@ -5,6 +5,7 @@
 // band at or beyond the deepest level.
 
 #include <QColor>
+#include <QString>
 
 #include <vector>
 
@@ -36,8 +37,13 @@ public:
     // a shaded surface shows no staircase at the levels. Beyond the last level, the last colour.
     [[nodiscard]] QColor smoothColourFor(double drawdownMetres) const;
 
+    // The unit its levels are in, as the legend names it ("m", or the [units] word chosen).
+    [[nodiscard]] const QString& unit() const { return m_unit; }
+    void setUnit(const QString& word) { m_unit = word; }
+
 private:
     std::vector<double> m_levels;
+    QString m_unit = QStringLiteral("m");
 };
 
 } // namespace drawfield

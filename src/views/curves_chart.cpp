@@ -57,7 +57,8 @@ namespace {
         Panel panel;
         panel.title = QStringLiteral("Drawdown at the observation points");
         panel.xTitle = QStringLiteral("Time since pumping began (h)");
-        panel.yTitle = QStringLiteral("Drawdown (m)");
+        panel.yTitle
+            = QStringLiteral("Drawdown (%1)").arg(QString::fromStdString(data.length.word));
         const std::vector<double>& seconds = data.curves.seconds;
         panel.xLow = std::log10(seconds.front() / SecondsPerHour);
         panel.xHigh = std::log10(seconds.back() / SecondsPerHour);
@@ -71,7 +72,7 @@ namespace {
             series.name = QString::fromStdString(data.curves.names[p]);
             series.colour = plot::seriesColour(p);
             for (std::size_t t = 0; t < seconds.size(); ++t) {
-                const double value = data.curves.drawdowns[p][t];
+                const double value = data.length.of(data.curves.drawdowns[p][t]);
                 series.points.emplace_back(std::log10(seconds[t] / SecondsPerHour), value);
                 if (std::isfinite(value))
                     deepest = std::max(deepest, value);
@@ -100,7 +101,8 @@ namespace {
         Panel panel;
         panel.title = data.profileTitle;
         panel.xTitle = QStringLiteral("Distance along the profile (m)");
-        panel.yTitle = QStringLiteral("Drawdown (m)");
+        panel.yTitle
+            = QStringLiteral("Drawdown (%1)").arg(QString::fromStdString(data.length.word));
         panel.xLow = 0.0;
         panel.xHigh = data.profile.back().distanceMetres;
         if (!(panel.xHigh > 0.0))
@@ -109,9 +111,10 @@ namespace {
         Series series;
         series.colour = plot::seriesColour(0);
         for (const ProfilePoint& point : data.profile) {
-            series.points.emplace_back(point.distanceMetres, point.drawdownMetres);
-            if (std::isfinite(point.drawdownMetres))
-                deepest = std::max(deepest, point.drawdownMetres);
+            const double drawdown = data.length.of(point.drawdownMetres);
+            series.points.emplace_back(point.distanceMetres, drawdown);
+            if (std::isfinite(drawdown))
+                deepest = std::max(deepest, drawdown);
         }
         panel.series.push_back(std::move(series));
         panel.xTicks = plot::linearTicks(panel.xLow, panel.xHigh, 6);
@@ -134,6 +137,7 @@ CurvesData curvesData(
 {
     CurvesData data;
     data.curves = std::move(curves);
+    data.length = inputs.Units.length;
     for (int bore = 0; bore < WellCount; ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
             if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTimeSeconds)

@@ -30,6 +30,7 @@ struct CurvesData {
     std::vector<ProfilePoint> profile; // empty: no profile panel
     QString profileTitle; // "Profile from (1, 1) to (100, 100) m at 24 h"
     std::optional<double> shownSeconds; // the time the map shows, when not the pumping time
+    ShownUnit length; // the unit drawdowns are shown in: metres, or the length [units] chose
 };
 
 // What the chart shows for a run, from its curves and profile; or computing them.

@@ -257,23 +257,32 @@ SampledField withArea(const SampledField& field)
     return wide;
 }
 
-std::shared_ptr<const ChartSamples> chartSamples(
-    const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing, unsigned threads)
+std::shared_ptr<const ChartSamples> chartSamples(const std::shared_ptr<const DrawdownGrid>& grid,
+    int xSpacing, int ySpacing, unsigned threads, const UnitFactor& length)
 {
     static std::mutex guard;
     static std::weak_ptr<const DrawdownGrid> lastGrid;
     static int lastXSpacing = 0, lastYSpacing = 0;
+    static UnitFactor lastLength;
     static std::shared_ptr<const ChartSamples> last;
     std::lock_guard lock(guard);
-    if (last && lastGrid.lock() == grid && lastXSpacing == xSpacing && lastYSpacing == ySpacing)
+    if (last && lastGrid.lock() == grid && lastXSpacing == xSpacing && lastYSpacing == ySpacing
+        && lastLength == length)
         return last;
     auto samples = std::make_shared<ChartSamples>();
     samples->map
         = sampleDrawdowns(*grid, xSpacing, ySpacing, ChartSamples::MapSamplesPerSide, threads);
+    if (!(length == UnitFactor {})) {
+        for (double& drawdown : samples->map.drawdowns)
+            drawdown = length.fromSI(drawdown);
+        samples->map.deepest = length.fromSI(samples->map.deepest);
+        samples->map.shallowest = length.fromSI(samples->map.shallowest);
+    }
     samples->surface = coarsened(samples->map, ChartSamples::SurfaceSamplesPerSide);
     lastGrid = grid;
     lastXSpacing = xSpacing;
     lastYSpacing = ySpacing;
+    lastLength = length;
     last = samples;
     return last;
 }

@@ -61,10 +61,11 @@ struct ChartSamples {
 };
 
 // The samples of grid at the given spacings, made once and shared while they are asked for: the
-// second chart of a run, and every repaint, take the samples the first one made.
+// second chart of a run, and every repaint, take the samples the first one made. Drawdowns in
+// the unit `length` (metres by default: the grid's values as they are).
 [[nodiscard]] std::shared_ptr<const ChartSamples> chartSamples(
     const std::shared_ptr<const DrawdownGrid>& grid, int xSpacing, int ySpacing,
-    unsigned threads = 0);
+    unsigned threads = 0, const UnitFactor& length = {});
 
 // The scenario computed at a picture's resolution: the lattice spacing made coarser (a whole
 // number of metres, dividing the map where one does) so that the map has about nodesPerSide

@@ -28,7 +28,8 @@ MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool z
     aquifer.addPolygon(map.aquifer);
     aquifer.closeSubpath();
 
-    map.scale = scale != nullptr ? *scale : ColourScale::forDrawdowns(field.shallowest, field.deepest);
+    map.scale
+        = scale != nullptr ? *scale : ColourScale::forDrawdowns(field.shallowest, field.deepest);
     for (double level : map.scale.levels()) {
         std::vector<QPolygonF> loops = contourLoops(field, level);
         QPainterPath region;
@@ -73,7 +74,8 @@ MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapG
     constexpr double SaveButtonInches = 315.0 / 1440.0;
     const double top = std::max(
         line * 2.2, SaveButtonInches * (device ? device->logicalDpiY() : 96) + line * 0.8);
-    const double legendRoom = map.colourScaleShown ? colourLegendWidth(metrics) + line * 1.5 : line;
+    const double legendRoom
+        = map.colourScaleShown ? colourLegendWidth(metrics, map.scale) + line * 1.5 : line;
     QRectF room = target.adjusted(yLabelWidth + line * 2.15, top, -legendRoom, -(line * 2.8));
     MapLayout layout;
     if (room.width() < 10 || room.height() < 10)

@@ -44,6 +44,7 @@ namespace {
         if (ChartGroup* group = chart.chartGroup(1))
             group->dataGrid().loadValues(source.DrawdownGrid); // refused before any run
         chart.setOverlays(source.overlays);
+        chart.setDrawdownUnit(source.length);
         chart.setBatched(false);
         chart.setVisible(true);
     }

@@ -20,6 +20,7 @@ struct PlotSource {
     std::int16_t GridYMax = 0; // m
     std::int16_t GridStep = 0; // m
     ChartOverlays overlays; // the wells and the validity zone, drawn over the drawdowns
+    ShownUnit length; // the unit drawdowns are shown in: metres, or the length [units] chose
 };
 
 // The row or column count handed to a chart: maximum / step as reals, rounded half to even

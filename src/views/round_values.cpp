@@ -103,10 +103,11 @@ std::vector<double> contourLevels(double shallowest, double deepest)
     return levels;
 }
 
-std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads)
+std::vector<double> mapLevels(
+    const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads, const UnitFactor& length)
 {
     const std::shared_ptr<const ChartSamples> samples
-        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing(), threads);
+        = chartSamples(grid, grid->nodeSpacing(), grid->nodeSpacing(), threads, length);
     return contourLevels(samples->map.shallowest, samples->map.deepest);
 }
 

@@ -4,6 +4,7 @@
 // GIS files and a run without pictures take the same levels as the charts.
 
 #include "compute/engine/drawdown_grid.h"
+#include "compute/units.h"
 
 #include <memory>
 #include <vector>
@@ -23,7 +24,8 @@ namespace drawfield {
 
 // The contour levels (m, shallowest first) of the map of grid, as its chart shows them; files for
 // GIS take the same ones. The grid is read on `threads` threads (0: one per core).
-[[nodiscard]] std::vector<double> mapLevels(
-    const std::shared_ptr<const DrawdownGrid>& grid, unsigned threads = 0);
+// In the unit `length`, the levels are round in it.
+[[nodiscard]] std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid,
+    unsigned threads = 0, const UnitFactor& length = {});
 
 } // namespace drawfield

@@ -252,8 +252,8 @@ SurfaceProjection projectSurface(const SurfaceModel& model, const ViewAngles& an
                     onPicture(view.apply(b[0], b[1], b[2])) });
             }
         }
-        const QString titles[]
-            = { QStringLiteral("X (m)"), QStringLiteral("Y (m)"), QStringLiteral("Z (m)") };
+        const QString titles[] = { QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+            QStringLiteral("Z (%1)").arg(model.scale.unit()) };
         projection.axisTitles.push_back({ middle + outward * 0.16, outward, titles[axis] });
     }
     // The wells: a stem from the surface under each up past the zero plane, labelled at its top.
@@ -374,7 +374,7 @@ SurfaceLayout surfaceLayout(
     SurfaceLayout layout;
     const QFontMetricsF metrics(chart_style::font(target), painter.device());
     const double line = metrics.height();
-    const double legendWidth = colourLegendWidth(metrics);
+    const double legendWidth = colourLegendWidth(metrics, projection.scale);
 
     // Fit the box, with room around it for the labels, and keep its proportions.
     // The bounds hold the labels' anchors; the text itself runs outward from them.

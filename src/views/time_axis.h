@@ -21,7 +21,8 @@ inline constexpr int MostAnimationFrames = 1000;
 // exactly pumpSeconds (one: pumpSeconds alone).
 [[nodiscard]] std::vector<double> logTimes(double pumpSeconds, int count);
 
-// "1 min", "25 min", "2.5 h", "3.2 d": a time since pumping began as a frame and the slider show it.
+// "1 min", "25 min", "2.5 h", "3.2 d": a time since pumping began as a frame and the slider show
+// it.
 [[nodiscard]] QString elapsedText(double seconds);
 
 } // namespace drawfield

@@ -155,7 +155,10 @@ void main1::liveMapAfterRun()
         if (!wasAtEnd)
             timeBar->setPosition(timeBar->positionOf(before));
     }
-    m_runScale = ColourScale(mapLevels(m_lastRun->grid));
+    // In the unit the charts show drawdowns in, as their own levels are.
+    const ShownUnit& length = m_lastRun->inputs.Units.length;
+    m_runScale = ColourScale(mapLevels(m_lastRun->grid, 0, length.factor));
+    m_runScale->setUnit(QString::fromStdString(length.word));
     Chart3D1->setMarkersDraggable(true);
     m_shownSeconds.reset();
     m_shownGrid.reset();
@@ -203,7 +206,7 @@ void main1::showMapAt(const ScenarioInputs& inputs, double seconds, bool coarse)
     Chart3D1->setDraft(coarse);
     Chart3D2->setDraft(coarse);
     const PlotSource source { result->grid, computed.XMax, computed.YMax, computed.Step,
-        chartOverlays(inputs, result->validity) };
+        chartOverlays(inputs, result->validity), inputs.Units.length };
     PlotMap(*Chart3D1, source);
     Plot3D(*Chart3D2, source);
 }

@@ -359,7 +359,8 @@ PlotSource main1::plotSource() const
 {
     if (!m_lastRun)
         return {};
-    return { m_lastRun->grid, GridXMax(), GridYMax(), GridStep(), m_lastRun->overlays };
+    return { m_lastRun->grid, GridXMax(), GridYMax(), GridStep(), m_lastRun->overlays,
+        m_lastRun->inputs.Units.length };
 }
 
 QString main1::recordFilePath() const

@@ -1,14 +1,16 @@
 // The chart component as the window uses it: fills, repaints, rotation, pictures and files.
 
-#include "support/drawdown_fixtures.h"
+#include "media/animation.h"
 #include "scenario/scenario.h"
+#include "support/drawdown_fixtures.h"
 #include "support/libwmf.h"
 #include "support/paint_counter.h"
-#include "media/animation.h"
 #include "views/chart3d.h"
+#include "views/chart_geometry.h"
 #include "views/grid_sampling.h"
 #include "views/map_geometry.h"
 #include "views/plot_procedures.h"
+#include "views/round_values.h"
 #include "views/surface_geometry.h"
 
 #include <QImage>
@@ -310,6 +312,23 @@ private slots:
             QStringLiteral("X 31 m   Y 30 m   drawdown %1 m")
                 .arg(QString::number(-source.DrawdownGrid->at(31, 30), 'g', 4)));
         QCOMPARE(Chart3D(Chart3D::Presentation::Surface).readoutAt(QPointF(10, 10)), QString());
+
+        // In feet: the read-out, the legend and the levels, round numbers of feet.
+        source.length = { "ft", { 0.3048, 1.0 } };
+        PlotMap(chart, source);
+        (void)picture(chart);
+        const MapGeometry inFeet = chartMapGeometry({ source.DrawdownGrid, 1, 1, source.overlays,
+            false, true, {}, false, 0, source.length });
+        QCOMPARE(inFeet.scale.unit(), QStringLiteral("ft"));
+        const MapLayout feetLayout = mapLayout(&after, QRectF(after.rect()), inFeet);
+        QCOMPARE(chart.readoutAt(feetLayout.fromMetres.map(QPointF(31.2, 29.8))),
+            QStringLiteral("X 31 m   Y 30 m   drawdown %1 ft")
+                .arg(QString::number(-source.DrawdownGrid->at(31, 30) / 0.3048, 'g', 4)));
+        const std::vector<double> metres = mapLevels(source.DrawdownGrid);
+        const std::vector<double> feet = mapLevels(source.DrawdownGrid, 0, source.length.factor);
+        QCOMPARE(feet, inFeet.scale.levels());
+        QVERIFY(feet.back() > metres.back() / 0.3048 * 0.7); // the same cone, in feet
+        QVERIFY(feet.back() <= metres.back() / 0.3048 * 1.5);
     }
 
     // The wells are labelled markers and the validity zone's edge a dashed line, in every
