@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const long long columns = (in.XMax - in.XMin) / in.Step + 1;
     const long long rows = (in.YMax - in.YMin) / in.Step + 1;
-    if (columns * rows > 4096 || (in.XMax - in.XMin) > 20000 || (in.YMax - in.YMin) > 20000)
+    // The grid holds a value per metre whatever the spacing: 4000 m a side is 128 MB.
+    if (columns * rows > 4096 || (in.XMax - in.XMin) > 4000 || (in.YMax - in.YMin) > 4000)
         return 0;
     EngineOptions options;
     options.threads = 1;
