@@ -194,10 +194,11 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
             = fitPumpingTest(c.inputs, c.points, c.parameters, c.stop, c.mostEvaluations);
         EXPECT_FALSE(fit.succeeded);
         EXPECT_EQ(fit.problem.substr(0, c.said.size()), c.said) << fit.problem;
-        if (c.name == std::string("T and B at steady state, one distance"))
+        if (c.name == std::string("T and B at steady state, one distance")) {
             EXPECT_NE(fit.problem.find(" acts on them only together with another parameter"),
                 std::string::npos)
                 << fit.problem;
+        }
         EXPECT_TRUE(fit.estimates.empty());
     }
 }

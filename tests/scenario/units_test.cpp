@@ -105,8 +105,9 @@ TEST(Units, WordsOfAnotherQuantityAndTheirSplit)
         const NumberAndUnit split = splitUnit(s.text);
         EXPECT_EQ(split.number, s.number) << s.text;
         EXPECT_EQ(split.unit, s.unit) << s.text;
-        if (*s.unit != '\0')
+        if (*s.unit != '\0') {
             EXPECT_EQ(split.separated, s.separated) << s.text;
+        }
     }
 }
 
