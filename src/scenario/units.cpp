@@ -110,6 +110,10 @@ namespace {
             { "us survey foot", "us survey feet", "survey foot", "survey feet", "us ft" })
             if (lower == phrase)
                 return "US_survey_foot";
+        // The field words as people write them, in either case: GPM, GPD/ft, CFS.
+        for (std::string_view field : { "gpm", "gpd", "gpd/ft", "cfs", "gal/min", "gal/d" })
+            if (lower == field)
+                return lower;
         return word;
     }
 
@@ -210,8 +214,12 @@ NumberAndUnit splitUnit(std::string_view text)
         }
         NumberAndUnit split { trimmed(whole.substr(0, i)), trimmed(whole.substr(i)),
             i > 0 && (whole[i - 1] == ' ' || whole[i - 1] == '\t') };
-        if (!isWholeNumberText(split.number))
-            break;
+        // "1,5 m3/d": a unit after what is no whole number is not read in silence as 1 m3/h.
+        split.numberWhole = isWholeNumberText(split.number);
+        const bool numberLike = split.number.find_first_of("0123456789") != std::string::npos
+            && split.number.find_first_not_of("0123456789+-.,eE \t") == std::string::npos;
+        if (!split.numberWhole && !numberLike)
+            break; // "abc", "0\0x": no number written, read by the number rules
         return split;
     }
     return { whole, {} };
@@ -274,6 +282,9 @@ std::string unitProblem(std::string_view text, Quantity quantity, std::string_vi
     if (split.unit.empty())
         return {};
     const std::string word = quotedExcerpt(split.unit, 20);
+    if (!split.numberWhole)
+        return std::string(what) + " must be a number such as 12.5 followed by its unit; "
+            + quotedExcerpt(text, 20) + " is not.";
     if (quantity == Quantity::Ratio)
         return std::string(what) + " takes no unit; " + word + " was given.";
     if (!unitFactor(split.unit, quantity))

@@ -44,12 +44,14 @@ struct UnitTexts {
 
 // A value's text split into its number and its unit word: "450 m2/d" gives "450" and "m2/d",
 // "2e-4" gives "2e-4" and "". The word begins at the first letter, "%" or non-ASCII byte that is
-// not an exponent's E, and only after a whole number (isWholeNumberText): "abc", "12,5 m" and
-// "&H1F" have no unit word, and are read by the number rules as they always were.
+// not an exponent's E. "abc" (no digit before it) and "&H1F" have no unit word and are read by the
+// number rules as they always were; "12,5 m" has one after no whole number (numberWhole false),
+// which unitProblem refuses.
 struct NumberAndUnit {
     std::string number;
     std::string unit;
     bool separated = false; // a blank stands between them ("7 S" rather than "7S")
+    bool numberWhole = true; // false for "1,5 m3/d": a unit after no whole number, refused
 };
 [[nodiscard]] NumberAndUnit splitUnit(std::string_view text);
 

@@ -48,6 +48,8 @@ TEST(Units, EveryWordAgainstNist)
         { Quantity::Rate, "l/s", 1e-3 },
         { Quantity::Rate, "L/min", 1e-3 / 60.0 },
         { Quantity::Rate, "gpm", Gallon / 60.0 },
+        { Quantity::Rate, "GPM", Gallon / 60.0 },
+        { Quantity::Transmissivity, "GPD/ft", Gallon / Day / Foot },
         { Quantity::Rate, "gal/min", Gallon / 60.0 },
         { Quantity::Rate, "gpd", Gallon / Day },
         { Quantity::Rate, "ft3/s", Foot * Foot * Foot },
@@ -99,7 +101,7 @@ TEST(Units, WordsOfAnotherQuantityAndTheirSplit)
     for (const Split& s :
         { Split { "450 m2/d", "450", "m2/d", true }, { " 2e-4 ", "2e-4", "", false },
             { "1E3m", "1E3", "m", false }, { "-1.5e+2 ft", "-1.5e+2", "ft", true },
-            { "7S.5", "7", "S.5", false }, { "12,5 m", "12,5 m", "", false },
+            { "7S.5", "7", "S.5", false }, { "12,5 m", "12,5", "m", true },
             { "abc", "abc", "", false }, { "&H1F", "&H1F", "", false }, { "4 %", "4", "%", true },
             { "3 m²/d", "3", "m²/d", true } }) {
         const NumberAndUnit split = splitUnit(s.text);
@@ -195,6 +197,10 @@ TEST(Units, RefusedWithTheLine)
             "s.ini at line 3: Pumping_time \"30 m\": \"m\" is not a unit of time" },
         { "storage = 2e-4 m", "\"m\" is not a unit of storage; it takes %, fraction." },
         { "leakage_factor = 300 gpm", "\"gpm\" is not a unit of length" },
+        // A unit after what is no whole number: never read as the number's leading part.
+        { "thickness = 1,5 ft",
+            "Thickness \"1,5 ft\" must be a number such as 12.5 followed by its unit; \"1,5 ft\" "
+            "is not." },
     };
     for (const Case& c : cases) {
         const std::string file = std::string("[map]\n[aquifer]\n") + c.line + "\n";
