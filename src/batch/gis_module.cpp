@@ -12,7 +12,7 @@ namespace {
 
     std::string writeGeoTiffOutput(const std::string& path, const BatchRun& run)
     {
-        writeGeoTiff(path, *run.run.map.grid, run.inputs.Place);
+        writeGeoTiff(path, *run.run.map.grid, run.inputs.Place, {}, bandDescription(run.inputs));
         return {};
     }
 

@@ -1,6 +1,7 @@
 #include "gis/gdal_support.h"
 
 #include "compute/ascii_case.h"
+#include "files/number_text.h"
 #include "files/staged_files.h"
 
 #include <cpl_error.h>
@@ -13,8 +14,18 @@ namespace drawfield {
 
 namespace fs = std::filesystem;
 
+std::string bandDescription(const ScenarioInputs& inputs)
+{
+    const ResultUnits& units = inputs.Units;
+    const double time = units.chosen ? units.time.of(inputs.PumpTimeSeconds)
+                                     : inputs.PumpTimeSeconds / SecondsPerHour;
+    return "drawdown at " + plainSignificantText(time, 6) + " "
+        + (units.chosen ? units.time.word : std::string("h"));
+}
+
 void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
-    const std::optional<Georeference>& place, const GisProgress& progress)
+    const std::optional<Georeference>& place, const GisProgress& progress,
+    const std::string& description)
 {
     const std::string what = "GeoTIFF file";
     const std::string extension = asciiLowerCase(path.extension().string());
@@ -49,7 +60,9 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
             written = written && GDALSetSpatialRef(dataset, srs.srs) == CE_None;
         GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
         written = written
-            && GDALSetRasterNoDataValue(band, std::numeric_limits<double>::quiet_NaN()) == CE_None;
+            && GDALSetRasterNoDataValue(band, std::numeric_limits<double>::quiet_NaN()) == CE_None
+            && GDALSetRasterUnitType(band, "m") == CE_None;
+        GDALSetDescription(band, description.c_str());
         constexpr int LinesAtOnce = 256; // one row of tiles
         std::vector<double> lines;
         for (int first = 0; written && first < rows; first += LinesAtOnce) {

@@ -44,10 +44,15 @@ namespace drawfield {
 using GisProgress = std::function<bool(double fraction)>;
 
 // Writes the lattice nodes of grid as a GeoTIFF (.tif or .tiff; or a device, or "-"): one
-// Float64 band, drawdown in metres positive downward, NaN as no-data beyond the boundaries, pixel
-// centres on the nodes, north up, DEFLATE-compressed and tiled (BigTIFF when it needs to be).
+// Float64 band, drawdown in metres positive downward (its unit type "m"), NaN as no-data beyond
+// the boundaries, pixel centres on the nodes, north up, DEFLATE-compressed and tiled (BigTIFF
+// when it needs to be). The band carries `description`: what it holds and when.
 void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
-    const std::optional<Georeference>& place, const GisProgress& progress = {});
+    const std::optional<Georeference>& place, const GisProgress& progress = {},
+    const std::string& description = "drawdown");
+
+// "drawdown at 24 h": the band of a run's map, its time in the unit [units] chose (hours else).
+[[nodiscard]] std::string bandDescription(const ScenarioInputs& inputs);
 
 // Writes the contour lines of grid at levels (drawdowns, m, ascending, above 0) with a drawdown_m
 // attribute; the bands between them as polygons with min_m and max_m (the shallowest band from

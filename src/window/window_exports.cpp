@@ -111,7 +111,7 @@ void main1::exportGisFile(GisFile kind)
               };
               WriteOutcome outcome;
               if (geoTiff)
-                  writeGeoTiff(file, *grid, inputs.Place, report);
+                  writeGeoTiff(file, *grid, inputs.Place, report, bandDescription(inputs));
               else
                   outcome.notes = writeContours(
                       file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);

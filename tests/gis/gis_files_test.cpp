@@ -1,10 +1,10 @@
 // GIS files read back through GDAL: where they lie, their coordinate system, no-data and values,
 // and contours where the closed form puts them.
 
-#include "files/atomic_file.h"
 #include "compute/engine/drawdown_engine.h"
-#include "scenario/scenario.h"
+#include "files/atomic_file.h"
 #include "gis/gis_files.h"
+#include "scenario/scenario.h"
 #include "support/temporary_folder.h"
 
 #include <gdal.h>
@@ -140,7 +140,7 @@ TEST_F(GisFiles, GeoTiffPlacesEveryNodeWithItsDrawdown)
         const ScenarioInputs inputs = inputsOf(c.texts);
         const auto grid = gridOf(inputs);
         const fs::path path = folder / "drawdown.tif";
-        writeGeoTiff(path, *grid, inputs.Place);
+        writeGeoTiff(path, *grid, inputs.Place, {}, bandDescription(inputs));
 
         Raster raster(path);
         ASSERT_NE(raster.dataset, nullptr);
@@ -153,6 +153,9 @@ TEST_F(GisFiles, GeoTiffPlacesEveryNodeWithItsDrawdown)
         int hasNoData = 0;
         EXPECT_TRUE(std::isnan(GDALGetRasterNoDataValue(band, &hasNoData)));
         EXPECT_TRUE(hasNoData);
+        // What the band holds and when, and its unit, as GIS programs show them.
+        EXPECT_STREQ(GDALGetDescription(band), "drawdown at 24 h");
+        EXPECT_STREQ(GDALGetRasterUnitType(band), "m");
         EXPECT_STREQ(
             GDALGetMetadataItem(raster.dataset, "COMPRESSION", "IMAGE_STRUCTURE"), "DEFLATE");
         int blockWidth = 0, blockHeight = 0;
