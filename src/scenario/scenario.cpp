@@ -193,7 +193,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     if ((maxAsTyped && !xMax) || (xMax && *xMax < lowestMaximum))
         refusals.push_back("X and Y maximum must be a whole number of metres from "
             + std::to_string(lowestMaximum) + " to 32767; " + quoted(texts.xMax)
-            + (xMax ? " is below that." : " is outside that range."));
+            + (xMax ? " is below that."
+                    : " is outside that range." + siteCoordinateHint(texts.xMax)));
     in.XMin = xMin.value_or(0);
     in.YMin = yMin.value_or(0);
     in.XMax = xMax.value_or(0);

@@ -54,7 +54,7 @@ std::optional<std::int16_t> ValueReader::metres(const std::string& text, const s
 {
     const NumberAndUnit split = splitUnit(text);
     const std::string outside = field + " must be a whole number of metres from -32768 to 32767; "
-        + quotedExcerpt(text) + " is outside that range.";
+        + quotedExcerpt(text) + " is outside that range." + siteCoordinateHint(text);
     if (split.unit.empty() && m_units.length.empty()) {
         std::optional<std::int16_t> value = integerOfText(text);
         if (!value)
@@ -142,6 +142,15 @@ std::optional<double> ValueReader::numberWithin(
         return std::nullopt;
     }
     return asShown ? shown * range.perShownUnit : *value;
+}
+
+std::string siteCoordinateHint(const std::string& text)
+{
+    const std::optional<double> value = numberOfText(splitUnit(text).number);
+    if (!value || !(std::fabs(*value) >= 100000.0))
+        return {};
+    return " A site's easting or northing? The map is in local metres: [georeference] places "
+           "its point (0, 0) at the site.";
 }
 
 std::optional<double> plainNumber(

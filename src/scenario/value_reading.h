@@ -56,6 +56,10 @@ private:
     std::vector<std::string>& m_refusals;
 };
 
+// For a coordinate out of the map's range that looks like a site's (six digits and more): a
+// sentence saying where site coordinates go; else empty.
+[[nodiscard]] std::string siteCoordinateHint(const std::string& text);
+
 // A strict number without a unit (an easting in the CRS's own units), or a refusal naming it.
 [[nodiscard]] std::optional<double> plainNumber(
     const std::string& text, const std::string& field, std::vector<std::string>& refusals);

@@ -302,3 +302,22 @@ TEST(Units, ShippedExamplesInFieldUnits)
     EXPECT_NEAR(us.inputs.Wells[0].RadiusMetres, 0.5 * Foot, 1e-15);
     EXPECT_EQ(us.inputs.XMax, 300);
 }
+
+// A site's easting typed as a map coordinate: refused, saying where site coordinates go.
+TEST(Units, SiteCoordinatesInTheLocalFrameAreRefusedWithTheWay)
+{
+    ScenarioTexts texts = ScenarioTexts::example();
+    texts.bores[0].x = "512345";
+    texts.xMax = "5712345";
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_EQ(reading.refusals.size(), 2u);
+    for (const std::string& refusal : reading.refusals)
+        EXPECT_NE(
+            refusal.find("[georeference] places its point (0, 0) at the site."), std::string::npos)
+            << refusal;
+    texts = ScenarioTexts::example();
+    texts.bores[0].x = "40000";
+    const ScenarioReading near = readScenario(texts);
+    ASSERT_EQ(near.refusals.size(), 1u);
+    EXPECT_EQ(near.refusals[0].find("[georeference]"), std::string::npos) << near.refusals[0];
+}
