@@ -16,15 +16,6 @@ namespace {
 
     constexpr std::uintmax_t MostBytes = 16u << 20; // some 16 bytes a reading, and room
 
-    std::string trimmed(std::string_view text)
-    {
-        const auto first = text.find_first_not_of(" \t");
-        if (first == std::string_view::npos)
-            return {};
-        const auto last = text.find_last_not_of(" \t");
-        return std::string(text.substr(first, last - first + 1));
-    }
-
     // The seconds a unit of the time column stands for, by the column's name.
     std::optional<double> secondsPerUnit(const std::string& name)
     {
@@ -82,7 +73,7 @@ namespace {
         std::size_t start = 0;
         for (;;) {
             const std::size_t at = line.find(separator, start);
-            cells.push_back(trimmed(line.substr(start, at - start)));
+            cells.push_back(trimmedBlanks(line.substr(start, at - start)));
             if (at == std::string_view::npos)
                 return cells;
             start = at + 1;
@@ -153,7 +144,7 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
         ++lineNumber;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (trimmed(line).empty())
+        if (trimmedBlanks(line).empty())
             continue;
         if (!timeFactor) {
             // The header: a time column and a drawdown column, in either order.

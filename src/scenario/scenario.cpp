@@ -56,8 +56,7 @@ namespace {
     // A [units] word that is not a unit of its quantity.
     void refuseUnknownUnits(const UnitTexts& units, std::vector<std::string>& refusals)
     {
-        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
-                 Quantity::Time, Quantity::Rate }) {
+        for (Quantity quantity : UnitQuantities) {
             const std::string& word = unitText(units, quantity);
             if (!word.empty() && !unitFactor(word, quantity))
                 refusals.push_back("Units, " + std::string(quantityName(quantity)) + ": "

@@ -454,8 +454,7 @@ namespace {
 std::optional<Quantity> quantityOfKey(std::string_view section, std::string_view key)
 {
     if (section == "units") {
-        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
-                 Quantity::Time, Quantity::Rate })
+        for (Quantity quantity : UnitQuantities)
             if (key == quantityName(quantity))
                 return quantity;
         return std::nullopt;

@@ -28,6 +28,9 @@ namespace drawfield {
 // value.
 [[nodiscard]] std::optional<std::int16_t> integerOfText(std::string_view text);
 
+// The text without the blanks and tabs at its ends.
+[[nodiscard]] std::string trimmedBlanks(std::string_view text);
+
 // The entries of a list separated by commas ("12:0, 30:3"), those of blanks alone left out.
 [[nodiscard]] std::vector<std::string> commaEntries(std::string_view text);
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <mutex>
+#include <utility>
 
 namespace drawfield {
 namespace {
@@ -35,14 +36,6 @@ namespace {
             if (row.quantity == quantity)
                 return row;
         return Quantities.back();
-    }
-
-    std::string trimmed(std::string_view text)
-    {
-        const std::size_t first = text.find_first_not_of(" \t");
-        if (first == std::string_view::npos)
-            return {};
-        return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
     }
 
     // Field words UDUNITS lacks or reads as something else ("gal" is its galileo, "year" its
@@ -174,7 +167,7 @@ std::string_view unitsTaken(Quantity quantity) { return rowOf(quantity).taken; }
 
 std::optional<UnitFactor> unitFactor(std::string_view text, Quantity quantity)
 {
-    const std::string word = trimmed(text);
+    const std::string word = trimmedBlanks(text);
     if (word.empty() || word.size() > 64 || quantity == Quantity::Ratio)
         return std::nullopt;
     if (quantity == Quantity::Storage) {
@@ -195,7 +188,7 @@ std::optional<UnitFactor> unitFactor(std::string_view text, Quantity quantity)
 
 NumberAndUnit splitUnit(std::string_view text)
 {
-    const std::string whole = trimmed(text);
+    const std::string whole = trimmedBlanks(text);
     if (whole.size() >= 2 && whole[0] == '&')
         return { whole, {} };
     for (std::size_t i = 0; i < whole.size(); ++i) {
@@ -212,7 +205,7 @@ NumberAndUnit splitUnit(std::string_view text)
             if (next < whole.size() && isDigit(whole[next]))
                 continue;
         }
-        NumberAndUnit split { trimmed(whole.substr(0, i)), trimmed(whole.substr(i)),
+        NumberAndUnit split { trimmedBlanks(whole.substr(0, i)), trimmedBlanks(whole.substr(i)),
             i > 0 && (whole[i - 1] == ' ' || whole[i - 1] == '\t') };
         // "1,5 m3/d": a unit after what is no whole number is not read in silence as 1 m3/h.
         split.numberWhole = isWholeNumberText(split.number);
@@ -258,18 +251,39 @@ std::optional<UnitFactor> defaultUnit(const UnitTexts& units, Quantity quantity)
     return unitFactor(defaultUnitWord(units, quantity), quantity);
 }
 
+const ShownUnit* resultUnitOf(const ResultUnits& units, Quantity quantity)
+{
+    switch (quantity) {
+    case Quantity::Length:
+        return &units.length;
+    case Quantity::Transmissivity:
+        return &units.transmissivity;
+    case Quantity::Storage:
+        return &units.storage;
+    case Quantity::Time:
+        return &units.time;
+    case Quantity::Rate:
+        return &units.rate;
+    case Quantity::Ratio:
+        break;
+    }
+    return nullptr;
+}
+
+ShownUnit* resultUnitOf(ResultUnits& units, Quantity quantity)
+{
+    return const_cast<ShownUnit*>(resultUnitOf(std::as_const(units), quantity));
+}
+
 ResultUnits resultUnits(const UnitTexts& units)
 {
     ResultUnits shown;
-    for (auto [quantity, unit] : { std::pair { Quantity::Length, &shown.length },
-             { Quantity::Transmissivity, &shown.transmissivity },
-             { Quantity::Storage, &shown.storage }, { Quantity::Time, &shown.time },
-             { Quantity::Rate, &shown.rate } }) {
+    for (Quantity quantity : UnitQuantities) {
         const std::string& word = unitText(units, quantity);
         if (word.empty())
             continue;
         if (const std::optional<UnitFactor> factor = unitFactor(word, quantity)) {
-            *unit = { word, *factor };
+            *resultUnitOf(shown, quantity) = { word, *factor };
             shown.chosen = true;
         }
     }

@@ -9,6 +9,7 @@
 #include "compute/units.h"
 #include "compute/wells/well_function.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ struct UnitTexts {
     }
     bool operator==(const UnitTexts&) const = default;
 };
+
+// The quantities [units] names a unit for, in its keys' order.
+inline constexpr std::array<Quantity, 5> UnitQuantities { Quantity::Length,
+    Quantity::Transmissivity, Quantity::Storage, Quantity::Time, Quantity::Rate };
 
 // The unit a number without a word is in when [units] does not name one: m, m2/s, %, h, m3/h
 // ("" for a ratio).
@@ -62,6 +67,9 @@ struct NumberAndUnit {
 [[nodiscard]] const std::string& unitText(const UnitTexts& units, Quantity quantity);
 // The units results are written in: each [units] word that is one of its quantity.
 [[nodiscard]] ResultUnits resultUnits(const UnitTexts& units);
+// The unit results of a quantity are written in; null for a ratio.
+[[nodiscard]] const ShownUnit* resultUnitOf(const ResultUnits& units, Quantity quantity);
+[[nodiscard]] ShownUnit* resultUnitOf(ResultUnits& units, Quantity quantity);
 
 // Why a value's unit word cannot be taken for the quantity, as a sentence naming the word and the
 // units taken; empty when it can (or the text has none). `what` names the value ("transmissivity").

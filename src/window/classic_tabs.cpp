@@ -448,8 +448,7 @@ void main1::Form_Load()
         const UnitTexts units { words[0].toStdString(), words[1].toStdString(),
             words[2].toStdString(), words[3].toStdString(), words[4].toStdString() };
         bool known = true;
-        for (Quantity quantity : { Quantity::Length, Quantity::Transmissivity, Quantity::Storage,
-                 Quantity::Time, Quantity::Rate })
+        for (Quantity quantity : UnitQuantities)
             known = known && (unitText(units, quantity).empty() || defaultUnit(units, quantity));
         if (known)
             start = convertedTexts(start, units);

@@ -244,24 +244,8 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
         };
         // With units chosen ([units]), in those: T in m²/s and in its chosen unit.
         const ResultUnits& units = result->fitted.Units;
-        auto chosenUnit = [&](Quantity quantity) -> const ShownUnit* {
-            if (!units.chosen)
-                return nullptr;
-            switch (quantity) {
-            case Quantity::Length:
-                return &units.length;
-            case Quantity::Transmissivity:
-                return &units.transmissivity;
-            case Quantity::Storage:
-                return &units.storage;
-            case Quantity::Time:
-                return &units.time;
-            case Quantity::Rate:
-                return &units.rate;
-            case Quantity::Ratio:
-                break;
-            }
-            return nullptr;
+        auto chosenUnit = [&](Quantity quantity) {
+            return units.chosen ? resultUnitOf(units, quantity) : nullptr;
         };
         auto superscripts = [](QString word) {
             return word.replace(QStringLiteral("m2"), QStringLiteral("m²"))
