@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "schedule hours increase from 0 on");
         }
     FUZZ_REQUIRE(in.Boundaries.size() <= 2, "at most two boundaries");
-    for (int bore = 0; bore < WellCount; ++bore)
+    for (int bore = 0; bore < in.boreCount(); ++bore)
         FUZZ_REQUIRE(!in.pumps(bore)
                 || isInAquifer(in, in.Wells[static_cast<std::size_t>(bore)].X,
                     in.Wells[static_cast<std::size_t>(bore)].Y),
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::any_of(in.Wells.begin(), in.Wells.end(),
                 [&](const WellInput& well) { return well.X == at.X && well.Y == at.Y; })) {
             for (std::size_t t = 0; t < curves.seconds.size(); ++t)
-                for (int bore = 0; bore < WellCount; ++bore) {
+                for (int bore = 0; bore < in.boreCount(); ++bore) {
                     const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
                     if (well.X == at.X && well.Y == at.Y && isInAquifer(in, at.X, at.Y)
                         && in.rateAt(bore, curves.seconds[t]) > 0.0)

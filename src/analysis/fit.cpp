@@ -184,7 +184,7 @@ namespace {
     double distanceToNearestBore(const ScenarioInputs& in, const MeasuredPoint& point)
     {
         double nearest = 0.0;
-        for (int bore = 0; bore < WellCount; ++bore) {
+        for (int bore = 0; bore < in.boreCount(); ++bore) {
             if (!in.pumps(bore))
                 continue;
             const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
@@ -199,7 +199,7 @@ namespace {
     double totalRate(const ScenarioInputs& in, double t)
     {
         double rate = 0.0;
-        for (int bore = 0; bore < WellCount; ++bore)
+        for (int bore = 0; bore < in.boreCount(); ++bore)
             rate += in.rateAt(bore, t);
         return rate;
     }

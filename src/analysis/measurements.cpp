@@ -235,7 +235,7 @@ std::vector<MeasuredPoint> measuredPoints(
             const std::filesystem::path file = found(point.Measured, scenarioFolder);
             points.push_back({ point.Name, point.X, point.Y, -1, file, readMeasurementFile(file) });
         }
-    for (int bore = 0; bore < WellCount; ++bore) {
+    for (int bore = 0; bore < inputs.boreCount(); ++bore) {
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
         if (well.Measured.empty())
             continue;
@@ -243,9 +243,8 @@ std::vector<MeasuredPoint> measuredPoints(
         // well, reading the others' at its centre.
         const bool pumps = inputs.pumps(bore);
         const std::filesystem::path file = found(well.Measured, scenarioFolder);
-        points.push_back(
-            { "Bore " + std::to_string(bore + 1), well.X + (pumps ? well.RadiusMetres : 0.0),
-                static_cast<double>(well.Y), pumps ? bore : -1, file, readMeasurementFile(file) });
+        points.push_back({ well.Name, well.X + (pumps ? well.RadiusMetres : 0.0),
+            static_cast<double>(well.Y), pumps ? bore : -1, file, readMeasurementFile(file) });
     }
     return points;
 }

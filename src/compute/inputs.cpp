@@ -7,11 +7,20 @@
 
 namespace drawfield {
 
+namespace {
+    const std::vector<RateChange>& scheduleOf(const ScenarioInputs& inputs, std::size_t bore)
+    {
+        static const std::vector<RateChange> none;
+        return bore < inputs.Schedules.size() ? inputs.Schedules[bore] : none;
+    }
+} // namespace
+
 bool ScenarioInputs::pumps(int bore) const
 {
     const auto index = static_cast<std::size_t>(bore);
+    const std::vector<RateChange>& schedule = scheduleOf(*this, index);
     return Wells[index].Rate > 0.0
-        || std::any_of(Schedules[index].begin(), Schedules[index].end(),
+        || std::any_of(schedule.begin(), schedule.end(),
             [](const RateChange& change) { return change.Rate > 0.0; });
 }
 
@@ -27,7 +36,7 @@ double rateOfSchedule(double tableRate, const std::vector<RateChange>& changes, 
 double ScenarioInputs::rateAt(int bore, double timeSeconds) const
 {
     const auto index = static_cast<std::size_t>(bore);
-    return rateOfSchedule(Wells[index].Rate, Schedules[index], timeSeconds);
+    return rateOfSchedule(Wells[index].Rate, scheduleOf(*this, index), timeSeconds);
 }
 
 int aquiferSide(const ScenarioInputs& inputs, const Boundary& boundary)

@@ -18,9 +18,13 @@
 
 namespace drawfield {
 
+// The rows the window's well and observation tables start with; a scenario may hold more, up to
+// the most a site needs.
 inline constexpr int WellCount = 5;
 inline constexpr int BoundaryCount = 2;
 inline constexpr int ObservationCount = 10;
+inline constexpr int MostBores = 1000;
+inline constexpr int MostObservationPoints = 1000;
 
 // One well row in computation units. A row whose Rate is 0 does not pump (unless its schedule
 // makes it pump later).
@@ -33,11 +37,14 @@ struct WellInput {
     std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
     // The well function's Bore-scope parameters (SI), indexed as its table.
     std::vector<double> Values;
+    std::string Name = "Bore"; // "Bore 3" unless the scenario names it
 };
 
 // A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
 // and the curves' cost grows with them.
 inline constexpr std::size_t MostRateChanges = 300;
+// And all bores together at most this many: the curves take a time at each.
+inline constexpr std::size_t MostRateChangesInAll = 1500;
 
 // From StartSeconds on, a bore pumps Rate.
 struct RateChange {
@@ -110,8 +117,10 @@ struct ScenarioInputs {
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     // The well function's Aquifer-scope parameters (SI), indexed as its table.
     std::vector<double> AquiferValues;
-    std::array<WellInput, WellCount> Wells;
-    std::array<std::vector<RateChange>, WellCount> Schedules; // after hour 0, in time order
+    std::vector<WellInput> Wells = std::vector<WellInput>(WellCount); // one per row
+    // Each bore's rate changes after hour 0, in time order; as many as Wells.
+    std::vector<std::vector<RateChange>> Schedules
+        = std::vector<std::vector<RateChange>>(WellCount);
     std::vector<Boundary> Boundaries; // none, one, or two perpendicular lines
     std::vector<ObservationPoint> Observations;
     std::optional<Profile> ProfileLine;
@@ -120,7 +129,8 @@ struct ScenarioInputs {
     // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
     // the correction.
     [[nodiscard]] Aquifer aquifer() const;
-    // Whether bore i (0 to 4) pumps at any time: its rate or a scheduled rate is above 0.
+    [[nodiscard]] int boreCount() const noexcept { return static_cast<int>(Wells.size()); }
+    // Whether bore i (from 0) pumps at any time: its rate or a scheduled rate is above 0.
     [[nodiscard]] bool pumps(int bore) const;
     // The rate bore i pumps at timeSeconds (m3/s): the table's, or that of the last change before
     // that time.

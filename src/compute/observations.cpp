@@ -1,6 +1,5 @@
 #include "compute/observations.h"
 
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -147,7 +146,7 @@ double drawdownInBore(const ScenarioInputs& in, int bore)
 LargestBoreDrawdown largestBoreDrawdown(const ScenarioInputs& in)
 {
     LargestBoreDrawdown largest;
-    for (int bore = 0; bore < WellCount; ++bore) {
+    for (int bore = 0; bore < in.boreCount(); ++bore) {
         if (!in.pumps(bore))
             continue;
         const double metres = drawdownInBore(in, bore);

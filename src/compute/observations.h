@@ -61,7 +61,7 @@ struct LargestBoreDrawdown {
 inline constexpr int MostBaseTimes = 400;
 inline constexpr int MostRefinedTimes = 2000;
 inline constexpr std::size_t MostCurveTimes
-    = MostBaseTimes + 1 + WellCount * MostRateChanges + MostRefinedTimes + 1;
+    = MostBaseTimes + 1 + MostRateChangesInAll + MostRefinedTimes + 1;
 [[nodiscard]] std::vector<double> curveTimes(const ScenarioInputs& inputs);
 
 struct ObservationCurves {

@@ -7,7 +7,7 @@ Point imageOf(const Boundary& line, double x, double y) { return line.line().mir
 std::vector<PointSource> allSources(const ScenarioInputs& in)
 {
     std::vector<PointSource> sources;
-    for (int bore = 0; bore < WellCount; ++bore) {
+    for (int bore = 0; bore < in.boreCount(); ++bore) {
         const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
         bool first = true;
         auto add = [&](double rate, double startSeconds) {
@@ -19,7 +19,10 @@ std::vector<PointSource> allSources(const ScenarioInputs& in)
         };
         // A change at hour 0 replaces the table's rate rather than stepping from it: the two
         // would cancel only to rounding.
-        const auto& schedule = in.Schedules[static_cast<std::size_t>(bore)];
+        static const std::vector<RateChange> none;
+        const auto& schedule = static_cast<std::size_t>(bore) < in.Schedules.size()
+            ? in.Schedules[static_cast<std::size_t>(bore)]
+            : none;
         const bool fromStart = !schedule.empty() && schedule.front().StartSeconds == 0.0;
         double previous = fromStart ? schedule.front().Rate : well.Rate;
         add(previous, 0.0);
@@ -64,11 +67,12 @@ SourceList sourceListOf(const ScenarioInputs& in)
     list.sources = allSources(in);
     list.boundaries = in.Boundaries;
     list.inside = { double(in.Wells[0].X), double(in.Wells[0].Y) };
-    for (std::size_t bore = 0; bore < in.Wells.size(); ++bore) {
-        list.rates[bore] = in.Wells[bore].Rate;
-        list.boreValues[bore] = in.Wells[bore].Values;
+    for (const WellInput& well : in.Wells) {
+        list.rates.push_back(well.Rate);
+        list.boreValues.push_back(well.Values);
     }
     list.schedules = in.Schedules;
+    list.schedules.resize(in.Wells.size());
     return list;
 }
 

@@ -20,7 +20,7 @@ struct PointSource {
     double Rate = 0.0; // m3/s, negative for a decrease or an injecting image
     double StartSeconds = 0.0; // when it starts pumping, since pumping began
     double ElapsedSeconds = 0.0; // how long it has pumped at the time in question (pointSources)
-    int Bore = 0; // 0 to 4, the table's row it comes from
+    int Bore = 0; // the bore it comes from, from 0
     bool Image = false;
     // The first source of its bore: on the bore's own node the rule of a node on a well holds
     // there (the node carries the drawdown of the node before it), and its bore's later steps
@@ -40,10 +40,10 @@ struct SourceList {
     std::vector<PointSource> sources; // allSources
     std::vector<Boundary> boundaries; // the aquifer's limits
     Point inside; // a point of the aquifer (bore 1)
-    std::array<double, WellCount> rates {}; // each bore's rate in the well table, m3/s
-    std::array<std::vector<RateChange>, WellCount> schedules; // and its changes
+    std::vector<double> rates; // each bore's rate in the well table, m3/s
+    std::vector<std::vector<RateChange>> schedules; // and its changes
     // Each bore's values of the well function's Bore-scope parameters (WellInput::Values).
-    std::array<std::vector<double>, WellCount> boreValues;
+    std::vector<std::vector<double>> boreValues;
 
     // What a source's term sees: its rate and its bore's values.
     [[nodiscard]] SourceTerm termOf(const PointSource& source) const

@@ -33,12 +33,12 @@ fs::path siblingOf(const fs::path& path, const char* layer)
 GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
 {
     GisFeatures features;
-    for (int bore = 0; bore < WellCount; ++bore) {
+    for (int bore = 0; bore < inputs.boreCount(); ++bore) {
         if (!inputs.pumps(bore))
             continue;
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
-        features.points.push_back({ "Bore " + std::to_string(bore + 1), "bore", double(well.X),
-            double(well.Y), well.Rate * SecondsPerHour });
+        features.points.push_back(
+            { well.Name, "bore", double(well.X), double(well.Y), well.Rate * SecondsPerHour });
     }
     for (const ObservationPoint& point : inputs.Observations)
         features.points.push_back({ point.Name, "observation", point.X, point.Y, std::nullopt });

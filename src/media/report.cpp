@@ -274,12 +274,12 @@ namespace {
                         QStringLiteral("Schedule (%1)").arg(rateWord),
                         QStringLiteral("Drawdown in the bore (%1)").arg(lengthWord) },
             boreColumns, reportFont(8.5, true));
-        for (int bore = 0; bore < WellCount; ++bore) {
+        for (int bore = 0; bore < in.boreCount(); ++bore) {
             if (!in.pumps(bore))
                 continue;
             const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
             writer.line(
-                { QStringLiteral("Bore %1").arg(bore + 1), QString::number(well.X),
+                { QString::fromStdString(well.Name), QString::number(well.X),
                     QString::number(well.Y),
                     number(units.chosen ? units.rate.of(well.Rate) : well.Rate * SecondsPerHour),
                     scheduleText(in.Schedules[static_cast<std::size_t>(bore)], units),
@@ -464,7 +464,7 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
 double endOfPumpingSeconds(const ScenarioInputs& in)
 {
     double end = 0.0;
-    for (int bore = 0; bore < WellCount; ++bore) {
+    for (int bore = 0; bore < in.boreCount(); ++bore) {
         if (!in.pumps(bore))
             continue;
         if (in.rateAt(bore, in.PumpTimeSeconds) != 0.0)
@@ -544,7 +544,7 @@ QString reportSubject(const ReportContent& content)
 {
     const ScenarioInputs& in = content.inputs;
     int bores = 0;
-    for (int bore = 0; bore < WellCount; ++bore)
+    for (int bore = 0; bore < in.boreCount(); ++bore)
         bores += in.pumps(bore) ? 1 : 0;
     return QStringLiteral("The drawdown of the water level around %1 pumping bore%2 after %3 h, "
                           "by %4")

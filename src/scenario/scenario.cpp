@@ -217,12 +217,27 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     // Positions are only worth a warning on a map that can be computed.
     bool mapKnown = xMin && yMin && xMax && in.XMax >= in.XMin && in.YMax >= in.YMin;
     bool positionCheckGoesOn = true;
-    for (int i = 0; i < WellCount; ++i)
+    const int bores = static_cast<int>(texts.bores.size());
+    in.Wells.assign(texts.bores.size(), WellInput {});
+    in.Schedules.assign(texts.bores.size(), {});
+    for (int i = 0; i < bores; ++i) {
+        const std::string& name = texts.bores[static_cast<std::size_t>(i)].name;
+        in.Wells[static_cast<std::size_t>(i)].Name
+            = name.empty() ? "Bore " + std::to_string(i + 1) : name;
+    }
+    for (int i = 0; i < bores; ++i)
         if (std::optional<std::vector<RateChange>> schedule
             = readSchedule(texts.bores[static_cast<std::size_t>(i)].schedule, i + 1,
                 unitOf(texts.units, Quantity::Time), unitOf(texts.units, Quantity::Rate), refusals))
             in.Schedules[static_cast<std::size_t>(i)] = std::move(*schedule);
-    for (int i = 0; i < WellCount; ++i) {
+    std::size_t changes = 0;
+    for (const std::vector<RateChange>& schedule : in.Schedules)
+        changes += schedule.size();
+    if (changes > MostRateChangesInAll)
+        refusals.push_back("The schedules hold " + std::to_string(changes)
+            + " rate changes in all, more than the " + std::to_string(MostRateChangesInAll)
+            + " a scenario can hold.");
+    for (int i = 0; i < bores; ++i) {
         const BoreTexts& row = texts.bores[static_cast<std::size_t>(i)];
         WellInput& well = in.Wells[static_cast<std::size_t>(i)];
         const std::string rateField
@@ -298,7 +313,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     const WellFunction& row = wellFunctionRow(in.Method);
     in.AquiferValues = parameterValues(
         row, ParameterScope::Aquifer, texts.aquiferParameters, "", reader, refusals);
-    for (int i = 0; i < WellCount; ++i)
+    for (int i = 0; i < bores; ++i)
         if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
             in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,
                 ParameterScope::Bore, texts.bores[static_cast<std::size_t>(i)].parameters,
@@ -351,7 +366,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     for (std::size_t b = 0; b < in.Boundaries.size() && in.pumps(0); ++b) {
         const StraightLine line = in.Boundaries[b].line();
         const int aquifer = aquiferSide(in, in.Boundaries[b]);
-        for (int i = 0; i < WellCount; ++i) {
+        for (int i = 0; i < bores; ++i) {
             if (!in.pumps(i))
                 continue;
             const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
@@ -366,8 +381,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         }
     }
 
-    for (int o = 0; o < ObservationCount; ++o) {
-        const ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
+    for (std::size_t o = 0; o < texts.observations.size(); ++o) {
+        const ObservationTexts& point = texts.observations[o];
         if (point.isEmpty())
             continue;
         const std::string field = "Observation point " + std::to_string(o + 1);
@@ -375,7 +390,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         std::optional<double> y = reader.number(point.y, field + ", y", Quantity::Length);
         if (x && y)
             in.Observations.push_back(
-                { point.name.empty() ? field : point.name, *x, *y, point.measured,
+                { point.name.empty() ? "Point " + std::to_string(o + 1) : point.name, *x, *y,
+                    point.measured,
                     parameterValues(wellFunctionRow(in.Method), ParameterScope::Observation,
                         point.parameters, field + ", ", reader, refusals) });
     }
@@ -413,7 +429,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).
     if (refusals.empty()) {
-        for (int i = 0; i < WellCount; ++i) {
+        for (int i = 0; i < bores; ++i) {
             const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
             if (!in.pumps(i))
                 continue;

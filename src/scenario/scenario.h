@@ -28,6 +28,14 @@ struct BoreTexts {
     std::string radius; // m, where the drawdown in the bore is read; empty for the usual 0.1 m
     std::string measured; // its measured drawdowns (a CSV file, read at its radius), or empty
     ParameterTexts parameters; // the well functions' Bore-scope keys
+    // Shown on the map, the curves and the report; empty for "Bore 3". Last, so that a row
+    // written { x, y, rate } stays one.
+    std::string name;
+    [[nodiscard]] bool isEmpty() const
+    {
+        return name.empty() && x.empty() && y.empty() && rate.empty() && schedule.empty()
+            && radius.empty() && measured.empty() && parameters.empty();
+    }
     bool operator==(const BoreTexts&) const = default;
 };
 
@@ -91,9 +99,11 @@ struct ScenarioTexts {
     std::string method = "cooper-jacob"; // the well function: a text of its row ("theis", ...)
     std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
     ParameterTexts aquiferParameters; // the well functions' [aquifer] keys
-    std::array<BoreTexts, WellCount> bores; // the well table's rows and their sections
+    // The well table's rows and their sections: WellCount or more, up to MostBores.
+    std::vector<BoreTexts> bores = std::vector<BoreTexts>(WellCount);
     std::array<BoundaryTexts, BoundaryCount> boundaries;
-    std::array<ObservationTexts, ObservationCount> observations;
+    // ObservationCount or more, up to MostObservationPoints.
+    std::vector<ObservationTexts> observations = std::vector<ObservationTexts>(ObservationCount);
     ProfileTexts profile;
     GeoreferenceTexts georeference;
     UnitTexts units; // the [units] section: what a number without a unit word is in

@@ -9,9 +9,9 @@
 //   [map]            x_min, y_min, x_max, cell_size
 //   [aquifer]        transmissivity, storage, pumping_time, thickness, method, unconfined, then
 //                    the parameters
-//   [bore1]..[bore5] x, y, rate, schedule, radius, measured, then the parameters
+//   [bore1]..        name, x, y, rate, schedule, radius, measured, then the parameters
 //   [boundary1], [boundary2]   kind, x1, y1, x2, y2
-//   [observation1]..[observation10]   name, x, y, measured, then the parameters
+//   [observation1].. name, x, y, measured, then the parameters
 //   [profile]        x1, y1, x2, y2
 //   [georeference]   easting, northing, crs
 //   [units]          length, transmissivity, storage, time, rate: the unit of a number
@@ -27,22 +27,49 @@
 
 namespace drawfield {
 
-// visit(section, key, text) for every key: section a const std::string& ("bore2"), key a
-// std::string_view, text a std::string& for texts that may change (a parameter's entry is then
-// made, empty, where there was none: dropEmptyParameters tidies them), else a const std::string&.
-template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
+// visit(section, key, text) for the well functions' keys of a scope in one section.
+template <class Map, class Visit>
+void forEachParameterKey(Map& map, ParameterScope scope, const std::string& section, Visit& visit)
 {
-    auto parameters = [&](auto& map, ParameterScope scope, const std::string& section) {
-        for (const WellParameter* parameter : parametersOfScope(scope)) {
-            if constexpr (std::is_const_v<Texts>) {
-                static const std::string none;
-                const auto found = map.find(parameter->key);
-                visit(section, parameter->key, found == map.end() ? none : found->second);
-            } else {
-                visit(section, parameter->key, map[std::string(parameter->key)]);
-            }
+    for (const WellParameter* parameter : parametersOfScope(scope)) {
+        if constexpr (std::is_const_v<Map>) {
+            static const std::string none;
+            const auto found = map.find(parameter->key);
+            visit(section, parameter->key, found == map.end() ? none : found->second);
+        } else {
+            visit(section, parameter->key, map[std::string(parameter->key)]);
         }
-    };
+    }
+}
+
+// The keys of one bore's section ("bore2").
+template <class Bore, class Visit>
+void forEachBoreKey(Bore& bore, const std::string& section, Visit& visit)
+{
+    visit(section, "name", bore.name);
+    visit(section, "x", bore.x);
+    visit(section, "y", bore.y);
+    visit(section, "rate", bore.rate);
+    visit(section, "schedule", bore.schedule);
+    visit(section, "radius", bore.radius);
+    visit(section, "measured", bore.measured);
+    forEachParameterKey(bore.parameters, ParameterScope::Bore, section, visit);
+}
+
+// The keys of one observation point's section ("observation2").
+template <class Point, class Visit>
+void forEachObservationKey(Point& point, const std::string& section, Visit& visit)
+{
+    visit(section, "name", point.name);
+    visit(section, "x", point.x);
+    visit(section, "y", point.y);
+    visit(section, "measured", point.measured);
+    forEachParameterKey(point.parameters, ParameterScope::Observation, section, visit);
+}
+
+// The keys of [map] and [aquifer], which come first.
+template <class Texts, class Visit> void forEachLeadingKey(Texts& texts, Visit& visit)
+{
     const std::string map = "map", aquifer = "aquifer";
     visit(map, "x_min", texts.xMin);
     visit(map, "y_min", texts.yMin);
@@ -54,18 +81,12 @@ template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
     visit(aquifer, "thickness", texts.thickness);
     visit(aquifer, "method", texts.method);
     visit(aquifer, "unconfined", texts.unconfined);
-    parameters(texts.aquiferParameters, ParameterScope::Aquifer, aquifer);
-    for (std::size_t i = 0; i < texts.bores.size(); ++i) {
-        const std::string section = "bore" + std::to_string(i + 1);
-        auto& bore = texts.bores[i];
-        visit(section, "x", bore.x);
-        visit(section, "y", bore.y);
-        visit(section, "rate", bore.rate);
-        visit(section, "schedule", bore.schedule);
-        visit(section, "radius", bore.radius);
-        visit(section, "measured", bore.measured);
-        parameters(bore.parameters, ParameterScope::Bore, section);
-    }
+    forEachParameterKey(texts.aquiferParameters, ParameterScope::Aquifer, aquifer, visit);
+}
+
+// The keys of [boundary1] and [boundary2].
+template <class Texts, class Visit> void forEachBoundaryKey(Texts& texts, Visit& visit)
+{
     for (std::size_t i = 0; i < texts.boundaries.size(); ++i) {
         const std::string section = "boundary" + std::to_string(i + 1);
         visit(section, "kind", texts.boundaries[i].kind);
@@ -74,15 +95,11 @@ template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
         visit(section, "x2", texts.boundaries[i].x2);
         visit(section, "y2", texts.boundaries[i].y2);
     }
-    for (std::size_t i = 0; i < texts.observations.size(); ++i) {
-        const std::string section = "observation" + std::to_string(i + 1);
-        auto& point = texts.observations[i];
-        visit(section, "name", point.name);
-        visit(section, "x", point.x);
-        visit(section, "y", point.y);
-        visit(section, "measured", point.measured);
-        parameters(point.parameters, ParameterScope::Observation, section);
-    }
+}
+
+// The keys of [profile], [georeference] and [units], which come last.
+template <class Texts, class Visit> void forEachTrailingKey(Texts& texts, Visit& visit)
+{
     const std::string profile = "profile", georeference = "georeference";
     visit(profile, "x1", texts.profile.x1);
     visit(profile, "y1", texts.profile.y1);
@@ -97,6 +114,20 @@ template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
     visit(units, "storage", texts.units.storage);
     visit(units, "time", texts.units.time);
     visit(units, "rate", texts.units.rate);
+}
+
+// visit(section, key, text) for every key: section a const std::string& ("bore2"), key a
+// std::string_view, text a std::string& for texts that may change (a parameter's entry is then
+// made, empty, where there was none: dropEmptyParameters tidies them), else a const std::string&.
+template <class Texts, class Visit> void forEachKey(Texts& texts, Visit visit)
+{
+    forEachLeadingKey(texts, visit);
+    for (std::size_t i = 0; i < texts.bores.size(); ++i)
+        forEachBoreKey(texts.bores[i], "bore" + std::to_string(i + 1), visit);
+    forEachBoundaryKey(texts, visit);
+    for (std::size_t i = 0; i < texts.observations.size(); ++i)
+        forEachObservationKey(texts.observations[i], "observation" + std::to_string(i + 1), visit);
+    forEachTrailingKey(texts, visit);
 }
 
 // The quantity of a key's value, whose unit words it takes ("450 m2/d"); empty for a key that

@@ -18,8 +18,7 @@ std::vector<WellMarker> pumpingBores(const ScenarioInputs& inputs)
         if (inputs.pumps(static_cast<int>(i)))
             bores.push_back(
                 { static_cast<double>(inputs.Wells[i].X), static_cast<double>(inputs.Wells[i].Y),
-                    QStringLiteral("Bore %1").arg(static_cast<int>(i) + 1), false,
-                    static_cast<int>(i) });
+                    QString::fromStdString(inputs.Wells[i].Name), false, static_cast<int>(i) });
     return bores;
 }
 

@@ -138,7 +138,7 @@ CurvesData curvesData(
     CurvesData data;
     data.curves = std::move(curves);
     data.length = inputs.Units.length;
-    for (int bore = 0; bore < WellCount; ++bore)
+    for (int bore = 0; bore < inputs.boreCount(); ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
             if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTimeSeconds)
                 data.marks.push_back({ change.StartSeconds / SecondsPerHour, bore + 1,

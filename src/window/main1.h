@@ -307,6 +307,11 @@ private:
     std::shared_ptr<const drawfield::DrawdownGrid> m_shownGrid; // what the charts show
     std::optional<ColourScale> m_runScale; // the run's map colours, kept at earlier times
     std::optional<MarkerPlace> m_lastPlace; // of the marker being dragged
+    // The rows and keys of the last texts shown that no field shows (bores beyond the table's
+    // rows, points beyond the observation table's, names): kept as they were, so that nothing
+    // read is lost when the fields are saved.
+    std::vector<BoreTexts> m_heldBores = std::vector<BoreTexts>(WellCount);
+    std::vector<ObservationTexts> m_heldPoints = std::vector<ObservationTexts>(ObservationCount);
 };
 
 } // namespace drawfield

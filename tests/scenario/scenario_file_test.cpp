@@ -1,3 +1,4 @@
+#include "compute/observations.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_keys.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
+#include <numbers>
 
 using namespace drawfield;
 
@@ -80,7 +83,7 @@ TEST(ScenarioFile, SchedulesBoundariesObservationsAndAProfile)
     EXPECT_EQ(texts.boundaries[1], (BoundaryTexts { "recharge", "0", "", "", "100" }));
     EXPECT_EQ(texts.observations[9], (ObservationTexts { "Farm well, north", "75.5", "" }));
     EXPECT_EQ(texts.profile, (ProfileTexts { "1", "", "", "100" }));
-    for (const char* section : { "[boundary3]", "[observation11]", "[observation01]", "[bore0]" })
+    for (const char* section : { "[boundary3]", "[observation1001]", "[observation01]", "[bore0]" })
         EXPECT_THROW(
             (void)parseScenarioFile(std::string(section) + "\n", "s.ini"), ScenarioFileError)
             << section;
@@ -95,7 +98,7 @@ TEST(ScenarioFile, ErrorsNameTheFileAndLine)
     const std::string at = "Cannot read the scenario file site.ini at line ";
     const Case cases[] = {
         { "[map]\nx_max = 100\n[wells]\n", at + "3: Unknown section \"wells\"" },
-        { "[bore6]\n", at + "1: Unknown section \"bore6\"" },
+        { "[bore1001]\n", at + "1: Unknown section \"bore1001\"" },
         { "[map]\n\nx_maximum = 100\n", at + "3: Unknown key \"x_maximum\" in [map]." },
         { "[bore1]\nrate 6\n", at + "2: Malformed line; write it as key = value." },
         { "x_max = 100\n", at + "1: \"x_max\" comes before any section." },
@@ -263,4 +266,55 @@ TEST(ScenarioFile, CommentsSurviveBeingWrittenBack)
     const std::string emptied = scenarioFileText(texts, comments);
     EXPECT_EQ(emptied.find("[observation2]"), std::string::npos);
     EXPECT_NE(emptied.find("# the farm\n# quoted\n# the end\n"), std::string::npos) << emptied;
+}
+
+// A site's wells by name, as many as it has: each read, named and written back whole, and their
+// drawdowns at a point adding up as Cooper-Jacob's line says (computed here from its formula).
+TEST(ScenarioFile, TwoHundredNamedBores)
+{
+    std::string file = "[map]\nx_min = 1\ny_min = 1\nx_max = 400\ncell_size = 10\n"
+                       "[aquifer]\ntransmissivity = 0.01\nstorage = 0.1\npumping_time = 24\n";
+    for (int i = 1; i <= 200; ++i)
+        file += "[bore" + std::to_string(i) + "]\nname = PW-" + std::to_string(i)
+            + "\nx = " + std::to_string(10 + (i % 20) * 19)
+            + "\ny = " + std::to_string(10 + (i / 20) * 36) + "\nrate = 1.5\n";
+    file += "[observation25]\nname = Spring\nx = 205.5\ny = 207.25\n";
+    const ScenarioTexts texts = parseScenarioFile(file, "site.ini");
+    ASSERT_EQ(texts.bores.size(), 200u);
+    EXPECT_EQ(texts.observations.size(), 25u);
+    EXPECT_EQ(parseScenarioFile(scenarioFileText(texts), "again.ini"), texts);
+
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const ScenarioInputs& in = reading.inputs;
+    EXPECT_EQ(in.Wells[199].Name, "PW-200");
+    ASSERT_EQ(in.Observations.size(), 1u);
+    EXPECT_EQ(in.Observations[0].Name, "Spring");
+    const double t = 24 * 3600.0, T = 0.01, S = 0.001, Q = 1.5 / 3600;
+    double expected = 0.0;
+    for (const WellInput& well : in.Wells) {
+        const double r2 = std::pow(205.5 - well.X, 2) + std::pow(207.25 - well.Y, 2);
+        expected += Q / (4 * std::numbers::pi * T) * std::log(2.25 * T * t / (r2 * S));
+    }
+    EXPECT_NEAR(drawdownAt(in, 205.5, 207.25, t), expected, 1e-3 * expected);
+
+    // Rows left empty beyond the table's are no rows; a point's default name is its row's.
+    ScenarioTexts sparse = texts;
+    sparse.bores.resize(230);
+    EXPECT_EQ(parseScenarioFile(scenarioFileText(sparse), "s.ini").bores.size(), 200u);
+    sparse.observations[24].name.clear();
+    EXPECT_EQ(readScenario(sparse).inputs.Observations[0].Name, "Point 25");
+    EXPECT_EQ(readScenario(sparse).inputs.Wells[3].Name, "PW-4");
+    sparse.bores[3].name.clear();
+    EXPECT_EQ(readScenario(sparse).inputs.Wells[3].Name, "Bore 4");
+
+    // However many bores, the schedules hold at most so many changes in all.
+    std::string changes;
+    for (std::size_t k = 1; k <= MostRateChanges; ++k)
+        changes += (k > 1 ? ", " : "") + std::to_string(k) + ":" + std::to_string(k % 2);
+    for (std::size_t b = 0; b <= MostRateChangesInAll / MostRateChanges; ++b)
+        sparse.bores[b].schedule = changes;
+    const ScenarioReading tooMany = readScenario(sparse);
+    ASSERT_EQ(tooMany.refusals.size(), 1u);
+    EXPECT_NE(tooMany.refusals[0].find("rate changes in all"), std::string::npos);
 }

@@ -158,6 +158,13 @@ ScenarioTexts oddScenario()
         texts.observations[i]
             = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2", "" };
     texts.profile = { "0", "0,5", " 100", "100 " };
+    // Rows beyond the tables' and names no field shows are kept as read.
+    texts.bores[2].name = "PW-3 # deep";
+    texts.bores.resize(7);
+    texts.bores[6] = { "60", "70", "8" };
+    texts.bores[6].name = "North; spare";
+    texts.observations.resize(12);
+    texts.observations[11] = { "Spring", "11,5", "12", "" };
     return texts;
 }
 
