@@ -216,6 +216,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
             line.surfer = true;
+        } else if (name == "--fail-on-limits") {
+            line.failOnLimits = true;
         } else if (name == "--threads") {
             std::string text = optionValue();
             unsigned threads = 0;

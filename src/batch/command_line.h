@@ -24,6 +24,7 @@ namespace drawfield {
 inline constexpr int ExitCompleted = 0;
 inline constexpr int ExitRefused = 1;
 inline constexpr int ExitBadUsage = 2;
+inline constexpr int ExitLimitsPassed = 3; // with --fail-on-limits
 
 class UsageError : public std::runtime_error {
 public:
@@ -42,6 +43,7 @@ struct CommandLine {
     std::map<Output, std::string> files;
     ViewAngles view;
     bool surfer = false;
+    bool failOnLimits = false; // exit ExitLimitsPassed when a bore runs dry or a limit is passed
     unsigned threads = 0;
     std::optional<std::vector<FitParameter>> fit; // --fit: the parameters to fit
     std::optional<int> frames; // --frames: the animation's

@@ -175,6 +175,8 @@ namespace {
             = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         // A file on standard output keeps it to itself: the summary goes with the messages then.
         writeSummary(line.filesOnStandardOutput() > 0 ? std::cerr : std::cout, batch, seconds);
+        if (line.failOnLimits && status == ExitCompleted && result->verdicts.anyFailed())
+            return ExitLimitsPassed;
         return status;
     }
 

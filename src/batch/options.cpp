@@ -17,6 +17,7 @@ namespace {
           "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
           "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
+          "                       [--fail-on-limits]\n"
           "\n"
           "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
           "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -137,6 +138,13 @@ namespace {
             Output::Animation, true, Needs::Pictures, false, nullptr },
         { "--frames", "  --frames N      the animation's frames, 2 to 1000 (40)\n", std::nullopt,
             true, Needs::Program },
+        { "--fail-on-limits",
+            "  --fail-on-limits  exit with status 3 when a bore runs dry (available_drawdown) or "
+            "an\n"
+            "                  observation point's limit is passed; the run and its files are made "
+            "all\n"
+            "                  the same\n",
+            std::nullopt, true, Needs::Program },
     };
 
     constexpr const char* Closing
@@ -152,7 +160,8 @@ namespace {
           "Each option is given once, and no two outputs may name the same file.\n"
           "\n"
           "Exit status: 0 the run completed, 1 it was refused or a file could not be written,\n"
-          "2 a bad command line or scenario file.\n";
+          "2 a bad command line or scenario file, 3 (with --fail-on-limits) the run completed and\n"
+          "a bore runs dry or a limit is passed.\n";
 
 } // namespace
 

@@ -53,11 +53,37 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
     // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
     if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
         summary << "; largest drawdown in a bore " << metres(length.of(inBore.metres)) << " "
-                << length.word << " (bore " << inBore.bore + 1 << ", at "
-                << length.of(inBore.radiusMetres) << " " << length.word << " from it)";
+                << length.word << " (" << inputs.Wells[static_cast<std::size_t>(inBore.bore)].Name
+                << ", at " << length.of(inBore.radiusMetres) << " " << length.word << " from it)";
     summary << "; largest on the map's nodes " << metres(length.of(map.largest.drawdown)) << " "
             << length.word << " at (" << map.largest.x << ", " << map.largest.y << "); " << seconds
             << " s\n";
+    for (const std::string& line : verdictLines(batch.run.verdicts, inputs))
+        summary << line << '\n';
+}
+
+std::vector<std::string> verdictLines(const Verdicts& verdicts, const ScenarioInputs& inputs)
+{
+    const ShownUnit& length = inputs.Units.length;
+    const ShownUnit& time = inputs.Units.time;
+    auto lengthText
+        = [&](double si) { return plainSignificantText(length.of(si), 4) + " " + length.word; };
+    auto timeText = [&](double seconds) {
+        return plainSignificantText(time.of(seconds), 4) + " " + time.word;
+    };
+    std::vector<std::string> lines;
+    for (const BoreVerdict& bore : verdicts.bores)
+        lines.push_back(inputs.Wells[static_cast<std::size_t>(bore.bore)].Name
+            + ": largest drawdown " + lengthText(bore.largestMetres) + " of "
+            + lengthText(bore.availableMetres) + " available ("
+            + plainSignificantText(100.0 * bore.share(), 3) + " %); "
+            + (bore.runsDry() ? "runs dry at " + timeText(*bore.drySeconds) : "does not run dry"));
+    for (const PointVerdict& point : verdicts.points)
+        lines.push_back(inputs.Observations[point.point].Name + ": largest drawdown "
+            + lengthText(point.largestMetres) + " (at " + timeText(point.largestSeconds)
+            + "), limit " + lengthText(point.limitMetres) + "; "
+            + (point.passed() ? "passed at " + timeText(*point.passedSeconds) : "not passed"));
+    return lines;
 }
 
 } // namespace drawfield

@@ -38,6 +38,9 @@ struct WellInput {
     // The well function's Bore-scope parameters (SI), indexed as its table.
     std::vector<double> Values;
     std::string Name = "Bore"; // "Bore 3" unless the scenario names it
+    // The water column above its pump intake or screen (m): the bore runs dry when its own
+    // drawdown reaches it. Empty when not given.
+    std::optional<double> AvailableMetres;
 };
 
 // A schedule holds at most this many rate changes per bore: a few hundred describe any real test,
@@ -88,6 +91,7 @@ struct ObservationPoint {
     std::string Measured; // its measured drawdowns' file as the scenario names it, or empty
     // The well function's Observation-scope parameters (SI), indexed as its table.
     std::vector<double> Values;
+    std::optional<double> LimitMetres; // a drawdown not to pass there, when one is given
 };
 
 struct Profile {

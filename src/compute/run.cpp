@@ -7,7 +7,7 @@ std::optional<RunResult> computeRun(const ScenarioInputs& inputs, const EngineOp
     std::optional<DrawdownResult> map = computeDrawdown(inputs, options);
     if (!map)
         return std::nullopt;
-    RunResult run { std::move(*map), {}, {}, {} };
+    RunResult run { std::move(*map), {}, {}, {}, {} };
     ThicknessReached reached;
     if (!inputs.Observations.empty()) {
         run.curves = observationCurves(inputs);
@@ -17,6 +17,7 @@ std::optional<RunResult> computeRun(const ScenarioInputs& inputs, const EngineOp
         run.profile = profileAlong(inputs, 201, &reached);
     if (options.stopToken.stop_requested())
         return std::nullopt;
+    run.verdicts = verdictsOf(inputs);
     run.messages = messagesAfterRun(run.map, inputs, reached);
     return run;
 }

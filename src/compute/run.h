@@ -6,6 +6,7 @@
 
 #include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
+#include "compute/verdicts.h"
 
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@ struct RunResult {
     DrawdownResult map;
     ObservationCurves curves; // empty when the scenario has no observation point
     std::vector<ProfilePoint> profile; // empty when it has no profile
+    Verdicts verdicts; // of the bores given an available drawdown and the points given a limit
     std::vector<std::string> messages; // in order, each once: see messagesAfterRun
 };
 

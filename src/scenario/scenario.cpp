@@ -272,6 +272,9 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
                 radiusText, wellField(i + 1, "radius"), Quantity::Length, { 0.001, 100.0, "m" });
             well.RadiusMetres = radius.value_or(WellInput::UsualRadiusMetres);
         }
+        if (const std::string& available = row.availableDrawdown; !available.empty())
+            well.AvailableMetres = reader.numberWithin(available,
+                wellField(i + 1, "available drawdown"), Quantity::Length, { 0.01, 10000.0, "m" });
         if (positionCheckGoesOn && mapKnown) {
             if (x && (well.X < in.XMin || well.X > in.XMax))
                 reading.warnings.push_back(messages::PumpingOutsideOfMap);
@@ -388,12 +391,17 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         const std::string field = "Observation point " + std::to_string(o + 1);
         std::optional<double> x = reader.number(point.x, field + ", x", Quantity::Length);
         std::optional<double> y = reader.number(point.y, field + ", y", Quantity::Length);
+        std::optional<double> limit;
+        if (!point.limit.empty())
+            limit = reader.numberWithin(
+                point.limit, field + ", limit", Quantity::Length, { 0.001, 10000.0, "m" });
         if (x && y)
             in.Observations.push_back(
                 { point.name.empty() ? "Point " + std::to_string(o + 1) : point.name, *x, *y,
                     point.measured,
                     parameterValues(wellFunctionRow(in.Method), ParameterScope::Observation,
-                        point.parameters, field + ", ", reader, refusals) });
+                        point.parameters, field + ", ", reader, refusals),
+                    limit });
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.

@@ -31,10 +31,12 @@ struct BoreTexts {
     // Shown on the map, the curves and the report; empty for "Bore 3". Last, so that a row
     // written { x, y, rate } stays one.
     std::string name;
+    // m, the water column above the pump intake or the top of the screen; empty for none.
+    std::string availableDrawdown;
     [[nodiscard]] bool isEmpty() const
     {
-        return name.empty() && x.empty() && y.empty() && rate.empty() && schedule.empty()
-            && radius.empty() && measured.empty() && parameters.empty();
+        return name.empty() && availableDrawdown.empty() && x.empty() && y.empty() && rate.empty()
+            && schedule.empty() && radius.empty() && measured.empty() && parameters.empty();
     }
     bool operator==(const BoreTexts&) const = default;
 };
@@ -56,9 +58,11 @@ struct ObservationTexts {
     std::string name, x, y;
     std::string measured; // a CSV file of drawdowns measured there (from the scenario's folder)
     ParameterTexts parameters; // the well functions' Observation-scope keys
+    std::string limit; // m, a drawdown not to pass there (a neighbour's well, a spring); or empty
     [[nodiscard]] bool isEmpty() const
     {
-        return name.empty() && x.empty() && y.empty() && measured.empty() && parameters.empty();
+        return name.empty() && x.empty() && y.empty() && measured.empty() && parameters.empty()
+            && limit.empty();
     }
     bool operator==(const ObservationTexts&) const = default;
 };

@@ -38,6 +38,9 @@ namespace {
                 "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "
                 "0 stops it; at most 300" },
             { "radius", "m, where the report reads the drawdown in the bore; 0.1" },
+            { "available_drawdown",
+                "m, the water column above the pump or the screen: the bore runs dry beyond it" },
+            { "limit", "m, a drawdown not to pass there" },
             { "kind", "barrier or recharge; two boundaries must be perpendicular" },
             { "easting", "m: where the map's point (0, 0) lies" },
             { "northing", "m" },
@@ -98,12 +101,12 @@ std::optional<Quantity> quantityOfKey(std::string_view section, std::string_view
             return Quantity::Length;
     }
     if (section.starts_with("bore")) {
-        if (key == "x" || key == "y" || key == "radius")
+        if (key == "x" || key == "y" || key == "radius" || key == "available_drawdown")
             return Quantity::Length;
         if (key == "rate")
             return Quantity::Rate;
     }
-    if (section.starts_with("observation") && (key == "x" || key == "y"))
+    if (section.starts_with("observation") && (key == "x" || key == "y" || key == "limit"))
         return Quantity::Length;
     const ParameterScope scope = section == "aquifer" ? ParameterScope::Aquifer
         : section.starts_with("bore")                 ? ParameterScope::Bore

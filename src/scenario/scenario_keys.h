@@ -9,9 +9,10 @@
 //   [map]            x_min, y_min, x_max, cell_size
 //   [aquifer]        transmissivity, storage, pumping_time, thickness, method, unconfined, then
 //                    the parameters
-//   [bore1]..        name, x, y, rate, schedule, radius, measured, then the parameters
+//   [bore1]..        name, x, y, rate, schedule, radius, available_drawdown, measured, then
+//                    the parameters
 //   [boundary1], [boundary2]   kind, x1, y1, x2, y2
-//   [observation1].. name, x, y, measured, then the parameters
+//   [observation1].. name, x, y, limit, measured, then the parameters
 //   [profile]        x1, y1, x2, y2
 //   [georeference]   easting, northing, crs
 //   [units]          length, transmissivity, storage, time, rate: the unit of a number
@@ -52,6 +53,7 @@ void forEachBoreKey(Bore& bore, const std::string& section, Visit& visit)
     visit(section, "rate", bore.rate);
     visit(section, "schedule", bore.schedule);
     visit(section, "radius", bore.radius);
+    visit(section, "available_drawdown", bore.availableDrawdown);
     visit(section, "measured", bore.measured);
     forEachParameterKey(bore.parameters, ParameterScope::Bore, section, visit);
 }
@@ -63,6 +65,7 @@ void forEachObservationKey(Point& point, const std::string& section, Visit& visi
     visit(section, "name", point.name);
     visit(section, "x", point.x);
     visit(section, "y", point.y);
+    visit(section, "limit", point.limit);
     visit(section, "measured", point.measured);
     forEachParameterKey(point.parameters, ParameterScope::Observation, section, visit);
 }

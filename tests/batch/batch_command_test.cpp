@@ -86,6 +86,42 @@ TEST(BatchCommand, MessagesAndExitStatus)
     }
 }
 
+// A line per verdict after the summary; --fail-on-limits makes a passed one the exit status.
+TEST(BatchCommand, VerdictsAndFailOnLimits)
+{
+    const std::string site = "[aquifer]\ntransmissivity = 0.003\n"
+                             "[bore1]\nname = PW-1\nx = 30\ny = 30\nrate = 6\n"
+                             "available_drawdown = AVAILABLE\n"
+                             "[observation1]\nname = Spring\nx = 60\ny = 30\nlimit = LIMIT\n";
+    struct Case {
+        const char* available;
+        const char* limit;
+        const char* option;
+        int status;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        { "0.5", "1", "", 0,
+            { "PW-1: largest drawdown ", " m available (", "); runs dry at ",
+                "Spring: largest drawdown ", "limit 1 m; not passed" } },
+        { "0.5", "1", "--fail-on-limits", 3, { "runs dry at " } },
+        { "50", "0.01", "--fail-on-limits", 3, { "does not run dry", "; passed at " } },
+        { "50 m", "1", "--fail-on-limits", 0, { "of 50 m available", "not passed" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.available) + " " + c.limit + " " + c.option);
+        TemporaryFolder folder;
+        std::string text = site;
+        text.replace(text.find("AVAILABLE"), 9, c.available);
+        text.replace(text.find("LIMIT"), 5, c.limit);
+        writeBytes(folder / "site.ini", text);
+        const BatchRun run = runBatch(folder, quoted(folder / "site.ini") + " " + c.option);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        for (const std::string& part : c.lines)
+            EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+    }
+}
+
 TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
 {
     TemporaryFolder folder;
@@ -96,7 +132,7 @@ TEST(BatchCommand, WritesTheRecordAndAGridThatGdalOpens)
     EXPECT_EQ(run.err, "");
     EXPECT_NE(
         run.out.find("map 1..100 x 1..100 m, cell 1 m: 10000 nodes; Cooper-Jacob; largest drawdown "
-                     "in a bore .68916730086968 m (bore 1, at 0.1 m from it); largest on the "
+                     "in a bore .68916730086968 m (Bore 1, at 0.1 m from it); largest on the "
                      "map's nodes .546134604613058 m at (30, 30)"),
         std::string::npos)
         << run.out;
@@ -258,8 +294,8 @@ TEST(BatchCommand, OutputsInTheUnitsChosen)
             EXPECT_NEAR(inFeet, drawdown / 0.3048, 1e-12 * std::fabs(inFeet)) << r;
         }
     }
-    EXPECT_NE(ft.out.find(" ft (bore 1, at 0.328084 ft from it)"), std::string::npos) << ft.out;
-    EXPECT_NE(m.out.find(" m (bore 1, at 0.1 m from it)"), std::string::npos) << m.out;
+    EXPECT_NE(ft.out.find(" ft (Bore 1, at 0.328084 ft from it)"), std::string::npos) << ft.out;
+    EXPECT_NE(m.out.find(" m (Bore 1, at 0.1 m from it)"), std::string::npos) << m.out;
 }
 
 // The scenario read, written back with every key: it runs to the same record file, byte for
