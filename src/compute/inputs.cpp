@@ -3,9 +3,32 @@
 #include "compute/ascii_case.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace drawfield {
+
+std::string durationText(double seconds, const ResultUnits& units)
+{
+    auto text = [](double value, const char* word) {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.4g %s", value, word);
+        return std::string(buffer);
+    };
+    if (units.chosen)
+        return text(units.time.of(seconds), units.time.word.c_str());
+    constexpr double Year = 365.25 * 86400.0;
+    const std::pair<double, const char*> whole[]
+        = { { Year, "year" }, { 86400.0, "d" }, { 3600.0, "h" }, { 60.0, "min" } };
+    for (const auto& [unit, word] : whole) {
+        const double count = seconds / unit;
+        if (count >= 1.0 && count == std::round(count) && count < 1e6)
+            return text(count, count > 1.0 && unit == Year ? "years" : word);
+    }
+    return text(seconds / 3600.0, "h");
+}
 
 namespace {
     const std::vector<RateChange>& scheduleOf(const ScenarioInputs& inputs, std::size_t bore)

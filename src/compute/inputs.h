@@ -105,7 +105,16 @@ struct Georeference {
     std::string Crs; // "EPSG:25832", or empty: no coordinate system
 };
 
-// One computation's inputs in computation units. The map is square: YMax always equals XMax.
+// A report gives its tables and maps at most at this many times.
+inline constexpr std::size_t MostReportTimes = 8;
+
+// The head of a run's report, as the scenario writes it (empty texts: none given).
+struct ReportHead {
+    std::string Title, Project, Client, Author, Date, Notes;
+};
+
+// One computation's inputs in computation units. The map is square unless the scenario gives its
+// Y maximum.
 struct ScenarioInputs {
     ResultUnits Units; // what results are written in; the inputs below are SI
     std::int16_t XMin = 0; // m
@@ -129,6 +138,10 @@ struct ScenarioInputs {
     std::vector<ObservationPoint> Observations;
     std::optional<Profile> ProfileLine;
     std::optional<Georeference> Place; // empty: local metres, no coordinate system
+    ReportHead Report;
+    // The times (s, ascending) the report's tables and maps give, beside or instead of the
+    // pumping time; empty: the pumping time alone.
+    std::vector<double> ReportSeconds;
 
     // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
     // the correction.

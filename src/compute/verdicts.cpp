@@ -61,6 +61,12 @@ bool Verdicts::anyFailed() const
             points.begin(), points.end(), [](const PointVerdict& v) { return v.passed(); });
 }
 
+double verdictHorizon(const ScenarioInputs& in)
+{
+    return in.ReportSeconds.empty() ? in.PumpTimeSeconds
+                                    : std::max(in.PumpTimeSeconds, in.ReportSeconds.back());
+}
+
 Verdicts verdictsOf(const ScenarioInputs& in)
 {
     Verdicts verdicts;
@@ -70,7 +76,9 @@ Verdicts verdictsOf(const ScenarioInputs& in)
         [](const ObservationPoint& point) { return point.LimitMetres.has_value(); });
     if (!anyBore && !anyPoint)
         return verdicts;
-    const std::vector<double> times = curveTimes(in);
+    ScenarioInputs untilTheEnd = in;
+    untilTheEnd.PumpTimeSeconds = verdictHorizon(in);
+    const std::vector<double> times = curveTimes(untilTheEnd);
     const Aquifer aquifer = in.aquifer();
     const SourceList sources = sourceListOf(in);
     for (int bore = 0; bore < in.boreCount(); ++bore) {

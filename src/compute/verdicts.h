@@ -3,8 +3,8 @@
 // Does a bore run dry, is a limit passed? Each bore given an available drawdown is judged on its
 // own drawdown (at its radius, with every other bore's and image's share and the aquifer's
 // correction, as the bore table reads it); each observation point given a limit on the drawdown
-// there. Both over the whole run, from the start of pumping to the map's time, schedules
-// included: the first time is found to a millionth of it.
+// there. Both over the whole run, from the start of pumping to the map's time or the last time
+// the report gives, schedules included: the first time is found to a millionth of it.
 
 #include "compute/inputs.h"
 
@@ -16,7 +16,7 @@ namespace drawfield {
 struct BoreVerdict {
     int bore = 0; // from 0
     double availableMetres = 0.0;
-    double metres = 0.0; // its drawdown at the map's time
+    double metres = 0.0; // its drawdown at the end (verdictHorizon)
     double largestMetres = 0.0; // the largest over the run
     double largestSeconds = 0.0; // when it was largest
     std::optional<double> drySeconds; // when its drawdown first reaches the available drawdown
@@ -28,7 +28,7 @@ struct BoreVerdict {
 struct PointVerdict {
     std::size_t point = 0; // its place among the observation points
     double limitMetres = 0.0;
-    double metres = 0.0; // the drawdown there at the map's time
+    double metres = 0.0; // the drawdown there at the end (verdictHorizon)
     double largestMetres = 0.0;
     double largestSeconds = 0.0;
     std::optional<double> passedSeconds; // when the drawdown first passes the limit
@@ -42,6 +42,9 @@ struct Verdicts {
     // A bore runs dry or a limit is passed.
     [[nodiscard]] bool anyFailed() const;
 };
+
+// The run's end for its verdicts (s): the map's time, or the last time the report gives.
+[[nodiscard]] double verdictHorizon(const ScenarioInputs& inputs);
 
 [[nodiscard]] Verdicts verdictsOf(const ScenarioInputs& inputs);
 

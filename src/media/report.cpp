@@ -1,10 +1,14 @@
 #include "media/report.h"
 
+#include "media/pdf_info.h"
+#include "media/report_pages.h"
+
 #include "compute/observations.h"
 #include "files/atomic_file.h"
 #include "files/user_text.h"
 #include "views/axis_ticks.h"
 #include "views/chart_overlays.h"
+#include "views/grid_sampling.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -22,132 +26,6 @@ namespace drawfield {
 
 namespace {
 
-    constexpr double Margin = 48.0; // half an inch
-    constexpr double Gap = 12.0; // between the charts
-
-    QFont reportFont(double points, bool bold = false)
-    {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setPointSizeF(points);
-        font.setBold(bold);
-        // No ligatures: "coefficient" must be found by a search of the PDF.
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        return font;
-    }
-
-    QString number(double value, int digits = 6)
-    {
-        if (std::isnan(value))
-            return QStringLiteral("none");
-        return significantNumber(value, digits);
-    }
-
-    QString metresOf(double value)
-    {
-        return std::isnan(value) ? QStringLiteral("none") : QString::number(value, 'f', 3);
-    }
-
-    // Writes the report down its pages: lines of cells that wrap within their share of the
-    // width, headings, and blocks of a given height, each starting a new page where the page
-    // has no room left for it. Every page ends with its number.
-    class PageWriter {
-    public:
-        PageWriter(QPainter& painter, const QRectF& page, const std::function<bool()>& newPage,
-            int pagesInAll)
-            : m_painter(painter)
-            , m_page(page)
-            , m_newPage(newPage)
-            , m_pagesInAll(pagesInAll)
-            , m_left(page.left() + Margin)
-            , m_width(page.width() - 2 * Margin)
-            , m_y(page.top() + Margin)
-        {
-        }
-        [[nodiscard]] double y() const { return m_y; }
-        [[nodiscard]] double left() const { return m_left; }
-        [[nodiscard]] double width() const { return m_width; }
-        [[nodiscard]] double bottom() const { return m_page.bottom() - Margin; }
-        [[nodiscard]] double room() const { return bottom() - m_y; }
-        [[nodiscard]] int pages() const { return m_number; }
-        void skip(double height) { m_y += height; }
-
-        // Makes room for height below: the rest of this page, or a new page.
-        void need(double height)
-        {
-            if (height <= room() || m_y <= m_page.top() + Margin + 1.0)
-                return;
-            finishPage();
-            m_newPage();
-            ++m_number;
-            m_y = m_page.top() + Margin;
-        }
-
-        void heading(const QString& text)
-        {
-            const QFont font = reportFont(10, true);
-            need(QFontMetricsF(font, m_painter.device()).height() * 3);
-            m_y += 6;
-            line({ text }, { 1.0 }, font);
-            m_painter.setPen(QPen(QColor(150, 150, 150), 0.7));
-            m_painter.drawLine(QPointF(m_left, m_y), QPointF(m_left + m_width, m_y));
-            m_y += 3;
-        }
-        // One line of cells, each taking its share of the width; a cell's text wraps within it
-        // (at any letter where a word is longer than the cell), so every text shows whole.
-        void line(const QStringList& cells, const std::vector<double>& shares,
-            const QFont& font = reportFont(8.5))
-        {
-            m_painter.setFont(font);
-            const QFontMetricsF metrics(font, m_painter.device());
-            std::vector<QRectF> boxes;
-            std::vector<int> flags;
-            double height = metrics.height();
-            for (int i = 0; i < cells.size(); ++i) {
-                const double width = m_width * shares[static_cast<std::size_t>(i)] - 6;
-                int flag = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-                QRectF box = metrics.boundingRect(QRectF(0, 0, width, 1e6), flag, cells[i]);
-                if (box.width() > width + 0.5) {
-                    flag = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
-                    box = metrics.boundingRect(QRectF(0, 0, width, 1e6), flag, cells[i]);
-                }
-                boxes.push_back(box);
-                flags.push_back(flag);
-                height = std::max(height, box.height());
-            }
-            need(height + 2);
-            m_painter.setPen(Qt::black);
-            double x = m_left;
-            for (int i = 0; i < cells.size(); ++i) {
-                const double width = m_width * shares[static_cast<std::size_t>(i)];
-                m_painter.drawText(QRectF(x, m_y, width - 6, height),
-                    flags[static_cast<std::size_t>(i)], cells[i]);
-                x += width;
-            }
-            m_y += height + 2;
-        }
-
-        void finishPage()
-        {
-            if (m_pagesInAll <= 1)
-                return;
-            const QFont font = reportFont(7.5);
-            m_painter.setFont(font);
-            m_painter.setPen(QColor(90, 90, 90));
-            m_painter.drawText(QRectF(m_left, bottom() + 8, m_width, Margin / 2),
-                Qt::AlignRight | Qt::AlignTop,
-                QStringLiteral("Page %1 of %2").arg(m_number).arg(m_pagesInAll));
-        }
-
-    private:
-        QPainter& m_painter;
-        QRectF m_page;
-        const std::function<bool()>& m_newPage;
-        int m_pagesInAll;
-        double m_left, m_width, m_y;
-        int m_number = 1;
-    };
-
     QString scheduleText(const std::vector<RateChange>& changes, const ResultUnits& units)
     {
         QStringList parts;
@@ -162,6 +40,111 @@ namespace {
         return parts.isEmpty() ? QStringLiteral("constant") : parts.join(QStringLiteral("; "));
     }
 
+    QString verdictText(const BoreVerdict& verdict, const ResultUnits& units)
+    {
+        return verdict.runsDry()
+            ? QStringLiteral("runs dry at %1")
+                  .arg(QString::fromStdString(durationText(*verdict.drySeconds, units)))
+            : QStringLiteral("does not run dry");
+    }
+
+    QString verdictText(const PointVerdict& verdict, const ResultUnits& units)
+    {
+        return verdict.passed()
+            ? QStringLiteral("passed at %1")
+                  .arg(QString::fromStdString(durationText(*verdict.passedSeconds, units)))
+            : QStringLiteral("not passed");
+    }
+
+    // One table of every pumping bore and observation point: its drawdown at each time the
+    // report gives, its available drawdown or limit, and the verdict. Only where [report] names
+    // times or a verdict was asked for: else the tables above say it all.
+    void paintVerdictTable(PageWriter& writer, const ReportContent& content)
+    {
+        const ScenarioInputs& in = content.inputs;
+        if (content.verdicts.empty() && in.ReportSeconds.empty())
+            return;
+        const ResultUnits& units = in.Units;
+        const std::vector<double> times = in.ReportSeconds.empty()
+            ? std::vector<double> { in.PumpTimeSeconds }
+            : in.ReportSeconds;
+        const QString lengthWord = QString::fromStdString(units.length.word);
+        writer.heading(
+            QStringLiteral("Drawdown (%1) at each time, and the verdicts").arg(lengthWord));
+        std::vector<double> shares { 0.22 };
+        QStringList head { QStringLiteral("Bore or point") };
+        for (double seconds : times) {
+            shares.push_back(0.40 / static_cast<double>(times.size()));
+            head << QString::fromStdString(durationText(seconds, units));
+        }
+        shares.insert(shares.end(), { 0.14, 0.24 });
+        head << QStringLiteral("Available / limit") << QStringLiteral("Verdict");
+        writer.line(head, shares, reportFont(8.5, true));
+        const Aquifer aquifer = in.aquifer();
+        const SourceList sources = sourceListOf(in);
+        auto row = [&](const std::string& name, double x, double y, const QString& threshold,
+                       const QString& verdict) {
+            QStringList cells { QString::fromStdString(name) };
+            for (double seconds : times)
+                cells << metresOf(units.length.of(drawdownAt(aquifer, sources, x, y, seconds)));
+            cells << threshold << verdict;
+            writer.line(cells, shares);
+        };
+        auto length = [&](double metres) {
+            return QStringLiteral("%1 %2").arg(number(units.length.of(metres)), lengthWord);
+        };
+        for (int bore = 0; bore < in.boreCount(); ++bore) {
+            if (!in.pumps(bore))
+                continue;
+            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
+            const auto verdict = std::find_if(content.verdicts.bores.begin(),
+                content.verdicts.bores.end(), [&](const BoreVerdict& v) { return v.bore == bore; });
+            const bool judged = verdict != content.verdicts.bores.end();
+            row(well.Name, well.X + well.RadiusMetres, well.Y,
+                judged ? length(verdict->availableMetres) : QStringLiteral("-"),
+                judged ? verdictText(*verdict, units) : QString());
+        }
+        for (std::size_t p = 0; p < in.Observations.size(); ++p) {
+            const ObservationPoint& point = in.Observations[p];
+            const auto verdict = std::find_if(content.verdicts.points.begin(),
+                content.verdicts.points.end(), [&](const PointVerdict& v) { return v.point == p; });
+            const bool judged = verdict != content.verdicts.points.end();
+            row(point.Name, point.X, point.Y,
+                judged ? length(verdict->limitMetres) : QStringLiteral("-"),
+                judged ? verdictText(*verdict, units) : QString());
+        }
+    }
+
+    // The maps at the times [report] names, two to a row, each under its time.
+    void paintTimeMaps(PageWriter& writer, QPainter& painter, const ReportContent& content)
+    {
+        if (content.timeMaps.empty())
+            return;
+        writer.skip(Gap);
+        writer.heading(QStringLiteral("The map at each time"));
+        const double half = (writer.width() - Gap) / 2.0;
+        const double height = half * 0.85;
+        const QFont font = reportFont(9, true);
+        const double titleHeight = QFontMetricsF(font, painter.device()).height() + 2;
+        for (std::size_t i = 0; i < content.timeMaps.size(); i += 2) {
+            writer.need(titleHeight + height);
+            const double top = writer.y();
+            for (std::size_t j = i; j < std::min(i + 2, content.timeMaps.size()); ++j) {
+                const double left = writer.left() + static_cast<double>(j - i) * (half + Gap);
+                painter.setFont(font);
+                painter.setPen(Qt::black);
+                painter.drawText(QRectF(left, top, half, titleHeight),
+                    Qt::AlignHCenter | Qt::AlignTop, content.timeMaps[j].title);
+                const QRectF area(left, top + titleHeight, half, std::min(height, writer.room()));
+                painter.save();
+                painter.setClipRect(area);
+                content.timeMaps[j].paint(painter, area);
+                painter.restore();
+            }
+            writer.skip(titleHeight + height + Gap);
+        }
+    }
+
     // Paints the pages; returns how many it took.
     int paintPages(QPainter& painter, const QRectF& page, const ReportContent& content,
         const std::function<bool()>& newPage, int pagesInAll)
@@ -171,12 +154,38 @@ namespace {
         painter.setRenderHint(QPainter::Antialiasing);
         PageWriter writer(painter, page, newPage, pagesInAll);
 
-        // Title, scenario and date.
-        writer.line({ QStringLiteral("Drawdown report") }, { 1.0 }, reportFont(15, true));
+        // The head: title, project, client, author and date as [report] gives them, the
+        // scenario, the program and when it was made; the notes.
+        const ReportHead& head = in.Report;
+        auto text = [](const std::string& value) { return QString::fromStdString(value); };
+        writer.line({ head.Title.empty() ? QStringLiteral("Drawdown report") : text(head.Title) },
+            { 1.0 }, reportFont(15, true));
+        {
+            QStringList cells;
+            auto fact = [&](const char* label, const QString& value) {
+                if (value.isEmpty())
+                    return;
+                cells << QStringLiteral("%1: %2").arg(QLatin1String(label), value);
+                if (cells.size() == 2) {
+                    writer.line(cells, { 0.5, 0.5 }, reportFont(9));
+                    cells.clear();
+                }
+            };
+            fact("Project", text(head.Project));
+            fact("Client", text(head.Client));
+            fact("Author", text(head.Author));
+            fact("Date",
+                head.Date.empty() ? content.made.toString(QStringLiteral("yyyy-MM-dd"))
+                                  : text(head.Date));
+            if (!cells.isEmpty())
+                writer.line({ cells.front(), QString() }, { 0.5, 0.5 }, reportFont(9));
+        }
         writer.line({ QStringLiteral("Scenario: ") + content.scenarioName,
                         QStringLiteral("Drawfield 2.0, ")
                             + content.made.toString(QStringLiteral("yyyy-MM-dd HH:mm")) },
             { 0.7, 0.3 }, reportFont(9));
+        if (!head.Notes.empty())
+            writer.line({ text(head.Notes) }, { 1.0 }, reportFont(9));
 
         writer.heading(QStringLiteral("Aquifer and pumping"));
         const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
@@ -266,7 +275,7 @@ namespace {
             writer.line({ QStringLiteral("Warning: ") + warning }, { 1.0 }, reportFont(9, true));
 
         writer.heading(QStringLiteral("Bores"));
-        const std::vector<double> boreColumns { 0.09, 0.08, 0.08, 0.11, 0.4, 0.24 };
+        const std::vector<double> boreColumns { 0.17, 0.08, 0.08, 0.11, 0.32, 0.24 };
         const QString rateWord
             = units.chosen ? QString::fromStdString(units.rate.word) : QStringLiteral("m³/h");
         writer.line({ QStringLiteral("Bore"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
@@ -320,6 +329,8 @@ namespace {
                     columns);
         }
 
+        paintVerdictTable(writer, content);
+
         writer.heading(QStringLiteral("Result"));
         if (!content.mapNote.isEmpty())
             writer.line({ content.mapNote }, { 1.0 });
@@ -327,10 +338,10 @@ namespace {
         // it; the map's largest node beside it, said as such.
         const LargestBoreDrawdown inBore = largestBoreDrawdown(in);
         if (inBore.bore >= 0)
-            writer.line({ QStringLiteral("Largest drawdown in a bore: %1 %4 in Bore %2, at its "
+            writer.line({ QStringLiteral("Largest drawdown in a bore: %1 %4 in %2, at its "
                                          "radius (%3 %4 from its centre), as in the table above")
                                 .arg(lengthOf(inBore.metres))
-                                .arg(inBore.bore + 1)
+                                .arg(text(in.Wells[static_cast<std::size_t>(inBore.bore)].Name))
                                 .arg(number(units.length.of(inBore.radiusMetres)))
                                 .arg(lengthWord) },
                 { 1.0 }, reportFont(9, true));
@@ -367,6 +378,7 @@ namespace {
             paintIn(content.curves, QRectF(writer.left(), writer.y(), writer.width(), curves));
             writer.skip(curves);
         }
+        paintTimeMaps(writer, painter, content);
         if (content.fitChart) {
             writer.skip(Gap);
             writer.heading(QStringLiteral("Pumping test"));
@@ -380,55 +392,6 @@ namespace {
         writer.finishPage();
         painter.restore();
         return writer.pages();
-    }
-
-    // A PDF string of any text: UTF-16 with its byte-order mark, in hexadecimal.
-    QByteArray pdfText(const QString& text)
-    {
-        QByteArray hex = "<FEFF";
-        for (QChar c : text)
-            hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
-        return hex + ">";
-    }
-
-    // Adds /Subject to the document information of a PDF as an incremental update: the
-    // information dictionary again, with the subject, in a new cross-reference section.
-    QByteArray withSubject(const QByteArray& pdf, const QString& subject)
-    {
-        const QRegularExpression trailer(
-            QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)"),
-            QRegularExpression::DotMatchesEverythingOption);
-        QRegularExpressionMatchIterator found = trailer.globalMatch(QString::fromLatin1(pdf));
-        QRegularExpressionMatch last;
-        while (found.hasNext())
-            last = found.next();
-        if (!last.hasMatch())
-            return pdf;
-        const QString dictionary = last.captured(1);
-        const QRegularExpressionMatch info
-            = QRegularExpression(QStringLiteral("/Info\\s+(\\d+)\\s+0\\s+R")).match(dictionary);
-        const QRegularExpressionMatch size
-            = QRegularExpression(QStringLiteral("/Size\\s+(\\d+)")).match(dictionary);
-        if (!info.hasMatch() || !size.hasMatch())
-            return pdf;
-        const QByteArray object = info.captured(1).toLatin1();
-        const qsizetype at = pdf.indexOf("\n" + object + " 0 obj");
-        const qsizetype open = at < 0 ? -1 : pdf.indexOf("<<", at);
-        const qsizetype close = open < 0 ? -1 : pdf.indexOf(">>", open);
-        if (close < 0)
-            return pdf;
-        QByteArray updated = pdf;
-        if (!updated.endsWith('\n'))
-            updated += '\n';
-        const qsizetype offset = updated.size();
-        updated += object + " 0 obj\n<<" + pdf.mid(open + 2, close - open - 2) + "/Subject "
-            + pdfText(subject) + "\n>>\nendobj\n";
-        const qsizetype xref = updated.size();
-        updated += "xref\n0 1\n0000000000 65535 f \n" + object + " 1\n"
-            + QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \ntrailer\n<<"
-            + dictionary.toLatin1() + "/Prev " + last.captured(2).toLatin1() + "\n>>\nstartxref\n"
-            + QByteArray::number(xref) + "\n%%EOF\n";
-        return updated;
     }
 
 } // namespace
@@ -458,7 +421,46 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
         content.curves = [curves](QPainter& painter, const QRectF& area) {
             paintCurves(painter, area, curves);
         };
+    content.verdicts = verdictsOf(inputs);
+    addTimeMaps(content);
     return content;
+}
+
+void addTimeMaps(ReportContent& content)
+{
+    const ScenarioInputs& inputs = content.inputs;
+    content.timeMaps.clear();
+    if (inputs.ReportSeconds.empty())
+        return;
+    // At the resolution a small picture shows, each time's map, then one scale for them all.
+    const ScenarioInputs coarse = atPictureResolution(inputs, ChartSamples::MapSamplesPerSide);
+    std::vector<ChartSource> sources;
+    double shallowest = 0.0, deepest = 0.0;
+    for (double seconds : inputs.ReportSeconds) {
+        EngineOptions options;
+        options.timeSeconds = seconds;
+        const std::optional<DrawdownResult> map = computeDrawdown(coarse, options);
+        if (!map)
+            return;
+        ChartSource source { map->grid, coarse.Step, coarse.Step, chartOverlays(inputs, nullptr) };
+        source.length = inputs.Units.length;
+        const std::shared_ptr<const ChartSamples> samples
+            = chartSamples(map->grid, coarse.Step, coarse.Step, 0, inputs.Units.length.factor);
+        shallowest = sources.empty() ? samples->map.shallowest
+                                     : std::min(shallowest, samples->map.shallowest);
+        deepest = std::max(deepest, samples->map.deepest);
+        sources.push_back(std::move(source));
+    }
+    ColourScale scale = ColourScale::forDrawdowns(shallowest, deepest);
+    scale.setUnit(QString::fromStdString(inputs.Units.length.word));
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        sources[i].scale = scale;
+        auto picture = std::make_shared<const ChartPicture>(ChartKind::ContourMap, sources[i]);
+        content.timeMaps.push_back({ QStringLiteral("After %1")
+                                         .arg(QString::fromStdString(
+                                             durationText(inputs.ReportSeconds[i], inputs.Units))),
+            [picture](QPainter& painter, const QRectF& area) { picture->paint(painter, area); } });
+    }
 }
 
 double endOfPumpingSeconds(const ScenarioInputs& in)

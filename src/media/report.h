@@ -9,6 +9,7 @@
 
 #include "compute/engine/drawdown_engine.h"
 #include "compute/inputs.h"
+#include "compute/verdicts.h"
 #include "views/chart_geometry.h"
 #include "views/curves_chart.h"
 #include "views/fit_chart.h"
@@ -41,6 +42,13 @@ struct ReportContent {
     QString mapNote; // why the map is of another time than the scenario's, or empty
     QStringList warnings; // what reading the scenario warned of (a value no aquifer has)
     ViewAngles view; // the surface's turns
+    Verdicts verdicts; // the bores given an available drawdown, the points given a limit
+    // The map at each time [report] names, when it names any, in one colour scale.
+    struct TimeMap {
+        QString title; // "After 30 d"
+        PaintRoutine paint;
+    };
+    std::vector<TimeMap> timeMaps;
 };
 
 // The report of a run, as both programs make it: its inputs and results, the map and the surface
@@ -50,6 +58,10 @@ struct ReportContent {
     const std::shared_ptr<const DrawdownGrid>& grid, const DrawdownPeak& largest,
     const ChartOverlays& overlays, const CurvesData& curves, const QString& scenarioName,
     const ViewAngles& view);
+
+// The maps at the times [report] names (none when it names none), each computed at that time at
+// a picture's resolution and drawn in one colour scale.
+void addTimeMaps(ReportContent& content);
 
 // Adds the pumping test to a report: the readings and, with a fit, the fit (fitSummary's lines);
 // without, "The readings, not fitted (<howToFit> fits them).". Where every bore has stopped before

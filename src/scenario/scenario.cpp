@@ -435,6 +435,23 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             in.Place = Georeference { *easting, *northing, normalisedCrs(geo.crs) };
     }
 
+    const ReportTexts& report = texts.report;
+    in.Report
+        = { report.title, report.project, report.client, report.author, report.date, report.notes };
+    for (const std::string& entry : commaEntries(report.times)) {
+        if (in.ReportSeconds.size() == MostReportTimes) {
+            refusals.push_back("Report, times holds more than " + std::to_string(MostReportTimes)
+                + " times; a report gives at most that many.");
+            break;
+        }
+        if (std::optional<double> seconds = reader.numberWithin(entry, "Report, times",
+                Quantity::Time, { 0.1, 8766000.0, "h", SecondsPerHour })) // 6 minutes to 1000 years
+            in.ReportSeconds.push_back(*seconds);
+    }
+    std::sort(in.ReportSeconds.begin(), in.ReportSeconds.end());
+    in.ReportSeconds.erase(
+        std::unique(in.ReportSeconds.begin(), in.ReportSeconds.end()), in.ReportSeconds.end());
+
     // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).
     if (refusals.empty()) {
         for (int i = 0; i < bores; ++i) {

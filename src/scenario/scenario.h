@@ -89,6 +89,18 @@ struct GeoreferenceTexts {
     bool operator==(const GeoreferenceTexts&) const = default;
 };
 
+// The [report] section: the head of a report a client is handed, and the times its tables and maps
+// give ("1 d, 30 d, 1 year"; empty: the pumping time). All empty when there is none.
+struct ReportTexts {
+    std::string title, project, client, author, date, notes, times;
+    [[nodiscard]] bool isEmpty() const
+    {
+        return title.empty() && project.empty() && client.empty() && author.empty() && date.empty()
+            && notes.empty() && times.empty();
+    }
+    bool operator==(const ReportTexts&) const = default;
+};
+
 // The texts of every field a computation reads, as the window holds them. The defaults are the
 // window's initial texts; the well table starts empty (see example()).
 struct ScenarioTexts {
@@ -111,6 +123,7 @@ struct ScenarioTexts {
     ProfileTexts profile;
     GeoreferenceTexts georeference;
     UnitTexts units; // the [units] section: what a number without a unit word is in
+    ReportTexts report;
 
     // The window at start-up: the initial texts and the two example wells.
     [[nodiscard]] static ScenarioTexts example();

@@ -81,7 +81,7 @@ namespace {
     bool isKnownSection(const std::string& name)
     {
         return name == "map" || name == "aquifer" || name == "profile" || name == "georeference"
-            || name == "units" || numbered(name, "bore", MostBores)
+            || name == "units" || name == "report" || numbered(name, "bore", MostBores)
             || numbered(name, "boundary", BoundaryCount)
             || numbered(name, "observation", MostObservationPoints);
     }
@@ -172,7 +172,7 @@ ScenarioTexts parseScenarioFile(
             if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
                 throw error(
                     "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
-                    "[observation1], [profile] or [units]");
+                    "[observation1], [profile], [units] or [report]");
             section = asciiLowerCase(trim(line.substr(1, close - 1)));
             lineOfSection.emplace(section, lineNumber);
             keepAbove(section);
@@ -183,7 +183,7 @@ ScenarioTexts parseScenarioFile(
                     + "; the sections are [map], [aquifer], [bore1] to [bore"
                     + std::to_string(MostBores) + "], [boundary1], [boundary2], [observation1] to "
                     + "[observation" + std::to_string(MostObservationPoints)
-                    + "], [profile], [georeference] and [units]");
+                    + "], [profile], [georeference], [units] and [report]");
             continue;
         }
 

@@ -41,6 +41,10 @@ namespace {
             { "available_drawdown",
                 "m, the water column above the pump or the screen: the bore runs dry beyond it" },
             { "limit", "m, a drawdown not to pass there" },
+            { "date", "as written; empty: the day the report is made" },
+            { "times",
+                "\"1 d, 30 d, 1 year\": the times the report gives (default the pumping "
+                "time)" },
             { "kind", "barrier or recharge; two boundaries must be perpendicular" },
             { "easting", "m: where the map's point (0, 0) lies" },
             { "northing", "m" },

@@ -17,6 +17,7 @@
 //   [georeference]   easting, northing, crs
 //   [units]          length, transmissivity, storage, time, rate: the unit of a number
 //                    written without one
+//   [report]         title, project, client, author, date, notes, times
 
 #include "compute/wells/well_function.h"
 #include "scenario/scenario.h"
@@ -117,6 +118,14 @@ template <class Texts, class Visit> void forEachTrailingKey(Texts& texts, Visit&
     visit(units, "storage", texts.units.storage);
     visit(units, "time", texts.units.time);
     visit(units, "rate", texts.units.rate);
+    const std::string report = "report";
+    visit(report, "title", texts.report.title);
+    visit(report, "project", texts.report.project);
+    visit(report, "client", texts.report.client);
+    visit(report, "author", texts.report.author);
+    visit(report, "date", texts.report.date);
+    visit(report, "notes", texts.report.notes);
+    visit(report, "times", texts.report.times);
 }
 
 // visit(section, key, text) for every key: section a const std::string& ("bore2"), key a

@@ -78,13 +78,26 @@ namespace {
                     deepest = std::max(deepest, value);
             }
             panel.series.push_back(std::move(series));
+            // A limit not to pass there: across the whole time axis, in the point's colour.
+            if (p < data.limits.size() && data.limits[p]) {
+                const double limit = data.length.of(*data.limits[p]);
+                Series line;
+                // Under its point's entry, in its colour: the name need not be said again.
+                line.name = QStringLiteral("limit (%1 %2)")
+                                .arg(shortNumber(limit), QString::fromStdString(data.length.word));
+                line.colour = plot::seriesColour(p);
+                line.style = Series::Style::Dashed;
+                line.points = { { panel.xLow, limit }, { panel.xHigh, limit } };
+                panel.series.push_back(std::move(line));
+                deepest = std::max(deepest, limit);
+            }
         }
         panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
         panel.yTicks = depthTicks(deepest, panel.yHigh);
         panel.yDown = true;
         for (const ScheduleMark& mark : data.marks)
             panel.marks.push_back({ std::log10(mark.hours),
-                QStringLiteral("Bore %1: %2 m3/h")
+                QStringLiteral("%1: %2 m3/h")
                     .arg(mark.bore)
                     .arg(shortNumber(mark.rateCubicMetresPerHour)) });
         if (data.shownSeconds) {
@@ -138,10 +151,14 @@ CurvesData curvesData(
     CurvesData data;
     data.curves = std::move(curves);
     data.length = inputs.Units.length;
+    if (!data.curves.names.empty())
+        for (const ObservationPoint& point : inputs.Observations)
+            data.limits.push_back(point.LimitMetres);
     for (int bore = 0; bore < inputs.boreCount(); ++bore)
         for (const RateChange& change : inputs.Schedules[static_cast<std::size_t>(bore)])
             if (change.StartSeconds > 0.0 && change.StartSeconds < inputs.PumpTimeSeconds)
-                data.marks.push_back({ change.StartSeconds / SecondsPerHour, bore + 1,
+                data.marks.push_back({ change.StartSeconds / SecondsPerHour,
+                    QString::fromStdString(inputs.Wells[static_cast<std::size_t>(bore)].Name),
                     change.Rate * SecondsPerHour });
     std::sort(data.marks.begin(), data.marks.end(),
         [](const ScheduleMark& a, const ScheduleMark& b) { return a.hours < b.hours; });

@@ -20,13 +20,15 @@ namespace drawfield {
 // A bore's rate change, marked on the time axis.
 struct ScheduleMark {
     double hours = 0.0;
-    int bore = 1; // 1 to 5
+    QString bore; // its name
     double rateCubicMetresPerHour = 0.0; // the rate from then on
 };
 
 struct CurvesData {
     ObservationCurves curves; // no names: no curves panel
     std::vector<ScheduleMark> marks; // in time order, within the curves' time span
+    // Each point's limit (m), a dashed line of its colour; as many as the curves' names.
+    std::vector<std::optional<double>> limits;
     std::vector<ProfilePoint> profile; // empty: no profile panel
     QString profileTitle; // "Profile from (1, 1) to (100, 100) m at 24 h"
     std::optional<double> shownSeconds; // the time the map shows, when not the pumping time

@@ -64,9 +64,12 @@ private slots:
         CurvesData data = curvesData(inputsOf(texts));
         QCOMPARE(data.marks.size(), std::size_t { 2 }); // hour 30 is after the 24 h map
         QCOMPARE(data.marks[0].hours, 12.0);
-        QCOMPARE(data.marks[0].bore, 1);
+        QCOMPARE(data.marks[0].bore, QStringLiteral("Bore 1"));
         QCOMPARE(data.marks[1].rateCubicMetresPerHour, 3.0);
         QCOMPARE(data.curves.names, std::vector<std::string> { "P1" });
+        QCOMPARE(data.limits, std::vector<std::optional<double>>(1));
+        texts.observations[0].limit = "0.25";
+        QCOMPARE(curvesData(inputsOf(texts)).limits, std::vector<std::optional<double>> { 0.25 });
         QCOMPARE(data.profileTitle, QStringLiteral("Profile from (1, 1) to (100, 100) m at 24 h"));
         QVERIFY(data.profile.size() >= 200);
 
