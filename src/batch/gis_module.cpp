@@ -18,9 +18,11 @@ namespace {
 
     std::string writeContoursOutput(const std::string& path, const BatchRun& run)
     {
+        const std::vector<double> levels = mapLevels(run.run.map.grid, run.line.threads);
+        GisFeatures features = gisFeaturesOf(run.inputs, run.run.verdicts);
+        features.bandColours = bandColoursOf(levels);
         for (const std::string& note :
-            writeContours(path, *run.run.map.grid, mapLevels(run.run.map.grid, run.line.threads),
-                gisFeaturesOf(run.inputs), run.inputs.Place))
+            writeContours(path, *run.run.map.grid, levels, features, run.inputs.Place))
             std::cerr << note << '\n';
         return {};
     }

@@ -2,13 +2,16 @@
 
 #include "compute/aquifer_limits.h"
 #include "compute/ascii_case.h"
+#include "compute/observations.h"
+#include "compute/sources.h"
 
 namespace drawfield {
 namespace {
 
     namespace fs = std::filesystem;
 
-    constexpr const char* ShapefileParts[] = { ".shp", ".shx", ".dbf", ".prj", ".cpg" };
+    // .qml: the style QGIS applies when it opens the layer.
+    constexpr const char* ShapefileParts[] = { ".shp", ".shx", ".dbf", ".prj", ".cpg", ".qml" };
 
 } // namespace
 
@@ -17,7 +20,8 @@ const std::vector<LayerKind>& contourLayers()
     static const std::vector<LayerKind> layers = {
         { "contours", { "drawdown_m" } },
         { "bands", { "min_m", "max_m" } },
-        { "points", { "name", "kind", "rate_m3h" } },
+        { "points", { "name", "kind", "rate_m3h", "drawdown_m", "limit_m", "verdict", "state" },
+            { "name", "kind", "rate_m3h" } },
         { "boundaries", { "kind" } },
     };
     return layers;
@@ -32,16 +36,45 @@ fs::path siblingOf(const fs::path& path, const char* layer)
 
 GisFeatures gisFeaturesOf(const ScenarioInputs& inputs)
 {
+    return gisFeaturesOf(inputs, verdictsOf(inputs));
+}
+
+GisFeatures gisFeaturesOf(const ScenarioInputs& inputs, const Verdicts& verdicts)
+{
     GisFeatures features;
     for (int bore = 0; bore < inputs.boreCount(); ++bore) {
         if (!inputs.pumps(bore))
             continue;
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
-        features.points.push_back(
-            { well.Name, "bore", double(well.X), double(well.Y), well.Rate * SecondsPerHour });
+        GisPoint point { well.Name, "bore", double(well.X), double(well.Y),
+            well.Rate * SecondsPerHour };
+        point.drawdownMetres = drawdownInBore(inputs, bore);
+        for (const BoreVerdict& verdict : verdicts.bores)
+            if (verdict.bore == bore) {
+                point.thresholdMetres = verdict.availableMetres;
+                point.failed = verdict.runsDry();
+                point.verdict = verdict.runsDry()
+                    ? "runs dry at " + durationText(*verdict.drySeconds, inputs.Units)
+                    : "does not run dry";
+            }
+        features.points.push_back(std::move(point));
     }
-    for (const ObservationPoint& point : inputs.Observations)
-        features.points.push_back({ point.Name, "observation", point.X, point.Y, std::nullopt });
+    const Aquifer aquifer = inputs.aquifer();
+    const SourceList sources = sourceListOf(inputs);
+    for (std::size_t p = 0; p < inputs.Observations.size(); ++p) {
+        const ObservationPoint& at = inputs.Observations[p];
+        GisPoint point { at.Name, "observation", at.X, at.Y, std::nullopt };
+        point.drawdownMetres = drawdownAt(aquifer, sources, at.X, at.Y, inputs.PumpTimeSeconds);
+        for (const PointVerdict& verdict : verdicts.points)
+            if (verdict.point == p) {
+                point.thresholdMetres = verdict.limitMetres;
+                point.failed = verdict.passed();
+                point.verdict = verdict.passed()
+                    ? "passed at " + durationText(*verdict.passedSeconds, inputs.Units)
+                    : "not passed";
+            }
+        features.points.push_back(std::move(point));
+    }
     features.limits = inputs.Boundaries;
     features.inside = { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) };
     const AquiferLimits limits(inputs);

@@ -4,6 +4,7 @@
 // that a program may name and check them without loading it.
 
 #include "compute/inputs.h"
+#include "compute/verdicts.h"
 
 #include <filesystem>
 #include <optional>
@@ -18,6 +19,12 @@ struct GisPoint {
     std::string kind; // "bore" or "observation"
     double x = 0.0, y = 0.0; // local m
     std::optional<double> rateCubicMetresPerHour; // a bore's rate in the well table
+    double drawdownMetres = 0.0; // at the map's time: a bore's at its radius
+    // A bore's available drawdown or a point's limit (m), and what became of it: "runs dry at
+    // 164.6 h", "does not run dry", "passed at 399.5 h", "not passed"; empty when none is given.
+    std::optional<double> thresholdMetres;
+    std::string verdict;
+    bool failed = false; // the bore runs dry or the limit is passed
 };
 
 // A boundary of the vector files: where its line bounds the aquifer on the map.
@@ -32,12 +39,17 @@ struct GisFeatures {
     std::vector<GisLine> boundaries;
     std::vector<Boundary> limits; // the boundaries of the aquifer
     Point inside; // a point of the aquifer (bore 1)
+    // The map's colours, one per band between the levels (0xRRGGBB), as the styles draw the
+    // bands; empty: the styles take a ramp of their own.
+    std::vector<unsigned> bandColours;
 };
 
 // The bores that pump, the observation points and the boundaries of a scenario; each boundary is
 // the stretch of its line that bounds the aquifer on the map (the two points given when it
 // bounds nothing there).
+// The points carry their drawdown at the map's time and the run's verdicts.
 [[nodiscard]] GisFeatures gisFeaturesOf(const ScenarioInputs& inputs);
+[[nodiscard]] GisFeatures gisFeaturesOf(const ScenarioInputs& inputs, const Verdicts& verdicts);
 
 // The vector formats, chosen by the file's extension.
 enum class VectorFormat { GeoPackage, GeoJson, Shapefile };
@@ -50,11 +62,13 @@ enum class VectorFormat { GeoPackage, GeoJson, Shapefile };
 [[nodiscard]] std::vector<std::filesystem::path> contourFilesOf(const std::filesystem::path& path);
 
 // The four layers of a contour set, with the fields each holds: a file with one of these layers
-// and exactly its fields is one this program wrote. The first is the contours', which names the
+// and exactly its fields (or those an earlier version gave it, formerFields) is one this program
+// wrote. The first is the contours', which names the
 // set.
 struct LayerKind {
     const char* name;
     std::vector<const char*> fields;
+    std::vector<const char*> formerFields; // empty: the same as fields
 };
 [[nodiscard]] const std::vector<LayerKind>& contourLayers();
 // NAME_layer beside NAME for a layer of a GeoJSON or shapefile set.

@@ -1,6 +1,7 @@
 #include "gis/contouring.h"
 #include "gis/gdal_support.h"
 #include "gis/gis_features.h"
+#include "gis/qgis_styles.h"
 
 #include "compute/ascii_case.h"
 
@@ -12,6 +13,9 @@
 #include <cpl_error.h>
 
 #include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <fstream>
 #include <map>
 #include <string_view>
 
@@ -58,13 +62,17 @@ namespace {
             if (json && std::string(OGR_L_GetName(layer)) != kind.name)
                 continue;
             const int fields = OGR_FD_GetFieldCount(definition);
-            bool same = fields == static_cast<int>(kind.fields.size())
-                || (json && fields == 0 && OGR_L_GetFeatureCount(layer, TRUE) == 0);
-            for (int f = 0; same && f < fields; ++f)
-                same = std::string(OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(definition, f)))
-                    == kind.fields[static_cast<std::size_t>(f)];
-            if (same)
-                return true;
+            for (const std::vector<const char*>* names : { &kind.fields, &kind.formerFields }) {
+                if (names->empty())
+                    continue;
+                bool same = fields == static_cast<int>(names->size())
+                    || (json && fields == 0 && OGR_L_GetFeatureCount(layer, TRUE) == 0);
+                for (int f = 0; same && f < fields; ++f)
+                    same = std::string(OGR_Fld_GetNameRef(OGR_FD_GetFieldDefn(definition, f)))
+                        == (*names)[static_cast<std::size_t>(f)];
+                if (same)
+                    return true;
+            }
         }
         return false;
     }
@@ -136,6 +144,21 @@ namespace {
         {
             OGR_F_SetFieldString(m_feature, OGR_F_GetFieldIndex(m_feature, field), value.c_str());
         }
+        // A field without a value: written as null, so that a GeoJSON whose features all lack it
+        // still has it.
+        void setNull(const char* field)
+        {
+            OGR_F_SetFieldNull(m_feature, OGR_F_GetFieldIndex(m_feature, field));
+        }
+        void setNow(const char* field)
+        {
+            const std::time_t now = std::time(nullptr);
+            std::tm utc {};
+            gmtime_r(&now, &utc);
+            OGR_F_SetFieldDateTimeEx(m_feature, OGR_F_GetFieldIndex(m_feature, field),
+                utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
+                static_cast<float>(utc.tm_sec), 100);
+        }
         void setGeometry(OGRGeometryH geometry) { OGR_F_SetGeometryDirectly(m_feature, geometry); }
         void add(const StagedFiles& staging, const fs::path& folder)
         {
@@ -147,6 +170,51 @@ namespace {
         OGRLayerH m_layer;
         OGRFeatureH m_feature;
     };
+
+    // The styles QGIS applies when it opens the layers: a GeoPackage's layer_styles table (as
+    // QGIS itself writes it), a .qml beside each shapefile.
+    void writeStyles(VectorFormat format, GDALDatasetH geoPackage,
+        const std::vector<fs::path>& layerFiles, const std::vector<double>& levels,
+        const GisFeatures& features, const StagedFiles& staging, const fs::path& folder)
+    {
+        const std::string styles[] = { contoursStyle(), bandsStyle(levels, features.bandColours),
+            pointsStyle(), boundariesStyle() };
+        const std::vector<LayerKind>& layers = contourLayers();
+        if (format == VectorFormat::Shapefile) {
+            for (std::size_t layer = 0; layer < layers.size(); ++layer) {
+                const fs::path file
+                    = staging.staged(fs::path(layerFiles[layer]).replace_extension(".qml"));
+                std::ofstream out(file, std::ios::binary);
+                out << styles[layer];
+                out.close();
+                if (!out)
+                    staging.fail(writeFailure(folder, "its style could not be written"));
+            }
+            return;
+        }
+        if (format != VectorFormat::GeoPackage)
+            return;
+        OGRLayerH table = createLayer(staging, geoPackage, "layer_styles", wkbNone, nullptr,
+            { { "f_table_catalog", OFTString }, { "f_table_schema", OFTString },
+                { "f_table_name", OFTString }, { "f_geometry_column", OFTString },
+                { "styleName", OFTString }, { "styleQML", OFTString }, { "styleSLD", OFTString },
+                { "useAsDefault", OFTInteger }, { "description", OFTString },
+                { "owner", OFTString }, { "ui", OFTString }, { "update_time", OFTDateTime } });
+        for (std::size_t layer = 0; layer < layers.size(); ++layer) {
+            Feature row(table);
+            row.set("f_table_catalog", std::string());
+            row.set("f_table_schema", std::string());
+            row.set("f_table_name", std::string(layers[layer].name));
+            row.set("f_geometry_column", std::string("geom"));
+            row.set("styleName", std::string(layers[layer].name));
+            row.set("styleQML", styles[layer]);
+            row.set("styleSLD", std::string());
+            row.set("useAsDefault", 1.0);
+            row.set("description", std::string("Drawfield's style"));
+            row.setNow("update_time");
+            row.add(staging, folder);
+        }
+    }
 
 } // namespace
 
@@ -294,13 +362,15 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
     std::size_t longestName = std::string_view("observation").size(); // the kinds fit too
     for (const GisPoint& point : features.points) {
         names.push_back(validUtf8(point.name));
-        longestName = std::max(longestName, names.back().size());
+        longestName = std::max({ longestName, names.back().size(), point.verdict.size() });
     }
     const int textWidth
         = shapefile ? static_cast<int>(std::min<std::size_t>(longestName, LongestDbfText)) : 0;
     OGRLayerH pointLayer = createLayer(staging, datasetFor(2), Layers[2].name, wkbPoint, srs.srs,
-        { { "name", OFTString }, { "kind", OFTString }, { "rate_m3h", OFTReal } }, layerOptions,
-        textWidth);
+        { { "name", OFTString }, { "kind", OFTString }, { "rate_m3h", OFTReal },
+            { "drawdown_m", OFTReal }, { "limit_m", OFTReal }, { "verdict", OFTString },
+            { "state", OFTString } },
+        layerOptions, textWidth);
     for (std::size_t i = 0; i < features.points.size(); ++i) {
         const GisPoint& point = features.points[i];
         std::string name = names[i];
@@ -316,6 +386,18 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
         feature.set("kind", point.kind);
         if (point.rateCubicMetresPerHour)
             feature.set("rate_m3h", *point.rateCubicMetresPerHour);
+        else
+            feature.setNull("rate_m3h");
+        if (std::isfinite(point.drawdownMetres))
+            feature.set("drawdown_m", point.drawdownMetres);
+        else
+            feature.setNull("drawdown_m");
+        if (point.thresholdMetres)
+            feature.set("limit_m", *point.thresholdMetres);
+        else
+            feature.setNull("limit_m");
+        feature.set("verdict", point.verdict);
+        feature.set("state", pointState(point));
         OGRGeometryH geometry = OGR_G_CreateGeometry(wkbPoint);
         OGR_G_SetPoint_2D(geometry, 0, east + point.x, north + point.y);
         feature.setGeometry(geometry);
@@ -335,6 +417,8 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
         feature.add(staging, stagingFolder);
         ++written[Layers[3].name];
     }
+    writeStyles(*format, *format == VectorFormat::GeoPackage ? datasetFor(0) : nullptr, layerFiles,
+        levels, features, staging, stagingFolder);
     writer.finish(stagingFolder);
 
     // Some of GDAL's writers (GeoJSON) do not report a failed write: every file is read back and

@@ -9,10 +9,7 @@
 namespace drawfield {
 namespace {
 
-    // From pale yellow (no drawdown) through green and blue to deep navy (deepest): a sequential
-    // palette whose lightness falls steadily, so the depth order reads even in grey.
-    constexpr std::array<QRgb, 9> Palette = { 0xffffd9, 0xedf8b1, 0xc7e9b4, 0x7fcdbb, 0x41b6c4,
-        0x1d91c0, 0x225ea8, 0x253494, 0x081d58 };
+    constexpr const std::array<unsigned, 9>& Palette = MapPalette;
 
     QColor paletteAt(double t)
     {

@@ -111,4 +111,26 @@ std::vector<double> mapLevels(
     return contourLevels(samples->map.shallowest, samples->map.deepest);
 }
 
+std::vector<unsigned> bandColoursOf(const std::vector<double>& levels)
+{
+    const std::size_t last = levels.size(); // bands - 1
+    std::vector<unsigned> colours;
+    for (std::size_t band = 0; band <= last; ++band) {
+        const double t = last == 0 ? 0.0
+                                   : static_cast<double>(band) / static_cast<double>(last)
+                * static_cast<double>(MapPalette.size() - 1);
+        const auto low = static_cast<std::size_t>(std::floor(t));
+        const std::size_t high = std::min(low + 1, MapPalette.size() - 1);
+        const double f = t - static_cast<double>(low);
+        unsigned colour = 0;
+        for (int shift : { 16, 8, 0 }) {
+            const double a = (MapPalette[low] >> shift) & 0xFF,
+                         b = (MapPalette[high] >> shift) & 0xFF;
+            colour |= static_cast<unsigned>(std::lround(a + (b - a) * f)) << shift;
+        }
+        colours.push_back(colour);
+    }
+    return colours;
+}
+
 } // namespace drawfield

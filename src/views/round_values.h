@@ -6,6 +6,7 @@
 #include "compute/engine/drawdown_grid.h"
 #include "compute/units.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -27,5 +28,15 @@ namespace drawfield {
 // In the unit `length`, the levels are round in it.
 [[nodiscard]] std::vector<double> mapLevels(const std::shared_ptr<const DrawdownGrid>& grid,
     unsigned threads = 0, const UnitFactor& length = {});
+
+// The map's palette, 0xRRGGBB: from pale yellow (no drawdown) through green and blue to deep navy
+// (deepest), its lightness falling steadily so that the depth order reads even in grey. The
+// bands between levels take evenly spaced points of it.
+inline constexpr std::array<unsigned, 9> MapPalette
+    = { 0xffffd9, 0xedf8b1, 0xc7e9b4, 0x7fcdbb, 0x41b6c4, 0x1d91c0, 0x225ea8, 0x253494, 0x081d58 };
+
+// The colour of each band between levels (ascending) as the map draws it, 0xRRGGBB (within a unit
+// of each channel): what a GIS style gives the same bands.
+[[nodiscard]] std::vector<unsigned> bandColoursOf(const std::vector<double>& levels);
 
 } // namespace drawfield

@@ -4,6 +4,8 @@
 #include "media/animation.h"
 #include "window/main1.h"
 
+#include "views/round_values.h"
+
 #include "files/user_text.h"
 #include "gis/gis_files.h"
 #include "media/report.h"
@@ -100,23 +102,25 @@ void main1::exportGisFile(GisFile kind)
     };
     // Off the interface thread, with the export's panel: a large map takes seconds.
     request.working = QStringLiteral("Exporting for GIS");
-    request.write
-        = [&](const QString& path, std::stop_token stop, const TaskRunner::Progress& progress) {
-              const std::filesystem::path file = QFile::encodeName(path).toStdString();
-              const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
-                                               : QStringLiteral("Tracing the contours");
-              const GisProgress report = [&](double fraction) {
-                  progress(fraction, activity);
-                  return !stop.stop_requested();
-              };
-              WriteOutcome outcome;
-              if (geoTiff)
-                  writeGeoTiff(file, *grid, inputs.Place, report, bandDescription(inputs));
-              else
-                  outcome.notes = writeContours(
-                      file, *grid, levels, gisFeaturesOf(inputs), inputs.Place, report);
-              return outcome;
-          };
+    request.write = [&](const QString& path, std::stop_token stop,
+                        const TaskRunner::Progress& progress) {
+        const std::filesystem::path file = QFile::encodeName(path).toStdString();
+        const QString activity = geoTiff ? QStringLiteral("Writing the GeoTIFF")
+                                         : QStringLiteral("Tracing the contours");
+        const GisProgress report = [&](double fraction) {
+            progress(fraction, activity);
+            return !stop.stop_requested();
+        };
+        WriteOutcome outcome;
+        if (geoTiff)
+            writeGeoTiff(file, *grid, inputs.Place, report, bandDescription(inputs));
+        else {
+            GisFeatures features = gisFeaturesOf(inputs);
+            features.bandColours = bandColoursOf(levels);
+            outcome.notes = writeContours(file, *grid, levels, features, inputs.Place, report);
+        }
+        return outcome;
+    };
     (void)exportFile(*this, m_desktop, *m_tasks, withFilesRead(request), AppTitle); // says how
 }
 

@@ -569,6 +569,46 @@ TEST(BatchCommand, ReportOfABusyScenario)
     EXPECT_LT(std::filesystem::file_size(folder / "b.pdf"), 400'000u);
 }
 
+// A report a client is handed: its head as [report] writes it, a table of every bore and point
+// at each time asked with the verdicts, the maps at those times; every text whole.
+TEST(BatchCommand, AReportAClientIsHanded)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "site.ini",
+        "[map]\nx_min = 0\ny_min = 0\nx_max = 1000\ncell_size = 5\n"
+        "[aquifer]\ntransmissivity = 0.003\nstorage = 0.04\npumping_time = 720\nmethod = theis\n"
+        "[bore1]\nname = PW-1 Mill Lane\nx = 500\ny = 500\nrate = 20\navailable_drawdown = 4.6\n"
+        "[bore2]\nname = PW-2\nx = 560\ny = 500\nrate = 0\nschedule = 100:30, 400:0\n"
+        "available_drawdown = 12\n"
+        "[observation1]\nname = Spring at the old chapel\nx = 500\ny = 800\nlimit = 1.99\n"
+        "[observation2]\nname = Neighbour's well (Smith farm)\nx = 300\ny = 420\nlimit = 3\n"
+        "[report]\ntitle = Water supply for Mill Lane\nproject = Mill Lane wellfield\n"
+        "client = Eastwick Water Ltd\nauthor = A. Hydro\ndate = 8 December 2026\n"
+        "notes = \"Two bores; the second runs from day 4 to day 17.\"\n"
+        "times = 1 d, 30 d, 1 year\n");
+    const BatchRun run
+        = runBatch(folder, quoted(folder / "site.ini") + " --report " + quoted(folder / "r.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(
+        std::system(
+            ("pdftotext " + quoted(folder / "r.pdf") + " " + quoted(folder / "r.txt")).c_str()),
+        0);
+    std::string text; // lines that wrapped joined again
+    for (char c : readBytes(folder / "r.txt"))
+        if (!(c == ' ' || c == '\n') || (!text.empty() && text.back() != ' '))
+            text.push_back(c == '\n' ? ' ' : c);
+    for (const char* part : { "Water supply for Mill Lane", "Project: Mill Lane wellfield",
+             "Client: Eastwick Water Ltd", "Author: A. Hydro", "Date: 8 December 2026",
+             "Two bores; the second runs from day 4 to day 17.", "1 d", "30 d", "1 year",
+             "PW-1 Mill Lane", "Spring at the old chapel", "Neighbour's well (Smith farm)",
+             "runs dry at 164.6 h", "does not run dry", "passed at 399.5 h", "not passed",
+             "After 1 d", "After 30 d", "After 1 year", "limit (1.99 m)",
+             "Largest drawdown in a bore: 3.417 m in PW-1 Mill Lane" })
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    // No label cut short.
+    EXPECT_EQ(text.find("\xe2\x80\xa6"), std::string::npos) << text;
+}
+
 TEST(BatchCommand, RefusedRunLeavesTheOldRecordFile)
 {
     TemporaryFolder folder;

@@ -7,6 +7,7 @@
 #include "scenario/scenario.h"
 #include "support/temporary_folder.h"
 
+#include <cpl_minixml.h>
 #include <gdal.h>
 #include <ogr_api.h>
 #include <ogr_srs_api.h>
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
 
 using namespace drawfield;
@@ -315,8 +317,8 @@ TEST_F(GisFiles, ContoursLieWhereTheClosedFormPutsThem)
         (void)writeContours(path, *grid, levels, gisFeaturesOf(inputs), inputs.Place);
         std::vector<fs::path> files = contourFilesOf(path);
         if (path.extension() == ".shp") {
-            // Each layer's .shp with its .shx, .dbf, .prj and .cpg: the texts are UTF-8.
-            ASSERT_EQ(files.size(), 20u);
+            // Each layer's .shp with its .shx, .dbf, .prj, .cpg (the texts are UTF-8) and .qml.
+            ASSERT_EQ(files.size(), 24u);
             for (const fs::path& file : files)
                 EXPECT_TRUE(fs::exists(file)) << file;
             EXPECT_EQ(readBytes(folder / "site_points.cpg").substr(0, 5), "UTF-8");
@@ -331,7 +333,9 @@ TEST_F(GisFiles, ContoursLieWhereTheClosedFormPutsThem)
             opened.push_back(std::make_unique<Vector>(file));
             ASSERT_NE(opened.back()->dataset, nullptr) << file;
             for (int i = 0; i < GDALDatasetGetLayerCount(opened.back()->dataset); ++i)
-                layers.push_back(GDALDatasetGetLayer(opened.back()->dataset, i));
+                if (OGRLayerH layer = GDALDatasetGetLayer(opened.back()->dataset, i);
+                    std::string(OGR_L_GetName(layer)) != "layer_styles")
+                    layers.push_back(layer);
         }
         ASSERT_EQ(layers.size(), 4u);
         for (OGRLayerH layer : layers)
@@ -484,7 +488,7 @@ TEST_F(GisFiles, ASetOfFilesIsReplacedAsASet)
     write(folder / "c.shp", local); // no coordinate system: no .prj is left to claim one
     for (const char* name : { "c.prj", "c_bands.prj", "c_points.prj", "c_boundaries.prj" })
         EXPECT_FALSE(fs::exists(folder / name)) << name;
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 16);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 20);
 
     // Someone's own d_points.geojson is not ours to replace.
     writeBytes(folder / "d_points.geojson", "{\"type\": \"FeatureCollection\", \"features\": []}");
@@ -520,7 +524,7 @@ TEST_F(GisFiles, NamesAreKeptAndSaid)
         const fs::path path = folder / name;
         const std::vector<std::string> notes
             = writeContours(path, *grid, { 0.1 }, gisFeaturesOf(inputs), inputs.Place);
-        Vector vector(contourFilesOf(path)[path.extension() == ".shp" ? 10 : 2]);
+        Vector vector(siblingOf(path, "points"));
         ASSERT_NE(vector.dataset, nullptr);
         OGRLayerH points = GDALDatasetGetLayer(vector.dataset, 0);
         std::vector<std::string> names;
@@ -537,6 +541,112 @@ TEST_F(GisFiles, NamesAreKeptAndSaid)
         if (shapefile) {
             EXPECT_NE(notes[0].find("holds its first 253 bytes"), std::string::npos) << notes[0];
         }
+    }
+}
+
+// The styles QGIS applies: each layer's QML parses, names its renderer and the layer's own fields,
+// the bands take the map's colours, the points their state (a dry bore, a passed limit).
+TEST_F(GisFiles, LayersCarryTheirStyles)
+{
+    ScenarioTexts texts = oneBore();
+    texts.bores[0].availableDrawdown = "0.3";
+    texts.observations[0] = { "Spring", "80", "50", "" };
+    texts.observations[0].limit = "5";
+    texts.boundaries[0] = { "recharge", "5", "0", "5", "100" };
+    const ScenarioInputs inputs = inputsOf(texts);
+    GisFeatures features = gisFeaturesOf(inputs);
+    features.bandColours = { 0x010203, 0x040506, 0x070809 };
+    const std::vector<double> levels { 0.1, 0.2 };
+    struct Expected {
+        const char* layer;
+        const char* renderer;
+        const char* attribute; // the renderer's, or the labels'
+        std::vector<std::string> values; // ranges' colours, or categories
+    };
+    const Expected expected[] = {
+        { "contours", "singleSymbol", "drawdown_m", {} },
+        { "bands", "graduatedSymbol", "max_m", { "1,2,3,255", "4,5,6,255", "7,8,9,255" } },
+        { "points", "categorizedSymbol", "state",
+            { "bore", "bore runs dry", "observation", "limit passed" } },
+        { "boundaries", "categorizedSymbol", "kind", { "barrier", "recharge" } },
+    };
+    for (const char* name : { "s.gpkg", "s.shp" }) {
+        SCOPED_TRACE(name);
+        const fs::path path = folder / name;
+        (void)writeContours(path, *gridOf(inputs), levels, features, inputs.Place);
+        const bool geoPackage = path.extension() == ".gpkg";
+        std::map<std::string, std::string> styles;
+        if (geoPackage) {
+            Vector vector(path);
+            OGRLayerH table = GDALDatasetGetLayerByName(vector.dataset, "layer_styles");
+            ASSERT_NE(table, nullptr);
+            for (OGRFeatureH row; (row = OGR_L_GetNextFeature(table)) != nullptr;) {
+                EXPECT_EQ(
+                    OGR_F_GetFieldAsInteger(row, OGR_F_GetFieldIndex(row, "useAsDefault")), 1);
+                styles[OGR_F_GetFieldAsString(row, OGR_F_GetFieldIndex(row, "f_table_name"))]
+                    = OGR_F_GetFieldAsString(row, OGR_F_GetFieldIndex(row, "styleQML"));
+                OGR_F_Destroy(row);
+            }
+        } else {
+            for (const Expected& e : expected) {
+                const fs::path layer
+                    = std::string(e.layer) == "contours" ? path : siblingOf(path, e.layer);
+                std::ifstream in(fs::path(layer).replace_extension(".qml"));
+                styles[e.layer] = std::string(std::istreambuf_iterator<char>(in), {});
+            }
+        }
+        for (const Expected& e : expected) {
+            SCOPED_TRACE(e.layer);
+            CPLXMLNode* root = CPLParseXMLString(styles[e.layer].c_str());
+            ASSERT_NE(root, nullptr) << styles[e.layer];
+            const CPLXMLNode* qgis = CPLSearchXMLNode(root, "=qgis");
+            ASSERT_NE(qgis, nullptr);
+            const CPLXMLNode* renderer = CPLGetXMLNode(qgis, "renderer-v2");
+            ASSERT_NE(renderer, nullptr);
+            EXPECT_STREQ(CPLGetXMLValue(renderer, "type", ""), e.renderer);
+            const std::string attribute = CPLGetXMLValue(renderer, "attr", "");
+            const std::string labelled
+                = CPLGetXMLValue(qgis, "labeling.settings.text-style.fieldName", "");
+            EXPECT_TRUE(attribute == e.attribute || labelled == e.attribute);
+            std::vector<std::string> values;
+            for (const CPLXMLNode* node = CPLGetXMLNode(renderer, "categories.category"); node;
+                 node = node->psNext)
+                values.push_back(CPLGetXMLValue(node, "value", ""));
+            if (std::string(e.renderer) == "graduatedSymbol") {
+                EXPECT_EQ(CPLGetXMLNode(renderer, "ranges")->psChild != nullptr, true);
+                for (const CPLXMLNode* symbol = CPLGetXMLNode(renderer, "symbols.symbol"); symbol;
+                     symbol = symbol->psNext)
+                    for (const CPLXMLNode* option = CPLGetXMLNode(symbol, "layer.Option.Option");
+                         option; option = option->psNext)
+                        if (std::string(CPLGetXMLValue(option, "name", "")) == "color")
+                            values.push_back(CPLGetXMLValue(option, "value", ""));
+            }
+            EXPECT_EQ(values, e.values);
+            // The fields the style names are the layer's.
+            Vector vector(
+                geoPackage || std::string(e.layer) == "contours" ? path : siblingOf(path, e.layer));
+            OGRLayerH layer = geoPackage ? GDALDatasetGetLayerByName(vector.dataset, e.layer)
+                                         : GDALDatasetGetLayer(vector.dataset, 0);
+            ASSERT_NE(layer, nullptr);
+            EXPECT_GE(OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(layer), e.attribute), 0);
+            CPLDestroyXMLNode(root);
+        }
+        // The states the points style draws: the bore runs dry, the spring's limit holds.
+        Vector vector(geoPackage ? path : siblingOf(path, "points"));
+        OGRLayerH points = geoPackage ? GDALDatasetGetLayerByName(vector.dataset, "points")
+                                      : GDALDatasetGetLayer(vector.dataset, 0);
+        std::vector<std::string> states, verdicts;
+        for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(points)) != nullptr;) {
+            states.push_back(
+                OGR_F_GetFieldAsString(feature, OGR_F_GetFieldIndex(feature, "state")));
+            verdicts.push_back(
+                OGR_F_GetFieldAsString(feature, OGR_F_GetFieldIndex(feature, "verdict")));
+            OGR_F_Destroy(feature);
+        }
+        EXPECT_EQ(states, (std::vector<std::string> { "bore runs dry", "observation" }));
+        ASSERT_EQ(verdicts.size(), 2u);
+        EXPECT_TRUE(verdicts[0].starts_with("runs dry at ")) << verdicts[0];
+        EXPECT_EQ(verdicts[1], "not passed");
     }
 }
 
