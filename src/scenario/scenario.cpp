@@ -183,24 +183,33 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     std::optional<std::int16_t> xMin = reader.metres(texts.xMin, "X minimum");
     std::optional<std::int16_t> yMin = reader.metres(texts.yMin, "Y minimum");
-    // The maximum bounds both axes, so it is accepted from the larger minimum up: one field,
-    // one refusal, naming the range that is really accepted.
-    const bool maxAsTyped = metresAsTyped && splitUnit(texts.xMax).unit.empty();
-    std::optional<std::int16_t> xMax
-        = maxAsTyped ? integerOfText(texts.xMax) : reader.metres(texts.xMax, "X and Y maximum");
-    const int lowestMaximum = std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768));
-    if ((maxAsTyped && !xMax) || (xMax && *xMax < lowestMaximum))
-        refusals.push_back("X and Y maximum must be a whole number of metres from "
-            + std::to_string(lowestMaximum) + " to 32767; " + quoted(texts.xMax)
-            + (xMax ? " is below that."
-                    : " is outside that range." + siteCoordinateHint(texts.xMax)));
+    // Without a Y maximum the maximum bounds both axes, so it is accepted from the larger minimum
+    // up: one field, one refusal, naming the range that is really accepted. With one, each
+    // maximum bounds its own axis.
+    const bool square = texts.yMax.empty();
+    auto maximum = [&](const std::string& text, const char* field, int lowest) {
+        const bool asTyped = metresAsTyped && splitUnit(text).unit.empty();
+        std::optional<std::int16_t> value
+            = asTyped ? integerOfText(text) : reader.metres(text, field);
+        if ((asTyped && !value) || (value && *value < lowest))
+            refusals.push_back(std::string(field) + " must be a whole number of metres from "
+                + std::to_string(lowest) + " to 32767; " + quoted(text)
+                + (value ? " is below that."
+                         : " is outside that range." + siteCoordinateHint(text)));
+        return value && *value >= lowest ? value : std::nullopt;
+    };
+    std::optional<std::int16_t> xMax = maximum(texts.xMax, square ? "X and Y maximum" : "X maximum",
+        square ? std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768))
+               : xMin.value_or(-32768));
+    std::optional<std::int16_t> yMax
+        = square ? xMax : maximum(texts.yMax, "Y maximum", yMin.value_or(-32768));
     in.XMin = xMin.value_or(0);
     in.YMin = yMin.value_or(0);
     in.XMax = xMax.value_or(0);
-    in.YMax = in.XMax;
+    in.YMax = yMax.value_or(0);
     if (xMax && in.XMax > 500)
         reading.warnings.push_back(messages::LargeXSize);
-    if (xMax && in.YMax > 5000)
+    if (yMax && in.YMax > 5000)
         reading.warnings.push_back(messages::LargeYSize);
 
     const bool stepAsTyped = metresAsTyped && splitUnit(texts.cellSize).unit.empty();
@@ -215,7 +224,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             + quoted(texts.cellSize) + " is not.");
 
     // Positions are only worth a warning on a map that can be computed.
-    bool mapKnown = xMin && yMin && xMax && in.XMax >= in.XMin && in.YMax >= in.YMin;
+    bool mapKnown = xMin && yMin && xMax && yMax && in.XMax >= in.XMin && in.YMax >= in.YMin;
     bool positionCheckGoesOn = true;
     const int bores = static_cast<int>(texts.bores.size());
     in.Wells.assign(texts.bores.size(), WellInput {});

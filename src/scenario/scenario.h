@@ -107,6 +107,7 @@ struct ScenarioTexts {
     std::string xMin = "1"; // X minimum, m
     std::string yMin = "1"; // Y minimum, m
     std::string xMax = "100"; // X and Y maximum, m
+    std::string yMax; // Y maximum, m, where the map is not square; empty: X maximum's
     std::string cellSize = "1"; // node spacing, m
     std::string transmissivity = "0.003"; // m2/s
     std::string storage = "4"; // storage coefficient, %

@@ -24,6 +24,7 @@ namespace {
     {
         static const std::pair<std::string_view, std::string_view> Base[] = {
             { "x_max", "m, the X and Y maximum" },
+            { "y_max", "m, the Y maximum where it differs: a rectangular map" },
             { "x_min", "m" },
             { "y_min", "m" },
             { "cell_size", "m" },

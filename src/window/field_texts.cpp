@@ -23,6 +23,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.xMin = Text1->text().toStdString();
     texts.yMin = Text4->text().toStdString();
     texts.xMax = Text2->text().toStdString();
+    texts.yMax = options->yMaxText();
     texts.cellSize = Combo1->currentText().toStdString();
     texts.transmissivity = Text5->text().toStdString();
     texts.storage = Text6->text().toStdString();
@@ -66,6 +67,7 @@ void main1::showFieldTexts(const ScenarioTexts& texts)
     show(Text7, texts.pumpTime);
     show(Text8, texts.thickness);
     options->showTexts(texts);
+    options->showYMax(texts.yMax, QString::fromStdString(texts.xMax));
     m_heldBores = texts.bores;
     m_heldBores.resize(std::max<std::size_t>(m_heldBores.size(), WellCount));
     m_heldPoints = texts.observations;

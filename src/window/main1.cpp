@@ -96,6 +96,9 @@ main1::main1(Desktop& desktop, AutomationFactory automation, QWidget* parent)
         *recentMenu);
     connect(m_document, &ScenarioDocument::titleChanged, this, &main1::updateTitle);
     connect(m_document, &ScenarioDocument::opened, this, &main1::clearResults);
+    // A square map's Y maximum shows the X maximum it follows.
+    connect(Text2, &QLineEdit::textChanged, options, &OptionsTab::followXMax);
+    options->followXMax(Text2->text());
     // Any change of a field may make the fields differ from the open file.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         connect(edit, &QLineEdit::textChanged, this, &main1::updateTitle);

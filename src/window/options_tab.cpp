@@ -97,6 +97,25 @@ OptionsTab::OptionsTab(QWidget* parent)
                        "the aquifer is dewatered, and the run says so."),
         correction));
 
+    auto* mapBox = new QGroupBox(QStringLiteral("Map"), this);
+    auto* mapLayout = new QGridLayout(mapBox);
+    squareMap = new QCheckBox(QStringLiteral("&Square: Y maximum follows X maximum"), mapBox);
+    squareMap->setObjectName(QStringLiteral("SquareMap"));
+    squareMap->setChecked(true);
+    yMaximum = new QLineEdit(mapBox);
+    yMaximum->setObjectName(QStringLiteral("YMaximum"));
+    yMaximum->setEnabled(false);
+    auto* yLabel = new QLabel(QStringLiteral("&Y maximum (m)"), mapBox);
+    yLabel->setBuddy(yMaximum);
+    mapLayout->addWidget(squareMap, 0, 0, 1, 2);
+    mapLayout->addWidget(yLabel, 0, 2);
+    mapLayout->addWidget(yMaximum, 0, 3);
+    connect(squareMap, &QCheckBox::toggled, this, [this](bool square) {
+        yMaximum->setEnabled(!square);
+        if (!square)
+            yMaximum->setFocus();
+    });
+
     auto* place = new QGroupBox(QStringLiteral("Georeference (GIS files)"), this);
     auto* placeLayout = new QGridLayout(place);
     easting = new QLineEdit(place);
@@ -178,9 +197,27 @@ OptionsTab::OptionsTab(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(method);
     layout->addWidget(correction);
+    layout->addWidget(mapBox);
     layout->addWidget(place);
     layout->addWidget(unitsBox);
     layout->addStretch();
+}
+
+std::string OptionsTab::yMaxText() const
+{
+    return squareMap->isChecked() ? std::string() : yMaximum->text().toStdString();
+}
+
+void OptionsTab::showYMax(const std::string& yMax, const QString& xMax)
+{
+    squareMap->setChecked(yMax.empty());
+    yMaximum->setText(yMax.empty() ? xMax : QString::fromStdString(yMax));
+}
+
+void OptionsTab::followXMax(const QString& xMax)
+{
+    if (squareMap->isChecked())
+        yMaximum->setText(xMax);
 }
 
 GeoreferenceTexts OptionsTab::georeferenceTexts() const

@@ -44,6 +44,15 @@ public:
     // "Parameter_<key>"), enabled while a function that declares it is chosen; null for none.
     [[nodiscard]] QLineEdit* parameterField(std::string_view key) const;
     QCheckBox* unconfined;
+    // The map's Y maximum: linked to X maximum (a square map) until the box is unticked.
+    QCheckBox* squareMap;
+    QLineEdit* yMaximum;
+    // The Y maximum as a scenario holds it: empty while linked.
+    [[nodiscard]] std::string yMaxText() const;
+    // Shows a scenario's Y maximum (empty: linked, showing xMax), or X maximum's new text while
+    // linked.
+    void showYMax(const std::string& yMax, const QString& xMax);
+    void followXMax(const QString& xMax);
     QLineEdit* easting; // m, of the map's point (0, 0)
     QLineEdit* northing;
     QLineEdit* crs; // "EPSG:25832"

@@ -86,6 +86,20 @@ TEST(BatchCommand, MessagesAndExitStatus)
     }
 }
 
+// A rectangular map: Y follows its own maximum; the grid and the summary say so.
+TEST(BatchCommand, ARectangularMap)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "r.ini", std::string(Example) + "[map]\nx_max = 100\ny_max = 40\n");
+    const BatchRun run
+        = runBatch(folder, quoted(folder / "r.ini") + " --grid " + quoted(folder / "r.asc"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("map 1..100 x 1..40 m, cell 1 m: 4000 nodes")) << run.out;
+    const std::string grid = readBytes(folder / "r.asc");
+    EXPECT_NE(grid.find("ncols 100"), std::string::npos) << grid.substr(0, 200);
+    EXPECT_NE(grid.find("nrows 40"), std::string::npos) << grid.substr(0, 200);
+}
+
 // A line per verdict after the summary; --fail-on-limits makes a passed one the exit status.
 TEST(BatchCommand, VerdictsAndFailOnLimits)
 {

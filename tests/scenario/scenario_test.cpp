@@ -180,6 +180,24 @@ TEST(ReadScenario, Refusals)
             },
             { "Aquifer thickness (m) must be greater than 0 for the unconfined correction; \"\" "
               "reads as 0." } },
+        { "a Y maximum below Y minimum",
+            [](ScenarioTexts& t) {
+                t.yMin = "50";
+                t.yMax = "40";
+            },
+            { "Y maximum must be a whole number of metres from 50 to 32767; \"40\" is below "
+              "that." } },
+        { "an X maximum below X minimum of a rectangular map",
+            [](ScenarioTexts& t) {
+                t.xMin = "50";
+                t.yMax = "400";
+                t.xMax = "1e9";
+            },
+            { "X maximum must be a whole number of metres from 50 to 32767; \"1e9\" is outside "
+              "that range." } },
+        { "a negative available drawdown",
+            [](ScenarioTexts& t) { t.bores[0].availableDrawdown = "-2"; },
+            { "Bore 1, available drawdown must lie from 0.01 to 10000 m; \"-2\" does not." } },
         { "huge number", [](ScenarioTexts& t) { t.thickness = "1e999"; },
             { "Aquifer thickness (m) \"1e999\" is too large a number to compute with." } },
         { "no finite drawdown", [](ScenarioTexts& t) { t.transmissivity = "1e-320"; },

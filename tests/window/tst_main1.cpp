@@ -158,6 +158,7 @@ ScenarioTexts oddScenario()
         texts.observations[i]
             = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2", "" };
     texts.profile = { "0", "0,5", " 100", "100 " };
+    texts.yMax = "120 ";
     // Rows beyond the tables' and names no field shows are kept as read.
     texts.bores[2].name = "PW-3 # deep";
     texts.bores.resize(7);
@@ -1031,6 +1032,30 @@ private slots:
         QVERIFY(desktop().messages.empty());
         QCOMPARE(window().DrawdownGrid()->at(31, 30),
             computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(31, 30));
+    }
+
+    // The map's Y maximum follows X maximum until unlinked; then the map is rectangular.
+    void aRectangularMap()
+    {
+        OptionsTab& options = *window().options;
+        window().Text2->setText(QStringLiteral("80"));
+        QCOMPARE(options.yMaximum->text(), QStringLiteral("80"));
+        QVERIFY(!options.yMaximum->isEnabled());
+        QCOMPARE(window().fieldTexts().yMax, std::string());
+        options.squareMap->click();
+        QVERIFY(options.yMaximum->isEnabled());
+        options.yMaximum->setText(QStringLiteral("40"));
+        window().Text2->setText(QStringLiteral("90")); // no longer followed
+        QCOMPARE(options.yMaximum->text(), QStringLiteral("40"));
+        QCOMPARE(window().fieldTexts().yMax, std::string("40"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(int(window().GridXMax()), 90);
+        QCOMPARE(int(window().GridYMax()), 40);
+        QCOMPARE(window().DrawdownGrid()->rowCount(), 40);
+        // A scenario without one shows the link again.
+        window().setFieldTexts(ScenarioTexts::example());
+        QVERIFY(options.squareMap->isChecked());
+        QCOMPARE(options.yMaximum->text(), QStringLiteral("100"));
     }
 
     // What the Time and Boundaries tab holds goes into the run: a stopped bore, a barrier, an
