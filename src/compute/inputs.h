@@ -138,6 +138,9 @@ struct ScenarioInputs {
     std::vector<ObservationPoint> Observations;
     std::optional<Profile> ProfileLine;
     std::optional<Georeference> Place; // empty: local metres, no coordinate system
+    // The scenario wrote its coordinates as the site's eastings and northings (Place then holds
+    // the local frame's origin): what it shows is in them too.
+    bool SiteCoordinates = false;
     ReportHead Report;
     // The times (s, ascending) the report's tables and maps give, beside or instead of the
     // pumping time; empty: the pumping time alone.

@@ -6,6 +6,7 @@
 #include "files/number_text.h"
 #include "files/user_text.h"
 #include "scenario/plausibility.h"
+#include "scenario/site_frame.h"
 #include "scenario/text_rules.h"
 #include "scenario/value_reading.h"
 
@@ -181,13 +182,38 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     ValueReader reader(texts.units, refusals);
     const bool metresAsTyped = texts.units.length.empty();
 
-    std::optional<std::int16_t> xMin = reader.metres(texts.xMin, "X minimum");
-    std::optional<std::int16_t> yMin = reader.metres(texts.yMin, "Y minimum");
+    using Axis = SiteFrame::Axis;
+    using Rounding = SiteFrame::Rounding;
+    std::optional<SiteFrame> site = SiteFrame::of(texts, refusals);
+    const bool siteCoordinates = siteCoordinatesOfText(texts.coordinates).value_or(false);
+    if (!siteCoordinatesOfText(texts.coordinates))
+        refusals.push_back(
+            "Coordinates must be local or crs; " + quoted(texts.coordinates) + " is neither.");
+    // Site coordinates without their frame are refused above: nothing more is said of them.
+    auto siteOnly = [&](auto&& read) { return site ? read(*site) : decltype(read(*site)) {}; };
+    std::optional<std::int16_t> xMin = siteCoordinates ? siteOnly([&](SiteFrame& f) {
+        return f.lattice(texts.xMin, "X minimum", Axis::X, Rounding::Down);
+    })
+                                                       : reader.metres(texts.xMin, "X minimum");
+    std::optional<std::int16_t> yMin = siteCoordinates ? siteOnly([&](SiteFrame& f) {
+        return f.lattice(texts.yMin, "Y minimum", Axis::Y, Rounding::Down);
+    })
+                                                       : reader.metres(texts.yMin, "Y minimum");
     // Without a Y maximum the maximum bounds both axes, so it is accepted from the larger minimum
     // up: one field, one refusal, naming the range that is really accepted. With one, each
     // maximum bounds its own axis.
     const bool square = texts.yMax.empty();
-    auto maximum = [&](const std::string& text, const char* field, int lowest) {
+    auto maximum = [&](const std::string& text, const char* field, int lowest, Axis axis) {
+        if (siteCoordinates) {
+            std::optional<std::int16_t> value = siteOnly(
+                [&](SiteFrame& f) { return f.lattice(text, field, axis, Rounding::Up); });
+            if (value && *value < lowest) {
+                refusals.push_back(std::string(field) + " " + quoted(text) + " lies "
+                    + (axis == Axis::X ? "west" : "south") + " of the minimum.");
+                return std::optional<std::int16_t> {};
+            }
+            return value;
+        }
         const bool asTyped = metresAsTyped && splitUnit(text).unit.empty();
         std::optional<std::int16_t> value
             = asTyped ? integerOfText(text) : reader.metres(text, field);
@@ -198,11 +224,16 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
                          : " is outside that range." + siteCoordinateHint(text)));
         return value && *value >= lowest ? value : std::nullopt;
     };
+    // Site coordinates have no square map: an easting is no northing.
+    if (siteCoordinates && square)
+        refusals.push_back("With coordinates = crs the map needs its Y maximum (y_max): X "
+                           "maximum is an easting.");
     std::optional<std::int16_t> xMax = maximum(texts.xMax, square ? "X and Y maximum" : "X maximum",
         square ? std::max<int>(xMin.value_or(-32768), yMin.value_or(-32768))
-               : xMin.value_or(-32768));
+               : xMin.value_or(-32768),
+        Axis::X);
     std::optional<std::int16_t> yMax
-        = square ? xMax : maximum(texts.yMax, "Y maximum", yMin.value_or(-32768));
+        = square ? xMax : maximum(texts.yMax, "Y maximum", yMin.value_or(-32768), Axis::Y);
     in.XMin = xMin.value_or(0);
     in.YMin = yMin.value_or(0);
     in.XMax = xMax.value_or(0);
@@ -246,6 +277,24 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         refusals.push_back("The schedules hold " + std::to_string(changes)
             + " rate changes in all, more than the " + std::to_string(MostRateChangesInAll)
             + " a scenario can hold.");
+    // A bore's place: local whole metres, or a site coordinate taken to the nearest metre of the
+    // lattice, which is said.
+    std::vector<std::string> moved;
+    auto boreCoordinate = [&](const std::string& text, const std::string& field, Axis axis) {
+        if (!siteCoordinates)
+            return reader.metres(text, field);
+        return siteOnly([&](SiteFrame& f) {
+            const std::optional<double> exact = f.local(text, field, axis);
+            std::optional<std::int16_t> whole;
+            if (exact)
+                whole = f.lattice(text, field, axis, Rounding::Nearest);
+            if (whole && std::fabs(*whole - *exact) > 1e-6)
+                moved.push_back(field + " " + quoted(text) + " is taken as "
+                    + plainSignificantText(
+                        *whole + (axis == Axis::X ? f.origin().X : f.origin().Y), 12));
+            return whole;
+        });
+    };
     for (int i = 0; i < bores; ++i) {
         const BoreTexts& row = texts.bores[static_cast<std::size_t>(i)];
         WellInput& well = in.Wells[static_cast<std::size_t>(i)];
@@ -265,14 +314,14 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             positionCheckGoesOn = false;
             // An idle bore with readings is an observation well: its place counts.
             if (const std::string& measured = row.measured; !measured.empty()) {
-                well.X = reader.metres(row.x, wellField(i + 1, "X well")).value_or(0);
-                well.Y = reader.metres(row.y, wellField(i + 1, "Y well")).value_or(0);
+                well.X = boreCoordinate(row.x, wellField(i + 1, "X well"), Axis::X).value_or(0);
+                well.Y = boreCoordinate(row.y, wellField(i + 1, "Y well"), Axis::Y).value_or(0);
                 well.Measured = measured;
             }
             continue;
         }
-        std::optional<std::int16_t> x = reader.metres(row.x, wellField(i + 1, "X well"));
-        std::optional<std::int16_t> y = reader.metres(row.y, wellField(i + 1, "Y well"));
+        std::optional<std::int16_t> x = boreCoordinate(row.x, wellField(i + 1, "X well"), Axis::X);
+        std::optional<std::int16_t> y = boreCoordinate(row.y, wellField(i + 1, "Y well"), Axis::Y);
         well.X = x.value_or(0);
         well.Y = y.value_or(0);
         well.Measured = row.measured;
@@ -343,6 +392,18 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             + quoted(texts.thickness) + " reads as "
             + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
 
+    if (!moved.empty()) {
+        std::string said;
+        for (const std::string& one : moved)
+            said += (said.empty() ? "" : "; ") + one;
+        reading.warnings.push_back("The map's bores stand on whole metres: " + said + ".");
+    }
+    // A place off the lattice: local metres, or a site coordinate taken into them.
+    auto coordinate = [&](const std::string& text, const std::string& field, Axis axis) {
+        return siteCoordinates ? siteOnly([&](SiteFrame& f) { return f.local(text, field, axis); })
+                               : reader.number(text, field, Quantity::Length);
+    };
+
     // Straight boundaries: one line, or two perpendicular ones; every pumping bore on the side of
     // each where bore 1 stands.
     for (int b = 0; b < BoundaryCount; ++b) {
@@ -354,10 +415,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (!kind)
             refusals.push_back(field + ", kind must be barrier or recharge; " + quoted(line.kind)
                 + " is neither.");
-        std::optional<double> x1 = reader.number(line.x1, field + ", x1", Quantity::Length);
-        std::optional<double> y1 = reader.number(line.y1, field + ", y1", Quantity::Length);
-        std::optional<double> x2 = reader.number(line.x2, field + ", x2", Quantity::Length);
-        std::optional<double> y2 = reader.number(line.y2, field + ", y2", Quantity::Length);
+        std::optional<double> x1 = coordinate(line.x1, field + ", x1", Axis::X);
+        std::optional<double> y1 = coordinate(line.y1, field + ", y1", Axis::Y);
+        std::optional<double> x2 = coordinate(line.x2, field + ", x2", Axis::X);
+        std::optional<double> y2 = coordinate(line.y2, field + ", y2", Axis::Y);
         if (!kind || !x1 || !y1 || !x2 || !y2)
             continue;
         if (*x1 == *x2 && *y1 == *y2) {
@@ -398,8 +459,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         if (point.isEmpty())
             continue;
         const std::string field = "Observation point " + std::to_string(o + 1);
-        std::optional<double> x = reader.number(point.x, field + ", x", Quantity::Length);
-        std::optional<double> y = reader.number(point.y, field + ", y", Quantity::Length);
+        std::optional<double> x = coordinate(point.x, field + ", x", Axis::X);
+        std::optional<double> y = coordinate(point.y, field + ", y", Axis::Y);
         std::optional<double> limit;
         if (!point.limit.empty())
             limit = reader.numberWithin(
@@ -414,14 +475,22 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     }
     if (!texts.profile.isEmpty()) {
         // Along the map, whose coordinates are whole metres of 16 bits.
-        auto read = [&](const std::string& text, const char* name) {
-            return reader.numberWithin(text, std::string("Profile, ") + name, Quantity::Length,
-                { -32768.0, 32767.0, "m" });
+        auto read = [&](const std::string& text, const char* name, Axis axis) {
+            const std::string field = std::string("Profile, ") + name;
+            if (!siteCoordinates)
+                return reader.numberWithin(
+                    text, field, Quantity::Length, { -32768.0, 32767.0, "m" });
+            std::optional<double> value = coordinate(text, field, axis);
+            if (value && !(std::fabs(*value) <= 32767.0)) {
+                refusals.push_back(field + " " + quoted(text) + " lies beyond the map's reach.");
+                value.reset();
+            }
+            return value;
         };
-        std::optional<double> x1 = read(texts.profile.x1, "x1");
-        std::optional<double> y1 = read(texts.profile.y1, "y1");
-        std::optional<double> x2 = read(texts.profile.x2, "x2");
-        std::optional<double> y2 = read(texts.profile.y2, "y2");
+        std::optional<double> x1 = read(texts.profile.x1, "x1", Axis::X);
+        std::optional<double> y1 = read(texts.profile.y1, "y1", Axis::Y);
+        std::optional<double> x2 = read(texts.profile.x2, "x2", Axis::X);
+        std::optional<double> y2 = read(texts.profile.y2, "y2", Axis::Y);
         if (x1 && y1 && x2 && y2) {
             if (*x1 == *x2 && *y1 == *y2)
                 refusals.push_back("Profile needs two distinct points; (x1, y1) and (x2, y2) are "
@@ -431,7 +500,12 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
         }
     }
 
-    if (!texts.georeference.isEmpty()) {
+    if (siteCoordinates) {
+        in.SiteCoordinates = true;
+        if (site)
+            in.Place = Georeference { site->origin().X, site->origin().Y,
+                normalisedCrs(texts.georeference.crs) };
+    } else if (!texts.georeference.isEmpty()) {
         // Projected coordinates stay within ten thousand kilometres of their origin.
         constexpr double Farthest = 1e7;
         const GeoreferenceTexts& geo = texts.georeference;

@@ -109,6 +109,9 @@ struct ScenarioTexts {
     std::string xMax = "100"; // X and Y maximum, m
     std::string yMax; // Y maximum, m, where the map is not square; empty: X maximum's
     std::string cellSize = "1"; // node spacing, m
+    // "crs": the coordinates are the site's eastings and northings (site_frame.h); empty or
+    // "local": local metres.
+    std::string coordinates;
     std::string transmissivity = "0.003"; // m2/s
     std::string storage = "4"; // storage coefficient, %
     std::string pumpTime = "24"; // hours

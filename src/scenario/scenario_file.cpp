@@ -6,6 +6,7 @@
 #include "files/small_file.h"
 #include "files/user_text.h"
 #include "scenario/scenario_keys.h"
+#include "scenario/site_frame.h"
 
 #include <algorithm>
 #include <cctype>
@@ -234,6 +235,8 @@ ScenarioTexts parseScenarioFile(
         if (section == "aquifer" && key == "method" && !methodOfText(value))
             throw error(
                 "unknown method " + quotedExcerpt(value) + "; write " + std::string(methodTexts()));
+        if (section == "map" && key == "coordinates" && !siteCoordinatesOfText(value))
+            throw error("coordinates must be local or crs, not " + quotedExcerpt(value));
         if (section == "aquifer" && key == "unconfined" && !yesNoOfText(value))
             throw error("unconfined must be yes or no, not " + quotedExcerpt(value));
         if (section.starts_with("boundary") && key == "kind" && !value.empty()

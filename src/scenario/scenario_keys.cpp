@@ -42,6 +42,9 @@ namespace {
             { "available_drawdown",
                 "m, the water column above the pump or the screen: the bore runs dry beyond it" },
             { "limit", "m, a drawdown not to pass there" },
+            { "coordinates",
+                "local or crs: crs takes the map, bores, points, boundaries and profile as "
+                "eastings and northings of [georeference] crs" },
             { "date", "as written; empty: the day the report is made" },
             { "times",
                 "\"1 d, 30 d, 1 year\": the times the report gives (default the pumping "
@@ -94,7 +97,8 @@ std::optional<Quantity> quantityOfKey(std::string_view section, std::string_view
         return std::nullopt;
     }
     if (section == "map" || section == "profile" || section.starts_with("boundary"))
-        return key == "kind" ? std::nullopt : std::optional(Quantity::Length);
+        return key == "kind" || key == "coordinates" ? std::nullopt
+                                                     : std::optional(Quantity::Length);
     if (section == "aquifer") {
         if (key == "transmissivity")
             return Quantity::Transmissivity;

@@ -150,7 +150,8 @@ std::string siteCoordinateHint(const std::string& text)
     if (!value || !(std::fabs(*value) >= 100000.0))
         return {};
     return " A site's easting or northing? The map is in local metres: [georeference] places "
-           "its point (0, 0) at the site.";
+           "its point (0, 0) at the site, or [map] coordinates = crs takes every place as the "
+           "site's eastings and northings.";
 }
 
 std::optional<double> plainNumber(

@@ -24,6 +24,8 @@ ScenarioTexts main1::fieldTexts() const
     texts.yMin = Text4->text().toStdString();
     texts.xMax = Text2->text().toStdString();
     texts.yMax = options->yMaxText();
+    texts.coordinates = m_heldCoordinates;
+    texts.report = m_heldReport;
     texts.cellSize = Combo1->currentText().toStdString();
     texts.transmissivity = Text5->text().toStdString();
     texts.storage = Text6->text().toStdString();
@@ -68,6 +70,8 @@ void main1::showFieldTexts(const ScenarioTexts& texts)
     show(Text8, texts.thickness);
     options->showTexts(texts);
     options->showYMax(texts.yMax, QString::fromStdString(texts.xMax));
+    m_heldCoordinates = texts.coordinates;
+    m_heldReport = texts.report;
     m_heldBores = texts.bores;
     m_heldBores.resize(std::max<std::size_t>(m_heldBores.size(), WellCount));
     m_heldPoints = texts.observations;

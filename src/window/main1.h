@@ -312,6 +312,8 @@ private:
     // read is lost when the fields are saved.
     std::vector<BoreTexts> m_heldBores = std::vector<BoreTexts>(WellCount);
     std::vector<ObservationTexts> m_heldPoints = std::vector<ObservationTexts>(ObservationCount);
+    std::string m_heldCoordinates; // [map] coordinates
+    ReportTexts m_heldReport; // [report]
 };
 
 } // namespace drawfield

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <numbers>
 
@@ -114,6 +115,91 @@ std::string epsgOf(OGRSpatialReferenceH srs)
         return "";
     const char* code = OSRGetAuthorityCode(srs, nullptr);
     return code ? std::string("EPSG:") + code : "?";
+}
+
+// A site written in its eastings and northings is the same site as in local metres with its
+// georeference: the same drawdowns, placed at the same eastings and northings; the origin is the
+// georeference's point where given, else the map's minimum corner.
+TEST_F(GisFiles, SiteCoordinatesAreTheSameSite)
+{
+    ScenarioTexts local = oneBore();
+    local.yMax = "80";
+    local.observations[0] = { "Spring", "75.5", "20.25", "" };
+    local.boundaries[0] = { "barrier", "10", "0", "10", "100" };
+    local.profile = { "1", "1", "100", "80" };
+    ScenarioTexts site;
+    site.coordinates = "crs";
+    site.xMin = "500001";
+    site.yMin = "5700001.4"; // to the metre below
+    site.xMax = "500100";
+    site.yMax = "5700080";
+    site.bores[0] = { "500050", "5700050", "6" };
+    site.observations[0] = { "Spring", "500075.5", "5700020.25", "" };
+    site.boundaries[0] = { "barrier", "500010", "5700000", "500010", "5700100" };
+    site.profile = { "500001", "5700001", "500100", "5700080" };
+    ScenarioTexts withOrigin = site;
+    site.georeference = { "", "", "EPSG:25832" };
+    withOrigin.georeference = { "500000", "5700000", "EPSG:25832" };
+    const ScenarioInputs expected = inputsOf(local);
+    for (const ScenarioTexts& texts : { site, withOrigin }) {
+        const ScenarioInputs inputs = inputsOf(texts);
+        EXPECT_TRUE(inputs.SiteCoordinates);
+        const double east = inputs.Place->Easting, north = inputs.Place->Northing;
+        EXPECT_EQ(inputs.XMin + east, expected.XMin + 500000.0);
+        EXPECT_EQ(inputs.YMax + north, expected.YMax + 5700000.0);
+        EXPECT_EQ(inputs.Wells[0].X + east, expected.Wells[0].X + 500000.0);
+        EXPECT_DOUBLE_EQ(inputs.Observations[0].X + east, 500075.5);
+        EXPECT_DOUBLE_EQ(inputs.Observations[0].Y + north, 5700020.25);
+        EXPECT_DOUBLE_EQ(inputs.Boundaries[0].X1 + east, 500010.0);
+        EXPECT_DOUBLE_EQ(inputs.ProfileLine->Y2 + north, 5700080.0);
+        // The same drawdowns, at the same eastings and northings in the GeoTIFF.
+        const fs::path mine = folder / "site.tif", theirs = folder / "local.tif";
+        writeGeoTiff(mine, *gridOf(inputs), inputs.Place);
+        writeGeoTiff(theirs, *gridOf(expected), expected.Place);
+        Raster a(mine), b(theirs);
+        double ta[6], tb[6];
+        ASSERT_EQ(GDALGetGeoTransform(a.dataset, ta), CE_None);
+        ASSERT_EQ(GDALGetGeoTransform(b.dataset, tb), CE_None);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_DOUBLE_EQ(ta[i], tb[i]) << i;
+        EXPECT_EQ(GDALGetRasterXSize(a.dataset), 100);
+        EXPECT_EQ(GDALGetRasterYSize(a.dataset), 80);
+        EXPECT_TRUE(std::isnan(a.at(0, 0))); // beyond the barrier, in both
+        for (int line : { 0, 29, 79 })
+            for (int column : { 29, 49, 99 })
+                EXPECT_EQ(a.at(column, line), b.at(column, line)) << column << ", " << line;
+    }
+
+    // A bore off the whole metres is taken to the nearest and said; eastings need a system and a
+    // Y maximum of their own; a place beyond the lattice's reach from the origin is refused.
+    ScenarioTexts off = site;
+    off.bores[0].x = "500050.4";
+    const ScenarioReading moved = readScenario(off);
+    ASSERT_TRUE(moved.accepted()) << moved.refusals.front();
+    EXPECT_EQ(moved.inputs.Wells[0].X + moved.inputs.Place->Easting, 500050.0);
+    ASSERT_FALSE(moved.warnings.empty());
+    EXPECT_NE(moved.warnings.back().find("\"500050.4\" is taken as 500050"), std::string::npos)
+        << moved.warnings.back();
+    struct Refused {
+        std::function<void(ScenarioTexts&)> change;
+        const char* said;
+    };
+    const Refused refused[] = {
+        { [](ScenarioTexts& t) { t.georeference = {}; }, "needs the coordinate system" },
+        { [](ScenarioTexts& t) { t.yMax = ""; }, "needs its Y maximum" },
+        { [](ScenarioTexts& t) { t.xMax = "600000"; }, "the map reaches at most 32767 m" },
+        { [](ScenarioTexts& t) { t.xMax = "499000"; }, "lies west of the minimum" },
+        { [](ScenarioTexts& t) { t.bores[0].y = "5,7e6"; }, "must be a number" },
+        { [](ScenarioTexts& t) { t.coordinates = "utm"; }, "must be local or crs" },
+    };
+    for (const Refused& r : refused) {
+        ScenarioTexts texts = site;
+        r.change(texts);
+        const ScenarioReading reading = readScenario(texts);
+        ASSERT_FALSE(reading.accepted()) << r.said;
+        EXPECT_NE(reading.refusals.front().find(r.said), std::string::npos)
+            << reading.refusals.front();
+    }
 }
 
 TEST_F(GisFiles, GeoTiffPlacesEveryNodeWithItsDrawdown)

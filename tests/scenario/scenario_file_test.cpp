@@ -166,6 +166,7 @@ TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
             std::string* target = place.text;
             const std::optional<Quantity> quantity = quantityOfKey(place.section, place.key);
             const bool choice = target == &texts.method || target == &texts.unconfined
+                || target == &texts.coordinates
                 || std::any_of(texts.boundaries.begin(), texts.boundaries.end(),
                     [&](const BoundaryTexts& b) { return target == &b.kind; });
             const std::string word = quantity ? std::string(usualUnit(*quantity)) : "m3/h";
@@ -173,6 +174,7 @@ TEST(ScenarioFile, WrittenAndReadBackEveryKeyKeepsItsText)
                 : !choice                      ? (text == "1e2 m3/h" ? "1e2 " + word : text)
                 : target == &texts.unconfined  ? "YES"
                 : target == &texts.method      ? "Theis"
+                : target == &texts.coordinates ? "CRS"
                                                : "recharge";
             // A boundary's points come with its kind.
             for (BoundaryTexts& boundary : texts.boundaries)

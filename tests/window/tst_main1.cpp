@@ -159,6 +159,8 @@ ScenarioTexts oddScenario()
             = { "Farm \"well\" " + std::to_string(i) + ", east", "1,5", "#2", "" };
     texts.profile = { "0", "0,5", " 100", "100 " };
     texts.yMax = "120 ";
+    texts.coordinates = "local";
+    texts.report = { "Site; \"A\"", "P", "C", "Au", "8 Dec", "n # 1", "1 d, 2 year" };
     // Rows beyond the tables' and names no field shows are kept as read.
     texts.bores[2].name = "PW-3 # deep";
     texts.bores.resize(7);
