@@ -39,6 +39,7 @@ namespace {
             chartOverlays(inputs, result.validity) };
         source.threads = threads;
         source.length = inputs.Units.length;
+        setSiteAxes(source, inputs);
         return source;
     }
 

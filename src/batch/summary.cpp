@@ -32,9 +32,14 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
     const DrawdownResult& map = batch.run.map;
     const DrawdownGrid& grid = *map.grid;
     long long nodes = static_cast<long long>(grid.columnCount()) * grid.rowCount();
-    summary << "map " << grid.xMin() << ".." << grid.xMax() << " x " << grid.yMin() << ".."
-            << grid.yMax() << " m, cell " << grid.nodeSpacing() << " m: " << nodes << " nodes; "
-            << summaryName(inputs.Method);
+    // In the site's eastings and northings where the scenario writes them.
+    const bool site = inputs.SiteCoordinates && inputs.Place;
+    auto x = [&](double local) { return metres(inputs.shownX(local)); };
+    auto y = [&](double local) { return metres(inputs.shownY(local)); };
+    summary << "map " << (site ? "E " : "") << x(grid.xMin()) << ".." << x(grid.xMax()) << " x "
+            << (site ? "N " : "") << y(grid.yMin()) << ".." << y(grid.yMax()) << " m"
+            << (site ? " (" + inputs.Place->Crs + ")" : "") << ", cell " << grid.nodeSpacing()
+            << " m: " << nodes << " nodes; " << summaryName(inputs.Method);
     // The well function's own parameters, as its table names them: ", B 745 m".
     const WellFunction& row = wellFunctionRow(inputs.Method);
     // Lengths in the unit [units] chose, the program's own metres without it.
@@ -56,8 +61,8 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
                 << length.word << " (" << inputs.Wells[static_cast<std::size_t>(inBore.bore)].Name
                 << ", at " << length.of(inBore.radiusMetres) << " " << length.word << " from it)";
     summary << "; largest on the map's nodes " << metres(length.of(map.largest.drawdown)) << " "
-            << length.word << " at (" << map.largest.x << ", " << map.largest.y << "); " << seconds
-            << " s\n";
+            << length.word << " at (" << x(map.largest.x) << ", " << y(map.largest.y) << "); "
+            << seconds << " s\n";
     for (const std::string& line : verdictLines(batch.run.verdicts, inputs))
         summary << line << '\n';
 }

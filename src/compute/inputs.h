@@ -149,6 +149,16 @@ struct ScenarioInputs {
     // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
     // the correction.
     [[nodiscard]] Aquifer aquifer() const;
+    // A local place as the scenario wrote it: the site's easting and northing with site
+    // coordinates, else the local metres themselves.
+    [[nodiscard]] double shownX(double x) const noexcept
+    {
+        return SiteCoordinates && Place ? x + Place->Easting : x;
+    }
+    [[nodiscard]] double shownY(double y) const noexcept
+    {
+        return SiteCoordinates && Place ? y + Place->Northing : y;
+    }
     [[nodiscard]] int boreCount() const noexcept { return static_cast<int>(Wells.size()); }
     // Whether bore i (from 0) pumps at any time: its rate or a scheduled rate is above 0.
     [[nodiscard]] bool pumps(int bore) const;

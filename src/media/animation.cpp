@@ -50,6 +50,7 @@ QImage animationFrame(const ScenarioInputs& inputs, double seconds, const Colour
     source.scale = scale;
     source.threads = threads;
     source.length = inputs.Units.length;
+    setSiteAxes(source, inputs);
 
     QImage frame(pixels, QImage::Format_RGB32);
     frame.fill(Qt::white);

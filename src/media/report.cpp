@@ -2,6 +2,7 @@
 
 #include "media/pdf_info.h"
 #include "media/report_pages.h"
+#include "media/report_sections.h"
 
 #include "compute/observations.h"
 #include "files/atomic_file.h"
@@ -38,111 +39,6 @@ namespace {
                                          .arg(number(change.StartSeconds / SecondsPerHour),
                                              number(change.Rate * SecondsPerHour)));
         return parts.isEmpty() ? QStringLiteral("constant") : parts.join(QStringLiteral("; "));
-    }
-
-    QString verdictText(const BoreVerdict& verdict, const ResultUnits& units)
-    {
-        return verdict.runsDry()
-            ? QStringLiteral("runs dry at %1")
-                  .arg(QString::fromStdString(durationText(*verdict.drySeconds, units)))
-            : QStringLiteral("does not run dry");
-    }
-
-    QString verdictText(const PointVerdict& verdict, const ResultUnits& units)
-    {
-        return verdict.passed()
-            ? QStringLiteral("passed at %1")
-                  .arg(QString::fromStdString(durationText(*verdict.passedSeconds, units)))
-            : QStringLiteral("not passed");
-    }
-
-    // One table of every pumping bore and observation point: its drawdown at each time the
-    // report gives, its available drawdown or limit, and the verdict. Only where [report] names
-    // times or a verdict was asked for: else the tables above say it all.
-    void paintVerdictTable(PageWriter& writer, const ReportContent& content)
-    {
-        const ScenarioInputs& in = content.inputs;
-        if (content.verdicts.empty() && in.ReportSeconds.empty())
-            return;
-        const ResultUnits& units = in.Units;
-        const std::vector<double> times = in.ReportSeconds.empty()
-            ? std::vector<double> { in.PumpTimeSeconds }
-            : in.ReportSeconds;
-        const QString lengthWord = QString::fromStdString(units.length.word);
-        writer.heading(
-            QStringLiteral("Drawdown (%1) at each time, and the verdicts").arg(lengthWord));
-        std::vector<double> shares { 0.22 };
-        QStringList head { QStringLiteral("Bore or point") };
-        for (double seconds : times) {
-            shares.push_back(0.40 / static_cast<double>(times.size()));
-            head << QString::fromStdString(durationText(seconds, units));
-        }
-        shares.insert(shares.end(), { 0.14, 0.24 });
-        head << QStringLiteral("Available / limit") << QStringLiteral("Verdict");
-        writer.line(head, shares, reportFont(8.5, true));
-        const Aquifer aquifer = in.aquifer();
-        const SourceList sources = sourceListOf(in);
-        auto row = [&](const std::string& name, double x, double y, const QString& threshold,
-                       const QString& verdict) {
-            QStringList cells { QString::fromStdString(name) };
-            for (double seconds : times)
-                cells << metresOf(units.length.of(drawdownAt(aquifer, sources, x, y, seconds)));
-            cells << threshold << verdict;
-            writer.line(cells, shares);
-        };
-        auto length = [&](double metres) {
-            return QStringLiteral("%1 %2").arg(number(units.length.of(metres)), lengthWord);
-        };
-        for (int bore = 0; bore < in.boreCount(); ++bore) {
-            if (!in.pumps(bore))
-                continue;
-            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-            const auto verdict = std::find_if(content.verdicts.bores.begin(),
-                content.verdicts.bores.end(), [&](const BoreVerdict& v) { return v.bore == bore; });
-            const bool judged = verdict != content.verdicts.bores.end();
-            row(well.Name, well.X + well.RadiusMetres, well.Y,
-                judged ? length(verdict->availableMetres) : QStringLiteral("-"),
-                judged ? verdictText(*verdict, units) : QString());
-        }
-        for (std::size_t p = 0; p < in.Observations.size(); ++p) {
-            const ObservationPoint& point = in.Observations[p];
-            const auto verdict = std::find_if(content.verdicts.points.begin(),
-                content.verdicts.points.end(), [&](const PointVerdict& v) { return v.point == p; });
-            const bool judged = verdict != content.verdicts.points.end();
-            row(point.Name, point.X, point.Y,
-                judged ? length(verdict->limitMetres) : QStringLiteral("-"),
-                judged ? verdictText(*verdict, units) : QString());
-        }
-    }
-
-    // The maps at the times [report] names, two to a row, each under its time.
-    void paintTimeMaps(PageWriter& writer, QPainter& painter, const ReportContent& content)
-    {
-        if (content.timeMaps.empty())
-            return;
-        writer.skip(Gap);
-        writer.heading(QStringLiteral("The map at each time"));
-        const double half = (writer.width() - Gap) / 2.0;
-        const double height = half * 0.85;
-        const QFont font = reportFont(9, true);
-        const double titleHeight = QFontMetricsF(font, painter.device()).height() + 2;
-        for (std::size_t i = 0; i < content.timeMaps.size(); i += 2) {
-            writer.need(titleHeight + height);
-            const double top = writer.y();
-            for (std::size_t j = i; j < std::min(i + 2, content.timeMaps.size()); ++j) {
-                const double left = writer.left() + static_cast<double>(j - i) * (half + Gap);
-                painter.setFont(font);
-                painter.setPen(Qt::black);
-                painter.drawText(QRectF(left, top, half, titleHeight),
-                    Qt::AlignHCenter | Qt::AlignTop, content.timeMaps[j].title);
-                const QRectF area(left, top + titleHeight, half, std::min(height, writer.room()));
-                painter.save();
-                painter.setClipRect(area);
-                content.timeMaps[j].paint(painter, area);
-                painter.restore();
-            }
-            writer.skip(titleHeight + height + Gap);
-        }
     }
 
     // Paints the pages; returns how many it took.
@@ -255,11 +151,22 @@ namespace {
                 writer.line(cells, pairs);
             }
         }
-        writer.line({ QStringLiteral("Map"),
-                        QStringLiteral("X and Y from %1 to %2 m, nodes every %3 m")
-                            .arg(in.XMin)
-                            .arg(in.XMax)
-                            .arg(in.Step) },
+        // Places as the scenario wrote them: the site's eastings and northings, or local metres.
+        auto east = [&](double x) { return number(in.shownX(x), 12); };
+        auto north = [&](double y) { return number(in.shownY(y), 12); };
+        const QString extent = in.SiteCoordinates && in.Place
+            ? QStringLiteral("Eastings from %1 to %2, northings from %3 to %4 m (%5)")
+                  .arg(east(in.XMin), east(in.XMax), north(in.YMin), north(in.YMax),
+                      QString::fromStdString(in.Place->Crs))
+            : in.XMin == in.YMin && in.XMax == in.YMax
+            ? QStringLiteral("X and Y from %1 to %2 m").arg(in.XMin).arg(in.XMax)
+            : QStringLiteral("X from %1 to %2, Y from %3 to %4 m")
+                  .arg(in.XMin)
+                  .arg(in.XMax)
+                  .arg(in.YMin)
+                  .arg(in.YMax);
+        writer.line(
+            { QStringLiteral("Map"), extent + QStringLiteral(", nodes every %1 m").arg(in.Step) },
             { 0.25, 0.75 });
         writer.line(
             { QStringLiteral("Georeference"),
@@ -278,18 +185,21 @@ namespace {
         const std::vector<double> boreColumns { 0.17, 0.08, 0.08, 0.11, 0.32, 0.24 };
         const QString rateWord
             = units.chosen ? QString::fromStdString(units.rate.word) : QStringLiteral("m³/h");
-        writer.line({ QStringLiteral("Bore"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
-                        QStringLiteral("Rate (%1)").arg(rateWord),
-                        QStringLiteral("Schedule (%1)").arg(rateWord),
-                        QStringLiteral("Drawdown in the bore (%1)").arg(lengthWord) },
+        const QString xHead
+            = in.SiteCoordinates ? QStringLiteral("E (m)") : QStringLiteral("X (m)");
+        const QString yHead
+            = in.SiteCoordinates ? QStringLiteral("N (m)") : QStringLiteral("Y (m)");
+        writer.line(
+            { QStringLiteral("Bore"), xHead, yHead, QStringLiteral("Rate (%1)").arg(rateWord),
+                QStringLiteral("Schedule (%1)").arg(rateWord),
+                QStringLiteral("Drawdown in the bore (%1)").arg(lengthWord) },
             boreColumns, reportFont(8.5, true));
         for (int bore = 0; bore < in.boreCount(); ++bore) {
             if (!in.pumps(bore))
                 continue;
             const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
             writer.line(
-                { QString::fromStdString(well.Name), QString::number(well.X),
-                    QString::number(well.Y),
+                { QString::fromStdString(well.Name), east(well.X), north(well.Y),
                     number(units.chosen ? units.rate.of(well.Rate) : well.Rate * SecondsPerHour),
                     scheduleText(in.Schedules[static_cast<std::size_t>(bore)], units),
                     lengthOf(drawdownInBore(in, bore))
@@ -304,15 +214,15 @@ namespace {
                 writer.line({ QStringLiteral("%1 (%2) through (%3, %4) and (%5, %6) m")
                                     .arg(QLatin1String(boundaryKindLabel(boundary.Kind)),
                                         QLatin1String(boundaryKindMeaning(boundary.Kind)),
-                                        number(boundary.X1), number(boundary.Y1),
-                                        number(boundary.X2), number(boundary.Y2)) },
+                                        east(boundary.X1), north(boundary.Y1), east(boundary.X2),
+                                        north(boundary.Y2)) },
                     { 1.0 });
         }
 
         if (!in.Observations.empty()) {
             writer.heading(QStringLiteral("Observation points"));
             const std::vector<double> columns { 0.46, 0.13, 0.13, 0.28 };
-            writer.line({ QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+            writer.line({ QStringLiteral("Name"), xHead, yHead,
                             QStringLiteral("Drawdown at %1 %2 (%3)")
                                 .arg(number(units.chosen ? units.time.of(in.PumpTimeSeconds)
                                                          : in.PumpTimeSeconds / SecondsPerHour),
@@ -323,7 +233,7 @@ namespace {
             const Aquifer aquifer = in.aquifer();
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
-                writer.line({ QString::fromStdString(point.Name), number(point.X), number(point.Y),
+                writer.line({ QString::fromStdString(point.Name), east(point.X), north(point.Y),
                                 lengthOf(drawdownAt(
                                     aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
                     columns);
@@ -347,8 +257,8 @@ namespace {
                 { 1.0 }, reportFont(9, true));
         writer.line({ QStringLiteral("Largest drawdown on the map's nodes: %1 %4 at (%2, %3)")
                             .arg(lengthOf(content.largestDrawdown))
-                            .arg(content.largestX)
-                            .arg(content.largestY)
+                            .arg(east(content.largestX))
+                            .arg(north(content.largestY))
                             .arg(lengthWord) },
             { 1.0 });
         writer.skip(6);
@@ -412,6 +322,7 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
     content.view = view;
     ChartSource source { grid, inputs.Step, inputs.Step, overlays };
     source.length = inputs.Units.length;
+    setSiteAxes(source, inputs);
     auto map = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
     auto surface = std::make_shared<const ChartPicture>(ChartKind::Surface, source, view);
     content.map = [map](QPainter& painter, const QRectF& area) { map->paint(painter, area); };
@@ -444,6 +355,7 @@ void addTimeMaps(ReportContent& content)
             return;
         ChartSource source { map->grid, coarse.Step, coarse.Step, chartOverlays(inputs, nullptr) };
         source.length = inputs.Units.length;
+        setSiteAxes(source, inputs);
         const std::shared_ptr<const ChartSamples> samples
             = chartSamples(map->grid, coarse.Step, coarse.Step, 0, inputs.Units.length.factor);
         shallowest = sources.empty() ? samples->map.shallowest
@@ -504,6 +416,7 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const Fit
             ChartSource source { map->grid, atEnd.Step, atEnd.Step,
                 chartOverlays(atEnd, map->validity) };
             source.length = atEnd.Units.length;
+            setSiteAxes(source, atEnd);
             auto picture = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
             auto surface
                 = std::make_shared<const ChartPicture>(ChartKind::Surface, source, content.view);

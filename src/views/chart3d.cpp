@@ -226,6 +226,10 @@ ChartSource Chart3D::source() const
         spacingOf(data.rowValue(1)).value_or(spacing), m_overlays, style.meshShown(),
         style.zonesFilled(), m_scale, m_draft };
     source.length = m_length;
+    if (m_siteOrigin) {
+        source.axisOrigin = *m_siteOrigin;
+        source.siteAxes = true;
+    }
     return source;
 }
 
@@ -286,13 +290,17 @@ QString Chart3D::readoutAt(const QPointF& position) const
         static_cast<int>(std::lround((metres.y() - grid.yMin()) / step)), 0, grid.rowCount() - 1);
     const int x = grid.nodeX(column), y = grid.nodeY(row);
     const double value = grid.at(x, y);
+    // In the site's eastings and northings where the scenario writes them.
+    const QString place = m_siteOrigin ? QStringLiteral("E %1 m   N %2 m")
+                                             .arg(significantNumber(x + m_siteOrigin->x(), 12),
+                                                 significantNumber(y + m_siteOrigin->y(), 12))
+                                       : QStringLiteral("X %1 m   Y %2 m").arg(x).arg(y);
     if (std::isnan(value))
-        return QStringLiteral("X %1 m   Y %2 m   beyond a boundary").arg(x).arg(y);
-    return QStringLiteral("X %1 m   Y %2 m   drawdown %3 %4")
-        .arg(x)
-        .arg(y)
-        .arg(significantNumber(m_length.of(-value + 0.0), 4))
-        .arg(QString::fromStdString(m_length.word));
+        return place + QStringLiteral("   beyond a boundary");
+    return QStringLiteral("%1   drawdown %2 %3")
+        .arg(place)
+        .arg(
+            significantNumber(m_length.of(-value + 0.0), 4), QString::fromStdString(m_length.word));
 }
 
 void Chart3D::leaveEvent(QEvent*)
@@ -322,6 +330,14 @@ void Chart3D::setDrawdownUnit(const ShownUnit& unit)
     if (unit == m_length)
         return;
     m_length = unit;
+    contentChanged();
+}
+
+void Chart3D::setSiteOrigin(const std::optional<QPointF>& origin)
+{
+    if (origin == m_siteOrigin)
+        return;
+    m_siteOrigin = origin;
     contentChanged();
 }
 

@@ -132,6 +132,9 @@ public:
     void setColourScale(std::optional<ColourScale> scale);
     // The unit drawdowns are shown in (the legend, the levels, the read-out): metres by default.
     void setDrawdownUnit(const ShownUnit& unit);
+    // The axes and the read-out in the site's eastings and northings: what they add to the local
+    // metres; none for local metres.
+    void setSiteOrigin(const std::optional<QPointF>& origin);
     [[nodiscard]] const ShownUnit& drawdownUnit() const { return m_length; }
     // Frames that follow the hand are drafts (ChartSource::draft); the next still one is whole.
     void setDraft(bool draft);
@@ -213,6 +216,7 @@ private:
     mutable QString m_readout; // the map's X, Y and drawdown under the mouse
     mutable bool m_readoutStale = false; // the map changed since it was made
     std::optional<QPointF> m_mouseAt; // over the widget, where the read-out is made
+    std::optional<QPointF> m_siteOrigin;
     QString m_readoutNote;
     std::optional<ColourScale> m_scale;
     ShownUnit m_length;

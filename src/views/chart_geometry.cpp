@@ -18,6 +18,8 @@ MapGeometry chartMapGeometry(const ChartSource& source)
     map.scale.setUnit(QString::fromStdString(source.length.word));
     map.wells = source.overlays.wells;
     map.draft = source.draft;
+    if (source.siteAxes)
+        setAxisOrigin(map, source.axisOrigin);
     const ValidityZone* zone = source.overlays.validity.get();
     if (zone != nullptr && zone->columns == (grid.columnCount() - 1) / zone->stride + 1
         && zone->rows == (grid.rowCount() - 1) / zone->stride + 1

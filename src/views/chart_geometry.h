@@ -36,7 +36,19 @@ struct ChartSource {
     unsigned threads = 0; // for reading the grid: 0 one per core
     // The unit drawdowns are shown in: metres, or the length [units] chose.
     ShownUnit length;
+    // The axes' labels in the site's eastings and northings: what they add to local metres.
+    QPointF axisOrigin;
+    bool siteAxes = false; // axisOrigin given: the axes are the site's
 };
+
+// The axes of a run's map: in the site's eastings and northings where its scenario writes them.
+inline void setSiteAxes(ChartSource& source, const ScenarioInputs& inputs)
+{
+    if (inputs.SiteCoordinates && inputs.Place) {
+        source.axisOrigin = QPointF(inputs.Place->Easting, inputs.Place->Northing);
+        source.siteAxes = true;
+    }
+}
 
 // The map's geometry: bands, contours, the wells, the boundaries and, when the overlays hold a
 // validity zone of this lattice, the dashed edge where Cooper-Jacob holds.

@@ -60,6 +60,28 @@ MapGeometry buildMapGeometry(const SampledField& sampled, bool meshShown, bool z
     return map;
 }
 
+namespace {
+    // An axis's label: a site's easting or northing whole (5699700, not 5.6997e+06).
+    QString axisLabel(const MapGeometry& map, double value)
+    {
+        return map.siteAxes ? significantNumber(value, 12) : tickLabel(value);
+    }
+} // namespace
+
+void setAxisOrigin(MapGeometry& map, QPointF origin)
+{
+    map.axisOrigin = origin;
+    map.siteAxes = true;
+    auto shifted = [](double low, double high, double by) {
+        std::vector<double> ticks = axisTicks(low + by, high + by, 6);
+        for (double& tick : ticks)
+            tick -= by;
+        return ticks;
+    };
+    map.xTicks = shifted(map.metres.left(), map.metres.right(), origin.x());
+    map.yTicks = shifted(map.metres.top(), map.metres.bottom(), origin.y());
+}
+
 MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapGeometry& map)
 {
     const QFontMetricsF metrics(chart_style::font(target), const_cast<QPaintDevice*>(device));
@@ -68,7 +90,8 @@ MapLayout mapLayout(const QPaintDevice* device, const QRectF& target, const MapG
     // scale.
     double yLabelWidth = 0.0;
     for (double tick : map.yTicks)
-        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
+        yLabelWidth = std::max(
+            yLabelWidth, metrics.horizontalAdvance(axisLabel(map, tick + map.axisOrigin.y())));
     // The top keeps the window's save button (315 twips high, laid over the chart's corner) and
     // a little more free: the top Y label stands clear of it.
     constexpr double SaveButtonInches = 315.0 / 1440.0;
@@ -297,7 +320,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     const QTransform& toPlot = layout.fromMetres;
     double yLabelWidth = 0.0;
     for (double tick : map.yTicks)
-        yLabelWidth = std::max(yLabelWidth, metrics.horizontalAdvance(tickLabel(tick)));
+        yLabelWidth = std::max(
+            yLabelWidth, metrics.horizontalAdvance(axisLabel(map, tick + map.axisOrigin.y())));
 
     painter.save();
     painter.setPen(Qt::NoPen);
@@ -362,7 +386,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
         for (double tick : ticks) {
             QPointF at = toPlot.map(
                 horizontal ? QPointF(tick, map.metres.top()) : QPointF(map.metres.left(), tick));
-            QString label = tickLabel(tick);
+            QString label
+                = axisLabel(map, tick + (horizontal ? map.axisOrigin.x() : map.axisOrigin.y()));
             double width = metrics.horizontalAdvance(label);
             QPointF baseline = horizontal
                 ? QPointF(at.x() - width / 2.0, at.y() + tickLength + metrics.ascent())
@@ -381,7 +406,8 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     };
     drawAxis(map.xTicks, true);
     drawAxis(map.yTicks, false);
-    const QString xTitle = QStringLiteral("X (m)"), yTitle = QStringLiteral("Y (m)");
+    const QString xTitle = map.siteAxes ? QStringLiteral("Easting (m)") : QStringLiteral("X (m)");
+    const QString yTitle = map.siteAxes ? QStringLiteral("Northing (m)") : QStringLiteral("Y (m)");
     painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(xTitle) / 2.0,
                          plot.bottom() + tickLength + line + metrics.ascent()),
         xTitle);

@@ -28,6 +28,10 @@ struct MapGeometry {
     std::vector<QPainterPath> lines;
     std::vector<double> sampleXs, sampleYs; // sample lattice, for the mesh lines (m)
     std::vector<double> xTicks, yTicks; // m
+    // What the axes' labels add to the local metres: the site's easting and northing of the
+    // local (0, 0) where the scenario writes site coordinates, else none.
+    QPointF axisOrigin;
+    bool siteAxes = false; // titled Easting and Northing
     bool meshShown = false; // lattice lines over the map
     bool zonesFilled = true; // colour bands between the levels; contour lines only when false
     bool draft = false; // painted without smoothing, for frames that follow the hand
@@ -46,6 +50,10 @@ struct MapGeometry {
 [[nodiscard]] MapGeometry buildMapGeometry(const SampledField& field, bool meshShown,
     bool zonesFilled, const std::vector<BoundaryOverlay>& boundaries = {},
     const ColourScale* scale = nullptr);
+
+// Labels the axes in the site's eastings and northings: round values of them, each at its place
+// in local metres.
+void setAxisOrigin(MapGeometry& map, QPointF origin);
 
 // Where the map goes in a picture: the plot's rectangle and the transform from metres to it.
 struct MapLayout {

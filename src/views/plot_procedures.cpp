@@ -45,6 +45,7 @@ namespace {
             group->dataGrid().loadValues(source.DrawdownGrid); // refused before any run
         chart.setOverlays(source.overlays);
         chart.setDrawdownUnit(source.length);
+        chart.setSiteOrigin(source.siteOrigin);
         chart.setBatched(false);
         chart.setVisible(true);
     }

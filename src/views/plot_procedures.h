@@ -21,6 +21,9 @@ struct PlotSource {
     std::int16_t GridStep = 0; // m
     ChartOverlays overlays; // the wells and the validity zone, drawn over the drawdowns
     ShownUnit length; // the unit drawdowns are shown in: metres, or the length [units] chose
+    // The site's easting and northing of the local (0, 0) where the scenario writes site
+    // coordinates: the axes and the read-out show them.
+    std::optional<QPointF> siteOrigin;
 };
 
 // The row or column count handed to a chart: maximum / step as reals, rounded half to even

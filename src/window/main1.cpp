@@ -278,8 +278,12 @@ PlotSource main1::plotSource() const
 {
     if (!m_lastRun)
         return {};
+    const ScenarioInputs& in = m_lastRun->inputs;
+    std::optional<QPointF> origin;
+    if (in.SiteCoordinates && in.Place)
+        origin = QPointF(in.Place->Easting, in.Place->Northing);
     return { m_lastRun->grid, GridXMax(), GridYMax(), GridStep(), m_lastRun->overlays,
-        m_lastRun->inputs.Units.length };
+        in.Units.length, origin };
 }
 
 QString main1::recordFilePath() const

@@ -98,6 +98,19 @@ TEST(BatchCommand, ARectangularMap)
     const std::string grid = readBytes(folder / "r.asc");
     EXPECT_NE(grid.find("ncols 100"), std::string::npos) << grid.substr(0, 200);
     EXPECT_NE(grid.find("nrows 40"), std::string::npos) << grid.substr(0, 200);
+
+    // In the site's eastings and northings, the summary says them.
+    writeBytes(folder / "s.ini",
+        "[map]\nx_min = 499001\ny_min = 5699001\nx_max = 499100\ny_max = 5699040\n"
+        "coordinates = crs\n[bore1]\nx = 499030\ny = 5699030.2\nrate = 6\n"
+        "[georeference]\ncrs = EPSG:25832\n");
+    const BatchRun site = runBatch(folder, quoted(folder / "s.ini"));
+    ASSERT_EQ(site.status, 0) << site.err;
+    EXPECT_TRUE(site.out.starts_with("map E 499001..499100 x N 5699001..5699040 m (EPSG:25832), "
+                                     "cell 1 m: 4000 nodes"))
+        << site.out;
+    EXPECT_NE(site.out.find("at (499029, 5699030)"), std::string::npos) << site.out;
+    EXPECT_NE(site.err.find("\"5699030.2\" is taken as 5699030"), std::string::npos) << site.err;
 }
 
 // A line per verdict after the summary; --fail-on-limits makes a passed one the exit status.
