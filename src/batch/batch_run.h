@@ -15,6 +15,12 @@
 
 namespace drawfield {
 
+// A map of --time: the scenario at that time (its pumping time the time asked) and its run.
+struct TimedMap {
+    const ScenarioInputs* inputs;
+    const RunResult* run;
+};
+
 struct BatchRun {
     const CommandLine& line;
     const RunResult& run;
@@ -24,6 +30,8 @@ struct BatchRun {
     const std::optional<FitResult>& fit;
     GridPlace gridPlace; // where the ASCII grids are placed (a projected georeference)
     const std::vector<std::string>& warnings; // the scenario's, as standard error said them
+    // With --time, the maps at every time asked (the GeoTIFF takes a band each); else empty.
+    std::vector<TimedMap> timed = {};
 };
 
 // What a module gives the program: loaded on demand (dlopen) from beside the program or from

@@ -216,6 +216,10 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
             line.surfer = true;
+        } else if (name == "--time") {
+            line.times = optionValue();
+            if (line.times->find_first_not_of(" \t,") == std::string::npos)
+                throw UsageError("--time needs one time or more, such as --time \"1 d, 30 d\"");
         } else if (name == "--fail-on-limits") {
             line.failOnLimits = true;
         } else if (name == "--threads") {
@@ -249,10 +253,28 @@ CommandLine parseCommandLine(int argc, char** argv)
     if (!line.fit && (line.has(Output::FitReport) || line.has(Output::FitPicture)))
         throw UsageError(std::string(line.has(Output::FitReport) ? "--fit-report" : "--fit-picture")
             + " goes with --fit, which names the parameters to fit (--fit T,S)");
+    if (line.times && line.times->find(',') != std::string::npos)
+        for (Output output : TimedOutputs)
+            if (line.has(output) && AtomicFile::isStandardOutput(*line.file(output)))
+                throw UsageError(std::string(optionOf(output))
+                    + " on standard output takes one time; --time names several, one file each");
     if (line.frames && !line.has(Output::Animation))
         throw UsageError("--frames goes with --animation, which names the GIF to write");
     refuseOutputsNamedAlike(line);
     return line;
+}
+
+std::string timedFile(const std::string& path, const std::string& time)
+{
+    if (AtomicFile::isStandardOutput(path))
+        return path;
+    std::filesystem::path file(path);
+    std::string tag;
+    for (char c : time)
+        if (c != ' ')
+            tag.push_back(c);
+    file.replace_filename(file.stem().string() + "_" + tag + file.extension().string());
+    return file.string();
 }
 
 void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts)

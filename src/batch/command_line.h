@@ -47,6 +47,9 @@ struct CommandLine {
     unsigned threads = 0;
     std::optional<std::vector<FitParameter>> fit; // --fit: the parameters to fit
     std::optional<int> frames; // --frames: the animation's
+    // --time: the times the map, surface, grid, GeoTIFF and contours are made at, as typed ("1 d,
+    // 30 d"); read with the scenario's units (timesOf).
+    std::optional<std::string> times;
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;
     [[nodiscard]] bool has(Output output) const { return files.count(output) != 0; }
@@ -55,6 +58,12 @@ struct CommandLine {
     // How many of the files asked for go to standard output ("-", /dev/stdout).
     [[nodiscard]] int filesOnStandardOutput() const;
 };
+
+// The outputs --time makes at each of its times, instead of at the pumping time.
+inline constexpr Output TimedOutputs[]
+    = { Output::Grid, Output::Map, Output::Surface, Output::GeoTiff, Output::Contours };
+// The file an output writes for one time: NAME_30d.EXT ("-" and devices stay as they are).
+[[nodiscard]] std::string timedFile(const std::string& path, const std::string& time);
 
 // Reads the command line; --help and --version are answered here and end the program. Throws
 // UsageError.

@@ -12,7 +12,15 @@ namespace {
 
     std::string writeGeoTiffOutput(const std::string& path, const BatchRun& run)
     {
-        writeGeoTiff(path, *run.run.map.grid, run.inputs.Place, {}, bandDescription(run.inputs));
+        if (run.timed.empty()) {
+            writeGeoTiff(
+                path, *run.run.map.grid, run.inputs.Place, {}, bandDescription(run.inputs));
+            return {};
+        }
+        std::vector<GeoTiffBand> bands;
+        for (const TimedMap& map : run.timed)
+            bands.push_back({ map.run->map.grid.get(), bandDescription(*map.inputs) });
+        writeGeoTiff(path, bands, run.inputs.Place);
         return {};
     }
 

@@ -12,7 +12,10 @@
 #include "files/atomic_file.h"
 #include "files/user_text.h"
 #include "scenario/scenario_file.h"
+#include "scenario/text_rules.h"
+#include "scenario/value_reading.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -22,6 +25,30 @@ namespace drawfield {
 namespace {
 
     void say(const std::string& message) { std::cerr << message << '\n'; }
+
+    // The times --time names (s, ascending, each once), read in the scenario's units; a time
+    // that is none is a usage error, before any work.
+    std::vector<double> timesOf(const std::string& text, const UnitTexts& units)
+    {
+        std::vector<std::string> refusals;
+        ValueReader reader(units, refusals);
+        std::vector<double> seconds;
+        for (const std::string& entry : commaEntries(text))
+            if (std::optional<double> time = reader.numberWithin(
+                    entry, "--time", Quantity::Time, { 0.1, 8766000.0, "h", SecondsPerHour }))
+                seconds.push_back(*time);
+        if (!refusals.empty())
+            throw UsageError(refusals.front());
+        std::sort(seconds.begin(), seconds.end());
+        seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
+        return seconds;
+    }
+
+    bool isTimed(Output output)
+    {
+        return std::find(std::begin(TimedOutputs), std::end(TimedOutputs), output)
+            != std::end(TimedOutputs);
+    }
 
     int run(const CommandLine& line, const char* program)
     {
@@ -57,6 +84,8 @@ namespace {
                 });
         };
 
+        const std::vector<double> times
+            = line.times ? timesOf(*line.times, texts.units) : std::vector<double> {};
         ScenarioReading reading = readScenario(texts);
         for (const std::string& warning : reading.warnings)
             say(warning);
@@ -128,8 +157,8 @@ namespace {
 
         auto started = std::chrono::steady_clock::now();
         std::optional<RunResult> result;
+        EngineOptions options;
         try {
-            EngineOptions options;
             options.threads = line.threads;
             // The map and the report show where Cooper-Jacob holds, as far as a picture can show
             // it; --validity writes it at every node.
@@ -156,6 +185,8 @@ namespace {
         for (const OptionRow& row : optionRows()) {
             if (!row.output || *row.output == Output::WriteScenario || unplaced.count(*row.output))
                 continue;
+            if (!times.empty() && isTimed(*row.output))
+                continue; // made at the times asked, below
             const std::optional<std::string> path
                 = *row.output == Output::Record ? recordFile : line.file(*row.output);
             if (!path)
@@ -165,6 +196,47 @@ namespace {
                     ? row.writer
                     : batchModule(row.needs, program).writerOf(*row.output);
                 return write(file, batch);
+            });
+        }
+        // --time: the maps at each time asked, a file each (NAME_30d.EXT), the GeoTIFF a band each.
+        std::vector<std::pair<ScenarioInputs, RunResult>> timed;
+        for (double seconds : times) {
+            ScenarioInputs at = inputs;
+            at.PumpTimeSeconds = seconds;
+            std::optional<RunResult> there;
+            try {
+                there = computeRun(at, options);
+            } catch (const GridAllocationError& error) {
+                say(error.what());
+                return ExitRefused;
+            }
+            timed.emplace_back(std::move(at), std::move(*there));
+        }
+        std::vector<TimedMap> timedMaps;
+        for (const auto& [at, there] : timed)
+            timedMaps.push_back({ &at, &there });
+        for (const auto& [at, there] : timed) {
+            const BatchRun batchAt { line, there, at, reading.inputs, measured, fit, gridPlace,
+                reading.warnings, timedMaps };
+            for (Output output : TimedOutputs) {
+                const std::optional<std::string> path = line.file(output);
+                if (!path || output == Output::GeoTiff || unplaced.count(output))
+                    continue;
+                attempt(timedFile(*path, durationText(at.PumpTimeSeconds, at.Units)),
+                    [&](const std::string& file) {
+                        const OptionRow& row = rowOf(output);
+                        const OutputWriter write = row.needs == Needs::Program
+                            ? row.writer
+                            : batchModule(row.needs, program).writerOf(output);
+                        return write(file, batchAt);
+                    });
+            }
+        }
+        if (!timed.empty() && line.has(Output::GeoTiff) && !unplaced.count(Output::GeoTiff)) {
+            const BatchRun all { line, timed.front().second, timed.front().first, reading.inputs,
+                measured, fit, gridPlace, reading.warnings, timedMaps };
+            attempt(*line.file(Output::GeoTiff), [&](const std::string& file) {
+                return batchModule(Needs::Gis, program).writerOf(Output::GeoTiff)(file, all);
             });
         }
         if (line.surfer)

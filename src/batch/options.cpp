@@ -17,7 +17,7 @@ namespace {
           "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
           "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
-          "                       [--fail-on-limits]\n"
+          "                       [--time T[,T...]] [--fail-on-limits]\n"
           "\n"
           "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
           "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -138,6 +138,15 @@ namespace {
             Output::Animation, true, Needs::Pictures, false, nullptr },
         { "--frames", "  --frames N      the animation's frames, 2 to 1000 (40)\n", std::nullopt,
             true, Needs::Program },
+        { "--time",
+            "  --time T[,T...]  make the map, surface, grid, GeoTIFF and contours at these times "
+            "since\n"
+            "                  pumping began (\"1 d, 30 d, 1 year\"; a number alone in hours or "
+            "the\n"
+            "                  [units] time) instead of the pumping time: NAME_30d.EXT for each, "
+            "one\n"
+            "                  GeoTIFF band each; the record file stays at the pumping time\n",
+            std::nullopt, true, Needs::Program },
         { "--fail-on-limits",
             "  --fail-on-limits  exit with status 3 when a bore runs dry (available_drawdown) or "
             "an\n"

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace drawfield {
@@ -20,11 +21,12 @@ std::string durationText(double seconds, const ResultUnits& units)
     if (units.chosen)
         return text(units.time.of(seconds), units.time.word.c_str());
     constexpr double Year = 365.25 * 86400.0;
-    const std::pair<double, const char*> whole[]
-        = { { Year, "year" }, { 86400.0, "d" }, { 3600.0, "h" }, { 60.0, "min" } };
-    for (const auto& [unit, word] : whole) {
+    // Days from two of them on, as hours up to a day and a half read best in hours.
+    const std::tuple<double, double, const char*> whole[] = { { Year, 1.0, "year" },
+        { 86400.0, 2.0, "d" }, { 3600.0, 1.0, "h" }, { 60.0, 1.0, "min" } };
+    for (const auto& [unit, least, word] : whole) {
         const double count = seconds / unit;
-        if (count >= 1.0 && count == std::round(count) && count < 1e6)
+        if (count >= least && count == std::round(count) && count < 1e6)
             return text(count, count > 1.0 && unit == Year ? "years" : word);
     }
     return text(seconds / 3600.0, "h");

@@ -42,8 +42,8 @@ struct ResultUnits {
 };
 
 // A time since pumping began as a report or a summary says it: in the unit [units] chose, else
-// in the largest of year, d, h and min that holds it whole ("30 d", "1 year", "36 h"), else in
-// hours to four digits.
+// in the largest of year, d (from 2 d), h and min that holds it whole ("30 d", "1 year", "24 h"),
+// else in hours to four digits.
 [[nodiscard]] std::string durationText(double seconds, const ResultUnits& units);
 
 } // namespace drawfield

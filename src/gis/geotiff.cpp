@@ -16,17 +16,20 @@ namespace fs = std::filesystem;
 
 std::string bandDescription(const ScenarioInputs& inputs)
 {
-    const ResultUnits& units = inputs.Units;
-    const double time = units.chosen ? units.time.of(inputs.PumpTimeSeconds)
-                                     : inputs.PumpTimeSeconds / SecondsPerHour;
-    return "drawdown at " + plainSignificantText(time, 6) + " "
-        + (units.chosen ? units.time.word : std::string("h"));
+    return "drawdown at " + durationText(inputs.PumpTimeSeconds, inputs.Units);
 }
 
 void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
     const std::optional<Georeference>& place, const GisProgress& progress,
     const std::string& description)
 {
+    writeGeoTiff(path, { { &grid, description } }, place, progress);
+}
+
+void writeGeoTiff(const fs::path& path, const std::vector<GeoTiffBand>& bands,
+    const std::optional<Georeference>& place, const GisProgress& progress)
+{
+    const DrawdownGrid& grid = *bands.front().grid;
     const std::string what = "GeoTIFF file";
     const std::string extension = asciiLowerCase(path.extension().string());
     QuietGdal quiet;
@@ -45,8 +48,8 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
         staging.fail("GDAL has no GeoTIFF driver");
     const char* options[] = { "COMPRESS=DEFLATE", "TILED=YES", "BIGTIFF=IF_SAFER", nullptr };
     const fs::path staged = staging.staged(staging.isDevice() ? "drawdown.tif" : staging.target());
-    GDALDatasetH dataset = GDALCreate(
-        driver, staged.c_str(), columns, rows, 1, GDT_Float64, const_cast<char**>(options));
+    GDALDatasetH dataset = GDALCreate(driver, staged.c_str(), columns, rows,
+        static_cast<int>(bands.size()), GDT_Float64, const_cast<char**>(options));
     if (!dataset)
         staging.fail(writeFailure(staged.parent_path(), "GDAL cannot create it"));
     bool written = true;
@@ -58,36 +61,42 @@ void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
         written = GDALSetGeoTransform(dataset, transform) == CE_None;
         if (srs.srs)
             written = written && GDALSetSpatialRef(dataset, srs.srs) == CE_None;
-        GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-        written = written
-            && GDALSetRasterNoDataValue(band, std::numeric_limits<double>::quiet_NaN()) == CE_None
-            && GDALSetRasterUnitType(band, "m") == CE_None;
-        GDALSetDescription(band, description.c_str());
         constexpr int LinesAtOnce = 256; // one row of tiles
         std::vector<double> lines;
-        for (int first = 0; written && first < rows; first += LinesAtOnce) {
-            const int count = std::min(LinesAtOnce, rows - first);
-            lines.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(columns));
-            for (int line = 0; line < count; ++line) {
-                const int y = grid.nodeY(rows - 1 - (first + line));
-                double* out = lines.data()
-                    + static_cast<std::size_t>(line) * static_cast<std::size_t>(columns);
-                for (int column = 0; column < columns; ++column)
-                    out[column] = drawdownOf(grid.at(grid.nodeX(column), y));
-            }
-            // Each row of tiles is compressed and written as it is complete, so progress is true
-            // and memory stays one row of tiles.
-            written = GDALRasterIO(band, GF_Write, 0, first, columns, count, lines.data(), columns,
-                          count, GDT_Float64, 0, 0)
-                == CE_None;
-            if (written) {
-                CPLErrorReset();
-                GDALFlushCache(dataset);
-                written = CPLGetLastErrorType() < CE_Failure;
-            }
-            if (written && progress && !progress(double(first + count) / rows)) {
-                GDALClose(dataset);
-                staging.fail(StoppedReason);
+        for (std::size_t b = 0; written && b < bands.size(); ++b) {
+            const DrawdownGrid& map = *bands[b].grid;
+            GDALRasterBandH band = GDALGetRasterBand(dataset, static_cast<int>(b) + 1);
+            written = written
+                && GDALSetRasterNoDataValue(band, std::numeric_limits<double>::quiet_NaN())
+                    == CE_None
+                && GDALSetRasterUnitType(band, "m") == CE_None;
+            GDALSetDescription(band, bands[b].description.c_str());
+            for (int first = 0; written && first < rows; first += LinesAtOnce) {
+                const int count = std::min(LinesAtOnce, rows - first);
+                lines.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(columns));
+                for (int line = 0; line < count; ++line) {
+                    const int y = map.nodeY(rows - 1 - (first + line));
+                    double* out = lines.data()
+                        + static_cast<std::size_t>(line) * static_cast<std::size_t>(columns);
+                    for (int column = 0; column < columns; ++column)
+                        out[column] = drawdownOf(map.at(map.nodeX(column), y));
+                }
+                // Each row of tiles is compressed and written as it is complete, so progress is
+                // true and memory stays one row of tiles.
+                written = GDALRasterIO(band, GF_Write, 0, first, columns, count, lines.data(),
+                              columns, count, GDT_Float64, 0, 0)
+                    == CE_None;
+                if (written) {
+                    CPLErrorReset();
+                    GDALFlushCache(dataset);
+                    written = CPLGetLastErrorType() < CE_Failure;
+                }
+                if (written && progress
+                    && !progress((static_cast<double>(b) + double(first + count) / rows)
+                        / static_cast<double>(bands.size()))) {
+                    GDALClose(dataset);
+                    staging.fail(StoppedReason);
+                }
             }
         }
     }

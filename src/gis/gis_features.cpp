@@ -18,7 +18,7 @@ namespace {
 const std::vector<LayerKind>& contourLayers()
 {
     static const std::vector<LayerKind> layers = {
-        { "contours", { "drawdown_m" } },
+        { "contours", { "drawdown_m", "time" }, { "drawdown_m" } },
         { "bands", { "min_m", "max_m" } },
         { "points", { "name", "kind", "rate_m3h", "drawdown_m", "limit_m", "verdict", "state" },
             { "name", "kind", "rate_m3h" } },
@@ -75,6 +75,7 @@ GisFeatures gisFeaturesOf(const ScenarioInputs& inputs, const Verdicts& verdicts
             }
         features.points.push_back(std::move(point));
     }
+    features.time = durationText(inputs.PumpTimeSeconds, inputs.Units);
     features.limits = inputs.Boundaries;
     features.inside = { double(inputs.Wells[0].X), double(inputs.Wells[0].Y) };
     const AquiferLimits limits(inputs);

@@ -42,6 +42,8 @@ struct GisFeatures {
     // The map's colours, one per band between the levels (0xRRGGBB), as the styles draw the
     // bands; empty: the styles take a ramp of their own.
     std::vector<unsigned> bandColours;
+    // When the map is: its time since pumping began ("30 d"), each contour's time attribute.
+    std::string time;
 };
 
 // The bores that pump, the observation points and the boundaries of a scenario; each boundary is

@@ -51,7 +51,16 @@ void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
     const std::optional<Georeference>& place, const GisProgress& progress = {},
     const std::string& description = "drawdown");
 
-// "drawdown at 24 h": the band of a run's map, its time in the unit [units] chose (hours else).
+// One band of a GeoTIFF: a map (all of one lattice) and what it holds ("drawdown at 30 d").
+struct GeoTiffBand {
+    const DrawdownGrid* grid;
+    std::string description;
+};
+// The same with a band per map, in order (the maps of one scenario at several times).
+void writeGeoTiff(const std::filesystem::path& path, const std::vector<GeoTiffBand>& bands,
+    const std::optional<Georeference>& place, const GisProgress& progress = {});
+
+// "drawdown at 30 d": the band of a run's map, its time as durationText says it.
 [[nodiscard]] std::string bandDescription(const ScenarioInputs& inputs);
 
 // Writes the contour lines of grid at levels (drawdowns, m, ascending, above 0) with a drawdown_m

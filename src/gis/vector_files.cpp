@@ -315,7 +315,7 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
     std::map<std::string, long long> written; // features per layer name
 
     OGRLayerH contourLayer = createLayer(staging, datasetFor(0), Layers[0].name, wkbLineString,
-        srs.srs, { { "drawdown_m", OFTReal } }, layerOptions);
+        srs.srs, { { "drawdown_m", OFTReal }, { "time", OFTString } }, layerOptions);
     OGR_L_ResetReading(lines);
     for (OGRFeatureH source; (source = OGR_L_GetNextFeature(lines)) != nullptr;) {
         const double drawdown = 0.0 - OGR_F_GetFieldAsDouble(source, 1);
@@ -323,6 +323,7 @@ std::vector<std::string> writeContours(const fs::path& path, const DrawdownGrid&
             clippedParts(OGR_F_GetGeometryRef(source), aquifer, wkbLineString)) {
             Feature feature(contourLayer);
             feature.set("drawdown_m", drawdown);
+            feature.set("time", features.time);
             feature.setGeometry(part);
             feature.add(staging, stagingFolder);
             ++written[Layers[0].name];

@@ -113,6 +113,44 @@ TEST(BatchCommand, ARectangularMap)
     EXPECT_NE(site.err.find("\"5699030.2\" is taken as 5699030"), std::string::npos) << site.err;
 }
 
+// --time: the map, grid, GeoTIFF and contours at each time asked, a file each named by its time
+// and a GeoTIFF band each; the record file stays at the pumping time.
+TEST(BatchCommand, MapsAtTheTimesAsked)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "s.ini",
+        std::string(Example)
+            + "[georeference]\neasting = 500000\n"
+              "northing = 5700000\ncrs = EPSG:25832\n");
+    const BatchRun run = runBatch(folder,
+        quoted(folder / "s.ini") + " --time \"1 d, 2 h, 1 year\"" + " --map "
+            + quoted(folder / "m.svg") + " --grid " + quoted(folder / "g.asc") + " --geotiff "
+            + quoted(folder / "t.tif") + " --contours " + quoted(folder / "c.gpkg") + " --record "
+            + quoted(folder / "r.dat"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : { "m_2h.svg", "m_24h.svg", "m_1year.svg", "g_2h.asc", "g_1year.asc",
+             "c_24h.gpkg", "c_1year.gpkg", "t.tif", "r.dat" })
+        EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    for (const char* name : { "m.svg", "g.asc", "c.gpkg" })
+        EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    // Each time its own map.
+    const std::string early = readBytes(folder / "g_2h.asc"), day = readBytes(folder / "g_24h.asc");
+    EXPECT_NE(early, day);
+    ASSERT_EQ(
+        std::system(
+            ("gdalinfo " + quoted(folder / "t.tif") + " > " + quoted(folder / "i.txt")).c_str()),
+        0);
+    const std::string info = readBytes(folder / "i.txt");
+    for (const char* band : { "Band 1 Block", "Description = drawdown at 2 h",
+             "Description = drawdown at 24 h", "Description = drawdown at 1 year" })
+        EXPECT_NE(info.find(band), std::string::npos) << band << "\n" << info;
+    EXPECT_EQ(info.find("Band 4"), std::string::npos);
+
+    // A time that is none, or several times into one standard output, is a usage error.
+    EXPECT_EQ(runBatch(folder, "--time 3x --map " + quoted(folder / "x.svg")).status, 2);
+    EXPECT_EQ(runBatch(folder, "--time \"1, 2\" --grid -").status, 2);
+}
+
 // A line per verdict after the summary; --fail-on-limits makes a passed one the exit status.
 TEST(BatchCommand, VerdictsAndFailOnLimits)
 {
@@ -383,7 +421,8 @@ TEST(BatchCommand, GeoreferencedGisFiles)
         { "c.geojson", "c_bands.geojson", "c_points.geojson", "c_boundaries.geojson" })
         EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
     // The chart's levels, shallowest 0.05 m on this cone.
-    EXPECT_NE(readBytes(folder / "c.geojson").find("\"drawdown_m\": 0.05 }"), std::string::npos);
+    EXPECT_NE(readBytes(folder / "c.geojson").find("\"drawdown_m\": 0.05, \"time\": \"24 h\" }"),
+        std::string::npos);
     EXPECT_NE(readBytes(folder / "c.geojson").find("EPSG::25832"), std::string::npos);
 
     BatchRun refused = runBatch(folder, "--contours " + quoted(folder / "c.kml"));
@@ -626,10 +665,10 @@ TEST(BatchCommand, AReportAClientIsHanded)
             text.push_back(c == '\n' ? ' ' : c);
     for (const char* part : { "Water supply for Mill Lane", "Project: Mill Lane wellfield",
              "Client: Eastwick Water Ltd", "Author: A. Hydro", "Date: 8 December 2026",
-             "Two bores; the second runs from day 4 to day 17.", "1 d", "30 d", "1 year",
+             "Two bores; the second runs from day 4 to day 17.", "24 h", "30 d", "1 year",
              "PW-1 Mill Lane", "Spring at the old chapel", "Neighbour's well (Smith farm)",
              "runs dry at 164.6 h", "does not run dry", "passed at 399.5 h", "not passed",
-             "After 1 d", "After 30 d", "After 1 year", "limit (1.99 m)",
+             "After 24 h", "After 30 d", "After 1 year", "limit (1.99 m)",
              "Largest drawdown in a bore: 3.417 m in PW-1 Mill Lane" })
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     // No label cut short.
