@@ -53,8 +53,8 @@ namespace {
         // The head: title, project, client, author and date as [report] gives them, the
         // scenario, the program and when it was made; the notes.
         const ReportHead& head = in.Report;
-        auto text = [](const std::string& value) { return QString::fromStdString(value); };
-        writer.line({ head.Title.empty() ? QStringLiteral("Drawdown report") : text(head.Title) },
+        auto qt = [](const std::string& value) { return QString::fromStdString(value); };
+        writer.line({ head.Title.empty() ? QStringLiteral("Drawdown report") : qt(head.Title) },
             { 1.0 }, reportFont(15, true));
         {
             QStringList cells;
@@ -67,12 +67,12 @@ namespace {
                     cells.clear();
                 }
             };
-            fact("Project", text(head.Project));
-            fact("Client", text(head.Client));
-            fact("Author", text(head.Author));
+            fact("Project", qt(head.Project));
+            fact("Client", qt(head.Client));
+            fact("Author", qt(head.Author));
             fact("Date",
                 head.Date.empty() ? content.made.toString(QStringLiteral("yyyy-MM-dd"))
-                                  : text(head.Date));
+                                  : qt(head.Date));
             if (!cells.isEmpty())
                 writer.line({ cells.front(), QString() }, { 0.5, 0.5 }, reportFont(9));
         }
@@ -81,7 +81,7 @@ namespace {
                             + content.made.toString(QStringLiteral("yyyy-MM-dd HH:mm")) },
             { 0.7, 0.3 }, reportFont(9));
         if (!head.Notes.empty())
-            writer.line({ text(head.Notes) }, { 1.0 }, reportFont(9));
+            writer.line({ qt(head.Notes) }, { 1.0 }, reportFont(9));
 
         writer.heading(QStringLiteral("Aquifer and pumping"));
         const std::vector<double> pairs { 0.25, 0.25, 0.25, 0.25 };
@@ -251,7 +251,7 @@ namespace {
             writer.line({ QStringLiteral("Largest drawdown in a bore: %1 %4 in %2, at its "
                                          "radius (%3 %4 from its centre), as in the table above")
                                 .arg(lengthOf(inBore.metres))
-                                .arg(text(in.Wells[static_cast<std::size_t>(inBore.bore)].Name))
+                                .arg(qt(in.Wells[static_cast<std::size_t>(inBore.bore)].Name))
                                 .arg(number(units.length.of(inBore.radiusMetres)))
                                 .arg(lengthWord) },
                 { 1.0 }, reportFont(9, true));
