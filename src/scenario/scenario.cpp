@@ -392,12 +392,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
             + quoted(texts.thickness) + " reads as "
             + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
 
-    if (!moved.empty()) {
-        std::string said;
-        for (const std::string& one : moved)
-            said += (said.empty() ? "" : "; ") + one;
-        reading.warnings.push_back("The map's bores stand on whole metres: " + said + ".");
-    }
+    if (!moved.empty())
+        reading.warnings.push_back("The map's bores stand on whole metres: " + moved.front()
+            + (moved.size() > 1 ? " (and " + std::to_string(moved.size() - 1) + " more)" : "")
+            + ".");
     // A place off the lattice: local metres, or a site coordinate taken into them.
     auto coordinate = [&](const std::string& text, const std::string& field, Axis axis) {
         return siteCoordinates ? siteOnly([&](SiteFrame& f) { return f.local(text, field, axis); })

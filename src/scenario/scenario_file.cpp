@@ -12,6 +12,7 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -181,10 +182,8 @@ ScenarioTexts parseScenarioFile(
             keepAtEnd(section, line.substr(close + 1));
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
-                    + "; the sections are [map], [aquifer], [bore1] to [bore"
-                    + std::to_string(MostBores) + "], [boundary1], [boundary2], [observation1] to "
-                    + "[observation" + std::to_string(MostObservationPoints)
-                    + "], [profile], [georeference], [units] and [report]");
+                    + "; the sections are [map], [aquifer], [boreN], [boundary1], [boundary2], "
+                      "[observationN], [profile], [georeference], [units] and [report]");
             continue;
         }
 
@@ -338,6 +337,7 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
     // A section goes in when it holds anything; [map] and [aquifer] always do. The comments of
     // one left out go to the end, so that none is lost.
     std::vector<std::string> orphans;
+    std::set<std::string> visited; // the places written, each section and key
     std::string section, pending;
     std::vector<std::string> pendingPlaces;
     bool any = false;
@@ -371,9 +371,11 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
                 flush();
             section = s;
             pendingPlaces.push_back(s);
+            visited.insert(s);
         }
         const std::string place = s + "." + std::string(key);
         pendingPlaces.push_back(place);
+        visited.insert(place);
         if (auto found = comments.above.find(place); found != comments.above.end())
             for (const std::string& line : found->second)
                 pending += line + "\n";
@@ -382,6 +384,14 @@ std::string scenarioFileText(const ScenarioTexts& texts, const ScenarioComments&
         any = any || !text.empty();
     });
     flush();
+    // The comments of places the texts no longer hold (a row that holds nothing) go to the end
+    // too.
+    for (const auto& [place, block] : comments.above)
+        if (!visited.count(place))
+            orphans.insert(orphans.end(), block.begin(), block.end());
+    for (const auto& [place, end] : comments.atEnd)
+        if (!visited.count(place) && !trim(end).empty())
+            orphans.push_back(std::string(trim(end)));
     if (!orphans.empty() || !comments.after.empty()) {
         out += "\n";
         lines(orphans);

@@ -149,9 +149,8 @@ std::string siteCoordinateHint(const std::string& text)
     const std::optional<double> value = numberOfText(splitUnit(text).number);
     if (!value || !(std::fabs(*value) >= 100000.0))
         return {};
-    return " A site's easting or northing? The map is in local metres: [georeference] places "
-           "its point (0, 0) at the site, or [map] coordinates = crs takes every place as the "
-           "site's eastings and northings.";
+    return " A site's easting or northing? Write [map] coordinates = crs, or place the local "
+           "map's point (0, 0) with [georeference].";
 }
 
 std::optional<double> plainNumber(

@@ -57,7 +57,14 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     auto* scheduleLayout = new QGridLayout(scheduleBox);
     scheduleLayout->setVerticalSpacing(3);
     m_radiusHead = new QLabel(QStringLiteral("Radius (m)"), scheduleBox);
+    scheduleLayout->addWidget(new QLabel(QStringLiteral("Bore"), scheduleBox), 0, 0);
+    scheduleLayout->addWidget(new QLabel(QStringLiteral("Rate changes"), scheduleBox), 0, 1);
     scheduleLayout->addWidget(m_radiusHead, 0, 2);
+    m_availableHead = new QLabel(QStringLiteral("Available (m)"), scheduleBox);
+    m_availableHead->setToolTip(QStringLiteral(
+        "The water column above the pump intake or the top of the screen: the bore runs dry "
+        "when its drawdown reaches it"));
+    scheduleLayout->addWidget(m_availableHead, 0, 3);
     for (int i = 0; i < WellCount; ++i) {
         auto* edit = new QLineEdit(scheduleBox);
         edit->setObjectName(QStringLiteral("Schedule%1").arg(i + 1));
@@ -69,19 +76,31 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
                            "there")
                 .arg(i + 1));
         radius->setPlaceholderText(QStringLiteral("0.1"));
-        scheduleLayout->addWidget(
-            new QLabel(QStringLiteral("Bore %1").arg(i + 1), scheduleBox), i + 1, 0);
+        auto* name = new QLineEdit(scheduleBox);
+        name->setObjectName(QStringLiteral("BoreName%1").arg(i + 1));
+        name->setPlaceholderText(QStringLiteral("Bore %1").arg(i + 1));
+        name->setToolTip(
+            QStringLiteral("The name of bore %1, shown on the map, the curves and the report")
+                .arg(i + 1));
+        auto* water = coordinate(scheduleBox, QStringLiteral("Available%1").arg(i + 1),
+            QStringLiteral("The available drawdown of bore %1: the run says whether and when it "
+                           "runs dry")
+                .arg(i + 1));
+        scheduleLayout->addWidget(name, i + 1, 0);
         scheduleLayout->addWidget(edit, i + 1, 1);
         scheduleLayout->addWidget(radius, i + 1, 2);
+        scheduleLayout->addWidget(water, i + 1, 3);
+        names[static_cast<std::size_t>(i)] = name;
         schedules[static_cast<std::size_t>(i)] = edit;
         radii[static_cast<std::size_t>(i)] = radius;
+        available[static_cast<std::size_t>(i)] = water;
     }
     // The well functions' own parameters of a bore, a column each, as their tables say them.
     auto text = [](std::string_view view) {
         return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
     };
     for (const WellParameter* parameter : parametersOfScope(ParameterScope::Bore)) {
-        const int column = 3 + static_cast<int>(boreParameters.size());
+        const int column = 4 + static_cast<int>(boreParameters.size());
         scheduleLayout->addWidget(new QLabel(QStringLiteral("%1 (%2)").arg(
                                                  text(parameter->symbol), text(parameter->unit)),
                                       scheduleBox),
@@ -99,7 +118,7 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
                                          "that rate, m3/h; 0 stops it and the water recovers."),
         scheduleBox);
     scheduleLayout->addWidget(
-        m_scheduleNote, WellCount + 1, 0, 1, 3 + static_cast<int>(boreParameters.size()));
+        m_scheduleNote, WellCount + 1, 0, 1, 4 + static_cast<int>(boreParameters.size()));
 
     auto* boundaryBox = new QGroupBox(QStringLiteral("Straight boundaries"), this);
     auto* boundaryLayout = new QGridLayout(boundaryBox);
@@ -161,16 +180,17 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     auto* observationBox = new QGroupBox(QStringLiteral("Observation points"), this);
     observationParameters = parametersOfScope(ParameterScope::Observation);
     observations = new EditingTable(
-        ObservationCount, 3 + static_cast<int>(observationParameters.size()), 0, 0, observationBox);
+        ObservationCount, 4 + static_cast<int>(observationParameters.size()), 0, 0, observationBox);
     observations->setObjectName(QStringLiteral("Observations"));
-    QStringList columns { QStringLiteral("Name"), QStringLiteral("X (m)"),
-        QStringLiteral("Y (m)") };
+    QStringList columns { QStringLiteral("Name"), QStringLiteral("X (m)"), QStringLiteral("Y (m)"),
+        QStringLiteral("Limit (m)") };
     for (const WellParameter* parameter : observationParameters)
         columns << QStringLiteral("%1 (%2)").arg(text(parameter->symbol), text(parameter->unit));
     observations->setHorizontalHeaderLabels(columns);
     observations->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     observations->setColumnWidth(1, 56);
     observations->setColumnWidth(2, 56);
+    observations->setColumnWidth(LimitColumn, 60);
     observations->verticalHeader()->setDefaultSectionSize(20);
     observations->verticalHeader()->setMinimumWidth(22);
     auto* observationLayout = new QVBoxLayout(observationBox);
@@ -195,8 +215,10 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
 void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
 {
     for (std::size_t i = 0; i < schedules.size(); ++i) {
+        texts.bores[i].name = textOf(names[i]);
         texts.bores[i].schedule = textOf(schedules[i]);
         texts.bores[i].radius = textOf(radii[i]);
+        texts.bores[i].availableDrawdown = textOf(available[i]);
         texts.bores[i].parameters.clear();
         for (const auto& [parameter, fields] : boreParameters)
             if (const std::string typed = textOf(fields[i]); !typed.empty())
@@ -216,9 +238,10 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
         point.name = cellText(observations, o, 0);
         point.x = cellText(observations, o, 1);
         point.y = cellText(observations, o, 2);
+        point.limit = cellText(observations, o, LimitColumn);
         point.parameters.clear();
         for (std::size_t p = 0; p < observationParameters.size(); ++p)
-            if (const std::string typed = cellText(observations, o, 3 + static_cast<int>(p));
+            if (const std::string typed = cellText(observations, o, 4 + static_cast<int>(p));
                 !typed.empty())
                 point.parameters[std::string(observationParameters[p]->key)] = typed;
     }
@@ -251,8 +274,10 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
         return found == map.end() ? std::string() : found->second;
     };
     for (std::size_t i = 0; i < schedules.size(); ++i) {
+        show(names[i], texts.bores[i].name);
         show(schedules[i], texts.bores[i].schedule);
         show(radii[i], texts.bores[i].radius);
+        show(available[i], texts.bores[i].availableDrawdown);
         for (const auto& [parameter, fields] : boreParameters)
             show(fields[i], parameterText(texts.bores[i].parameters, parameter->key));
     }
@@ -273,7 +298,7 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
     for (int o = 0; o < ObservationCount; ++o) {
         const ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
         int column = 0;
-        for (const std::string* text : { &point.name, &point.x, &point.y })
+        for (const std::string* text : { &point.name, &point.x, &point.y, &point.limit })
             observations->setItem(o, column++, new QTableWidgetItem(QString::fromStdString(*text)));
         for (const WellParameter* parameter : observationParameters)
             observations->setItem(o, column++,
@@ -297,6 +322,7 @@ void TimeBoundariesTab::showUnits(const UnitTexts& units)
     };
     const QString time = units.time.empty() ? QStringLiteral("hour") : word(Quantity::Time);
     m_radiusHead->setText(QStringLiteral("Radius (%1)").arg(word(Quantity::Length)));
+    m_availableHead->setText(QStringLiteral("Available (%1)").arg(word(Quantity::Length)));
     for (int i = 0; i < WellCount; ++i)
         schedules[static_cast<std::size_t>(i)]->setToolTip(
             QStringLiteral("Rate changes of bore %1: time:rate pairs, %2 and %3")
@@ -308,9 +334,12 @@ void TimeBoundariesTab::showUnits(const UnitTexts& units)
             : QStringLiteral("From each time (%1 since pumping began) the bore pumps that rate, "
                              "%2; 0 stops it and the water recovers.")
                   .arg(time, word(Quantity::Rate)));
-    for (int column : { 1, 2 })
+    for (int column : { 1, 2, LimitColumn })
         observations->horizontalHeaderItem(column)->setText(
-            QStringLiteral("%1 (%2)").arg(column == 1 ? "X" : "Y", word(Quantity::Length)));
+            QStringLiteral("%1 (%2)").arg(column == 1 ? "X"
+                    : column == 2                     ? "Y"
+                                                      : "Limit",
+                word(Quantity::Length)));
 }
 
 } // namespace drawfield

@@ -37,8 +37,10 @@ public:
     void setObservationPlace(int row, const QString& x, const QString& y);
     [[nodiscard]] QString observationText(int row, int column) const;
 
+    std::array<QLineEdit*, WellCount> names; // empty for "Bore 3"
     std::array<QLineEdit*, WellCount> schedules;
     std::array<QLineEdit*, WellCount> radii; // m, empty for 0.1
+    std::array<QLineEdit*, WellCount> available; // m, the available drawdown; empty for none
     // A column per Bore-scope parameter of the well functions' tables (object name
     // "Bore<n>_<key>"), beside the radius.
     std::vector<std::pair<const WellParameter*, std::array<QLineEdit*, WellCount>>> boreParameters;
@@ -47,14 +49,16 @@ public:
         QLineEdit *x1, *y1, *x2, *y2;
     };
     std::array<BoundaryRow, BoundaryCount> boundaries;
-    // Name, X (m), Y (m), then a column per Observation-scope parameter of the well functions'
-    // tables: one row per point.
+    // Name, X (m), Y (m), Limit (m), then a column per Observation-scope parameter of the well
+    // functions' tables: one row per point.
     EditingTable* observations;
-    std::vector<const WellParameter*> observationParameters; // their columns, from 3 on
+    static constexpr int LimitColumn = 3;
+    std::vector<const WellParameter*> observationParameters; // their columns, from 4 on
     QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
 
 private:
     QLabel* m_radiusHead = nullptr;
+    QLabel* m_availableHead = nullptr;
     QLabel* m_scheduleNote = nullptr;
 };
 

@@ -312,8 +312,9 @@ TEST(Units, SiteCoordinatesInTheLocalFrameAreRefusedWithTheWay)
     const ScenarioReading reading = readScenario(texts);
     ASSERT_EQ(reading.refusals.size(), 2u);
     for (const std::string& refusal : reading.refusals)
-        EXPECT_NE(refusal.find("[georeference] places its point (0, 0) at the site, or [map] "
-                               "coordinates = crs takes every place"),
+        EXPECT_NE(refusal.find(
+                      "Write [map] coordinates = crs, or place the local map's point (0, 0) with "
+                      "[georeference]."),
             std::string::npos)
             << refusal;
     texts = ScenarioTexts::example();

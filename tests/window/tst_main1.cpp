@@ -568,11 +568,11 @@ private slots:
             QTest::keyClick(focused(), Qt::Key_Tab);
             ++presses;
         }
-        QCOMPARE(presses, ObservationCount * 3);
+        QCOMPARE(presses, ObservationCount * 4);
         table.setFocus(Qt::BacktabFocusReason);
         for (presses = 0; inTable() && presses < 100; ++presses)
             QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(presses, ObservationCount * 3);
+        QCOMPARE(presses, ObservationCount * 4);
         table.setFocus(Qt::OtherFocusReason);
         table.setCurrentCell(4, 1);
         QTest::keyClick(&table, Qt::Key_Tab, Qt::ControlModifier);
