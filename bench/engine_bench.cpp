@@ -13,15 +13,16 @@
 //   build/bin/drawfield-bench --validity what the map's validity zone costs on a 16001 m map:
 //                                       at picture resolution (the window's) and at every node
 
-#include "compute/engine/drawdown_engine.h"
 #include "analysis/fit.h"
+#include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
+#include "compute/sources.h"
+#include "compute/verdicts.h"
 #include "files/record_file.h"
+#include "plain_drawdown.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
-#include "compute/sources.h"
 #include "scenario/text_rules.h"
-#include "plain_drawdown.h"
 
 #include <algorithm>
 #include <charconv>
@@ -241,8 +242,8 @@ int theisBenchmark()
     kept.threads = 2;
     kept.workspace = &workspace;
     std::vector<DrawdownResult> keptRuns;
-    const double tables = secondsOf(
-        [&] { keptRuns.push_back(std::move(*computeDrawdown(theis, kept))); }, 3);
+    const double tables
+        = secondsOf([&] { keptRuns.push_back(std::move(*computeDrawdown(theis, kept))); }, 3);
     std::printf("    Theis on 2 threads with a kept workspace (quadrant tables, as the window "
                 "runs): %.4f s\n",
         tables);
@@ -437,8 +438,7 @@ int fitBenchmark()
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(start, four,
-                { transmissivityParameter(), storageParameter(),
-                    parameterOfSymbol("B") });
+                { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") });
         },
         3);
     std::printf("leaky, Hantush, T, S and B, 4 points, %zu readings: %.1f ms (goal <= 100), %d "
@@ -462,8 +462,7 @@ int fitBenchmark()
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(start, logged,
-                { transmissivityParameter(), storageParameter(),
-                    parameterOfSymbol("B") });
+                { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") });
         },
         1);
     std::printf("leaky, Hantush, T, S and B, 10 points of 100,000 readings: %.2f s (was past "
@@ -506,8 +505,7 @@ int fitBenchmark()
     seconds = secondsOf(
         [&] {
             fit = fitPumpingTest(heavyStart, { one },
-                { transmissivityParameter(), storageParameter(),
-                    parameterOfSymbol("B") });
+                { transmissivityParameter(), storageParameter(), parameterOfSymbol("B") });
         },
         1);
     std::printf("leaky, 5 bores x 300 rate changes, 2 boundaries, 1 point of 100 readings, T, S "
@@ -546,6 +544,53 @@ int validityBenchmark()
     return 0;
 }
 
+// A wellfield: 1, 5, 50 and 200 bores spread over a 2000 x 2000 m map of 1 m cells; the cost per
+// node and bore should stay flat as the bores grow. Then the verdicts of 200 bores given an
+// available drawdown.
+int boresBenchmark()
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    auto wellfield = [](int count, const char* method) {
+        ScenarioTexts texts;
+        texts.xMin = texts.yMin = "1";
+        texts.xMax = "2000";
+        texts.method = method;
+        texts.transmissivity = "0.005";
+        texts.storage = "0.1";
+        texts.pumpTime = "720";
+        texts.bores.resize(static_cast<std::size_t>(std::max(count, WellCount)));
+        for (int i = 0; i < count; ++i) {
+            BoreTexts& bore = texts.bores[static_cast<std::size_t>(i)];
+            bore = { std::to_string(50 + (i % 20) * 95), std::to_string(50 + (i / 20) * 190), "2" };
+            bore.name = "PW-" + std::to_string(i + 1);
+            bore.availableDrawdown = "15";
+        }
+        return read(texts);
+    };
+    std::printf("wellfields on a 2000 x 2000 m map (4.0 million nodes), %u cores\n", cores);
+    for (const char* method : { "cooper-jacob", "theis" }) {
+        double perNodeBore1 = 0.0;
+        for (int count : { 1, 5, 50, 200 }) {
+            const ScenarioInputs in = wellfield(count, method);
+            const Figures engine = runEngine(in, cores, nullptr, count >= 50 ? 1 : 3);
+            const double perNodeBore
+                = engine.seconds / (static_cast<double>(nodeCount(in)) * count);
+            if (count == 1)
+                perNodeBore1 = perNodeBore;
+            std::printf("  %-12s %3d bores  %8.3f s  %6.3f ns per node.bore (%.2f times 1 bore's)  "
+                        "peak %.3f GiB\n",
+                method, count, engine.seconds, perNodeBore * 1e9, perNodeBore / perNodeBore1,
+                engine.peakGiB);
+        }
+    }
+    const ScenarioInputs field = wellfield(200, "theis");
+    Verdicts verdicts;
+    const double seconds = secondsOf([&] { verdicts = verdictsOf(field); });
+    std::printf("  verdicts of 200 bores (Theis, each over its run): %.3f s, %zu bores judged\n",
+        seconds, verdicts.bores.size());
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     bool huge = argc > 1 && std::strcmp(argv[1], "--huge") == 0;
@@ -561,6 +606,8 @@ int main(int argc, char** argv)
         return fitBenchmark();
     if (argc > 1 && std::strcmp(argv[1], "--sources") == 0)
         return sourcesBenchmark();
+    if (argc > 1 && std::strcmp(argv[1], "--bores") == 0)
+        return boresBenchmark();
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "drawfield-bench";
     std::filesystem::create_directories(folder);

@@ -70,12 +70,9 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
 std::vector<std::string> verdictLines(const Verdicts& verdicts, const ScenarioInputs& inputs)
 {
     const ShownUnit& length = inputs.Units.length;
-    const ShownUnit& time = inputs.Units.time;
     auto lengthText
         = [&](double si) { return plainSignificantText(length.of(si), 4) + " " + length.word; };
-    auto timeText = [&](double seconds) {
-        return plainSignificantText(time.of(seconds), 4) + " " + time.word;
-    };
+    auto timeText = [&](double seconds) { return durationText(seconds, inputs.Units); };
     std::vector<std::string> lines;
     for (const BoreVerdict& bore : verdicts.bores)
         lines.push_back(inputs.Wells[static_cast<std::size_t>(bore.bore)].Name

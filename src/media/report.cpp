@@ -276,12 +276,29 @@ namespace {
             paint(painter, area);
             painter.restore();
         };
-        writer.need(chartsHeight);
-        const double top = writer.y();
-        const double height = std::min(chartsHeight, writer.room());
-        paintIn(content.map, QRectF(writer.left(), top, half, height));
-        paintIn(content.surface, QRectF(writer.left() + half + Gap, top, half, height));
-        writer.skip(height + Gap);
+        // A report for a client (a head, times or verdicts asked for, a site's coordinates) gives
+        // the map a page's width and at least half its height; the surface follows, half as wide.
+        const bool forClient = !in.Report.Title.empty() || !in.Report.Client.empty()
+            || !in.ReportSeconds.empty() || !content.verdicts.empty() || in.SiteCoordinates;
+        if (forClient) {
+            const double mapHeight = std::min(writer.width() * 0.82, page.height() * 0.55);
+            writer.need(mapHeight);
+            const double height = std::min(mapHeight, writer.room());
+            paintIn(content.map, QRectF(writer.left(), writer.y(), writer.width(), height));
+            writer.skip(height + Gap);
+            writer.need(chartsHeight);
+            paintIn(content.surface,
+                QRectF(writer.left() + half / 2.0, writer.y(), half,
+                    std::min(chartsHeight, writer.room())));
+            writer.skip(std::min(chartsHeight, writer.room()) + Gap);
+        } else {
+            writer.need(chartsHeight);
+            const double top = writer.y();
+            const double height = std::min(chartsHeight, writer.room());
+            paintIn(content.map, QRectF(writer.left(), top, half, height));
+            paintIn(content.surface, QRectF(writer.left() + half + Gap, top, half, height));
+            writer.skip(height + Gap);
+        }
         if (content.curves) {
             writer.need(writer.width() * 0.3);
             const double curves = std::min(curvesHeight, writer.room());
@@ -325,7 +342,11 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
     setSiteAxes(source, inputs);
     auto map = std::make_shared<const ChartPicture>(ChartKind::ContourMap, source);
     auto surface = std::make_shared<const ChartPicture>(ChartKind::Surface, source, view);
-    content.map = [map](QPainter& painter, const QRectF& area) { map->paint(painter, area); };
+    content.map = [map](QPainter& painter, const QRectF& area) {
+        map->paint(painter, area);
+        if (const MapGeometry* geometry = map->map())
+            paintNorthArrowAndScaleBar(painter, area, *geometry);
+    };
     content.surface
         = [surface](QPainter& painter, const QRectF& area) { surface->paint(painter, area); };
     if (!inputs.Observations.empty() || inputs.ProfileLine)

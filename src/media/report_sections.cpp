@@ -2,7 +2,11 @@
 
 #include "compute/observations.h"
 
+#include "views/axis_ticks.h"
+#include "views/round_values.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace drawfield {
 namespace {
@@ -106,6 +110,61 @@ void paintTimeMaps(PageWriter& writer, QPainter& painter, const ReportContent& c
         }
         writer.skip(titleHeight + height + Gap);
     }
+}
+
+void paintNorthArrowAndScaleBar(QPainter& painter, const QRectF& area, const MapGeometry& map)
+{
+    const MapLayout layout = mapLayout(painter.device(), area, map);
+    if (!layout.fits || !(map.metres.width() > 0.0))
+        return;
+    painter.save();
+    const QRectF plot = layout.plot;
+    const QFont font = reportFont(7.5, true);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, painter.device());
+    const double line = metrics.height();
+    const QColor ground(255, 255, 255, 220);
+
+    // North: the map's Y axis points north.
+    const QRectF north(plot.left() + line * 0.4, plot.top() + line * 0.4, line * 1.4, line * 2.6);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ground);
+    painter.drawRect(north);
+    const double middle = north.center().x();
+    QPolygonF arrow;
+    arrow << QPointF(middle, north.top() + line * 1.1)
+          << QPointF(middle + line * 0.45, north.bottom() - line * 0.2)
+          << QPointF(middle, north.bottom() - line * 0.55)
+          << QPointF(middle - line * 0.45, north.bottom() - line * 0.2);
+    painter.setBrush(QColor(30, 30, 30));
+    painter.drawPolygon(arrow);
+    painter.setPen(QColor(30, 30, 30));
+    painter.drawText(QRectF(north.left(), north.top(), north.width(), line * 1.1), Qt::AlignCenter,
+        QStringLiteral("N"));
+
+    // Scale: a round length near a quarter of the map's width.
+    const double metresPerPixel = map.metres.width() / plot.width();
+    const std::vector<double> rounds = axisTicks(0.0, map.metres.width() / 4.0, 2);
+    const double length = rounds.size() > 1 ? rounds[1] : map.metres.width() / 4.0;
+    const double pixels = length / metresPerPixel;
+    const QString label = length >= 1000.0 && std::fmod(length, 1000.0) == 0.0
+        ? QStringLiteral("%1 km").arg(length / 1000.0)
+        : QStringLiteral("%1 m").arg(significantNumber(length, 6));
+    const QRectF box(plot.left() + line * 0.4, plot.bottom() - line * 2.2,
+        std::max(pixels, metrics.horizontalAdvance(label)) + line * 1.2, line * 1.8);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ground);
+    painter.drawRect(box);
+    const double y = box.bottom() - line * 0.5;
+    const double x0 = box.left() + line * 0.6;
+    painter.setBrush(QColor(30, 30, 30));
+    painter.drawRect(QRectF(x0, y - line * 0.18, pixels / 2.0, line * 0.18));
+    painter.setBrush(Qt::white);
+    painter.setPen(QPen(QColor(30, 30, 30), 0.8));
+    painter.drawRect(QRectF(x0 + pixels / 2.0, y - line * 0.18, pixels / 2.0, line * 0.18));
+    painter.drawText(QRectF(x0, box.top(), box.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("0    ") + label);
+    painter.restore();
 }
 
 } // namespace drawfield

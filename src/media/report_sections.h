@@ -13,6 +13,10 @@ namespace drawfield {
 // verdict was asked for: else the tables above say it all.
 void paintVerdictTable(PageWriter& writer, const ReportContent& content);
 
+// A north arrow in the map's top left corner and a scale bar of a round length in its bottom
+// left, each on a white ground, where paintMap drew the map into area.
+void paintNorthArrowAndScaleBar(QPainter& painter, const QRectF& area, const MapGeometry& map);
+
 // The maps at the times [report] names, two to a row, each under its time.
 void paintTimeMaps(PageWriter& writer, QPainter& painter, const ReportContent& content);
 

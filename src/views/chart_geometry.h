@@ -77,6 +77,8 @@ public:
     // Writes it as a picture file of the given size in the format its name says (writePicture).
     // Returns "" when written, else "Cannot write the picture <path>: <Reason>.".
     [[nodiscard]] QString write(const std::filesystem::path& path, const QSize& pixels) const;
+    // The map's geometry, for what a page draws over it; null for a surface.
+    [[nodiscard]] const MapGeometry* map() const { return m_map ? &*m_map : nullptr; }
 
 private:
     ChartKind m_kind;

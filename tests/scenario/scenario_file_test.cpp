@@ -1,4 +1,5 @@
 #include "compute/observations.h"
+#include "compute/verdicts.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/scenario_keys.h"
@@ -32,6 +33,26 @@ TEST(ScenarioFile, ShippedTimeAndBoundariesExampleRuns)
     EXPECT_EQ(reading.inputs.Observations.size(), 2u);
     EXPECT_EQ(reading.inputs.Schedules[1].size(), 1u);
     EXPECT_TRUE(reading.inputs.ProfileLine.has_value());
+}
+
+// The real-site example reads as the README says: site coordinates, named bores, its verdicts.
+TEST(ScenarioFile, ShippedSiteExampleGivesItsVerdicts)
+{
+    const ScenarioReading reading
+        = readScenario(readScenarioFile(DRAWFIELD_SOURCE_DIR "/resources/site/riverside.ini"));
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const ScenarioInputs& in = reading.inputs;
+    EXPECT_TRUE(in.SiteCoordinates);
+    EXPECT_EQ(in.shownX(in.Wells[1].X), 513150.0);
+    EXPECT_EQ(in.Wells[2].Name, "PW-3 Orchard");
+    const Verdicts verdicts = verdictsOf(in);
+    ASSERT_EQ(verdicts.bores.size(), 3u);
+    ASSERT_EQ(verdicts.points.size(), 2u);
+    EXPECT_FALSE(verdicts.bores[0].runsDry());
+    ASSERT_TRUE(verdicts.bores[2].runsDry());
+    EXPECT_NEAR(*verdicts.bores[2].drySeconds / 3600, 259.6, 0.05);
+    EXPECT_FALSE(verdicts.points[0].passed());
+    EXPECT_TRUE(verdicts.points[1].passed());
 }
 
 TEST(ScenarioFile, ValuesAreTheFieldsTexts)
