@@ -177,6 +177,25 @@ namespace {
                          : QStringLiteral("none: local metres") },
             { 0.25, 0.75 });
 
+        // A report for a client says what the method takes for granted, in plain words.
+        const bool forClient = !in.Report.Title.empty() || !in.Report.Client.empty()
+            || !in.ReportSeconds.empty() || !content.verdicts.empty() || in.SiteCoordinates;
+        if (forClient)
+            writer.line({ QStringLiteral("Assumptions"),
+                            QString::fromUtf8(wellFunctionRow(in.Method).description)
+                                + QStringLiteral(
+                                    " The aquifer is taken as uniform and unbounded but for the "
+                                    "boundaries given (straight lines: a barrier lets no water "
+                                    "across, a recharge line holds the water level); each bore "
+                                    "draws from the whole thickness and its own storage is "
+                                    "neglected; the drawdowns of all bores, their rate changes and "
+                                    "their images across the boundaries add up.")
+                                + (in.Unconfined ? QStringLiteral(
+                                       " Jacob's correction turns them into the drawdown of a "
+                                       "water table.")
+                                                 : QString()) },
+                { 0.25, 0.75 });
+
         // A value no aquifer has is almost always a unit slip: said where the inputs are.
         for (const QString& warning : content.warnings)
             writer.line({ QStringLiteral("Warning: ") + warning }, { 1.0 }, reportFont(9, true));
@@ -276,10 +295,8 @@ namespace {
             paint(painter, area);
             painter.restore();
         };
-        // A report for a client (a head, times or verdicts asked for, a site's coordinates) gives
-        // the map a page's width and at least half its height; the surface follows, half as wide.
-        const bool forClient = !in.Report.Title.empty() || !in.Report.Client.empty()
-            || !in.ReportSeconds.empty() || !content.verdicts.empty() || in.SiteCoordinates;
+        // A report for a client gives the map a page's width and at least half its height; the
+        // surface follows, half as wide.
         if (forClient) {
             const double mapHeight = std::min(writer.width() * 0.82, page.height() * 0.55);
             writer.need(mapHeight);

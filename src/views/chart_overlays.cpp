@@ -1,6 +1,7 @@
 #include "views/chart_overlays.h"
 
 #include "compute/aquifer_limits.h"
+#include "compute/verdicts.h"
 #include "views/contours.h"
 #include "views/grid_sampling.h"
 
@@ -67,6 +68,16 @@ ChartOverlays chartOverlays(
         overlays.boundaries.push_back(
             { line.Kind, QLineF(line.X1, line.Y1, line.X2, line.Y2), inside });
     overlays.validity = std::move(validity);
+    // A bore that runs dry or a limit passed is marked where it stands.
+    const Verdicts verdicts = verdictsOf(inputs);
+    for (WellMarker& marker : overlays.wells) {
+        for (const BoreVerdict& bore : verdicts.bores)
+            if (!marker.observation && marker.row == bore.bore)
+                marker.failed = bore.runsDry();
+        for (const PointVerdict& point : verdicts.points)
+            if (marker.observation && marker.row == static_cast<int>(point.point))
+                marker.failed = point.passed();
+    }
     return overlays;
 }
 

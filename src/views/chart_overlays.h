@@ -22,7 +22,8 @@ struct WellMarker {
     double yMetres = 0.0;
     QString label; // "Bore 1", or an observation point's name
     bool observation = false; // an observation point rather than a pumping bore
-    int row = -1; // the bore's row (0 to 4), or the point's place among the observation points
+    int row = -1; // the bore's row (from 0), or the point's place among the observation points
+    bool failed = false; // a bore that runs dry, a point whose limit is passed
 };
 
 // A boundary of the aquifer and the side it keeps, as the charts draw it. The geometry is

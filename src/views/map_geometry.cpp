@@ -163,7 +163,7 @@ std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
                         || std::any_of(taken.begin(), taken.end(),
                             [&](const QRectF& other) { return other.intersects(box); }))
                         continue;
-                    labels.push_back({ at, box, text, well.observation });
+                    labels.push_back({ at, box, text, well.observation, well.failed });
                     taken.push_back(box);
                     placed = true;
                     break;
@@ -172,7 +172,7 @@ std::vector<WellLabel> wellLabels(const QRectF& plot, const QTransform& toPlot,
                     break;
             }
             if (!placed)
-                labels.push_back({ at, QRectF(), QString(), well.observation });
+                labels.push_back({ at, QRectF(), QString(), well.observation, well.failed });
         }
         return labels;
     }
@@ -191,22 +191,25 @@ namespace {
     // on a white box beside it.
     void paintWells(QPainter& painter, const std::vector<WellLabel>& wells, double radius)
     {
+        // Red: a bore that runs dry, a point whose limit is passed.
+        const QColor alarm(215, 25, 28);
         for (const WellLabel& well : wells) {
-            painter.setPen(QPen(chart_style::Ink, 1.2));
+            const QColor ink = well.failed ? alarm : chart_style::Ink;
+            painter.setPen(QPen(ink, well.failed ? 2.0 : 1.2));
             painter.setBrush(Qt::white);
             if (well.observation) {
                 painter.drawPolygon(observationMarker(well.at, radius));
-                painter.setBrush(chart_style::Ink);
+                painter.setBrush(ink);
                 painter.drawEllipse(well.at, radius / 4.0, radius / 4.0);
             } else {
                 painter.drawEllipse(well.at, radius, radius);
-                painter.setBrush(chart_style::Ink);
+                painter.setBrush(ink);
                 painter.drawEllipse(well.at, radius / 2.5, radius / 2.5);
             }
             if (well.box.isNull())
                 continue;
             painter.fillRect(well.box, chart_style::Background);
-            painter.setPen(chart_style::Ink);
+            painter.setPen(ink);
             painter.drawText(well.box, Qt::AlignCenter, well.text);
         }
     }

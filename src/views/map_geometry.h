@@ -72,6 +72,7 @@ struct WellLabel {
     QRectF box;
     QString text;
     bool observation = false;
+    bool failed = false; // a bore that runs dry, a point whose limit is passed: drawn red
 };
 
 // The wells' labels on a plot: each inside it and clear of every marker and of the labels placed

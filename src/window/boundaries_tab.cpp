@@ -78,6 +78,7 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
         radius->setPlaceholderText(QStringLiteral("0.1"));
         auto* name = new QLineEdit(scheduleBox);
         name->setObjectName(QStringLiteral("BoreName%1").arg(i + 1));
+        name->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("PW-1 River")));
         name->setPlaceholderText(QStringLiteral("Bore %1").arg(i + 1));
         name->setToolTip(
             QStringLiteral("The name of bore %1, shown on the map, the curves and the report")
@@ -266,8 +267,10 @@ QString TimeBoundariesTab::observationText(int row, int column) const
 
 void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
 {
+    // A text longer than its field shows its start (a name, a site's northing).
     auto show = [](QLineEdit* edit, const std::string& text) {
         edit->setText(QString::fromStdString(text));
+        edit->setCursorPosition(0);
     };
     auto parameterText = [](const ParameterTexts& map, std::string_view key) {
         const auto found = map.find(key);
