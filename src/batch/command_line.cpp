@@ -216,6 +216,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
             line.surfer = true;
+        } else if (name == "--title") {
+            line.title = optionValue();
         } else if (name == "--time") {
             line.times = optionValue();
             if (line.times->find_first_not_of(" \t,") == std::string::npos)

@@ -50,6 +50,7 @@ struct CommandLine {
     // --time: the times the map, surface, grid, GeoTIFF and contours are made at, as typed ("1 d,
     // 30 d"); read with the scenario's units (timesOf).
     std::optional<std::string> times;
+    std::optional<std::string> title; // --title: the map picture's, with its time
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;
     [[nodiscard]] bool has(Output output) const { return files.count(output) != 0; }

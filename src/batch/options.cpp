@@ -17,7 +17,7 @@ namespace {
           "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
           "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
-          "                       [--time T[,T...]] [--fail-on-limits]\n"
+          "                       [--time T[,T...]] [--title TEXT] [--fail-on-limits]\n"
           "\n"
           "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
           "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -138,6 +138,10 @@ namespace {
             Output::Animation, true, Needs::Pictures, false, nullptr },
         { "--frames", "  --frames N      the animation's frames, 2 to 1000 (40)\n", std::nullopt,
             true, Needs::Program },
+        { "--title",
+            "  --title TEXT    a title over the map picture, with the time it shows (\"Riverside:\n"
+            "                  drawdown after 30 d\")\n",
+            std::nullopt, true, Needs::Program },
         { "--time",
             "  --time T[,T...]  make the map, surface, grid, GeoTIFF and contours at these times "
             "since\n"

@@ -48,8 +48,17 @@ namespace {
     QString drawPicture(ChartKind kind, const std::string& path, const CommandLine& line,
         const DrawdownResult& result, const ScenarioInputs& inputs)
     {
-        return ChartPicture(kind, chartSourceOf(result, inputs, line.threads), line.view)
-            .write(path, pictureSizeOf({}));
+        ChartSource source = chartSourceOf(result, inputs, line.threads);
+        // With --title or --time, the map says what it is and when.
+        if (kind == ChartKind::ContourMap && (line.title || line.times)) {
+            const QString when = QStringLiteral("drawdown after %1")
+                                     .arg(QString::fromStdString(
+                                         durationText(inputs.PumpTimeSeconds, inputs.Units)));
+            source.title = line.title && !line.title->empty()
+                ? QString::fromStdString(*line.title) + QStringLiteral(": ") + when
+                : when.left(1).toUpper() + when.mid(1);
+        }
+        return ChartPicture(kind, source, line.view).write(path, pictureSizeOf({}));
     }
 
     // Writes the report of the run, with the pumping test when there are readings. Returns "" when

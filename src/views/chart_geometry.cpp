@@ -20,6 +20,7 @@ MapGeometry chartMapGeometry(const ChartSource& source)
     map.draft = source.draft;
     if (source.siteAxes)
         setAxisOrigin(map, source.axisOrigin);
+    map.title = source.title;
     const ValidityZone* zone = source.overlays.validity.get();
     if (zone != nullptr && zone->columns == (grid.columnCount() - 1) / zone->stride + 1
         && zone->rows == (grid.rowCount() - 1) / zone->stride + 1

@@ -39,6 +39,7 @@ struct ChartSource {
     // The axes' labels in the site's eastings and northings: what they add to local metres.
     QPointF axisOrigin;
     bool siteAxes = false; // axisOrigin given: the axes are the site's
+    QString title; // the map's, drawn above it; empty for none
 };
 
 // The axes of a run's map: in the site's eastings and northings where its scenario writes them.

@@ -325,6 +325,19 @@ void paintMap(QPainter& painter, const QRectF& target, const MapGeometry& map)
     for (double tick : map.yTicks)
         yLabelWidth = std::max(
             yLabelWidth, metrics.horizontalAdvance(axisLabel(map, tick + map.axisOrigin.y())));
+    if (!map.title.isEmpty()) {
+        // One line above the plot, cut with an ellipsis only where the picture is narrower.
+        QFont bold = font;
+        bold.setBold(true);
+        painter.save();
+        painter.setFont(bold);
+        painter.setPen(chart_style::Ink);
+        const QFontMetricsF boldMetrics(bold, painter.device());
+        const QRectF room(plot.left(), plot.top() - line * 1.6, target.right() - plot.left(), line);
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+            boldMetrics.elidedText(map.title, Qt::ElideRight, room.width()));
+        painter.restore();
+    }
 
     painter.save();
     painter.setPen(Qt::NoPen);

@@ -32,6 +32,7 @@ struct MapGeometry {
     // local (0, 0) where the scenario writes site coordinates, else none.
     QPointF axisOrigin;
     bool siteAxes = false; // titled Easting and Northing
+    QString title; // above the plot, in the room kept free at the top; empty for none
     bool meshShown = false; // lattice lines over the map
     bool zonesFilled = true; // colour bands between the levels; contour lines only when false
     bool draft = false; // painted without smoothing, for frames that follow the hand

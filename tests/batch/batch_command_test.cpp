@@ -133,6 +133,15 @@ TEST(BatchCommand, MapsAtTheTimesAsked)
         EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
     for (const char* name : { "m.svg", "g.asc", "c.gpkg" })
         EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+    // Each time its own map, saying when; --title puts its words before.
+    EXPECT_NE(readBytes(folder / "m_2h.svg").find("Drawdown after 2 h"), std::string::npos);
+    ASSERT_EQ(
+        runBatch(folder,
+            quoted(folder / "s.ini") + " --title \"Site A\" --map " + quoted(folder / "titled.svg"))
+            .status,
+        0);
+    EXPECT_NE(
+        readBytes(folder / "titled.svg").find("Site A: drawdown after 24 h"), std::string::npos);
     // Each time its own map.
     const std::string early = readBytes(folder / "g_2h.asc"), day = readBytes(folder / "g_24h.asc");
     EXPECT_NE(early, day);
