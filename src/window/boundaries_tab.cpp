@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -196,12 +197,70 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     observations->verticalHeader()->setMinimumWidth(22);
     auto* observationLayout = new QVBoxLayout(observationBox);
     observationLayout->addWidget(observations);
+    addPoint = new QPushButton(QStringLiteral("Add point"), observationBox);
+    addPoint->setObjectName(QStringLiteral("AddPoint"));
+    removePoint = new QPushButton(QStringLiteral("Remove point"), observationBox);
+    removePoint->setObjectName(QStringLiteral("RemovePoint"));
+    removePoint->setToolTip(QStringLiteral("Removes the last row beyond the first ten"));
+    auto* pointButtons = new QHBoxLayout;
+    pointButtons->addWidget(addPoint);
+    pointButtons->addWidget(removePoint);
+    pointButtons->addStretch();
+    observationLayout->addLayout(pointButtons);
+    connect(addPoint, &QPushButton::clicked, this, [this] {
+        observations->insertRow(observations->rowCount());
+        observations->scrollToBottom();
+        removePoint->setEnabled(true);
+    });
+    connect(removePoint, &QPushButton::clicked, this, [this] {
+        if (observations->rowCount() > ObservationCount)
+            observations->removeRow(observations->rowCount() - 1);
+        removePoint->setEnabled(observations->rowCount() > ObservationCount);
+    });
+    removePoint->setEnabled(false);
     observationLayout->addWidget(
         note(QStringLiteral("The drawdown over time at each point is drawn on the Curves tab."),
             observationBox));
 
+    // The bores beyond the well table's five: a row each, all their values in it.
+    auto* moreBox = new QGroupBox(QStringLiteral("More bores"), this);
+    moreBores = new EditingTable(0, 7, 0, 0, moreBox);
+    moreBores->setObjectName(QStringLiteral("MoreBores"));
+    moreBores->setHorizontalHeaderLabels({ QStringLiteral("Name"), QStringLiteral("X (m)"),
+        QStringLiteral("Y (m)"), QStringLiteral("Rate (m3/h)"), QStringLiteral("Schedule"),
+        QStringLiteral("Radius (m)"), QStringLiteral("Available (m)") });
+    moreBores->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    moreBores->verticalHeader()->setDefaultSectionSize(20);
+    moreBores->setMinimumHeight(80);
+    addBore = new QPushButton(QStringLiteral("Add bore"), moreBox);
+    addBore->setObjectName(QStringLiteral("AddBore"));
+    removeBore = new QPushButton(QStringLiteral("Remove bore"), moreBox);
+    removeBore->setObjectName(QStringLiteral("RemoveBore"));
+    removeBore->setToolTip(QStringLiteral("Removes the last of these rows"));
+    removeBore->setEnabled(false);
+    auto* moreLayout = new QVBoxLayout(moreBox);
+    moreLayout->addWidget(moreBores);
+    auto* boreButtons = new QHBoxLayout;
+    boreButtons->addWidget(addBore);
+    boreButtons->addWidget(removeBore);
+    boreButtons->addStretch();
+    moreLayout->addLayout(boreButtons);
+    connect(addBore, &QPushButton::clicked, this, [this] {
+        const int row = moreBores->rowCount();
+        moreBores->insertRow(row);
+        moreBores->setVerticalHeaderItem(
+            row, new QTableWidgetItem(QString::number(WellCount + row + 1)));
+        removeBore->setEnabled(true);
+    });
+    connect(removeBore, &QPushButton::clicked, this, [this] {
+        if (moreBores->rowCount() > 0)
+            moreBores->removeRow(moreBores->rowCount() - 1);
+        removeBore->setEnabled(moreBores->rowCount() > 0);
+    });
+
     auto* leftColumn = new QVBoxLayout;
     leftColumn->addWidget(scheduleBox);
+    leftColumn->addWidget(moreBox);
     leftColumn->addWidget(profileBox);
     leftColumn->addStretch();
     auto* rightColumn = new QVBoxLayout;
@@ -233,7 +292,20 @@ void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const
             : BoundaryTexts { boundaryKindText(BoundaryKinds[row.kind->currentIndex() - 1]),
                   textOf(row.x1), textOf(row.y1), textOf(row.x2), textOf(row.y2) };
     }
-    for (int o = 0; o < ObservationCount; ++o) {
+    // The rows beyond the table's own: their texts in their cells, what no cell shows kept.
+    const auto moreRows = static_cast<std::size_t>(moreBores->rowCount());
+    texts.bores.resize(WellCount + moreRows);
+    for (std::size_t r = 0; r < moreRows; ++r) {
+        BoreTexts& bore = texts.bores[WellCount + r];
+        const int row = static_cast<int>(r);
+        for (auto [column, text] :
+            { std::pair { 0, &bore.name }, { 1, &bore.x }, { 2, &bore.y }, { 3, &bore.rate },
+                { 4, &bore.schedule }, { 5, &bore.radius }, { 6, &bore.availableDrawdown } })
+            *text = cellText(moreBores, row, column);
+    }
+    texts.observations.resize(std::max<std::size_t>(
+        static_cast<std::size_t>(observations->rowCount()), ObservationCount));
+    for (int o = 0; o < observations->rowCount(); ++o) {
         // The measured file is the Pumping test tab's; it is kept here.
         ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
         point.name = cellText(observations, o, 0);
@@ -298,8 +370,26 @@ void TimeBoundariesTab::showTexts(const ScenarioTexts& texts)
         show(row.x2, line.x2);
         show(row.y2, line.y2);
     }
-    for (int o = 0; o < ObservationCount; ++o) {
-        const ObservationTexts& point = texts.observations[static_cast<std::size_t>(o)];
+    const int points = std::max(static_cast<int>(texts.observations.size()), ObservationCount);
+    observations->setRowCount(points);
+    removePoint->setEnabled(points > ObservationCount);
+    const int more = std::max(static_cast<int>(texts.bores.size()) - WellCount, 0);
+    moreBores->setRowCount(more);
+    removeBore->setEnabled(more > 0);
+    for (int r = 0; r < more; ++r) {
+        const BoreTexts& bore = texts.bores[static_cast<std::size_t>(WellCount + r)];
+        moreBores->setVerticalHeaderItem(
+            r, new QTableWidgetItem(QString::number(WellCount + r + 1)));
+        int column = 0;
+        for (const std::string* text : { &bore.name, &bore.x, &bore.y, &bore.rate, &bore.schedule,
+                 &bore.radius, &bore.availableDrawdown })
+            moreBores->setItem(r, column++, new QTableWidgetItem(QString::fromStdString(*text)));
+    }
+    for (int o = 0; o < points; ++o) {
+        static const ObservationTexts none;
+        const ObservationTexts& point = static_cast<std::size_t>(o) < texts.observations.size()
+            ? texts.observations[static_cast<std::size_t>(o)]
+            : none;
         int column = 0;
         for (const std::string* text : { &point.name, &point.x, &point.y, &point.limit })
             observations->setItem(o, column++, new QTableWidgetItem(QString::fromStdString(*text)));

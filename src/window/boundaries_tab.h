@@ -14,6 +14,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QLineEdit;
 
 namespace drawfield {
@@ -53,6 +54,10 @@ public:
     // functions' tables: one row per point.
     EditingTable* observations;
     static constexpr int LimitColumn = 3;
+    // The bores beyond the well table's five, a row each: Name, X, Y, Rate, Schedule, Radius,
+    // Available; grown and shrunk by the buttons below it, as the observation table is.
+    EditingTable* moreBores;
+    QPushButton *addBore, *removeBore, *addPoint, *removePoint;
     std::vector<const WellParameter*> observationParameters; // their columns, from 4 on
     QLineEdit *profileX1, *profileY1, *profileX2, *profileY2;
 

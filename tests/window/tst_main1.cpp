@@ -1036,6 +1036,50 @@ private slots:
             computeDrawdown(readScenario(ScenarioTexts::example()).inputs)->grid->at(31, 30));
     }
 
+    // The tables grow: a sixth bore and an eleventh point added, named, run and saved; removed,
+    // they are gone from the texts.
+    void theTablesGrowWithAddAndRemove()
+    {
+        TimeBoundariesTab& tab = *window().timeBoundaries;
+        QVERIFY(!tab.removeBore->isEnabled());
+        tab.addBore->click();
+        QCOMPARE(tab.moreBores->rowCount(), 1);
+        QCOMPARE(tab.moreBores->verticalHeaderItem(0)->text(), QStringLiteral("6"));
+        const char* cells[] = { "PW-6", "70", "30", "2", "", "", "5" };
+        for (int c = 0; c < 7; ++c)
+            tab.moreBores->setItem(0, c, new QTableWidgetItem(QString::fromLatin1(cells[c])));
+        tab.addPoint->click();
+        QCOMPARE(tab.observations->rowCount(), ObservationCount + 1);
+        tab.observations->setItem(
+            ObservationCount, 0, new QTableWidgetItem(QStringLiteral("Spring")));
+        tab.observations->setItem(ObservationCount, 1, new QTableWidgetItem(QStringLiteral("90")));
+        tab.observations->setItem(ObservationCount, 2, new QTableWidgetItem(QStringLiteral("90")));
+        const ScenarioTexts texts = window().fieldTexts();
+        QCOMPARE(texts.bores.size(), std::size_t(WellCount + 1));
+        QCOMPARE(texts.bores[5].name, std::string("PW-6"));
+        QCOMPARE(texts.bores[5].availableDrawdown, std::string("5"));
+        QCOMPARE(texts.observations[ObservationCount].name, std::string("Spring"));
+        QTest::mouseClick(window().Command1, Qt::LeftButton);
+        QCOMPARE(window().DrawdownGrid()->at(70, 30),
+            computeDrawdown(readScenario(texts).inputs)->grid->at(70, 30));
+        QVERIFY(readScenario(texts).inputs.Wells[5].Rate > 0.0);
+        // Saved and opened again, the rows come back.
+        const QString file = m_folder->filePath(QStringLiteral("grown.ini"));
+        desktop().saveAnswers.push_back(file);
+        QVERIFY(window().saveScenarioAs());
+        window().setFieldTexts(ScenarioTexts::example());
+        QCOMPARE(tab.moreBores->rowCount(), 0);
+        desktop().unsavedAnswers.push_back(UnsavedChoice::Discard);
+        QVERIFY(window().openScenario(file));
+        QCOMPARE(tab.moreBores->rowCount(), 1);
+        QCOMPARE(tab.observations->rowCount(), ObservationCount + 1);
+        tab.removeBore->click();
+        tab.removePoint->click();
+        QVERIFY(!tab.removeBore->isEnabled() && !tab.removePoint->isEnabled());
+        QCOMPARE(window().fieldTexts().bores.size(), std::size_t(WellCount));
+        QCOMPARE(window().fieldTexts().observations.size(), std::size_t(ObservationCount));
+    }
+
     // The map's Y maximum follows X maximum until unlinked; then the map is rectangular.
     void aRectangularMap()
     {
