@@ -77,7 +77,7 @@ namespace {
             content.warnings << QString::fromStdString(warning);
         if (!measured.empty())
             addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
-                fit ? &*fit : nullptr, "drawfield-batch --fit T,S");
+                fit ? &*fit : nullptr, "drawfield-batch --fit T,S", measured);
         return writeReport(path, content);
     }
 

@@ -100,12 +100,30 @@ namespace {
         const QString lengthWord
             = units.chosen ? QString::fromStdString(units.length.word) : QStringLiteral("m");
         auto lengthOf = [&](double metres) { return metresOf(units.length.of(metres)); };
+        // A value a fit gave says so, with its interval; the others are as typed.
+        auto source = [&](FitParameter parameter, const ShownUnit& unit, bool own, double ownFactor,
+                          const char* ownWord) {
+            for (const FitEstimate& estimate : content.fitted)
+                if (estimate.parameter == parameter) {
+                    auto shown = [&](double si) {
+                        return own ? number(si * ownFactor, 3) : number(unit.of(si), 3);
+                    };
+                    return QStringLiteral(", fitted (95 %: %1 to %2 %3)")
+                        .arg(shown(estimate.low), shown(estimate.high),
+                            own ? QString::fromUtf8(ownWord) : QString::fromStdString(unit.word));
+                }
+            return QString();
+        };
         writer.line({ QStringLiteral("Transmissivity"),
                         inUnit(units.transmissivity, in.Transmissivity,
-                            number(in.Transmissivity) + QStringLiteral(" m²/s"), "m²/s"),
+                            number(in.Transmissivity) + QStringLiteral(" m²/s"), "m²/s")
+                            + source(transmissivityParameter(), units.transmissivity, !units.chosen,
+                                1.0, "m²/s"),
                         QStringLiteral("Storage coefficient"),
                         inUnit(units.storage, in.Storage,
-                            number(in.Storage * PercentPerFraction) + QStringLiteral(" %"), "") },
+                            number(in.Storage * PercentPerFraction) + QStringLiteral(" %"), "")
+                            + source(storageParameter(), units.storage, !units.chosen,
+                                PercentPerFraction, "%") },
             pairs);
         writer.line(
             { QStringLiteral("Pumping time"),
@@ -430,7 +448,7 @@ double endOfPumpingSeconds(const ScenarioInputs& in)
 }
 
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const FitResult* fit,
-    const std::string& howToFit)
+    const std::string& howToFit, const std::vector<MeasuredPoint>& points)
 {
     const std::string summary
         = fit ? fitSummary(*fit) : "The readings, not fitted (" + howToFit + " fits them).";
@@ -473,6 +491,14 @@ void addPumpingTest(ReportContent& content, const FitChartData& chart, const Fit
     for (const QString& text : QString::fromStdString(summary).split(QLatin1Char('\n')))
         if (!text.trimmed().isEmpty())
             content.fitLines << text.trimmed();
+    if (!points.empty()) {
+        QStringList read;
+        for (const MeasuredPoint& point : points)
+            read << QStringLiteral("%1 (%2)").arg(QString::fromStdString(point.Name),
+                QString::fromStdString(point.File.filename().string()));
+        content.fitLines << QStringLiteral("Readings: ") + read.join(QStringLiteral(", "));
+    }
+    content.fitted = fit && fit->succeeded ? fit->estimates : std::vector<FitEstimate> {};
     content.fitChart
         = [chart](QPainter& painter, const QRectF& area) { paintFitChart(painter, area, chart); };
 }

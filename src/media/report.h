@@ -49,6 +49,8 @@ struct ReportContent {
         PaintRoutine paint;
     };
     std::vector<TimeMap> timeMaps;
+    // The values a fit gave (its estimates), said as fitted beside them; empty: all as typed.
+    std::vector<FitEstimate> fitted;
 };
 
 // The report of a run, as both programs make it: its inputs and results, the map and the surface
@@ -68,8 +70,9 @@ void addTimeMaps(ReportContent& content);
 // the scenario's time (the test's recovery read after), the map, the surface and the drawdowns of
 // the report are those of the end of pumping, where the test's drawdown is, and the page says so:
 // after the recovery they would mean nothing.
+// The readings' files are named beside their points.
 void addPumpingTest(ReportContent& content, const FitChartData& chart, const FitResult* fit,
-    const std::string& howToFit);
+    const std::string& howToFit, const std::vector<MeasuredPoint>& points = {});
 
 // When the last bore stops pumping (s): the scenario's time while any bore still pumps then.
 [[nodiscard]] double endOfPumpingSeconds(const ScenarioInputs& inputs);

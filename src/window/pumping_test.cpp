@@ -163,8 +163,8 @@ bool main1::addPumpingTestTo(ReportContent& content) const
         current = texts == m_lastFitTexts || texts == used;
     }
     const FitResult* fit = current ? &*m_lastFit : nullptr;
-    addPumpingTest(
-        content, fitChartData(reading.inputs, points, fit), fit, "Fit on the Pumping test tab");
+    addPumpingTest(content, fitChartData(reading.inputs, points, fit), fit,
+        "Fit on the Pumping test tab", points);
     return true;
 }
 

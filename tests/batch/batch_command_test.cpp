@@ -853,9 +853,23 @@ TEST(BatchCommand, FitsThePumpingTest)
     BatchRun run = runBatch(folder,
         quoted(scenario) + " --fit T,S --fit-report " + quoted(folder / "fit.csv")
             + " --fit-picture " + quoted(folder / "fit.svg") + " --write-scenario "
-            + quoted(folder / "fitted.ini") + " --record " + quoted(folder / "fitted.dat"));
+            + quoted(folder / "fitted.ini") + " --record " + quoted(folder / "fitted.dat")
+            + " --report " + quoted(folder / "fit.pdf"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("T = 0.0053544 m2/s"), std::string::npos) << run.out;
+    // The report says which values the fit gave, with their intervals, and the readings' files.
+    ASSERT_EQ(
+        std::system(
+            ("pdftotext " + quoted(folder / "fit.pdf") + " " + quoted(folder / "fit.txt")).c_str()),
+        0);
+    std::string report;
+    for (char c : readBytes(folder / "fit.txt"))
+        if (!(c == ' ' || c == '\n') || (!report.empty() && report.back() != ' '))
+            report.push_back(c == '\n' ? ' ' : c);
+    for (const char* part : { "0.00535435 m²/s, fitted (95", "0.0051 to 0.00563 m²/s)",
+             "0.0177878 %, fitted (95 %: 0.0147 to 0.0215 %)", "r = 30 m (obs_r30m.csv)",
+             "r = 90 m (obs_r90m.csv)" })
+        EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
     EXPECT_NE(run.out.find("RMSE 0.05006 m over 69 readings"), std::string::npos) << run.out;
     EXPECT_TRUE(readBytes(folder / "fit.csv").starts_with("parameter,estimate,standard_error"));
     EXPECT_NE(readBytes(folder / "fit.svg").find("Cooper-Jacob"), std::string::npos);
