@@ -133,7 +133,9 @@ namespace {
         const bool projected = inputs.Place && !inputs.Place->Crs.empty();
         std::set<Output> unplaced;
         GridPlace gridPlace;
-        if (line.asks(Needs::Gis)
+        // Site coordinates are only as good as their system: one that cannot place the map
+        // (degrees, an unknown code) refuses the run.
+        if (line.asks(Needs::Gis) || inputs.SiteCoordinates
             || (projected && (line.has(Output::Grid) || line.has(Output::Validity)))) {
             std::string problem;
             try {
@@ -146,6 +148,14 @@ namespace {
                     problem = "The georeferenced files were not written: " + problem + ".";
             } catch (const ModuleMissing& error) {
                 problem = error.what();
+            }
+            if (!problem.empty() && inputs.SiteCoordinates) {
+                say(problem.substr(0, problem.find(": "))
+                            == "The georeferenced files were not written"
+                        ? "The site's coordinates cannot be used: "
+                            + problem.substr(problem.find(": ") + 2)
+                        : problem);
+                return ExitRefused;
             }
             if (!problem.empty()) {
                 failed(problem);

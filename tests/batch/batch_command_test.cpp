@@ -111,6 +111,16 @@ TEST(BatchCommand, ARectangularMap)
         << site.out;
     EXPECT_NE(site.out.find("at (499029, 5699030)"), std::string::npos) << site.out;
     EXPECT_NE(site.err.find("\"5699030.2\" is taken as 5699030"), std::string::npos) << site.err;
+    // Eastings in degrees are no site coordinates: the run is refused, saying why.
+    std::string degrees = readBytes(folder / "s.ini");
+    degrees.replace(degrees.find("EPSG:25832"), 10, "EPSG:4326");
+    writeBytes(folder / "d.ini", degrees);
+    const BatchRun geographic = runBatch(folder, quoted(folder / "d.ini"));
+    EXPECT_EQ(geographic.status, 1);
+    EXPECT_NE(geographic.err.find("The site's coordinates cannot be used: the coordinate system "
+                                  "\"EPSG:4326\" is not a projected coordinate system"),
+        std::string::npos)
+        << geographic.err;
 }
 
 // --time: the map, grid, GeoTIFF and contours at each time asked, a file each named by its time
