@@ -279,7 +279,8 @@ std::string timedFile(const std::string& path, const std::string& time)
     return file.string();
 }
 
-void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts)
+void refuseOutputsOverInputs(
+    const CommandLine& line, const ScenarioTexts& texts, const std::vector<std::string>& timeTags)
 {
     std::vector<std::pair<std::string, std::filesystem::path>> inputs;
     std::filesystem::path folder = std::filesystem::current_path();
@@ -299,7 +300,23 @@ void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts
                                                : quotedExcerpt(texts.observations[i].name));
     for (std::size_t i = 0; i < texts.bores.size(); ++i)
         readings(texts.bores[i].measured, "bore " + std::to_string(i + 1));
-    for (const auto& [option, file] : filesWritten(line)) {
+    // With --time, the files of the timed outputs are those named by each time.
+    CommandLine untimed = line;
+    std::vector<std::pair<std::string_view, std::filesystem::path>> written;
+    if (!timeTags.empty())
+        for (Output output : TimedOutputs)
+            if (output != Output::GeoTiff && line.has(output)) {
+                untimed.files.erase(output);
+                for (const std::string& tag : timeTags) {
+                    CommandLine one;
+                    one.files[output] = timedFile(*line.file(output), tag);
+                    for (auto& file : filesWritten(one))
+                        written.push_back(std::move(file));
+                }
+            }
+    for (auto& file : filesWritten(untimed))
+        written.push_back(std::move(file));
+    for (const auto& [option, file] : written) {
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if (landsIn(file, inputs[i].second))
                 throw InputWouldBeReplaced("drawfield-batch: " + std::string(option) + " "

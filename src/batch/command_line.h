@@ -72,7 +72,9 @@ inline constexpr Output TimedOutputs[]
 
 // Refuses (InputWouldBeReplaced) an output that would land on the scenario or on readings it
 // names.
-void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts);
+// With --time, each timed output is checked under each time's name (timedFile with the tags).
+void refuseOutputsOverInputs(const CommandLine& line, const ScenarioTexts& texts,
+    const std::vector<std::string>& timeTags = {});
 
 // The folder of this program, found without starting Qt.
 [[nodiscard]] QString programFolder();

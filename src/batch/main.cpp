@@ -55,7 +55,15 @@ namespace {
         ScenarioComments comments;
         ScenarioTexts texts = line.scenario ? readScenarioFile(*line.scenario, &comments)
                                             : ScenarioTexts::example();
-        refuseOutputsOverInputs(line, texts);
+        const std::vector<double> times
+            = line.times ? timesOf(*line.times, texts.units) : std::vector<double> {};
+        {
+            const ResultUnits units = resultUnits(texts.units);
+            std::vector<std::string> tags;
+            for (double seconds : times)
+                tags.push_back(durationText(seconds, units));
+            refuseOutputsOverInputs(line, texts, tags);
+        }
         // Relative names (the readings) are found from the folder of the file the scenario is,
         // links followed; from the current folder for standard input or the example.
         const std::filesystem::path folder
@@ -84,8 +92,6 @@ namespace {
                 });
         };
 
-        const std::vector<double> times
-            = line.times ? timesOf(*line.times, texts.units) : std::vector<double> {};
         ScenarioReading reading = readScenario(texts);
         for (const std::string& warning : reading.warnings)
             say(warning);

@@ -165,6 +165,17 @@ TEST(BatchCommand, MapsAtTheTimesAsked)
         EXPECT_NE(info.find(band), std::string::npos) << band << "\n" << info;
     EXPECT_EQ(info.find("Band 4"), std::string::npos);
 
+    // A timed name that is a file the run reads is refused before anything is written.
+    writeBytes(folder / "p.ini",
+        std::string(Example)
+            + "[observation1]\nx = 40\ny = 40\n"
+              "measured = obs_24h.csv\n");
+    writeBytes(folder / "obs_24h.csv", "time_min,drawdown_m\n1,0.1\n");
+    const BatchRun over = runBatch(
+        folder, quoted(folder / "p.ini") + " --time 24 --grid " + quoted(folder / "obs.csv"));
+    EXPECT_EQ(over.status, 2);
+    EXPECT_NE(over.err.find("would replace the readings"), std::string::npos) << over.err;
+    EXPECT_EQ(readBytes(folder / "obs_24h.csv"), "time_min,drawdown_m\n1,0.1\n");
     // A time that is none, or several times into one standard output, is a usage error.
     EXPECT_EQ(runBatch(folder, "--time 3x --map " + quoted(folder / "x.svg")).status, 2);
     EXPECT_EQ(runBatch(folder, "--time \"1, 2\" --grid -").status, 2);
