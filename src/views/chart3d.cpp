@@ -295,12 +295,22 @@ QString Chart3D::readoutAt(const QPointF& position) const
                                              .arg(significantNumber(x + m_siteOrigin->x(), 12),
                                                  significantNumber(y + m_siteOrigin->y(), 12))
                                        : QStringLiteral("X %1 m   Y %2 m").arg(x).arg(y);
+    // The bore or point under the mouse, by its name.
+    QString named;
+    double nearest = fontMetrics().height() * 0.6;
+    for (const WellMarker& well : m_overlays.wells) {
+        const QPointF at = layout.fromMetres.map(QPointF(well.xMetres, well.yMetres));
+        const double distance = std::hypot(at.x() - position.x(), at.y() - position.y());
+        if (distance <= nearest) {
+            nearest = distance;
+            named = QStringLiteral("   ") + well.label;
+        }
+    }
     if (std::isnan(value))
-        return place + QStringLiteral("   beyond a boundary");
-    return QStringLiteral("%1   drawdown %2 %3")
-        .arg(place)
-        .arg(
-            significantNumber(m_length.of(-value + 0.0), 4), QString::fromStdString(m_length.word));
+        return place + QStringLiteral("   beyond a boundary") + named;
+    return QStringLiteral("%1   drawdown %2 %3%4")
+        .arg(place, significantNumber(m_length.of(-value + 0.0), 4),
+            QString::fromStdString(m_length.word), named);
 }
 
 void Chart3D::leaveEvent(QEvent*)

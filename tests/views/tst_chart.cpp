@@ -308,9 +308,13 @@ private slots:
             = buildMapGeometry(sampleDrawdowns(*source.DrawdownGrid, 1, 1, 400), false, true);
         MapLayout layout = mapLayout(&after, QRectF(after.rect()), map);
         const QPointF at = layout.fromMetres.map(QPointF(31.2, 29.8)); // nearest node (31, 30)
+        // Beside a bore's marker, the read-out names it too.
         QCOMPARE(chart.readoutAt(at),
-            QStringLiteral("X 31 m   Y 30 m   drawdown %1 m")
+            QStringLiteral("X 31 m   Y 30 m   drawdown %1 m   Bore 1")
                 .arg(QString::number(-source.DrawdownGrid->at(31, 30), 'g', 4)));
+        QCOMPARE(chart.readoutAt(layout.fromMetres.map(QPointF(45.2, 29.8))),
+            QStringLiteral("X 45 m   Y 30 m   drawdown %1 m")
+                .arg(QString::number(-source.DrawdownGrid->at(45, 30), 'g', 4)));
         QCOMPARE(Chart3D(Chart3D::Presentation::Surface).readoutAt(QPointF(10, 10)), QString());
 
         // In feet: the read-out, the legend and the levels, round numbers of feet.
@@ -322,7 +326,7 @@ private slots:
         QCOMPARE(inFeet.scale.unit(), QStringLiteral("ft"));
         const MapLayout feetLayout = mapLayout(&after, QRectF(after.rect()), inFeet);
         QCOMPARE(chart.readoutAt(feetLayout.fromMetres.map(QPointF(31.2, 29.8))),
-            QStringLiteral("X 31 m   Y 30 m   drawdown %1 ft")
+            QStringLiteral("X 31 m   Y 30 m   drawdown %1 ft   Bore 1")
                 .arg(QString::number(-source.DrawdownGrid->at(31, 30) / 0.3048, 'g', 4)));
         const std::vector<double> metres = mapLevels(source.DrawdownGrid);
         const std::vector<double> feet = mapLevels(source.DrawdownGrid, 0, source.length.factor);
