@@ -78,9 +78,9 @@ namespace {
 
     // Two outputs that would land in one file: the second would overwrite the first, or mix with
     // it. Devices such as /dev/null take any number of them; standard output takes one.
-    void refuseOutputsNamedAlike(const CommandLine& line)
+    void refuseFilesNamedAlike(
+        const std::vector<std::pair<std::string_view, std::filesystem::path>>& written)
     {
-        const auto written = filesWritten(line);
         for (std::size_t a = 0; a < written.size(); ++a)
             for (std::size_t b = 0; b < a; ++b) {
                 if (!landsIn(written[a].second, written[b].second))
@@ -95,6 +95,11 @@ namespace {
                     + (written[b].first == written[a].first ? " twice" : "")
                     + "; name each output differently");
             }
+    }
+
+    void refuseOutputsNamedAlike(const CommandLine& line)
+    {
+        refuseFilesNamedAlike(filesWritten(line));
     }
 
     // Refuses a file for output whose name does not end in one of extensions (any letter case),
@@ -316,6 +321,9 @@ void refuseOutputsOverInputs(
             }
     for (auto& file : filesWritten(untimed))
         written.push_back(std::move(file));
+    // A time's name may be that of another output (--grid c.csv --curves c_24h.csv).
+    if (!timeTags.empty())
+        refuseFilesNamedAlike(written);
     for (const auto& [option, file] : written) {
         for (std::size_t i = 0; i < inputs.size(); ++i)
             if (landsIn(file, inputs[i].second))

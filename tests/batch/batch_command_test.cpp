@@ -176,6 +176,12 @@ TEST(BatchCommand, MapsAtTheTimesAsked)
     EXPECT_EQ(over.status, 2);
     EXPECT_NE(over.err.find("would replace the readings"), std::string::npos) << over.err;
     EXPECT_EQ(readBytes(folder / "obs_24h.csv"), "time_min,drawdown_m\n1,0.1\n");
+    // Nor may a time's name be another output's.
+    const BatchRun alike = runBatch(folder,
+        quoted(folder / "s.ini") + " --time 24 --grid " + quoted(folder / "c.csv") + " --curves "
+            + quoted(folder / "c_24h.csv"));
+    EXPECT_EQ(alike.status, 2);
+    EXPECT_NE(alike.err.find("both write"), std::string::npos) << alike.err;
     // A time that is none, or several times into one standard output, is a usage error.
     EXPECT_EQ(runBatch(folder, "--time 3x --map " + quoted(folder / "x.svg")).status, 2);
     EXPECT_EQ(runBatch(folder, "--time \"1, 2\" --grid -").status, 2);
