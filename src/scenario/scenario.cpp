@@ -391,6 +391,12 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
               "correction; "
             + quoted(texts.thickness) + " reads as "
             + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + ".");
+    // A water table that drains needs the depth it drains over.
+    if (row.needsThickness && !(in.Thickness > 0.0) && !(in.Unconfined && thickness))
+        refusals.push_back(thicknessField + " must be greater than 0 for " + row.label
+            + (thickness ? "; " + quoted(texts.thickness) + " reads as "
+                       + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + "."
+                         : ": the saturated thickness the water table drains over."));
 
     if (!moved.empty())
         reading.warnings.push_back("The map's bores stand on whole metres: " + moved.front()

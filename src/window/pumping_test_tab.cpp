@@ -72,7 +72,7 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     // Everything of the fit in view at the window's start size: the choices and the buttons on
     // one row, then the estimates.
     auto* fitting = new QGroupBox(QStringLiteral("Fit"), this);
-    // A check box per parameter a fit takes: T, S, and the well functions' own (enabled while
+    // A check box per parameter a fit takes: T, S, and the well functions' own (shown while
     // their function is chosen), each named by its symbol.
     auto text = [](std::string_view view) {
         return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
@@ -202,7 +202,9 @@ void PumpingTestTab::setMethod(WellMethod method)
         const FitParameter which = parameter;
         const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
             [which](const WellParameter& p) { return &p == which; });
+        // Only the chosen function's own: five rows' worth of boxes would not fit the tab.
         box->setEnabled(base || own);
+        box->setVisible(base || own);
         if (!box->isEnabled())
             box->setChecked(false);
     }

@@ -923,7 +923,7 @@ TEST(BatchCommand, FitsThePumpingTest)
     const Case cases[] = {
         { "a report without a fit", "--fit-report " + quoted(folder / "x.csv"), 2,
             "--fit-report goes with --fit" },
-        { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S and B" },
+        { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S, B, Sy and Kd" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
         { "a fit picture that is no picture",
             quoted(scenario) + " --fit T --fit-picture " + quoted(folder / "fit.gif"), 2,

@@ -13,6 +13,7 @@ namespace drawfield {
 WellFunction cooperJacobRow();
 WellFunction theisRow();
 WellFunction hantushRow();
+WellFunction neumanRow();
 
 namespace {
 
@@ -27,6 +28,7 @@ namespace {
             built.push_back(cooperJacobRow());
             built.push_back(theisRow());
             built.push_back(hantushRow());
+            built.push_back(neumanRow());
             return built;
         }();
         return table;

@@ -21,7 +21,7 @@ namespace drawfield {
 
 // The rows of the table, by name; the first is the default. A row added at run time
 // (addWellFunction) takes the next number.
-enum class WellMethod : int { CooperJacob, Theis, Hantush };
+enum class WellMethod : int { CooperJacob, Theis, Hantush, Neuman };
 
 // What a parameter measures: the unit it is shown and typed in follows from it.
 enum class Quantity { Length, Transmissivity, Storage, Time, Rate, Ratio };
@@ -135,6 +135,8 @@ struct WellFunction {
         = nullptr;
     // Derived values for the report (the aquitard's resistance from B and T); null for none.
     std::vector<ReportLine> (*reportLines)(const Aquifer& aquifer) = nullptr;
+    // Whether its formula takes the aquifer's thickness (the drainage of a water table does).
+    bool needsThickness = false;
 };
 
 // Every row, in the order of WellMethod.

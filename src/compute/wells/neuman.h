@@ -1,0 +1,31 @@
+#pragma once
+
+// Neuman's drawdown of one fully penetrating well in an unconfined aquifer with delayed yield
+// (Neuman 1972, 1974), averaged over the saturated thickness, the only place the formula is
+// written. Its Laplace transform, with p the transform's variable of t:
+//
+//   s(r, p) = Q / (2 pi T p) sum over n >= 0 of w_n K0(q_n r),
+//   eps_n tan eps_n = c = Sy b^2 p / (Kd T),   q_n^2 = S p / T + Kd eps_n^2 / b^2,
+//   w_n = 2 c^2 / (eps_n^2 (eps_n^2 + c^2 + c))   (= 2 sin^2 eps / (eps (eps + sin eps cos eps)))
+//
+// Q pumping rate (m3/s), T transmissivity (m2/s), S the elastic storage coefficient, Sy the
+// specific yield, Kd = Kz / Kr the anisotropy, b the saturated thickness (m), eps_n the roots of
+// the free surface's condition, one in each (n pi, n pi + pi / 2) for real c. Early, it is Theis'
+// drawdown with S; late, Theis' with S + Sy; between, it flattens while the water table drains.
+// It is brought back to t by the inversion of laplace.h, with the roots found once per point of
+// the contour and shared by every distance.
+
+namespace drawfield {
+
+// Neuman's well function W_D(u, sigma, beta): s = Q / (4 pi T) W_D, u = r^2 S / (4 T t),
+// sigma = S / Sy, beta = Kd r^2 / b^2; all positive.
+[[nodiscard]] double neumanWellFunction(double u, double sigma, double beta);
+
+// The drawdown (m) of a unit rate (1 m3/s) at distance r (m) after t (s).
+struct NeumanAquifer {
+    double transmissivity = 0.0, storage = 0.0, specificYield = 0.0, anisotropy = 1.0;
+    double thicknessMetres = 0.0;
+};
+[[nodiscard]] double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t);
+
+} // namespace drawfield

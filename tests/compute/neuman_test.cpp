@@ -1,0 +1,150 @@
+// Neuman's delayed yield against its limits (Theis with S early, with S + Sy late), against an
+// independent inversion of its transform, and the map and the curves against the point values.
+
+#include "compute/engine/drawdown_engine.h"
+#include "compute/observations.h"
+#include "compute/sources.h"
+#include "compute/wells/neuman.h"
+#include "compute/wells/theis.h"
+#include "scenario/scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+using namespace drawfield;
+
+namespace {
+
+// Stehfest's inversion with the roots of eps tan eps = c found by bisection: another inversion
+// and another root finder than the program's, good to about 1e-4 (but early, where W is small).
+double stehfestNeuman(double u, double sigma, double beta)
+{
+    constexpr int N = 12;
+    auto factorial = [](int k) { return std::tgamma(k + 1.0); };
+    const double t = 0.25 / u, ln2 = std::log(2.0);
+    double sum = 0.0;
+    for (int i = 1; i <= N; ++i) {
+        double v = 0.0;
+        for (int k = (i + 1) / 2; k <= std::min(i, N / 2); ++k)
+            v += std::pow(k, N / 2) * factorial(2 * k)
+                / (factorial(N / 2 - k) * factorial(k) * factorial(k - 1) * factorial(i - k)
+                    * factorial(2 * k - i));
+        v *= ((i + N / 2) % 2 == 0) ? 1.0 : -1.0;
+        const double p = i * ln2 / t;
+        const double c = p / (sigma * beta);
+        double transform = 0.0;
+        for (int n = 0; n < 200000; ++n) {
+            double low = n * std::numbers::pi + (n == 0 ? 0.0 : 1e-15),
+                   high = n * std::numbers::pi + std::numbers::pi / 2 - 1e-15;
+            for (int j = 0; j < 200; ++j) {
+                const double middle = 0.5 * (low + high);
+                (middle * std::tan(middle) < c ? low : high) = middle;
+            }
+            const double eps = 0.5 * (low + high);
+            const double w = 2.0 * c * c / (eps * eps * (eps * eps + c * c + c));
+            const double q = std::sqrt(p + beta * eps * eps);
+            const double term = w * std::cyl_bessel_k(0.0, q);
+            transform += term;
+            if (q > 40.0 && term < 1e-18 * transform)
+                break;
+        }
+        sum += v * 2.0 * transform / p;
+    }
+    return sum * ln2 / t;
+}
+
+} // namespace
+
+TEST(NeumanWellFunction, LateTimesAreTheisWithBothStorages)
+{
+    for (double beta : { 0.001, 0.1, 1.0, 4.0 })
+        for (double sigma : { 1e-3, 0.1, 1.0 }) {
+            // Well past the drainage: u's of S + Sy below 1e-5 of beta's reach.
+            for (double uLate : { 1e-8, 1e-7 }) {
+                const double u = uLate * sigma / (1.0 + sigma);
+                EXPECT_NEAR(neumanWellFunction(u, sigma, beta) / theisW(uLate), 1.0, 1e-6)
+                    << "beta " << beta << " sigma " << sigma << " u " << u;
+            }
+        }
+}
+
+// Early, only the top of the aquifer (a depth sqrt(Kz t / Ss)) feels the water table: the
+// depth-averaged drawdown falls short of Theis' with S by a part that goes as sqrt(beta) at one u
+// and vanishes with it.
+TEST(NeumanWellFunction, EarlyTimesAreTheisWithTheElasticStorage)
+{
+    for (double u : { 10.0, 1.0 }) {
+        auto shortfall
+            = [u](double beta) { return 1.0 - neumanWellFunction(u, 0.01, beta) / theisW(u); };
+        EXPECT_NEAR(shortfall(1e-6) / shortfall(1e-4), 0.1, 0.005) << "u " << u;
+        EXPECT_LT(shortfall(1e-6), 1e-3) << "u " << u;
+        EXPECT_GT(shortfall(1e-6), 0.0) << "u " << u;
+    }
+}
+
+TEST(NeumanWellFunction, AgreesWithStehfestAndRealRoots)
+{
+    for (double beta : { 0.01, 0.3, 3.0 })
+        for (double sigma : { 1e-3, 0.05 })
+            for (double u : { 0.3, 1e-2, 1e-3, 1e-4, 1e-5 }) {
+                const double w = neumanWellFunction(u, sigma, beta);
+                EXPECT_NEAR(stehfestNeuman(u, sigma, beta) / w, 1.0, 1e-3)
+                    << "u " << u << " sigma " << sigma << " beta " << beta;
+            }
+}
+
+// The map's table along r and the curves' table along t hold the point values, with a rate step
+// and a second bore.
+TEST(NeumanMap, TheMapAndTheCurvesHoldThePointValues)
+{
+    ScenarioTexts texts;
+    texts.method = "neuman";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.05"; // S = 5e-4
+    texts.aquiferParameters["specific_yield"] = "15";
+    texts.aquiferParameters["anisotropy"] = "0.2";
+    texts.thickness = "20";
+    texts.pumpTime = "6";
+    texts.bores[0] = { "50", "50", "36" };
+    texts.bores[0].schedule = "2:20";
+    texts.bores[1] = { "70", "30", "20" };
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const ScenarioInputs& in = reading.inputs;
+    const DrawdownResult map = *computeDrawdown(in);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> node(1, 100);
+    for (int i = 0; i < 60; ++i) {
+        const int x = node(random), y = node(random);
+        const double exact = drawdownAt(in, x, y, in.PumpTimeSeconds);
+        if (std::isnan(exact))
+            continue;
+        EXPECT_NEAR(-map.grid->at(x, y), exact, 1e-8 * exact + 1e-14) << x << ", " << y;
+    }
+    const SourceList sources = sourceListOf(in);
+    const Aquifer aquifer = in.aquifer();
+    std::vector<double> times;
+    for (double t = 10.0; t < 6 * 3600.0; t *= 1.2)
+        times.push_back(t);
+    std::vector<double> values(times.size());
+    drawdownsOverTime(aquifer, sources, 20.0, 63.0, times.data(), values.data(), times.size());
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        const double exact = drawdownAt(aquifer, sources, 20.0, 63.0, times[i]);
+        EXPECT_NEAR(values[i], exact, 1e-8 * exact + 1e-14) << times[i];
+    }
+}
+
+TEST(NeumanMap, WithoutAThicknessItIsRefused)
+{
+    ScenarioTexts texts;
+    texts.method = "neuman";
+    texts.aquiferParameters["specific_yield"] = "15";
+    texts.thickness = "";
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_FALSE(reading.accepted());
+    EXPECT_NE(reading.refusals.front().find("for Neuman (delayed yield)"), std::string::npos)
+        << reading.refusals.front();
+}
