@@ -49,10 +49,11 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
         if (parameter.scope != ParameterScope::Aquifer)
             continue;
         const bool inLength = parameter.quantity == Quantity::Length && inputs.Units.chosen;
+        const std::string_view unit = inLength ? std::string_view(length.word) : parameter.unit;
         summary << ", " << parameter.symbol << " "
                 << metres(inLength ? length.of(inputs.AquiferValues.at(i))
                                    : inputs.AquiferValues.at(i) / parameter.perShownUnit)
-                << " " << (inLength ? std::string_view(length.word) : parameter.unit);
+                << (unit.empty() ? "" : " ") << unit;
     }
     summary << (inputs.Unconfined ? ", unconfined" : "");
     // The headline as the report gives it: in a bore, at its radius; then the map's largest node.

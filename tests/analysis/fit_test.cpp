@@ -104,6 +104,49 @@ TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
     EXPECT_EQ(fit.readings, 51u);
 }
 
+// An unconfined aquifer's T, S, Sy and Kd from two piezometers' S-shaped curves (Neuman's
+// function, a millimetre-scale wobble): from a start 1.5 decades off each, back to them.
+TEST(PumpingTestFit, DelayedYieldRecoversItsParameters)
+{
+    ScenarioTexts texts;
+    texts.xMax = "200";
+    texts.method = "neuman";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.05";
+    texts.thickness = "20";
+    texts.aquiferParameters["specific_yield"] = "15";
+    texts.aquiferParameters["anisotropy"] = "0.2";
+    texts.pumpTime = "48";
+    texts.bores[0] = { "100", "100", "36" };
+    const ScenarioInputs truth = readScenario(texts).inputs;
+    std::vector<MeasuredPoint> points;
+    int wobble = 0;
+    for (double r : { 10.0, 40.0 }) {
+        MeasuredPoint point { "r = " + std::to_string(int(r)), 100 + r, 100, -1, {}, {} };
+        for (int i = 0; i < 12; ++i) {
+            const double t = 60.0 * std::pow(10.0, 0.3 * i);
+            point.Readings.push_back(
+                { t, drawdownAt(truth, point.X, point.Y, t) + 0.001 * std::sin(++wobble) });
+        }
+        points.push_back(point);
+    }
+    texts.transmissivity = "0.06";
+    texts.storage = "1.5";
+    texts.aquiferParameters["specific_yield"] = "0.5";
+    texts.aquiferParameters["anisotropy"] = "6";
+    const FitResult fit = fitPumpingTest(readScenario(texts).inputs, points,
+        { transmissivityParameter(), storageParameter(), parameterOfSymbol("Sy"),
+            parameterOfSymbol("Kd") });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    const double expected[] = { 0.002, 0.0005, 0.15, 0.2 };
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(fit.estimates[i].value / expected[i], 1.0, 0.03) << i;
+        EXPECT_LT(fit.estimates[i].low, expected[i]) << i;
+        EXPECT_GT(fit.estimates[i].high, expected[i]) << i;
+    }
+    EXPECT_LT(fit.rmseMetres, 0.001);
+}
+
 // The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
 // drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
 TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)

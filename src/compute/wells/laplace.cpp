@@ -29,7 +29,8 @@ namespace {
             i1 += term1;
             const double psiSum = 2.0 * harmonic + 1.0 / (k + 1) - 2.0 * EulerGamma;
             sum1 += term1 * psiSum;
-            if (std::abs(term0) < 1e-17 * std::abs(i0) && std::abs(term1) < 1e-17 * std::abs(i1))
+            if (std::norm(term0) < 1e-34 * std::norm(i0)
+                && std::norm(term1) < 1e-34 * std::norm(i1))
                 break;
         }
         k0 = -(lnHalf + EulerGamma) * i0 + sum0;
@@ -61,7 +62,7 @@ namespace {
             h += delh;
             const Complex dels = q * delh;
             s += dels;
-            if (std::abs(dels) < 1e-16 * std::abs(s))
+            if (std::norm(dels) < 1e-32 * std::norm(s))
                 break;
         }
         h = a1 * h;
@@ -79,7 +80,7 @@ namespace {
             term1 *= (4.0 - odd * odd) / (8.0 * k * z);
             sum0 += term0;
             sum1 += term1;
-            if (std::abs(term0) < 1e-17 && std::abs(term1) < 1e-17)
+            if (std::norm(term0) < 1e-34 && std::norm(term1) < 1e-34)
                 break;
         }
         const Complex front = std::sqrt(std::numbers::pi / (2.0 * z)) * std::exp(-z);
@@ -91,10 +92,11 @@ namespace {
 
 void besselK01(Complex z, Complex& k0, Complex& k1)
 {
-    const double size = std::abs(z);
-    if (size <= 2.0)
+    // (Squared sizes: a hypot per call costs as much as the series.)
+    const double size = std::norm(z);
+    if (size <= 4.0)
         nearZero(z, k0, k1);
-    else if (size < 25.0)
+    else if (size < 625.0)
         continuedFraction(z, k0, k1);
     else
         farFromZero(z, k0, k1);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <numbers>
 #include <tuple>
@@ -20,7 +21,11 @@ namespace {
 
     // K0 below e^-42 of the first term's is nothing beside it.
     constexpr double LastExponent = 42.0;
-    constexpr int MostRoots = 2000000;
+    // Each root costs a Newton solve and a K0 per distance: a bound on the work of one value.
+    // It is reached only where r sqrt(Kd) / b is below about 1e-4 (a point far nearer the bore
+    // than the aquifer is thick) at early times; there the terms left out are those of depths
+    // finer than b / 60000.
+    constexpr int MostRoots = 20000;
 
     // The root of eps tan eps = c near the n-th one of real c, by Newton's method on
     // eps sin eps - c cos eps (no poles), from a start that holds for small and large c alike.
@@ -40,7 +45,7 @@ namespace {
             const Complex slope = (1.0 + c) * sine + eps * cosine;
             const Complex step = g / slope;
             eps -= step;
-            if (std::abs(step) <= 1e-15 * std::abs(eps) + 1e-300)
+            if (std::norm(step) <= 1e-30 * std::norm(eps) + 1e-300)
                 break;
         }
         return eps;
@@ -79,8 +84,8 @@ namespace {
                         firstReal = q.real() * rMin;
                     // Past |c| the weights fall as n^-4; past the distance K0 falls as e^-q r.
                     if (q.real() * rMin > firstReal + LastExponent
-                        || (std::abs(eps) > 10.0 * std::abs(c) + 10.0
-                            && std::abs(w) < 1e-18 * std::abs(terms.w.front())))
+                        || (eps.real() > 10.0 * (std::fabs(c.real()) + std::fabs(c.imag())) + 10.0
+                            && std::norm(w) < 1e-36 * std::norm(terms.w.front())))
                         break;
                 }
                 m_terms.push_back(std::move(terms));
@@ -96,7 +101,13 @@ namespace {
                 for (std::size_t n = 0; n < terms.w.size(); ++n) {
                     if (terms.q[n].real() * r > first + LastExponent)
                         break;
-                    inner += terms.w[n] * besselK0(terms.q[n] * r);
+                    const Complex term = terms.w[n] * besselK0(terms.q[n] * r);
+                    inner += term;
+                    // Past |c| the weights fall as n^-4: the rest is a third of n terms like it.
+                    if (n > 8
+                        && std::norm(term) * static_cast<double>(n * n) < 1e-32 * std::norm(inner)
+                        && std::norm(terms.w[n]) < std::norm(terms.w[n - 1]))
+                        break;
                 }
                 sum += (terms.front * inner).imag();
             }
@@ -120,6 +131,12 @@ namespace {
 
 double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t)
 {
+    // A fit may wander to values no aquifer has: they have no drawdown, and cost nothing.
+    const NeumanAquifer& a = aquifer;
+    for (double value :
+        { a.transmissivity, a.storage, a.specificYield, a.anisotropy, a.thicknessMetres })
+        if (!(value > 0.0 && value < 1e300))
+            return std::numeric_limits<double>::quiet_NaN();
     if (!(t > 0.0) || quiet(aquifer, r, t))
         return 0.0;
     return Spectrum(aquifer, t, r).at(r);
@@ -139,10 +156,10 @@ namespace {
 
     constexpr WellParameter Parameters[] = {
         { "specific_yield", "Sy", "Specific yield", "%", "", Quantity::Storage,
-            ParameterScope::Aquifer, 1e-10, 100.0, 0.01, std::nullopt, FitScale::Log,
+            ParameterScope::Aquifer, 0.01, 100.0, 0.01, std::nullopt, FitScale::Log,
             "The water the water table gives per unit area as it falls, once it has drained." },
         { "anisotropy", "Kd", "Anisotropy Kz/Kr", "", "", Quantity::Ratio, ParameterScope::Aquifer,
-            1e-8, 1e4, 1.0, 1.0, FitScale::Log,
+            1e-4, 100.0, 1.0, 1.0, FitScale::Log,
             "The vertical conductivity over the horizontal: the smaller, the slower the water "
             "table drains." },
     };
