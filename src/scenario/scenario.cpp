@@ -395,7 +395,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     if (row.needsThickness && !(in.Thickness > 0.0) && !(in.Unconfined && thickness))
         refusals.push_back(thicknessField + " must be greater than 0 for " + row.label
             + (thickness ? "; " + quoted(texts.thickness) + " reads as "
-                       + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + "."
+                        + realText(*thickness).substr(*thickness < 0 ? 0 : 1) + "."
                          : ": the saturated thickness the water table drains over."));
 
     if (!moved.empty())
@@ -541,13 +541,25 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
 
     // Extreme but accepted values can still overflow the formula (a transmissivity of 1E-320).
     if (refusals.empty()) {
-        for (int i = 0; i < bores; ++i) {
-            const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
-            if (!in.pumps(i))
-                continue;
-            double rate = well.Rate;
+        // The drawdown goes with the rate: without values of their own, the bore of the largest
+        // rate answers for all (a Laplace-space function costs milliseconds a value).
+        const bool ownValues = std::any_of(row.parameters.begin(), row.parameters.end(),
+            [](const WellParameter& p) { return p.scope == ParameterScope::Bore; });
+        auto largestRate = [&](int i) {
+            double rate = in.Wells[static_cast<std::size_t>(i)].Rate;
             for (const RateChange& change : in.Schedules[static_cast<std::size_t>(i)])
                 rate = std::max(rate, change.Rate);
+            return rate;
+        };
+        int largest = -1;
+        for (int i = 0; i < bores; ++i)
+            if (in.pumps(i) && (largest < 0 || largestRate(i) > largestRate(largest)))
+                largest = i;
+        for (int i = 0; i < bores; ++i) {
+            const WellInput& well = in.Wells[static_cast<std::size_t>(i)];
+            if (!in.pumps(i) || (!ownValues && i != largest))
+                continue;
+            const double rate = largestRate(i);
             const Aquifer aquifer = in.aquifer();
             const SourceTerm term { rate, well.Values };
             const bool finite
