@@ -10,7 +10,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <memory>
@@ -488,13 +487,6 @@ namespace {
         double m_scale;
     };
 
-    std::string shortNumber(double value)
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.4g", value);
-        return text;
-    }
-
 } // namespace
 
 WellFunction hantushRow()
@@ -535,7 +527,7 @@ WellFunction hantushRow()
         [](const Aquifer& aquifer) {
             const double days = leakageFactorOf(aquifer) * leakageFactorOf(aquifer)
                 / aquifer.transmissivity / SecondsPerDay;
-            return std::vector<ReportLine> { { "Aquitard resistance c", shortNumber(days), "d" } };
+            return std::vector<ReportLine> { { "Aquitard resistance c", reportNumber(days), "d" } };
         } };
 }
 

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <numbers>
@@ -266,13 +265,6 @@ namespace {
         return found[key] = neumanUnitDrawdown(a, std::sqrt(n), t);
     }
 
-    std::string shortNumber(double value)
-    {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.4g", value);
-        return text;
-    }
-
 } // namespace
 
 WellFunction neumanRow()
@@ -326,8 +318,8 @@ WellFunction neumanRow()
         [](const Aquifer& aquifer) {
             const double kr = aquifer.transmissivity / aquifer.thicknessMetres;
             return std::vector<ReportLine> {
-                { "Horizontal conductivity Kr", shortNumber(kr), "m/s" },
-                { "Vertical conductivity Kz", shortNumber(kr * aquifer.values.at(Anisotropy)),
+                { "Horizontal conductivity Kr", reportNumber(kr), "m/s" },
+                { "Vertical conductivity Kz", reportNumber(kr * aquifer.values.at(Anisotropy)),
                     "m/s" },
             };
         } };

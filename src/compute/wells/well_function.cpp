@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -115,6 +116,13 @@ std::string methodTexts()
     for (std::size_t i = 0; i < table.size(); ++i)
         all += (i == 0 ? "" : i + 1 == table.size() ? " or " : ", ") + std::string(table[i].text);
     return all;
+}
+
+std::string reportNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
 }
 
 double jacobUnconfined(double confinedDrawdownMetres, double thicknessMetres)

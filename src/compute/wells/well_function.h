@@ -66,6 +66,8 @@ struct SourceTerm {
 struct ReportLine {
     std::string label, value, unit;
 };
+// A derived value as a report line gives it: four significant digits ("1.25e-05").
+[[nodiscard]] std::string reportNumber(double value);
 
 // A source's terms on a map's lattice, made fast by the row that knows how: the engine asks for a
 // lattice row of terms at a time. A row without them is evaluated node by node through its
