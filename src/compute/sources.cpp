@@ -10,11 +10,11 @@ std::vector<PointSource> allSources(const ScenarioInputs& in)
     for (int bore = 0; bore < in.boreCount(); ++bore) {
         const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
         bool first = true;
-        auto add = [&](double rate, double startSeconds) {
+        auto add = [&](double rate, double startSeconds, double rateAfter) {
             if (rate == 0.0)
                 return;
             sources.push_back({ static_cast<double>(well.X), static_cast<double>(well.Y), rate,
-                startSeconds, 0.0, bore, false, first });
+                startSeconds, 0.0, bore, false, first, rateAfter });
             first = false;
         };
         // A change at hour 0 replaces the table's rate rather than stepping from it: the two
@@ -25,9 +25,9 @@ std::vector<PointSource> allSources(const ScenarioInputs& in)
             : none;
         const bool fromStart = !schedule.empty() && schedule.front().StartSeconds == 0.0;
         double previous = fromStart ? schedule.front().Rate : well.Rate;
-        add(previous, 0.0);
+        add(previous, 0.0, previous);
         for (std::size_t k = fromStart ? 1 : 0; k < schedule.size(); ++k) {
-            add(schedule[k].Rate - previous, schedule[k].StartSeconds);
+            add(schedule[k].Rate - previous, schedule[k].StartSeconds, schedule[k].Rate);
             previous = schedule[k].Rate;
         }
     }
@@ -42,6 +42,7 @@ std::vector<PointSource> allSources(const ScenarioInputs& in)
             image.X = at.X;
             image.Y = at.Y;
             image.Rate = source.Rate * factor;
+            image.RateAfter = source.RateAfter * factor;
             image.Image = true;
             image.FirstOfBore = false;
             withImages.push_back(image);
@@ -70,6 +71,7 @@ SourceList sourceListOf(const ScenarioInputs& in)
     for (const WellInput& well : in.Wells) {
         list.rates.push_back(well.Rate);
         list.boreValues.push_back(well.Values);
+        list.radii.push_back(well.RadiusMetres);
     }
     list.schedules = in.Schedules;
     list.schedules.resize(in.Wells.size());

@@ -26,6 +26,9 @@ struct PointSource {
     // there (the node carries the drawdown of the node before it), and its bore's later steps
     // add nothing.
     bool FirstOfBore = false;
+    // Its bore's rate once it has started (m3/s; the image's sign for an image): a term that is
+    // not linear in the rate (a well's loss, C Q^2) steps from (RateAfter - Rate) to RateAfter.
+    double RateAfter = 0.0;
 };
 
 // Every source of the run, whatever the time: bores in row order, each bore's steps in time
@@ -44,11 +47,13 @@ struct SourceList {
     std::vector<std::vector<RateChange>> schedules; // and its changes
     // Each bore's values of the well function's Bore-scope parameters (WellInput::Values).
     std::vector<std::vector<double>> boreValues;
+    std::vector<double> radii; // each bore's radius, m
 
     // What a source's term sees: its rate and its bore's values.
     [[nodiscard]] SourceTerm termOf(const PointSource& source) const
     {
-        return { source.Rate, boreValues[static_cast<std::size_t>(source.Bore)] };
+        const auto bore = static_cast<std::size_t>(source.Bore);
+        return { source.Rate, boreValues[bore], radii[bore], source.RateAfter };
     }
 
     // Whether (x, y) lies in the aquifer (isInAquifer).

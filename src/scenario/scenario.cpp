@@ -561,7 +561,7 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
                 continue;
             const double rate = largestRate(i);
             const Aquifer aquifer = in.aquifer();
-            const SourceTerm term { rate, well.Values };
+            const SourceTerm term { rate, well.Values, well.RadiusMetres, rate };
             const bool finite
                 = std::isfinite(aquifer.function->boreTerm(term, in.PumpTimeSeconds, aquifer))
                 && std::isfinite(

@@ -3,6 +3,7 @@
 
 #include "analysis/fit.h"
 #include "compute/observations.h"
+#include "scenario/scenario_file.h"
 #include "scenario/unit_conversion.h"
 #include "support/temporary_folder.h"
 
@@ -102,6 +103,21 @@ TEST(PumpingTestFit, LeakyAquiferRecoversItsParameters)
     }
     EXPECT_LT(fit.rmseMetres, 0.002);
     EXPECT_EQ(fit.readings, 51u);
+}
+
+// A test read in the pumped well itself, whose first hour is the casing's water: the shipped
+// example's T and S come back from a start 1.5 decades off (Theis' would not: half the T).
+TEST(PumpingTestFit, LargeDiameterWellRecoversItsAquifer)
+{
+    const ScenarioInputs in = readScenario(readScenarioFile(Published / "dug-well.ini")).inputs;
+    const FitResult fit = fitPumpingTest(
+        in, measuredPoints(in, Published), { transmissivityParameter(), storageParameter() });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    EXPECT_NEAR(fit.estimates[0].value / 5e-4, 1.0, 0.01);
+    EXPECT_NEAR(fit.estimates[1].value / 2e-3, 1.0, 0.05);
+    EXPECT_LT(fit.estimates[0].low, 5e-4);
+    EXPECT_GT(fit.estimates[0].high, 5e-4);
+    EXPECT_LT(fit.rmseMetres, 0.004);
 }
 
 // An unconfined aquifer's T, S, Sy and Kd from two piezometers' S-shaped curves (Neuman's

@@ -5,9 +5,9 @@
 
 #include "analysis/fit.h"
 #include "compute/observations.h"
-#include "scenario/scenario_file.h"
 #include "compute/wells/theis.h"
 #include "media/report.h"
+#include "scenario/scenario_file.h"
 #include "window/boundaries_tab.h"
 #include "window/options_tab.h"
 #include "window/pumping_test_tab.h"
@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <algorithm>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -170,8 +171,10 @@ private slots:
         options.methodButton(m_method)->setChecked(true);
         QVERIFY(gain->isEnabled());
         TimeBoundariesTab timeBoundaries;
-        QCOMPARE(timeBoundaries.boreParameters.size(), std::size_t { 1 });
-        QCOMPARE(timeBoundaries.boreParameters[0].first->key, std::string_view("toy_skin"));
+        // A column for every row's bore keys, the toy's among them.
+        QVERIFY(
+            std::any_of(timeBoundaries.boreParameters.begin(), timeBoundaries.boreParameters.end(),
+                [](const auto& column) { return column.first->key == "toy_skin"; }));
         PumpingTestTab pumpingTest;
         QVERIFY(pumpingTest.fitChoice("G") != nullptr);
         QVERIFY(!pumpingTest.fitChoice("G")->isEnabled());

@@ -67,7 +67,8 @@ std::vector<PumpingWell> pumpingWells(const std::vector<PointSource>& sources,
         PumpingWell well;
         well.leastTerm = leastTerm;
         well.bore = source.Bore;
-        well.term = { source.Rate, in.Wells[static_cast<std::size_t>(source.Bore)].Values };
+        const WellInput& bore = in.Wells[static_cast<std::size_t>(source.Bore)];
+        well.term = { source.Rate, bore.Values, bore.RadiusMetres, source.RateAfter };
         well.elapsedSeconds = source.ElapsedSeconds;
         well.aquifer = &aquifer;
         well.function = aquifer.function;

@@ -66,7 +66,7 @@ namespace {
                 break;
         }
         h = a1 * h;
-        k0 = std::sqrt(std::numbers::pi / (2.0 * z)) * std::exp(-z) / s;
+        k0 = std::sqrt(std::numbers::pi / (2.0 * z)) / s; // times e^-z
         k1 = k0 * (z + 0.5 - h) / z;
     }
 
@@ -83,7 +83,7 @@ namespace {
             if (std::norm(term0) < 1e-34 && std::norm(term1) < 1e-34)
                 break;
         }
-        const Complex front = std::sqrt(std::numbers::pi / (2.0 * z)) * std::exp(-z);
+        const Complex front = std::sqrt(std::numbers::pi / (2.0 * z)); // times e^-z
         k0 = front * sum0;
         k1 = front * sum1;
     }
@@ -92,14 +92,25 @@ namespace {
 
 void besselK01(Complex z, Complex& k0, Complex& k1)
 {
+    scaledBesselK01(z, k0, k1);
+    const Complex factor = std::exp(-z);
+    k0 *= factor;
+    k1 *= factor;
+}
+
+void scaledBesselK01(Complex z, Complex& k0, Complex& k1)
+{
     // (Squared sizes: a hypot per call costs as much as the series.)
     const double size = std::norm(z);
-    if (size <= 4.0)
+    if (size <= 4.0) {
         nearZero(z, k0, k1);
-    else if (size < 625.0)
+        k0 *= std::exp(z);
+        k1 *= std::exp(z);
+    } else if (size < 625.0) {
         continuedFraction(z, k0, k1);
-    else
+    } else {
         farFromZero(z, k0, k1);
+    }
 }
 
 Complex besselK0(Complex z)

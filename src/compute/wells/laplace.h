@@ -26,6 +26,8 @@ using Complex = std::complex<double>;
 // power series near 0, Steed's continued fraction (Temme's CF2) to |z| = 25, the asymptotic
 // series beyond. About 1e-14 relative.
 void besselK01(Complex z, Complex& k0, Complex& k1);
+// e^z K0(z) and e^z K1(z): the same without the factor that leaves the doubles for large |z|.
+void scaledBesselK01(Complex z, Complex& k0, Complex& k1);
 [[nodiscard]] Complex besselK0(Complex z);
 [[nodiscard]] Complex besselK1(Complex z);
 

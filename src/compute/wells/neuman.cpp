@@ -289,18 +289,8 @@ WellFunction neumanRow()
         // Below Theis' drawdown with S alone: its reach serves.
         [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
             double leastMetres) {
-            const TheisWell well(
-                term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
-            double u = QuietU;
-            if (leastMetres > 0.0) {
-                double low = 0.0, high = QuietU;
-                for (int i = 0; i < 100 && high - low > 1e-9 * high; ++i) {
-                    const double middle = 0.5 * (low + high);
-                    (std::fabs(well.A) * theisW(middle) > leastMetres ? low : high) = middle;
-                }
-                u = high * 1.000001;
-            }
-            return u / well.uPerSquareMetre;
+            return theisReachSquared(
+                term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds, leastMetres);
         },
         [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
             std::vector<std::shared_ptr<const LatticeTerms>> terms;

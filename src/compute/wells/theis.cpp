@@ -238,13 +238,8 @@ WellFunction theisRow()
         },
         [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
             double leastMetres) {
-            const TheisWell well(
-                term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
-            // W reaches 0 near u = 708; a least drawdown is reached where A W(u) falls to it.
-            return (leastMetres > 0.0
-                           ? uWhereWellFunctionIs(leastMetres / std::fabs(well.A)) * 1.000001
-                           : 709.0)
-                / well.uPerSquareMetre;
+            return theisReachSquared(
+                term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds, leastMetres);
         },
         [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
             std::vector<std::shared_ptr<const LatticeTerms>> terms;
@@ -253,6 +248,16 @@ WellFunction theisRow()
                     aquifer.transmissivity, aquifer.storage, source.elapsedSeconds)));
             return terms;
         } };
+}
+
+double theisReachSquared(
+    double rate, double transmissivity, double storage, double elapsedSeconds, double leastMetres)
+{
+    const TheisWell well(rate, transmissivity, storage, elapsedSeconds);
+    // W reaches 0 near u = 708; a least drawdown is reached where A W(u) falls to it.
+    return (leastMetres > 0.0 ? uWhereWellFunctionIs(leastMetres / std::fabs(well.A)) * 1.000001
+                              : 709.0)
+        / well.uPerSquareMetre;
 }
 
 TheisWell::TheisWell(

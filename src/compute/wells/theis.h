@@ -23,6 +23,12 @@ namespace drawfield {
 // out[i] = W(u[i]) for count values (the engine's rows call it).
 void theisWOf(const double* u, double* out, int count) noexcept;
 
+// The squared distance (m2) beyond which a Theis well of the rate given adds no more than
+// leastMetres (where W leaves the doubles for 0), a little beyond it, never short of it. Rows
+// whose drawdown stays below Theis' with the same S take it as their reach.
+[[nodiscard]] double theisReachSquared(
+    double rate, double transmissivity, double storage, double elapsedSeconds, double leastMetres);
+
 struct TheisWell {
     double A = 0.0; // Q / (4 pi T), m
     double uPerSquareMetre = 0.0; // S / (4 T t), 1/m2

@@ -15,6 +15,7 @@ WellFunction cooperJacobRow();
 WellFunction theisRow();
 WellFunction hantushRow();
 WellFunction neumanRow();
+WellFunction papadopulosCooperRow();
 
 namespace {
 
@@ -30,6 +31,7 @@ namespace {
             built.push_back(theisRow());
             built.push_back(hantushRow());
             built.push_back(neumanRow());
+            built.push_back(papadopulosCooperRow());
             return built;
         }();
         return table;

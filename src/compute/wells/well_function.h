@@ -21,7 +21,7 @@ namespace drawfield {
 
 // The rows of the table, by name; the first is the default. A row added at run time
 // (addWellFunction) takes the next number.
-enum class WellMethod : int { CooperJacob, Theis, Hantush, Neuman };
+enum class WellMethod : int { CooperJacob, Theis, Hantush, Neuman, PapadopulosCooper };
 
 // What a parameter measures: the unit it is shown and typed in follows from it.
 enum class Quantity { Length, Transmissivity, Storage, Time, Rate, Ratio };
@@ -60,6 +60,10 @@ struct SourceTerm {
     // The values of its bore's Bore-scope parameters (SI), indexed as the row's table; empty for a
     // row without such parameters.
     std::span<const double> bore;
+    double boreRadiusMetres = 0.0; // its bore's radius: a distance within it is in the bore
+    // Its bore's rate once it has started (m3/s): a loss in C Q^2 steps by
+    // C (rateAfter^2 - (rateAfter - rate)^2), so that a bore's steps sum to C Q(t)^2.
+    double rateAfter = 0.0;
 };
 
 // Lines a row adds to a report beyond its parameters: derived values (c = B^2 / T).
