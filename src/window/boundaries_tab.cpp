@@ -103,10 +103,12 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     };
     for (const WellParameter* parameter : parametersOfScope(ParameterScope::Bore)) {
         const int column = 4 + static_cast<int>(boreParameters.size());
-        scheduleLayout->addWidget(new QLabel(QStringLiteral("%1 (%2)").arg(
-                                                 text(parameter->symbol), text(parameter->unit)),
-                                      scheduleBox),
-            0, column);
+        auto* heading = new QLabel(parameter->unit.empty()
+                ? text(parameter->symbol)
+                : QStringLiteral("%1 (%2)").arg(text(parameter->symbol), text(parameter->unit)),
+            scheduleBox);
+        scheduleLayout->addWidget(heading, 0, column);
+        m_boreParameterLabels.push_back(heading);
         std::array<QLineEdit*, WellCount> fields {};
         for (int i = 0; i < WellCount; ++i) {
             fields[static_cast<std::size_t>(i)] = coordinate(scheduleBox,
@@ -116,6 +118,7 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
         }
         boreParameters.emplace_back(parameter, fields);
     }
+    setMethod(WellMethod::CooperJacob);
     m_scheduleNote = note(QStringLiteral("From each hour (since pumping began) the bore pumps "
                                          "that rate, m3/h; 0 stops it and the water recovers."),
         scheduleBox);
@@ -270,6 +273,19 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(leftColumn, 1);
     layout->addLayout(rightColumn, 1);
+}
+
+void TimeBoundariesTab::setMethod(WellMethod method)
+{
+    const WellFunction& row = wellFunctionRow(method);
+    for (std::size_t k = 0; k < boreParameters.size(); ++k) {
+        const WellParameter* parameter = boreParameters[k].first;
+        const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
+            [parameter](const WellParameter& p) { return &p == parameter; });
+        m_boreParameterLabels[k]->setVisible(own);
+        for (QLineEdit* field : boreParameters[k].second)
+            field->setVisible(own);
+    }
 }
 
 void TimeBoundariesTab::fillTexts(ScenarioTexts& texts) const

@@ -34,6 +34,9 @@ public:
     void showTexts(const ScenarioTexts& texts);
     // Names the units of the radii, the schedules and the points' coordinates.
     void showUnits(const UnitTexts& units);
+    // Shows the columns of the chosen well function's bore parameters, hides the others' (their
+    // texts stay, and are saved).
+    void setMethod(WellMethod method);
     // An observation point's X and Y texts (a point dragged on the map), and back.
     void setObservationPlace(int row, const QString& x, const QString& y);
     [[nodiscard]] QString observationText(int row, int column) const;
@@ -65,6 +68,7 @@ private:
     QLabel* m_radiusHead = nullptr;
     QLabel* m_availableHead = nullptr;
     QLabel* m_scheduleNote = nullptr;
+    std::vector<QLabel*> m_boreParameterLabels; // a heading per boreParameters column
 };
 
 } // namespace drawfield

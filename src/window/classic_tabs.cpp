@@ -195,8 +195,10 @@ void main1::buildTabs()
     connect(pumpingTest, &PumpingTestTab::fileRequested, this, &main1::chooseMeasuredFile);
     connect(pumpingTest, &PumpingTestTab::pictureRequested, this, &main1::saveFitPicture);
     connect(options, &OptionsTab::methodChanged, pumpingTest, [this] {
-        pumpingTest->setMethod(
-            methodOfText(options->methodText().toStdString()).value_or(WellMethod::CooperJacob));
+        const WellMethod method
+            = methodOfText(options->methodText().toStdString()).value_or(WellMethod::CooperJacob);
+        pumpingTest->setMethod(method);
+        timeBoundaries->setMethod(method);
     });
     // Other units: every value is shown in them, the same quantity as before.
     connect(options, &OptionsTab::unitsChanged, this, [this](const UnitTexts& from) {

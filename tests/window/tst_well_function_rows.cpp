@@ -175,6 +175,11 @@ private slots:
         QVERIFY(
             std::any_of(timeBoundaries.boreParameters.begin(), timeBoundaries.boreParameters.end(),
                 [](const auto& column) { return column.first->key == "toy_skin"; }));
+        // Shown while its function is chosen (the tab itself hidden: isHidden, not isVisible).
+        QLineEdit* skin = timeBoundaries.findChild<QLineEdit*>(QStringLiteral("Bore1_toy_skin"));
+        QVERIFY(skin != nullptr && skin->isHidden());
+        timeBoundaries.setMethod(m_method);
+        QVERIFY(!skin->isHidden());
         PumpingTestTab pumpingTest;
         QVERIFY(pumpingTest.fitChoice("G") != nullptr);
         QVERIFY(!pumpingTest.fitChoice("G")->isEnabled());
