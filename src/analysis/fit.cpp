@@ -181,29 +181,6 @@ namespace {
         return sum;
     }
 
-    double distanceToNearestBore(const ScenarioInputs& in, const MeasuredPoint& point)
-    {
-        double nearest = 0.0;
-        for (int bore = 0; bore < in.boreCount(); ++bore) {
-            if (!in.pumps(bore))
-                continue;
-            const WellInput& well = in.Wells[static_cast<std::size_t>(bore)];
-            const double r = std::hypot(point.X - well.X, point.Y - well.Y);
-            if (r > 0.0 && (nearest == 0.0 || r < nearest))
-                nearest = r;
-        }
-        return nearest;
-    }
-
-    // The total rate of the pumping bores at time t (m3/s).
-    double totalRate(const ScenarioInputs& in, double t)
-    {
-        double rate = 0.0;
-        for (int bore = 0; bore < in.boreCount(); ++bore)
-            rate += in.rateAt(bore, t);
-        return rate;
-    }
-
     // Start values from Cooper-Jacob's line through the late readings of the point nearest a
     // pumping bore: the slope gives T and where it crosses s = 0 gives S.
     void cooperJacobStart(const ScenarioInputs& in, const std::vector<MeasuredPoint>& points,
@@ -228,48 +205,6 @@ namespace {
     }
 
 } // namespace
-
-CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& point)
-{
-    CooperJacobLine line;
-    const std::vector<Reading>& readings = point.Readings;
-    const double r = distanceToNearestBore(in, point);
-    double first = 0.0;
-    for (const Reading& reading : readings)
-        if (reading.TimeSeconds > 0.0) {
-            first = reading.TimeSeconds;
-            break;
-        }
-    if (readings.empty() || !(first > 0.0) || !(r > 0.0))
-        return line;
-    const double middle = std::sqrt(first * readings.back().TimeSeconds);
-    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, n = 0.0;
-    for (const Reading& reading : readings)
-        if (reading.TimeSeconds > 0.0 && reading.TimeSeconds >= middle) {
-            const double lx = std::log(reading.TimeSeconds);
-            sx += lx;
-            sy += reading.DrawdownMetres;
-            sxx += lx * lx;
-            sxy += lx * reading.DrawdownMetres;
-            n += 1.0;
-            if (line.fromSeconds == 0.0)
-                line.fromSeconds = reading.TimeSeconds;
-        }
-    if (n < 2.0)
-        return line;
-    line.slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
-    line.intercept = (sy - line.slope * sx) / n;
-    const double rate = totalRate(in, readings.back().TimeSeconds);
-    if (!(line.slope > 0.0) || !(rate > 0.0))
-        return line;
-    const CooperJacobLineValues values
-        = cooperJacobValuesOfLine(rate, line.slope, line.intercept, r);
-    line.transmissivity = values.transmissivity;
-    line.storage = values.storage;
-    line.valid = std::isfinite(line.transmissivity) && line.transmissivity > 0.0
-        && std::isfinite(line.storage) && line.storage > 0.0 && line.storage < 1.0;
-    return line;
-}
 
 FitParameter transmissivityParameter() { return &baseParameters()[TransmissivityParameter]; }
 FitParameter storageParameter() { return &baseParameters()[StorageParameter]; }
@@ -547,6 +482,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         }
         result.points.push_back(std::move(fittedPoint));
     }
+    result.straightLines = straightLineEstimates(inputs, points);
     result.succeeded = true;
     return result;
 }

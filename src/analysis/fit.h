@@ -9,6 +9,7 @@
 // s^2 = SSE / (m - n), and a 95 % interval exp(ln p -+ t(0.975, m - n) se), Student's t.
 
 #include "analysis/measurements.h"
+#include "analysis/straight_lines.h"
 #include "compute/wells/well_function.h"
 #include "scenario/scenario.h"
 
@@ -66,20 +67,10 @@ struct FitResult {
     std::vector<FittedPoint> points; // the readings and the fitted drawdowns
     ScenarioInputs fitted; // the scenario with the fitted values
     int evaluations = 0; // of the drawdown at every reading
+    // The straight-line estimates beside the fit: Cooper-Jacob's per reading set, Theis'
+    // recovery where readings follow a stop.
+    std::vector<StraightLineEstimate> straightLines;
 };
-
-// Cooper-Jacob's straight line through the later half (in log time) of a point's readings,
-// s = intercept + slope ln t (t in s), and the T and S it gives for the total rate of the bores
-// and the point's distance from the nearest one; valid false when the line falls or is not
-// determined.
-struct CooperJacobLine {
-    bool valid = false;
-    double intercept = 0.0, slope = 0.0; // m, m per unit of ln t
-    double fromSeconds = 0.0; // the first reading it goes through
-    double transmissivity = 0.0, storage = 0.0;
-};
-[[nodiscard]] CooperJacobLine cooperJacobLine(
-    const ScenarioInputs& inputs, const MeasuredPoint& point);
 
 // Fits `parameters` of `inputs` to the readings at `points`, in at most mostEvaluations
 // evaluations of the drawdowns (0: 600 per parameter and one). A stop asked for ends it.

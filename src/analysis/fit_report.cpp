@@ -1,5 +1,6 @@
 #include "analysis/fit.h"
 
+#include "compute/units.h"
 #include "files/atomic_file.h"
 #include "files/csv.h"
 #include "files/number_text.h"
@@ -120,6 +121,21 @@ std::string fitSummary(const FitResult& result)
                 << significantText(result.correlation[a][b], 3) << "\n";
     out << "  RMSE " << significantText(result.rmseMetres, 4) << " m over " << result.readings
         << " readings\n";
+    if (!result.straightLines.empty())
+        out << "straight lines:\n";
+    for (const StraightLineEstimate& line : result.straightLines) {
+        out << "  " << line.method << ", " << line.point
+            << ": T = " << significantText(line.transmissivity, 4) << " m2/s";
+        if (!std::isnan(line.storage))
+            out << ", S = " << significantText(line.storage, 3);
+        out << " (" << durationText(line.fromSeconds, result.fitted.Units) << " to "
+            << durationText(line.toSeconds, result.fitted.Units);
+        if (line.method == "cooper-jacob")
+            out << (line.fromSeconds >= line.uBelowFromSeconds ? "; u < 0.05 from "
+                                                               : "; u < 0.05 only from ")
+                << durationText(line.uBelowFromSeconds, result.fitted.Units);
+        out << ")\n";
+    }
     return out.str();
 }
 
@@ -138,6 +154,13 @@ void writeFitReport(const std::filesystem::path& path, const FitResult& result)
                 + number(result.correlation[a][b]) + ",,,,\n";
     text += "rmse," + number(result.rmseMetres) + ",,,,m\n";
     text += "readings," + std::to_string(result.readings) + ",,,,\n";
+    if (!result.straightLines.empty())
+        text += "\nmethod,point,T_m2s,S,from_s,to_s,u_below_0.05_from_s\n";
+    for (const StraightLineEstimate& line : result.straightLines)
+        text += line.method + "," + csvCell(line.point) + "," + number(line.transmissivity) + ","
+            + (std::isnan(line.storage) ? "" : number(line.storage)) + ","
+            + number(line.fromSeconds) + "," + number(line.toSeconds) + ","
+            + (line.method == "cooper-jacob" ? number(line.uBelowFromSeconds) : "") + "\n";
     text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
     for (const FittedPoint& point : result.points)
         for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)

@@ -276,9 +276,18 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
                 addRow(QStringLiteral("%1 (m²/d)").arg(symbol), e, SecondsPerDay);
         }
         results->setVerticalHeaderLabels(names);
-        status->setText(QStringLiteral("RMSE %1 m over %2 readings.")
-                            .arg(number(result->rmseMetres, 4))
-                            .arg(result->readings));
+        // The straight lines beside the fit, a line each: a check that needs no model.
+        QString text = QStringLiteral("RMSE %1 m over %2 readings.")
+                           .arg(number(result->rmseMetres, 4))
+                           .arg(result->readings);
+        for (const StraightLineEstimate& line : result->straightLines) {
+            text += QStringLiteral("\n%1, %2: T %3 m²/s")
+                        .arg(QString::fromStdString(line.method),
+                            QString::fromStdString(line.point), number(line.transmissivity, 4));
+            if (!std::isnan(line.storage))
+                text += QStringLiteral(", S %1").arg(number(line.storage, 3));
+        }
+        status->setText(text);
     } else {
         status->setText(result ? QString::fromStdString(result->problem) : data.title);
     }

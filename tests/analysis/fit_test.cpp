@@ -163,6 +163,39 @@ TEST(PumpingTestFit, DelayedYieldRecoversItsParameters)
     EXPECT_LT(fit.rmseMetres, 0.001);
 }
 
+// A test with a recovery: Cooper-Jacob's line through the pumping's late readings and Theis'
+// recovery line through the residual drawdown give back T (and S) of the aquifer that made them.
+TEST(PumpingTestFit, StraightLinesOfPumpingAndRecovery)
+{
+    ScenarioTexts texts;
+    texts.method = "theis";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.02"; // S = 2e-4
+    texts.pumpTime = "30";
+    texts.bores[0] = { "50", "50", "30" };
+    texts.bores[0].schedule = "10:0";
+    const ScenarioInputs in = readScenario(texts).inputs;
+    MeasuredPoint point { "r = 20 m", 70, 50, -1, {}, {} };
+    for (double t = 60.0; t < 30 * 3600.0; t *= 1.15)
+        point.Readings.push_back({ t, drawdownAt(in, point.X, point.Y, t) });
+    const std::vector<StraightLineEstimate> lines = straightLineEstimates(in, { point });
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].method, "cooper-jacob");
+    EXPECT_NEAR(lines[0].transmissivity / 0.002, 1.0, 0.02);
+    EXPECT_NEAR(lines[0].storage / 2e-4, 1.0, 0.1);
+    EXPECT_LE(lines[0].toSeconds, 10 * 3600.0);
+    EXPECT_GE(lines[0].fromSeconds, lines[0].uBelowFromSeconds);
+    EXPECT_EQ(lines[1].method, "theis-recovery");
+    EXPECT_NEAR(lines[1].transmissivity / 0.002, 1.0, 0.02);
+    EXPECT_GT(lines[1].fromSeconds, 10 * 3600.0);
+    EXPECT_TRUE(std::isnan(lines[1].storage));
+    // Without a stop in the scenario there is no recovery line.
+    texts.bores[0].schedule = "";
+    for (const StraightLineEstimate& line :
+        straightLineEstimates(readScenario(texts).inputs, { point }))
+        EXPECT_EQ(line.method, "cooper-jacob");
+}
+
 // The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
 // drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
 TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)

@@ -1535,7 +1535,11 @@ private slots:
         QCOMPARE(tab.results->item(1, 0)->text(), QStringLiteral("462.62"));
         QCOMPARE(tab.results->verticalHeaderItem(2)->text(), QStringLiteral("S (%)"));
         QCOMPARE(tab.results->item(2, 0)->text(), QStringLiteral("0.017788"));
-        QCOMPARE(tab.status->text(), QStringLiteral("RMSE 0.05006 m over 69 readings."));
+        // The RMSE, then the straight lines beside the fit, one per piezometer.
+        QCOMPARE(tab.status->text().section(QLatin1Char('\n'), 0, 0),
+            QStringLiteral("RMSE 0.05006 m over 69 readings."));
+        QCOMPARE(tab.status->text().section(QLatin1Char('\n'), 1, 1),
+            QStringLiteral("cooper-jacob, r = 30 m: T 0.006721 m²/s, S 3.20e-05"));
         QCOMPARE(tab.chart->data().points.size(), std::size_t { 2 });
         QTest::mouseClick(tab.useValues, Qt::LeftButton);
         // The fields read back to the fitted values to the bit, so a run of them is the fit's.

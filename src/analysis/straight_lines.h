@@ -1,0 +1,54 @@
+#pragma once
+
+// The straight-line estimates a hydrogeologist draws beside a fit: Cooper-Jacob's line through a
+// point's late readings while the bores pump (T from its slope, S from where it crosses s = 0),
+// and Theis' recovery line of the residual drawdown against ln(t / t') once they have stopped (T
+// from its slope). They need no model and check the fit's.
+
+#include "analysis/measurements.h"
+#include "scenario/scenario.h"
+
+#include <string>
+#include <vector>
+
+namespace drawfield {
+
+// Cooper-Jacob's straight line through the later half (in log time) of a point's readings,
+// s = intercept + slope ln t (t in s), and the T and S it gives for the total rate of the bores
+// and the point's distance from the nearest one; valid false when the line falls or is not
+// determined.
+struct CooperJacobLine {
+    bool valid = false;
+    double intercept = 0.0, slope = 0.0; // m, m per unit of ln t
+    double fromSeconds = 0.0; // the first reading it goes through
+    double transmissivity = 0.0, storage = 0.0;
+};
+[[nodiscard]] CooperJacobLine cooperJacobLine(
+    const ScenarioInputs& inputs, const MeasuredPoint& point);
+
+// The distance (m) from a point to the nearest pumping bore, 0 for none.
+[[nodiscard]] double distanceToNearestBore(
+    const ScenarioInputs& inputs, const MeasuredPoint& point);
+// The total rate of the pumping bores at time t (m3/s).
+[[nodiscard]] double totalRate(const ScenarioInputs& inputs, double t);
+
+// One straight-line estimate of one reading set. method is "cooper-jacob" or "theis-recovery";
+// storage is NaN for the recovery, which gives none.
+struct StraightLineEstimate {
+    std::string method;
+    std::string point;
+    double transmissivity = 0.0; // m2/s
+    double storage = 0.0;
+    double fromSeconds = 0.0, toSeconds = 0.0; // the readings it went through (since pumping began)
+    // Cooper-Jacob: from when u = r^2 S / (4 T t) < 0.05 holds with its own T and S; the line is
+    // sound where fromSeconds is at least this.
+    double uBelowFromSeconds = 0.0;
+};
+
+// Every estimate the readings allow: Cooper-Jacob's for each set with two readings or more in
+// its later half while pumping, Theis' recovery for each with three or more after every bore has
+// stopped.
+[[nodiscard]] std::vector<StraightLineEstimate> straightLineEstimates(
+    const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points);
+
+} // namespace drawfield
