@@ -64,6 +64,24 @@ namespace {
         return nearest;
     }
 
+    // A reading's time as a test report gives it: seconds, minutes, hours or days by its size
+    // (in the [units] time where one is chosen).
+    std::string readingTime(double seconds, const ResultUnits& units)
+    {
+        if (units.chosen)
+            return durationText(seconds, units);
+        struct Scale {
+            double from, unit;
+            const char* word;
+        };
+        constexpr Scale scales[]
+            = { { 172800.0, 86400.0, "d" }, { 7200.0, 3600.0, "h" }, { 60.0, 60.0, "min" } };
+        for (const Scale& scale : scales)
+            if (seconds >= scale.from)
+                return significantText(seconds / scale.unit, 4) + " " + scale.word;
+        return significantText(seconds, 4) + " s";
+    }
+
 } // namespace
 
 void showFitted(const FitResult& result, ScenarioTexts& texts)
@@ -128,12 +146,12 @@ std::string fitSummary(const FitResult& result)
             << ": T = " << significantText(line.transmissivity, 4) << " m2/s";
         if (!std::isnan(line.storage))
             out << ", S = " << significantText(line.storage, 3);
-        out << " (" << durationText(line.fromSeconds, result.fitted.Units) << " to "
-            << durationText(line.toSeconds, result.fitted.Units);
+        out << " (" << readingTime(line.fromSeconds, result.fitted.Units) << " to "
+            << readingTime(line.toSeconds, result.fitted.Units);
         if (line.method == "cooper-jacob")
             out << (line.fromSeconds >= line.uBelowFromSeconds ? "; u < 0.05 from "
                                                                : "; u < 0.05 only from ")
-                << durationText(line.uBelowFromSeconds, result.fitted.Units);
+                << readingTime(line.uBelowFromSeconds, result.fitted.Units);
         out << ")\n";
     }
     return out.str();
