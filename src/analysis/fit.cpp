@@ -28,6 +28,8 @@ namespace {
     // The readings flattened, with what a drawdown there needs.
     struct Readings {
         std::vector<double> x, y, t, s;
+        std::vector<double> rootWeight; // sqrt of each reading's weight
+        double weights = 0.0; // their sum
     };
 
     // How a fit varies a parameter: the number it moves (the logarithm of the value, or the
@@ -106,6 +108,8 @@ namespace {
                     m_readings.y.push_back(point.Y);
                     m_readings.t.push_back(reading.TimeSeconds);
                     m_readings.s.push_back(reading.DrawdownMetres);
+                    m_readings.rootWeight.push_back(std::sqrt(reading.Weight));
+                    m_readings.weights += reading.Weight;
                 }
             }
             m_pointStarts.push_back(m_readings.t.size());
@@ -146,7 +150,8 @@ namespace {
         {
             const bool finite = drawdowns(logs, out);
             for (int i = 0; i < readingCount(); ++i)
-                out[i] = std::isfinite(out[i]) ? m_readings.s[static_cast<std::size_t>(i)] - out[i]
+                out[i] = std::isfinite(out[i]) ? m_readings.rootWeight[static_cast<std::size_t>(i)]
+                        * (m_readings.s[static_cast<std::size_t>(i)] - out[i])
                                                : 1e3;
             return finite;
         }
@@ -467,7 +472,8 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     }
     result.correlation = covariance.correlation;
     result.readings = static_cast<std::size_t>(m);
-    result.rmseMetres = std::sqrt(sse / m);
+    // Weighted by the readings' weights (all 1 unless the files give them: the plain RMSE).
+    result.rmseMetres = std::sqrt(sse / problem.readings().weights);
     result.fitted = inputs;
     result.fitted.Transmissivity = fitted.transmissivity;
     result.fitted.Storage = fitted.storage;

@@ -36,14 +36,31 @@ namespace {
         return std::nullopt;
     }
 
-    std::optional<double> metresPerUnit(const std::string& name)
+    // What a reading's value column holds: drawdowns, water levels (up is up) or depths to
+    // water (down is up), and the metres a unit of it stands for.
+    enum class Holds { Drawdown, Level, Depth };
+    struct ValueColumn {
+        Holds holds;
+        double metres;
+    };
+    std::optional<ValueColumn> valueColumnOf(const std::string& name)
     {
-        if (name == "drawdown_m")
-            return 1.0;
-        if (name == "drawdown_ft")
-            return 0.3048;
-        if (name == "drawdown_cm")
-            return 0.01;
+        struct Known {
+            const char* name;
+            ValueColumn column;
+        };
+        static const Known known[] = {
+            { "drawdown_m", { Holds::Drawdown, 1.0 } },
+            { "drawdown_ft", { Holds::Drawdown, 0.3048 } },
+            { "drawdown_cm", { Holds::Drawdown, 0.01 } },
+            { "level_m", { Holds::Level, 1.0 } },
+            { "level_ft", { Holds::Level, 0.3048 } },
+            { "depth_m", { Holds::Depth, 1.0 } },
+            { "depth_ft", { Holds::Depth, 0.3048 } },
+        };
+        for (const Known& k : known)
+            if (name == k.name)
+                return k.column;
         return std::nullopt;
     }
 
@@ -129,8 +146,12 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
     // A spreadsheet's "CSV UTF-8" begins with a byte-order mark: no part of the header.
     if (content.starts_with("\xEF\xBB\xBF"))
         content.remove_prefix(3);
-    std::optional<double> timeFactor, drawdownFactor;
-    std::size_t timeColumn = 0;
+    std::optional<double> timeFactor;
+    std::optional<ValueColumn> valueColumn;
+    std::size_t timeColumn = 0, valueIndex = 0, columns = 0;
+    std::optional<std::size_t> weightColumn;
+    // A file of levels or depths: the one before pumping, the readings' reference.
+    std::optional<double> before;
     std::string timeUnit;
     char separator = ',', decimalMark = '.';
     std::vector<Reading> readings;
@@ -147,43 +168,73 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
         if (trimmedBlanks(line).empty())
             continue;
         if (!timeFactor) {
-            // The header: a time column and a drawdown column, in either order.
+            // The header: a time column and a value column, in either order, and a weight.
             separator = separatorOf(line);
             decimalMark = separator == ',' ? '.' : ',';
             const std::vector<std::string> cells = cellsOf(line, separator);
-            if (cells.size() == 2)
-                for (std::size_t c = 0; c < 2; ++c) {
+            columns = cells.size();
+            bool unknown = false;
+            if (columns == 2 || columns == 3)
+                for (std::size_t c = 0; c < columns; ++c) {
                     const std::string name = asciiLowerCase(cells[c]);
                     if (auto seconds = secondsPerUnit(name); seconds && !timeFactor) {
                         timeFactor = seconds;
                         timeColumn = c;
                         timeUnit = name.substr(name.find('_') == std::string::npos ? 0 : 5);
-                    } else if (auto metres = metresPerUnit(name); metres && !drawdownFactor) {
-                        drawdownFactor = metres;
+                    } else if (auto column = valueColumnOf(name); column && !valueColumn) {
+                        valueColumn = column;
+                        valueIndex = c;
+                    } else if (name == "weight" && !weightColumn) {
+                        weightColumn = c;
+                    } else {
+                        unknown = true;
                     }
                 }
-            if (!timeFactor || !drawdownFactor)
+            if (!timeFactor || !valueColumn || unknown)
                 throw refuse("the first line must name the columns and their units, such as "
                              "time_min,drawdown_m (time in seconds, minutes, hours or days; "
-                             "drawdown_m, drawdown_ft or drawdown_cm); "
-                    + (cells.size() != 2
-                            ? "it has " + std::to_string(cells.size())
-                                + (cells.size() == 1 ? " column" : " columns")
+                             "drawdown_m, drawdown_ft, drawdown_cm, or a logger's level_m, "
+                             "level_ft, depth_m, depth_ft; and a weight if any); "
+                    + (columns != 2 && columns != 3
+                            ? "it has " + std::to_string(columns)
+                                + (columns == 1 ? " column" : " columns")
                             : std::string(!timeFactor ? "it names no time column"
-                                                      : "it names no drawdown column")));
+                                    : !valueColumn    ? "it names no drawdown column"
+                                                      : "it names a column it cannot read")));
             continue;
         }
         const std::vector<std::string> cells = cellsOf(line, separator);
-        if (cells.size() != 2)
-            throw refuse("a reading is two cells, a time and a drawdown; this line has "
-                + std::to_string(cells.size()));
+        if (cells.size() != columns)
+            throw refuse("a reading is " + std::to_string(columns) + " cells, as the first line "
+                + "names them; this line has " + std::to_string(cells.size()));
         const std::optional<double> time = numberOf(cells[timeColumn], decimalMark);
-        const std::optional<double> drawdown = numberOf(cells[1 - timeColumn], decimalMark);
-        if (!time || !drawdown)
-            throw refuse(std::string(!time ? "the time" : "the drawdown") + " is not a number"
+        const std::optional<double> drawdown = numberOf(cells[valueIndex], decimalMark);
+        const std::optional<double> weight
+            = weightColumn ? numberOf(cells[*weightColumn], decimalMark) : 1.0;
+        if (!time || !drawdown || !weight)
+            throw refuse(std::string(!time                            ? "the time"
+                                 : !weight                            ? "the weight"
+                                 : valueColumn->holds == Holds::Level ? "the level"
+                                 : valueColumn->holds == Holds::Depth ? "the depth"
+                                                                      : "the drawdown")
+                + " is not a number"
                 + (decimalMark == ',' ? " (such as 0,25: cells separated by semicolons take a "
                                         "decimal comma)"
                                       : " (such as 0.25 or 2.5e-1)"));
+        if (!(*weight >= 0.0) || *weight > 1e6)
+            throw refuse(
+                "the weight " + shortNumber(*weight) + " is none a reading takes (0 to 1e6)");
+        // Levels and depths: the readings until pumping begins give the level before it.
+        const bool levels = valueColumn->holds != Holds::Drawdown;
+        if (levels && !(*time > 0.0)) {
+            if (!readings.empty())
+                throw refuse("a level before pumping began comes after a reading during it");
+            before = *drawdown; // in the file's unit: the difference is taken before the unit
+            continue;
+        }
+        if (levels && !before)
+            throw refuse("a file of levels needs the level before pumping began: a reading at "
+                         "time 0 (or before it) first");
         if (*time < 0.0)
             throw refuse("the time " + shortNumber(*time) + " " + timeUnit + " is negative");
         const double seconds = *time * *timeFactor;
@@ -192,7 +243,10 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
         if (!readings.empty() && seconds < readings.back().TimeSeconds)
             throw refuse("the time " + shortNumber(*time) + " " + timeUnit
                 + " comes before the time of the reading above it; the times must not decrease");
-        const double metres = *drawdown * *drawdownFactor;
+        const double change = valueColumn->holds == Holds::Level ? *before - *drawdown
+            : valueColumn->holds == Holds::Depth                 ? *drawdown - *before
+                                                                 : *drawdown;
+        const double metres = change * valueColumn->metres;
         if (!(metres >= LowestDrawdownMetres && metres <= HighestDrawdownMetres))
             throw refuse("a drawdown of " + shortNumber(metres)
                 + " m is none a pumping test reads (they lie from -100 to 1000 m); a mark for a "
@@ -200,7 +254,7 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
         if (readings.size() == MostReadings)
             throw refuse("the file holds more than " + std::to_string(MostReadings)
                 + " readings, more than a pumping test takes");
-        readings.push_back({ seconds, metres });
+        readings.push_back({ seconds, metres, *weight });
     }
     if (!timeFactor) {
         lineNumber = 0;
@@ -210,6 +264,11 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
     if (readings.empty()) {
         lineNumber = 0;
         throw refuse("it holds no reading");
+    }
+    if (std::none_of(
+            readings.begin(), readings.end(), [](const Reading& r) { return r.Weight > 0; })) {
+        lineNumber = 0;
+        throw refuse("every reading's weight is 0: none would count");
     }
     return readings;
 }

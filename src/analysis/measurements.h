@@ -8,12 +8,15 @@
 //   0.25,0.08
 //
 // One reading a line, the time since pumping began and the drawdown (positive downward); blank
-// lines are skipped. Cells are separated by commas, or, where the header uses them, by semicolons
-// or tabs with a decimal comma ("1,5;0,149"); a UTF-8 byte-order mark is skipped. A file without
-// that header, with an unknown unit, a cell that is not wholly a number, a negative time, a time
-// before the one above it, a drawdown beyond -100..1000 m (a mark for a missing reading such as
-// -9999), more than MostReadings readings, or in UTF-16 is refused, naming the file, the line and
-// the reason, never quoting the file's bytes.
+// lines are skipped. Instead of drawdowns a logger's water levels (level_m, level_ft: up is up)
+// or depths to water (depth_m, depth_ft), each with the reading at time 0 or the last before it
+// as the level before pumping (the readings before pumping are then only that); and a third
+// column, weight (0 or more), to count a reading more or less in a fit. Cells are separated by
+// commas, or, where the header uses them, by semicolons or tabs with a decimal comma ("1,5;0,149");
+// a UTF-8 byte-order mark is skipped. A file without that header, with an unknown unit, a cell that
+// is not wholly a number, a negative time, a time before the one above it, a drawdown beyond
+// -100..1000 m (a mark for a missing reading such as -9999), more than MostReadings readings, or in
+// UTF-16 is refused, naming the file, the line and the reason, never quoting the file's bytes.
 
 #include "scenario/scenario.h"
 
@@ -35,6 +38,7 @@ public:
 struct Reading {
     double TimeSeconds = 0.0; // since pumping began
     double DrawdownMetres = 0.0; // positive downward
+    double Weight = 1.0; // how much the reading counts in a fit's sum of squares
     bool operator==(const Reading&) const = default;
 };
 

@@ -196,6 +196,37 @@ TEST(PumpingTestFit, StraightLinesOfPumpingAndRecovery)
         EXPECT_EQ(line.method, "cooper-jacob");
 }
 
+// A reading of weight 0 counts for nothing: readings spoilt by a pump's stutter, so marked, leave
+// the fit where the good ones put it; weighted more, the spoilt ones pull it off.
+TEST(PumpingTestFit, WeightsCountTheReadings)
+{
+    ScenarioTexts texts = oudeKorendijk(false, false);
+    texts.transmissivity = "0.005";
+    texts.storage = "0.02";
+    const ScenarioInputs truth = readScenario(texts).inputs;
+    MeasuredPoint point { "r = 30 m", 130, 100, -1, {}, {} };
+    for (int i = 0; i < 24; ++i) {
+        const double t = 60.0 * std::pow(10.0, 0.12 * i);
+        const bool spoilt = i % 4 == 1;
+        point.Readings.push_back({ t, drawdownAt(truth, point.X, point.Y, t) + (spoilt ? 0.3 : 0.0),
+            spoilt ? 0.0 : 1.0 });
+    }
+    texts.transmissivity = "0.5";
+    texts.storage = "1";
+    const ScenarioInputs start = readScenario(texts).inputs;
+    const FitResult fit
+        = fitPumpingTest(start, { point }, { transmissivityParameter(), storageParameter() });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    EXPECT_NEAR(fit.estimates[0].value / 0.005, 1.0, 1e-6);
+    EXPECT_NEAR(fit.estimates[1].value / 2e-4, 1.0, 1e-5);
+    for (Reading& reading : point.Readings)
+        reading.Weight = 1.0;
+    const FitResult unweighted
+        = fitPumpingTest(start, { point }, { transmissivityParameter(), storageParameter() });
+    ASSERT_TRUE(unweighted.succeeded);
+    EXPECT_GT(std::fabs(unweighted.estimates[0].value / 0.005 - 1.0), 0.01);
+}
+
 // The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
 // drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
 TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)

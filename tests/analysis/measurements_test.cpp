@@ -29,6 +29,14 @@ TEST(Measurements, UnitsOfTheHeader)
         { "time_min\tdrawdown_m\n1,5\t0,2\n", { { 90, 0.2 } } },
         // What a CSV tool may write: a plus sign, a number that underflows to 0.
         { "time_s,drawdown_m\n+1,1e-400\n", { { 1, 0 } } },
+        // A logger's levels: the reading at time 0 (or the last before it) is the level before
+        // pumping; up is up for a level, down for a depth to water.
+        { "time_min,level_m\n-5,12.50\n0,12.5\n1,12.25\n2,12\n", { { 60, 0.25 }, { 120, 0.5 } } },
+        { "time_h;depth_m\n0;3,5\n1;4\n", { { 3600, 0.5 } } },
+        { "time_s,level_ft\n0,100\n10,90\n", { { 10, 3.048 } } },
+        // Weights, in any column.
+        { "weight,time_s,drawdown_m\n2,1,0.1\n0,2,0.2\n", { { 1, 0.1, 2 }, { 2, 0.2, 0 } } },
+        { "time_s;drawdown_m;weight\n1;0,1;0,5\n", { { 1, 0.1, 0.5 } } },
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseMeasurements(c.content, "p.csv"), c.readings) << c.content;
@@ -47,7 +55,15 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
         { "time_weeks,drawdown_m\n1,2\n", " at line 1: The first line must name" },
         { "time_min,drawdown_mm\n1,2\n", " at line 1: The first line must name" },
         { "time_min,drawdown_m\n1,0.2\n2,O.3\n", " at line 3: The drawdown is not a number" },
-        { "time_min,drawdown_m\n1,0.2,7\n", " at line 2: A reading is two cells" },
+        { "time_min,drawdown_m\n1,0.2,7\n", " at line 2: A reading is 2 cells" },
+        { "time_min,drawdown_m,weight\n1,0.2\n", " at line 2: A reading is 3 cells" },
+        { "time_min,drawdown_m,extra\n1,0.2,1\n", " at line 1: The first line must name" },
+        { "time_min,drawdown_m,weight\n1,0.2,-1\n", " at line 2: The weight -1 is none" },
+        { "time_min,drawdown_m,weight\n1,0.2,x\n", " at line 2: The weight is not a number" },
+        { "time_min,drawdown_m,weight\n1,0.2,0\n", ": Every reading's weight is 0" },
+        { "time_min,level_m\n1,12\n", " at line 2: A file of levels needs the level before" },
+        { "time_min,level_m\n0,12\n1,11\n0,12\n", " at line 4: A level before pumping" },
+        { "time_min,depth_m\n0,3\n1,-9999\n", " at line 3: A drawdown of -10002 m" },
         { "time_min,drawdown_m\n1,nan\n", " at line 2: The drawdown is not a number" },
         { "time_min,drawdown_m\n1 2,0.1\n", " at line 2: The time is not a number" },
         { "time_min;drawdown_m\n1.000,5;0,1\n", " at line 2: The time is not a number" },
@@ -61,7 +77,8 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
             " at line 1: The first line must name the "
             "columns and their units, such as time_min,"
             "drawdown_m (time in seconds, minutes, hours or "
-            "days; drawdown_m, drawdown_ft or drawdown_cm); it has 1 "
+            "days; drawdown_m, drawdown_ft, drawdown_cm, or a logger's level_m, level_ft, "
+            "depth_m, depth_ft; and a weight if any); it has 1 "
             "column." },
         { "time_min,drawdown_m\n-1,0.2\n", " at line 2: The time -1 min is negative." },
         { "time_min,drawdown_m\n5,0.2\n\n4,0.3\n", " at line 4: The time 4 min comes before" },
