@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     std::vector<Reading> readings;
     try {
-        readings = parseMeasurements(content, "fuzz.csv");
+        // A pumping start, so that a logger's date-times are read too.
+        readings = parseMeasurements(content, "fuzz.csv", 1.7725e9);
     } catch (const MeasurementFileError& error) {
         const std::string_view message = error.what();
         FUZZ_REQUIRE(isReadableMessage(message, 600), "the refusal is one readable line");
@@ -29,10 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (!first.empty() && (first.back() == '\r' || first.back() == ' '))
             first.remove_suffix(1);
         // (A line that is a phrase of the message's own texts is no quote of the file.)
-        const std::string header = "The first line must name the columns and their units, such "
-                                   "as time_min,drawdown_m (time in seconds, minutes, hours or "
-                                   "days; drawdown_m, drawdown_ft, drawdown_cm, or a logger's "
-                                   "level_m, level_ft, depth_m, depth_ft; and a weight if any); ";
+        const std::string header
+            = "The first line must name the columns and their units, such "
+              "as time_min,drawdown_m (time in seconds, minutes, hours or "
+              "days, or a logger's datetime; drawdown_m, drawdown_ft, drawdown_cm, or a logger's "
+              "level_m, level_ft, depth_m, depth_ft; and a weight if any); ";
         const std::string own[] = { header + "it has 1 column.",
             header + "it names no time column.", header + "it names no drawdown column.",
             header + "it names a column it cannot read.",

@@ -130,7 +130,8 @@ namespace {
 
 } // namespace
 
-std::vector<Reading> parseMeasurements(std::string_view content, const std::string& fileName)
+std::vector<Reading> parseMeasurements(
+    std::string_view content, const std::string& fileName, std::optional<double> pumpingStart)
 {
     std::size_t lineNumber = 0;
     // A refusal names the file, the line and the reason, never the bytes of the file: a scenario
@@ -152,6 +153,7 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
     std::optional<std::size_t> weightColumn;
     // A file of levels or depths: the one before pumping, the readings' reference.
     std::optional<double> before;
+    bool dateTimes = false; // a logger's date and time stamps
     std::string timeUnit;
     char separator = ',', decimalMark = '.';
     std::vector<Reading> readings;
@@ -181,6 +183,12 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
                         timeFactor = seconds;
                         timeColumn = c;
                         timeUnit = name.substr(name.find('_') == std::string::npos ? 0 : 5);
+                    } else if ((name == "datetime" || name == "date_time" || name == "timestamp")
+                        && !timeFactor) {
+                        timeFactor = 1.0;
+                        dateTimes = true;
+                        timeColumn = c;
+                        timeUnit = "s after pumping_start";
                     } else if (auto column = valueColumnOf(name); column && !valueColumn) {
                         valueColumn = column;
                         valueIndex = c;
@@ -192,7 +200,8 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
                 }
             if (!timeFactor || !valueColumn || unknown)
                 throw refuse("the first line must name the columns and their units, such as "
-                             "time_min,drawdown_m (time in seconds, minutes, hours or days; "
+                             "time_min,drawdown_m (time in seconds, minutes, hours or days, "
+                             "or a logger's datetime; "
                              "drawdown_m, drawdown_ft, drawdown_cm, or a logger's level_m, "
                              "level_ft, depth_m, depth_ft; and a weight if any); "
                     + (columns != 2 && columns != 3
@@ -201,13 +210,20 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
                             : std::string(!timeFactor ? "it names no time column"
                                     : !valueColumn    ? "it names no drawdown column"
                                                       : "it names a column it cannot read")));
+            if (dateTimes && !pumpingStart)
+                throw refuse("its times are dates and times: the scenario must say when pumping "
+                             "began ([aquifer] pumping_start = 2026-03-04 08:00)");
             continue;
         }
         const std::vector<std::string> cells = cellsOf(line, separator);
         if (cells.size() != columns)
             throw refuse("a reading is " + std::to_string(columns) + " cells, as the first line "
                 + "names them; this line has " + std::to_string(cells.size()));
-        const std::optional<double> time = numberOf(cells[timeColumn], decimalMark);
+        std::optional<double> time;
+        if (!dateTimes)
+            time = numberOf(cells[timeColumn], decimalMark);
+        else if (const auto stamp = dateTimeSecondsOfText(cells[timeColumn]))
+            time = *stamp - *pumpingStart;
         const std::optional<double> drawdown = numberOf(cells[valueIndex], decimalMark);
         const std::optional<double> weight
             = weightColumn ? numberOf(cells[*weightColumn], decimalMark) : 1.0;
@@ -217,10 +233,13 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
                                  : valueColumn->holds == Holds::Level ? "the level"
                                  : valueColumn->holds == Holds::Depth ? "the depth"
                                                                       : "the drawdown")
-                + " is not a number"
-                + (decimalMark == ',' ? " (such as 0,25: cells separated by semicolons take a "
-                                        "decimal comma)"
-                                      : " (such as 0.25 or 2.5e-1)"));
+                + (!time && dateTimes ? " is not a date and time such as 2026-03-04 08:15:30"
+                                      : " is not a number")
+                + (!time && dateTimes ? ""
+                        : decimalMark == ','
+                        ? " (such as 0,25: cells separated by semicolons take a "
+                          "decimal comma)"
+                        : " (such as 0.25 or 2.5e-1)"));
         if (!(*weight >= 0.0) || *weight > 1e6)
             throw refuse(
                 "the weight " + shortNumber(*weight) + " is none a reading takes (0 to 1e6)");
@@ -273,12 +292,13 @@ std::vector<Reading> parseMeasurements(std::string_view content, const std::stri
     return readings;
 }
 
-std::vector<Reading> readMeasurementFile(const std::filesystem::path& path)
+std::vector<Reading> readMeasurementFile(
+    const std::filesystem::path& path, std::optional<double> pumpingStart)
 {
     try {
         return parseMeasurements(readSmallRegularFile(path, MostBytes,
                                      "16 MB, more than a pumping test's readings take"),
-            path.native());
+            path.native(), pumpingStart);
     } catch (const SmallFileError& error) {
         throw MeasurementFileError(
             cannotMessage("read", "measured drawdowns", path.native(), error.what()));
@@ -292,7 +312,8 @@ std::vector<MeasuredPoint> measuredPoints(
     for (const ObservationPoint& point : inputs.Observations)
         if (!point.Measured.empty()) {
             const std::filesystem::path file = found(point.Measured, scenarioFolder);
-            points.push_back({ point.Name, point.X, point.Y, -1, file, readMeasurementFile(file) });
+            points.push_back({ point.Name, point.X, point.Y, -1, file,
+                readMeasurementFile(file, inputs.PumpingStartSeconds) });
         }
     for (int bore = 0; bore < inputs.boreCount(); ++bore) {
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];
@@ -302,8 +323,9 @@ std::vector<MeasuredPoint> measuredPoints(
         // well, reading the others' at its centre.
         const bool pumps = inputs.pumps(bore);
         const std::filesystem::path file = found(well.Measured, scenarioFolder);
-        points.push_back({ well.Name, well.X + (pumps ? well.RadiusMetres : 0.0),
-            static_cast<double>(well.Y), pumps ? bore : -1, file, readMeasurementFile(file) });
+        points.push_back(
+            { well.Name, well.X + (pumps ? well.RadiusMetres : 0.0), static_cast<double>(well.Y),
+                pumps ? bore : -1, file, readMeasurementFile(file, inputs.PumpingStartSeconds) });
     }
     return points;
 }

@@ -21,6 +21,7 @@
 #include "scenario/scenario.h"
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,9 +45,12 @@ struct Reading {
 
 // The readings of a file's content; fileName names it in messages. Throws MeasurementFileError:
 // "Cannot read the measured drawdowns <file> at line <n>: <reason>."
-[[nodiscard]] std::vector<Reading> parseMeasurements(
-    std::string_view content, const std::string& fileName);
-[[nodiscard]] std::vector<Reading> readMeasurementFile(const std::filesystem::path& path);
+// A time column of dates and times (datetime, date_time: "2026-03-04 08:15:30") counts from
+// pumpingStart (dateTimeSecondsOfText), which such a file needs.
+[[nodiscard]] std::vector<Reading> parseMeasurements(std::string_view content,
+    const std::string& fileName, std::optional<double> pumpingStart = std::nullopt);
+[[nodiscard]] std::vector<Reading> readMeasurementFile(
+    const std::filesystem::path& path, std::optional<double> pumpingStart = std::nullopt);
 
 // A point where drawdowns were measured: an observation point, or a bore at its radius.
 struct MeasuredPoint {

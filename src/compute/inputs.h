@@ -126,6 +126,8 @@ struct ScenarioInputs {
     double Storage = 0.0; // storage coefficient, a fraction
     double PumpTimeSeconds = 0.0; // s
     double Thickness = 0.0; // m
+    // When pumping began, as dateTimeSecondsOfText gives it; empty unless the scenario says.
+    std::optional<double> PumpingStartSeconds;
     WellMethod Method = WellMethod::CooperJacob; // the well function
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     // The well function's Aquifer-scope parameters (SI), indexed as its table.

@@ -384,6 +384,10 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     else
         refusals.push_back("Unconfined correction must be yes or no; " + quoted(texts.unconfined)
             + " is neither.");
+    if (const std::string start = trimmedBlanks(texts.pumpingStart);
+        !start.empty() && !(in.PumpingStartSeconds = dateTimeSecondsOfText(start)))
+        refusals.push_back("Pumping start must be a date and time such as 2026-03-04 08:00; "
+            + quoted(start) + " is none.");
     // The correction divides by the thickness: it needs one.
     if (in.Unconfined && thickness && !(*thickness > 0.0))
         refusals.push_back(thicknessField

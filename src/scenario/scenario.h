@@ -118,6 +118,8 @@ struct ScenarioTexts {
     std::string thickness = "20"; // aquifer thickness, m
     std::string method = "cooper-jacob"; // the well function: a text of its row ("theis", ...)
     std::string unconfined = "no"; // Jacob's unconfined correction: "no" or "yes"
+    // When pumping began, "2026-03-04 08:00": readings stamped with date-times count from it.
+    std::string pumpingStart;
     ParameterTexts aquiferParameters; // the well functions' [aquifer] keys
     // The well table's rows and their sections: WellCount or more, up to MostBores.
     std::vector<BoreTexts> bores = std::vector<BoreTexts>(WellCount);

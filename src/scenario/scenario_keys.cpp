@@ -34,6 +34,9 @@ namespace {
             { "thickness", "m" },
             { "method", "" },
             { "unconfined", "no or yes: Jacob's correction for the thickness" },
+            { "pumping_start",
+                "when pumping began, 2026-03-04 08:00: readings stamped with date and time count "
+                "from it" },
             { "rate", "m3/h" },
             { "schedule",
                 "\"hour:rate, ...\": from each hour on the bore pumps that rate, m3/h; "

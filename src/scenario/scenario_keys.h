@@ -87,6 +87,7 @@ template <class Texts, class Visit> void forEachLeadingKey(Texts& texts, Visit& 
     visit(aquifer, "thickness", texts.thickness);
     visit(aquifer, "method", texts.method);
     visit(aquifer, "unconfined", texts.unconfined);
+    visit(aquifer, "pumping_start", texts.pumpingStart);
     forEachParameterKey(texts.aquiferParameters, ParameterScope::Aquifer, aquifer, visit);
 }
 

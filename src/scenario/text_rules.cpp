@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -195,6 +196,55 @@ std::string trimmedBlanks(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+std::optional<double> dateTimeSecondsOfText(std::string_view text)
+{
+    // YYYY-MM-DD, then a blank or T, then hh:mm, then :ss and a fraction if any.
+    auto digits = [&](std::size_t at, std::size_t count) -> std::optional<int> {
+        if (at + count > text.size())
+            return std::nullopt;
+        int value = 0;
+        for (std::size_t i = at; i < at + count; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return std::nullopt;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    const auto year = digits(0, 4), month = digits(5, 2), day = digits(8, 2);
+    const auto hour = digits(11, 2), minute = digits(14, 2);
+    if (!year || !month || !day || !hour || !minute || text[4] != '-' || text[7] != '-'
+        || (text[10] != ' ' && text[10] != 'T') || text[13] != ':')
+        return std::nullopt;
+    double second = 0.0;
+    if (text.size() > 16) {
+        const auto whole = digits(17, 2);
+        if (text[16] != ':' || !whole)
+            return std::nullopt;
+        second = *whole;
+        if (text.size() > 19) {
+            if (text[19] != '.' && text[19] != ',')
+                return std::nullopt;
+            double scale = 0.1;
+            for (std::size_t i = 20; i < text.size(); ++i, scale /= 10) {
+                if (text[i] < '0' || text[i] > '9' || i > 28)
+                    return std::nullopt;
+                second += (text[i] - '0') * scale;
+            }
+            if (text.size() == 20)
+                return std::nullopt;
+        }
+        if (*whole > 59)
+            return std::nullopt;
+    }
+    const std::chrono::year_month_day date { std::chrono::year(*year),
+        std::chrono::month(static_cast<unsigned>(*month)),
+        std::chrono::day(static_cast<unsigned>(*day)) };
+    if (!date.ok() || *hour > 23 || *minute > 59)
+        return std::nullopt;
+    const auto days = std::chrono::sys_days(date).time_since_epoch().count();
+    return static_cast<double>(days) * 86400.0 + *hour * 3600.0 + *minute * 60.0 + second;
 }
 
 } // namespace drawfield

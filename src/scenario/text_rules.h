@@ -18,6 +18,11 @@ namespace drawfield {
 // hexadecimal and octal integers. Empty when the number is too large for a 64-bit real (1e400).
 [[nodiscard]] std::optional<double> numberOfText(std::string_view text);
 
+// A date and time as a logger or a spreadsheet writes it, "2026-03-04 08:15", "2026-03-04T08:15:30"
+// or with a fraction of a second, as seconds from 1970-01-01 00:00 of the same clock (no time
+// zone: two such times give their difference); empty for any other text or an impossible date.
+[[nodiscard]] std::optional<double> dateTimeSecondsOfText(std::string_view text);
+
 // Whether the whole text is one number: blanks ignored as numberOfText ignores them, then an
 // optional sign, digits with at most one ".", an optional exponent (E or e, an optional sign,
 // digits), and nothing else. "", "7S.5", "2O", "12,5" and "&H1F" are not.

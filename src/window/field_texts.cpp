@@ -26,6 +26,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.yMax = options->yMaxText();
     texts.coordinates = m_heldCoordinates;
     texts.report = m_heldReport;
+    texts.pumpingStart = m_heldPumpingStart;
     texts.cellSize = Combo1->currentText().toStdString();
     texts.transmissivity = Text5->text().toStdString();
     texts.storage = Text6->text().toStdString();
@@ -72,6 +73,7 @@ void main1::showFieldTexts(const ScenarioTexts& texts)
     options->showYMax(texts.yMax, QString::fromStdString(texts.xMax));
     m_heldCoordinates = texts.coordinates;
     m_heldReport = texts.report;
+    m_heldPumpingStart = texts.pumpingStart;
     m_heldBores = texts.bores;
     m_heldBores.resize(std::max<std::size_t>(m_heldBores.size(), WellCount));
     m_heldPoints = texts.observations;

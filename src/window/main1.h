@@ -314,6 +314,7 @@ private:
     std::vector<ObservationTexts> m_heldPoints = std::vector<ObservationTexts>(ObservationCount);
     std::string m_heldCoordinates; // [map] coordinates
     ReportTexts m_heldReport; // [report]
+    std::string m_heldPumpingStart; // [aquifer] pumping_start
 };
 
 } // namespace drawfield

@@ -2,6 +2,7 @@
 
 #include "analysis/measurements.h"
 #include "scenario/scenario_file.h"
+#include "scenario/text_rules.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,7 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
         { "time_min,level_m\n1,12\n", " at line 2: A file of levels needs the level before" },
         { "time_min,level_m\n0,12\n1,11\n0,12\n", " at line 4: A level before pumping" },
         { "time_min,depth_m\n0,3\n1,-9999\n", " at line 3: A drawdown of -10002 m" },
+        { "datetime,drawdown_m\n2026-03-04 08:15,0.1\n", " at line 1: Its times are dates" },
         { "time_min,drawdown_m\n1,nan\n", " at line 2: The drawdown is not a number" },
         { "time_min,drawdown_m\n1 2,0.1\n", " at line 2: The time is not a number" },
         { "time_min;drawdown_m\n1.000,5;0,1\n", " at line 2: The time is not a number" },
@@ -77,7 +79,8 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
             " at line 1: The first line must name the "
             "columns and their units, such as time_min,"
             "drawdown_m (time in seconds, minutes, hours or "
-            "days; drawdown_m, drawdown_ft, drawdown_cm, or a logger's level_m, level_ft, "
+            "days, or a logger's datetime; drawdown_m, drawdown_ft, drawdown_cm, or a logger's "
+            "level_m, level_ft, "
             "depth_m, depth_ft; and a weight if any); it has 1 "
             "column." },
         { "time_min,drawdown_m\n-1,0.2\n", " at line 2: The time -1 min is negative." },
@@ -99,6 +102,42 @@ TEST(Measurements, BadFilesAreRefusedWithTheLine)
             EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected)
                 << error.what();
         }
+    }
+}
+
+// A logger's date and time stamps count from the scenario's pumping start: before it, a level
+// file's reference; a stamp that is no date, refused with its line.
+TEST(Measurements, DateTimesCountFromThePumpingStart)
+{
+    const std::optional<double> start = dateTimeSecondsOfText("2026-03-04 08:00");
+    ASSERT_TRUE(start);
+    const std::string content = "Timestamp;Level_m\n2026-03-04 07:55:00;12,50\n"
+                                "2026-03-04T08:00:30;12,25\n2026-03-05 08:00;11,5\n";
+    EXPECT_EQ(parseMeasurements(content, "p.csv", start),
+        (std::vector<Reading> { { 30, 0.25 }, { 86400, 1.0 } }));
+    struct Case {
+        const char* text;
+        double seconds; // from 2026-03-04 08:00; NaN: no date and time
+    };
+    const double none = std::nan("");
+    const Case cases[] = { { "2026-03-04 08:00:00.25", 0.25 }, { "2026-02-28 08:00", -4 * 86400.0 },
+        { "2028-02-29 08:00", (365 + 362) * 86400.0 }, { "2026-02-29 08:00", none },
+        { "2026-03-04 24:00", none }, { "2026-03-04", none }, { "04.03.2026 08:00", none },
+        { "2026-03-04 08:00:61", none }, { "2026-03-04 08:00:00.", none } };
+    for (const Case& c : cases) {
+        const std::optional<double> seconds = dateTimeSecondsOfText(c.text);
+        if (std::isnan(c.seconds))
+            EXPECT_FALSE(seconds) << c.text;
+        else
+            EXPECT_NEAR(seconds.value_or(none) - *start, c.seconds, 1e-6) << c.text;
+    }
+    try {
+        (void)parseMeasurements("datetime,drawdown_m\n4 March,0.1\n", "p.csv", start);
+        ADD_FAILURE();
+    } catch (const MeasurementFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("line 2: The time is not a date and time"),
+            std::string::npos)
+            << error.what();
     }
 }
 
