@@ -489,6 +489,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         result.points.push_back(std::move(fittedPoint));
     }
     result.straightLines = straightLineEstimates(inputs, points);
+    result.stepTests = stepTests(inputs, points);
     result.succeeded = true;
     return result;
 }

@@ -70,6 +70,7 @@ struct FitResult {
     // The straight-line estimates beside the fit: Cooper-Jacob's per reading set, Theis'
     // recovery where readings follow a stop.
     std::vector<StraightLineEstimate> straightLines;
+    std::vector<StepTest> stepTests; // a bore's own readings over rising rates
 };
 
 // Fits `parameters` of `inputs` to the readings at `points`, in at most mostEvaluations

@@ -154,6 +154,21 @@ std::string fitSummary(const FitResult& result)
                 << readingTime(line.uBelowFromSeconds, result.fitted.Units);
         out << ")\n";
     }
+    // A step test in the units its rates are typed in: Q in m3/h, B in h/m2, C in h2/m5.
+    for (const StepTest& test : result.stepTests) {
+        out << "step test, " << test.point
+            << ": B = " << significantText(test.aquiferLoss / SecondsPerHour, 4) << " h/m2, C = "
+            << significantText(test.wellLoss / (SecondsPerHour * SecondsPerHour), 4)
+            << " h2/m5 (s = B Q + C Q^2, Q in m3/h)";
+        if (!std::isnan(test.transmissivity))
+            out << ", T = " << significantText(test.transmissivity, 4) << " m2/s";
+        out << "\n";
+        for (const StepTestStep& step : test.steps)
+            out << "  " << significantText(step.rate * SecondsPerHour, 4)
+                << " m3/h: " << significantText(step.drawdownMetres, 4) << " m at "
+                << readingTime(step.endSeconds, result.fitted.Units) << ", efficiency "
+                << significantText(100.0 * step.efficiency, 3) << " %\n";
+    }
     return out.str();
 }
 
@@ -179,6 +194,14 @@ void writeFitReport(const std::filesystem::path& path, const FitResult& result)
             + (std::isnan(line.storage) ? "" : number(line.storage)) + ","
             + number(line.fromSeconds) + "," + number(line.toSeconds) + ","
             + (line.method == "cooper-jacob" ? number(line.uBelowFromSeconds) : "") + "\n";
+    if (!result.stepTests.empty())
+        text += "\nstep_test,point,rate_m3h,end_s,drawdown_m,efficiency,B_h_m2,C_h2_m5\n";
+    for (const StepTest& test : result.stepTests)
+        for (const StepTestStep& step : test.steps)
+            text += "step-test," + csvCell(test.point) + "," + number(step.rate * SecondsPerHour)
+                + "," + number(step.endSeconds) + "," + number(step.drawdownMetres) + ","
+                + number(step.efficiency) + "," + number(test.aquiferLoss / SecondsPerHour) + ","
+                + number(test.wellLoss / (SecondsPerHour * SecondsPerHour)) + "\n";
     text += "\npoint,time_s,measured_m,computed_m,residual_m\n";
     for (const FittedPoint& point : result.points)
         for (std::size_t i = 0; i < point.timesSeconds.size(); ++i)

@@ -168,4 +168,98 @@ std::vector<StraightLineEstimate> straightLineEstimates(
     return found;
 }
 
+std::vector<StepTest> stepTests(const ScenarioInputs& in, const std::vector<MeasuredPoint>& points)
+{
+    std::vector<StepTest> found;
+    for (const MeasuredPoint& point : points) {
+        if (point.Bore < 0 || point.Readings.empty())
+            continue;
+        // The bore's steps: its rate from each change to the next, while it rises.
+        const std::vector<RateChange>& schedule
+            = in.Schedules[static_cast<std::size_t>(point.Bore)];
+        std::vector<std::pair<double, double>> steps; // start, rate
+        steps.emplace_back(0.0, in.rateAt(point.Bore, 0.0));
+        double lastEnd = std::numeric_limits<double>::infinity(); // a fall or a stop ends them
+        for (const RateChange& change : schedule) {
+            if (!(change.StartSeconds > 0.0))
+                continue;
+            if (!(change.Rate > steps.back().second)) {
+                lastEnd = change.StartSeconds;
+                break;
+            }
+            steps.emplace_back(change.StartSeconds, change.Rate);
+        }
+        if (steps.size() < 2 || !(steps.front().second > 0.0))
+            continue;
+        // Eden and Hazel: during the steps s = a H(t) + b Q(t) + c Q(t)^2, H(t) the sum over the
+        // steps begun of their rise times ln(t - t_k) (Cooper-Jacob's superposition), c = C; least
+        // squares over every reading of the steps.
+        auto history = [&](double t) {
+            double sum = 0.0, previous = 0.0;
+            for (const auto& [start, rate] : steps)
+                if (start < t) {
+                    sum += (rate - previous) * std::log(t - start);
+                    previous = rate;
+                }
+            return sum;
+        };
+        double normal[3][4] = {};
+        std::size_t used = 0;
+        for (const Reading& reading : point.Readings) {
+            const double t = reading.TimeSeconds;
+            if (!(t > 0.0) || t > lastEnd || !(reading.Weight > 0.0))
+                continue;
+            const double q = in.rateAt(point.Bore, t);
+            const double row[3] = { history(t), q, q * q };
+            for (int r = 0; r < 3; ++r) {
+                for (int c = 0; c < 3; ++c)
+                    normal[r][c] += row[r] * row[c];
+                normal[r][3] += row[r] * reading.DrawdownMetres;
+            }
+            ++used;
+        }
+        // Gaussian elimination with partial pivoting.
+        bool solved = used >= 3;
+        for (int k = 0; k < 3 && solved; ++k) {
+            int pivot = k;
+            for (int r = k + 1; r < 3; ++r)
+                if (std::fabs(normal[r][k]) > std::fabs(normal[pivot][k]))
+                    pivot = r;
+            std::swap(normal[k], normal[pivot]);
+            solved = std::fabs(normal[k][k]) > 1e-300;
+            for (int r = 0; r < 3 && solved; ++r)
+                if (r != k) {
+                    const double f = normal[r][k] / normal[k][k];
+                    for (int c = k; c < 4; ++c)
+                        normal[r][c] -= f * normal[k][c];
+                }
+        }
+        if (!solved)
+            continue;
+        const double a = normal[0][3] / normal[0][0], b = normal[1][3] / normal[1][1],
+                     c = normal[2][3] / normal[2][2];
+        StepTest test { point.Name, 0.0, c, {} };
+        test.transmissivity = a > 0.0 ? 1.0 / (4.0 * std::numbers::pi * a)
+                                      : std::numeric_limits<double>::quiet_NaN();
+        for (std::size_t k = 0; k < steps.size(); ++k) {
+            const double end = k + 1 < steps.size() ? steps[k + 1].first : lastEnd;
+            const Reading* last = nullptr;
+            for (const Reading& reading : point.Readings)
+                if (reading.TimeSeconds > steps[k].first && reading.TimeSeconds <= end)
+                    last = &reading;
+            if (last == nullptr)
+                continue;
+            const double q = steps[k].second;
+            const double aquifer = a * history(last->TimeSeconds) + b * q;
+            test.steps.push_back(
+                { q, last->TimeSeconds, last->DrawdownMetres, aquifer / (aquifer + c * q * q) });
+            test.aquiferLoss = aquifer / q; // B of the last step's end
+        }
+        if (test.steps.size() < 2 || !std::isfinite(c) || !(test.aquiferLoss > 0.0))
+            continue;
+        found.push_back(std::move(test));
+    }
+    return found;
+}
+
 } // namespace drawfield

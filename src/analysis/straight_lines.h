@@ -45,6 +45,27 @@ struct StraightLineEstimate {
     double uBelowFromSeconds = 0.0;
 };
 
+// A step test: a bore's own readings over a schedule of rising rates give the aquifer's and the
+// well's losses, s = B Q + C Q^2 (Jacob). The aquifer's share grows with time through the steps:
+// Eden and Hazel's s = a H(t) + b Q + C Q^2, H the steps' Cooper-Jacob superposition, fitted to
+// every reading of the steps, gives C, T = 1 / (4 pi a), and B at each step's end.
+struct StepTestStep {
+    double rate = 0.0; // m3/s
+    double endSeconds = 0.0; // the step's last reading
+    double drawdownMetres = 0.0; // there
+    double efficiency = 0.0; // the aquifer's share of the drawdown there, B Q / (B Q + C Q^2)
+};
+struct StepTest {
+    std::string point;
+    double aquiferLoss = 0.0; // B at the last step's end, s/m2 (s = B Q with Q in m3/s)
+    double wellLoss = 0.0; // C, s2/m5
+    double transmissivity = 0.0; // m2/s, from the aquifer's growth; NaN where it does not grow
+    std::vector<StepTestStep> steps;
+};
+// Every pumping bore with its own readings over two steps or more of rising rates.
+[[nodiscard]] std::vector<StepTest> stepTests(
+    const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points);
+
 // Every estimate the readings allow: Cooper-Jacob's for each set with two readings or more in
 // its later half while pumping, Theis' recovery for each with three or more after every bore has
 // stopped.

@@ -287,6 +287,14 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             if (!std::isnan(line.storage))
                 text += QStringLiteral(", S %1").arg(number(line.storage, 3));
         }
+        for (const StepTest& test : result->stepTests) {
+            text += QStringLiteral("\nstep test, %1: B %2 h/m², C %3 h²/m⁵, efficiency")
+                        .arg(QString::fromStdString(test.point),
+                            number(test.aquiferLoss / SecondsPerHour, 4),
+                            number(test.wellLoss / (SecondsPerHour * SecondsPerHour), 4));
+            for (const StepTestStep& step : test.steps)
+                text += QStringLiteral(" %1 %").arg(number(100.0 * step.efficiency, 3));
+        }
         status->setText(text);
     } else {
         status->setText(result ? QString::fromStdString(result->problem) : data.title);

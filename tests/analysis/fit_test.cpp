@@ -227,6 +227,40 @@ TEST(PumpingTestFit, WeightsCountTheReadings)
     EXPECT_GT(std::fabs(unweighted.estimates[0].value / 0.005 - 1.0), 0.01);
 }
 
+// A step test: a bore's own readings over rising rates give B and C of s = B Q + C Q^2; exactly
+// where the readings are that, and the well loss and T the scenario put in where a confined
+// aquifer adds its own share, growing through the steps.
+TEST(PumpingTestFit, StepTestGivesTheAquifersAndTheWellsLosses)
+{
+    ScenarioTexts texts;
+    texts.method = "papadopulos-cooper";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.02";
+    texts.pumpTime = "8";
+    texts.bores[0] = { "50", "50", "10" };
+    texts.bores[0].schedule = "2:20, 4:30, 6:40";
+    texts.bores[0].parameters["well_loss"] = "0.0004"; // h2/m5
+    const ScenarioInputs in = readScenario(texts).inputs;
+    const double B = 0.01 * 3600.0, C = 0.0004 * 3600.0 * 3600.0; // s/m2, s2/m5
+    MeasuredPoint exact { "PW", 50.1, 50, 0, {}, {} };
+    MeasuredPoint modelled = exact;
+    for (double t = 600.0; t <= 8 * 3600.0; t += 600.0) {
+        const double q = in.rateAt(0, t);
+        exact.Readings.push_back({ t, B * q + C * q * q });
+        modelled.Readings.push_back({ t, drawdownAt(in, 50.1, 50.0, t) });
+    }
+    const std::vector<StepTest> tests = stepTests(in, { exact, modelled });
+    ASSERT_EQ(tests.size(), 2u);
+    ASSERT_EQ(tests[0].steps.size(), 4u);
+    EXPECT_NEAR(tests[0].aquiferLoss / B, 1.0, 1e-9);
+    EXPECT_NEAR(tests[0].wellLoss / C, 1.0, 1e-9);
+    EXPECT_NEAR(tests[0].steps[3].efficiency, 0.01 / (0.01 + 0.0004 * 40), 1e-9);
+    EXPECT_EQ(tests[0].steps[1].endSeconds, 4 * 3600.0);
+    EXPECT_NEAR(tests[1].wellLoss / C, 1.0, 0.01);
+    EXPECT_NEAR(tests[1].transmissivity / 0.002, 1.0, 0.01);
+    EXPECT_TRUE(std::isnan(tests[0].transmissivity));
+}
+
 // The fit's start inverts Cooper-Jacob's line with the constants of the map's formula: the late
 // drawdowns the map's Cooper-Jacob gives at a point lead back to its T and S.
 TEST(PumpingTestFit, CooperJacobLineInvertsTheMapsFormula)
