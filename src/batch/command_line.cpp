@@ -223,6 +223,8 @@ CommandLine parseCommandLine(int argc, char** argv)
             line.surfer = true;
         } else if (name == "--title") {
             line.title = optionValue();
+        } else if (name == "--parameters-from") {
+            line.parametersFrom = optionValue();
         } else if (name == "--time") {
             line.times = optionValue();
             if (line.times->find_first_not_of(" \t,") == std::string::npos)
@@ -293,6 +295,8 @@ void refuseOutputsOverInputs(
         inputs.emplace_back("the scenario", *line.scenario);
         folder = scenarioFolderOf(*line.scenario);
     }
+    if (line.parametersFrom)
+        inputs.emplace_back("the parameters' scenario", *line.parametersFrom);
     auto readings = [&](const std::string& name, const std::string& of) {
         if (!name.empty())
             inputs.emplace_back("the readings of " + of,

@@ -51,6 +51,8 @@ struct CommandLine {
     // 30 d"); read with the scenario's units (timesOf).
     std::optional<std::string> times;
     std::optional<std::string> title; // --title: the map picture's, with its time
+    // --parameters-from: a fitted scenario whose T, S, method and its parameters the run takes.
+    std::optional<std::string> parametersFrom;
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;
     [[nodiscard]] bool has(Output output) const { return files.count(output) != 0; }

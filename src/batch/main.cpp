@@ -50,6 +50,27 @@ namespace {
             != std::end(TimedOutputs);
     }
 
+    // The aquifer of a fitted scenario for this one: T, S, the method and its parameters, as
+    // texts, which read alike only in the same [units]; a scenario that does not read is refused.
+    void takeParameters(ScenarioTexts& texts, const std::string& path)
+    {
+        const ScenarioTexts from = readScenarioFile(path);
+        const ScenarioReading reading = readScenario(from);
+        if (!reading.accepted())
+            throw ScenarioFileError("drawfield-batch: --parameters-from " + path
+                + " does not read: " + reading.refusals.front());
+        if (!(from.units == texts.units))
+            throw ScenarioFileError("drawfield-batch: --parameters-from " + path
+                + " has other [units] than the scenario: its values would be read in units they "
+                  "were not written in; give both the same [units]");
+        texts.transmissivity = from.transmissivity;
+        texts.storage = from.storage;
+        texts.method = from.method;
+        texts.aquiferParameters = from.aquiferParameters;
+        say("parameters from " + path + ": T " + from.transmissivity + ", S " + from.storage + ", "
+            + from.method);
+    }
+
     int run(const CommandLine& line, const char* program)
     {
         ScenarioComments comments;
@@ -64,6 +85,8 @@ namespace {
                 tags.push_back(durationText(seconds, units));
             refuseOutputsOverInputs(line, texts, tags);
         }
+        if (line.parametersFrom)
+            takeParameters(texts, *line.parametersFrom);
         // Relative names (the readings) are found from the folder of the file the scenario is,
         // links followed; from the current folder for standard input or the example.
         const std::filesystem::path folder

@@ -18,6 +18,7 @@ namespace {
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
           "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
           "                       [--time T[,T...]] [--title TEXT] [--fail-on-limits]\n"
+          "                       [--parameters-from FITTED.ini]\n"
           "\n"
           "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
           "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -138,6 +139,12 @@ namespace {
             Output::Animation, true, Needs::Pictures, false, nullptr },
         { "--frames", "  --frames N      the animation's frames, 2 to 1000 (40)\n", std::nullopt,
             true, Needs::Program },
+        { "--parameters-from",
+            "  --parameters-from FITTED.ini  take T, S, the method and its parameters from "
+            "another\n"
+            "                  scenario (one --write-scenario wrote after a fit), in the same\n"
+            "                  [units]; the rest (bores, map, times) stays this scenario's\n",
+            std::nullopt, true, Needs::Program },
         { "--title",
             "  --title TEXT    a title over the map picture, with the time it shows (\"Riverside:\n"
             "                  drawdown after 30 d\")\n",

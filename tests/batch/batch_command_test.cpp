@@ -86,6 +86,42 @@ TEST(BatchCommand, MessagesAndExitStatus)
     }
 }
 
+// --parameters-from takes a fitted scenario's aquifer (T, S, the method and its parameters), the
+// study keeping its bores; not in other [units], and no output over it.
+TEST(BatchCommand, ParametersFromAFittedScenario)
+{
+    TemporaryFolder folder;
+    writeBytes(folder / "study.ini", Example);
+    writeBytes(folder / "fitted.ini",
+        "[aquifer]\ntransmissivity = 0.0004\nstorage = 0.05\nmethod = neuman\nthickness = 30\n"
+        "specific_yield = 12\nanisotropy = 0.3\n[bore1]\nx = 1\ny = 1\nrate = 1\n");
+    writeBytes(folder / "per-day.ini",
+        "[units]\ntransmissivity = m2/d\n[aquifer]\ntransmissivity = 35\n[bore1]\nrate = 1\n");
+    const struct {
+        const char* arguments;
+        int status;
+        const char* said; // in the summary (status 0) or the messages
+    } cases[] = {
+        { "study.ini --parameters-from fitted.ini", 0, "Neuman, Sy 12 %, Kd .3; " },
+        { "study.ini --parameters-from per-day.ini", 2, "has other [units] than the scenario" },
+        { "study.ini --parameters-from fitted.ini --record fitted.ini", 2,
+            "would replace the parameters' scenario" },
+        { "study.ini --parameters-from none.ini", 2, "none.ini" },
+    };
+    for (const auto& c : cases) {
+        std::string arguments = c.arguments;
+        for (const char* name : { "study.ini", "fitted.ini", "per-day.ini", "none.ini" })
+            for (std::size_t at = arguments.find(name); at != std::string::npos;
+                 at = arguments.find(name, at + quoted(folder / name).size()))
+                arguments.replace(at, std::string_view(name).size(), quoted(folder / name));
+        const BatchRun run = runBatch(folder, arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
+        EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.said), std::string::npos)
+            << c.arguments << "\n"
+            << run.out << run.err;
+    }
+}
+
 // A rectangular map: Y follows its own maximum; the grid and the summary say so.
 TEST(BatchCommand, ARectangularMap)
 {
@@ -923,7 +959,8 @@ TEST(BatchCommand, FitsThePumpingTest)
     const Case cases[] = {
         { "a report without a fit", "--fit-report " + quoted(folder / "x.csv"), 2,
             "--fit-report goes with --fit" },
-        { "an unknown parameter", "--fit T,K", 2, "--fit: the parameters to fit are T, S, B, Sy and Kd" },
+        { "an unknown parameter", "--fit T,K", 2,
+            "--fit: the parameters to fit are T, S, B, Sy and Kd" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
         { "a fit picture that is no picture",
             quoted(scenario) + " --fit T --fit-picture " + quoted(folder / "fit.gif"), 2,
