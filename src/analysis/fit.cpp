@@ -92,6 +92,16 @@ namespace {
         return index ? in.AquiferValues.at(*index) : 0.0;
     }
 
+    void setIn(ScenarioInputs& in, FitParameter parameter, double value)
+    {
+        if (parameter == transmissivityParameter())
+            in.Transmissivity = value;
+        else if (parameter == storageParameter())
+            in.Storage = value;
+        else if (const auto index = indexIn(wellFunctionRow(in.Method), parameter))
+            in.AquiferValues.at(*index) = value;
+    }
+
     class Problem {
     public:
         Problem(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
@@ -465,10 +475,11 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         if (scale.kind == FitScale::Logit)
             result.estimates.push_back({ parameter, value, scale.slope(number) * error,
                 scale.valueOf(number - tQuantile * error),
-                scale.valueOf(number + tQuantile * error) });
+                scale.valueOf(number + tQuantile * error), number, error });
         else
-            result.estimates.push_back({ parameter, value, value * error,
-                value * std::exp(-tQuantile * error), value * std::exp(tQuantile * error) });
+            result.estimates.push_back(
+                { parameter, value, value * error, value * std::exp(-tQuantile * error),
+                    value * std::exp(tQuantile * error), number, error });
     }
     result.correlation = covariance.correlation;
     result.readings = static_cast<std::size_t>(m);
@@ -492,6 +503,15 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     result.stepTests = stepTests(inputs, points);
     result.succeeded = true;
     return result;
+}
+
+ScenarioInputs fittedWithNumbers(const FitResult& result, const std::vector<double>& numbers)
+{
+    ScenarioInputs inputs = result.fitted;
+    for (std::size_t j = 0; j < result.estimates.size() && j < numbers.size(); ++j)
+        setIn(inputs, result.estimates[j].parameter,
+            scaleOf(result.estimates[j].parameter).valueOf(numbers[j]));
+    return inputs;
 }
 
 } // namespace drawfield

@@ -48,6 +48,9 @@ struct FitEstimate {
     double value = 0.0; // in its parameter's SI unit (siUnit): m2/s for T, a fraction for S
     double standardError = 0.0; // of the value: its derivative times the error of the fitted scale
     double low = 0.0, high = 0.0; // the 95 % interval
+    // On the scale the fit moved it (the logarithm, or the logit of its place in its range): the
+    // number at the optimum and its standard error.
+    double number = 0.0, numberError = 0.0;
 };
 
 struct FittedPoint {
@@ -78,6 +81,11 @@ struct FitResult {
 [[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,
     const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
     std::stop_token stop = {}, int mostEvaluations = 0);
+
+// The fitted scenario with its estimates moved to `numbers`, one per estimate on its fit's scale
+// (FitEstimate::number): a parameter set drawn around the optimum.
+[[nodiscard]] ScenarioInputs fittedWithNumbers(
+    const FitResult& result, const std::vector<double>& numbers);
 
 // The texts of the fitted values as the fields take them (T in m2/s, S in %, the well function's
 // in their shown units); each the shortest text that the scenario reader reads back to the

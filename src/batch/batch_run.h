@@ -5,6 +5,7 @@
 
 #include "analysis/fit.h"
 #include "analysis/measurements.h"
+#include "analysis/uncertainty.h"
 #include "batch/command_line.h"
 #include "compute/run.h"
 #include "files/esri_ascii_grid.h"
@@ -32,6 +33,8 @@ struct BatchRun {
     const std::vector<std::string>& warnings; // the scenario's, as standard error said them
     // With --time, the maps at every time asked (the GeoTIFF takes a band each); else empty.
     std::vector<TimedMap> timed = {};
+    // With --uncertainty, what the fit's uncertainty means for the map; else null.
+    const MapUncertainty* uncertainty = nullptr;
 };
 
 // What a module gives the program: loaded on demand (dlopen) from beside the program or from

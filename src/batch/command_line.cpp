@@ -1,5 +1,6 @@
 #include "batch/command_line.h"
 
+#include "analysis/uncertainty.h"
 #include "compute/ascii_case.h"
 
 #include "files/atomic_file.h"
@@ -217,6 +218,18 @@ CommandLine parseCommandLine(int argc, char** argv)
                 throw UsageError("--frames needs a whole number from 2 to "
                     + std::to_string(MostAnimationFrames) + ", not " + quotedExcerpt(text));
             line.frames = frames;
+        } else if (name == "--uncertainty") {
+            const std::string text = optionValue();
+            int draws = 0;
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), draws);
+            if (error != std::errc() || end != text.data() + text.size()
+                || draws < LeastUncertaintyDraws || draws > MostUncertaintyDraws)
+                throw UsageError("--uncertainty needs a whole number of draws from "
+                    + std::to_string(LeastUncertaintyDraws) + " to "
+                    + std::to_string(MostUncertaintyDraws) + ", not " + quotedExcerpt(text));
+            line.uncertainty = draws;
+        } else if (name == "--exceedance") {
+            line.exceedance = optionValue();
         } else if (name == "--view") {
             line.view = parseView(optionValue());
         } else if (name == "--surfer") {
@@ -267,6 +280,10 @@ CommandLine parseCommandLine(int argc, char** argv)
             if (line.has(output) && AtomicFile::isStandardOutput(*line.file(output)))
                 throw UsageError(std::string(optionOf(output))
                     + " on standard output takes one time; --time names several, one file each");
+    if (line.uncertainty && !line.fit)
+        throw UsageError("--uncertainty goes with --fit: it draws from the fit's covariance");
+    if (line.exceedance && !line.uncertainty)
+        throw UsageError("--exceedance goes with --uncertainty, whose draws it counts");
     if (line.frames && !line.has(Output::Animation))
         throw UsageError("--frames goes with --animation, which names the GIF to write");
     refuseOutputsNamedAlike(line);

@@ -53,6 +53,10 @@ struct CommandLine {
     std::optional<std::string> title; // --title: the map picture's, with its time
     // --parameters-from: a fitted scenario whose T, S, method and its parameters the run takes.
     std::optional<std::string> parametersFrom;
+    // --uncertainty: the parameter sets drawn from the fit's covariance; --exceedance: the level
+    // (as typed, read in the scenario's units) whose chance of being passed is mapped.
+    std::optional<int> uncertainty;
+    std::optional<std::string> exceedance;
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;
     [[nodiscard]] bool has(Output output) const { return files.count(output) != 0; }

@@ -32,7 +32,29 @@ std::string writeCurvesOutput(const std::string& path, const BatchRun& run)
 {
     if (run.inputs.Observations.empty())
         return "No curves were written: the scenario has no observation point.";
-    writeCurvesFile(path, run.run.curves, run.inputs.Units);
+    if (!run.uncertainty) {
+        writeCurvesFile(path, run.run.curves, run.inputs.Units);
+        return {};
+    }
+    // Each point's drawdown, then its 5th, 50th and 95th percentile over the fit's draws.
+    ObservationCurves curves;
+    curves.seconds = run.run.curves.seconds;
+    for (std::size_t p = 0; p < run.run.curves.names.size(); ++p) {
+        const std::string& name = run.run.curves.names[p];
+        const std::vector<PercentileBand>& bands = run.uncertainty->curves.at(p);
+        curves.names.push_back(name);
+        curves.drawdowns.push_back(run.run.curves.drawdowns[p]);
+        for (auto [tag, member] : { std::pair { " p05", &PercentileBand::low },
+                 std::pair { " p50", &PercentileBand::median },
+                 std::pair { " p95", &PercentileBand::high } }) {
+            curves.names.push_back(name + tag);
+            std::vector<double> values;
+            for (const PercentileBand& band : bands)
+                values.push_back(band.*member);
+            curves.drawdowns.push_back(std::move(values));
+        }
+    }
+    writeCurvesFile(path, curves, run.inputs.Units);
     return {};
 }
 

@@ -2,6 +2,7 @@
 // systems, through GDAL and PROJ.
 
 #include "batch/batch_run.h"
+#include "files/number_text.h"
 #include "gis/gis_files.h"
 #include "views/round_values.h"
 
@@ -12,14 +13,27 @@ namespace {
 
     std::string writeGeoTiffOutput(const std::string& path, const BatchRun& run)
     {
-        if (run.timed.empty()) {
-            writeGeoTiff(
-                path, *run.run.map.grid, run.inputs.Place, {}, bandDescription(run.inputs));
-            return {};
-        }
         std::vector<GeoTiffBand> bands;
+        if (run.timed.empty())
+            bands.push_back({ run.run.map.grid.get(), bandDescription(run.inputs) });
         for (const TimedMap& map : run.timed)
             bands.push_back({ map.run->map.grid.get(), bandDescription(*map.inputs) });
+        // The fit's uncertainty: the percentiles at the pumping time, and the chance of passing
+        // the level asked.
+        if (const MapUncertainty* uncertainty = run.uncertainty) {
+            const std::string at = " at " + durationText(run.read.PumpTimeSeconds, run.inputs.Units)
+                + " (" + std::to_string(uncertainty->draws) + " draws from the fit)";
+            bands.push_back({ uncertainty->low.get(), "5th percentile of drawdown" + at });
+            bands.push_back({ uncertainty->median.get(), "50th percentile of drawdown" + at });
+            bands.push_back({ uncertainty->high.get(), "95th percentile of drawdown" + at });
+            if (uncertainty->exceedance)
+                bands.push_back({ uncertainty->exceedance.get(),
+                    "chance that the drawdown passes "
+                        + plainSignificantText(
+                            run.inputs.Units.length.of(*uncertainty->exceedanceMetres), 4)
+                        + " " + run.inputs.Units.length.word + at,
+                    "" });
+        }
         writeGeoTiff(path, bands, run.inputs.Place);
         return {};
     }

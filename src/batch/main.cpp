@@ -44,6 +44,19 @@ namespace {
         return seconds;
     }
 
+    // The level --exceedance names (m), read in the scenario's units; one that is none is a
+    // usage error, before any work.
+    double exceedanceOf(const std::string& text, const UnitTexts& units)
+    {
+        std::vector<std::string> refusals;
+        ValueReader reader(units, refusals);
+        const std::optional<double> metres = reader.numberWithin(
+            text, "--exceedance", Quantity::Length, { 0.001, 10000.0, "m", 1.0 });
+        if (!metres)
+            throw UsageError(refusals.front());
+        return *metres;
+    }
+
     bool isTimed(Output output)
     {
         return std::find(std::begin(TimedOutputs), std::end(TimedOutputs), output)
@@ -78,6 +91,9 @@ namespace {
                                             : ScenarioTexts::example();
         const std::vector<double> times
             = line.times ? timesOf(*line.times, texts.units) : std::vector<double> {};
+        const std::optional<double> exceedance = line.exceedance
+            ? std::optional<double>(exceedanceOf(*line.exceedance, texts.units))
+            : std::nullopt;
         {
             const ResultUnits units = resultUnits(texts.units);
             std::vector<std::string> tags;
@@ -214,8 +230,20 @@ namespace {
         }
         for (const std::string& message : result->messages)
             say(message);
+        // What the fit's uncertainty means for the map: a map per parameter set drawn.
+        std::optional<MapUncertainty> uncertainty;
+        if (line.uncertainty && fit && fit->succeeded) {
+            try {
+                uncertainty = mapUncertainty(*fit, *line.uncertainty, exceedance, line.threads);
+            } catch (const UncertaintyRefused& error) {
+                failed(error.what());
+            } catch (const GridAllocationError& error) {
+                failed(error.what());
+            }
+        }
+        const MapUncertainty* bands = uncertainty ? &*uncertainty : nullptr;
         const BatchRun batch { line, *result, inputs, reading.inputs, measured, fit, gridPlace,
-            reading.warnings };
+            reading.warnings, {}, bands };
 
         // The export reads the record file: with --surfer it is written even without --record.
         const std::optional<std::string> recordFile = line.surfer
@@ -256,7 +284,7 @@ namespace {
             timedMaps.push_back({ &at, &there });
         for (const auto& [at, there] : timed) {
             const BatchRun batchAt { line, there, at, reading.inputs, measured, fit, gridPlace,
-                reading.warnings, timedMaps };
+                reading.warnings, timedMaps, bands };
             for (Output output : TimedOutputs) {
                 const std::optional<std::string> path = line.file(output);
                 if (!path || output == Output::GeoTiff || unplaced.count(output))
@@ -273,7 +301,7 @@ namespace {
         }
         if (!timed.empty() && line.has(Output::GeoTiff) && !unplaced.count(Output::GeoTiff)) {
             const BatchRun all { line, timed.front().second, timed.front().first, reading.inputs,
-                measured, fit, gridPlace, reading.warnings, timedMaps };
+                measured, fit, gridPlace, reading.warnings, timedMaps, bands };
             attempt(*line.file(Output::GeoTiff), [&](const std::string& file) {
                 return batchModule(Needs::Gis, program).writerOf(Output::GeoTiff)(file, all);
             });
@@ -285,7 +313,11 @@ namespace {
         const double seconds
             = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         // A file on standard output keeps it to itself: the summary goes with the messages then.
-        writeSummary(line.filesOnStandardOutput() > 0 ? std::cerr : std::cout, batch, seconds);
+        std::ostream& summary = line.filesOnStandardOutput() > 0 ? std::cerr : std::cout;
+        writeSummary(summary, batch, seconds);
+        if (uncertainty)
+            for (const std::string& text : uncertaintyLines(*uncertainty, inputs))
+                summary << text << '\n';
         if (line.failOnLimits && status == ExitCompleted && result->verdicts.anyFailed())
             return ExitLimitsPassed;
         return status;

@@ -18,7 +18,8 @@ namespace {
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
           "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
           "                       [--time T[,T...]] [--title TEXT] [--fail-on-limits]\n"
-          "                       [--parameters-from FITTED.ini]\n"
+          "                       [--parameters-from FITTED.ini] [--uncertainty N\n"
+          "                       [--exceedance L]]\n"
           "\n"
           "Computes the drawdown map of SCENARIO, an INI file holding the texts of the window's\n"
           "fields (without it, the window's example). Messages go to standard error, a summary to\n"
@@ -144,6 +145,23 @@ namespace {
             "another\n"
             "                  scenario (one --write-scenario wrote after a fit), in the same\n"
             "                  [units]; the rest (bores, map, times) stays this scenario's\n",
+            std::nullopt, true, Needs::Program },
+        { "--uncertainty",
+            "  --uncertainty N  after --fit, draw N parameter sets from the fit's covariance "
+            "(20 to\n"
+            "                  100000; with 1000 the band's ends are within about 4 % of its "
+            "width) and\n"
+            "                  compute the map for each: the GeoTIFF gains the 5th, 50th and "
+            "95th\n"
+            "                  percentile of drawdown, the curves each point's, the summary and "
+            "the\n"
+            "                  report each bore's and point's 90 % band\n",
+            std::nullopt, true, Needs::Program },
+        { "--exceedance",
+            "  --exceedance L  with --uncertainty, a GeoTIFF band with the chance that the "
+            "drawdown\n"
+            "                  passes L (in metres or the [units] length, or with its unit: \"2 "
+            "ft\")\n",
             std::nullopt, true, Needs::Program },
         { "--title",
             "  --title TEXT    a title over the map picture, with the time it shows (\"Riverside:\n"

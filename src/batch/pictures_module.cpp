@@ -66,7 +66,7 @@ namespace {
     QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
         const ScenarioInputs& inputs, const ScenarioInputs& read,
         const std::vector<MeasuredPoint>& measured, const std::optional<FitResult>& fit,
-        const std::vector<std::string>& warnings)
+        const std::vector<std::string>& warnings, const MapUncertainty* uncertainty)
     {
         const QString name = line.scenario ? QFileInfo(qtPath(*line.scenario)).fileName()
                                            : QStringLiteral("the example (no scenario file)");
@@ -78,6 +78,9 @@ namespace {
         if (!measured.empty())
             addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
                 fit ? &*fit : nullptr, "drawfield-batch --fit T,S", measured);
+        if (uncertainty)
+            for (const std::string& text : uncertaintyLines(*uncertainty, inputs))
+                content.fitLines << QString::fromStdString(text);
         return writeReport(path, content);
     }
 
@@ -139,8 +142,8 @@ namespace {
 
     std::string writeReportOutput(const std::string& path, const BatchRun& run)
     {
-        return said(writeReportOf(
-            path, run.line, run.run, run.inputs, run.read, run.measured, run.fit, run.warnings));
+        return said(writeReportOf(path, run.line, run.run, run.inputs, run.read, run.measured,
+            run.fit, run.warnings, run.uncertainty));
     }
 
     std::string writeAnimationOutput(const std::string& path, const BatchRun& run)

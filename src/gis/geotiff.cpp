@@ -69,7 +69,7 @@ void writeGeoTiff(const fs::path& path, const std::vector<GeoTiffBand>& bands,
             written = written
                 && GDALSetRasterNoDataValue(band, std::numeric_limits<double>::quiet_NaN())
                     == CE_None
-                && GDALSetRasterUnitType(band, "m") == CE_None;
+                && GDALSetRasterUnitType(band, bands[b].unit.c_str()) == CE_None;
             GDALSetDescription(band, bands[b].description.c_str());
             for (int first = 0; written && first < rows; first += LinesAtOnce) {
                 const int count = std::min(LinesAtOnce, rows - first);

@@ -55,6 +55,7 @@ void writeGeoTiff(const std::filesystem::path& path, const DrawdownGrid& grid,
 struct GeoTiffBand {
     const DrawdownGrid* grid;
     std::string description;
+    std::string unit = "m"; // its unit type: "" for a share (a chance), held negated as drawdowns
 };
 // The same with a band per map, in order (the maps of one scenario at several times).
 void writeGeoTiff(const std::filesystem::path& path, const std::vector<GeoTiffBand>& bands,

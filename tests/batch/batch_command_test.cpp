@@ -978,6 +978,62 @@ TEST(BatchCommand, FitsThePumpingTest)
     }
 }
 
+// --uncertainty: the fit's draws give the GeoTIFF its percentile bands and a chance band, the
+// curves each point's percentiles, the summary and the report each bore's and point's band.
+TEST(BatchCommand, TheMapsUncertaintyAfterAFit)
+{
+    TemporaryFolder folder;
+    const std::string scenario = DRAWFIELD_SOURCE_DIR "/resources/pumping-test/oude-korendijk.ini";
+    const BatchRun run = runBatch(folder,
+        quoted(scenario) + " --fit T,S --uncertainty 200 --exceedance 1 --geotiff "
+            + quoted(folder / "u.tif") + " --curves " + quoted(folder / "c.csv") + " --report "
+            + quoted(folder / "r.pdf"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("The drawdown's 90 % band from 200 parameter sets"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\nr = 90 m: 90 % band 0.8"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nBore 1: 90 % band 2."), std::string::npos) << run.out;
+    EXPECT_TRUE(readBytes(folder / "c.csv")
+                    .starts_with("hours,r = 30 m,r = 30 m p05,r = 30 m p50,r = 30 m p95,r = 90 m,"))
+        << readBytes(folder / "c.csv").substr(0, 200);
+    ASSERT_EQ(std::system(("gdalinfo " + quoted(folder / "u.tif") + " > " + quoted(folder / "u.txt")
+                  + " 2>&1")
+                              .c_str()),
+        0);
+    const std::string info = readBytes(folder / "u.txt");
+    for (const char* band : { "Band 5 ", "Description = 5th percentile of drawdown at 846 min",
+             "Description = 95th percentile", "chance that the drawdown passes 1 m at 846 min" })
+        EXPECT_NE(info.find(band), std::string::npos) << band << "\n" << info;
+    ASSERT_EQ(
+        std::system(
+            ("pdftotext " + quoted(folder / "r.pdf") + " " + quoted(folder / "r.txt")).c_str()),
+        0);
+    EXPECT_NE(readBytes(folder / "r.txt").find("90 % band"), std::string::npos);
+
+    const struct {
+        const char* name;
+        std::string arguments;
+        int status;
+        const char* said;
+    } cases[] = {
+        { "too few draws", quoted(scenario) + " --fit T,S --uncertainty 5", 2,
+            "--uncertainty needs a whole number of draws from 20 to 100000, not \"5\"" },
+        { "no fit", quoted(scenario) + " --uncertainty 100", 2, "--uncertainty goes with --fit" },
+        { "a level without draws", quoted(scenario) + " --fit T,S --exceedance 1", 2,
+            "--exceedance goes with --uncertainty" },
+        { "a level that is none", quoted(scenario) + " --fit T,S --uncertainty 20 --exceedance x",
+            2, "--exceedance" },
+        { "more than memory takes", quoted(scenario) + " --fit T,S --uncertainty 100000", 1,
+            "ask fewer draws or a coarser map" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BatchRun refused = runBatch(folder, c.arguments);
+        EXPECT_EQ(refused.status, c.status);
+        EXPECT_NE(refused.err.find(c.said), std::string::npos) << refused.err;
+    }
+}
+
 // A pumping test read on into its recovery: the report's map and drawdowns are those of the end
 // of pumping, and it says so.
 TEST(BatchCommand, ATestReportShowsTheEndOfPumping)
