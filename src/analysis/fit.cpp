@@ -72,43 +72,83 @@ namespace {
         return std::nullopt;
     }
 
+    bool ownedByBore(FitParameter parameter) { return parameter->scope == ParameterScope::Bore; }
+
     void setIn(Aquifer& aquifer, FitParameter parameter, double value)
     {
         if (parameter == transmissivityParameter())
             aquifer.transmissivity = value;
         else if (parameter == storageParameter())
             aquifer.storage = value;
-        else if (const auto index = indexIn(*aquifer.function, parameter))
+        else if (const auto index = indexIn(*aquifer.function, parameter);
+                 index && !ownedByBore(parameter))
             aquifer.values.at(*index) = value;
     }
 
-    double valueIn(const ScenarioInputs& in, FitParameter parameter)
+    // A value in the scenario; a bore's own in `bore`'s.
+    double valueIn(const ScenarioInputs& in, FitParameter parameter, int bore)
     {
         if (parameter == transmissivityParameter())
             return in.Transmissivity;
         if (parameter == storageParameter())
             return in.Storage;
         const auto index = indexIn(wellFunctionRow(in.Method), parameter);
-        return index ? in.AquiferValues.at(*index) : 0.0;
+        if (!index)
+            return 0.0;
+        return ownedByBore(parameter)
+            ? in.Wells.at(static_cast<std::size_t>(bore)).Values.at(*index)
+            : in.AquiferValues.at(*index);
     }
 
-    void setIn(ScenarioInputs& in, FitParameter parameter, double value)
+    void setIn(ScenarioInputs& in, FitParameter parameter, double value, int bore)
     {
         if (parameter == transmissivityParameter())
             in.Transmissivity = value;
         else if (parameter == storageParameter())
             in.Storage = value;
         else if (const auto index = indexIn(wellFunctionRow(in.Method), parameter))
-            in.AquiferValues.at(*index) = value;
+            (ownedByBore(parameter) ? in.Wells.at(static_cast<std::size_t>(bore)).Values
+                                    : in.AquiferValues)
+                .at(*index)
+                = value;
+    }
+
+    // The bore a fit of a bore's own parameter is of: the one pumping bore with its own readings;
+    // else why there is none to fit.
+    std::variant<int, std::string> fittedBore(
+        const ScenarioInputs& in, const std::vector<MeasuredPoint>& points, FitParameter parameter)
+    {
+        std::vector<int> read;
+        for (const MeasuredPoint& point : points)
+            if (point.Bore >= 0 && std::find(read.begin(), read.end(), point.Bore) == read.end())
+                read.push_back(point.Bore);
+        std::sort(read.begin(), read.end());
+        std::string label(parameter->label);
+        label.front() = asciiLower(label.front());
+        if (read.size() == 1)
+            return read.front();
+        if (read.empty())
+            return "The " + label
+                + " is a pumping bore's own: fitting it needs that bore's own readings (measured = "
+                  "FILE in its [bore] section).";
+        std::string names;
+        for (std::size_t i = 0; i < read.size(); ++i)
+            names += (i == 0                        ? ""
+                             : i + 1 == read.size() ? " and "
+                                                    : ", ")
+                + in.Wells[static_cast<std::size_t>(read[i])].Name;
+        return "The " + label + " is a pumping bore's own, and " + names
+            + " each have their own readings: fit it with one of them read.";
     }
 
     class Problem {
     public:
         Problem(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
-            const std::vector<FitParameter>& parameters, std::stop_token stop)
+            const std::vector<FitParameter>& parameters, int bore, std::stop_token stop)
             : m_inputs(inputs)
             , m_sources(sourceListOf(inputs))
             , m_parameters(parameters)
+            , m_bore(bore)
             , m_stop(std::move(stop))
         {
             for (const MeasuredPoint& point : points) {
@@ -141,6 +181,12 @@ namespace {
         {
             ++evaluations;
             const Aquifer aquifer = aquiferAt(logs);
+            // A bore's own values go with its sources' terms.
+            for (std::size_t i = 0; i < m_parameters.size(); ++i)
+                if (ownedByBore(m_parameters[i]))
+                    m_sources.boreValues.at(static_cast<std::size_t>(m_bore))
+                        .at(*indexIn(*aquifer.function, m_parameters[i]))
+                        = scaleOf(m_parameters[i]).valueOf(logs[i]);
             // A point's readings at once: a costly well function is then tabulated along time.
             for (std::size_t p = 0; p + 1 < m_pointStarts.size(); ++p) {
                 const std::size_t first = m_pointStarts[p], end = m_pointStarts[p + 1];
@@ -174,6 +220,7 @@ namespace {
         const ScenarioInputs& m_inputs;
         SourceList m_sources;
         std::vector<FitParameter> m_parameters;
+        int m_bore; // whose own parameters are fitted, or -1
         Readings m_readings;
         std::vector<std::size_t> m_pointStarts; // where each point's readings begin, and the end
         std::stop_token m_stop;
@@ -231,13 +278,15 @@ FitRange fitRangeOf(FitParameter parameter)
 
 namespace {
 
-    // The parameters a fit may take: T, S, and every well function's fittable Aquifer-scope ones.
+    // The parameters a fit may take: T, S, and every well function's fittable ones, the
+    // aquifer's and then a bore's own.
     std::vector<FitParameter> fittable()
     {
         std::vector<FitParameter> all { transmissivityParameter(), storageParameter() };
-        for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer))
-            if (parameter->fit != FitScale::NotFitted)
-                all.push_back(parameter);
+        for (ParameterScope scope : { ParameterScope::Aquifer, ParameterScope::Bore })
+            for (const WellParameter* parameter : parametersOfScope(scope))
+                if (parameter->fit != FitScale::NotFitted)
+                    all.push_back(parameter);
         return all;
     }
 
@@ -321,7 +370,15 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         return fail("The " + label + " " + std::string(parameter->symbol)
             + " can only be fitted with " + owners + ".");
     }
-    Problem problem(inputs, points, parameters, stop);
+    int bore = -1;
+    for (FitParameter parameter : parameters)
+        if (ownedByBore(parameter)) {
+            const std::variant<int, std::string> found = fittedBore(inputs, points, parameter);
+            if (const std::string* why = std::get_if<std::string>(&found))
+                return fail(*why);
+            bore = std::get<int>(found);
+        }
+    Problem problem(inputs, points, parameters, bore, stop);
     const int m = problem.readingCount(), n = static_cast<int>(parameters.size());
     if (m <= n)
         return fail("The parameters are not determined by the readings: " + std::to_string(m)
@@ -333,14 +390,32 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     // the range a fit takes).
     double transmissivity = inputs.Transmissivity, storage = inputs.Storage;
     cooperJacobStart(inputs, points, transmissivity, storage);
+    // A bore's well loss C from its step test, where its readings make one: scanned alone, with
+    // the skin taking up the loss, the best C would be none.
+    const std::optional<double> stepTestLoss = [&]() -> std::optional<double> {
+        if (bore < 0)
+            return std::nullopt;
+        const std::vector<StepTest> tests = stepTests(inputs, points);
+        for (const MeasuredPoint& point : points)
+            for (const StepTest& test : tests)
+                if (point.Bore == bore && test.point == point.Name && test.wellLoss > 0.0)
+                    return test.wellLoss;
+        return std::nullopt;
+    }();
     std::vector<double> x(static_cast<std::size_t>(n));
+    std::vector<bool> started(static_cast<std::size_t>(n));
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         const FitParameter parameter = parameters[i];
         const FitRange range = fitRangeOf(parameter);
+        const bool fromStepTest
+            = stepTestLoss && ownedByBore(parameter) && parameter->symbol == "C";
         const double start = parameter == transmissivityParameter() ? transmissivity
             : parameter == storageParameter()                       ? storage
-                                                                    : valueIn(inputs, parameter);
+            : fromStepTest                                          ? *stepTestLoss
+                           : valueIn(inputs, parameter, bore);
         x[i] = scaleOf(parameter).numberOf(std::clamp(start, range.low, range.high));
+        started[i] = parameter == transmissivityParameter() || parameter == storageParameter()
+            || fromStepTest;
     }
     std::vector<double> residuals(static_cast<std::size_t>(m));
     if (!problem.residuals(x.data(), residuals.data())) {
@@ -355,10 +430,11 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     // decades where that is fewer): the straight line says nothing of them.
     for (std::size_t k = 0; k < parameters.size(); ++k) {
         const FitParameter parameter = parameters[k];
-        if (parameter == transmissivityParameter() || parameter == storageParameter())
+        if (started[k])
             continue;
         const Scale scale = scaleOf(parameter);
-        const double from = scale.kind == FitScale::Logit ? -6.0 : std::log(scale.low);
+        // A bounded parameter from a millionth of its range (a well loss of 1e-6 h2/m5).
+        const double from = scale.kind == FitScale::Logit ? -14.0 : std::log(scale.low);
         const double to = scale.kind == FitScale::Logit ? 6.0 : std::log(scale.high);
         const int steps
             = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
@@ -489,6 +565,10 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     result.fitted.Transmissivity = fitted.transmissivity;
     result.fitted.Storage = fitted.storage;
     result.fitted.AquiferValues = fitted.values;
+    result.bore = bore;
+    for (std::size_t j = 0; j < parameters.size(); ++j)
+        if (ownedByBore(parameters[j]))
+            setIn(result.fitted, parameters[j], result.estimates[j].value, bore);
     std::size_t at = 0;
     for (const MeasuredPoint& point : points) {
         FittedPoint fittedPoint { point.Name, {}, {}, {} };
@@ -510,7 +590,7 @@ ScenarioInputs fittedWithNumbers(const FitResult& result, const std::vector<doub
     ScenarioInputs inputs = result.fitted;
     for (std::size_t j = 0; j < result.estimates.size() && j < numbers.size(); ++j)
         setIn(inputs, result.estimates[j].parameter,
-            scaleOf(result.estimates[j].parameter).valueOf(numbers[j]));
+            scaleOf(result.estimates[j].parameter).valueOf(numbers[j]), result.bore);
     return inputs;
 }
 

@@ -21,8 +21,9 @@
 
 namespace drawfield {
 
-// A parameter a fit varies: T or S (baseParameters), or an Aquifer-scope parameter of the
-// scenario's well function, as its table declares it (its symbol, units, range and fit scale).
+// A parameter a fit varies: T or S (baseParameters), or a parameter of the scenario's well
+// function, as its table declares it (its symbol, units, range and fit scale): the aquifer's, or
+// a bore's own (skin, C) for the one pumping bore whose own readings are given.
 using FitParameter = const WellParameter*;
 [[nodiscard]] FitParameter transmissivityParameter();
 [[nodiscard]] FitParameter storageParameter();
@@ -69,6 +70,8 @@ struct FitResult {
     std::size_t readings = 0;
     std::vector<FittedPoint> points; // the readings and the fitted drawdowns
     ScenarioInputs fitted; // the scenario with the fitted values
+    // The bore whose own parameters (skin, C) were fitted, from 0; -1 when none were.
+    int bore = -1;
     int evaluations = 0; // of the drawdown at every reading
     // The straight-line estimates beside the fit: Cooper-Jacob's per reading set, Theis'
     // recovery where readings follow a stop.

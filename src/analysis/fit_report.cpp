@@ -99,10 +99,13 @@ void showFitted(const FitResult& result, ScenarioTexts& texts)
             texts.storage = fieldText(estimate.value,
                 defaultUnit(units, Quantity::Storage).value_or(UnitFactor { 1.0, 100.0 }), chosen);
         else // read back as the number times its SI factor, or in its [units] unit
-            texts.aquiferParameters[std::string(parameter->key)] = fieldText(estimate.value,
-                chosen ? defaultUnit(units, parameter->quantity).value_or(UnitFactor {})
-                       : UnitFactor { 1.0, 1.0 / parameter->perShownUnit },
-                false);
+            (parameter->scope == ParameterScope::Bore
+                    ? texts.bores.at(static_cast<std::size_t>(result.bore)).parameters
+                    : texts.aquiferParameters)[std::string(parameter->key)]
+                = fieldText(estimate.value,
+                    chosen ? defaultUnit(units, parameter->quantity).value_or(UnitFactor {})
+                           : UnitFactor { 1.0, 1.0 / parameter->perShownUnit },
+                    false);
     }
 }
 
@@ -117,9 +120,11 @@ std::string fitSummary(const FitResult& result)
         << " evaluations:\n";
     for (const FitEstimate& e : result.estimates) {
         const std::string unit(e.parameter->siUnit);
-        out << "  " << e.parameter->symbol << " = " << significantText(e.value, 5)
-            << (unit.empty() ? "" : " " + unit) << ", standard error "
-            << significantText(e.standardError, 2) << ", 95 % interval "
+        const bool own = e.parameter->scope == ParameterScope::Bore && result.bore >= 0;
+        out << "  " << e.parameter->symbol
+            << (own ? " of " + result.fitted.Wells[static_cast<std::size_t>(result.bore)].Name : "")
+            << " = " << significantText(e.value, 5) << (unit.empty() ? "" : " " + unit)
+            << ", standard error " << significantText(e.standardError, 2) << ", 95 % interval "
             << significantText(e.low, 4) << " .. " << significantText(e.high, 4);
         // T also in m2/d, or in the unit the scenario chose.
         const ResultUnits& units = result.fitted.Units;
@@ -130,6 +135,11 @@ std::string fitSummary(const FitResult& result)
                                + units.transmissivity.word
                            : significantText(e.value * SecondsPerDay, 5) + " m2/d")
                 << ")";
+        // A value shown in another unit than its SI one (C in h2/m5) also in that.
+        else if (e.parameter->perShownUnit != 1.0 && e.parameter->unit != e.parameter->siUnit
+            && e.parameter->quantity == Quantity::Ratio && !e.parameter->unit.empty())
+            out << " (" << significantText(e.value / e.parameter->perShownUnit, 5) << " "
+                << e.parameter->unit << ")";
         out << "\n";
     }
     for (std::size_t a = 0; a < result.estimates.size(); ++a)

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -69,8 +70,8 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     readingsLayout->addWidget(files, 1);
     readingsLayout->addLayout(fileRow);
 
-    // Everything of the fit in view at the window's start size: the choices and the buttons on
-    // one row, then the estimates.
+    // Everything of the fit in view at the window's start size: the choices, the buttons, then
+    // the estimates.
     auto* fitting = new QGroupBox(QStringLiteral("Fit"), this);
     // A check box per parameter a fit takes: T, S, and the well functions' own (shown while
     // their function is chosen), each named by its symbol.
@@ -79,9 +80,11 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     };
     auto* choices = new QHBoxLayout;
     std::vector<FitParameter> fittable { transmissivityParameter(), storageParameter() };
-    for (const WellParameter* parameter : parametersOfScope(ParameterScope::Aquifer))
-        if (parameter->fit != FitScale::NotFitted)
-            fittable.push_back(parameter);
+    // The aquifer's, then a bore's own (skin, C: of the pumping bore whose readings are given).
+    for (ParameterScope scope : { ParameterScope::Aquifer, ParameterScope::Bore })
+        for (const WellParameter* parameter : parametersOfScope(scope))
+            if (parameter->fit != FitScale::NotFitted)
+                fittable.push_back(parameter);
     for (FitParameter parameter : fittable) {
         auto* box = new QCheckBox(text(parameter->symbol), fitting);
         box->setObjectName(QStringLiteral("Fit") + text(parameter->symbol));
@@ -97,9 +100,13 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     useValues = new QPushButton(QStringLiteral("Use these values"), fitting);
     useValues->setObjectName(QStringLiteral("UseFitted"));
     useValues->setEnabled(false);
-    choices->addWidget(fit);
-    choices->addWidget(useValues);
     choices->addStretch();
+    // The buttons on a row of their own: with a function's own boxes (skin and C beside T and S)
+    // one row would be wider than the tab.
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(fit);
+    buttons->addWidget(useValues);
+    buttons->addStretch();
     results = new QTableWidget(0, 4, fitting);
     results->setObjectName(QStringLiteral("FitResults"));
     results->setHorizontalHeaderLabels({ QStringLiteral("Estimate"), QStringLiteral("Std. error"),
@@ -111,16 +118,27 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     // Read only: Tab goes on to the next control (the arrows walk the cells) instead of round
     // its cells for ever.
     results->setTabKeyNavigation(false);
-    results->setMinimumHeight(84);
+    results->setMinimumHeight(64);
     results->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    status = new QLabel(fitting);
+    // The fit's lines (its RMSE, the straight lines, a step test's) scroll in three lines' room:
+    // a label that grows with them would be drawn over the estimates at the start size.
+    auto* statusArea = new QScrollArea(fitting);
+    status = new QLabel(statusArea);
     status->setObjectName(QStringLiteral("FitStatus"));
     status->setWordWrap(true);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statusArea->setWidget(status);
+    statusArea->setWidgetResizable(true);
+    statusArea->setFrameShape(QFrame::NoFrame);
+    statusArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statusArea->setFocusPolicy(Qt::NoFocus);
+    statusArea->setFixedHeight(3 * status->fontMetrics().lineSpacing() + 4);
     auto* fitLayout = new QVBoxLayout(fitting);
     fitLayout->setContentsMargins(6, 4, 6, 4);
     fitLayout->addLayout(choices);
+    fitLayout->addLayout(buttons);
     fitLayout->addWidget(results, 1);
-    fitLayout->addWidget(status);
+    fitLayout->addWidget(statusArea);
 
     auto* left = new QVBoxLayout;
     left->addWidget(readings, 3);
@@ -132,8 +150,8 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     savePicture->move(4, 4);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(left, 2);
-    layout->addWidget(chart, 3);
+    layout->addLayout(left, 1);
+    layout->addWidget(chart, 1);
 
     setMethod(WellMethod::CooperJacob);
     clearFit();
@@ -250,7 +268,8 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             return units.chosen ? resultUnitOf(units, quantity) : nullptr;
         };
         auto superscripts = [](QString word) {
-            return word.replace(QStringLiteral("m2"), QStringLiteral("m²"))
+            return word.replace(QStringLiteral("h2/m5"), QStringLiteral("h²/m⁵"))
+                .replace(QStringLiteral("m2"), QStringLiteral("m²"))
                 .replace(QStringLiteral("ft2"), QStringLiteral("ft²"));
         };
         for (const FitEstimate& e : result->estimates) {
@@ -267,7 +286,8 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
             }
             const QString unit = superscripts(QString::fromUtf8(
                 parameter->unit.data(), static_cast<qsizetype>(parameter->unit.size())));
-            addRow(QStringLiteral("%1 (%2)").arg(symbol, unit), e, 1.0 / parameter->perShownUnit);
+            addRow(unit.isEmpty() ? symbol : QStringLiteral("%1 (%2)").arg(symbol, unit), e,
+                1.0 / parameter->perShownUnit);
             if (transmissivity && chosen != nullptr && chosen->word != "m2/s")
                 addRow(QStringLiteral("%1 (%2)").arg(
                            symbol, superscripts(QString::fromStdString(chosen->word))),

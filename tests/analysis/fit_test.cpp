@@ -163,6 +163,78 @@ TEST(PumpingTestFit, DelayedYieldRecoversItsParameters)
     EXPECT_LT(fit.rmseMetres, 0.001);
 }
 
+// A step test with a piezometer, in Papadopulos-Cooper's function with a skin and a well loss:
+// the bore's own readings over four rates part the skin (linear in Q) from the loss (in Q^2), the
+// piezometer gives S. From T and S 1.5 decades off and no skin or loss, back to the truth; the
+// fitted scenario holds them as the bore's own. A bore's own parameter is refused where no bore,
+// or more than one, has its own readings.
+TEST(PumpingTestFit, ABoresSkinAndWellLossFromAStepTest)
+{
+    ScenarioTexts texts;
+    texts.xMax = "200";
+    texts.method = "papadopulos-cooper";
+    texts.transmissivity = "0.002";
+    texts.storage = "0.02";
+    texts.pumpTime = "8";
+    texts.bores[0] = { "100", "100", "10", "2:20, 4:30, 6:40", "0.15", "own.csv",
+        { { "skin", "3" }, { "well_loss", "0.0004" } }, "PW" };
+    const ScenarioInputs truth = readScenario(texts).inputs;
+    ASSERT_EQ(truth.Wells[0].Measured, "own.csv");
+    std::vector<MeasuredPoint> points;
+    int wobble = 0;
+    for (double r : { 0.15, 30.0 }) {
+        MeasuredPoint point { r < 1 ? "PW" : "P30", 100 + r, 100, r < 1 ? 0 : -1, {}, {} };
+        for (double t = 60.0; t <= 8 * 3600.0; t *= 1.12)
+            point.Readings.push_back(
+                { t, drawdownAt(truth, point.X, point.Y, t) + 0.001 * std::sin(++wobble) });
+        points.push_back(point);
+    }
+    texts.transmissivity = "0.063";
+    texts.storage = "0.63";
+    texts.bores[0].parameters.clear();
+    const ScenarioInputs start = readScenario(texts).inputs;
+    const std::vector<FitParameter> asked { transmissivityParameter(), storageParameter(),
+        parameterOfSymbol("skin"), parameterOfSymbol("C") };
+    const FitResult fit = fitPumpingTest(start, points, asked);
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    EXPECT_EQ(fit.bore, 0);
+    const double expected[] = { 0.002, 0.0002, 3.0, 0.0004 * 3600.0 * 3600.0 };
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_NEAR(fit.estimates[i].value / expected[i], 1.0, 0.03) << i;
+        EXPECT_LT(fit.estimates[i].low, expected[i]) << i;
+        EXPECT_GT(fit.estimates[i].high, expected[i]) << i;
+    }
+    EXPECT_NEAR(fit.fitted.Wells[0].Values[1], fit.estimates[2].value, 0.0);
+    EXPECT_NE(fitSummary(fit).find("  skin of PW = 3."), std::string::npos) << fitSummary(fit);
+    ScenarioTexts shown = texts;
+    showFitted(fit, shown);
+    EXPECT_EQ(readScenario(shown).inputs.Wells[0].Values[2], fit.estimates[3].value);
+
+    ScenarioInputs twoBores = start;
+    twoBores.Wells[1] = twoBores.Wells[0];
+    twoBores.Wells[1].Name = "PW-2";
+    twoBores.Wells[1].X = 150;
+    std::vector<MeasuredPoint> noneRead = points, twoRead = points;
+    noneRead[0].Bore = -1;
+    twoRead[1].Bore = 1;
+    const struct {
+        const std::vector<MeasuredPoint>* points;
+        const char* said;
+    } refusals[] = {
+        { &noneRead,
+            "The skin factor is a pumping bore's own: fitting it needs that bore's own "
+            "readings (measured = FILE in its [bore] section)." },
+        { &twoRead,
+            "The skin factor is a pumping bore's own, and PW and PW-2 each have their own "
+            "readings: fit it with one of them read." },
+    };
+    for (const auto& refused : refusals) {
+        const FitResult none = fitPumpingTest(twoBores, *refused.points, asked);
+        EXPECT_FALSE(none.succeeded);
+        EXPECT_EQ(none.problem, refused.said);
+    }
+}
+
 // A test with a recovery: Cooper-Jacob's line through the pumping's late readings and Theis'
 // recovery line through the residual drawdown give back T (and S) of the aquifer that made them.
 TEST(PumpingTestFit, StraightLinesOfPumpingAndRecovery)

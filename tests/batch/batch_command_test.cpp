@@ -960,7 +960,7 @@ TEST(BatchCommand, FitsThePumpingTest)
         { "a report without a fit", "--fit-report " + quoted(folder / "x.csv"), 2,
             "--fit-report goes with --fit" },
         { "an unknown parameter", "--fit T,K", 2,
-            "--fit: the parameters to fit are T, S, B, Sy and Kd" },
+            "--fit: the parameters to fit are T, S, B, Sy, Kd, skin and C" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
         { "a fit picture that is no picture",
             quoted(scenario) + " --fit T --fit-picture " + quoted(folder / "fit.gif"), 2,

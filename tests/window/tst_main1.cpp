@@ -1593,6 +1593,34 @@ private slots:
             QStringLiteral("Cannot read the measured drawdowns ")));
     }
 
+    // A bore's own skin and well loss: shown as fit choices with Papadopulos-Cooper's function,
+    // fitted from the step test's readings with the tab at its start size, and used as the
+    // bore's own values.
+    void aBoresSkinAndWellLossAreFittedAndUsed()
+    {
+        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
+        QDir().mkpath(m_folder->filePath(QStringLiteral("steps")));
+        for (const char* name : { "step-test.ini", "step_pw.csv" })
+            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
+                m_folder->filePath(QStringLiteral("steps/")) + QLatin1String(name)));
+        QVERIFY(window().openScenario(m_folder->filePath(QStringLiteral("steps/step-test.ini"))));
+        PumpingTestTab& tab = *window().pumpingTest;
+        QVERIFY(tab.fitChoice("skin")->isEnabled() && tab.fitChoice("C")->isEnabled());
+        QVERIFY(!tab.fitChoice("Sy")->isEnabled());
+        const QSize shown = window().pumpingTestArea->size();
+        QVERIFY(tab.minimumSizeHint().width() <= shown.width());
+        tab.fitStorage->setChecked(false);
+        tab.fitChoice("C")->setChecked(true);
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QCOMPARE(desktop().messageTexts(), QStringList());
+        QCOMPARE(tab.results->rowCount(), 3);
+        QCOMPARE(tab.results->verticalHeaderItem(2)->text(), QStringLiteral("C (h²/m⁵)"));
+        QCOMPARE(tab.results->item(2, 0)->text(), QStringLiteral("4.0000e-04"));
+        QTest::mouseClick(tab.useValues, Qt::LeftButton);
+        const ScenarioInputs used = readScenario(window().fieldTexts()).inputs;
+        QCOMPARE(used.Wells[0].Values[2], window().lastFit()->estimates[1].value);
+    }
+
     // Results belong to the fields they were computed from: after Open no view shows, saves,
     // reads out or lends the last run or fit, and no marker of it can be dropped into the new
     // fields; "Use these values" is on only while the fields' readings and method are the fitted.
