@@ -76,28 +76,6 @@ CooperJacobLine cooperJacobLine(const ScenarioInputs& in, const MeasuredPoint& p
 
 namespace {
 
-    // When every bore has stopped for good before the last reading: the last change after which
-    // the total rate is 0 (and was not just before); -1 for none.
-    double stopOf(const ScenarioInputs& in)
-    {
-        std::vector<double> changes;
-        for (const auto& schedule : in.Schedules)
-            for (const RateChange& change : schedule)
-                changes.push_back(change.StartSeconds);
-        std::sort(changes.begin(), changes.end());
-        double stop = -1.0;
-        for (std::size_t k = 0; k < changes.size(); ++k) {
-            const double after = k + 1 < changes.size() ? changes[k + 1] : changes[k] * 2.0 + 1.0;
-            const double before = k > 0 ? changes[k - 1] : 0.0;
-            const bool stopped = totalRate(in, 0.5 * (changes[k] + after)) == 0.0;
-            if (stopped && totalRate(in, 0.5 * (before + changes[k])) > 0.0)
-                stop = changes[k];
-            else if (!stopped)
-                stop = -1.0;
-        }
-        return stop;
-    }
-
     // Least squares y = a + b x.
     bool lineThrough(
         const std::vector<double>& x, const std::vector<double>& y, double& a, double& b)
@@ -120,11 +98,31 @@ namespace {
 
 } // namespace
 
+double recoveryStartSeconds(const ScenarioInputs& in)
+{
+    std::vector<double> changes;
+    for (const auto& schedule : in.Schedules)
+        for (const RateChange& change : schedule)
+            changes.push_back(change.StartSeconds);
+    std::sort(changes.begin(), changes.end());
+    double stop = -1.0;
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const double after = k + 1 < changes.size() ? changes[k + 1] : changes[k] * 2.0 + 1.0;
+        const double before = k > 0 ? changes[k - 1] : 0.0;
+        const bool stopped = totalRate(in, 0.5 * (changes[k] + after)) == 0.0;
+        if (stopped && totalRate(in, 0.5 * (before + changes[k])) > 0.0)
+            stop = changes[k];
+        else if (!stopped)
+            stop = -1.0;
+    }
+    return stop;
+}
+
 std::vector<StraightLineEstimate> straightLineEstimates(
     const ScenarioInputs& in, const std::vector<MeasuredPoint>& points)
 {
     std::vector<StraightLineEstimate> found;
-    const double stop = stopOf(in);
+    const double stop = recoveryStartSeconds(in);
     for (const MeasuredPoint& point : points) {
         // Cooper-Jacob's through the readings while pumping.
         MeasuredPoint pumping = point;

@@ -29,6 +29,9 @@ struct CooperJacobLine {
 // The distance (m) from a point to the nearest pumping bore, 0 for none.
 [[nodiscard]] double distanceToNearestBore(
     const ScenarioInputs& inputs, const MeasuredPoint& point);
+// When every bore has stopped for good: the last rate change after which the total rate is 0
+// (and was not just before), s since pumping began; -1 for none.
+[[nodiscard]] double recoveryStartSeconds(const ScenarioInputs& inputs);
 // The total rate of the pumping bores at time t (m3/s).
 [[nodiscard]] double totalRate(const ScenarioInputs& inputs, double t);
 

@@ -228,6 +228,16 @@ CommandLine parseCommandLine(int argc, char** argv)
                     + std::to_string(LeastUncertaintyDraws) + " to "
                     + std::to_string(MostUncertaintyDraws) + ", not " + quotedExcerpt(text));
             line.uncertainty = draws;
+        } else if (name == "--smoothing") {
+            const std::string text = optionValue();
+            double smoothing = 0.0;
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), smoothing);
+            if (error != std::errc() || end != text.data() + text.size()
+                || !(smoothing >= 0.01 && smoothing <= 2.0))
+                throw UsageError("--smoothing needs Bourdet's L in log cycles of time, from 0.01 "
+                                 "to 2, not "
+                    + quotedExcerpt(text));
+            line.smoothing = smoothing;
         } else if (name == "--exceedance") {
             line.exceedance = optionValue();
         } else if (name == "--view") {

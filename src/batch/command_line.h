@@ -56,6 +56,8 @@ struct CommandLine {
     // --uncertainty: the parameter sets drawn from the fit's covariance; --exceedance: the level
     // (as typed, read in the scenario's units) whose chance of being passed is mapped.
     std::optional<int> uncertainty;
+    // --smoothing: the fit chart's derivative smoothing, Bourdet's L in log cycles.
+    std::optional<double> smoothing;
     std::optional<std::string> exceedance;
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;

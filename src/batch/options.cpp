@@ -16,7 +16,8 @@ namespace {
           "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
           "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
-          "                       [--fit-picture FILE] [--animation FILE.gif [--frames N]]\n"
+          "                       [--fit-picture FILE] [--smoothing L]\n"
+          "                       [--animation FILE.gif [--frames N]]\n"
           "                       [--time T[,T...]] [--title TEXT] [--fail-on-limits]\n"
           "                       [--parameters-from FITTED.ini] [--uncertainty N\n"
           "                       [--exceedance L]]\n"
@@ -131,6 +132,11 @@ namespace {
             ".svg,\n"
             "                  .pdf or .png\n",
             Output::FitPicture, true, Needs::Pictures, true, nullptr },
+        { "--smoothing",
+            "  --smoothing L   the derivative's smoothing on the fit picture and the report, "
+            "Bourdet's\n"
+            "                  L in log cycles of time (0.01 to 2; 0.2)\n",
+            std::nullopt, true, Needs::Program },
         { "--animation",
             "  --animation FILE.gif  the map from one minute to the pumping time as an animated "
             "GIF,\n"

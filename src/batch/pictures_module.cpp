@@ -61,6 +61,14 @@ namespace {
         return ChartPicture(kind, source, line.view).write(path, pictureSizeOf({}));
     }
 
+    // The fit chart with the smoothing --smoothing asks for.
+    FitChartData smoothed(FitChartData chart, const CommandLine& line)
+    {
+        if (line.smoothing)
+            chart.smoothing = *line.smoothing;
+        return chart;
+    }
+
     // Writes the report of the run, with the pumping test when there are readings. Returns "" when
     // written, else the reason.
     QString writeReportOf(const std::string& path, const CommandLine& line, const RunResult& run,
@@ -76,7 +84,8 @@ namespace {
         for (const std::string& warning : warnings)
             content.warnings << QString::fromStdString(warning);
         if (!measured.empty())
-            addPumpingTest(content, fitChartData(read, measured, fit ? &*fit : nullptr),
+            addPumpingTest(content,
+                smoothed(fitChartData(read, measured, fit ? &*fit : nullptr), line),
                 fit ? &*fit : nullptr, "drawfield-batch --fit T,S", measured);
         if (uncertainty)
             for (const std::string& text : uncertaintyLines(*uncertainty, inputs))
@@ -132,8 +141,8 @@ namespace {
     {
         if (run.measured.empty())
             return "No fit picture was drawn: there are no readings.";
-        const FitChartData chart
-            = fitChartData(run.read, run.measured, run.fit ? &*run.fit : nullptr);
+        const FitChartData chart = smoothed(
+            fitChartData(run.read, run.measured, run.fit ? &*run.fit : nullptr), run.line);
         return said(
             writePicture(path, FitPicturePixels, [&](QPainter& painter, const QRectF& target) {
                 paintFitChart(painter, target, chart);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace drawfield {
 namespace {
@@ -20,8 +21,6 @@ namespace {
     using plot::Series;
 
     constexpr double CurveTimes = 120;
-    // The derivative's smoothing (Bourdet's L): neighbours at least this far in ln t.
-    constexpr double Smoothing = 0.2;
 
     QString number(double value, int digits = 4) { return significantNumber(value, digits); }
 
@@ -128,7 +127,8 @@ namespace {
     Panel diagnosticPanel(const FitChartData& data, double xLow, double xHigh)
     {
         Panel panel;
-        panel.title = QStringLiteral("Log-log, with the derivative ds/d ln t");
+        panel.title = QStringLiteral("Log-log, with the derivative ds/d ln t (L = %1)")
+                          .arg(number(data.smoothing, 2));
         panel.xTitle = QStringLiteral("Time since pumping began (h)");
         panel.yTitle = QStringLiteral("Drawdown, derivative (m)");
         panel.xLow = xLow;
@@ -141,8 +141,8 @@ namespace {
             Series curve = named({}, colour, Series::Style::Line);
             Series measuredSlope = named({}, colour, Series::Style::OpenMarkers);
             Series fittedSlope = named({}, colour, Series::Style::Dashed);
-            const std::vector<double> slope
-                = derivative(point.readingSeconds, point.measuredMetres, Smoothing);
+            const std::vector<double> slope = derivative(
+                point.readingSeconds, point.measuredMetres, data.smoothing * std::numbers::ln10);
             for (std::size_t i : markedReadings(point.readingSeconds)) {
                 const double x = hoursAxis(point.readingSeconds[i]);
                 readings.points.emplace_back(x, logOf(point.measuredMetres[i]));
@@ -245,6 +245,52 @@ namespace {
         const double reach = largest > 0.0 ? largest * 1.15 : 0.01;
         panel.yLow = -reach;
         panel.yHigh = reach;
+        panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
+        panel.yTicks = plot::linearTicks(panel.yLow, panel.yHigh, 5);
+        return panel;
+    }
+
+    // The recovery: the residual drawdown s' against t / t' on a log axis, t' the time since
+    // every bore stopped, the fitted drawdown's and Theis' recovery line, s' = slope log10(t/t').
+    Panel recoveryPanel(const FitChartData& data)
+    {
+        Panel panel;
+        panel.title = QStringLiteral("Recovery, with Theis' recovery line");
+        panel.xTitle = QStringLiteral("t / t' (t' since the stop)");
+        panel.yTitle = QStringLiteral("Residual drawdown (m)");
+        panel.shortYTitle = QStringLiteral("s' (m)");
+        const double stop = data.stopSeconds;
+        auto ratioAxis = [stop](double t) { return std::log10(t / (t - stop)); };
+        Span x;
+        double deepest = 0.0;
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            const QColor& colour = plot::seriesColour(p);
+            Series readings = named({}, colour, Series::Style::Markers);
+            Series curve = named({}, colour, Series::Style::Line);
+            for (std::size_t i : markedReadings(point.readingSeconds))
+                if (point.readingSeconds[i] > stop) {
+                    readings.points.emplace_back(
+                        ratioAxis(point.readingSeconds[i]), point.measuredMetres[i]);
+                    x.add(readings.points.back().x());
+                    deepest = std::max(deepest, point.measuredMetres[i]);
+                }
+            for (std::size_t i = 0; i < point.curveSeconds.size(); ++i)
+                if (point.curveSeconds[i] > stop)
+                    curve.points.emplace_back(
+                        ratioAxis(point.curveSeconds[i]), point.curveMetres[i]);
+            panel.series.push_back(readings);
+            panel.series.push_back(curve);
+            if (std::isfinite(point.recoverySlope) && !x.empty()) {
+                Series line = named({}, colour, Series::Style::Dashed);
+                line.points = { { 0.0, 0.0 }, { x.high, point.recoverySlope * x.high } };
+                panel.series.push_back(line);
+            }
+        }
+        panel.xLow = 0.0;
+        panel.xHigh = x.empty() ? 1.0 : x.high * 1.05 + 0.02;
+        panel.yLow = 0.0;
+        panel.yHigh = deepest > 0.0 ? deepest * 1.08 : 1.0;
         panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
         panel.yTicks = plot::linearTicks(panel.yLow, panel.yHigh, 5);
         return panel;
@@ -361,6 +407,17 @@ FitChartData fitChartData(
             }
         }
         point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);
+        // Theis' recovery line where the readings go on after every bore stopped.
+        const ScenarioInputs& used = fitted ? fit->fitted : inputs;
+        const double stop = recoveryStartSeconds(used);
+        if (stop > 0.0 && last > stop) {
+            data.stopSeconds = stop;
+            for (const StraightLineEstimate& estimate : straightLineEstimates(used, { measured }))
+                if (estimate.method == "theis-recovery")
+                    point.recoverySlope = std::numbers::ln10
+                        * totalRate(used, std::nextafter(stop, 0.0))
+                        / (4.0 * std::numbers::pi * estimate.transmissivity);
+        }
         data.points.push_back(std::move(point));
     }
     return data;
@@ -377,8 +434,11 @@ FitChartPanels fitChartPanels(const FitChartData& data)
         time = { -1.0, 1.0 };
     const double pad = std::max(0.05, (time.high - time.low) * 0.03);
     const double xLow = time.low - pad, xHigh = time.high + pad;
-    return { diagnosticPanel(data, xLow, xHigh), semiLogPanel(data, xLow, xHigh),
-        residualPanel(data, xLow, xHigh) };
+    FitChartPanels panels { diagnosticPanel(data, xLow, xHigh), semiLogPanel(data, xLow, xHigh),
+        residualPanel(data, xLow, xHigh), std::nullopt };
+    if (data.stopSeconds > 0.0)
+        panels.recovery = recoveryPanel(data);
+    return panels;
 }
 
 void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& data)
@@ -413,10 +473,19 @@ void paintFitChart(QPainter& painter, const QRectF& target, const FitChartData& 
     plot::paintPanel(painter,
         QRectF(QPointF(middle + line * 0.3, panels.top()), QPointF(panels.right(), split)),
         shown.semiLog);
-    if (!data.points.front().residualMetres.empty())
+    // The residuals under them, the recovery beside them where there is one.
+    const bool residuals = !data.points.front().residualMetres.empty();
+    const QRectF bottom(QPointF(panels.left(), split + line * 0.4), panels.bottomRight());
+    if (residuals)
         plot::paintPanel(painter,
-            QRectF(QPointF(panels.left(), split + line * 0.4), panels.bottomRight()),
+            shown.recovery ? QRectF(bottom.topLeft(), QPointF(middle - line * 0.3, bottom.bottom()))
+                           : bottom,
             shown.residuals);
+    if (shown.recovery)
+        plot::paintPanel(painter,
+            residuals ? QRectF(QPointF(middle + line * 0.3, bottom.top()), bottom.bottomRight())
+                      : bottom,
+            *shown.recovery);
     painter.restore();
 }
 

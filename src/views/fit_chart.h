@@ -15,6 +15,8 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <vector>
 
 namespace drawfield {
@@ -28,11 +30,19 @@ struct FitChartPoint {
     std::vector<double> readingSeconds, measuredMetres, residualMetres;
     std::vector<double> curveSeconds, curveMetres; // the fitted drawdown, finely in time
     CooperJacobLine line;
+    // Theis' recovery line, s' = slope log10(t / t'), where the point's readings make one
+    // (m per log cycle); NaN where they do not.
+    double recoverySlope = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct FitChartData {
     QString title; // the fitted values, or why there are none
     std::vector<FitChartPoint> points;
+    // The derivative's smoothing, Bourdet's L: each reading's slope is taken to the nearest
+    // readings at least L log cycles of time before and after it.
+    double smoothing = 0.2;
+    // When every bore stopped, where readings follow (the recovery), s; -1 where none do.
+    double stopSeconds = -1.0;
 };
 
 // What the chart shows of the readings at these points: with a fit that succeeded, the fitted
@@ -40,11 +50,15 @@ struct FitChartData {
 [[nodiscard]] FitChartData fitChartData(
     const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points, const FitResult* fit);
 
-// The chart's three panels on one time axis: log-log with the derivatives (the Y axis holds the
-// drawdowns and the derivatives, down to a thousandth of the largest), semi-log, the residuals.
+// The chart's panels on one time axis: log-log with the derivatives (the Y axis holds the
+// drawdowns and the derivatives, down to a thousandth of the largest), semi-log, the residuals;
+// and the recovery's on its own.
 // A point marks at most a few hundred of its readings, evenly in log time.
 struct FitChartPanels {
     plot::Panel diagnostic, semiLog, residuals;
+    // With readings after every bore stopped: the residual drawdown against t / t' (t' the time
+    // since the stop), with Theis' recovery line.
+    std::optional<plot::Panel> recovery;
 };
 [[nodiscard]] FitChartPanels fitChartPanels(const FitChartData& data);
 

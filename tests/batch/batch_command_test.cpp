@@ -915,7 +915,7 @@ TEST(BatchCommand, FitsThePumpingTest)
     const std::string scenario = DRAWFIELD_SOURCE_DIR "/resources/pumping-test/oude-korendijk.ini";
     BatchRun run = runBatch(folder,
         quoted(scenario) + " --fit T,S --fit-report " + quoted(folder / "fit.csv")
-            + " --fit-picture " + quoted(folder / "fit.svg") + " --write-scenario "
+            + " --fit-picture " + quoted(folder / "fit.svg") + " --smoothing 0.35 --write-scenario "
             + quoted(folder / "fitted.ini") + " --record " + quoted(folder / "fitted.dat")
             + " --report " + quoted(folder / "fit.pdf"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -936,6 +936,7 @@ TEST(BatchCommand, FitsThePumpingTest)
     EXPECT_NE(run.out.find("RMSE 0.05006 m over 69 readings"), std::string::npos) << run.out;
     EXPECT_TRUE(readBytes(folder / "fit.csv").starts_with("parameter,estimate,standard_error"));
     EXPECT_NE(readBytes(folder / "fit.svg").find("Cooper-Jacob"), std::string::npos);
+    EXPECT_NE(readBytes(folder / "fit.svg").find("(L = 0.35)"), std::string::npos);
     // The scenario written elsewhere keeps its comments, still reads the published readings, and
     // runs again to the fitted run's drawdowns, to the bit.
     const std::string fitted = readBytes(folder / "fitted.ini");
@@ -962,6 +963,8 @@ TEST(BatchCommand, FitsThePumpingTest)
         { "an unknown parameter", "--fit T,K", 2,
             "--fit: the parameters to fit are T, S, B, Sy, Kd, skin and C" },
         { "no readings", "--fit T", 1, "No fit was made: the scenario has no measured drawdowns" },
+        { "a smoothing beyond its range", quoted(scenario) + " --fit T --smoothing 5", 2,
+            "--smoothing needs Bourdet's L in log cycles of time, from 0.01 to 2, not \"5\"" },
         { "a fit picture that is no picture",
             quoted(scenario) + " --fit T --fit-picture " + quoted(folder / "fit.gif"), 2,
             "--fit-picture needs a name ending in .wmf, .svg, .pdf or .png" },

@@ -1,6 +1,7 @@
 // The curves chart: what it is made of, and that its picture draws drawdown downward on a log
 // time axis in every file format.
 
+#include "compute/observations.h"
 #include "scenario/scenario.h"
 #include "views/curves_chart.h"
 #include "views/fit_chart.h"
@@ -186,6 +187,40 @@ private slots:
             QVERIFY(markers <= 2 * 400);
             QVERIFY(panels.semiLog.series.front().points.size() <= 400);
         }
+    }
+
+    // Readings on after every bore stopped get the recovery panel: s' against t / t' with Theis'
+    // recovery line, whose slope per log cycle is 2.303 Q / (4 pi T) of the aquifer that made
+    // them; a test without a stop has none. The log-log panel names its smoothing.
+    void theFitChartShowsTheRecovery()
+    {
+        ScenarioTexts texts = ScenarioTexts::example();
+        texts.method = "theis";
+        texts.transmissivity = "0.002";
+        texts.storage = "0.02";
+        texts.pumpTime = "30";
+        texts.bores = { { "40", "40", "36", "10:0" } };
+        const ScenarioInputs inputs = inputsOf(texts);
+        MeasuredPoint point { "P", 70, 40, -1, {}, {} };
+        for (double t = 60.0; t < 30 * 3600.0; t *= 1.1)
+            point.Readings.push_back({ t, drawdownAt(inputs, point.X, point.Y, t) });
+        FitChartData data = fitChartData(inputs, { point }, nullptr);
+        QCOMPARE(data.stopSeconds, 36000.0);
+        const FitChartPanels panels = fitChartPanels(data);
+        QVERIFY(panels.recovery.has_value());
+        QVERIFY(panels.diagnostic.title.endsWith(QStringLiteral("(L = 0.2)")));
+        const plot::Series& line = panels.recovery->series.back();
+        QCOMPARE(line.style, plot::Series::Style::Dashed);
+        const double slope
+            = (line.points[1].y() - line.points[0].y()) / (line.points[1].x() - line.points[0].x());
+        const double expected = std::log(10.0) * 0.01 / (4.0 * M_PI * 0.002);
+        QVERIFY2(std::fabs(slope / expected - 1.0) < 0.02, qPrintable(QString::number(slope)));
+        for (const QPointF& at : panels.recovery->series.front().points)
+            QVERIFY(at.x() > 0.0 && at.y() > 0.0); // after the stop only, t / t' > 1
+
+        texts.bores = { { "40", "40", "36" } };
+        const ScenarioInputs pumping = inputsOf(texts);
+        QVERIFY(!fitChartPanels(fitChartData(pumping, { point }, nullptr)).recovery);
     }
 };
 
