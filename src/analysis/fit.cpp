@@ -153,6 +153,7 @@ namespace {
         {
             for (const MeasuredPoint& point : points) {
                 m_pointStarts.push_back(m_readings.t.size());
+                m_pointValues.push_back(point.Values);
                 for (const Reading& reading : point.Readings) {
                     m_readings.x.push_back(point.X);
                     m_readings.y.push_back(point.Y);
@@ -191,8 +192,9 @@ namespace {
             for (std::size_t p = 0; p + 1 < m_pointStarts.size(); ++p) {
                 const std::size_t first = m_pointStarts[p], end = m_pointStarts[p + 1];
                 if (first < end)
-                    drawdownsOverTime(aquifer, m_sources, m_readings.x[first], m_readings.y[first],
-                        &m_readings.t[first], out + first, end - first);
+                    drawdownsOverTime(seenFrom(aquifer, m_pointValues[p]), m_sources,
+                        m_readings.x[first], m_readings.y[first], &m_readings.t[first], out + first,
+                        end - first);
             }
             bool finite = true;
             for (int i = 0; i < readingCount(); ++i)
@@ -223,6 +225,7 @@ namespace {
         int m_bore; // whose own parameters are fitted, or -1
         Readings m_readings;
         std::vector<std::size_t> m_pointStarts; // where each point's readings begin, and the end
+        std::vector<std::vector<double>> m_pointValues; // each point's own (its screen)
         std::stop_token m_stop;
     };
 

@@ -313,7 +313,7 @@ std::vector<MeasuredPoint> measuredPoints(
         if (!point.Measured.empty()) {
             const std::filesystem::path file = found(point.Measured, scenarioFolder);
             points.push_back({ point.Name, point.X, point.Y, -1, file,
-                readMeasurementFile(file, inputs.PumpingStartSeconds) });
+                readMeasurementFile(file, inputs.PumpingStartSeconds), point.Values });
         }
     for (int bore = 0; bore < inputs.boreCount(); ++bore) {
         const WellInput& well = inputs.Wells[static_cast<std::size_t>(bore)];

@@ -59,6 +59,9 @@ struct MeasuredPoint {
     int Bore = -1; // the pumping bore whose own readings these are, or -1
     std::filesystem::path File; // as found from the scenario's folder
     std::vector<Reading> Readings;
+    // An observation point's values of the well function's Observation-scope parameters (its
+    // screen: seenFrom); empty for a bore.
+    std::vector<double> Values = {};
 };
 
 // Every observation point and bore of a run with a measured file, the files found from the

@@ -203,6 +203,17 @@ std::vector<double> curveTimes(const ScenarioInputs& in)
     return times;
 }
 
+Aquifer seenFrom(Aquifer aquifer, const std::vector<double>& pointValues)
+{
+    if (pointValues.empty() || aquifer.function == nullptr)
+        return aquifer;
+    const std::span<const WellParameter> parameters = aquifer.function->parameters;
+    for (std::size_t i = 0; i < parameters.size() && i < pointValues.size(); ++i)
+        if (parameters[i].scope == ParameterScope::Observation && i < aquifer.values.size())
+            aquifer.values[i] = pointValues[i];
+    return aquifer;
+}
+
 ObservationCurves observationCurves(const ScenarioInputs& in)
 {
     ObservationCurves curves;
@@ -212,8 +223,8 @@ ObservationCurves observationCurves(const ScenarioInputs& in)
     for (const ObservationPoint& point : in.Observations) {
         curves.names.push_back(point.Name);
         std::vector<double> values(curves.seconds.size());
-        drawdownsOverTime(aquifer, sources, point.X, point.Y, curves.seconds.data(), values.data(),
-            values.size(), &curves.reached);
+        drawdownsOverTime(seenFrom(aquifer, point.Values), sources, point.X, point.Y,
+            curves.seconds.data(), values.data(), values.size(), &curves.reached);
         curves.drawdowns.push_back(std::move(values));
     }
     return curves;

@@ -18,6 +18,11 @@ struct ThicknessReached {
     bool dewatered = false; // the unconfined correction had no solution (2 s' > b)
 };
 
+// The aquifer as an observation point reads it: the point's own values of the well function's
+// Observation-scope parameters (its screen) where the aquifer's values hold them (the whole
+// thickness, the depth average, until a point says otherwise).
+[[nodiscard]] Aquifer seenFrom(Aquifer aquifer, const std::vector<double>& pointValues);
+
 // The drawdown (m, positive downward) at (x, y) at timeSeconds since pumping began, of the
 // sources in the aquifer, each through the aquifer's well function, the sum corrected as the
 // aquifer says (aquiferDrawdown); NaN beyond a boundary and on a bore that pumps at that time. On

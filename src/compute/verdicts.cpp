@@ -96,8 +96,8 @@ Verdicts verdictsOf(const ScenarioInputs& in)
             continue;
         // "Passes" the limit: reaching it exactly is still within it.
         const double limit = *point.LimitMetres;
-        const Course course = courseAt(aquifer, sources, times, point.X, point.Y,
-            std::nextafter(limit, std::numeric_limits<double>::infinity()));
+        const Course course = courseAt(seenFrom(aquifer, point.Values), sources, times, point.X,
+            point.Y, std::nextafter(limit, std::numeric_limits<double>::infinity()));
         verdicts.points.push_back({ p, limit, course.metres, course.largestMetres,
             course.largestSeconds, course.firstAtOrAbove });
     }

@@ -64,7 +64,8 @@ GisFeatures gisFeaturesOf(const ScenarioInputs& inputs, const Verdicts& verdicts
     for (std::size_t p = 0; p < inputs.Observations.size(); ++p) {
         const ObservationPoint& at = inputs.Observations[p];
         GisPoint point { at.Name, "observation", at.X, at.Y, std::nullopt };
-        point.drawdownMetres = drawdownAt(aquifer, sources, at.X, at.Y, inputs.PumpTimeSeconds);
+        point.drawdownMetres
+            = drawdownAt(seenFrom(aquifer, at.Values), sources, at.X, at.Y, inputs.PumpTimeSeconds);
         for (const PointVerdict& verdict : verdicts.points)
             if (verdict.point == p) {
                 point.thresholdMetres = verdict.limitMetres;

@@ -271,8 +271,8 @@ namespace {
             const SourceList sources = sourceListOf(in);
             for (const ObservationPoint& point : in.Observations)
                 writer.line({ QString::fromStdString(point.Name), east(point.X), north(point.Y),
-                                lengthOf(drawdownAt(
-                                    aquifer, sources, point.X, point.Y, in.PumpTimeSeconds)) },
+                                lengthOf(drawdownAt(seenFrom(aquifer, point.Values), sources,
+                                    point.X, point.Y, in.PumpTimeSeconds)) },
                     columns);
         }
 

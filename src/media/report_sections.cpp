@@ -50,11 +50,13 @@ void paintVerdictTable(PageWriter& writer, const ReportContent& content)
     writer.line(head, shares, reportFont(8.5, true));
     const Aquifer aquifer = in.aquifer();
     const SourceList sources = sourceListOf(in);
+    // A point reads the aquifer over its own screen (seenFrom); a bore over its own.
     auto row = [&](const std::string& name, double x, double y, const QString& threshold,
-                   const QString& verdict) {
+                   const QString& verdict, const std::vector<double>& values = {}) {
         QStringList cells { QString::fromStdString(name) };
+        const Aquifer seen = seenFrom(aquifer, values);
         for (double seconds : times)
-            cells << metresOf(units.length.of(drawdownAt(aquifer, sources, x, y, seconds)));
+            cells << metresOf(units.length.of(drawdownAt(seen, sources, x, y, seconds)));
         cells << threshold << verdict;
         writer.line(cells, shares);
     };
@@ -79,7 +81,7 @@ void paintVerdictTable(PageWriter& writer, const ReportContent& content)
         const bool judged = verdict != content.verdicts.points.end();
         row(point.Name, point.X, point.Y,
             judged ? length(verdict->limitMetres) : QStringLiteral("-"),
-            judged ? verdictText(*verdict, units) : QString());
+            judged ? verdictText(*verdict, units) : QString(), point.Values);
     }
 }
 

@@ -374,6 +374,11 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     const WellFunction& row = wellFunctionRow(in.Method);
     in.AquiferValues = parameterValues(
         row, ParameterScope::Aquifer, texts.aquiferParameters, "", reader, refusals);
+    // Where the aquifer's values hold an observation's (seenFrom), the fallbacks stand for
+    // fully penetrating observation until a point gives its own.
+    for (std::size_t i = 0; i < row.parameters.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Observation && row.parameters[i].fallback)
+            in.AquiferValues[i] = *row.parameters[i].fallback * row.parameters[i].perShownUnit;
     for (int i = 0; i < bores; ++i)
         if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
             in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,

@@ -402,8 +402,9 @@ FitChartData fitChartData(
                 for (int i = 0; i <= CurveTimes; ++i)
                     point.curveSeconds.push_back(first * std::pow(last / first, i / CurveTimes));
                 point.curveMetres.resize(point.curveSeconds.size());
-                drawdownsOverTime(aquifer, sources, measured.X, measured.Y,
-                    point.curveSeconds.data(), point.curveMetres.data(), point.curveSeconds.size());
+                drawdownsOverTime(seenFrom(aquifer, measured.Values), sources, measured.X,
+                    measured.Y, point.curveSeconds.data(), point.curveMetres.data(),
+                    point.curveSeconds.size());
             }
         }
         point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);

@@ -198,6 +198,7 @@ TimeBoundariesTab::TimeBoundariesTab(QWidget* parent)
     observations->setColumnWidth(LimitColumn, 60);
     observations->verticalHeader()->setDefaultSectionSize(20);
     observations->verticalHeader()->setMinimumWidth(22);
+    setMethod(WellMethod::CooperJacob); // the points' columns of the other functions hidden
     auto* observationLayout = new QVBoxLayout(observationBox);
     observationLayout->addWidget(observations);
     addPoint = new QPushButton(QStringLiteral("Add point"), observationBox);
@@ -285,6 +286,13 @@ void TimeBoundariesTab::setMethod(WellMethod method)
         m_boreParameterLabels[k]->setVisible(own);
         for (QLineEdit* field : boreParameters[k].second)
             field->setVisible(own);
+    }
+    // The points' columns alike: a piezometer's screen only where the function reads it.
+    for (std::size_t k = 0; k < observationParameters.size(); ++k) {
+        const WellParameter* parameter = observationParameters[k];
+        const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
+            [parameter](const WellParameter& p) { return &p == parameter; });
+        observations->setColumnHidden(4 + static_cast<int>(k), !own);
     }
 }
 

@@ -175,28 +175,40 @@ void FlexGrid::setTextMatrix(int row, int column, const QString& text)
         cell->setText(text);
 }
 
+int EditingTable::lastShownColumn() const
+{
+    int column = columnCount() - 1;
+    while (column > m_firstColumn && isColumnHidden(column))
+        --column;
+    return column;
+}
+
 QModelIndex EditingTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex current = currentIndex();
     int row = std::max(m_firstRow, current.row());
     int column = std::max(m_firstColumn, current.column());
-    const int lastRow = rowCount() - 1, lastColumn = columnCount() - 1;
+    const int lastRow = rowCount() - 1, lastColumn = lastShownColumn();
     switch (action) {
     case MoveNext:
-        if (column < lastColumn)
+        do
             ++column;
-        else if (row < lastRow)
+        while (column <= lastColumn && isColumnHidden(column));
+        if (column > lastColumn) {
+            if (row >= lastRow)
+                return {}; // past the last cell: the table gives the focus away
             row += 1, column = m_firstColumn;
-        else
-            return {}; // past the last cell: the table gives the focus away
+        }
         break;
     case MovePrevious:
-        if (column > m_firstColumn)
+        do
             --column;
-        else if (row > m_firstRow)
+        while (column >= m_firstColumn && isColumnHidden(column));
+        if (column < m_firstColumn) {
+            if (row <= m_firstRow)
+                return {};
             row -= 1, column = lastColumn;
-        else
-            return {};
+        }
         break;
     default: {
         // Arrows, Home, End, pages: as any table, but never onto a header.
@@ -230,7 +242,7 @@ void EditingTable::focusInEvent(QFocusEvent* event)
     if (event->reason() == Qt::TabFocusReason)
         setCurrentCell(m_firstRow, m_firstColumn);
     else if (event->reason() == Qt::BacktabFocusReason)
-        setCurrentCell(rowCount() - 1, columnCount() - 1);
+        setCurrentCell(rowCount() - 1, lastShownColumn());
     QTableWidget::focusInEvent(event);
 }
 

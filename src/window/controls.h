@@ -67,6 +67,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    // The last column shown: Tab passes over hidden ones.
+    [[nodiscard]] int lastShownColumn() const;
     int m_firstRow, m_firstColumn;
 };
 

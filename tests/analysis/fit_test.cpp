@@ -120,6 +120,30 @@ TEST(PumpingTestFit, LargeDiameterWellRecoversItsAquifer)
     EXPECT_LT(fit.rmseMetres, 0.004);
 }
 
+// A bore screened over the top quarter, read by piezometers in front of its screen and below
+// it: from 1.5 decades off, back to the T and S that made the readings (the readings' 2 mm of
+// noise allowing 0.5 %); Theis' function cannot match both.
+TEST(PumpingTestFit, PartialPenetrationRecoversItsAquifer)
+{
+    const ScenarioInputs in
+        = readScenario(readScenarioFile(Published / "partial-penetration.ini")).inputs;
+    const std::vector<MeasuredPoint> points = measuredPoints(in, Published);
+    ASSERT_EQ(points.size(), 2u);
+    const FitResult fit
+        = fitPumpingTest(in, points, { transmissivityParameter(), storageParameter() });
+    ASSERT_TRUE(fit.succeeded) << fit.problem;
+    EXPECT_NEAR(fit.estimates[0].value / 2e-3, 1.0, 0.005);
+    EXPECT_NEAR(fit.estimates[1].value / 2e-4, 1.0, 0.005);
+    EXPECT_LT(fit.rmseMetres, 0.003);
+    ScenarioInputs theis = in;
+    theis.Method = WellMethod::Theis;
+    theis.AquiferValues.clear();
+    const FitResult plain
+        = fitPumpingTest(theis, points, { transmissivityParameter(), storageParameter() });
+    ASSERT_TRUE(plain.succeeded) << plain.problem;
+    EXPECT_GT(plain.rmseMetres, 0.1);
+}
+
 // An unconfined aquifer's T, S, Sy and Kd from two piezometers' S-shaped curves (Neuman's
 // function, a millimetre-scale wobble): from a start 1.5 decades off each, back to them.
 TEST(PumpingTestFit, DelayedYieldRecoversItsParameters)

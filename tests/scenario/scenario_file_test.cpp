@@ -130,7 +130,9 @@ TEST(ScenarioFile, ErrorsNameTheFileAndLine)
             at + "4: \"x_max\" in [map] was already given on line 2." },
         { "[map]\nx_\x01max = 1\n", at + "2: Unknown key \"x_\\x01max\" in [map]." },
         { "[aquifer]\nmethod = exact\n",
-            at + "2: Unknown method \"exact\"; write cooper-jacob, theis, hantush, neuman or papadopulos-cooper." },
+            at
+                + "2: Unknown method \"exact\"; write cooper-jacob, theis, hantush, neuman, "
+                  "papadopulos-cooper or partial-penetration." },
         { "[aquifer]\nunconfined = true\n", at + "2: Unconfined must be yes or no, not \"true\"." },
         // Points without a kind would be a boundary the window drops when it saves.
         { "[map]\n\n[boundary2]\nx1 = 0\ny1 = 0\n",

@@ -16,6 +16,7 @@ WellFunction theisRow();
 WellFunction hantushRow();
 WellFunction neumanRow();
 WellFunction papadopulosCooperRow();
+WellFunction partialPenetrationRow();
 
 namespace {
 
@@ -32,6 +33,7 @@ namespace {
             built.push_back(hantushRow());
             built.push_back(neumanRow());
             built.push_back(papadopulosCooperRow());
+            built.push_back(partialPenetrationRow());
             return built;
         }();
         return table;

@@ -21,7 +21,14 @@ namespace drawfield {
 
 // The rows of the table, by name; the first is the default. A row added at run time
 // (addWellFunction) takes the next number.
-enum class WellMethod : int { CooperJacob, Theis, Hantush, Neuman, PapadopulosCooper };
+enum class WellMethod : int {
+    CooperJacob,
+    Theis,
+    Hantush,
+    Neuman,
+    PapadopulosCooper,
+    PartialPenetration
+};
 
 // What a parameter measures: the unit it is shown and typed in follows from it.
 enum class Quantity { Length, Transmissivity, Storage, Time, Rate, Ratio };

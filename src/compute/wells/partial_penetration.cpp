@@ -1,0 +1,120 @@
+#include "compute/wells/partial_penetration.h"
+
+#include "compute/wells/aquifer.h"
+#include "compute/wells/hantush.h"
+#include "compute/wells/theis.h"
+#include "compute/wells/well_function.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace drawfield {
+
+WellFunction theisRow();
+
+double partialPenetrationTerm(
+    double u, double r, double b, double kd, Interval screen, Interval read)
+{
+    constexpr double LastBeta = 40.0; // W(u, 40) < 2 K0(40) = 1.3e-18
+    constexpr int MostTerms = 100000;
+    const double k = std::numbers::pi / b;
+    // (sin(n k bottom) - sin(n k top)) / (n k (bottom - top)), cos(n k top) for a point.
+    auto factor = [k](Interval depths, int n) {
+        const double nk = n * k, length = depths.bottom - depths.top;
+        if (length < 1e-9 * (1.0 + depths.top))
+            return std::cos(nk * depths.top);
+        // 2 cos(nk mid) sin(nk length / 2), without the cancellation of a short interval.
+        return 2.0 * std::cos(nk * 0.5 * (depths.top + depths.bottom)) * std::sin(nk * 0.5 * length)
+            / (nk * length);
+    };
+    const double betaStep = k * r * std::sqrt(kd);
+    double sum = 0.0;
+    for (int n = 1; n <= MostTerms && n * betaStep <= LastBeta; ++n) {
+        const double weight = factor(screen, n) * factor(read, n);
+        if (weight != 0.0)
+            sum += 2.0 * weight * hantushWellFunction(u, n * betaStep);
+    }
+    return sum;
+}
+
+namespace {
+
+    enum Index : std::size_t { Anisotropy, ScreenTop, ScreenBottom, ReadTop, ReadBottom };
+
+    // A bottom this deep or deeper is the aquifer's base.
+    constexpr double Base = 10000.0;
+
+    constexpr WellParameter Parameters[] = {
+        { "anisotropy", "Kd", "Anisotropy Kz/Kr", "", "", Quantity::Ratio, ParameterScope::Aquifer,
+            1e-4, 100.0, 1.0, 1.0, FitScale::NotFitted,
+            "The vertical conductivity over the horizontal: the smaller, the farther a partial "
+            "screen's effect reaches." },
+        { "screen_top", "d", "Screen top", "m", "m", Quantity::Length, ParameterScope::Bore, 0.0,
+            Base, 1.0, 0.0, FitScale::NotFitted,
+            "The depth of the top of the bore's screen below the aquifer's top (0: the top)." },
+        { "screen_bottom", "l", "Screen bottom", "m", "m", Quantity::Length, ParameterScope::Bore,
+            0.0, Base, 1.0, Base, FitScale::NotFitted,
+            "The depth of the bottom of the bore's screen below the aquifer's top (unless given, "
+            "the aquifer's base)." },
+        { "screen_top", "d'", "Screen top", "m", "m", Quantity::Length, ParameterScope::Observation,
+            0.0, Base, 1.0, 0.0, FitScale::NotFitted,
+            "The depth of the top of the point's screen below the aquifer's top; a piezometer has "
+            "top and bottom equal." },
+        { "screen_bottom", "l'", "Screen bottom", "m", "m", Quantity::Length,
+            ParameterScope::Observation, 0.0, Base, 1.0, Base, FitScale::NotFitted,
+            "The depth of the bottom of the point's screen (unless given, the aquifer's base: "
+            "the depth average)." },
+    };
+
+    // A pair of depths within the aquifer, the shallower first.
+    Interval within(double top, double bottom, double b)
+    {
+        top = std::clamp(top, 0.0, b);
+        bottom = std::clamp(bottom, 0.0, b);
+        return { std::min(top, bottom), std::max(top, bottom) };
+    }
+
+    bool whole(Interval depths, double b) { return depths.top <= 0.0 && depths.bottom >= b; }
+
+    double drawdown(const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer)
+    {
+        const TheisWell well(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
+        const double theis = well.contribution(n);
+        const double b = aquifer.thicknessMetres;
+        if (term.bore.empty() || !(b > 0.0) || !(elapsedSeconds > 0.0))
+            return theis;
+        const Interval screen = within(term.bore[ScreenTop], term.bore[ScreenBottom], b);
+        Interval read = within(aquifer.values.at(ReadTop), aquifer.values.at(ReadBottom), b);
+        // In the bore its level is read over its own screen.
+        const double radius = term.boreRadiusMetres;
+        const bool inBore = n <= radius * radius * (1.0 + 1e-9);
+        if (inBore && whole(read, b))
+            read = screen;
+        if (whole(screen, b) || whole(read, b))
+            return theis;
+        const double r = inBore ? std::max(radius, 1e-3) : std::sqrt(n);
+        return theis
+            + well.A
+            * partialPenetrationTerm(
+                well.u(r * r), r, b, aquifer.values.at(Anisotropy), screen, read);
+    }
+
+} // namespace
+
+WellFunction partialPenetrationRow()
+{
+    // Drawn for fully penetrating observation the map is Theis': its lattice terms, its reach
+    // and its bore term serve.
+    const WellFunction theis = theisRow();
+    WellFunction row { WellMethod::PartialPenetration, "partial-penetration",
+        "Partial penetration (Hantush)",
+        "A confined aquifer pumped by bores screened over part of its thickness (screen top and "
+        "bottom per bore), read by points screened over part of it or at one depth (a "
+        "piezometer). The map is the depth average: Theis'.",
+        Parameters, drawdown, theis.boreTerm, theis.reachSquared, theis.latticeTerms };
+    row.needsThickness = true;
+    return row;
+}
+
+} // namespace drawfield

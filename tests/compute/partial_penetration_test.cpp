@@ -1,0 +1,124 @@
+// A bore screened over part of a confined aquifer against what it must tend to: Hantush's steady
+// correction late (summed here over K0 by the standard library), Theis' drawdown averaged over
+// the depth at any time, and Theis' on the map.
+
+#include "compute/engine/drawdown_engine.h"
+#include "compute/observations.h"
+#include "compute/wells/partial_penetration.h"
+#include "compute/wells/theis.h"
+#include "scenario/scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace drawfield;
+
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+// Hantush's steady correction for a piezometer at depth z, as he wrote it:
+// 4 b / (pi (l - d)) sum 1/n (sin(n pi l / b) - sin(n pi d / b)) cos(n pi z / b) K0(n pi r / b),
+// r scaled by sqrt(Kd).
+double steadyCorrection(double r, double b, double kd, double d, double l, double z)
+{
+    double sum = 0.0;
+    for (int n = 1; n * pi * r * std::sqrt(kd) / b < 60.0; ++n)
+        sum += (std::sin(n * pi * l / b) - std::sin(n * pi * d / b)) * std::cos(n * pi * z / b)
+            * std::cyl_bessel_k(0.0, n * pi * r * std::sqrt(kd) / b) / n;
+    return 4.0 * b / (pi * (l - d)) * sum;
+}
+
+} // namespace
+
+TEST(PartialPenetration, LateItIsHantushsSteadyCorrection)
+{
+    const struct {
+        double r, b, kd, d, l, z;
+    } cases[] = {
+        { 5.0, 20.0, 1.0, 0.0, 5.0, 2.5 }, // in front of the screen: more than Theis
+        { 5.0, 20.0, 1.0, 0.0, 5.0, 18.0 }, // below it: less
+        { 12.0, 30.0, 0.1, 10.0, 20.0, 15.0 }, // anisotropic: the effect reaches farther
+        { 1.0, 10.0, 1.0, 2.0, 4.0, 9.0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.r) + " " + std::to_string(c.z));
+        const double expected = steadyCorrection(c.r, c.b, c.kd, c.d, c.l, c.z);
+        const double found
+            = partialPenetrationTerm(1e-12, c.r, c.b, c.kd, { c.d, c.l }, { c.z, c.z });
+        EXPECT_NEAR(found, expected, 1e-6 * std::max(1.0, std::fabs(expected)));
+        EXPECT_NE(found, 0.0);
+    }
+    // A screen over the whole thickness, or a point read over it, has no correction.
+    EXPECT_NEAR(
+        partialPenetrationTerm(1e-3, 5.0, 20.0, 1.0, { 0.0, 20.0 }, { 3.0, 3.0 }), 0.0, 1e-12);
+    EXPECT_NEAR(
+        partialPenetrationTerm(1e-3, 5.0, 20.0, 1.0, { 0.0, 5.0 }, { 0.0, 20.0 }), 0.0, 1e-12);
+}
+
+// At any time the piezometers' drawdowns averaged over the thickness are Theis' (the correction
+// integrates to 0 over the depth): Simpson's rule over 800 depths.
+TEST(PartialPenetration, TheDepthAverageIsTheis)
+{
+    const double b = 20.0, r = 4.0;
+    for (double u : { 1e-4, 1e-2, 0.3 }) {
+        SCOPED_TRACE(u);
+        constexpr int Steps = 800;
+        double integral = 0.0;
+        for (int i = 0; i <= Steps; ++i) {
+            const double z = b * i / Steps;
+            const double weight = i == 0 || i == Steps ? 1.0 : i % 2 == 1 ? 4.0 : 2.0;
+            integral += weight * partialPenetrationTerm(u, r, b, 1.0, { 5.0, 9.0 }, { z, z });
+        }
+        const double average = integral / (3.0 * Steps);
+        EXPECT_NEAR(average, 0.0, 1e-6 * theisW(u));
+        // Read over the screen itself the drawdown is larger than Theis'.
+        EXPECT_GT(partialPenetrationTerm(u, r, b, 1.0, { 5.0, 9.0 }, { 5.0, 9.0 }), 0.0);
+    }
+}
+
+// Through a scenario: the map is Theis', to the bit (the depth average); a point without a
+// screen reads Theis'; a piezometer in front of the screen more, one below it less; the bore's
+// own level, read over its screen, more than Theis' at its radius.
+TEST(PartialPenetration, TheScenarioReadsEachPointOverItsScreen)
+{
+    ScenarioTexts texts;
+    texts.method = "theis";
+    texts.thickness = "20";
+    texts.pumpTime = "24";
+    texts.bores[0] = { "50", "50", "30" };
+    texts.observations[0] = { "average", "60", "50" };
+    texts.observations[1] = { "shallow", "60", "50" };
+    texts.observations[2] = { "deep", "60", "50" };
+    const ScenarioInputs theis = readScenario(texts).inputs;
+    texts.method = "partial-penetration";
+    texts.bores[0].parameters = { { "screen_top", "0" }, { "screen_bottom", "5" } };
+    texts.observations[1].parameters = { { "screen_top", "2" }, { "screen_bottom", "2" } };
+    texts.observations[2].parameters = { { "screen_top", "18" }, { "screen_bottom", "18" } };
+    const ScenarioReading reading = readScenario(texts);
+    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+    const ScenarioInputs& partial = reading.inputs;
+
+    const auto theisMap = computeDrawdown(theis), partialMap = computeDrawdown(partial);
+    ASSERT_TRUE(theisMap && partialMap);
+    const auto a = theisMap->grid->values(), b = partialMap->grid->values();
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin(), b.end()));
+
+    const ObservationCurves curves = observationCurves(partial);
+    const ObservationCurves plain = observationCurves(theis);
+    ASSERT_EQ(curves.drawdowns.size(), 3u);
+    const double t = partial.PumpTimeSeconds;
+    EXPECT_EQ(curves.drawdowns[0].back(), plain.drawdowns[0].back());
+    EXPECT_GT(curves.drawdowns[1].back(), plain.drawdowns[0].back() * 1.05);
+    EXPECT_LT(curves.drawdowns[2].back(), plain.drawdowns[0].back() * 0.95);
+    // The piezometer's value is Theis' plus the correction at its depth.
+    const double u = 100.0 * partial.Storage / (4.0 * partial.Transmissivity * t);
+    EXPECT_NEAR(curves.drawdowns[1].back(),
+        plain.drawdowns[0].back()
+            + partial.Wells[0].Rate / (4.0 * pi * partial.Transmissivity)
+                * partialPenetrationTerm(u, 10.0, 20.0, 1.0, { 0.0, 5.0 }, { 2.0, 2.0 }),
+        1e-9);
+    EXPECT_GT(drawdownInBore(partial, 0), drawdownInBore(theis, 0) * 1.5);
+}
