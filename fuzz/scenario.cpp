@@ -6,6 +6,7 @@
 #include "compute/observations.h"
 #include "files/record_file.h"
 #include "fuzz_support.h"
+#include "scenario/fit_record.h"
 #include "scenario/scenario_keys.h"
 #include "scenario/text_rules.h"
 #include "scenario/units.h"
@@ -44,6 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     const ScenarioInputs& in = reading.inputs;
+    // A fit's record reads back to the bit from the text it would be written as.
+    for (const ScenarioInputs::RecordedInterval& interval : in.FitIntervals)
+        FUZZ_REQUIRE(interval.Low <= interval.Value && interval.Value <= interval.High,
+            "a recorded interval holds its value");
+    const auto again = intervalsOfText(intervalsText(in.FitIntervals));
+    FUZZ_REQUIRE(again.size() == in.FitIntervals.size()
+            && std::equal(again.begin(), again.end(), in.FitIntervals.begin(),
+                [](const auto& a, const auto& b) {
+                    return a.Symbol == b.Symbol && a.Value == b.Value && a.Low == b.Low
+                        && a.High == b.High;
+                }),
+        "a fit's record reads back as written");
     // A value with a unit word reads as its number in that unit, whatever [units] says.
     for (auto [text, quantity, value] :
         { std::tuple { &texts.transmissivity, Quantity::Transmissivity, in.Transmissivity },

@@ -94,6 +94,12 @@ struct FitResult {
 // in their shown units); each the shortest text that the scenario reader reads back to the
 // fitted value, to the bit.
 void showFitted(const FitResult& result, ScenarioTexts& texts);
+// The fit's record in a scenario ([fit]): `source` (the scenario and its readings) and each
+// aquifer value the fit gave with its 95 % interval.
+void recordFit(const FitResult& result, const std::string& source, ScenarioTexts& texts);
+// "oude-korendijk.ini (obs_r30m.csv, obs_r90m.csv)": a fit's source as its record names it.
+[[nodiscard]] std::string fitSource(
+    const std::string& scenarioName, const std::vector<MeasuredPoint>& points);
 
 // What a person reads of a result: the estimates with their errors and intervals, the
 // correlations, the RMSE and the readings; or why it failed.

@@ -4,6 +4,7 @@
 #include "files/atomic_file.h"
 #include "files/csv.h"
 #include "files/number_text.h"
+#include "scenario/fit_record.h"
 #include "scenario/text_rules.h"
 #include "scenario/units.h"
 
@@ -107,6 +108,23 @@ void showFitted(const FitResult& result, ScenarioTexts& texts)
                            : UnitFactor { 1.0, 1.0 / parameter->perShownUnit },
                     false);
     }
+}
+
+void recordFit(const FitResult& result, const std::string& source, ScenarioTexts& texts)
+{
+    std::vector<ScenarioInputs::RecordedInterval> intervals;
+    for (const FitEstimate& e : result.estimates)
+        if (e.parameter->scope == ParameterScope::Aquifer) // a bore's own stay with its bore
+            intervals.push_back({ std::string(e.parameter->symbol), e.value, e.low, e.high });
+    texts.fit = { source, intervalsText(intervals) };
+}
+
+std::string fitSource(const std::string& scenarioName, const std::vector<MeasuredPoint>& points)
+{
+    std::string files;
+    for (const MeasuredPoint& point : points)
+        files += (files.empty() ? "" : ", ") + point.File.filename().string();
+    return scenarioName + (files.empty() ? "" : " (" + files + ")");
 }
 
 std::string fitSummary(const FitResult& result)

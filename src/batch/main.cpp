@@ -80,6 +80,7 @@ namespace {
         texts.storage = from.storage;
         texts.method = from.method;
         texts.aquiferParameters = from.aquiferParameters;
+        texts.fit = from.fit; // its intervals, reported while the values are these
         say("parameters from " + path + ": T " + from.transmissivity + ", S " + from.storage + ", "
             + from.method);
     }
@@ -166,6 +167,12 @@ namespace {
                     (line.filesOnStandardOutput() > 0 ? std::cerr : std::cout) << fitSummary(*fit);
                     inputs = fit->fitted;
                     showFitted(*fit, texts);
+                    recordFit(*fit,
+                        fitSource(line.scenario
+                                ? std::filesystem::path(*line.scenario).filename().string()
+                                : "the example",
+                            measured),
+                        texts);
                 } else {
                     failed(fit->problem); // why it failed is a message, not a summary
                 }

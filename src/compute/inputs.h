@@ -147,6 +147,14 @@ struct ScenarioInputs {
     // The times (s, ascending) the report's tables and maps give, beside or instead of the
     // pumping time; empty: the pumping time alone.
     std::vector<double> ReportSeconds;
+    // What a fit recorded of the values it gave ([fit]): where they came from and their 95 %
+    // intervals, each with the value it belongs to. Empty for a scenario no fit wrote.
+    struct RecordedInterval {
+        std::string Symbol; // "T", "S" or a well function's ("B")
+        double Value = 0.0, Low = 0.0, High = 0.0; // in its SI unit
+    };
+    std::string FitSource;
+    std::vector<RecordedInterval> FitIntervals;
 
     // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
     // the correction.

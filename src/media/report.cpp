@@ -7,6 +7,7 @@
 #include "compute/observations.h"
 #include "files/atomic_file.h"
 #include "files/user_text.h"
+#include "scenario/fit_record.h"
 #include "views/axis_ticks.h"
 #include "views/chart_overlays.h"
 #include "views/grid_sampling.h"
@@ -133,6 +134,8 @@ namespace {
                 inUnit(
                     units.length, in.Thickness, number(in.Thickness) + QStringLiteral(" m"), "m") },
             pairs);
+        if (!content.fitSource.isEmpty())
+            writer.line({ QStringLiteral("Fitted to"), content.fitSource }, { 0.25, 0.75 });
         writer.line({ QStringLiteral("Method"), QString::fromUtf8(wellFunctionRow(in.Method).label),
                         QStringLiteral("Unconfined correction"),
                         in.Unconfined ? QStringLiteral("yes (Jacob)") : QStringLiteral("no") },
@@ -389,6 +392,14 @@ ReportContent reportContentOf(const ScenarioInputs& inputs,
             paintCurves(painter, area, curves);
         };
     content.verdicts = verdictsOf(inputs);
+    // Values a fit of another scenario gave (--parameters-from), said as fitted with their
+    // intervals while they are this scenario's own.
+    for (const ScenarioInputs::RecordedInterval& interval : currentIntervals(inputs))
+        if (const WellParameter* parameter = parameterOfSymbol(interval.Symbol))
+            content.fitted.push_back(
+                { parameter, interval.Value, 0.0, interval.Low, interval.High });
+    if (!content.fitted.empty())
+        content.fitSource = QString::fromStdString(inputs.FitSource);
     addTimeMaps(content);
     return content;
 }

@@ -51,6 +51,9 @@ struct ReportContent {
     std::vector<TimeMap> timeMaps;
     // The values a fit gave (its estimates), said as fitted beside them; empty: all as typed.
     std::vector<FitEstimate> fitted;
+    // Where values fitted elsewhere came from ([fit] source, taken by --parameters-from); empty
+    // when none were.
+    QString fitSource;
 };
 
 // The report of a run, as both programs make it: its inputs and results, the map and the surface

@@ -5,6 +5,7 @@
 #include "compute/messages.h"
 #include "files/number_text.h"
 #include "files/user_text.h"
+#include "scenario/fit_record.h"
 #include "scenario/plausibility.h"
 #include "scenario/site_frame.h"
 #include "scenario/text_rules.h"
@@ -544,6 +545,8 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
                 Quantity::Time, { 0.1, 8766000.0, "h", SecondsPerHour })) // 6 minutes to 1000 years
             in.ReportSeconds.push_back(*seconds);
     }
+    in.FitSource = texts.fit.source;
+    in.FitIntervals = intervalsOfText(texts.fit.intervals);
     std::sort(in.ReportSeconds.begin(), in.ReportSeconds.end());
     in.ReportSeconds.erase(
         std::unique(in.ReportSeconds.begin(), in.ReportSeconds.end()), in.ReportSeconds.end());

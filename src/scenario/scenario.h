@@ -101,6 +101,14 @@ struct ReportTexts {
     bool operator==(const ReportTexts&) const = default;
 };
 
+// What a fit recorded in the scenario it wrote: the test it came from, and the values it gave
+// with their 95 % intervals, "T = 0.0053544 (95 %: 0.005096 .. 0.005626); S = ...", in SI units.
+struct FitTexts {
+    std::string source, intervals;
+    [[nodiscard]] bool isEmpty() const { return source.empty() && intervals.empty(); }
+    bool operator==(const FitTexts&) const = default;
+};
+
 // The texts of every field a computation reads, as the window holds them. The defaults are the
 // window's initial texts; the well table starts empty (see example()).
 struct ScenarioTexts {
@@ -130,6 +138,7 @@ struct ScenarioTexts {
     GeoreferenceTexts georeference;
     UnitTexts units; // the [units] section: what a number without a unit word is in
     ReportTexts report;
+    FitTexts fit; // [fit]: kept as read, written back
 
     // The window at start-up: the initial texts and the two example wells.
     [[nodiscard]] static ScenarioTexts example();

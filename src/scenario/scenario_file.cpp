@@ -83,8 +83,8 @@ namespace {
     bool isKnownSection(const std::string& name)
     {
         return name == "map" || name == "aquifer" || name == "profile" || name == "georeference"
-            || name == "units" || name == "report" || numbered(name, "bore", MostBores)
-            || numbered(name, "boundary", BoundaryCount)
+            || name == "units" || name == "report" || name == "fit"
+            || numbered(name, "bore", MostBores) || numbered(name, "boundary", BoundaryCount)
             || numbered(name, "observation", MostObservationPoints);
     }
 
@@ -174,7 +174,7 @@ ScenarioTexts parseScenarioFile(
             if (close == std::string_view::npos || !isCommentOrEmpty(line.substr(close + 1)))
                 throw error(
                     "malformed section line; write it as [map], [aquifer], [bore1], [boundary1], "
-                    "[observation1], [profile], [units] or [report]");
+                    "[observation1], [profile], [units], [report] or [fit]");
             section = asciiLowerCase(trim(line.substr(1, close - 1)));
             lineOfSection.emplace(section, lineNumber);
             keepAbove(section);
@@ -183,7 +183,7 @@ ScenarioTexts parseScenarioFile(
             if (!isKnownSection(section))
                 throw error("unknown section " + quotedExcerpt(trim(line.substr(1, close - 1)))
                     + "; the sections are [map], [aquifer], [boreN], [boundary1], [boundary2], "
-                      "[observationN], [profile], [georeference], [units] and [report]");
+                      "[observationN], [profile], [georeference], [units], [report] and [fit]");
             continue;
         }
 

@@ -53,6 +53,10 @@ namespace {
                 "\"1 d, 30 d, 1 year\": the times the report gives (default the pumping "
                 "time)" },
             { "kind", "barrier or recharge; two boundaries must be perpendicular" },
+            { "source", "written by a fit: the scenario and readings its values came from" },
+            { "intervals",
+                "written by a fit: \"T = 0.0053 (95 %: 0.0051 .. 0.0056); S = ...\", SI units; "
+                "the report gives an interval while its value is the scenario's" },
             { "easting", "m: where the map's point (0, 0) lies" },
             { "northing", "m" },
             { "crs",

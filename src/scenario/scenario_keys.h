@@ -129,6 +129,9 @@ template <class Texts, class Visit> void forEachTrailingKey(Texts& texts, Visit&
     visit(report, "date", texts.report.date);
     visit(report, "notes", texts.report.notes);
     visit(report, "times", texts.report.times);
+    const std::string fit = "fit";
+    visit(fit, "source", texts.fit.source);
+    visit(fit, "intervals", texts.fit.intervals);
 }
 
 // visit(section, key, text) for every key: section a const std::string& ("bore2"), key a

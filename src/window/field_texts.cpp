@@ -27,6 +27,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.coordinates = m_heldCoordinates;
     texts.report = m_heldReport;
     texts.pumpingStart = m_heldPumpingStart;
+    texts.fit = m_heldFit;
     texts.cellSize = Combo1->currentText().toStdString();
     texts.transmissivity = Text5->text().toStdString();
     texts.storage = Text6->text().toStdString();
@@ -74,6 +75,7 @@ void main1::showFieldTexts(const ScenarioTexts& texts)
     m_heldCoordinates = texts.coordinates;
     m_heldReport = texts.report;
     m_heldPumpingStart = texts.pumpingStart;
+    m_heldFit = texts.fit;
     m_heldBores = texts.bores;
     m_heldBores.resize(std::max<std::size_t>(m_heldBores.size(), WellCount));
     m_heldPoints = texts.observations;

@@ -315,6 +315,7 @@ private:
     std::string m_heldCoordinates; // [map] coordinates
     ReportTexts m_heldReport; // [report]
     std::string m_heldPumpingStart; // [aquifer] pumping_start
+    FitTexts m_heldFit; // [fit]: a fit's record, its intervals reported while its values stand
 };
 
 } // namespace drawfield

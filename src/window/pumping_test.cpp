@@ -109,6 +109,19 @@ void main1::useFittedValues()
         return;
     ScenarioTexts texts = fieldTexts();
     showFitted(*m_lastFit, texts);
+    std::vector<MeasuredPoint> points;
+    try {
+        points = measuredPoints(readScenario(texts).inputs, measuredFolder());
+    } catch (const MeasurementFileError&) {
+        // The record names the scenario alone.
+    }
+    const QString scenario = m_document->path();
+    recordFit(*m_lastFit,
+        fitSource(scenario.isEmpty()
+                ? std::string("a scenario not saved")
+                : QFile::encodeName(QFileInfo(scenario).fileName()).toStdString(),
+            points),
+        texts);
     setFieldTexts(texts);
 }
 
@@ -158,9 +171,11 @@ bool main1::addPumpingTestTo(ReportContent& content) const
         return false;
     bool current = false;
     if (m_lastFit) {
-        ScenarioTexts used = m_lastFitTexts;
+        // The fit's own record ([fit]) aside: "Use these values" writes it.
+        ScenarioTexts fitted = m_lastFitTexts, used = m_lastFitTexts;
         showFitted(*m_lastFit, used);
-        current = texts == m_lastFitTexts || texts == used;
+        fitted.fit = used.fit = texts.fit;
+        current = texts == fitted || texts == used;
     }
     const FitResult* fit = current ? &*m_lastFit : nullptr;
     addPumpingTest(content, fitChartData(reading.inputs, points, fit), fit,

@@ -122,6 +122,41 @@ TEST(BatchCommand, ParametersFromAFittedScenario)
     }
 }
 
+// A fit's record travels with its values: the fitted scenario names its source and intervals,
+// and a study taking its values reports them as fitted, with their intervals.
+TEST(BatchCommand, AStudyReportsTheFitItsValuesCameFrom)
+{
+    TemporaryFolder folder;
+    const std::string scenario = DRAWFIELD_SOURCE_DIR "/resources/pumping-test/oude-korendijk.ini";
+    const BatchRun fit = runBatch(
+        folder, quoted(scenario) + " --fit T,S --write-scenario " + quoted(folder / "fitted.ini"));
+    ASSERT_EQ(fit.status, 0) << fit.err;
+    const std::string fitted = readBytes(folder / "fitted.ini");
+    EXPECT_NE(fitted.find("[fit]\nsource = oude-korendijk.ini (obs_r30m.csv, obs_r90m.csv)\n"
+                          "intervals = \"T = 0.005354"),
+        std::string::npos)
+        << fitted;
+    writeBytes(folder / "study.ini",
+        "[map]\nx_max = 400\n[aquifer]\nmethod = theis\n[bore1]\nname = Supply\nx = 200\n"
+        "y = 200\nrate = 50\n");
+    const BatchRun study = runBatch(folder,
+        quoted(folder / "study.ini") + " --parameters-from " + quoted(folder / "fitted.ini")
+            + " --report " + quoted(folder / "s.pdf"));
+    ASSERT_EQ(study.status, 0) << study.err;
+    ASSERT_EQ(
+        std::system(
+            ("pdftotext " + quoted(folder / "s.pdf") + " " + quoted(folder / "s.txt")).c_str()),
+        0);
+    std::string report;
+    for (char c : readBytes(folder / "s.txt"))
+        if (!(c == ' ' || c == '\n') || (!report.empty() && report.back() != ' '))
+            report.push_back(c == '\n' ? ' ' : c);
+    for (const char* part : { "Fitted to", "oude-korendijk.ini (obs_r30m.csv, obs_r90m.csv)",
+             "0.00535435 m²/s, fitted (95", "0.0051 to 0.00563 m²/s)",
+             "%, fitted (95 %: 0.0147 to 0.0215 %)" })
+        EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
+}
+
 // A rectangular map: Y follows its own maximum; the grid and the summary say so.
 TEST(BatchCommand, ARectangularMap)
 {

@@ -2,6 +2,8 @@
 #include "scenario/text_rules.h"
 
 #include "files/user_text.h"
+#include "scenario/fit_record.h"
+#include "scenario/scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -162,4 +164,40 @@ TEST(UserText, ExcerptsAreShortEscapedAndWhole)
     EXPECT_EQ(sentence("Done!"), "Done!");
     EXPECT_EQ(cannotMessage("write", "picture", "/x/m.png", "No such file or directory"),
         "Cannot write the picture /x/m.png: No such file or directory.");
+}
+
+// A fit's record ([fit] intervals): written to read back to the bit, entries that are none left
+// out, and an interval given only while its value is still the scenario's.
+TEST(FitRecord, IntervalsReadBackAndBelongToTheirValues)
+{
+    const std::vector<ScenarioInputs::RecordedInterval> written {
+        { "T", 0.0053543827, 0.0050961, 0.0056259 }, { "S", 1.7788e-4, 1.4751e-4, 2.1449e-4 }
+    };
+    const std::string text = intervalsText(written);
+    const auto read = intervalsOfText(text);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].Value, 0.0053543827);
+    EXPECT_EQ(read[1].High, 2.1449e-4);
+    EXPECT_EQ(read[1].Symbol, "S");
+    const struct {
+        const char* text;
+        std::size_t entries;
+    } cases[] = {
+        { "T = 1 (95 %: 0.5 .. 2)", 1 },
+        { "T = 1 (95 %: 0.5 .. 2);; S = x (95 %: 1 .. 2)", 1 }, // no number
+        { "T = 3 (95 %: 0.5 .. 2)", 0 }, // outside its interval
+        { "T 1 0.5 2; B = 400 (95 %: 380 .. 420)", 1 },
+        { "", 0 },
+        { ";;;) .. (95 %:  = ", 0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(intervalsOfText(c.text).size(), c.entries) << c.text;
+
+    ScenarioTexts texts;
+    texts.transmissivity = "0.0053543827";
+    texts.fit.intervals = text;
+    ScenarioInputs inputs = readScenario(texts).inputs;
+    EXPECT_EQ(currentIntervals(inputs).size(), 1u); // S is 4 % here, not the fitted
+    texts.transmissivity = "0.0054";
+    EXPECT_TRUE(currentIntervals(readScenario(texts).inputs).empty());
 }
