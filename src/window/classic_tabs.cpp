@@ -192,6 +192,8 @@ void main1::buildTabs()
     pumpingTestArea = scrolled(SSTab1->addTab(QStringLiteral("Pumping test")), pumpingTest);
     connect(pumpingTest, &PumpingTestTab::fitRequested, this, &main1::fitMeasuredDrawdowns);
     connect(pumpingTest, &PumpingTestTab::useRequested, this, &main1::useFittedValues);
+    connect(
+        pumpingTest, &PumpingTestTab::useElsewhereRequested, this, &main1::useFitInAnotherScenario);
     connect(pumpingTest, &PumpingTestTab::fileRequested, this, &main1::chooseMeasuredFile);
     connect(pumpingTest, &PumpingTestTab::pictureRequested, this, &main1::saveFitPicture);
     connect(options, &OptionsTab::methodChanged, pumpingTest, [this] {

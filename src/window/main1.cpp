@@ -175,6 +175,7 @@ void main1::updateTitle()
     // The rows of the Pumping test tab follow the points' names as they are typed.
     pumpingTest->setPointNames(texts);
     pumpingTest->useValues->setEnabled(fitBelongsToFields(texts));
+    pumpingTest->useElsewhere->setEnabled(fitBelongsToFields(texts));
 }
 
 QRect startGeometry(QSize size, QSize minimum, const QRect& available, QMargins frame)

@@ -272,6 +272,8 @@ private:
     // its values into the fields, a file chosen for a row, the chart as a picture.
     void fitMeasuredDrawdowns();
     void useFittedValues();
+    // Opens a study's scenario (asking about unsaved changes) and gives it the fitted aquifer.
+    void useFitInAnotherScenario();
     void chooseMeasuredFile(int row);
     void saveFitPicture();
     // Where relative names of measured files are found: the scenario file's folder, or the data

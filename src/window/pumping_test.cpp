@@ -125,6 +125,43 @@ void main1::useFittedValues()
     setFieldTexts(texts);
 }
 
+void main1::useFitInAnotherScenario()
+{
+    if (!fitBelongsToFields(fieldTexts()))
+        return;
+    // Kept before Open, which leaves no result of this scenario behind.
+    const FitResult fit = *m_lastFit;
+    ScenarioTexts here = fieldTexts();
+    std::vector<MeasuredPoint> points;
+    try {
+        points = measuredPoints(readScenario(here).inputs, measuredFolder());
+    } catch (const MeasurementFileError&) {
+        // The record names the scenario alone.
+    }
+    const QString scenario = m_document->path();
+    const std::string source = fitSource(scenario.isEmpty()
+            ? std::string("a scenario not saved")
+            : QFile::encodeName(QFileInfo(scenario).fileName()).toStdString(),
+        points);
+    if (!m_document->chooseAndOpen())
+        return;
+    // The fitted aquifer in the study's own units: the method, T, S and every parameter of its
+    // row, fitted or held.
+    ScenarioTexts study = fieldTexts();
+    study.method = methodText(fit.fitted.Method);
+    FitResult aquifer = fit;
+    aquifer.estimates.clear();
+    aquifer.estimates.push_back({ transmissivityParameter(), fit.fitted.Transmissivity });
+    aquifer.estimates.push_back({ storageParameter(), fit.fitted.Storage });
+    const WellFunction& row = wellFunctionRow(fit.fitted.Method);
+    for (std::size_t i = 0; i < row.parameters.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Aquifer)
+            aquifer.estimates.push_back({ &row.parameters[i], fit.fitted.AquiferValues.at(i) });
+    showFitted(aquifer, study);
+    recordFit(fit, source, study);
+    setFieldTexts(study);
+}
+
 void main1::chooseMeasuredFile(int row)
 {
     const QString folder = QFile::decodeName(QByteArray::fromStdString(measuredFolder().native()));

@@ -100,12 +100,19 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     useValues = new QPushButton(QStringLiteral("Use these values"), fitting);
     useValues->setObjectName(QStringLiteral("UseFitted"));
     useValues->setEnabled(false);
+    useElsewhere = new QPushButton(QStringLiteral("Use in another scenario…"), fitting);
+    useElsewhere->setObjectName(QStringLiteral("UseFittedElsewhere"));
+    useElsewhere->setToolTip(QStringLiteral(
+        "Opens a study's scenario and gives it the fitted aquifer: T, S, the method and its "
+        "parameters, with the fit's intervals for its report"));
+    useElsewhere->setEnabled(false);
     choices->addStretch();
     // The buttons on a row of their own: with a function's own boxes (skin and C beside T and S)
     // one row would be wider than the tab.
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(fit);
     buttons->addWidget(useValues);
+    buttons->addWidget(useElsewhere);
     buttons->addStretch();
     results = new QTableWidget(0, 4, fitting);
     results->setObjectName(QStringLiteral("FitResults"));
@@ -157,6 +164,7 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     clearFit();
     connect(fit, &QPushButton::clicked, this, &PumpingTestTab::fitRequested);
     connect(useValues, &QPushButton::clicked, this, &PumpingTestTab::useRequested);
+    connect(useElsewhere, &QPushButton::clicked, this, &PumpingTestTab::useElsewhereRequested);
     connect(savePicture, &QPushButton::clicked, this, &PumpingTestTab::pictureRequested);
     connect(chooseFile, &QPushButton::clicked, this,
         [this] { emit fileRequested(std::max(0, files->currentRow())); });
@@ -202,6 +210,7 @@ void PumpingTestTab::clearFit()
     results->setRowCount(0);
     status->clear();
     useValues->setEnabled(false);
+    useElsewhere->setEnabled(false);
     chart->setData({ QStringLiteral("Name a file of readings for a bore or an observation point, "
                                     "tick the parameters to fit and press Fit."),
         {} });
@@ -249,6 +258,7 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
 {
     results->setRowCount(0);
     useValues->setEnabled(result != nullptr && result->succeeded);
+    useElsewhere->setEnabled(result != nullptr && result->succeeded);
     if (result != nullptr && result->succeeded) {
         // Each value in the unit its field takes (S in % as the storage field), T in m²/d too,
         // as test reports give it.

@@ -51,6 +51,7 @@ public:
     QCheckBox *fitTransmissivity, *fitStorage;
     QPushButton* fit;
     QPushButton* useValues;
+    QPushButton* useElsewhere; // "Use in another scenario…"
     QPushButton* savePicture;
     QTableWidget* results; // parameter, estimate, standard error, 95 % interval
     QLabel* status;
@@ -62,6 +63,7 @@ private:
 signals:
     void fitRequested();
     void useRequested();
+    void useElsewhereRequested();
     void fileRequested(int row);
     void pictureRequested();
 };

@@ -1,7 +1,7 @@
 #include "window/scenario_document.h"
 
-#include "files/atomic_file.h"
 #include "analysis/measurements.h"
+#include "files/atomic_file.h"
 #include "scenario/scenario_file.h"
 #include "window/desktop.h"
 #include "window/export_action.h"

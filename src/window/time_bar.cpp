@@ -33,10 +33,11 @@ TimeBar::TimeBar(QWidget* parent)
     m_slider->setRange(0, Steps);
     m_slider->setValue(Steps);
     m_slider->setPageStep(Steps / 20);
-    m_slider->setToolTip(QStringLiteral(
-        "The time the map and the surface show (log scale); the pumping time field stays as it is"));
+    m_slider->setToolTip(QStringLiteral("The time the map and the surface show (log scale); the "
+                                        "pumping time field stays as it is"));
     m_label->setObjectName(QStringLiteral("TimeShown"));
-    m_label->setMinimumWidth(m_label->fontMetrics().horizontalAdvance(QStringLiteral("Map at 999 min")));
+    m_label->setMinimumWidth(
+        m_label->fontMetrics().horizontalAdvance(QStringLiteral("Map at 999 min")));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 6, 4, 2); // the marks go above the slider
     layout->addWidget(m_play);
@@ -79,7 +80,8 @@ int TimeBar::positionOf(double seconds) const
 {
     if (!(seconds > m_firstSeconds))
         return 0;
-    const double share = std::log(seconds / m_firstSeconds) / std::log(m_pumpSeconds / m_firstSeconds);
+    const double share
+        = std::log(seconds / m_firstSeconds) / std::log(m_pumpSeconds / m_firstSeconds);
     return std::clamp(static_cast<int>(std::lround(share * Steps)), 0, Steps);
 }
 

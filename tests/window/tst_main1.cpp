@@ -6,6 +6,7 @@
 #include "compute/observations.h"
 #include "fake_desktop.h"
 #include "platform/program_folders.h"
+#include "scenario/fit_record.h"
 #include "scenario/scenario.h"
 #include "scenario/scenario_file.h"
 #include "scenario/unit_conversion.h"
@@ -1591,6 +1592,39 @@ private slots:
         QTest::mouseClick(tab.fit, Qt::LeftButton);
         QVERIFY(desktop().messageTexts().value(0).startsWith(
             QStringLiteral("Cannot read the measured drawdowns ")));
+    }
+
+    // "Use in another scenario…": the fitted aquifer goes to a study opened for it, in the
+    // study's own units, with the fit's record; the study keeps its bores and is left unsaved.
+    void aFitIsUsedInAnotherScenario()
+    {
+        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
+        QDir().mkpath(m_folder->filePath(QStringLiteral("elsewhere")));
+        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
+                m_folder->filePath(QStringLiteral("elsewhere/")) + QLatin1String(name)));
+        const QString study = m_folder->filePath(QStringLiteral("elsewhere/study.ini"));
+        writeBytes(study,
+            "[units]\ntransmissivity = m2/d\n[aquifer]\ntransmissivity = 100\n[bore1]\n"
+            "name = Supply\nx = 50\ny = 50\nrate = 20\n");
+        QVERIFY(window().openScenario(
+            m_folder->filePath(QStringLiteral("elsewhere/oude-korendijk.ini"))));
+        PumpingTestTab& tab = *window().pumpingTest;
+        QVERIFY(!tab.useElsewhere->isEnabled());
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QVERIFY(tab.useElsewhere->isEnabled());
+        desktop().openAnswers.push_back(study);
+        QTest::mouseClick(tab.useElsewhere, Qt::LeftButton);
+        QCOMPARE(window().scenarioPath(), study);
+        const ScenarioTexts texts = window().fieldTexts();
+        QCOMPARE(texts.bores[0].name, std::string("Supply"));
+        QCOMPARE(texts.method, std::string("theis"));
+        QVERIFY2(texts.transmissivity.starts_with("462.6"), texts.transmissivity.c_str()); // m2/d
+        QVERIFY(texts.fit.source.starts_with("oude-korendijk.ini (obs_r30m.csv"));
+        const ScenarioInputs inputs = readScenario(texts).inputs;
+        QCOMPARE(currentIntervals(inputs).size(), std::size_t { 2 });
+        QVERIFY(window().hasUnsavedChanges());
+        QVERIFY(!tab.useElsewhere->isEnabled()); // the fit stays with its own scenario
     }
 
     // A bore's own skin and well loss: shown as fit choices with Papadopulos-Cooper's function,
