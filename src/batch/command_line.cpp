@@ -228,6 +228,8 @@ CommandLine parseCommandLine(int argc, char** argv)
                     + std::to_string(LeastUncertaintyDraws) + " to "
                     + std::to_string(MostUncertaintyDraws) + ", not " + quotedExcerpt(text));
             line.uncertainty = draws;
+        } else if (name == "--type-curve") {
+            line.typeCurve = true;
         } else if (name == "--smoothing") {
             const std::string text = optionValue();
             double smoothing = 0.0;

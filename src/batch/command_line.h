@@ -58,6 +58,7 @@ struct CommandLine {
     std::optional<int> uncertainty;
     // --smoothing: the fit chart's derivative smoothing, Bourdet's L in log cycles.
     std::optional<double> smoothing;
+    bool typeCurve = false; // --type-curve: the fit picture's log-log panel as the type curve
     std::optional<std::string> exceedance;
 
     [[nodiscard]] std::optional<std::string> file(Output output) const;

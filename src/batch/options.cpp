@@ -16,7 +16,7 @@ namespace {
           "                       [--curves-picture FILE] [--view X,Y,Z] [--surfer] [--threads N]\n"
           "                       [--write-scenario FILE] [--geotiff FILE] [--contours FILE]\n"
           "                       [--report FILE] [--fit T,S] [--fit-report FILE]\n"
-          "                       [--fit-picture FILE] [--smoothing L]\n"
+          "                       [--fit-picture FILE] [--smoothing L] [--type-curve]\n"
           "                       [--animation FILE.gif [--frames N]]\n"
           "                       [--time T[,T...]] [--title TEXT] [--fail-on-limits]\n"
           "                       [--parameters-from FITTED.ini] [--uncertainty N\n"
@@ -136,6 +136,13 @@ namespace {
             "  --smoothing L   the derivative's smoothing on the fit picture and the report, "
             "Bourdet's\n"
             "                  L in log cycles of time (0.01 to 2; 0.2)\n",
+            std::nullopt, true, Needs::Program },
+        { "--type-curve",
+            "  --type-curve    the fit picture and the report show the type curve: the readings "
+            "and\n"
+            "                  the fitted drawdown as W = 4 pi T s / Q against 1/u = 4 T t / (r^2 "
+            "S),\n"
+            "                  beside Theis' W(u), instead of the drawdown and its derivative\n",
             std::nullopt, true, Needs::Program },
         { "--animation",
             "  --animation FILE.gif  the map from one minute to the pumping time as an animated "

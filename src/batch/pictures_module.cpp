@@ -66,6 +66,7 @@ namespace {
     {
         if (line.smoothing)
             chart.smoothing = *line.smoothing;
+        chart.typeCurve = line.typeCurve;
         return chart;
     }
 

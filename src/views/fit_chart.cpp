@@ -1,6 +1,7 @@
 #include "views/fit_chart.h"
 
 #include "compute/observations.h"
+#include "compute/wells/theis.h"
 #include "compute/wells/well_function.h"
 #include "views/axis_ticks.h"
 #include "views/chart_style.h"
@@ -250,6 +251,56 @@ namespace {
         return panel;
     }
 
+    // The type curve: each point's readings and fitted drawdown as W = s 4 pi T / Q against
+    // 1/u = t 4 T / (r^2 S), and Theis' W(u) across them (dashed): a point off Theis' shows what
+    // the chosen function adds (leakage, delayed yield, a partial screen).
+    Panel typeCurvePanel(const FitChartData& data)
+    {
+        Panel panel;
+        panel.title = QStringLiteral("Type curve, W = 4 π T s / Q against 1/u = 4 T t / (r² S)");
+        panel.xTitle = QStringLiteral("1/u");
+        panel.yTitle = QStringLiteral("W");
+        Span x, y;
+        for (std::size_t p = 0; p < data.points.size(); ++p) {
+            const FitChartPoint& point = data.points[p];
+            if (!std::isfinite(point.perSecond) || !std::isfinite(point.perMetre))
+                continue;
+            const QColor& colour = plot::seriesColour(p);
+            Series readings = named({}, colour, Series::Style::Markers);
+            Series curve = named({}, colour, Series::Style::Line);
+            for (std::size_t i : markedReadings(point.readingSeconds)) {
+                readings.points.emplace_back(logOf(point.readingSeconds[i] * point.perSecond),
+                    logOf(point.measuredMetres[i] * point.perMetre));
+                x.add(readings.points.back().x());
+                y.add(readings.points.back().y());
+            }
+            for (std::size_t i = 0; i < point.curveSeconds.size(); ++i)
+                curve.points.emplace_back(logOf(point.curveSeconds[i] * point.perSecond),
+                    logOf(point.curveMetres[i] * point.perMetre));
+            panel.series.push_back(readings);
+            panel.series.push_back(curve);
+        }
+        if (x.empty())
+            x = { -1.0, 3.0 };
+        if (y.empty())
+            y = { -2.0, 1.0 };
+        panel.xLow = x.low - 0.1;
+        panel.xHigh = x.high + 0.1;
+        Series theis = named({}, QColor(0x90, 0x90, 0x90), Series::Style::Dashed);
+        for (int i = 0; i <= 100; ++i) {
+            const double inverse = panel.xLow + (panel.xHigh - panel.xLow) * i / 100.0;
+            const double w = theisW(std::pow(10.0, -inverse));
+            theis.points.emplace_back(inverse, logOf(w));
+            y.add(logOf(w));
+        }
+        panel.series.insert(panel.series.begin(), theis);
+        panel.yHigh = y.high + 0.15;
+        panel.yLow = std::max(y.low, y.high - 3.0) - 0.15;
+        panel.xTicks = plot::logTicks(panel.xLow, panel.xHigh);
+        panel.yTicks = plot::logTicks(panel.yLow, panel.yHigh);
+        return panel;
+    }
+
     // The recovery: the residual drawdown s' against t / t' on a log axis, t' the time since
     // every bore stopped, the fitted drawdown's and Theis' recovery line, s' = slope log10(t/t').
     Panel recoveryPanel(const FitChartData& data)
@@ -308,9 +359,15 @@ namespace {
         };
         const QColor& ink = chart_style::Ink;
         std::vector<Entry> entries = { { Series::Style::Markers, ink, QStringLiteral("readings") },
-            { Series::Style::Line, ink, QStringLiteral("fitted") },
-            { Series::Style::OpenMarkers, ink, QStringLiteral("ds/d ln t of the readings") },
-            { Series::Style::Dashed, ink, QStringLiteral("ds/d ln t fitted, Cooper-Jacob") } };
+            { Series::Style::Line, ink, QStringLiteral("fitted") } };
+        if (data.typeCurve)
+            entries.push_back(
+                { Series::Style::Dashed, QColor(0x90, 0x90, 0x90), QStringLiteral("Theis' W(u)") });
+        else
+            entries.insert(entries.end(),
+                { { Series::Style::OpenMarkers, ink, QStringLiteral("ds/d ln t of the readings") },
+                    { Series::Style::Dashed, ink,
+                        QStringLiteral("ds/d ln t fitted, Cooper-Jacob") } });
         for (std::size_t p = 0; p < data.points.size(); ++p) {
             const FitChartPoint& point = data.points[p];
             entries.push_back({ Series::Style::Markers, plot::seriesColour(p),
@@ -410,6 +467,13 @@ FitChartData fitChartData(
         point.line = cooperJacobLine(fitted ? fit->fitted : inputs, measured);
         // Theis' recovery line where the readings go on after every bore stopped.
         const ScenarioInputs& used = fitted ? fit->fitted : inputs;
+        // The type curve's scales.
+        const double r = distanceToNearestBore(used, measured);
+        const double rate = totalRate(used, first > 0.0 ? first : 1.0);
+        if (r > 0.0 && rate > 0.0 && used.Storage > 0.0) {
+            point.perSecond = 4.0 * used.Transmissivity / (r * r * used.Storage);
+            point.perMetre = 4.0 * std::numbers::pi * used.Transmissivity / rate;
+        }
         const double stop = recoveryStartSeconds(used);
         if (stop > 0.0 && last > stop) {
             data.stopSeconds = stop;
@@ -435,8 +499,9 @@ FitChartPanels fitChartPanels(const FitChartData& data)
         time = { -1.0, 1.0 };
     const double pad = std::max(0.05, (time.high - time.low) * 0.03);
     const double xLow = time.low - pad, xHigh = time.high + pad;
-    FitChartPanels panels { diagnosticPanel(data, xLow, xHigh), semiLogPanel(data, xLow, xHigh),
-        residualPanel(data, xLow, xHigh), std::nullopt };
+    FitChartPanels panels { data.typeCurve ? typeCurvePanel(data)
+                                           : diagnosticPanel(data, xLow, xHigh),
+        semiLogPanel(data, xLow, xHigh), residualPanel(data, xLow, xHigh), std::nullopt };
     if (data.stopSeconds > 0.0)
         panels.recovery = recoveryPanel(data);
     return panels;

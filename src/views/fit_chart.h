@@ -33,6 +33,11 @@ struct FitChartPoint {
     // Theis' recovery line, s' = slope log10(t / t'), where the point's readings make one
     // (m per log cycle); NaN where they do not.
     double recoverySlope = std::numeric_limits<double>::quiet_NaN();
+    // The type curve's scales (the fitted aquifer's, else the scenario's): 1/u = t 4 T / (r^2 S)
+    // and W = s 4 pi T / Q, r the distance to the nearest bore and Q the bores' first rate; NaN
+    // where there is no such distance or rate (a bore's own readings are at its radius).
+    double perSecond = std::numeric_limits<double>::quiet_NaN();
+    double perMetre = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct FitChartData {
@@ -43,6 +48,9 @@ struct FitChartData {
     double smoothing = 0.2;
     // When every bore stopped, where readings follow (the recovery), s; -1 where none do.
     double stopSeconds = -1.0;
+    // The log-log panel as the type curve: the readings and the chosen function's fitted curve in
+    // its dimensionless W against 1/u, beside Theis' W(u); else the drawdown and its derivative.
+    bool typeCurve = false;
 };
 
 // What the chart shows of the readings at these points: with a fit that succeeded, the fitted

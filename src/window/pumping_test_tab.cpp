@@ -155,6 +155,17 @@ PumpingTestTab::PumpingTestTab(QWidget* parent)
     savePicture = new QPushButton(QStringLiteral("Save picture"), chart);
     savePicture->setObjectName(QStringLiteral("SaveFitPicture"));
     savePicture->move(4, 4);
+    typeCurve = new QCheckBox(QStringLiteral("Type curve"), chart);
+    typeCurve->setObjectName(QStringLiteral("TypeCurve"));
+    typeCurve->setToolTip(QStringLiteral(
+        "The readings and the fitted drawdown as W = 4 π T s / Q against 1/u = 4 T t / (r² S), "
+        "beside Theis' W(u)"));
+    typeCurve->move(savePicture->sizeHint().width() + 12, 6);
+    connect(typeCurve, &QCheckBox::toggled, this, [this](bool on) {
+        FitChartData data = chart->data();
+        data.typeCurve = on;
+        chart->setData(std::move(data));
+    });
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(left, 1);
@@ -329,6 +340,7 @@ void PumpingTestTab::showFit(const FitResult* result, FitChartData data)
     } else {
         status->setText(result ? QString::fromStdString(result->problem) : data.title);
     }
+    data.typeCurve = typeCurve->isChecked();
     chart->setData(std::move(data));
 }
 

@@ -53,6 +53,7 @@ public:
     QPushButton* useValues;
     QPushButton* useElsewhere; // "Use in another scenario…"
     QPushButton* savePicture;
+    QCheckBox* typeCurve; // the log-log panel as the type curve
     QTableWidget* results; // parameter, estimate, standard error, 95 % interval
     QLabel* status;
     FitChart* chart;

@@ -2,6 +2,7 @@
 // time axis in every file format.
 
 #include "compute/observations.h"
+#include "compute/wells/theis.h"
 #include "scenario/scenario.h"
 #include "views/curves_chart.h"
 #include "views/fit_chart.h"
@@ -220,7 +221,26 @@ private slots:
 
         texts.bores = { { "40", "40", "36" } };
         const ScenarioInputs pumping = inputsOf(texts);
-        QVERIFY(!fitChartPanels(fitChartData(pumping, { point }, nullptr)).recovery);
+        FitChartData steady = fitChartData(pumping, { point }, nullptr);
+        QVERIFY(!fitChartPanels(steady).recovery);
+
+        // As the type curve, readings a Theis aquifer made lie on Theis' W(u): W = 4 pi T s / Q
+        // against 1/u = 4 T t / (r^2 S), with the scenario's T, S, r = 30 m and Q = 36 m3/h.
+        MeasuredPoint theis { "P", 70, 40, -1, {}, {} };
+        for (double t = 60.0; t < 30 * 3600.0; t *= 1.3)
+            theis.Readings.push_back({ t, drawdownAt(pumping, theis.X, theis.Y, t) });
+        FitChartData typeCurve = fitChartData(pumping, { theis }, nullptr);
+        typeCurve.typeCurve = true;
+        const plot::Panel panel = fitChartPanels(typeCurve).diagnostic;
+        QVERIFY(panel.title.startsWith(QStringLiteral("Type curve")));
+        const plot::Series& readings = panel.series.at(1);
+        QCOMPARE(readings.style, plot::Series::Style::Markers);
+        QVERIFY(readings.points.size() > 20);
+        for (const QPointF& at : readings.points) {
+            const double w = theisW(std::pow(10.0, -at.x()));
+            QVERIFY2(std::fabs(std::pow(10.0, at.y()) / w - 1.0) < 1e-9,
+                qPrintable(QString::number(at.x())));
+        }
     }
 };
 

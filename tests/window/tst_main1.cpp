@@ -1650,6 +1650,11 @@ private slots:
         QCOMPARE(tab.results->rowCount(), 3);
         QCOMPARE(tab.results->verticalHeaderItem(2)->text(), QStringLiteral("C (h²/m⁵)"));
         QCOMPARE(tab.results->item(2, 0)->text(), QStringLiteral("4.0000e-04"));
+        // The chart turns to the type curve and stays so through the next fit.
+        tab.typeCurve->setChecked(true);
+        QVERIFY(tab.chart->data().typeCurve);
+        QTest::mouseClick(tab.fit, Qt::LeftButton);
+        QVERIFY(tab.chart->data().typeCurve && !tab.chart->data().points.empty());
         QTest::mouseClick(tab.useValues, Qt::LeftButton);
         const ScenarioInputs used = readScenario(window().fieldTexts()).inputs;
         QCOMPARE(used.Wells[0].Values[2], window().lastFit()->estimates[1].value);
