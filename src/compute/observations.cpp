@@ -93,7 +93,8 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
         const SourceTerm unit { 1.0,
             key.second >= 0
                 ? std::span<const double>(sources.boreValues[static_cast<std::size_t>(key.second)])
-                : std::span<const double>() };
+                : std::span<const double>(),
+            key.second >= 0 ? sources.radii[static_cast<std::size_t>(key.second)] : 0.0 };
         if (group.evaluations > 2.0 * tableCost)
             group.profile = function.timeProfile(unit, key.first, aquifer, group.tMin, group.tMax);
     }

@@ -100,6 +100,43 @@ namespace {
                 well.u(r * r), r, b, aquifer.values.at(Anisotropy), screen, read);
     }
 
+    // Beyond this u the drawdown is nothing (Theis' W(40) = 1e-19, and the correction is less).
+    constexpr double QuietU = 40.0;
+
+    // A unit source's drawdown at one distance along time, as a table of its logarithm: a fit's
+    // or a curve's many times cost some hundred series, not one each.
+    class History final : public TimeProfile {
+    public:
+        History(const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin, double tMax)
+            : m_tQuiet(n * aquifer.storage / (4.0 * aquifer.transmissivity * QuietU))
+        {
+            const double from = std::max(tMin, m_tQuiet);
+            if (!(tMax > from))
+                return;
+            m_table = LnWTable(
+                [unit, n, aquifer](double t) {
+                    const double s = drawdown(unit, n, t, aquifer);
+                    return s > 0.0 ? std::log(s) : -1000.0;
+                },
+                from, tMax);
+        }
+        void unitDrawdowns(const double* elapsed, double* out, int count) const override
+        {
+            if (m_table.empty()) {
+                std::fill(out, out + count, 0.0);
+                return;
+            }
+            m_table.at(elapsed, out, count);
+            for (int i = 0; i < count; ++i)
+                if (!(elapsed[i] > m_tQuiet))
+                    out[i] = 0.0;
+        }
+
+    private:
+        double m_tQuiet;
+        LnWTable m_table;
+    };
+
 } // namespace
 
 WellFunction partialPenetrationRow()
@@ -112,7 +149,11 @@ WellFunction partialPenetrationRow()
         "A confined aquifer pumped by bores screened over part of its thickness (screen top and "
         "bottom per bore), read by points screened over part of it or at one depth (a "
         "piezometer). The map is the depth average: Theis'.",
-        Parameters, drawdown, theis.boreTerm, theis.reachSquared, theis.latticeTerms };
+        Parameters, drawdown, theis.boreTerm, theis.reachSquared, theis.latticeTerms,
+        [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
+            double tMax) -> std::shared_ptr<const TimeProfile> {
+            return std::make_shared<History>(unit, n, aquifer, tMin, tMax);
+        } };
     row.needsThickness = true;
     return row;
 }
