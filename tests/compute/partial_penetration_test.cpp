@@ -131,8 +131,8 @@ TEST(PartialPenetration, TheScenarioReadsEachPointOverItsScreen)
     const Aquifer aquifer = wide.aquifer();
     const SourceList sources = sourceListOf(wide);
     std::vector<double> times;
-    for (double t = 30.0; t < t * 2.0 && t <= partial.PumpTimeSeconds; t *= 1.002)
-        times.push_back(t);
+    for (double at = 30.0; at <= t; at *= 1.002)
+        times.push_back(at);
     for (const auto& [x, values] : { std::pair { 60.0, partial.Observations[2].Values },
              std::pair { 51.0, std::vector<double> {} } }) {
         const Aquifer seen = seenFrom(aquifer, values);
