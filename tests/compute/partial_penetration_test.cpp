@@ -23,12 +23,15 @@ constexpr double pi = std::numbers::pi;
 // Hantush's steady correction for a piezometer at depth z, as he wrote it:
 // 4 b / (pi (l - d)) sum 1/n (sin(n pi l / b) - sin(n pi d / b)) cos(n pi z / b) K0(n pi r / b),
 // r scaled by sqrt(Kd).
-double steadyCorrection(double r, double b, double kd, double d, double l, double z)
+// Below a leaking aquitard (leakage factor B) each K0 takes sqrt((r / B)^2 + (n pi r / b)^2).
+double steadyCorrection(double r, double b, double kd, double d, double l, double z, double B = 0)
 {
     double sum = 0.0;
     for (int n = 1; n * pi * r * std::sqrt(kd) / b < 60.0; ++n)
         sum += (std::sin(n * pi * l / b) - std::sin(n * pi * d / b)) * std::cos(n * pi * z / b)
-            * std::cyl_bessel_k(0.0, n * pi * r * std::sqrt(kd) / b) / n;
+            * std::cyl_bessel_k(
+                0.0, std::hypot(n * pi * r * std::sqrt(kd) / b, B > 0.0 ? r / B : 0.0))
+            / n;
     return 4.0 * b / (pi * (l - d)) * sum;
 }
 
@@ -37,18 +40,20 @@ double steadyCorrection(double r, double b, double kd, double d, double l, doubl
 TEST(PartialPenetration, LateItIsHantushsSteadyCorrection)
 {
     const struct {
-        double r, b, kd, d, l, z;
+        double r, b, kd, d, l, z, B;
     } cases[] = {
-        { 5.0, 20.0, 1.0, 0.0, 5.0, 2.5 }, // in front of the screen: more than Theis
-        { 5.0, 20.0, 1.0, 0.0, 5.0, 18.0 }, // below it: less
-        { 12.0, 30.0, 0.1, 10.0, 20.0, 15.0 }, // anisotropic: the effect reaches farther
-        { 1.0, 10.0, 1.0, 2.0, 4.0, 9.0 },
+        { 5.0, 20.0, 1.0, 0.0, 5.0, 2.5, 0.0 }, // in front of the screen: more than Theis
+        { 5.0, 20.0, 1.0, 0.0, 5.0, 18.0, 0.0 }, // below it: less
+        { 12.0, 30.0, 0.1, 10.0, 20.0, 15.0, 0.0 }, // anisotropic: the effect reaches farther
+        { 1.0, 10.0, 1.0, 2.0, 4.0, 9.0, 0.0 },
+        { 5.0, 20.0, 1.0, 0.0, 5.0, 2.5, 50.0 }, // below a leaking aquitard
+        { 12.0, 30.0, 0.1, 10.0, 20.0, 15.0, 300.0 },
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.r) + " " + std::to_string(c.z));
-        const double expected = steadyCorrection(c.r, c.b, c.kd, c.d, c.l, c.z);
-        const double found
-            = partialPenetrationTerm(1e-12, c.r, c.b, c.kd, { c.d, c.l }, { c.z, c.z });
+        SCOPED_TRACE(std::to_string(c.r) + " " + std::to_string(c.z) + " " + std::to_string(c.B));
+        const double expected = steadyCorrection(c.r, c.b, c.kd, c.d, c.l, c.z, c.B);
+        const double found = partialPenetrationTerm(
+            1e-12, c.r, c.b, c.kd, { c.d, c.l }, { c.z, c.z }, c.B > 0.0 ? c.r / c.B : 0.0);
         EXPECT_NEAR(found, expected, 1e-6 * std::max(1.0, std::fabs(expected)));
         EXPECT_NE(found, 0.0);
     }
@@ -122,6 +127,21 @@ TEST(PartialPenetration, TheScenarioReadsEachPointOverItsScreen)
                 * partialPenetrationTerm(u, 10.0, 20.0, 1.0, { 0.0, 5.0 }, { 2.0, 2.0 }),
         1e-9);
     EXPECT_GT(drawdownInBore(partial, 0), drawdownInBore(theis, 0) * 1.5);
+
+    // Below a leaking aquitard the map and an unscreened point are Hantush's, to the bit.
+    ScenarioTexts leakyTexts = texts;
+    leakyTexts.aquiferParameters["leakage_factor"] = "150";
+    const ScenarioInputs leaky = readScenario(leakyTexts).inputs;
+    leakyTexts.method = "hantush";
+    const ScenarioInputs hantush = readScenario(leakyTexts).inputs;
+    const auto leakyMap = computeDrawdown(leaky), hantushMap = computeDrawdown(hantush);
+    ASSERT_TRUE(leakyMap && hantushMap);
+    const auto c = leakyMap->grid->values(), d = hantushMap->grid->values();
+    EXPECT_TRUE(std::equal(c.begin(), c.end(), d.begin(), d.end()));
+    EXPECT_EQ(observationCurves(leaky).drawdowns[0].back(),
+        observationCurves(hantush).drawdowns[0].back());
+    EXPECT_GT(observationCurves(leaky).drawdowns[1].back(),
+        observationCurves(hantush).drawdowns[0].back());
 
     // Read at many times (a logger's) a point goes through a table along time: it holds the
     // values one by one to 1e-6 (1e-9 of a metre), for the deep piezometer and for the bore's

@@ -12,9 +12,10 @@
 namespace drawfield {
 
 WellFunction theisRow();
+WellFunction hantushRow();
 
 double partialPenetrationTerm(
-    double u, double r, double b, double kd, Interval screen, Interval read)
+    double u, double r, double b, double kd, Interval screen, Interval read, double rOverB)
 {
     constexpr double LastBeta = 40.0; // W(u, 40) < 2 K0(40) = 1.3e-18
     constexpr int MostTerms = 100000;
@@ -33,19 +34,30 @@ double partialPenetrationTerm(
     for (int n = 1; n <= MostTerms && n * betaStep <= LastBeta; ++n) {
         const double weight = factor(screen, n) * factor(read, n);
         if (weight != 0.0)
-            sum += 2.0 * weight * hantushWellFunction(u, n * betaStep);
+            sum += 2.0 * weight * hantushWellFunction(u, std::hypot(n * betaStep, rOverB));
     }
     return sum;
 }
 
 namespace {
 
-    enum Index : std::size_t { Anisotropy, ScreenTop, ScreenBottom, ReadTop, ReadBottom };
+    // The leakage factor first, where Hantush's leaky function reads it.
+    enum Index : std::size_t {
+        LeakageFactor,
+        Anisotropy,
+        ScreenTop,
+        ScreenBottom,
+        ReadTop,
+        ReadBottom
+    };
 
     // A bottom this deep or deeper is the aquifer's base.
     constexpr double Base = 10000.0;
 
     constexpr WellParameter Parameters[] = {
+        { "leakage_factor", "B", "Leakage factor", "m", "m", Quantity::Length,
+            ParameterScope::Aquifer, 0.0, 1e7, 1.0, 0.0, FitScale::NotFitted,
+            "B = √(T c) of an aquitard that leaks; 0 (unless given): none, a confined aquifer." },
         { "anisotropy", "Kd", "Anisotropy Kz/Kr", "", "", Quantity::Ratio, ParameterScope::Aquifer,
             1e-4, 100.0, 1.0, 1.0, FitScale::NotFitted,
             "The vertical conductivity over the horizontal: the smaller, the farther a partial "
@@ -77,10 +89,18 @@ namespace {
 
     bool whole(Interval depths, double b) { return depths.top <= 0.0 && depths.bottom >= b; }
 
+    // Read over the whole thickness the drawdown is Theis' (confined) or Hantush's (leaky): the
+    // map, its reach and a bore's own term are theirs.
+    const WellFunction& fullyPenetrating(const Aquifer& aquifer)
+    {
+        static const WellFunction confined = theisRow(), leaky = hantushRow();
+        return aquifer.values.at(LeakageFactor) > 0.0 ? leaky : confined;
+    }
+
     double drawdown(const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer)
     {
         const TheisWell well(term.rate, aquifer.transmissivity, aquifer.storage, elapsedSeconds);
-        const double theis = well.contribution(n);
+        const double theis = fullyPenetrating(aquifer).drawdown(term, n, elapsedSeconds, aquifer);
         const double b = aquifer.thicknessMetres;
         if (term.bore.empty() || !(b > 0.0) || !(elapsedSeconds > 0.0))
             return theis;
@@ -94,10 +114,11 @@ namespace {
         if (whole(screen, b) || whole(read, b))
             return theis;
         const double r = inBore ? std::max(radius, 1e-3) : std::sqrt(n);
+        const double leakage = aquifer.values.at(LeakageFactor);
         return theis
             + well.A
-            * partialPenetrationTerm(
-                well.u(r * r), r, b, aquifer.values.at(Anisotropy), screen, read);
+            * partialPenetrationTerm(well.u(r * r), r, b, aquifer.values.at(Anisotropy), screen,
+                read, leakage > 0.0 ? r / leakage : 0.0);
     }
 
     // Beyond this u the drawdown is nothing (Theis' W(40) = 1e-19, and the correction is less).
@@ -141,15 +162,26 @@ namespace {
 
 WellFunction partialPenetrationRow()
 {
-    // Drawn for fully penetrating observation the map is Theis': its lattice terms, its reach
-    // and its bore term serve.
-    const WellFunction theis = theisRow();
+    // Drawn for fully penetrating observation the map is Theis' or Hantush's: their lattice
+    // terms, reach and bore term serve.
     WellFunction row { WellMethod::PartialPenetration, "partial-penetration",
         "Partial penetration (Hantush)",
         "A confined aquifer pumped by bores screened over part of its thickness (screen top and "
         "bottom per bore), read by points screened over part of it or at one depth (a "
-        "piezometer). The map is the depth average: Theis'.",
-        Parameters, drawdown, theis.boreTerm, theis.reachSquared, theis.latticeTerms,
+        "piezometer); below an aquitard that leaks where its leakage factor is given. The map is "
+        "the depth average: Theis' or Hantush's.",
+        Parameters, drawdown,
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer) {
+            return fullyPenetrating(aquifer).boreTerm(term, elapsedSeconds, aquifer);
+        },
+        [](const SourceTerm& term, double elapsedSeconds, const Aquifer& aquifer,
+            double leastMetres) {
+            return fullyPenetrating(aquifer).reachSquared(
+                term, elapsedSeconds, aquifer, leastMetres);
+        },
+        [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
+            return fullyPenetrating(aquifer).latticeTerms(sources, aquifer);
+        },
         [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
             return std::make_shared<History>(unit, n, aquifer, tMin, tMax);

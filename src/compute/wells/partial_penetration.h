@@ -26,7 +26,9 @@ struct Interval {
 
 // f above for a bore screened over `screen`, read over `read`, at distance r (m) in an aquifer
 // of thickness b (m) and anisotropy kd, at u = r^2 S / (4 T t); both intervals within 0 .. b.
+// Below a leaking aquitard (Hantush 1964), r / B joins each term: W(u, sqrt((r / B)^2 +
+// beta_n^2)), and W(u) above is W(u, r / B).
 [[nodiscard]] double partialPenetrationTerm(
-    double u, double r, double b, double kd, Interval screen, Interval read);
+    double u, double r, double b, double kd, Interval screen, Interval read, double rOverB = 0.0);
 
 } // namespace drawfield
