@@ -1,5 +1,6 @@
 #include "compute/wells/neuman.h"
 
+#include "compute/wells/drawdown_history.h"
 #include "compute/wells/hantush.h"
 #include "compute/wells/laplace.h"
 #include "compute/wells/theis.h"
@@ -221,35 +222,6 @@ namespace {
 
     // The unit drawdown at one distance over time: a table of ln s along t, 0 while Theis' with S
     // alone is nothing yet.
-    class History final : public TimeProfile {
-    public:
-        History(const NeumanAquifer& a, double n, double tMin, double tMax)
-            : m_tQuiet(n * a.storage / (4.0 * a.transmissivity * QuietU))
-        {
-            const double from = std::max(tMin, m_tQuiet);
-            if (!(tMax > from))
-                return;
-            const double r = std::sqrt(n);
-            m_table = LnWTable(
-                [a, r](double t) { return lnOfDrawdown(neumanUnitDrawdown(a, r, t)); }, from, tMax);
-        }
-        void unitDrawdowns(const double* elapsed, double* out, int count) const override
-        {
-            if (m_table.empty()) {
-                std::fill(out, out + count, 0.0);
-                return;
-            }
-            m_table.at(elapsed, out, count);
-            for (int i = 0; i < count; ++i)
-                if (!(elapsed[i] > m_tQuiet))
-                    out[i] = 0.0;
-        }
-
-    private:
-        double m_tQuiet;
-        LnWTable m_table;
-    };
-
     // Points and curves ask for the same drawdown again and again (a fit's readings, a bore's
     // steps): the values already found are kept, per thread, up to a bound.
     double cachedUnitDrawdown(const NeumanAquifer& a, double n, double t)
@@ -302,7 +274,11 @@ WellFunction neumanRow()
         },
         [](const SourceTerm&, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
-            return std::make_shared<History>(neumanOf(aquifer), n, tMin, tMax);
+            const NeumanAquifer a = neumanOf(aquifer);
+            const double r = std::sqrt(n);
+            return std::make_shared<DrawdownHistory>(
+                [a, r](double t) { return neumanUnitDrawdown(a, r, t); },
+                n * a.storage / (4.0 * a.transmissivity * QuietU), tMin, tMax);
         },
         // Kr = T / b and Kz = Kd Kr, as the drainage sees them.
         [](const Aquifer& aquifer) {

@@ -1,6 +1,7 @@
 #include "compute/wells/partial_penetration.h"
 
 #include "compute/wells/aquifer.h"
+#include "compute/wells/drawdown_history.h"
 #include "compute/wells/hantush.h"
 #include "compute/wells/theis.h"
 #include "compute/wells/well_function.h"
@@ -124,40 +125,6 @@ namespace {
     // Beyond this u the drawdown is nothing (Theis' W(40) = 1e-19, and the correction is less).
     constexpr double QuietU = 40.0;
 
-    // A unit source's drawdown at one distance along time, as a table of its logarithm: a fit's
-    // or a curve's many times cost some hundred series, not one each.
-    class History final : public TimeProfile {
-    public:
-        History(const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin, double tMax)
-            : m_tQuiet(n * aquifer.storage / (4.0 * aquifer.transmissivity * QuietU))
-        {
-            const double from = std::max(tMin, m_tQuiet);
-            if (!(tMax > from))
-                return;
-            m_table = LnWTable(
-                [unit, n, aquifer](double t) {
-                    const double s = drawdown(unit, n, t, aquifer);
-                    return s > 0.0 ? std::log(s) : -1000.0;
-                },
-                from, tMax);
-        }
-        void unitDrawdowns(const double* elapsed, double* out, int count) const override
-        {
-            if (m_table.empty()) {
-                std::fill(out, out + count, 0.0);
-                return;
-            }
-            m_table.at(elapsed, out, count);
-            for (int i = 0; i < count; ++i)
-                if (!(elapsed[i] > m_tQuiet))
-                    out[i] = 0.0;
-        }
-
-    private:
-        double m_tQuiet;
-        LnWTable m_table;
-    };
-
 } // namespace
 
 WellFunction partialPenetrationRow()
@@ -184,7 +151,9 @@ WellFunction partialPenetrationRow()
         },
         [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
-            return std::make_shared<History>(unit, n, aquifer, tMin, tMax);
+            return std::make_shared<DrawdownHistory>(
+                [unit, n, aquifer](double t) { return drawdown(unit, n, t, aquifer); },
+                n * aquifer.storage / (4.0 * aquifer.transmissivity * QuietU), tMin, tMax);
         } };
     row.needsThickness = true;
     return row;
