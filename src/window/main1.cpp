@@ -210,6 +210,7 @@ void main1::clearResults()
     curvesChart->setData({});
     m_lastFit.reset();
     m_lastFitTexts = {};
+    m_lastFitPoints.clear();
     pumpingTest->clearFit();
 }
 

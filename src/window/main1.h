@@ -303,6 +303,10 @@ private:
     std::optional<LastRun> m_lastRun; // none before the first run and after Open
     std::optional<FitResult> m_lastFit; // the last fit of the pumping test
     ScenarioTexts m_lastFitTexts; // and the texts it read
+    // Its points without their readings: the fit's record names their files.
+    std::vector<MeasuredPoint> m_lastFitPoints;
+    // "test.ini (obs_r30m.csv, obs_r90m.csv)": the last fit's source, under the scenario's name.
+    [[nodiscard]] std::string lastFitSource() const;
     bool m_closeConfirmed = false; // unsaved changes settled for this close
     QTimer* m_settle = nullptr; // the full lattice once the time rests
     std::optional<double> m_shownSeconds; // empty: the pumping time

@@ -100,6 +100,9 @@ void main1::fitMeasuredDrawdowns()
     }
     m_lastFit = result;
     m_lastFitTexts = texts;
+    m_lastFitPoints = points;
+    for (MeasuredPoint& point : m_lastFitPoints)
+        point.Readings.clear();
     pumpingTest->showFit(&*result, fitChartData(reading.inputs, points, &*result));
 }
 
@@ -109,20 +112,17 @@ void main1::useFittedValues()
         return;
     ScenarioTexts texts = fieldTexts();
     showFitted(*m_lastFit, texts);
-    std::vector<MeasuredPoint> points;
-    try {
-        points = measuredPoints(readScenario(texts).inputs, measuredFolder());
-    } catch (const MeasurementFileError&) {
-        // The record names the scenario alone.
-    }
-    const QString scenario = m_document->path();
-    recordFit(*m_lastFit,
-        fitSource(scenario.isEmpty()
-                ? std::string("a scenario not saved")
-                : QFile::encodeName(QFileInfo(scenario).fileName()).toStdString(),
-            points),
-        texts);
+    recordFit(*m_lastFit, lastFitSource(), texts);
     setFieldTexts(texts);
+}
+
+std::string main1::lastFitSource() const
+{
+    const QString scenario = m_document->path();
+    return fitSource(scenario.isEmpty()
+            ? std::string("a scenario not saved")
+            : QFile::encodeName(QFileInfo(scenario).fileName()).toStdString(),
+        m_lastFitPoints);
 }
 
 void main1::useFitInAnotherScenario()
@@ -131,18 +131,7 @@ void main1::useFitInAnotherScenario()
         return;
     // Kept before Open, which leaves no result of this scenario behind.
     const FitResult fit = *m_lastFit;
-    ScenarioTexts here = fieldTexts();
-    std::vector<MeasuredPoint> points;
-    try {
-        points = measuredPoints(readScenario(here).inputs, measuredFolder());
-    } catch (const MeasurementFileError&) {
-        // The record names the scenario alone.
-    }
-    const QString scenario = m_document->path();
-    const std::string source = fitSource(scenario.isEmpty()
-            ? std::string("a scenario not saved")
-            : QFile::encodeName(QFileInfo(scenario).fileName()).toStdString(),
-        points);
+    const std::string source = lastFitSource();
     if (!m_document->chooseAndOpen())
         return;
     // The fitted aquifer in the study's own units: the method, T, S and every parameter of its
