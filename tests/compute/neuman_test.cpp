@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
+#include <optional>
 #include <random>
 
 using namespace drawfield;
@@ -94,6 +97,66 @@ TEST(NeumanWellFunction, AgreesWithStehfestAndRealRoots)
                 EXPECT_NEAR(stehfestNeuman(u, sigma, beta) / w, 1.0, 1e-3)
                     << "u " << u << " sigma " << sigma << " beta " << beta;
             }
+}
+
+// The roots the transform sums, against every root a grid of Newton starts finds (another way
+// to find them): the same set, each once. Past the imaginary axis one root leaves the real axis
+// for about -i c, and a root finder started near n pi loses it and counts a neighbour twice.
+TEST(NeumanWellFunction, TheFreeSurfaceRootsAreEachRootOnce)
+{
+    using Complex = std::complex<double>;
+    auto newton = [](Complex c, Complex eps) -> std::optional<Complex> {
+        for (int i = 0; i < 80; ++i) {
+            const Complex step = (eps * std::sin(eps) - c * std::cos(eps))
+                / ((1.0 + c) * std::sin(eps) + eps * std::cos(eps));
+            eps -= step;
+            if (!std::isfinite(std::abs(eps)))
+                return std::nullopt;
+            if (std::abs(step) < 1e-13 * std::abs(eps))
+                return eps.real() < 0.0 || (eps.real() == 0.0 && eps.imag() < 0.0) ? -eps : eps;
+        }
+        return std::nullopt;
+    };
+    for (double size : { 0.05, 0.7, 3.0, 12.0, 60.0 })
+        for (double turn : { 0.0, 0.25, 0.5, 0.52, 0.56, 0.75, 0.93 }) {
+            const Complex c = std::polar(size, turn * std::numbers::pi);
+            const double reach = std::max(30.0, 2.0 * size);
+            std::vector<Complex> grid;
+            for (double re = 0.0; re < reach + 8.0; re += 0.4)
+                for (double im = -3.0; im < 1.2 * size + 3.0; im += 0.4)
+                    if (const auto root = newton(c, { re, im }); root && std::abs(*root) < reach)
+                        if (std::none_of(grid.begin(), grid.end(),
+                                [&](Complex g) { return std::abs(g - *root) < 1e-7; }))
+                            grid.push_back(*root);
+            std::vector<Complex> roots;
+            for (Complex eps : freeSurfaceRoots(c, static_cast<int>(reach) + 8))
+                if (std::abs(eps) < reach)
+                    roots.push_back(eps.real() < 0.0 ? -eps : eps);
+            EXPECT_EQ(roots.size(), grid.size()) << "c = " << c;
+            for (Complex eps : roots) {
+                EXPECT_EQ(std::count_if(grid.begin(), grid.end(),
+                              [&](Complex g) { return std::abs(g - eps) < 1e-7; }),
+                    1)
+                    << "c = " << c << ", root " << eps;
+            }
+        }
+}
+
+// The late drawdown of the example's aquifer along time: its slope on log axes changes
+// smoothly (a root counted twice once changed it by half between neighbours 5 % apart).
+TEST(NeumanWellFunction, TheDrawdownIsSmoothAlongTime)
+{
+    const NeumanAquifer aquifer { 0.002, 5e-4, 0.15, 0.2, 20.0 };
+    auto slope = [&](double r, double t) {
+        return (std::log(neumanUnitDrawdown(aquifer, r, t * 1.001))
+                   - std::log(neumanUnitDrawdown(aquifer, r, t / 1.001)))
+            / (2.0 * std::log(1.001));
+    };
+    for (double r : { 10.0, 40.0 })
+        for (double t = 1e4; t < 2e5; t *= 1.05) {
+            const double between = 0.5 * (slope(r, t / 1.05) + slope(r, t * 1.05));
+            EXPECT_NEAR(slope(r, t), between, 0.01 * between) << "r " << r << " t " << t;
+        }
 }
 
 // The map's table along r and the curves' table along t hold the point values, with a rate step

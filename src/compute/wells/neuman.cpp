@@ -27,35 +27,143 @@ namespace {
     // finer than b / 60000.
     constexpr int MostRoots = 20000;
 
-    // The root of eps tan eps = c near the n-th one of real c, by Newton's method on
-    // eps sin eps - c cos eps (no poles), from a start that holds for small and large c alike.
-    Complex rootOf(Complex c, int n)
+    // Newton's method on eps sin eps - c cos eps (no poles) from a start near a root, or on
+    // eps tan eps - c far off the real axis, where sin and cos leave the doubles; false when it
+    // does not settle within `most` steps.
+    bool polish(Complex c, Complex& eps, int most = 60)
     {
-        constexpr double pi = std::numbers::pi;
-        Complex eps;
-        if (n == 0) {
-            const double a = pi * pi / 4;
-            eps = std::sqrt(c * a / (c + a));
-        } else {
-            eps = n * pi + (pi / 2) * c / (c + n * pi * pi / 2);
-        }
-        for (int i = 0; i < 60; ++i) {
-            const Complex sine = std::sin(eps), cosine = std::cos(eps);
-            const Complex g = eps * sine - c * cosine;
-            const Complex slope = (1.0 + c) * sine + eps * cosine;
-            const Complex step = g / slope;
+        for (int i = 0; i < most; ++i) {
+            Complex step;
+            if (std::fabs(eps.imag()) < 20.0) {
+                const Complex sine = std::sin(eps), cosine = std::cos(eps);
+                step = (eps * sine - c * cosine) / ((1.0 + c) * sine + eps * cosine);
+            } else {
+                const Complex tangent = std::tan(eps);
+                step = (eps * tangent - c) / (tangent + eps * (1.0 + tangent * tangent));
+            }
             eps -= step;
+            if (!(std::isfinite(eps.real()) && std::isfinite(eps.imag())))
+                return false;
             if (std::norm(step) <= 1e-30 * std::norm(eps) + 1e-300)
+                return true;
+        }
+        return false;
+    }
+
+    // eps = centre + sign atan(ratio(eps)), iterated to a millionth, then polished.
+    template <typename Ratio> Complex fixedPoint(Complex c, double centre, double sign, Ratio ratio)
+    {
+        Complex eps = centre;
+        for (int i = 0; i < 100; ++i) {
+            const Complex next = centre + sign * std::atan(ratio(eps));
+            const double moved = std::norm(next - eps);
+            eps = next;
+            if (moved < 1e-12 * std::norm(eps))
                 break;
         }
+        polish(c, eps);
         return eps;
     }
+
+    // The roots of eps tan eps = c (one of each pair +-eps), in the order they take for real c > 0:
+    // the n-th in (n pi, n pi + pi / 2). Where Re c >= 0 the n-th is eps = n pi + atan(c / eps) (n
+    // >= 1), a contraction whose argument keeps off atan's cuts. Where Re c < 0 (the far half of
+    // the inversion's contour) that holds only where |eps| is well above |c|; well below it the
+    // n-th is eps = (n + 1/2) pi - atan(eps / c); between, one root leaves the real axis for
+    // about -i c, and Newton's method from any fixed start strays to a neighbour's root (the sum
+    // then counts one twice and loses another: 1e-5 of the drawdown). The roots between are
+    // followed instead from where c turns into the right half plane, along the arc of |c|.
+    class FreeSurfaceRoots {
+    public:
+        explicit FreeSurfaceRoots(Complex c)
+            : m_c(c)
+        {
+            if (c.real() >= 0.0)
+                return;
+            // (Beyond any count of roots asked for, the band is never reached.)
+            const double size = std::min(std::abs(c), 1e9);
+            m_bandFirst = std::max(0, static_cast<int>(std::floor(Near * size / pi - 1.0)));
+            m_bandEnd
+                = std::max(m_bandFirst, static_cast<int>(std::ceil(size / (Near * pi) + 0.5)) + 1);
+        }
+
+        Complex operator()(int n)
+        {
+            if (n < m_bandFirst)
+                return low(m_c, n);
+            if (n >= m_bandEnd)
+                return high(m_c, n);
+            return followed(n);
+        }
+
+        // The roots before it are known once all are (0 where Re c >= 0).
+        [[nodiscard]] int bandEnd() const noexcept { return m_bandEnd; }
+
+    private:
+        static constexpr double pi = std::numbers::pi;
+        // |eps| below Near |c|, or above |c| / Near: a fixed point's slope |c / (eps^2 + c^2)|
+        // is then below 3.6 / |c|, and atan's argument inside the unit circle.
+        static constexpr double Near = 0.85;
+
+        static Complex high(Complex c, int n)
+        {
+            if (n == 0) {
+                const double a = pi * pi / 4;
+                Complex eps = std::sqrt(c * a / (c + a)); // sqrt(c) for small c, pi / 2 for large
+                polish(c, eps);
+                return eps;
+            }
+            return fixedPoint(c, n * pi, 1.0, [c](Complex eps) { return c / eps; });
+        }
+        static Complex low(Complex c, int n)
+        {
+            return fixedPoint(c, (n + 0.5) * pi, -1.0, [c](Complex eps) { return eps / c; });
+        }
+
+        // A root between from its value at |c| e^(+-0.45 i pi), followed to c in steps of the
+        // argument (a predictor from d eps / dc, Newton's method to correct) that halve where
+        // the correction is more than a tenth, down to a ten-thousandth of the arc.
+        [[nodiscard]] Complex followed(int n) const
+        {
+            const double size = std::abs(m_c), to = std::arg(m_c);
+            const double start = (to >= 0.0 ? 0.45 : -0.45) * pi, least = 1e-4 * (to - start);
+            Complex eps = high(std::polar(size, start), n);
+            double at = start, h = (to - start) / 16.0;
+            while (at != to) {
+                const bool last = std::fabs(to - at) <= std::fabs(h) * (1.0 + 1e-9);
+                const double next = last ? to : at + h;
+                const Complex from = std::polar(size, at), dc = std::polar(size, next) - from;
+                const Complex slope = std::fabs(eps.imag()) < 20.0
+                    ? std::cos(eps) / ((1.0 + from) * std::sin(eps) + eps * std::cos(eps))
+                    : 1.0 / (std::tan(eps) + eps * (1.0 + std::tan(eps) * std::tan(eps)));
+                const Complex guess = eps + slope * dc;
+                Complex found = guess;
+                const bool settled = polish(from + dc, found, 8);
+                if ((!settled || std::norm(found - guess) > 0.01)
+                    && std::fabs(h) > std::fabs(least)) {
+                    h *= 0.5;
+                    continue;
+                }
+                if (settled)
+                    eps = found;
+                else
+                    polish(from + dc, eps);
+                at = next;
+                h *= 1.5;
+            }
+            return eps;
+        }
+
+        Complex m_c;
+        int m_bandFirst = 0, m_bandEnd = 0;
+    };
 
     // The transform's terms at one point p of the contour: the roots' weights and q_n, as many as
     // the nearest distance asked for needs.
     struct Terms {
         Complex p, front; // front = 1 / (2 pi T p) times the inversion's weight
         std::vector<Complex> w, q;
+        int through = 0; // the terms before it are all looked at (the roots between, below)
     };
 
     class Spectrum {
@@ -72,20 +180,32 @@ namespace {
                 const Complex c
                     = a.specificYield * b * b * terms.p / (a.anisotropy * a.transmissivity);
                 const Complex theis = a.storage * terms.p / a.transmissivity;
-                double firstReal = 0.0;
+                FreeSurfaceRoots roots(c);
+                double firstReal = 0.0, heaviest = 0.0;
                 for (int n = 0; n < MostRoots; ++n) {
-                    const Complex eps = rootOf(c, n);
+                    const Complex eps = roots(n);
                     const Complex eps2 = eps * eps;
                     const Complex w = 2.0 * c * c / (eps2 * (eps2 + c * c + c));
                     const Complex q = std::sqrt(theis + a.anisotropy * eps2 / (b * b));
                     terms.w.push_back(w);
                     terms.q.push_back(q);
-                    if (n == 0)
+                    heaviest = std::max(heaviest, std::norm(w));
+                    if (n == 0) {
                         firstReal = q.real() * rMin;
+                        // The root that leaves for -i c decays slower than its neighbours, as
+                        // Re sqrt(-c^2) = |c| sin(arg c) against their |c|: it is counted
+                        // wherever it may tell.
+                        const Complex away
+                            = std::sqrt(theis - a.anisotropy * c * c / (b * b)) * rMin;
+                        if (away.real() <= firstReal + LastExponent)
+                            terms.through = std::min(roots.bandEnd(), MostRoots);
+                    }
+                    if (n + 1 < terms.through)
+                        continue;
                     // Past |c| the weights fall as n^-4; past the distance K0 falls as e^-q r.
                     if (q.real() * rMin > firstReal + LastExponent
                         || (eps.real() > 10.0 * (std::fabs(c.real()) + std::fabs(c.imag())) + 10.0
-                            && std::norm(w) < 1e-36 * std::norm(terms.w.front())))
+                            && std::norm(w) < 1e-36 * heaviest))
                         break;
                 }
                 m_terms.push_back(std::move(terms));
@@ -99,12 +219,16 @@ namespace {
                 Complex inner = 0.0;
                 const double first = terms.q.front().real() * r;
                 for (std::size_t n = 0; n < terms.w.size(); ++n) {
-                    if (terms.q[n].real() * r > first + LastExponent)
-                        break;
+                    const bool beyondBand = static_cast<int>(n) >= terms.through;
+                    if (terms.q[n].real() * r > first + LastExponent) {
+                        if (beyondBand)
+                            break;
+                        continue;
+                    }
                     const Complex term = terms.w[n] * besselK0(terms.q[n] * r);
                     inner += term;
                     // Past |c| the weights fall as n^-4: the rest is a third of n terms like it.
-                    if (n > 8
+                    if (n > 8 && beyondBand
                         && std::norm(term) * static_cast<double>(n * n) < 1e-32 * std::norm(inner)
                         && std::norm(terms.w[n]) < std::norm(terms.w[n - 1]))
                         break;
@@ -131,22 +255,39 @@ namespace {
 
 double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t)
 {
-    // A fit may wander to values no aquifer has: they have no drawdown, and cost nothing.
+    // A fit may wander to values no aquifer has: they have no drawdown, and cost nothing. No
+    // storage passes 1 (a fraction of the volume); an anisotropy a decade beyond the field's
+    // range (1e-4 to 100) is a wall or an open window, and below it a value would cost 20,000
+    // roots at each point of the contour.
     const NeumanAquifer& a = aquifer;
-    for (double value :
-        { a.transmissivity, a.storage, a.specificYield, a.anisotropy, a.thicknessMetres })
+    for (double value : { a.transmissivity, a.thicknessMetres })
         if (!(value > 0.0 && value < 1e300))
             return std::numeric_limits<double>::quiet_NaN();
+    if (!(a.storage > 0.0 && a.storage <= 1.0 && a.specificYield > 0.0 && a.specificYield <= 1.0
+            && a.anisotropy >= 1e-5 && a.anisotropy <= 1e3))
+        return std::numeric_limits<double>::quiet_NaN();
     if (!(t > 0.0) || quiet(aquifer, r, t))
         return 0.0;
     return Spectrum(aquifer, t, r).at(r);
 }
 
+std::vector<Complex> freeSurfaceRoots(Complex c, int count)
+{
+    FreeSurfaceRoots roots(c);
+    std::vector<Complex> found;
+    for (int n = 0; n < count; ++n)
+        found.push_back(roots(n));
+    return found;
+}
+
 double neumanWellFunction(double u, double sigma, double beta)
 {
-    // r = 1 m, T = 1 m2/s, S = 1, b = 1 m: t = 1 / (4 u), Sy = 1 / sigma, Kd = beta.
-    const NeumanAquifer unit { 1.0, 1.0, 1.0 / sigma, beta, 1.0 };
-    return 4.0 * std::numbers::pi * neumanUnitDrawdown(unit, 1.0, 0.25 / u);
+    // T = 1 m2/s, b = 1 m, Kd = 1, S / Sy = sigma with the larger 1: r = sqrt(beta) m and
+    // t = r^2 S / (4 u).
+    const double sy = sigma <= 1.0 ? 1.0 : 1.0 / sigma;
+    const NeumanAquifer unit { 1.0, sigma * sy, sy, 1.0, 1.0 };
+    const double r = std::sqrt(beta);
+    return 4.0 * std::numbers::pi * neumanUnitDrawdown(unit, r, r * r * unit.storage / (4.0 * u));
 }
 
 } // namespace drawfield

@@ -15,7 +15,15 @@
 // It is brought back to t by the inversion of laplace.h, with the roots found once per point of
 // the contour and shared by every distance.
 
+#include <complex>
+#include <vector>
+
 namespace drawfield {
+
+// The first `count` roots of eps tan eps = c, one of each pair +-eps, in the order the transform
+// sums them (for real c > 0 the n-th lies in (n pi, n pi + pi / 2)); c anywhere off the negative
+// real axis, as the inversion's contour takes it.
+[[nodiscard]] std::vector<std::complex<double>> freeSurfaceRoots(std::complex<double> c, int count);
 
 // Neuman's well function W_D(u, sigma, beta): s = Q / (4 pi T) W_D, u = r^2 S / (4 T t),
 // sigma = S / Sy, beta = Kd r^2 / b^2; all positive.
