@@ -279,71 +279,6 @@ FitRange fitRangeOf(FitParameter parameter)
     return { parameter->low * parameter->perShownUnit, parameter->high * parameter->perShownUnit };
 }
 
-namespace {
-
-    // The parameters a fit may take: T, S, and every well function's fittable ones, the
-    // aquifer's and then a bore's own.
-    std::vector<FitParameter> fittable()
-    {
-        std::vector<FitParameter> all { transmissivityParameter(), storageParameter() };
-        for (ParameterScope scope : { ParameterScope::Aquifer, ParameterScope::Bore })
-            for (const WellParameter* parameter : parametersOfScope(scope))
-                if (parameter->fit != FitScale::NotFitted)
-                    all.push_back(parameter);
-        return all;
-    }
-
-} // namespace
-
-std::string fitSymbols()
-{
-    const std::vector<FitParameter> all = fittable();
-    std::string text;
-    for (std::size_t i = 0; i < all.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == all.size() ? " and " : ", ") + std::string(all[i]->symbol);
-    return text;
-}
-
-std::optional<std::vector<FitParameter>> fitParametersOfText(
-    std::string_view text, std::string& problem)
-{
-    const std::vector<FitParameter> all = fittable();
-    auto named = [&](std::string_view name) -> FitParameter {
-        // The symbol as written first (two may differ in letter case alone), then in any case.
-        for (FitParameter parameter : all)
-            if (parameter->symbol == name)
-                return parameter;
-        for (FitParameter parameter : all)
-            if (sameIgnoringAsciiCase(parameter->symbol, name))
-                return parameter;
-        return nullptr;
-    };
-    std::vector<FitParameter> parameters;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        std::string_view name = text.substr(start, comma - start);
-        while (!name.empty() && name.front() == ' ')
-            name.remove_prefix(1);
-        while (!name.empty() && name.back() == ' ')
-            name.remove_suffix(1);
-        const FitParameter parameter = named(name);
-        if (parameter == nullptr) {
-            problem = "the parameters to fit are " + fitSymbols() + ", separated by commas (T,S); "
-                + quotedExcerpt(name) + " is none of them";
-            return std::nullopt;
-        }
-        if (std::find(parameters.begin(), parameters.end(), parameter) != parameters.end()) {
-            problem = std::string(parameter->symbol) + " is named twice";
-            return std::nullopt;
-        }
-        parameters.push_back(parameter);
-        if (comma == std::string_view::npos)
-            return parameters;
-        start = comma + 1;
-    }
-}
-
 FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
     const std::vector<FitParameter>& parameters, std::stop_token stop, int mostEvaluations)
 {
@@ -429,30 +364,58 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
                     + " cannot be fitted: the point lies outside the aquifer or on a pumping "
                       "bore, where the drawdown has no value.");
     }
-    // The well function's own parameters from a scan of their range (at most 40 steps, quarter
-    // decades where that is fewer): the straight line says nothing of them.
-    for (std::size_t k = 0; k < parameters.size(); ++k) {
-        const FitParameter parameter = parameters[k];
-        if (started[k])
-            continue;
-        const Scale scale = scaleOf(parameter);
+    // The well function's own parameters from a scan of their range: one alone at quarter
+    // decades (at most 40 steps); two together on a grid of 6 steps across each range (fewer
+    // where quarter decades are fewer), as one may show only with the other (a specific yield
+    // drains only as fast as the anisotropy lets it; scanned one after the other, each stopped at
+    // the end of its range); more one after the other.
+    std::vector<std::size_t> scanned;
+    for (std::size_t k = 0; k < parameters.size(); ++k)
+        if (!started[k])
+            scanned.push_back(k);
+    struct Axis {
+        std::size_t k;
+        double from, to;
+        int steps;
+        double best;
+    };
+    auto axisOf = [&](std::size_t k, int most) {
+        const Scale scale = scaleOf(parameters[k]);
         // A bounded parameter from a millionth of its range (a well loss of 1e-6 h2/m5).
         const double from = scale.kind == FitScale::Logit ? -14.0 : std::log(scale.low);
         const double to = scale.kind == FitScale::Logit ? 6.0 : std::log(scale.high);
-        const int steps
-            = std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, 40);
-        double best = std::numeric_limits<double>::infinity(), bestNumber = x[k];
-        for (int step = 0; step <= steps; ++step) {
-            x[k] = from + (to - from) * step / steps;
+        return Axis { k, from, to,
+            std::clamp(static_cast<int>((to - from) / (0.25 * std::log(10.0))), 1, most), x[k] };
+    };
+    double best = std::numeric_limits<double>::infinity();
+    // Every step of the axes from `axis` on, the best kept in each axis' `best`.
+    auto scan = [&](auto& self, std::vector<Axis>& axes, std::size_t axis) -> void {
+        if (axis == axes.size()) {
             (void)problem.residuals(x.data(), residuals.data());
-            const double sse = sumOfSquares(residuals);
-            if (sse < best) {
+            if (const double sse = sumOfSquares(residuals); sse < best) {
                 best = sse;
-                bestNumber = x[k];
+                for (Axis& a : axes)
+                    a.best = x[a.k];
             }
+            return;
         }
-        x[k] = bestNumber;
-    }
+        Axis& a = axes[axis];
+        for (int step = 0; step <= a.steps; ++step) {
+            x[a.k] = a.from + (a.to - a.from) * step / a.steps;
+            self(self, axes, axis + 1);
+        }
+    };
+    auto scanTogether = [&](std::vector<Axis> axes) {
+        best = std::numeric_limits<double>::infinity();
+        scan(scan, axes, 0);
+        for (const Axis& a : axes)
+            x[a.k] = a.best;
+    };
+    if (scanned.size() == 2)
+        scanTogether({ axisOf(scanned[0], 6), axisOf(scanned[1], 6) });
+    else
+        for (std::size_t k : scanned)
+            scanTogether({ axisOf(k, 40) });
 
     // MINPACK's lmdif: forward differences for the Jacobian, 1e-12 on the sum of squares.
     std::vector<double> diag(static_cast<std::size_t>(n)), fjac(static_cast<std::size_t>(m * n)),
