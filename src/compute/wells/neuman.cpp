@@ -96,7 +96,8 @@ namespace {
             return followed(n);
         }
 
-        // The roots before it are known once all are (0 where Re c >= 0).
+        // The end of the roots followed along the arc (0 where Re c >= 0): a sum that counts one
+        // of them looks at every root before it.
         [[nodiscard]] int bandEnd() const noexcept { return m_bandEnd; }
 
     private:
