@@ -51,6 +51,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 
@@ -184,6 +185,19 @@ private:
     main1& window() { return *m_window; }
     FakeDesktop& desktop() { return *m_desktop; }
     int px(double twipsValue) const { return m_window->twips(twipsValue); }
+
+    // Shipped pumping-test files copied into a folder of the temporary one: the first one's
+    // path, or empty when a copy failed.
+    QString copiedPumpingTest(const QString& folder, std::initializer_list<const char*> names)
+    {
+        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test/");
+        const QString into = m_folder->filePath(folder) + QLatin1Char('/');
+        QDir().mkpath(into);
+        for (const char* name : names)
+            if (!QFile::copy(shipped + QLatin1String(name), into + QLatin1String(name)))
+                return {};
+        return into + QLatin1String(*names.begin());
+    }
 
 private slots:
     void init()
@@ -1502,12 +1516,9 @@ private slots:
     // names the same readings.
     void aPumpingTestIsFittedAndItsValuesUsed()
     {
-        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
-        const QString scenario = m_folder->filePath(QStringLiteral("test/oude-korendijk.ini"));
-        QDir().mkpath(m_folder->filePath(QStringLiteral("test")));
-        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
-            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
-                m_folder->filePath(QStringLiteral("test/")) + QLatin1String(name)));
+        const QString scenario = copiedPumpingTest(
+            QStringLiteral("test"), { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" });
+        QVERIFY(!scenario.isEmpty());
         QVERIFY(window().openScenario(scenario));
         PumpingTestTab& tab = *window().pumpingTest;
         QCOMPARE(tab.files->item(WellCount, 0)->text(), QStringLiteral("obs_r30m.csv"));
@@ -1598,11 +1609,9 @@ private slots:
     // study's own units, with the fit's record; the study keeps its bores and is left unsaved.
     void aFitIsUsedInAnotherScenario()
     {
-        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
-        QDir().mkpath(m_folder->filePath(QStringLiteral("elsewhere")));
-        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
-            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
-                m_folder->filePath(QStringLiteral("elsewhere/")) + QLatin1String(name)));
+        QVERIFY(!copiedPumpingTest(
+            QStringLiteral("elsewhere"), { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+                     .isEmpty());
         const QString study = m_folder->filePath(QStringLiteral("elsewhere/study.ini"));
         writeBytes(study,
             "[units]\ntransmissivity = m2/d\n[aquifer]\ntransmissivity = 100\n[bore1]\n"
@@ -1632,11 +1641,8 @@ private slots:
     // bore's own values.
     void aBoresSkinAndWellLossAreFittedAndUsed()
     {
-        const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test");
-        QDir().mkpath(m_folder->filePath(QStringLiteral("steps")));
-        for (const char* name : { "step-test.ini", "step_pw.csv" })
-            QVERIFY(QFile::copy(shipped + QLatin1Char('/') + QLatin1String(name),
-                m_folder->filePath(QStringLiteral("steps/")) + QLatin1String(name)));
+        QVERIFY(!copiedPumpingTest(QStringLiteral("steps"), { "step-test.ini", "step_pw.csv" })
+                     .isEmpty());
         QVERIFY(window().openScenario(m_folder->filePath(QStringLiteral("steps/step-test.ini"))));
         PumpingTestTab& tab = *window().pumpingTest;
         QVERIFY(tab.fitChoice("skin")->isEnabled() && tab.fitChoice("C")->isEnabled());
@@ -1666,10 +1672,9 @@ private slots:
     void openingAScenarioLeavesNoResultOfTheLastOne()
     {
         const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources");
-        QDir().mkpath(m_folder->filePath(QStringLiteral("test")));
-        for (const char* name : { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
-            QVERIFY(QFile::copy(shipped + QStringLiteral("/pumping-test/") + QLatin1String(name),
-                m_folder->filePath(QStringLiteral("test/")) + QLatin1String(name)));
+        QVERIFY(!copiedPumpingTest(
+            QStringLiteral("test"), { "oude-korendijk.ini", "obs_r30m.csv", "obs_r90m.csv" })
+                     .isEmpty());
         const QString test = m_folder->filePath(QStringLiteral("test/oude-korendijk.ini"));
         const QString example = m_folder->filePath(QStringLiteral("example.ini"));
         QVERIFY(QFile::copy(shipped + QStringLiteral("/example.ini"), example));

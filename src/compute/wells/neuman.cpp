@@ -134,9 +134,12 @@ namespace {
                 const bool last = std::fabs(to - at) <= std::fabs(h) * (1.0 + 1e-9);
                 const double next = last ? to : at + h;
                 const Complex from = std::polar(size, at), dc = std::polar(size, next) - from;
-                const Complex slope = std::fabs(eps.imag()) < 20.0
-                    ? std::cos(eps) / ((1.0 + from) * std::sin(eps) + eps * std::cos(eps))
-                    : 1.0 / (std::tan(eps) + eps * (1.0 + std::tan(eps) * std::tan(eps)));
+                const Complex slope = [&] {
+                    if (std::fabs(eps.imag()) < 20.0)
+                        return std::cos(eps) / ((1.0 + from) * std::sin(eps) + eps * std::cos(eps));
+                    const Complex tangent = std::tan(eps);
+                    return 1.0 / (tangent + eps * (1.0 + tangent * tangent));
+                }();
                 const Complex guess = eps + slope * dc;
                 Complex found = guess;
                 const bool settled = polish(from + dc, found, 8);
