@@ -188,7 +188,8 @@ private:
 
     // Shipped pumping-test files copied into a folder of the temporary one: the first one's
     // path, or empty when a copy failed.
-    QString copiedPumpingTest(const QString& folder, std::initializer_list<const char*> names)
+    [[nodiscard]] QString copiedPumpingTest(
+        const QString& folder, std::initializer_list<const char*> names)
     {
         const QString shipped = QStringLiteral(DRAWFIELD_SOURCE_DIR "/resources/pumping-test/");
         const QString into = m_folder->filePath(folder) + QLatin1Char('/');
