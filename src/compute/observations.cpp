@@ -87,9 +87,10 @@ void drawdownsOverTime(const Aquifer& aquifer, const SourceList& sources, double
         group.tMax = std::max(group.tMax, sorted.back() - source.StartSeconds);
         group.evaluations += static_cast<double>(sorted.end() - after);
     }
-    // A table costs some 13 integrals per slot, four slots to a doubling of time.
     for (auto& [key, group] : groups) {
-        const double tableCost = 13.0 * 4.0 * (std::log2(group.tMax / group.tMin) + 1.0) + 40.0;
+        // (With some 40 calls for its ends, at the default cost.)
+        const double tableCost = function.profileCostPerOctave
+            * (std::log2(group.tMax / group.tMin) + 1.0 + 40.0 / 52.0);
         const SourceTerm unit { 1.0,
             key.second >= 0
                 ? std::span<const double>(sources.boreValues[static_cast<std::size_t>(key.second)])

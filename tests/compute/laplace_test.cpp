@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 using namespace drawfield;
 
@@ -57,4 +58,30 @@ TEST(LaplaceInversion, TheisAndHantushFromTheirTransforms)
                 << "u = " << u << " r/B " << beta << ": " << leaky << " for " << exact;
         }
     }
+}
+
+// The inversion shared by the times of a range, held to the same as the inversion at one time:
+// one transform (r^2 S / T = 1) asked from u = 30 down to 1e-8, across many ranges and their ends.
+TEST(LaplaceInversion, OneInversionServesEveryTimeOfItsRange)
+{
+    for (double beta : { 0.0, 0.01, 0.5, 2.0 }) {
+        int evaluations = 0;
+        InversionAlongTime inversion([beta, &evaluations](Complex p) {
+            ++evaluations;
+            return 2.0 * besselK0(std::sqrt(p + beta * beta)) / p;
+        });
+        int times = 0;
+        for (double t = 1.0 / 120.0; t < 2.5e7; t *= 1.13, ++times) {
+            const double u = 1.0 / (4.0 * t), exact = hantushWellFunction(u, beta);
+            const double w = inversion.at(t);
+            EXPECT_LE(std::fabs(w - exact), std::max(1e-10 * exact, 1e-13))
+                << "u = " << u << " r/B " << beta << ": " << w << " for " << exact;
+        }
+        // One range of a factor 4 serves some eleven of these times.
+        EXPECT_LT(evaluations, times * 3) << beta;
+    }
+    // A time no range holds has no value, and costs nothing.
+    InversionAlongTime never([](Complex) -> Complex { throw std::logic_error("evaluated"); });
+    for (double t : { 0.0, -1.0, std::nan(""), 1e308 * 10.0 })
+        EXPECT_EQ(never.at(t), 0.0) << t;
 }

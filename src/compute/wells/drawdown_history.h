@@ -6,6 +6,7 @@
 // Before tQuiet (where u passes 40 and nothing is drawn down in any digit that counts) it is 0.
 
 #include "compute/wells/hantush.h"
+#include "compute/wells/laplace.h"
 #include "compute/wells/well_function.h"
 
 #include <algorithm>
@@ -25,12 +26,22 @@ public:
         const double from = std::max(tMin, tQuiet);
         if (!(tMax > from))
             return;
-        m_table = LnWTable(
-            [unitDrawdown](double t) {
-                const double s = unitDrawdown(t);
-                return s > 0.0 ? std::log(s) : -1000.0;
-            },
-            from, tMax);
+        m_table = LnWTable([unitDrawdown](double t) { return lnOf(unitDrawdown(t)); }, from, tMax);
+    }
+
+    // The same from unitDrawdown's Laplace transform (in p, the transform's variable of t): the
+    // table is fitted on inversions shared by the times of a range, a slot that fails its check
+    // left to unitDrawdown. Some twenty times fewer evaluations of the transform.
+    DrawdownHistory(const std::function<Complex(Complex)>& transform,
+        const std::function<double(double)>& unitDrawdown, double tQuiet, double tMin, double tMax)
+        : m_tQuiet(tQuiet)
+    {
+        const double from = std::max(tMin, tQuiet);
+        if (!(tMax > from))
+            return;
+        InversionAlongTime inversion(transform);
+        m_table = LnWTable([unitDrawdown](double t) { return lnOf(unitDrawdown(t)); }, from, tMax,
+            [&inversion](double t) { return lnOf(inversion.at(t)); });
     }
 
     void unitDrawdowns(const double* elapsed, double* out, int count) const override
@@ -46,6 +57,8 @@ public:
     }
 
 private:
+    static double lnOf(double s) { return s > 0.0 ? std::log(s) : -1000.0; }
+
     double m_tQuiet;
     LnWTable m_table;
 };

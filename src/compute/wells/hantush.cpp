@@ -201,16 +201,17 @@ double hantushWellFunction(double u, double beta)
     return hantushIntegral(u, d).w;
 }
 
-LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
+LnWTable::LnWTable(LnW lnW, double vMin, double vMax, const LnW& building)
     : m_lnW(std::move(lnW))
     , m_vMax(vMax)
     , m_firstKey(slotKey(vMin))
 {
+    const LnW& valueOf = building ? building : m_lnW;
     // A table that ends on a slot's start ends with the slot before: no slot is empty.
     long long lastKey = slotKey(m_vMax);
     if (lastKey > m_firstKey && slotStart(lastKey) == m_vMax)
         --lastKey;
-    double startValue = m_lnW(slotStart(m_firstKey));
+    double startValue = valueOf(slotStart(m_firstKey));
     for (long long key = m_firstKey; key <= lastKey; ++key) {
         Slot slot;
         // The last slot is fitted up to the table's end, where W still has a logarithm.
@@ -220,7 +221,7 @@ LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
         auto vOf = [&](double t) { return 0.5 * ((end - start) * t + (start + end)); };
         double values[Terms], chebyshev[Terms];
         for (int k = 0; k < Terms; ++k)
-            values[k] = m_lnW(vOf(std::cos(std::numbers::pi * (k + 0.5) / Terms)));
+            values[k] = valueOf(vOf(std::cos(std::numbers::pi * (k + 0.5) / Terms)));
         for (int j = 0; j < Terms; ++j) {
             double sum = 0.0;
             for (int k = 0; k < Terms; ++k)
@@ -229,10 +230,10 @@ LnWTable::LnWTable(LnW lnW, double vMin, double vMax)
         }
         chebyshevToMonomial(chebyshev, slot.c);
         // Checked at both ends and in the middle, where an interpolation errs most.
-        const double endValue = m_lnW(end);
+        const double endValue = valueOf(end);
         double worst = 0.0;
         for (auto [t, exact] :
-            { std::pair { -1.0, startValue }, { 0.0, m_lnW(vOf(0.0)) }, { 1.0, endValue } }) {
+            { std::pair { -1.0, startValue }, { 0.0, valueOf(vOf(0.0)) }, { 1.0, endValue } }) {
             if (!(exact > LeastLnW))
                 continue; // an end beyond the table, where W leaves the doubles
             double p = slot.c[Terms - 1];

@@ -49,7 +49,10 @@ public:
     using LnW = std::function<double(double)>; // ln W at v: an integral
 
     LnWTable() = default;
-    LnWTable(LnW lnW, double vMin, double vMax);
+    // `building`, where given, gives the same values by a way cheaper for many of them (an
+    // inversion shared by a range of times): the slots are fitted and checked on it, and a slot
+    // that fails its check is left to lnW.
+    LnWTable(LnW lnW, double vMin, double vMax, const LnW& building = {});
 
     // out[i] = W at v[i].
     void at(const double* v, double* out, int count) const;

