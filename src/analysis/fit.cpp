@@ -416,6 +416,20 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     else
         for (std::size_t k : scanned)
             scanTogether({ axisOf(k, 40) });
+    // Where the row has a storage of its own (a specific yield, drained late), the line's
+    // storage is the late one, S + Sy, and S itself may lie decades below: scanned down four
+    // decades from it in half decades.
+    const bool ownStorage = std::any_of(scanned.begin(), scanned.end(),
+        [&](std::size_t k) { return parameters[k]->quantity == Quantity::Storage; });
+    for (std::size_t k = 0; k < parameters.size() && ownStorage; ++k)
+        if (parameters[k] == storageParameter()) {
+            Axis below = axisOf(k, 8);
+            below.to = x[k];
+            below.from
+                = std::max(x[k] - 4.0 * std::log(10.0), std::log(fitRangeOf(parameters[k]).low));
+            below.steps = 8;
+            scanTogether({ below });
+        }
 
     // MINPACK's lmdif: forward differences for the Jacobian, 1e-12 on the sum of squares.
     std::vector<double> diag(static_cast<std::size_t>(n)), fjac(static_cast<std::size_t>(m * n)),

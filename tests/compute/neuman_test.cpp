@@ -4,7 +4,9 @@
 #include "compute/engine/drawdown_engine.h"
 #include "compute/observations.h"
 #include "compute/sources.h"
+#include "compute/wells/hantush.h"
 #include "compute/wells/neuman.h"
+#include "compute/wells/partial_penetration.h"
 #include "compute/wells/theis.h"
 #include "scenario/scenario.h"
 
@@ -159,44 +161,143 @@ TEST(NeumanWellFunction, TheDrawdownIsSmoothAlongTime)
         }
 }
 
+// A bore screened over part of the thickness, read at one depth or over part of it.
+namespace {
+
+struct PartialCase {
+    Interval screen, read;
+    double r;
+};
+constexpr double PartialT = 0.002, PartialB = 20.0, PartialKd = 0.2;
+constexpr PartialCase PartialCases[] = {
+    { { 0, 5 }, { 12, 12 }, 10 }, // shallow screen, deep piezometer
+    { { 10, 20 }, { 2, 2 }, 10 }, // deep screen, shallow piezometer
+    { { 5, 8 }, { 0, 20 }, 15 }, // read over the whole thickness
+    { { 0, 20 }, { 3, 3 }, 10 }, // a fully penetrating bore read at one depth
+    { { 5, 8 }, { 6, 6 }, 3 }, // near the screen, at its depth
+    { { 12, 12.5 }, { 4, 9 }, 40 }, // a short screen read over a part
+};
+
+// Where the water table holds (Sy >> S: early, before it drains) the aquifer has a fixed head on
+// top and none through its base: Hantush's series over the eigenfunctions cos((n + 1/2) pi z/b),
+// 4 pi T s / Q = sum of 2 F_n G_n W(u, beta_n), beta_n = (n + 1/2) pi r sqrt(Kd) / b.
+double heldWaterTable(double u, const PartialCase& c)
+{
+    auto factor = [](Interval depths, double lambda) {
+        const double low = 1.0 - depths.bottom / PartialB, high = 1.0 - depths.top / PartialB;
+        if (high - low < 1e-12)
+            return std::cos(lambda * low);
+        return (std::sin(lambda * high) - std::sin(lambda * low)) / (lambda * (high - low));
+    };
+    double sum = 0.0;
+    for (int n = 0;; ++n) {
+        const double lambda = (n + 0.5) * std::numbers::pi;
+        const double beta = lambda * c.r * std::sqrt(PartialKd) / PartialB;
+        if (beta > 40.0)
+            return sum;
+        sum += 2.0 * factor(c.screen, lambda) * factor(c.read, lambda)
+            * hantushWellFunction(u, beta);
+    }
+}
+
+double partialW(const NeumanAquifer& a, const PartialCase& c, double u, double storage)
+{
+    const double t = c.r * c.r * storage / (4.0 * PartialT * u);
+    return 4.0 * std::numbers::pi * PartialT * neumanUnitDrawdown(a, c.r, t, c.screen, c.read);
+}
+
+} // namespace
+
+TEST(NeumanPartialPenetration, EarlyTheWaterTableHolds)
+{
+    const NeumanAquifer a { PartialT, 1e-11, 1.0, PartialKd, PartialB };
+    for (const PartialCase& c : PartialCases)
+        for (double u : { 1.0, 0.1, 1e-2, 1e-3 }) {
+            const double held = heldWaterTable(u, c);
+            EXPECT_NEAR(partialW(a, c, u, a.storage) / held, 1.0, 1e-8)
+                << c.screen.top << "-" << c.screen.bottom << " read " << c.read.top << "-"
+                << c.read.bottom << " u " << u;
+        }
+}
+
+// Late, drained: Hantush's partial penetration (1961) with S + Sy, the gap shrinking with u.
+TEST(NeumanPartialPenetration, LateItIsHantushsWithBothStorages)
+{
+    const NeumanAquifer a { PartialT, 1e-5, 0.3, PartialKd, PartialB };
+    for (const PartialCase& c : PartialCases) {
+        auto gap = [&](double u) {
+            const double hantush
+                = theisW(u) + partialPenetrationTerm(u, c.r, PartialB, PartialKd, c.screen, c.read);
+            return std::fabs(partialW(a, c, u, a.storage + a.specificYield) / hantush - 1.0);
+        };
+        const double before = gap(1e-6), after = gap(1e-7);
+        EXPECT_LT(after, 1e-6) << c.screen.top << "-" << c.screen.bottom << " r " << c.r;
+        EXPECT_LT(after, 0.2 * before + 1e-12) << c.screen.top << "-" << c.screen.bottom;
+    }
+}
+
+// A screen a hair short of the thickness takes the weights of a part, in sines of the screen and
+// of the part read: they sum to the depth average's closed form, early (the roots far off the
+// real axis) and late.
+TEST(NeumanPartialPenetration, AScreenOfTheWholeThicknessIsTheDepthAverage)
+{
+    const NeumanAquifer a { PartialT, 5e-4, 0.15, PartialKd, PartialB };
+    const Interval almost { 0.0, PartialB * (1.0 - 1e-12) };
+    for (double r : { 3.0, 30.0 })
+        for (double t : { 1.0, 60.0, 3600.0, 1e6 }) {
+            const double whole = neumanUnitDrawdown(a, r, t);
+            EXPECT_NEAR(neumanUnitDrawdown(a, r, t, almost), whole, 1e-9 * whole) << r << " " << t;
+            EXPECT_NEAR(neumanUnitDrawdown(a, r, t, WholeThickness, almost), whole, 1e-9 * whole)
+                << r << " " << t;
+        }
+}
+
 // The map's table along r and the curves' table along t hold the point values, with a rate step
-// and a second bore.
+// and a second bore; the bores screened over the whole thickness or over part of it.
 TEST(NeumanMap, TheMapAndTheCurvesHoldThePointValues)
 {
-    ScenarioTexts texts;
-    texts.method = "neuman";
-    texts.transmissivity = "0.002";
-    texts.storage = "0.05"; // S = 5e-4
-    texts.aquiferParameters["specific_yield"] = "15";
-    texts.aquiferParameters["anisotropy"] = "0.2";
-    texts.thickness = "20";
-    texts.pumpTime = "6";
-    texts.bores[0] = { "50", "50", "36" };
-    texts.bores[0].schedule = "2:20";
-    texts.bores[1] = { "70", "30", "20" };
-    const ScenarioReading reading = readScenario(texts);
-    ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
-    const ScenarioInputs& in = reading.inputs;
-    const DrawdownResult map = *computeDrawdown(in);
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> node(1, 100);
-    for (int i = 0; i < 60; ++i) {
-        const int x = node(random), y = node(random);
-        const double exact = drawdownAt(in, x, y, in.PumpTimeSeconds);
-        if (std::isnan(exact))
-            continue;
-        EXPECT_NEAR(-map.grid->at(x, y), exact, 1e-8 * exact + 1e-14) << x << ", " << y;
-    }
-    const SourceList sources = sourceListOf(in);
-    const Aquifer aquifer = in.aquifer();
-    std::vector<double> times;
-    for (double t = 10.0; t < 6 * 3600.0; t *= 1.2)
-        times.push_back(t);
-    std::vector<double> values(times.size());
-    drawdownsOverTime(aquifer, sources, 20.0, 63.0, times.data(), values.data(), times.size());
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        const double exact = drawdownAt(aquifer, sources, 20.0, 63.0, times[i]);
-        EXPECT_NEAR(values[i], exact, 1e-8 * exact + 1e-14) << times[i];
+    for (bool partial : { false, true }) {
+        SCOPED_TRACE(partial ? "partly screened" : "fully penetrating");
+        ScenarioTexts texts;
+        texts.method = "neuman";
+        texts.transmissivity = "0.002";
+        texts.storage = "0.05"; // S = 5e-4
+        texts.aquiferParameters["specific_yield"] = "15";
+        texts.aquiferParameters["anisotropy"] = "0.2";
+        texts.thickness = "20";
+        texts.pumpTime = "6";
+        texts.bores[0] = { "50", "50", "36" };
+        texts.bores[0].schedule = "2:20";
+        texts.bores[1] = { "70", "30", "20" };
+        if (partial) {
+            texts.bores[0].parameters["screen_top"] = "4";
+            texts.bores[0].parameters["screen_bottom"] = "9";
+            texts.bores[1].parameters["screen_top"] = "15";
+        }
+        const ScenarioReading reading = readScenario(texts);
+        ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+        const ScenarioInputs& in = reading.inputs;
+        const DrawdownResult map = *computeDrawdown(in);
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> node(1, 100);
+        for (int i = 0; i < 60; ++i) {
+            const int x = node(random), y = node(random);
+            const double exact = drawdownAt(in, x, y, in.PumpTimeSeconds);
+            if (std::isnan(exact))
+                continue;
+            EXPECT_NEAR(-map.grid->at(x, y), exact, 1e-8 * exact + 1e-14) << x << ", " << y;
+        }
+        const SourceList sources = sourceListOf(in);
+        const Aquifer aquifer = in.aquifer();
+        std::vector<double> times;
+        for (double t = 10.0; t < 6 * 3600.0; t *= 1.2)
+            times.push_back(t);
+        std::vector<double> values(times.size());
+        drawdownsOverTime(aquifer, sources, 20.0, 63.0, times.data(), values.data(), times.size());
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const double exact = drawdownAt(aquifer, sources, 20.0, 63.0, times[i]);
+            EXPECT_NEAR(values[i], exact, 1e-8 * exact + 1e-14) << times[i];
+        }
     }
 }
 

@@ -17,7 +17,14 @@
 namespace drawfield {
 namespace {
 
-    enum NeumanParameter : std::size_t { SpecificYield, Anisotropy };
+    enum NeumanParameter : std::size_t {
+        SpecificYield,
+        Anisotropy,
+        ScreenTop,
+        ScreenBottom,
+        ReadTop,
+        ReadBottom
+    };
 
     // K0 below e^-42 of the first term's is nothing beside it.
     constexpr double LastExponent = 42.0;
@@ -162,17 +169,92 @@ namespace {
         int m_bandFirst = 0, m_bandEnd = 0;
     };
 
+    // A bore's screen [h1, h2] and the part read [g1, g2], as heights above the base over the
+    // thickness; both the whole thickness for the depth average of a fully penetrating bore.
+    struct Penetration {
+        double h1 = 0.0, h2 = 1.0, g1 = 0.0, g2 = 1.0;
+        [[nodiscard]] bool whole() const
+        {
+            return h1 <= 0.0 && h2 >= 1.0 && g1 <= 0.0 && g2 >= 1.0;
+        }
+    };
+
+    Penetration penetrationOf(Interval screen, Interval read, double b)
+    {
+        // (A depth without a value is the top.)
+        auto height = [b](double depth) { return 1.0 - std::fmin(std::fmax(depth / b, 0.0), 1.0); };
+        const double h1 = height(screen.bottom), h2 = height(screen.top);
+        const double g1 = height(read.bottom), g2 = height(read.top);
+        return { std::min(h1, h2), std::max(h1, h2), std::min(g1, g2), std::max(g1, g2) };
+    }
+
+    // sin(eps h) and cos(eps h), 0 <= h <= 1; far off the real axis, where they leave the
+    // doubles, both over cos eps, in exponentials that stay within them (for Im eps >= 0; the
+    // functions are real on the real axis, so conjugate below it).
+    constexpr double FarOff = 20.0;
+    void sineAndCosine(Complex eps, double h, Complex& sine, Complex& cosine)
+    {
+        if (std::fabs(eps.imag()) < FarOff) {
+            sine = std::sin(eps * h);
+            cosine = std::cos(eps * h);
+            return;
+        }
+        const bool below = eps.imag() < 0.0;
+        const Complex e = below ? std::conj(eps) : eps, i(0.0, 1.0);
+        const Complex up = std::exp(i * e * (1.0 + h)), down = std::exp(i * e * (1.0 - h));
+        const Complex denominator = 1.0 + std::exp(2.0 * i * e);
+        sine = (up - down) / (i * denominator);
+        cosine = (up + down) / denominator;
+        if (below) {
+            sine = std::conj(sine);
+            cosine = std::conj(cosine);
+        }
+    }
+
+    // (sin(eps h2) - sin(eps h1)) / (h2 - h1), eps cos(eps h) for no length; over cos eps far
+    // off the real axis.
+    Complex spanFactor(Complex eps, double h1, double h2)
+    {
+        const double length = h2 - h1;
+        Complex sine, cosine;
+        if (std::abs(eps) * length < 1.0) {
+            // 2 cos(eps m) sin(eps length / 2) / length, without the cancellation of a short span.
+            sineAndCosine(eps, 0.5 * (h1 + h2), sine, cosine);
+            return length > 0.0 ? 2.0 * cosine * std::sin(0.5 * eps * length) / length
+                                : eps * cosine;
+        }
+        Complex sineLow, cosineLow;
+        sineAndCosine(eps, h1, sineLow, cosineLow);
+        sineAndCosine(eps, h2, sine, cosine);
+        return (sine - sineLow) / length;
+    }
+
+    // w_n of a screen and a part read. Near the real axis 1 / cos^2 eps is written (eps^2 + c^2)
+    // / eps^2, as it is at a root: a large c puts cos eps near 0, where the root's last digit
+    // would be the quotient's first.
+    Complex partialWeight(Complex eps, Complex c, const Penetration& part)
+    {
+        const Complex eps2 = eps * eps;
+        const Complex factors
+            = spanFactor(eps, part.h1, part.h2) * spanFactor(eps, part.g1, part.g2);
+        if (std::fabs(eps.imag()) < FarOff)
+            return 2.0 * (eps2 + c * c) / (eps2 * (eps2 + c * c + c)) * factors;
+        return 2.0 / (eps2 + c * c + c) * factors;
+    }
+
     // The transform's terms at one point p of the contour: the roots' weights and q_n, as many as
     // the nearest distance asked for needs.
     struct Terms {
         Complex p, front; // front = 1 / (2 pi T p), times the inversion's weight where it has one
         std::vector<Complex> w, q;
         int through = 0; // the terms before it are all looked at (the roots between, below)
+        bool falling = true; // the weights fall as n^-4 past |c| (the depth average's do)
     };
 
-    Terms termsAt(const NeumanAquifer& a, Complex p, double rMin)
+    Terms termsAt(const NeumanAquifer& a, Complex p, double rMin, const Penetration& part)
     {
         Terms terms;
+        terms.falling = part.whole();
         terms.p = p;
         terms.front = 1.0 / (2.0 * std::numbers::pi * a.transmissivity * p);
         const double b = a.thicknessMetres;
@@ -183,7 +265,8 @@ namespace {
         for (int n = 0; n < MostRoots; ++n) {
             const Complex eps = roots(n);
             const Complex eps2 = eps * eps;
-            const Complex w = 2.0 * c * c / (eps2 * (eps2 + c * c + c));
+            const Complex w = terms.falling ? 2.0 * c * c / (eps2 * (eps2 + c * c + c))
+                                            : partialWeight(eps, c, part);
             const Complex q = std::sqrt(theis + a.anisotropy * eps2 / (b * b));
             terms.w.push_back(w);
             terms.q.push_back(q);
@@ -201,7 +284,8 @@ namespace {
                 continue;
             // Past |c| the weights fall as n^-4; past the distance K0 falls as e^-q r.
             if (q.real() * rMin > firstReal + LastExponent
-                || (eps.real() > 10.0 * (std::fabs(c.real()) + std::fabs(c.imag())) + 10.0
+                || (terms.falling
+                    && eps.real() > 10.0 * (std::fabs(c.real()) + std::fabs(c.imag())) + 10.0
                     && std::norm(w) < 1e-36 * heaviest))
                 break;
         }
@@ -224,7 +308,7 @@ namespace {
             const Complex term = terms.w[n] * besselK0(terms.q[n] * r);
             inner += term;
             // Past |c| the weights fall as n^-4: the rest is a third of n terms like it.
-            if (n > 8 && beyondBand
+            if (n > 8 && beyondBand && terms.falling
                 && std::norm(term) * static_cast<double>(n * n) < 1e-32 * std::norm(inner)
                 && std::norm(terms.w[n]) < std::norm(terms.w[n - 1]))
                 break;
@@ -235,11 +319,11 @@ namespace {
     // The terms at the inversion's points for one time, shared by every distance from rMin.
     class Spectrum {
     public:
-        Spectrum(const NeumanAquifer& a, double t, double rMin)
+        Spectrum(const NeumanAquifer& a, double t, double rMin, const Penetration& part)
         {
             const TalbotNodes nodes(t);
             for (int k = 0; k < TalbotNodes::Count; ++k) {
-                Terms terms = termsAt(a, nodes.p[k], rMin);
+                Terms terms = termsAt(a, nodes.p[k], rMin, part);
                 terms.front *= nodes.weight[k];
                 m_terms.push_back(std::move(terms));
             }
@@ -277,7 +361,8 @@ namespace {
 
 } // namespace
 
-double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t)
+double neumanUnitDrawdown(
+    const NeumanAquifer& aquifer, double r, double t, Interval screen, Interval read)
 {
     // A fit may wander to values no aquifer has: they have no drawdown, and cost nothing. No
     // storage passes 1 (a fraction of the volume); an anisotropy a decade beyond the field's
@@ -287,7 +372,7 @@ double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t)
         return std::numeric_limits<double>::quiet_NaN();
     if (!(t > 0.0) || quiet(aquifer, r, t))
         return 0.0;
-    return Spectrum(aquifer, t, r).at(r);
+    return Spectrum(aquifer, t, r, penetrationOf(screen, read, aquifer.thicknessMetres)).at(r);
 }
 
 std::vector<Complex> freeSurfaceRoots(Complex c, int count)
@@ -322,6 +407,10 @@ namespace {
             1e-4, 100.0, 1.0, 1.0, FitScale::Log,
             "The vertical conductivity over the horizontal: the smaller, the slower the water "
             "table drains." },
+        ScreenParameters[0],
+        ScreenParameters[1],
+        ScreenParameters[2],
+        ScreenParameters[3],
     };
 
     NeumanAquifer neumanOf(const Aquifer& aquifer)
@@ -332,11 +421,32 @@ namespace {
 
     double lnOfDrawdown(double s) { return s > 0.0 ? std::log(s) : -1000.0; }
 
+    // A bore's screen and the part of the thickness a point reads; in the bore, where the point
+    // says nothing, the bore's own screen.
+    struct Screens {
+        Interval screen = WholeThickness, read = WholeThickness;
+    };
+
+    Screens screensOf(const SourceTerm& term, double n, const Aquifer& aquifer)
+    {
+        Screens screens;
+        if (!term.bore.empty())
+            screens.screen = { term.bore[ScreenTop], term.bore[ScreenBottom] };
+        screens.read = { aquifer.values.at(ReadTop), aquifer.values.at(ReadBottom) };
+        const double radius = term.boreRadiusMetres;
+        if (n <= radius * radius * (1.0 + 1e-9) && screens.read.top <= 0.0
+            && screens.read.bottom >= aquifer.thicknessMetres)
+            screens.read = screens.screen;
+        return screens;
+    }
+
     // The unit drawdown along the squared distance at one time: one spectrum, a table of ln s.
     class RadialTerms final : public LatticeTerms {
     public:
-        RadialTerms(const NeumanAquifer& a, double t, double nMin, double nMax, double rate)
+        RadialTerms(const NeumanAquifer& a, Interval screen, double t, double nMin, double nMax,
+            double rate)
             : m_aquifer(a)
+            , m_screen(screen)
             , m_t(t)
             , m_rate(rate)
             , m_nQuiet(QuietU * 4.0 * a.transmissivity * t / a.storage)
@@ -344,7 +454,8 @@ namespace {
             const double end = std::min(nMax, m_nQuiet);
             if (!(end > nMin))
                 return;
-            auto spectrum = std::make_shared<Spectrum>(a, t, std::sqrt(nMin));
+            auto spectrum = std::make_shared<Spectrum>(
+                a, t, std::sqrt(nMin), penetrationOf(screen, WholeThickness, a.thicknessMetres));
             m_table = LnWTable(
                 [spectrum](double n) { return lnOfDrawdown(spectrum->at(std::sqrt(n))); }, nMin,
                 end);
@@ -371,11 +482,12 @@ namespace {
         }
         [[nodiscard]] double at(double n) const override
         {
-            return m_rate * neumanUnitDrawdown(m_aquifer, std::sqrt(n), m_t);
+            return m_rate * neumanUnitDrawdown(m_aquifer, std::sqrt(n), m_t, m_screen);
         }
 
     private:
         NeumanAquifer m_aquifer;
+        Interval m_screen;
         double m_t, m_rate, m_nQuiet;
         LnWTable m_table;
     };
@@ -384,17 +496,19 @@ namespace {
     // alone is nothing yet.
     // Points and curves ask for the same drawdown again and again (a fit's readings, a bore's
     // steps): the values already found are kept, per thread, up to a bound.
-    double cachedUnitDrawdown(const NeumanAquifer& a, double n, double t)
+    double cachedUnitDrawdown(const NeumanAquifer& a, const Screens& screens, double n, double t)
     {
-        using Key = std::tuple<double, double, double, double, double, double, double>;
+        using Key = std::tuple<double, double, double, double, double, double, double, double,
+            double, double, double>;
         thread_local std::map<Key, double> found;
         const Key key { a.transmissivity, a.storage, a.specificYield, a.anisotropy,
-            a.thicknessMetres, n, t };
+            a.thicknessMetres, screens.screen.top, screens.screen.bottom, screens.read.top,
+            screens.read.bottom, n, t };
         if (auto it = found.find(key); it != found.end())
             return it->second;
         if (found.size() > 200000)
             found.clear();
-        return found[key] = neumanUnitDrawdown(a, std::sqrt(n), t);
+        return found[key] = neumanUnitDrawdown(a, std::sqrt(n), t, screens.screen, screens.read);
     }
 
 } // namespace
@@ -407,7 +521,9 @@ WellFunction neumanRow()
         "the water table drains. Needs the saturated thickness.",
         Parameters,
         [](const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer) {
-            return term.rate * cachedUnitDrawdown(neumanOf(aquifer), n, elapsedSeconds);
+            return term.rate
+                * cachedUnitDrawdown(
+                    neumanOf(aquifer), screensOf(term, n, aquifer), n, elapsedSeconds);
         },
         // The part that changes with time near the bore: s + Q ln r / (2 pi T) at a radius where
         // every root that counts still has q r small (a thousandth of b / sqrt(Kd)).
@@ -427,22 +543,26 @@ WellFunction neumanRow()
         [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
             std::vector<std::shared_ptr<const LatticeTerms>> terms;
             for (const LatticeSource& source : sources)
-                terms.push_back(
-                    std::make_shared<RadialTerms>(neumanOf(aquifer), source.elapsedSeconds,
-                        source.nMin, std::max(source.nMax, 2.0 * source.nMin), source.term.rate));
+                terms.push_back(std::make_shared<RadialTerms>(neumanOf(aquifer),
+                    screensOf(source.term, source.nMin, aquifer).screen, source.elapsedSeconds,
+                    source.nMin, std::max(source.nMax, 2.0 * source.nMin), source.term.rate));
             return terms;
         },
-        [](const SourceTerm&, double n, const Aquifer& aquifer, double tMin,
+        [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
             double tMax) -> std::shared_ptr<const TimeProfile> {
             const NeumanAquifer a = neumanOf(aquifer);
             const double r = std::sqrt(n);
-            auto unitDrawdown = [a, r](double t) { return neumanUnitDrawdown(a, r, t); };
+            const Screens screens = screensOf(unit, n, aquifer);
+            auto unitDrawdown = [a, r, screens](double t) {
+                return neumanUnitDrawdown(a, r, t, screens.screen, screens.read);
+            };
             const double tQuiet = n * a.storage / (4.0 * a.transmissivity * QuietU);
             if (!possible(a)) // no drawdown, at no cost
                 return std::make_shared<DrawdownHistory>(unitDrawdown, tQuiet, tMin, tMax);
+            const Penetration part = penetrationOf(screens.screen, screens.read, a.thicknessMetres);
             return std::make_shared<DrawdownHistory>(
-                [a, r](Complex p) { return transformAt(termsAt(a, p, r), r); }, unitDrawdown,
-                tQuiet, tMin, tMax);
+                [a, r, part](Complex p) { return transformAt(termsAt(a, p, r, part), r); },
+                unitDrawdown, tQuiet, tMin, tMax);
         },
         // Kr = T / b and Kz = Kd Kr, as the drainage sees them.
         [](const Aquifer& aquifer) {

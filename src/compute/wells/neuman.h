@@ -14,8 +14,24 @@
 // drawdown with S; late, Theis' with S + Sy; between, it flattens while the water table drains.
 // It is brought back to t by the inversion of laplace.h, with the roots found once per point of
 // the contour and shared by every distance.
+//
+// A bore screened over part of the thickness, read over part of it or at one depth (Neuman 1974):
+// the same sum with
+//
+//   w_n = 2 eps_n / (eps_n^2 + c^2 + c) F_n G_n,
+//   F_n = (sin(eps_n h2) - sin(eps_n h1)) / ((h2 - h1) cos eps_n)   over the screen,
+//   G_n = (sin(eps_n g2) - sin(eps_n g1)) / (eps_n (g2 - g1) cos eps_n)   over the read part,
+//         cos(eps_n g) / cos eps_n   at one height g,
+//
+// heights h, g above the aquifer's base over b (the eigenfunctions cos(eps_n z / b) of a
+// water table over an impervious base). Over the whole thickness F_n = c / eps_n, G_n = c /
+// eps_n^2, and w_n is the one above. Early it is Hantush's partial penetration (1961) with S,
+// late with S + Sy (partial_penetration.h).
+
+#include "compute/wells/partial_penetration.h"
 
 #include <complex>
+#include <limits>
 #include <vector>
 
 namespace drawfield {
@@ -29,11 +45,14 @@ namespace drawfield {
 // sigma = S / Sy, beta = Kd r^2 / b^2; all positive.
 [[nodiscard]] double neumanWellFunction(double u, double sigma, double beta);
 
-// The drawdown (m) of a unit rate (1 m3/s) at distance r (m) after t (s).
+// The drawdown (m) of a unit rate (1 m3/s) at distance r (m) after t (s), from a bore screened
+// over `screen` and read over `read` (depths below the saturated thickness's top; the whole
+// thickness unless given, a read of no length a piezometer).
 struct NeumanAquifer {
     double transmissivity = 0.0, storage = 0.0, specificYield = 0.0, anisotropy = 1.0;
     double thicknessMetres = 0.0;
 };
-[[nodiscard]] double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t);
+[[nodiscard]] double neumanUnitDrawdown(const NeumanAquifer& aquifer, double r, double t,
+    Interval screen = WholeThickness, Interval read = WholeThickness);
 
 } // namespace drawfield

@@ -52,9 +52,6 @@ namespace {
         ReadBottom
     };
 
-    // A bottom this deep or deeper is the aquifer's base.
-    constexpr double Base = 10000.0;
-
     constexpr WellParameter Parameters[] = {
         { "leakage_factor", "B", "Leakage factor", "m", "m", Quantity::Length,
             ParameterScope::Aquifer, 0.0, 1e7, 1.0, 0.0, FitScale::NotFitted,
@@ -63,21 +60,10 @@ namespace {
             1e-4, 100.0, 1.0, 1.0, FitScale::NotFitted,
             "The vertical conductivity over the horizontal: the smaller, the farther a partial "
             "screen's effect reaches." },
-        { "screen_top", "d", "Screen top", "m", "m", Quantity::Length, ParameterScope::Bore, 0.0,
-            Base, 1.0, 0.0, FitScale::NotFitted,
-            "The depth of the top of the bore's screen below the aquifer's top (0: the top)." },
-        { "screen_bottom", "l", "Screen bottom", "m", "m", Quantity::Length, ParameterScope::Bore,
-            0.0, Base, 1.0, Base, FitScale::NotFitted,
-            "The depth of the bottom of the bore's screen below the aquifer's top (unless given, "
-            "the aquifer's base)." },
-        { "screen_top", "d'", "Screen top", "m", "m", Quantity::Length, ParameterScope::Observation,
-            0.0, Base, 1.0, 0.0, FitScale::NotFitted,
-            "The depth of the top of the point's screen below the aquifer's top; a piezometer has "
-            "top and bottom equal." },
-        { "screen_bottom", "l'", "Screen bottom", "m", "m", Quantity::Length,
-            ParameterScope::Observation, 0.0, Base, 1.0, Base, FitScale::NotFitted,
-            "The depth of the bottom of the point's screen (unless given, the aquifer's base: "
-            "the depth average)." },
+        ScreenParameters[0],
+        ScreenParameters[1],
+        ScreenParameters[2],
+        ScreenParameters[3],
     };
 
     // A pair of depths within the aquifer, the shallower first.

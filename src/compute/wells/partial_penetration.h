@@ -16,12 +16,41 @@
 // f to Hantush's steady correction. The series is summed while beta_n <= 40 (W below 1e-17 of
 // its first terms beyond).
 
+#include "compute/wells/well_function.h"
+
+#include <limits>
+
 namespace drawfield {
 
 // A screen or an interval of observation: depths (m) below the aquifer's top, top <= bottom;
 // equal for a piezometer.
 struct Interval {
     double top = 0.0, bottom = 0.0;
+};
+// Every depth of any aquifer.
+inline constexpr Interval WholeThickness { 0.0, std::numeric_limits<double>::infinity() };
+
+// A bottom this deep or deeper is the aquifer's base.
+inline constexpr double ScreenBase = 10000.0;
+
+// A bore's screen_top and screen_bottom, then a point's, as every row that reads partial
+// penetration declares them.
+inline constexpr WellParameter ScreenParameters[] = {
+    { "screen_top", "d", "Screen top", "m", "m", Quantity::Length, ParameterScope::Bore, 0.0,
+        ScreenBase, 1.0, 0.0, FitScale::NotFitted,
+        "The depth of the top of the bore's screen below the aquifer's top (0: the top)." },
+    { "screen_bottom", "l", "Screen bottom", "m", "m", Quantity::Length, ParameterScope::Bore, 0.0,
+        ScreenBase, 1.0, ScreenBase, FitScale::NotFitted,
+        "The depth of the bottom of the bore's screen below the aquifer's top (unless given, "
+        "the aquifer's base)." },
+    { "screen_top", "d'", "Screen top", "m", "m", Quantity::Length, ParameterScope::Observation,
+        0.0, ScreenBase, 1.0, 0.0, FitScale::NotFitted,
+        "The depth of the top of the point's screen below the aquifer's top; a piezometer has "
+        "top and bottom equal." },
+    { "screen_bottom", "l'", "Screen bottom", "m", "m", Quantity::Length,
+        ParameterScope::Observation, 0.0, ScreenBase, 1.0, ScreenBase, FitScale::NotFitted,
+        "The depth of the bottom of the point's screen (unless given, the aquifer's base: "
+        "the depth average)." },
 };
 
 // f above for a bore screened over `screen`, read over `read`, at distance r (m) in an aquifer
