@@ -282,16 +282,21 @@ void TimeBoundariesTab::setMethod(WellMethod method)
     for (std::size_t k = 0; k < boreParameters.size(); ++k) {
         const WellParameter* parameter = boreParameters[k].first;
         const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
-            [parameter](const WellParameter& p) { return &p == parameter; });
+            [parameter](const WellParameter& p) {
+                return p.key == parameter->key && p.scope == parameter->scope;
+            });
         m_boreParameterLabels[k]->setVisible(own);
         for (QLineEdit* field : boreParameters[k].second)
             field->setVisible(own);
     }
-    // The points' columns alike: a piezometer's screen only where the function reads it.
+    // The points' columns alike: a piezometer's screen only where the function reads it. (A
+    // key that two functions read is one field: their scopes' keys mean one thing.)
     for (std::size_t k = 0; k < observationParameters.size(); ++k) {
         const WellParameter* parameter = observationParameters[k];
         const bool own = std::any_of(row.parameters.begin(), row.parameters.end(),
-            [parameter](const WellParameter& p) { return &p == parameter; });
+            [parameter](const WellParameter& p) {
+                return p.key == parameter->key && p.scope == parameter->scope;
+            });
         observations->setColumnHidden(4 + static_cast<int>(k), !own);
     }
 }

@@ -570,6 +570,40 @@ private slots:
         QCOMPARE(focused(), window().Check2);
     }
 
+    // A screen's fields show where the chosen function reads them: the bores' d and l and the
+    // points' d' and l' for partial penetration, confined or unconfined; hidden for the rest.
+    void theScreenFieldsShowWhereTheFunctionReadsThem_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("Cooper-Jacob") << QStringLiteral("cooper-jacob") << false;
+        QTest::newRow("Hantush") << QStringLiteral("hantush") << false;
+        QTest::newRow("partial penetration") << QStringLiteral("partial-penetration") << true;
+        QTest::newRow("Neuman") << QStringLiteral("neuman") << true;
+    }
+    void theScreenFieldsShowWhereTheFunctionReadsThem()
+    {
+        QFETCH(QString, method);
+        QFETCH(bool, shown);
+        ScenarioTexts texts = window().fieldTexts();
+        texts.method = method.toStdString();
+        window().showFieldTexts(texts);
+        window().SSTab1->setCurrentIndex(5);
+        const TimeBoundariesTab& tab = *window().timeBoundaries;
+        int screens = 0;
+        for (const auto& [parameter, fields] : tab.boreParameters)
+            if (parameter->key.starts_with("screen_")) {
+                QCOMPARE(fields[0]->isVisibleTo(&tab), shown);
+                ++screens;
+            }
+        for (std::size_t k = 0; k < tab.observationParameters.size(); ++k)
+            if (tab.observationParameters[k]->key.starts_with("screen_")) {
+                QCOMPARE(tab.observations->isColumnHidden(4 + static_cast<int>(k)), !shown);
+                ++screens;
+            }
+        QCOMPARE(screens, 4);
+    }
+
     // No table holds the keyboard: from the observation table's last cell Tab leaves, from its
     // first Shift+Tab leaves, and Ctrl+Tab leaves from any cell.
     void noTableIsAKeyboardTrap()
