@@ -73,15 +73,22 @@ TEST(LaplaceInversion, OneInversionServesEveryTimeOfItsRange)
         int times = 0;
         for (double t = 1.0 / 120.0; t < 2.5e7; t *= 1.13, ++times) {
             const double u = 1.0 / (4.0 * t), exact = hantushWellFunction(u, beta);
-            const double w = inversion.at(t);
+            const double w = inversion.made(t);
             EXPECT_LE(std::fabs(w - exact), std::max(1e-10 * exact, 1e-13))
                 << "u = " << u << " r/B " << beta << ": " << w << " for " << exact;
         }
         // One range of a factor 4 serves some eleven of these times.
         EXPECT_LT(evaluations, times * 3) << beta;
+        // Asked from any thread, the ranges made serve as made, and a time outside them is
+        // inverted alike on its own.
+        const InversionAlongTime& shared = inversion;
+        EXPECT_EQ(shared.at(3.0), inversion.made(3.0));
+        const int before = evaluations;
+        EXPECT_EQ(shared.at(1e12), InversionAlongTime(inversion).made(1e12));
+        EXPECT_EQ(evaluations, before + 2 * RangeInversion::Count);
     }
     // A time no range holds has no value, and costs nothing.
     InversionAlongTime never([](Complex) -> Complex { throw std::logic_error("evaluated"); });
     for (double t : { 0.0, -1.0, std::nan(""), 1e308 * 10.0 })
-        EXPECT_EQ(never.at(t), 0.0) << t;
+        EXPECT_EQ(never.made(t), 0.0) << t;
 }

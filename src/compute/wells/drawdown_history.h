@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace drawfield {
@@ -29,19 +30,21 @@ public:
         m_table = LnWTable([unitDrawdown](double t) { return lnOf(unitDrawdown(t)); }, from, tMax);
     }
 
-    // The same from unitDrawdown's Laplace transform (in p, the transform's variable of t): the
-    // table is fitted on inversions shared by the times of a range, a slot that fails its check
-    // left to unitDrawdown. Some twenty times fewer evaluations of the transform.
-    DrawdownHistory(const std::function<Complex(Complex)>& transform,
-        const std::function<double(double)>& unitDrawdown, double tQuiet, double tMin, double tMax)
+    // The same from the unit drawdown's Laplace transform (in p, the transform's variable of t),
+    // inverted once for each range of times (RangeInversion): some twenty times fewer
+    // evaluations of the transform than an inversion a time, and a time that the table leaves to
+    // the inversion (a slot that misses its check) costs no transform.
+    DrawdownHistory(
+        const std::function<Complex(Complex)>& transform, double tQuiet, double tMin, double tMax)
         : m_tQuiet(tQuiet)
     {
         const double from = std::max(tMin, tQuiet);
         if (!(tMax > from))
             return;
-        InversionAlongTime inversion(transform);
-        m_table = LnWTable([unitDrawdown](double t) { return lnOf(unitDrawdown(t)); }, from, tMax,
-            [&inversion](double t) { return lnOf(inversion.at(t)); });
+        auto inversion = std::make_shared<InversionAlongTime>(transform);
+        m_table = LnWTable([made = std::shared_ptr<const InversionAlongTime>(inversion)](
+                               double t) { return lnOf(made->at(t)); },
+            from, tMax, [&inversion](double t) { return lnOf(inversion->made(t)); });
     }
 
     void unitDrawdowns(const double* elapsed, double* out, int count) const override

@@ -181,12 +181,16 @@ double RangeInversion::at(double t) const
     return sum;
 }
 
-double InversionAlongTime::at(double t)
+long long InversionAlongTime::keyOf(double t)
+{
+    return static_cast<long long>(std::floor(std::log(t) / std::log(RangeInversion::Span)));
+}
+
+double InversionAlongTime::made(double t)
 {
     if (!(t > 0.0 && t < 1e300))
         return 0.0;
-    const auto key
-        = static_cast<long long>(std::floor(std::log(t) / std::log(RangeInversion::Span)));
+    const long long key = keyOf(t);
     auto it = m_ranges.find(key);
     if (it == m_ranges.end())
         it = m_ranges
@@ -194,6 +198,17 @@ double InversionAlongTime::at(double t)
                      key, m_transform, std::pow(RangeInversion::Span, static_cast<double>(key)))
                  .first;
     return it->second.at(t);
+}
+
+double InversionAlongTime::at(double t) const
+{
+    if (!(t > 0.0 && t < 1e300))
+        return 0.0;
+    const long long key = keyOf(t);
+    if (const auto it = m_ranges.find(key); it != m_ranges.end())
+        return it->second.at(t);
+    return RangeInversion(m_transform, std::pow(RangeInversion::Span, static_cast<double>(key)))
+        .at(t);
 }
 
 } // namespace drawfield

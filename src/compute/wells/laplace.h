@@ -63,16 +63,20 @@ private:
 };
 
 // f(t) for a transform asked at many times: one RangeInversion for each [Span^k, Span^(k+1)]
-// that a time falls in, made when first asked. Not for sharing between threads.
+// that a time falls in, made when first asked (made(): one thread at a time), or one made for
+// the time alone where none was (at(): any thread, once the ranges are made).
 class InversionAlongTime {
 public:
     explicit InversionAlongTime(std::function<Complex(Complex)> transform)
         : m_transform(std::move(transform))
     {
     }
-    [[nodiscard]] double at(double t);
+    [[nodiscard]] double made(double t);
+    [[nodiscard]] double at(double t) const;
 
 private:
+    [[nodiscard]] static long long keyOf(double t);
+
     std::function<Complex(Complex)> m_transform;
     std::map<long long, RangeInversion> m_ranges;
 };

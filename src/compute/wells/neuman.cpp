@@ -553,16 +553,14 @@ WellFunction neumanRow()
             const NeumanAquifer a = neumanOf(aquifer);
             const double r = std::sqrt(n);
             const Screens screens = screensOf(unit, n, aquifer);
-            auto unitDrawdown = [a, r, screens](double t) {
-                return neumanUnitDrawdown(a, r, t, screens.screen, screens.read);
-            };
             const double tQuiet = n * a.storage / (4.0 * a.transmissivity * QuietU);
             if (!possible(a)) // no drawdown, at no cost
-                return std::make_shared<DrawdownHistory>(unitDrawdown, tQuiet, tMin, tMax);
+                return std::make_shared<DrawdownHistory>(
+                    [](double) { return 0.0; }, tQuiet, tMin, tMax);
             const Penetration part = penetrationOf(screens.screen, screens.read, a.thicknessMetres);
             return std::make_shared<DrawdownHistory>(
-                [a, r, part](Complex p) { return transformAt(termsAt(a, p, r, part), r); },
-                unitDrawdown, tQuiet, tMin, tMax);
+                [a, r, part](Complex p) { return transformAt(termsAt(a, p, r, part), r); }, tQuiet,
+                tMin, tMax);
         },
         // Kr = T / b and Kz = Kd Kr, as the drainage sees them.
         [](const Aquifer& aquifer) {
