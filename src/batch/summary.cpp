@@ -56,6 +56,13 @@ void writeSummary(std::ostream& summary, const BatchRun& batch, double seconds)
                 << (unit.empty() ? "" : " ") << unit;
     }
     summary << (inputs.Unconfined ? ", unconfined" : "");
+    // The depth the map is read at (its screen's top and bottom alike), where it is given.
+    for (std::size_t i = 0; i < row.parameters.size() && i < inputs.MapValues.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Observation) {
+            summary << ", read at " << metres(length.of(inputs.MapValues[i])) << " " << length.word
+                    << " depth";
+            break;
+        }
     // The headline as the report gives it: in a bore, at its radius; then the map's largest node.
     if (const LargestBoreDrawdown inBore = largestBoreDrawdown(inputs); inBore.bore >= 0)
         summary << "; largest drawdown in a bore " << metres(length.of(inBore.metres)) << " "

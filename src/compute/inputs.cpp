@@ -117,4 +117,14 @@ Aquifer ScenarioInputs::aquifer() const
         AquiferValues };
 }
 
+Aquifer ScenarioInputs::mapAquifer() const
+{
+    Aquifer seen = aquifer();
+    const std::span<const WellParameter> parameters = seen.function->parameters;
+    for (std::size_t i = 0; i < parameters.size() && i < MapValues.size(); ++i)
+        if (parameters[i].scope == ParameterScope::Observation && i < seen.values.size())
+            seen.values[i] = MapValues[i];
+    return seen;
+}
+
 } // namespace drawfield

@@ -132,6 +132,9 @@ struct ScenarioInputs {
     bool Unconfined = false; // Jacob's correction of the drawdown for a thickness b
     // The well function's Aquifer-scope parameters (SI), indexed as its table.
     std::vector<double> AquiferValues;
+    // The map's values of the function's Observation-scope parameters (SI, indexed as its table):
+    // the map read at one depth; empty: the depth average.
+    std::vector<double> MapValues;
     std::vector<WellInput> Wells = std::vector<WellInput>(WellCount); // one per row
     // Each bore's rate changes after hour 0, in time order; as many as Wells.
     std::vector<std::vector<RateChange>> Schedules
@@ -159,6 +162,8 @@ struct ScenarioInputs {
     // The aquifer apart from the wells: T, S, the thickness, the well function and its values,
     // the correction.
     [[nodiscard]] Aquifer aquifer() const;
+    // The aquifer as the map reads it: at MapValues' depth, where they are given.
+    [[nodiscard]] Aquifer mapAquifer() const;
     // A local place as the scenario wrote it: the site's easting and northing with site
     // coordinates, else the local metres themselves.
     [[nodiscard]] double shownX(double x) const noexcept

@@ -71,38 +71,6 @@ namespace {
 
 namespace {
 
-    // The values of the chosen well function's parameters of one scope, from their texts, in SI
-    // units, indexed as its table (other scopes' places hold 0): each read as a whole number
-    // within its range, its fallback where its text is empty, refused where it has none.
-    // `where` names the section in refusals ("Bore 2, ").
-    std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
-        const ParameterTexts& texts, const std::string& where, ValueReader& reader,
-        std::vector<std::string>& refusals)
-    {
-        std::vector<double> values(row.parameters.size(), 0.0);
-        for (std::size_t i = 0; i < row.parameters.size(); ++i) {
-            const WellParameter& parameter = row.parameters[i];
-            if (parameter.scope != scope)
-                continue;
-            const auto text = texts.find(parameter.key);
-            const std::string field = where + std::string(parameter.label);
-            if (text == texts.end() || text->second.empty()) {
-                if (parameter.fallback)
-                    values[i] = *parameter.fallback * parameter.perShownUnit;
-                else
-                    refusals.push_back(field + " must be given for " + row.label + ": "
-                        + std::string(parameter.help));
-                continue;
-            }
-            values[i]
-                = reader
-                      .numberWithin(text->second, field, parameter.quantity,
-                          { parameter.low, parameter.high, parameter.unit, parameter.perShownUnit })
-                      .value_or(0.0);
-        }
-        return values;
-    }
-
     // "12:0, 30:3": the rate changes of a bore, or a refusal naming it.
     std::optional<std::vector<RateChange>> readSchedule(const std::string& text, int bore,
         const UnitFactor& timeUnit, const UnitFactor& rateUnit, std::vector<std::string>& refusals)
@@ -380,6 +348,18 @@ ScenarioReading readScenario(const ScenarioTexts& texts)
     for (std::size_t i = 0; i < row.parameters.size(); ++i)
         if (row.parameters[i].scope == ParameterScope::Observation && row.parameters[i].fallback)
             in.AquiferValues[i] = *row.parameters[i].fallback * row.parameters[i].perShownUnit;
+    // The map read at one depth, as by a piezometer there, where the function reads screens.
+    if (const std::string depth = trimmedBlanks(texts.mapDepth); !depth.empty()) {
+        if (std::none_of(row.parameters.begin(), row.parameters.end(),
+                [](const WellParameter& p) { return p.scope == ParameterScope::Observation; }))
+            refusals.push_back("Map depth " + quoted(depth) + " is read only by a function "
+                + "that reads screens (" + screenReaders() + "); " + row.label
+                + " gives one drawdown over the depth.");
+        else
+            in.MapValues = parameterValues(row, ParameterScope::Observation,
+                { { "screen_top", depth }, { "screen_bottom", depth } }, "Map depth, ", reader,
+                refusals);
+    }
     for (int i = 0; i < bores; ++i)
         if (in.pumps(i) || !in.Wells[static_cast<std::size_t>(i)].Measured.empty())
             in.Wells[static_cast<std::size_t>(i)].Values = parameterValues(row,

@@ -117,6 +117,9 @@ struct ScenarioTexts {
     std::string xMax = "100"; // X and Y maximum, m
     std::string yMax; // Y maximum, m, where the map is not square; empty: X maximum's
     std::string cellSize = "1"; // node spacing, m
+    // The depth (m below the aquifer's top) the map is read at, by a function that reads screens;
+    // empty: the depth average.
+    std::string mapDepth;
     // "crs": the coordinates are the site's eastings and northings (site_frame.h); empty or
     // "local": local metres.
     std::string coordinates;

@@ -28,6 +28,9 @@ namespace {
             { "x_min", "m" },
             { "y_min", "m" },
             { "cell_size", "m" },
+            { "depth",
+                "m below the aquifer's top: the map read there, as by a piezometer, by a "
+                "function that reads screens (unless given, the depth average)" },
             { "transmissivity", "m2/s" },
             { "storage", "%" },
             { "pumping_time", "hours" },

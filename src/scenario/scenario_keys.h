@@ -6,7 +6,7 @@
 // of Aquifer scope in [aquifer], of Bore scope in each [boreN], of Observation scope in each
 // [observationN], each key once whatever number of rows declare it.
 //
-//   [map]            x_min, y_min, x_max, y_max, cell_size, coordinates
+//   [map]            x_min, y_min, x_max, y_max, cell_size, coordinates, depth
 //   [aquifer]        transmissivity, storage, pumping_time, thickness, method, unconfined, then
 //                    the parameters
 //   [bore1]..        name, x, y, rate, schedule, radius, available_drawdown, measured, then
@@ -81,6 +81,7 @@ template <class Texts, class Visit> void forEachLeadingKey(Texts& texts, Visit& 
     visit(map, "y_max", texts.yMax);
     visit(map, "cell_size", texts.cellSize);
     visit(map, "coordinates", texts.coordinates);
+    visit(map, "depth", texts.mapDepth);
     visit(aquifer, "transmissivity", texts.transmissivity);
     visit(aquifer, "storage", texts.storage);
     visit(aquifer, "pumping_time", texts.pumpTime);

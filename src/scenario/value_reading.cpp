@@ -4,6 +4,7 @@
 #include "files/user_text.h"
 #include "scenario/text_rules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -165,6 +166,48 @@ std::optional<double> plainNumber(
         refusals.push_back(
             field + " " + quotedExcerpt(text) + " is too large a number to compute with.");
     return value;
+}
+
+// The values of the chosen well function's parameters of one scope, from their texts, in SI
+// units, indexed as its table (other scopes' places hold 0): each read as a whole number
+// within its range, its fallback where its text is empty, refused where it has none.
+// `where` names the section in refusals ("Bore 2, ").
+std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
+    const ParameterTexts& texts, const std::string& where, ValueReader& reader,
+    std::vector<std::string>& refusals)
+{
+    std::vector<double> values(row.parameters.size(), 0.0);
+    for (std::size_t i = 0; i < row.parameters.size(); ++i) {
+        const WellParameter& parameter = row.parameters[i];
+        if (parameter.scope != scope)
+            continue;
+        const auto text = texts.find(parameter.key);
+        const std::string field = where + std::string(parameter.label);
+        if (text == texts.end() || text->second.empty()) {
+            if (parameter.fallback)
+                values[i] = *parameter.fallback * parameter.perShownUnit;
+            else
+                refusals.push_back(
+                    field + " must be given for " + row.label + ": " + std::string(parameter.help));
+            continue;
+        }
+        values[i]
+            = reader
+                  .numberWithin(text->second, field, parameter.quantity,
+                      { parameter.low, parameter.high, parameter.unit, parameter.perShownUnit })
+                  .value_or(0.0);
+    }
+    return values;
+}
+
+std::string screenReaders()
+{
+    std::string owners;
+    for (const WellFunction& row : wellFunctions())
+        if (std::any_of(row.parameters.begin(), row.parameters.end(),
+                [](const WellParameter& p) { return p.scope == ParameterScope::Observation; }))
+            owners += std::string(owners.empty() ? "" : ", ") + row.text;
+    return owners;
 }
 
 } // namespace drawfield

@@ -4,6 +4,8 @@
 // cannot be: a number, optionally followed by a unit word of the field's quantity; without one,
 // in the [units] section's unit for that quantity, else in the program's own (units.h).
 
+#include "compute/wells/well_function.h"
+#include "scenario/scenario.h"
 #include "scenario/units.h"
 
 #include <cstdint>
@@ -63,5 +65,16 @@ private:
 // A strict number without a unit (an easting in the CRS's own units), or a refusal naming it.
 [[nodiscard]] std::optional<double> plainNumber(
     const std::string& text, const std::string& field, std::vector<std::string>& refusals);
+
+// The values of the chosen well function's parameters of one scope, from their texts, in SI
+// units, indexed as its table (other scopes' places hold 0): each read as a number within its
+// range, its fallback where its text is empty, refused where it has none. `where` names the
+// section in refusals ("Bore 2, ").
+[[nodiscard]] std::vector<double> parameterValues(const WellFunction& row, ParameterScope scope,
+    const ParameterTexts& texts, const std::string& where, ValueReader& reader,
+    std::vector<std::string>& refusals);
+
+// The methods whose functions read a point's screen ("partial-penetration, neuman").
+[[nodiscard]] std::string screenReaders();
 
 } // namespace drawfield

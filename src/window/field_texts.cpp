@@ -24,6 +24,7 @@ ScenarioTexts main1::fieldTexts() const
     texts.yMin = Text4->text().toStdString();
     texts.xMax = Text2->text().toStdString();
     texts.yMax = options->yMaxText();
+    texts.mapDepth = options->mapDepth->text().toStdString();
     texts.coordinates = m_heldCoordinates;
     texts.report = m_heldReport;
     texts.pumpingStart = m_heldPumpingStart;

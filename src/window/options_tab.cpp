@@ -110,6 +110,20 @@ OptionsTab::OptionsTab(QWidget* parent)
     mapLayout->addWidget(squareMap, 0, 0, 1, 2);
     mapLayout->addWidget(yLabel, 0, 2);
     mapLayout->addWidget(yMaximum, 0, 3);
+    mapDepth = new QLineEdit(mapBox);
+    mapDepth->setObjectName(QStringLiteral("MapDepth"));
+    mapDepth->setPlaceholderText(QStringLiteral("the average"));
+    auto* depthLabel = new QLabel(QStringLiteral("Read at &depth (m)"), mapBox);
+    depthLabel->setBuddy(mapDepth);
+    mapLayout->addWidget(depthLabel, 1, 2);
+    mapLayout->addWidget(mapDepth, 1, 3);
+    mapLayout->addWidget(explanation(QStringLiteral("For the functions that read screens: the "
+                                                    "map as a piezometer at that depth below "
+                                                    "the aquifer's top reads it; empty, the "
+                                                    "drawdown averaged over the depth."),
+                             mapBox),
+        2, 0, 1, 4);
+    enableParameters();
     connect(squareMap, &QCheckBox::toggled, this, [this](bool square) {
         yMaximum->setEnabled(!square);
         if (!square)
@@ -237,6 +251,7 @@ void OptionsTab::showTexts(const ScenarioTexts& texts)
                 : QString::fromStdString(found->second));
     }
     showUnits(texts.units);
+    mapDepth->setText(QString::fromStdString(texts.mapDepth));
     easting->setText(QString::fromStdString(texts.georeference.easting));
     northing->setText(QString::fromStdString(texts.georeference.northing));
     crs->setText(QString::fromStdString(texts.georeference.crs));
@@ -276,6 +291,9 @@ void OptionsTab::enableParameters()
 {
     const WellFunction& chosen = wellFunctionRow(
         methodOfText(methodText().toStdString()).value_or(WellMethod::CooperJacob));
+    if (mapDepth != nullptr)
+        mapDepth->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),
+            [](const WellParameter& own) { return own.scope == ParameterScope::Observation; }));
     for (const auto& [parameter, field] : m_parameters) {
         const std::string_view key = parameter->key;
         field->setEnabled(std::any_of(chosen.parameters.begin(), chosen.parameters.end(),

@@ -47,6 +47,8 @@ public:
     // The map's Y maximum: linked to X maximum (a square map) until the box is unticked.
     QCheckBox* squareMap;
     QLineEdit* yMaximum;
+    // The depth (m) the map is read at, for a function that reads screens; empty: the average.
+    QLineEdit* mapDepth = nullptr;
     // The Y maximum as a scenario holds it: empty while linked.
     [[nodiscard]] std::string yMaxText() const;
     // Shows a scenario's Y maximum (empty: linked, showing xMax), or X maximum's new text while

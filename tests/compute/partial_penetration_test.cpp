@@ -164,3 +164,60 @@ TEST(PartialPenetration, TheScenarioReadsEachPointOverItsScreen)
         }
     }
 }
+
+// [map] depth: the map read at one depth, as a piezometer there reads it, for both functions that
+// read screens; shallower than the screen it draws down less than the depth average, in front of
+// it more. A function that reads no screen refuses a depth.
+TEST(PartialPenetration, TheMapReadAtADepthHoldsThePointValues)
+{
+    struct Case {
+        const char* method;
+        const char* depth;
+        bool deeper; // than the depth average, in front of the screen
+    };
+    for (const Case& c : { Case { "partial-penetration", "2", false },
+             Case { "partial-penetration", "17", true }, Case { "neuman", "2", false },
+             Case { "neuman", "17", true } }) {
+        SCOPED_TRACE(std::string(c.method) + " at " + c.depth + " m");
+        ScenarioTexts texts;
+        texts.method = c.method;
+        texts.aquiferParameters["specific_yield"] = "15";
+        texts.aquiferParameters["anisotropy"] = "0.2";
+        texts.thickness = "20";
+        texts.pumpTime = "6";
+        texts.xMax = "60";
+        texts.bores[0] = { "30", "30", "30" };
+        texts.bores[0].parameters = { { "screen_top", "12" }, { "screen_bottom", "20" } };
+        texts.observations[0] = { "there", "41", "30" };
+        texts.observations[0].parameters = { { "screen_top", c.depth },
+            { "screen_bottom", c.depth } };
+        const ScenarioInputs average = readScenario(texts).inputs;
+        texts.mapDepth = c.depth;
+        const ScenarioReading reading = readScenario(texts);
+        ASSERT_TRUE(reading.accepted()) << reading.refusals.front();
+        const ScenarioInputs& in = reading.inputs;
+        const auto map = computeDrawdown(in), plain = computeDrawdown(average);
+        ASSERT_TRUE(map && plain);
+        const Aquifer aquifer = in.mapAquifer();
+        const SourceList sources = sourceListOf(in);
+        for (auto [x, y] : { std::pair { 41, 30 }, std::pair { 33, 34 }, std::pair { 2, 59 },
+                 std::pair { 31, 30 } }) {
+            const double exact = drawdownAt(aquifer, sources, x, y, in.PumpTimeSeconds);
+            EXPECT_NEAR(-map->grid->at(x, y), exact, 1e-8 * exact + 1e-14) << x << ", " << y;
+        }
+        // The point at (41, 30) reads the map's depth: its curve ends on the map's node.
+        const double point = observationCurves(in).drawdowns[0].back();
+        EXPECT_NEAR(-map->grid->at(41, 30), point, 1e-8 * point);
+        EXPECT_EQ(-map->grid->at(41, 30) > -plain->grid->at(41, 30), c.deeper);
+    }
+    ScenarioTexts theis;
+    theis.method = "theis";
+    theis.mapDepth = "3";
+    const ScenarioReading refused = readScenario(theis);
+    ASSERT_FALSE(refused.accepted());
+    EXPECT_NE(refused.refusals.front().find("Map depth \"3\" is read only by"), std::string::npos)
+        << refused.refusals.front();
+    theis.method = "partial-penetration";
+    theis.mapDepth = "-3";
+    EXPECT_FALSE(readScenario(theis).accepted());
+}

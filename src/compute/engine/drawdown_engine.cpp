@@ -65,7 +65,7 @@ std::optional<DrawdownResult> computeDrawdown(
     std::unique_ptr<DrawdownGrid> grid
         = DrawdownGrid::create(in.XMin, in.YMin, in.XMax, in.YMax, in.Step);
     const double timeSeconds = options.timeSeconds.value_or(in.PumpTimeSeconds);
-    const Aquifer aquifer = in.aquifer();
+    const Aquifer aquifer = in.mapAquifer();
     const std::vector<PointSource> sources = pointSources(in, timeSeconds);
     std::vector<PumpingWell> wells = pumpingWells(sources, in, aquifer, *grid);
     std::unique_lock<std::mutex> lease; // the workspace's memory, until the map is made

@@ -443,10 +443,10 @@ namespace {
     // The unit drawdown along the squared distance at one time: one spectrum, a table of ln s.
     class RadialTerms final : public LatticeTerms {
     public:
-        RadialTerms(const NeumanAquifer& a, Interval screen, double t, double nMin, double nMax,
-            double rate)
+        RadialTerms(const NeumanAquifer& a, const Screens& screens, double t, double nMin,
+            double nMax, double rate)
             : m_aquifer(a)
-            , m_screen(screen)
+            , m_screens(screens)
             , m_t(t)
             , m_rate(rate)
             , m_nQuiet(QuietU * 4.0 * a.transmissivity * t / a.storage)
@@ -454,8 +454,8 @@ namespace {
             const double end = std::min(nMax, m_nQuiet);
             if (!(end > nMin))
                 return;
-            auto spectrum = std::make_shared<Spectrum>(
-                a, t, std::sqrt(nMin), penetrationOf(screen, WholeThickness, a.thicknessMetres));
+            auto spectrum = std::make_shared<Spectrum>(a, t, std::sqrt(nMin),
+                penetrationOf(screens.screen, screens.read, a.thicknessMetres));
             m_table = LnWTable(
                 [spectrum](double n) { return lnOfDrawdown(spectrum->at(std::sqrt(n))); }, nMin,
                 end);
@@ -482,12 +482,14 @@ namespace {
         }
         [[nodiscard]] double at(double n) const override
         {
-            return m_rate * neumanUnitDrawdown(m_aquifer, std::sqrt(n), m_t, m_screen);
+            return m_rate
+                * neumanUnitDrawdown(
+                    m_aquifer, std::sqrt(n), m_t, m_screens.screen, m_screens.read);
         }
 
     private:
         NeumanAquifer m_aquifer;
-        Interval m_screen;
+        Screens m_screens;
         double m_t, m_rate, m_nQuiet;
         LnWTable m_table;
     };
@@ -518,7 +520,8 @@ WellFunction neumanRow()
     WellFunction row { WellMethod::Neuman, "neuman", "Neuman (delayed yield)",
         "An unconfined aquifer whose water table drains with a delay: early the drawdown follows "
         "Theis with the elastic storage S, late Theis with S + Sy; between, it flattens while "
-        "the water table drains. Needs the saturated thickness.",
+        "the water table drains. Needs the saturated thickness; bores and points may be screened "
+        "over part of it, as with partial penetration.",
         Parameters,
         [](const SourceTerm& term, double n, double elapsedSeconds, const Aquifer& aquifer) {
             return term.rate
@@ -543,9 +546,11 @@ WellFunction neumanRow()
         [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
             std::vector<std::shared_ptr<const LatticeTerms>> terms;
             for (const LatticeSource& source : sources)
+                // (The map's nodes off the bore read the depth the map is read at.)
                 terms.push_back(std::make_shared<RadialTerms>(neumanOf(aquifer),
-                    screensOf(source.term, source.nMin, aquifer).screen, source.elapsedSeconds,
-                    source.nMin, std::max(source.nMax, 2.0 * source.nMin), source.term.rate));
+                    screensOf(source.term, std::numeric_limits<double>::infinity(), aquifer),
+                    source.elapsedSeconds, source.nMin, std::max(source.nMax, 2.0 * source.nMin),
+                    source.term.rate));
             return terms;
         },
         [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
