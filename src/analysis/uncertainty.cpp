@@ -105,7 +105,8 @@ PercentileBand percentileBand(std::vector<double>& values)
 }
 
 std::optional<MapUncertainty> mapUncertainty(const FitResult& fit, int draws,
-    std::optional<double> exceedanceMetres, unsigned threads, std::stop_token stop)
+    std::optional<double> exceedanceMetres, unsigned threads, std::stop_token stop,
+    std::optional<double> timeSeconds)
 {
     if (!fit.succeeded || fit.estimates.empty() || fit.correlation.size() != fit.estimates.size())
         throw UncertaintyRefused("The map's uncertainty needs a fit that succeeded.");
@@ -134,6 +135,7 @@ std::optional<MapUncertainty> mapUncertainty(const FitResult& fit, int draws,
     EngineOptions options;
     options.threads = threads;
     options.stopToken = stop;
+    options.timeSeconds = timeSeconds;
     for (std::size_t k = 0; k < count; ++k) {
         const std::optional<DrawdownResult> map = computeDrawdown(sets[k], options);
         if (!map)
@@ -188,6 +190,8 @@ std::optional<MapUncertainty> mapUncertainty(const FitResult& fit, int draws,
     result.median = std::move(median);
     result.high = std::move(high);
     result.exceedance = std::move(passing);
+    if (timeSeconds)
+        return result;
 
     // The bores, the points and the curves: a draw each, over the threads.
     std::vector<int> pumping;

@@ -65,11 +65,13 @@ struct MapUncertainty {
 // band's ends. NaN throughout when no value is finite.
 [[nodiscard]] PercentileBand percentileBand(std::vector<double>& values);
 
-// The uncertainty of the map of a successful fit's scenario, from `draws` parameter sets.
-// Throws UncertaintyRefused when the draws of the map would take more than MostUncertaintyBytes,
-// or the fit has no covariance. Empty when a stop was asked for.
+// The uncertainty of the map of a successful fit's scenario, from `draws` parameter sets (the
+// same sets every call). With timeSeconds, of the map at that time (a map of --time): its nodes
+// only, no bores, points or curves. Throws UncertaintyRefused when the draws of the map would take
+// more than MostUncertaintyBytes, or the fit has no covariance. Empty when a stop was asked for.
 [[nodiscard]] std::optional<MapUncertainty> mapUncertainty(const FitResult& fit, int draws,
-    std::optional<double> exceedanceMetres, unsigned threads = 0, std::stop_token stop = {});
+    std::optional<double> exceedanceMetres, unsigned threads = 0, std::stop_token stop = {},
+    std::optional<double> timeSeconds = std::nullopt);
 
 // What a person reads: a line per bore and point, "PW-1: 90 % band 2.31 .. 2.87 m (median
 // 2.56 m)", headed by the draws and their Monte Carlo error.

@@ -20,6 +20,8 @@ namespace drawfield {
 struct TimedMap {
     const ScenarioInputs* inputs;
     const RunResult* run;
+    // With --uncertainty, the percentiles of the map at its time; else null.
+    const MapUncertainty* uncertainty = nullptr;
 };
 
 struct BatchRun {

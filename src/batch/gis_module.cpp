@@ -14,15 +14,13 @@ namespace {
     std::string writeGeoTiffOutput(const std::string& path, const BatchRun& run)
     {
         std::vector<GeoTiffBand> bands;
-        if (run.timed.empty())
-            bands.push_back({ run.run.map.grid.get(), bandDescription(run.inputs) });
-        for (const TimedMap& map : run.timed)
-            bands.push_back({ map.run->map.grid.get(), bandDescription(*map.inputs) });
-        // The fit's uncertainty: the percentiles at the pumping time, and the chance of passing
-        // the level asked.
-        if (const MapUncertainty* uncertainty = run.uncertainty) {
-            const std::string at = " at " + durationText(run.read.PumpTimeSeconds, run.inputs.Units)
-                + " (" + std::to_string(uncertainty->draws) + " draws from the fit)";
+        // The fit's uncertainty: the percentiles at a map's time, and the chance of passing the
+        // level asked.
+        auto addUncertainty = [&](const MapUncertainty* uncertainty, double seconds) {
+            if (!uncertainty)
+                return;
+            const std::string at = " at " + durationText(seconds, run.inputs.Units) + " ("
+                + std::to_string(uncertainty->draws) + " draws from the fit)";
             bands.push_back({ uncertainty->low.get(), "5th percentile of drawdown" + at });
             bands.push_back({ uncertainty->median.get(), "50th percentile of drawdown" + at });
             bands.push_back({ uncertainty->high.get(), "95th percentile of drawdown" + at });
@@ -33,6 +31,15 @@ namespace {
                             run.inputs.Units.length.of(*uncertainty->exceedanceMetres), 4)
                         + " " + run.inputs.Units.length.word + at,
                     "" });
+        };
+        if (run.timed.empty()) {
+            bands.push_back({ run.run.map.grid.get(), bandDescription(run.inputs) });
+            addUncertainty(run.uncertainty, run.read.PumpTimeSeconds);
+        }
+        // At each time asked, its map and then its percentiles.
+        for (const TimedMap& map : run.timed) {
+            bands.push_back({ map.run->map.grid.get(), bandDescription(*map.inputs) });
+            addUncertainty(map.uncertainty, map.inputs->PumpTimeSeconds);
         }
         writeGeoTiff(path, bands, run.inputs.Place);
         return {};

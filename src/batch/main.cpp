@@ -286,9 +286,23 @@ namespace {
             }
             timed.emplace_back(std::move(at), std::move(*there));
         }
+        // With --uncertainty, the same draws at each time.
+        std::vector<std::optional<MapUncertainty>> timedBands(timed.size());
+        for (std::size_t i = 0; i < timed.size() && bands; ++i)
+            try {
+                timedBands[i] = mapUncertainty(*fit, *line.uncertainty, exceedance, line.threads,
+                    {}, timed[i].first.PumpTimeSeconds);
+            } catch (const UncertaintyRefused& error) {
+                failed(error.what());
+                break;
+            } catch (const GridAllocationError& error) {
+                failed(error.what());
+                break;
+            }
         std::vector<TimedMap> timedMaps;
-        for (const auto& [at, there] : timed)
-            timedMaps.push_back({ &at, &there });
+        for (std::size_t i = 0; i < timed.size(); ++i)
+            timedMaps.push_back(
+                { &timed[i].first, &timed[i].second, timedBands[i] ? &*timedBands[i] : nullptr });
         for (const auto& [at, there] : timed) {
             const BatchRun batchAt { line, there, at, reading.inputs, measured, fit, gridPlace,
                 reading.warnings, timedMaps, bands };

@@ -166,9 +166,10 @@ namespace {
             "width) and\n"
             "                  compute the map for each: the GeoTIFF gains the 5th, 50th and "
             "95th\n"
-            "                  percentile of drawdown, the curves each point's, the summary and "
-            "the\n"
-            "                  report each bore's and point's 90 % band\n",
+            "                  percentile of drawdown (with --time, of each map), the curves "
+            "each\n"
+            "                  point's, the summary and the report each bore's and point's 90 % "
+            "band\n",
             std::nullopt, true, Needs::Program },
         { "--exceedance",
             "  --exceedance L  with --uncertainty, a GeoTIFF band with the chance that the "

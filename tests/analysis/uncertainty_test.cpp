@@ -139,7 +139,8 @@ TEST(MapUncertainty, TheisBandMatchesTheDeltaMethod)
     EXPECT_EQ(band.curves[1].back().high, band.points[1].band.high);
 }
 
-// The same draws every run, to the bit; a map whose draws would not fit is refused before work.
+// The same draws every run and at every time asked, to the bit; a map whose draws would not fit
+// is refused before work.
 TEST(MapUncertainty, RepeatsAndRefusesWhatWouldNotFit)
 {
     const FitResult fit = fittedOudeKorendijk();
@@ -150,6 +151,16 @@ TEST(MapUncertainty, RepeatsAndRefusesWhatWouldNotFit)
     EXPECT_FALSE(a->exceedance);
     EXPECT_EQ(a->bores[0].band.high, b->bores[0].band.high);
     EXPECT_EQ(a->high->at(151, 101), b->high->at(151, 101));
+    // At a time asked (a map of --time) the same draws: at the pumping time the same nodes, with
+    // no bores or points; earlier, less.
+    const std::optional<MapUncertainty> atEnd
+        = mapUncertainty(fit, 20, std::nullopt, 2, {}, fit.fitted.PumpTimeSeconds);
+    const std::optional<MapUncertainty> early
+        = mapUncertainty(fit, 20, std::nullopt, 2, {}, fit.fitted.PumpTimeSeconds / 10.0);
+    ASSERT_TRUE(atEnd && early);
+    EXPECT_EQ(atEnd->high->at(151, 101), a->high->at(151, 101));
+    EXPECT_TRUE(atEnd->bores.empty() && atEnd->points.empty());
+    EXPECT_GT(early->high->at(151, 101), a->high->at(151, 101)); // minus the drawdown
 
     FitResult large = fit;
     large.fitted.XMax = large.fitted.YMax = 30000;

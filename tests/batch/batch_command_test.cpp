@@ -1016,8 +1016,9 @@ TEST(BatchCommand, FitsThePumpingTest)
     }
 }
 
-// --uncertainty: the fit's draws give the GeoTIFF its percentile bands and a chance band, the
-// curves each point's percentiles, the summary and the report each bore's and point's band.
+// --uncertainty: the fit's draws give the GeoTIFF its percentile bands and a chance band (each
+// map's of --time), the curves each point's percentiles, the summary and the report each bore's
+// and point's band.
 TEST(BatchCommand, TheMapsUncertaintyAfterAFit)
 {
     TemporaryFolder folder;
@@ -1047,6 +1048,25 @@ TEST(BatchCommand, TheMapsUncertaintyAfterAFit)
             ("pdftotext " + quoted(folder / "r.pdf") + " " + quoted(folder / "r.txt")).c_str()),
         0);
     EXPECT_NE(readBytes(folder / "r.txt").find("90 % band"), std::string::npos);
+
+    // With --time, each map's percentiles follow it, at its time, from the same draws.
+    const BatchRun timed = runBatch(folder,
+        quoted(scenario) + " --fit T,S --uncertainty 50 --time 2,10 --geotiff "
+            + quoted(folder / "t.tif"));
+    ASSERT_EQ(timed.status, 0) << timed.err;
+    ASSERT_EQ(std::system(("gdalinfo " + quoted(folder / "t.tif") + " > " + quoted(folder / "t.txt")
+                  + " 2>&1")
+                              .c_str()),
+        0);
+    const std::string timedInfo = readBytes(folder / "t.txt");
+    std::size_t from = 0;
+    for (const char* band :
+        { "Band 1 ", "drawdown at 2 h", "Band 2 ", "5th percentile of drawdown at 2 h", "Band 4 ",
+            "95th percentile of drawdown at 2 h", "Band 5 ", "drawdown at 10 h", "Band 8 ",
+            "95th percentile of drawdown at 10 h (50 draws from the fit)" }) {
+        from = timedInfo.find(band, from);
+        ASSERT_NE(from, std::string::npos) << band << "\n" << timedInfo;
+    }
 
     const struct {
         const char* name;
