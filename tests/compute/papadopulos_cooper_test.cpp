@@ -1,5 +1,6 @@
 // A bore of large diameter with a skin and a well loss against the closed forms it tends to: its
-// casing's water early, Theis' at its radius late, the skin's and the loss's exact shares.
+// casing's water early, Theis' at its radius late, the skin's and the loss's exact shares; and
+// the bore's level against Papadopulos and Cooper's own integral.
 
 #include "compute/observations.h"
 #include "compute/wells/papadopulos_cooper.h"
@@ -12,6 +13,48 @@
 #include <numbers>
 
 using namespace drawfield;
+
+// Papadopulos and Cooper (1967) wrote the bore's level as a real integral over Bessel functions of
+// the first and second kind: s = Q / (4 pi T) F(u, alpha), u = rw^2 S / (4 T t), alpha = rw^2 S /
+// rc^2, F = (32 alpha^2 / pi^2) integral over b > 0 of (1 - e^(-b^2 / 4u)) / (b^3 D(b)),
+// D = (b J0(b) - 2 alpha J1(b))^2 + (b Y0(b) - 2 alpha Y1(b))^2. Gauss-Legendre on ln b here, the
+// transform's inversion there: to 1e-7, from the casing's early water to Theis' late drawdown.
+TEST(LargeWell, TheBoresLevelIsPapadopulosAndCoopersIntegral)
+{
+    auto integral = [](double u, double alpha) {
+        constexpr double x[5] = { 0.1488743389816312, 0.4333953941292472, 0.6794095682990244,
+            0.8650633666889845, 0.9739065285171717 };
+        constexpr double w[5] = { 0.2955242247147529, 0.2692667143759111, 0.2190863625159820,
+            0.1494513491505806, 0.0666713443086881 };
+        auto f = [&](double b) {
+            const double j
+                = b * std::cyl_bessel_j(0.0, b) - 2.0 * alpha * std::cyl_bessel_j(1.0, b);
+            const double y = b * std::cyl_neumann(0.0, b) - 2.0 * alpha * std::cyl_neumann(1.0, b);
+            return -std::expm1(-b * b / (4.0 * u)) / (b * b * b * (j * j + y * y));
+        };
+        const double low = std::log(1e-10), high = std::log(1e4);
+        const int intervals = 1500;
+        const double half = 0.5 * (high - low) / intervals;
+        double sum = 0.0;
+        for (int i = 0; i < intervals; ++i) {
+            const double middle = low + (2 * i + 1) * half;
+            for (int k = 0; k < 5; ++k)
+                for (double side : { -1.0, 1.0 }) {
+                    const double b = std::exp(middle + side * half * x[k]);
+                    sum += half * w[k] * f(b) * b;
+                }
+        }
+        return 32.0 * alpha * alpha / (std::numbers::pi * std::numbers::pi) * sum;
+    };
+    const double transmissivity = 1e-3, rw = 0.5;
+    for (double alpha : { 1e-1, 1e-3, 1e-5 })
+        for (double u : { 1.0, 1e-2, 1e-4 }) {
+            const LargeWell bore { transmissivity, alpha, rw, rw, 0.0 }; // rc = rw: S = alpha
+            const double level = 4.0 * std::numbers::pi * transmissivity
+                * largeWellUnitDrawdown(bore, 0.0, rw * rw * alpha / (4.0 * transmissivity * u));
+            EXPECT_NEAR(level / integral(u, alpha), 1.0, 1e-7) << "alpha " << alpha << " u " << u;
+        }
+}
 
 TEST(LargeWell, EarlyTheCasingLateTheisWithTheSkin)
 {
