@@ -176,6 +176,7 @@ constexpr PartialCase PartialCases[] = {
     { { 0, 20 }, { 3, 3 }, 10 }, // a fully penetrating bore read at one depth
     { { 5, 8 }, { 6, 6 }, 3 }, // near the screen, at its depth
     { { 12, 12.5 }, { 4, 9 }, 40 }, // a short screen read over a part
+    { { 0, 20 }, { 0, 20 }, 10 }, // fully penetrating, the depth average: Neuman's type A curve
 };
 
 // Where the water table holds (Sy >> S: early, before it drains) the aquifer has a fixed head on
