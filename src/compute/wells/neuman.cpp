@@ -3,6 +3,7 @@
 #include "compute/wells/drawdown_history.h"
 #include "compute/wells/hantush.h"
 #include "compute/wells/laplace.h"
+#include "compute/wells/radial_table.h"
 #include "compute/wells/theis.h"
 #include "compute/wells/well_function.h"
 
@@ -440,60 +441,6 @@ namespace {
         return screens;
     }
 
-    // The unit drawdown along the squared distance at one time: one spectrum, a table of ln s.
-    class RadialTerms final : public LatticeTerms {
-    public:
-        RadialTerms(const NeumanAquifer& a, const Screens& screens, double t, double nMin,
-            double nMax, double rate)
-            : m_aquifer(a)
-            , m_screens(screens)
-            , m_t(t)
-            , m_rate(rate)
-            , m_nQuiet(QuietU * 4.0 * a.transmissivity * t / a.storage)
-        {
-            const double end = std::min(nMax, m_nQuiet);
-            if (!(end > nMin))
-                return;
-            auto spectrum = std::make_shared<Spectrum>(a, t, std::sqrt(nMin),
-                penetrationOf(screens.screen, screens.read, a.thicknessMetres));
-            m_table = LnWTable(
-                [spectrum](double n) { return lnOfDrawdown(spectrum->at(std::sqrt(n))); }, nMin,
-                end);
-        }
-        void alongRow(long long first, int count, double d2, double* out) const override
-        {
-            double* n = out + count;
-            for (int i = 0; i < count; ++i) {
-                const double j = static_cast<double>(first + i);
-                n[i] = j * j + d2;
-            }
-            atSquaredDistances(n, count, out);
-        }
-        void atSquaredDistances(const double* n, int count, double* out) const override
-        {
-            if (m_table.empty()) {
-                for (int i = 0; i < count; ++i)
-                    out[i] = at(n[i]);
-                return;
-            }
-            m_table.at(n, out, count);
-            for (int i = 0; i < count; ++i)
-                out[i] = n[i] > m_nQuiet ? 0.0 : m_rate * out[i];
-        }
-        [[nodiscard]] double at(double n) const override
-        {
-            return m_rate
-                * neumanUnitDrawdown(
-                    m_aquifer, std::sqrt(n), m_t, m_screens.screen, m_screens.read);
-        }
-
-    private:
-        NeumanAquifer m_aquifer;
-        Screens m_screens;
-        double m_t, m_rate, m_nQuiet;
-        LnWTable m_table;
-    };
-
     // The unit drawdown at one distance over time: a table of ln s along t, 0 while Theis' with S
     // alone is nothing yet.
     // Points and curves ask for the same drawdown again and again (a fit's readings, a bore's
@@ -545,12 +492,24 @@ WellFunction neumanRow()
         },
         [](std::span<const LatticeSource> sources, const Aquifer& aquifer) {
             std::vector<std::shared_ptr<const LatticeTerms>> terms;
-            for (const LatticeSource& source : sources)
-                // (The map's nodes off the bore read the depth the map is read at.)
-                terms.push_back(std::make_shared<RadialTerms>(neumanOf(aquifer),
-                    screensOf(source.term, std::numeric_limits<double>::infinity(), aquifer),
-                    source.elapsedSeconds, source.nMin, std::max(source.nMax, 2.0 * source.nMin),
-                    source.term.rate));
+            // The unit drawdown along the squared distance at one time: one spectrum shared by
+            // the table's distances. (The map's nodes off the bore read the depth the map is
+            // read at.)
+            const NeumanAquifer a = neumanOf(aquifer);
+            for (const LatticeSource& source : sources) {
+                const Screens screens
+                    = screensOf(source.term, std::numeric_limits<double>::infinity(), aquifer);
+                const double t = source.elapsedSeconds;
+                auto spectrum = std::make_shared<Spectrum>(a, t, std::sqrt(source.nMin),
+                    penetrationOf(screens.screen, screens.read, a.thicknessMetres));
+                terms.push_back(std::make_shared<RadialTable>(
+                    [a, screens, t](double n) {
+                        return neumanUnitDrawdown(a, std::sqrt(n), t, screens.screen, screens.read);
+                    },
+                    source.term.rate, source.nMin, std::max(source.nMax, 2.0 * source.nMin),
+                    QuietU * 4.0 * a.transmissivity * t / a.storage,
+                    [spectrum](double n) { return lnOfDrawdown(spectrum->at(std::sqrt(n))); }));
+            }
             return terms;
         },
         [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,

@@ -3,6 +3,7 @@
 #include "compute/wells/aquifer.h"
 #include "compute/wells/drawdown_history.h"
 #include "compute/wells/hantush.h"
+#include "compute/wells/radial_table.h"
 #include "compute/wells/theis.h"
 #include "compute/wells/well_function.h"
 
@@ -112,67 +113,12 @@ namespace {
     // Beyond this u the drawdown is nothing (Theis' W(40) = 1e-19, and the correction is less).
     constexpr double QuietU = 40.0;
 
-    // The map read at one depth: a source's drawdown along the squared distance at one time, a
-    // table of its logarithm (the series costs some hundreds of leaky functions a node).
-    class DepthTerms final : public LatticeTerms {
-    public:
-        DepthTerms(const DepthTerms&) = delete;
-        DepthTerms& operator=(const DepthTerms&) = delete;
-        DepthTerms(const LatticeSource& source, const Aquifer& aquifer)
-            : m_bore(source.term.bore.begin(), source.term.bore.end())
-            , m_radius(source.term.boreRadiusMetres)
-            , m_aquifer(aquifer)
-            , m_t(source.elapsedSeconds)
-            , m_rate(source.term.rate)
-            , m_nQuiet(QuietU * 4.0 * aquifer.transmissivity * m_t / aquifer.storage)
-        {
-            const double nMin = source.nMin, end = std::min(source.nMax, m_nQuiet);
-            if (end > nMin)
-                m_table = LnWTable([this](double n) { return lnOf(unit(n)); }, nMin, end);
-        }
-        void alongRow(long long first, int count, double d2, double* out) const override
-        {
-            double* n = out + count;
-            for (int i = 0; i < count; ++i) {
-                const double j = static_cast<double>(first + i);
-                n[i] = j * j + d2;
-            }
-            atSquaredDistances(n, count, out);
-        }
-        void atSquaredDistances(const double* n, int count, double* out) const override
-        {
-            if (m_table.empty()) {
-                for (int i = 0; i < count; ++i)
-                    out[i] = at(n[i]);
-                return;
-            }
-            m_table.at(n, out, count);
-            for (int i = 0; i < count; ++i)
-                out[i] = n[i] > m_nQuiet ? 0.0 : m_rate * out[i];
-        }
-        [[nodiscard]] double at(double n) const override { return m_rate * unit(n); }
-
-    private:
-        static double lnOf(double s) { return s > 0.0 ? std::log(s) : -1000.0; }
-        [[nodiscard]] double unit(double n) const
-        {
-            return drawdown({ 1.0, m_bore, m_radius }, n, m_t, m_aquifer);
-        }
-
-        // (The table calls back into this object: it is made in place and never moved.)
-        std::vector<double> m_bore;
-        double m_radius;
-        Aquifer m_aquifer;
-        double m_t, m_rate, m_nQuiet;
-        LnWTable m_table;
-    };
-
 } // namespace
 
 WellFunction partialPenetrationRow()
 {
     // Drawn for fully penetrating observation the map is Theis' or Hantush's: their lattice
-    // terms, reach and bore term serve. Read at one depth, a table along r per source.
+    // terms, reach and bore term serve.
     WellFunction row { WellMethod::PartialPenetration, "partial-penetration",
         "Partial penetration (Hantush)",
         "A confined aquifer pumped by bores screened over part of its thickness (screen top and "
@@ -192,9 +138,19 @@ WellFunction partialPenetrationRow()
             const double b = aquifer.thicknessMetres;
             if (whole(within(aquifer.values.at(ReadTop), aquifer.values.at(ReadBottom), b), b))
                 return fullyPenetrating(aquifer).latticeTerms(sources, aquifer);
+            // Read at one depth: a table along r per source (the series costs some hundreds of
+            // leaky functions a node).
             std::vector<std::shared_ptr<const LatticeTerms>> terms;
-            for (const LatticeSource& source : sources)
-                terms.push_back(std::make_shared<DepthTerms>(source, aquifer));
+            for (const LatticeSource& source : sources) {
+                const double t = source.elapsedSeconds;
+                terms.push_back(std::make_shared<RadialTable>(
+                    [bore = std::vector<double>(source.term.bore.begin(), source.term.bore.end()),
+                        radius = source.term.boreRadiusMetres, t, aquifer](double n) {
+                        return drawdown({ 1.0, bore, radius }, n, t, aquifer);
+                    },
+                    source.term.rate, source.nMin, source.nMax,
+                    QuietU * 4.0 * aquifer.transmissivity * t / aquifer.storage));
+            }
             return terms;
         },
         [](const SourceTerm& unit, double n, const Aquifer& aquifer, double tMin,
