@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <numbers>
 #include <variant>
 
@@ -181,6 +182,8 @@ namespace {
         bool drawdowns(const double* logs, double* out)
         {
             ++evaluations;
+            if (evaluated)
+                evaluated(evaluations);
             const Aquifer aquifer = aquiferAt(logs);
             // A bore's own values go with its sources' terms.
             for (std::size_t i = 0; i < m_parameters.size(); ++i)
@@ -217,6 +220,7 @@ namespace {
         [[nodiscard]] bool stopped() const { return m_stop.stop_requested(); }
 
         int evaluations = 0;
+        std::function<void(int)> evaluated; // told each evaluation's number, where given
 
     private:
         const ScenarioInputs& m_inputs;
@@ -280,7 +284,8 @@ FitRange fitRangeOf(FitParameter parameter)
 }
 
 FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<MeasuredPoint>& points,
-    const std::vector<FitParameter>& parameters, std::stop_token stop, int mostEvaluations)
+    const std::vector<FitParameter>& parameters, std::stop_token stop, int mostEvaluations,
+    std::function<void(int)> evaluated)
 {
     FitResult result;
     auto fail = [&](std::string why) {
@@ -317,6 +322,7 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
             bore = std::get<int>(found);
         }
     Problem problem(inputs, points, parameters, bore, stop);
+    problem.evaluated = std::move(evaluated);
     const int m = problem.readingCount(), n = static_cast<int>(parameters.size());
     if (m <= n)
         return fail("The parameters are not determined by the readings: " + std::to_string(m)

@@ -13,6 +13,7 @@
 #include "compute/wells/well_function.h"
 #include "scenario/scenario.h"
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -80,10 +81,11 @@ struct FitResult {
 };
 
 // Fits `parameters` of `inputs` to the readings at `points`, in at most mostEvaluations
-// evaluations of the drawdowns (0: 600 per parameter and one). A stop asked for ends it.
+// evaluations of the drawdowns (0: 600 per parameter and one). A stop asked for ends it;
+// `evaluated`, where given, is told each evaluation's number as it begins (from the fit's thread).
 [[nodiscard]] FitResult fitPumpingTest(const ScenarioInputs& inputs,
     const std::vector<MeasuredPoint>& points, const std::vector<FitParameter>& parameters,
-    std::stop_token stop = {}, int mostEvaluations = 0);
+    std::stop_token stop = {}, int mostEvaluations = 0, std::function<void(int)> evaluated = {});
 
 // The fitted scenario with its estimates moved to `numbers`, one per estimate on its fit's scale
 // (FitEstimate::number): a parameter set drawn around the optimum.

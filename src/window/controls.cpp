@@ -401,6 +401,8 @@ void ExportPanel::setTitle(const QString& title) { m_title->setText(title); }
 
 void ExportPanel::setProgress(double fraction, const QString& activity)
 {
+    // Below 0: a task whose share done is not known, the bar busy.
+    m_bar->setRange(0, fraction < 0.0 ? 0 : 1000);
     m_bar->setValue(static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * 1000)));
     m_activity->setText(activity.isEmpty() ? QString() : activity + QStringLiteral("..."));
 }

@@ -124,7 +124,7 @@ class ExportPanel : public QFrame {
     Q_OBJECT
 public:
     explicit ExportPanel(QWidget* parent = nullptr);
-    void setProgress(double fraction, const QString& activity); // fraction 0 to 1
+    void setProgress(double fraction, const QString& activity); // 0 to 1; below 0 unknown
     void setTitle(const QString& title); // "Exporting to the mapping program" at first
     [[nodiscard]] QPushButton* stopButton() const { return m_stop; }
 

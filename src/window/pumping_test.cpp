@@ -80,8 +80,14 @@ void main1::fitMeasuredDrawdowns()
                 readings += point.Readings.size();
             if (points.empty() || stop.stop_requested())
                 return;
-            progress(0.0, QStringLiteral("fitting %1 readings").arg(readings));
-            result = fitPumpingTest(reading.inputs, points, parameters, stop);
+            // How long a fit takes is not known before it ends: the bar runs without a
+            // share, the evaluations counted beside it.
+            const QString fitting = QStringLiteral("fitting %1 readings").arg(readings);
+            progress(-1.0, fitting);
+            result = fitPumpingTest(
+                reading.inputs, points, parameters, stop, 0, [&progress, &fitting](int evaluation) {
+                    progress(-1.0, fitting + QStringLiteral(", evaluation %1").arg(evaluation));
+                });
         });
     if (end == TaskEnd::Closing)
         return;

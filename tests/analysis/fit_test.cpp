@@ -54,9 +54,15 @@ TEST(PumpingTestFit, OudeKorendijkAsPublished)
         SCOPED_TRACE(c.name);
         const ScenarioInputs in = readScenario(oudeKorendijk(c.near, c.far)).inputs;
         const std::vector<MeasuredPoint> points = measuredPoints(in, "/");
-        const FitResult fit
-            = fitPumpingTest(in, points, { transmissivityParameter(), storageParameter() });
+        // Each evaluation told as it begins, numbered from 1 (a window counts them).
+        int told = 0;
+        const FitResult fit = fitPumpingTest(in, points,
+            { transmissivityParameter(), storageParameter() }, {}, 0, [&told](int evaluation) {
+                EXPECT_EQ(evaluation, told + 1);
+                told = evaluation;
+            });
         ASSERT_TRUE(fit.succeeded) << fit.problem;
+        EXPECT_EQ(told, fit.evaluations);
         EXPECT_NEAR(fit.estimates[0].value * 86400.0 / c.transmissivityPerDay, 1.0, 0.005);
         EXPECT_NEAR(fit.estimates[1].value / c.storage, 1.0, 0.005);
         EXPECT_NEAR(fit.rmseMetres / c.rmse, 1.0, 0.01);
