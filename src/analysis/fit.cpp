@@ -458,6 +458,20 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     if (!problem.residuals(x.data(), residuals.data()))
         return fail("The fit ended where the drawdown has no value; check the readings and the "
                     "scenario.");
+    // The values held while the others were fitted, in their SI units.
+    std::string held;
+    auto hold = [&](FitParameter other, double otherValue) {
+        if (std::find(parameters.begin(), parameters.end(), other) == parameters.end())
+            held += std::string(held.empty() ? "" : ", ") + std::string(other->symbol) + " = "
+                + significantText(otherValue, 5)
+                + (other->siUnit.empty() ? "" : " " + std::string(other->siUnit));
+    };
+    hold(transmissivityParameter(), inputs.Transmissivity);
+    hold(storageParameter(), inputs.Storage);
+    for (std::size_t i = 0; i < row.parameters.size(); ++i)
+        if (row.parameters[i].scope == ParameterScope::Aquifer
+            && row.parameters[i].fit != FitScale::NotFitted)
+            hold(&row.parameters[i], inputs.AquiferValues.at(i));
     for (int j = 0; j < n; ++j) {
         const FitParameter parameter = parameters[static_cast<std::size_t>(j)];
         const double value = scaleOf(parameter).valueOf(x[static_cast<std::size_t>(j)]);
@@ -465,20 +479,6 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
         if (value >= range.low && value <= range.high)
             continue;
         const bool below = !(value >= range.low);
-        // The values held while this one ran away, in their SI units.
-        std::string held;
-        auto hold = [&](FitParameter other, double otherValue) {
-            if (std::find(parameters.begin(), parameters.end(), other) == parameters.end())
-                held += std::string(held.empty() ? "" : ", ") + std::string(other->symbol) + " = "
-                    + significantText(otherValue, 5)
-                    + (other->siUnit.empty() ? "" : " " + std::string(other->siUnit));
-        };
-        hold(transmissivityParameter(), inputs.Transmissivity);
-        hold(storageParameter(), inputs.Storage);
-        for (std::size_t i = 0; i < row.parameters.size(); ++i)
-            if (row.parameters[i].scope == ParameterScope::Aquifer
-                && row.parameters[i].fit != FitScale::NotFitted)
-                hold(&row.parameters[i], inputs.AquiferValues.at(i));
         std::string why;
         if (indexIn(row, parameter))
             why = "the readings do not need " + std::string(parameter->label) + " within what "
@@ -519,9 +519,15 @@ FitResult fitPumpingTest(const ScenarioInputs& inputs, const std::vector<Measure
     const double sse = sumOfSquares(residuals);
     const std::variant<FitCovariance, Undetermined> found
         = covarianceOf(jacobian, m, n, sse / (m - n), problem.readings().s);
-    if (const Undetermined* undetermined = std::get_if<Undetermined>(&found))
+    if (const Undetermined* undetermined = std::get_if<Undetermined>(&found)) {
+        // Left more than 5 % of the readings' size apart, the values held may be the cause.
+        const bool apart = sse > 0.0025 * sumOfSquares(problem.readings().s);
         return fail("The parameters are not determined by the readings: "
-            + std::string(parameters[undetermined->parameter]->symbol) + undetermined->how);
+            + std::string(parameters[undetermined->parameter]->symbol) + undetermined->how
+            + (held.empty() || !apart ? ""
+                                      : " The readings are not matched with the values held ("
+                        + held + "): fit those too."));
+    }
     const FitCovariance& covariance = std::get<FitCovariance>(found);
     const boost::math::students_t_distribution<double> student(m - n);
     const double tQuantile = boost::math::quantile(boost::math::complement(student, 0.025));

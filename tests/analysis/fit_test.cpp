@@ -437,6 +437,10 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
         barelyLeaky.Readings.push_back({ t, drawdownAt(tight, 1100, 100, t) });
     }
     tight.AquiferValues = { 1e5 };
+    // The delayed-yield example with its guesses of Sy and Kd, 1.5 decades off, held.
+    const ScenarioInputs unconfined
+        = readScenario(readScenarioFile(Published / "unconfined-neuman.ini")).inputs;
+    const std::vector<MeasuredPoint> unconfinedPoints = measuredPoints(unconfined, Published);
     std::stop_source stopped;
     stopped.request_stop();
     struct Case {
@@ -465,6 +469,9 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
         { "T and B at steady state, one distance", leakyInputs, { steady },
             { transmissivityParameter(), parameterOfSymbol("B") }, {},
             "The parameters are not determined by the readings: " },
+        { "S with Sy and Kd held far off", unconfined, unconfinedPoints,
+            { transmissivityParameter(), storageParameter() }, {},
+            "The parameters are not determined by the readings: S changes" },
         { "stopped", classic, near, { transmissivityParameter() }, stopped.get_token(),
             "The fit was stopped." },
         { "no convergence in the evaluations allowed", classic, near,
@@ -482,6 +489,10 @@ TEST(PumpingTestFit, FitsThatCannotBeMadeSaySo)
                 std::string::npos)
                 << fit.problem;
         }
+        // The values held are named only where the readings are left unmatched.
+        EXPECT_EQ(fit.problem.find("values held") != std::string::npos,
+            c.name == std::string("S with Sy and Kd held far off"))
+            << fit.problem;
         EXPECT_TRUE(fit.estimates.empty());
     }
 }
