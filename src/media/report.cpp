@@ -186,8 +186,14 @@ namespace {
                   .arg(in.XMax)
                   .arg(in.YMin)
                   .arg(in.YMax);
-        writer.line(
-            { QStringLiteral("Map"), extent + QStringLiteral(", nodes every %1 m").arg(in.Step) },
+        // Read at one depth, as a piezometer there reads it, where the scenario says so.
+        QString depth;
+        const std::span<const WellParameter> own = wellFunctionRow(in.Method).parameters;
+        for (std::size_t i = 0; i < own.size() && i < in.MapValues.size() && depth.isEmpty(); ++i)
+            if (own[i].scope == ParameterScope::Observation)
+                depth = QStringLiteral(", read at %1 m depth").arg(number(in.MapValues[i]));
+        writer.line({ QStringLiteral("Map"),
+                        extent + QStringLiteral(", nodes every %1 m").arg(in.Step) + depth },
             { 0.25, 0.75 });
         writer.line(
             { QStringLiteral("Georeference"),
