@@ -16,7 +16,15 @@ namespace fs = std::filesystem;
 
 std::string bandDescription(const ScenarioInputs& inputs)
 {
-    return "drawdown at " + durationText(inputs.PumpTimeSeconds, inputs.Units);
+    // Read at one depth, where the scenario says so (the depth average unless).
+    std::string depth;
+    const std::span<const WellParameter> own = wellFunctionRow(inputs.Method).parameters;
+    for (std::size_t i = 0; i < own.size() && i < inputs.MapValues.size() && depth.empty(); ++i)
+        if (own[i].scope == ParameterScope::Observation)
+            depth = ", read at "
+                + plainSignificantText(inputs.Units.length.of(inputs.MapValues[i]), 6) + " "
+                + inputs.Units.length.word + " depth";
+    return "drawdown at " + durationText(inputs.PumpTimeSeconds, inputs.Units) + depth;
 }
 
 void writeGeoTiff(const fs::path& path, const DrawdownGrid& grid,
