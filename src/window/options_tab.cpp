@@ -105,7 +105,7 @@ OptionsTab::OptionsTab(QWidget* parent)
     yMaximum = new QLineEdit(mapBox);
     yMaximum->setObjectName(QStringLiteral("YMaximum"));
     yMaximum->setEnabled(false);
-    auto* yLabel = new QLabel(QStringLiteral("&Y maximum (m)"), mapBox);
+    auto* yLabel = m_yMaximumLabel = new QLabel(QStringLiteral("&Y maximum (m)"), mapBox);
     yLabel->setBuddy(yMaximum);
     mapLayout->addWidget(squareMap, 0, 0, 1, 2);
     mapLayout->addWidget(yLabel, 0, 2);
@@ -113,7 +113,8 @@ OptionsTab::OptionsTab(QWidget* parent)
     mapDepth = new QLineEdit(mapBox);
     mapDepth->setObjectName(QStringLiteral("MapDepth"));
     mapDepth->setPlaceholderText(QStringLiteral("the average"));
-    auto* depthLabel = new QLabel(QStringLiteral("Read at &depth (m)"), mapBox);
+    auto* depthLabel = m_mapDepthLabel = new QLabel(QStringLiteral("Read at &depth (m)"), mapBox);
+    depthLabel->setObjectName(QStringLiteral("MapDepthLabel"));
     depthLabel->setBuddy(mapDepth);
     mapLayout->addWidget(depthLabel, 1, 2);
     mapLayout->addWidget(mapDepth, 1, 3);
@@ -124,6 +125,7 @@ OptionsTab::OptionsTab(QWidget* parent)
                              mapBox),
         2, 0, 1, 4);
     enableParameters();
+    labelParameters();
     connect(squareMap, &QCheckBox::toggled, this, [this](bool square) {
         yMaximum->setEnabled(!square);
         if (!square)
@@ -380,6 +382,11 @@ void OptionsTab::labelParameters()
     auto text = [](std::string_view view) {
         return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
     };
+    if (m_yMaximumLabel != nullptr) {
+        const QString length = text(defaultUnitWord(m_units, Quantity::Length));
+        m_yMaximumLabel->setText(QStringLiteral("&Y maximum (%1)").arg(length));
+        m_mapDepthLabel->setText(QStringLiteral("Read at &depth (%1)").arg(length));
+    }
     for (const auto& [parameter, label] : m_parameterLabels) {
         const std::string_view unit = unitText(m_units, parameter->quantity).empty()
             ? parameter->unit

@@ -77,6 +77,9 @@ private:
     std::vector<QRadioButton*> m_methods;
     std::vector<std::pair<const WellParameter*, QLineEdit*>> m_parameters;
     std::vector<std::pair<const WellParameter*, QLabel*>> m_parameterLabels;
+    // The map box's lengths, in the unit lengths are typed in.
+    QLabel* m_yMaximumLabel = nullptr;
+    QLabel* m_mapDepthLabel = nullptr;
     std::vector<std::pair<Quantity, QComboBox*>> m_unitSelectors;
     UnitTexts m_units;
     bool m_showing = false; // the selectors are being set, not chosen

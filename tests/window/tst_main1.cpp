@@ -402,15 +402,18 @@ private slots:
         const ScenarioInputs before = readScenario(window().fieldTexts()).inputs;
         const struct {
             int preset;
-            const char *caption, *shown;
+            const char *caption, *shown, *depth;
         } cases[] = {
-            { 1, "Transmissivity (m2/d)", "450" },
-            { 2, "Transmissivity (ft2/d)", "4843.759687519375" },
-            { 0, "Transmissivity (m2/s)", "0.005208333333333333" },
+            { 1, "Transmissivity (m2/d)", "450", "Read at &depth (m)" },
+            { 2, "Transmissivity (ft2/d)", "4843.759687519375", "Read at &depth (ft)" },
+            { 0, "Transmissivity (m2/s)", "0.005208333333333333", "Read at &depth (m)" },
         };
         for (const auto& c : cases) {
             window().options->unitPreset->setCurrentIndex(c.preset);
             QCOMPARE(window().Label1->text(), QLatin1String(c.caption));
+            // The map's depth is typed in the unit of lengths, which its caption names.
+            QCOMPARE(window().options->findChild<QLabel*>(QStringLiteral("MapDepthLabel"))->text(),
+                QLatin1String(c.depth));
             const ScenarioReading shown = readScenario(window().fieldTexts());
             QVERIFY(shown.accepted());
             for (auto [now, then] :
